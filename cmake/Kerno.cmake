@@ -1,0 +1,28 @@
+# Shared helpers for the subsystem CMake files.
+
+# kerno_add_test(NAME SOURCES a.cpp b.cpp LIBS lib1 lib2)
+# One GoogleTest program per module; each case becomes a CTest test.
+function(kerno_add_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  target_compile_definitions(${name} PRIVATE
+    KERNO_SHARED_DATA="${KERNO_SHARED_DATA}"
+    KERNO_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data"
+    KERNO_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+    KERNO_PROGRAM_DIR="${KERNO_PROGRAM_DIR}")
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/tests")
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    WORKING_DIRECTORY "${CMAKE_BINARY_DIR}/tests"
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1")
+endfunction()
+
+# kerno_add_bench(NAME SOURCES a.cpp LIBS lib1)
+function(kerno_add_bench name)
+  cmake_parse_arguments(B "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${B_SOURCES})
+  target_link_libraries(${name} PRIVATE ${B_LIBS} benchmark::benchmark)
+  target_compile_definitions(${name} PRIVATE KERNO_SHARED_DATA="${KERNO_SHARED_DATA}")
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/bench")
+endfunction()
