@@ -26,3 +26,23 @@ function(kerno_add_bench name)
   target_compile_definitions(${name} PRIVATE KERNO_SHARED_DATA="${KERNO_SHARED_DATA}")
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/bench")
 endfunction()
+
+# Adds every immediate subfolder of the current folder that has a CMakeLists.txt,
+# in sorted order (subsystems add their sources to the shared targets).
+function(kerno_add_subfolders)
+  file(GLOB children RELATIVE "${CMAKE_CURRENT_SOURCE_DIR}" "${CMAKE_CURRENT_SOURCE_DIR}/*/CMakeLists.txt")
+  list(SORT children)
+  foreach(child ${children})
+    get_filename_component(dir "${child}" DIRECTORY)
+    add_subdirectory(${dir})
+  endforeach()
+endfunction()
+
+# A library assembled by subfolders may still have no sources while the tree grows.
+function(kerno_finish_library target)
+  get_target_property(srcs ${target} SOURCES)
+  if(NOT srcs)
+    file(WRITE "${CMAKE_CURRENT_BINARY_DIR}/${target}_empty.cpp" "// no sources yet\n")
+    target_sources(${target} PRIVATE "${CMAKE_CURRENT_BINARY_DIR}/${target}_empty.cpp")
+  endif()
+endfunction()
