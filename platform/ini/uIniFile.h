@@ -5,6 +5,10 @@
 // exactly as they were. Files are UTF-8; a UTF-8 BOM is accepted (and kept),
 // a file that is not valid UTF-8 is read as Windows-1251 (and rewritten as
 // UTF-8 on the next change). Saves go through a temporary file and a rename.
+//
+// Our own line editor rather than SimpleIni: SimpleIni saves by regenerating
+// the whole file from its parsed model, which drops comments after the last
+// value, lines without "=" and the blank-line layout, and rewrites "k = v".
 #pragma once
 
 #include <QByteArray>
