@@ -283,6 +283,17 @@ const TRecordedItem* TRecordingDevice::FindHorizontalLine(double x1, double x2, 
   return FindLine(QPointF(x1, y), QPointF(x2, y), tolerance);
 }
 
+const TRecordedItem* TRecordingDevice::FindRect(const QRectF& rect, double tolerance, TRecordKind kind) const {
+  for (const TRecordedItem& item : FItems) {
+    if (item.Kind != kind) continue;
+    const QRectF& r = item.Rect;
+    if (std::abs(r.left() - rect.left()) <= tolerance && std::abs(r.top() - rect.top()) <= tolerance &&
+        std::abs(r.right() - rect.right()) <= tolerance && std::abs(r.bottom() - rect.bottom()) <= tolerance)
+      return &item;
+  }
+  return nullptr;
+}
+
 const TRecordedItem* TRecordingDevice::FindText(const QString& text) const {
   for (const TRecordedItem& item : FItems)
     if (item.Kind == TRecordKind::Text && item.Text == text) return &item;

@@ -132,6 +132,9 @@ class TRecordingDevice : public QPaintDevice {
   const TRecordedItem* FindLine(QPointF a, QPointF b, double tolerance = 0.5) const;
   // The first line from (x1, y) to (x2, y).
   const TRecordedItem* FindHorizontalLine(double x1, double x2, double y, double tolerance = 0.5) const;
+  // The first item of `kind` whose bounding rectangle in device pixels
+  // matches `rect` within `tolerance` on every edge, or null.
+  const TRecordedItem* FindRect(const QRectF& rect, double tolerance = 0.5, TRecordKind kind = TRecordKind::Rect) const;
   // The first text item whose string equals `text`, or null.
   const TRecordedItem* FindText(const QString& text) const;
   // Text items whose string contains `part`.

@@ -48,6 +48,10 @@ TEST(RecordingDevice, GeometryLandsOnDevicePixelsUnderTransforms) {
   ASSERT_EQ(rects[0]->Polygon.size(), 4);
   EXPECT_EQ(rects[0]->Polygon[2], QPointF(32, 64));
 
+  EXPECT_EQ(dev.FindRect(QRectF(12.3, 24, 20, 40)), rects[0]);
+  EXPECT_EQ(dev.FindRect(QRectF(13, 24, 20, 40)), nullptr);
+  EXPECT_NE(dev.FindRect(QRectF(10, 20, 8, 12), 0.5, TRecordKind::Ellipse), nullptr);
+
   const auto ellipses = dev.OfKind(TRecordKind::Ellipse);
   ASSERT_EQ(ellipses.size(), 1u);
   EXPECT_EQ(ellipses[0]->Rect, QRectF(10, 20, 8, 12));
