@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -26,14 +25,6 @@
 
 namespace {
 
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "test_settings";
-  static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-  return app;
-}
-
 void WriteAll(const QString& path, const QByteArray& bytes) {
   QFile f(path);
   ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -43,7 +34,6 @@ void WriteAll(const QString& path, const QByteArray& bytes) {
 class OptionsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    App();
     SetProgramDir(FDir.path());
     WriteAll(FDir.filePath("english.vox"), "[VOX]\nOK=OK\n");
     WriteAll(FDir.filePath("russian.vox"), "[VOX]\nOK=ОК\n");
@@ -238,7 +228,6 @@ TEST_F(OptionsTest, MenusActionsAndToolBarsByName) {
 // Every kind image is shipped and renders at the list sizes; a missing or
 // broken file would leave a blank in front of the kind's name.
 TEST(KindIcons, EveryImageRendersAtListSizes) {
-  App();
   SetProgramDir(QStringLiteral(KERNO_SOURCE_DIR) + "/resources");
   for (int i = 0; i < kKindImageCount; ++i) {
     const QIcon icon(KindImagePath(i));
