@@ -62,6 +62,9 @@ class TIniFile {
   // The current content of the file (parsed again only when the bytes changed).
   const TContent& Content() const;
   bool Save(const TContent& content);
+  // The content to change, or nullptr when the file exists but cannot be read
+  // (writing then would replace what we could not see).
+  const TContent* ContentToChange() const;
   // Index of the first section header named `section`, or -1; *end receives
   // the index after its last line.
   static int FindSection(const TContent& content, const QString& section, int* end);
@@ -70,5 +73,6 @@ class TIniFile {
   QString FFileName;
   mutable QByteArray FRaw;
   mutable bool FLoaded = false;
+  mutable bool FUnreadable = false;  // the file exists but could not be read
   mutable TContent FContent;
 };
