@@ -119,6 +119,7 @@ TEST(LanguagePacks, BothPacksHoldTheSameKeysAndPlaceholders) {
         << QString(id).replace(QChar(0x1F), u'/').toStdString();
     EXPECT_FALSE(other->second.trimmed().isEmpty()) << QString(id).replace(QChar(0x1F), u'/').toStdString();
     EXPECT_LE(other->second.size(), kLanguageTextLimit) << QString(id).replace(QChar(0x1F), u'/').toStdString();
+    EXPECT_LE(text.size(), kLanguageTextLimit) << QString(id).replace(QChar(0x1F), u'/').toStdString();
   }
   for (const auto& [id, text] : russian)
     EXPECT_TRUE(english.count(id)) << "english.vox lacks " << QString(id).replace(QChar(0x1F), u'/').toStdString();
