@@ -55,8 +55,8 @@ KERNO_EXPORT HRESULT cpDecode(ICompoundStream* stream, double* samples, int32_t 
 KERNO_EXPORT int32_t cpGetBufSize(int32_t count, int32_t codeType);
 // Delta family: codes[k] = Round((s[k+1]-s[k]) / step) - offset, modulo 2^bits.
 // Buffers must hold cpGetBufSize(count, codeType) bytes; they are not checked.
-KERNO_EXPORT HRESULT cpEncodeDeltaBuf(const double* samples, void* buffer, int32_t count, int32_t codeType,
-                                      double step, int32_t offset);
+KERNO_EXPORT HRESULT cpEncodeDeltaBuf(const double* samples, void* buffer, int32_t count, int32_t codeType, double step,
+                                      int32_t offset);
 KERNO_EXPORT HRESULT cpDecodeDeltaBuf(const void* buffer, double* samples, int32_t count, int32_t codeType,
                                       double first, double step, int32_t offset);
 // Float family: 32 stores each sample as binary32, 64 as binary64.

@@ -39,6 +39,13 @@ const TCodeTypeInfo* FindCodeType(int32_t type) {
   return nullptr;
 }
 
+// A buffer of 0 bytes (one sample of "Delta 8") still needs an address: the
+// buffer operations refuse null.
+uint8_t* BufferAddress(std::vector<uint8_t>& buffer) {
+  static uint8_t none = 0;
+  return buffer.empty() ? &none : buffer.data();
+}
+
 bool IsFloatType(int32_t type) { return type == cpFloat32 || type == cpFloat64; }
 
 // Buffer size in 64-bit arithmetic: no count can overflow it. -1 for a negative count.
@@ -79,8 +86,8 @@ KERNO_EXPORT int32_t cpGetBufSize(int32_t count, int32_t codeType) {
   return FitsBuffer(size) ? static_cast<int32_t>(size) : -1;
 }
 
-KERNO_EXPORT HRESULT cpEncodeDeltaBuf(const double* samples, void* buffer, int32_t count, int32_t codeType,
-                                      double step, int32_t offset) {
+KERNO_EXPORT HRESULT cpEncodeDeltaBuf(const double* samples, void* buffer, int32_t count, int32_t codeType, double step,
+                                      int32_t offset) {
   if (count == 0) return S_OK;
   if (!samples || !buffer || count < 0) return E_INVALIDARG;
   const int bits = DeltaBits(codeType);
@@ -141,7 +148,7 @@ KERNO_EXPORT HRESULT cpEncode(const double* samples, int32_t count, int32_t code
     int32_t offset = 0;
     if (std::isfinite(step)) {
       offset = ComputeOffset(range.MaxDelta, step, levels);
-      result = cpEncodeDeltaBuf(samples, work.data(), count, codeType, step, offset);
+      result = cpEncodeDeltaBuf(samples, BufferAddress(work), count, codeType, step, offset);
     } else {
       result = E_INVALIDARG;  // a sample is NaN or infinite: no delta code can hold it
     }
@@ -149,12 +156,10 @@ KERNO_EXPORT HRESULT cpEncode(const double* samples, int32_t count, int32_t code
     s->WriteDouble(cpIdStep, step);
     s->WriteInteger(cpIdOffset, offset);
   } else {
-    result = cpEncodeFloatBuf(samples, work.data(), count, codeType);
+    result = cpEncodeFloatBuf(samples, BufferAddress(work), count, codeType);
   }
   if (result == S_OK) {
-    static const uint8_t kNoBytes = 0;  // WriteBuffer wants a pointer even for 0 bytes
-    const void* bytes = work.empty() ? &kNoBytes : work.data();
-    result = s->WriteBuffer(cpIdBuffer, bytes, static_cast<int32_t>(work.size()));
+    result = s->WriteBuffer(cpIdBuffer, BufferAddress(work), static_cast<int32_t>(work.size()));
     if (result == S_OK) result = s->WriteInteger(cpIdCount, count);
     if (result == S_OK) result = s->WriteBuffer(cpIdCodeType, &info->Id, sizeof info->Id);
   }
@@ -174,9 +179,8 @@ KERNO_EXPORT HRESULT cpDecode(ICompoundStream* stream, double* samples, int32_t 
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
   }
-  uint8_t none = 0;
   uint32_t got = static_cast<uint32_t>(size);
-  HRESULT result = stream->ReadData(cpIdBuffer, 0, buffer.empty() ? &none : buffer.data(), &got);
+  HRESULT result = stream->ReadData(cpIdBuffer, 0, BufferAddress(buffer), &got);
   if (Failed(result)) return result;
 
   if (const int bits = DeltaBits(codeType)) {
@@ -187,9 +191,9 @@ KERNO_EXPORT HRESULT cpDecode(ICompoundStream* stream, double* samples, int32_t 
     stream->ReadInteger(cpIdOffset, 0, 0, &offset);
     // A zero or non-finite step comes only from a damaged stream.
     if (step == 0 || !std::isfinite(step)) return E_FAIL;
-    result = cpDecodeDeltaBuf(buffer.data(), samples, count, codeType, first, step, offset);
+    result = cpDecodeDeltaBuf(BufferAddress(buffer), samples, count, codeType, first, step, offset);
   } else if (IsFloatType(codeType)) {
-    result = cpDecodeFloatBuf(buffer.data(), samples, count, codeType);
+    result = cpDecodeFloatBuf(BufferAddress(buffer), samples, count, codeType);
   } else {
     result = E_FAIL;
   }

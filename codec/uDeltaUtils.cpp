@@ -165,8 +165,9 @@ TDeltaRange MeasureDeltas(const double* samples, int32_t count) {
 double ComputeStep(double minDelta, double maxDelta, int32_t levels) {
   if (!std::isfinite(minDelta) || !std::isfinite(maxDelta)) return std::numeric_limits<double>::quiet_NaN();
   const double top = levels - 1;
-  // Scaled before subtracting, so extreme deltas of both signs cannot overflow.
-  double step = maxDelta / top - minDelta / top;
+  double step = (maxDelta - minDelta) / top;
+  // Extreme deltas of both signs overflow the difference; scale them first.
+  if (!std::isfinite(step)) step = maxDelta / top - minDelta / top;
   if (maxDelta == minDelta) step = maxDelta != 0 ? std::fabs(maxDelta) : 1.0;
   const double largest = std::max(std::fabs(minDelta), std::fabs(maxDelta));
   if (largest / step > kMaxQuantum) step = largest / kMaxQuantum;
