@@ -37,49 +37,73 @@ uint64_t Load64(const uint8_t* p) {
   return v;
 }
 
-void Store32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, sizeof v); }
-
 // Buffer bytes that hold `codes` packed codes.
 size_t PackedBytes(int64_t codes, int bits) { return static_cast<size_t>((codes * bits + 7) / 8); }
+
+// Codes whose 8-byte window, starting at the code's first byte, lies inside
+// the first `bytes` bytes of the buffer.
+size_t WindowedCodes(size_t codes, int bits, size_t bytes) {
+  return bytes >= 8 ? std::min(codes, ((bytes - 8) * 8) / bits + 1) : 0;
+}
+
+void Store64(uint8_t* p, uint64_t v) { std::memcpy(p, &v, sizeof v); }
 
 template <int Bits>
 HRESULT Encode(const double* samples, uint8_t* buffer, int32_t count, double step, int32_t offset) {
   constexpr uint64_t kMask = (uint64_t{1} << Bits) - 1;
-  uint64_t acc = 0;  // pending code bits, least significant first
-  int pending = 0;
-  uint8_t* out = buffer;
-  double prev = samples[0];
-  for (int32_t i = 1; i < count; ++i) {
-    const double s = samples[i];
-    const int64_t q = RoundToInt64((s - prev) / step);
-    if (q == std::numeric_limits<int64_t>::min()) return E_INVALIDARG;
-    prev = s;
-    const uint64_t code = static_cast<uint64_t>(q - static_cast<int64_t>(offset)) & kMask;
-    if constexpr (Bits == 8) {
-      out[i - 1] = static_cast<uint8_t>(code);
-    } else if constexpr (Bits == 16) {
-      const auto w = static_cast<uint16_t>(code);
-      std::memcpy(out + 2 * static_cast<size_t>(i - 1), &w, 2);
-    } else {
-      acc |= code << pending;
-      pending += Bits;
-      if (pending >= 32) {
-        Store32(out, static_cast<uint32_t>(acc));
-        out += 4;
-        acc >>= 32;
-        pending -= 32;
-      }
+  const auto codes = static_cast<size_t>(count - 1);
+  const auto base = static_cast<uint64_t>(static_cast<int64_t>(offset));
+  bool bad = false;
+  // Code k: the quantised delta from sample k to k+1, less the offset, modulo 2^Bits.
+  auto codeAt = [&](size_t k) {
+    const int64_t q = RoundToInt64((samples[k + 1] - samples[k]) / step);
+    bad |= q == std::numeric_limits<int64_t>::min();
+    return (static_cast<uint64_t>(q) - base) & kMask;  // unsigned: wraps, never overflows
+  };
+  if constexpr (Bits == 8) {
+    for (size_t k = 0; k < codes; ++k) buffer[k] = static_cast<uint8_t>(codeAt(k));
+  } else if constexpr (Bits == 16) {
+    for (size_t k = 0; k < codes; ++k) {
+      const auto w = static_cast<uint16_t>(codeAt(k));
+      std::memcpy(buffer + 2 * k, &w, 2);
     }
-  }
-  if constexpr (Bits != 8 && Bits != 16) {
-    for (; pending >= 8; pending -= 8, acc >>= 8) *out++ = static_cast<uint8_t>(acc);
+  } else {
+    // Eight codes fill exactly Bits bytes: pack them with shifts known at
+    // compile time and store two 8-byte words. The second word's spare bytes
+    // are rewritten by the next group, so groups stop 16 bytes short of the
+    // last whole code byte.
+    const size_t wholeBytes = codes * Bits / 8;
+    size_t k = 0;
+    uint8_t* out = buffer;
+    for (; k + 8 <= codes && static_cast<size_t>(out - buffer) + 16 <= wholeBytes; k += 8, out += Bits) {
+      uint64_t lo = 0, hi = 0;
+      for (int j = 0; j < 8; ++j) {
+        const uint64_t code = codeAt(k + j);
+        const int at = j * Bits;
+        if (at < 64) {
+          lo |= code << at;
+          if (at + Bits > 64) hi |= code >> (64 - at);
+        } else {
+          hi |= code << (at - 64);
+        }
+      }
+      Store64(out, lo);
+      Store64(out + 8, hi);
+    }
+    uint64_t acc = 0;  // code bits not yet complete in whole bytes, least significant first
+    int pending = 0;
+    for (; k < codes; ++k) {
+      acc |= codeAt(k) << pending;
+      for (pending += Bits; pending >= 8; pending -= 8, acc >>= 8) *out++ = static_cast<uint8_t>(acc);
+    }
     if (pending > 0) {
       // Bits after the last code belong to nobody: leave them as they were.
       const auto mask = static_cast<uint8_t>((1u << pending) - 1);
       *out = static_cast<uint8_t>((*out & ~mask) | (acc & mask));
     }
   }
-  return S_OK;
+  // A NaN or infinite sample, or a delta too large for the step, has no code.
+  return bad ? E_INVALIDARG : S_OK;
 }
 
 template <int Bits>
@@ -105,10 +129,7 @@ void Decode(const uint8_t* buffer, double* samples, int32_t count, double first,
   const auto codes = static_cast<size_t>(count - 1);
   // Codes whose 8-byte window lies inside the bytes that hold codes.
   size_t windowed = 0;
-  if constexpr (Bits != 8 && Bits != 16) {
-    const size_t bytes = PackedBytes(count - 1, Bits);
-    if (bytes >= 8) windowed = std::min(codes, ((bytes - 8) * 8) / Bits + 1);
-  }
+  if constexpr (Bits != 8 && Bits != 16) windowed = WindowedCodes(codes, Bits, PackedBytes(count - 1, Bits));
   const long double scale = step;
   const auto base = static_cast<int64_t>(offset);
   double prev = first;
