@@ -69,7 +69,7 @@ void PackReference(std::vector<uint8_t>& buf, const std::vector<uint32_t>& codes
 }
 }  // namespace
 
-TEST(DeltaBuffer, Delta8ExampleGivesBytesAAFF00AndDecodesBack) {
+TEST(CodecDeltaBuffer, Delta8ExampleGivesBytesAAFF00AndDecodesBack) {
   const std::vector<double> s = {10.0, 10.5, 11.5, 11.0};
   auto stream = Encode(s, cpDelta8);
   EXPECT_EQ(EntryIds(stream.Get()), (std::vector<int32_t>{3, 4, 5, 1, 2, -1}));
@@ -83,7 +83,7 @@ TEST(DeltaBuffer, Delta8ExampleGivesBytesAAFF00AndDecodesBack) {
   for (size_t i = 0; i < s.size(); ++i) EXPECT_NEAR(back[i], s[i], 1e-12);
 }
 
-TEST(FloatBuffer, Float32StoresBinary32AndFloat64IsBitExact) {
+TEST(CodecFloatBuffer, Float32StoresBinary32AndFloat64IsBitExact) {
   uint8_t buf[4] = {};
   const double tenth = 0.1;
   ASSERT_EQ(cpEncodeFloatBuf(&tenth, buf, 1, cpFloat32), S_OK);
@@ -103,7 +103,7 @@ TEST(FloatBuffer, Float32StoresBinary32AndFloat64IsBitExact) {
   for (size_t i = 0; i < s.size(); ++i) EXPECT_TRUE(SameBits(decoded[i], s[i])) << i;
 }
 
-TEST(DeltaBuffer, BufferSizesFollowTheTableWithoutOverflow) {
+TEST(CodecDeltaBuffer, BufferSizesFollowTheTableWithoutOverflow) {
   EXPECT_EQ(cpGetBufSize(3, 9), 3);
   EXPECT_EQ(cpGetBufSize(3, 16), 5);
   EXPECT_EQ(cpGetBufSize(1, 8), 0);
@@ -119,7 +119,7 @@ TEST(DeltaBuffer, BufferSizesFollowTheTableWithoutOverflow) {
 
 // Every packed position must carry its own code: a reader that stops early,
 // misplaces a bit or reads past the codes fails here.
-TEST(DeltaBuffer, EveryCodeTypePacksAndReconstructsEveryDelta) {
+TEST(CodecDeltaBuffer, EveryCodeTypePacksAndReconstructsEveryDelta) {
   std::mt19937 rng(42);
   for (int32_t type : kDeltaTypes) {
     for (int32_t count : {1, 2, 3, 7, 8, 9, 17, 64, 65, 1001}) {
@@ -155,7 +155,7 @@ TEST(DeltaBuffer, EveryCodeTypePacksAndReconstructsEveryDelta) {
   }
 }
 
-TEST(DeltaCodec, RandomSeriesStayWithinTheQuantisationBound) {
+TEST(CodecDeltaCodec, RandomSeriesStayWithinTheQuantisationBound) {
   std::mt19937_64 rng(7);
   std::normal_distribution<double> noise(0, 3);
   for (int32_t type : kDeltaTypes) {
@@ -177,7 +177,7 @@ TEST(DeltaCodec, RandomSeriesStayWithinTheQuantisationBound) {
 // Equal deltas give a zero range: the encoder must neither divide by zero nor
 // store a zero step, and such series (regular depth columns, 1 and 2 samples)
 // come back bit for bit.
-TEST(DeltaCodec, ConstantStepSeriesRoundTripExactly) {
+TEST(CodecDeltaCodec, ConstantStepSeriesRoundTripExactly) {
   std::vector<std::vector<double>> series = {{1000.0}, {1000.0, 1000.1}, {-3.5, -3.5, -3.5, -3.5}, {0.0, 0.0}};
   for (double step : {0.125, 0.25, 0.5, 1.0, -0.25, 0.0625})
     for (double start : {0.0, 1000.0, 2431.5}) {
@@ -199,7 +199,7 @@ TEST(DeltaCodec, ConstantStepSeriesRoundTripExactly) {
 // A 0.1 m column read from text differs from sample to sample by a few units in
 // the last place: the plain step would be tiny and its offset would overflow
 // 32 bits, decoding to garbage. The encoder keeps the offset in range instead.
-TEST(DeltaCodec, NearlyRegularDepthColumnKeepsItsOffsetInRange) {
+TEST(CodecDeltaCodec, NearlyRegularDepthColumnKeepsItsOffsetInRange) {
   std::vector<double> s(20000);
   for (size_t i = 0; i < s.size(); ++i) s[i] = std::stod(std::to_string(1000 + i / 10) + "." + std::to_string(i % 10));
   for (int32_t type : kDeltaTypes) {
@@ -230,7 +230,7 @@ std::vector<double> LasColumn(const std::string& name, size_t column) {
 
 // Real logs: a whole-metre depth index comes back bit for bit, a 5 cm index
 // and the curves within the quantisation bound, "Float 64" unchanged.
-TEST(DeltaCodec, LasColumnsRoundTrip) {
+TEST(CodecDeltaCodec, LasColumnsRoundTrip) {
   const auto metres = LasColumn("autodepthindex_M.las", 0);
   const auto depth = LasColumn("6038187_v1.2_short.las", 0);
   const auto gamma = LasColumn("6038187_v1.2_short.las", 4);
@@ -250,14 +250,14 @@ TEST(DeltaCodec, LasColumnsRoundTrip) {
 
 // With deltas -1 and +1 the ends of the range both round away from zero
 // (127.5 -> 128, -127.5 -> -128): the smallest delta must not wrap round to the top code.
-TEST(DeltaCodec, SymmetricDeltasDoNotWrapRound) {
+TEST(CodecDeltaCodec, SymmetricDeltasDoNotWrapRound) {
   const std::vector<double> s = {0, 1, 0, 1, 0, -1, 0};
   auto stream = Encode(s, cpDelta8);
   const auto back = Decode(stream.Get());
   for (size_t i = 0; i < s.size(); ++i) EXPECT_NEAR(back[i], s[i], 0.01) << i;
 }
 
-TEST(DeltaCodec, NonFiniteSamplesAreRefusedByDeltaTypes) {
+TEST(CodecDeltaCodec, NonFiniteSamplesAreRefusedByDeltaTypes) {
   const std::vector<double> s = {1, 2, std::nan(""), 4};
   auto stream = Encode(s, cpDelta12, E_INVALIDARG);
   ASSERT_TRUE(stream);
@@ -363,7 +363,7 @@ TEST(CodecFailures, HostileCountsAndShortBuffersStayInBounds) {
   EXPECT_NEAR(a[49] - a[48], Integer(delta.Get(), cpIdOffset) * step, 1e-9);
 }
 
-TEST(CodeTypes, IdentifiersNamesAndEnumeration) {
+TEST(CodecCodeTypes, IdentifiersNamesAndEnumeration) {
   const std::pair<int32_t, const char*> ids[] = {
       {8, "{3A445EB5-C82B-438A-A4A1-FE9548174C11}"},  {9, "{5D560D5B-786D-4EC3-B092-3E1D15444673}"},
       {10, "{4FCCD584-D098-46F8-944F-1087DB04FE0D}"}, {11, "{6994A6C0-8001-43AE-9E5A-A02CE6F2402F}"},

@@ -97,7 +97,7 @@ std::filesystem::path TempDir() {
 }
 }  // namespace
 
-TEST(Serialisation, EmptyContainerIsSixteenBytesAndLoadsUnmodified) {
+TEST(QsSerialisation, EmptyContainerIsSixteenBytesAndLoadsUnmodified) {
   auto s = NewStream();
   EXPECT_EQ(Dirty(s.Get()), S_OK);  // new containers start modified
   const TBytes expect = {0x4D, 0x54, 0x53, 0x51, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
@@ -109,7 +109,7 @@ TEST(Serialisation, EmptyContainerIsSixteenBytesAndLoadsUnmodified) {
   EXPECT_EQ(size, 16u);
 }
 
-TEST(Serialisation, EveryTagIsWrittenByteForByte) {
+TEST(QsSerialisation, EveryTagIsWrittenByteForByte) {
   auto s = NewStream();
   s->WriteInteger(5, 7);
   s->WriteShortString(-2, MakeShortString("ab"));
@@ -143,7 +143,7 @@ TEST(Serialisation, EveryTagIsWrittenByteForByte) {
   EXPECT_EQ(Saved(back.Get()), expect);
 }
 
-TEST(Serialisation, RewritingAnIdKeepsItsPlace) {
+TEST(QsSerialisation, RewritingAnIdKeepsItsPlace) {
   auto s = NewStream();
   s->WriteInteger(5, 7);
   s->WriteInteger(6, 8);
@@ -157,7 +157,7 @@ TEST(Serialisation, RewritingAnIdKeepsItsPlace) {
 
 // Stored files may carry duplicate IDs and tags this version does not know:
 // both survive a load and a save, and reads see the first entry.
-TEST(Serialisation, DuplicateIdsAndUnknownTagsAreKept) {
+TEST(QsSerialisation, DuplicateIdsAndUnknownTagsAreKept) {
   TBytes bytes = Header(3);
   Record(bytes, 9, qsInteger, 4);
   Record(bytes, 9, qsInteger, 4);
@@ -176,7 +176,7 @@ TEST(Serialisation, DuplicateIdsAndUnknownTagsAreKept) {
   EXPECT_EQ(Saved(s.Get()), bytes);
 }
 
-TEST(Serialisation, SurplusBytesAreIgnoredAndNotTruncatedBySave) {
+TEST(QsSerialisation, SurplusBytesAreIgnoredAndNotTruncatedBySave) {
   TBytes bytes = Header(1);
   Record(bytes, 1, qsInteger, 4);
   bytes.insert(bytes.end(), {3, 0, 0, 0, 0xEE, 0xEE, 0xEE});
@@ -196,7 +196,7 @@ TEST(Serialisation, SurplusBytesAreIgnoredAndNotTruncatedBySave) {
 
 // A stream that ends before what its header announces is refused; nothing
 // with undefined contents is produced and nothing huge is allocated.
-TEST(Loading, TruncatedAndCorruptStreamsFail) {
+TEST(QsLoading, TruncatedAndCorruptStreamsFail) {
   TBytes good = Header(2);
   Record(good, 1, qsInteger, 4);
   Record(good, 2, qsBinary, 6);
@@ -227,7 +227,7 @@ TEST(Loading, TruncatedAndCorruptStreamsFail) {
   EXPECT_GE(gLargestAllocation.load(), big.size());
 }
 
-TEST(Loading, FailedLoadDropsTheFormerContent) {
+TEST(QsLoading, FailedLoadDropsTheFormerContent) {
   auto s = NewStream();
   s->WriteInteger(1, 1);
   auto persist = s.As<IPersistStream>(IID_IPersistStream);
@@ -237,7 +237,7 @@ TEST(Loading, FailedLoadDropsTheFormerContent) {
   EXPECT_EQ(persist->Load(nullptr), E_INVALIDARG);
 }
 
-TEST(Values, TypedReadsFallBackToTheirDefault) {
+TEST(QsValues, TypedReadsFallBackToTheirDefault) {
   auto s = NewStream();
   s->WriteDouble(1, 2.5);
   int32_t v = 123;
@@ -270,7 +270,7 @@ TEST(Values, TypedReadsFallBackToTheirDefault) {
   EXPECT_EQ(size, 2u);
 }
 
-TEST(Values, FailedWriteLeavesAnEmptyEntryAndMarksModified) {
+TEST(QsValues, FailedWriteLeavesAnEmptyEntryAndMarksModified) {
   auto s = Loaded(Header(0));
   ASSERT_EQ(Dirty(s.Get()), S_FALSE);
   EXPECT_EQ(s->WriteBuffer(7, nullptr, 3), E_INVALIDARG);
@@ -283,7 +283,7 @@ TEST(Values, FailedWriteLeavesAnEmptyEntryAndMarksModified) {
 }
 
 // Rewriting a value from its own borrowed block must copy before freeing.
-TEST(Values, RewriteFromItsOwnBlockIsSafe) {
+TEST(QsValues, RewriteFromItsOwnBlockIsSafe) {
   auto s = NewStream();
   const std::string text = "self-referencing value";
   s->WriteBuffer(1, text.data(), static_cast<int32_t>(text.size()));
@@ -294,7 +294,7 @@ TEST(Values, RewriteFromItsOwnBlockIsSafe) {
   EXPECT_EQ(std::string(static_cast<char*>(e.Data), e.Size), text);
 }
 
-TEST(Values, StreamsInAndOut) {
+TEST(QsValues, StreamsInAndOut) {
   auto s = NewStream();
   const uint8_t src[] = {9, 8, 7, 6, 5};
   TComPtr<IStream> source = MemoryStreamFrom(src, 5);
@@ -319,7 +319,7 @@ TEST(Values, StreamsInAndOut) {
   EXPECT_TRUE(out);  // still holds the empty memory stream
 }
 
-TEST(Library, NestingAndIsCompoundStream) {
+TEST(QsLibrary, NestingAndIsCompoundStream) {
   auto parent = NewStream();
   auto child = NewStream();
   ASSERT_EQ(qsWriteCompoundStream(parent.Get(), 10, child.Get()), S_OK);
@@ -355,7 +355,7 @@ TEST(Library, NestingAndIsCompoundStream) {
   EXPECT_EQ(qsReadCompoundStream(loaded.Get(), 20, c.Put()), E_PENDING);
 }
 
-TEST(Library, CopyIsDeepAndClearsModifiedFlags) {
+TEST(QsLibrary, CopyIsDeepAndClearsModifiedFlags) {
   auto s = NewStream();
   s->WriteInteger(1, 1);
   TComPtr<ICompoundStream> copy;
@@ -366,7 +366,7 @@ TEST(Library, CopyIsDeepAndClearsModifiedFlags) {
   EXPECT_EQ(qsReadInteger(copy.Get(), 1, 0), 1);
 }
 
-TEST(Library, FilesRoundTripAndFailCleanly) {
+TEST(QsLibrary, FilesRoundTripAndFailCleanly) {
   const auto dir = TempDir();
   const std::string path = (dir / "a.qs").string();
   auto s = NewStream();
@@ -399,7 +399,7 @@ TEST(Library, FilesRoundTripAndFailCleanly) {
   std::filesystem::remove_all(dir);
 }
 
-TEST(Enumerator, NextSkipResetAndCloneShareOneCursor) {
+TEST(QsEnumerator, NextSkipResetAndCloneShareOneCursor) {
   auto s = NewStream();
   for (int32_t id : {10, 20, 30}) s->WriteInteger(id, id);
   auto e = s.As<IEnumEntries>(IID_IEnumEntries);
@@ -433,7 +433,7 @@ TEST(Enumerator, NextSkipResetAndCloneShareOneCursor) {
 
 // All four interfaces count on one object; a leak or a double free shows up
 // under AddressSanitizer.
-TEST(Lifetime, ReferencesOfEveryInterfaceCountOnOneObject) {
+TEST(QsLifetime, ReferencesOfEveryInterfaceCountOnOneObject) {
   ICompoundStream* s = nullptr;
   qsCreateCompoundStream(&s);
   ASSERT_NE(s, nullptr);
@@ -471,7 +471,7 @@ TEST(Lifetime, ReferencesOfEveryInterfaceCountOnOneObject) {
   held->Release();
 }
 
-TEST(TypedHelpers, ReadsNeverFailAndWritesReport) {
+TEST(QsTypedHelpers, ReadsNeverFailAndWritesReport) {
   EXPECT_EQ(qsReadShortStr(nullptr, 1, "x"), "x");
   EXPECT_FALSE(qsWriteString(nullptr, 1, "x"));
 

@@ -14,7 +14,7 @@ F Slot(void* object, int index) {
 }
 }  // namespace
 
-TEST(Binding, ExportsByNameAndInterfaceSlots) {
+TEST(QsBinding, ExportsByNameAndInterfaceSlots) {
   void* lib = dlopen(KERNO_PROGRAM_DIR "/libqs.so", RTLD_NOW | RTLD_LOCAL);
   ASSERT_NE(lib, nullptr) << dlerror();
   for (const char* name :
