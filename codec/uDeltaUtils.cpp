@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 #if defined(__x86_64__)
 #include <emmintrin.h>
