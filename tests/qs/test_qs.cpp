@@ -26,7 +26,9 @@ static void* Allocate(size_t size) {
   }
   return std::malloc(size ? size : 1);
 }
-// Default visibility, so the library's allocations come here too.
+// Default visibility, so the library's allocations come here too. The replacements
+// pair malloc with free on purpose, which GCC cannot see through inlining.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 #define KERNO_REPLACE __attribute__((visibility("default")))
 KERNO_REPLACE void* operator new(size_t size) {
   if (void* p = Allocate(size)) return p;
