@@ -26,7 +26,17 @@ const uint8_t kSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
 
 void InitGsf() {
   static std::once_flag once;
-  std::call_once(once, [] { gsf_init(); });
+  std::call_once(once, [] {
+    gsf_init();
+    // Damaged files are reported through result codes; the reader's own
+    // warnings would only clutter standard error.
+    const auto quiet = [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {};
+    for (const char* domain : {"libgsf", "libgsf:msole"})
+      g_log_set_handler(domain,
+                        static_cast<GLogLevelFlags>(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_MESSAGE |
+                                                    G_LOG_LEVEL_INFO | G_LOG_LEVEL_DEBUG),
+                        quiet, nullptr);
+  });
 }
 
 // Owns one GObject reference.
