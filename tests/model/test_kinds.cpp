@@ -151,3 +151,28 @@ TEST_F(ObjectFileTest, AnotherKindIsRefusedWithTheMessageAndChangesNothing) {
   EXPECT_TRUE(FUi.Messages.empty());
   EXPECT_EQ(target.LoadObjectFromFile(), R_CANCELLED) << "a cancelled dialog";
 }
+
+namespace {
+
+// A child whose values cannot be written (a full disk, a broken subclass).
+class TFailingObject : public TPrintObject {
+ public:
+  bool SaveToQS(ICompoundStream*) override { return false; }
+};
+
+}  // namespace
+
+TEST_F(ObjectFileTest, AChildThatFailsToSaveKeepsTheEarlierFile) {
+  ASSERT_EQ(FSource.SaveObjectToPath(Path("obj.kno")), S_OK);
+  QFile file(Path("obj.kno"));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QByteArray before = file.readAll();
+  file.close();
+  FSource.SetName("Changed");
+  FSource.AddChild(std::make_unique<TFailingObject>());
+  FSource.AddChild(std::make_unique<TPrintObject>());
+  EXPECT_EQ(FSource.SaveObjectToPath(Path("obj.kno")), E_FAIL);
+  EXPECT_TRUE(FSource.GetModified()) << "a failed save leaves the object unsaved";
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.readAll(), before) << "the earlier file is kept byte for byte";
+}
