@@ -389,7 +389,12 @@ bool TPrintObjectList::SaveToStorage(TStorage* storage) {
     if (storage->CreateStream(kIndexName, index.Put()) != S_OK) return false;
     if (!SaveToStream(index.Get())) return false;
   }
-  if (!WriteVersionStream(storage)) return false;
+  // Writing "index" cleared the modified mark; a save that does not complete
+  // must leave the list unsaved.
+  if (!WriteVersionStream(storage)) {
+    FModified = true;
+    return false;
+  }
   bool complete = true;
   for (int i = 0; i < Count(); ++i) {
     TPrintObject* c = FChildren[i].get();
@@ -403,7 +408,10 @@ bool TPrintObjectList::SaveToStorage(TStorage* storage) {
       if (storage->CreateStream(name, stream.Put()) != S_OK || !c->SaveToStream(stream.Get())) complete = false;
     }
   }
-  if (!complete) return false;
+  if (!complete) {
+    FModified = true;
+    return false;
+  }
   SetModified(false);
   return true;
 }
