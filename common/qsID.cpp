@@ -11,9 +11,7 @@ bool qsReadBool(ICompoundStream* s, int32_t id, bool def) {
   return (v & 0xFF) != 0;
 }
 
-bool qsWriteBool(ICompoundStream* s, int32_t id, bool value) {
-  return s && s->WriteInteger(id, value ? 1 : 0) == S_OK;
-}
+bool qsWriteBool(ICompoundStream* s, int32_t id, bool value) { return s && s->WriteInteger(id, value ? 1 : 0) == S_OK; }
 
 int32_t qsReadInteger(ICompoundStream* s, int32_t id, int32_t def) {
   if (!s) return def;

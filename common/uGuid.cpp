@@ -1,7 +1,7 @@
-#include "uComBase.h"
-
 #include <cstdio>
 #include <cstring>
+
+#include "uComBase.h"
 
 bool operator==(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof(GUID)) == 0; }
 

@@ -47,10 +47,17 @@ HRESULT TMemoryStream::Write(const void* buffer, uint32_t count, uint32_t* done)
 HRESULT TMemoryStream::Seek(int64_t move, uint32_t origin, uint64_t* newPosition) {
   int64_t base = 0;
   switch (origin) {
-    case STREAM_SEEK_SET: base = 0; break;
-    case STREAM_SEEK_CUR: base = static_cast<int64_t>(FPos); break;
-    case STREAM_SEEK_END: base = static_cast<int64_t>(FData.size()); break;
-    default: return STG_E_INVALIDFUNCTION;
+    case STREAM_SEEK_SET:
+      base = 0;
+      break;
+    case STREAM_SEEK_CUR:
+      base = static_cast<int64_t>(FPos);
+      break;
+    case STREAM_SEEK_END:
+      base = static_cast<int64_t>(FData.size());
+      break;
+    default:
+      return STG_E_INVALIDFUNCTION;
   }
   const int64_t target = base + move;
   if (target < 0) return STG_E_INVALIDFUNCTION;

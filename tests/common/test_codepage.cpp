@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <iconv.h>
 
 #include "uCodePage.h"
@@ -30,14 +29,16 @@ TEST(CodePage, EveryByteAgreesWithIconv) {
 }
 
 TEST(CodePage, UnmappableAndBrokenInput) {
-  EXPECT_EQ(Cp1251ToUtf8("\xCA"), "\xD0\x9A");  // Cyrillic Ka
-  EXPECT_EQ(Utf8ToCp1251("\xE4\xB8\xAD"), "?");   // CJK has no byte
-  EXPECT_EQ(Utf8ToCp1251("a\xFF" "b"), "a?b");
+  EXPECT_EQ(Cp1251ToUtf8("\xCA"), "\xD0\x9A");   // Cyrillic Ka
+  EXPECT_EQ(Utf8ToCp1251("\xE4\xB8\xAD"), "?");  // CJK has no byte
+  EXPECT_EQ(Utf8ToCp1251("a\xFF"
+                         "b"),
+            "a?b");
   EXPECT_EQ(Utf8ToCp1251("\xD0"), "?");  // truncated sequence
 }
 
 TEST(CodePage, TextFileDecoding) {
   EXPECT_EQ(DecodeTextFile("\xEF\xBB\xBFkey=1"), "key=1");
-  EXPECT_EQ(DecodeTextFile("\xD0\x9A"), "\xD0\x9A");  // valid UTF-8 stays
+  EXPECT_EQ(DecodeTextFile("\xD0\x9A"), "\xD0\x9A");          // valid UTF-8 stays
   EXPECT_EQ(DecodeTextFile("\xCA\xE5"), "\xD0\x9A\xD0\xB5");  // legacy bytes converted
 }

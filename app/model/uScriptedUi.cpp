@@ -1,0 +1,48 @@
+#include "uScriptedUi.h"
+
+namespace {
+template <class T>
+bool Take(std::deque<T>& queue, T* out) {
+  if (queue.empty()) return false;
+  if (out) *out = queue.front();
+  queue.pop_front();
+  return true;
+}
+}  // namespace
+
+TMsgResult TScriptedUi::Message(TMsgKind kind, const QString& title, const QString& text, int buttons) {
+  Messages.push_back({kind, title, text, buttons});
+  TMsgResult answer{};
+  if (Take(MessageAnswers, &answer)) return answer;
+  if (buttons & mbCancel) return TMsgResult::Cancel;
+  if (buttons & mbNo) return TMsgResult::No;
+  return TMsgResult::OK;
+}
+
+bool TScriptedUi::OpenFileName(const TFileDialogOptions& options, QString* fileName, int* filterIndex) {
+  FileDialogs.push_back(options);
+  if (!Take(FileAnswers, fileName)) return false;
+  if (filterIndex) *filterIndex = options.FilterIndex;
+  return true;
+}
+
+bool TScriptedUi::SaveFileName(const TFileDialogOptions& options, QString* fileName, int* filterIndex) {
+  return OpenFileName(options, fileName, filterIndex);
+}
+
+bool TScriptedUi::PromptText(const QString&, const QString&, QString* value) { return Take(TextAnswers, value); }
+
+int TScriptedUi::ChooseFromList(const QString&, const QString&, const QStringList& items, int) {
+  Lists.push_back(items);
+  int index = -1;
+  if (!Take(ListAnswers, &index)) return -1;
+  return index >= 0 && index < items.size() ? index : -1;
+}
+
+bool TScriptedUi::ChooseColor(const QColor&, QColor* result) { return Take(ColorAnswers, result); }
+
+void TScriptedUi::BeginProgress(const QString&, qint64) { FProgressActive = true; }
+
+bool TScriptedUi::StepProgress(qint64 done) { return CancelProgressAt < 0 || done < CancelProgressAt; }
+
+void TScriptedUi::EndProgress() { FProgressActive = false; }

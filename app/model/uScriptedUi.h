@@ -1,0 +1,55 @@
+// UI services that answer from a script and record what they were asked:
+// the tests' stand-in for the user, and the headless command line's.
+#pragma once
+
+#include <deque>
+#include <vector>
+
+#include "uUiServices.h"
+
+class TScriptedUi final : public IUiServices {
+ public:
+  struct TShownMessage {
+    TMsgKind Kind;
+    QString Title;
+    QString Text;
+    int Buttons;
+  };
+
+  // Answers are taken in order; when a queue is empty the silent answer applies
+  // (Cancel/No, dialogs cancelled, -1 for lists).
+  std::deque<TMsgResult> MessageAnswers;
+  std::deque<QString> FileAnswers;  // for open and save dialogs alike
+  std::deque<QString> TextAnswers;
+  std::deque<int> ListAnswers;
+  std::deque<QColor> ColorAnswers;
+  qint64 CancelProgressAt = -1;  // StepProgress(done >= this) reports a cancel
+
+  std::vector<TShownMessage> Messages;
+  std::vector<TFileDialogOptions> FileDialogs;
+  std::vector<QStringList> Lists;
+
+  TMsgResult Message(TMsgKind kind, const QString& title, const QString& text, int buttons) override;
+  bool OpenFileName(const TFileDialogOptions& options, QString* fileName, int* filterIndex) override;
+  bool SaveFileName(const TFileDialogOptions& options, QString* fileName, int* filterIndex) override;
+  bool PromptText(const QString& title, const QString& label, QString* value) override;
+  int ChooseFromList(const QString& title, const QString& label, const QStringList& items, int current) override;
+  bool ChooseColor(const QColor& initial, QColor* result) override;
+  void BeginProgress(const QString& text, qint64 total) override;
+  bool StepProgress(qint64 done) override;
+  void EndProgress() override;
+
+  bool ProgressActive() const { return FProgressActive; }
+
+ private:
+  bool FProgressActive = false;
+};
+
+// Installs a scripted UI for the lifetime of a scope.
+class TScopedUi {
+ public:
+  explicit TScopedUi(IUiServices* ui) { SetUiServices(ui); }
+  ~TScopedUi() { SetUiServices(nullptr); }
+  TScopedUi(const TScopedUi&) = delete;
+  TScopedUi& operator=(const TScopedUi&) = delete;
+};

@@ -1,0 +1,42 @@
+#include "uUiServices.h"
+
+#include <cstdio>
+
+namespace {
+class TSilentUi final : public IUiServices {
+ public:
+  TMsgResult Message(TMsgKind kind, const QString& title, const QString& text, int buttons) override {
+    if (kind == TMsgKind::Error || kind == TMsgKind::Warning)
+      std::fprintf(stderr, "%s\n", qUtf8Printable(title.isEmpty() ? text : title + ": " + text));
+    if (buttons & mbCancel) return TMsgResult::Cancel;
+    if (buttons & mbNo) return TMsgResult::No;
+    return TMsgResult::OK;
+  }
+  bool OpenFileName(const TFileDialogOptions&, QString*, int*) override { return false; }
+  bool SaveFileName(const TFileDialogOptions&, QString*, int*) override { return false; }
+  bool PromptText(const QString&, const QString&, QString*) override { return false; }
+  int ChooseFromList(const QString&, const QString&, const QStringList&, int) override { return -1; }
+  bool ChooseColor(const QColor&, QColor*) override { return false; }
+  void BeginProgress(const QString&, qint64) override {}
+  bool StepProgress(qint64) override { return true; }
+  void EndProgress() override {}
+};
+
+TSilentUi gSilent;
+IUiServices* gServices = nullptr;
+}  // namespace
+
+IUiServices& Ui() { return gServices ? *gServices : gSilent; }
+
+void SetUiServices(IUiServices* services) { gServices = services; }
+
+QString FilterToQt(const QString& filter) {
+  const QStringList parts = filter.split('|');
+  QStringList out;
+  for (int i = 0; i + 1 < parts.size(); i += 2) {
+    QString patterns = parts[i + 1];
+    patterns.replace(';', ' ');
+    out << QStringLiteral("%1 (%2)").arg(parts[i], patterns);
+  }
+  return out.join(QStringLiteral(";;"));
+}

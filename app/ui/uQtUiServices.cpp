@@ -1,0 +1,122 @@
+#include "uQtUiServices.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QProgressDialog>
+
+TQtUiServices::TQtUiServices() = default;
+
+TQtUiServices::~TQtUiServices() { EndProgress(); }
+
+QWidget* TQtUiServices::Owner() { return QApplication::activeWindow(); }
+
+TMsgResult TQtUiServices::Message(TMsgKind kind, const QString& title, const QString& text, int buttons) {
+  QMessageBox box(Owner());
+  switch (kind) {
+    case TMsgKind::Error:
+      box.setIcon(QMessageBox::Critical);
+      break;
+    case TMsgKind::Information:
+      box.setIcon(QMessageBox::Information);
+      break;
+    case TMsgKind::Warning:
+      box.setIcon(QMessageBox::Warning);
+      break;
+    case TMsgKind::Question:
+      box.setIcon(QMessageBox::Question);
+      break;
+  }
+  box.setWindowTitle(title.isEmpty() ? QApplication::applicationDisplayName() : title);
+  box.setText(text);
+  QMessageBox::StandardButtons std;
+  if (buttons & mbOK) std |= QMessageBox::Ok;
+  if (buttons & mbYes) std |= QMessageBox::Yes;
+  if (buttons & mbNo) std |= QMessageBox::No;
+  if (buttons & mbCancel) std |= QMessageBox::Cancel;
+  if (!std) std = QMessageBox::Ok;
+  box.setStandardButtons(std);
+  switch (box.exec()) {
+    case QMessageBox::Ok:
+      return TMsgResult::OK;
+    case QMessageBox::Yes:
+      return TMsgResult::Yes;
+    case QMessageBox::No:
+      return TMsgResult::No;
+    default:
+      return (buttons & mbCancel) || !(buttons & mbNo) ? TMsgResult::Cancel : TMsgResult::No;
+  }
+}
+
+bool TQtUiServices::FileDialog(bool save, const TFileDialogOptions& options, QString* fileName, int* filterIndex) {
+  QFileDialog dialog(Owner(), options.Title, options.FileName);
+  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  if (!options.DefaultSuffix.isEmpty()) dialog.setDefaultSuffix(options.DefaultSuffix);
+  const QStringList filters = FilterToQt(options.Filter).split(QStringLiteral(";;"), Qt::SkipEmptyParts);
+  if (!filters.isEmpty()) {
+    dialog.setNameFilters(filters);
+    const int index = qBound(1, options.FilterIndex, static_cast<int>(filters.size()));
+    dialog.selectNameFilter(filters[index - 1]);
+  }
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+  if (fileName) *fileName = dialog.selectedFiles().first();
+  if (filterIndex)
+    *filterIndex = filters.isEmpty() ? 1 : static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
+  return true;
+}
+
+bool TQtUiServices::OpenFileName(const TFileDialogOptions& options, QString* fileName, int* filterIndex) {
+  return FileDialog(false, options, fileName, filterIndex);
+}
+
+bool TQtUiServices::SaveFileName(const TFileDialogOptions& options, QString* fileName, int* filterIndex) {
+  return FileDialog(true, options, fileName, filterIndex);
+}
+
+bool TQtUiServices::PromptText(const QString& title, const QString& label, QString* value) {
+  bool ok = false;
+  const QString text = QInputDialog::getText(Owner(), title, label, QLineEdit::Normal, value ? *value : QString(), &ok);
+  if (ok && value) *value = text;
+  return ok;
+}
+
+int TQtUiServices::ChooseFromList(const QString& title, const QString& label, const QStringList& items, int current) {
+  if (items.isEmpty()) return -1;
+  bool ok = false;
+  const QString chosen = QInputDialog::getItem(Owner(), title, label, items,
+                                               qBound(0, current, static_cast<int>(items.size()) - 1), false, &ok);
+  return ok ? static_cast<int>(items.indexOf(chosen)) : -1;
+}
+
+bool TQtUiServices::ChooseColor(const QColor& initial, QColor* result) {
+  const QColor c = QColorDialog::getColor(initial, Owner());
+  if (!c.isValid()) return false;
+  if (result) *result = c;
+  return true;
+}
+
+void TQtUiServices::BeginProgress(const QString& text, qint64 total) {
+  EndProgress();
+  FTotal = total > 0 ? total : 0;
+  FProgress = new QProgressDialog(text, QObject::tr("Cancel"), 0, 1000, Owner());
+  FProgress->setWindowModality(Qt::WindowModal);
+  FProgress->setMinimumDuration(500);
+  FProgress->setValue(0);
+}
+
+bool TQtUiServices::StepProgress(qint64 done) {
+  if (!FProgress) return true;
+  if (FTotal > 0) FProgress->setValue(static_cast<int>(qBound<qint64>(qint64(0), done * 1000 / FTotal, qint64(1000))));
+  QApplication::processEvents();
+  return !FProgress->wasCanceled();
+}
+
+void TQtUiServices::EndProgress() {
+  if (FProgress) {
+    FProgress->close();
+    delete FProgress;
+  }
+}
