@@ -7,6 +7,7 @@
 //
 // Patterns never cross the tile's edges except for lines that run from edge
 // to edge, so neighbouring tiles join without seams.
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
