@@ -9,7 +9,7 @@
 // Dash-dot in millimetres at 254 dpi (10 px/mm), 0.3 mm wide (3 px, half 1):
 // dashes of 40 px, dots (round pen points), gaps of 20 px plus the pen width, the last
 // dash cut half a pen width before the end, all over a white under-line.
-TEST(BoundaryLine, DashDotGeometryInMillimetres) {
+TEST(FontsBoundaryLine, DashDotGeometryInMillimetres) {
   TRecordingDevice dev(QSize(400, 100), 254);
   QPainter p(&dev);
   TBoundaryLine line;
@@ -38,7 +38,7 @@ TEST(BoundaryLine, DashDotGeometryInMillimetres) {
 }
 
 // Width -1 is one device pixel in the pen's own style at any zoom; width 0 draws nothing.
-TEST(BoundaryLine, PixelWidthsAndNoLine) {
+TEST(FontsBoundaryLine, PixelWidthsAndNoLine) {
   TRecordingDevice dev(QSize(400, 100), 96);
   QPainter p(&dev);
   TBoundaryLine line;
@@ -60,7 +60,7 @@ TEST(BoundaryLine, PixelWidthsAndNoLine) {
 }
 
 // A dotted pattern whose steps round to nothing at a tiny zoom must still end.
-TEST(BoundaryLine, TinyZoomDotPatternTerminates) {
+TEST(FontsBoundaryLine, TinyZoomDotPatternTerminates) {
   TRecordingDevice dev(QSize(400, 100), 96);
   QPainter p(&dev);
   TBoundaryLine line;
@@ -72,7 +72,7 @@ TEST(BoundaryLine, TinyZoomDotPatternTerminates) {
 }
 
 // Solid wide lines stop half a width short of each end (their round caps reach the ends).
-TEST(BoundaryLine, SolidWideLine) {
+TEST(FontsBoundaryLine, SolidWideLine) {
   TRecordingDevice dev(QSize(400, 100), 254);
   QPainter p(&dev);
   TBoundaryLine line;
