@@ -1,7 +1,8 @@
+// clang-format off
 // libgsf before Qt: Qt's "signals" keyword macro breaks glib headers.
-#include "uOleStreamReader.h"
-
 #include <gsf/gsf.h>
+#include "uOleStreamReader.h"
+// clang-format on
 
 namespace {
 // Streams larger than this are refused (a damaged directory entry).
