@@ -1,11 +1,21 @@
 # Shared helpers for the subsystem CMake files.
 
-# kerno_add_test(NAME SOURCES a.cpp b.cpp LIBS lib1 lib2)
+# kerno_add_test(NAME [GUI|WIDGETS] SOURCES a.cpp b.cpp LIBS lib1 lib2)
 # One GoogleTest program per module; each case becomes a CTest test.
+# GUI: main() creates a QGuiApplication first (fonts, pixmaps, the recording
+# paint device); WIDGETS: a QApplication (dialogs). Both link ktestsupport
+# (tests/support) and replace GTest::gtest_main, whose main() would clash.
 function(kerno_add_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "GUI;WIDGETS" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  if(T_WIDGETS)
+    set(test_main ktestsupport_widgets_main ktestsupport)
+  elseif(T_GUI)
+    set(test_main ktestsupport_main ktestsupport)
+  else()
+    set(test_main GTest::gtest_main)
+  endif()
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest ${test_main})
   target_compile_definitions(${name} PRIVATE
     KERNO_SHARED_DATA="${KERNO_SHARED_DATA}"
     KERNO_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data"

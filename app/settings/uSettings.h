@@ -1,0 +1,146 @@
+// The program's preferences, kept in an INI file beside the program (or in
+// $XDG_CONFIG_HOME/Kerno/ when the program folder is not writable). Every
+// getter reads the file and every setter writes it at once: nothing is cached,
+// so a value changed by another window or another object is seen at once.
+#pragma once
+
+#include <QIcon>
+#include <QString>
+
+#include "uIniFile.h"
+
+// Internal format number of this program's files; files from a higher one
+// come from a newer build.
+constexpr int kProgramInternalVersion = 22;
+
+// The folder of the running executable (or the one set for tests).
+QString ProgramDir();
+// Tests point the program folder elsewhere; an empty text restores the real one.
+void SetProgramDir(const QString& dir);
+// Where a writable file of the program folder lives: beside the program when
+// that folder is writable, otherwise in $XDG_CONFIG_HOME/Kerno/.
+QString WritableProgramFile(const QString& name);
+
+// One entry of the mouse wheel action list.
+struct TWheelAction {
+  const char* Key;
+  const char* Text;
+};
+constexpr int kWheelActionCount = 6;
+extern const TWheelAction kWheelActions[kWheelActionCount];
+
+class TSettings {
+ public:
+  explicit TSettings(const QString& iniFileName);
+
+  QString FileName() const { return FIni.FileName(); }
+
+  // "COMMON"
+  QString Language() const;
+  void SetLanguage(const QString& value);
+  // "VIEW": lithology sign lists
+  bool LdbIcon() const;
+  void SetLdbIcon(bool value);
+  int LdbIconSize() const;
+  void SetLdbIconSize(int value);
+  bool LdbSort() const;
+  void SetLdbSort(bool value);
+  bool LdbMsgError() const;
+  void SetLdbMsgError(bool value);
+  // "NEWVERSION"
+  bool ShowOldVersionMessage() const;
+  void SetShowOldVersionMessage(bool value);
+  int NewVersionInternal() const;
+  void SetNewVersionInternal(int value);
+  double NewVersion() const;  // 0 when none recorded
+  void SetNewVersion(double value);
+  QString NewVersionString() const;
+  void SetNewVersionString(const QString& value);
+  QString NewVersionDate() const;
+  void SetNewVersionDate(const QString& value);
+  // "SCREEN"
+  bool QuickMode() const;
+  void SetQuickMode(bool value);
+  QString SnapText() const;  // as stored, "0.5" when missing
+  double Snap() const;       // the tolerant reading of SnapText(), 0.5 when unreadable
+  void SetSnap(double value);
+  void SetSnapText(const QString& value);
+  bool Grid() const;
+  void SetGrid(bool value);
+  // "EXPORT"
+  double EmfScaleX() const;
+  void SetEmfScaleX(double value);
+  double EmfScaleY() const;
+  void SetEmfScaleY(double value);
+  // "HELP"
+  int Tip() const;
+  void SetTip(int value);
+  bool TipStartUp() const;
+  void SetTipStartUp(bool value);
+  // "MOUSE": indexes into kWheelActions (a stored index outside it gives the default)
+  int Wheel() const;
+  void SetWheel(int value);
+  int WheelCtrl() const;
+  void SetWheelCtrl(int value);
+  int WheelShift() const;
+  void SetWheelShift(int value);
+  // "IMPORT"
+  bool EmptyBlocks() const;
+  void SetEmptyBlocks(bool value);
+  // "AUTOSAVE"
+  bool AutoSave() const;
+  void SetAutoSave(bool value);
+  int AutoSaveInterval() const;  // minutes, at least 1 (a zero interval would save without pause)
+  void SetAutoSaveInterval(int value);
+  // "PRINT"
+  int PageOverlay() const;
+  void SetPageOverlay(int value);
+  double PrintLineWidth() const;
+  void SetPrintLineWidth(double value);
+  int PrintShiftX() const;
+  void SetPrintShiftX(int value);
+  int PrintShiftY() const;
+  void SetPrintShiftY(int value);
+  // "UNDO": 0..10, clamped on write (and on read, for hand-edited files)
+  int MaxSteps() const;
+  void SetMaxSteps(int value);
+
+  // `x` rounded to the nearest multiple of Snap(), ties to even; `x` itself when
+  // the step is not greater than 0.
+  double SnapValue(double x) const;
+
+  // A newer build seen in an opened file is remembered unless one at least as
+  // high is already recorded; builds not newer than this program are ignored.
+  void RecordNewerBuild(int internal, double version, const QString& versionString, const QString& date);
+  // The start-up reminder ("OldVersion" with the recorded version text and
+  // date) when it is switched on and a newer build is recorded; empty otherwise.
+  QString OldVersionMessage() const;
+  // The same text regardless of the switch (for the About box); empty when no newer build.
+  QString NewerBuildText() const;
+
+  // Program folder + "temp/", created on demand; the XDG cache folder
+  // ($XDG_CACHE_HOME/Kerno/temp/) when the program folder is not writable.
+  // Always ends with "/".
+  QString TempDirectory() const;
+
+  // Free-form values for other parts that keep their preferences here.
+  QString ReadText(const QString& section, const QString& key, const QString& def = {}) const;
+  void WriteText(const QString& section, const QString& key, const QString& value);
+
+  // Index of the image standing for an object kind (0 for kinds without one).
+  static int KindImageIndex(int kind);
+
+ private:
+  TIniFile FIni;
+};
+
+constexpr int kKindImageCount = 22;
+// The file of kind image `index` ("icons/kinds/kindNN.svg" in the program folder).
+QString KindImagePath(int index);
+// The icon of an object kind (an empty icon when the image file is missing).
+QIcon KindIcon(int kind);
+
+// The program's settings, created on first use from WritableProgramFile("Kerno.ini").
+TSettings& Settings();
+// Tests install their own settings (not owned); nullptr restores the program's.
+void SetSettings(TSettings* settings);

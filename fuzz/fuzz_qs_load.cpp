@@ -1,0 +1,131 @@
+// Fuzz target for the compound stream reader: arbitrary bytes go through
+// qsCreateFromStream; whatever loads is walked value by value (every typed
+// read, strings, child streams) and must survive a save and reload unchanged.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "qs.h"
+#include "uComPtr.h"
+#include "uMemoryStream.h"
+
+namespace {
+// A broken invariant is a finding: stop so libFuzzer keeps the input.
+void Check(bool condition) {
+  if (!condition) std::abort();
+}
+
+std::vector<uint8_t> Save(ICompoundStream* stream) {
+  TComPtr<IStream> memory;
+  Check(Succeeded(CreateMemoryStream(memory.Put())));
+  Check(Succeeded(qsSaveToStream(stream, memory.Get())));
+  std::vector<uint8_t> bytes;
+  Check(ReadWholeStream(memory.Get(), &bytes));
+  return bytes;
+}
+
+void WalkValue(ICompoundStream* stream, const TCompoundEntry& entry, int depth);
+
+// Reads every entry through every reader; a child stream is walked in turn.
+void Walk(ICompoundStream* stream, int depth) {
+  TComPtr<IEnumEntries> entries;
+  Check(Succeeded(stream->QueryInterface(IID_IEnumEntries, reinterpret_cast<void**>(entries.Put()))));
+  entries->Reset();
+  TCompoundEntry entry{};
+  int32_t fetched = 0;
+  while (entries->Next(1, &entry, &fetched) == S_OK && fetched == 1) {
+    WalkValue(stream, entry, depth);  // a child is another container: this cursor stays
+  }
+  TComPtr<IEnumEntries> clone;
+  if (Succeeded(entries->Clone(clone.Put()))) {
+    clone->Reset();
+    clone->Skip(2);
+    clone->Skip(-1);
+    TCompoundEntry pair[2];
+    clone->Next(2, pair, &fetched);
+  }
+}
+
+void WalkValue(ICompoundStream* stream, const TCompoundEntry& entry, int depth) {
+  const int32_t id = entry.ID;
+  // GetEntry answers the first entry under an ID; with duplicate IDs the
+  // enumerated one may be a later one.
+  TCompoundEntry first{};
+  Check(Succeeded(stream->GetEntry(id, &first)));
+  Check(first.ID == id);
+
+  uint32_t size = 0;
+  Check(Succeeded(stream->ReadData(id, 0, nullptr, &size)));
+  Check(size == first.Size);
+  std::vector<uint8_t> data(size + 1);
+  uint32_t got = size;
+  Check(Succeeded(stream->ReadData(id, 0, data.data(), &got)));
+  Check(got == size);
+  Check(size == 0 || std::memcmp(data.data(), first.Data, size) == 0);
+
+  int32_t i = 0;
+  stream->ReadInteger(id, 0, 7, &i);
+  stream->ReadInteger(id, qsRequired, 7, &i);
+  double d = 0;
+  stream->ReadDouble(id, 0, 1.5, &d);
+  TShortString def{}, s{};
+  stream->ReadShortString(id, 0, def, &s);
+  Check(first.Tag != qsString || s.Length == (first.Size < 255 ? first.Size : 255));
+
+  TComPtr<ICompoundStream2> stream2;
+  if (Succeeded(stream->QueryInterface(IID_ICompoundStream2, reinterpret_cast<void**>(stream2.Put())))) {
+    uint32_t length = 0;
+    if (Succeeded(stream2->ReadString(id, nullptr, &length))) {
+      std::vector<char> text(length + 1);
+      uint32_t capacity = length;
+      Check(Succeeded(stream2->ReadString(id, text.data(), &capacity)));
+      // A buffer smaller than the string is never overrun.
+      if (length > 1) {
+        std::vector<char> small(length / 2);
+        uint32_t half = length / 2;
+        Check(Succeeded(stream2->ReadString(id, small.data(), &half)));
+      }
+    }
+  }
+
+  TComPtr<IStream> raw;
+  if (Succeeded(qsReadStream(stream, id, raw.Put()))) {
+    std::vector<uint8_t> bytes;
+    Check(ReadWholeStream(raw.Get(), &bytes));
+    Check(first.Tag == qsBinary && bytes.size() == first.Size);
+  }
+  if (depth < 16 && Succeeded(qsIsCompoundStream(stream, id))) {
+    TComPtr<ICompoundStream> child;
+    Check(Succeeded(qsReadCompoundStream(stream, id, child.Put())));
+    Walk(child.Get(), depth + 1);
+  }
+}
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  TComPtr<IStream> source = MemoryStreamFrom(data, size);
+  TComPtr<ICompoundStream> stream;
+  if (Failed(qsCreateFromStream(source.Get(), stream.Put()))) {
+    Check(!stream);  // a failed load hands out nothing
+    return 0;
+  }
+  Walk(stream.Get(), 0);
+
+  uint64_t expected = 0;
+  Check(Succeeded(qsGetSize(stream.Get(), &expected)));
+  Check(expected <= size);  // trailing bytes are ignored, nothing is invented
+  const std::vector<uint8_t> saved = Save(stream.Get());
+  Check(saved.size() == expected);
+
+  // What was saved loads again and saves to the same bytes.
+  TComPtr<IStream> again = MemoryStreamFrom(saved.data(), saved.size());
+  TComPtr<ICompoundStream> reloaded;
+  Check(Succeeded(qsCreateFromStream(again.Get(), reloaded.Put())));
+  Check(Save(reloaded.Get()) == saved);
+
+  TComPtr<ICompoundStream> copy;
+  Check(Succeeded(qsCopy(stream.Get(), copy.Put())));
+  Check(Save(copy.Get()) == saved);
+  return 0;
+}
