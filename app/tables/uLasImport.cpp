@@ -15,6 +15,8 @@ enum class TSection { None, Version, Well, Curves, Data, Other };
 // Section by its title: "~V", "~Well ...", "~Curve", "~A", and the LAS 3.0
 // log data set names; the other LAS 3.0 data sets are skipped.
 TSection SectionOf(QStringView line) {
+  // "~   DEPTH  GR ..." (a blank after the mark) is a data section titled with its columns.
+  if (line.size() > 1 && line[1].isSpace()) return TSection::Data;
   QStringView title = line.mid(1).trimmed();
   const qsizetype bar = title.indexOf(u'|');
   if (bar >= 0) title = title.left(bar).trimmed();
@@ -118,7 +120,8 @@ QString DecodeLasText(const QByteArray& bytes) {
 }
 
 bool ParseLas(const QByteArray& bytes, TSheetGrid* grid, QString* error) {
-  const QString text = DecodeLasText(bytes);
+  QString text = DecodeLasText(bytes);
+  text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(u'\r', u'\n');  // any line ending
   QStringList mnemonics;
   QString nullValue;
   bool wrapped = false;
@@ -130,9 +133,7 @@ bool ParseLas(const QByteArray& bytes, TSheetGrid* grid, QString* error) {
   bool pendingOpen = false;
 
   for (const QStringView rawLine : QStringView(text).tokenize(u'\n')) {
-    QStringView line = rawLine;
-    if (line.endsWith(u'\r')) line.chop(1);
-    const QStringView trimmed = line.trimmed();
+    const QStringView trimmed = rawLine.trimmed();
     if (trimmed.isEmpty() || trimmed.startsWith(u'#')) continue;
     if (trimmed.startsWith(u'~')) {
       if (section == TSection::Curves && inFirstCurves) curvesDone = true;
@@ -143,6 +144,13 @@ bool ParseLas(const QByteArray& bytes, TSheetGrid* grid, QString* error) {
       if (section == TSection::Data) {
         if (dataDone) section = TSection::Other;  // only the first log data set
         dataSeen = true;
+        // Without a curve section the data title may name the columns: "~A DEPTH DT ...".
+        if (mnemonics.isEmpty() && !dataDone) {
+          Tokenize(trimmed.mid(1), TDelimiter::Space, &tokens);
+          if (!trimmed.mid(1, 1).trimmed().isEmpty() && !tokens.isEmpty())
+            tokens.removeFirst();  // the section's own name
+          mnemonics = tokens;
+        }
       }
       continue;
     }

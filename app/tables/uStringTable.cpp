@@ -109,6 +109,8 @@ bool TStringTable::Assign(const TStringTable& source) {
   FRows.resize(source.FRows.size());
   for (size_t i = 0; i < FRows.size(); ++i)
     FRows[i].Cells = source.FRows[i].Cells;  // intervals belong to the source's owner
+  SetColCount(FColCount);
+  SetRowCount(RowCount());
   return true;
 }
 
@@ -227,8 +229,9 @@ void TStringTable::FillFromGrid(TSheetGrid&& grid, bool growColumns) {
   }
   grid.Rows.clear();
   FRows = std::move(rows);
-  FColCount = cols;
-  FHeader.Cells.resize(static_cast<size_t>(cols));
+  // Through the virtual setters so that subclasses size what they keep per row and column.
+  SetColCount(cols);
+  SetRowCount(RowCount());
 }
 
 HRESULT TStringTable::ImportFile(const QString& fileName) {

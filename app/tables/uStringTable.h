@@ -66,7 +66,7 @@ class TStringTable {
 
   void Clear();
   // Copies the whole table through a temporary compound stream (as stored).
-  bool Assign(const TStringTable& source);
+  virtual bool Assign(const TStringTable& source);
   // "R2C3" is the text of the third cell of the second row; "R2C3S1" its first character.
   QString ResolveReference(const QString& reference) const;
 

@@ -1,11 +1,7 @@
 #include "uTableText.h"
 
-QString TableText(const QString& key, const QString& def) {
-  (void)key;
-  return def;
-}
+#include "uLanguage.h"
 
-QString TableError(const QString& key, const QString& def) {
-  (void)key;
-  return def;
-}
+QString TableText(const QString& key, const QString& def) { return Translate(QStringLiteral("TABLE"), key, def); }
+
+QString TableError(const QString& key, const QString& def) { return TranslateError(key, def); }
