@@ -7,7 +7,7 @@ namespace {
 
 std::string F(double v, const char* code) { return FormatCellNumber(v, QString::fromUtf8(code)).toStdString(); }
 
-TEST(NumberFormat, GeneralShowsShortestFormUpToTenDigits) {
+TEST(SheetsNumberFormat, GeneralShowsShortestFormUpToTenDigits) {
   EXPECT_EQ(F(0.1 + 0.2, "General"), "0.3");
   EXPECT_EQ(F(1.0 / 3.0, "General"), "0.3333333333");
   EXPECT_EQ(F(42, "General"), "42");
@@ -16,7 +16,7 @@ TEST(NumberFormat, GeneralShowsShortestFormUpToTenDigits) {
   EXPECT_EQ(F(0, "General"), "0");
 }
 
-TEST(NumberFormat, FixedDecimalsThousandsAndPercent) {
+TEST(SheetsNumberFormat, FixedDecimalsThousandsAndPercent) {
   EXPECT_EQ(F(2.5, "0"), "3") << "half away from zero";
   EXPECT_EQ(F(-2.5, "0"), "-3");
   EXPECT_EQ(F(3.14159, "0.00"), "3.14");
@@ -30,7 +30,7 @@ TEST(NumberFormat, FixedDecimalsThousandsAndPercent) {
   EXPECT_EQ(F(12345, "0.00E+00"), "1.23E+04");
 }
 
-TEST(NumberFormat, SectionsLiteralsAndColours) {
+TEST(SheetsNumberFormat, SectionsLiteralsAndColours) {
   EXPECT_EQ(F(-5, "#,##0;[Red](#,##0)"), "(5)");
   EXPECT_EQ(F(0, "0.0;-0.0;\"zero\""), "zero");
   EXPECT_EQ(F(7, "\"No. \"0"), "No. 7");
@@ -39,7 +39,7 @@ TEST(NumberFormat, SectionsLiteralsAndColours) {
   EXPECT_EQ(F(5, "0_);(0)"), "5 ");
 }
 
-TEST(NumberFormat, DatesAndTimesFromDaySerials) {
+TEST(SheetsNumberFormat, DatesAndTimesFromDaySerials) {
   EXPECT_EQ(F(43905, "yyyy-mm-dd"), "2020-03-15");
   EXPECT_EQ(F(43905, "dd.mm.yyyy"), "15.03.2020");
   EXPECT_EQ(F(43905, "d-mmm-yy"), "15-Mar-20");
@@ -54,7 +54,7 @@ TEST(NumberFormat, DatesAndTimesFromDaySerials) {
   EXPECT_FALSE(IsDateFormat("[Red]0"));
 }
 
-TEST(NumberFormat, BuiltinFormatsAndOddCodesNeverFail) {
+TEST(SheetsNumberFormat, BuiltinFormatsAndOddCodesNeverFail) {
   EXPECT_EQ(BuiltinNumberFormat(4), "#,##0.00");
   EXPECT_EQ(BuiltinNumberFormat(100), "");
   for (int id = 0; id < 50; ++id) (void)FormatCellNumber(-12.5, BuiltinNumberFormat(id));

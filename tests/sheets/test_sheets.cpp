@@ -39,9 +39,9 @@ bool ReadSheet(const QString& file, int index, TSheetGrid* grid, QStringList* na
 }
 
 // The three spreadsheet formats hold the same workbook (made from sample.fods).
-class SpreadsheetFixture : public ::testing::TestWithParam<const char*> {};
+class SheetsSpreadsheet : public ::testing::TestWithParam<const char*> {};
 
-TEST_P(SpreadsheetFixture, DisplayedTextsColoursAndUsedRangeMatchTheWorkbook) {
+TEST_P(SheetsSpreadsheet, DisplayedTextsColoursAndUsedRangeMatchTheWorkbook) {
   TSheetGrid grid;
   QStringList names;
   ASSERT_TRUE(ReadSheet(Fixture(GetParam()), 0, &grid, &names));
@@ -62,7 +62,7 @@ TEST_P(SpreadsheetFixture, DisplayedTextsColoursAndUsedRangeMatchTheWorkbook) {
   EXPECT_EQ(Text(grid, 2, 3), "0.1") << "General keeps the short form";
 }
 
-TEST_P(SpreadsheetFixture, UsedRangeStartsAtA1AndEndsAtTheLastUsedCell) {
+TEST_P(SheetsSpreadsheet, UsedRangeStartsAtA1AndEndsAtTheLastUsedCell) {
   TSheetGrid grid;
   ASSERT_TRUE(ReadSheet(Fixture(GetParam()), 1, &grid));
   EXPECT_EQ(grid.RowCount(), 4);
@@ -70,9 +70,9 @@ TEST_P(SpreadsheetFixture, UsedRangeStartsAtA1AndEndsAtTheLastUsedCell) {
   EXPECT_EQ(Text(grid, 3, 2), "corner");
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, SpreadsheetFixture, ::testing::Values("sample.xlsx", "sample.ods", "sample.xls"));
+INSTANTIATE_TEST_SUITE_P(Formats, SheetsSpreadsheet, ::testing::Values("sample.xlsx", "sample.ods", "sample.xls"));
 
-TEST(SheetReaders, DamagedOrWrongFilesAreRefusedWithAMessage) {
+TEST(SheetsReaders, DamagedOrWrongFilesAreRefusedWithAMessage) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
   // An .ods file given the .xlsx reader, and empty files of every kind.
@@ -108,7 +108,7 @@ TEST(SheetReaders, DamagedOrWrongFilesAreRefusedWithAMessage) {
   }
 }
 
-TEST(SheetReaders, SqliteTableGivesHeaderRowAndOneRowPerRecord) {
+TEST(SheetsReaders, SqliteTableGivesHeaderRowAndOneRowPerRecord) {
   TSheetGrid grid;
   QStringList names;
   ASSERT_TRUE(ReadSheet(Fixture("sample.sqlite"), 0, &grid, &names));
@@ -126,7 +126,7 @@ TEST(SheetReaders, SqliteTableGivesHeaderRowAndOneRowPerRecord) {
   EXPECT_EQ(empty.RowCount(), 1) << "only the header of a table without records";
 }
 
-TEST(SheetReaders, AccessDatabasesOfEveryVersionListTablesAndRecords) {
+TEST(SheetsReaders, AccessDatabasesOfEveryVersionListTablesAndRecords) {
   if (!QDir(QStringLiteral(KERNO_SHARED_DATA "/access")).exists()) GTEST_SKIP() << "shared data not present";
   for (const char* file : {"testV1997.mdb", "test2V2000.mdb", "test2V2003.mdb", "fixedNumericTestV2000.mdb",
                            "fixedTextTestV2003.mdb", "overflowTestV2007.accdb"}) {
@@ -147,7 +147,7 @@ TEST(SheetReaders, AccessDatabasesOfEveryVersionListTablesAndRecords) {
   }
 }
 
-TEST(SheetReaders, AccessTableContentIsRead) {
+TEST(SheetsReaders, AccessTableContentIsRead) {
   if (!QDir(QStringLiteral(KERNO_SHARED_DATA "/access")).exists()) GTEST_SKIP() << "shared data not present";
   QString error;
   auto reader = OpenSheetFile(Access("testV1997.mdb"), TSheetFileKind::Access, &error);
@@ -170,7 +170,7 @@ TEST(SheetReaders, AccessTableContentIsRead) {
   EXPECT_EQ(Text(grid, 2, 8), "1");
 }
 
-TEST(SheetReaders, FileKindsFollowTheExtensionInAnyCase) {
+TEST(SheetsReaders, FileKindsFollowTheExtensionInAnyCase) {
   EXPECT_EQ(SheetFileKind("a.XLSX"), TSheetFileKind::Xlsx);
   EXPECT_EQ(SheetFileKind("a.Ods"), TSheetFileKind::Ods);
   EXPECT_EQ(SheetFileKind("a.xls"), TSheetFileKind::Xls);
@@ -180,7 +180,7 @@ TEST(SheetReaders, FileKindsFollowTheExtensionInAnyCase) {
   EXPECT_EQ(SheetFileKind("xlsx"), TSheetFileKind::None);
 }
 
-TEST(SheetReaders, Biff8PaletteGivesColorRefs) {
+TEST(SheetsReaders, Biff8PaletteGivesColorRefs) {
   EXPECT_EQ(Biff8PaletteColor(10), 0x0000FFu);  // red
   EXPECT_EQ(Biff8PaletteColor(12), 0xFF0000u);  // blue
   EXPECT_EQ(Biff8PaletteColor(2), 0x0000FFu);   // the first eight repeat

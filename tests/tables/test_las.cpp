@@ -35,7 +35,7 @@ const char* const kHeader =
     "~Version\n VERS. 2.0 : v\n WRAP. NO : one line\n~Well\n NULL. -999.25 : null\n"
     "~Curve\n DEPT.M : depth\n GR.GAPI : gamma\n RT.OHMM : res\n";
 
-TEST(Las, NullValuesBecomeEmptyCellsWhateverTheirSpelling) {
+TEST(TablesLas, NullValuesBecomeEmptyCellsWhateverTheirSpelling) {
   const TSheetGrid g = Parse(QByteArray(kHeader) + "~A\n100.0 -999.25 5\n100.5 -999.2500 6\n101.0 7 -999.250\n");
   ASSERT_EQ(g.RowCount(), 4);
   EXPECT_EQ(g.ColCount, 3);
@@ -46,7 +46,7 @@ TEST(Las, NullValuesBecomeEmptyCellsWhateverTheirSpelling) {
   EXPECT_EQ(Cell(g, 3, 1), "7");
 }
 
-TEST(Las, WrappedDataRunsOverLinesAndAShortLastStepIsPadded) {
+TEST(TablesLas, WrappedDataRunsOverLinesAndAShortLastStepIsPadded) {
   QByteArray text = kHeader;
   text.replace("WRAP. NO", "WRAP. YES");
   const TSheetGrid g = Parse(text + "~A\n100.0\n1 2\n100.5\n3\n4\n101.0\n5\n");
@@ -56,7 +56,7 @@ TEST(Las, WrappedDataRunsOverLinesAndAShortLastStepIsPadded) {
   EXPECT_EQ(Cell(g, 3, 2), "");
 }
 
-TEST(Las, DecimalCommasAndDelimitersOfVersion3) {
+TEST(TablesLas, DecimalCommasAndDelimitersOfVersion3) {
   const TSheetGrid comma = Parse(QByteArray(kHeader) + "~A\n100,5 1,25 -999,25\n");
   EXPECT_EQ(Cell(comma, 1, 0), "100.5");
   EXPECT_EQ(Cell(comma, 1, 1), "1.25");
@@ -72,7 +72,7 @@ TEST(Las, DecimalCommasAndDelimitersOfVersion3) {
   EXPECT_EQ(Cell(t, 1, 1), "sand stone");
 }
 
-TEST(Las, EncodingsAreDetected) {
+TEST(TablesLas, EncodingsAreDetected) {
   const QByteArray utf8 = QByteArray(kHeader).replace("GR.GAPI", "\xD0\x93\xD0\x9A.GAPI") + "~A\n1 2 3\n";
   EXPECT_EQ(Cell(Parse(utf8), 0, 1), QString::fromUtf8("ГК"));
   EXPECT_EQ(Cell(Parse(QByteArray(kHeader).replace("GR.GAPI", "\xC3\xCA.GAPI") + "~A\n1 2 3\n"), 0, 1),
@@ -84,7 +84,7 @@ TEST(Las, EncodingsAreDetected) {
   EXPECT_EQ(Parse("\xFF\xFE" + le).RowCount(), 2);
 }
 
-TEST(Las, NonLasInputFailsWithAReason) {
+TEST(TablesLas, NonLasInputFailsWithAReason) {
   for (const QByteArray& bytes :
        {QByteArray("100.0, 0.63, 302.19\n200.0, 0.5, 284.62\n"), QByteArray("\x00\x01\x02\xFF", 4),
         QByteArray("~Version\n VERS. 2.0 : v\n~A\n1 2 3\n"), QByteArray(kHeader)}) {
@@ -96,7 +96,7 @@ TEST(Las, NonLasInputFailsWithAReason) {
   }
 }
 
-TEST(Las, ImportReportsUnreadableFilesToTheUser) {
+TEST(TablesLas, ImportReportsUnreadableFilesToTheUser) {
   if (!HaveSharedLas()) GTEST_SKIP() << "shared data not present";
   TScriptedUi ui;
   TScopedUi scope(&ui);
@@ -116,7 +116,7 @@ struct TLasExpect {
 };
 
 // Counts checked by reading the files: curves of the (log) curve section and depth steps.
-TEST(Las, PublicSamplesHaveTheirCurvesAndDepths) {
+TEST(TablesLas, PublicSamplesHaveTheirCurvesAndDepths) {
   if (!HaveSharedLas()) GTEST_SKIP() << "shared data not present";
   const TLasExpect expected[] = {
       {"1.2/sample.las", 8, 3},
@@ -159,7 +159,7 @@ TEST(Las, PublicSamplesHaveTheirCurvesAndDepths) {
 }
 
 // Every public file, malformed ones included: a result or a reason, never a crash.
-TEST(Las, EveryPublicFileImportsOrFailsCleanly) {
+TEST(TablesLas, EveryPublicFileImportsOrFailsCleanly) {
   if (!HaveSharedLas()) GTEST_SKIP() << "shared data not present";
   QDirIterator it(QStringLiteral(KERNO_SHARED_DATA "/las"), {"*.las", "*.LAS"}, QDir::Files,
                   QDirIterator::Subdirectories);

@@ -32,7 +32,7 @@ std::map<int32_t, int32_t> Entries(ICompoundStream* s) {
   return result;
 }
 
-TEST(StringTable, SparseTableStoresOnlyCountsAndNonEmptyCells) {
+TEST(TablesStringTable, SparseTableStoresOnlyCountsAndNonEmptyCells) {
   TStringTable t;
   t.SetColCount(2);
   t.SetRowCount(3);
@@ -46,7 +46,7 @@ TEST(StringTable, SparseTableStoresOnlyCountsAndNonEmptyCells) {
   EXPECT_EQ(qsReadShortStr(s.Get(), 0xFF0002, ""), "x");
 }
 
-TEST(StringTable, StreamRoundTripKeepsTextsDataAndCutsLongCellsTo255) {
+TEST(TablesStringTable, StreamRoundTripKeepsTextsDataAndCutsLongCellsTo255) {
   TStringTable t;
   t.SetColCount(3);
   t.SetRowCount(2);
@@ -68,7 +68,7 @@ TEST(StringTable, StreamRoundTripKeepsTextsDataAndCutsLongCellsTo255) {
   EXPECT_FALSE(back.LoadFromQS(nullptr));
 }
 
-TEST(StringTable, LargeTableValuesDoNotCollideWithTexts) {
+TEST(TablesStringTable, LargeTableValuesDoNotCollideWithTexts) {
   // 1000 x 1000 cells: per-cell value IDs would run into the text IDs.
   TStringTable t;
   t.SetColCount(1000);
@@ -85,7 +85,7 @@ TEST(StringTable, LargeTableValuesDoNotCollideWithTexts) {
   EXPECT_EQ(back.GetCell(0, 0), "first");
 }
 
-TEST(StringTable, DamagedCountsGiveAnEmptyTableNotAHugeAllocation) {
+TEST(TablesStringTable, DamagedCountsGiveAnEmptyTableNotAHugeAllocation) {
   auto s = NewStream();
   qsWriteInteger(s.Get(), 4866, 2000000000);
   qsWriteInteger(s.Get(), 4867, 2000000000);
@@ -98,7 +98,7 @@ TEST(StringTable, DamagedCountsGiveAnEmptyTableNotAHugeAllocation) {
   EXPECT_FALSE(t.LoadFromQS(s.Get()));
 }
 
-TEST(StringTable, IndicesOutsideTheTableAreIgnored) {
+TEST(TablesStringTable, IndicesOutsideTheTableAreIgnored) {
   TStringTable t;
   t.SetColCount(2);
   t.SetRowCount(2);
@@ -114,7 +114,7 @@ TEST(StringTable, IndicesOutsideTheTableAreIgnored) {
   EXPECT_FALSE(t.DeleteRow(-1));
 }
 
-TEST(StringTable, ResizingKeepsCellsAndDeleteRowClosesTheGap) {
+TEST(TablesStringTable, ResizingKeepsCellsAndDeleteRowClosesTheGap) {
   TStringTable t;
   t.SetColCount(3);
   t.SetRowCount(3);
@@ -135,7 +135,7 @@ TEST(StringTable, ResizingKeepsCellsAndDeleteRowClosesTheGap) {
   EXPECT_EQ(t.ColCount(), 0);
 }
 
-TEST(StringTable, CellReferences) {
+TEST(TablesStringTable, CellReferences) {
   TStringTable t;
   t.SetColCount(3);
   t.SetRowCount(2);
@@ -153,7 +153,7 @@ TEST(StringTable, CellReferences) {
   EXPECT_EQ(t.ResolveReference("R99999999999999999999C1"), "") << "huge numbers do not overflow";
 }
 
-TEST(StringTable, AssignCopiesEverythingWithoutCuttingCells) {
+TEST(TablesStringTable, AssignCopiesEverythingWithoutCuttingCells) {
   TStringTableEx a;
   a.SetColCount(2);
   a.SetRowCount(1);
@@ -171,7 +171,7 @@ TEST(StringTable, AssignCopiesEverythingWithoutCuttingCells) {
   EXPECT_EQ(b.FileName, "f.csv");
 }
 
-TEST(StringTableEx, GeometryFollowsShiftsAndWidths) {
+TEST(TablesStringTableEx, GeometryFollowsShiftsAndWidths) {
   TStringTableEx t;
   t.SetColCount(2);
   t.ColWidths = {20, 30};
@@ -190,7 +190,7 @@ TEST(StringTableEx, GeometryFollowsShiftsAndWidths) {
   EXPECT_EQ(t.RowHeights.size(), 2u) << "row geometry follows deleted rows";
 }
 
-TEST(StringTableEx, CurrentStreamsKeepFractionsOldOnesLoadIntegers) {
+TEST(TablesStringTableEx, CurrentStreamsKeepFractionsOldOnesLoadIntegers) {
   TStringTableEx t;
   t.SetColCount(2);
   t.SetRowCount(1);
@@ -222,7 +222,7 @@ TEST(StringTableEx, CurrentStreamsKeepFractionsOldOnesLoadIntegers) {
   EXPECT_EQ(legacy.RowHeights, (std::vector<double>{10}));
 }
 
-TEST(StringTableEx, WholeStreamRoundTrip) {
+TEST(TablesStringTableEx, WholeStreamRoundTrip) {
   TStringTableEx t;
   t.SetColCount(2);
   t.SetRowCount(2);
@@ -241,7 +241,7 @@ TEST(StringTableEx, WholeStreamRoundTrip) {
   EXPECT_FALSE(back.LoadFromStream(junk.Get()));
 }
 
-TEST(StringTableEx, IniKeysWriteOnlyWhatDiffersAndReadBack) {
+TEST(TablesStringTableEx, IniKeysWriteOnlyWhatDiffersAndReadBack) {
   QTemporaryDir dir;
   TIniFile ini(dir.filePath("t.ini"));
   TStringTableEx t;

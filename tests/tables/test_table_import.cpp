@@ -15,7 +15,7 @@ namespace {
 
 QString Fixture(const char* name) { return QStringLiteral(KERNO_TEST_DATA "/tables/") + QLatin1String(name); }
 
-class TableImport : public ::testing::Test {
+class TablesImport : public ::testing::Test {
  protected:
   QString Write(const char* name, const QByteArray& bytes) {
     const QString path = FDir.filePath(QLatin1String(name));
@@ -46,7 +46,7 @@ class TableImport : public ::testing::Test {
   TScopedUi FScope{&FUi};
 };
 
-TEST_F(TableImport, DelimiterIsTheFirstCandidateInTheFirstLine) {
+TEST_F(TablesImport, DelimiterIsTheFirstCandidateInTheFirstLine) {
   TStringTable t;
   ASSERT_EQ(t.ImportFile(Write("a.txt", "a;b c\nd;e f\n")), S_OK);
   EXPECT_EQ(t.ColCount(), 2) << "';' comes before space";
@@ -69,7 +69,7 @@ TEST_F(TableImport, DelimiterIsTheFirstCandidateInTheFirstLine) {
   EXPECT_EQ(t.GetCell(0, 1), "line");
 }
 
-TEST_F(TableImport, FixedColumnCountGrowsOnlyForWiderLines) {
+TEST_F(TablesImport, FixedColumnCountGrowsOnlyForWiderLines) {
   TStringTable t;
   t.AutoColumns = false;
   t.SetColCount(5);
@@ -79,7 +79,7 @@ TEST_F(TableImport, FixedColumnCountGrowsOnlyForWiderLines) {
   EXPECT_EQ(t.ColCount(), 6);
 }
 
-TEST_F(TableImport, TextInUtf8BomOrWindows1251AndCellDataCleared) {
+TEST_F(TablesImport, TextInUtf8BomOrWindows1251AndCellDataCleared) {
   TStringTable t;
   t.SetColCount(1);
   t.SetRowCount(1);
@@ -91,7 +91,7 @@ TEST_F(TableImport, TextInUtf8BomOrWindows1251AndCellDataCleared) {
   EXPECT_EQ(t.GetCell(0, 0), QString::fromUtf8("глина"));
 }
 
-TEST_F(TableImport, MissingOrEmptyFilesFailAndKeepTheTable) {
+TEST_F(TablesImport, MissingOrEmptyFilesFailAndKeepTheTable) {
   TStringTable t;
   Prefill(&t);
   EXPECT_EQ(t.ImportFile(FDir.filePath("none.txt")), E_FAIL);
@@ -103,7 +103,7 @@ TEST_F(TableImport, MissingOrEmptyFilesFailAndKeepTheTable) {
   EXPECT_FALSE(t.LastError().isEmpty());
 }
 
-TEST_F(TableImport, ExportJoinsCellsAndFlattensLineBreaks) {
+TEST_F(TablesImport, ExportJoinsCellsAndFlattensLineBreaks) {
   TStringTable t;
   t.SetColCount(1);
   t.SetRowCount(1);
@@ -119,7 +119,7 @@ TEST_F(TableImport, ExportJoinsCellsAndFlattensLineBreaks) {
   EXPECT_EQ(QDir(FDir.path()).entryList(QDir::Files), QStringList{"out.csv"}) << "no temporary file left behind";
 }
 
-TEST_F(TableImport, ExportDialogChoosesDelimiterByFilterOrExtension) {
+TEST_F(TablesImport, ExportDialogChoosesDelimiterByFilterOrExtension) {
   TStringTable t;
   t.SetColCount(2);
   t.SetRowCount(1);
@@ -137,7 +137,7 @@ TEST_F(TableImport, ExportDialogChoosesDelimiterByFilterOrExtension) {
   EXPECT_EQ(FUi.FileDialogs[0].Filter, "TXT(TAB)|*.txt|CSV|*.csv|PRN|*.prn");
 }
 
-TEST_F(TableImport, ImportDialogRemembersTheFileOnSuccessOnly) {
+TEST_F(TablesImport, ImportDialogRemembersTheFileOnSuccessOnly) {
   TStringTable t;
   const QString good = Write("g.csv", "1;2\n");
   FUi.FileAnswers.push_back(good);
@@ -151,7 +151,7 @@ TEST_F(TableImport, ImportDialogRemembersTheFileOnSuccessOnly) {
 }
 
 // Every spreadsheet format: the chosen sheet, its used size, texts and colours in Data.
-TEST_F(TableImport, SpreadsheetsFillTextsAndFontColours) {
+TEST_F(TablesImport, SpreadsheetsFillTextsAndFontColours) {
   for (const char* file : {"sample.xlsx", "sample.ods", "sample.xls"}) {
     TStringTable t;
     FUi.ListAnswers.push_back(0);
@@ -170,7 +170,7 @@ TEST_F(TableImport, SpreadsheetsFillTextsAndFontColours) {
   }
 }
 
-TEST_F(TableImport, NoChosenSheetLeavesTheTableAsItWas) {
+TEST_F(TablesImport, NoChosenSheetLeavesTheTableAsItWas) {
   TStringTable t;
   Prefill(&t);
   EXPECT_EQ(t.ImportFile(Fixture("sample.xlsx")), R_CANCELLED);  // the scripted chooser answers nothing
@@ -178,7 +178,7 @@ TEST_F(TableImport, NoChosenSheetLeavesTheTableAsItWas) {
   EXPECT_TRUE(FUi.Messages.empty()) << "a cancel is not an error";
 }
 
-TEST_F(TableImport, DamagedOrWrongSpreadsheetsFailAndKeepTheTable) {
+TEST_F(TablesImport, DamagedOrWrongSpreadsheetsFailAndKeepTheTable) {
   for (const char* file : {"truncated.xlsx", "text-renamed.xls"}) {
     TStringTable t;
     Prefill(&t);
@@ -193,7 +193,7 @@ TEST_F(TableImport, DamagedOrWrongSpreadsheetsFailAndKeepTheTable) {
   ExpectKept(t);
 }
 
-TEST_F(TableImport, DatabaseTableBecomesHeaderAndRecords) {
+TEST_F(TablesImport, DatabaseTableBecomesHeaderAndRecords) {
   TStringTable t;
   FUi.ListAnswers.push_back(0);
   ASSERT_EQ(t.ImportFile(Fixture("sample.sqlite")), S_OK);
@@ -217,7 +217,7 @@ TEST_F(TableImport, DatabaseTableBecomesHeaderAndRecords) {
   ExpectKept(t);
 }
 
-TEST_F(TableImport, AccessDatabaseImport) {
+TEST_F(TablesImport, AccessDatabaseImport) {
   const QString file = QStringLiteral(KERNO_SHARED_DATA "/access/test2V2003.mdb");
   if (!QFile::exists(file)) GTEST_SKIP() << "shared data not present";
   TStringTable t;
@@ -228,7 +228,7 @@ TEST_F(TableImport, AccessDatabaseImport) {
   EXPECT_FALSE(t.GetCell(0, 0).isEmpty()) << "column name";
 }
 
-TEST_F(TableImport, ChooserRegistryReplacesTheListChoice) {
+TEST_F(TablesImport, ChooserRegistryReplacesTheListChoice) {
   QStringList offered;
   SetImportChooser([&](const QString& title, const QStringList& items) {
     offered = items;
@@ -244,7 +244,7 @@ TEST_F(TableImport, ChooserRegistryReplacesTheListChoice) {
   EXPECT_TRUE(FUi.Lists.empty());
 }
 
-TEST_F(TableImport, ImportSizesTheGeometryOfAnExtendedTable) {
+TEST_F(TablesImport, ImportSizesTheGeometryOfAnExtendedTable) {
   TStringTableEx t;
   t.DefaultColWidth = 12;
   ASSERT_EQ(t.ImportFile(Write("a.csv", "1;2;3\n4;5;6\n7;8;9\n")), S_OK);
