@@ -234,9 +234,11 @@ void TStringTable::FillFromGrid(TSheetGrid&& grid, bool growColumns) {
   SetRowCount(RowCount());
 }
 
-HRESULT TStringTable::ImportFile(const QString& fileName) {
+HRESULT TStringTable::ImportFile(const QString& fileName) { return ImportFile(fileName, ImportChooser()); }
+
+HRESULT TStringTable::ImportFile(const QString& fileName, const TListChooser& chooser) {
   FLastError.clear();
-  TTableImportResult result = ImportTableFile(fileName, ImportChooser());
+  TTableImportResult result = ImportTableFile(fileName, chooser);
   if (result.Status == TTableImportStatus::Cancelled) return R_CANCELLED;
   if (result.Status == TTableImportStatus::Failed) {
     FLastError = result.Error;

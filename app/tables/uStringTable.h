@@ -10,6 +10,7 @@
 
 #include "uCompoundStreamIntf.h"
 #include "uSheetGrid.h"
+#include "uTableImport.h"
 
 class TInterval;  // a depth interval of the owning depth table (not owned)
 
@@ -75,6 +76,8 @@ class TStringTable {
   // a failure is shown through the UI services and kept in LastError(), and the
   // table keeps what it had.
   HRESULT ImportFile(const QString& fileName);
+  // The same with a given sheet or table chooser (the command line takes the first).
+  HRESULT ImportFile(const QString& fileName, const TListChooser& chooser);
   // Asks for a file, imports it and remembers its name in FileName.
   HRESULT ImportWithDialog();
   // Asks for a file name; the filter chooses the delimiter (tab, ";" or space).

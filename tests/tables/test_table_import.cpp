@@ -253,3 +253,24 @@ TEST_F(TablesImport, ImportSizesTheGeometryOfAnExtendedTable) {
 }
 
 }  // namespace
+
+#include "uTableToText.h"
+
+namespace {
+
+TEST_F(TablesImport, CommandLineConverterExitCodes) {
+  const QString out = FDir.filePath("out.txt");
+  EXPECT_EQ(RunTableToText({Fixture("sample.ods"), out}), 0);
+  EXPECT_TRUE(ReadBack(out).startsWith("Name\tValue\tShare\tDate\nalpha\t1,234.50\t25%\t2020-03-15\n"));
+  EXPECT_TRUE(FUi.Lists.empty()) << "the first sheet is taken without asking";
+  EXPECT_EQ(RunTableToText({Fixture("sample.sqlite"), out}), 0);
+  EXPECT_TRUE(ReadBack(out).startsWith("id\tname\tdepth\tnote\n1\tW-1\t1200.5\tfirst\n"));
+  EXPECT_EQ(RunTableToText({Fixture("truncated.xlsx"), out}), 1);
+  EXPECT_EQ(RunTableToText({FDir.filePath("none.csv"), out}), 1);
+  EXPECT_EQ(RunTableToText({Fixture("sample.ods"), FDir.filePath("no/dir/out.txt")}), 1);
+  EXPECT_EQ(RunTableToText({Fixture("sample.ods")}), 1);
+  EXPECT_TRUE(FUi.Messages.empty()) << "the converter shows nothing";
+  EXPECT_EQ(&Ui(), &FUi) << "the caller's UI services are back";
+}
+
+}  // namespace
