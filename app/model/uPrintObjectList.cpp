@@ -295,7 +295,12 @@ void TPrintObjectList::DumpProperties(QJsonObject* json) const {
   (*json)[QStringLiteral("children")] = children;
 }
 
-void TPrintObjectList::SetOnNotify(const TNotifyEvent& handler) { TPrintObject::SetOnNotify(handler); }
+void TPrintObjectList::SetOnNotify(const TNotifyEvent& handler) {
+  TPrintObject::SetOnNotify(handler);
+  // Every child reports to the same host as its list.
+  for (auto& c : FChildren)
+    if (c) c->SetOnNotify(handler);
+}
 
 TPrintObject* TPrintObjectList::GetChild(int index) const {
   return index >= 0 && index < Count() ? FChildren[index].get() : nullptr;
