@@ -16,7 +16,8 @@ using namespace emf;
 
 namespace {
 
-constexpr double kUniverse = 1e7;  // "everything" for clip arithmetic, reference-device units
+constexpr double kUniverse = 1e7;
+constexpr uint32_t kMaxRegionRects = 4096;  // "everything" for clip arithmetic, reference-device units
 constexpr uint8_t PT_CLOSEFIGURE = 1, PT_LINETO = 2, PT_BEZIERTO = 4, PT_MOVETO = 6;
 
 bool Finite(double v) { return std::isfinite(v); }
@@ -367,7 +368,14 @@ class TPlayer {
     if (uint64_t(count) * 16 > cb - 32) return false;
     QPainterPath p;
     p.setFillRule(Qt::WindingFill);
-    for (uint32_t i = 0; i < count; ++i) p.addRect(ReadRect(c, off + 32 + size_t(i) * 16));
+    if (count > kMaxRegionRects) {
+      // Path arithmetic on so many rectangles would take minutes: keep their bounds.
+      QRectF bounds;
+      for (uint32_t i = 0; i < count; ++i) bounds |= ReadRect(c, off + 32 + size_t(i) * 16).normalized();
+      p.addRect(bounds);
+    } else {
+      for (uint32_t i = 0; i < count; ++i) p.addRect(ReadRect(c, off + 32 + size_t(i) * 16));
+    }
     *out = p;
     return c.Ok();
   }
@@ -997,7 +1005,8 @@ class TPlayer {
           if (type == EMR_FILLRGN) {
             FillRegion(dev, *brush);
           } else {
-            double w = std::max(1.0, double(std::abs(c.I32(32)))) * S_.LogicalScale();
+            double w = std::max(1.0, std::fabs(double(c.I32(32)))) * S_.LogicalScale();
+            if (!Finite(w) || w > 1e6) return true;
             QPainterPathStroker stroker;
             stroker.setWidth(2 * w);
             QPainterPath outline = dev.simplified();

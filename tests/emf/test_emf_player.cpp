@@ -41,8 +41,9 @@ uint32_t P16(int x, int y) { return uint32_t(uint16_t(x)) | (uint32_t(uint16_t(y
 TEST(EmfPlayer, CorpusPlaysWithoutCrashOrHang) {
   // Contact sheets of the real files are kept in the build's tests/emf-out for looking at.
   std::vector<std::pair<QString, QImage>> shown;
-  for (const char* sub : {"emf", "emf-corrupted"}) {
-    QDir dir(SharedData(sub));
+  // Our own regression inputs (found by fuzzing) beside the shared real and damaged files.
+  for (const char* sub : {"emf", "emf-corrupted", "fixtures"}) {
+    QDir dir(QString(sub) == "fixtures" ? QString(KERNO_TEST_DATA) + "/emf" : SharedData(sub));
     for (const QString& f : dir.entryList({"*.emf"}, QDir::Files)) {
       auto doc = TEmfDocument::FromFile(dir.filePath(f));
       if (!doc) continue;
