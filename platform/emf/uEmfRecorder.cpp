@@ -592,17 +592,18 @@ class TEmfPaintEngine : public QPaintEngine {
     int32_t height = -std::max<int32_t>(1, Clamp32(emLogical));
     int32_t weight = std::clamp(int(font.weight()), 1, 1000);
     QString family = font.family();
-    std::vector<uint32_t> key = {uint32_t(height), uint32_t(weight), uint32_t(escapement),
-                                 font.italic(),    font.underline(), font.strikeOut()};
+    std::vector<uint32_t> key = {uint32_t(height), uint32_t(weight), uint32_t(escapement), font.italic()};
     for (QChar ch : family) key.push_back(ch.unicode());
     if (HaveFont_ && key == FontKey_) return;
     FontKey_ = key;
     HaveFont_ = true;
     uint16_t face[U_LF_FACESIZE] = {};
     for (qsizetype i = 0; i < family.size() && i < U_LF_FACESIZE - 1; ++i) face[i] = family[i].unicode();
-    U_LOGFONT lf = logfont_set(height, 0, escapement, escapement, weight, font.italic(), font.underline(),
-                               font.strikeOut(), U_DEFAULT_CHARSET, U_OUT_DEFAULT_PRECIS, U_CLIP_DEFAULT_PRECIS,
-                               U_DEFAULT_QUALITY, U_DEFAULT_PITCH | U_FF_DONTCARE, face);
+    // Underline and strike-out stay off: QPainter draws those decorations itself as lines,
+    // which the recording already holds.
+    U_LOGFONT lf = logfont_set(height, 0, escapement, escapement, weight, font.italic(), 0, 0, U_DEFAULT_CHARSET,
+                               U_OUT_DEFAULT_PRECIS, U_CLIP_DEFAULT_PRECIS, U_DEFAULT_QUALITY,
+                               U_DEFAULT_PITCH | U_FF_DONTCARE, face);
     uint32_t next = NextSlot(kFontSlot, FontSlot_);
     SwapObject(kFontSlot, &FontSlot_,
                U_EMREXTCREATEFONTINDIRECTW_set(next, reinterpret_cast<const char*>(&lf), nullptr));
