@@ -218,7 +218,7 @@ TEST(EmfRecorder, FgdcPatternsRoundTrip) {
   // 256 px: at smaller sizes most strokes are thinner than a pixel and the painter's
   // antialiasing of such hairlines depends on the transform they were drawn under, not on
   // what the metafile holds.
-  const int px = 256;
+  const int px = qEnvironmentVariableIntValue("FGDC_PX") > 0 ? qEnvironmentVariableIntValue("FGDC_PX") : 256;
   double worst = 0, total = 0;
   QString worstName;
   int shown = 0;
