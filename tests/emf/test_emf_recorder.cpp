@@ -185,6 +185,9 @@ TEST(EmfRecorder, PrimitivesRoundTrip) {
          p.setBrush(QBrush(tile));
          p.setPen(Qt::NoPen);
          p.drawRect(QRectF(10, 110, 64, 64));
+         p.translate(150, 50);
+         p.rotate(30);
+         p.drawImage(QRectF(-30, -20, 60, 40), tile);  // through a world transform
        },
        3.0},
       {"clip",
