@@ -76,6 +76,39 @@ TEST(EmfRecorder, FrameAndSizeFollowTheRequest) {
   EXPECT_NE(rec.Finish(), nullptr);
 }
 
+// The recording's resolution changes its device units, not the picture: the same drawing
+// recorded at 96 and at 300 dpi plays the same.
+TEST(EmfRecorder, ResolutionDoesNotChangeThePicture) {
+  auto draw = [](QPainter& p) {
+    p.setPen(QPen(Qt::black, 2));
+    p.setBrush(QBrush(Qt::blue, Qt::CrossPattern));
+    p.drawEllipse(QRectF(20, 20, 160, 100));
+    QFont f("Liberation Sans");
+    f.setPixelSize(20);  // points would follow the device's dpi, as on any QPaintDevice
+    p.setFont(f);
+    p.drawText(QPointF(30, 170), "Dolomite");
+  };
+  std::unique_ptr<TEmfDocument> docs[2];
+  int i = 0;
+  for (int dpi : {96, 300}) {
+    TEmfRecorder rec(kSizeMM, dpi);
+    ASSERT_EQ(rec.WidthPx(), qRound(kPx * dpi / 96.0));
+    QPainter p(&rec);
+    p.scale(dpi / 96.0, dpi / 96.0);
+    draw(p);
+    p.end();
+    docs[i] = rec.Finish();
+    ASSERT_TRUE(docs[i]);
+    EXPECT_NEAR(docs[i]->NaturalSizeMM().width(), kSizeMM.width(), 0.01);
+    ++i;
+  }
+  QImage a = Render(*docs[0], kPx, kPx, true), b = Render(*docs[1], kPx, kPx, true);
+  a.save(OutputDir() + "/dpi-96.png");
+  b.save(OutputDir() + "/dpi-300.png");
+  EXPECT_LT(MeanDifference(a, b), 3.0);
+  EXPECT_LT(MeanDifference(a, Direct(draw)), 3.0);
+}
+
 // Each group of primitives must survive the trip (tolerant mean pixel difference).
 TEST(EmfRecorder, PrimitivesRoundTrip) {
   struct TCase {
