@@ -1,0 +1,49 @@
+#include "uFConfirmListIndex.h"
+
+#include <QDialogButtonBox>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "uFImport.h"
+#include "uImportColumns.h"
+#include "uLanguage.h"
+#include "uTableImport.h"
+
+TFConfirmListIndex::TFConfirmListIndex(const QString& caption, const QStringList& items, QWidget* parent)
+    : QDialog(parent) {
+  setWindowTitle(caption);
+  lList = new QListWidget(this);
+  lList->setObjectName(QStringLiteral("lList"));
+  lList->addItems(items);
+  if (!items.isEmpty()) lList->setCurrentRow(0);
+  btnBox = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  btnBox->button(QDialogButtonBox::Ok)->setText(TranslateWord(QStringLiteral("OK")));
+  btnBox->button(QDialogButtonBox::Cancel)->setText(TranslateWord(QStringLiteral("Cancel")));
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(lList);
+  layout->addWidget(btnBox);
+  connect(btnBox, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(btnBox, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  connect(lList, &QListWidget::itemDoubleClicked, this, [this] { lListDblClick(); });
+  connect(lList, &QListWidget::currentRowChanged, this,
+          [this](int row) { btnBox->button(QDialogButtonBox::Ok)->setEnabled(row >= 0); });
+}
+
+void TFConfirmListIndex::lListDblClick() {
+  if (ItemIndex() >= 0) accept();
+}
+
+int TFConfirmListIndex::ItemIndex() const { return lList->currentRow(); }
+
+int TFConfirmListIndex::Choose(const QString& caption, const QStringList& items, QWidget* parent) {
+  TFConfirmListIndex dialog(caption, items, parent);
+  if (dialog.exec() != QDialog::Accepted) return -1;
+  return dialog.ItemIndex();
+}
+
+void RegisterTableDialogs() {
+  SetImportChooser(
+      [](const QString& caption, const QStringList& items) { return TFConfirmListIndex::Choose(caption, items); });
+  SetColumnImportEditor([](TColumnImport* import) { return TfImport::Edit(import); });
+}

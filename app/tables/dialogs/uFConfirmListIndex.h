@@ -1,0 +1,30 @@
+// A list of names of which the user confirms one: the sheet chooser of
+// spreadsheet imports and the table chooser of database imports.
+#pragma once
+
+#include <QDialog>
+#include <QStringList>
+
+class QListWidget;
+class QDialogButtonBox;
+
+class TFConfirmListIndex : public QDialog {
+  Q_OBJECT
+
+ public:
+  TFConfirmListIndex(const QString& caption, const QStringList& items, QWidget* parent = nullptr);
+
+  // The chosen index, or -1 when cancelled or nothing was selected.
+  static int Choose(const QString& caption, const QStringList& items, QWidget* parent = nullptr);
+  int ItemIndex() const;
+
+ private:
+  void lListDblClick();
+
+  QListWidget* lList;
+  QDialogButtonBox* btnBox;
+};
+
+// Installs the table dialogs for the model: the sheet/table chooser and the
+// column import dialog. Called once by the program at start-up.
+void RegisterTableDialogs();

@@ -1,0 +1,9 @@
+// The command-line converter: any supported table file to tab-delimited UTF-8 text.
+#pragma once
+
+#include <QStringList>
+
+// `args` are the two file names after "--table-to-text": IN and OUT. The
+// first sheet or table is taken without asking. Returns the exit status: 0 on
+// success, 1 after printing a one-line error to standard error.
+int RunTableToText(const QStringList& args);

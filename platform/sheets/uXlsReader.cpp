@@ -1,0 +1,266 @@
+// Excel 97-2003 workbooks (.xls): cell values through FreeXL; number formats
+// and font colours from the workbook stream's FORMAT, FONT, XF and PALETTE
+// records and each cell record's XF index, which FreeXL does not expose.
+#include <freexl.h>
+
+#include <QDate>
+#include <QHash>
+#include <cstring>
+
+#include "uNumberFormat.h"
+#include "uOleStreamReader.h"
+#include "uSheetReaders.h"
+
+namespace {
+
+uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint32_t U32(const uint8_t* p) { return U16(p) | (static_cast<uint32_t>(U16(p + 2)) << 16); }
+
+// What the workbook stream tells about formatting.
+struct TBiffStyles {
+  std::vector<uint16_t> FontColorIndex;            // per FONT record
+  std::vector<std::pair<uint16_t, uint16_t>> Xfs;  // font index, format index
+  QHash<int, QString> Formats;
+  uint32_t Palette[64] = {};
+  bool Date1904 = false;
+  std::vector<uint32_t> SheetOffsets;  // BOF of each worksheet, in BOUNDSHEET order
+};
+
+// An XLUnicodeString: count, flags byte, then 8- or 16-bit characters.
+QString ReadBiffString(const uint8_t* p, size_t size, bool wideCount) {
+  size_t pos = 0;
+  const size_t countBytes = wideCount ? 2 : 1;
+  if (size < countBytes + 1) return {};
+  const size_t count = wideCount ? U16(p) : p[0];
+  pos = countBytes;
+  const uint8_t flags = p[pos++];
+  if (flags & 0x08) pos += 2;  // rich text runs count
+  if (flags & 0x04) pos += 4;  // extended data size
+  QString text;
+  if (flags & 0x01) {
+    for (size_t i = 0; i < count && pos + 1 < size; ++i, pos += 2) text += QChar(U16(p + pos));
+  } else {
+    for (size_t i = 0; i < count && pos < size; ++i, ++pos) text += QChar(p[pos]);  // Latin-1 compressed form
+  }
+  return text;
+}
+
+void ReadGlobals(const std::vector<uint8_t>& s, TBiffStyles* styles) {
+  for (int i = 0; i < 64; ++i) styles->Palette[i] = Biff8PaletteColor(i);
+  size_t pos = 0;
+  bool first = true;
+  while (pos + 4 <= s.size()) {
+    const uint16_t type = U16(&s[pos]);
+    const uint16_t length = U16(&s[pos + 2]);
+    const uint8_t* d = &s[pos + 4];
+    if (pos + 4 + length > s.size()) break;
+    if (!first && type == 0x000A) break;  // EOF of the globals
+    first = false;
+    switch (type) {
+      case 0x0031:  // FONT
+        if (length >= 6) styles->FontColorIndex.push_back(U16(d + 4));
+        break;
+      case 0x00E0:  // XF
+        if (length >= 4) styles->Xfs.push_back({U16(d), U16(d + 2)});
+        break;
+      case 0x041E:  // FORMAT
+        if (length >= 5) styles->Formats.insert(U16(d), ReadBiffString(d + 2, length - 2, true));
+        break;
+      case 0x0092:  // PALETTE
+        if (length >= 2) {
+          const int count = U16(d);
+          for (int k = 0; k < count && 8 + k < 64 && 2u + 4u * k + 3 < length; ++k) {
+            const uint8_t* c = d + 2 + 4 * k;
+            styles->Palette[8 + k] = c[0] | (c[1] << 8) | (static_cast<uint32_t>(c[2]) << 16);
+          }
+        }
+        break;
+      case 0x0022:  // DATEMODE
+        if (length >= 2) styles->Date1904 = U16(d) != 0;
+        break;
+      case 0x0085:  // BOUNDSHEET
+        if (length >= 6 && d[5] == 0) styles->SheetOffsets.push_back(U32(d));
+        break;
+      default:
+        break;
+    }
+    pos += 4 + length;
+  }
+}
+
+// The XF index of every cell with a value in the sheet substream at `offset`.
+void ReadCellXfs(const std::vector<uint8_t>& s, uint32_t offset, QHash<quint64, uint16_t>* xfs) {
+  size_t pos = offset;
+  bool first = true;
+  while (pos + 4 <= s.size()) {
+    const uint16_t type = U16(&s[pos]);
+    const uint16_t length = U16(&s[pos + 2]);
+    const uint8_t* d = &s[pos + 4];
+    if (pos + 4 + length > s.size()) break;
+    if (!first && type == 0x000A) break;
+    first = false;
+    auto key = [](uint32_t row, uint32_t col) { return (static_cast<quint64>(row) << 16) | col; };
+    switch (type) {
+      case 0x0203:  // NUMBER
+      case 0x027E:  // RK
+      case 0x00FD:  // LABELSST
+      case 0x0204:  // LABEL
+      case 0x0205:  // BOOLERR
+      case 0x0006:  // FORMULA
+      case 0x00D6:  // RSTRING
+        if (length >= 6) xfs->insert(key(U16(d), U16(d + 2)), U16(d + 4));
+        break;
+      case 0x00BD:  // MULRK: row, first column, (xf, rk)..., last column
+        if (length >= 6) {
+          const uint16_t row = U16(d);
+          const uint16_t firstCol = U16(d + 2);
+          const size_t count = (length - 6) / 6;
+          for (size_t k = 0; k < count; ++k) xfs->insert(key(row, firstCol + k), U16(d + 4 + 6 * k));
+        }
+        break;
+      default:
+        break;
+    }
+    pos += 4 + length;
+  }
+}
+
+// FreeXL hands dates and times as text; back to the day serial for formatting.
+double SerialFromText(const char* text, bool date1904, bool* ok) {
+  int y = 0, mo = 0, d = 0, h = 0, mi = 0, sec = 0;
+  double serial = 0;
+  *ok = false;
+  if (std::sscanf(text, "%d-%d-%d %d:%d:%d", &y, &mo, &d, &h, &mi, &sec) >= 3) {
+    const QDate date(y, mo, d);
+    if (!date.isValid()) return 0;
+    const QDate base = date1904 ? QDate(1904, 1, 1) : QDate(1899, 12, 30);
+    serial = static_cast<double>(base.daysTo(date));
+    if (!date1904 && serial < 61) serial -= 1;  // before the nonexistent 1900-02-29
+  } else if (std::sscanf(text, "%d:%d:%d", &h, &mi, &sec) < 2) {
+    return 0;
+  }
+  *ok = true;
+  return serial + (h * 3600 + mi * 60 + sec) / 86400.0;
+}
+
+class TXlsReader final : public ISheetReader {
+ public:
+  ~TXlsReader() override {
+    if (FHandle) freexl_close(FHandle);
+  }
+  bool Open(const QString& fileName, QString* error);
+  QStringList Names() const override { return FNames; }
+  bool Read(int index, TSheetGrid* grid, QString* error) override;
+
+ private:
+  QString FormatOf(uint16_t xf) const;
+  uint32_t ColorOf(uint16_t xf) const;
+
+  QString FFileName;
+  const void* FHandle = nullptr;
+  QStringList FNames;
+  TBiffStyles FStyles;
+  std::vector<uint8_t> FStream;
+};
+
+QString Corrupt(const QString& fileName) {
+  return QStringLiteral("The workbook %1 is damaged or not an .xls file").arg(fileName);
+}
+
+bool TXlsReader::Open(const QString& fileName, QString* error) {
+  FFileName = fileName;
+  const QByteArray path = fileName.toLocal8Bit();
+  if (freexl_open(path.constData(), &FHandle) != FREEXL_OK) {
+    if (FHandle) freexl_close(FHandle);
+    FHandle = nullptr;
+    return *error = Corrupt(fileName), false;
+  }
+  unsigned int count = 0;
+  if (freexl_get_info(FHandle, FREEXL_BIFF_SHEET_COUNT, &count) != FREEXL_OK) return *error = Corrupt(fileName), false;
+  for (unsigned int i = 0; i < count && i < 65535; ++i) {
+    const char* name = nullptr;
+    if (freexl_get_worksheet_name(FHandle, static_cast<unsigned short>(i), &name) != FREEXL_OK || !name)
+      return *error = Corrupt(fileName), false;
+    FNames.push_back(QString::fromUtf8(name));
+  }
+  // Formatting is optional: a workbook stream that cannot be read leaves
+  // General numbers in black.
+  if (ReadOleStream(fileName, "Workbook", &FStream) || ReadOleStream(fileName, "Book", &FStream))
+    ReadGlobals(FStream, &FStyles);
+  return true;
+}
+
+QString TXlsReader::FormatOf(uint16_t xf) const {
+  if (xf >= FStyles.Xfs.size()) return {};
+  const int id = FStyles.Xfs[xf].second;
+  return FStyles.Formats.contains(id) ? FStyles.Formats.value(id) : BuiltinNumberFormat(id);
+}
+
+uint32_t TXlsReader::ColorOf(uint16_t xf) const {
+  if (xf >= FStyles.Xfs.size()) return 0;
+  int font = FStyles.Xfs[xf].first;
+  if (font >= 4) --font;  // font index 4 is never written
+  if (font < 0 || static_cast<size_t>(font) >= FStyles.FontColorIndex.size()) return 0;
+  const int index = FStyles.FontColorIndex[static_cast<size_t>(font)];
+  return index >= 0 && index < 64 ? FStyles.Palette[index] : 0;  // 0x7FFF: automatic (black)
+}
+
+bool TXlsReader::Read(int index, TSheetGrid* grid, QString* error) {
+  grid->Rows.clear();
+  grid->ColCount = 0;
+  if (index < 0 || index >= FNames.size() ||
+      freexl_select_active_worksheet(FHandle, static_cast<unsigned short>(index)) != FREEXL_OK)
+    return *error = Corrupt(FFileName), false;
+  unsigned int rows = 0;
+  unsigned short cols = 0;
+  if (freexl_worksheet_dimensions(FHandle, &rows, &cols) != FREEXL_OK) return *error = Corrupt(FFileName), false;
+  QHash<quint64, uint16_t> xfs;
+  if (static_cast<size_t>(index) < FStyles.SheetOffsets.size())
+    ReadCellXfs(FStream, FStyles.SheetOffsets[static_cast<size_t>(index)], &xfs);
+  for (unsigned int r = 0; r < rows; ++r) {
+    for (unsigned short c = 0; c < cols; ++c) {
+      FreeXL_CellValue value;
+      if (freexl_get_cell_value(FHandle, r, c, &value) != FREEXL_OK) continue;
+      const uint16_t xf = xfs.value((static_cast<quint64>(r) << 16) | c, 0xFFFF);
+      QString text;
+      switch (value.type) {
+        case FREEXL_CELL_INT:
+          text = FormatCellNumber(value.value.int_value, FormatOf(xf), FStyles.Date1904);
+          break;
+        case FREEXL_CELL_DOUBLE:
+          text = FormatCellNumber(value.value.double_value, FormatOf(xf), FStyles.Date1904);
+          break;
+        case FREEXL_CELL_TEXT:
+        case FREEXL_CELL_SST_TEXT:
+          text = QString::fromUtf8(value.value.text_value);
+          break;
+        case FREEXL_CELL_DATE:
+        case FREEXL_CELL_DATETIME:
+        case FREEXL_CELL_TIME: {
+          bool ok = false;
+          const double serial = SerialFromText(value.value.text_value, FStyles.Date1904, &ok);
+          const QString code = FormatOf(xf);
+          text = ok && IsDateFormat(code) ? FormatCellNumber(serial, code, FStyles.Date1904)
+                                          : QString::fromUtf8(value.value.text_value);
+          break;
+        }
+        default:
+          break;
+      }
+      if (text.isEmpty()) continue;
+      TSheetCell& cell = grid->At(static_cast<int>(r), c);
+      cell.Text = text;
+      cell.Color = ColorOf(xf);
+    }
+  }
+  grid->TrimToUsedRange();
+  return true;
+}
+
+}  // namespace
+
+std::unique_ptr<ISheetReader> OpenXls(const QString& fileName, QString* error) {
+  auto reader = std::make_unique<TXlsReader>();
+  if (!reader->Open(fileName, error)) return nullptr;
+  return reader;
+}

@@ -1,0 +1,130 @@
+// The column import: parameters mapped to columns, start row, optional
+// parameters, and its dialog's controls.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+
+#include "uFConfirmListIndex.h"
+#include "uFImport.h"
+#include "uImportColumns.h"
+#include "uScriptedUi.h"
+#include "uSettings.h"
+
+void PrintTo(const QString& s, std::ostream* os);
+
+namespace {
+
+QApplication* App() {
+  static int argc = 1;
+  static char name[] = "test_tables";
+  static char* argv[] = {name, nullptr};
+  static QApplication* app = qApp ? nullptr : new QApplication(argc, argv);
+  (void)app;
+  return qobject_cast<QApplication*>(qApp);
+}
+
+class TablesColumnImport : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    App();
+    FSettings = std::make_unique<TSettings>(FDir.filePath("Kerno.ini"));
+    SetSettings(FSettings.get());
+    QFile f(FDir.filePath("data.csv"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("depth;name;note\n10;sand;x\n20;clay;y\n");
+    FFile = f.fileName();
+  }
+  void TearDown() override {
+    SetSettings(nullptr);
+    SetColumnImportEditor({});
+  }
+
+  QTemporaryDir FDir;
+  std::unique_ptr<TSettings> FSettings;
+  QString FFile;
+  TScriptedUi FUi;
+  TScopedUi FScope{&FUi};
+};
+
+TEST_F(TablesColumnImport, ParametersReadTheirColumnsFromTheStartRow) {
+  TColumnImport import("Table.Values", 2);
+  FUi.FileAnswers.push_back(FFile);
+  ASSERT_EQ(RunColumnImport(&import), S_OK);
+  EXPECT_EQ(import.Column(1), 0);
+  EXPECT_EQ(import.Column(2), 1);
+  EXPECT_EQ(import.ValueCount(), 3);
+  EXPECT_EQ(import.Value(2, 0), "name");
+  import.StartRow = 2;
+  import.SetColumn(1, 2);
+  import.SetColumn(2, TColumnImport::kNotUsed);
+  EXPECT_EQ(import.ValueCount(), 2);
+  EXPECT_EQ(import.Value(1, 1), "y");
+  EXPECT_EQ(import.Value(2, 0), "") << "\"Do not use\" yields empty texts";
+  EXPECT_EQ(import.Value(1, 2), "") << "beyond the last row";
+  import.StartRow = 4;
+  EXPECT_EQ(import.ValueCount(), 0);
+  EXPECT_EQ(import.Caption(1), "Import1");
+}
+
+TEST_F(TablesColumnImport, MissingColumnsBlockOkAndFailedImportsEndIt) {
+  TColumnImport wide("Table.Values", 4);
+  FUi.FileAnswers.push_back(FFile);
+  EXPECT_EQ(RunColumnImport(&wide), E_FAIL) << "a fourth column is missing and the parameter is not optional";
+  EXPECT_FALSE(wide.Complete());
+  TColumnImport import("Table.Values", 1);
+  EXPECT_EQ(RunColumnImport(&import), R_CANCELLED) << "no file chosen";
+  FUi.FileAnswers.push_back(FDir.filePath("none.csv"));
+  EXPECT_EQ(RunColumnImport(&import), E_FAIL);
+}
+
+TEST_F(TablesColumnImport, EditorDecidesAndEmptyBlocksAreRemembered) {
+  FSettings->SetEmptyBlocks(true);
+  SetColumnImportEditor([](TColumnImport* import) {
+    EXPECT_TRUE(import->CreateEmptyBlocks) << "starts from the settings";
+    import->CreateEmptyBlocks = false;
+    return true;
+  });
+  TColumnImport import("Table.Values", 1);
+  FUi.FileAnswers.push_back(FFile);
+  ASSERT_EQ(RunColumnImport(&import), S_OK);
+  EXPECT_FALSE(FSettings->EmptyBlocks());
+  SetColumnImportEditor([](TColumnImport*) { return false; });
+  FUi.FileAnswers.push_back(FFile);
+  EXPECT_EQ(RunColumnImport(&import), R_CANCELLED);
+}
+
+TEST_F(TablesColumnImport, DialogOffersColumnsAndStoresTheChoices) {
+  TColumnImport import("Table.Values", 2);
+  import.Table.SetColCount(3);
+  import.Table.SetRowCount(2);
+  import.SetColumn(1, 2);
+  TfImport dialog(&import);
+  ASSERT_EQ(dialog.cbColumns.size(), 2u);
+  EXPECT_EQ(dialog.cbColumns[0]->count(), 3) << "no \"Do not use\" for a required parameter";
+  EXPECT_EQ(dialog.cbColumns[0]->currentText(), "Column C");
+  EXPECT_EQ(dialog.seStart->maximum(), 3);
+  EXPECT_FALSE(dialog.btnBox->button(QDialogButtonBox::Ok)->isEnabled()) << "parameter 2 has no column yet";
+  dialog.cbColumns[1]->setCurrentIndex(0);
+  EXPECT_TRUE(dialog.btnBox->button(QDialogButtonBox::Ok)->isEnabled());
+  dialog.seStart->setValue(2);
+  dialog.chEmptyBlocks->setChecked(false);
+  dialog.Store();
+  EXPECT_EQ(import.Column(2), 0);
+  EXPECT_EQ(import.StartRow, 2);
+  EXPECT_FALSE(import.CreateEmptyBlocks);
+}
+
+TEST_F(TablesColumnImport, ListChooserStartsOnTheFirstItem) {
+  TFConfirmListIndex dialog("Select sheet", {"Data", "Second"});
+  EXPECT_EQ(dialog.windowTitle(), "Select sheet");
+  EXPECT_EQ(dialog.ItemIndex(), 0);
+}
+
+}  // namespace

@@ -1,0 +1,276 @@
+// Importing table files into a string table and exporting delimited text.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "uScriptedUi.h"
+#include "uStringTableEx.h"
+#include "uTableImport.h"
+
+void PrintTo(const QString& s, std::ostream* os);
+
+namespace {
+
+QString Fixture(const char* name) { return QStringLiteral(KERNO_TEST_DATA "/tables/") + QLatin1String(name); }
+
+class TablesImport : public ::testing::Test {
+ protected:
+  QString Write(const char* name, const QByteArray& bytes) {
+    const QString path = FDir.filePath(QLatin1String(name));
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    return path;
+  }
+  QByteArray ReadBack(const QString& path) {
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+    return f.readAll();
+  }
+  // A table holding something, to see that failed imports keep it.
+  void Prefill(TStringTable* t) {
+    t->SetColCount(1);
+    t->SetRowCount(1);
+    t->SetCell(0, 0, "kept");
+  }
+  void ExpectKept(const TStringTable& t) {
+    EXPECT_EQ(t.ColCount(), 1);
+    EXPECT_EQ(t.RowCount(), 1);
+    EXPECT_EQ(t.GetCell(0, 0), "kept");
+  }
+
+  QTemporaryDir FDir;
+  TScriptedUi FUi;
+  TScopedUi FScope{&FUi};
+};
+
+TEST_F(TablesImport, DelimiterIsTheFirstCandidateInTheFirstLine) {
+  TStringTable t;
+  ASSERT_EQ(t.ImportFile(Write("a.txt", "a;b c\nd;e f\n")), S_OK);
+  EXPECT_EQ(t.ColCount(), 2) << "';' comes before space";
+  EXPECT_EQ(t.GetCell(1, 0), "b c");
+  ASSERT_EQ(t.ImportFile(Write("b.txt", "a  b\n c   d  \n")), S_OK);
+  EXPECT_EQ(t.ColCount(), 2) << "a run of spaces is one separator";
+  EXPECT_EQ(t.GetCell(0, 1), "c") << "a leading space separates nothing";
+  EXPECT_EQ(t.GetCell(1, 1), "d");
+  ASSERT_EQ(t.ImportFile(Write("c.csv", "1,,3\r\n")), S_OK);
+  EXPECT_EQ(t.ColCount(), 3) << "empty fields remain";
+  EXPECT_EQ(t.GetCell(1, 0), "");
+  EXPECT_EQ(t.GetCell(2, 0), "3");
+  EXPECT_EQ(t.RowCount(), 1) << "the final line break ends a line, not a new one";
+  ASSERT_EQ(t.ImportFile(Write("d.tab", "x\ty|z\n1\t2\t3\t4\n")), S_OK);
+  EXPECT_EQ(t.ColCount(), 4) << "a longer line raises the column count";
+  EXPECT_EQ(t.GetCell(1, 0), "y|z");
+  EXPECT_EQ(t.GetCell(3, 1), "4");
+  ASSERT_EQ(t.ImportFile(Write("e.txt", "single\nline\n")), S_OK);
+  EXPECT_EQ(t.ColCount(), 1);
+  EXPECT_EQ(t.GetCell(0, 1), "line");
+}
+
+TEST_F(TablesImport, FixedColumnCountGrowsOnlyForWiderLines) {
+  TStringTable t;
+  t.AutoColumns = false;
+  t.SetColCount(5);
+  ASSERT_EQ(t.ImportFile(Write("a.csv", "1;2\n")), S_OK);
+  EXPECT_EQ(t.ColCount(), 5);
+  ASSERT_EQ(t.ImportFile(Write("b.csv", "1;2;3;4;5;6\n")), S_OK);
+  EXPECT_EQ(t.ColCount(), 6);
+}
+
+TEST_F(TablesImport, TextInUtf8BomOrWindows1251AndCellDataCleared) {
+  TStringTable t;
+  t.SetColCount(1);
+  t.SetRowCount(1);
+  t.SetCellData(0, 0, 5);
+  ASSERT_EQ(t.ImportFile(Write("u.txt", "\xEF\xBB\xBF\xD0\xB3\xD0\xBB\xD0\xB8\xD0\xBD\xD0\xB0;1\n")), S_OK);
+  EXPECT_EQ(t.GetCell(0, 0), QString::fromUtf8("глина"));
+  EXPECT_EQ(t.GetCellData(0, 0), 0);
+  ASSERT_EQ(t.ImportFile(Write("w.txt", "\xE3\xEB\xE8\xED\xE0;2\n")), S_OK);
+  EXPECT_EQ(t.GetCell(0, 0), QString::fromUtf8("глина"));
+}
+
+TEST_F(TablesImport, MissingOrEmptyFilesFailAndKeepTheTable) {
+  TStringTable t;
+  Prefill(&t);
+  EXPECT_EQ(t.ImportFile(FDir.filePath("none.txt")), E_FAIL);
+  ExpectKept(t);
+  EXPECT_EQ(t.ImportFile(Write("empty.txt", "")), E_FAIL);
+  ExpectKept(t);
+  ASSERT_EQ(FUi.Messages.size(), 2u) << "each failure is shown";
+  EXPECT_TRUE(FUi.Messages[0].Text.contains("none.txt"));
+  EXPECT_FALSE(t.LastError().isEmpty());
+}
+
+TEST_F(TablesImport, ExportJoinsCellsAndFlattensLineBreaks) {
+  TStringTable t;
+  t.SetColCount(1);
+  t.SetRowCount(1);
+  t.SetCell(0, 0, "a\r\nb");
+  const QString path = FDir.filePath("out.csv");
+  ASSERT_EQ(t.ExportText(path, u';'), S_OK);
+  EXPECT_EQ(ReadBack(path), "a  b\n");
+  t.SetColCount(3);
+  t.SetCell(2, 0, QString::fromUtf8("ё"));
+  ASSERT_EQ(t.ExportText(path, u'\t'), S_OK);
+  EXPECT_EQ(ReadBack(path), "a  b\t\t\xD1\x91\n") << "UTF-8, empty cells kept";
+  EXPECT_EQ(t.ExportText(FDir.filePath("no/such/dir/x.txt"), u'\t'), E_FAIL);
+  EXPECT_EQ(QDir(FDir.path()).entryList(QDir::Files), QStringList{"out.csv"}) << "no temporary file left behind";
+}
+
+TEST_F(TablesImport, ExportDialogChoosesDelimiterByFilterOrExtension) {
+  TStringTable t;
+  t.SetColCount(2);
+  t.SetRowCount(1);
+  t.SetCell(0, 0, "a");
+  t.SetCell(1, 0, "b");
+  FUi.FileAnswers.push_back(FDir.filePath("plain"));  // filter 1: .txt with tab
+  ASSERT_EQ(t.ExportWithDialog(), S_OK);
+  EXPECT_EQ(ReadBack(FDir.filePath("plain.txt")), "a\tb\n");
+  EXPECT_EQ(t.FileName, FDir.filePath("plain.txt"));
+  FUi.FileAnswers.push_back(FDir.filePath("x.prn"));
+  ASSERT_EQ(t.ExportWithDialog(), S_OK);
+  EXPECT_EQ(ReadBack(FDir.filePath("x.prn")), "a b\n");
+  EXPECT_EQ(t.ExportWithDialog(), R_CANCELLED) << "dialog cancelled";
+  ASSERT_FALSE(FUi.FileDialogs.empty());
+  EXPECT_EQ(FUi.FileDialogs[0].Filter, "TXT(TAB)|*.txt|CSV|*.csv|PRN|*.prn");
+}
+
+TEST_F(TablesImport, ImportDialogRemembersTheFileOnSuccessOnly) {
+  TStringTable t;
+  const QString good = Write("g.csv", "1;2\n");
+  FUi.FileAnswers.push_back(good);
+  ASSERT_EQ(t.ImportWithDialog(), S_OK);
+  EXPECT_EQ(t.FileName, good);
+  EXPECT_TRUE(FUi.FileDialogs[0].Filter.startsWith("All supported formats|*.xls;*.xlsx;*.ods;*.mdb;*.accdb"));
+  FUi.FileAnswers.push_back(FDir.filePath("missing.csv"));
+  EXPECT_EQ(t.ImportWithDialog(), E_FAIL);
+  EXPECT_EQ(t.FileName, good);
+  EXPECT_EQ(t.ImportWithDialog(), R_CANCELLED);
+}
+
+// Every spreadsheet format: the chosen sheet, its used size, texts and colours in Data.
+TEST_F(TablesImport, SpreadsheetsFillTextsAndFontColours) {
+  for (const char* file : {"sample.xlsx", "sample.ods", "sample.xls"}) {
+    TStringTable t;
+    FUi.ListAnswers.push_back(0);
+    ASSERT_EQ(t.ImportFile(Fixture(file)), S_OK) << file << t.LastError().toStdString();
+    ASSERT_FALSE(FUi.Lists.empty());
+    EXPECT_EQ(FUi.Lists.back(), (QStringList{"Data", "Second"})) << "the sheet chooser lists the sheets";
+    EXPECT_EQ(t.ColCount(), 4) << file;
+    EXPECT_EQ(t.RowCount(), 3) << file;
+    EXPECT_EQ(t.GetCell(1, 1), "1,234.50") << file;
+    EXPECT_EQ(t.GetCellData(0, 0), 0x0000FF) << file << ": red";
+    EXPECT_EQ(t.GetCellData(1, 1), 0xFF0000) << file << ": blue";
+    FUi.ListAnswers.push_back(1);
+    ASSERT_EQ(t.ImportFile(Fixture(file)), S_OK) << file;
+    EXPECT_EQ(t.RowCount(), 4) << file;
+    EXPECT_EQ(t.GetCell(2, 3), "corner") << file;
+  }
+}
+
+TEST_F(TablesImport, NoChosenSheetLeavesTheTableAsItWas) {
+  TStringTable t;
+  Prefill(&t);
+  EXPECT_EQ(t.ImportFile(Fixture("sample.xlsx")), R_CANCELLED);  // the scripted chooser answers nothing
+  ExpectKept(t);
+  EXPECT_TRUE(FUi.Messages.empty()) << "a cancel is not an error";
+}
+
+TEST_F(TablesImport, DamagedOrWrongSpreadsheetsFailAndKeepTheTable) {
+  for (const char* file : {"truncated.xlsx", "text-renamed.xls"}) {
+    TStringTable t;
+    Prefill(&t);
+    FUi.ListAnswers.push_back(0);
+    EXPECT_EQ(t.ImportFile(Fixture(file)), E_FAIL) << file;
+    ExpectKept(t);
+    EXPECT_FALSE(t.LastError().isEmpty());
+  }
+  TStringTable t;
+  Prefill(&t);
+  EXPECT_EQ(t.ImportFile(Write("junk.ods", "PK\x03\x04garbage")), E_FAIL);
+  ExpectKept(t);
+}
+
+TEST_F(TablesImport, DatabaseTableBecomesHeaderAndRecords) {
+  TStringTable t;
+  FUi.ListAnswers.push_back(0);
+  ASSERT_EQ(t.ImportFile(Fixture("sample.sqlite")), S_OK);
+  EXPECT_EQ(FUi.Lists.back(), (QStringList{"wells", "empty table"}));
+  EXPECT_EQ(t.ColCount(), 4);
+  EXPECT_EQ(t.RowCount(), 4);
+  EXPECT_EQ(t.GetCell(1, 0), "name");
+  EXPECT_EQ(t.GetCell(2, 1), "1200.5");
+  // The empty table, a missing file, a damaged one.
+  Prefill(&t);
+  FUi.ListAnswers.push_back(1);
+  EXPECT_EQ(t.ImportFile(Fixture("sample.sqlite")), E_FAIL);
+  ExpectKept(t);
+  EXPECT_EQ(t.ImportFile(FDir.filePath("none.mdb")), E_FAIL);
+  ExpectKept(t);
+  FUi.ListAnswers.push_back(0);
+  EXPECT_EQ(t.ImportFile(Write("bad.db", QByteArray(4096, 'x'))), E_FAIL);
+  ExpectKept(t);
+  FUi.ListAnswers.push_back(0);
+  EXPECT_EQ(t.ImportFile(Write("bad.accdb", QByteArray(8192, '\0'))), E_FAIL);
+  ExpectKept(t);
+}
+
+TEST_F(TablesImport, AccessDatabaseImport) {
+  const QString file = QStringLiteral(KERNO_SHARED_DATA "/access/test2V2003.mdb");
+  if (!QFile::exists(file)) GTEST_SKIP() << "shared data not present";
+  TStringTable t;
+  FUi.ListAnswers.push_back(0);
+  ASSERT_EQ(t.ImportFile(file), S_OK) << t.LastError().toStdString();
+  EXPECT_GE(t.RowCount(), 2);
+  EXPECT_GE(t.ColCount(), 1);
+  EXPECT_FALSE(t.GetCell(0, 0).isEmpty()) << "column name";
+}
+
+TEST_F(TablesImport, ChooserRegistryReplacesTheListChoice) {
+  QStringList offered;
+  SetImportChooser([&](const QString& title, const QStringList& items) {
+    offered = items;
+    EXPECT_EQ(title, "Select sheet");
+    return 1;
+  });
+  TStringTable t;
+  const HRESULT hr = t.ImportFile(Fixture("sample.ods"));
+  SetImportChooser({});
+  ASSERT_EQ(hr, S_OK);
+  EXPECT_EQ(offered, (QStringList{"Data", "Second"}));
+  EXPECT_EQ(t.GetCell(2, 3), "corner");
+  EXPECT_TRUE(FUi.Lists.empty());
+}
+
+TEST_F(TablesImport, ImportSizesTheGeometryOfAnExtendedTable) {
+  TStringTableEx t;
+  t.DefaultColWidth = 12;
+  ASSERT_EQ(t.ImportFile(Write("a.csv", "1;2;3\n4;5;6\n7;8;9\n")), S_OK);
+  EXPECT_EQ(t.ColWidths, (std::vector<double>{12, 12, 12}));
+  EXPECT_EQ(t.RowHeights.size(), 3u);
+}
+
+}  // namespace
+
+#include "uTableToText.h"
+
+namespace {
+
+TEST_F(TablesImport, CommandLineConverterExitCodes) {
+  const QString out = FDir.filePath("out.txt");
+  EXPECT_EQ(RunTableToText({Fixture("sample.ods"), out}), 0);
+  EXPECT_TRUE(ReadBack(out).startsWith("Name\tValue\tShare\tDate\nalpha\t1,234.50\t25%\t2020-03-15\n"));
+  EXPECT_TRUE(FUi.Lists.empty()) << "the first sheet is taken without asking";
+  EXPECT_EQ(RunTableToText({Fixture("sample.sqlite"), out}), 0);
+  EXPECT_TRUE(ReadBack(out).startsWith("id\tname\tdepth\tnote\n1\tW-1\t1200.5\tfirst\n"));
+  EXPECT_EQ(RunTableToText({Fixture("truncated.xlsx"), out}), 1);
+  EXPECT_EQ(RunTableToText({FDir.filePath("none.csv"), out}), 1);
+  EXPECT_EQ(RunTableToText({Fixture("sample.ods"), FDir.filePath("no/dir/out.txt")}), 1);
+  EXPECT_EQ(RunTableToText({Fixture("sample.ods")}), 1);
+  EXPECT_TRUE(FUi.Messages.empty()) << "the converter shows nothing";
+  EXPECT_EQ(&Ui(), &FUi) << "the caller's UI services are back";
+}
+
+}  // namespace
