@@ -165,7 +165,12 @@ QString SubstituteArgs(const QString& text, const QStringList& args) {
   return out;
 }
 
-QString LanguagePackPath() { return ProgramDir() + u'/' + Settings().Language() + QStringLiteral(".vox"); }
+QString LanguagePackPath() {
+  // Only a file name: a setting such as "../x" must not reach outside the program folder.
+  QString language = QFileInfo(Settings().Language()).fileName();
+  if (language.isEmpty() || language == QStringLiteral("..")) language = QStringLiteral("russian");
+  return ProgramDir() + u'/' + language + QStringLiteral(".vox");
+}
 
 QString LanguageLoadFailureText(const QString& path) { return QStringLiteral("Can't Load Language Pack ") + path; }
 

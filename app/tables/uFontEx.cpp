@@ -11,6 +11,7 @@
 #include "qsID.h"
 #include "uCodePage.h"
 #include "uCompoundStreamIntf.h"
+#include "uIniFile.h"
 #include "uNumbers.h"
 
 // ---------------------------------------------------------------------------
@@ -244,6 +245,39 @@ bool TFontEx::SaveToQS(ICompoundStream* stream) const {
   ok = qsWriteInteger(stream, 259, static_cast<int32_t>(BkgColor)) && ok;
   ok = qsWriteBool(stream, 260, Transparent) && ok;
   ok = stream->WriteInteger(261, FSize) == S_OK && ok;
+  return ok;
+}
+
+bool TFontEx::LoadFromIni(const TIniFile* ini, const QString& section, const QString& prefix) {
+  if (!ini || section.isEmpty()) return false;
+  SetAngle(ini->ReadInteger(section, prefix + "ANGLE", Angle()));
+  BkgColor = static_cast<uint32_t>(ini->ReadInteger(section, prefix + "BKGCOLOR", static_cast<int>(BkgColor)));
+  SetStyle(ini->ReadInteger(section, prefix + "STYLE", Style()));
+  Color = static_cast<uint32_t>(ini->ReadInteger(section, prefix + "COLOR", static_cast<int>(Color)));
+  SetCharset(static_cast<uint8_t>(ini->ReadInteger(section, prefix + "CHARSET", Charset())));
+  Format = ini->ReadInteger(section, prefix + "FORMAT", Format);
+  SetSize(ini->ReadInteger(section, prefix + "SIZE", FSize));
+  SetName(ini->ReadString(section, prefix + "NAME", Name()));
+  const double mm = ini->ReadFloat(section, prefix + "SIZEMM", 0);
+  if (mm > 0) SetSizeMM(mm);
+  Transparent = ini->ReadBool(section, prefix + "TRANSPARENT", Transparent);
+  return true;
+}
+
+bool TFontEx::SaveToIni(TIniFile* ini, const QString& section, const QString& prefix) const {
+  if (!ini || section.isEmpty()) return false;
+  // Values at their usual defaults are left out, keeping template files short.
+  bool ok = true;
+  if (Angle() != 0) ok = ini->WriteInteger(section, prefix + "ANGLE", Angle()) && ok;
+  if (BkgColor != 0xFFFFFF) ok = ini->WriteInteger(section, prefix + "BKGCOLOR", static_cast<int>(BkgColor)) && ok;
+  if (Style() != 0) ok = ini->WriteInteger(section, prefix + "STYLE", Style()) && ok;
+  if (Color != 0) ok = ini->WriteInteger(section, prefix + "COLOR", static_cast<int>(Color)) && ok;
+  // Always written: a left-out charset 1 would come back as the 204 of a new font.
+  ok = ini->WriteInteger(section, prefix + "CHARSET", Charset()) && ok;
+  ok = ini->WriteInteger(section, prefix + "FORMAT", Format) && ok;
+  ok = ini->WriteInteger(section, prefix + "SIZE", FSize) && ok;
+  ok = ini->WriteString(section, prefix + "NAME", Name()) && ok;
+  if (!Transparent) ok = ini->WriteBool(section, prefix + "TRANSPARENT", false) && ok;
   return ok;
 }
 

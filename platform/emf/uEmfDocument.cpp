@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <algorithm>
+#include <cmath>
 
 #include "uEmfRecords.h"
 
@@ -44,9 +45,21 @@ bool ParseHeader(const uint8_t* data, size_t size, TEmfHeaderInfo* h, std::strin
   h->DeviceCy = c.I32(76);
   h->MillimetersCx = c.I32(80);
   h->MillimetersCy = c.I32(84);
-  if (recSize >= 108) {
-    h->MicrometersCx = c.I32(100);
-    h->MicrometersCy = c.I32(104);
+  // The micrometre size is an extension at offset 100; many writers put the description
+  // there instead, so it counts only when nothing else claims those bytes and it agrees with
+  // the millimetre size.
+  uint32_t nPixelFormat = recSize >= 100 ? c.U32(88) : 0, offPixelFormat = recSize >= 100 ? c.U32(92) : 0;
+  bool descriptionClear = nDescription == 0 || offDescription >= 108;
+  bool pixelFormatClear = nPixelFormat == 0 || offPixelFormat >= 108;
+  if (recSize >= 108 && descriptionClear && pixelFormatClear) {
+    int32_t ux = c.I32(100), uy = c.I32(104);
+    auto agrees = [](int32_t micro, int32_t milli) {
+      return micro > 0 && std::abs(double(micro) - milli * 1000.0) <= 1000.0;
+    };
+    if (agrees(ux, h->MillimetersCx) && agrees(uy, h->MillimetersCy)) {
+      h->MicrometersCx = ux;
+      h->MicrometersCy = uy;
+    }
   }
   if (!c.Ok()) return Refuse(error, "header record truncated");
   if (h->Handles == 0) return Refuse(error, "header has no object table slot");

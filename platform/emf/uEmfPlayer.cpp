@@ -181,7 +181,12 @@ class TPlayer {
     return true;
   }
 
-  QPen CurrentPen(double scale) const { return MakeQPen(S_.Dc.Pen, scale, 1.0 / DeviceScale_); }
+  // Geometric pens thinner than a painter pixel: an antialiased painter draws them faint, as
+  // the same drawing made directly would look; otherwise they take GDI's one-pixel minimum.
+  QPen CurrentPen(double scale) const {
+    bool aa = P_->testRenderHint(QPainter::Antialiasing);
+    return MakeQPen(S_.Dc.Pen, scale, aa ? 0.0 : 1.0 / DeviceScale_);
+  }
 
   // Fills and/or strokes a path given in reference-device coordinates with the DC's objects.
   void DrawDevicePath(QPainterPath path, bool fill, bool stroke) {
@@ -205,14 +210,19 @@ class TPlayer {
     if (stroke && !dc.Pen.IsNull()) {
       QPen pen = CurrentPen(S_.LogicalScale());
       if (forced.isValid()) pen.setColor(forced);
+      // drawPath rather than strokePath: thin pens then take the painter's one-pixel line
+      // path, exactly as the same lines drawn directly would.
       P_->setBrush(Qt::NoBrush);
       if (pen.style() == Qt::CustomDashLine && dc.BkMode == OPAQUE && !forced.isValid()) {
         QPen gap = pen;
         gap.setStyle(Qt::SolidLine);
         gap.setColor(dc.BkColor);
-        P_->strokePath(path, gap);
+        P_->setPen(gap);
+        P_->drawPath(path);
       }
-      P_->strokePath(path, pen);
+      P_->setPen(pen);
+      P_->drawPath(path);
+      P_->setPen(Qt::NoPen);
     }
     P_->setCompositionMode(QPainter::CompositionMode_SourceOver);
   }

@@ -195,7 +195,7 @@ QPen MakeQPen(const TEmfPen& pen, double scale, double minDeviceWidth) {
   if (pen.IsNull()) return QPen(Qt::NoPen);
   uint32_t style = pen.Style & PS_STYLE_MASK;
   double width = pen.Cosmetic ? 0 : pen.Width * scale;
-  bool hairline = width < minDeviceWidth;
+  bool hairline = width <= 0 || width < minDeviceWidth;
   QPen q(pen.Color);
   q.setWidthF(hairline ? 0 : width);
   q.setCosmetic(hairline);

@@ -80,7 +80,13 @@ TIniFile::TIniFile(const QString& fileName) : FFileName(fileName) {}
 const TIniFile::TContent& TIniFile::Content() const {
   QByteArray raw;
   QFile file(FFileName);
-  if (file.open(QIODevice::ReadOnly)) raw = file.readAll();
+  FUnreadable = false;
+  if (file.open(QIODevice::ReadOnly)) {
+    raw = file.readAll();
+    if (file.error() != QFileDevice::NoError) FUnreadable = true;
+  } else {
+    FUnreadable = file.exists();
+  }
   if (FLoaded && raw == FRaw) return FContent;
   FRaw = raw;
   FLoaded = true;
@@ -96,6 +102,11 @@ const TIniFile::TContent& TIniFile::Content() const {
   FContent.Lines.reserve(static_cast<size_t>(lines.size()));
   for (const QString& l : lines) FContent.Lines.push_back(ParseLine(l));
   return FContent;
+}
+
+const TIniFile::TContent* TIniFile::ContentToChange() const {
+  const TContent& c = Content();
+  return FUnreadable ? nullptr : &c;
 }
 
 bool TIniFile::Save(const TContent& content) {
@@ -178,7 +189,9 @@ bool TIniFile::WriteString(const QString& section, const QString& key, const QSt
   if (sec.isEmpty() || k.isEmpty() || HasLineBreak(sec) || HasLineBreak(k) || HasLineBreak(value) ||
       sec.contains(u']') || k.contains(u'=') || k.startsWith(u'[') || k.startsWith(u';') || k.startsWith(u'#'))
     return false;
-  TContent c = Content();
+  const TContent* current = ContentToChange();
+  if (!current) return false;
+  TContent c = *current;
   int end = 0;
   const int s = FindSection(c, sec, &end);
   if (s < 0) {
@@ -247,7 +260,9 @@ QStringList TIniFile::ReadSection(const QString& section) const {
 }
 
 bool TIniFile::EraseSection(const QString& section) {
-  TContent c = Content();
+  const TContent* current = ContentToChange();
+  if (!current) return false;
+  TContent c = *current;
   bool changed = false;
   int end = 0;
   for (int s; (s = FindSection(c, section.trimmed(), &end)) >= 0;) {
@@ -258,7 +273,9 @@ bool TIniFile::EraseSection(const QString& section) {
 }
 
 bool TIniFile::DeleteKey(const QString& section, const QString& key) {
-  TContent c = Content();
+  const TContent* current = ContentToChange();
+  if (!current) return false;
+  TContent c = *current;
   int end = 0;
   const int s = FindSection(c, section.trimmed(), &end);
   if (s < 0) return true;

@@ -5,6 +5,10 @@
 // exactly as they were. Files are UTF-8; a UTF-8 BOM is accepted (and kept),
 // a file that is not valid UTF-8 is read as Windows-1251 (and rewritten as
 // UTF-8 on the next change). Saves go through a temporary file and a rename.
+//
+// Our own line editor rather than SimpleIni: SimpleIni saves by regenerating
+// the whole file from its parsed model, which drops comments after the last
+// value, lines without "=" and the blank-line layout, and rewrites "k = v".
 #pragma once
 
 #include <QByteArray>
@@ -58,6 +62,9 @@ class TIniFile {
   // The current content of the file (parsed again only when the bytes changed).
   const TContent& Content() const;
   bool Save(const TContent& content);
+  // The content to change, or nullptr when the file exists but cannot be read
+  // (writing then would replace what we could not see).
+  const TContent* ContentToChange() const;
   // Index of the first section header named `section`, or -1; *end receives
   // the index after its last line.
   static int FindSection(const TContent& content, const QString& section, int* end);
@@ -66,5 +73,6 @@ class TIniFile {
   QString FFileName;
   mutable QByteArray FRaw;
   mutable bool FLoaded = false;
+  mutable bool FUnreadable = false;  // the file exists but could not be read
   mutable TContent FContent;
 };

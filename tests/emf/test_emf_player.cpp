@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFileInfo>
 #include <QPainter>
 
 #include "emfTestUtil.h"
@@ -38,6 +39,8 @@ uint32_t P16(int x, int y) { return uint32_t(uint16_t(x)) | (uint32_t(uint16_t(y
 }  // namespace
 
 TEST(EmfPlayer, CorpusPlaysWithoutCrashOrHang) {
+  // Contact sheets of the real files are kept in the build's tests/emf-out for looking at.
+  std::vector<std::pair<QString, QImage>> shown;
   for (const char* sub : {"emf", "emf-corrupted"}) {
     QDir dir(SharedData(sub));
     for (const QString& f : dir.entryList({"*.emf"}, QDir::Files)) {
@@ -49,7 +52,21 @@ TEST(EmfPlayer, CorpusPlaysWithoutCrashOrHang) {
       if (QString(sub) == "emf") {
         EXPECT_TRUE(ok) << f.toStdString() << " stopped early";
       }
+      shown.emplace_back(QFileInfo(f).completeBaseName(), img);
     }
+  }
+  const int perRow = 6, rows = 4, tile = 220;
+  for (size_t first = 0, sheet = 0; first < shown.size(); first += perRow * rows, ++sheet) {
+    QImage out(perRow * tile, rows * (tile + 14), QImage::Format_RGB32);
+    out.fill(Qt::lightGray);
+    QPainter p(&out);
+    for (size_t i = first; i < std::min(shown.size(), first + perRow * rows); ++i) {
+      int k = int(i - first), x = (k % perRow) * tile, y = (k / perRow) * (tile + 14);
+      p.drawImage(QRect(x + 2, y + 14, tile - 4, tile - 4), shown[i].second);
+      p.drawText(x + 2, y + 11, shown[i].first);
+    }
+    p.end();
+    out.save(QString("%1/corpus-%2.png").arg(OutputDir()).arg(sheet));
   }
 }
 
@@ -175,4 +192,20 @@ TEST(EmfPlayer, StretchesIntoTargetUnderPainterTransform) {
   EXPECT_GT(Coverage(img, QRect(152, 100, 40, 50), Qt::white), 0.99);
   EXPECT_GT(Coverage(img, QRect(102, 128, 40, 20), Qt::white), 0.99);
   EXPECT_GT(Coverage(img, QRect(0, 0, 100, 200), Qt::white), 0.99);
+}
+
+// A handful of the real files at a size where details show (written for looking at), with
+// a check that each drew something in its frame.
+TEST(EmfPlayer, RendersSelectedFilesLarge) {
+  for (const char* name : {"test-104", "test-131", "test-174", "test-183", "test-123", "test-022"}) {
+    auto doc = TEmfDocument::FromFile(SharedData("emf") + "/" + name + ".emf");
+    ASSERT_TRUE(doc) << name;
+    QSizeF mm = doc->NaturalSizeMM();
+    int w = 800, h = std::max(1, int(800 * mm.height() / mm.width()));
+    bool ok = false;
+    QImage img = Render(*doc, w, h, true, &ok);
+    EXPECT_TRUE(ok) << name;
+    img.save(OutputDir() + "/large-" + name + ".png");
+    EXPECT_LT(Coverage(img, img.rect(), Qt::white, 8), 0.999) << name << " drew nothing";
+  }
 }

@@ -173,3 +173,17 @@ TEST_F(IniTest, UnwritableTargetReportsFailure) {
   EXPECT_EQ(ini.ReadString("A", "x", "def"), "def");
   EXPECT_EQ(ReadAll(Path("plain")), QByteArray("x"));
 }
+
+// A settings file we cannot read must not be replaced by one holding only the new key.
+TEST_F(IniTest, UnreadableFileIsNeverOverwritten) {
+  WriteAll(Path(), "[A]\nprecious=1\n");
+  QFile::setPermissions(Path(), QFileDevice::WriteOwner);
+  QFile probe(Path());
+  if (probe.open(QIODevice::ReadOnly)) GTEST_SKIP() << "running with rights that ignore permissions";
+  TIniFile ini(Path());
+  EXPECT_FALSE(ini.WriteString("A", "new", "2"));
+  EXPECT_FALSE(ini.DeleteKey("A", "precious"));
+  EXPECT_FALSE(ini.EraseSection("A"));
+  QFile::setPermissions(Path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+  EXPECT_EQ(ReadAll(Path()), QByteArray("[A]\nprecious=1\n"));
+}

@@ -1,11 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFile>
+#include <QIcon>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -24,14 +25,6 @@
 
 namespace {
 
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "test_settings";
-  static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-  return app;
-}
-
 void WriteAll(const QString& path, const QByteArray& bytes) {
   QFile f(path);
   ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -41,7 +34,6 @@ void WriteAll(const QString& path, const QByteArray& bytes) {
 class OptionsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    App();
     SetProgramDir(FDir.path());
     WriteAll(FDir.filePath("english.vox"), "[VOX]\nOK=OK\n");
     WriteAll(FDir.filePath("russian.vox"), "[VOX]\nOK=ОК\n");
@@ -231,4 +223,25 @@ TEST_F(OptionsTest, MenusActionsAndToolBarsByName) {
   EXPECT_EQ(bars->actions().size(), 1);
   EXPECT_FALSE(entries[0]->isChecked());
   EXPECT_EQ(StripControlPrefix("miFile"), "File");
+}
+
+// Every kind image is shipped and renders at the list sizes; a missing or
+// broken file would leave a blank in front of the kind's name.
+TEST(KindIcons, EveryImageRendersAtListSizes) {
+  SetProgramDir(QStringLiteral(KERNO_SOURCE_DIR) + "/resources");
+  for (int i = 0; i < kKindImageCount; ++i) {
+    const QIcon icon(KindImagePath(i));
+    for (int size : {16, 24}) {
+      const QImage image = icon.pixmap(size, size).toImage();
+      ASSERT_FALSE(image.isNull()) << i;
+      int inked = 0;
+      for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+          if (qAlpha(image.pixel(x, y)) > 0 && qGray(image.pixel(x, y)) < 200) ++inked;
+      EXPECT_GT(inked, size) << "image " << i << " at " << size << " px is nearly empty";
+    }
+  }
+  EXPECT_FALSE(KindIcon(272).isNull());  // text
+  EXPECT_EQ(KindImagePath(99), KindImagePath(0));
+  SetProgramDir(QString());
 }

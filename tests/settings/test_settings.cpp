@@ -219,6 +219,8 @@ TEST_F(SettingsTest, GlobalSettingsCanBeReplaced) {
   SetSettings(&mine);
   EXPECT_EQ(&Settings(), &mine);
   EXPECT_EQ(LanguagePackPath(), FDir.path() + "/english.vox");
+  mine.SetLanguage("../../etc/evil");
+  EXPECT_EQ(LanguagePackPath(), FDir.path() + "/evil.vox");
 }
 
 TEST(KindImages, MappingOfKindCodes) {

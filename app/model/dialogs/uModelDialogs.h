@@ -1,0 +1,4 @@
+// Registers the model's dialogs (position, children) for EditProperties.
+#pragma once
+
+void RegisterModelDialogs();

@@ -1,0 +1,156 @@
+#include "uDrawContext.h"
+
+#include <QFontMetrics>
+#include <QPaintDevice>
+#include <QPainter>
+
+#include "uNumbers.h"
+
+int TDrawContext::DpiX() const { return DC && DC->device() ? DC->device()->logicalDpiX() : 96; }
+
+int TDrawContext::DpiY() const { return DC && DC->device() ? DC->device()->logicalDpiY() : 96; }
+
+int32_t TDrawContext::PixelX(double mm) const {
+  return RoundEven((mm - OriginX) * static_cast<double>(Kx()) * static_cast<double>(Zoom));
+}
+
+int32_t TDrawContext::PixelY(double mm) const {
+  return RoundEven((mm - OriginY) * static_cast<double>(Ky()) * static_cast<double>(Zoom));
+}
+
+double TDrawContext::PageX(double pixel) const {
+  const double k = static_cast<double>(Kx()) * static_cast<double>(Zoom);
+  return k > 0 ? pixel / k + OriginX : OriginX;
+}
+
+double TDrawContext::PageY(double pixel) const {
+  const double k = static_cast<double>(Ky()) * static_cast<double>(Zoom);
+  return k > 0 ? pixel / k + OriginY : OriginY;
+}
+
+int32_t TDrawContext::LengthX(double mm) const {
+  return RoundEven(mm * static_cast<double>(Kx()) * static_cast<double>(Zoom));
+}
+
+int32_t TDrawContext::LengthY(double mm) const {
+  return RoundEven(mm * static_cast<double>(Ky()) * static_cast<double>(Zoom));
+}
+
+namespace {
+
+Qt::PenStyle QtPenStyle(int style) {
+  switch (style) {
+    case psDash:
+      return Qt::DashLine;
+    case psDot:
+      return Qt::DotLine;
+    case psDashDot:
+      return Qt::DashDotLine;
+    case psDashDotDot:
+      return Qt::DashDotDotLine;
+    case psClear:
+      return Qt::NoPen;
+    default:
+      return Qt::SolidLine;
+  }
+}
+
+}  // namespace
+
+QPen CosmeticPen(const QColor& color, int style, int width) {
+  Qt::PenStyle s = QtPenStyle(style);
+  if (width > 1 && s != Qt::NoPen) s = Qt::SolidLine;
+  QPen pen(color, width > 1 ? width : 0, s, Qt::RoundCap, Qt::RoundJoin);
+  pen.setCosmetic(true);
+  return pen;
+}
+
+QPen GeometricPen(const QColor& color, int style, int width) {
+  QPen pen(color, width > 1 ? width : 1, QtPenStyle(style), Qt::FlatCap, Qt::MiterJoin);
+  pen.setCosmetic(false);
+  return pen;
+}
+
+QBrush GdiBrush(const QColor& color, int style, int hatch) {
+  if (style == bsClear) return QBrush(Qt::NoBrush);
+  if (style != bsHatched) return QBrush(color, Qt::SolidPattern);
+  Qt::BrushStyle s = Qt::HorPattern;
+  switch (hatch) {
+    case hsVertical:
+      s = Qt::VerPattern;
+      break;
+    case hsFDiagonal:
+      s = Qt::FDiagPattern;
+      break;
+    case hsBDiagonal:
+      s = Qt::BDiagPattern;
+      break;
+    case hsCross:
+      s = Qt::CrossPattern;
+      break;
+    case hsDiagCross:
+      s = Qt::DiagCrossPattern;
+      break;
+    default:
+      break;
+  }
+  return QBrush(color, s);
+}
+
+void DrawOutline(QPainter* dc, const TRect& r) {
+  if (!dc) return;
+  const QPoint points[5] = {QPoint(r.Left, r.Top), QPoint(r.Right - 1, r.Top), QPoint(r.Right - 1, r.Bottom - 1),
+                            QPoint(r.Left, r.Bottom - 1), QPoint(r.Left, r.Top)};
+  dc->drawPolyline(points, 5);
+}
+
+void FillPixelRect(QPainter* dc, const TRect& r, const QBrush& brush) {
+  if (!dc || r.IsEmpty()) return;
+  dc->fillRect(r.ToQRect(), brush);
+}
+
+void TextOutAt(QPainter* dc, int x, int y, const QString& text) {
+  if (!dc) return;
+  dc->drawText(QPoint(x, y + dc->fontMetrics().ascent()), text);
+}
+
+int DrawTextQtFlags(uint32_t format) {
+  int flags = 0;
+  if (format & dtCenter)
+    flags |= Qt::AlignHCenter;
+  else if (format & dtRight)
+    flags |= Qt::AlignRight;
+  else
+    flags |= Qt::AlignLeft;
+  // Vertical placement applies only to single lines, as on the platform.
+  if ((format & dtSingleLine) && (format & dtVCenter))
+    flags |= Qt::AlignVCenter;
+  else if ((format & dtSingleLine) && (format & dtBottom))
+    flags |= Qt::AlignBottom;
+  else
+    flags |= Qt::AlignTop;
+  if (format & dtSingleLine)
+    flags |= Qt::TextSingleLine;
+  else if (format & dtWordBreak)
+    flags |= Qt::TextWordWrap;
+  if (format & dtExpandTabs) flags |= Qt::TextExpandTabs;
+  if (format & dtNoClip) flags |= Qt::TextDontClip;
+  if (!(format & dtNoPrefix)) flags |= Qt::TextShowMnemonic;
+  return flags;
+}
+
+int DrawTextFormatted(QPainter* dc, TRect* rect, const QString& text, uint32_t format) {
+  if (!dc || !rect) return 0;
+  const int flags = DrawTextQtFlags(format);
+  const QRect box = rect->ToQRect();
+  if (format & dtCalcRect) {
+    const int width = (format & dtWordBreak) && box.width() > 0 ? box.width() : 1 << 20;
+    const QRect need = dc->fontMetrics().boundingRect(QRect(box.left(), box.top(), width, 1 << 20), flags, text);
+    rect->Right = rect->Left + need.width();
+    rect->Bottom = rect->Top + need.height();
+    return need.height();
+  }
+  QRect used;
+  dc->drawText(box, flags, text, &used);
+  return used.height();
+}

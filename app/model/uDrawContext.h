@@ -1,0 +1,112 @@
+// The drawing context every object draws into, and the GDI-style drawing
+// helpers over QPainter. The painter's world transform stays the identity:
+// objects compute device pixels themselves with the one page mapping below.
+#pragma once
+
+#include <QBrush>
+#include <QColor>
+#include <QPen>
+#include <QRect>
+#include <QString>
+#include <cstdint>
+
+class QPainter;
+
+// A rectangle of device pixels; Right and Bottom are exclusive, as in GDI.
+struct TRect {
+  int32_t Left = 0;
+  int32_t Top = 0;
+  int32_t Right = 0;
+  int32_t Bottom = 0;
+  int32_t Width() const { return Right - Left; }
+  int32_t Height() const { return Bottom - Top; }
+  bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
+  bool Intersects(const TRect& r) const { return Left < r.Right && r.Left < Right && Top < r.Bottom && r.Top < Bottom; }
+  QRect ToQRect() const { return QRect(Left, Top, Right - Left, Bottom - Top); }
+  bool operator==(const TRect&) const = default;
+};
+
+// Options of a drawing context.
+enum TDrawOption : uint32_t {
+  doFrames = 1,      // editor outlines of objects
+  doBorders = 2,     // printable borders of objects whose Border is set
+  doSelection = 4,   // selection marks
+  doBackground = 8,  // page background (drawn by the document area)
+  doPageBounds = 16  // page boundaries (drawn by the document area)
+};
+
+struct TDrawContext {
+  QPainter* DC = nullptr;
+  int32_t OriginX = 0;  // page mm shown at the device's left edge
+  int32_t OriginY = 0;  // page mm shown at the device's top edge
+  float Zoom = 1.0f;
+  TRect ClipRect;  // device pixels being repainted
+  uint32_t Options = 0;
+
+  // Logical dots per inch of the painter's device (96 without a device).
+  int DpiX() const;
+  int DpiY() const;
+  // Pixels per millimetre, rounded to single precision.
+  float Kx() const { return static_cast<float>(DpiX() / 25.4); }
+  float Ky() const { return static_cast<float>(DpiY() / 25.4); }
+  // Page millimetres to device pixels, rounded to nearest, ties to even.
+  int32_t PixelX(double mm) const;
+  int32_t PixelY(double mm) const;
+  // Device pixels back to page millimetres (mouse positions).
+  double PageX(double pixel) const;
+  double PageY(double pixel) const;
+  // A length in mm as a pixel count (no origin), ties to even.
+  int32_t LengthX(double mm) const;
+  int32_t LengthY(double mm) const;
+  bool Has(uint32_t option) const { return (Options & option) != 0; }
+};
+
+// GDI pen styles.
+enum TPenStyleCode : int { psSolid = 0, psDash = 1, psDot = 2, psDashDot = 3, psDashDotDot = 4, psClear = 5 };
+
+// A cosmetic pen: width in pixels (0 and 1 are one pixel). As with the
+// platform's simple pens, dash styles apply only to pens of one pixel; wider
+// dashed pens draw solid.
+QPen CosmeticPen(const QColor& color, int style = psSolid, int width = 1);
+// A geometric pen: dashes at any width, flat ends and mitred joins.
+QPen GeometricPen(const QColor& color, int style, int width);
+
+// GDI hatch styles (brush style 2).
+enum THatchCode : int {
+  hsHorizontal = 0,
+  hsVertical = 1,
+  hsFDiagonal = 2,
+  hsBDiagonal = 3,
+  hsCross = 4,
+  hsDiagCross = 5
+};
+enum TBrushStyleCode : int { bsSolid = 0, bsClear = 1, bsHatched = 2 };
+QBrush GdiBrush(const QColor& color, int style = bsSolid, int hatch = hsHorizontal);
+
+// Outline of a pixel rectangle with the painter's current pen: the right and
+// bottom lines lie one pixel inside, on the last pixels the rectangle covers.
+void DrawOutline(QPainter* dc, const TRect& r);
+// A filled rectangle with the current brush and no outline (GDI FillRect).
+void FillPixelRect(QPainter* dc, const TRect& r, const QBrush& brush);
+// Text whose top-left corner (of the line's cell, ascent included) is at x, y.
+void TextOutAt(QPainter* dc, int x, int y, const QString& text);
+
+// GDI DrawText format flags.
+enum TDrawTextFlag : uint32_t {
+  dtLeft = 0x0,
+  dtCenter = 0x1,
+  dtRight = 0x2,
+  dtVCenter = 0x4,
+  dtBottom = 0x8,
+  dtWordBreak = 0x10,
+  dtSingleLine = 0x20,
+  dtExpandTabs = 0x40,
+  dtNoClip = 0x100,
+  dtCalcRect = 0x400,
+  dtNoPrefix = 0x800,
+};
+// Qt alignment and text flags for GDI DrawText flags.
+int DrawTextQtFlags(uint32_t format);
+// DrawText: draws `text` inside `rect` (or, with dtCalcRect, only measures it
+// and widens/lowers rect to the text's extent); returns the text's height.
+int DrawTextFormatted(QPainter* dc, TRect* rect, const QString& text, uint32_t format);

@@ -1,0 +1,87 @@
+#include "uPrintDeepObject.h"
+
+#include <QJsonObject>
+
+TPrintDeepObject* TPrintDeepObject::DeepParent() const { return dynamic_cast<TPrintDeepObject*>(FParent); }
+
+uint16_t TPrintDeepObject::GetVertScale() const {
+  const TPrintDeepObject* p = DeepParent();
+  return p ? p->GetVertScale() : kDefaultVertScale;
+}
+
+void TPrintDeepObject::SetVertScale(uint16_t value) {
+  if (TPrintDeepObject* p = DeepParent()) p->SetVertScale(value);
+}
+
+uint16_t TPrintDeepObject::GetHorzScale() const {
+  const TPrintDeepObject* p = DeepParent();
+  return p ? p->GetHorzScale() : kDefaultHorzScale;
+}
+
+void TPrintDeepObject::SetHorzScale(uint16_t value) {
+  if (TPrintDeepObject* p = DeepParent()) p->SetHorzScale(value);
+}
+
+int TPrintDeepObject::GetDirection() const {
+  const TPrintDeepObject* p = DeepParent();
+  return p ? p->GetDirection() : 0;
+}
+
+double TPrintDeepObject::GetStartDepth() const {
+  const TPrintDeepObject* p = DeepParent();
+  return p ? p->GetStartDepth() : 0;
+}
+
+void TPrintDeepObject::ScaleChanged(uint16_t, uint16_t) {
+  ContentChanged();
+  Changed();
+}
+
+void TPrintDeepObject::DumpProperties(QJsonObject* json) const {
+  TPrintObjectList::DumpProperties(json);
+  if (!json) return;
+  (*json)[QStringLiteral("vertScale")] = GetVertScale();
+  (*json)[QStringLiteral("horzScale")] = GetHorzScale();
+  (*json)[QStringLiteral("startDepth")] = GetStartDepth();
+}
+
+// A scale of 0 would divide by zero: the mapping uses the default instead.
+double TPrintDeepObject::DepthToPage(double depth) const {
+  if (const TPrintDeepObject* p = DeepParent()) return p->DepthToPage(depth);
+  const double s = ValidScale(GetVertScale(), kDefaultVertScale);
+  return (depth - GetStartDepth()) * 1000.0 / s + FTop;
+}
+
+double TPrintDeepObject::PageToDepth(double y) const {
+  if (const TPrintDeepObject* p = DeepParent()) return p->PageToDepth(y);
+  const double s = ValidScale(GetVertScale(), kDefaultVertScale);
+  return s * (y - FTop) / 1000.0 + GetStartDepth();
+}
+
+double TPrintDeepObject::HorzToPage(double metres) const {
+  if (const TPrintDeepObject* p = DeepParent()) return p->HorzToPage(metres);
+  const double h = ValidScale(GetHorzScale(), kDefaultHorzScale);
+  return metres * 1000.0 / h + FLeft;
+}
+
+double TPrintDeepObject::PageToHorz(double x) const {
+  if (const TPrintDeepObject* p = DeepParent()) return p->PageToHorz(x);
+  const double h = ValidScale(GetHorzScale(), kDefaultHorzScale);
+  return h * (x - FLeft) / 1000.0;
+}
+
+void TPrintDeepObject::RescaleChildren(double factor) {
+  const double t = FTop;
+  for (int i = 0; i < Count(); ++i)
+    if (TPrintObject* c = GetChild(i)) RescaleChild(c, factor, t);
+}
+
+void TPrintDeepObject::RescaleChild(TPrintObject* child, double factor, double t) {
+  const double oldTop = child->Top();
+  const double oldBottom = oldTop + child->GetHeight();
+  const double newTop = t + factor * (oldTop - t);
+  const double newHeight = t + factor * (oldBottom - t) - newTop;
+  child->SetTop(newTop);
+  child->SetHeight(newHeight);
+  child->RescaleInterval(factor, t);
+}

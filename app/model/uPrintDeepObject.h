@@ -1,0 +1,53 @@
+// A print object bound to the well's depth axis. The mapping between depth
+// (metres) and page position (mm) lives at the topmost deep object of a chain
+// (the body block); every deeper object asks its parent, so siblings always
+// agree.
+#pragma once
+
+#include <cstdint>
+
+#include "uPrintObjectList.h"
+
+inline constexpr uint16_t kDefaultVertScale = 200;
+inline constexpr uint16_t kDefaultHorzScale = 10;
+
+class TPrintDeepObject : public TPrintObjectList {
+ public:
+  // Mapping parameters: the parent's when it is a deep object, else the defaults.
+  virtual uint16_t GetVertScale() const;
+  virtual void SetVertScale(uint16_t value);
+  virtual uint16_t GetHorzScale() const;
+  virtual void SetHorzScale(uint16_t value);
+  virtual int GetDirection() const;
+  virtual double GetStartDepth() const;
+  virtual void ScaleChanged(uint16_t oldScale, uint16_t newScale);
+
+  int GetKind() const override { return kindDeepObject; }
+  void DumpProperties(QJsonObject* json) const override;
+
+  // Depth (m) to page Y (mm) and back, computed at the topmost deep ancestor.
+  double DepthToPage(double depth) const;
+  double PageToDepth(double y) const;
+  // Metres across to page X (mm) and back.
+  double HorzToPage(double metres) const;
+  double PageToHorz(double x) const;
+
+  double TopDepth() const { return PageToDepth(FTop); }
+  double BottomDepth() const { return PageToDepth(FTop + GetHeight()); }
+  void SetTopDepth(double depth) { SetTop(DepthToPage(depth)); }
+  void SetBottomDepth(double depth) { SetHeight(DepthToPage(depth) - FTop); }
+
+  // Scales every child's distance from this object's top by `factor`.
+  void RescaleChildren(double factor);
+
+  // A scale read from a file: a stored 0 has no mapping and becomes the default.
+  static uint16_t ValidScale(int32_t stored, uint16_t def) {
+    return stored > 0 && stored <= 0xFFFF ? static_cast<uint16_t>(stored) : def;
+  }
+
+ protected:
+  // The deep parent, when there is one.
+  TPrintDeepObject* DeepParent() const;
+  // Moves one child (top and bottom) and its own interval positions.
+  virtual void RescaleChild(TPrintObject* child, double factor, double top);
+};

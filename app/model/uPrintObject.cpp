@@ -1,0 +1,369 @@
+#include "uPrintObject.h"
+
+#include <QJsonObject>
+#include <QPainter>
+#include <algorithm>
+
+#include "qs.h"
+#include "qsID.h"
+#include "uComPtr.h"
+#include "uIniFile.h"
+#include "uKinds.h"
+#include "uLanguage.h"
+#include "uNumbers.h"
+#include "uPropertiesDialogs.h"
+#include "uSettings.h"
+#include "uUiServices.h"
+
+namespace {
+
+// Compound stream IDs of the base class.
+constexpr int32_t idLeftInt = 1;
+constexpr int32_t idTopInt = 2;
+constexpr int32_t idWidthInt = 3;
+constexpr int32_t idHeightInt = 4;
+constexpr int32_t idKind = 7;
+constexpr int32_t idLeft = 8;
+constexpr int32_t idTop = 9;
+constexpr int32_t idWidth = 10;
+constexpr int32_t idHeight = 11;
+constexpr int32_t idBorder = 16;
+constexpr int32_t idDoubleGeometry = 18;
+constexpr int32_t idFlags = 19;
+
+// Grab zone around a resizable edge, in page mm whatever the zoom.
+constexpr double kGrabZone = 2.0;
+
+double ReadDoubleValue(ICompoundStream* stream, int32_t id) {
+  double value = 0;
+  if (stream->ReadDouble(id, 0, 0, &value) != S_OK) return 0;
+  return value;
+}
+
+}  // namespace
+
+TPrintObject::TPrintObject() = default;
+TPrintObject::~TPrintObject() = default;
+
+void TPrintObject::SetModified(bool value) {
+  FModified = value;
+  if (value && FParent) FParent->SetModified(true);
+}
+
+void TPrintObject::SetHeight(double value) {
+  if (value == FHeight) return;
+  FHeight = value;
+  SetModified(true);
+}
+
+void TPrintObject::SetLeft(double value) {
+  if (value == FLeft) return;
+  FLeft = value;
+  SetModified(true);
+}
+
+void TPrintObject::SetTop(double value) {
+  if (value == FTop) return;
+  FTop = value;
+  SetModified(true);
+}
+
+void TPrintObject::SetWidth(double value) {
+  if (value == GetWidth()) return;
+  FWidth = value;
+  SetModified(true);
+}
+
+void TPrintObject::DrawSelection(TDrawContext& context) {
+  if (GetWidth() <= 0 || GetHeight() <= 0 || !context.Has(doSelection) || !FSelected || !context.DC) return;
+  const TRect r = GetPixelRect(context);
+  if (!r.Intersects(context.ClipRect)) return;
+  QPainter* dc = context.DC;
+  const QPen previous = dc->pen();
+  dc->setPen(CosmeticPen(Qt::black, psDash, 1));
+  DrawOutline(dc, r);
+  const int midX = r.Left + r.Width() / 2;
+  const int midY = r.Top + r.Height() / 2;
+  const QPoint handles[8] = {{r.Left, r.Top},     {midX, r.Top},    {r.Right, r.Top},   {r.Right, midY},
+                             {r.Right, r.Bottom}, {midX, r.Bottom}, {r.Left, r.Bottom}, {r.Left, midY}};
+  // Each handle covers (x - 2, y - 2) up to, not including, (x + 2, y + 2).
+  for (const QPoint& p : handles) dc->drawRect(QRect(p.x() - 2, p.y() - 2, 3, 3));
+  dc->setPen(previous);
+}
+
+void TPrintObject::DrawFrame(TDrawContext& context) {
+  if (GetWidth() <= 0 || GetHeight() <= 0 || !context.Has(doFrames)) return;
+  DrawOutline(context.DC, GetPixelRect(context));
+}
+
+void TPrintObject::DrawBorder(TDrawContext& context) {
+  if (GetWidth() <= 0 || GetHeight() <= 0 || !context.Has(doBorders) || !FBorder) return;
+  DrawOutline(context.DC, GetPixelRect(context));
+}
+
+bool TPrintObject::LoadFromQS(ICompoundStream* stream) {
+  if (!stream) return false;
+  if (qsReadInteger(stream, idKind, GetKind()) != GetKind()) return false;
+  FFlags = static_cast<uint32_t>(qsReadInteger(stream, idFlags, static_cast<int32_t>(FFlags)));
+  FBorder = qsReadBool(stream, idBorder, FBorder);
+  if (qsReadBool(stream, idDoubleGeometry, false)) {
+    FLeft = ReadDoubleValue(stream, idLeft);
+    FTop = ReadDoubleValue(stream, idTop);
+    // The width is stored as a double; reading it whole keeps a load (and an
+    // undo snapshot) from shifting widths by single-precision rounding.
+    SetWidth(ReadDoubleValue(stream, idWidth));
+    FHeight = ReadDoubleValue(stream, idHeight);
+  } else {
+    SetLeft(qsReadInteger(stream, idLeftInt, 0));
+    SetTop(qsReadInteger(stream, idTopInt, 0));
+    SetWidth(qsReadInteger(stream, idWidthInt, 0));
+    SetHeight(qsReadInteger(stream, idHeightInt, 0));
+  }
+  SetModified(false);
+  return true;
+}
+
+bool TPrintObject::SaveToQS(ICompoundStream* stream) {
+  if (!stream) return false;
+  if (!qsWriteBool(stream, idDoubleGeometry, true)) return false;
+  if (stream->WriteDouble(idLeft, FLeft) != S_OK) return false;
+  if (stream->WriteDouble(idTop, FTop) != S_OK) return false;
+  if (stream->WriteDouble(idWidth, GetWidth()) != S_OK) return false;
+  if (stream->WriteDouble(idHeight, GetHeight()) != S_OK) return false;
+  // Whole millimetres for older readers.
+  if (stream->WriteInteger(idLeftInt, RoundEven(FLeft)) != S_OK) return false;
+  if (stream->WriteInteger(idTopInt, RoundEven(FTop)) != S_OK) return false;
+  if (stream->WriteInteger(idWidthInt, RoundEven(GetWidth())) != S_OK) return false;
+  if (stream->WriteInteger(idHeightInt, RoundEven(GetHeight())) != S_OK) return false;
+  if (stream->WriteInteger(idKind, GetKind()) != S_OK) return false;
+  if (stream->WriteInteger(idFlags, static_cast<int32_t>(FFlags)) != S_OK) return false;
+  qsWriteBool(stream, idBorder, FBorder);
+  SetModified(false);
+  return true;
+}
+
+uint32_t TPrintObject::HitTest(double x, double y, TPrintObject** target) {
+  uint32_t code = 0;
+  const double right = FLeft + GetWidth();
+  const double bottom = FTop + GetHeight();
+  const bool insideX = FLeft <= x && x <= right;
+  const bool insideY = FTop <= y && y <= bottom;
+  if (insideX && insideY) {
+    if (target) *target = this;
+    code = FFlags & (pfMoveX | pfMoveY | pfHitBody);
+  }
+  uint32_t edge = 0;
+  if ((FFlags & pfSizeY) && insideX && bottom - kGrabZone <= y && y <= bottom + kGrabZone) edge = pfSizeY;
+  if ((FFlags & pfSizeX) && right - kGrabZone <= x && x <= right + kGrabZone && insideY) edge |= pfSizeX;
+  if (edge != 0) {
+    if (target) *target = this;
+    code = edge;
+  }
+  return code;
+}
+
+bool TPrintObject::LoadFromIni(TIniFile* ini, const QString& section, const QString& prefix) {
+  if (!ini || section.isEmpty()) return false;
+  SetTop(ini->ReadFloat(section, prefix + "TOP", FTop));
+  SetLeft(ini->ReadFloat(section, prefix + "LEFT", FLeft));
+  SetWidth(ini->ReadFloat(section, prefix + "WIDTH", GetWidth()));
+  SetHeight(ini->ReadFloat(section, prefix + "HEIGHT", GetHeight()));
+  FFlags = static_cast<uint32_t>(ini->ReadInteger(section, prefix + "FLAGS", static_cast<int>(FFlags)));
+  FBorder = ini->ReadBool(section, prefix + "BORDER", FBorder);
+  Changed();
+  return true;
+}
+
+bool TPrintObject::SaveToIni(TIniFile* ini, const QString& section, const QString& prefix) {
+  if (!ini || section.isEmpty()) return false;
+  ini->WriteFloat(section, prefix + "TOP", FTop);
+  ini->WriteFloat(section, prefix + "LEFT", FLeft);
+  ini->WriteFloat(section, prefix + "WIDTH", GetWidth());
+  ini->WriteFloat(section, prefix + "HEIGHT", GetHeight());
+  ini->WriteBool(section, prefix + "BORDER", FBorder);
+  return true;
+}
+
+void TPrintObject::Changed() {
+  if (FParent) FParent->Changed();
+}
+
+void TPrintObject::GetCommandCaption(QString* text) {
+  if (FParent)
+    FParent->GetCommandCaption(text);
+  else if (text)
+    text->clear();
+}
+
+bool TPrintObject::ExecuteCommand() { return FParent ? FParent->ExecuteCommand() : false; }
+
+bool TPrintObject::ClickAt(int, double, double) { return false; }
+
+void TPrintObject::AdjustChildBounds(TPrintObject* child, const TBoundsRect&, TBoundsRect* bounds) {
+  if (!child || !bounds) return;
+  TBoundsRect b = child->GetBoundsRect();
+  b.Right = std::max(child->Left() + 1, b.Right);
+  b.Bottom = std::max(child->Top() + 1, b.Bottom);
+  *bounds = b;
+}
+
+void TPrintObject::Invalidate(TPrintObject* sender) {
+  if (!FNoInvalidate && FParent) FParent->Invalidate(sender);
+}
+
+void TPrintObject::Assign(TPrintObject* source) {
+  if (!source) return;
+  TComPtr<ICompoundStream> stream;
+  qsCreateCompoundStream(stream.Put());
+  // Saving clears the source's modified mark; a copy (an undo snapshot) must
+  // not make unsaved changes of the source look saved.
+  const bool sourceModified = source->FModified;
+  const bool saved = source->SaveToQS(stream.Get());
+  source->FModified = sourceModified;
+  if (saved) LoadFromQS(stream.Get());
+  SetModified(true);
+}
+
+void TPrintObject::Draw(TDrawContext& context) {
+  if (GetWidth() <= 0 || GetHeight() <= 0) return;
+  DrawBorder(context);
+  DrawSelection(context);
+  DrawFrame(context);
+}
+
+bool TPrintObject::EditProperties() { return RunPropertiesDialog(QStringLiteral("TPrintObject"), this); }
+
+void TPrintObject::GetCaption(QString* text) {
+  if (text) *text = TranslateKindName(GetKind());
+}
+
+bool TPrintObject::DeleteWithConfirm() {
+  if (!FParent || !(FFlags & pfDeletable)) return false;
+  const QString arg = TranslateKindName(GetKind()) + QLatin1Char(' ') + Caption();
+  if (!Confirm(QStringLiteral("DeleteObject"), arg)) return false;
+  // The parent destroys this object: nothing of it may be touched afterwards.
+  return FParent->RemoveChild(this);
+}
+
+void TPrintObject::DumpProperties(QJsonObject* json) const {
+  if (!json) return;
+  const int kind = GetKind();
+  (*json)[QStringLiteral("kind")] = kind;
+  (*json)[QStringLiteral("kindName")] = KindName(kind);
+  QString caption;
+  const_cast<TPrintObject*>(this)->GetCaption(&caption);
+  (*json)[QStringLiteral("caption")] = caption;
+  (*json)[QStringLiteral("left")] = FLeft;
+  (*json)[QStringLiteral("top")] = FTop;
+  (*json)[QStringLiteral("width")] = GetWidth();
+  (*json)[QStringLiteral("height")] = GetHeight();
+  (*json)[QStringLiteral("flags")] = static_cast<qint64>(FFlags);
+  (*json)[QStringLiteral("border")] = FBorder;
+}
+
+bool TPrintObject::LoadFromStream(IStream* stream) {
+  if (!stream) return false;
+  TComPtr<ICompoundStream> qs;
+  if (qsCreateFromStream(stream, qs.Put()) != S_OK || !qs) return false;
+  if (!LoadFromQS(qs.Get())) return false;
+  SetModified(false);
+  return true;
+}
+
+bool TPrintObject::SaveToStream(IStream* stream) {
+  if (!stream) return false;
+  TComPtr<ICompoundStream> qs;
+  qsCreateCompoundStream(qs.Put());
+  if (!qs || !SaveToQS(qs.Get())) return false;
+  if (qsSaveToStream(qs.Get(), stream) != S_OK) return false;
+  SetModified(false);
+  return true;
+}
+
+TRect TPrintObject::GetPixelRect(const TDrawContext& context) const {
+  TRect r;
+  r.Left = context.PixelX(FLeft);
+  r.Top = context.PixelY(FTop);
+  r.Right = context.PixelX(FLeft + GetWidth());
+  r.Bottom = context.PixelY(FTop + GetHeight());
+  return r;
+}
+
+TBoundsRect TPrintObject::GetBoundsRect() const {
+  return TBoundsRect{FLeft, FTop, FLeft + GetWidth(), FTop + GetHeight()};
+}
+
+void TPrintObject::SetBoundsRect(const TBoundsRect& bounds) {
+  SetLeft(bounds.Left);
+  SetTop(bounds.Top);
+  SetWidth(bounds.Right - bounds.Left);
+  SetHeight(bounds.Bottom - bounds.Top);
+}
+
+bool TPrintObject::DragBy(double x0, double y0, double x1, double y1) {
+  TPrintObject* target = nullptr;
+  const uint32_t code = HitTest(x0, y0, &target);
+  if (target != this) return false;
+  const TBoundsRect start = GetBoundsRect();
+  const double dy = y1 - y0;
+  const double dx = x1 - x0;
+  bool changed = false;
+  if (code & pfMoveY) changed |= MoveTopBy(dy);
+  if (code & pfMoveX) changed |= MoveLeftBy(dx);
+  if (code & pfSizeX) changed |= ResizeWidthBy(dx);
+  if (code & pfSizeY) changed |= ResizeHeightBy(dy);
+  if (changed && FParent) {
+    TBoundsRect b = GetBoundsRect();
+    FParent->AdjustChildBounds(this, start, &b);
+    SetBoundsRect(b);
+  }
+  return changed;
+}
+
+HRESULT TPrintObject::Notify(int code, int param) { return FOnNotify ? FOnNotify(this, code, param) : E_FAIL; }
+
+bool TPrintObject::MoveLeftBy(double d) {
+  if (!FParent) return false;
+  SetLeft(Settings().SnapValue(FLeft + d));
+  if (FLeft < FParent->Left()) SetLeft(FParent->Left());
+  if (FLeft + GetWidth() > FParent->Left() + FParent->GetWidth())
+    SetLeft(FParent->Left() + FParent->GetWidth() - GetWidth());
+  Changed();
+  return true;
+}
+
+bool TPrintObject::MoveTopBy(double d) {
+  if (!FParent) return false;
+  SetTop(Settings().SnapValue(FTop + d));
+  if (FTop < FParent->Top()) SetTop(FParent->Top());
+  if (FTop + GetHeight() > FParent->Top() + FParent->GetHeight())
+    SetTop(FParent->Top() + FParent->GetHeight() - GetHeight());
+  Changed();
+  return true;
+}
+
+bool TPrintObject::ResizeWidthBy(double d) {
+  if (!FParent) return false;
+  SetWidth(Settings().SnapValue(GetWidth() + d));
+  if (GetWidth() < 0) SetWidth(0);
+  if (FLeft + GetWidth() > FParent->Left() + FParent->GetWidth())
+    SetWidth(FParent->Left() + FParent->GetWidth() - FLeft);
+  Changed();
+  return true;
+}
+
+bool TPrintObject::ResizeHeightBy(double d) {
+  if (!FParent) return false;
+  SetHeight(Settings().SnapValue(GetHeight() + d));
+  if (GetHeight() < 0) SetHeight(0);
+  if (FTop + GetHeight() > FParent->Top() + FParent->GetHeight())
+    SetHeight(FParent->Top() + FParent->GetHeight() - FTop);
+  Changed();
+  return true;
+}
+
+bool Confirm(const QString& key, const QString& arg) {
+  const QString title = Translate(QStringLiteral("CONFIRM"), key + QStringLiteral(".Caption"), key);
+  const QString text = Translate(QStringLiteral("CONFIRM"), key + QStringLiteral(".Text"), key);
+  return Ui().Message(TMsgKind::Question, title, SubstituteArgs(text, {arg}), mbYes | mbNo) == TMsgResult::Yes;
+}

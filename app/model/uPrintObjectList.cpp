@@ -1,0 +1,486 @@
+#include "uPrintObjectList.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QSet>
+#include <algorithm>
+
+#include "qs.h"
+#include "qsID.h"
+#include "uCodePage.h"
+#include "uComPtr.h"
+#include "uIniFile.h"
+#include "uLanguage.h"
+#include "uPropertiesDialogs.h"
+#include "uSettings.h"
+#include "uStorage.h"
+#include "uUiServices.h"
+
+namespace {
+
+constexpr int32_t idKind = 7;
+constexpr int32_t idChildFlags = 20;
+constexpr int32_t idChildCount = 80;
+constexpr int32_t idFirstChildKind = static_cast<int32_t>(0x80000001u);
+
+constexpr int32_t idVersionInternal = 768;
+constexpr int32_t idVersionNumber = 769;
+constexpr int32_t idVersionText = 770;
+constexpr int32_t idVersionDate = 771;
+
+const QString kIndexName = QStringLiteral("index");
+const QString kVersionName = QStringLiteral("version");
+
+QString Cp1251(const std::string& bytes) { return QString::fromStdString(Cp1251ToUtf8(bytes)); }
+
+}  // namespace
+
+TPrintObjectList::TPrintObjectList() = default;
+
+TPrintObjectList::~TPrintObjectList() {
+  // Children may look at their parent while they go.
+  while (!FChildren.empty()) FChildren.pop_back();
+}
+
+double TPrintObjectList::GetChildrenHeight() const {
+  double h = 0;
+  for (const auto& c : FChildren)
+    if (c) h = std::max(h, c->Top() + c->GetHeight() - FTop);
+  return h;
+}
+
+double TPrintObjectList::GetChildrenWidth() const {
+  double w = 0;
+  for (const auto& c : FChildren)
+    if (c) w = std::max(w, c->Left() + c->GetWidth() - FLeft);
+  return w;
+}
+
+int TPrintObjectList::AddChild(std::unique_ptr<TPrintObject> child) {
+  if (!child) return -1;
+  TPrintObject* c = child.get();
+  FChildren.push_back(std::move(child));
+  c->SetOnNotify(FOnNotify);
+  c->FFlags |= FChildFlags;
+  if (c->FParent != this) {
+    c->FParent = this;
+    c->SetModified(true);
+  }
+  SetModified(true);
+  return Count() - 1;
+}
+
+int TPrintObjectList::InsertChild(std::unique_ptr<TPrintObject> child, int index) {
+  if (!child || index < 0 || index > Count()) return -1;
+  if (AddChild(std::move(child)) < 0) return -1;
+  std::rotate(FChildren.begin() + index, FChildren.end() - 1, FChildren.end());
+  return index;
+}
+
+bool TPrintObjectList::DeleteChild(int index) {
+  if (index < 0 || index >= Count()) return false;
+  std::unique_ptr<TPrintObject> gone = std::move(FChildren[index]);
+  FChildren.erase(FChildren.begin() + index);
+  gone.reset();
+  SetModified(true);
+  Changed();
+  Invalidate(this);
+  return true;
+}
+
+void TPrintObjectList::SortChildren(const std::function<bool(const TPrintObject*, const TPrintObject*)>& less) {
+  std::stable_sort(FChildren.begin(), FChildren.end(),
+                   [&](const std::unique_ptr<TPrintObject>& a, const std::unique_ptr<TPrintObject>& b) {
+                     return less(a.get(), b.get());
+                   });
+}
+
+void TPrintObjectList::SortByTop() {
+  SortChildren([](const TPrintObject* a, const TPrintObject* b) { return a->Top() < b->Top(); });
+}
+
+bool TPrintObjectList::InsertNewChildAt(double, double, double, double) { return false; }
+
+std::unique_ptr<TPrintObject> TPrintObjectList::CreateChild(int kind) {
+  // The model's generic kinds, so that a plain list keeps its children
+  // through a load and an Assign; subclasses name their own kinds.
+  return CreateKindObject(kind, {kindObject, kindObjectList, kindDataObject, kindDeepObject});
+}
+
+int TPrintObjectList::GetInsertableKind(int) { return 0; }
+
+void TPrintObjectList::SetLeft(double value) {
+  const double old = FLeft;
+  TPrintObject::SetLeft(value);
+  const double diff = FLeft - old;
+  if (diff == 0) return;
+  for (auto& c : FChildren)
+    if (c) c->SetLeft(c->Left() + diff);
+}
+
+void TPrintObjectList::SetTop(double value) {
+  const double old = FTop;
+  TPrintObject::SetTop(value);
+  const double diff = FTop - old;
+  if (diff == 0) return;
+  for (auto& c : FChildren)
+    if (c) c->SetTop(c->Top() + diff);
+}
+
+void TPrintObjectList::SetSelected(bool value) {
+  TPrintObject::SetSelected(value);
+  if (!value)
+    for (auto& c : FChildren)
+      if (c) c->SetSelected(false);
+}
+
+bool TPrintObjectList::LoadFromQS(ICompoundStream* stream) {
+  if (!TPrintObject::LoadFromQS(stream)) return false;
+  const int32_t count = qsReadInteger(stream, idChildCount, 0);
+  FChildFlags = static_cast<uint32_t>(qsReadInteger(stream, idChildFlags, static_cast<int32_t>(FChildFlags)));
+  for (int32_t i = 0; i < count; ++i) {
+    const int32_t id = static_cast<int32_t>(static_cast<uint32_t>(idFirstChildKind) + static_cast<uint32_t>(i));
+    // A stored count beyond the kinds present (a damaged stream) ends here
+    // instead of looping over up to two thousand million absent entries.
+    TCompoundEntry entry{};
+    if (stream->GetEntry(id, &entry) != S_OK) break;
+    if (auto child = CreateChild(qsReadInteger(stream, id, 0))) AddChild(std::move(child));
+  }
+  return true;
+}
+
+bool TPrintObjectList::SaveToQS(ICompoundStream* stream) {
+  if (!TPrintObject::SaveToQS(stream)) return false;
+  stream->WriteInteger(idChildFlags, static_cast<int32_t>(FChildFlags));
+  if (Count() > 0 && stream->WriteInteger(idChildCount, Count()) != S_OK) return false;
+  for (int i = 0; i < Count(); ++i) {
+    if (!FChildren[i]) continue;
+    const int32_t id = static_cast<int32_t>(static_cast<uint32_t>(idFirstChildKind) + static_cast<uint32_t>(i));
+    if (stream->WriteInteger(id, FChildren[i]->GetKind()) != S_OK) return false;
+  }
+  return true;
+}
+
+uint32_t TPrintObjectList::HitTest(double x, double y, TPrintObject** target) {
+  TPrintObject* own = nullptr;
+  const uint32_t code = TPrintObject::HitTest(x, y, &own);
+  for (int i = Count() - 1; i >= 0; --i) {
+    if (!FChildren[i]) continue;
+    TPrintObject* hit = nullptr;
+    const uint32_t c = FChildren[i]->HitTest(x, y, &hit);
+    if (c > 0) {
+      if (target) *target = hit;
+      return c;
+    }
+  }
+  if (target && own) *target = own;
+  return code;
+}
+
+bool TPrintObjectList::LoadFromIni(TIniFile* ini, const QString& section, const QString& prefix) {
+  if (!TPrintObject::LoadFromIni(ini, section, prefix)) return false;
+  // Lists saved with a prefix wrote "CHILDFLAGS" without it.
+  int flags = ini->ReadInteger(section, QStringLiteral("CHILDFLAGS"), static_cast<int>(FChildFlags));
+  flags = ini->ReadInteger(section, prefix + QStringLiteral("CHILDFLAGS"), flags);
+  SetChildFlags(static_cast<uint32_t>(flags));
+  bool found = false;
+  for (int n = 1;; ++n) {
+    const QString value = ini->ReadString(section, prefix + QStringLiteral("OBJECT") + QString::number(n), QString());
+    if (value.isEmpty()) break;
+    found = true;
+    const QStringList words = value.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (words.size() < 2) continue;
+    bool ok = false;
+    int kind = words[1].toInt(&ok);
+    if (!ok) kind = 0;
+    auto child = CreateChild(kind);
+    if (!child) continue;
+    child->LoadFromIni(ini, words[0], QString());
+    // Positions in the child's section are relative to the list.
+    child->SetTop(child->Top() + FTop);
+    child->SetLeft(child->Left() + FLeft);
+    AddChild(std::move(child));
+  }
+  if (found) Changed();
+  return true;
+}
+
+bool TPrintObjectList::SaveToIni(TIniFile* ini, const QString& section, const QString& prefix) {
+  if (!TPrintObject::SaveToIni(ini, section, prefix)) return false;
+  ini->WriteInteger(section, QStringLiteral("CHILDFLAGS"), static_cast<int>(FChildFlags));
+  QSet<QString> used;
+  int n = 1;
+  for (const auto& c : FChildren) {
+    if (!c) continue;
+    const QString base = KindName(c->GetKind()) + QStringLiteral("_auto");
+    QString name;
+    for (int k = 1;; ++k) {
+      name = base + QString::number(k);
+      if (!used.contains(name.toUpper()) && !ini->SectionExists(name)) break;
+    }
+    used.insert(name.toUpper());
+    ini->WriteString(section, prefix + QStringLiteral("OBJECT") + QString::number(n),
+                     name + QLatin1Char(' ') + QString::number(c->GetKind()));
+    c->SaveToIni(ini, name, QString());
+    ++n;
+  }
+  return true;
+}
+
+void TPrintObjectList::Changed() {
+  for (int i = 0; i < Count(); ++i) {
+    TPrintObject* c = FChildren[i].get();
+    if (!c) continue;
+    // Growing to the left or upwards keeps the children where they are (moving
+    // them with the list would leave the child outside again) and keeps the
+    // list's right and bottom edges.
+    if (c->Left() < FLeft) {
+      const double right = FLeft + GetWidth();
+      FLeft = c->Left();
+      SetWidth(right - FLeft);
+      SetModified(true);
+    }
+    if (c->Top() < FTop) {
+      const double bottom = FTop + GetHeight();
+      FTop = c->Top();
+      SetHeight(bottom - FTop);
+      SetModified(true);
+    }
+    if (c->Top() + c->GetHeight() > FTop + GetHeight()) SetHeight(c->Top() + c->GetHeight() - FTop);
+    if (c->Left() + c->GetWidth() > FLeft + GetWidth()) SetWidth(c->Left() + c->GetWidth() - FLeft);
+  }
+  TPrintObject::Changed();
+}
+
+void TPrintObjectList::Assign(TPrintObject* source) {
+  TPrintObject::Assign(source);
+  if (auto* list = dynamic_cast<TPrintObjectList*>(source)) {
+    Clear();
+    SetCapacity(list->Count());
+    for (const auto& c : list->FChildren) {
+      if (!c) continue;
+      auto copy = CreateChild(c->GetKind());
+      if (!copy) continue;
+      TPrintObject* made = copy.get();
+      AddChild(std::move(copy));
+      made->Assign(c.get());
+    }
+  }
+  Changed();
+}
+
+void TPrintObjectList::Draw(TDrawContext& context) {
+  TPrintObject::Draw(context);
+  for (auto& c : FChildren)
+    if (c) c->Draw(context);
+}
+
+bool TPrintObjectList::EditProperties() { return RunPropertiesDialog(QStringLiteral("TPrintObjectList"), this); }
+
+bool TPrintObjectList::RemoveChild(TPrintObject* child) { return DeleteChild(IndexOf(child)); }
+
+void TPrintObjectList::DumpProperties(QJsonObject* json) const {
+  TPrintObject::DumpProperties(json);
+  if (!json) return;
+  (*json)[QStringLiteral("childFlags")] = static_cast<qint64>(FChildFlags);
+  QJsonArray children;
+  for (const auto& c : FChildren) {
+    QJsonObject item;
+    if (c) c->DumpProperties(&item);
+    children.append(item);
+  }
+  (*json)[QStringLiteral("children")] = children;
+}
+
+void TPrintObjectList::SetOnNotify(const TNotifyEvent& handler) { TPrintObject::SetOnNotify(handler); }
+
+TPrintObject* TPrintObjectList::GetChild(int index) const {
+  return index >= 0 && index < Count() ? FChildren[index].get() : nullptr;
+}
+
+int TPrintObjectList::IndexOf(const TPrintObject* child) const {
+  for (int i = 0; i < Count(); ++i)
+    if (FChildren[i].get() == child) return i;
+  return -1;
+}
+
+void TPrintObjectList::Clear() {
+  if (FChildren.empty()) return;
+  while (!FChildren.empty()) FChildren.pop_back();
+  SetModified(true);
+}
+
+void TPrintObjectList::SetCapacity(int capacity) {
+  if (capacity > 0) FChildren.reserve(static_cast<size_t>(capacity));
+}
+
+void TPrintObjectList::SetChildFlags(uint32_t value) {
+  if (value == FChildFlags) return;
+  FChildFlags = value;
+  for (auto& c : FChildren)
+    if (c) c->FFlags = value;
+}
+
+TPrintObject* TPrintObjectList::FindSelected() {
+  if (FSelected) return this;
+  for (auto& c : FChildren) {
+    if (!c) continue;
+    if (auto* list = dynamic_cast<TPrintObjectList*>(c.get())) {
+      if (TPrintObject* found = list->FindSelected()) return found;
+    } else if (c->Selected()) {
+      return c.get();
+    }
+  }
+  return nullptr;
+}
+
+bool TPrintObjectList::ExchangeChildren(int a, int b) {
+  if (a < 0 || b < 0 || a >= Count() || b >= Count()) return false;
+  if (a != b) {
+    std::swap(FChildren[a], FChildren[b]);
+    SetModified(true);
+  }
+  return true;
+}
+
+bool TPrintObjectList::MoveChild(int from, int to) {
+  if (from < 0 || to < 0 || from >= Count() || to >= Count()) return false;
+  if (from < to)
+    std::rotate(FChildren.begin() + from, FChildren.begin() + from + 1, FChildren.begin() + to + 1);
+  else if (from > to)
+    std::rotate(FChildren.begin() + to, FChildren.begin() + from, FChildren.begin() + from + 1);
+  if (from != to) SetModified(true);
+  return true;
+}
+
+bool TPrintObjectList::ReorderChildren(const std::vector<TPrintObject*>& order) {
+  std::vector<int> indexes;
+  indexes.reserve(order.size());
+  for (TPrintObject* p : order) {
+    const int i = IndexOf(p);
+    if (i < 0 || !p || std::find(indexes.begin(), indexes.end(), i) != indexes.end()) return false;
+    indexes.push_back(i);
+  }
+  std::vector<std::unique_ptr<TPrintObject>> kept;
+  kept.reserve(indexes.size());
+  for (int i : indexes) kept.push_back(std::move(FChildren[i]));
+  const bool changed = kept.size() != FChildren.size() || !std::is_sorted(indexes.begin(), indexes.end());
+  // What is left in FChildren are the children not in `order`: destroyed here.
+  std::vector<std::unique_ptr<TPrintObject>> dropped = std::move(FChildren);
+  FChildren = std::move(kept);
+  dropped.clear();
+  if (changed) SetModified(true);
+  return true;
+}
+
+std::unique_ptr<TPrintObject> TPrintObjectList::ExtractChild(int index) {
+  if (index < 0 || index >= Count()) return nullptr;
+  std::unique_ptr<TPrintObject> child = std::move(FChildren[index]);
+  FChildren.erase(FChildren.begin() + index);
+  if (child) child->FParent = nullptr;
+  SetModified(true);
+  return child;
+}
+
+bool TPrintObjectList::SaveToStorage(TStorage* storage) {
+  if (!storage) return false;
+  {
+    TComPtr<IStream> index;
+    if (storage->CreateStream(kIndexName, index.Put()) != S_OK) return false;
+    if (!SaveToStream(index.Get())) return false;
+  }
+  // Writing "index" cleared the modified mark; a save that does not complete
+  // must leave the list unsaved.
+  if (!WriteVersionStream(storage)) {
+    FModified = true;
+    return false;
+  }
+  bool complete = true;
+  for (int i = 0; i < Count(); ++i) {
+    TPrintObject* c = FChildren[i].get();
+    if (!c) continue;
+    const QString name = QString::number(i);
+    if (auto* list = dynamic_cast<TPrintObjectList*>(c)) {
+      TStorage* sub = nullptr;
+      if (storage->CreateStorage(name, &sub) != S_OK || !list->SaveToStorage(sub)) complete = false;
+    } else {
+      TComPtr<IStream> stream;
+      if (storage->CreateStream(name, stream.Put()) != S_OK || !c->SaveToStream(stream.Get())) complete = false;
+    }
+  }
+  if (!complete) {
+    FModified = true;
+    return false;
+  }
+  SetModified(false);
+  return true;
+}
+
+bool TPrintObjectList::LoadFromStorage(TStorage* storage) {
+  if (!storage) return false;
+  TComPtr<IStream> index;
+  if (storage->OpenStream(kIndexName, index.Put()) != S_OK) return false;
+  {
+    TComPtr<ICompoundStream> qs;
+    if (qsCreateFromStream(index.Get(), qs.Put()) != S_OK || !qs) return false;
+    if (qsReadInteger(qs.Get(), idKind, GetKind()) != GetKind()) return false;
+  }
+  Clear();
+  index->Seek(0, 0, nullptr);
+  if (!LoadFromStream(index.Get())) return false;
+  for (int i = 0; i < Count(); ++i) {
+    TPrintObject* c = FChildren[i].get();
+    if (!c) continue;
+    const QString name = QString::number(i);
+    if (auto* list = dynamic_cast<TPrintObjectList*>(c)) {
+      TStorage* sub = nullptr;
+      if (storage->OpenStorage(name, &sub) == S_OK) list->LoadFromStorage(sub);
+    } else {
+      TComPtr<IStream> stream;
+      if (storage->OpenStream(name, stream.Put()) == S_OK) c->LoadFromStream(stream.Get());
+    }
+  }
+  SetModified(false);
+  Changed();
+  return true;
+}
+
+bool WriteVersionStream(TStorage* storage) {
+  if (!storage) return false;
+  TComPtr<ICompoundStream> qs;
+  qsCreateCompoundStream(qs.Put());
+  if (!qs) return false;
+  if (!qsWriteInteger(qs.Get(), idVersionInternal, kVersionInternal)) return false;
+  if (!qsWriteDouble(qs.Get(), idVersionNumber, kVersionNumber)) return false;
+  if (!qsWriteShortStr(qs.Get(), idVersionText, kVersionText)) return false;
+  if (!qsWriteShortStr(qs.Get(), idVersionDate, kVersionDate)) return false;
+  TComPtr<IStream> stream;
+  if (storage->CreateStream(kVersionName, stream.Put()) != S_OK) return false;
+  return qsSaveToStream(qs.Get(), stream.Get()) == S_OK;
+}
+
+bool ReadVersionStream(TStorage* storage, TFileVersion* version) {
+  if (!storage || !version) return false;
+  TComPtr<IStream> stream;
+  if (storage->OpenStream(kVersionName, stream.Put()) != S_OK) return false;
+  TComPtr<ICompoundStream> qs;
+  if (qsCreateFromStream(stream.Get(), qs.Put()) != S_OK || !qs) return false;
+  version->Internal = qsReadInteger(qs.Get(), idVersionInternal, 0);
+  version->Version = qsReadDouble(qs.Get(), idVersionNumber, 0);
+  version->VersionText = Cp1251(qsReadShortStr(qs.Get(), idVersionText, ""));
+  version->Date = Cp1251(qsReadShortStr(qs.Get(), idVersionDate, ""));
+  return true;
+}
+
+bool CheckFileVersion(TStorage* storage) {
+  TFileVersion v;
+  if (!ReadVersionStream(storage, &v)) return false;
+  if (v.Internal <= kVersionInternal) return false;
+  const QString text =
+      Translate(QStringLiteral("VOX"), QStringLiteral("FileNewVersion"),
+                QStringLiteral("File Created in newest version of program %s, some data cannot be read and may be "
+                               "lost after save this file."));
+  Ui().Message(TMsgKind::Information, QString(), SubstituteArgs(text, {v.VersionText}), mbOK);
+  Settings().RecordNewerBuild(v.Internal, v.Version, v.VersionText, v.Date);
+  return true;
+}

@@ -1,0 +1,109 @@
+// Structured storage: Compound Files holding named streams and sub-storages.
+//
+// A storage is either being written (made by CreateNew/CreateFile) or read
+// (OpenFile/OpenBytes); elements are created in the one and opened in the
+// other. A storage being written keeps its whole tree in memory and writes
+// the file in one go on Commit: the Compound File writer puts one stream at a
+// time and cannot update a file in place, and a save that fails half-way must
+// not touch the file it would replace (Commit writes a temporary file beside
+// the target and renames it over the target only when complete).
+//
+// Names are at most 31 characters, without "/", "\", ":" or "!", and are
+// compared without regard to case, as the format does.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "uComBase.h"
+
+// Result codes of the platform's structured storage.
+inline constexpr HRESULT STG_E_INVALIDFUNCTION = static_cast<HRESULT>(0x80030001);
+inline constexpr HRESULT STG_E_FILENOTFOUND = static_cast<HRESULT>(0x80030002);
+inline constexpr HRESULT STG_E_PATHNOTFOUND = static_cast<HRESULT>(0x80030003);
+inline constexpr HRESULT STG_E_ACCESSDENIED = static_cast<HRESULT>(0x80030005);
+inline constexpr HRESULT STG_E_WRITEFAULT = static_cast<HRESULT>(0x8003001D);
+inline constexpr HRESULT STG_E_READFAULT = static_cast<HRESULT>(0x8003001E);
+inline constexpr HRESULT STG_E_FILEALREADYEXISTS = static_cast<HRESULT>(0x80030050);
+inline constexpr HRESULT STG_E_INVALIDHEADER = static_cast<HRESULT>(0x800300FB);
+inline constexpr HRESULT STG_E_INVALIDNAME = static_cast<HRESULT>(0x800300FC);
+
+// One element of a storage as Elements() lists it.
+struct TStorageElement {
+  QString Name;
+  bool IsStorage = false;
+  uint64_t Size = 0;  // bytes of a stream; 0 for a storage
+};
+
+class TStorage {
+ public:
+  static constexpr int MaxNameLength = 31;
+
+  ~TStorage();
+  TStorage(const TStorage&) = delete;
+  TStorage& operator=(const TStorage&) = delete;
+
+  // An empty storage to be written, kept in memory (SaveToBytes, SaveToFile).
+  static std::unique_ptr<TStorage> CreateNew();
+  // An empty storage to be written to `path` by Commit. Fails (null, *result
+  // set) only when the target's folder does not exist; nothing is written yet.
+  static std::unique_ptr<TStorage> CreateFile(const QString& path, HRESULT* result = nullptr);
+  // Opens a Compound File for reading; null and *result on failure
+  // (STG_E_FILENOTFOUND, STG_E_INVALIDHEADER for anything not a Compound File).
+  static std::unique_ptr<TStorage> OpenFile(const QString& path, HRESULT* result = nullptr);
+  static std::unique_ptr<TStorage> OpenBytes(std::vector<uint8_t> bytes, HRESULT* result = nullptr);
+  // Whether the file starts with the Compound File signature.
+  static bool IsStorageFile(const QString& path);
+  // Whether `name` may name an element.
+  static bool IsValidName(const QString& name);
+
+  bool IsWritable() const { return FWritable; }
+  QString Name() const { return FName; }
+
+  // Writing. A created stream is an empty memory stream whose content at
+  // Commit time is what the file receives. The storage keeps a reference.
+  HRESULT CreateStream(const QString& name, IStream** stream);
+  // The sub-storage stays owned by this storage.
+  HRESULT CreateStorage(const QString& name, TStorage** storage);
+  // Creates stream `name` holding every byte of `source` (from its start).
+  HRESULT WriteStream(const QString& name, IStream* source);
+
+  // Reading. A stream is read whole into a new memory stream at position 0.
+  HRESULT OpenStream(const QString& name, IStream** stream);
+  // The sub-storage stays owned by this storage; opening it again gives the same one.
+  HRESULT OpenStorage(const QString& name, TStorage** storage);
+  // Every byte of stream `name`.
+  HRESULT ReadStream(const QString& name, std::vector<uint8_t>* bytes);
+
+  bool ElementExists(const QString& name) const;
+  // The elements in stored order (writing: creation order).
+  std::vector<TStorageElement> Elements() const;
+
+  // Root of a storage being written: the whole Compound File.
+  HRESULT SaveToBytes(std::vector<uint8_t>* bytes) const;
+  // Writes the file through a temporary file in the target's folder, renamed
+  // over the target only when complete; on failure the target is untouched.
+  HRESULT SaveToFile(const QString& path) const;
+  // SaveToFile to the path given to CreateFile.
+  HRESULT Commit() const;
+
+ private:
+  struct TReadState;
+  struct TNode;
+  TStorage();
+  HRESULT CheckNewName(const QString& name) const;
+  int FindReadChild(const QString& name) const;
+
+  bool FWritable = false;
+  QString FName;
+  QString FTarget;  // CreateFile's path
+  // Writing: the children in creation order.
+  std::vector<std::unique_ptr<TNode>> FNodes;
+  // Reading: the open directory (a GsfInfile) and the shared file state.
+  void* FInfile = nullptr;
+  std::shared_ptr<TReadState> FRead;
+  std::map<int, std::unique_ptr<TStorage>> FOpened;
+};

@@ -1,0 +1,100 @@
+#include "uStratDraw.h"
+
+#include <QPaintDevice>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+
+#include "uComPtr.h"
+#include "uEmfDocument.h"
+#include "uEmfPlayer.h"
+#include "uNumbers.h"
+
+namespace {
+// The range of block indexes along one axis whose blocks may touch [low, high):
+// block i spans [start + step * i, start + step * i + size).
+struct TIndexRange {
+  int64_t First, Last;  // inclusive; First > Last when none
+};
+
+TIndexRange VisibleRange(int32_t count, double start, double step, double size, double low, double high) {
+  if (count < 1) return {0, -1};
+  const int64_t last = count - 1;
+  if (step == 0) return {0, 0};  // every block lies on the first one
+  double a = (low - size - start) / step;
+  double b = (high - start) / step;
+  if (a > b) std::swap(a, b);
+  const double first = std::max<double>(0, std::floor(a));
+  const double stop = std::min<double>(static_cast<double>(last), std::ceil(b));
+  if (!(first <= stop)) return {0, -1};
+  return {static_cast<int64_t>(first), static_cast<int64_t>(stop)};
+}
+}  // namespace
+
+TBlockLayout ComputeBlockLayout(double widthMM, double heightMM, const TStratPlacement& item, double kx, double ky) {
+  TBlockLayout layout;
+  layout.Width = RoundEven(widthMM * kx);
+  layout.Height = RoundEven(heightMM * ky);
+  layout.GapX = RoundEven(item.SpaceX * kx);
+  layout.GapY = RoundEven(item.SpaceY * ky);
+  layout.OffsetX = RoundEven(item.OffsetX * kx);
+  layout.OffsetY = RoundEven(item.OffsetY * ky);
+  return layout;
+}
+
+void DrawSignBlocks(QPainter* dc, const TEmfDocument& picture, double widthMM, double heightMM,
+                    const TStratPlacement& item, int32_t x0, int32_t y0, double scale) {
+  if (!dc || !(scale > 0) || item.CountX < 1 || item.CountY < 1) return;
+  QPaintDevice* device = dc->device();
+  if (!device) return;
+  const double kx = device->logicalDpiX() / 25.4 * scale;
+  const double ky = device->logicalDpiY() / 25.4 * scale;
+  const TBlockLayout b = ComputeBlockLayout(widthMM, heightMM, item, kx, ky);
+  if (b.Width <= 0 || b.Height <= 0) return;  // an empty block shows nothing
+
+  const double left0 = static_cast<double>(x0) + b.OffsetX;
+  const double top0 = static_cast<double>(y0) + b.OffsetY;
+  const double stepX = static_cast<double>(b.GapX) + b.Width;
+  const double stepY = static_cast<double>(b.GapY) + b.Height;
+
+  // Only the blocks near the part of the device that can be painted: a field
+  // of millions of blocks (or a damaged count) must not stall the drawing.
+  // A picture may reach a little past its frame, hence one block of slack.
+  TIndexRange cols{0, item.CountX - 1};
+  TIndexRange rows{0, item.CountY - 1};
+  if (device->width() > 0 && device->height() > 0) {
+    QRectF area(0, 0, device->width(), device->height());
+    bool invertible = true;
+    const QTransform toLogical = dc->deviceTransform().inverted(&invertible);
+    if (invertible) {
+      area = toLogical.mapRect(area);
+      if (dc->hasClipping()) area &= dc->clipBoundingRect();
+      const double slackX = b.Width + 2.0;
+      const double slackY = b.Height + 2.0;
+      cols = VisibleRange(item.CountX, left0, stepX, b.Width, area.left() - slackX, area.right() + slackX);
+      rows = VisibleRange(item.CountY, top0, stepY, b.Height, area.top() - slackY, area.bottom() + slackY);
+    }
+  } else {
+    if (stepX == 0) cols.Last = 0;
+    if (stepY == 0) rows.Last = 0;
+  }
+
+  for (int64_t r = rows.First; r <= rows.Last; ++r) {
+    const double top = top0 + stepY * static_cast<double>(r);
+    for (int64_t c = cols.First; c <= cols.Last; ++c) {
+      const double left = left0 + stepX * static_cast<double>(c);
+      PlayEmf(dc, picture, QRectF(left, top, b.Width, b.Height));
+    }
+  }
+}
+
+void DrawFieldItems(const std::vector<TStratPlacement>& items, QPainter* dc, int32_t x0, int32_t y0, int32_t pass,
+                    double scale, IStratDataBase* database) {
+  for (size_t i = items.size(); i-- > 0;) {
+    const TStratPlacement& item = items[i];
+    if ((item.Flags & 1) != pass) continue;
+    TComPtr<IStratSign> sign;
+    if (database->FindByName(item.SignName, sign.Put()) != S_OK || !sign) continue;
+    sign->Draw(dc, item, x0, y0, scale);
+  }
+}

@@ -1,0 +1,31 @@
+// The block layout of signs and the drawing of fields.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "strat.h"
+
+class QPainter;
+class TEmfDocument;
+
+// Block geometry in device pixels, each value rounded to nearest with ties to even.
+struct TBlockLayout {
+  int32_t Width, Height;     // one block
+  int32_t GapX, GapY;        // between neighbouring blocks
+  int32_t OffsetX, OffsetY;  // from the rectangle's corner to the first block
+};
+
+// kx, ky: pixels per millimetre.
+TBlockLayout ComputeBlockLayout(double widthMM, double heightMM, const TStratPlacement& item, double kx, double ky);
+
+// Plays `picture` into every block of `item`: rows outer, columns inner; block
+// (c, r) has its left edge at x0 + OffsetX + (GapX + Width) * c. Blocks that
+// cannot reach the painter's device are skipped (the result looks the same).
+void DrawSignBlocks(QPainter* dc, const TEmfDocument& picture, double widthMM, double heightMM,
+                    const TStratPlacement& item, int32_t x0, int32_t y0, double scale);
+
+// Draws the items whose Flags bit 0 equals `pass`, from the last to the first,
+// each with the sign of its name from `database` (missing signs are skipped).
+void DrawFieldItems(const std::vector<TStratPlacement>& items, QPainter* dc, int32_t x0, int32_t y0, int32_t pass,
+                    double scale, IStratDataBase* database);

@@ -1,0 +1,28 @@
+// Little-endian 32-bit fields of the old raw forms, read through a
+// bounds-checked view so a length that points past the buffer fails cleanly.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+inline uint32_t GetLE32(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
+         static_cast<uint32_t>(p[3]) << 24;
+}
+
+inline void PutLE32(uint8_t* p, uint32_t v) {
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+  p[2] = static_cast<uint8_t>(v >> 16);
+  p[3] = static_cast<uint8_t>(v >> 24);
+}
+
+// A read-only byte range; Has() guards every access.
+struct TByteView {
+  const uint8_t* Data;
+  uint64_t Size;
+
+  bool Has(uint64_t offset, uint64_t count) const { return offset <= Size && count <= Size - offset; }
+  // The field at `offset`, or 0 when it lies outside (callers check Has first where it matters).
+  uint32_t LE32(uint64_t offset) const { return Has(offset, 4) ? GetLE32(Data + offset) : 0; }
+};

@@ -1,0 +1,137 @@
+#include "uStratField.h"
+
+#include <new>
+#include <utility>
+
+#include "uComPtr.h"
+#include "uStratDraw.h"
+
+namespace {
+// Values of item i live under i * 65536 + n; item 32768 would wrap into the
+// negative IDs (the class identifier among them), so a field holds fewer.
+constexpr int32_t kCountValue = 17;
+constexpr int32_t kMaxStoredItems = 32768;
+constexpr int32_t kOffsetX = 1, kOffsetY = 2, kSpaceX = 3, kSpaceY = 4, kCountX = 5, kCountY = 6, kFlags = 7,
+                  kSignName = 16;
+
+int32_t ItemBase(size_t index) { return static_cast<int32_t>(index * 65536); }
+}  // namespace
+
+void* TStratField::FindInterface(const GUID& iid) {
+  if (iid == IID_IUnknown || iid == IID_IStratStream) return static_cast<IStratStream*>(this);
+  if (iid == IID_IStratField) return static_cast<IStratField*>(this);
+  return nullptr;
+}
+
+HRESULT TStratField::Add(const TShortString& name) {
+  try {
+    FItems.push_back(DefaultPlacement(ShortStringView(name)));
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
+  return S_OK;
+}
+
+HRESULT TStratField::Exchange(int32_t index1, int32_t index2) {
+  if (!InRange(index1) || !InRange(index2)) return E_INVALIDARG;
+  std::swap(FItems[static_cast<size_t>(index1)], FItems[static_cast<size_t>(index2)]);
+  return S_OK;
+}
+
+HRESULT TStratField::Delete(int32_t index) {
+  if (!InRange(index)) return E_INVALIDARG;
+  FItems.erase(FItems.begin() + index);
+  return S_OK;
+}
+
+HRESULT TStratField::Clear() {
+  FItems.clear();
+  return S_OK;
+}
+
+HRESULT TStratField::GetItem(int32_t index, TStratPlacement* item) {
+  if (!item || !InRange(index)) return E_INVALIDARG;
+  *item = FItems[static_cast<size_t>(index)];
+  return S_OK;
+}
+
+HRESULT TStratField::SetItem(int32_t index, const TStratPlacement& item) {
+  if (!InRange(index)) return E_INVALIDARG;
+  FItems[static_cast<size_t>(index)] = item;
+  return S_OK;
+}
+
+void TStratField::GetName(int32_t index, TShortString* result) {
+  if (!result) return;
+  if (InRange(index))
+    *result = FItems[static_cast<size_t>(index)].SignName;
+  else
+    result->Length = 0;
+}
+
+HRESULT TStratField::Draw(QPainter* dc, int32_t x0, int32_t y0, int32_t pass, double scale, IStratDataBase* database) {
+  if (!database || scale == 0) return E_INVALIDARG;
+  // A copy of the list keeps the walk sound should a sign's drawing reach back into this field.
+  const std::vector<TStratPlacement> items = FItems;
+  DrawFieldItems(items, dc, x0, y0, pass, scale, database);
+  return S_OK;
+}
+
+int32_t TStratField::CheckNames(IStratDataBase* database) {
+  if (!database) return E_INVALIDARG;
+  for (const TStratPlacement& item : FItems) {
+    if (item.SignName.Length == 0) continue;
+    TComPtr<IStratSign> sign;
+    if (database->FindByName(item.SignName, sign.Put()) != S_OK) return 0;
+  }
+  return 1;
+}
+
+HRESULT TStratField::SaveToQS(ICompoundStream* qs) {
+  HRESULT hr = TStratStreamCore::SaveToQS(qs);
+  if (hr != S_OK) return hr;
+  if (FItems.size() > static_cast<size_t>(kMaxStoredItems)) return E_FAIL;
+  if (qs->WriteInteger(kCountValue, static_cast<int32_t>(FItems.size())) != S_OK) return E_FAIL;
+  for (size_t i = 0; i < FItems.size(); ++i) {
+    const TStratPlacement& item = FItems[i];
+    const int32_t base = ItemBase(i);
+    if (qs->WriteDouble(base + kOffsetX, item.OffsetX) != S_OK ||
+        qs->WriteDouble(base + kOffsetY, item.OffsetY) != S_OK ||
+        qs->WriteDouble(base + kSpaceX, item.SpaceX) != S_OK || qs->WriteDouble(base + kSpaceY, item.SpaceY) != S_OK ||
+        qs->WriteInteger(base + kCountX, item.CountX) != S_OK ||
+        qs->WriteInteger(base + kCountY, item.CountY) != S_OK || qs->WriteInteger(base + kFlags, item.Flags) != S_OK ||
+        qs->WriteShortString(base + kSignName, item.SignName) != S_OK)
+      return E_FAIL;
+  }
+  return S_OK;
+}
+
+HRESULT TStratField::LoadFromQS(ICompoundStream* qs) {
+  HRESULT hr = TStratStreamCore::LoadFromQS(qs);
+  if (hr != S_OK) return hr;
+  int32_t count = 0;
+  qs->ReadInteger(kCountValue, 0, 0, &count);
+  // A count no save could have written is refused rather than allocated.
+  if (count < 0 || count > kMaxStoredItems) return E_FAIL;
+  std::vector<TStratPlacement> items;
+  try {
+    items.resize(static_cast<size_t>(count));
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
+  const TShortString empty{};
+  for (size_t i = 0; i < items.size(); ++i) {
+    TStratPlacement& item = items[i];
+    const int32_t base = ItemBase(i);
+    qs->ReadDouble(base + kOffsetX, 0, 0.0, &item.OffsetX);
+    qs->ReadDouble(base + kOffsetY, 0, 0.0, &item.OffsetY);
+    qs->ReadDouble(base + kSpaceX, 0, 0.0, &item.SpaceX);
+    qs->ReadDouble(base + kSpaceY, 0, 0.0, &item.SpaceY);
+    qs->ReadInteger(base + kCountX, 0, 1, &item.CountX);
+    qs->ReadInteger(base + kCountY, 0, 1, &item.CountY);
+    qs->ReadInteger(base + kFlags, 0, 0, &item.Flags);
+    qs->ReadShortString(base + kSignName, 0, empty, &item.SignName);
+  }
+  FItems = std::move(items);
+  return S_OK;
+}

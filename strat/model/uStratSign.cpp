@@ -1,0 +1,184 @@
+#include "uStratSign.h"
+
+#include <limits>
+#include <new>
+#include <vector>
+
+#include "uEmfDocument.h"
+#include "uStratBytes.h"
+#include "uStratDraw.h"
+
+namespace {
+constexpr int32_t kNameValue = 1;
+constexpr int32_t kMetafileValue = 2;
+constexpr int32_t kFieldsValue = 3;
+constexpr uint32_t kOldHeaderSize = 32;
+// rclFrame inside ENHMETAHEADER: left, top, right, bottom in 0.01 mm.
+constexpr size_t kFrameLeft = 24, kFrameTop = 28, kFrameRight = 32, kFrameBottom = 36;
+}  // namespace
+
+TStratSign* TStratSign::Create() {
+  auto* sign = new (std::nothrow) TStratSign();
+  if (!sign) return nullptr;
+  if (stratCreateField(sign->FFields.Put()) != S_OK || sign->FFields->Add(TShortString{}) != S_OK) {
+    delete sign;
+    return nullptr;
+  }
+  return sign;
+}
+
+TStratSign::~TStratSign() = default;
+
+void* TStratSign::FindInterface(const GUID& iid) {
+  if (iid == IID_IUnknown || iid == IID_IStratStream) return static_cast<IStratStream*>(this);
+  if (iid == IID_IStratSign) return static_cast<IStratSign*>(this);
+  if (iid == IID_IStratSignOld) return static_cast<IStratSignOld*>(this);
+  return nullptr;
+}
+
+HRESULT TStratSign::SetName(const TShortString& name) {
+  if (FFields->Count() > 0) {
+    TStratPlacement item{};
+    HRESULT hr = FFields->GetItem(0, &item);
+    if (hr != S_OK) return hr;
+    item.SignName = name;
+    return FFields->SetItem(0, item);
+  }
+  return FFields->Add(name);
+}
+
+void TStratSign::GetName(TShortString* result) {
+  if (!result) return;
+  result->Length = 0;
+  FFields->GetName(0, result);
+}
+
+HRESULT TStratSign::SetMetafile(TEmfDocument* metafile) {
+  if (metafile != FMetafile.get()) FMetafile.reset(metafile);
+  UpdateHeader();
+  return S_OK;
+}
+
+void TStratSign::UpdateHeader() {
+  if (FMetafile) FHeader = FMetafile->RawHeader100();
+}
+
+void TStratSign::DropMetafile() {
+  FMetafile.reset();
+  FHeader.fill(0);
+}
+
+int32_t TStratSign::FrameField(size_t offset) const { return static_cast<int32_t>(GetLE32(FHeader.data() + offset)); }
+
+double TStratSign::Width() { return (static_cast<double>(FrameField(kFrameRight)) - FrameField(kFrameLeft)) / 100.0; }
+
+double TStratSign::Height() { return (static_cast<double>(FrameField(kFrameBottom)) - FrameField(kFrameTop)) / 100.0; }
+
+void TStratSign::Draw(QPainter* dc, const TStratPlacement& item, int32_t x0, int32_t y0, double scale) {
+  if (!FMetafile || !dc || !(scale > 0)) return;
+  DrawSignBlocks(dc, *FMetafile, Width(), Height(), item, x0, y0, scale);
+}
+
+HRESULT TStratSign::GetFields(IStratField** field) {
+  if (!field) return E_INVALIDARG;
+  *field = FFields.Get();
+  FFields->AddRef();
+  return S_OK;
+}
+
+HRESULT TStratSign::SaveToQS(ICompoundStream* qs) {
+  HRESULT hr = TStratStreamCore::SaveToQS(qs);
+  if (hr != S_OK) return hr;
+  TShortString name{};
+  GetName(&name);
+  hr = qs->WriteShortString(kNameValue, name);
+  if (hr != S_OK) return hr;
+  if (FMetafile) {
+    const std::vector<uint8_t>& bytes = FMetafile->Bytes();
+    if (bytes.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max())) return E_FAIL;
+    hr = qs->WriteBuffer(kMetafileValue, bytes.data(), static_cast<int32_t>(bytes.size()));
+    if (hr != S_OK) return hr;
+  }
+  return stratSaveToQS(kFieldsValue, static_cast<IStratField*>(FFields.Get()), qs);
+}
+
+HRESULT TStratSign::LoadFromQS(ICompoundStream* qs) {
+  HRESULT hr = TStratStreamCore::LoadFromQS(qs);
+  if (hr != S_OK) return hr;
+
+  uint32_t size = 0;
+  if (qs->ReadData(kMetafileValue, 0, nullptr, &size) == S_OK && size > 0) {
+    std::vector<uint8_t> bytes;
+    try {
+      bytes.resize(size);
+    } catch (const std::bad_alloc&) {
+      return E_OUTOFMEMORY;
+    }
+    hr = qs->ReadData(kMetafileValue, 0, bytes.data(), &size);
+    if (hr != S_OK) return hr;
+    FMetafile.reset();
+    FMetafile = TEmfDocument::FromBytes(bytes.data(), size);
+    if (!FMetafile) return E_FAIL;
+  } else {
+    // Signs without a picture are saved without one; they load as such.
+    DropMetafile();
+  }
+
+  // An emptied value counts as absent: it cannot hold a field.
+  uint32_t fieldSize = 0;
+  if (qs->ReadData(kFieldsValue, 0, nullptr, &fieldSize) == S_OK && fieldSize > 0) {
+    hr = stratLoadFromQS(kFieldsValue, static_cast<IStratField*>(FFields.Get()), qs);
+  } else {
+    // An older sign: only its name, under the default template.
+    TShortString name{};
+    qs->ReadShortString(kNameValue, 0, TShortString{}, &name);
+    hr = SetName(name);
+  }
+  UpdateHeader();
+  return hr;
+}
+
+int32_t TStratSign::SaveToOldBuffer(void* buffer, int32_t length) {
+  TShortString name{};
+  GetName(&name);
+  const uint64_t metafileSize = FMetafile ? FMetafile->Bytes().size() : 0;
+  const uint64_t size = kOldHeaderSize + metafileSize + name.Length;
+  if (size > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) return 0;
+  if (!buffer) return static_cast<int32_t>(size);
+  if (length < 0 || size > static_cast<uint64_t>(length)) return 0;
+  auto* out = static_cast<uint8_t*>(buffer);
+  const uint32_t header[8] = {
+      static_cast<uint32_t>(size), 0, 0, static_cast<uint32_t>(metafileSize), 0, name.Length, 0, 0};
+  for (int i = 0; i < 8; ++i) PutLE32(out + 4 * i, header[i]);
+  if (metafileSize) std::memcpy(out + kOldHeaderSize, FMetafile->Bytes().data(), metafileSize);
+  if (name.Length) std::memcpy(out + kOldHeaderSize + metafileSize, name.Chars, name.Length);
+  return static_cast<int32_t>(size);
+}
+
+int32_t TStratSign::LoadFromOldBuffer(const void* buffer, int32_t length) {
+  if (!buffer || length < static_cast<int32_t>(kOldHeaderSize)) return 0;
+  const TByteView in{static_cast<const uint8_t*>(buffer), static_cast<uint64_t>(length)};
+  const uint32_t total = in.LE32(0);
+  if (total < kOldHeaderSize || total > in.Size) return 0;
+  // Every part the header announces must lie inside the record.
+  const TByteView record{in.Data, total};
+  const uint32_t metafileSize = record.LE32(12);
+  const uint32_t extraSize = record.LE32(16);
+  const uint32_t nameLength = record.LE32(20);
+  const uint64_t nameOffset = uint64_t{kOldHeaderSize} + metafileSize + extraSize;
+  if (!record.Has(kOldHeaderSize, metafileSize) || !record.Has(nameOffset, nameLength)) return 0;
+
+  if (metafileSize > 0) {
+    FMetafile.reset();
+    FMetafile = TEmfDocument::FromBytes(record.Data + kOldHeaderSize, metafileSize);
+    if (!FMetafile) return 0;
+  } else {
+    // A sign without a picture writes no metafile bytes; it loads as such.
+    DropMetafile();
+  }
+  TShortString name{};
+  SetShortString(&name, std::string_view(reinterpret_cast<const char*>(record.Data + nameOffset), nameLength));
+  SetName(name);
+  UpdateHeader();
+  return static_cast<int32_t>(total);
+}

@@ -1,0 +1,170 @@
+// The lithology sign library: rock patterns (signs), databases of signs,
+// fields of placed signs and their drawing. Objects cross the boundary only as
+// the reference-counted interfaces below; every interface lists its
+// operations in slot order after QueryInterface, AddRef and Release.
+//
+// Conventions: texts are Windows-1251 bytes; short strings are passed by const
+// reference and returned through a trailing TShortString*; records likewise.
+// A device context is a QPainter* whose world transform maps device pixels;
+// a metafile handle is a TEmfDocument* (platform/emf).
+// Out arguments of interface type are set to null first and hold one new
+// reference on success; interfaces passed in are borrowed.
+#pragma once
+
+#include <cstdint>
+
+#include "uComBase.h"
+#include "uCompoundStreamIntf.h"
+#include "uExport.h"
+#include "uShortString.h"
+#include "uStratPlacement.h"
+
+class QPainter;
+class TEmfDocument;
+
+// A rectangle in device pixels, right and bottom exclusive.
+struct TRect {
+  int32_t Left;
+  int32_t Top;
+  int32_t Right;
+  int32_t Bottom;
+};
+
+// Result codes of the library besides those of uComBase.h.
+constexpr HRESULT STG_E_WRITEFAULT = static_cast<HRESULT>(0x8003001D);
+constexpr HRESULT E_UNEXPECTED = static_cast<HRESULT>(0x8000FFFF);
+
+// Class identifiers: stored under ID -1 of every saved object and accepted by stratCreate.
+inline constexpr GUID CLSID_StratSign = {0xBE6AC269, 0x151D, 0x4E56, {0x82, 0x0F, 0xAB, 0xC8, 0xDB, 0xBC, 0x4E, 0x12}};
+inline constexpr GUID CLSID_StratDataBase = {
+    0xF7AA40C2, 0xEB4F, 0x4649, {0xB3, 0xFD, 0xBD, 0x2C, 0x99, 0x0F, 0xB3, 0xF3}};
+inline constexpr GUID CLSID_StratField = {0x40A65EA2, 0x2E37, 0x447D, {0x93, 0x7B, 0xD3, 0x55, 0x5D, 0x42, 0x87, 0x94}};
+
+inline constexpr GUID IID_IStratStream = {0x376ED072, 0x9742, 0x422E, {0xBE, 0xFE, 0x5C, 0xBD, 0x84, 0xD7, 0xA6, 0x33}};
+inline constexpr GUID IID_IStratCategories = {
+    0x53B88C20, 0xDEC4, 0x11D9, {0x9E, 0x0F, 0xD6, 0x86, 0xC2, 0xF8, 0x51, 0x06}};
+inline constexpr GUID IID_IStratSign = {0x1A42B16B, 0x29D9, 0x4C2A, {0xBA, 0x6F, 0xFC, 0x1F, 0x8B, 0x4A, 0x4A, 0xDE}};
+inline constexpr GUID IID_IStratSignOld = {
+    0xFEC05DE0, 0xDE75, 0x11D9, {0x9E, 0x0F, 0x90, 0x65, 0xBF, 0xA4, 0xAE, 0x06}};
+inline constexpr GUID IID_IStratField = {0x90D061BE, 0xDFFB, 0x4AD3, {0xA9, 0xF8, 0xF3, 0xE4, 0x43, 0x6F, 0xF2, 0xB8}};
+inline constexpr GUID IID_IStratDataBase = {
+    0xF47D40B7, 0x8C60, 0x48A8, {0x8C, 0x24, 0xE9, 0xA3, 0x74, 0xDC, 0xEF, 0x91}};
+inline constexpr GUID IID_IStratDataBaseOld = {
+    0xFEC05DE1, 0xDE75, 0x11D9, {0x9E, 0x0F, 0x90, 0x65, 0xBF, 0xA4, 0xAE, 0x06}};
+inline constexpr GUID IID_IStratFileName = {
+    0x85D5C0D6, 0xF647, 0x4F39, {0xBC, 0x2B, 0x9D, 0xA5, 0x16, 0xDF, 0xC5, 0x83}};
+
+struct IStratDataBase;
+struct IStratField;
+
+// Persistence shared by signs, fields and databases.
+struct IStratStream : IUnknown {
+  // Bytes of the object's saved compound stream; 0 when it cannot be measured.
+  virtual int32_t GetSize() = 0;
+  // Writes up to `length` bytes of the saved form (size the buffer with GetSize).
+  virtual HRESULT SaveToBuffer(void* buffer, int32_t length) = 0;
+  virtual HRESULT LoadFromBuffer(const void* buffer, int32_t length) = 0;
+  // Reads from the stream's start; a database also accepts its old raw form.
+  virtual HRESULT LoadFromStream(IStream* stream) = 0;
+  virtual HRESULT SaveToStream(IStream* stream) = 0;
+  virtual HRESULT GetClassID(GUID* id) = 0;
+};
+
+// The category names that only the old database form carries.
+struct IStratCategories : IUnknown {
+  virtual int32_t Add(const char* text) = 0;  // index of the new entry; -1 for a null text
+  virtual bool Delete(int32_t index) = 0;
+  virtual void GetName(int32_t index, TShortString* result) = 0;  // empty out of range
+  virtual bool SetName(int32_t index, const char* text) = 0;
+  virtual int32_t Count() = 0;
+  // Bytes written; the needed size for a null buffer; 0 when `length` is too small.
+  virtual int32_t SaveToBuffer(void* buffer, int32_t length) = 0;
+  // Bytes consumed; 0 when the buffer is rejected (the list is then unchanged).
+  virtual int32_t LoadFromBuffer(const void* buffer, int32_t length) = 0;
+};
+
+// One rock pattern: a metafile repeated in blocks, with its placement templates.
+struct IStratSign : IUnknown {
+  virtual HRESULT SetName(const TShortString& name) = 0;
+  virtual void GetName(TShortString* result) = 0;
+  // The sign takes ownership of `metafile` (the previous one is deleted unless it is the same).
+  virtual HRESULT SetMetafile(TEmfDocument* metafile) = 0;
+  // The sign's own metafile (still owned by the sign), or null.
+  virtual TEmfDocument* GetMetafile() = 0;
+  virtual void UpdateHeader() = 0;
+  virtual double Width() = 0;   // natural width, mm
+  virtual double Height() = 0;  // natural height, mm
+  // Draws the picture in the blocks of `item`, the rectangle's top-left corner at (x0, y0) pixels.
+  virtual void Draw(QPainter* dc, const TStratPlacement& item, int32_t x0, int32_t y0, double scale) = 0;
+  virtual HRESULT GetFields(IStratField** field) = 0;
+};
+
+// The old raw record of a sign.
+struct IStratSignOld : IUnknown {
+  virtual int32_t LoadFromOldBuffer(const void* buffer, int32_t length) = 0;
+  virtual int32_t SaveToOldBuffer(void* buffer, int32_t length) = 0;
+};
+
+// An ordered list of placement items naming signs of a database.
+struct IStratField : IUnknown {
+  virtual int32_t Count() = 0;
+  virtual HRESULT Add(const TShortString& name) = 0;
+  virtual HRESULT Exchange(int32_t index1, int32_t index2) = 0;
+  virtual HRESULT Delete(int32_t index) = 0;
+  virtual HRESULT Clear() = 0;
+  virtual HRESULT GetItem(int32_t index, TStratPlacement* item) = 0;
+  virtual HRESULT SetItem(int32_t index, const TStratPlacement& item) = 0;
+  virtual void GetName(int32_t index, TShortString* result) = 0;
+  // Draws the items whose Flags bit 0 equals `pass`, the last item first.
+  virtual HRESULT Draw(QPainter* dc, int32_t x0, int32_t y0, int32_t pass, double scale, IStratDataBase* database) = 0;
+  // 1 when every named item is found in the database, else 0; E_INVALIDARG for a null database.
+  virtual int32_t CheckNames(IStratDataBase* database) = 0;
+};
+
+// An ordered, named collection of signs.
+struct IStratDataBase : IUnknown {
+  // Case-insensitive (Windows-1251 letters, Cyrillic included); the lowest index wins.
+  virtual HRESULT FindByName(const TShortString& name, IStratSign** sign) = 0;
+  // Appends the sign itself (shared) or, with `copy`, a new copy of it.
+  virtual HRESULT AddSign(IStratStream* sign, bool copy) = 0;
+  virtual HRESULT GetSign(int32_t index, IStratSign** sign) = 0;
+  virtual int32_t SignCount() = 0;
+  virtual bool DeleteSign(int32_t index) = 0;
+  virtual HRESULT ExchangeSigns(int32_t index1, int32_t index2) = 0;
+  virtual int32_t GetOptions() = 0;
+  virtual void SetOptions(int32_t options) = 0;
+};
+
+struct IStratFileName : IUnknown {
+  virtual void GetFileName(TShortString* result) = 0;
+  virtual HRESULT SetFileName(const TShortString& name) = 0;
+};
+
+// The old raw form of a database.
+struct IStratDataBaseOld : IUnknown {
+  virtual int32_t LoadFromOldBuffer(const void* buffer, int32_t length) = 0;
+  virtual int32_t SaveToOldBuffer(void* buffer, int32_t length) = 0;
+  virtual HRESULT LoadFromOldFile(const char* path) = 0;
+  virtual HRESULT SaveToOldFile(const char* path) = 0;
+};
+
+// Exports. Paths are the operating system's path bytes, zero-terminated.
+KERNO_EXPORT HRESULT stratCreateSign(IStratSign** sign);
+KERNO_EXPORT HRESULT stratCreateField(IStratField** field);
+KERNO_EXPORT HRESULT stratCreateDataBase(IStratDataBase** database);
+KERNO_EXPORT HRESULT stratCreateDataBaseold(IStratDataBaseOld** database);
+// `object` receives the interface matching the class: IStratField, IStratSign or IStratDataBase.
+KERNO_EXPORT HRESULT stratCreate(const GUID* classId, void** object);
+KERNO_EXPORT HRESULT stratCopy(IUnknown* source, IUnknown* target);
+KERNO_EXPORT HRESULT stratSaveToQS(int32_t id, IUnknown* object, ICompoundStream* qs);
+KERNO_EXPORT HRESULT stratLoadFromQS(int32_t id, IUnknown* object, ICompoundStream* qs);
+KERNO_EXPORT HRESULT stratLoad(const char* path, IUnknown* object);
+KERNO_EXPORT HRESULT stratSave(const char* path, IUnknown* object);
+KERNO_EXPORT void stratGetCurrentFileName(TShortString* name, IUnknown* object);
+KERNO_EXPORT HRESULT stratSetFileName(IUnknown* object, const TShortString& name);
+KERNO_EXPORT HRESULT stratSetMetaFile(IStratSign* sign, const char* path);
+KERNO_EXPORT HRESULT stratSaveMetafile(IStratSign* sign, const char* path);
+KERNO_EXPORT bool stratDrawIcon(QPainter* dc, const TRect& rect, IStratSign* sign, bool transparent);
+KERNO_EXPORT HRESULT stratDrawListItem(QPainter* dc, IStratDataBase* database, const TRect& rect,
+                                       const TShortString& name, bool transparent);
+KERNO_EXPORT HRESULT stratAdjuctField(IStratDataBase* database, IStratField* field, double width, double height);

@@ -1,0 +1,173 @@
+// Drawing: the page-to-pixel mapping, outlines, selection marks and the
+// order in which lists draw, checked through the recording paint device.
+#include <QImage>
+#include <QPainter>
+
+#include "uModelTestEnv.h"
+#include "uPrintObjectList.h"
+#include "uRecordingDevice.h"
+
+namespace {
+
+// 254 dpi: exactly 10 pixels per millimetre.
+TDrawContext Context(QPainter* painter, uint32_t options) {
+  TDrawContext c;
+  c.DC = painter;
+  c.Options = options;
+  c.ClipRect = {0, 0, 4000, 4000};
+  return c;
+}
+
+}  // namespace
+
+using DrawingTest = TModelTest;
+
+TEST_F(DrawingTest, MappingRoundsTiesToEvenWithSinglePrecisionFactors) {
+  TRecordingDevice device(QSize(100, 100), 254);
+  QPainter painter(&device);
+  TDrawContext c = Context(&painter, 0);
+  EXPECT_EQ(c.PixelX(0.25), 2);
+  EXPECT_EQ(c.PixelX(0.35), 4);
+  EXPECT_EQ(c.PixelX(-0.25), -2);
+  c.OriginX = 5;
+  c.OriginY = -3;
+  c.Zoom = 1.5f;
+  EXPECT_EQ(c.PixelX(10), 75);
+  EXPECT_EQ(c.PixelY(0), 45);
+  EXPECT_DOUBLE_EQ(c.PageX(75), 10);
+  // 96 dpi: kx is 96 / 25.4 taken in single precision.
+  TRecordingDevice screen(QSize(100, 100), 96);
+  QPainter p96(&screen);
+  TDrawContext s = Context(&p96, 0);
+  EXPECT_EQ(s.Kx(), static_cast<float>(96 / 25.4));
+  EXPECT_EQ(s.PixelX(10), 38);
+  TDrawContext none;
+  EXPECT_EQ(none.DpiX(), 96);
+}
+
+TEST_F(DrawingTest, SelectionMarksSitOnCornersAndEdgeMidpoints) {
+  TRecordingDevice device(QSize(1000, 1000), 254);
+  QPainter painter(&device);
+  painter.setPen(QPen(Qt::red, 0));
+  TDrawContext c = Context(&painter, doSelection);
+  TPrintObject o;
+  o.SetBoundsRect({10, 20, 20.5, 30});  // pixels 100..205 x 200..300
+  o.SetSelected(true);
+  o.Draw(c);
+  const auto rects = device.Rects();
+  ASSERT_EQ(rects.size(), 8u) << device.Dump();
+  // Midpoints by integer halving of the pixel width (105 / 2 = 52).
+  for (QPoint p : {QPoint(100, 200), QPoint(152, 200), QPoint(205, 200), QPoint(205, 250), QPoint(205, 300),
+                   QPoint(152, 300), QPoint(100, 300), QPoint(100, 250)})
+    EXPECT_NE(device.FindRect(QRectF(p.x() - 2, p.y() - 2, 3, 3)), nullptr) << p.x() << "," << p.y() << "\n"
+                                                                            << device.Dump();
+  // The outline: right and bottom lines one pixel inside, dashed, black.
+  const auto polygons = device.OfKind(TRecordKind::Polygon);
+  ASSERT_EQ(polygons.size(), 1u) << device.Dump();
+  const QPolygonF expected(
+      {QPointF(100, 200), QPointF(204, 200), QPointF(204, 299), QPointF(100, 299), QPointF(100, 200)});
+  EXPECT_EQ(polygons[0]->Polygon, expected);
+  EXPECT_EQ(polygons[0]->State.PenStyle, Qt::DashLine);
+  EXPECT_EQ(polygons[0]->State.PenColor, QColor(Qt::black));
+  EXPECT_EQ(painter.pen().color(), QColor(Qt::red)) << "the previous pen is restored";
+}
+
+TEST_F(DrawingTest, NothingIsDrawnForZeroSizeUnselectedOrClippedObjects) {
+  TRecordingDevice device(QSize(1000, 1000), 254);
+  QPainter painter(&device);
+  TDrawContext c = Context(&painter, doSelection | doFrames | doBorders);
+  TPrintObject flat;
+  flat.SetBoundsRect({10, 10, 30, 10});
+  flat.SetSelected(true);
+  flat.Draw(c);
+  TPrintObject thin;
+  thin.SetBoundsRect({10, 10, 10, 30});
+  thin.SetSelected(true);
+  thin.Draw(c);
+  EXPECT_TRUE(device.Items().empty()) << "zero-size objects draw nothing, not even selection marks\n" << device.Dump();
+  TPrintObject far;
+  far.SetBoundsRect({10, 10, 20, 20});
+  far.SetSelected(true);
+  far.SetBorder(false);
+  c.Options = doSelection;
+  c.ClipRect = {500, 500, 600, 600};
+  far.Draw(c);
+  EXPECT_TRUE(device.Items().empty()) << "selection outside the repainted area";
+}
+
+TEST_F(DrawingTest, FramesAndBordersFollowTheOptions) {
+  TRecordingDevice device(QSize(1000, 1000), 254);
+  QPainter painter(&device);
+  TPrintObject o;
+  o.SetBoundsRect({1, 1, 2, 2});
+  TDrawContext frames = Context(&painter, doFrames);
+  o.Draw(frames);
+  EXPECT_EQ(device.Count(TRecordKind::Polygon), 1u);
+  device.Clear();
+  TDrawContext borders = Context(&painter, doBorders);
+  o.Draw(borders);
+  EXPECT_EQ(device.Count(TRecordKind::Polygon), 1u);
+  device.Clear();
+  o.SetBorder(false);
+  o.Draw(borders);
+  EXPECT_TRUE(device.Items().empty());
+}
+
+TEST_F(DrawingTest, OutlineCoversTheRectanglesLastPixels) {
+  QImage image(40, 40, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  {
+    QPainter painter(&image);
+    painter.setPen(CosmeticPen(Qt::black));
+    DrawOutline(&painter, {10, 10, 20, 25});
+  }
+  const QRgb black = qRgb(0, 0, 0);
+  EXPECT_EQ(image.pixel(10, 10), black);
+  EXPECT_EQ(image.pixel(19, 10), black);
+  EXPECT_NE(image.pixel(20, 10), black) << "the right edge is exclusive";
+  EXPECT_EQ(image.pixel(19, 24), black);
+  EXPECT_NE(image.pixel(19, 25), black) << "the bottom edge is exclusive";
+  EXPECT_EQ(image.pixel(10, 24), black);
+  EXPECT_NE(image.pixel(15, 15), black);
+}
+
+TEST_F(DrawingTest, ListsDrawThemselvesThenChildrenInOrder) {
+  TRecordingDevice device(QSize(1000, 1000), 254);
+  QPainter painter(&device);
+  TDrawContext c = Context(&painter, doFrames);
+  TPrintObjectList list;
+  for (int i = 0; i < 3; ++i) {
+    auto o = std::make_unique<TPrintObject>();
+    o->SetBoundsRect({10.0 + i * 10, 10, 15.0 + i * 10, 15});
+    list.AddChild(std::move(o));
+  }
+  list.Changed();
+  list.Draw(c);
+  const auto polygons = device.OfKind(TRecordKind::Polygon);
+  ASSERT_EQ(polygons.size(), 4u);
+  EXPECT_EQ(polygons[0]->Polygon.first(), QPointF(0, 0)) << "the list grew from the origin";
+  EXPECT_EQ(polygons[0]->Polygon[2], QPointF(349, 149));
+  EXPECT_EQ(polygons[1]->Polygon.first(), QPointF(100, 100));
+  EXPECT_EQ(polygons[2]->Polygon.first(), QPointF(200, 100));
+  EXPECT_EQ(polygons[3]->Polygon.first(), QPointF(300, 100));
+}
+
+TEST_F(DrawingTest, GdiPensBrushesAndText) {
+  // Simple pens wider than a pixel draw solid, as the platform's do.
+  EXPECT_EQ(CosmeticPen(Qt::black, psDot, 1).style(), Qt::DotLine);
+  EXPECT_EQ(CosmeticPen(Qt::black, psDot, 3).style(), Qt::SolidLine);
+  EXPECT_EQ(CosmeticPen(Qt::black, psClear, 3).style(), Qt::NoPen);
+  EXPECT_EQ(GeometricPen(Qt::black, psDashDot, 4).style(), Qt::DashDotLine);
+  EXPECT_EQ(GeometricPen(Qt::black, psDashDot, 4).widthF(), 4);
+  EXPECT_EQ(GdiBrush(Qt::red, bsHatched, hsDiagCross).style(), Qt::DiagCrossPattern);
+  EXPECT_EQ(GdiBrush(Qt::red, bsClear).style(), Qt::NoBrush);
+  EXPECT_EQ(DrawTextQtFlags(dtCenter | dtVCenter | dtSingleLine | dtNoPrefix),
+            int(Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine));
+  TRecordingDevice device(QSize(400, 400), 96);
+  QPainter painter(&device);
+  TextOutAt(&painter, 20, 30, "Top-left");
+  const TRecordedItem* text = device.FindText("Top-left");
+  ASSERT_NE(text, nullptr);
+  EXPECT_NEAR(text->Baseline.y(), 30 + painter.fontMetrics().ascent(), 0.01);
+  EXPECT_NEAR(text->Baseline.x(), 20, 0.01);
+}

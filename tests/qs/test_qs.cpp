@@ -1,0 +1,501 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "qs.h"
+#include "qsID.h"
+#include "uComPtr.h"
+#include "uMemoryStream.h"
+
+// The largest single allocation made anywhere in the process (the library's
+// allocations included): a hostile header must not make the loader reserve
+// memory for what it announces.
+static std::atomic<size_t> gLargestAllocation{0};
+
+static void* Allocate(size_t size) {
+  size_t seen = gLargestAllocation.load();
+  while (size > seen && !gLargestAllocation.compare_exchange_weak(seen, size)) {
+  }
+  return std::malloc(size ? size : 1);
+}
+// Default visibility, so the library's allocations come here too. The replacements
+// pair malloc with free on purpose, which GCC cannot see through inlining.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#define KERNO_REPLACE __attribute__((visibility("default")))
+KERNO_REPLACE void* operator new(size_t size) {
+  if (void* p = Allocate(size)) return p;
+  throw std::bad_alloc();
+}
+KERNO_REPLACE void* operator new[](size_t size) { return operator new(size); }
+KERNO_REPLACE void* operator new(size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
+KERNO_REPLACE void* operator new[](size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
+KERNO_REPLACE void operator delete(void* p) noexcept { std::free(p); }
+KERNO_REPLACE void operator delete[](void* p) noexcept { std::free(p); }
+KERNO_REPLACE void operator delete(void* p, size_t) noexcept { std::free(p); }
+KERNO_REPLACE void operator delete[](void* p, size_t) noexcept { std::free(p); }
+
+namespace {
+using TBytes = std::vector<uint8_t>;
+
+TComPtr<ICompoundStream> NewStream() {
+  TComPtr<ICompoundStream> s;
+  qsCreateCompoundStream(s.Put());
+  return s;
+}
+
+TBytes Saved(ICompoundStream* s) {
+  TComPtr<IStream> memory;
+  CreateMemoryStream(memory.Put());
+  EXPECT_EQ(qsSaveToStream(s, memory.Get()), S_OK);
+  TBytes bytes;
+  ReadWholeStream(memory.Get(), &bytes);
+  return bytes;
+}
+
+TComPtr<ICompoundStream> Loaded(const TBytes& bytes, HRESULT expect = S_OK) {
+  TComPtr<ICompoundStream> s;
+  EXPECT_EQ(qsCreateFromStream(MemoryStreamFrom(bytes.data(), bytes.size()).Get(), s.Put()), expect);
+  if (expect != S_OK) {
+    EXPECT_FALSE(s);  // no half-loaded container escapes
+  }
+  return s;
+}
+
+HRESULT Dirty(ICompoundStream* s) {
+  return TComPtr<ICompoundStream>(s).As<IPersistStream>(IID_IPersistStream)->IsDirty();
+}
+
+void PutLE32(TBytes& b, uint32_t v) {
+  for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+// Header and directory records, the data area appended by the caller.
+TBytes Header(int32_t count) {
+  TBytes b = {'M', 'T', 'S', 'Q'};
+  PutLE32(b, static_cast<uint32_t>(count));
+  PutLE32(b, 0);
+  PutLE32(b, 0);
+  return b;
+}
+void Record(TBytes& b, int32_t id, int32_t tag, uint32_t size) {
+  PutLE32(b, static_cast<uint32_t>(id));
+  PutLE32(b, static_cast<uint32_t>(tag));
+  PutLE32(b, size);
+  PutLE32(b, 0);
+}
+
+std::filesystem::path TempDir() {
+  auto dir = std::filesystem::temp_directory_path() / ("kerno_qs_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  return dir;
+}
+}  // namespace
+
+TEST(QsSerialisation, EmptyContainerIsSixteenBytesAndLoadsUnmodified) {
+  auto s = NewStream();
+  EXPECT_EQ(Dirty(s.Get()), S_OK);  // new containers start modified
+  const TBytes expect = {0x4D, 0x54, 0x53, 0x51, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  EXPECT_EQ(Saved(s.Get()), expect);
+  auto back = Loaded(expect);
+  EXPECT_EQ(Dirty(back.Get()), S_FALSE);
+  uint64_t size = 0;
+  EXPECT_EQ(qsGetSize(back.Get(), &size), S_OK);
+  EXPECT_EQ(size, 16u);
+}
+
+TEST(QsSerialisation, EveryTagIsWrittenByteForByte) {
+  auto s = NewStream();
+  s->WriteInteger(5, 7);
+  s->WriteShortString(-2, MakeShortString("ab"));
+  s->WriteDouble(3, 1.5);
+  const uint8_t blob[] = {1, 2, 3};
+  s->WriteBuffer(4, blob, 3);
+  s->WriteInteger(9, 1);
+  s->DeleteValue(9);  // keeps its record, tag 0 and size 0
+  const TBytes expect = {0x4D, 0x54, 0x53, 0x51, 5,   0,   0, 0, 0, 0, 0, 0, 0,    0,    0, 0,      // header
+                         5,    0,    0,    0,    1,   0,   0, 0, 4, 0, 0, 0, 0,    0,    0, 0,      // Integer
+                         0xFE, 0xFF, 0xFF, 0xFF, 2,   0,   0, 0, 2, 0, 0, 0, 0,    0,    0, 0,      // String
+                         3,    0,    0,    0,    3,   0,   0, 0, 8, 0, 0, 0, 0,    0,    0, 0,      // Double
+                         4,    0,    0,    0,    4,   0,   0, 0, 3, 0, 0, 0, 0,    0,    0, 0,      // Binary
+                         9,    0,    0,    0,    0,   0,   0, 0, 0, 0, 0, 0, 0,    0,    0, 0,      // deleted
+                         7,    0,    0,    0,    'a', 'b', 0, 0, 0, 0, 0, 0, 0xF8, 0x3F, 1, 2, 3};  // data
+  EXPECT_EQ(Saved(s.Get()), expect);
+  uint64_t size = 0;
+  qsGetSize(s.Get(), &size);
+  EXPECT_EQ(size, expect.size());
+
+  auto back = Loaded(expect);
+  EXPECT_EQ(qsReadInteger(back.Get(), 5, 0), 7);
+  EXPECT_EQ(qsReadShortStr(back.Get(), -2, ""), "ab");
+  EXPECT_EQ(qsReadDouble(back.Get(), 3, 0), 1.5);
+  int32_t v = 0;
+  EXPECT_EQ(back->ReadInteger(9, 0, 9, &v), S_OK);
+  EXPECT_EQ(v, 9);
+  uint32_t n = 99;
+  EXPECT_EQ(back->ReadData(9, 0, nullptr, &n), S_OK);
+  EXPECT_EQ(n, 0u);
+  EXPECT_EQ(Saved(back.Get()), expect);
+}
+
+TEST(QsSerialisation, RewritingAnIdKeepsItsPlace) {
+  auto s = NewStream();
+  s->WriteInteger(5, 7);
+  s->WriteInteger(6, 8);
+  s->WriteShortString(5, MakeShortString("ab"));
+  TBytes expect = Header(2);
+  Record(expect, 5, qsString, 2);
+  Record(expect, 6, qsInteger, 4);
+  expect.insert(expect.end(), {'a', 'b', 8, 0, 0, 0});
+  EXPECT_EQ(Saved(s.Get()), expect);
+}
+
+// Stored files may carry duplicate IDs and tags this version does not know:
+// both survive a load and a save, and reads see the first entry.
+TEST(QsSerialisation, DuplicateIdsAndUnknownTagsAreKept) {
+  TBytes bytes = Header(3);
+  Record(bytes, 9, qsInteger, 4);
+  Record(bytes, 9, qsInteger, 4);
+  Record(bytes, 2, 77, 2);
+  bytes.insert(bytes.end(), {1, 0, 0, 0, 2, 0, 0, 0, 0xAB, 0xCD});
+  auto s = Loaded(bytes);
+  EXPECT_EQ(qsReadInteger(s.Get(), 9, 0), 1);
+  uint8_t raw[2] = {};
+  uint32_t n = 2;
+  EXPECT_EQ(s->ReadData(2, 0, raw, &n), S_OK);
+  EXPECT_EQ(raw[1], 0xCD);
+  EXPECT_EQ(qsReadInteger(s.Get(), 2, -1), -1);
+  EXPECT_EQ(Saved(s.Get()), bytes);
+  s->WriteInteger(9, 5);  // replaces the first, the second stays
+  bytes[bytes.size() - 10] = 5;
+  EXPECT_EQ(Saved(s.Get()), bytes);
+}
+
+TEST(QsSerialisation, SurplusBytesAreIgnoredAndNotTruncatedBySave) {
+  TBytes bytes = Header(1);
+  Record(bytes, 1, qsInteger, 4);
+  bytes.insert(bytes.end(), {3, 0, 0, 0, 0xEE, 0xEE, 0xEE});
+  auto s = Loaded(bytes);
+  EXPECT_EQ(qsReadInteger(s.Get(), 1, 0), 3);
+
+  const TBytes filler(100, 0xEE);
+  TComPtr<IStream> target = MemoryStreamFrom(filler.data(), filler.size());
+  ASSERT_EQ(qsSaveToStream(NewStream().Get(), target.Get()), S_OK);
+  TBytes after;
+  ReadWholeStream(target.Get(), &after);
+  ASSERT_EQ(after.size(), 100u);
+  EXPECT_EQ(TBytes(after.begin(), after.begin() + 16), Header(0));
+  EXPECT_EQ(after[16], 0xEE);
+  EXPECT_TRUE(Loaded(after));
+}
+
+// A stream that ends before what its header announces is refused; nothing
+// with undefined contents is produced and nothing huge is allocated.
+TEST(QsLoading, TruncatedAndCorruptStreamsFail) {
+  TBytes good = Header(2);
+  Record(good, 1, qsInteger, 4);
+  Record(good, 2, qsBinary, 6);
+  good.insert(good.end(), {1, 0, 0, 0, 1, 2, 3, 4, 5, 6});
+  ASSERT_TRUE(Loaded(good));
+  for (size_t cut : {0ul, 3ul, 15ul, 16ul, 40ul, 48ul, 50ul, good.size() - 1})
+    Loaded(TBytes(good.begin(), good.begin() + cut), E_FAIL);
+
+  TBytes wrongMagic = good;
+  wrongMagic[3] = 'X';
+  Loaded(wrongMagic, E_FAIL);
+
+  gLargestAllocation = 0;
+  TBytes hostileCount = Header(0x7FFFFFFF);
+  Record(hostileCount, 1, qsInteger, 4);
+  Loaded(hostileCount, E_FAIL);
+  Loaded(Header(static_cast<int32_t>(0x80000000)), E_FAIL);
+  TBytes hostileSize = Header(2);
+  Record(hostileSize, 1, qsBinary, 0xFFFFFFF0u);
+  Record(hostileSize, 2, qsBinary, 0xFFFFFFF0u);
+  hostileSize.insert(hostileSize.end(), 64, 0);
+  Loaded(hostileSize, E_FAIL);
+  EXPECT_LT(gLargestAllocation.load(), 1u << 20);
+  // The probe does see the library's own allocations.
+  const TBytes big(4u << 20, 1);
+  gLargestAllocation = 0;
+  NewStream()->WriteBuffer(1, big.data(), static_cast<int32_t>(big.size()));
+  EXPECT_GE(gLargestAllocation.load(), big.size());
+}
+
+TEST(QsLoading, FailedLoadDropsTheFormerContent) {
+  auto s = NewStream();
+  s->WriteInteger(1, 1);
+  auto persist = s.As<IPersistStream>(IID_IPersistStream);
+  const TBytes junk = {'J', 'U', 'N', 'K', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  EXPECT_EQ(persist->Load(MemoryStreamFrom(junk.data(), junk.size()).Get()), E_FAIL);
+  EXPECT_EQ(qsReadInteger(s.Get(), 1, -1), -1);
+  EXPECT_EQ(persist->Load(nullptr), E_INVALIDARG);
+}
+
+TEST(QsValues, TypedReadsFallBackToTheirDefault) {
+  auto s = NewStream();
+  s->WriteDouble(1, 2.5);
+  int32_t v = 123;
+  EXPECT_EQ(s->ReadInteger(7, qsRequired, 9, &v), E_INVALIDARG);
+  EXPECT_EQ(v, 123);  // untouched when required and absent
+  EXPECT_EQ(s->ReadInteger(7, 0, 9, &v), S_OK);
+  EXPECT_EQ(v, 9);
+  EXPECT_EQ(s->ReadInteger(1, 0, 4, &v), S_OK);  // a Double is no Integer
+  EXPECT_EQ(v, 4);
+
+  // A 300-byte String is cut at 255 by the short read; ReadString gives it whole.
+  TComPtr<ICompoundStream2> s2 = s.As<ICompoundStream2>(IID_ICompoundStream2);
+  const std::string text(300, 'q');
+  ASSERT_EQ(s2->WriteString(2, text.data(), 300), S_OK);
+  TShortString out{};
+  EXPECT_EQ(s->ReadShortString(2, 0, MakeShortString("d"), &out), S_OK);
+  EXPECT_EQ(out.Length, 255);
+  EXPECT_EQ(qsReadString(s.Get(), 2, ""), text);
+  uint32_t length = 0;
+  EXPECT_EQ(s2->ReadString(2, nullptr, &length), S_OK);
+  EXPECT_EQ(length, 300u);
+
+  // ReadData: null buffer gives the size, a smaller buffer gets what fits.
+  uint8_t two[2];
+  uint32_t size = 0;
+  EXPECT_EQ(s->ReadData(1, 0, nullptr, &size), S_OK);
+  EXPECT_EQ(size, 8u);
+  size = 2;
+  EXPECT_EQ(s->ReadData(1, 0, two, &size), S_OK);
+  EXPECT_EQ(size, 2u);
+}
+
+TEST(QsValues, FailedWriteLeavesAnEmptyEntryAndMarksModified) {
+  auto s = Loaded(Header(0));
+  ASSERT_EQ(Dirty(s.Get()), S_FALSE);
+  EXPECT_EQ(s->WriteBuffer(7, nullptr, 3), E_INVALIDARG);
+  EXPECT_EQ(Dirty(s.Get()), S_OK);
+  TBytes expect = Header(1);
+  Record(expect, 7, qsEmpty, 0);
+  EXPECT_EQ(Saved(s.Get()), expect);
+  const char none = 0;
+  EXPECT_EQ(s->WriteBuffer(8, &none, 0), S_OK);  // zero-byte values are legal
+}
+
+// Rewriting a value from its own borrowed block must copy before freeing.
+TEST(QsValues, RewriteFromItsOwnBlockIsSafe) {
+  auto s = NewStream();
+  const std::string text = "self-referencing value";
+  s->WriteBuffer(1, text.data(), static_cast<int32_t>(text.size()));
+  TCompoundEntry e{};
+  ASSERT_EQ(s->GetEntry(1, &e), S_OK);
+  ASSERT_EQ(s->WriteBuffer(1, e.Data, static_cast<int32_t>(e.Size)), S_OK);
+  ASSERT_EQ(s->GetEntry(1, &e), S_OK);
+  EXPECT_EQ(std::string(static_cast<char*>(e.Data), e.Size), text);
+}
+
+TEST(QsValues, StreamsInAndOut) {
+  auto s = NewStream();
+  const uint8_t src[] = {9, 8, 7, 6, 5};
+  TComPtr<IStream> source = MemoryStreamFrom(src, 5);
+  source->Seek(0, STREAM_SEEK_END, nullptr);  // taken from offset 0 regardless
+  ASSERT_EQ(s->WriteStream(1, source.Get(), -1), S_OK);
+  ASSERT_EQ(s->WriteStream(2, source.Get(), 2), S_OK);
+  EXPECT_EQ(s->WriteStream(3, source.Get(), 50), E_FAIL);  // the source ends early: nothing stored
+  TCompoundEntry e{};
+  ASSERT_EQ(s->GetEntry(1, &e), S_OK);
+  EXPECT_EQ(e.Size, 5u);
+  EXPECT_EQ(std::memcmp(e.Data, src, 5), 0);
+  ASSERT_EQ(s->GetEntry(2, &e), S_OK);
+  EXPECT_EQ(e.Size, 2u);
+
+  TComPtr<IStream> out;
+  ASSERT_EQ(qsReadStream(s.Get(), 1, out.Put()), S_OK);
+  TBytes bytes;
+  ReadWholeStream(out.Get(), &bytes);
+  EXPECT_EQ(bytes, TBytes(src, src + 5));
+  s->WriteInteger(4, 1);
+  EXPECT_EQ(qsReadStream(s.Get(), 4, out.Put()), E_PENDING);
+  EXPECT_TRUE(out);  // still holds the empty memory stream
+}
+
+TEST(QsLibrary, NestingAndIsCompoundStream) {
+  auto parent = NewStream();
+  auto child = NewStream();
+  ASSERT_EQ(qsWriteCompoundStream(parent.Get(), 10, child.Get()), S_OK);
+  EXPECT_EQ(Dirty(child.Get()), S_FALSE);  // saving the child cleared its flag
+  TCompoundEntry e{};
+  ASSERT_EQ(parent->GetEntry(10, &e), S_OK);
+  EXPECT_EQ(e.Tag, qsBinary);
+  EXPECT_EQ(TBytes(static_cast<uint8_t*>(e.Data), static_cast<uint8_t*>(e.Data) + e.Size), Header(0));
+
+  child->WriteInteger(1, 77);
+  auto grandchild = NewStream();
+  grandchild->WriteShortString(2, MakeShortString("deep"));
+  ASSERT_EQ(qsWriteCompoundStream(child.Get(), 3, grandchild.Get()), S_OK);
+  ASSERT_EQ(qsWriteCompoundStream(parent.Get(), 11, child.Get()), S_OK);
+  child->WriteInteger(1, 78);  // embedded as bytes: later changes do not reach the parent
+
+  auto loaded = Loaded(Saved(parent.Get()));
+  TComPtr<ICompoundStream> c, g;
+  ASSERT_EQ(qsReadCompoundStream(loaded.Get(), 11, c.Put()), S_OK);
+  EXPECT_EQ(qsReadInteger(c.Get(), 1, 0), 77);
+  ASSERT_EQ(qsReadCompoundStream(c.Get(), 3, g.Put()), S_OK);
+  EXPECT_EQ(qsReadShortStr(g.Get(), 2, ""), "deep");
+
+  loaded->WriteInteger(20, 5);
+  const char junk[] = "NOPE-not-a-stream";
+  loaded->WriteBuffer(21, junk, sizeof junk);
+  EXPECT_EQ(qsIsCompoundStream(loaded.Get(), 11), S_OK);
+  EXPECT_EQ(qsIsCompoundStream(loaded.Get(), 20), E_PENDING);
+  EXPECT_EQ(qsIsCompoundStream(loaded.Get(), 99), E_PENDING);
+  EXPECT_EQ(qsIsCompoundStream(loaded.Get(), 21), E_FAIL);
+  EXPECT_EQ(qsReadCompoundStream(loaded.Get(), 21, c.Put()), E_FAIL);
+  EXPECT_FALSE(c);
+  EXPECT_EQ(qsReadCompoundStream(loaded.Get(), 20, c.Put()), E_PENDING);
+}
+
+TEST(QsLibrary, CopyIsDeepAndClearsModifiedFlags) {
+  auto s = NewStream();
+  s->WriteInteger(1, 1);
+  TComPtr<ICompoundStream> copy;
+  ASSERT_EQ(qsCopy(s.Get(), copy.Put()), S_OK);
+  EXPECT_EQ(Dirty(copy.Get()), S_FALSE);
+  EXPECT_EQ(Dirty(s.Get()), S_FALSE);
+  s->WriteInteger(1, 2);
+  EXPECT_EQ(qsReadInteger(copy.Get(), 1, 0), 1);
+}
+
+TEST(QsLibrary, FilesRoundTripAndFailCleanly) {
+  const auto dir = TempDir();
+  const std::string path = (dir / "a.qs").string();
+  auto s = NewStream();
+  s->WriteDouble(4, -0.25);
+  ASSERT_EQ(qsSaveToFile(path.c_str(), s.Get()), S_OK);
+  ASSERT_EQ(qsSaveToFile(path.c_str(), s.Get()), S_OK);  // over an existing file
+  std::ifstream in(path, std::ios::binary);
+  const TBytes fileBytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(fileBytes, Saved(s.Get()));
+  TComPtr<ICompoundStream> back;
+  ASSERT_EQ(qsCreateFromFile(path.c_str(), back.Put()), S_OK);
+  EXPECT_EQ(qsReadDouble(back.Get(), 4, 0), -0.25);
+
+  const std::string missing = (dir / "missing.qs").string();
+  EXPECT_EQ(qsCreateFromFile(missing.c_str(), back.Put()), E_FAIL);
+  EXPECT_FALSE(back);
+  EXPECT_EQ(qsCreateFromFile(dir.string().c_str(), back.Put()), E_FAIL);  // a folder
+
+  TComPtr<IStream> empty;
+  CreateMemoryStream(empty.Put());
+  const std::string emptyPath = (dir / "empty.bin").string();
+  EXPECT_EQ(SaveStreamToFile(emptyPath.c_str(), empty.Get()), S_OK);
+  EXPECT_EQ(std::filesystem::file_size(emptyPath), 0u);
+  EXPECT_EQ(qsCreateFromFile(emptyPath.c_str(), back.Put()), E_FAIL);
+  EXPECT_EQ(SaveStreamToFile((dir / "no" / "such" / "x").string().c_str(), empty.Get()), E_FAIL);
+  // Saves leave no temporary files behind.
+  size_t files = 0;
+  for ([[maybe_unused]] const auto& f : std::filesystem::directory_iterator(dir)) ++files;
+  EXPECT_EQ(files, 2u);
+  std::filesystem::remove_all(dir);
+}
+
+TEST(QsEnumerator, NextSkipResetAndCloneShareOneCursor) {
+  auto s = NewStream();
+  for (int32_t id : {10, 20, 30}) s->WriteInteger(id, id);
+  auto e = s.As<IEnumEntries>(IID_IEnumEntries);
+  TCompoundEntry buf[4] = {};
+  int32_t fetched = -1;
+  EXPECT_EQ(e->Next(2, buf, &fetched), S_OK);
+  EXPECT_EQ(fetched, 2);
+  EXPECT_EQ(buf[1].ID, 20);
+  EXPECT_EQ(e->Next(2, buf, &fetched), S_FALSE);
+  EXPECT_EQ(fetched, 1);
+  EXPECT_EQ(buf[0].ID, 30);
+  EXPECT_EQ(*static_cast<int32_t*>(buf[0].Data), 30);
+  EXPECT_EQ(e->Next(2, buf, nullptr), E_INVALIDARG);
+  EXPECT_EQ(e->Next(-1, buf, &fetched), E_INVALIDARG);
+
+  EXPECT_EQ(e->Reset(), S_OK);
+  EXPECT_EQ(e->Skip(1), S_OK);
+  EXPECT_EQ(e->Next(1, buf, nullptr), S_OK);
+  EXPECT_EQ(buf[0].ID, 20);
+  EXPECT_EQ(e->Skip(10), S_FALSE);  // clamps to the last entry
+  EXPECT_EQ(e->Next(1, buf, nullptr), S_OK);
+  EXPECT_EQ(buf[0].ID, 30);
+  EXPECT_EQ(e->Skip(-10), S_FALSE);  // clamps to the first
+  TComPtr<IEnumEntries> clone;
+  ASSERT_EQ(e->Clone(clone.Put()), S_OK);
+  EXPECT_EQ(clone->Next(1, buf, nullptr), S_OK);
+  EXPECT_EQ(buf[0].ID, 10);
+  EXPECT_EQ(e->Next(1, buf, nullptr), S_OK);  // the clone moved the shared cursor
+  EXPECT_EQ(buf[0].ID, 20);
+}
+
+// All four interfaces count on one object; a leak or a double free shows up
+// under AddressSanitizer.
+TEST(QsLifetime, ReferencesOfEveryInterfaceCountOnOneObject) {
+  ICompoundStream* s = nullptr;
+  qsCreateCompoundStream(&s);
+  ASSERT_NE(s, nullptr);
+  EXPECT_EQ(s->AddRef(), 2u);
+  EXPECT_EQ(s->Release(), 1u);
+  ICompoundStream2* s2 = nullptr;
+  IPersistStream* persist = nullptr;
+  IEnumEntries* entries = nullptr;
+  IUnknown* unknown = nullptr;
+  ASSERT_EQ(s->QueryInterface(IID_ICompoundStream2, reinterpret_cast<void**>(&s2)), S_OK);
+  ASSERT_EQ(s2->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(&persist)), S_OK);
+  ASSERT_EQ(persist->QueryInterface(IID_IEnumEntries, reinterpret_cast<void**>(&entries)), S_OK);
+  ASSERT_EQ(entries->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&unknown)), S_OK);
+  EXPECT_EQ(static_cast<void*>(unknown), static_cast<void*>(s));  // one identity
+  void* none = &none;
+  EXPECT_EQ(s->QueryInterface(IID_IStream, &none), E_NOINTERFACE);
+  EXPECT_EQ(none, nullptr);
+  s2->WriteInteger(1, 5);  // through one interface, seen through all
+  EXPECT_EQ(persist->IsDirty(), S_OK);
+  // Released in an order unrelated to how they were obtained.
+  EXPECT_EQ(s->Release(), 4u);
+  EXPECT_EQ(unknown->Release(), 3u);
+  EXPECT_EQ(persist->Release(), 2u);
+  EXPECT_EQ(s2->Release(), 1u);
+  EXPECT_EQ(entries->Release(), 0u);
+
+  // qsCreateCompoundStream releases what its out variable held.
+  ICompoundStream* held = nullptr;
+  qsCreateCompoundStream(&held);
+  held->AddRef();
+  ICompoundStream* keep = held;
+  qsCreateCompoundStream(&held);
+  EXPECT_NE(held, keep);
+  EXPECT_EQ(keep->Release(), 0u);
+  held->Release();
+}
+
+TEST(QsTypedHelpers, ReadsNeverFailAndWritesReport) {
+  EXPECT_EQ(qsReadShortStr(nullptr, 1, "x"), "x");
+  EXPECT_FALSE(qsWriteString(nullptr, 1, "x"));
+
+  auto s = NewStream();
+  s->WriteInteger(1, 0x100);  // only the low byte makes the Boolean
+  EXPECT_FALSE(qsReadBool(s.Get(), 1, true));
+
+  EXPECT_TRUE(qsWriteDouble(s.Get(), 4, 0.1));
+  EXPECT_EQ(qsReadSingle(s.Get(), 4, 0), 0.1f);
+  EXPECT_EQ(qsReadFloat(s.Get(), 4, 0), 0.1);
+  EXPECT_EQ(qsReadFloat(s.Get(), 5, 0.1f), static_cast<double>(0.1f));
+
+  // An empty String reads as the default through qsReadString, as "" through qsReadShortStr.
+  EXPECT_TRUE(qsWriteString(s.Get(), 6, ""));
+  EXPECT_EQ(qsReadString(s.Get(), 6, "dflt"), "dflt");
+  EXPECT_EQ(qsReadShortStr(s.Get(), 6, "dflt"), "");
+
+  const std::string longText(400, 'z');
+  EXPECT_TRUE(qsWriteShortStr(s.Get(), 7, longText));
+  EXPECT_EQ(qsReadString(s.Get(), 7, ""), std::string(255, 'z'));
+  // A missing value succeeds with the default as the short read saw it: cut at 255.
+  EXPECT_EQ(qsReadShortStr(s.Get(), 8, longText), std::string(255, 'z'));
+  EXPECT_TRUE(qsWriteString(s.Get(), 9, longText));
+  EXPECT_EQ(qsReadString(s.Get(), 9, ""), longText);
+}

@@ -1,0 +1,229 @@
+// Structured storage: names and modes, round trips of nested storages,
+// saves that fail half-way, damaged files, and other Compound File readers.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <csignal>
+#include <random>
+
+#include "uComPtr.h"
+#include "uMemoryStream.h"
+#include "uStorage.h"
+
+namespace {
+
+std::vector<uint8_t> Bytes(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
+
+HRESULT Put(TStorage* s, const QString& name, const std::vector<uint8_t>& bytes) {
+  TComPtr<IStream> stream;
+  const HRESULT hr = s->CreateStream(name, stream.Put());
+  if (hr != S_OK) return hr;
+  uint32_t done = 0;
+  if (!bytes.empty()) stream->Write(bytes.data(), static_cast<uint32_t>(bytes.size()), &done);
+  return S_OK;
+}
+
+std::vector<uint8_t> Get(TStorage* s, const QString& name) {
+  std::vector<uint8_t> bytes;
+  EXPECT_EQ(s->ReadStream(name, &bytes), S_OK) << name.toStdString();
+  return bytes;
+}
+
+QByteArray FileBytes(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A tree: root{ a, big (70 000 bytes, beyond the small-stream limit), sub{ b, deeper{ c } }, empty{} }.
+std::unique_ptr<TStorage> Tree() {
+  auto root = TStorage::CreateNew();
+  Put(root.get(), "a", Bytes("alpha"));
+  std::vector<uint8_t> big(70000);
+  for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<uint8_t>(i * 7);
+  Put(root.get(), "big", big);
+  TStorage* sub = nullptr;
+  root->CreateStorage("sub", &sub);
+  Put(sub, "b", Bytes("beta"));
+  TStorage* deeper = nullptr;
+  sub->CreateStorage("deeper", &deeper);
+  Put(deeper, "c", {});
+  TStorage* empty = nullptr;
+  root->CreateStorage("empty", &empty);
+  return root;
+}
+
+}  // namespace
+
+TEST(Storage, NamesFollowTheFormatsRules) {
+  auto s = TStorage::CreateNew();
+  TComPtr<IStream> stream;
+  EXPECT_EQ(s->CreateStream(QString(31, 'x'), stream.Put()), S_OK);
+  EXPECT_EQ(s->CreateStream(QString(32, 'y'), stream.Put()), STG_E_INVALIDNAME) << "at most 31 characters";
+  EXPECT_EQ(s->CreateStream("", stream.Put()), STG_E_INVALIDNAME);
+  for (const char* bad : {"a/b", "a\\b", "a:b", "a!b"})
+    EXPECT_EQ(s->CreateStream(bad, stream.Put()), STG_E_INVALIDNAME) << bad;
+  EXPECT_EQ(s->CreateStream("Index", stream.Put()), S_OK);
+  // An element that exists cannot be created again, whatever the case.
+  EXPECT_EQ(s->CreateStream("INDEX", stream.Put()), STG_E_FILEALREADYEXISTS);
+  TStorage* sub = nullptr;
+  EXPECT_EQ(s->CreateStorage("index", &sub), STG_E_FILEALREADYEXISTS);
+  EXPECT_EQ(sub, nullptr);
+  // A storage being written opens nothing.
+  EXPECT_EQ(s->OpenStream("Index", stream.Put()), STG_E_INVALIDFUNCTION);
+}
+
+TEST(Storage, NestedRoundTripAndCaseInsensitiveLookup) {
+  auto root = Tree();
+  std::vector<uint8_t> file;
+  ASSERT_EQ(root->SaveToBytes(&file), S_OK);
+  HRESULT hr = E_FAIL;
+  auto r = TStorage::OpenBytes(file, &hr);
+  ASSERT_TRUE(r);
+  EXPECT_EQ(hr, S_OK);
+  EXPECT_FALSE(r->IsWritable());
+  EXPECT_EQ(Get(r.get(), "A"), Bytes("alpha"));
+  EXPECT_EQ(Get(r.get(), "big").size(), 70000u);
+  EXPECT_EQ(Get(r.get(), "big")[69999], static_cast<uint8_t>(69999 * 7));
+  TStorage* sub = nullptr;
+  ASSERT_EQ(r->OpenStorage("SUB", &sub), S_OK);
+  EXPECT_EQ(Get(sub, "b"), Bytes("beta"));
+  TStorage* deeper = nullptr;
+  ASSERT_EQ(sub->OpenStorage("Deeper", &deeper), S_OK);
+  EXPECT_TRUE(Get(deeper, "c").empty());
+  TStorage* again = nullptr;
+  EXPECT_EQ(r->OpenStorage("sub", &again), S_OK);
+  EXPECT_EQ(again, sub);
+  TStorage* empty = nullptr;
+  ASSERT_EQ(r->OpenStorage("empty", &empty), S_OK);
+  EXPECT_TRUE(empty->Elements().empty());
+  // A stream is not a storage and the other way round; missing is missing.
+  EXPECT_EQ(r->OpenStorage("a", &empty), STG_E_FILENOTFOUND);
+  TComPtr<IStream> stream;
+  EXPECT_EQ(r->OpenStream("sub", stream.Put()), STG_E_FILENOTFOUND);
+  EXPECT_EQ(r->OpenStream("nothing", stream.Put()), STG_E_FILENOTFOUND);
+  // A read storage creates nothing.
+  EXPECT_EQ(r->CreateStream("new", stream.Put()), STG_E_ACCESSDENIED);
+  // An opened stream is a memory stream at position 0.
+  ASSERT_EQ(r->OpenStream("a", stream.Put()), S_OK);
+  std::vector<uint8_t> read;
+  ASSERT_TRUE(ReadWholeStream(stream.Get(), &read));
+  EXPECT_EQ(read, Bytes("alpha"));
+  int storages = 0;
+  for (const auto& e : r->Elements()) storages += e.IsStorage ? 1 : 0;
+  EXPECT_EQ(storages, 2);
+}
+
+TEST(Storage, WriteStreamCopiesAWholeSourceFromItsStart) {
+  auto s = TStorage::CreateNew();
+  auto source = MemoryStreamFrom("0123456789", 10);
+  source->Seek(4, 0, nullptr);
+  ASSERT_EQ(s->WriteStream("copy", source.Get()), S_OK);
+  std::vector<uint8_t> file;
+  ASSERT_EQ(s->SaveToBytes(&file), S_OK);
+  EXPECT_EQ(Get(TStorage::OpenBytes(file).get(), "copy"), Bytes("0123456789"));
+}
+
+TEST(Storage, DamagedFilesAreRefusedCleanly) {
+  HRESULT hr = S_OK;
+  EXPECT_EQ(TStorage::OpenBytes(Bytes("plain text, not a compound file"), &hr), nullptr);
+  EXPECT_EQ(hr, STG_E_INVALIDHEADER);
+  std::vector<uint8_t> file;
+  ASSERT_EQ(Tree()->SaveToBytes(&file), S_OK);
+  // Every truncation: refused or readable, never a crash; what is read is a
+  // prefix of the truth or an error.
+  for (size_t cut : {size_t(8), size_t(511), size_t(512), size_t(1024), file.size() / 2, file.size() - 1}) {
+    std::vector<uint8_t> part(file.begin(), file.begin() + static_cast<long>(cut));
+    auto r = TStorage::OpenBytes(part, &hr);
+    if (!r) {
+      EXPECT_NE(hr, S_OK);
+      continue;
+    }
+    std::vector<uint8_t> bytes;
+    r->ReadStream("big", &bytes);
+    TStorage* sub = nullptr;
+    if (r->OpenStorage("sub", &sub) == S_OK) sub->ReadStream("b", &bytes);
+  }
+  // Random bytes behind a valid signature, and random flips in a real file.
+  std::mt19937 random(1234);
+  for (int round = 0; round < 200; ++round) {
+    std::vector<uint8_t> junk = file;
+    for (int k = 0; k < 16; ++k) junk[random() % junk.size()] = static_cast<uint8_t>(random());
+    if (round % 2) std::copy(file.begin(), file.begin() + 8, junk.begin());
+    auto r = TStorage::OpenBytes(junk, &hr);
+    if (!r) continue;
+    for (const auto& e : r->Elements()) {
+      std::vector<uint8_t> bytes;
+      if (!e.IsStorage) r->ReadStream(e.Name, &bytes);
+    }
+  }
+}
+
+TEST(StorageFile, CommitReplacesTheTargetOnlyWhenComplete) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("doc.knd");
+  auto first = TStorage::CreateFile(path);
+  ASSERT_TRUE(first);
+  Put(first.get(), "index", Bytes("first"));
+  ASSERT_EQ(first->Commit(), S_OK);
+  EXPECT_TRUE(TStorage::IsStorageFile(path));
+  const QByteArray before = FileBytes(path);
+
+  // A second save that runs out of room half-way: the file size limit makes
+  // the write fail after a few blocks.
+  auto second = Tree();
+  struct rlimit old {};
+  getrlimit(RLIMIT_FSIZE, &old);
+  auto previous = std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = old;
+  small.rlim_cur = 8192;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const HRESULT hr = second->SaveToFile(path);
+  setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, previous);
+  EXPECT_NE(hr, S_OK);
+  EXPECT_EQ(FileBytes(path), before) << "the earlier file is kept byte for byte";
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"doc.knd"}) << "no temporary left behind";
+
+  // A missing folder fails at creation; a missing file opens as not found.
+  HRESULT created = S_OK;
+  EXPECT_EQ(TStorage::CreateFile(dir.filePath("no/such/doc.knd"), &created), nullptr);
+  EXPECT_EQ(created, STG_E_PATHNOTFOUND);
+  HRESULT opened = S_OK;
+  EXPECT_EQ(TStorage::OpenFile(dir.filePath("none.knd"), &opened), nullptr);
+  EXPECT_EQ(opened, STG_E_FILENOTFOUND);
+  EXPECT_FALSE(TStorage::IsStorageFile(dir.filePath("none.knd")));
+}
+
+TEST(StorageFile, OtherCompoundFileReadersOpenOurFiles) {
+  const QString gsf = QStandardPaths::findExecutable("gsf");
+  if (gsf.isEmpty()) GTEST_SKIP() << "the gsf tool (libgsf-bin) is not installed";
+  QTemporaryDir dir;
+  const QString path = dir.filePath("tree.knd");
+  ASSERT_EQ(Tree()->SaveToFile(path), S_OK);
+  QProcess list;
+  list.start(gsf, {"list", path});
+  ASSERT_TRUE(list.waitForFinished(30000));
+  EXPECT_EQ(list.exitCode(), 0);
+  const QString out = QString::fromUtf8(list.readAllStandardOutput());
+  for (const char* name : {"a", "big", "sub", "empty"}) EXPECT_TRUE(out.contains(name)) << out.toStdString();
+  QProcess cat;
+  cat.start(gsf, {"cat", path, "sub/b"});
+  ASSERT_TRUE(cat.waitForFinished(30000));
+  EXPECT_EQ(cat.readAllStandardOutput(), QByteArray("beta"));
+  // python3-olefile, when present, reads it too.
+  const QString python = QStandardPaths::findExecutable("python3");
+  if (python.isEmpty()) return;
+  QProcess ole;
+  ole.start(python, {"-c",
+                     "import sys\ntry:\n import olefile\nexcept ImportError:\n sys.exit(77)\n"
+                     "f=olefile.OleFileIO(sys.argv[1]);sys.stdout.write(f.openstream('sub/b').read().decode())",
+                     path});
+  ASSERT_TRUE(ole.waitForFinished(30000));
+  if (ole.exitCode() == 77) return;
+  EXPECT_EQ(ole.exitCode(), 0) << ole.readAllStandardError().toStdString();
+  EXPECT_EQ(ole.readAllStandardOutput(), QByteArray("beta"));
+}
