@@ -249,7 +249,9 @@ TEST(TablesStringTableEx, IniKeysWriteOnlyWhatDiffersAndReadBack) {
   t.SetRowCount(1);
   t.ColWidths[1] = 25;
   t.ColShifts[0] = 1.5;
+  t.Font.Color = 0x0000FF;
   ASSERT_TRUE(t.SaveToIni(&ini, "T", "TABLE."));
+  EXPECT_TRUE(ini.ValueExists("T", "TABLE.FONT.COLOR")) << "font keys under the prefix + FONT.";
   EXPECT_EQ(ini.ReadInteger("T", "TABLE.COLCOUNT", -1), 2);
   EXPECT_FALSE(ini.ValueExists("T", "TABLE.COLWIDTH1")) << "equal to the default";
   EXPECT_TRUE(ini.ValueExists("T", "TABLE.COLWIDTH2"));
@@ -261,6 +263,7 @@ TEST(TablesStringTableEx, IniKeysWriteOnlyWhatDiffersAndReadBack) {
   EXPECT_EQ(back.RowCount(), 1);
   EXPECT_EQ(back.ColWidths, (std::vector<double>{10, 25}));
   EXPECT_EQ(back.ColShifts, (std::vector<double>{1.5, 0}));
+  EXPECT_EQ(back.Font.Color, 0x0000FFu);
   // Saving a changed table removes keys it no longer writes.
   back.ColWidths[1] = 10;
   back.SetRowCount(0);
