@@ -318,9 +318,10 @@ HRESULT TStringTable::ExportText(const QString& fileName, QChar delimiter) {
 QString TableImportFilter() {
   return TableText(
       "ImportFilter",
-      "All supported formats|*.xls;*.xlsx;*.ods;*.mdb;*.accdb;*.sqlite;*.db;*.las;*.txt;*.csv;*.tab;*.asc;*.prn"
+      "All supported "
+      "formats|*.xls;*.xlsx;*.ods;*.mdb;*.accdb;*.sqlite;*.sqlite3;*.db;*.las;*.txt;*.csv;*.tab;*.asc;*.prn"
       "|Excel files (XLS XLSX)|*.xls;*.xlsx|OpenDocument spreadsheets (ODS)|*.ods"
-      "|Access database (MDB ACCDB)|*.mdb;*.accdb|SQLite database (SQLITE DB)|*.sqlite;*.db"
+      "|Access database (MDB ACCDB)|*.mdb;*.accdb|SQLite database (SQLITE DB)|*.sqlite;*.sqlite3;*.db"
       "|LAS well logs (LAS)|*.las|Text files tabulated (TXT TAB)|*.txt;*.tab|CSV files (CSV)|*.csv"
       "|All types|*.*");
 }

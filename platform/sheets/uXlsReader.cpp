@@ -5,11 +5,14 @@
 
 #include <QDate>
 #include <QHash>
+#include <QTemporaryDir>
 #include <cstring>
 
+#include "uMemoryStream.h"
 #include "uNumberFormat.h"
 #include "uOleStreamReader.h"
 #include "uSheetReaders.h"
+#include "uStorage.h"
 
 namespace {
 
@@ -143,6 +146,24 @@ double SerialFromText(const char* text, bool date1904, bool* ok) {
   return serial + (h * 3600 + mi * 60 + sec) / 86400.0;
 }
 
+// The workbook stream must be a chain of whole BIFF records starting with a
+// BOF, and every sheet offset must point at a BOF: FreeXL trusts both and
+// overruns its buffers on damaged files.
+bool ValidBiffStream(const std::vector<uint8_t>& s, const std::vector<uint32_t>& sheetOffsets) {
+  if (s.size() < 8 || U16(&s[0]) != 0x0809) return false;
+  std::vector<bool> starts(s.size(), false);
+  size_t pos = 0;
+  while (pos + 4 <= s.size()) {
+    const uint16_t length = U16(&s[pos + 2]);
+    if (length > 8224 || pos + 4 + length > s.size()) return false;
+    starts[pos] = true;
+    pos += 4 + length;
+  }
+  for (const uint32_t offset : sheetOffsets)
+    if (static_cast<size_t>(offset) + 4 > s.size() || !starts[offset] || U16(&s[offset]) != 0x0809) return false;
+  return true;
+}
+
 class TXlsReader final : public ISheetReader {
  public:
   ~TXlsReader() override {
@@ -161,6 +182,7 @@ class TXlsReader final : public ISheetReader {
   QStringList FNames;
   TBiffStyles FStyles;
   std::vector<uint8_t> FStream;
+  QTemporaryDir FTemp;  // holds the clean copy FreeXL reads
 };
 
 QString Corrupt(const QString& fileName) {
@@ -169,7 +191,19 @@ QString Corrupt(const QString& fileName) {
 
 bool TXlsReader::Open(const QString& fileName, QString* error) {
   FFileName = fileName;
-  const QByteArray path = fileName.toLocal8Bit();
+  // The workbook stream is read through our own structured storage reader and
+  // checked; FreeXL then reads a clean copy of it in a container we wrote, so
+  // damage to the original container never reaches FreeXL's reader.
+  if (!ReadOleStream(fileName, "Workbook", &FStream) && !ReadOleStream(fileName, "Book", &FStream))
+    return *error = Corrupt(fileName), false;
+  ReadGlobals(FStream, &FStyles);
+  if (!ValidBiffStream(FStream, FStyles.SheetOffsets) || !FTemp.isValid()) return *error = Corrupt(fileName), false;
+  const QString copy = FTemp.filePath(QStringLiteral("workbook.xls"));
+  std::unique_ptr<TStorage> storage = TStorage::CreateFile(copy);
+  TComPtr<IStream> stream = MemoryStreamFrom(FStream.data(), FStream.size());
+  if (!storage || storage->WriteStream(QStringLiteral("Workbook"), stream.Get()) != S_OK || storage->Commit() != S_OK)
+    return *error = Corrupt(fileName), false;
+  const QByteArray path = copy.toLocal8Bit();
   if (freexl_open(path.constData(), &FHandle) != FREEXL_OK) {
     if (FHandle) freexl_close(FHandle);
     FHandle = nullptr;
@@ -183,10 +217,6 @@ bool TXlsReader::Open(const QString& fileName, QString* error) {
       return *error = Corrupt(fileName), false;
     FNames.push_back(QString::fromUtf8(name));
   }
-  // Formatting is optional: a workbook stream that cannot be read leaves
-  // General numbers in black.
-  if (ReadOleStream(fileName, "Workbook", &FStream) || ReadOleStream(fileName, "Book", &FStream))
-    ReadGlobals(FStream, &FStyles);
   return true;
 }
 
