@@ -71,7 +71,15 @@ bool TAccessReader::Read(int index, TSheetGrid* grid, QString* error) {
   grid->Rows.push_back(std::move(header));
   grid->ColCount = static_cast<int>(cols);
   mdb_rewind_table(table);
+  // A damaged page chain can make libmdb return rows forever: no table holds
+  // more rows than a quarter of the file's bytes.
+  const qint64 maxRows = QFileInfo(FFileName).size() / 4 + 16;
   while (mdb_fetch_row(table)) {
+    if (grid->RowCount() > maxRows) {
+      mdb_free_tabledef(table);
+      grid->Rows.clear();
+      return *error = Unreadable(FFileName), false;
+    }
     std::vector<TSheetCell> row(cols);
     for (unsigned int c = 0; c < cols; ++c) {
       auto* column = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, c));
