@@ -6,12 +6,15 @@
 #include <cstdio>
 
 #include "uCommandLine.h"
+#include "uPrintText.h"
+#include "uPrintTextDialog.h"
 #include "uScriptedUi.h"
 #include "uViewer.h"
 
 int main(int argc, char* argv[]) {
   QStringList args;
   for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+  RegisterTextKinds();
   if (const TCommandLineCommand* command = FindCommand(args)) {
     QCoreApplication app(argc, argv);
     // Nothing may wait for a user: questions get their silent answers.
@@ -26,5 +29,6 @@ int main(int argc, char* argv[]) {
     return 2;
   }
   QApplication app(argc, argv);
+  RegisterTextDialogs();
   return RunViewer(args.value(0));
 }
