@@ -16,7 +16,8 @@ using namespace emf;
 
 namespace {
 
-constexpr double kUniverse = 1e7;  // "everything" for clip arithmetic, reference-device units
+constexpr double kUniverse = 1e7;
+constexpr uint32_t kMaxRegionRects = 4096;  // "everything" for clip arithmetic, reference-device units
 constexpr uint8_t PT_CLOSEFIGURE = 1, PT_LINETO = 2, PT_BEZIERTO = 4, PT_MOVETO = 6;
 
 bool Finite(double v) { return std::isfinite(v); }
@@ -192,6 +193,11 @@ class TPlayer {
   void DrawDevicePath(QPainterPath path, bool fill, bool stroke) {
     QColor forced;
     if (!SetRop2(&forced)) return;
+    // Logical raster operations combine whole pixels, as GDI does; antialiasing them only
+    // costs time (a picture of XOR lines played four times slower).
+    bool aa = P_->testRenderHint(QPainter::Antialiasing);
+    bool logicalOp = P_->compositionMode() >= QPainter::RasterOp_SourceOrDestination;
+    if (logicalOp && aa) P_->setRenderHint(QPainter::Antialiasing, false);
     const TEmfDC& dc = S_.Dc;
     path.setFillRule(dc.PolyFillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
     if (fill && dc.Brush.Kind != TEmfBrush::kNull) {
@@ -225,6 +231,7 @@ class TPlayer {
       P_->setPen(Qt::NoPen);
     }
     P_->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    if (logicalOp && aa) P_->setRenderHint(QPainter::Antialiasing, true);
   }
 
   // A closed shape in logical coordinates: added to the path under construction or drawn.
@@ -367,7 +374,14 @@ class TPlayer {
     if (uint64_t(count) * 16 > cb - 32) return false;
     QPainterPath p;
     p.setFillRule(Qt::WindingFill);
-    for (uint32_t i = 0; i < count; ++i) p.addRect(ReadRect(c, off + 32 + size_t(i) * 16));
+    if (count > kMaxRegionRects) {
+      // Path arithmetic on so many rectangles would take minutes: keep their bounds.
+      QRectF bounds;
+      for (uint32_t i = 0; i < count; ++i) bounds |= ReadRect(c, off + 32 + size_t(i) * 16).normalized();
+      p.addRect(bounds);
+    } else {
+      for (uint32_t i = 0; i < count; ++i) p.addRect(ReadRect(c, off + 32 + size_t(i) * 16));
+    }
     *out = p;
     return c.Ok();
   }
@@ -997,7 +1011,8 @@ class TPlayer {
           if (type == EMR_FILLRGN) {
             FillRegion(dev, *brush);
           } else {
-            double w = std::max(1.0, double(std::abs(c.I32(32)))) * S_.LogicalScale();
+            double w = std::max(1.0, std::fabs(double(c.I32(32)))) * S_.LogicalScale();
+            if (!Finite(w) || w > 1e6) return true;
             QPainterPathStroker stroker;
             stroker.setWidth(2 * w);
             QPainterPath outline = dev.simplified();

@@ -195,6 +195,8 @@ QPen MakeQPen(const TEmfPen& pen, double scale, double minDeviceWidth) {
   if (pen.IsNull()) return QPen(Qt::NoPen);
   uint32_t style = pen.Style & PS_STYLE_MASK;
   double width = pen.Cosmetic ? 0 : pen.Width * scale;
+  if (!std::isfinite(width) || width < 0) width = 0;
+  width = std::min(width, 1e6);  // wider than any picture: keeps the stroker sane
   bool hairline = width <= 0 || width < minDeviceWidth;
   QPen q(pen.Color);
   q.setWidthF(hairline ? 0 : width);

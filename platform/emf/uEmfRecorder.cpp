@@ -262,8 +262,16 @@ class TEmfPaintEngine : public QPaintEngine {
     U_BITMAPINFO bmi;
     std::memset(&bmi, 0, sizeof bmi);
     std::memcpy(&bmi.bmiHeader, header.data(), std::min(header.size(), sizeof bmi.bmiHeader));
-    QRectF d = Xf_.mapRect(r);  // rotated images keep their bounding box
-    U_RECTL b = Bounds(d);
+    // Scaled images map their rectangle; rotated or sheared ones go through a world transform
+    // around the blit, in the painter's logical units.
+    bool linear = Xf_.type() <= QTransform::TxScale && Xf_.m11() > 0 && Xf_.m22() > 0;
+    QRectF d = linear ? Xf_.mapRect(r) : r;
+    U_RECTL b = Bounds(Xf_.mapRect(r));
+    if (!linear) {
+      Add(U_EMRSAVEDC_set());
+      Add(U_EMRSETWORLDTRANSFORM_set(xform_set(float(Xf_.m11()), float(Xf_.m12()), float(Xf_.m21()), float(Xf_.m22()),
+                                               float(Xf_.dx() * kSub), float(Xf_.dy() * kSub))));
+    }
     U_POINTL dest = Pt(d.topLeft()), cDest = point32_set(Clamp32(d.width() * kSub), Clamp32(d.height() * kSub));
     U_POINTL srcAt = point32_set(0, 0), cSrc = point32_set(part.width(), part.height());
     if (alpha) {
@@ -275,6 +283,7 @@ class TEmfPaintEngine : public QPaintEngine {
       Add(U_EMRSTRETCHDIBITS_set(b, dest, cDest, srcAt, cSrc, U_DIB_RGB_COLORS, U_SRCCOPY, &bmi, uint32_t(bits.size()),
                                  reinterpret_cast<char*>(bits.data())));
     }
+    if (!linear) Add(U_EMRRESTOREDC_set(-1));
   }
 
   void drawTextItem(const QPointF& p, const QTextItem& ti) override {
@@ -592,17 +601,18 @@ class TEmfPaintEngine : public QPaintEngine {
     int32_t height = -std::max<int32_t>(1, Clamp32(emLogical));
     int32_t weight = std::clamp(int(font.weight()), 1, 1000);
     QString family = font.family();
-    std::vector<uint32_t> key = {uint32_t(height), uint32_t(weight), uint32_t(escapement),
-                                 font.italic(),    font.underline(), font.strikeOut()};
+    std::vector<uint32_t> key = {uint32_t(height), uint32_t(weight), uint32_t(escapement), font.italic()};
     for (QChar ch : family) key.push_back(ch.unicode());
     if (HaveFont_ && key == FontKey_) return;
     FontKey_ = key;
     HaveFont_ = true;
     uint16_t face[U_LF_FACESIZE] = {};
     for (qsizetype i = 0; i < family.size() && i < U_LF_FACESIZE - 1; ++i) face[i] = family[i].unicode();
-    U_LOGFONT lf = logfont_set(height, 0, escapement, escapement, weight, font.italic(), font.underline(),
-                               font.strikeOut(), U_DEFAULT_CHARSET, U_OUT_DEFAULT_PRECIS, U_CLIP_DEFAULT_PRECIS,
-                               U_DEFAULT_QUALITY, U_DEFAULT_PITCH | U_FF_DONTCARE, face);
+    // Underline and strike-out stay off: QPainter draws those decorations itself as lines,
+    // which the recording already holds.
+    U_LOGFONT lf = logfont_set(height, 0, escapement, escapement, weight, font.italic(), 0, 0, U_DEFAULT_CHARSET,
+                               U_OUT_DEFAULT_PRECIS, U_CLIP_DEFAULT_PRECIS, U_DEFAULT_QUALITY,
+                               U_DEFAULT_PITCH | U_FF_DONTCARE, face);
     uint32_t next = NextSlot(kFontSlot, FontSlot_);
     SwapObject(kFontSlot, &FontSlot_,
                U_EMREXTCREATEFONTINDIRECTW_set(next, reinterpret_cast<const char*>(&lf), nullptr));

@@ -168,7 +168,7 @@ bool PlayExtTextOut(QPainter* painter, TEmfPlayerState& state, TEmfCursor& rec, 
     return true;
   }
 
-  double angle = -lf.Escapement / 10.0;
+  double angle = -double(lf.Escapement) / 10.0;
   if (graphicsMode == 2) {
     QPointF ex = m.map(ref + QPointF(1, 0)) - p;
     if (ex.x() > 0) angle += std::atan2(ex.y(), ex.x()) * 180 / M_PI;

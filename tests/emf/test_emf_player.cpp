@@ -2,9 +2,11 @@
 // would put it.
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QPainter>
+#include <QPdfWriter>
 
 #include "emfTestUtil.h"
 #include "uEmfPlayer.h"
@@ -41,8 +43,9 @@ uint32_t P16(int x, int y) { return uint32_t(uint16_t(x)) | (uint32_t(uint16_t(y
 TEST(EmfPlayer, CorpusPlaysWithoutCrashOrHang) {
   // Contact sheets of the real files are kept in the build's tests/emf-out for looking at.
   std::vector<std::pair<QString, QImage>> shown;
-  for (const char* sub : {"emf", "emf-corrupted"}) {
-    QDir dir(SharedData(sub));
+  // Our own regression inputs (found by fuzzing) beside the shared real and damaged files.
+  for (const char* sub : {"emf", "emf-corrupted", "fixtures"}) {
+    QDir dir(QString(sub) == "fixtures" ? QString(KERNO_TEST_DATA) + "/emf" : SharedData(sub));
     for (const QString& f : dir.entryList({"*.emf"}, QDir::Files)) {
       auto doc = TEmfDocument::FromFile(dir.filePath(f));
       if (!doc) continue;
@@ -68,6 +71,26 @@ TEST(EmfPlayer, CorpusPlaysWithoutCrashOrHang) {
     p.end();
     out.save(QString("%1/corpus-%2.png").arg(OutputDir()).arg(sheet));
   }
+}
+
+// Vector targets have no raster operations: the player's fallbacks must still produce a
+// document (printing and PDF export go this way).
+TEST(EmfPlayer, CorpusPlaysIntoPdf) {
+  QBuffer buffer;
+  buffer.open(QIODevice::WriteOnly);
+  QPdfWriter pdf(&buffer);
+  QPainter p(&pdf);
+  QDir dir(SharedData("emf"));
+  int played = 0;
+  for (const QString& f : dir.entryList({"*.emf"}, QDir::Files)) {
+    auto doc = TEmfDocument::FromFile(dir.filePath(f));
+    ASSERT_TRUE(doc) << f.toStdString();
+    EXPECT_TRUE(PlayEmf(&p, *doc, QRectF(0, 0, 2000, 2000))) << f.toStdString();
+    if (++played % 6 == 0) pdf.newPage();
+  }
+  p.end();
+  EXPECT_GT(buffer.size(), 10000);
+  EXPECT_TRUE(buffer.data().startsWith("%PDF"));
 }
 
 // A brush-filled rectangle with a null pen covers exactly its box; a stock pen outlines it.

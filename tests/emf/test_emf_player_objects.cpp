@@ -336,3 +336,25 @@ TEST(EmfPlayerObjects, DibDepthsAndOrientation) {
   }
   EXPECT_GT(Coverage(img, QRect(0, 21, 80, 19), Qt::white), 0.99);
 }
+
+// HS_FDIAGONAL runs downwards left to right ("\"), HS_BDIAGONAL upwards ("/").
+TEST(EmfPlayerObjects, DiagonalHatchDirections) {
+  for (uint32_t hatch : {2u, 3u}) {
+    TEmfBytes b(40, 40);
+    b.Rec(kCreateBrush, {1, 2, Rgb(0, 0, 0), hatch}).Rec(kSelect, {1}).Rec(kSelect, {kStock | 8});
+    b.Rec(kSetBkMode, {1}).Rec(kRectangle, {0, 0, 40, 40});
+    auto doc = b.Document();
+    ASSERT_TRUE(doc);
+    QImage img = Render(*doc, 40, 40);
+    int set = 0, along = 0;
+    int dx = hatch == 2 ? 1 : -1;
+    for (int y = 5; y < 30; ++y)
+      for (int x = 5; x < 30; ++x)
+        if (qGray(img.pixel(x, y)) < 128) {
+          ++set;
+          if (qGray(img.pixel(x + dx, y + 1)) < 128) ++along;
+        }
+    ASSERT_GT(set, 20) << hatch;
+    EXPECT_GT(double(along) / set, 0.9) << "hatch " << hatch << " runs the wrong way";
+  }
+}
