@@ -7,14 +7,20 @@
 
 #include "uCommandLine.h"
 #include "uPrintText.h"
-#include "uPrintTextDialog.h"
 #include "uScriptedUi.h"
 #include "uViewer.h"
 
+namespace {
+
+// Every subsystem's object kinds, one line each.
+void RegisterKinds() { RegisterTextKinds(); }
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+  RegisterKinds();
   QStringList args;
   for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
-  RegisterTextKinds();
   if (const TCommandLineCommand* command = FindCommand(args)) {
     QCoreApplication app(argc, argv);
     // Nothing may wait for a user: questions get their silent answers.
@@ -29,6 +35,5 @@ int main(int argc, char* argv[]) {
     return 2;
   }
   QApplication app(argc, argv);
-  RegisterTextDialogs();
   return RunViewer(args.value(0));
 }
