@@ -22,13 +22,11 @@
 class QPainter;
 class TEmfDocument;
 
-// A rectangle in device pixels, right and bottom exclusive.
-struct TRect {
-  int32_t Left;
-  int32_t Top;
-  int32_t Right;
-  int32_t Bottom;
-};
+// A rectangle of device pixels, right and bottom exclusive: four int32 Left,
+// Top, Right, Bottom. The program defines it with its drawing context
+// (app/model/uDrawContext.h); the library and its tests take the same layout
+// from uStratRect.h. Declared only here, so both can include this header.
+struct TRect;
 
 // Result codes of the library besides those of uComBase.h.
 constexpr HRESULT STG_E_WRITEFAULT = static_cast<HRESULT>(0x8003001D);

@@ -7,6 +7,7 @@
 #include "uCodePage.h"
 #include "uIniFile.h"
 #include "uLanguage.h"
+#include "uObjectFile.h"
 #include "uStorage.h"
 #include "uUiServices.h"
 
@@ -100,13 +101,7 @@ HRESULT TDataObject::SaveObjectToFile() {
   return SaveObjectToPath(fileName);
 }
 
-HRESULT TDataObject::SaveObjectToPath(const QString& path) {
-  HRESULT hr = S_OK;
-  auto storage = TStorage::CreateFile(ObjectFileName(path), &hr);
-  if (!storage) return hr;
-  if (!SaveToStorage(storage.get())) return E_FAIL;
-  return storage->Commit();
-}
+HRESULT TDataObject::SaveObjectToPath(const QString& path) { return SaveObjectFile(this, ObjectFileName(path)); }
 
 HRESULT TDataObject::LoadObjectFromFile() {
   TFileDialogOptions options;

@@ -228,6 +228,7 @@ bool TPrintObjectList::SaveToIni(TIniFile* ini, const QString& section, const QS
 }
 
 void TPrintObjectList::Changed() {
+  if (FFilling) return;
   for (int i = 0; i < Count(); ++i) {
     TPrintObject* c = FChildren[i].get();
     if (!c) continue;
@@ -257,6 +258,7 @@ void TPrintObjectList::Assign(TPrintObject* source) {
   if (auto* list = dynamic_cast<TPrintObjectList*>(source)) {
     Clear();
     SetCapacity(list->Count());
+    FFilling = true;
     for (const auto& c : list->FChildren) {
       if (!c) continue;
       auto copy = CreateChild(c->GetKind());
@@ -265,6 +267,7 @@ void TPrintObjectList::Assign(TPrintObject* source) {
       AddChild(std::move(copy));
       made->Assign(c.get());
     }
+    FFilling = false;
   }
   Changed();
 }
@@ -292,7 +295,12 @@ void TPrintObjectList::DumpProperties(QJsonObject* json) const {
   (*json)[QStringLiteral("children")] = children;
 }
 
-void TPrintObjectList::SetOnNotify(const TNotifyEvent& handler) { TPrintObject::SetOnNotify(handler); }
+void TPrintObjectList::SetOnNotify(const TNotifyEvent& handler) {
+  TPrintObject::SetOnNotify(handler);
+  // Every child reports to the same host as its list.
+  for (auto& c : FChildren)
+    if (c) c->SetOnNotify(handler);
+}
 
 TPrintObject* TPrintObjectList::GetChild(int index) const {
   return index >= 0 && index < Count() ? FChildren[index].get() : nullptr;
@@ -428,6 +436,7 @@ bool TPrintObjectList::LoadFromStorage(TStorage* storage) {
   Clear();
   index->Seek(0, 0, nullptr);
   if (!LoadFromStream(index.Get())) return false;
+  FFilling = true;
   for (int i = 0; i < Count(); ++i) {
     TPrintObject* c = FChildren[i].get();
     if (!c) continue;
@@ -440,6 +449,7 @@ bool TPrintObjectList::LoadFromStorage(TStorage* storage) {
       if (storage->OpenStream(name, stream.Put()) == S_OK) c->LoadFromStream(stream.Get());
     }
   }
+  FFilling = false;
   SetModified(false);
   Changed();
   return true;

@@ -89,6 +89,9 @@ class TPrintObjectList : public TAbstractPrintObjectList {
 
   std::vector<std::unique_ptr<TPrintObject>> FChildren;
   uint32_t FChildFlags = pfDefault;
+  // Set while children are loaded or copied one by one: a child finishing
+  // early must not fit the list around siblings still at their defaults.
+  bool FFilling = false;
 };
 
 // Writes the "version" stream (IDs 768-771) into a storage being written.

@@ -82,14 +82,14 @@ QFont LogFontToQFont(const TLogFont& lf) {
   // width differ from the sum of the characters.
   f.setKerning(false);
   if (lf.lfHeight < 0) {
-    f.setPixelSize(std::min(-static_cast<int64_t>(lf.lfHeight), int64_t{100000}));
+    f.setPixelSize(std::min(-static_cast<int64_t>(lf.lfHeight), int64_t{20000}));
   } else if (lf.lfHeight > 0) {
     // A positive height is the cell height (ascent + descent), not the em size.
     QFont probe(f);
     probe.setPixelSize(100);
     const int cell = QFontMetrics(probe).height();
     const int px = cell > 0 ? RoundEven(static_cast<double>(lf.lfHeight) * 100.0 / cell) : lf.lfHeight;
-    f.setPixelSize(std::clamp(px, 1, 100000));
+    f.setPixelSize(std::clamp(px, 1, 20000));
   }
   f.setWeight(lf.lfWeight <= 0 ? QFont::Normal : static_cast<QFont::Weight>(std::clamp(lf.lfWeight, 1, 1000)));
   f.setItalic(lf.lfItalic != 0);

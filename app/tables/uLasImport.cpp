@@ -3,9 +3,11 @@
 #include <QFile>
 #include <QStringDecoder>
 #include <cmath>
+#include <optional>
 
 #include "uCodePage.h"
 #include "uNumbers.h"
+#include "uTableImport.h"
 #include "uTableText.h"
 
 namespace {
@@ -57,11 +59,12 @@ THeaderLine ParseHeaderLine(QStringView line) {
 
 enum class TDelimiter { Space, Comma, Tab };
 
-void Tokenize(QStringView line, TDelimiter delimiter, QStringList* tokens) {
-  tokens->clear();
+// Calls sink(QStringView) for each value of a data or title line.
+template <class Emit>
+void ForEachToken(QStringView line, TDelimiter delimiter, Emit sink) {
   if (delimiter != TDelimiter::Space) {
     const QChar sep = delimiter == TDelimiter::Comma ? QChar(u',') : QChar(u'\t');
-    for (const QStringView part : line.tokenize(sep)) tokens->push_back(part.trimmed().toString());
+    for (const QStringView part : line.tokenize(sep)) sink(part.trimmed());
     return;
   }
   const qsizetype n = line.size();
@@ -72,26 +75,59 @@ void Tokenize(QStringView line, TDelimiter delimiter, QStringList* tokens) {
     if (line[i] == u'"') {  // a quoted string value may hold blanks
       const qsizetype close = line.indexOf(u'"', i + 1);
       const qsizetype end = close < 0 ? n : close;
-      tokens->push_back(line.mid(i + 1, end - i - 1).toString());
+      sink(line.mid(i + 1, end - i - 1));
       i = end + 1;
       continue;
     }
     qsizetype j = i;
     while (j < n && !line[j].isSpace()) ++j;
-    tokens->push_back(line.mid(i, j - i).toString());
+    sink(line.mid(i, j - i));
     i = j;
   }
 }
 
-// "1,5" written with a decimal comma becomes "1.5".
-void NormaliseDecimalComma(QString* token) {
-  const qsizetype comma = token->indexOf(u',');
-  if (comma <= 0 || token->indexOf(u',', comma + 1) >= 0 || token->contains(u'.')) return;
-  for (qsizetype i = 0; i < token->size(); ++i) {
-    const QChar c = token->at(i);
-    if (!(c.isDigit() || c == u',' || (i == 0 && (c == u'-' || c == u'+')))) return;
+void Tokenize(QStringView line, TDelimiter delimiter, QStringList* tokens) {
+  tokens->clear();
+  ForEachToken(line, delimiter, [&](QStringView t) { tokens->push_back(t.toString()); });
+}
+
+// The file's NULL value, matched as text or, for numbers, by value.
+class TNullMatcher {
+ public:
+  explicit TNullMatcher(const QString& null) : FText(null) {
+    const QByteArray latin = null.toLatin1();
+    FNumber =
+        null.isEmpty() ? NAN : ReadNumber(std::string_view(latin.constData(), static_cast<size_t>(latin.size())), NAN);
   }
-  (*token)[comma] = u'.';
+  bool Matches(QStringView token) const {
+    if (FText.isEmpty() || token.isEmpty()) return false;
+    if (token == FText) return true;
+    // Only a token that starts like the NULL value can equal it as a number.
+    if (std::isnan(FNumber) || token[0] != FText[0] || token.size() > 64) return false;
+    char buffer[64];
+    for (qsizetype i = 0; i < token.size(); ++i)
+      buffer[i] = token[i].unicode() < 128 ? static_cast<char>(token[i].unicode()) : '?';
+    const double v = ReadNumber(std::string_view(buffer, static_cast<size_t>(token.size())), NAN);
+    return !std::isnan(v) && v == FNumber;
+  }
+
+ private:
+  QString FText;
+  double FNumber;
+};
+
+// A value as the cell keeps it: "1,5" written with a decimal comma becomes "1.5".
+QString FixedToken(QStringView token, TDelimiter delimiter) {
+  QString text = token.toString();
+  if (delimiter == TDelimiter::Comma) return text;
+  const qsizetype comma = text.indexOf(u',');
+  if (comma <= 0 || text.indexOf(u',', comma + 1) >= 0 || text.contains(u'.')) return text;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const QChar c = text.at(i);
+    if (!(c.isDigit() || c == u',' || (i == 0 && (c == u'-' || c == u'+')))) return text;
+  }
+  text[comma] = u'.';
+  return text;
 }
 
 QString NotLas(const QString& what) {
@@ -116,24 +152,30 @@ QString DecodeLasText(const QByteArray& bytes) {
     if (zeroOdd > probe / 4 && zeroEven == 0) return decode(QStringConverter::Utf16LE, 0);
     if (zeroEven > probe / 4 && zeroOdd == 0) return decode(QStringConverter::Utf16BE, 0);
   }
-  return QString::fromStdString(DecodeTextFile(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size()))));
+  return DecodeTextBytes(bytes);
 }
 
 bool ParseLas(const QByteArray& bytes, TSheetGrid* grid, QString* error) {
-  QString text = DecodeLasText(bytes);
-  text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(u'\r', u'\n');  // any line ending
+  const QString text = DecodeLasText(bytes);
   QStringList mnemonics;
   QString nullValue;
   bool wrapped = false;
   bool curvesDone = false, inFirstCurves = false, dataSeen = false, dataDone = false, sawSection = false;
   TDelimiter delimiter = TDelimiter::Space;
   TSection section = TSection::None;
-  std::vector<QStringList> rows;
-  QStringList tokens, pending;
-  bool pendingOpen = false;
+  std::vector<std::vector<TSheetCell>> rows;
+  std::vector<TSheetCell> pending;
+  QStringList tokens;
+  std::optional<TNullMatcher> nullMatcher;
 
-  for (const QStringView rawLine : QStringView(text).tokenize(u'\n')) {
-    const QStringView trimmed = rawLine.trimmed();
+  const QStringView all(text);
+  qsizetype next = 0;
+  while (next < all.size()) {
+    // Lines end with CR LF, LF or CR.
+    qsizetype end = next;
+    while (end < all.size() && all[end] != u'\n' && all[end] != u'\r') ++end;
+    const QStringView trimmed = all.mid(next, end - next).trimmed();
+    next = end + (end + 1 < all.size() && all[end] == u'\r' && all[end + 1] == u'\n' ? 2 : 1);
     if (trimmed.isEmpty() || trimmed.startsWith(u'#')) continue;
     if (trimmed.startsWith(u'~')) {
       if (section == TSection::Curves && inFirstCurves) curvesDone = true;
@@ -180,23 +222,24 @@ bool ParseLas(const QByteArray& bytes, TSheetGrid* grid, QString* error) {
         }
         break;
       case TSection::Data: {
+        if (!nullMatcher) nullMatcher.emplace(nullValue);
+        const TNullMatcher& nulls = *nullMatcher;
         if (mnemonics.isEmpty()) return *error = NotLas(TableError("LasNoCurves", "no curve definitions")), false;
-        Tokenize(trimmed, delimiter, &tokens);
-        if (!wrapped) {
-          tokens.resize(mnemonics.size());
-          rows.push_back(std::move(tokens));
-          tokens = QStringList();
-          break;
-        }
-        // Wrapped: the values of one depth run over several lines.
-        for (QString& t : tokens) {
-          pending.push_back(std::move(t));
-          pendingOpen = true;
-          if (pending.size() == mnemonics.size()) {
+        const size_t width = static_cast<size_t>(mnemonics.size());
+        // One line per depth, or (wrapped) the values of one depth over several lines.
+        if (!wrapped) pending.clear();
+        ForEachToken(trimmed, delimiter, [&](QStringView token) {
+          if (wrapped && pending.size() == width) {
             rows.push_back(std::move(pending));
-            pending = QStringList();
-            pendingOpen = false;
+            pending.clear();
           }
+          if (pending.size() < width)
+            pending.push_back({nulls.Matches(token) ? QString() : FixedToken(token, delimiter), 0});
+        });
+        if (!wrapped || pending.size() == width) {
+          pending.resize(width);
+          rows.push_back(std::move(pending));
+          pending.clear();
         }
         break;
       }
@@ -204,34 +247,20 @@ bool ParseLas(const QByteArray& bytes, TSheetGrid* grid, QString* error) {
         break;
     }
   }
-  if (pendingOpen) {
-    pending.resize(mnemonics.size());
+  if (!pending.empty()) {
+    pending.resize(static_cast<size_t>(mnemonics.size()));
     rows.push_back(std::move(pending));
   }
   if (!sawSection) return *error = NotLas(TableError("LasNoSection", "no section marks (~)")), false;
   if (mnemonics.isEmpty()) return *error = NotLas(TableError("LasNoCurves", "no curve definitions")), false;
   if (rows.empty()) return *error = TableError("LasNoData", "The LAS file holds no data rows"), false;
 
-  const double nullNumber = nullValue.isEmpty() ? NAN : ReadNumber(nullValue.toStdString(), NAN);
-  grid->Rows.clear();
   grid->ColCount = static_cast<int>(mnemonics.size());
+  grid->Rows.clear();
   grid->Rows.reserve(rows.size() + 1);
   grid->Rows.emplace_back();
   for (const QString& m : mnemonics) grid->Rows.back().push_back({m, 0});
-  for (QStringList& row : rows) {
-    std::vector<TSheetCell> cells(static_cast<size_t>(grid->ColCount));
-    for (qsizetype c = 0; c < row.size() && c < grid->ColCount; ++c) {
-      QString& token = row[c];
-      if (delimiter != TDelimiter::Comma) NormaliseDecimalComma(&token);
-      bool isNull = !nullValue.isEmpty() && token == nullValue;
-      if (!isNull && !std::isnan(nullNumber) && !token.isEmpty()) {
-        const double v = ReadNumber(token.toStdString(), NAN);
-        isNull = !std::isnan(v) && v == nullNumber;
-      }
-      if (!isNull) cells[static_cast<size_t>(c)].Text = std::move(token);
-    }
-    grid->Rows.push_back(std::move(cells));
-  }
+  for (auto& row : rows) grid->Rows.push_back(std::move(row));
   return true;
 }
 

@@ -144,6 +144,7 @@ bool TStringTableEx::SaveToStream(IStream* stream) const {
 
 bool TStringTableEx::LoadFromIni(const TIniFile* ini, const QString& section, const QString& prefix) {
   if (!ini || section.isEmpty()) return false;
+  Font.LoadFromIni(ini, section, prefix + QStringLiteral("FONT."));
   SetColCount(ini->ReadInteger(section, prefix + QStringLiteral("COLCOUNT"), 0));
   SetRowCount(ini->ReadInteger(section, prefix + QStringLiteral("ROWCOUNT"), 0));
   DefaultColWidth = ini->ReadFloat(section, prefix + QStringLiteral("COLWIDTH"), 10.0);
@@ -165,7 +166,7 @@ bool TStringTableEx::LoadFromIni(const TIniFile* ini, const QString& section, co
 
 bool TStringTableEx::SaveToIni(TIniFile* ini, const QString& section, const QString& prefix) const {
   if (!ini || section.isEmpty()) return false;
-  bool ok = true;
+  bool ok = Font.SaveToIni(ini, section, prefix + QStringLiteral("FONT."));
   // A key left over from an earlier, larger or different table would be read
   // back as this table's: remove what is not written.
   auto put = [&](const QString& key, bool write, double value) {

@@ -59,9 +59,8 @@ TTableImportResult ImportText(const QString& fileName) {
   if (!file.open(QIODevice::ReadOnly)) return Failed(FileError("CannotOpen", "Cannot open the file %s", fileName));
   const QByteArray bytes = file.readAll();
   if (bytes.isEmpty()) return Failed(FileError("EmptyFile", "The file %s is empty", fileName));
-  const std::string text = DecodeTextFile(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
   TTableImportResult result;
-  ParseDelimitedText(QString::fromStdString(text), &result.Grid);
+  ParseDelimitedText(DecodeTextBytes(bytes), &result.Grid);
   result.Status = TTableImportStatus::Ok;
   result.GrowColumns = true;
   return result;
@@ -103,6 +102,14 @@ TListChooser ImportChooser() {
 }
 
 void SetImportChooser(TListChooser chooser) { RegisteredChooser() = std::move(chooser); }
+
+QString DecodeTextBytes(const QByteArray& bytes) {
+  QByteArrayView view(bytes);
+  if (view.startsWith("\xEF\xBB\xBF")) view = view.sliced(3);
+  const std::string_view raw(view.data(), static_cast<size_t>(view.size()));
+  if (IsValidUtf8(raw)) return QString::fromUtf8(view);
+  return QString::fromStdString(Cp1251ToUtf8(raw));
+}
 
 QChar DetectDelimiter(QStringView firstLine) {
   static const char16_t kCandidates[] = {u'\t', u';', u' ', u'|', u':', u','};

@@ -33,5 +33,8 @@ TTableImportResult ImportTableFile(const QString& fileName, const TListChooser& 
 // Delimited text: the delimiter is the first of tab ; space | : , found in the
 // first line; runs of spaces are one separator; other delimiters keep empty fields.
 void ParseDelimitedText(const QString& text, TSheetGrid* grid);
+// Text file bytes to text: a UTF-8 byte-order mark is dropped, bytes that are
+// not valid UTF-8 are taken as Windows-1251 (one pass for the common case).
+QString DecodeTextBytes(const QByteArray& bytes);
 // The delimiter chosen for a first line (QChar() when none of them occurs).
 QChar DetectDelimiter(QStringView firstLine);

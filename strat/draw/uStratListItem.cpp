@@ -7,6 +7,7 @@
 #include "uComPtr.h"
 #include "uEmfDocument.h"
 #include "uEmfPlayer.h"
+#include "uStratRect.h"
 
 namespace {
 QRect ToQRect(const TRect& r) { return QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top); }

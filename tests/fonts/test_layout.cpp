@@ -234,3 +234,22 @@ TEST(FontLayout, FormattedOutputCentresASingleLine) {
   EXPECT_NEAR(t[0]->Baseline.x() + t[0]->TextWidth / 2, 100, 1);
   EXPECT_NEAR(t[0]->Baseline.y() - t[0]->Ascent + (t[0]->Ascent + t[0]->Descent) / 2, 50, 1.5);
 }
+
+// Other angles stack the lines downwards one font height apart, each turned about its top-left corner.
+TEST(FontLayout, OtherAnglesStackLinesDownwards) {
+  TRecordingDevice dev(QSize(400, 400), 96);
+  QPainter p(&dev);
+  TFontEx f = Font10();
+  f.SetAngle(45);
+  f.Format = DT_BOTTOM;
+  f.DrawInRect(&p, QRect(50, 20, 100, 300), "AB\r\nCD");
+  const auto t = dev.Texts();
+  ASSERT_EQ(t.size(), 2u) << dev.Dump();
+  EXPECT_DOUBLE_EQ(t[0]->Angle, -45);
+  EXPECT_NEAR(t[1]->Baseline.x() - t[0]->Baseline.x(), 0, 1e-9);
+  EXPECT_NEAR(t[1]->Baseline.y() - t[0]->Baseline.y(), 13, 1e-9);
+  // Bottom: the first line's corner is n lines above the bottom edge.
+  const double a = std::round(t[0]->Ascent) * std::sqrt(0.5);
+  EXPECT_NEAR(t[0]->Baseline.x(), 50 + a, 1e-6);
+  EXPECT_NEAR(t[0]->Baseline.y(), 320 - 26 + a, 1e-6);
+}

@@ -28,7 +28,7 @@ TPrintObjectList* AddList(TPrintObjectList* list) {
 
 // A nested tree: root(0,0) > [box, list > [box, data "Inner"], data "Leaf"].
 void BuildTree(TPrintObjectList* root) {
-  root->SetBoundsRect({0, 0, 200, 300});
+  root->SetBoundsRect({5, 5, 200, 300});
   AddBox(root, 10, 10, 20, 30);
   TPrintObjectList* inner = AddList(root);
   inner->SetBoundsRect({50, 50, 150, 150});

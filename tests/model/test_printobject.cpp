@@ -243,6 +243,13 @@ TEST_F(PrintObjectTest, NotifyWithoutHandlerFailsAndHandlersReachChildren) {
   list.AddChild(std::unique_ptr<TPrintObject>(child));
   EXPECT_EQ(child->Notify(ncChangeCancelled), S_OK);
   EXPECT_EQ(seen, 2);
+  // A handler set later (the window opening a loaded document) reaches the children too.
+  list.SetOnNotify([&](TPrintObject*, int code, int) {
+    seen = 10 + code;
+    return S_OK;
+  });
+  child->Notify(ncBeforeChange);
+  EXPECT_EQ(seen, 11);
 }
 
 TEST_F(PrintObjectTest, DumpNamesKindAndGeometry) {

@@ -1,0 +1,34 @@
+// Kerno: with a command ("--dump", "--resave", ...) it runs headless and
+// exits; otherwise it opens the viewer on the file named, if any.
+#include <QApplication>
+#include <QCoreApplication>
+#include <QTextStream>
+#include <cstdio>
+
+#include "uCommandLine.h"
+#include "uPrintText.h"
+#include "uPrintTextDialog.h"
+#include "uScriptedUi.h"
+#include "uViewer.h"
+
+int main(int argc, char* argv[]) {
+  QStringList args;
+  for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+  RegisterTextKinds();
+  if (const TCommandLineCommand* command = FindCommand(args)) {
+    QCoreApplication app(argc, argv);
+    // Nothing may wait for a user: questions get their silent answers.
+    TScriptedUi ui;
+    TScopedUi scoped(&ui);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return RunCommand(*command, args, out, err);
+  }
+  if (!args.isEmpty() && args[0].startsWith(QStringLiteral("--"))) {
+    std::fprintf(stderr, "Kerno: unknown option %s\n", qPrintable(args[0]));
+    return 2;
+  }
+  QApplication app(argc, argv);
+  RegisterTextDialogs();
+  return RunViewer(args.value(0));
+}
