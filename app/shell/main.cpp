@@ -6,10 +6,19 @@
 #include <cstdio>
 
 #include "uCommandLine.h"
+#include "uPrintText.h"
 #include "uScriptedUi.h"
 #include "uViewer.h"
 
+namespace {
+
+// Every subsystem's object kinds, one line each.
+void RegisterKinds() { RegisterTextKinds(); }
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+  RegisterKinds();
   QStringList args;
   for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
   if (const TCommandLineCommand* command = FindCommand(args)) {

@@ -8,9 +8,11 @@
 #include <QStatusBar>
 #include <QWidget>
 
+#include "uFConfirmListIndex.h"
 #include "uModelDialogs.h"
 #include "uObjectFile.h"
 #include "uPrintObjectList.h"
+#include "uPrintTextDialog.h"
 #include "uQtUiServices.h"
 #include "uUiServices.h"
 
@@ -74,6 +76,8 @@ int RunViewer(const QString& path) {
   TQtUiServices ui;
   SetUiServices(&ui);
   RegisterModelDialogs();
+  RegisterTextDialogs();
+  RegisterTableDialogs();
   std::unique_ptr<TPrintObjectList> root;
   QString error;
   if (!path.isEmpty()) {

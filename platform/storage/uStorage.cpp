@@ -154,11 +154,7 @@ bool TStorage::IsValidName(const QString& name) {
 }
 
 bool TStorage::ElementExists(const QString& name) const {
-  if (FWritable) {
-    for (const auto& n : FNodes)
-      if (n->Name.compare(name, Qt::CaseInsensitive) == 0) return true;
-    return false;
-  }
+  if (FWritable) return FNodeKeys.contains(name.toCaseFolded());
   return FindReadChild(name) >= 0;
 }
 
@@ -180,6 +176,7 @@ HRESULT TStorage::CreateStream(const QString& name, IStream** stream) {
   node->Stream = TComPtr<IStream>(node->Memory);
   *stream = node->Stream.Get();
   (*stream)->AddRef();
+  FNodeKeys.insert(name.toCaseFolded());
   FNodes.push_back(std::move(node));
   return S_OK;
 }
@@ -194,6 +191,7 @@ HRESULT TStorage::CreateStorage(const QString& name, TStorage** storage) {
   node->Storage = CreateNew();
   node->Storage->FName = name;
   *storage = node->Storage.get();
+  FNodeKeys.insert(name.toCaseFolded());
   FNodes.push_back(std::move(node));
   return S_OK;
 }
@@ -214,12 +212,18 @@ HRESULT TStorage::WriteStream(const QString& name, IStream* source) {
 int TStorage::FindReadChild(const QString& name) const {
   auto* dir = static_cast<GsfInfile*>(FInfile);
   if (!dir) return -1;
-  const int n = gsf_infile_num_children(dir);
-  for (int i = 0; i < n; ++i) {
-    const char* childName = gsf_infile_name_by_index(dir, i);
-    if (childName && QString::fromUtf8(childName).compare(name, Qt::CaseInsensitive) == 0) return i;
+  if (!FReadIndexed) {
+    const int n = gsf_infile_num_children(dir);
+    for (int i = 0; i < n; ++i) {
+      const char* childName = gsf_infile_name_by_index(dir, i);
+      // The first of two names equal without case wins, as a linear search would.
+      if (!childName) continue;
+      const QString key = QString::fromUtf8(childName).toCaseFolded();
+      if (!FReadIndex.contains(key)) FReadIndex.insert(key, i);
+    }
+    FReadIndexed = true;
   }
-  return -1;
+  return FReadIndex.value(name.toCaseFolded(), -1);
 }
 
 HRESULT TStorage::ReadStream(const QString& name, std::vector<uint8_t>* bytes) {

@@ -12,6 +12,8 @@
 // compared without regard to case, as the format does.
 #pragma once
 
+#include <QHash>
+#include <QSet>
 #include <QString>
 #include <cstdint>
 #include <map>
@@ -102,8 +104,11 @@ class TStorage {
   QString FTarget;  // CreateFile's path
   // Writing: the children in creation order.
   std::vector<std::unique_ptr<TNode>> FNodes;
+  QSet<QString> FNodeKeys;  // the names, case-folded: lookups stay fast in large lists
   // Reading: the open directory (a GsfInfile) and the shared file state.
   void* FInfile = nullptr;
   std::shared_ptr<TReadState> FRead;
   std::map<int, std::unique_ptr<TStorage>> FOpened;
+  mutable QHash<QString, int> FReadIndex;  // case-folded name -> child index, built on first lookup
+  mutable bool FReadIndexed = false;
 };

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -11,9 +12,11 @@
 #include "qsID.h"
 #include "uComPtr.h"
 #include "uIniFile.h"
+#include "uPrintObjectList.h"
 #include "uPrintText.h"
 #include "uPrintTextDialog.h"
 #include "uRecordingDevice.h"
+#include "uStorage.h"
 
 namespace {
 
@@ -135,6 +138,42 @@ TEST(TextObjectKind, RegisteredAndDumped) {
   EXPECT_EQ(json["text"].toString(), "abc");
   EXPECT_EQ(json["kind"].toInt(), 272);
   EXPECT_EQ(json["font"].toObject()["name"].toString(), "Arial");
+}
+
+namespace {
+
+// A column that holds texts, as the description column and the blocks do.
+class TTextColumn : public TPrintObjectList {
+ public:
+  std::unique_ptr<TPrintObject> CreateChild(int kind) override { return CreateKindObject(kind, {kindText}); }
+};
+
+}  // namespace
+
+// A text inside a list is recreated from its stored kind, and the list's dump carries its text.
+TEST(TextObjectKind, TextsInAListReloadAndDump) {
+  RegisterTextKinds();
+  TTextColumn a;
+  auto text = std::make_unique<TPrintText>();
+  text->SetText(kLines);
+  a.AddChild(std::move(text));
+  QTemporaryDir dir;
+  const QString path = dir.filePath("column.kno");
+  {
+    auto storage = TStorage::CreateFile(path);
+    ASSERT_TRUE(storage);
+    ASSERT_TRUE(a.SaveToStorage(storage.get()));
+    ASSERT_EQ(storage->Commit(), S_OK);
+  }
+  auto storage = TStorage::OpenFile(path);
+  ASSERT_TRUE(storage);
+  TTextColumn b;
+  ASSERT_TRUE(b.LoadFromStorage(storage.get()));
+  QJsonObject json;
+  b.DumpProperties(&json);
+  const QJsonArray children = json["children"].toArray();
+  ASSERT_EQ(children.size(), 1);
+  EXPECT_EQ(children[0].toObject()["text"].toString(), kLines);
 }
 
 namespace {
