@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "uCommandLine.h"
+#include "uFConfirmListIndex.h"
 #include "uPrintText.h"
 #include "uScriptedUi.h"
 #include "uViewer.h"
@@ -35,5 +36,6 @@ int main(int argc, char* argv[]) {
     return 2;
   }
   QApplication app(argc, argv);
+  RegisterTableDialogs();
   return RunViewer(args.value(0));
 }

@@ -10,6 +10,7 @@
 #include "uPrintObjectList.h"
 #include "uSample.h"
 #include "uStorage.h"
+#include "uTableToText.h"
 
 namespace {
 
@@ -73,6 +74,7 @@ const TCommandLineCommand kCommands[] = {
     {"--dump", 1, "--dump FILE", &Dump},
     {"--resave", 2, "--resave IN OUT", &Resave},
     {"--make-sample", 1, "--make-sample OUT", &MakeSample},
+    {"--table-to-text", 2, "--table-to-text IN OUT", &RunTableToText},
 };
 
 }  // namespace

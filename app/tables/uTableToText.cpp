@@ -1,14 +1,13 @@
 #include "uTableToText.h"
 
-#include <cstdio>
-
 #include "uScriptedUi.h"
 #include "uStringTable.h"
 #include "uTableText.h"
 
-int RunTableToText(const QStringList& args) {
-  auto fail = [](const QString& text) {
-    std::fprintf(stderr, "Kerno: %s\n", QString(text).replace(u'\n', u' ').toLocal8Bit().constData());
+int RunTableToText(const QStringList& args, QTextStream& out, QTextStream& err) {
+  (void)out;
+  auto fail = [&err](const QString& text) {
+    err << "Kerno: " << QString(text).replace(u'\n', u' ') << Qt::endl;
     return 1;
   };
   if (args.size() != 2) return fail(QStringLiteral("usage: Kerno --table-to-text IN OUT"));
@@ -26,4 +25,10 @@ int RunTableToText(const QStringList& args) {
     return fail(table.LastError().isEmpty() ? TableError("ImportFailed", "The import failed") : table.LastError());
   if (table.ExportText(args[1], u'\t') != S_OK) return fail(table.LastError());
   return 0;
+}
+
+int RunTableToText(const QStringList& args) {
+  QTextStream out(stdout);
+  QTextStream err(stderr);
+  return RunTableToText(args, out, err);
 }

@@ -2,8 +2,11 @@
 #pragma once
 
 #include <QStringList>
+#include <QTextStream>
 
 // `args` are the two file names after "--table-to-text": IN and OUT. The
 // first sheet or table is taken without asking. Returns the exit status: 0 on
-// success, 1 after printing a one-line error to standard error.
+// success, 1 after writing a one-line error to `err`.
+int RunTableToText(const QStringList& args, QTextStream& out, QTextStream& err);
+// The same with the error on standard error.
 int RunTableToText(const QStringList& args);

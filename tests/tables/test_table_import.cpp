@@ -274,3 +274,28 @@ TEST_F(TablesImport, CommandLineConverterExitCodes) {
 }
 
 }  // namespace
+
+#include <QProcess>
+
+namespace {
+
+TEST_F(TablesImport, ProgramConvertsTablesFromTheCommandLine) {
+  const QString program = QStringLiteral(KERNO_PROGRAM_DIR "/Kerno");
+  if (!QFile::exists(program)) GTEST_SKIP() << "program not built";
+  auto run = [&](const QStringList& args, QString* err) {
+    QProcess p;
+    p.start(program, QStringList{"--table-to-text"} + args);
+    EXPECT_TRUE(p.waitForFinished(60000));
+    *err = QString::fromLocal8Bit(p.readAllStandardError());
+    return p.exitCode();
+  };
+  QString err;
+  const QString out = FDir.filePath("out.txt");
+  EXPECT_EQ(run({Fixture("sample.xls"), out}, &err), 0) << err.toStdString();
+  EXPECT_TRUE(ReadBack(out).startsWith("Name\tValue\tShare\tDate\n"));
+  EXPECT_EQ(run({Fixture("text-renamed.xls"), out}, &err), 1);
+  EXPECT_EQ(err.count(u'\n'), 1) << "one line: " << err.toStdString();
+  EXPECT_TRUE(err.startsWith("Kerno: "));
+}
+
+}  // namespace
