@@ -8,14 +8,10 @@
 #include <vector>
 
 #include "uPrintObject.h"
+#include "uProgramVersion.h"
 
 class TStorage;
 
-// The program version written into every list's "version" stream.
-inline constexpr int kVersionInternal = 22;
-inline constexpr double kVersionNumber = 1.56;
-inline constexpr const char* kVersionText = "1.56";
-inline constexpr const char* kVersionDate = "19.06.2021";
 
 class TPrintObjectList : public TAbstractPrintObjectList {
  public:

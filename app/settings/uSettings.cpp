@@ -201,7 +201,7 @@ double TSettings::SnapValue(double x) const {
 }
 
 void TSettings::RecordNewerBuild(int internal, double version, const QString& versionString, const QString& date) {
-  if (internal <= kProgramInternalVersion || internal <= NewVersionInternal()) return;
+  if (internal <= kVersionInternal || internal <= NewVersionInternal()) return;
   SetNewVersionInternal(internal);
   SetNewVersion(version);
   SetNewVersionString(versionString);
@@ -209,7 +209,7 @@ void TSettings::RecordNewerBuild(int internal, double version, const QString& ve
 }
 
 QString TSettings::NewerBuildText() const {
-  if (NewVersionInternal() <= kProgramInternalVersion) return QString();
+  if (NewVersionInternal() <= kVersionInternal) return QString();
   return SubstituteArgs(
       TranslateGeneral(QStringLiteral("OldVersion"),
                        QStringLiteral("You use an old version of programm. Install version %s released %s")),

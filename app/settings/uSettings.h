@@ -8,10 +8,8 @@
 #include <QString>
 
 #include "uIniFile.h"
+#include "uProgramVersion.h"
 
-// Internal format number of this program's files; files from a higher one
-// come from a newer build.
-constexpr int kProgramInternalVersion = 22;
 
 // The folder of the running executable (or the one set for tests).
 QString ProgramDir();

@@ -173,7 +173,7 @@ TEST_F(SettingsTest, OutOfRangeStoredValuesGiveDefaults) {
 
 TEST_F(SettingsTest, NewerBuildBookkeeping) {
   TSettings s(IniPath());
-  s.RecordNewerBuild(kProgramInternalVersion, 9.0, "9.0", "1.1.2030");  // not newer than us: ignored
+  s.RecordNewerBuild(kVersionInternal, 9.0, "9.0", "1.1.2030");  // not newer than us: ignored
   EXPECT_EQ(s.NewVersionInternal(), 0);
   EXPECT_EQ(s.OldVersionMessage(), "");
   s.RecordNewerBuild(30, 3.5, "3.5 beta", "2027-05-01");
