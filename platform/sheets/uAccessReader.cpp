@@ -1,17 +1,31 @@
 // Microsoft Access databases (.mdb, .accdb) through mdbtools' libmdb.
+// libmdb can loop forever or crash on a damaged file, so every call into it
+// runs in a child process that the program abandons when it crashes or falls
+// silent.
 // glib first: mdbtools.h uses its types without including it.
 #include <glib.h>
 #include <mdbtools.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <QDataStream>
 #include <QFileInfo>
+#include <cerrno>
+#include <functional>
 
 #include "uSheetReaders.h"
 
 namespace {
 
-class TAccessReader final : public ISheetReader {
+// How long a child may go without sending a byte before it counts as hung.
+constexpr int kSilenceMs = 20000;
+
+// The in-process session with libmdb; used only inside the child process.
+class TMdbSession final : public ISheetReader {
  public:
-  ~TAccessReader() override {
+  ~TMdbSession() override {
     if (FMdb) mdb_close(FMdb);
   }
   bool Open(const QString& fileName, QString* error);
@@ -27,7 +41,7 @@ class TAccessReader final : public ISheetReader {
 
 QString Unreadable(const QString& fileName) { return QStringLiteral("The database %1 cannot be read").arg(fileName); }
 
-bool TAccessReader::Open(const QString& fileName, QString* error) {
+bool TMdbSession::Open(const QString& fileName, QString* error) {
   FFileName = fileName;
   if (!QFileInfo(fileName).isFile()) return *error = Unreadable(fileName), false;
   const QByteArray path = fileName.toLocal8Bit();
@@ -49,7 +63,7 @@ bool TAccessReader::Open(const QString& fileName, QString* error) {
   return true;
 }
 
-bool TAccessReader::Read(int index, TSheetGrid* grid, QString* error) {
+bool TMdbSession::Read(int index, TSheetGrid* grid, QString* error) {
   grid->Rows.clear();
   grid->ColCount = 0;
   if (index < 0 || index >= FNames.size()) return *error = Unreadable(FFileName), false;
@@ -94,6 +108,138 @@ bool TAccessReader::Read(int index, TSheetGrid* grid, QString* error) {
   mdb_free_tabledef(table);
   return true;
 }
+
+// Runs work in a child process; *out receives what it produced. False when the
+// child crashed, failed or fell silent.
+bool RunIsolated(const std::function<QByteArray()>& work, QByteArray* out) {
+  int fds[2];
+  if (::pipe(fds) != 0) return false;
+  const pid_t pid = ::fork();
+  if (pid < 0) {
+    ::close(fds[0]);
+    ::close(fds[1]);
+    return false;
+  }
+  if (pid == 0) {
+    ::close(fds[0]);
+    const QByteArray bytes = work();
+    const char* p = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+      const ssize_t n = ::write(fds[1], p, static_cast<size_t>(left));
+      if (n <= 0) ::_exit(2);
+      p += n;
+      left -= n;
+    }
+    ::_exit(0);
+  }
+  ::close(fds[1]);
+  out->clear();
+  bool hung = false;
+  char buffer[65536];
+  for (;;) {
+    pollfd pfd{fds[0], POLLIN, 0};
+    const int ready = ::poll(&pfd, 1, kSilenceMs);
+    if (ready == 0) {
+      hung = true;
+      break;
+    }
+    if (ready < 0) {
+      if (errno == EINTR) continue;
+      hung = true;
+      break;
+    }
+    const ssize_t n = ::read(fds[0], buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    out->append(buffer, static_cast<qsizetype>(n));
+  }
+  ::close(fds[0]);
+  if (hung) ::kill(pid, SIGKILL);
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  return !hung && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// The reader the program holds: each operation asks a fresh child.
+class TAccessReader final : public ISheetReader {
+ public:
+  bool Open(const QString& fileName, QString* error) {
+    FFileName = fileName;
+    if (!QFileInfo(fileName).isFile()) return *error = Unreadable(fileName), false;
+    QByteArray reply;
+    const bool ok = RunIsolated(
+        [&] {
+          QByteArray bytes;
+          QDataStream out(&bytes, QIODevice::WriteOnly);
+          TMdbSession session;
+          QString message;
+          const bool opened = session.Open(fileName, &message);
+          out << opened << message << session.Names();
+          return bytes;
+        },
+        &reply);
+    if (!ok) return *error = Unreadable(fileName), false;
+    QDataStream in(reply);
+    bool opened = false;
+    QString message;
+    in >> opened >> message >> FNames;
+    if (in.status() != QDataStream::Ok || !opened)
+      return *error = message.isEmpty() ? Unreadable(fileName) : message, false;
+    return true;
+  }
+  QStringList Names() const override { return FNames; }
+  bool Read(int index, TSheetGrid* grid, QString* error) override {
+    grid->Rows.clear();
+    grid->ColCount = 0;
+    QByteArray reply;
+    const bool ok = RunIsolated(
+        [&] {
+          QByteArray bytes;
+          QDataStream out(&bytes, QIODevice::WriteOnly);
+          TMdbSession session;
+          TSheetGrid result;
+          QString message;
+          const bool read = session.Open(FFileName, &message) && session.Read(index, &result, &message);
+          out << read << message << qint32(result.ColCount) << qint64(result.Rows.size());
+          for (const auto& row : result.Rows) {
+            out << qint32(row.size());
+            for (const TSheetCell& cell : row) out << cell.Text;
+          }
+          return bytes;
+        },
+        &reply);
+    if (!ok) return *error = Unreadable(FFileName), false;
+    QDataStream in(reply);
+    bool read = false;
+    QString message;
+    qint32 colCount = 0;
+    qint64 rowCount = 0;
+    in >> read >> message >> colCount >> rowCount;
+    if (in.status() != QDataStream::Ok || !read || rowCount < 0) {
+      *error = message.isEmpty() ? Unreadable(FFileName) : message;
+      return false;
+    }
+    TSheetGrid result;
+    result.ColCount = colCount;
+    for (qint64 r = 0; r < rowCount && in.status() == QDataStream::Ok; ++r) {
+      qint32 cells = 0;
+      in >> cells;
+      if (cells < 0 || cells > colCount) break;
+      std::vector<TSheetCell> row(static_cast<size_t>(cells));
+      for (TSheetCell& cell : row) in >> cell.Text;
+      result.Rows.push_back(std::move(row));
+    }
+    if (in.status() != QDataStream::Ok || result.RowCount() != rowCount) return *error = Unreadable(FFileName), false;
+    *grid = std::move(result);
+    return true;
+  }
+
+ private:
+  QString FFileName;
+  QStringList FNames;
+};
 
 }  // namespace
 
