@@ -193,13 +193,13 @@ void Triangle(TTile& t, double x, double y, double size, double turn, double wid
   t.Poly(pts, true, width);
 }
 
-struct TSignSpec {
+struct TSignRecipe {
   const char* Code;
   const char* Description;
   std::function<void(TTile&)> Draw;
 };
 
-std::vector<TSignSpec> Signs() {
+std::vector<TSignRecipe> Signs() {
   return {
       {"SST", "Sandstone", [](TTile& t) { DotsGrid(t, 1.25, 0.17); }},
       {"SSTF", "Sandstone, fine-grained", [](TTile& t) { DotsGrid(t, 0.8333, 0.1); }},
@@ -393,12 +393,12 @@ std::vector<TSignSpec> Signs() {
   };
 }
 
-std::unique_ptr<TEmfDocument> DrawTile(const TSignSpec& spec) {
+std::unique_ptr<TEmfDocument> DrawTile(const TSignRecipe& recipe) {
   TEmfRecorder recorder(QSizeF(kTile, kTile), kDpi);
   {
     QPainter painter(&recorder);
     TTile tile(painter);
-    spec.Draw(tile);
+    recipe.Draw(tile);
   }
   return recorder.Finish();
 }
@@ -464,20 +464,20 @@ int main(int argc, char** argv) {
   TComPtr<IStratDataBase> database;
   if (stratCreateDataBase(database.Put()) != S_OK) return 1;
   QString listing;
-  for (const TSignSpec& spec : Signs()) {
-    std::unique_ptr<TEmfDocument> picture = DrawTile(spec);
+  for (const TSignRecipe& recipe : Signs()) {
+    std::unique_ptr<TEmfDocument> picture = DrawTile(recipe);
     if (!picture) {
-      std::fprintf(stderr, "mkdefaultlsd: the picture of %s could not be recorded\n", spec.Code);
+      std::fprintf(stderr, "mkdefaultlsd: the picture of %s could not be recorded\n", recipe.Code);
       return 1;
     }
     TComPtr<IStratSign> sign;
     if (stratCreateSign(sign.Put()) != S_OK) return 1;
-    sign->SetName(MakeShortString(spec.Code));
+    sign->SetName(MakeShortString(recipe.Code));
     sign->SetMetafile(picture.release());
     // A seamless tile: blocks touch, cover the rectangle and are clipped by the caller.
     TComPtr<IStratField> templates;
     sign->GetFields(templates.Put());
-    TStratPlacement tile = DefaultPlacement(spec.Code);
+    TStratPlacement tile = DefaultPlacement(recipe.Code);
     tile.OffsetX = tile.OffsetY = 0.0;
     tile.SpaceX = tile.SpaceY = 0.0;
     templates->SetItem(0, tile);
@@ -485,7 +485,7 @@ int main(int argc, char** argv) {
     sign->QueryInterface(IID_IStratStream, reinterpret_cast<void**>(stream.Put()));
     if (database->AddSign(stream.Get(), false) != S_OK) return 1;
     listing +=
-        QString::fromLatin1(spec.Code) + QLatin1Char('\t') + QString::fromUtf8(spec.Description) + QLatin1Char('\n');
+        QString::fromLatin1(recipe.Code) + QLatin1Char('\t') + QString::fromUtf8(recipe.Description) + QLatin1Char('\n');
   }
   const HRESULT hr = stratSave(out.c_str(), database.Get());
   if (hr != S_OK) {
