@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "uDialogButtons.h"
 #include "uLanguage.h"
 #include "uLanguageUi.h"
 #include "uNumbers.h"
@@ -178,10 +179,7 @@ TFOptions::TFOptions(TSettings& settings, QWidget* parent) : QDialog(parent), FS
   right->addWidget(chOldVersion);
   right->addStretch();
 
-  FButtons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  FButtons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("btnOK"));
-  FButtons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("btnCancel"));
-  TranslateButtonBox(FButtons);
+  FButtons = NewOkCancelButtons(this);
   main->addWidget(FButtons);
   connect(FButtons, &QDialogButtonBox::accepted, this, [this] { btnOKClick(); });
   connect(FButtons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "uColorPanel.h"
+#include "uDialogButtons.h"
 #include "uLanguage.h"
 #include "uNumbers.h"
 
@@ -79,11 +80,7 @@ TfLineStyle::TfLineStyle(const TBoundaryLine& line, QWidget* parent) : QDialog(p
   form->addRow(TranslateWord("Style"), cbStyle);
   form->addRow(TranslateGeneral("LineWidth", "Line width"), cbWidth);
   form->addRow(TranslateWord("Color"), pColor);
-  auto* buttons = new QDialogButtonBox(this);
-  QPushButton* ok = buttons->addButton(TranslateWord("OK"), QDialogButtonBox::AcceptRole);
-  ok->setObjectName("btnOK");
-  ok->setDefault(true);
-  buttons->addButton(TranslateWord("Cancel"), QDialogButtonBox::RejectRole)->setObjectName("btnCancel");
+  auto* buttons = NewOkCancelButtons(this);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   auto* root = new QVBoxLayout(this);

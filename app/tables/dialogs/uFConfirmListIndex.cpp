@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "uDialogButtons.h"
 #include "uFImport.h"
 #include "uImportColumns.h"
 #include "uLanguage.h"
@@ -17,9 +18,7 @@ TFConfirmListIndex::TFConfirmListIndex(const QString& caption, const QStringList
   lList->setObjectName(QStringLiteral("lList"));
   lList->addItems(items);
   if (!items.isEmpty()) lList->setCurrentRow(0);
-  btnBox = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  btnBox->button(QDialogButtonBox::Ok)->setText(TranslateWord(QStringLiteral("OK")));
-  btnBox->button(QDialogButtonBox::Cancel)->setText(TranslateWord(QStringLiteral("Cancel")));
+  btnBox = NewOkCancelButtons(this);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(lList);
   layout->addWidget(btnBox);

@@ -9,6 +9,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "uDialogButtons.h"
 #include "uImportColumns.h"
 #include "uLanguage.h"
 
@@ -45,9 +46,7 @@ TfImport::TfImport(TColumnImport* import, QWidget* parent) : QDialog(parent), FI
   form->addRow(T(QStringLiteral("ImportFromString"), QStringLiteral("Import from string:")), seStart);
   chEmptyBlocks = new QCheckBox(T(QStringLiteral("CreateEmptyBlocks"), QStringLiteral("Create empty blocks")), this);
   chEmptyBlocks->setChecked(import->CreateEmptyBlocks);
-  btnBox = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  btnBox->button(QDialogButtonBox::Ok)->setText(TranslateWord(QStringLiteral("OK")));
-  btnBox->button(QDialogButtonBox::Cancel)->setText(TranslateWord(QStringLiteral("Cancel")));
+  btnBox = NewOkCancelButtons(this);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
   layout->addWidget(chEmptyBlocks);

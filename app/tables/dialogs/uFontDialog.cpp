@@ -16,6 +16,7 @@
 #include <limits>
 
 #include "uColorPanel.h"
+#include "uDialogButtons.h"
 #include "uLanguage.h"
 #include "uNumbers.h"
 
@@ -122,11 +123,7 @@ TfFont::TfFont(const TFontEx& font, const QString& sample, QWidget* parent)
   colors->addWidget(new QLabel(TranslateGeneral("BkgColor", "Background color"), this));
   colors->addWidget(pBkgColor);
   colors->addStretch();
-  auto* buttons = new QDialogButtonBox(this);
-  QPushButton* ok = buttons->addButton(TranslateWord("OK"), QDialogButtonBox::AcceptRole);
-  ok->setObjectName("btnOK");
-  ok->setDefault(true);
-  buttons->addButton(TranslateWord("Cancel"), QDialogButtonBox::RejectRole)->setObjectName("btnCancel");
+  auto* buttons = NewOkCancelButtons(this);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 

@@ -1,0 +1,10 @@
+// The OK/Cancel row every dialog ends with: translated captions, the object
+// names "btnOK"/"btnCancel" that tests and scripts find them by, OK as default.
+#pragma once
+
+class QDialog;
+class QDialogButtonBox;
+
+// A box with the standard Ok and Cancel buttons, owned by `owner`; the caller
+// connects accepted/rejected (or the buttons) itself.
+QDialogButtonBox* NewOkCancelButtons(QDialog* owner);
