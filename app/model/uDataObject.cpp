@@ -91,10 +91,18 @@ QString TDataObject::ObjectFileName(const QString& path) {
   return base + QStringLiteral(".kno");
 }
 
-HRESULT TDataObject::SaveObjectToFile() {
+namespace {
+// Open and save dialogs of single-object files.
+TFileDialogOptions ObjectFileDialogOptions() {
   TFileDialogOptions options;
   options.Filter = kObjectFilter;
   options.DefaultSuffix = QStringLiteral("kno");
+  return options;
+}
+}  // namespace
+
+HRESULT TDataObject::SaveObjectToFile() {
+  const TFileDialogOptions options = ObjectFileDialogOptions();
   QString fileName;
   int filterIndex = 1;
   if (!Ui().SaveFileName(options, &fileName, &filterIndex)) return R_CANCELLED;
@@ -104,9 +112,7 @@ HRESULT TDataObject::SaveObjectToFile() {
 HRESULT TDataObject::SaveObjectToPath(const QString& path) { return SaveObjectFile(this, ObjectFileName(path)); }
 
 HRESULT TDataObject::LoadObjectFromFile() {
-  TFileDialogOptions options;
-  options.Filter = kObjectFilter;
-  options.DefaultSuffix = QStringLiteral("kno");
+  const TFileDialogOptions options = ObjectFileDialogOptions();
   QString fileName;
   int filterIndex = 1;
   if (!Ui().OpenFileName(options, &fileName, &filterIndex)) return R_CANCELLED;
