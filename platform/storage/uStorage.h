@@ -2,25 +2,27 @@
 //
 // A storage is either being written (made by CreateNew/CreateFile) or read
 // (OpenFile/OpenBytes); elements are created in the one and opened in the
-// other. A storage being written keeps its whole tree in memory and writes
-// the file in one go on Commit: the Compound File writer puts one stream at a
-// time and cannot update a file in place, and a save that fails half-way must
-// not touch the file it would replace (Commit writes a temporary file beside
-// the target and renames it over the target only when complete).
+// other. A storage being written keeps its whole tree in memory and lays the
+// file out in one buffer on Commit (TCfbWriter); a save that fails half-way
+// must not touch the file it would replace, so Commit writes a temporary file
+// beside the target and renames it over the target only when complete.
+// Reading loads the whole file once and reads streams straight from that
+// image (TCfbReader).
 //
 // Names are at most 31 characters, without "/", "\", ":" or "!", and are
 // compared without regard to case, as the format does.
 #pragma once
 
-#include <QHash>
-#include <QSet>
 #include <QString>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <vector>
 
+#include "uCfbFormat.h"
 #include "uComBase.h"
+
+class TCfbReader;
 
 // Result codes of the platform's structured storage.
 inline constexpr HRESULT STG_E_INVALIDFUNCTION = static_cast<HRESULT>(0x80030001);
@@ -68,7 +70,9 @@ class TStorage {
   // Writing. A created stream is an empty memory stream whose content at
   // Commit time is what the file receives. The storage keeps a reference.
   HRESULT CreateStream(const QString& name, IStream** stream);
-  // The sub-storage stays owned by this storage.
+  // The sub-storage stays owned by this storage. Storages nest at most
+  // cfb::kMaxDepth deep (STG_E_INVALIDFUNCTION beyond): deeper files are
+  // refused by the reader.
   HRESULT CreateStorage(const QString& name, TStorage** storage);
   // Creates stream `name` holding every byte of `source` (from its start).
   HRESULT WriteStream(const QString& name, IStream* source);
@@ -81,7 +85,8 @@ class TStorage {
   HRESULT ReadStream(const QString& name, std::vector<uint8_t>* bytes);
 
   bool ElementExists(const QString& name) const;
-  // The elements in stored order (writing: creation order).
+  // The elements: when reading in the format's order (shorter names first,
+  // then without case), when writing in creation order.
   std::vector<TStorageElement> Elements() const;
 
   // Root of a storage being written: the whole Compound File.
@@ -93,7 +98,6 @@ class TStorage {
   HRESULT Commit() const;
 
  private:
-  struct TReadState;
   struct TNode;
   TStorage();
   HRESULT CheckNewName(const QString& name) const;
@@ -102,13 +106,14 @@ class TStorage {
   bool FWritable = false;
   QString FName;
   QString FTarget;  // CreateFile's path
-  // Writing: the children in creation order.
+  int FDepth = 0;   // storages above this one
+  // Writing: the children in creation order, indexed by name without case.
   std::vector<std::unique_ptr<TNode>> FNodes;
-  QSet<QString> FNodeKeys;  // the names, case-folded: lookups stay fast in large lists
-  // Reading: the open directory (a GsfInfile) and the shared file state.
-  void* FInfile = nullptr;
-  std::shared_ptr<TReadState> FRead;
+  cfb::TNameIndex FNodeIndex;
+  // Reading: the file and this storage's directory entry.
+  std::shared_ptr<TCfbReader> FRead;
+  int FEntry = 0;
   std::map<int, std::unique_ptr<TStorage>> FOpened;
-  mutable QHash<QString, int> FReadIndex;  // case-folded name -> child index, built on first lookup
+  mutable cfb::TNameIndex FReadIndex;  // child names -> directory entries, built on first lookup
   mutable bool FReadIndexed = false;
 };

@@ -1,0 +1,243 @@
+#include "uCfbReader.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "uCfbFormat.h"
+#include "uStorage.h"
+
+using namespace cfb;
+
+std::shared_ptr<TCfbReader> TCfbReader::Open(std::vector<uint8_t> bytes, HRESULT* result) {
+  if (result) *result = S_OK;
+  std::shared_ptr<TCfbReader> file(new TCfbReader());
+  file->FBytes = std::move(bytes);
+  if (!file->Load()) {
+    if (result) *result = STG_E_INVALIDHEADER;
+    return nullptr;
+  }
+  return file;
+}
+
+bool TCfbReader::IsStorage(int id) const {
+  const uint8_t type = Entry(id).Type;
+  return type == kTypeStorage || type == kTypeRoot;
+}
+
+uint64_t TCfbReader::SectorBytes(uint32_t s) const {
+  const uint64_t offset = (static_cast<uint64_t>(s) + 1) * FSectorSize;
+  if (offset >= FBytes.size()) return 0;
+  return std::min<uint64_t>(FSectorSize, FBytes.size() - offset);
+}
+
+bool TCfbReader::Load() {
+  const uint8_t* h = FBytes.data();
+  if (FBytes.size() < kHeaderSize || std::memcmp(h, kSignature, 8) != 0) return false;
+  if (Get16(h + kHdrByteOrder) != 0xFFFE) return false;
+  const uint16_t major = Get16(h + kHdrMajorVersion);
+  const uint16_t shift = Get16(h + kHdrSectorShift);
+  if (!((major == 3 && shift == 9) || (major == 4 && shift == 12))) return false;
+  if (Get16(h + kHdrMiniSectorShift) != 6 || Get32(h + kHdrMiniCutoff) != kMiniStreamCutoff) return false;
+  FVersion4 = major == 4;
+  FSectorSize = 1u << shift;
+  // The header takes the whole first sector.
+  if (FBytes.size() < FSectorSize) return false;
+  const uint64_t sectors = (FBytes.size() - FSectorSize + FSectorSize - 1) / FSectorSize;
+  FSectorCount = static_cast<uint32_t>(std::min<uint64_t>(sectors, kMaxRegSect + 1ull));
+  if (!LoadFat() || !LoadDirectory()) return false;
+  LoadMiniStream();
+  return BuildTree();
+}
+
+bool TCfbReader::LoadFat() {
+  const uint8_t* h = FBytes.data();
+  const uint32_t fatSectors = Get32(h + kHdrFatSectors);
+  // Each table sector is a sector of the file: a larger count is damage.
+  if (fatSectors > FSectorCount) return false;
+  std::vector<uint32_t> where;
+  where.reserve(fatSectors);
+  for (int i = 0; i < kHeaderDifatCount && where.size() < fatSectors; ++i)
+    where.push_back(Get32(h + kHdrDifat + 4 * i));
+  // The rest of the table's sectors are listed in the chained DIFAT sectors.
+  const uint32_t perDifat = FSectorSize / 4 - 1;
+  uint32_t next = Get32(h + kHdrDifatStart);
+  for (uint32_t steps = 0; where.size() < fatSectors; ++steps) {
+    if (steps >= FSectorCount || next >= FSectorCount || SectorBytes(next) < FSectorSize) return false;
+    const uint8_t* d = Sector(next);
+    for (uint32_t i = 0; i < perDifat && where.size() < fatSectors; ++i) where.push_back(Get32(d + 4 * i));
+    next = Get32(d + 4 * perDifat);
+  }
+  const uint32_t perSector = FSectorSize / 4;
+  FFat.resize(static_cast<size_t>(fatSectors) * perSector);
+  for (size_t k = 0; k < where.size(); ++k) {
+    const uint32_t s = where[k];
+    if (s >= FSectorCount || SectorBytes(s) < FSectorSize) return false;
+    const uint8_t* p = Sector(s);
+    uint32_t* out = FFat.data() + k * perSector;
+    for (uint32_t i = 0; i < perSector; ++i) out[i] = Get32(p + 4 * i);
+  }
+  return true;
+}
+
+bool TCfbReader::Chain(uint32_t start, uint64_t limit, std::vector<uint32_t>* sectors) const {
+  sectors->clear();
+  uint32_t s = start;
+  while (s != kEndOfChain && sectors->size() < limit) {
+    // A chain longer than the file has sectors must loop.
+    if (!ValidSector(s) || sectors->size() >= FSectorCount) return false;
+    sectors->push_back(s);
+    s = FFat[s];
+  }
+  return true;
+}
+
+bool TCfbReader::LoadDirectory() {
+  std::vector<uint32_t> sectors;
+  if (!Chain(Get32(FBytes.data() + kHdrDirStart), FSectorCount, &sectors) || sectors.empty()) return false;
+  const uint32_t perSector = FSectorSize / kDirEntrySize;
+  FEntries.resize(sectors.size() * perSector);
+  for (size_t k = 0; k < sectors.size(); ++k) {
+    if (SectorBytes(sectors[k]) < FSectorSize) return false;
+    const uint8_t* base = Sector(sectors[k]);
+    for (uint32_t i = 0; i < perSector; ++i) {
+      const uint8_t* p = base + i * kDirEntrySize;
+      TCfbEntry& e = FEntries[k * perSector + i];
+      e.Type = p[kDeType];
+      if (e.Type != kTypeStorage && e.Type != kTypeStream && e.Type != kTypeRoot) {
+        e.Type = kTypeUnused;
+        e.Left = e.Right = e.Child = kNoStream;
+        continue;
+      }
+      // The length counts the terminating zero in bytes; a damaged length
+      // falls back to the characters up to the first zero.
+      const uint16_t length = Get16(p + kDeNameLength);
+      size_t units = (length >= 2 && length <= 64 && length % 2 == 0) ? length / 2 - 1 : 31;
+      units = std::min<size_t>(units, 31);
+      e.Name.resize(units);
+      size_t n = 0;
+      for (; n < units; ++n) {
+        const char16_t c = Get16(p + 2 * n);
+        if (c == 0) break;
+        e.Name[n] = c;
+      }
+      e.Name.resize(n);
+      e.Left = Get32(p + kDeLeft);
+      e.Right = Get32(p + kDeRight);
+      e.Child = Get32(p + kDeChild);
+      e.Start = Get32(p + kDeStart);
+      // Version 3 files may leave junk in the size's upper half.
+      e.Size = Get32(p + kDeSize);
+      if (FVersion4) e.Size |= static_cast<uint64_t>(Get32(p + kDeSize + 4)) << 32;
+    }
+  }
+  return FEntries[0].Type == kTypeRoot;
+}
+
+void TCfbReader::LoadMiniStream() {
+  // Damage here only makes the small streams unreadable: what the chains
+  // reach is kept, and a stream reaching beyond it fails when read.
+  const TCfbEntry& root = FEntries[0];
+  const uint64_t wanted = (root.Size + FSectorSize - 1) / FSectorSize;
+  if (root.Size > 0 && wanted <= FSectorCount) {
+    Chain(root.Start, wanted, &FMiniSectors);
+    FMiniStreamSize = std::min<uint64_t>(root.Size, static_cast<uint64_t>(FMiniSectors.size()) * FSectorSize);
+  }
+  std::vector<uint32_t> sectors;
+  Chain(Get32(FBytes.data() + kHdrMiniFatStart), FSectorCount, &sectors);
+  const uint32_t perSector = FSectorSize / 4;
+  FMiniFat.reserve(sectors.size() * perSector);
+  for (uint32_t s : sectors) {
+    if (SectorBytes(s) < FSectorSize) break;
+    const uint8_t* p = Sector(s);
+    for (uint32_t i = 0; i < perSector; ++i) FMiniFat.push_back(Get32(p + 4 * i));
+  }
+}
+
+bool TCfbReader::BuildTree() {
+  const size_t count = FEntries.size();
+  FChildren.assign(count, {});
+  // An entry joins the first storage that reaches it: cycles and entries
+  // shared between storages cannot make a walk of the tree endless.
+  std::vector<uint8_t> claimed(count, 0);
+  claimed[0] = 1;
+  struct TQueued {
+    int Id;
+    int Depth;
+  };
+  std::vector<TQueued> queue{{0, 0}};
+  std::vector<uint32_t> stack;
+  for (size_t q = 0; q < queue.size(); ++q) {
+    const TQueued storage = queue[q];
+    std::vector<int>& children = FChildren[static_cast<size_t>(storage.Id)];
+    // In order through the sibling tree, without recursion.
+    uint32_t cur = FEntries[static_cast<size_t>(storage.Id)].Child;
+    stack.clear();
+    for (;;) {
+      while (cur < count && !claimed[cur]) {
+        claimed[cur] = 1;
+        stack.push_back(cur);
+        cur = FEntries[cur].Left;
+      }
+      if (stack.empty()) break;
+      const uint32_t id = stack.back();
+      stack.pop_back();
+      const uint8_t type = FEntries[id].Type;
+      if (type == kTypeStorage || type == kTypeStream) children.push_back(static_cast<int>(id));
+      cur = FEntries[id].Right;
+    }
+    std::stable_sort(children.begin(), children.end(),
+                     [&](int a, int b) { return CompareNames(FEntries[a].Name, FEntries[b].Name) < 0; });
+    for (int child : children) {
+      if (FEntries[static_cast<size_t>(child)].Type != kTypeStorage) continue;
+      if (storage.Depth + 1 > kMaxDepth) return false;
+      queue.push_back({child, storage.Depth + 1});
+    }
+  }
+  return true;
+}
+
+HRESULT TCfbReader::ReadStream(int id, std::vector<uint8_t>* bytes) const {
+  bytes->clear();
+  const TCfbEntry& e = Entry(id);
+  if (e.Type != kTypeStream) return STG_E_READFAULT;
+  const uint64_t size = e.Size;
+  if (size == 0) return S_OK;
+  auto fail = [&] {
+    bytes->clear();
+    return STG_E_READFAULT;
+  };
+  if (size < kMiniStreamCutoff) {
+    const uint64_t needed = (size + kMiniSectorSize - 1) / kMiniSectorSize;
+    if (needed > FMiniFat.size()) return fail();
+    bytes->resize(size);
+    uint8_t* out = bytes->data();
+    uint32_t s = e.Start;
+    for (uint64_t done = 0; done < size;) {
+      if (s >= FMiniFat.size()) return fail();
+      const uint64_t chunk = std::min<uint64_t>(kMiniSectorSize, size - done);
+      const uint64_t offset = static_cast<uint64_t>(s) * kMiniSectorSize;
+      if (offset + chunk > FMiniStreamSize) return fail();
+      const uint32_t sector = FMiniSectors[offset / FSectorSize];
+      const uint64_t within = offset % FSectorSize;
+      if (SectorBytes(sector) < within + chunk) return fail();
+      std::memcpy(out + done, Sector(sector) + within, chunk);
+      done += chunk;
+      s = FMiniFat[s];
+    }
+    return S_OK;
+  }
+  // A stream needs as many sectors as its size says: more than the file has is damage.
+  if ((size + FSectorSize - 1) / FSectorSize > FSectorCount) return fail();
+  bytes->resize(size);
+  uint8_t* out = bytes->data();
+  uint32_t s = e.Start;
+  for (uint64_t done = 0; done < size;) {
+    if (!ValidSector(s)) return fail();
+    const uint64_t chunk = std::min<uint64_t>(FSectorSize, size - done);
+    if (SectorBytes(s) < chunk) return fail();
+    std::memcpy(out + done, Sector(s), chunk);
+    done += chunk;
+    s = FFat[s];
+  }
+  return S_OK;
+}

@@ -1,0 +1,66 @@
+// Reads a Compound File from its image in memory.
+//
+// Open checks the header and loads the allocation tables and the directory
+// once; every chain is walked with bounds and a step limit, so damage (loops,
+// sector numbers beyond the file, sizes beyond the file, cycles in the
+// directory) ends in a failure, never a crash or a hang. Each storage's
+// children are listed once, in the format's name order; a directory entry
+// belongs to at most one storage.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "uComBase.h"
+
+struct TCfbEntry {
+  std::u16string Name;
+  uint8_t Type = 0;  // cfb::kTypeStorage, kTypeStream or kTypeRoot
+  uint32_t Left = 0, Right = 0, Child = 0;
+  uint32_t Start = 0;
+  uint64_t Size = 0;
+};
+
+class TCfbReader {
+ public:
+  // Null and *result (STG_E_INVALIDHEADER) when the image is not a sound Compound File.
+  static std::shared_ptr<TCfbReader> Open(std::vector<uint8_t> bytes, HRESULT* result);
+
+  static constexpr int RootId = 0;
+  const TCfbEntry& Entry(int id) const { return FEntries[static_cast<size_t>(id)]; }
+  bool IsStorage(int id) const;
+  // The children of storage `id` in name order.
+  const std::vector<int>& Children(int id) const { return FChildren[static_cast<size_t>(id)]; }
+  // Every byte of stream `id`; STG_E_READFAULT when its chain is damaged or
+  // its size goes beyond the file.
+  HRESULT ReadStream(int id, std::vector<uint8_t>* bytes) const;
+
+ private:
+  TCfbReader() = default;
+  bool Load();
+  bool LoadFat();
+  bool LoadDirectory();
+  bool BuildTree();
+  void LoadMiniStream();
+  // The sectors of the chain from `start` (at most `limit`); false when the
+  // chain leaves the file or loops before ending.
+  bool Chain(uint32_t start, uint64_t limit, std::vector<uint32_t>* sectors) const;
+  bool ValidSector(uint32_t s) const { return s < FSectorCount && s < FFat.size(); }
+  const uint8_t* Sector(uint32_t s) const { return FBytes.data() + (static_cast<uint64_t>(s) + 1) * FSectorSize; }
+  // The bytes of sector `s` present in the file (the last may be short).
+  uint64_t SectorBytes(uint32_t s) const;
+
+  std::vector<uint8_t> FBytes;
+  uint32_t FSectorSize = 512;
+  bool FVersion4 = false;
+  uint32_t FSectorCount = 0;  // sectors the file holds, after the header
+  std::vector<uint32_t> FFat;
+  std::vector<uint32_t> FMiniFat;
+  std::vector<uint32_t> FMiniSectors;  // the regular sectors holding the mini stream
+  uint64_t FMiniStreamSize = 0;
+  std::vector<TCfbEntry> FEntries;
+  std::vector<std::vector<int>> FChildren;
+};

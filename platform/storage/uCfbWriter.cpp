@@ -1,0 +1,206 @@
+#include "uCfbWriter.h"
+
+#include <algorithm>
+#include <cstring>
+#include <numeric>
+
+#include "uCfbFormat.h"
+#include "uStorage.h"
+
+using namespace cfb;
+
+namespace {
+
+constexpr uint32_t kSectorSize = 512;
+constexpr uint32_t kPerSector = kSectorSize / 4;  // table entries in a sector
+constexpr uint32_t kPerDifat = kPerSector - 1;    // the last entry links the next DIFAT sector
+// Version 3 stream sizes are 32 bits, and its readers expect less than 2 GB.
+constexpr uint64_t kMaxStreamSize = 0x7FFFFFFF;
+
+uint64_t Ceil(uint64_t value, uint64_t unit) { return (value + unit - 1) / unit; }
+
+struct TDir {
+  uint32_t Left = kNoStream;
+  uint32_t Right = kNoStream;
+  uint32_t Child = kNoStream;
+  uint32_t Start = 0;
+  uint8_t Color = kBlack;
+};
+
+// A balanced tree over sorted ids: the middle of each range is its root.
+// Levels 0..full-1 are complete and black; the nodes below (leaves only, as
+// subtree sizes differ by at most one) are red, so every path from the root
+// to a missing child passes the same number of black nodes.
+struct TTreeBuilder {
+  const std::vector<int>& Sorted;
+  std::vector<TDir>& Dir;
+  int Full;
+  uint32_t Build(size_t lo, size_t hi, int depth) {
+    if (lo >= hi) return kNoStream;
+    const size_t mid = lo + (hi - lo) / 2;
+    TDir& node = Dir[static_cast<size_t>(Sorted[mid])];
+    node.Left = Build(lo, mid, depth + 1);
+    node.Right = Build(mid + 1, hi, depth + 1);
+    node.Color = depth >= Full ? kRed : kBlack;
+    return static_cast<uint32_t>(Sorted[mid]);
+  }
+};
+
+void Chain(uint8_t* table, uint32_t first, uint64_t count) {
+  for (uint64_t i = 0; i < count; ++i)
+    Put32(table + 4 * (first + i), i + 1 < count ? static_cast<uint32_t>(first + i + 1) : kEndOfChain);
+}
+
+}  // namespace
+
+HRESULT WriteCompoundFile(const std::vector<TCfbWriteEntry>& entries, std::vector<uint8_t>* out) {
+  out->clear();
+  if (entries.empty() || !entries[0].IsStorage) return E_INVALIDARG;
+  const size_t count = entries.size();
+  if (count >= kMaxRegSect) return STG_E_WRITEFAULT;
+  std::vector<TDir> dir(count);
+
+  // The sibling trees.
+  std::vector<int> sorted;
+  for (size_t i = 0; i < count; ++i) {
+    const TCfbWriteEntry& e = entries[i];
+    if (!e.IsStorage || e.ChildCount <= 0) continue;
+    if (e.FirstChild < 1 || static_cast<size_t>(e.FirstChild) + static_cast<size_t>(e.ChildCount) > count)
+      return E_INVALIDARG;
+    sorted.resize(static_cast<size_t>(e.ChildCount));
+    std::iota(sorted.begin(), sorted.end(), e.FirstChild);
+    std::sort(sorted.begin(), sorted.end(),
+              [&](int a, int b) { return CompareNames(entries[a].Name, entries[b].Name) < 0; });
+    int full = 0;
+    while ((size_t{2} << full) - 1 <= sorted.size()) ++full;  // complete levels: floor(log2(n + 1))
+    TTreeBuilder builder{sorted, dir, full};
+    dir[i].Child = builder.Build(0, sorted.size(), 0);
+  }
+
+  // Small streams in the mini stream, the others in sectors of their own.
+  uint64_t miniSectors = 0;
+  uint64_t bigSectors = 0;
+  for (size_t i = 1; i < count; ++i) {
+    const TCfbWriteEntry& e = entries[i];
+    if (e.IsStorage) continue;
+    if (e.Size > kMaxStreamSize) return STG_E_WRITEFAULT;
+    if (e.Size == 0) {
+      dir[i].Start = kEndOfChain;
+    } else if (e.Size < kMiniStreamCutoff) {
+      dir[i].Start = static_cast<uint32_t>(miniSectors);
+      miniSectors += Ceil(e.Size, kMiniSectorSize);
+    } else {
+      dir[i].Start = static_cast<uint32_t>(bigSectors);  // relative until the layout is known
+      bigSectors += Ceil(e.Size, kSectorSize);
+    }
+  }
+  const uint64_t dirSectors = Ceil(count * kDirEntrySize, kSectorSize);
+  const uint64_t miniFatSectors = Ceil(miniSectors * 4, kSectorSize);
+  const uint64_t miniStreamSectors = Ceil(miniSectors * kMiniSectorSize, kSectorSize);
+  const uint64_t data = dirSectors + miniFatSectors + miniStreamSectors + bigSectors;
+  // The allocation table covers itself and the DIFAT sectors listing it.
+  uint64_t fatSectors = 0;
+  uint64_t difatSectors = 0;
+  for (;;) {
+    const uint64_t needFat = Ceil(data + fatSectors + difatSectors, kPerSector);
+    const uint64_t needDifat = needFat > kHeaderDifatCount ? Ceil(needFat - kHeaderDifatCount, kPerDifat) : 0;
+    if (needFat == fatSectors && needDifat == difatSectors) break;
+    fatSectors = needFat;
+    difatSectors = needDifat;
+  }
+  const uint64_t total = data + fatSectors + difatSectors;
+  if (total > kMaxRegSect || miniSectors * kMiniSectorSize > 0xFFFFFFFFull ||
+      (total + 1) * kSectorSize > out->max_size())
+    return STG_E_WRITEFAULT;
+
+  // Sectors: the table, the DIFAT, the mini table, the directory, the mini stream, the large streams.
+  const auto difatStart = static_cast<uint32_t>(fatSectors);
+  const auto miniFatStart = static_cast<uint32_t>(difatStart + difatSectors);
+  const auto dirStart = static_cast<uint32_t>(miniFatStart + miniFatSectors);
+  const auto miniStreamStart = static_cast<uint32_t>(dirStart + dirSectors);
+  const auto bigStart = static_cast<uint32_t>(miniStreamStart + miniStreamSectors);
+
+  out->assign((total + 1) * kSectorSize, 0);
+  uint8_t* file = out->data();
+  auto sector = [&](uint64_t s) { return file + (s + 1) * kSectorSize; };
+
+  // The allocation table, one run of sectors from sector 0.
+  uint8_t* fat = sector(0);
+  std::memset(fat, 0xFF, fatSectors * kSectorSize);
+  for (uint64_t s = 0; s < fatSectors; ++s) Put32(fat + 4 * s, kFatSect);
+  for (uint64_t s = 0; s < difatSectors; ++s) Put32(fat + 4 * (difatStart + s), kDifSect);
+  Chain(fat, miniFatStart, miniFatSectors);
+  Chain(fat, dirStart, dirSectors);
+  Chain(fat, miniStreamStart, miniStreamSectors);
+
+  // The header and the DIFAT.
+  uint8_t* h = file;
+  std::memcpy(h, kSignature, 8);
+  Put16(h + kHdrMinorVersion, 0x003E);
+  Put16(h + kHdrMajorVersion, 3);
+  Put16(h + kHdrByteOrder, 0xFFFE);
+  Put16(h + kHdrSectorShift, 9);
+  Put16(h + kHdrMiniSectorShift, 6);
+  Put32(h + kHdrFatSectors, static_cast<uint32_t>(fatSectors));
+  Put32(h + kHdrDirStart, dirStart);
+  Put32(h + kHdrMiniCutoff, kMiniStreamCutoff);
+  Put32(h + kHdrMiniFatStart, miniFatSectors ? miniFatStart : kEndOfChain);
+  Put32(h + kHdrMiniFatSectors, static_cast<uint32_t>(miniFatSectors));
+  Put32(h + kHdrDifatStart, difatSectors ? difatStart : kEndOfChain);
+  Put32(h + kHdrDifatSectors, static_cast<uint32_t>(difatSectors));
+  for (int i = 0; i < kHeaderDifatCount; ++i)
+    Put32(h + kHdrDifat + 4 * i, static_cast<uint64_t>(i) < fatSectors ? static_cast<uint32_t>(i) : kFreeSect);
+  for (uint64_t d = 0; d < difatSectors; ++d) {
+    uint8_t* p = sector(difatStart + d);
+    for (uint32_t i = 0; i < kPerDifat; ++i) {
+      const uint64_t listed = kHeaderDifatCount + d * kPerDifat + i;
+      Put32(p + 4 * i, listed < fatSectors ? static_cast<uint32_t>(listed) : kFreeSect);
+    }
+    Put32(p + 4 * kPerDifat, d + 1 < difatSectors ? static_cast<uint32_t>(difatStart + d + 1) : kEndOfChain);
+  }
+
+  // The streams' bytes and chains.
+  uint8_t* miniFat = sector(miniFatStart);
+  std::memset(miniFat, 0xFF, miniFatSectors * kSectorSize);
+  uint8_t* miniStream = sector(miniStreamStart);
+  for (size_t i = 1; i < count; ++i) {
+    const TCfbWriteEntry& e = entries[i];
+    if (e.IsStorage || e.Size == 0) continue;
+    if (e.Size < kMiniStreamCutoff) {
+      std::memcpy(miniStream + static_cast<uint64_t>(dir[i].Start) * kMiniSectorSize, e.Data, e.Size);
+      Chain(miniFat, dir[i].Start, Ceil(e.Size, kMiniSectorSize));
+    } else {
+      dir[i].Start += bigStart;
+      std::memcpy(sector(dir[i].Start), e.Data, e.Size);
+      Chain(fat, dir[i].Start, Ceil(e.Size, kSectorSize));
+    }
+  }
+
+  // The directory; unused entries at its end link nowhere.
+  uint8_t* entryBase = sector(dirStart);
+  static const std::u16string_view kRootName = u"Root Entry";
+  for (size_t i = 0; i < dirSectors * (kSectorSize / kDirEntrySize); ++i) {
+    uint8_t* p = entryBase + i * kDirEntrySize;
+    if (i >= count) {
+      std::memset(p + kDeLeft, 0xFF, 12);
+      continue;
+    }
+    const TCfbWriteEntry& e = entries[i];
+    const std::u16string_view name = i == 0 ? kRootName : e.Name.substr(0, 31);
+    for (size_t c = 0; c < name.size(); ++c) Put16(p + 2 * c, name[c]);
+    Put16(p + kDeNameLength, static_cast<uint16_t>((name.size() + 1) * 2));
+    p[kDeType] = i == 0 ? kTypeRoot : e.IsStorage ? kTypeStorage : kTypeStream;
+    p[kDeColor] = dir[i].Color;
+    Put32(p + kDeLeft, dir[i].Left);
+    Put32(p + kDeRight, dir[i].Right);
+    Put32(p + kDeChild, dir[i].Child);
+    if (i == 0) {
+      Put32(p + kDeStart, miniSectors ? miniStreamStart : kEndOfChain);
+      Put32(p + kDeSize, static_cast<uint32_t>(miniSectors * kMiniSectorSize));
+    } else if (!e.IsStorage) {
+      Put32(p + kDeStart, dir[i].Start);
+      Put32(p + kDeSize, static_cast<uint32_t>(e.Size));
+    }
+  }
+  return S_OK;
+}
