@@ -61,8 +61,12 @@ bool TCfbReader::LoadFat() {
   // The rest of the table's sectors are listed in the chained DIFAT sectors.
   const uint32_t perDifat = FSectorSize / 4 - 1;
   uint32_t next = Get32(h + kHdrDifatStart);
-  for (uint32_t steps = 0; where.size() < fatSectors; ++steps) {
-    if (steps >= FSectorCount || next >= FSectorCount || SectorBytes(next) < FSectorSize) return false;
+  std::vector<bool> passed;
+  while (where.size() < fatSectors) {
+    if (next >= FSectorCount || SectorBytes(next) < FSectorSize) return false;
+    if (passed.empty()) passed.resize(FSectorCount);
+    if (passed[next]) return false;  // the DIFAT chain loops
+    passed[next] = true;
     const uint8_t* d = Sector(next);
     for (uint32_t i = 0; i < perDifat && where.size() < fatSectors; ++i) where.push_back(Get32(d + 4 * i));
     next = Get32(d + 4 * perDifat);
@@ -81,10 +85,11 @@ bool TCfbReader::LoadFat() {
 
 bool TCfbReader::Chain(uint32_t start, uint64_t limit, std::vector<uint32_t>* sectors) const {
   sectors->clear();
+  std::vector<bool> passed(FSectorCount);
   uint32_t s = start;
   while (s != kEndOfChain && sectors->size() < limit) {
-    // A chain longer than the file has sectors must loop.
-    if (!ValidSector(s) || sectors->size() >= FSectorCount) return false;
+    if (!ValidSector(s) || passed[s]) return false;
+    passed[s] = true;
     sectors->push_back(s);
     s = FFat[s];
   }
@@ -121,6 +126,7 @@ bool TCfbReader::LoadDirectory() {
         e.Name[n] = c;
       }
       e.Name.resize(n);
+      e.Color = p[kDeColor];
       e.Left = Get32(p + kDeLeft);
       e.Right = Get32(p + kDeRight);
       e.Child = Get32(p + kDeChild);
@@ -196,6 +202,12 @@ bool TCfbReader::BuildTree() {
   return true;
 }
 
+bool TCfbReader::Seen(std::vector<uint32_t>& table, uint32_t index) const {
+  if (table[index] == FStamp) return true;
+  table[index] = FStamp;
+  return false;
+}
+
 HRESULT TCfbReader::ReadStream(int id, std::vector<uint8_t>* bytes) const {
   bytes->clear();
   const TCfbEntry& e = Entry(id);
@@ -206,6 +218,11 @@ HRESULT TCfbReader::ReadStream(int id, std::vector<uint8_t>* bytes) const {
     bytes->clear();
     return STG_E_READFAULT;
   };
+  if (++FStamp == 0) {  // after four billion reads the stamps start again
+    std::fill(FSeen.begin(), FSeen.end(), 0);
+    std::fill(FMiniSeen.begin(), FMiniSeen.end(), 0);
+    FStamp = 1;
+  }
   if (size < kMiniStreamCutoff) {
     const uint64_t needed = (size + kMiniSectorSize - 1) / kMiniSectorSize;
     if (needed > FMiniFat.size()) return fail();
@@ -214,6 +231,8 @@ HRESULT TCfbReader::ReadStream(int id, std::vector<uint8_t>* bytes) const {
     uint32_t s = e.Start;
     for (uint64_t done = 0; done < size;) {
       if (s >= FMiniFat.size()) return fail();
+      if (FMiniSeen.empty()) FMiniSeen.assign(FMiniFat.size(), 0);
+      if (Seen(FMiniSeen, s)) return fail();
       const uint64_t chunk = std::min<uint64_t>(kMiniSectorSize, size - done);
       const uint64_t offset = static_cast<uint64_t>(s) * kMiniSectorSize;
       if (offset + chunk > FMiniStreamSize) return fail();
@@ -233,6 +252,8 @@ HRESULT TCfbReader::ReadStream(int id, std::vector<uint8_t>* bytes) const {
   uint32_t s = e.Start;
   for (uint64_t done = 0; done < size;) {
     if (!ValidSector(s)) return fail();
+    if (FSeen.empty()) FSeen.assign(FFat.size(), 0);
+    if (Seen(FSeen, s)) return fail();
     const uint64_t chunk = std::min<uint64_t>(FSectorSize, size - done);
     if (SectorBytes(s) < chunk) return fail();
     std::memcpy(out + done, Sector(s), chunk);

@@ -19,6 +19,7 @@
 struct TCfbEntry {
   std::u16string Name;
   uint8_t Type = 0;  // cfb::kTypeStorage, kTypeStream or kTypeRoot
+  uint8_t Color = 0;
   uint32_t Left = 0, Right = 0, Child = 0;
   uint32_t Start = 0;
   uint64_t Size = 0;
@@ -34,8 +35,9 @@ class TCfbReader {
   bool IsStorage(int id) const;
   // The children of storage `id` in name order.
   const std::vector<int>& Children(int id) const { return FChildren[static_cast<size_t>(id)]; }
-  // Every byte of stream `id`; STG_E_READFAULT when its chain is damaged or
-  // its size goes beyond the file.
+  // Every byte of stream `id`; STG_E_READFAULT when its chain is damaged
+  // (leaves the file, ends early, or comes back to a sector it passed) or its
+  // size goes beyond the file.
   HRESULT ReadStream(int id, std::vector<uint8_t>* bytes) const;
 
  private:
@@ -62,5 +64,10 @@ class TCfbReader {
   std::vector<uint32_t> FMiniSectors;  // the regular sectors holding the mini stream
   uint64_t FMiniStreamSize = 0;
   std::vector<TCfbEntry> FEntries;
+  // The read in which each sector (and mini sector) was last passed: a chain
+  // coming back to a sector loops. Stamps avoid clearing a table per read.
+  mutable std::vector<uint32_t> FSeen, FMiniSeen;
+  mutable uint32_t FStamp = 0;
+  bool Seen(std::vector<uint32_t>& table, uint32_t index) const;
   std::vector<std::vector<int>> FChildren;
 };

@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <csignal>
+#include <map>
 #include <random>
 
 #include "uComPtr.h"
@@ -198,32 +199,94 @@ TEST(StorageFile, CommitReplacesTheTargetOnlyWhenComplete) {
   EXPECT_FALSE(TStorage::IsStorageFile(dir.filePath("none.knd")));
 }
 
+// A file for other readers: nested, wide (a storage of 300 elements), deep
+// (40 levels) and large (9 MB: its table is listed in DIFAT sectors).
+// `expected` receives "path<TAB>size<TAB>sum of bytes" for every stream.
+std::unique_ptr<TStorage> ReaderCheckTree(std::map<QString, QString>* expected) {
+  auto put = [&](TStorage* s, const QString& path, const std::vector<uint8_t>& bytes) {
+    Put(s, path.section('/', -1), bytes);
+    uint32_t sum = 0;
+    for (uint8_t b : bytes) sum += b;
+    (*expected)[path] = QString("%1\t%2").arg(bytes.size()).arg(sum);
+  };
+  auto root = TStorage::CreateNew();
+  put(root.get(), "a", Bytes("alpha"));
+  TStorage* sub = nullptr;
+  root->CreateStorage("sub", &sub);
+  put(sub, "sub/b", Bytes("beta"));
+  TStorage* wide = nullptr;
+  root->CreateStorage("Wide", &wide);
+  for (int i = 0; i < 300; ++i) {
+    std::vector<uint8_t> bytes(static_cast<size_t>(i * 37 % 5000), static_cast<uint8_t>(i));
+    put(wide, QString("Wide/%1item%2").arg(i % 2 ? "" : "x").arg(i), bytes);
+  }
+  TStorage* deep = root.get();
+  QString path;
+  for (int i = 0; i < 40; ++i) {
+    deep->CreateStorage(QString("d%1").arg(i), &deep);
+    path += QString("d%1/").arg(i);
+  }
+  put(deep, path + "leaf", Bytes("deep leaf"));
+  std::vector<uint8_t> huge(9 * 1024 * 1024);
+  for (size_t i = 0; i < huge.size(); ++i) huge[i] = static_cast<uint8_t>(i * 13 + (i >> 12));
+  put(root.get(), "huge", huge);
+  return root;
+}
+
 TEST(StorageFile, OtherCompoundFileReadersOpenOurFiles) {
-  const QString gsf = QStandardPaths::findExecutable("gsf");
-  if (gsf.isEmpty()) GTEST_SKIP() << "the gsf tool (libgsf-bin) is not installed";
   QTemporaryDir dir;
   const QString path = dir.filePath("tree.knd");
-  ASSERT_EQ(Tree()->SaveToFile(path), S_OK);
-  QProcess list;
-  list.start(gsf, {"list", path});
-  ASSERT_TRUE(list.waitForFinished(30000));
-  EXPECT_EQ(list.exitCode(), 0);
-  const QString out = QString::fromUtf8(list.readAllStandardOutput());
-  for (const char* name : {"a", "big", "sub", "empty"}) EXPECT_TRUE(out.contains(name)) << out.toStdString();
-  QProcess cat;
-  cat.start(gsf, {"cat", path, "sub/b"});
-  ASSERT_TRUE(cat.waitForFinished(30000));
-  EXPECT_EQ(cat.readAllStandardOutput(), QByteArray("beta"));
-  // python3-olefile, when present, reads it too.
-  const QString python = QStandardPaths::findExecutable("python3");
-  if (python.isEmpty()) return;
-  QProcess ole;
-  ole.start(python, {"-c",
-                     "import sys\ntry:\n import olefile\nexcept ImportError:\n sys.exit(77)\n"
-                     "f=olefile.OleFileIO(sys.argv[1]);sys.stdout.write(f.openstream('sub/b').read().decode())",
-                     path});
-  ASSERT_TRUE(ole.waitForFinished(30000));
-  if (ole.exitCode() == 77) return;
-  EXPECT_EQ(ole.exitCode(), 0) << ole.readAllStandardError().toStdString();
-  EXPECT_EQ(ole.readAllStandardOutput(), QByteArray("beta"));
+  std::map<QString, QString> expected;
+  ASSERT_EQ(ReaderCheckTree(&expected)->SaveToFile(path), S_OK);
+  int readers = 0;
+
+  const QString gsf = QStandardPaths::findExecutable("gsf");
+  if (!gsf.isEmpty()) {
+    ++readers;
+    QProcess list;
+    list.start(gsf, {"list", path});
+    ASSERT_TRUE(list.waitForFinished(60000));
+    EXPECT_EQ(list.exitCode(), 0);
+    // "f <size> <path>" for every stream.
+    std::map<QString, QString> listed;
+    for (const QString& line : QString::fromUtf8(list.readAllStandardOutput()).split('\n')) {
+      const QStringList parts = line.simplified().split(' ');
+      if (parts.size() == 3 && parts[0] == "f") listed[parts[2]] = parts[1];
+    }
+    EXPECT_EQ(listed.size(), expected.size());
+    for (const auto& [name, info] : expected) EXPECT_EQ(listed[name], info.section('\t', 0, 0)) << name.toStdString();
+    for (const char* stream : {"sub/b", "huge", "Wide/item299"}) {
+      QProcess cat;
+      cat.start(gsf, {"cat", path, stream});
+      ASSERT_TRUE(cat.waitForFinished(60000));
+      const QByteArray bytes = cat.readAllStandardOutput();
+      uint32_t sum = 0;
+      for (char b : bytes) sum += static_cast<uint8_t>(b);
+      EXPECT_EQ(QString("%1\t%2").arg(bytes.size()).arg(sum), expected[stream]) << stream;
+    }
+  }
+
+  // python3-olefile (Debian's, beside the system python) checks every stream.
+  for (const QString& python : {QString("/usr/bin/python3"), QStandardPaths::findExecutable("python3")}) {
+    if (python.isEmpty() || !QFile::exists(python)) continue;
+    QProcess ole;
+    ole.start(python, {"-c",
+                       "import sys\n"
+                       "try:\n import olefile\nexcept ImportError:\n sys.exit(77)\n"
+                       "f=olefile.OleFileIO(sys.argv[1])\n"
+                       "for p in f.listdir(streams=True, storages=False):\n"
+                       " d=f.openstream(p).read()\n"
+                       " print('/'.join(p)+'\\t'+str(len(d))+'\\t'+str(sum(d)&0xFFFFFFFF))\n",
+                       path});
+    ASSERT_TRUE(ole.waitForFinished(60000));
+    if (ole.exitCode() == 77) continue;
+    ++readers;
+    EXPECT_EQ(ole.exitCode(), 0) << ole.readAllStandardError().toStdString();
+    std::map<QString, QString> read;
+    for (const QString& line : QString::fromUtf8(ole.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts))
+      read[line.section('\t', 0, 0)] = line.section('\t', 1);
+    EXPECT_TRUE(read == expected) << "olefile read " << read.size() << " of " << expected.size() << " streams";
+    break;
+  }
+  if (readers == 0) GTEST_SKIP() << "neither the gsf tool (libgsf-bin) nor python3-olefile is installed";
 }

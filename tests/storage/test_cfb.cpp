@@ -1,0 +1,397 @@
+// The Compound File reader and writer: the written directory trees keep the
+// format's order and colouring, large files get DIFAT sectors, files of other
+// writers and of version 4 read, and damaged files (loops, sectors and sizes
+// beyond the file, directory cycles, hostile counts) fail cleanly.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <functional>
+
+#include "uCfbFormat.h"
+#include "uCfbReader.h"
+#include "uComPtr.h"
+#include "uStorage.h"
+
+using namespace cfb;
+
+namespace {
+
+std::vector<uint8_t> Bytes(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
+
+void Put(TStorage* s, const QString& name, const std::vector<uint8_t>& bytes) {
+  TComPtr<IStream> stream;
+  ASSERT_EQ(s->CreateStream(name, stream.Put()), S_OK);
+  uint32_t done = 0;
+  if (!bytes.empty()) stream->Write(bytes.data(), static_cast<uint32_t>(bytes.size()), &done);
+}
+
+std::vector<uint8_t> Pattern(size_t size, int seed) {
+  std::vector<uint8_t> bytes(size);
+  for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>(i * 31 + seed + (i >> 9));
+  return bytes;
+}
+
+std::vector<uint8_t> Save(const TStorage& s) {
+  std::vector<uint8_t> file;
+  EXPECT_EQ(s.SaveToBytes(&file), S_OK);
+  return file;
+}
+
+uint32_t At32(const std::vector<uint8_t>& f, size_t offset) { return Get32(f.data() + offset); }
+void Set32(std::vector<uint8_t>* f, size_t offset, uint32_t v) { Put32(f->data() + offset, v); }
+size_t SectorOffset(uint32_t s) { return (static_cast<size_t>(s) + 1) * 512; }
+// Our writer keeps the directory in one run of sectors.
+size_t EntryOffset(const std::vector<uint8_t>& f, int id) {
+  return SectorOffset(At32(f, kHdrDirStart)) + static_cast<size_t>(id) * kDirEntrySize;
+}
+
+// Entries, breadth first: 0 root; 1 a (small), 2 big (20 000 bytes), 3 sub, 4 small2; 5 b (in sub).
+std::unique_ptr<TStorage> Sample() {
+  auto root = TStorage::CreateNew();
+  Put(root.get(), "a", Bytes("alpha"));
+  Put(root.get(), "big", Pattern(20000, 1));
+  TStorage* sub = nullptr;
+  EXPECT_EQ(root->CreateStorage("sub", &sub), S_OK);
+  Put(root.get(), "small2", Pattern(300, 2));
+  Put(sub, "b", Bytes("beta"));
+  return root;
+}
+
+// Everything a caller can reach: every element of every storage, every stream read.
+int WalkAll(TStorage* s, int depth = 0) {
+  int seen = 0;
+  for (const TStorageElement& e : s->Elements()) {
+    ++seen;
+    if (e.IsStorage) {
+      TStorage* sub = nullptr;
+      if (s->OpenStorage(e.Name, &sub) == S_OK && depth < 1000) seen += WalkAll(sub, depth + 1);
+    } else {
+      std::vector<uint8_t> bytes;
+      s->ReadStream(e.Name, &bytes);
+    }
+  }
+  return seen;
+}
+
+// Checks a storage's sibling tree in a file: in order, properly coloured.
+void CheckTree(const TCfbReader& file, int storage, size_t expected) {
+  std::vector<std::u16string> inOrder;
+  int blackHeight = -1;
+  bool colouredWell = true;
+  std::function<void(uint32_t, int, bool)> walk = [&](uint32_t id, int blacks, bool parentRed) {
+    if (id == kNoStream) {
+      if (blackHeight < 0) blackHeight = blacks;
+      colouredWell = colouredWell && blacks == blackHeight;
+      return;
+    }
+    const TCfbEntry& e = file.Entry(static_cast<int>(id));
+    const bool red = e.Color == kRed;
+    colouredWell = colouredWell && !(red && parentRed);
+    walk(e.Left, blacks + (red ? 0 : 1), red);
+    inOrder.push_back(e.Name);
+    walk(e.Right, blacks + (red ? 0 : 1), red);
+  };
+  const uint32_t top = file.Entry(storage).Child;
+  if (top != kNoStream) {
+    EXPECT_EQ(file.Entry(static_cast<int>(top)).Color, kBlack) << "the root of a tree is black";
+  }
+  walk(top, 0, false);
+  EXPECT_TRUE(colouredWell) << expected << " children: a red node with a red child, or unequal black heights";
+  ASSERT_EQ(inOrder.size(), expected);
+  for (size_t i = 1; i < inOrder.size(); ++i)
+    EXPECT_LT(CompareNames(inOrder[i - 1], inOrder[i]), 0) << expected << " children: out of order at " << i;
+}
+
+}  // namespace
+
+TEST(CompoundFile, SiblingTreesAreOrderedAndColouredForEveryCount) {
+  // Readers search the sibling tree by the format's order (length first,
+  // then upper case): a tree out of that order hides elements from them.
+  for (size_t n : {size_t(1), size_t(2), size_t(3), size_t(4), size_t(5), size_t(6), size_t(7), size_t(8), size_t(15),
+                   size_t(16), size_t(17), size_t(100), size_t(1000)}) {
+    auto root = TStorage::CreateNew();
+    for (size_t i = 0; i < n; ++i) {
+      // Lengths and cases mixed: "Zz7" sorts before "aaaa".
+      const QString name = (i % 3 ? QString("Item") : QString("z")) + QString::number(n - i);
+      Put(root.get(), i % 2 ? name.toUpper() : name, Bytes("x"));
+    }
+    HRESULT hr = E_FAIL;
+    auto file = TCfbReader::Open(Save(*root), &hr);
+    ASSERT_TRUE(file) << n;
+    CheckTree(*file, TCfbReader::RootId, n);
+  }
+}
+
+TEST(CompoundFile, CaseInsensitiveNamesBeyondAscii) {
+  auto root = TStorage::CreateNew();
+  Put(root.get(), QString::fromUtf8("Скважина"), Bytes("1"));
+  TComPtr<IStream> stream;
+  EXPECT_EQ(root->CreateStream(QString::fromUtf8("СКВАЖИНА"), stream.Put()), STG_E_FILEALREADYEXISTS);
+  auto r = TStorage::OpenBytes(Save(*root));
+  ASSERT_TRUE(r);
+  std::vector<uint8_t> bytes;
+  EXPECT_EQ(r->ReadStream(QString::fromUtf8("сКВАЖИНА"), &bytes), S_OK);
+  EXPECT_EQ(bytes, Bytes("1"));
+  ASSERT_EQ(r->Elements().size(), 1u);
+  EXPECT_EQ(r->Elements()[0].Name, QString::fromUtf8("Скважина")) << "the stored case is kept";
+}
+
+TEST(CompoundFile, LargeFilesListTheirTableInDifatSectors) {
+  // Beyond 109 table sectors (about 7 MB) the table's sectors are listed in
+  // chained DIFAT sectors; a writer that skips them loses everything after.
+  auto root = TStorage::CreateNew();
+  const auto big = Pattern(9 * 1024 * 1024, 5);
+  Put(root.get(), "huge", big);
+  Put(root.get(), "tail", Pattern(5000, 6));
+  Put(root.get(), "small", Pattern(100, 7));
+  const std::vector<uint8_t> file = Save(*root);
+  EXPECT_GT(At32(file, kHdrFatSectors), 109u);
+  EXPECT_GE(At32(file, kHdrDifatSectors), 1u);
+  auto r = TStorage::OpenBytes(file);
+  ASSERT_TRUE(r);
+  std::vector<uint8_t> bytes;
+  ASSERT_EQ(r->ReadStream("huge", &bytes), S_OK);
+  EXPECT_TRUE(bytes == big);
+  ASSERT_EQ(r->ReadStream("tail", &bytes), S_OK);
+  EXPECT_EQ(bytes, Pattern(5000, 6));
+  ASSERT_EQ(r->ReadStream("small", &bytes), S_OK);
+  EXPECT_EQ(bytes, Pattern(100, 7));
+}
+
+TEST(CompoundFile, DeepTreesUpToTheNestingLimit) {
+  auto root = TStorage::CreateNew();
+  TStorage* s = root.get();
+  for (int depth = 1; depth <= kMaxDepth; ++depth) {
+    TStorage* sub = nullptr;
+    ASSERT_EQ(s->CreateStorage(QString("level%1").arg(depth), &sub), S_OK) << depth;
+    Put(sub, "here", Bytes(std::to_string(depth)));
+    s = sub;
+  }
+  TStorage* tooDeep = nullptr;
+  EXPECT_EQ(s->CreateStorage("deeper", &tooDeep), STG_E_INVALIDFUNCTION) << "a file the reader would refuse";
+  auto r = TStorage::OpenBytes(Save(*root));
+  ASSERT_TRUE(r);
+  TStorage* at = r.get();
+  for (int depth = 1; depth <= kMaxDepth; ++depth) ASSERT_EQ(at->OpenStorage(QString("level%1").arg(depth), &at), S_OK);
+  std::vector<uint8_t> bytes;
+  ASSERT_EQ(at->ReadStream("HERE", &bytes), S_OK);
+  EXPECT_EQ(bytes, Bytes(std::to_string(kMaxDepth)));
+}
+
+TEST(CompoundFile, FilesOfOtherWritersRead) {
+  // Written by the earlier storage layer (libgsf): one list with two objects.
+  auto doc = TStorage::OpenFile(KERNO_SOURCE_DIR "/resources/samples/sample.knd");
+  ASSERT_TRUE(doc);
+  EXPECT_GT(WalkAll(doc.get()), 5);
+  std::vector<uint8_t> bytes;
+  EXPECT_EQ(doc->ReadStream("index", &bytes), S_OK);
+  EXPECT_FALSE(bytes.empty());
+  // A spreadsheet saved by a spreadsheet program.
+  auto xls = TStorage::OpenFile(KERNO_TEST_DATA "/tables/sample.xls");
+  ASSERT_TRUE(xls);
+  ASSERT_EQ(xls->ReadStream("workbook", &bytes), S_OK);
+  ASSERT_GE(bytes.size(), 4u);
+  EXPECT_EQ(bytes[0], 0x09) << "a BIFF record starts the workbook";
+}
+
+TEST(CompoundFile, VersionFourWith4096ByteSectors) {
+  // Header sector, table (sector 0), directory (1), a stream of two sectors (2, 3).
+  const uint32_t ss = 4096;
+  std::vector<uint8_t> f(5 * ss, 0);
+  std::memcpy(f.data(), kSignature, 8);
+  Put16(f.data() + kHdrMinorVersion, 0x3E);
+  Put16(f.data() + kHdrMajorVersion, 4);
+  Put16(f.data() + kHdrByteOrder, 0xFFFE);
+  Put16(f.data() + kHdrSectorShift, 12);
+  Put16(f.data() + kHdrMiniSectorShift, 6);
+  Set32(&f, kHdrDirSectors, 1);
+  Set32(&f, kHdrFatSectors, 1);
+  Set32(&f, kHdrDirStart, 1);
+  Set32(&f, kHdrMiniCutoff, 4096);
+  Set32(&f, kHdrMiniFatStart, kEndOfChain);
+  Set32(&f, kHdrDifatStart, kEndOfChain);
+  for (int i = 0; i < kHeaderDifatCount; ++i) Set32(&f, kHdrDifat + 4 * i, i == 0 ? 0 : kFreeSect);
+  uint8_t* fat = f.data() + ss;
+  std::memset(fat, 0xFF, ss);
+  Put32(fat, kFatSect);
+  Put32(fat + 4, kEndOfChain);
+  Put32(fat + 8, 3);
+  Put32(fat + 12, kEndOfChain);
+  uint8_t* dir = f.data() + 2 * ss;
+  for (int i = 0; i < 32; ++i) std::memset(dir + i * 128 + kDeLeft, 0xFF, 12);
+  auto entry = [&](int id, const std::u16string& name, uint8_t type, uint32_t child, uint32_t start, uint64_t size) {
+    uint8_t* p = dir + id * 128;
+    for (size_t c = 0; c < name.size(); ++c) Put16(p + 2 * c, name[c]);
+    Put16(p + kDeNameLength, static_cast<uint16_t>((name.size() + 1) * 2));
+    p[kDeType] = type;
+    p[kDeColor] = kBlack;
+    Put32(p + kDeChild, child);
+    Put32(p + kDeStart, start);
+    Put32(p + kDeSize, static_cast<uint32_t>(size));
+  };
+  entry(0, u"Root Entry", kTypeRoot, 1, kEndOfChain, 0);
+  entry(1, u"data", kTypeStream, kNoStream, 2, 5000);
+  const auto content = Pattern(5000, 9);
+  std::memcpy(f.data() + 3 * ss, content.data(), content.size());
+  auto r = TStorage::OpenBytes(f);
+  ASSERT_TRUE(r);
+  std::vector<uint8_t> bytes;
+  ASSERT_EQ(r->ReadStream("data", &bytes), S_OK);
+  EXPECT_EQ(bytes, content);
+}
+
+TEST(CompoundFile, DamagedHeadersAreRefused) {
+  auto sample = Sample();
+  Put(sample.get(), "pad", Pattern(1 << 20, 3));  // about 2 000 sectors
+  const std::vector<uint8_t> good = Save(*sample);
+  ASSERT_TRUE(TStorage::OpenBytes(good));
+  struct TCase {
+    const char* What;
+    std::function<void(std::vector<uint8_t>*)> Damage;
+  };
+  const std::vector<TCase> cases = {
+      {"truncated header", [](std::vector<uint8_t>* f) { f->resize(300); }},
+      {"byte order", [](std::vector<uint8_t>* f) { Put16(f->data() + kHdrByteOrder, 0xFEFF); }},
+      {"sector shift", [](std::vector<uint8_t>* f) { Put16(f->data() + kHdrSectorShift, 10); }},
+      {"version 4 with small sectors", [](std::vector<uint8_t>* f) { Put16(f->data() + kHdrMajorVersion, 4); }},
+      {"mini sector shift", [](std::vector<uint8_t>* f) { Put16(f->data() + kHdrMiniSectorShift, 7); }},
+      {"mini stream cutoff", [](std::vector<uint8_t>* f) { Set32(f, kHdrMiniCutoff, 8192); }},
+      // Counts that would allocate gigabytes if believed.
+      {"table sector count", [](std::vector<uint8_t>* f) { Set32(f, kHdrFatSectors, 0xFFFFFFF0); }},
+      {"table sector beyond the file", [](std::vector<uint8_t>* f) { Set32(f, kHdrDifat, 0x00FFFFFF); }},
+      {"DIFAT chain looping on itself",
+       [](std::vector<uint8_t>* f) {
+         // More table sectors than the header lists: the rest would come from DIFAT sectors.
+         Set32(f, kHdrFatSectors, 1500);
+         Set32(f, kHdrDifatStart, 0);
+         Set32(f, kHdrDifatSectors, 1);
+         Set32(f, SectorOffset(0) + 4 * 127, 0);
+       }},
+      {"directory beyond the file", [](std::vector<uint8_t>* f) { Set32(f, kHdrDirStart, 0x10000); }},
+      {"directory chain loop",
+       [](std::vector<uint8_t>* f) {
+         const uint32_t dirStart = At32(*f, kHdrDirStart);
+         Set32(f, SectorOffset(0) + 4 * dirStart, dirStart);
+       }},
+      {"no root entry", [](std::vector<uint8_t>* f) { (*f)[EntryOffset(*f, 0) + kDeType] = kTypeStorage; }},
+  };
+  for (const TCase& c : cases) {
+    std::vector<uint8_t> f = good;
+    c.Damage(&f);
+    HRESULT hr = S_OK;
+    EXPECT_EQ(TStorage::OpenBytes(f, &hr), nullptr) << c.What;
+    EXPECT_EQ(hr, STG_E_INVALIDHEADER) << c.What;
+  }
+}
+
+TEST(CompoundFile, DamagedStreamsFailWithoutHangingOrHugeAllocations) {
+  const std::vector<uint8_t> good = Save(*Sample());
+  struct TCase {
+    const char* What;
+    const char* Stream;
+    std::function<void(std::vector<uint8_t>*)> Damage;
+  };
+  // Entry 2 is "big" (regular sectors), entry 1 "a" and entry 4 "small2" (mini stream).
+  auto fatEntry = [](uint32_t s) { return SectorOffset(0) + 4 * s; };
+  const std::vector<TCase> cases = {
+      {"table chain looping back", "big",
+       [&](std::vector<uint8_t>* f) {
+         const uint32_t start = At32(*f, EntryOffset(*f, 2) + kDeStart);
+         Set32(f, fatEntry(start + 3), start + 1);
+       }},
+      {"table chain ending early", "big",
+       [&](std::vector<uint8_t>* f) {
+         const uint32_t start = At32(*f, EntryOffset(*f, 2) + kDeStart);
+         Set32(f, fatEntry(start + 3), kEndOfChain);
+       }},
+      {"start sector beyond the file", "big",
+       [&](std::vector<uint8_t>* f) { Set32(f, EntryOffset(*f, 2) + kDeStart, 0x7FFFFFF0); }},
+      {"size beyond the file", "big",
+       [&](std::vector<uint8_t>* f) { Set32(f, EntryOffset(*f, 2) + kDeSize, 0x7FFFFFFF); }},
+      {"mini chain looping on itself", "small2",
+       [&](std::vector<uint8_t>* f) {
+         const uint32_t start = At32(*f, EntryOffset(*f, 4) + kDeStart);
+         Set32(f, SectorOffset(At32(*f, kHdrMiniFatStart)) + 4 * start, start);
+       }},
+      {"mini sector beyond the mini stream", "small2",
+       [&](std::vector<uint8_t>* f) { Set32(f, EntryOffset(*f, 4) + kDeStart, 5000); }},
+      {"mini stream chain cut", "small2",
+       [&](std::vector<uint8_t>* f) {
+         // The mini stream is one sector long here: the whole stream is lost.
+         Set32(f, EntryOffset(*f, 0) + kDeStart, 0x00FFFFFF);
+       }},
+      {"mini table missing", "a", [&](std::vector<uint8_t>* f) { Set32(f, kHdrMiniFatStart, kEndOfChain); }},
+  };
+  for (const TCase& c : cases) {
+    std::vector<uint8_t> f = good;
+    c.Damage(&f);
+    auto r = TStorage::OpenBytes(f);
+    ASSERT_TRUE(r) << c.What << ": the directory is sound, the file opens";
+    std::vector<uint8_t> bytes = Bytes("stale");
+    EXPECT_EQ(r->ReadStream(c.Stream, &bytes), STG_E_READFAULT) << c.What;
+    EXPECT_TRUE(bytes.empty()) << c.What;
+    TComPtr<IStream> stream;
+    EXPECT_EQ(r->OpenStream(c.Stream, stream.Put()), STG_E_READFAULT) << c.What;
+    // The streams the damage does not touch still read.
+    TStorage* sub = nullptr;
+    ASSERT_EQ(r->OpenStorage("sub", &sub), S_OK) << c.What;
+    if (std::string(c.What).find("mini") == std::string::npos) {
+      ASSERT_EQ(sub->ReadStream("b", &bytes), S_OK) << c.What;
+      EXPECT_EQ(bytes, Bytes("beta")) << c.What;
+    }
+  }
+}
+
+TEST(CompoundFile, DirectoryCyclesEndTheWalk) {
+  // A tree walk over a damaged directory must end: an entry belongs to the
+  // first storage that reaches it, and each is listed once.
+  const std::vector<uint8_t> good = Save(*Sample());
+  struct TCase {
+    const char* What;
+    std::function<void(std::vector<uint8_t>*)> Damage;
+  };
+  const std::vector<TCase> cases = {
+      {"storage containing itself", [](std::vector<uint8_t>* f) { Set32(f, EntryOffset(*f, 3) + kDeChild, 3); }},
+      {"storage containing the root's tree",
+       [](std::vector<uint8_t>* f) {
+         Set32(f, EntryOffset(*f, 3) + kDeChild, At32(*f, EntryOffset(*f, 0) + kDeChild));
+       }},
+      {"root as its own child", [](std::vector<uint8_t>* f) { Set32(f, EntryOffset(*f, 0) + kDeChild, 0); }},
+      {"siblings pointing at each other",
+       [](std::vector<uint8_t>* f) {
+         for (int id = 1; id <= 4; ++id) {
+           Set32(f, EntryOffset(*f, id) + kDeLeft, static_cast<uint32_t>(id % 4 + 1));
+           Set32(f, EntryOffset(*f, id) + kDeRight, static_cast<uint32_t>((id + 2) % 4 + 1));
+         }
+       }},
+      {"links beyond the directory",
+       [](std::vector<uint8_t>* f) { Set32(f, EntryOffset(*f, 3) + kDeChild, 0x7FFFFFFF); }},
+  };
+  for (const TCase& c : cases) {
+    std::vector<uint8_t> f = good;
+    c.Damage(&f);
+    auto r = TStorage::OpenBytes(f);
+    if (!r) continue;
+    EXPECT_LE(WalkAll(r.get()), 5) << c.What << ": no entry is listed twice";
+  }
+  // A chain of storages deeper than the limit is refused rather than handed
+  // to callers that walk the tree recursively.
+  auto deep = TStorage::CreateNew();
+  TStorage* s = deep.get();
+  for (int i = 0; i < kMaxDepth; ++i) ASSERT_EQ(s->CreateStorage(QString("s%1").arg(i), &s), S_OK);
+  Put(s, "leaf", Bytes("x"));
+  std::vector<uint8_t> f = Save(*deep);
+  ASSERT_TRUE(TStorage::OpenBytes(f));
+  // Turn the stream under the deepest storage into a storage holding another: one level too deep.
+  const int leaf = kMaxDepth + 1;
+  ASSERT_EQ(Get16(f.data() + EntryOffset(f, leaf) + kDeNameLength), 10u) << "the entry of \"leaf\"";
+  f[EntryOffset(f, leaf) + kDeType] = kTypeStorage;
+  Set32(&f, EntryOffset(f, leaf) + kDeChild, static_cast<uint32_t>(leaf + 1));
+  Set32(&f, EntryOffset(f, leaf + 1) + kDeLeft, kNoStream);
+  Set32(&f, EntryOffset(f, leaf + 1) + kDeRight, kNoStream);
+  Set32(&f, EntryOffset(f, leaf + 1) + kDeChild, kNoStream);
+  f[EntryOffset(f, leaf + 1) + kDeType] = kTypeStream;
+  HRESULT hr = S_OK;
+  EXPECT_EQ(TStorage::OpenBytes(f, &hr), nullptr);
+  EXPECT_EQ(hr, STG_E_INVALIDHEADER);
+}
