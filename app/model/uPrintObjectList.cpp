@@ -428,14 +428,12 @@ bool TPrintObjectList::LoadFromStorage(TStorage* storage) {
   if (!storage) return false;
   TComPtr<IStream> index;
   if (storage->OpenStream(kIndexName, index.Put()) != S_OK) return false;
-  {
-    TComPtr<ICompoundStream> qs;
-    if (qsCreateFromStream(index.Get(), qs.Put()) != S_OK || !qs) return false;
-    if (qsReadInteger(qs.Get(), idKind, GetKind()) != GetKind()) return false;
-  }
+  // "index" is parsed once: checked for the kind, then loaded.
+  TComPtr<ICompoundStream> qs;
+  if (qsCreateFromStream(index.Get(), qs.Put()) != S_OK || !qs) return false;
+  if (qsReadInteger(qs.Get(), idKind, GetKind()) != GetKind()) return false;
   Clear();
-  index->Seek(0, 0, nullptr);
-  if (!LoadFromStream(index.Get())) return false;
+  if (!LoadFromQS(qs.Get())) return false;
   FFilling = true;
   for (int i = 0; i < Count(); ++i) {
     TPrintObject* c = FChildren[i].get();

@@ -4,8 +4,7 @@
 
 namespace cfb {
 
-char16_t UpperUnit(char16_t c) {
-  if (c < 0x80) return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
+char16_t UpperUnitBeyondAscii(char16_t c) {
   if (c >= 0xD800 && c <= 0xDFFF) return c;
   const char32_t upper = QChar::toUpper(static_cast<char32_t>(c));
   return upper <= 0xFFFF ? static_cast<char16_t>(upper) : c;
@@ -14,6 +13,7 @@ char16_t UpperUnit(char16_t c) {
 int CompareNames(std::u16string_view a, std::u16string_view b) {
   if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
   for (size_t i = 0; i < a.size(); ++i) {
+    if (a[i] == b[i]) continue;
     const char16_t x = UpperUnit(a[i]);
     const char16_t y = UpperUnit(b[i]);
     if (x != y) return x < y ? -1 : 1;

@@ -82,7 +82,11 @@ inline void Put32(uint8_t* p, uint32_t v) {
 
 // A UTF-16 code unit upper-cased as the format compares names (surrogates and
 // characters whose upper case is outside the basic plane stay as they are).
-char16_t UpperUnit(char16_t c);
+char16_t UpperUnitBeyondAscii(char16_t c);
+inline char16_t UpperUnit(char16_t c) {
+  if (c < 0x80) return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
+  return UpperUnitBeyondAscii(c);
+}
 
 // The order of siblings in a storage's tree: shorter names first, then the
 // upper-cased code units.
