@@ -3,6 +3,7 @@
 // read whole) and what reads is copied through the writer, which must give a
 // file that reads back the same.
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -10,10 +11,13 @@
 #include "uStorage.h"
 
 namespace {
-// A broken invariant is a finding: stop so libFuzzer keeps the input.
-void Check(bool condition) {
-  if (!condition) std::abort();
+// A broken invariant is a finding: say which and stop so libFuzzer keeps the input.
+void CheckAt(bool condition, int line) {
+  if (condition) return;
+  std::fprintf(stderr, "broken check at line %d\n", line);
+  std::abort();
 }
+#define Check(condition) CheckAt((condition), __LINE__)
 
 // Walks `from`, copying every element that reads into `to` (when given).
 // Returns the number of streams read.

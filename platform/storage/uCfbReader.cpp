@@ -143,8 +143,8 @@ void TCfbReader::LoadMiniStream() {
   // Damage here only makes the small streams unreadable: what the chains
   // reach is kept, and a stream reaching beyond it fails when read.
   const TCfbEntry& root = FEntries[0];
-  const uint64_t wanted = (root.Size + FSectorSize - 1) / FSectorSize;
-  if (root.Size > 0 && wanted <= FSectorCount) {
+  if (root.Size > 0 && root.Size <= static_cast<uint64_t>(FSectorCount) * FSectorSize) {
+    const uint64_t wanted = (root.Size + FSectorSize - 1) / FSectorSize;
     Chain(root.Start, wanted, &FMiniSectors);
     FMiniStreamSize = std::min<uint64_t>(root.Size, static_cast<uint64_t>(FMiniSectors.size()) * FSectorSize);
   }
@@ -193,6 +193,11 @@ bool TCfbReader::BuildTree() {
     }
     std::stable_sort(children.begin(), children.end(),
                      [&](int a, int b) { return CompareNames(FEntries[a].Name, FEntries[b].Name) < 0; });
+    // Of names equal without case (damage: the format forbids them) the
+    // first is kept, so that every listed element is the one its name opens.
+    children.erase(std::unique(children.begin(), children.end(),
+                               [&](int a, int b) { return CompareNames(FEntries[a].Name, FEntries[b].Name) == 0; }),
+                   children.end());
     for (int child : children) {
       if (FEntries[static_cast<size_t>(child)].Type != kTypeStorage) continue;
       if (storage.Depth + 1 > kMaxDepth) return false;
@@ -246,7 +251,7 @@ HRESULT TCfbReader::ReadStream(int id, std::vector<uint8_t>* bytes) const {
     return S_OK;
   }
   // A stream needs as many sectors as its size says: more than the file has is damage.
-  if ((size + FSectorSize - 1) / FSectorSize > FSectorCount) return fail();
+  if (size > static_cast<uint64_t>(FSectorCount) * FSectorSize) return fail();
   bytes->resize(size);
   uint8_t* out = bytes->data();
   uint32_t s = e.Start;

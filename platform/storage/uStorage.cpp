@@ -17,6 +17,12 @@ std::u16string_view View(const QString& s) {
   return {reinterpret_cast<const char16_t*>(s.utf16()), static_cast<size_t>(s.size())};
 }
 
+// The stored units as they are (a decoder would replace unpaired surrogates,
+// and the name would no longer find its element).
+QString StoredName(const std::u16string& name) {
+  return QString(reinterpret_cast<const QChar*>(name.data()), static_cast<qsizetype>(name.size()));
+}
+
 }  // namespace
 
 // An element of a storage being written.
@@ -159,7 +165,6 @@ int TStorage::FindReadChild(const QString& name) const {
   auto nameOf = [&](int id) -> std::u16string_view { return FRead->Entry(id).Name; };
   if (!FReadIndexed) {
     FReadIndex.Reserve(children.size());
-    // The first of two names equal without case wins.
     for (int id : children) FReadIndex.Insert(FRead->Entry(id).Name, id, nameOf);
     FReadIndexed = true;
   }
@@ -201,8 +206,7 @@ HRESULT TStorage::OpenStorage(const QString& name, TStorage** storage) {
   sub->FRead = FRead;
   sub->FEntry = id;
   sub->FDepth = FDepth + 1;
-  const std::u16string& stored = FRead->Entry(id).Name;
-  sub->FName = QString::fromUtf16(stored.data(), static_cast<qsizetype>(stored.size()));
+  sub->FName = StoredName(FRead->Entry(id).Name);
   *storage = sub.get();
   FOpened[id] = std::move(sub);
   return S_OK;
@@ -227,7 +231,7 @@ std::vector<TStorageElement> TStorage::Elements() const {
   for (int id : children) {
     const TCfbEntry& entry = FRead->Entry(id);
     TStorageElement e;
-    e.Name = QString::fromUtf16(entry.Name.data(), static_cast<qsizetype>(entry.Name.size()));
+    e.Name = StoredName(entry.Name);
     e.IsStorage = FRead->IsStorage(id);
     if (!e.IsStorage) e.Size = entry.Size;
     result.push_back(e);

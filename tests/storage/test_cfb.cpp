@@ -238,6 +238,24 @@ TEST(CompoundFile, VersionFourWith4096ByteSectors) {
   std::vector<uint8_t> bytes;
   ASSERT_EQ(r->ReadStream("data", &bytes), S_OK);
   EXPECT_EQ(bytes, content);
+  // Version 4 sizes are 64 bits: one near the top must not wrap into a small
+  // sector count (and a huge allocation).
+  Set32(&f, 2 * ss + 128 + kDeSize + 4, 0xFFFFFFFF);
+  Set32(&f, 2 * ss + 128 + kDeSize, 0xFFFFFFFF);
+  r = TStorage::OpenBytes(f);
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->ReadStream("data", &bytes), STG_E_READFAULT);
+}
+
+TEST(CompoundFile, VersionThreeIgnoresTheSizesUpperHalf) {
+  // Some writers leave junk there; the format says to ignore it.
+  std::vector<uint8_t> f = Save(*Sample());
+  Set32(&f, EntryOffset(f, 1) + kDeSize + 4, 0x12345678);
+  auto r = TStorage::OpenBytes(f);
+  ASSERT_TRUE(r);
+  std::vector<uint8_t> bytes;
+  ASSERT_EQ(r->ReadStream("a", &bytes), S_OK);
+  EXPECT_EQ(bytes, Bytes("alpha"));
 }
 
 TEST(CompoundFile, DamagedHeadersAreRefused) {
@@ -340,6 +358,31 @@ TEST(CompoundFile, DamagedStreamsFailWithoutHangingOrHugeAllocations) {
       EXPECT_EQ(bytes, Bytes("beta")) << c.What;
     }
   }
+}
+
+TEST(CompoundFile, EveryListedElementOpensByItsListedName) {
+  // Names another writer (or damage) left behind: an unpaired surrogate must
+  // survive the trip to a QString and back, and of two names equal without
+  // case only the one that lookups find is listed.
+  std::vector<uint8_t> f = Save(*Sample());
+  Put16(f.data() + EntryOffset(f, 1), 0xD800);  // "a" becomes an unpaired high surrogate
+  Put16(f.data() + EntryOffset(f, 4), u'B');    // "small2" becomes "BiG", equal to "big" without case
+  Put16(f.data() + EntryOffset(f, 4) + 2, u'i');
+  Put16(f.data() + EntryOffset(f, 4) + 4, u'G');
+  Put16(f.data() + EntryOffset(f, 4) + 6, 0);
+  Put16(f.data() + EntryOffset(f, 4) + kDeNameLength, 8);
+  auto r = TStorage::OpenBytes(f);
+  ASSERT_TRUE(r);
+  const std::vector<TStorageElement> elements = r->Elements();
+  EXPECT_EQ(elements.size(), 3u) << "one of \"big\" and \"BiG\"";
+  for (const TStorageElement& e : elements) {
+    EXPECT_TRUE(r->ElementExists(e.Name));
+    if (e.IsStorage) continue;
+    std::vector<uint8_t> bytes;
+    ASSERT_EQ(r->ReadStream(e.Name, &bytes), S_OK);
+    EXPECT_EQ(bytes.size(), e.Size) << "the listed element is the one its name reads";
+  }
+  EXPECT_TRUE(r->ElementExists(QString(QChar(0xD800))));
 }
 
 TEST(CompoundFile, DirectoryCyclesEndTheWalk) {
