@@ -184,3 +184,8 @@ void TPrintText::DumpProperties(QJsonObject* json) const {
 void RegisterTextKinds() {
   RegisterKind(kindText, []() -> std::unique_ptr<TPrintObject> { return std::make_unique<TPrintText>(); });
 }
+
+void TPrintText::RescaleInterval(double factor, double top) {
+  IntervalTop = top + factor * (IntervalTop - top);
+  IntervalBottom = top + factor * (IntervalBottom - top);
+}
