@@ -131,7 +131,7 @@ void TPrintText::Draw(TDrawContext& context) {
       box.Right = context.PixelX(FLeft + GetWidth() - RightIndent);
     }
     const QString text = UseEditText ? FText : FPrintedText;
-    FFont.DrawInRect(dc, box.ToQRect(), FFont.WrapText(dc, box.Width(), text));
+    FFont.DrawInRect(dc, ToQRect(box), FFont.WrapText(dc, box.Width(), text));
 
     // Leader ticks from the interval's middle to the box's middle; their
     // lengths are page lengths at zoom 1.
