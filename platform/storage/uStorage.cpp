@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <cstring>
+#include <new>
+#include <stdexcept>
 
 #include "uCfbReader.h"
 #include "uCfbWriter.h"
@@ -75,7 +77,12 @@ std::unique_ptr<TStorage> TStorage::OpenFile(const QString& path, HRESULT* resul
   const qint64 size = f.size();
   std::vector<uint8_t> bytes;
   if (size > 0) {
-    bytes.resize(static_cast<size_t>(size));
+    try {
+      bytes.resize(static_cast<size_t>(size));
+    } catch (const std::exception&) {
+      if (result) *result = E_OUTOFMEMORY;
+      return nullptr;
+    }
     if (f.read(reinterpret_cast<char*>(bytes.data()), size) != size) {
       if (result) *result = STG_E_READFAULT;
       return nullptr;
@@ -266,7 +273,12 @@ HRESULT TStorage::SaveToBytes(std::vector<uint8_t>* bytes) const {
       entries.push_back(e);
     }
   }
-  return WriteCompoundFile(entries, bytes);
+  try {
+    return WriteCompoundFile(entries, bytes);
+  } catch (const std::bad_alloc&) {
+    bytes->clear();
+    return E_OUTOFMEMORY;
+  }
 }
 
 HRESULT TStorage::SaveToFile(const QString& path) const {
