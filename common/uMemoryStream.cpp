@@ -34,6 +34,10 @@ HRESULT TMemoryStream::Write(const void* buffer, uint32_t count, uint32_t* done)
   const uint64_t end = FPos + count;
   if (end > kMaxSize) return STG_E_MEDIUMFULL;
   try {
+    // Writers put many small pieces (a compound stream writes each entry's
+    // header and data apart): start at a useful size so that a few hundred
+    // bytes do not take half a dozen reallocations.
+    if (end > FData.capacity()) FData.reserve(std::max<uint64_t>({end, FData.capacity() * 2, 256}));
     if (end > FData.size()) FData.resize(end);
   } catch (const std::bad_alloc&) {
     return STG_E_MEDIUMFULL;

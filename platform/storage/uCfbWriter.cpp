@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <numeric>
 
 #include "uCfbFormat.h"
 #include "uStorage.h"
@@ -61,16 +60,33 @@ HRESULT WriteCompoundFile(const std::vector<TCfbWriteEntry>& entries, std::vecto
   std::vector<TDir> dir(count);
 
   // The sibling trees.
+  struct TKeyed {
+    uint64_t Key;
+    int Id;
+  };
+  std::vector<TKeyed> keyed;
   std::vector<int> sorted;
   for (size_t i = 0; i < count; ++i) {
     const TCfbWriteEntry& e = entries[i];
     if (!e.IsStorage || e.ChildCount <= 0) continue;
     if (e.FirstChild < 1 || static_cast<size_t>(e.FirstChild) + static_cast<size_t>(e.ChildCount) > count)
       return E_INVALIDARG;
-    sorted.resize(static_cast<size_t>(e.ChildCount));
-    std::iota(sorted.begin(), sorted.end(), e.FirstChild);
-    std::sort(sorted.begin(), sorted.end(),
-              [&](int a, int b) { return CompareNames(entries[a].Name, entries[b].Name) < 0; });
+    // Sorted on a key of the length and the first three upper-cased units,
+    // which decides most comparisons; the full names decide the rest.
+    keyed.resize(static_cast<size_t>(e.ChildCount));
+    for (int k = 0; k < e.ChildCount; ++k) {
+      const std::u16string_view name = entries[static_cast<size_t>(e.FirstChild + k)].Name;
+      uint64_t key = static_cast<uint64_t>(std::min<size_t>(name.size(), 0xFFFF)) << 48;
+      for (size_t c = 0; c < 3 && c < name.size(); ++c)
+        key |= static_cast<uint64_t>(UpperUnit(name[c])) << (32 - 16 * c);
+      keyed[static_cast<size_t>(k)] = {key, e.FirstChild + k};
+    }
+    std::sort(keyed.begin(), keyed.end(), [&](const TKeyed& a, const TKeyed& b) {
+      if (a.Key != b.Key) return a.Key < b.Key;
+      return CompareNames(entries[static_cast<size_t>(a.Id)].Name, entries[static_cast<size_t>(b.Id)].Name) < 0;
+    });
+    sorted.resize(keyed.size());
+    for (size_t k = 0; k < keyed.size(); ++k) sorted[k] = keyed[k].Id;
     int full = 0;
     while ((size_t{2} << full) - 1 <= sorted.size()) ++full;  // complete levels: floor(log2(n + 1))
     TTreeBuilder builder{sorted, dir, full};
