@@ -191,8 +191,10 @@ bool TCfbReader::BuildTree() {
       if (type == kTypeStorage || type == kTypeStream) children.push_back(static_cast<int>(id));
       cur = FEntries[id].Right;
     }
-    std::stable_sort(children.begin(), children.end(),
-                     [&](int a, int b) { return CompareNames(FEntries[a].Name, FEntries[b].Name) < 0; });
+    // A sound tree gives them in order already.
+    const auto before = [&](int a, int b) { return CompareNames(FEntries[a].Name, FEntries[b].Name) < 0; };
+    if (!std::is_sorted(children.begin(), children.end(), before))
+      std::stable_sort(children.begin(), children.end(), before);
     // Of names equal without case (damage: the format forbids them) the
     // first is kept, so that every listed element is the one its name opens.
     children.erase(std::unique(children.begin(), children.end(),
