@@ -154,45 +154,66 @@ void* TCompoundStream::FindInterface(const GUID& iid) {
   return nullptr;
 }
 
+int64_t TCompoundStream::SearchRun(int r, int32_t id) const {
+  const TRun& run = FRuns[r];
+  if (id < run.First || id > run.Last) return -1;
+  const size_t begin = run.Start;
+  const size_t end = r + 1 < FRunCount ? FRuns[r + 1].Start : FEntries.size();
+  // Dense IDs sit at their distance from the first one.
+  const size_t guess = begin + static_cast<size_t>(static_cast<int64_t>(id) - run.First);
+  if (guess < end && FEntries[guess].ID == id) return static_cast<int64_t>(guess);
+  const auto first = FEntries.begin() + static_cast<ptrdiff_t>(begin);
+  const auto last = FEntries.begin() + static_cast<ptrdiff_t>(end);
+  const auto it = std::lower_bound(first, last, id, [](const TEntry& e, int32_t key) { return e.ID < key; });
+  if (it == last || it->ID != id) return -1;
+  return it - FEntries.begin();
+}
+
+int64_t TCompoundStream::Found(size_t pos, int run) {
+  FHint = pos + 1;
+  FHintRun = run;
+  return static_cast<int64_t>(pos);
+}
+
 int64_t TCompoundStream::Find(int32_t id) {
   const size_t n = FEntries.size();
   if (n == 0) return -1;
-  if (!FSorted) {
-    if (FHash.empty()) return -1;
+  const bool hinted = FHint < n && FEntries[FHint].ID == id;
+  if (FHashed) {
+    // Without duplicates any entry of the ID is its first.
+    if (hinted && !FHashDuplicates) return Found(FHint, 0);
     const size_t mask = FHash.size() - 1;
     for (size_t h = (static_cast<uint32_t>(id) * 0x9E3779B1u) >> FHashShift;; h = (h + 1) & mask) {
       const TSlot& slot = FHash[h];
       if (slot.Pos == kNoSlot) return -1;
-      if (slot.ID == id) return slot.Pos;
+      if (slot.ID == id) return Found(slot.Pos, 0);
     }
   }
-  // Readers mostly go through the IDs in stored order: try after the last find first.
-  size_t pos = FHint;
-  if (pos >= n || FEntries[pos].ID != id) {
-    const int32_t first = FEntries.front().ID;
-    if (id < first || id > FEntries.back().ID) return -1;
-    // Dense IDs sit at their distance from the first one.
-    pos = static_cast<size_t>(static_cast<int64_t>(id) - first);
-    if (pos >= n || FEntries[pos].ID != id) {
-      const auto it = std::lower_bound(FEntries.begin(), FEntries.end(), id,
-                                       [](const TEntry& e, int32_t key) { return e.ID < key; });
-      if (it == FEntries.end() || it->ID != id) return -1;
-      pos = static_cast<size_t>(it - FEntries.begin());
+  if (hinted) {
+    while (FHintRun + 1 < FRunCount && FRuns[FHintRun + 1].Start <= FHint) ++FHintRun;
+    // An earlier run may hold an earlier entry of the same ID.
+    for (int r = 0; r < FHintRun; ++r) {
+      const int64_t pos = SearchRun(r, id);
+      if (pos >= 0) return Found(static_cast<size_t>(pos), r);
     }
+    return Found(FHint, FHintRun);
   }
-  FHint = pos + 1;
-  return static_cast<int64_t>(pos);
+  for (int r = 0; r < FRunCount; ++r) {
+    const int64_t pos = SearchRun(r, id);
+    if (pos >= 0) return Found(static_cast<size_t>(pos), r);
+  }
+  return -1;
 }
 
-void TCompoundStream::HashInsert(int32_t id, uint32_t pos) {
+bool TCompoundStream::HashInsert(int32_t id, uint32_t pos) {
   const size_t mask = FHash.size() - 1;
   for (size_t h = (static_cast<uint32_t>(id) * 0x9E3779B1u) >> FHashShift;; h = (h + 1) & mask) {
     TSlot& slot = FHash[h];
     if (slot.Pos == kNoSlot) {
       slot = TSlot{id, pos};
-      return;
+      return true;
     }
-    if (slot.ID == id) return;  // the first entry of a duplicated ID wins
+    if (slot.ID == id) return false;  // the first entry of a duplicated ID wins
   }
 }
 
@@ -206,24 +227,32 @@ void TCompoundStream::HashRebuild(size_t minEntries) {
   }
   FHash.assign(capacity, TSlot{0, kNoSlot});
   FHashShift = 32 - bits;
-  for (size_t i = 0; i < FEntries.size(); ++i) HashInsert(FEntries[i].ID, static_cast<uint32_t>(i));
+  FHashDuplicates = false;
+  for (size_t i = 0; i < FEntries.size(); ++i)
+    if (!HashInsert(FEntries[i].ID, static_cast<uint32_t>(i))) FHashDuplicates = true;
 }
 
 size_t TCompoundStream::FindOrAppend(int32_t id) {
   const int64_t found = Find(id);
   if (found >= 0) return static_cast<size_t>(found);
   const size_t pos = FEntries.size();
-  if (FSorted && pos && id < FEntries.back().ID) {
-    FSorted = false;
+  FEntries.push_back(TEntry{id, qsEmpty, 0, 0, nullptr, false});
+  if (!FHashed) {
+    if (FRunCount && id > FRuns[FRunCount - 1].Last) {
+      FRuns[FRunCount - 1].Last = id;
+      return pos;
+    }
+    if (FRunCount < kMaxRuns) {
+      FRuns[FRunCount++] = TRun{static_cast<uint32_t>(pos), id, id};
+      return pos;
+    }
+    FHashed = true;
     FHash.clear();
   }
-  FEntries.push_back(TEntry{id, qsEmpty, 0, 0, nullptr, false});
-  if (!FSorted) {
-    if (FEntries.size() * 2 > FHash.size())
-      HashRebuild(FEntries.size());
-    else
-      HashInsert(id, static_cast<uint32_t>(pos));
-  }
+  if (FEntries.size() * 2 > FHash.size())
+    HashRebuild(FEntries.size());
+  else
+    HashInsert(id, static_cast<uint32_t>(pos));
   return pos;
 }
 
@@ -463,8 +492,11 @@ void TCompoundStream::Clear() {
   FNextChunk = 0;
   FImage.reset();
   FDataBytes = 0;
-  FSorted = true;
+  FRunCount = 0;
+  FHashed = false;
+  FHashDuplicates = false;
   FHint = 0;
+  FHintRun = 0;
   FHash.clear();
 }
 
@@ -514,13 +546,20 @@ HRESULT TCompoundStream::Load(IStream* source) {
   try {
     std::vector<TEntry> entries;
     entries.reserve(static_cast<size_t>(count));
-    bool sorted = true;
+    TRun runs[kMaxRuns];
+    int runCount = 0;
+    bool hashed = false;
     uint64_t offset = 0;
     for (int32_t i = 0; i < count; ++i) {
       const uint8_t* rec = directory + static_cast<size_t>(i) * kRecordSize;
       const auto id = static_cast<int32_t>(GetLE32(rec));
       const uint32_t size = GetLE32(rec + 8);
-      if (i > 0 && id <= entries.back().ID) sorted = false;
+      if (runCount && id > runs[runCount - 1].Last)
+        runs[runCount - 1].Last = id;
+      else if (runCount < kMaxRuns)
+        runs[runCount++] = TRun{static_cast<uint32_t>(i), id, id};
+      else
+        hashed = true;
       entries.push_back(
           TEntry{id, static_cast<int32_t>(GetLE32(rec + 4)), size, size, size ? image.get() + offset : nullptr, false});
       offset += size;
@@ -528,8 +567,10 @@ HRESULT TCompoundStream::Load(IStream* source) {
     FEntries = std::move(entries);
     FImage = std::move(image);
     FDataBytes = dataBytes;
-    FSorted = sorted;
-    if (!sorted) HashRebuild(FEntries.size());
+    std::copy(runs, runs + runCount, FRuns);
+    FRunCount = runCount;
+    FHashed = hashed;
+    if (hashed) HashRebuild(FEntries.size());
   } catch (const std::bad_alloc&) {
     Clear();
     return E_OUTOFMEMORY;

@@ -70,8 +70,11 @@ class TCompoundStream final : public TUnknownImpl<ICompoundStream2, IPersistStre
   void FreeValue(TEntry& e);
   void Clear();
   uint8_t* ArenaAllocate(size_t size);
-  // ID index for when entries stop arriving in ascending order.
-  void HashInsert(int32_t id, uint32_t pos);
+  // Position of the ID in ascending run r, or -1.
+  int64_t SearchRun(int r, int32_t id) const;
+  int64_t Found(size_t pos, int run);
+  // ID index for when entries arrive in too many ascending runs.
+  bool HashInsert(int32_t id, uint32_t pos);
   void HashRebuild(size_t minEntries);
 
   std::vector<TEntry> FEntries;
@@ -84,10 +87,25 @@ class TCompoundStream final : public TUnknownImpl<ICompoundStream2, IPersistStre
   size_t FNextChunk = 0;
   // Sum of the entries' sizes, so the stored size is known without a walk.
   uint64_t FDataBytes = 0;
-  // While IDs are strictly ascending the entries themselves are the index
-  // (searched by position); the first out-of-order ID switches to FHash.
-  bool FSorted = true;
+  // Entries mostly arrive as a few strictly ascending runs of IDs (an object
+  // writes its values in order, a table its cells); while there are at most
+  // kMaxRuns of them the entries themselves are the index, searched run by run
+  // (the first run holding an ID has its first entry). Beyond that FHash
+  // maps each ID to its first entry.
+  static constexpr int kMaxRuns = 16;
+  struct TRun {
+    uint32_t Start;
+    int32_t First;
+    int32_t Last;
+  };
+  TRun FRuns[kMaxRuns] = {};
+  int FRunCount = 0;
+  bool FHashed = false;
+  bool FHashDuplicates = false;  // some ID has more than one entry
+  // Readers mostly go through the IDs in stored order: the entry after the
+  // last one found is tried first.
   size_t FHint = 0;
+  int FHintRun = 0;
   struct TSlot {
     int32_t ID;
     uint32_t Pos;  // kNoSlot when empty

@@ -638,6 +638,12 @@ TEST(QsStorage, ScatteredDuplicatesLoadAndGrow) {
   auto s = Loaded(ModelImage(model));
   ASSERT_TRUE(s);
   EXPECT_EQ(Dirty(s.Get()), S_FALSE);
+  // Looked up in stored order, each later duplicate still answers with the first.
+  for (const auto& m : model) {
+    TCompoundEntry e{};
+    ASSERT_EQ(s->GetEntry(m.ID, &e), S_OK);
+    EXPECT_EQ(static_cast<uint8_t*>(e.Data)[0], FirstOf(model, m.ID)->Data[0]) << "id " << m.ID;
+  }
   ExpectSameAsModel(s.Get(), model, -10, 1001);
   ASSERT_EQ(Saved(s.Get()), ModelImage(model));
   for (int32_t id = 2000; id > 0; id -= 3) {
