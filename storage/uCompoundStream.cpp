@@ -422,11 +422,29 @@ HRESULT TCompoundStream::WriteStream(int32_t id, IStream* source, int32_t count)
     length = static_cast<uint32_t>(count);
   }
   if (Failed(source->Seek(0, STREAM_SEEK_SET, nullptr))) return E_INVALIDARG;
-  std::unique_ptr<uint8_t[]> temp(new (std::nothrow) uint8_t[length ? length : 1]);
-  if (!temp) return E_OUTOFMEMORY;
-  const HRESULT hr = ReadExact(source, temp.get(), static_cast<uint32_t>(length));
+  const auto size = static_cast<uint32_t>(length);
+  // Nothing changes until the whole value has been read.
+  if (size <= kOwnBlockSize) {
+    uint8_t local[kOwnBlockSize];
+    const HRESULT hr = ReadExact(source, local, size);
+    if (Failed(hr)) return hr;
+    return Put(id, qsBinary, local, size);
+  }
+  // A large value is read straight into the block it will keep.
+  std::unique_ptr<uint8_t[]> block(new (std::nothrow) uint8_t[size]);
+  if (!block) return E_OUTOFMEMORY;
+  const HRESULT hr = ReadExact(source, block.get(), size);
   if (Failed(hr)) return hr;
-  return Put(id, qsBinary, temp.get(), static_cast<uint32_t>(length));
+  TEntry& e = FEntries[FindOrAppend(id)];
+  FModified = true;
+  FreeValue(e);
+  FDataBytes = FDataBytes - e.Size + size;
+  e.Tag = qsBinary;
+  e.Size = size;
+  e.Data = block.release();
+  e.Capacity = size;
+  e.Own = true;
+  return S_OK;
 }
 
 HRESULT TCompoundStream::DeleteValue(int32_t id) {

@@ -313,6 +313,17 @@ TEST(QsValues, StreamsInAndOut) {
   EXPECT_EQ(std::memcmp(e.Data, src, 5), 0);
   ASSERT_EQ(s->GetEntry(2, &e), S_OK);
   EXPECT_EQ(e.Size, 2u);
+  // Large values too: a source that ends early changes nothing.
+  const TBytes large(10000, 0x42);
+  TComPtr<IStream> big = MemoryStreamFrom(large.data(), large.size());
+  ASSERT_EQ(s->WriteStream(2, big.Get(), -1), S_OK);
+  EXPECT_EQ(s->WriteStream(2, big.Get(), 20000), E_FAIL);
+  EXPECT_EQ(s->WriteStream(3, big.Get(), 20000), E_FAIL);
+  EXPECT_EQ(s->GetEntry(3, &e), E_INVALIDARG);
+  ASSERT_EQ(s->GetEntry(2, &e), S_OK);
+  ASSERT_EQ(e.Size, large.size());
+  EXPECT_EQ(std::memcmp(e.Data, large.data(), large.size()), 0);
+  ASSERT_EQ(s->WriteStream(2, source.Get(), 2), S_OK);
 
   TComPtr<IStream> out;
   ASSERT_EQ(qsReadStream(s.Get(), 1, out.Put()), S_OK);
@@ -590,7 +601,7 @@ TEST(QsStorage, RandomEditsMatchAPlainModel) {
   for (int round = 0; round < 6; ++round) {
     for (int op = 0; op < 600; ++op) {
       const auto id = static_cast<int32_t>(random() % 1260) - 50;
-      switch (random() % 5) {
+      switch (random() % 6) {
         case 0:
           put(id, qsInteger, bytes(4));
           break;
@@ -601,6 +612,15 @@ TEST(QsStorage, RandomEditsMatchAPlainModel) {
         case 3:
           put(id, qsBinary, bytes(sizes[random() % std::size(sizes)]));
           break;
+        case 4: {
+          const TBytes data = bytes(sizes[random() % std::size(sizes)]);
+          TComPtr<IStream> source = MemoryStreamFrom(data.data(), data.size());
+          ASSERT_EQ(s->WriteStream(id, source.Get(), -1), S_OK);
+          TModelEntry& m = ModelPut(model, id);
+          m.Tag = qsBinary;
+          m.Data = data;
+          break;
+        }
         default: {
           TModelEntry* m = FirstOf(model, id);
           ASSERT_EQ(s->DeleteValue(id), m ? S_OK : E_INVALIDARG);
