@@ -170,18 +170,19 @@ int64_t TCompoundStream::SearchRun(int r, int32_t id) const {
 }
 
 int64_t TCompoundStream::Found(size_t pos, int run) {
-  FHint = pos + 1;
-  FHintRun = run;
+  FHint.store(pos + 1, std::memory_order_relaxed);
+  FHintRun.store(run, std::memory_order_relaxed);
   return static_cast<int64_t>(pos);
 }
 
 int64_t TCompoundStream::Find(int32_t id) {
   const size_t n = FEntries.size();
   if (n == 0) return -1;
-  const bool hinted = FHint < n && FEntries[FHint].ID == id;
+  const size_t hint = FHint.load(std::memory_order_relaxed);
+  const bool hinted = hint < n && FEntries[hint].ID == id;
   if (FHashed) {
     // Without duplicates any entry of the ID is its first.
-    if (hinted && !FHashDuplicates) return Found(FHint, 0);
+    if (hinted && !FHashDuplicates) return Found(hint, 0);
     const size_t mask = FHash.size() - 1;
     for (size_t h = (static_cast<uint32_t>(id) * 0x9E3779B1u) >> FHashShift;; h = (h + 1) & mask) {
       const TSlot& slot = FHash[h];
@@ -190,13 +191,14 @@ int64_t TCompoundStream::Find(int32_t id) {
     }
   }
   if (hinted) {
-    while (FHintRun + 1 < FRunCount && FRuns[FHintRun + 1].Start <= FHint) ++FHintRun;
+    int hintRun = FHintRun.load(std::memory_order_relaxed);
+    while (hintRun + 1 < FRunCount && FRuns[hintRun + 1].Start <= hint) ++hintRun;
     // An earlier run may hold an earlier entry of the same ID.
-    for (int r = 0; r < FHintRun; ++r) {
+    for (int r = 0; r < hintRun; ++r) {
       const int64_t pos = SearchRun(r, id);
       if (pos >= 0) return Found(static_cast<size_t>(pos), r);
     }
-    return Found(FHint, FHintRun);
+    return Found(hint, hintRun);
   }
   for (int r = 0; r < FRunCount; ++r) {
     const int64_t pos = SearchRun(r, id);
@@ -513,8 +515,8 @@ void TCompoundStream::Clear() {
   FRunCount = 0;
   FHashed = false;
   FHashDuplicates = false;
-  FHint = 0;
-  FHintRun = 0;
+  FHint.store(0, std::memory_order_relaxed);
+  FHintRun.store(0, std::memory_order_relaxed);
   FHash.clear();
 }
 

@@ -3,6 +3,7 @@
 // IEnumEntries, all counting on the one object.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -103,9 +104,10 @@ class TCompoundStream final : public TUnknownImpl<ICompoundStream2, IPersistStre
   bool FHashed = false;
   bool FHashDuplicates = false;  // some ID has more than one entry
   // Readers mostly go through the IDs in stored order: the entry after the
-  // last one found is tried first.
-  size_t FHint = 0;
-  int FHintRun = 0;
+  // last one found is tried first. Only a guess, checked before use, and
+  // atomic so that concurrent readers stay as safe as before.
+  std::atomic<size_t> FHint{0};
+  std::atomic<int> FHintRun{0};
   struct TSlot {
     int32_t ID;
     uint32_t Pos;  // kNoSlot when empty
