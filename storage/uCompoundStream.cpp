@@ -238,6 +238,8 @@ size_t TCompoundStream::FindOrAppend(int32_t id) {
   const int64_t found = Find(id);
   if (found >= 0) return static_cast<size_t>(found);
   const size_t pos = FEntries.size();
+  // Objects write a dozen or two values: skip the smallest growth steps.
+  if (FEntries.capacity() == 0) FEntries.reserve(16);
   FEntries.push_back(TEntry{id, qsEmpty, 0, 0, nullptr, false});
   if (!FHashed) {
     if (FRunCount && id > FRuns[FRunCount - 1].Last) {
