@@ -6,6 +6,7 @@
 #include <cstring>
 #include <optional>
 
+#include "uByteScan.h"
 #include "uCodePage.h"
 #include "uNumbers.h"
 #include "uTableImport.h"
@@ -114,8 +115,10 @@ class TNullMatcher {
   // The same for an ASCII token.
   bool Matches(std::string_view token) const {
     if (FText.isEmpty() || token.empty()) return false;
+    // Only a token that starts like the NULL value can equal it, as text or as a number.
+    if (FText[0] != QLatin1Char(token[0])) return false;
     if (token == FUtf8) return true;
-    if (std::isnan(FNumber) || FText[0] != QLatin1Char(token[0]) || token.size() > 64) return false;
+    if (std::isnan(FNumber) || token.size() > 64) return false;
     const double v = ReadNumber(token, NAN);
     return !std::isnan(v) && v == FNumber;
   }
@@ -213,6 +216,7 @@ class TLasParser {
   char* FBytes = nullptr;
   size_t FWidth = 0;      // values per depth: the curves known when the line began
   int FHeaderWidth = -1;  // mnemonics in the header row, once data began
+  bool FReserved = false;
   QStringList FTokens;
 };
 
@@ -241,12 +245,8 @@ bool TLasParser::Run(QByteArray bytes, TCellStore* cells, QString* error) {
   size_t next = static_cast<size_t>(skip);
   while (next < n) {
     // Lines end with CR LF, LF or CR.
-    size_t end = next;
     bool ascii = true;
-    while (end < n && data[end] != '\n' && data[end] != '\r') {
-      ascii = ascii && static_cast<unsigned char>(data[end]) < 0x80;
-      ++end;
-    }
+    const size_t end = static_cast<size_t>(bytescan::FindLineEnd(data + next, data + n, &ascii) - data);
     size_t begin = next;
     next = end + (end + 1 < n && data[end] == '\r' && data[end + 1] == '\n' ? 2 : 1);
     QString text;
@@ -368,14 +368,21 @@ bool TLasParser::AsciiData(size_t begin, size_t end, QString* error) {
   if (!BeginData(error)) return false;
   const TNullMatcher& nulls = *FNulls;
   char* const data = FBytes;
+  if (!FReserved) {
+    // As many cells as lines like the first one would give.
+    FReserved = true;
+    const size_t lines = static_cast<size_t>(FCells.Size()) / (end - begin + 1) + 1;
+    FCells.Reserve(std::min(lines + lines / 8, static_cast<size_t>(FCells.Size())) * FWidth);
+  }
+  // Decimal commas are looked for only in lines that have a comma.
+  const bool commas = FDelimiter != TDelimiter::Comma && std::memchr(data + begin, ',', end - begin);
   auto value = [&](size_t from, size_t to) {
     if (!NextValue()) return;
-    const std::string_view token(data + from, to - from);
-    if (nulls.Matches(token)) {
+    if (nulls.Matches(std::string_view(data + from, to - from))) {
       FCells.AddEmpty();
       return;
     }
-    if (FDelimiter != TDelimiter::Comma) FixDecimalComma(data + from, to - from);
+    if (commas) FixDecimalComma(data + from, to - from);
     FCells.AddSpan(from, to - from);
   };
   if (FDelimiter == TDelimiter::Space) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "uByteScan.h"
 #include "uCodePage.h"
 #include "uLasImport.h"
 #include "uTableText.h"
@@ -165,15 +166,15 @@ bool ParseDelimitedText(QByteArray bytes, TCellStore* cells) {
     else
       builder.AddSpan(from, to - from);
   };
+  const char* const stop = data + n;
   size_t start = static_cast<size_t>(encoding.Skip);
   char delimiter = 0;
   bool first = true;
   while (start < n) {
-    size_t end = start;
-    while (end < n && data[end] != '\n' && data[end] != '\r') ++end;
-    if (first) {
-      delimiter = DetectDelimiterByte(data + start, end - start);
-      first = false;
+    size_t end;
+    if (first || delimiter == 0 || delimiter == ' ') {
+      end = static_cast<size_t>(bytescan::FindAny(data + start, stop, '\n', '\r', '\r') - data);
+      if (first) delimiter = DetectDelimiterByte(data + start, end - start);
     }
     if (delimiter == 0) {
       add(start, end);
@@ -188,14 +189,24 @@ bool ParseDelimitedText(QByteArray bytes, TCellStore* cells) {
         i = j;
       }
     } else {
+      // Cells and the line end in one pass.
       size_t cell = start;
-      for (size_t i = start; i < end; ++i) {
-        if (data[i] == delimiter) {
-          add(cell, i);
-          cell = i + 1;
+      for (;;) {
+        const size_t at = static_cast<size_t>(bytescan::FindAny(data + cell, stop, delimiter, '\n', '\r') - data);
+        add(cell, at);
+        if (at < n && data[at] == delimiter) {
+          cell = at + 1;
+          continue;
         }
+        end = at;
+        break;
       }
-      add(cell, end);
+    }
+    if (first) {
+      // As many cells as lines like the first one would give.
+      first = false;
+      const size_t lines = n / (end - start + 1) + 1;
+      builder.Reserve(std::min(lines + lines / 8, n) * std::max<size_t>(builder.OpenCells(), 1));
     }
     builder.EndRow();
     // One line break: CR LF, LF or CR.
