@@ -72,6 +72,31 @@ TEST(TablesLas, DecimalCommasAndDelimitersOfVersion3) {
   EXPECT_EQ(Cell(t, 1, 1), "sand stone");
 }
 
+// Data lines of ASCII are split in place, others decoded first: both must
+// give the same cells, and a line of one kind must not disturb the next.
+TEST(TablesLas, PlainAndDecodedDataLinesAgree) {
+  QByteArray text = QByteArray(kHeader).replace("GR.GAPI", "\xC3\xCA.GAPI");  // Windows-1251 file
+  text += "~A\n100.0 \"a b\" 1,5\n100.5 \"\xE3\xEB\xE8\xED\xE0 x\" 2,5\n101.0\xA0-999.25 7\n101.5 -999.25 8 9\n";
+  const TCellStore g = Parse(text);
+  ASSERT_EQ(g.RowCount(), 5);
+  EXPECT_EQ(Cell(g, 0, 1), QString::fromUtf8("ГК"));
+  EXPECT_EQ(Cell(g, 1, 1), "a b") << "a quoted value with a blank";
+  EXPECT_EQ(Cell(g, 1, 2), "1.5");
+  EXPECT_EQ(Cell(g, 2, 1), QString::fromUtf8("глина x"));
+  EXPECT_EQ(Cell(g, 2, 2), "2.5") << "decimal comma on a decoded line";
+  EXPECT_EQ(Cell(g, 3, 0), "101.0") << "a no-break space separates values too";
+  EXPECT_EQ(Cell(g, 3, 1), "");
+  EXPECT_EQ(Cell(g, 3, 2), "7");
+  EXPECT_EQ(Cell(g, 4, 1), "");
+  EXPECT_EQ(Cell(g, 4, 2), "8") << "values beyond the curves are dropped";
+  // Curves defined after the data (column names in the data title) join the header.
+  const TCellStore late = Parse("~A DEPT GR\n1 2\n3 4\n~Curve\n RT.OHMM : res\n");
+  ASSERT_EQ(late.ColCount(), 3);
+  EXPECT_EQ(Cell(late, 0, 2), "RT");
+  EXPECT_EQ(Cell(late, 2, 1), "4");
+  EXPECT_EQ(Cell(late, 2, 2), "");
+}
+
 TEST(TablesLas, EncodingsAreDetected) {
   const QByteArray utf8 = QByteArray(kHeader).replace("GR.GAPI", "\xD0\x93\xD0\x9A.GAPI") + "~A\n1 2 3\n";
   EXPECT_EQ(Cell(Parse(utf8), 0, 1), QString::fromUtf8("ГК"));
