@@ -16,17 +16,12 @@
 #include "uComBase.h"
 #include "uCompoundStreamIntf.h"
 #include "uExport.h"
+#include "uRect.h"
 #include "uShortString.h"
 #include "uStratPlacement.h"
 
 class QPainter;
 class TEmfDocument;
-
-// A rectangle of device pixels, right and bottom exclusive: four int32 Left,
-// Top, Right, Bottom. The program defines it with its drawing context
-// (app/model/uDrawContext.h); the library and its tests take the same layout
-// from uStratRect.h. Declared only here, so both can include this header.
-struct TRect;
 
 // Result codes of the library besides those of uComBase.h.
 constexpr HRESULT STG_E_WRITEFAULT = static_cast<HRESULT>(0x8003001D);

@@ -106,7 +106,7 @@ void DrawOutline(QPainter* dc, const TRect& r) {
 
 void FillPixelRect(QPainter* dc, const TRect& r, const QBrush& brush) {
   if (!dc || r.IsEmpty()) return;
-  dc->fillRect(r.ToQRect(), brush);
+  dc->fillRect(ToQRect(r), brush);
 }
 
 void TextOutAt(QPainter* dc, int x, int y, const QString& text) {
@@ -142,7 +142,7 @@ int DrawTextQtFlags(uint32_t format) {
 int DrawTextFormatted(QPainter* dc, TRect* rect, const QString& text, uint32_t format) {
   if (!dc || !rect) return 0;
   const int flags = DrawTextQtFlags(format);
-  const QRect box = rect->ToQRect();
+  const QRect box = ToQRect(*rect);
   if (format & dtCalcRect) {
     const int width = (format & dtWordBreak) && box.width() > 0 ? box.width() : 1 << 20;
     const QRect need = dc->fontMetrics().boundingRect(QRect(box.left(), box.top(), width, 1 << 20), flags, text);

@@ -10,21 +10,12 @@
 #include <QString>
 #include <cstdint>
 
+#include "uRect.h"
+
 class QPainter;
 
-// A rectangle of device pixels; Right and Bottom are exclusive, as in GDI.
-struct TRect {
-  int32_t Left = 0;
-  int32_t Top = 0;
-  int32_t Right = 0;
-  int32_t Bottom = 0;
-  int32_t Width() const { return Right - Left; }
-  int32_t Height() const { return Bottom - Top; }
-  bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
-  bool Intersects(const TRect& r) const { return Left < r.Right && r.Left < Right && Top < r.Bottom && r.Top < Bottom; }
-  QRect ToQRect() const { return QRect(Left, Top, Right - Left, Bottom - Top); }
-  bool operator==(const TRect&) const = default;
-};
+// The Qt form of a pixel rectangle (width and height from the exclusive edges).
+inline QRect ToQRect(const TRect& r) { return QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top); }
 
 // Options of a drawing context.
 enum TDrawOption : uint32_t {

@@ -28,6 +28,7 @@ class TScriptedUi final : public IUiServices {
   std::vector<TShownMessage> Messages;
   std::vector<TFileDialogOptions> FileDialogs;
   std::vector<QStringList> Lists;
+  QStringList HelpTopics;
 
   TMsgResult Message(TMsgKind kind, const QString& title, const QString& text, int buttons) override;
   bool OpenFileName(const TFileDialogOptions& options, QString* fileName, int* filterIndex) override;
@@ -38,6 +39,7 @@ class TScriptedUi final : public IUiServices {
   void BeginProgress(const QString& text, qint64 total) override;
   bool StepProgress(qint64 done) override;
   void EndProgress() override;
+  void ShowHelp(const QString& topic) override { HelpTopics << topic; }
 
   bool ProgressActive() const { return FProgressActive; }
 

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "uSettings.h"
+
 namespace {
 class TSilentUi final : public IUiServices {
  public:
@@ -20,6 +22,7 @@ class TSilentUi final : public IUiServices {
   void BeginProgress(const QString&, qint64) override {}
   bool StepProgress(qint64) override { return true; }
   void EndProgress() override {}
+  void ShowHelp(const QString&) override {}
 };
 
 TSilentUi gSilent;
@@ -39,4 +42,14 @@ QString FilterToQt(const QString& filter) {
     out << QStringLiteral("%1 (%2)").arg(parts[i], patterns);
   }
   return out.join(QStringLiteral(";;"));
+}
+
+QString HelpPagePath(const QString& topic) {
+  if (topic.isEmpty()) return {};
+  for (const QString& part : topic.split(u'/')) {
+    if (part.isEmpty()) return {};
+    for (const QChar c : part)
+      if (!(c.isLetterOrNumber() || c == u'_' || c == u'-')) return {};
+  }
+  return ProgramDir() + QStringLiteral("/help/") + topic + QStringLiteral(".html");
 }

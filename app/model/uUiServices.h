@@ -40,6 +40,8 @@ class IUiServices {
   virtual void BeginProgress(const QString& text, qint64 total) = 0;
   virtual bool StepProgress(qint64 done) = 0;
   virtual void EndProgress() = 0;
+  // Opens a help topic by name ("data/text", "common/import").
+  virtual void ShowHelp(const QString& topic) = 0;
 };
 
 // The installed services; a silent default (messages to standard error, every
@@ -47,6 +49,11 @@ class IUiServices {
 IUiServices& Ui();
 // Installs services (not owned); nullptr restores the silent default.
 void SetUiServices(IUiServices* services);
+
+// The page of a help topic: "help/<topic>.html" under the program folder;
+// empty for a name that could leave that folder (only letters, digits, '_',
+// '-' and '/' between non-empty parts are accepted).
+QString HelpPagePath(const QString& topic);
 
 // Filter pairs "Name|*.ext|Name2|*.e2" turned into Qt's "Name (*.ext);;Name2 (*.e2)".
 QString FilterToQt(const QString& filter);

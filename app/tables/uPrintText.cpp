@@ -131,7 +131,7 @@ void TPrintText::Draw(TDrawContext& context) {
       box.Right = context.PixelX(FLeft + GetWidth() - RightIndent);
     }
     const QString text = UseEditText ? FText : FPrintedText;
-    FFont.DrawInRect(dc, box.ToQRect(), FFont.WrapText(dc, box.Width(), text));
+    FFont.DrawInRect(dc, ToQRect(box), FFont.WrapText(dc, box.Width(), text));
 
     // Leader ticks from the interval's middle to the box's middle; their
     // lengths are page lengths at zoom 1.
@@ -183,4 +183,9 @@ void TPrintText::DumpProperties(QJsonObject* json) const {
 
 void RegisterTextKinds() {
   RegisterKind(kindText, []() -> std::unique_ptr<TPrintObject> { return std::make_unique<TPrintText>(); });
+}
+
+void TPrintText::RescaleInterval(double factor, double top) {
+  IntervalTop = top + factor * (IntervalTop - top);
+  IntervalBottom = top + factor * (IntervalBottom - top);
 }

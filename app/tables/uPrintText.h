@@ -22,6 +22,8 @@ class TPrintText : public TPrintObject {
   void GetCaption(QString* text) override;
   int GetKind() const override { return kindText; }
   void DumpProperties(QJsonObject* json) const override;
+  // A depth column rescaling its children moves the bound interval with the box.
+  void RescaleInterval(double factor, double top) override;
 
   virtual QString GetText() const { return FText; }
   // Sets both the edited and the printed text.

@@ -2,10 +2,15 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QDesktopServices>
+#include <QFile>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QProgressDialog>
+#include <QUrl>
+
+#include "uLanguage.h"
 
 TQtUiServices::TQtUiServices() = default;
 
@@ -119,4 +124,11 @@ void TQtUiServices::EndProgress() {
     FProgress->close();
     delete FProgress;
   }
+}
+
+void TQtUiServices::ShowHelp(const QString& topic) {
+  const QString page = HelpPagePath(topic);
+  if (!page.isEmpty() && QFile::exists(page) && QDesktopServices::openUrl(QUrl::fromLocalFile(page))) return;
+  Message(TMsgKind::Information, TranslateWord("Help"),
+          TranslateError("NoHelp", "Help topic not found") + QStringLiteral(": ") + topic, mbOK);
 }

@@ -351,7 +351,34 @@ QString FormatGeneralCell(double value) {
   return s;
 }
 
-QString BuiltinNumberFormat(int id) {
+QString ShortDateFormatCode(const QLocale& locale) {
+  const QString qt = locale.dateFormat(QLocale::ShortFormat);
+  QString code;
+  for (qsizetype i = 0; i < qt.size();) {
+    const QChar c = qt[i];
+    qsizetype run = 1;
+    while (i + run < qt.size() && qt[i + run] == c) ++run;
+    if (c == u'\'') {  // quoted literal text
+      const qsizetype end = qt.indexOf(u'\'', i + 1);
+      const qsizetype stop = end < 0 ? qt.size() : end;
+      code += u'"' + qt.mid(i + 1, stop - i - 1) + u'"';
+      i = stop + 1;
+      continue;
+    }
+    if (c == u'y')
+      code += QStringLiteral("yyyy");
+    else if (c == u'M')
+      code += QString(run, u'm');
+    else if (c == u'd')
+      code += QString(run, u'd');
+    else
+      code += qt.mid(i, run);
+    i += run;
+  }
+  return code.isEmpty() ? QStringLiteral("yyyy-mm-dd") : code;
+}
+
+QString BuiltinNumberFormat(int id, const QLocale& locale) {
   switch (id) {
     case 0:
       return QStringLiteral("General");
@@ -381,9 +408,8 @@ QString BuiltinNumberFormat(int id) {
       return QStringLiteral("# ?/?");
     case 13:
       return QStringLiteral("# ?\?/?\?");
-    // The short date follows the reader's locale; the unambiguous ISO form is shown.
     case 14:
-      return QStringLiteral("yyyy-mm-dd");
+      return ShortDateFormatCode(locale);
     case 15:
       return QStringLiteral("d-mmm-yy");
     case 16:

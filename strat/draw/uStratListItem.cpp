@@ -7,7 +7,7 @@
 #include "uComPtr.h"
 #include "uEmfDocument.h"
 #include "uEmfPlayer.h"
-#include "uStratRect.h"
+#include "uRect.h"
 
 namespace {
 QRect ToQRect(const TRect& r) { return QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top); }

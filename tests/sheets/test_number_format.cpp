@@ -57,6 +57,13 @@ TEST(SheetsNumberFormat, DatesAndTimesFromDaySerials) {
 TEST(SheetsNumberFormat, BuiltinFormatsAndOddCodesNeverFail) {
   EXPECT_EQ(BuiltinNumberFormat(4), "#,##0.00");
   EXPECT_EQ(BuiltinNumberFormat(100), "");
+  // The short date shows as the reader's locale writes dates, with the full year.
+  const QLocale us(QLocale::English, QLocale::UnitedStates);
+  const QLocale ru(QLocale::Russian, QLocale::Russia);
+  EXPECT_EQ(BuiltinNumberFormat(14, us), "m/d/yyyy");
+  EXPECT_EQ(BuiltinNumberFormat(14, ru), "dd.mm.yyyy");
+  EXPECT_EQ(FormatCellNumber(43905, BuiltinNumberFormat(14, us)).toStdString(), "3/15/2020");
+  EXPECT_EQ(FormatCellNumber(43905, BuiltinNumberFormat(14, ru)).toStdString(), "15.03.2020");
   for (int id = 0; id < 50; ++id) (void)FormatCellNumber(-12.5, BuiltinNumberFormat(id));
   for (const char* code : {"\"", "[", "0;", ";;;", "E+", "0.0E", "[h", "\\", "_", "*", "#,##0,,", "yyyy;0", "AM/PM"})
     (void)FormatCellNumber(1e300, code);

@@ -11,7 +11,7 @@
 #include "strat.h"
 #include "uComPtr.h"
 #include "uEmfDocument.h"
-#include "uStratRect.h"
+#include "uRect.h"
 #include "uTestEmf.h"
 
 namespace teststrat {

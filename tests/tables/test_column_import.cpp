@@ -125,6 +125,12 @@ TEST_F(TablesColumnImport, DialogOffersColumnsAndStoresTheChoices) {
   EXPECT_EQ(import.Column(2), 0);
   EXPECT_EQ(import.StartRow, 2);
   EXPECT_FALSE(import.CreateEmptyBlocks);
+  // Help opens the import topic and leaves the dialog's answer open.
+  QPushButton* help = dialog.findChild<QPushButton*>(QStringLiteral("btnHelp"));
+  ASSERT_NE(help, nullptr);
+  help->click();
+  EXPECT_EQ(FUi.HelpTopics, QStringList{"common/import"});
+  EXPECT_EQ(dialog.result(), 0);
 }
 
 TEST_F(TablesColumnImport, ListChooserStartsOnTheFirstItem) {

@@ -12,6 +12,7 @@
 #include "qsID.h"
 #include "uComPtr.h"
 #include "uIniFile.h"
+#include "uPrintDeepObject.h"
 #include "uPrintObjectList.h"
 #include "uPrintText.h"
 #include "uPrintTextDialog.h"
@@ -86,6 +87,25 @@ TEST(TextObjectStream, MissingIntervalDefaultsToTheBox) {
   ASSERT_TRUE(b.LoadFromQS(s.Get()));
   EXPECT_DOUBLE_EQ(b.IntervalTop, 30);
   EXPECT_DOUBLE_EQ(b.IntervalBottom, 45);
+}
+
+// A depth column rescaling its children must move the annotated interval with
+// the box, or the leader lines point at the old depths after a scale change.
+TEST(TextObjectStream, RescaledColumnMovesTheBoundInterval) {
+  TPrintDeepObject column;
+  column.SetTop(50);
+  auto text = std::make_unique<TPrintText>();
+  TPrintText* t = text.get();
+  column.AddChild(std::move(text));
+  t->SetTop(60);
+  t->SetHeight(10);
+  t->Bound = true;
+  t->IntervalTop = 55;
+  t->IntervalBottom = 75;
+  column.RescaleChildren(2);
+  EXPECT_DOUBLE_EQ(t->Top(), 70);
+  EXPECT_DOUBLE_EQ(t->IntervalTop, 60);
+  EXPECT_DOUBLE_EQ(t->IntervalBottom, 100);
 }
 
 // INI lines cannot hold line breaks: they travel as "\n" and come back as CR LF,

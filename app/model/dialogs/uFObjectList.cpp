@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "uDialogButtons.h"
 #include "uKinds.h"
 #include "uLanguage.h"
 #include "uNumbers.h"
@@ -66,12 +67,9 @@ TFObjectList::TFObjectList(TPrintObjectList* list, QWidget* parent) : QDialog(pa
   childrenLayout->addWidget(lList, 1);
   childrenLayout->addLayout(side);
 
-  auto* buttons = new QDialogButtonBox(this);
-  QPushButton* ok = buttons->addButton(Word("OK"), QDialogButtonBox::AcceptRole);
-  ok->setObjectName(QStringLiteral("btnOK"));
-  ok->setDefault(true);
-  QPushButton* cancel = buttons->addButton(Word("Cancel"), QDialogButtonBox::RejectRole);
-  cancel->setObjectName(QStringLiteral("btnCancel"));
+  QDialogButtonBox* buttons = NewOkCancelButtons(this);
+  QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
+  QPushButton* cancel = buttons->button(QDialogButtonBox::Cancel);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(gObject);

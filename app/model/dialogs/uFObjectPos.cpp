@@ -8,6 +8,7 @@
 #include <cmath>
 #include <limits>
 
+#include "uDialogButtons.h"
 #include "uLanguage.h"
 #include "uNumbers.h"
 #include "uPrintObject.h"
@@ -39,14 +40,9 @@ TFObjectPos::TFObjectPos(TPrintObject* object, QWidget* parent) : QDialog(parent
   form->addRow(TranslateGeneral(QStringLiteral("Top"), QStringLiteral("Top")), FTop);
   form->addRow(TranslateGeneral(QStringLiteral("Width"), QStringLiteral("Width")), FWidth);
   form->addRow(TranslateGeneral(QStringLiteral("Height"), QStringLiteral("Height")), FHeight);
-  auto* buttons = new QDialogButtonBox(this);
-  QPushButton* ok =
-      buttons->addButton(TranslateGeneral(QStringLiteral("OK"), QStringLiteral("OK")), QDialogButtonBox::AcceptRole);
-  ok->setObjectName(QStringLiteral("btnOK"));
-  ok->setDefault(true);
-  QPushButton* cancel = buttons->addButton(TranslateGeneral(QStringLiteral("Cancel"), QStringLiteral("Cancel")),
-                                           QDialogButtonBox::RejectRole);
-  cancel->setObjectName(QStringLiteral("btnCancel"));
+  QDialogButtonBox* buttons = NewOkCancelButtons(this);
+  QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
+  QPushButton* cancel = buttons->button(QDialogButtonBox::Cancel);
   connect(ok, &QPushButton::clicked, this, [this] { btnOKClick(); });
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   auto* layout = new QVBoxLayout(this);

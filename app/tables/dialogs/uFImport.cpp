@@ -46,7 +46,7 @@ TfImport::TfImport(TColumnImport* import, QWidget* parent) : QDialog(parent), FI
   form->addRow(T(QStringLiteral("ImportFromString"), QStringLiteral("Import from string:")), seStart);
   chEmptyBlocks = new QCheckBox(T(QStringLiteral("CreateEmptyBlocks"), QStringLiteral("Create empty blocks")), this);
   chEmptyBlocks->setChecked(import->CreateEmptyBlocks);
-  btnBox = NewOkCancelButtons(this);
+  btnBox = NewOkCancelButtons(this, QStringLiteral("common/import"));
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
   layout->addWidget(chEmptyBlocks);

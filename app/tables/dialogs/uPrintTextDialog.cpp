@@ -2,19 +2,15 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QDesktopServices>
-#include <QFile>
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include "uFontDialog.h"
 #include "uLanguage.h"
 #include "uPrintText.h"
 #include "uPropertiesDialogs.h"
-#include "uSettings.h"
 #include "uUiServices.h"
 
 namespace {
@@ -101,15 +97,7 @@ void TfPrintText::btnFontClick() {
   UpdateWrap();
 }
 
-void TfPrintText::btnHelpClick() {
-  const QString page = ProgramDir() + QStringLiteral("/help/data/text.html");
-  if (QFile::exists(page)) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(page));
-    return;
-  }
-  Ui().Message(TMsgKind::Information, TranslateWord("Help"),
-               TranslateError("NoHelp", "Help topic not found") + ": data/text", mbOK);
-}
+void TfPrintText::btnHelpClick() { Ui().ShowHelp(QStringLiteral("data/text")); }
 
 void TfPrintText::Apply() {
   FText->Notify(ncBeforeChange);
