@@ -214,6 +214,7 @@ class TLasParser {
   std::optional<TNullMatcher> FNulls;
   TCellStoreBuilder FCells;
   char* FBytes = nullptr;
+  size_t FLineBegin = 0;  // offset of the line being read
   size_t FWidth = 0;      // values per depth: the curves known when the line began
   int FHeaderWidth = -1;  // mnemonics in the header row, once data began
   bool FReserved = false;
@@ -248,6 +249,7 @@ bool TLasParser::Run(QByteArray bytes, TCellStore* cells, QString* error) {
     bool ascii = true;
     const size_t end = static_cast<size_t>(bytescan::FindLineEnd(data + next, data + n, &ascii) - data);
     size_t begin = next;
+    FLineBegin = begin;
     next = end + (end + 1 < n && data[end] == '\r' && data[end + 1] == '\n' ? 2 : 1);
     QString text;
     if (ascii) {
@@ -351,7 +353,24 @@ bool TLasParser::BeginData(QString* error) {
   FWidth = static_cast<size_t>(FMnemonics.size());
   if (FHeaderWidth < 0) {
     // The header row comes first; curves defined later are added at the end.
-    for (const QString& m : FMnemonics) FCells.AddText(m);
+    // The names go where the header lines were: those bytes are no cell's (a
+    // name decoded from Windows-1251 may be longer than its bytes, then not).
+    std::vector<QByteArray> names;
+    size_t total = 0;
+    for (const QString& m : FMnemonics) {
+      names.push_back(m.toUtf8());
+      total += static_cast<size_t>(names.back().size());
+    }
+    size_t at = 0;
+    for (const QByteArray& name : names) {
+      if (total <= FLineBegin) {
+        std::memcpy(FBytes + at, name.constData(), static_cast<size_t>(name.size()));
+        FCells.AddSpan(at, static_cast<size_t>(name.size()));
+        at += static_cast<size_t>(name.size());
+      } else {
+        FCells.AddText(std::string_view(name.constData(), static_cast<size_t>(name.size())));
+      }
+    }
     FCells.EndRow();
     FHeaderWidth = static_cast<int>(FMnemonics.size());
   }

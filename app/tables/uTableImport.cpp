@@ -171,7 +171,7 @@ bool ParseDelimitedText(QByteArray bytes, TCellStore* cells) {
   char delimiter = 0;
   bool first = true;
   while (start < n) {
-    size_t end;
+    size_t end = start;
     if (first || delimiter == 0 || delimiter == ' ') {
       end = static_cast<size_t>(bytescan::FindAny(data + start, stop, '\n', '\r', '\r') - data);
       if (first) delimiter = DetectDelimiterByte(data + start, end - start);
