@@ -89,6 +89,10 @@ TEST(TablesLas, PlainAndDecodedDataLinesAgree) {
   EXPECT_EQ(Cell(g, 3, 2), "7");
   EXPECT_EQ(Cell(g, 4, 1), "");
   EXPECT_EQ(Cell(g, 4, 2), "8") << "values beyond the curves are dropped";
+  // Names that grow when decoded, longer than all the bytes before the data.
+  const TCellStore tight = Parse("~A \xC3\xCA\xC4 \xC3\xCA\xC4\n1 2\n");
+  EXPECT_EQ(Cell(tight, 0, 1), QString::fromUtf8("ГКД"));
+  EXPECT_EQ(Cell(tight, 1, 0), "1");
   // Curves defined after the data (column names in the data title) join the header.
   const TCellStore late = Parse("~A DEPT GR\n1 2\n3 4\n~Curve\n RT.OHMM : res\n");
   ASSERT_EQ(late.ColCount(), 3);
