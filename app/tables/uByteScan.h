@@ -23,6 +23,20 @@ inline uint64_t Load(const char* p) {
   return w;
 }
 
+// Skips whole words of bytes above c (c < 0x80) from i: returns where a byte
+// of c or below may be, at most `end`. For finding the end of a value
+// (blanks and control characters are all below '!').
+inline size_t SkipAbove(const char* data, size_t i, size_t end, char c) {
+  const uint64_t limit = kOnes * (static_cast<unsigned char>(c) + 1u);
+  while (end - i >= 8) {
+    const uint64_t w = Load(data + i);
+    // A byte at or below c, or one with the high bit set, stops the skip.
+    if (((w - limit) & ~w & kHighs) | (w & kHighs)) break;
+    i += 8;
+  }
+  return i;
+}
+
 // The first byte in [p, end) equal to a, b or c; end when there is none.
 inline const char* FindAny(const char* p, const char* end, char a, char b, char c) {
   while (end - p >= 8) {

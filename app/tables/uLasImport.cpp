@@ -223,7 +223,9 @@ class TLasParser {
 
 bool TLasParser::Run(QByteArray bytes, TCellStore* cells, QString* error) {
   qsizetype skip = 0;
-  bool utf8 = true;
+  // UTF-8 or Windows-1251, decided at the first line that is not ASCII: all
+  // before it is ASCII, so checking from there checks the whole file.
+  std::optional<bool> utf8;
   const QByteArrayView view(bytes);
   const qsizetype probe = std::min<qsizetype>(bytes.size() & ~qsizetype(1), 4096);
   qsizetype zeroEven = 0, zeroOdd = 0;
@@ -233,10 +235,9 @@ bool TLasParser::Run(QByteArray bytes, TCellStore* cells, QString* error) {
                      (probe >= 4 && ((zeroOdd > probe / 4 && zeroEven == 0) || (zeroEven > probe / 4 && zeroOdd == 0)));
   if (utf16) {
     bytes = DecodeLasText(bytes).toUtf8();
-  } else {
-    const TTextEncoding encoding = DetectTextEncoding(view);
-    skip = encoding.Skip;
-    utf8 = encoding.Utf8;
+    utf8 = true;
+  } else if (view.startsWith("\xEF\xBB\xBF")) {
+    skip = 3;
   }
   FCells = TCellStoreBuilder(std::move(bytes));
   if (!FCells.Ok()) return *error = TableError("LasTooLarge", "The LAS file is too large"), false;
@@ -262,10 +263,12 @@ bool TLasParser::Run(QByteArray bytes, TCellStore* cells, QString* error) {
         continue;
       }
       text = QString::fromLatin1(data + begin, static_cast<qsizetype>(last - begin));
-    } else if (utf8) {
-      text = QString::fromUtf8(data + begin, static_cast<qsizetype>(end - begin));
     } else {
-      text = QString::fromStdString(Cp1251ToUtf8(std::string_view(data + begin, end - begin)));
+      if (!utf8) utf8 = DetectTextEncoding(QByteArrayView(data + begin, static_cast<qsizetype>(n - begin))).Utf8;
+      if (*utf8)
+        text = QString::fromUtf8(data + begin, static_cast<qsizetype>(end - begin));
+      else
+        text = QString::fromStdString(Cp1251ToUtf8(std::string_view(data + begin, end - begin)));
     }
     if (!Line(QStringView(text).trimmed(), error)) return false;
   }
@@ -395,8 +398,15 @@ bool TLasParser::AsciiData(size_t begin, size_t end, QString* error) {
   }
   // Decimal commas are looked for only in lines that have a comma.
   const bool commas = FDelimiter != TDelimiter::Comma && std::memchr(data + begin, ',', end - begin);
+  // The values of the current depth so far, kept here rather than asked for each value.
+  size_t open = FCells.OpenCells();
   auto value = [&](size_t from, size_t to) {
-    if (!NextValue()) return;
+    if (FWrapped && open == FWidth) {
+      FCells.EndRow();
+      open = 0;
+    }
+    if (open >= FWidth) return;
+    ++open;
     if (nulls.Matches(std::string_view(data + from, to - from))) {
       FCells.AddEmpty();
       return;
@@ -416,7 +426,7 @@ bool TLasParser::AsciiData(size_t begin, size_t end, QString* error) {
         i = stop + 1;
         continue;
       }
-      size_t j = i;
+      size_t j = bytescan::SkipAbove(data, i + 1, end, ' ');
       while (j < end && !IsAsciiSpace(data[j])) ++j;
       value(i, j);
       i = j;
