@@ -101,6 +101,32 @@ TEST(TablesLas, PlainAndDecodedDataLinesAgree) {
   EXPECT_EQ(Cell(late, 2, 2), "");
 }
 
+// The byte scanners read words past a value's start: damaged files of every
+// kind (cut anywhere, bytes changed) must stay inside the bytes (run under
+// the address sanitizer) and give whole rows.
+TEST(TablesLas, DamagedBytesNeverReadOutside) {
+  const QByteArray good = QByteArray(kHeader) + "~A\n100.0 \"a b\" 1,5\n100.5 -999.25 \xC3\xCA\n101.0\t7,25 8\r\n";
+  uint32_t seed = 12345;
+  auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
+  const char kInteresting[] = {'\n', '\r', ' ', '\t', '"', ',', '~', '#', '\0', '\xA0', '\xD0', '.'};
+  for (int round = 0; round < 3000; ++round) {
+    QByteArray bytes = good.left(static_cast<qsizetype>(next() % static_cast<uint32_t>(good.size() + 1)));
+    for (int k = static_cast<int>(next() % 4); k > 0 && !bytes.isEmpty(); --k)
+      bytes[static_cast<qsizetype>(next() % static_cast<uint32_t>(bytes.size()))] =
+          kInteresting[next() % sizeof kInteresting];
+    bool ok = false;
+    QString error;
+    const TCellStore g = Parse(bytes, &ok, &error);
+    if (!ok) {
+      EXPECT_FALSE(error.isEmpty());
+      continue;
+    }
+    ASSERT_GE(g.RowCount(), 2);
+    for (int r = 0; r < g.RowCount(); ++r)
+      for (int c = 0; c < g.ColCount(); ++c) EXPECT_LE(g.Utf8(c, r).size(), static_cast<size_t>(bytes.size()) * 2);
+  }
+}
+
 TEST(TablesLas, EncodingsAreDetected) {
   const QByteArray utf8 = QByteArray(kHeader).replace("GR.GAPI", "\xD0\x93\xD0\x9A.GAPI") + "~A\n1 2 3\n";
   EXPECT_EQ(Cell(Parse(utf8), 0, 1), QString::fromUtf8("ГК"));

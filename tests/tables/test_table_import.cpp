@@ -133,6 +133,25 @@ TEST_F(TablesImport, ConvertedAndPlainCellsMixInAnyOrder) {
   EXPECT_EQ(bytesA, bytesB);
 }
 
+TEST_F(TablesImport, DamagedTextNeverReadsOutsideTheBytes) {
+  const QByteArray good = "a;\xE3\xEB;b\r\n\xD0\xB3;;c\rlast\n1 2  3\n";
+  uint32_t seed = 777;
+  auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
+  const char kInteresting[] = {'\n', '\r', ' ', '\t', ';', ',', '\0', '\xEF', '\xBB', '\xBF', '\xD0'};
+  for (int round = 0; round < 2000; ++round) {
+    QByteArray bytes = good.mid(static_cast<qsizetype>(next() % 4));
+    for (int k = static_cast<int>(next() % 4); k > 0 && !bytes.isEmpty(); --k)
+      bytes[static_cast<qsizetype>(next() % static_cast<uint32_t>(bytes.size()))] =
+          kInteresting[next() % sizeof kInteresting];
+    TCellStore cells;
+    ASSERT_TRUE(ParseDelimitedText(bytes, &cells));
+    EXPECT_LE(cells.RowCount(), bytes.count('\n') + bytes.count('\r') + 1);
+    for (int r = 0; r < cells.RowCount(); ++r)
+      for (int c = 0; c < cells.ColCount(); ++c)
+        EXPECT_LE(cells.Utf8(c, r).size(), static_cast<size_t>(bytes.size()) * 2);
+  }
+}
+
 TEST_F(TablesImport, MissingOrEmptyFilesFailAndKeepTheTable) {
   TStringTable t;
   Prefill(&t);
