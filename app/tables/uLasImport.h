@@ -1,5 +1,5 @@
-// LAS well-log files (versions 1.2, 2.0 and 3.0 log data sets) read into a
-// grid: a header row of curve mnemonics, then one row per depth step.
+// LAS well-log files (versions 1.2, 2.0 and 3.0 log data sets) read into
+// cells: a header row of curve mnemonics, then one row per depth step.
 #pragma once
 
 #include <QByteArray>
@@ -9,7 +9,6 @@
 
 // Reads a LAS file; false with a one-line *error for a missing, unreadable or
 // non-LAS file, or one without data rows.
-// The cells are a header row of curve mnemonics and one row per depth step.
 bool ReadLasFile(const QString& fileName, TCellStore* cells, QString* error);
 // The same for the file's bytes (any of the encodings a LAS file comes in).
 bool ParseLas(QByteArray bytes, TCellStore* cells, QString* error);
