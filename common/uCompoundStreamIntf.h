@@ -21,6 +21,8 @@ constexpr int32_t qsRequired = 1;
 
 // One entry as GetEntry and the enumerator hand it out; Data is borrowed and
 // stays valid until the value is replaced or deleted or the container dies.
+// Data has no alignment (a loaded value lies at its offset in the stream's
+// bytes): copy values out with memcpy, never cast the pointer.
 struct TCompoundEntry {
   int32_t ID;
   int32_t Tag;

@@ -10,6 +10,19 @@ namespace {
 constexpr uint32_t kMagic = 0x5153544D;  // "MTSQ"
 constexpr uint32_t kHeaderSize = 16;
 constexpr uint32_t kRecordSize = 16;
+constexpr uint32_t kNoSlot = UINT32_MAX;
+// Values above this get a block of their own, returned when they are
+// replaced; smaller ones share arena chunks.
+constexpr uint32_t kOwnBlockSize = 4096;
+constexpr size_t kChunkHeader = 16;  // the link to the previous chunk; data stays 16-aligned
+constexpr size_t kFirstChunk = 256;
+constexpr size_t kLargestChunk = 256 * 1024;
+// Save gathers the records and small values into writes of up to this size.
+constexpr size_t kSaveBuffer = 4 * 1024 * 1024;
+constexpr uint32_t kDirectWrite = 512;
+// Without a known stream size the load image grows from this as bytes arrive,
+// so a hostile header cannot make it reserve what the stream does not hold.
+constexpr uint64_t kFirstImageStep = 1024 * 1024;
 
 void PutLE32(uint8_t* p, uint32_t v) {
   p[0] = static_cast<uint8_t>(v);
@@ -31,6 +44,19 @@ HRESULT ReadExact(IStream* source, void* buffer, uint32_t count) {
   return done == count ? S_OK : E_FAIL;
 }
 
+// The same for counts beyond what one Read call takes.
+HRESULT ReadExact64(IStream* source, uint8_t* buffer, uint64_t count) {
+  constexpr uint64_t kPiece = 1u << 30;
+  while (count) {
+    const auto n = static_cast<uint32_t>(std::min(count, kPiece));
+    const HRESULT hr = ReadExact(source, buffer, n);
+    if (Failed(hr)) return hr;
+    buffer += n;
+    count -= n;
+  }
+  return S_OK;
+}
+
 HRESULT WriteExact(IStream* target, const void* buffer, uint32_t count) {
   if (count == 0) return S_OK;
   uint32_t done = 0;
@@ -38,7 +64,87 @@ HRESULT WriteExact(IStream* target, const void* buffer, uint32_t count) {
   if (Failed(hr)) return hr;
   return done == count ? S_OK : E_FAIL;
 }
+
+uint32_t RoundUp8(uint32_t n) { return (n + 7) & ~7u; }
+
+// Reads `count` bytes into one new block. With the stream's size unknown the
+// block grows as the bytes actually arrive.
+HRESULT ReadImage(IStream* source, uint64_t count, bool sizeKnown, std::unique_ptr<uint8_t[]>* image) {
+  if (count == 0) return S_OK;
+  if (count > SIZE_MAX) return E_OUTOFMEMORY;
+  if (sizeKnown) {
+    image->reset(new (std::nothrow) uint8_t[count]);
+    if (!*image) return E_OUTOFMEMORY;
+    return ReadExact64(source, image->get(), count);
+  }
+  uint64_t have = 0;
+  while (have < count) {
+    const uint64_t next = std::min(count, std::max(have * 2, kFirstImageStep));
+    std::unique_ptr<uint8_t[]> grown(new (std::nothrow) uint8_t[next]);
+    if (!grown) return E_OUTOFMEMORY;
+    if (have) std::memcpy(grown.get(), image->get(), have);
+    *image = std::move(grown);
+    const HRESULT hr = ReadExact64(source, image->get() + have, next - have);
+    if (Failed(hr)) return hr;
+    have = next;
+  }
+  return S_OK;
+}
+
+// Gathers the bytes of a save into few large writes; large values go to the
+// target directly.
+class TSaveWriter {
+ public:
+  TSaveWriter(IStream* target, uint8_t* buffer, size_t capacity)
+      : FTarget(target), FBuffer(buffer), FCapacity(capacity) {}
+
+  // Room for n bytes (at most the capacity), flushing first when full; null after a failed write.
+  uint8_t* Reserve(size_t n) {
+    if (FUsed + n > FCapacity && Failed(Flush())) return nullptr;
+    uint8_t* p = FBuffer + FUsed;
+    FUsed += n;
+    return p;
+  }
+
+  HRESULT Append(const uint8_t* data, uint32_t n) {
+    if (n == 0) return S_OK;
+    // Larger values are not worth a second copy through the buffer.
+    if (n >= kDirectWrite || n >= FCapacity) {
+      const HRESULT hr = Flush();
+      if (Failed(hr)) return hr;
+      return WriteExact(FTarget, data, n);
+    }
+    uint8_t* p = Reserve(n);
+    if (!p) return FError;
+    std::memcpy(p, data, n);
+    return S_OK;
+  }
+
+  HRESULT Flush() {
+    if (Failed(FError)) return FError;
+    const auto n = static_cast<uint32_t>(FUsed);
+    FUsed = 0;
+    FError = WriteExact(FTarget, FBuffer, n);
+    return FError;
+  }
+
+  HRESULT Error() const { return FError; }
+
+ private:
+  IStream* FTarget;
+  uint8_t* FBuffer;
+  size_t FCapacity;
+  size_t FUsed = 0;
+  HRESULT FError = S_OK;
+};
+
+// The entry as clients see it: no data pointer for an empty value.
+TCompoundEntry Public(int32_t id, int32_t tag, uint8_t* data, uint32_t size) {
+  return TCompoundEntry{id, tag, size ? data : nullptr, size};
+}
 }  // namespace
+
+TCompoundStream::~TCompoundStream() { Clear(); }
 
 void* TCompoundStream::FindInterface(const GUID& iid) {
   if (iid == IID_IUnknown || iid == IID_ICompoundStream || iid == IID_ICompoundStream2)
@@ -48,33 +154,169 @@ void* TCompoundStream::FindInterface(const GUID& iid) {
   return nullptr;
 }
 
-int64_t TCompoundStream::Find(int32_t id) const {
-  const auto it = FIndex.find(id);
-  return it == FIndex.end() ? -1 : static_cast<int64_t>(it->second);
+int64_t TCompoundStream::SearchRun(int r, int32_t id) const {
+  const TRun& run = FRuns[r];
+  if (id < run.First || id > run.Last) return -1;
+  const size_t begin = run.Start;
+  const size_t end = r + 1 < FRunCount ? FRuns[r + 1].Start : FEntries.size();
+  // Dense IDs sit at their distance from the first one.
+  const size_t guess = begin + static_cast<size_t>(static_cast<int64_t>(id) - run.First);
+  if (guess < end && FEntries[guess].ID == id) return static_cast<int64_t>(guess);
+  const auto first = FEntries.begin() + static_cast<ptrdiff_t>(begin);
+  const auto last = FEntries.begin() + static_cast<ptrdiff_t>(end);
+  const auto it = std::lower_bound(first, last, id, [](const TEntry& e, int32_t key) { return e.ID < key; });
+  if (it == last || it->ID != id) return -1;
+  return it - FEntries.begin();
+}
+
+int64_t TCompoundStream::Found(size_t pos, int run) {
+  FHint.store(pos + 1, std::memory_order_relaxed);
+  FHintRun.store(run, std::memory_order_relaxed);
+  return static_cast<int64_t>(pos);
+}
+
+int64_t TCompoundStream::Find(int32_t id) {
+  const size_t n = FEntries.size();
+  if (n == 0) return -1;
+  const size_t hint = FHint.load(std::memory_order_relaxed);
+  const bool hinted = hint < n && FEntries[hint].ID == id;
+  if (FHashed) {
+    // Without duplicates any entry of the ID is its first.
+    if (hinted && !FHashDuplicates) return Found(hint, 0);
+    const size_t mask = FHash.size() - 1;
+    for (size_t h = (static_cast<uint32_t>(id) * 0x9E3779B1u) >> FHashShift;; h = (h + 1) & mask) {
+      const TSlot& slot = FHash[h];
+      if (slot.Pos == kNoSlot) return -1;
+      if (slot.ID == id) return Found(slot.Pos, 0);
+    }
+  }
+  if (hinted) {
+    int hintRun = FHintRun.load(std::memory_order_relaxed);
+    while (hintRun + 1 < FRunCount && FRuns[hintRun + 1].Start <= hint) ++hintRun;
+    // An earlier run may hold an earlier entry of the same ID.
+    for (int r = 0; r < hintRun; ++r) {
+      const int64_t pos = SearchRun(r, id);
+      if (pos >= 0) return Found(static_cast<size_t>(pos), r);
+    }
+    return Found(hint, hintRun);
+  }
+  for (int r = 0; r < FRunCount; ++r) {
+    const int64_t pos = SearchRun(r, id);
+    if (pos >= 0) return Found(static_cast<size_t>(pos), r);
+  }
+  return -1;
+}
+
+bool TCompoundStream::HashInsert(int32_t id, uint32_t pos) {
+  const size_t mask = FHash.size() - 1;
+  for (size_t h = (static_cast<uint32_t>(id) * 0x9E3779B1u) >> FHashShift;; h = (h + 1) & mask) {
+    TSlot& slot = FHash[h];
+    if (slot.Pos == kNoSlot) {
+      slot = TSlot{id, pos};
+      return true;
+    }
+    if (slot.ID == id) return false;  // the first entry of a duplicated ID wins
+  }
+}
+
+void TCompoundStream::HashRebuild(size_t minEntries) {
+  // At most a quarter full after a rebuild, half full before the next.
+  size_t capacity = 16;
+  uint32_t bits = 4;
+  while (capacity < 4 * minEntries) {
+    capacity *= 2;
+    ++bits;
+  }
+  FHash.assign(capacity, TSlot{0, kNoSlot});
+  FHashShift = 32 - bits;
+  FHashDuplicates = false;
+  for (size_t i = 0; i < FEntries.size(); ++i)
+    if (!HashInsert(FEntries[i].ID, static_cast<uint32_t>(i))) FHashDuplicates = true;
 }
 
 size_t TCompoundStream::FindOrAppend(int32_t id) {
-  const int64_t pos = Find(id);
-  if (pos >= 0) return static_cast<size_t>(pos);
-  FEntries.push_back(TEntry{id, qsEmpty, nullptr, 0});
-  FIndex.emplace(id, FEntries.size() - 1);
-  return FEntries.size() - 1;
+  const int64_t found = Find(id);
+  if (found >= 0) return static_cast<size_t>(found);
+  const size_t pos = FEntries.size();
+  // Objects write a dozen or two values: skip the smallest growth steps.
+  if (FEntries.capacity() == 0) FEntries.reserve(16);
+  FEntries.push_back(TEntry{id, qsEmpty, 0, 0, nullptr, false});
+  if (!FHashed) {
+    if (FRunCount && id > FRuns[FRunCount - 1].Last) {
+      FRuns[FRunCount - 1].Last = id;
+      return pos;
+    }
+    if (FRunCount < kMaxRuns) {
+      FRuns[FRunCount++] = TRun{static_cast<uint32_t>(pos), id, id};
+      return pos;
+    }
+    FHashed = true;
+    FHash.clear();
+  }
+  if (FEntries.size() * 2 > FHash.size())
+    HashRebuild(FEntries.size());
+  else
+    HashInsert(id, static_cast<uint32_t>(pos));
+  return pos;
+}
+
+uint8_t* TCompoundStream::ArenaAllocate(size_t size) {
+  if (size > FChunkLeft) {
+    const size_t step = std::max(FNextChunk, kFirstChunk);
+    const size_t want = std::max(size, step);
+    auto* chunk = new (std::nothrow) uint8_t[kChunkHeader + want];
+    if (!chunk) return nullptr;
+    std::memcpy(chunk, &FChunks, sizeof FChunks);
+    FChunks = chunk;
+    FChunkPos = chunk + kChunkHeader;
+    FChunkLeft = want;
+    FNextChunk = std::min(step * 2, kLargestChunk);
+  }
+  uint8_t* p = FChunkPos;
+  FChunkPos += size;
+  FChunkLeft -= size;
+  return p;
+}
+
+void TCompoundStream::FreeValue(TEntry& e) {
+  if (e.Own) delete[] e.Data;
+  e.Data = nullptr;
+  e.Capacity = 0;
+  e.Own = false;
 }
 
 HRESULT TCompoundStream::Put(int32_t id, int32_t tag, const void* data, uint32_t size) {
   const size_t pos = FindOrAppend(id);
   FModified = true;
   if (!data) return E_INVALIDARG;
-  // The new block is obtained before the old one goes, so a failure keeps the old value.
-  std::unique_ptr<uint8_t[]> block;
-  if (size) {
-    block.reset(new (std::nothrow) uint8_t[size]);
-    if (!block) return E_OUTOFMEMORY;
-    std::memcpy(block.get(), data, size);
-  }
   TEntry& e = FEntries[pos];
+  if (size <= e.Capacity) {
+    // In place; the source may be this very value.
+    if (size) std::memmove(e.Data, data, size);
+  } else {
+    // The new place is obtained and filled before the old one goes, so a
+    // failure keeps the old value and a source inside it stays readable.
+    uint8_t* block = nullptr;
+    uint32_t capacity = size;
+    bool own = size > kOwnBlockSize;
+    if (own) {
+      block = new (std::nothrow) uint8_t[size];
+    } else {
+      // A value that keeps growing doubles its room, so rewrites do not
+      // leave a trail of ever larger leftovers in the arena.
+      if (e.Capacity) capacity = std::min(std::max(size, e.Capacity * 2), kOwnBlockSize);
+      capacity = RoundUp8(capacity);
+      block = ArenaAllocate(capacity);
+    }
+    if (!block) return E_OUTOFMEMORY;
+    std::memcpy(block, data, size);
+    FreeValue(e);
+    e.Data = block;
+    e.Capacity = capacity;
+    e.Own = own;
+  }
+  FDataBytes = FDataBytes - e.Size + size;
   e.Tag = tag;
-  e.Data = std::move(block);
   e.Size = size;
   return S_OK;
 }
@@ -88,7 +330,7 @@ HRESULT TCompoundStream::TypedRead(int32_t id, int32_t flags, int32_t tag, void*
     // A shorter block leaves the default's remaining bytes; with flags 1 the
     // caller's own value, never undefined memory.
     const uint32_t n = std::min(width, e.Size);
-    if (n) std::memcpy(out, e.Data.get(), n);
+    if (n) std::memcpy(out, e.Data, n);
     result = S_OK;
   }
   return result;
@@ -127,7 +369,7 @@ HRESULT TCompoundStream::ReadShortString(int32_t id, int32_t flags, const TShort
     // Longer Strings are cut: a short string holds at most 255 characters.
     const uint32_t n = std::min<uint32_t>(e.Size, 255);
     value->Length = static_cast<uint8_t>(n);
-    if (n) std::memcpy(value->Chars, e.Data.get(), n);
+    if (n) std::memcpy(value->Chars, e.Data, n);
     result = S_OK;
   }
   return result;
@@ -146,7 +388,7 @@ HRESULT TCompoundStream::ReadData(int32_t id, int32_t, void* buffer, uint32_t* s
     return S_OK;
   }
   const uint32_t n = std::min(*size, e.Size);
-  if (n) std::memcpy(buffer, e.Data.get(), n);
+  if (n) std::memcpy(buffer, e.Data, n);
   *size = n;
   return S_OK;
 }
@@ -167,7 +409,7 @@ HRESULT TCompoundStream::ReadStream(int32_t id, int32_t, IStream* target) {
   const TEntry& e = FEntries[pos];
   target->Seek(0, STREAM_SEEK_SET, nullptr);
   uint32_t done = 0;
-  const HRESULT hr = target->Write(e.Data.get(), e.Size, &done);
+  const HRESULT hr = target->Write(e.Size ? e.Data : nullptr, e.Size, &done);
   if (Failed(hr)) return hr;
   return done == e.Size ? hr : E_FAIL;
 }
@@ -184,18 +426,37 @@ HRESULT TCompoundStream::WriteStream(int32_t id, IStream* source, int32_t count)
     length = static_cast<uint32_t>(count);
   }
   if (Failed(source->Seek(0, STREAM_SEEK_SET, nullptr))) return E_INVALIDARG;
-  std::unique_ptr<uint8_t[]> temp(new (std::nothrow) uint8_t[length ? length : 1]);
-  if (!temp) return E_OUTOFMEMORY;
-  const HRESULT hr = ReadExact(source, temp.get(), static_cast<uint32_t>(length));
+  const auto size = static_cast<uint32_t>(length);
+  // Nothing changes until the whole value has been read.
+  if (size <= kOwnBlockSize) {
+    uint8_t local[kOwnBlockSize];
+    const HRESULT hr = ReadExact(source, local, size);
+    if (Failed(hr)) return hr;
+    return Put(id, qsBinary, local, size);
+  }
+  // A large value is read straight into the block it will keep.
+  std::unique_ptr<uint8_t[]> block(new (std::nothrow) uint8_t[size]);
+  if (!block) return E_OUTOFMEMORY;
+  const HRESULT hr = ReadExact(source, block.get(), size);
   if (Failed(hr)) return hr;
-  return Put(id, qsBinary, temp.get(), static_cast<uint32_t>(length));
+  TEntry& e = FEntries[FindOrAppend(id)];
+  FModified = true;
+  FreeValue(e);
+  FDataBytes = FDataBytes - e.Size + size;
+  e.Tag = qsBinary;
+  e.Size = size;
+  e.Data = block.release();
+  e.Capacity = size;
+  e.Own = true;
+  return S_OK;
 }
 
 HRESULT TCompoundStream::DeleteValue(int32_t id) {
   const int64_t pos = Find(id);
   if (pos < 0) return E_INVALIDARG;
   TEntry& e = FEntries[pos];
-  e.Data.reset();
+  FreeValue(e);
+  FDataBytes -= e.Size;
   e.Tag = qsEmpty;
   e.Size = 0;
   FModified = true;
@@ -206,7 +467,7 @@ HRESULT TCompoundStream::GetEntry(int32_t id, TCompoundEntry* entry) {
   const int64_t pos = Find(id);
   if (pos < 0 || !entry) return E_INVALIDARG;
   const TEntry& e = FEntries[pos];
-  *entry = TCompoundEntry{e.ID, e.Tag, e.Data.get(), e.Size};
+  *entry = Public(e.ID, e.Tag, e.Data, e.Size);
   return S_OK;
 }
 
@@ -220,7 +481,7 @@ HRESULT TCompoundStream::ReadString(int32_t id, char* buffer, uint32_t* length) 
   *length = e.Size;
   if (buffer) {
     const uint32_t n = std::min(capacity, e.Size);
-    if (n) std::memcpy(buffer, e.Data.get(), n);
+    if (n) std::memcpy(buffer, e.Data, n);
   }
   return S_OK;
 }
@@ -239,8 +500,26 @@ HRESULT TCompoundStream::GetClassID(GUID*) { return E_FAIL; }
 HRESULT TCompoundStream::IsDirty() { return FModified ? S_OK : S_FALSE; }
 
 void TCompoundStream::Clear() {
+  for (TEntry& e : FEntries)
+    if (e.Own) FreeValue(e);
   FEntries.clear();
-  FIndex.clear();
+  while (FChunks) {
+    uint8_t* previous = nullptr;
+    std::memcpy(&previous, FChunks, sizeof previous);
+    delete[] FChunks;
+    FChunks = previous;
+  }
+  FChunkPos = nullptr;
+  FChunkLeft = 0;
+  FNextChunk = 0;
+  FImage.reset();
+  FDataBytes = 0;
+  FRunCount = 0;
+  FHashed = false;
+  FHashDuplicates = false;
+  FHint.store(0, std::memory_order_relaxed);
+  FHintRun.store(0, std::memory_order_relaxed);
+  FHash.clear();
 }
 
 HRESULT TCompoundStream::Load(IStream* source) {
@@ -262,42 +541,62 @@ HRESULT TCompoundStream::Load(IStream* source) {
   const uint64_t directoryBytes = static_cast<uint64_t>(count) * kRecordSize;
   if (kHeaderSize + directoryBytes > available || directoryBytes > 0xFFFFFFFFull) return E_FAIL;
 
-  std::vector<uint8_t> directory;
-  try {
-    directory.resize(directoryBytes);
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
+  // Small directories, the usual case, need no allocation.
+  uint8_t local[64 * kRecordSize];
+  std::unique_ptr<uint8_t[]> heap;
+  uint8_t* directory = local;
+  if (directoryBytes > sizeof local) {
+    heap.reset(new (std::nothrow) uint8_t[directoryBytes]);
+    if (!heap) return E_OUTOFMEMORY;
+    directory = heap.get();
   }
-  hr = ReadExact(source, directory.data(), static_cast<uint32_t>(directoryBytes));
-  if (Failed(hr)) return hr;
+  if (directoryBytes) {
+    hr = ReadExact(source, directory, static_cast<uint32_t>(directoryBytes));
+    if (Failed(hr)) return hr;
+  }
 
   // All sizes must fit in what follows the directory.
   uint64_t dataBytes = 0;
-  for (int32_t i = 0; i < count; ++i) dataBytes += GetLE32(directory.data() + i * kRecordSize + 8);
+  for (int32_t i = 0; i < count; ++i) dataBytes += GetLE32(directory + static_cast<size_t>(i) * kRecordSize + 8);
   if (kHeaderSize + directoryBytes + dataBytes > available) return E_FAIL;
 
-  std::vector<TEntry> entries;
-  std::unordered_map<int32_t, size_t> index;
+  // All values in one block, read at once; the entries point into it.
+  std::unique_ptr<uint8_t[]> image;
+  hr = ReadImage(source, dataBytes, available != UINT64_MAX, &image);
+  if (Failed(hr)) return hr;
+
   try {
+    std::vector<TEntry> entries;
     entries.reserve(static_cast<size_t>(count));
-    index.reserve(static_cast<size_t>(count));
+    TRun runs[kMaxRuns];
+    int runCount = 0;
+    bool hashed = false;
+    uint64_t offset = 0;
+    for (int32_t i = 0; i < count; ++i) {
+      const uint8_t* rec = directory + static_cast<size_t>(i) * kRecordSize;
+      const auto id = static_cast<int32_t>(GetLE32(rec));
+      const uint32_t size = GetLE32(rec + 8);
+      if (runCount && id > runs[runCount - 1].Last)
+        runs[runCount - 1].Last = id;
+      else if (runCount < kMaxRuns)
+        runs[runCount++] = TRun{static_cast<uint32_t>(i), id, id};
+      else
+        hashed = true;
+      entries.push_back(
+          TEntry{id, static_cast<int32_t>(GetLE32(rec + 4)), size, size, size ? image.get() + offset : nullptr, false});
+      offset += size;
+    }
+    FEntries = std::move(entries);
+    FImage = std::move(image);
+    FDataBytes = dataBytes;
+    std::copy(runs, runs + runCount, FRuns);
+    FRunCount = runCount;
+    FHashed = hashed;
+    if (hashed) HashRebuild(FEntries.size());
   } catch (const std::bad_alloc&) {
+    Clear();
     return E_OUTOFMEMORY;
   }
-  for (int32_t i = 0; i < count; ++i) {
-    const uint8_t* rec = directory.data() + static_cast<size_t>(i) * kRecordSize;
-    TEntry e{static_cast<int32_t>(GetLE32(rec)), static_cast<int32_t>(GetLE32(rec + 4)), nullptr, GetLE32(rec + 8)};
-    if (e.Size) {
-      e.Data.reset(new (std::nothrow) uint8_t[e.Size]);
-      if (!e.Data) return E_OUTOFMEMORY;
-      hr = ReadExact(source, e.Data.get(), e.Size);
-      if (Failed(hr)) return hr;
-    }
-    index.emplace(e.ID, entries.size());  // keeps the first position of a duplicate ID
-    entries.push_back(std::move(e));
-  }
-  FEntries = std::move(entries);
-  FIndex = std::move(index);
   FModified = false;
   return S_OK;
 }
@@ -305,33 +604,38 @@ HRESULT TCompoundStream::Load(IStream* source) {
 HRESULT TCompoundStream::Save(IStream* target, int32_t clearDirty) {
   if (!target) return E_INVALIDARG;
   target->Seek(0, STREAM_SEEK_SET, nullptr);
-  uint8_t header[kHeaderSize] = {};
+  uint64_t total = 0;
+  GetSizeMax(&total);
+  const auto capacity = static_cast<size_t>(std::min<uint64_t>(total, kSaveBuffer));
+  std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[capacity]);
+  if (!buffer) return E_OUTOFMEMORY;
+  TSaveWriter out(target, buffer.get(), capacity);
+
+  uint8_t* header = out.Reserve(kHeaderSize);
+  std::memset(header, 0, kHeaderSize);
   PutLE32(header, kMagic);
   PutLE32(header + 4, static_cast<uint32_t>(FEntries.size()));
-  std::vector<uint8_t> directory(FEntries.size() * kRecordSize, 0);
-  for (size_t i = 0; i < FEntries.size(); ++i) {
-    uint8_t* rec = directory.data() + i * kRecordSize;
-    PutLE32(rec, static_cast<uint32_t>(FEntries[i].ID));
-    PutLE32(rec + 4, static_cast<uint32_t>(FEntries[i].Tag));
-    PutLE32(rec + 8, FEntries[i].Size);
-  }
-  HRESULT hr = WriteExact(target, header, kHeaderSize);
-  if (Failed(hr)) return hr;
-  hr = WriteExact(target, directory.data(), static_cast<uint32_t>(directory.size()));
-  if (Failed(hr)) return hr;
   for (const TEntry& e : FEntries) {
-    hr = WriteExact(target, e.Data.get(), e.Size);
+    uint8_t* rec = out.Reserve(kRecordSize);
+    if (!rec) return out.Error();
+    PutLE32(rec, static_cast<uint32_t>(e.ID));
+    PutLE32(rec + 4, static_cast<uint32_t>(e.Tag));
+    PutLE32(rec + 8, e.Size);
+    PutLE32(rec + 12, 0);
+  }
+  for (const TEntry& e : FEntries) {
+    const HRESULT hr = out.Append(e.Data, e.Size);
     if (Failed(hr)) return hr;
   }
+  const HRESULT hr = out.Flush();
+  if (Failed(hr)) return hr;
   if (clearDirty) FModified = false;
   return S_OK;
 }
 
 HRESULT TCompoundStream::GetSizeMax(uint64_t* size) {
   if (!size) return E_INVALIDARG;
-  uint64_t total = kHeaderSize + kRecordSize * static_cast<uint64_t>(FEntries.size());
-  for (const TEntry& e : FEntries) total += e.Size;
-  *size = total;
+  *size = kHeaderSize + kRecordSize * static_cast<uint64_t>(FEntries.size()) + FDataBytes;
   return S_OK;
 }
 
@@ -340,7 +644,7 @@ HRESULT TCompoundStream::Next(int32_t count, TCompoundEntry* buffer, int32_t* fe
   int32_t copied = 0;
   while (copied < count && FCursor >= 0 && static_cast<size_t>(FCursor) < FEntries.size()) {
     const TEntry& e = FEntries[static_cast<size_t>(FCursor)];
-    buffer[copied++] = TCompoundEntry{e.ID, e.Tag, e.Data.get(), e.Size};
+    buffer[copied++] = Public(e.ID, e.Tag, e.Data, e.Size);
     ++FCursor;
   }
   if (fetched) *fetched = copied;

@@ -3,9 +3,9 @@
 // IEnumEntries, all counting on the one object.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 #include "uCompoundStreamIntf.h"
@@ -14,6 +14,9 @@
 class TCompoundStream final : public TUnknownImpl<ICompoundStream2, IPersistStream, IEnumEntries> {
  public:
   TCompoundStream() = default;
+  ~TCompoundStream() override;
+  TCompoundStream(const TCompoundStream&) = delete;
+  TCompoundStream& operator=(const TCompoundStream&) = delete;
 
   // ICompoundStream
   HRESULT ReadInteger(int32_t id, int32_t flags, int32_t def, int32_t* value) override;
@@ -47,24 +50,70 @@ class TCompoundStream final : public TUnknownImpl<ICompoundStream2, IPersistStre
   void* FindInterface(const GUID& iid) override;
 
  private:
+  // Data points into the load image, into an arena chunk, or (large values)
+  // into a block of its own; none of them moves while the container lives, so
+  // a handed-out pointer survives writes to other IDs.
   struct TEntry {
     int32_t ID;
     int32_t Tag;
-    std::unique_ptr<uint8_t[]> Data;
     uint32_t Size;
+    uint32_t Capacity;  // bytes at Data this entry may overwrite in place
+    uint8_t* Data;
+    bool Own;  // Data is a block of its own, freed when the value goes
   };
 
   // Position of the first entry with the ID, or -1.
-  int64_t Find(int32_t id) const;
+  int64_t Find(int32_t id);
   // Position of the entry with the ID, appending an empty one when absent.
   size_t FindOrAppend(int32_t id);
   HRESULT Put(int32_t id, int32_t tag, const void* data, uint32_t size);
   HRESULT TypedRead(int32_t id, int32_t flags, int32_t tag, void* out, uint32_t width);
+  void FreeValue(TEntry& e);
   void Clear();
+  uint8_t* ArenaAllocate(size_t size);
+  // Position of the ID in ascending run r, or -1.
+  int64_t SearchRun(int r, int32_t id) const;
+  int64_t Found(size_t pos, int run);
+  // ID index for when entries arrive in too many ascending runs.
+  bool HashInsert(int32_t id, uint32_t pos);
+  void HashRebuild(size_t minEntries);
 
   std::vector<TEntry> FEntries;
-  // ID -> position of its first entry. Entries are never removed, so positions stay valid.
-  std::unordered_map<int32_t, size_t> FIndex;
+  // The loaded bytes; loaded entries point into it until they are rewritten.
+  std::unique_ptr<uint8_t[]> FImage;
+  // Arena chunks, linked through their first bytes; small values are bumped in.
+  uint8_t* FChunks = nullptr;
+  uint8_t* FChunkPos = nullptr;
+  size_t FChunkLeft = 0;
+  size_t FNextChunk = 0;
+  // Sum of the entries' sizes, so the stored size is known without a walk.
+  uint64_t FDataBytes = 0;
+  // Entries mostly arrive as a few strictly ascending runs of IDs (an object
+  // writes its values in order, a table its cells); while there are at most
+  // kMaxRuns of them the entries themselves are the index, searched run by run
+  // (the first run holding an ID has its first entry). Beyond that FHash
+  // maps each ID to its first entry.
+  static constexpr int kMaxRuns = 16;
+  struct TRun {
+    uint32_t Start;
+    int32_t First;
+    int32_t Last;
+  };
+  TRun FRuns[kMaxRuns] = {};
+  int FRunCount = 0;
+  bool FHashed = false;
+  bool FHashDuplicates = false;  // some ID has more than one entry
+  // Readers mostly go through the IDs in stored order: the entry after the
+  // last one found is tried first. Only a guess, checked before use, and
+  // atomic so that concurrent readers stay as safe as before.
+  std::atomic<size_t> FHint{0};
+  std::atomic<int> FHintRun{0};
+  struct TSlot {
+    int32_t ID;
+    uint32_t Pos;  // kNoSlot when empty
+  };
+  std::vector<TSlot> FHash;
+  uint32_t FHashShift = 32;
   bool FModified = true;
   int32_t FCursor = 0;
 };

@@ -7,6 +7,7 @@
 
 #include "qsID.h"
 #include "uCodePage.h"
+#include "uShortString.h"
 #include "uTableImport.h"
 #include "uTableText.h"
 #include "uUiServices.h"
@@ -18,9 +19,20 @@ namespace {
 // would need absurd memory (a damaged stream), the same limit for both.
 constexpr int64_t kMaxStoredCells = std::min<int64_t>(std::numeric_limits<int32_t>::max() - qsTableCellText, 1 << 26);
 
-std::string ToStored(const QString& text) { return Utf8ToCp1251(text.toStdString()); }
+bool IsAscii(std::string_view bytes) {
+  for (const char c : bytes)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
 
-QString FromStored(const std::string& bytes) { return QString::fromStdString(Cp1251ToUtf8(bytes)); }
+// A cell's stored form: Windows-1251, at most 255 bytes. ASCII needs no conversion.
+void ToStored(std::string_view utf8, TShortString* stored) {
+  if (IsAscii(utf8)) {
+    SetShortString(stored, utf8);
+    return;
+  }
+  SetShortString(stored, Utf8ToCp1251(utf8));
+}
 
 }  // namespace
 
@@ -28,66 +40,76 @@ TStringTable::TStringTable() = default;
 
 void TStringTable::SetColCount(int n) {
   n = std::max(0, n);
-  FColCount = n;
-  FHeader.Cells.resize(static_cast<size_t>(n));
-  for (TStringTableRow& row : FRows) row.Cells.resize(static_cast<size_t>(n));
+  if (n != FCells.ColCount()) FCells.Resize(n, FCells.RowCount());
+  FHeader.resize(static_cast<size_t>(n));
 }
 
 void TStringTable::SetRowCount(int n) {
   n = std::max(0, n);
-  const size_t old = FRows.size();
-  FRows.resize(static_cast<size_t>(n));
-  for (size_t i = old; i < FRows.size(); ++i) FRows[i].Cells.resize(static_cast<size_t>(FColCount));
+  if (n != FCells.RowCount()) FCells.Resize(FCells.ColCount(), n);
+  FIntervals.resize(static_cast<size_t>(n), nullptr);
 }
 
 void TStringTable::SetCell(int col, int row, const QString& text) {
-  if (col < 0 || col >= FColCount || row < 0 || row >= RowCount()) return;
-  FRows[static_cast<size_t>(row)].Cells[static_cast<size_t>(col)].Text = text;
+  if (col < 0 || col >= ColCount() || row < 0 || row >= RowCount()) return;
+  FCells.SetText(col, row, text);
 }
 
 QString TStringTable::GetCell(int col, int row) const {
-  if (col < 0 || col >= FColCount || row < 0 || row >= RowCount()) return {};
-  return FRows[static_cast<size_t>(row)].Cells[static_cast<size_t>(col)].Text;
+  if (col < 0 || col >= ColCount() || row < 0 || row >= RowCount()) return {};
+  return FCells.Text(col, row);
 }
 
 int32_t TStringTable::GetCellData(int col, int row) const {
-  if (col < 0 || col >= FColCount || row < 0 || row >= RowCount()) return 0;
-  return FRows[static_cast<size_t>(row)].Cells[static_cast<size_t>(col)].Data;
+  if (col < 0 || col >= ColCount() || row < 0 || row >= RowCount()) return 0;
+  return FCells.Data(col, row);
 }
 
 void TStringTable::SetCellData(int col, int row, int32_t value) {
-  if (col < 0 || col >= FColCount || row < 0 || row >= RowCount()) return;
-  FRows[static_cast<size_t>(row)].Cells[static_cast<size_t>(col)].Data = value;
+  if (col < 0 || col >= ColCount() || row < 0 || row >= RowCount()) return;
+  FCells.SetData(col, row, value);
 }
 
 QString TStringTable::GetHeader(int col) const {
-  if (col < 0 || col >= FColCount) return {};
-  return FHeader.Cells[static_cast<size_t>(col)].Text;
+  if (col < 0 || col >= ColCount()) return {};
+  return FHeader[static_cast<size_t>(col)];
 }
 
 void TStringTable::SetHeader(int col, const QString& text) {
-  if (col < 0 || col >= FColCount) return;
-  FHeader.Cells[static_cast<size_t>(col)].Text = text;
+  if (col < 0 || col >= ColCount()) return;
+  FHeader[static_cast<size_t>(col)] = text;
 }
 
 TInterval* TStringTable::GetRowInterval(int row) const {
   if (row < 0 || row >= RowCount()) return nullptr;
-  return FRows[static_cast<size_t>(row)].Interval;
+  return FIntervals[static_cast<size_t>(row)];
 }
 
 void TStringTable::SetRowInterval(int row, TInterval* interval) {
   if (row < 0 || row >= RowCount()) return;
-  FRows[static_cast<size_t>(row)].Interval = interval;
+  FIntervals[static_cast<size_t>(row)] = interval;
 }
 
-const TStringTableRow* TStringTable::Row(int row) const {
-  if (row < 0 || row >= RowCount()) return nullptr;
-  return &FRows[static_cast<size_t>(row)];
+TStringTableRow TStringTable::Header() const {
+  TStringTableRow header;
+  header.Cells.reserve(FHeader.size());
+  for (const QString& text : FHeader) header.Cells.push_back({text, 0});
+  return header;
+}
+
+TStringTableRow TStringTable::Row(int row) const {
+  TStringTableRow copy;
+  if (row < 0 || row >= RowCount()) return copy;
+  copy.Cells.reserve(static_cast<size_t>(ColCount()));
+  for (int c = 0; c < ColCount(); ++c) copy.Cells.push_back({FCells.Text(c, row), FCells.Data(c, row)});
+  copy.Interval = FIntervals[static_cast<size_t>(row)];
+  return copy;
 }
 
 bool TStringTable::DeleteRow(int row) {
   if (row < 0 || row >= RowCount()) return false;
-  FRows.erase(FRows.begin() + row);
+  FCells.EraseRow(row);
+  FIntervals.erase(FIntervals.begin() + row);
   return true;
 }
 
@@ -102,42 +124,48 @@ bool TStringTable::Assign(const TStringTable& source) {
   // characters and drop the header.
   AutoColumns = source.AutoColumns;
   FileName = source.FileName;
-  FColCount = source.FColCount;
-  FHeader.Cells = source.FHeader.Cells;
-  FHeader.Interval = nullptr;
-  FRows.clear();
-  FRows.resize(source.FRows.size());
-  for (size_t i = 0; i < FRows.size(); ++i)
-    FRows[i].Cells = source.FRows[i].Cells;  // intervals belong to the source's owner
-  SetColCount(FColCount);
+  FCells = source.FCells;
+  FHeader = source.FHeader;
+  FIntervals.assign(static_cast<size_t>(RowCount()), nullptr);  // intervals belong to the source's owner
+  SetColCount(ColCount());
   SetRowCount(RowCount());
   return true;
 }
 
 bool TStringTable::SaveToQS(ICompoundStream* stream) const {
-  const int64_t n = FColCount;
-  const int64_t cells = n * RowCount();
+  if (!stream) return false;
+  const int cols = ColCount();
+  const int rows = RowCount();
+  const int64_t cells = static_cast<int64_t>(cols) * rows;
   if (cells > kMaxStoredCells) return false;
-  if (!qsWriteInteger(stream, qsTableColCount, FColCount)) return false;
-  if (!qsWriteInteger(stream, qsTableRowCount, RowCount())) return false;
+  if (!qsWriteInteger(stream, qsTableColCount, cols)) return false;
+  if (!qsWriteInteger(stream, qsTableRowCount, rows)) return false;
   const bool perCellData = cells <= kTableCellDataIdLimit;
+  const bool hasData = FCells.HasData();
   bool anyData = false;
+  TShortString stored;
   int32_t index = 0;
-  for (const TStringTableRow& row : FRows) {
-    for (const TStringTableCell& cell : row.Cells) {
-      if (!cell.Text.isEmpty() && !qsWriteShortStr(stream, qsTableCellText + index, ToStored(cell.Text))) return false;
-      if (cell.Data != 0) {
-        anyData = true;
-        if (perCellData && !qsWriteInteger(stream, qsTableCellData + index, cell.Data)) return false;
+  // Texts and values cell by cell, in this order: the container keeps the order of writing.
+  for (int r = 0; r < rows; ++r) {
+    for (int c = 0; c < cols; ++c, ++index) {
+      const std::string_view text = FCells.Utf8(c, r);
+      if (!text.empty()) {
+        ToStored(text, &stored);
+        if (stream->WriteShortString(qsTableCellText + index, stored) != S_OK) return false;
       }
-      ++index;
+      if (!hasData) continue;
+      const int32_t value = FCells.Data(c, r);
+      if (value != 0) {
+        anyData = true;
+        if (perCellData && stream->WriteInteger(qsTableCellData + index, value) != S_OK) return false;
+      }
     }
   }
   if (!perCellData && anyData) {
     std::vector<int32_t> block;
     block.reserve(static_cast<size_t>(cells));
-    for (const TStringTableRow& row : FRows)
-      for (const TStringTableCell& cell : row.Cells) block.push_back(cell.Data);
+    for (int r = 0; r < rows; ++r)
+      for (int c = 0; c < cols; ++c) block.push_back(FCells.Data(c, r));
     if (stream->WriteBuffer(qsTableCellDataBlock, block.data(), static_cast<int32_t>(block.size() * sizeof(int32_t))) !=
         S_OK)
       return false;
@@ -154,9 +182,6 @@ bool TStringTable::LoadFromQS(ICompoundStream* stream) {
     Clear();
     return false;
   }
-  FRows.clear();
-  SetColCount(cols);
-  SetRowCount(rows);
   const int64_t cells = static_cast<int64_t>(cols) * rows;
   std::vector<int32_t> block;
   if (cells > kTableCellDataIdLimit) {
@@ -168,17 +193,40 @@ bool TStringTable::LoadFromQS(ICompoundStream* stream) {
       if (stream->ReadData(qsTableCellDataBlock, 0, block.data(), &size) != S_OK) block.clear();
     }
   }
+  const bool perCellData = cells <= kTableCellDataIdLimit;
+  TCellStoreBuilder builder;
+  builder.Reserve(static_cast<size_t>(cells));
+  std::vector<std::pair<int32_t, int32_t>> values;  // (cell index, value) of the few non-zero values
+  const TShortString none{};
+  TShortString stored;
   int32_t index = 0;
-  for (TStringTableRow& row : FRows) {
-    for (TStringTableCell& cell : row.Cells) {
-      cell.Text = FromStored(qsReadShortStr(stream, qsTableCellText + index, ""));
-      if (cells <= kTableCellDataIdLimit)
-        cell.Data = qsReadInteger(stream, qsTableCellData + index, 0);
-      else if (!block.empty())
-        cell.Data = block[static_cast<size_t>(index)];
-      ++index;
+  for (int32_t r = 0; r < rows; ++r) {
+    for (int32_t c = 0; c < cols; ++c, ++index) {
+      if (stream->ReadShortString(qsTableCellText + index, 0, none, &stored) != S_OK) stored.Length = 0;
+      const std::string_view text = ShortStringView(stored);
+      if (text.empty())
+        builder.AddEmpty();
+      else if (IsAscii(text))
+        builder.AddText(text);
+      else
+        builder.AddText(std::string_view(Cp1251ToUtf8(text)));
+      if (perCellData) {
+        const int32_t value = qsReadInteger(stream, qsTableCellData + index, 0);
+        if (value != 0) values.emplace_back(index, value);
+      }
     }
+    builder.EndRow();
   }
+  FCells = builder.Finish(cols);
+  for (const auto& [i, value] : values) FCells.SetData(i % cols, i / cols, value);
+  for (size_t i = 0; i < block.size(); ++i)
+    if (block[i] != 0)
+      FCells.SetData(static_cast<int>(i % static_cast<size_t>(cols)), static_cast<int>(i / static_cast<size_t>(cols)),
+                     block[i]);
+  FIntervals.assign(static_cast<size_t>(rows), nullptr);
+  // Through the virtual setters so that subclasses size what they keep per row and column.
+  SetColCount(cols);
+  SetRowCount(rows);
   return true;
 }
 
@@ -202,7 +250,7 @@ QString TStringTable::ResolveReference(const QString& reference) const {
     if (current >= 0) given[current] = true;
   }
   if (!given[0] || !given[1]) return {};
-  if (numbers[0] < 1 || numbers[0] > RowCount() || numbers[1] < 1 || numbers[1] > FColCount) return {};
+  if (numbers[0] < 1 || numbers[0] > RowCount() || numbers[1] < 1 || numbers[1] > ColCount()) return {};
   const QString text = GetCell(static_cast<int>(numbers[1] - 1), static_cast<int>(numbers[0] - 1));
   if (given[2] && numbers[2] > 0) {
     if (numbers[2] > text.size()) return {};
@@ -212,23 +260,18 @@ QString TStringTable::ResolveReference(const QString& reference) const {
 }
 
 void TStringTable::FillFromGrid(TSheetGrid&& grid, bool growColumns) {
-  int cols = FColCount;
+  FillFromCells(CellsFromGrid(std::move(grid)), growColumns);
+}
+
+void TStringTable::FillFromCells(TCellStore&& cells, bool growColumns) {
+  int cols = ColCount();
   if (AutoColumns)
-    cols = grid.ColCount;
+    cols = cells.ColCount();
   else if (growColumns)
-    cols = std::max(cols, grid.ColCount);
-  std::vector<TStringTableRow> rows(grid.Rows.size());
-  for (size_t r = 0; r < rows.size(); ++r) {
-    std::vector<TSheetCell>& source = grid.Rows[r];
-    rows[r].Cells.resize(static_cast<size_t>(cols));
-    const size_t count = std::min(source.size(), static_cast<size_t>(cols));
-    for (size_t c = 0; c < count; ++c) {
-      rows[r].Cells[c].Text = std::move(source[c].Text);
-      rows[r].Cells[c].Data = static_cast<int32_t>(source[c].Color);
-    }
-  }
-  grid.Rows.clear();
-  FRows = std::move(rows);
+    cols = std::max(cols, cells.ColCount());
+  if (cells.ColCount() != cols) cells.Resize(cols, cells.RowCount());
+  FCells = std::move(cells);
+  FIntervals.assign(static_cast<size_t>(FCells.RowCount()), nullptr);
   // Through the virtual setters so that subclasses size what they keep per row and column.
   SetColCount(cols);
   SetRowCount(RowCount());
@@ -245,7 +288,7 @@ HRESULT TStringTable::ImportFile(const QString& fileName, const TListChooser& ch
     Ui().Message(TMsgKind::Error, TableText("Import", "Import"), FLastError, mbOK);
     return E_FAIL;
   }
-  FillFromGrid(std::move(result.Grid), result.GrowColumns);
+  FillFromCells(std::move(result.Cells), result.GrowColumns);
   return S_OK;
 }
 
@@ -295,18 +338,24 @@ HRESULT TStringTable::ExportText(const QString& fileName, QChar delimiter) {
     FLastError = TableError("CannotWrite", "Cannot write the file %s").replace("%s", fileName);
     return E_FAIL;
   }
-  QString line;
-  for (const TStringTableRow& row : FRows) {
+  char delimiterBytes[4];
+  const QByteArray delimiterUtf8 = QString(delimiter).toUtf8();
+  const auto delimiterSize = std::min<size_t>(static_cast<size_t>(delimiterUtf8.size()), sizeof delimiterBytes);
+  std::copy_n(delimiterUtf8.constData(), delimiterSize, delimiterBytes);
+  QByteArray line;
+  for (int r = 0; r < RowCount(); ++r) {
     line.clear();
-    for (size_t c = 0; c < row.Cells.size(); ++c) {
-      if (c > 0) line += delimiter;
-      QString text = row.Cells[c].Text;
-      text.replace(u'\r', u' ').replace(u'\n', u' ');
-      line += text;
+    for (int c = 0; c < ColCount(); ++c) {
+      if (c > 0) line.append(delimiterBytes, static_cast<qsizetype>(delimiterSize));
+      const qsizetype at = line.size();
+      const std::string_view text = FCells.Utf8(c, r);
+      line.append(text.data(), static_cast<qsizetype>(text.size()));
+      // Line breaks inside a cell would start new rows.
+      for (qsizetype i = at; i < line.size(); ++i)
+        if (line[i] == '\r' || line[i] == '\n') line[i] = ' ';
     }
-    line += u'\n';
-    const QByteArray bytes = line.toUtf8();
-    if (file.write(bytes) != bytes.size()) break;
+    line.append('\n');
+    if (file.write(line) != line.size()) break;
   }
   if (!file.commit()) {
     FLastError = TableError("CannotWrite", "Cannot write the file %s").replace("%s", fileName);

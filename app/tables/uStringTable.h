@@ -8,12 +8,15 @@
 #include <cstdint>
 #include <vector>
 
+#include "uCellStore.h"
 #include "uCompoundStreamIntf.h"
 #include "uSheetGrid.h"
 #include "uTableImport.h"
 
 class TInterval;  // a depth interval of the owning depth table (not owned)
 
+// One cell or row as a value (a copy): the table itself keeps its cells in a
+// compact store, not as these.
 struct TStringTableCell {
   QString Text;
   int32_t Data = 0;  // a spreadsheet cell's font colour (0x00BBGGRR), or the owner's value
@@ -43,8 +46,8 @@ class TStringTable {
   TStringTable(const TStringTable&) = delete;
   TStringTable& operator=(const TStringTable&) = delete;
 
-  int ColCount() const { return FColCount; }
-  int RowCount() const { return static_cast<int>(FRows.size()); }
+  int ColCount() const { return FCells.ColCount(); }
+  int RowCount() const { return FCells.RowCount(); }
   bool AutoColumns = true;  // imports set ColCount from the data
   QString FileName;         // last file imported or exported
 
@@ -62,8 +65,9 @@ class TStringTable {
   void SetHeader(int col, const QString& text);
   TInterval* GetRowInterval(int row) const;
   void SetRowInterval(int row, TInterval* interval);
-  const TStringTableRow& Header() const { return FHeader; }
-  const TStringTableRow* Row(int row) const;
+  // Copies of the header and of one row (an empty row outside the table).
+  TStringTableRow Header() const;
+  TStringTableRow Row(int row) const;
 
   void Clear();
   // Copies the whole table through a temporary compound stream (as stored).
@@ -91,14 +95,16 @@ class TStringTable {
   // AutoColumns the column count becomes the grid's; otherwise it grows for
   // wider rows only when `growColumns` (delimited text does, sheets do not).
   void FillFromGrid(TSheetGrid&& grid, bool growColumns);
+  // The same for cells already in the compact form (text and LAS imports): moved, not copied.
+  void FillFromCells(TCellStore&& cells, bool growColumns);
 
  protected:
   void SetLastError(const QString& text) { FLastError = text; }
 
  private:
-  int FColCount = 0;
-  TStringTableRow FHeader;
-  std::vector<TStringTableRow> FRows;
+  TCellStore FCells;
+  std::vector<QString> FHeader;        // ColCount texts
+  std::vector<TInterval*> FIntervals;  // RowCount intervals
   QString FLastError;
 };
 

@@ -2,7 +2,10 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
+#include <cstring>
 
+#include "uByteScan.h"
 #include "uCodePage.h"
 #include "uLasImport.h"
 #include "uTableText.h"
@@ -15,32 +18,18 @@ TListChooser& RegisteredChooser() {
   return chooser;
 }
 
-void SplitLine(QStringView line, QChar delimiter, std::vector<TSheetCell>* cells) {
-  cells->clear();
-  if (delimiter.isNull()) {
-    cells->push_back({line.toString(), 0});
-    return;
-  }
-  const qsizetype n = line.size();
-  if (delimiter == u' ') {
-    qsizetype i = 0;
-    while (i < n) {
-      while (i < n && line[i] == u' ') ++i;
-      if (i >= n) break;
-      qsizetype j = i;
-      while (j < n && line[j] != u' ') ++j;
-      cells->push_back({line.mid(i, j - i).toString(), 0});
-      i = j;
-    }
-    return;
-  }
-  qsizetype start = 0;
-  for (qsizetype i = 0; i <= n; ++i) {
-    if (i == n || line[i] == delimiter) {
-      cells->push_back({line.mid(start, i - start).toString(), 0});
-      start = i + 1;
-    }
-  }
+bool IsAsciiBytes(const char* p, size_t n) {
+  for (size_t i = 0; i < n; ++i)
+    if (static_cast<unsigned char>(p[i]) >= 0x80) return false;
+  return true;
+}
+
+// The first candidate delimiter in the first line; every candidate is ASCII,
+// so the bytes of a UTF-8 or Windows-1251 line can be searched as they are.
+char DetectDelimiterByte(const char* line, size_t n) {
+  for (const char c : {'\t', ';', ' ', '|', ':', ','})
+    if (std::memchr(line, c, n)) return c;
+  return 0;
 }
 
 TTableImportResult Failed(const QString& error) {
@@ -57,10 +46,13 @@ QString FileError(const QString& key, const QString& def, const QString& fileNam
 TTableImportResult ImportText(const QString& fileName) {
   QFile file(fileName);
   if (!file.open(QIODevice::ReadOnly)) return Failed(FileError("CannotOpen", "Cannot open the file %s", fileName));
-  const QByteArray bytes = file.readAll();
+  if (static_cast<uint64_t>(file.size()) > kCellArenaLimit)
+    return Failed(FileError("FileTooLarge", "The file %s is too large", fileName));
+  QByteArray bytes = file.readAll();
   if (bytes.isEmpty()) return Failed(FileError("EmptyFile", "The file %s is empty", fileName));
   TTableImportResult result;
-  ParseDelimitedText(DecodeTextBytes(bytes), &result.Grid);
+  if (!ParseDelimitedText(std::move(bytes), &result.Cells))
+    return Failed(FileError("FileTooLarge", "The file %s is too large", fileName));
   result.Status = TTableImportStatus::Ok;
   result.GrowColumns = true;
   return result;
@@ -85,10 +77,12 @@ TTableImportResult ImportSheets(const QString& fileName, TSheetFileKind kind, co
     cancelled.Status = TTableImportStatus::Cancelled;
     return cancelled;
   }
-  TTableImportResult result;
-  if (!reader->Read(index, &result.Grid, &error)) return Failed(error);
-  if (database && result.Grid.RowCount() < 2)
+  TSheetGrid grid;
+  if (!reader->Read(index, &grid, &error)) return Failed(error);
+  if (database && grid.RowCount() < 2)
     return Failed(TableError("EmptyTable", "The table %s holds no records").replace(QLatin1String("%s"), names[index]));
+  TTableImportResult result;
+  result.Cells = CellsFromGrid(std::move(grid));
   result.Status = TTableImportStatus::Ok;
   result.GrowColumns = database;
   return result;
@@ -103,12 +97,53 @@ TListChooser ImportChooser() {
 
 void SetImportChooser(TListChooser chooser) { RegisteredChooser() = std::move(chooser); }
 
+TTableImportResult ImportTableFile(const QString& fileName, const TListChooser& chooser) {
+  const TSheetFileKind kind = SheetFileKind(fileName);
+  if (kind != TSheetFileKind::None) return ImportSheets(fileName, kind, chooser);
+  if (QFileInfo(fileName).suffix().compare(QLatin1String("las"), Qt::CaseInsensitive) == 0) {
+    TTableImportResult result;
+    if (!ReadLasFile(fileName, &result.Cells, &result.Error)) return Failed(result.Error);
+    result.Status = TTableImportStatus::Ok;
+    result.GrowColumns = true;
+    return result;
+  }
+  return ImportText(fileName);
+}
+
+TTextEncoding DetectTextEncoding(QByteArrayView bytes) {
+  TTextEncoding encoding;
+  if (bytes.startsWith("\xEF\xBB\xBF")) encoding.Skip = 3;
+  const char* p = bytes.data();
+  const size_t n = static_cast<size_t>(bytes.size());
+  size_t i = static_cast<size_t>(encoding.Skip);
+  // ASCII eight bytes at a time; each run of other bytes is validated on its
+  // own (a UTF-8 sequence never holds an ASCII byte, so this is the same test
+  // as validating the whole).
+  while (i < n) {
+    while (i + 8 <= n) {
+      uint64_t word;
+      std::memcpy(&word, p + i, 8);
+      if (word & 0x8080808080808080ull) break;
+      i += 8;
+    }
+    while (i < n && static_cast<unsigned char>(p[i]) < 0x80) ++i;
+    if (i >= n) break;
+    size_t j = i;
+    while (j < n && static_cast<unsigned char>(p[j]) >= 0x80) ++j;
+    if (!IsValidUtf8(std::string_view(p + i, j - i))) {
+      encoding.Utf8 = false;
+      break;
+    }
+    i = j;
+  }
+  return encoding;
+}
+
 QString DecodeTextBytes(const QByteArray& bytes) {
-  QByteArrayView view(bytes);
-  if (view.startsWith("\xEF\xBB\xBF")) view = view.sliced(3);
-  const std::string_view raw(view.data(), static_cast<size_t>(view.size()));
-  if (IsValidUtf8(raw)) return QString::fromUtf8(view);
-  return QString::fromStdString(Cp1251ToUtf8(raw));
+  const TTextEncoding encoding = DetectTextEncoding(bytes);
+  const QByteArrayView view = QByteArrayView(bytes).sliced(encoding.Skip);
+  if (encoding.Utf8) return QString::fromUtf8(view);
+  return QString::fromStdString(Cp1251ToUtf8(std::string_view(view.data(), static_cast<size_t>(view.size()))));
 }
 
 QChar DetectDelimiter(QStringView firstLine) {
@@ -118,40 +153,92 @@ QChar DetectDelimiter(QStringView firstLine) {
   return QChar();
 }
 
-void ParseDelimitedText(const QString& text, TSheetGrid* grid) {
-  grid->Rows.clear();
-  grid->ColCount = 0;
-  const QStringView all(text);
-  const qsizetype n = all.size();
-  qsizetype start = 0;
-  QChar delimiter;
+bool ParseDelimitedText(QByteArray bytes, TCellStore* cells) {
+  const TTextEncoding encoding = DetectTextEncoding(bytes);
+  TCellStoreBuilder builder(std::move(bytes));
+  if (!builder.Ok()) return false;
+  const char* const data = builder.Data();
+  const auto n = static_cast<size_t>(builder.Size());
+  // A cell is where it lies in the file; Windows-1251 text other than ASCII is converted.
+  auto add = [&](size_t from, size_t to) {
+    if (!encoding.Utf8 && !IsAsciiBytes(data + from, to - from))
+      builder.AddText(std::string_view(Cp1251ToUtf8(std::string_view(data + from, to - from))));
+    else
+      builder.AddSpan(from, to - from);
+  };
+  const char* const stop = data + n;
+  size_t start = static_cast<size_t>(encoding.Skip);
+  char delimiter = 0;
   bool first = true;
   while (start < n) {
-    qsizetype end = start;
-    while (end < n && all[end] != u'\n' && all[end] != u'\r') ++end;
-    const QStringView line = all.mid(start, end - start);
-    if (first) {
-      delimiter = DetectDelimiter(line);
-      first = false;
+    size_t end = start;
+    if (first || delimiter == 0 || delimiter == ' ') {
+      end = static_cast<size_t>(bytescan::FindAny(data + start, stop, '\n', '\r', '\r') - data);
+      if (first) delimiter = DetectDelimiterByte(data + start, end - start);
     }
-    grid->Rows.emplace_back();
-    SplitLine(line, delimiter, &grid->Rows.back());
-    grid->ColCount = std::max(grid->ColCount, static_cast<int>(grid->Rows.back().size()));
+    if (delimiter == 0) {
+      add(start, end);
+    } else if (delimiter == ' ') {
+      size_t i = start;
+      while (i < end) {
+        while (i < end && data[i] == ' ') ++i;
+        if (i >= end) break;
+        size_t j = i;
+        while (j < end && data[j] != ' ') ++j;
+        add(i, j);
+        i = j;
+      }
+    } else {
+      // Cells and the line end in one pass.
+      size_t cell = start;
+      for (;;) {
+        const size_t at = static_cast<size_t>(bytescan::FindAny(data + cell, stop, delimiter, '\n', '\r') - data);
+        add(cell, at);
+        if (at < n && data[at] == delimiter) {
+          cell = at + 1;
+          continue;
+        }
+        end = at;
+        break;
+      }
+    }
+    if (first) {
+      // As many cells as lines like the first one would give.
+      first = false;
+      const size_t lines = n / (end - start + 1) + 1;
+      builder.Reserve(std::min(lines + lines / 8, n) * std::max<size_t>(builder.OpenCells(), 1));
+    }
+    builder.EndRow();
     // One line break: CR LF, LF or CR.
-    if (end < n && all[end] == u'\r' && end + 1 < n && all[end + 1] == u'\n') ++end;
+    if (end < n && data[end] == '\r' && end + 1 < n && data[end + 1] == '\n') ++end;
     start = end + 1;
   }
+  const int cols = builder.MaxWidth();
+  *cells = builder.Finish(cols);
+  return builder.Ok();
 }
 
-TTableImportResult ImportTableFile(const QString& fileName, const TListChooser& chooser) {
-  const TSheetFileKind kind = SheetFileKind(fileName);
-  if (kind != TSheetFileKind::None) return ImportSheets(fileName, kind, chooser);
-  if (QFileInfo(fileName).suffix().compare(QLatin1String("las"), Qt::CaseInsensitive) == 0) {
-    TTableImportResult result;
-    if (!ReadLasFile(fileName, &result.Grid, &result.Error)) return Failed(result.Error);
-    result.Status = TTableImportStatus::Ok;
-    result.GrowColumns = true;
-    return result;
+TCellStore CellsFromGrid(TSheetGrid&& grid) {
+  TCellStoreBuilder builder;
+  const auto cols = static_cast<size_t>(std::max(0, grid.ColCount));
+  bool colours = false;
+  for (const std::vector<TSheetCell>& row : grid.Rows) {
+    const size_t count = std::min(row.size(), cols);
+    for (size_t c = 0; c < count; ++c) {
+      builder.AddText(row[c].Text);
+      colours = colours || row[c].Color != 0;
+    }
+    builder.EndRow();
   }
-  return ImportText(fileName);
+  TCellStore cells = builder.Finish(static_cast<int>(cols));
+  if (colours) {
+    for (size_t r = 0; r < grid.Rows.size(); ++r) {
+      const std::vector<TSheetCell>& row = grid.Rows[r];
+      for (size_t c = 0; c < std::min(row.size(), cols); ++c)
+        if (row[c].Color != 0)
+          cells.SetData(static_cast<int>(c), static_cast<int>(r), static_cast<int32_t>(row[c].Color));
+    }
+  }
+  grid.Rows.clear();
+  return cells;
 }

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <functional>
 
+#include "uCellStore.h"
 #include "uSheetGrid.h"
 
 enum class TTableImportStatus { Ok, Cancelled, Failed };
@@ -13,7 +14,7 @@ enum class TTableImportStatus { Ok, Cancelled, Failed };
 struct TTableImportResult {
   TTableImportStatus Status = TTableImportStatus::Failed;
   QString Error;             // one line, for the user
-  TSheetGrid Grid;           // rows from the top; a database table starts with its column names
+  TCellStore Cells;          // rows from the top; a database table starts with its column names
   bool GrowColumns = false;  // wider rows raise the column count (text files)
 };
 
@@ -30,11 +31,23 @@ void SetImportChooser(TListChooser chooser);
 // delimited text. With several sheets or tables the chooser is asked.
 TTableImportResult ImportTableFile(const QString& fileName, const TListChooser& chooser);
 
-// Delimited text: the delimiter is the first of tab ; space | : , found in the
-// first line; runs of spaces are one separator; other delimiters keep empty fields.
-void ParseDelimitedText(const QString& text, TSheetGrid* grid);
-// Text file bytes to text: a UTF-8 byte-order mark is dropped, bytes that are
-// not valid UTF-8 are taken as Windows-1251 (one pass for the common case).
+// Delimited text file bytes (see DetectTextEncoding): the delimiter is the
+// first of tab ; space | : , found in the first line; runs of spaces are one
+// separator; other delimiters keep empty fields. The cells keep the file's
+// bytes as their text where they can. False only for more bytes than a cell
+// store can address.
+bool ParseDelimitedText(QByteArray bytes, TCellStore* cells);
+// A sheet reader's grid as cells: texts, and font colours as the values.
+TCellStore CellsFromGrid(TSheetGrid&& grid);
+
+// How text file bytes are read: a UTF-8 byte-order mark is skipped; the rest
+// is UTF-8 when valid as such, otherwise Windows-1251.
+struct TTextEncoding {
+  qsizetype Skip = 0;  // bytes of a byte-order mark
+  bool Utf8 = true;
+};
+TTextEncoding DetectTextEncoding(QByteArrayView bytes);
+// Text file bytes to text by that rule.
 QString DecodeTextBytes(const QByteArray& bytes);
 // The delimiter chosen for a first line (QChar() when none of them occurs).
 QChar DetectDelimiter(QStringView firstLine);

@@ -5,11 +5,13 @@
 
 #include <chrono>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "qs.h"
 #include "uComPtr.h"
 #include "uMemoryStream.h"
+#include "uShortString.h"
 
 namespace {
 // CPU time of this thread: other processes on a shared machine do not
@@ -117,6 +119,95 @@ void BM_LoadReadBack(benchmark::State& state, TKind kind) {
     benchmark::DoNotOptimize(ReadBack(loaded.Get(), kind, count));
   });
 }
+
+// Many small containers, the shape of an object document: each holds a few
+// integers, doubles and short names, and is loaded and read back on its own.
+constexpr int32_t kSmallEntries = 20;
+
+std::vector<uint8_t> BuildSmall(int32_t n) {
+  TComPtr<ICompoundStream> s;
+  qsCreateCompoundStream(s.Put());
+  for (int32_t id = 1; id <= kSmallEntries; ++id) {
+    switch (id % 4) {
+      case 0:
+        s->WriteDouble(id, id * 0.5 + n);
+        break;
+      case 1: {
+        TShortString name{};
+        SetShortString(&name, "object " + std::to_string(n));
+        s->WriteShortString(id, name);
+        break;
+      }
+      default:
+        s->WriteInteger(id, id + n);
+    }
+  }
+  return Serialise(s.Get());
+}
+
+int64_t ReadSmall(ICompoundStream* s) {
+  int64_t sum = 0;
+  for (int32_t id = 1; id <= kSmallEntries; ++id) {
+    switch (id % 4) {
+      case 0: {
+        double d = 0;
+        s->ReadDouble(id, 0, 0, &d);
+        sum += static_cast<int64_t>(d);
+        break;
+      }
+      case 1: {
+        TShortString name{};
+        s->ReadShortString(id, 0, TShortString{}, &name);
+        sum += name.Length;
+        break;
+      }
+      default: {
+        int32_t v = 0;
+        s->ReadInteger(id, 0, 0, &v);
+        sum += v;
+      }
+    }
+  }
+  return sum;
+}
+
+void BM_ManySmallLoadReadBack(benchmark::State& state) {
+  const auto containers = static_cast<int32_t>(state.range(0));
+  std::vector<std::vector<uint8_t>> images;
+  std::vector<uint8_t> all;
+  for (int32_t n = 0; n < containers; ++n) {
+    images.push_back(BuildSmall(n));
+    all.insert(all.end(), images.back().begin(), images.back().end());
+  }
+  std::vector<TComPtr<IStream>> sources;
+  for (const auto& image : images) sources.push_back(MemoryStreamFrom(image.data(), image.size()));
+  RunBesideCopy(state, all, [&] {
+    int64_t sum = 0;
+    for (const auto& source : sources) {
+      TComPtr<ICompoundStream> loaded;
+      qsCreateFromStream(source.Get(), loaded.Put());
+      sum += ReadSmall(loaded.Get());
+    }
+    benchmark::DoNotOptimize(sum);
+  });
+}
+
+// One container of many integers built, saved, loaded and read back: the
+// time per entry should not grow with the count.
+void BM_RoundTrip(benchmark::State& state) {
+  const auto count = static_cast<int32_t>(state.range(0));
+  const auto bytes = Serialise(Build(kIntegers, count).Get());
+  RunBesideCopy(state, bytes, [&] {
+    auto built = Build(kIntegers, count);
+    TComPtr<IStream> memory;
+    CreateMemoryStream(memory.Put());
+    qsSaveToStream(built.Get(), memory.Get());
+    TComPtr<ICompoundStream> loaded;
+    qsCreateFromStream(memory.Get(), loaded.Put());
+    benchmark::DoNotOptimize(ReadBack(loaded.Get(), kIntegers, count));
+  });
+  state.counters["ns_per_entry"] = state.counters["op_ms"] * 1e6 / count;
+}
 }  // namespace
 
 BENCHMARK_CAPTURE(BM_Build, Integers, kIntegers)->Arg(100000)->Arg(200000)->Unit(benchmark::kMillisecond);
@@ -125,5 +216,7 @@ BENCHMARK_CAPTURE(BM_LoadReadBack, Integers, kIntegers)->Arg(100000)->Arg(200000
 BENCHMARK_CAPTURE(BM_Build, Binaries1K, kBinaries)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Save, Binaries1K, kBinaries)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_LoadReadBack, Binaries1K, kBinaries)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ManySmallLoadReadBack)->Arg(5000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RoundTrip)->Arg(250000)->Arg(500000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

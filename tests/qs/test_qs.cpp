@@ -6,7 +6,9 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <new>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,7 @@
 #include "qsID.h"
 #include "uComPtr.h"
 #include "uMemoryStream.h"
+#include "uUnknownImpl.h"
 
 // The largest single allocation made anywhere in the process (the library's
 // allocations included): a hostile header must not make the loader reserve
@@ -310,6 +313,17 @@ TEST(QsValues, StreamsInAndOut) {
   EXPECT_EQ(std::memcmp(e.Data, src, 5), 0);
   ASSERT_EQ(s->GetEntry(2, &e), S_OK);
   EXPECT_EQ(e.Size, 2u);
+  // Large values too: a source that ends early changes nothing.
+  const TBytes large(10000, 0x42);
+  TComPtr<IStream> big = MemoryStreamFrom(large.data(), large.size());
+  ASSERT_EQ(s->WriteStream(2, big.Get(), -1), S_OK);
+  EXPECT_EQ(s->WriteStream(2, big.Get(), 20000), E_FAIL);
+  EXPECT_EQ(s->WriteStream(3, big.Get(), 20000), E_FAIL);
+  EXPECT_EQ(s->GetEntry(3, &e), E_INVALIDARG);
+  ASSERT_EQ(s->GetEntry(2, &e), S_OK);
+  ASSERT_EQ(e.Size, large.size());
+  EXPECT_EQ(std::memcmp(e.Data, large.data(), large.size()), 0);
+  ASSERT_EQ(s->WriteStream(2, source.Get(), 2), S_OK);
 
   TComPtr<IStream> out;
   ASSERT_EQ(qsReadStream(s.Get(), 1, out.Put()), S_OK);
@@ -498,4 +512,246 @@ TEST(QsTypedHelpers, ReadsNeverFailAndWritesReport) {
   EXPECT_EQ(qsReadShortStr(s.Get(), 8, longText), std::string(255, 'z'));
   EXPECT_TRUE(qsWriteString(s.Get(), 9, longText));
   EXPECT_EQ(qsReadString(s.Get(), 9, ""), longText);
+}
+
+namespace {
+// A plain model of the container: entries in order, reads see the first of an ID.
+struct TModelEntry {
+  int32_t ID;
+  int32_t Tag;
+  TBytes Data;
+};
+using TModel = std::vector<TModelEntry>;
+
+TModelEntry* FirstOf(TModel& model, int32_t id) {
+  for (auto& e : model)
+    if (e.ID == id) return &e;
+  return nullptr;
+}
+
+TModelEntry& ModelPut(TModel& model, int32_t id) {
+  if (TModelEntry* e = FirstOf(model, id)) return *e;
+  model.push_back(TModelEntry{id, qsEmpty, {}});
+  return model.back();
+}
+
+TBytes ModelImage(const TModel& model) {
+  TBytes b = Header(static_cast<int32_t>(model.size()));
+  for (const auto& e : model) Record(b, e.ID, e.Tag, static_cast<uint32_t>(e.Data.size()));
+  for (const auto& e : model) b.insert(b.end(), e.Data.begin(), e.Data.end());
+  return b;
+}
+
+// The container agrees with the model on every ID in [from, to].
+void ExpectSameAsModel(ICompoundStream* s, TModel& model, int32_t from, int32_t to) {
+  for (int32_t id = from; id <= to; ++id) {
+    TCompoundEntry e{};
+    const TModelEntry* m = FirstOf(model, id);
+    ASSERT_EQ(s->GetEntry(id, &e), m ? S_OK : E_INVALIDARG) << "id " << id;
+    if (!m) continue;
+    ASSERT_EQ(e.ID, id);
+    ASSERT_EQ(e.Tag, m->Tag) << "id " << id;
+    ASSERT_EQ(e.Size, m->Data.size()) << "id " << id;
+    ASSERT_EQ(e.Data == nullptr, m->Data.empty()) << "id " << id;
+    if (e.Size) {
+      ASSERT_EQ(std::memcmp(e.Data, m->Data.data(), e.Size), 0) << "id " << id;
+    }
+  }
+}
+}  // namespace
+
+// Any mix of ascending and scattered IDs, rewrites that grow and shrink,
+// deletes and reloads must index the first entry of every ID and save the
+// same bytes as the plain model; a pointer handed out for one value must stay
+// valid while other values come and go.
+TEST(QsStorage, RandomEditsMatchAPlainModel) {
+  std::mt19937 random(12345);
+  const uint32_t sizes[] = {0, 1, 4, 8, 17, 255, 300, 4095, 4096, 4097, 9000};
+  auto s = NewStream();
+  TModel model;
+  auto put = [&](int32_t id, int32_t tag, const TBytes& data) {
+    if (tag == qsInteger) {
+      int32_t v = 0;
+      std::memcpy(&v, data.data(), 4);
+      ASSERT_EQ(s->WriteInteger(id, v), S_OK);
+    } else if (tag == qsDouble) {
+      double v = 0;
+      std::memcpy(&v, data.data(), 8);
+      ASSERT_EQ(s->WriteDouble(id, v), S_OK);
+    } else {
+      const uint8_t none = 0;  // an empty value still needs a buffer
+      ASSERT_EQ(s->WriteBuffer(id, data.empty() ? &none : data.data(), static_cast<int32_t>(data.size())), S_OK);
+    }
+    TModelEntry& m = ModelPut(model, id);
+    m.Tag = tag;
+    m.Data = data;
+  };
+  auto bytes = [&](uint32_t n) {
+    TBytes b(n);
+    for (auto& x : b) x = static_cast<uint8_t>(random());
+    return b;
+  };
+  // Ascending and dense first, the way objects write their values.
+  for (int32_t id = 0; id < 1000; ++id) put(id, qsInteger, bytes(4));
+  put(5000, qsBinary, TBytes{'p', 'i', 'n'});
+  TCompoundEntry pinned{};
+  ASSERT_EQ(s->GetEntry(5000, &pinned), S_OK);
+  ExpectSameAsModel(s.Get(), model, -60, 1300);
+
+  for (int round = 0; round < 6; ++round) {
+    for (int op = 0; op < 600; ++op) {
+      const auto id = static_cast<int32_t>(random() % 1260) - 50;
+      switch (random() % 6) {
+        case 0:
+          put(id, qsInteger, bytes(4));
+          break;
+        case 1:
+          put(id, qsDouble, bytes(8));
+          break;
+        case 2:
+        case 3:
+          put(id, qsBinary, bytes(sizes[random() % std::size(sizes)]));
+          break;
+        case 4: {
+          const TBytes data = bytes(sizes[random() % std::size(sizes)]);
+          TComPtr<IStream> source = MemoryStreamFrom(data.data(), data.size());
+          ASSERT_EQ(s->WriteStream(id, source.Get(), -1), S_OK);
+          TModelEntry& m = ModelPut(model, id);
+          m.Tag = qsBinary;
+          m.Data = data;
+          break;
+        }
+        default: {
+          TModelEntry* m = FirstOf(model, id);
+          ASSERT_EQ(s->DeleteValue(id), m ? S_OK : E_INVALIDARG);
+          if (m) {
+            m->Tag = qsEmpty;
+            m->Data.clear();
+          }
+        }
+      }
+      ASSERT_EQ(std::memcmp(pinned.Data, "pin", 3), 0);
+    }
+    ExpectSameAsModel(s.Get(), model, -60, 1300);
+    const TBytes image = ModelImage(model);
+    ASSERT_EQ(Saved(s.Get()), image);
+    uint64_t size = 0;
+    ASSERT_EQ(qsGetSize(s.Get(), &size), S_OK);
+    EXPECT_EQ(size, image.size());
+    // Every other round goes on with a loaded copy, whose values live in the load image.
+    if (round % 2 == 0) {
+      s = Loaded(image);
+      ASSERT_TRUE(s);
+      ASSERT_EQ(s->GetEntry(5000, &pinned), S_OK);
+      ExpectSameAsModel(s.Get(), model, -60, 1300);
+    }
+  }
+}
+
+// Loaded duplicates in scattered order: reads and rewrites take the first,
+// new IDs go to the end, and the bytes come out as stored.
+TEST(QsStorage, ScatteredDuplicatesLoadAndGrow) {
+  TModel model;
+  for (int32_t id : {30, -7, 30, 12, -7, 1000, 12}) {
+    model.push_back(TModelEntry{id, qsInteger, {static_cast<uint8_t>(model.size()), 0, 0, 0}});
+  }
+  auto s = Loaded(ModelImage(model));
+  ASSERT_TRUE(s);
+  EXPECT_EQ(Dirty(s.Get()), S_FALSE);
+  // Looked up in stored order, each later duplicate still answers with the first.
+  for (const auto& m : model) {
+    TCompoundEntry e{};
+    ASSERT_EQ(s->GetEntry(m.ID, &e), S_OK);
+    EXPECT_EQ(static_cast<uint8_t*>(e.Data)[0], FirstOf(model, m.ID)->Data[0]) << "id " << m.ID;
+  }
+  ExpectSameAsModel(s.Get(), model, -10, 1001);
+  ASSERT_EQ(Saved(s.Get()), ModelImage(model));
+  for (int32_t id = 2000; id > 0; id -= 3) {
+    s->WriteInteger(id, id);
+    TModelEntry& m = ModelPut(model, id);
+    m.Tag = qsInteger;
+    m.Data = {static_cast<uint8_t>(id), static_cast<uint8_t>(id >> 8), 0, 0};
+  }
+  ExpectSameAsModel(s.Get(), model, -10, 2001);
+  EXPECT_EQ(Saved(s.Get()), ModelImage(model));
+}
+
+// A container larger than one save buffer is written in pieces that must
+// join into exactly the stored layout.
+TEST(QsStorage, LargeContainersSaveWhole) {
+  auto s = NewStream();
+  TModel model;
+  const TBytes big(5u << 20, 0x3C);
+  for (int32_t id = 0; id < 300000; ++id) {
+    if (id == 1000) {
+      s->WriteBuffer(id, big.data(), static_cast<int32_t>(big.size()));
+      model.push_back(TModelEntry{id, qsBinary, big});
+      continue;
+    }
+    s->WriteInteger(id, id);
+    model.push_back(TModelEntry{
+        id, qsInteger, {static_cast<uint8_t>(id), static_cast<uint8_t>(id >> 8), static_cast<uint8_t>(id >> 16), 0}});
+  }
+  const TBytes image = ModelImage(model);
+  ASSERT_EQ(Saved(s.Get()), image);
+  auto back = Loaded(image);
+  ASSERT_TRUE(back);
+  EXPECT_EQ(qsReadInteger(back.Get(), 299999, 0), 299999);
+  EXPECT_EQ(Saved(back.Get()), image);
+}
+
+namespace {
+// A stream that cannot tell its size: the loader must grow its buffer with
+// the bytes that actually arrive.
+class TUnsizedStream final : public TUnknownImpl<IStream> {
+ public:
+  explicit TUnsizedStream(const TBytes& bytes) : FInner(MemoryStreamFrom(bytes.data(), bytes.size())) {}
+  HRESULT Read(void* buffer, uint32_t count, uint32_t* done) override { return FInner->Read(buffer, count, done); }
+  HRESULT Write(const void* buffer, uint32_t count, uint32_t* done) override {
+    return FInner->Write(buffer, count, done);
+  }
+  HRESULT Seek(int64_t move, uint32_t origin, uint64_t* position) override {
+    if (origin == STREAM_SEEK_END) return E_FAIL;
+    return FInner->Seek(move, origin, position);
+  }
+  HRESULT SetSize(uint64_t) override { return E_NOTIMPL; }
+  HRESULT CopyTo(IStream*, uint64_t, uint64_t*, uint64_t*) override { return E_NOTIMPL; }
+  HRESULT Commit(uint32_t) override { return S_OK; }
+  HRESULT Revert() override { return E_NOTIMPL; }
+  HRESULT LockRegion(uint64_t, uint64_t, uint32_t) override { return E_NOTIMPL; }
+  HRESULT UnlockRegion(uint64_t, uint64_t, uint32_t) override { return E_NOTIMPL; }
+  HRESULT Stat(STATSTG*, uint32_t) override { return E_NOTIMPL; }
+  HRESULT Clone(IStream**) override { return E_NOTIMPL; }
+
+ protected:
+  void* FindInterface(const GUID& iid) override {
+    return iid == IID_IUnknown || iid == IID_IStream ? static_cast<IStream*>(this) : nullptr;
+  }
+
+ private:
+  TComPtr<IStream> FInner;
+};
+
+HRESULT LoadUnsized(const TBytes& bytes, TComPtr<ICompoundStream>* s) {
+  TComPtr<IStream> source(new TUnsizedStream(bytes));
+  return qsCreateFromStream(source.Get(), s->Put());
+}
+}  // namespace
+
+TEST(QsLoading, UnsizedStreamsLoadAndRefuseHostileSizes) {
+  TModel model;
+  model.push_back(TModelEntry{1, qsBinary, TBytes(3u << 20, 0x77)});
+  model.push_back(TModelEntry{2, qsInteger, {9, 0, 0, 0}});
+  TComPtr<ICompoundStream> s;
+  ASSERT_EQ(LoadUnsized(ModelImage(model), &s), S_OK);
+  ExpectSameAsModel(s.Get(), model, 0, 3);
+
+  TBytes hostile = Header(2);
+  Record(hostile, 1, qsBinary, 0xFFFFFFF0u);
+  Record(hostile, 2, qsBinary, 0xFFFFFFF0u);
+  hostile.insert(hostile.end(), 64, 0);
+  gLargestAllocation = 0;
+  EXPECT_EQ(LoadUnsized(hostile, &s), E_FAIL);
+  EXPECT_FALSE(s);
+  EXPECT_LT(gLargestAllocation.load(), 2u << 20);
 }

@@ -171,6 +171,45 @@ TEST(TablesStringTable, AssignCopiesEverythingWithoutCuttingCells) {
   EXPECT_EQ(b.FileName, "f.csv");
 }
 
+// Cells live in one shared arena: rewriting, resizing and copying must never
+// let one cell's text show through another's.
+TEST(TablesStringTable, RewrittenCellsKeepTheirOwnTexts) {
+  TStringTable t;
+  t.SetColCount(3);
+  t.SetRowCount(400);
+  // Many rewrites, longer and shorter, so that the arena is compacted several times.
+  for (int round = 0; round < 40; ++round)
+    for (int r = 0; r < 400; ++r)
+      for (int c = 0; c < 3; ++c)
+        t.SetCell(c, r, QString(((round + r + c) % 7) * 300, QChar(u'a' + c)) + QString::number(r));
+  for (int r = 0; r < 400; ++r)
+    for (int c = 0; c < 3; ++c)
+      ASSERT_EQ(t.GetCell(c, r), QString(((39 + r + c) % 7) * 300, QChar(u'a' + c)) + QString::number(r));
+  t.SetCell(1, 5, QString::fromUtf8("ёж"));
+  t.SetCell(1, 5, "x");  // shorter: written in place
+  EXPECT_EQ(t.GetCell(1, 5), "x");
+  EXPECT_EQ(t.GetCell(2, 5), QString(((39 + 5 + 2) % 7) * 300, u'c') + "5") << "the neighbour is untouched";
+  EXPECT_EQ(t.GetCellData(0, 0), 0);
+  t.SetCellData(2, 399, 42);
+  t.SetColCount(2);
+  t.SetColCount(4);
+  EXPECT_EQ(t.GetCell(2, 0), "") << "a dropped column comes back empty";
+  EXPECT_EQ(t.GetCellData(2, 399), 0) << "and without its value";
+  EXPECT_EQ(t.GetCell(1, 399), QString(((39 + 399 + 1) % 7) * 300, u'b') + "399");
+  // A copy shares nothing that a change to either could reach.
+  TStringTable copy;
+  ASSERT_TRUE(copy.Assign(t));
+  copy.SetCell(0, 0, "changed");
+  copy.SetCell(1, 1, "");
+  EXPECT_EQ(t.GetCell(0, 0), QString(((39 + 0 + 0) % 7) * 300, u'a') + "0");
+  EXPECT_EQ(copy.GetCell(1, 2), t.GetCell(1, 2));
+  EXPECT_FALSE(t.GetCell(1, 1).isEmpty()) << "emptying the copy's cell leaves the source's";
+  const TStringTableRow row = t.Row(3);
+  ASSERT_EQ(row.Cells.size(), 4u);
+  EXPECT_EQ(row.Cells[1].Text, t.GetCell(1, 3));
+  EXPECT_TRUE(t.Row(400).Cells.empty()) << "outside the table";
+}
+
 TEST(TablesStringTableEx, GeometryFollowsShiftsAndWidths) {
   TStringTableEx t;
   t.SetColCount(2);

@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "uComPtr.h"
+#include "uMemoryStream.h"
 #include "uScriptedUi.h"
 #include "uStringTableEx.h"
 #include "uTableImport.h"
@@ -89,6 +91,65 @@ TEST_F(TablesImport, TextInUtf8BomOrWindows1251AndCellDataCleared) {
   EXPECT_EQ(t.GetCellData(0, 0), 0);
   ASSERT_EQ(t.ImportFile(Write("w.txt", "\xE3\xEB\xE8\xED\xE0;2\n")), S_OK);
   EXPECT_EQ(t.GetCell(0, 0), QString::fromUtf8("глина"));
+}
+
+// Cells are cut from the file's bytes; converted ones (Windows-1251) are kept
+// elsewhere: both kinds must land in their own places.
+TEST_F(TablesImport, ConvertedAndPlainCellsMixInAnyOrder) {
+  TStringTable t;
+  ASSERT_EQ(t.ImportFile(Write("w.csv", "a;\xE3\xEB\xE8\xED\xE0;b\r\n\xB8;;c\rlast\n")), S_OK);
+  EXPECT_EQ(t.ColCount(), 3);
+  EXPECT_EQ(t.RowCount(), 3) << "CR LF and CR each end one line";
+  EXPECT_EQ(t.GetCell(0, 0), "a");
+  EXPECT_EQ(t.GetCell(1, 0), QString::fromUtf8("глина"));
+  EXPECT_EQ(t.GetCell(2, 0), "b");
+  EXPECT_EQ(t.GetCell(0, 1), QString::fromUtf8("ё"));
+  EXPECT_EQ(t.GetCell(2, 1), "c");
+  EXPECT_EQ(t.GetCell(0, 2), "last");
+  EXPECT_EQ(t.GetCell(1, 2), "") << "a short row is padded";
+  ASSERT_EQ(t.ImportFile(Write("u.txt", "x \xD0\xB3\xD0\xBB\xD0\xB8\xD0\xBD\xD0\xB0  y\n\n z\n")), S_OK);
+  EXPECT_EQ(t.ColCount(), 3);
+  EXPECT_EQ(t.GetCell(1, 0), QString::fromUtf8("глина")) << "UTF-8 cells are taken as they are";
+  EXPECT_EQ(t.GetCell(2, 0), "y");
+  EXPECT_EQ(t.GetCell(0, 1), "") << "an empty line is an empty row";
+  EXPECT_EQ(t.GetCell(0, 2), "z");
+  // The stored form of an imported table is that of the same table typed in.
+  TStringTable typed;
+  typed.SetColCount(3);
+  typed.SetRowCount(3);
+  for (int r = 0; r < 3; ++r)
+    for (int c = 0; c < 3; ++c) typed.SetCell(c, r, t.GetCell(c, r));
+  TComPtr<IStream> a, b;
+  CreateMemoryStream(a.Put());
+  CreateMemoryStream(b.Put());
+  TStringTableEx ea, eb;
+  ea.Assign(t);
+  eb.Assign(typed);
+  ASSERT_TRUE(ea.SaveToStream(a.Get()));
+  ASSERT_TRUE(eb.SaveToStream(b.Get()));
+  std::vector<uint8_t> bytesA, bytesB;
+  ReadWholeStream(a.Get(), &bytesA);
+  ReadWholeStream(b.Get(), &bytesB);
+  EXPECT_EQ(bytesA, bytesB);
+}
+
+TEST_F(TablesImport, DamagedTextNeverReadsOutsideTheBytes) {
+  const QByteArray good = "a;\xE3\xEB;b\r\n\xD0\xB3;;c\rlast\n1 2  3\n";
+  uint32_t seed = 777;
+  auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
+  const char kInteresting[] = {'\n', '\r', ' ', '\t', ';', ',', '\0', '\xEF', '\xBB', '\xBF', '\xD0'};
+  for (int round = 0; round < 2000; ++round) {
+    QByteArray bytes = good.mid(static_cast<qsizetype>(next() % 4));
+    for (int k = static_cast<int>(next() % 4); k > 0 && !bytes.isEmpty(); --k)
+      bytes[static_cast<qsizetype>(next() % static_cast<uint32_t>(bytes.size()))] =
+          kInteresting[next() % sizeof kInteresting];
+    TCellStore cells;
+    ASSERT_TRUE(ParseDelimitedText(bytes, &cells));
+    EXPECT_LE(cells.RowCount(), bytes.count('\n') + bytes.count('\r') + 1);
+    for (int r = 0; r < cells.RowCount(); ++r)
+      for (int c = 0; c < cells.ColCount(); ++c)
+        EXPECT_LE(cells.Utf8(c, r).size(), static_cast<size_t>(bytes.size()) * 2);
+  }
 }
 
 TEST_F(TablesImport, MissingOrEmptyFilesFailAndKeepTheTable) {
