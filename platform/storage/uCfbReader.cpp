@@ -39,6 +39,7 @@ bool TCfbReader::Load() {
   if (!((major == 3 && shift == 9) || (major == 4 && shift == 12))) return false;
   if (Get16(h + kHdrMiniSectorShift) != 6 || Get32(h + kHdrMiniCutoff) != kMiniStreamCutoff) return false;
   FVersion4 = major == 4;
+  FSectorShift = shift;
   FSectorSize = 1u << shift;
   // The header takes the whole first sector.
   if (FBytes.size() < FSectorSize) return false;
@@ -243,8 +244,8 @@ HRESULT TCfbReader::ReadStream(int id, std::vector<uint8_t>* bytes) const {
       const uint64_t chunk = std::min<uint64_t>(kMiniSectorSize, size - done);
       const uint64_t offset = static_cast<uint64_t>(s) * kMiniSectorSize;
       if (offset + chunk > FMiniStreamSize) return fail();
-      const uint32_t sector = FMiniSectors[offset / FSectorSize];
-      const uint64_t within = offset % FSectorSize;
+      const uint32_t sector = FMiniSectors[offset >> FSectorShift];
+      const uint64_t within = offset & (FSectorSize - 1);
       if (SectorBytes(sector) < within + chunk) return fail();
       std::memcpy(out + done, Sector(sector) + within, chunk);
       done += chunk;

@@ -57,6 +57,7 @@ class TCfbReader {
 
   std::vector<uint8_t> FBytes;
   uint32_t FSectorSize = 512;
+  uint32_t FSectorShift = 9;
   bool FVersion4 = false;
   uint32_t FSectorCount = 0;  // sectors the file holds, after the header
   std::vector<uint32_t> FFat;
