@@ -132,3 +132,5 @@ QString OutputDir() {
 }
 
 QString SharedData(const QString& sub) { return QString(KERNO_SHARED_DATA) + "/" + sub; }
+
+bool HaveSharedData(const QString& sub) { return QDir(SharedData(sub)).exists(); }

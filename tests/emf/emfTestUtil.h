@@ -42,3 +42,6 @@ double MeanDifference(const QImage& a, const QImage& b);
 // Where rendered images for inspection go (the build's tests folder).
 QString OutputDir();
 QString SharedData(const QString& sub);
+// The public sample folders live beside the repository, not in it; tests that
+// read them skip in a clone that has no such folder beside it.
+bool HaveSharedData(const QString& sub);

@@ -76,6 +76,7 @@ TEST(EmfPlayer, CorpusPlaysWithoutCrashOrHang) {
 // Vector targets have no raster operations: the player's fallbacks must still produce a
 // document (printing and PDF export go this way).
 TEST(EmfPlayer, CorpusPlaysIntoPdf) {
+  if (!HaveSharedData("emf")) GTEST_SKIP() << "shared data not present";
   QBuffer buffer;
   buffer.open(QIODevice::WriteOnly);
   QPdfWriter pdf(&buffer);
@@ -220,6 +221,7 @@ TEST(EmfPlayer, StretchesIntoTargetUnderPainterTransform) {
 // A handful of the real files at a size where details show (written for looking at), with
 // a check that each drew something in its frame.
 TEST(EmfPlayer, RendersSelectedFilesLarge) {
+  if (!HaveSharedData("emf")) GTEST_SKIP() << "shared data not present";
   for (const char* name : {"test-104", "test-131", "test-174", "test-183", "test-123", "test-022"}) {
     auto doc = TEmfDocument::FromFile(SharedData("emf") + "/" + name + ".emf");
     ASSERT_TRUE(doc) << name;
