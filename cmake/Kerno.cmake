@@ -34,6 +34,7 @@ function(kerno_add_bench name)
   # uBenchHeap.cpp fixes the heap thresholds for both sides of every comparison.
   add_executable(${name} ${B_SOURCES} "${PROJECT_SOURCE_DIR}/bench/support/uBenchHeap.cpp")
   target_link_libraries(${name} PRIVATE ${B_LIBS} benchmark::benchmark)
+  target_include_directories(${name} PRIVATE "${PROJECT_SOURCE_DIR}/bench/support")
   target_compile_definitions(${name} PRIVATE KERNO_SHARED_DATA="${KERNO_SHARED_DATA}")
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/bench")
 endfunction()

@@ -11,19 +11,9 @@
 #include <vector>
 
 #include "curvpress.h"
+#include "uThreadClock.h"
 
 namespace {
-// CPU time of this thread: other processes on a shared machine do not
-// inflate one side of a ratio.
-struct TClock {
-  using duration = std::chrono::nanoseconds;
-  using time_point = std::chrono::time_point<TClock, duration>;
-  static time_point now() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return time_point(duration(static_cast<int64_t>(ts.tv_sec) * 1000000000 + ts.tv_nsec));
-  }
-};
 constexpr int32_t kCount = 1000000;
 
 const std::vector<double>& Samples() {
@@ -64,8 +54,6 @@ HRESULT DecodeOnce(int32_t type, const TParams& p, const std::vector<uint8_t>& b
   if (type > 16) return cpDecodeFloatBuf(buf.data(), out.data(), kCount, type);
   return cpDecodeDeltaBuf(buf.data(), out.data(), kCount, type, Samples()[0], p.Step, p.Offset);
 }
-
-double Seconds(TClock::time_point a, TClock::time_point b) { return std::chrono::duration<double>(b - a).count(); }
 
 void Run(benchmark::State& state, bool decode) {
   const auto type = static_cast<int32_t>(state.range(0));

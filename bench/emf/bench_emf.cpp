@@ -14,19 +14,9 @@
 
 #include "uEmfDocument.h"
 #include "uEmfPlayer.h"
+#include "uThreadClock.h"
 
 namespace {
-// CPU time of this thread: other processes on a shared machine do not inflate one side.
-struct TClock {
-  using duration = std::chrono::nanoseconds;
-  using time_point = std::chrono::time_point<TClock, duration>;
-  static time_point now() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return time_point(duration(static_cast<int64_t>(ts.tv_sec) * 1000000000 + ts.tv_nsec));
-  }
-};
-double Seconds(TClock::time_point a, TClock::time_point b) { return std::chrono::duration<double>(b - a).count(); }
 
 const std::vector<std::unique_ptr<TEmfDocument>>& Corpus() {
   static const std::vector<std::unique_ptr<TEmfDocument>> docs = [] {

@@ -12,19 +12,9 @@
 #include "uComPtr.h"
 #include "uMemoryStream.h"
 #include "uShortString.h"
+#include "uThreadClock.h"
 
 namespace {
-// CPU time of this thread: other processes on a shared machine do not
-// inflate one side of a ratio.
-struct TClock {
-  using duration = std::chrono::nanoseconds;
-  using time_point = std::chrono::time_point<TClock, duration>;
-  static time_point now() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return time_point(duration(static_cast<int64_t>(ts.tv_sec) * 1000000000 + ts.tv_nsec));
-  }
-};
 
 enum TKind { kIntegers, kBinaries };
 constexpr size_t kBinarySize = 1024;
