@@ -67,16 +67,11 @@ HRESULT WriteExact(IStream* target, const void* buffer, uint32_t count) {
 
 uint32_t RoundUp8(uint32_t n) { return (n + 7) & ~7u; }
 
-// Reads `count` bytes into one new block. With the stream's size unknown the
-// block grows as the bytes actually arrive.
-HRESULT ReadImage(IStream* source, uint64_t count, bool sizeKnown, std::unique_ptr<uint8_t[]>* image) {
-  if (count == 0) return S_OK;
+// Reads `count` bytes of a stream whose size is not known into one new
+// block that grows as the bytes actually arrive, so a hostile header cannot
+// make it reserve what the stream does not hold.
+HRESULT ReadGrowingImage(IStream* source, uint64_t count, std::unique_ptr<uint8_t[]>* image) {
   if (count > SIZE_MAX) return E_OUTOFMEMORY;
-  if (sizeKnown) {
-    image->reset(new (std::nothrow) uint8_t[count]);
-    if (!*image) return E_OUTOFMEMORY;
-    return ReadExact64(source, image->get(), count);
-  }
   uint64_t have = 0;
   while (have < count) {
     const uint64_t next = std::min(count, std::max(have * 2, kFirstImageStep));
@@ -191,6 +186,7 @@ int64_t TCompoundStream::Find(int32_t id) {
     }
   }
   if (hinted) {
+    if (!FRunsOverlap) return Found(hint, FHintRun.load(std::memory_order_relaxed));
     int hintRun = FHintRun.load(std::memory_order_relaxed);
     while (hintRun + 1 < FRunCount && FRuns[hintRun + 1].Start <= hint) ++hintRun;
     // An earlier run may hold an earlier entry of the same ID.
@@ -205,6 +201,25 @@ int64_t TCompoundStream::Find(int32_t id) {
     if (pos >= 0) return Found(static_cast<size_t>(pos), r);
   }
   return -1;
+}
+
+bool TCompoundStream::StartRun(uint32_t pos, int32_t id) {
+  if (FRunCount == kMaxRuns) return false;
+  // Earlier runs are closed; only this one grows, upwards. It overlaps one
+  // of them once its IDs reach the lowest start of those ending at or above
+  // its first ID.
+  int64_t limit = INT64_MAX;
+  for (int k = 0; k < FRunCount; ++k)
+    if (FRuns[k].Last >= id) limit = std::min<int64_t>(limit, FRuns[k].First);
+  FOpenRunLimit = limit;
+  if (id >= limit) FRunsOverlap = true;
+  FRuns[FRunCount++] = TRun{pos, id, id};
+  return true;
+}
+
+void TCompoundStream::ExtendRun(int32_t id) {
+  FRuns[FRunCount - 1].Last = id;
+  if (id >= FOpenRunLimit) FRunsOverlap = true;
 }
 
 bool TCompoundStream::HashInsert(int32_t id, uint32_t pos) {
@@ -240,16 +255,13 @@ size_t TCompoundStream::FindOrAppend(int32_t id) {
   const size_t pos = FEntries.size();
   // Objects write a dozen or two values: skip the smallest growth steps.
   if (FEntries.capacity() == 0) FEntries.reserve(16);
-  FEntries.push_back(TEntry{id, qsEmpty, 0, 0, nullptr, false});
+  FEntries.emplace_back(id);
   if (!FHashed) {
     if (FRunCount && id > FRuns[FRunCount - 1].Last) {
-      FRuns[FRunCount - 1].Last = id;
+      ExtendRun(id);
       return pos;
     }
-    if (FRunCount < kMaxRuns) {
-      FRuns[FRunCount++] = TRun{static_cast<uint32_t>(pos), id, id};
-      return pos;
-    }
+    if (StartRun(static_cast<uint32_t>(pos), id)) return pos;
     FHashed = true;
     FHash.clear();
   }
@@ -499,7 +511,7 @@ HRESULT TCompoundStream::GetClassID(GUID*) { return E_FAIL; }
 
 HRESULT TCompoundStream::IsDirty() { return FModified ? S_OK : S_FALSE; }
 
-void TCompoundStream::Clear() {
+void TCompoundStream::Clear(bool keepImage) {
   for (TEntry& e : FEntries)
     if (e.Own) FreeValue(e);
   FEntries.clear();
@@ -512,14 +524,30 @@ void TCompoundStream::Clear() {
   FChunkPos = nullptr;
   FChunkLeft = 0;
   FNextChunk = 0;
-  FImage.reset();
+  if (!keepImage) {
+    FImage.reset();
+    FImageCapacity = 0;
+  }
   FDataBytes = 0;
   FRunCount = 0;
+  FRunsOverlap = false;
   FHashed = false;
   FHashDuplicates = false;
   FHint.store(0, std::memory_order_relaxed);
   FHintRun.store(0, std::memory_order_relaxed);
   FHash.clear();
+}
+
+uint8_t* TCompoundStream::ImageBlock(uint64_t size) {
+  // The block of an earlier load is reused unless it is far larger than needed.
+  if (FImage && FImageCapacity >= size && (FImageCapacity <= 64 * 1024 || FImageCapacity / 4 <= size))
+    return FImage.get();
+  FImage.reset();
+  FImageCapacity = 0;
+  if (size > SIZE_MAX) return nullptr;
+  FImage.reset(new (std::nothrow) uint8_t[size]);
+  if (FImage) FImageCapacity = size;
+  return FImage.get();
 }
 
 HRESULT TCompoundStream::Load(IStream* source) {
@@ -530,7 +558,8 @@ HRESULT TCompoundStream::Load(IStream* source) {
   uint64_t end = 0;
   if (Succeeded(source->Seek(0, STREAM_SEEK_END, &end))) available = end;
   source->Seek(0, STREAM_SEEK_SET, nullptr);
-  Clear();
+  // A failed load leaves the container empty.
+  Clear(true);
 
   uint8_t header[kHeaderSize];
   HRESULT hr = ReadExact(source, header, kHeaderSize);
@@ -561,36 +590,49 @@ HRESULT TCompoundStream::Load(IStream* source) {
   if (kHeaderSize + directoryBytes + dataBytes > available) return E_FAIL;
 
   // All values in one block, read at once; the entries point into it.
-  std::unique_ptr<uint8_t[]> image;
-  hr = ReadImage(source, dataBytes, available != UINT64_MAX, &image);
-  if (Failed(hr)) return hr;
+  uint8_t* image = nullptr;
+  if (dataBytes) {
+    if (available != UINT64_MAX) {
+      image = ImageBlock(dataBytes);
+      if (!image) return E_OUTOFMEMORY;
+      hr = ReadExact64(source, image, dataBytes);
+    } else {
+      FImage.reset();
+      FImageCapacity = 0;
+      hr = ReadGrowingImage(source, dataBytes, &FImage);
+      if (Succeeded(hr)) {
+        FImageCapacity = dataBytes;
+        image = FImage.get();
+      }
+    }
+    if (Failed(hr)) return hr;
+  }
 
   try {
-    std::vector<TEntry> entries;
-    entries.reserve(static_cast<size_t>(count));
-    TRun runs[kMaxRuns];
-    int runCount = 0;
+    // Filled in place: building each entry apart and copying it in costs a
+    // stalled load per entry, a good part of a small stream's load.
+    FEntries.resize(static_cast<size_t>(count));
+    TEntry* out = FEntries.data();
     bool hashed = false;
     uint64_t offset = 0;
     for (int32_t i = 0; i < count; ++i) {
       const uint8_t* rec = directory + static_cast<size_t>(i) * kRecordSize;
       const auto id = static_cast<int32_t>(GetLE32(rec));
       const uint32_t size = GetLE32(rec + 8);
-      if (runCount && id > runs[runCount - 1].Last)
-        runs[runCount - 1].Last = id;
-      else if (runCount < kMaxRuns)
-        runs[runCount++] = TRun{static_cast<uint32_t>(i), id, id};
-      else
+      if (FRunCount && id > FRuns[FRunCount - 1].Last)
+        ExtendRun(id);
+      else if (!StartRun(static_cast<uint32_t>(i), id))
         hashed = true;
-      entries.push_back(
-          TEntry{id, static_cast<int32_t>(GetLE32(rec + 4)), size, size, size ? image.get() + offset : nullptr, false});
+      TEntry& e = out[i];
+      e.ID = id;
+      e.Tag = static_cast<int32_t>(GetLE32(rec + 4));
+      e.Size = size;
+      e.Capacity = size;
+      e.Data = size ? image + offset : nullptr;
+      e.Own = false;
       offset += size;
     }
-    FEntries = std::move(entries);
-    FImage = std::move(image);
     FDataBytes = dataBytes;
-    std::copy(runs, runs + runCount, FRuns);
-    FRunCount = runCount;
     FHashed = hashed;
     if (hashed) HashRebuild(FEntries.size());
   } catch (const std::bad_alloc&) {

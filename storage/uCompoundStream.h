@@ -54,6 +54,9 @@ class TCompoundStream final : public TUnknownImpl<ICompoundStream2, IPersistStre
   // into a block of its own; none of them moves while the container lives, so
   // a handed-out pointer survives writes to other IDs.
   struct TEntry {
+    // Left unset: a load sizes the table and then fills every field.
+    TEntry() {}  // NOLINT(modernize-use-equals-default): = default would zero on resize
+    explicit TEntry(int32_t id) : ID(id), Tag(qsEmpty), Size(0), Capacity(0), Data(nullptr), Own(false) {}
     int32_t ID;
     int32_t Tag;
     uint32_t Size;
@@ -69,11 +72,19 @@ class TCompoundStream final : public TUnknownImpl<ICompoundStream2, IPersistStre
   HRESULT Put(int32_t id, int32_t tag, const void* data, uint32_t size);
   HRESULT TypedRead(int32_t id, int32_t flags, int32_t tag, void* out, uint32_t width);
   void FreeValue(TEntry& e);
-  void Clear();
+  // Empties the container; keepImage keeps the load image's block for the
+  // next Load to reuse (a container loaded again and again, child by child).
+  void Clear(bool keepImage = false);
+  // A block of at least `size` bytes for a new load image.
+  uint8_t* ImageBlock(uint64_t size);
   uint8_t* ArenaAllocate(size_t size);
   // Position of the ID in ascending run r, or -1.
   int64_t SearchRun(int r, int32_t id) const;
   int64_t Found(size_t pos, int run);
+  // Starts a run at entry `pos` with `id`; false when all runs are taken.
+  bool StartRun(uint32_t pos, int32_t id);
+  // Adds `id`, above every ID of the last run, to the last run.
+  void ExtendRun(int32_t id);
   // ID index for when entries arrive in too many ascending runs.
   bool HashInsert(int32_t id, uint32_t pos);
   void HashRebuild(size_t minEntries);
@@ -81,6 +92,7 @@ class TCompoundStream final : public TUnknownImpl<ICompoundStream2, IPersistStre
   std::vector<TEntry> FEntries;
   // The loaded bytes; loaded entries point into it until they are rewritten.
   std::unique_ptr<uint8_t[]> FImage;
+  uint64_t FImageCapacity = 0;
   // Arena chunks, linked through their first bytes; small values are bumped in.
   uint8_t* FChunks = nullptr;
   uint8_t* FChunkPos = nullptr;
@@ -101,6 +113,11 @@ class TCompoundStream final : public TUnknownImpl<ICompoundStream2, IPersistStre
   };
   TRun FRuns[kMaxRuns] = {};
   int FRunCount = 0;
+  // Some runs' ID ranges overlap, so an ID may have entries in two runs and
+  // the first run holding it must be found; without overlap any entry found
+  // is the only one.
+  bool FRunsOverlap = false;
+  int64_t FOpenRunLimit = INT64_MAX;  // the last run overlaps once it reaches this ID
   bool FHashed = false;
   bool FHashDuplicates = false;  // some ID has more than one entry
   // Readers mostly go through the IDs in stored order: the entry after the

@@ -4,9 +4,13 @@
 #include <QJsonObject>
 #include <QSet>
 #include <algorithm>
+#include <optional>
+#include <span>
+#include <string_view>
 
 #include "qs.h"
 #include "qsID.h"
+#include "uByteViewStream.h"
 #include "uCodePage.h"
 #include "uComPtr.h"
 #include "uIniFile.h"
@@ -32,6 +36,52 @@ const QString kIndexName = QStringLiteral("index");
 const QString kVersionName = QStringLiteral("version");
 
 QString Cp1251(const std::string& bytes) { return QString::fromStdString(Cp1251ToUtf8(bytes)); }
+
+// The element name of child i: its position in decimal.
+class TChildName {
+ public:
+  explicit TChildName(int i) {
+    char16_t digits[12];
+    int n = 0;
+    auto v = static_cast<uint32_t>(i);
+    do {
+      digits[n++] = static_cast<char16_t>(u'0' + v % 10);
+      v /= 10;
+    } while (v);
+    while (n) FText[FLength++] = digits[--n];
+  }
+  std::u16string_view View() const { return {FText, FLength}; }
+
+ private:
+  char16_t FText[12];
+  size_t FLength = 0;
+};
+
+// Loads stream children one after another as LoadFromStream would, through
+// one container and a view of the file's bytes: a list may hold thousands of
+// children, and each would otherwise cost a copy of its bytes, a memory
+// stream and a container of its own. A child reads its values in LoadFromQS
+// and keeps no reference to the container.
+class TChildStreamLoader {
+ public:
+  TChildStreamLoader() {
+    qsCreateCompoundStream(FQs.Put());
+    if (FQs) FQs->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(FPersist.Put()));
+  }
+
+  void Load(TStorage* storage, std::u16string_view name, TPrintObject* child) {
+    std::span<const uint8_t> bytes;
+    if (!FPersist || storage->ViewStream(name, &FScratch, &bytes) != S_OK) return;
+    FView->Reset(bytes);
+    if (FPersist->Load(FView.Get()) == S_OK && child->LoadFromQS(FQs.Get())) child->SetModified(false);
+  }
+
+ private:
+  TComPtr<ICompoundStream> FQs;
+  TComPtr<IPersistStream> FPersist;
+  TComPtr<TByteViewStream> FView{new TByteViewStream()};
+  std::vector<uint8_t> FScratch;
+};
 
 }  // namespace
 
@@ -140,11 +190,16 @@ bool TPrintObjectList::LoadFromQS(ICompoundStream* stream) {
   FChildFlags = static_cast<uint32_t>(qsReadInteger(stream, idChildFlags, static_cast<int32_t>(FChildFlags)));
   for (int32_t i = 0; i < count; ++i) {
     const int32_t id = static_cast<int32_t>(static_cast<uint32_t>(idFirstChildKind) + static_cast<uint32_t>(i));
-    // A stored count beyond the kinds present (a damaged stream) ends here
-    // instead of looping over up to two thousand million absent entries.
-    TCompoundEntry entry{};
-    if (stream->GetEntry(id, &entry) != S_OK) break;
-    if (auto child = CreateChild(qsReadInteger(stream, id, 0))) AddChild(std::move(child));
+    int32_t kind = 0;
+    if (stream->ReadInteger(id, qsRequired, 0, &kind) != S_OK) {
+      // A stored count beyond the kinds present (a damaged stream) ends here
+      // instead of looping over up to two thousand million absent entries; a
+      // value that is there but no integer is an unknown kind, skipped.
+      TCompoundEntry entry{};
+      if (stream->GetEntry(id, &entry) != S_OK) break;
+      continue;
+    }
+    if (auto child = CreateChild(kind)) AddChild(std::move(child));
   }
   return true;
 }
@@ -435,16 +490,17 @@ bool TPrintObjectList::LoadFromStorage(TStorage* storage) {
   Clear();
   if (!LoadFromQS(qs.Get())) return false;
   FFilling = true;
+  std::optional<TChildStreamLoader> streams;
   for (int i = 0; i < Count(); ++i) {
     TPrintObject* c = FChildren[i].get();
     if (!c) continue;
-    const QString name = QString::number(i);
+    const TChildName name(i);
     if (auto* list = dynamic_cast<TPrintObjectList*>(c)) {
       TStorage* sub = nullptr;
-      if (storage->OpenStorage(name, &sub) == S_OK) list->LoadFromStorage(sub);
+      if (storage->OpenStorage(name.View(), &sub) == S_OK) list->LoadFromStorage(sub);
     } else {
-      TComPtr<IStream> stream;
-      if (storage->OpenStream(name, stream.Put()) == S_OK) c->LoadFromStream(stream.Get());
+      if (!streams) streams.emplace();
+      streams->Load(storage, name.View(), c);
     }
   }
   FFilling = false;

@@ -9,9 +9,23 @@
 using namespace cfb;
 
 std::shared_ptr<TCfbReader> TCfbReader::Open(std::vector<uint8_t> bytes, HRESULT* result) {
-  if (result) *result = S_OK;
   std::shared_ptr<TCfbReader> file(new TCfbReader());
-  file->FBytes = std::move(bytes);
+  file->FVector = std::move(bytes);
+  file->FData = file->FVector.data();
+  file->FSize = file->FVector.size();
+  return Opened(std::move(file), result);
+}
+
+std::shared_ptr<TCfbReader> TCfbReader::Open(std::unique_ptr<uint8_t[]> bytes, size_t size, HRESULT* result) {
+  std::shared_ptr<TCfbReader> file(new TCfbReader());
+  file->FBlock = std::move(bytes);
+  file->FData = file->FBlock.get();
+  file->FSize = file->FBlock ? size : 0;
+  return Opened(std::move(file), result);
+}
+
+std::shared_ptr<TCfbReader> TCfbReader::Opened(std::shared_ptr<TCfbReader> file, HRESULT* result) {
+  if (result) *result = S_OK;
   if (!file->Load()) {
     if (result) *result = STG_E_INVALIDHEADER;
     return nullptr;
@@ -26,13 +40,13 @@ bool TCfbReader::IsStorage(int id) const {
 
 uint64_t TCfbReader::SectorBytes(uint32_t s) const {
   const uint64_t offset = (static_cast<uint64_t>(s) + 1) * FSectorSize;
-  if (offset >= FBytes.size()) return 0;
-  return std::min<uint64_t>(FSectorSize, FBytes.size() - offset);
+  if (offset >= FSize) return 0;
+  return std::min<uint64_t>(FSectorSize, FSize - offset);
 }
 
 bool TCfbReader::Load() {
-  const uint8_t* h = FBytes.data();
-  if (FBytes.size() < kHeaderSize || std::memcmp(h, kSignature, 8) != 0) return false;
+  const uint8_t* h = FData;
+  if (FSize < kHeaderSize || std::memcmp(h, kSignature, 8) != 0) return false;
   if (Get16(h + kHdrByteOrder) != 0xFFFE) return false;
   const uint16_t major = Get16(h + kHdrMajorVersion);
   const uint16_t shift = Get16(h + kHdrSectorShift);
@@ -42,8 +56,8 @@ bool TCfbReader::Load() {
   FSectorShift = shift;
   FSectorSize = 1u << shift;
   // The header takes the whole first sector.
-  if (FBytes.size() < FSectorSize) return false;
-  const uint64_t sectors = (FBytes.size() - FSectorSize + FSectorSize - 1) / FSectorSize;
+  if (FSize < FSectorSize) return false;
+  const uint64_t sectors = (FSize - FSectorSize + FSectorSize - 1) / FSectorSize;
   FSectorCount = static_cast<uint32_t>(std::min<uint64_t>(sectors, kMaxRegSect + 1ull));
   if (!LoadFat() || !LoadDirectory()) return false;
   LoadMiniStream();
@@ -51,7 +65,7 @@ bool TCfbReader::Load() {
 }
 
 bool TCfbReader::LoadFat() {
-  const uint8_t* h = FBytes.data();
+  const uint8_t* h = FData;
   const uint32_t fatSectors = Get32(h + kHdrFatSectors);
   // Each table sector is a sector of the file: a larger count is damage.
   if (fatSectors > FSectorCount) return false;
@@ -99,7 +113,7 @@ bool TCfbReader::Chain(uint32_t start, uint64_t limit, std::vector<uint32_t>* se
 
 bool TCfbReader::LoadDirectory() {
   std::vector<uint32_t> sectors;
-  if (!Chain(Get32(FBytes.data() + kHdrDirStart), FSectorCount, &sectors) || sectors.empty()) return false;
+  if (!Chain(Get32(FData + kHdrDirStart), FSectorCount, &sectors) || sectors.empty()) return false;
   const uint32_t perSector = FSectorSize / kDirEntrySize;
   FEntries.resize(sectors.size() * perSector);
   for (size_t k = 0; k < sectors.size(); ++k) {
@@ -150,7 +164,7 @@ void TCfbReader::LoadMiniStream() {
     FMiniStreamSize = std::min<uint64_t>(root.Size, static_cast<uint64_t>(FMiniSectors.size()) * FSectorSize);
   }
   std::vector<uint32_t> sectors;
-  Chain(Get32(FBytes.data() + kHdrMiniFatStart), FSectorCount, &sectors);
+  Chain(Get32(FData + kHdrMiniFatStart), FSectorCount, &sectors);
   const uint32_t perSector = FSectorSize / 4;
   FMiniFat.reserve(sectors.size() * perSector);
   for (uint32_t s : sectors) {
@@ -216,16 +230,12 @@ bool TCfbReader::Seen(std::vector<uint32_t>& table, uint32_t index) const {
   return false;
 }
 
-HRESULT TCfbReader::ReadStream(int id, std::vector<uint8_t>* bytes) const {
-  bytes->clear();
+template <class OnPiece>
+HRESULT TCfbReader::WalkStream(int id, OnPiece onPiece) const {
   const TCfbEntry& e = Entry(id);
   if (e.Type != kTypeStream) return STG_E_READFAULT;
   const uint64_t size = e.Size;
   if (size == 0) return S_OK;
-  auto fail = [&] {
-    bytes->clear();
-    return STG_E_READFAULT;
-  };
   if (++FStamp == 0) {  // after four billion reads the stamps start again
     std::fill(FSeen.begin(), FSeen.end(), 0);
     std::fill(FMiniSeen.begin(), FMiniSeen.end(), 0);
@@ -233,40 +243,85 @@ HRESULT TCfbReader::ReadStream(int id, std::vector<uint8_t>* bytes) const {
   }
   if (size < kMiniStreamCutoff) {
     const uint64_t needed = (size + kMiniSectorSize - 1) / kMiniSectorSize;
-    if (needed > FMiniFat.size()) return fail();
-    bytes->resize(size);
-    uint8_t* out = bytes->data();
+    if (needed > FMiniFat.size()) return STG_E_READFAULT;
     uint32_t s = e.Start;
     for (uint64_t done = 0; done < size;) {
-      if (s >= FMiniFat.size()) return fail();
+      if (s >= FMiniFat.size()) return STG_E_READFAULT;
       if (FMiniSeen.empty()) FMiniSeen.assign(FMiniFat.size(), 0);
-      if (Seen(FMiniSeen, s)) return fail();
+      if (Seen(FMiniSeen, s)) return STG_E_READFAULT;
       const uint64_t chunk = std::min<uint64_t>(kMiniSectorSize, size - done);
       const uint64_t offset = static_cast<uint64_t>(s) * kMiniSectorSize;
-      if (offset + chunk > FMiniStreamSize) return fail();
+      if (offset + chunk > FMiniStreamSize) return STG_E_READFAULT;
       const uint32_t sector = FMiniSectors[offset >> FSectorShift];
       const uint64_t within = offset & (FSectorSize - 1);
-      if (SectorBytes(sector) < within + chunk) return fail();
-      std::memcpy(out + done, Sector(sector) + within, chunk);
+      if (SectorBytes(sector) < within + chunk) return STG_E_READFAULT;
+      onPiece(Sector(sector) + within, chunk);
       done += chunk;
       s = FMiniFat[s];
     }
     return S_OK;
   }
   // A stream needs as many sectors as its size says: more than the file has is damage.
-  if (size > static_cast<uint64_t>(FSectorCount) * FSectorSize) return fail();
-  bytes->resize(size);
-  uint8_t* out = bytes->data();
+  if (size > static_cast<uint64_t>(FSectorCount) * FSectorSize) return STG_E_READFAULT;
   uint32_t s = e.Start;
   for (uint64_t done = 0; done < size;) {
-    if (!ValidSector(s)) return fail();
+    if (!ValidSector(s)) return STG_E_READFAULT;
     if (FSeen.empty()) FSeen.assign(FFat.size(), 0);
-    if (Seen(FSeen, s)) return fail();
+    if (Seen(FSeen, s)) return STG_E_READFAULT;
     const uint64_t chunk = std::min<uint64_t>(FSectorSize, size - done);
-    if (SectorBytes(s) < chunk) return fail();
-    std::memcpy(out + done, Sector(s), chunk);
+    if (SectorBytes(s) < chunk) return STG_E_READFAULT;
+    onPiece(Sector(s), chunk);
     done += chunk;
     s = FFat[s];
   }
+  return S_OK;
+}
+
+HRESULT TCfbReader::ReadStream(int id, std::vector<uint8_t>* bytes) const {
+  bytes->clear();
+  const uint64_t size = Entry(id).Size;
+  // The walk checks the size against the file before any piece arrives.
+  uint8_t* out = nullptr;
+  uint64_t at = 0;
+  const HRESULT hr = WalkStream(id, [&](const uint8_t* piece, uint64_t n) {
+    if (!out) {
+      bytes->resize(size);
+      out = bytes->data();
+    }
+    std::memcpy(out + at, piece, n);
+    at += n;
+  });
+  if (hr != S_OK) bytes->clear();
+  return hr;
+}
+
+HRESULT TCfbReader::ViewStream(int id, std::vector<uint8_t>* scratch, std::span<const uint8_t>* view) const {
+  *view = {};
+  scratch->clear();
+  const uint8_t* first = nullptr;
+  uint64_t length = 0;
+  bool copying = false;
+  const HRESULT hr = WalkStream(id, [&](const uint8_t* piece, uint64_t n) {
+    if (!copying) {
+      if (!first || piece == first + length) {
+        if (!first) first = piece;
+        length += n;
+        return;
+      }
+      // Scattered sectors: gathered into the scratch buffer from here on.
+      copying = true;
+      scratch->reserve(Entry(id).Size);
+      scratch->assign(first, first + length);
+    }
+    scratch->insert(scratch->end(), piece, piece + n);
+  });
+  if (hr != S_OK) {
+    scratch->clear();
+    return hr;
+  }
+  if (copying)
+    *view = std::span<const uint8_t>(scratch->data(), scratch->size());
+  else if (first)
+    *view = std::span<const uint8_t>(first, static_cast<size_t>(length));
   return S_OK;
 }

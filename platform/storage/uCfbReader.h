@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +30,9 @@ class TCfbReader {
  public:
   // Null and *result (STG_E_INVALIDHEADER) when the image is not a sound Compound File.
   static std::shared_ptr<TCfbReader> Open(std::vector<uint8_t> bytes, HRESULT* result);
+  // The same for a block of `size` bytes (a file read into memory that was
+  // not zeroed first).
+  static std::shared_ptr<TCfbReader> Open(std::unique_ptr<uint8_t[]> bytes, size_t size, HRESULT* result);
 
   static constexpr int RootId = 0;
   const TCfbEntry& Entry(int id) const { return FEntries[static_cast<size_t>(id)]; }
@@ -39,9 +43,17 @@ class TCfbReader {
   // (leaves the file, ends early, or comes back to a sector it passed) or its
   // size goes beyond the file.
   HRESULT ReadStream(int id, std::vector<uint8_t>* bytes) const;
+  // The same bytes without a copy where the file holds them in one piece (a
+  // view into the image, valid while the reader lives); scattered ones are
+  // gathered into *scratch and the view shows that.
+  HRESULT ViewStream(int id, std::vector<uint8_t>* scratch, std::span<const uint8_t>* view) const;
 
  private:
   TCfbReader() = default;
+  // Hands each piece of stream `id` in order to onPiece(bytes, count) after
+  // checking it; the first damage ends the walk with STG_E_READFAULT.
+  template <class OnPiece>
+  HRESULT WalkStream(int id, OnPiece onPiece) const;
   bool Load();
   bool LoadFat();
   bool LoadDirectory();
@@ -51,11 +63,16 @@ class TCfbReader {
   // chain leaves the file or loops before ending.
   bool Chain(uint32_t start, uint64_t limit, std::vector<uint32_t>* sectors) const;
   bool ValidSector(uint32_t s) const { return s < FSectorCount && s < FFat.size(); }
-  const uint8_t* Sector(uint32_t s) const { return FBytes.data() + (static_cast<uint64_t>(s) + 1) * FSectorSize; }
+  const uint8_t* Sector(uint32_t s) const { return FData + (static_cast<uint64_t>(s) + 1) * FSectorSize; }
+  static std::shared_ptr<TCfbReader> Opened(std::shared_ptr<TCfbReader> file, HRESULT* result);
   // The bytes of sector `s` present in the file (the last may be short).
   uint64_t SectorBytes(uint32_t s) const;
 
-  std::vector<uint8_t> FBytes;
+  // The image: FData and FSize, held by one of the two owners.
+  std::vector<uint8_t> FVector;
+  std::unique_ptr<uint8_t[]> FBlock;
+  const uint8_t* FData = nullptr;
+  size_t FSize = 0;
   uint32_t FSectorSize = 512;
   uint32_t FSectorShift = 9;
   bool FVersion4 = false;

@@ -73,27 +73,33 @@ std::unique_ptr<TStorage> TStorage::OpenFile(const QString& path, HRESULT* resul
     if (result) *result = STG_E_ACCESSDENIED;
     return nullptr;
   }
-  // The whole file in one read, straight into the image the reader keeps.
+  // The whole file in one read, straight into the image the reader keeps
+  // (not zeroed first: the read fills it).
   const qint64 size = f.size();
-  std::vector<uint8_t> bytes;
+  std::unique_ptr<uint8_t[]> bytes;
   if (size > 0) {
-    try {
-      bytes.resize(static_cast<size_t>(size));
-    } catch (const std::exception&) {
+    if (static_cast<uint64_t>(size) > SIZE_MAX) {
       if (result) *result = E_OUTOFMEMORY;
       return nullptr;
     }
-    if (f.read(reinterpret_cast<char*>(bytes.data()), size) != size) {
+    bytes.reset(new (std::nothrow) uint8_t[static_cast<size_t>(size)]);
+    if (!bytes) {
+      if (result) *result = E_OUTOFMEMORY;
+      return nullptr;
+    }
+    if (f.read(reinterpret_cast<char*>(bytes.get()), size) != size) {
       if (result) *result = STG_E_READFAULT;
       return nullptr;
     }
   }
-  return OpenBytes(std::move(bytes), result);
+  return FromReader(TCfbReader::Open(std::move(bytes), static_cast<size_t>(std::max<qint64>(size, 0)), result));
 }
 
 std::unique_ptr<TStorage> TStorage::OpenBytes(std::vector<uint8_t> bytes, HRESULT* result) {
-  if (result) *result = S_OK;
-  std::shared_ptr<TCfbReader> file = TCfbReader::Open(std::move(bytes), result);
+  return FromReader(TCfbReader::Open(std::move(bytes), result));
+}
+
+std::unique_ptr<TStorage> TStorage::FromReader(std::shared_ptr<TCfbReader> file) {
   if (!file) return nullptr;
   std::unique_ptr<TStorage> s(new TStorage());
   s->FRead = std::move(file);
@@ -110,7 +116,7 @@ bool TStorage::IsValidName(const QString& name) {
 
 bool TStorage::ElementExists(const QString& name) const {
   if (FWritable) return FNodeIndex.Find(View(name), [this](int i) { return View(FNodes[i]->Name); }) >= 0;
-  return FindReadChild(name) >= 0;
+  return FindReadChild(View(name)) >= 0;
 }
 
 HRESULT TStorage::CheckNewName(const QString& name) const {
@@ -166,7 +172,7 @@ HRESULT TStorage::WriteStream(const QString& name, IStream* source) {
   return S_OK;
 }
 
-int TStorage::FindReadChild(const QString& name) const {
+int TStorage::FindReadChild(std::u16string_view name) const {
   if (!FRead) return -1;
   const std::vector<int>& children = FRead->Children(FEntry);
   auto nameOf = [&](int id) -> std::u16string_view { return FRead->Entry(id).Name; };
@@ -175,16 +181,25 @@ int TStorage::FindReadChild(const QString& name) const {
     for (int id : children) FReadIndex.Insert(FRead->Entry(id).Name, id, nameOf);
     FReadIndexed = true;
   }
-  return FReadIndex.Find(View(name), nameOf);
+  return FReadIndex.Find(name, nameOf);
 }
 
 HRESULT TStorage::ReadStream(const QString& name, std::vector<uint8_t>* bytes) {
   if (!bytes) return E_INVALIDARG;
   bytes->clear();
   if (FWritable) return STG_E_INVALIDFUNCTION;
-  const int id = FindReadChild(name);
+  const int id = FindReadChild(View(name));
   if (id < 0 || FRead->IsStorage(id)) return STG_E_FILENOTFOUND;
   return FRead->ReadStream(id, bytes);
+}
+
+HRESULT TStorage::ViewStream(std::u16string_view name, std::vector<uint8_t>* scratch, std::span<const uint8_t>* view) {
+  if (!scratch || !view) return E_INVALIDARG;
+  *view = {};
+  if (FWritable) return STG_E_INVALIDFUNCTION;
+  const int id = FindReadChild(name);
+  if (id < 0 || FRead->IsStorage(id)) return STG_E_FILENOTFOUND;
+  return FRead->ViewStream(id, scratch, view);
 }
 
 HRESULT TStorage::OpenStream(const QString& name, IStream** stream) {
@@ -199,7 +214,9 @@ HRESULT TStorage::OpenStream(const QString& name, IStream** stream) {
   return S_OK;
 }
 
-HRESULT TStorage::OpenStorage(const QString& name, TStorage** storage) {
+HRESULT TStorage::OpenStorage(const QString& name, TStorage** storage) { return OpenStorage(View(name), storage); }
+
+HRESULT TStorage::OpenStorage(std::u16string_view name, TStorage** storage) {
   if (!storage) return E_INVALIDARG;
   *storage = nullptr;
   if (FWritable) return STG_E_INVALIDFUNCTION;

@@ -17,6 +17,8 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <span>
+#include <string_view>
 #include <vector>
 
 #include "uCfbFormat.h"
@@ -81,8 +83,14 @@ class TStorage {
   HRESULT OpenStream(const QString& name, IStream** stream);
   // The sub-storage stays owned by this storage; opening it again gives the same one.
   HRESULT OpenStorage(const QString& name, TStorage** storage);
+  HRESULT OpenStorage(std::u16string_view name, TStorage** storage);
   // Every byte of stream `name`.
   HRESULT ReadStream(const QString& name, std::vector<uint8_t>* bytes);
+  // The bytes of stream `name` without a copy where the file holds them in
+  // one piece, else gathered into *scratch: for loops that read many streams
+  // and keep none. The view lasts while this storage lives and *scratch is
+  // left alone.
+  HRESULT ViewStream(std::u16string_view name, std::vector<uint8_t>* scratch, std::span<const uint8_t>* view);
 
   bool ElementExists(const QString& name) const;
   // The elements: when reading in the format's order (shorter names first,
@@ -100,8 +108,10 @@ class TStorage {
  private:
   struct TNode;
   TStorage();
+  // The root storage of an opened file; null for a null reader.
+  static std::unique_ptr<TStorage> FromReader(std::shared_ptr<TCfbReader> file);
   HRESULT CheckNewName(const QString& name) const;
-  int FindReadChild(const QString& name) const;
+  int FindReadChild(std::u16string_view name) const;
 
   bool FWritable = false;
   QString FName;

@@ -755,3 +755,60 @@ TEST(QsLoading, UnsizedStreamsLoadAndRefuseHostileSizes) {
   EXPECT_FALSE(s);
   EXPECT_LT(gLargestAllocation.load(), 2u << 20);
 }
+
+// One container loaded again and again (the way a list loads its children)
+// must answer exactly as a fresh one: nothing of an earlier load, its
+// duplicates or its size, may show through, and a failed load leaves it empty.
+TEST(QsLoading, OneContainerLoadedAgainAndAgainAnswersAsAFreshOne) {
+  std::vector<TModel> models;
+  // Runs whose ranges overlap, so that a later duplicate follows the hint.
+  models.push_back({{5, qsInteger, {1, 0, 0, 0}},
+                    {6, qsInteger, {2, 0, 0, 0}},
+                    {7, qsInteger, {3, 0, 0, 0}},
+                    {1, qsInteger, {4, 0, 0, 0}},
+                    {5, qsInteger, {5, 0, 0, 0}},
+                    {9, qsDouble, {0, 0, 0, 0, 0, 0, 0xF0, 0x3F}}});
+  // Ascending runs that do not overlap (the usual object).
+  models.push_back({{18, qsInteger, {1, 0, 0, 0}},
+                    {8, qsDouble, TBytes(8, 7)},
+                    {9, qsDouble, TBytes(8, 9)},
+                    {1, qsInteger, {2, 0, 0, 0}},
+                    {7, qsInteger, {3, 0, 0, 0}},
+                    {19, qsInteger, {4, 0, 0, 0}}});
+  models.push_back({});
+  TModel large;
+  for (int32_t id = 0; id < 3000; ++id)
+    large.push_back({id * 7 % 3001, qsBinary, TBytes(40, static_cast<uint8_t>(id))});
+  models.push_back(large);
+  models.push_back(models[0]);
+
+  auto s = NewStream();
+  auto persist = s.As<IPersistStream>(IID_IPersistStream);
+  for (int pass = 0; pass < 2; ++pass) {
+    for (const TModel& constModel : models) {
+      TModel model = constModel;
+      const TBytes image = ModelImage(model);
+      ASSERT_EQ(persist->Load(MemoryStreamFrom(image.data(), image.size()).Get()), S_OK);
+      // Read in stored order first, so each lookup starts from the last one's hint.
+      for (const auto& m : model) {
+        TCompoundEntry e{};
+        ASSERT_EQ(s->GetEntry(m.ID, &e), S_OK);
+        EXPECT_EQ(e.Size, FirstOf(model, m.ID)->Data.size());
+        if (e.Size) {
+          EXPECT_EQ(std::memcmp(e.Data, FirstOf(model, m.ID)->Data.data(), e.Size), 0) << "id " << m.ID;
+        }
+      }
+      ExpectSameAsModel(s.Get(), model, -2, 3002);
+      EXPECT_EQ(Saved(s.Get()), image);
+      // Written values join the loaded ones as in a fresh container.
+      TModel edited = model;
+      s->WriteInteger(3, 33);
+      ModelPut(edited, 3) = TModelEntry{3, qsInteger, {33, 0, 0, 0}};
+      ExpectSameAsModel(s.Get(), edited, -2, 3002);
+    }
+    const TBytes cut = {'M', 'T', 'S', 'Q', 9, 0, 0, 0};
+    EXPECT_NE(persist->Load(MemoryStreamFrom(cut.data(), cut.size()).Get()), S_OK);
+    TCompoundEntry e{};
+    EXPECT_EQ(s->GetEntry(5, &e), E_INVALIDARG);
+  }
+}

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <cstring>
 #include <functional>
 #include <map>
 
@@ -369,6 +370,11 @@ TEST(CompoundFile, DamagedStreamsFailWithoutHangingOrHugeAllocations) {
     EXPECT_TRUE(bytes.empty()) << c.What;
     TComPtr<IStream> stream;
     EXPECT_EQ(r->OpenStream(c.Stream, stream.Put()), STG_E_READFAULT) << c.What;
+    std::vector<uint8_t> scratch;
+    std::span<const uint8_t> view;
+    const std::u16string name(c.Stream, c.Stream + std::strlen(c.Stream));
+    EXPECT_EQ(r->ViewStream(name, &scratch, &view), STG_E_READFAULT) << c.What;
+    EXPECT_TRUE(view.empty() && scratch.empty()) << c.What;
     // The streams the damage does not touch still read.
     TStorage* sub = nullptr;
     ASSERT_EQ(r->OpenStorage("sub", &sub), S_OK) << c.What;
@@ -456,4 +462,54 @@ TEST(CompoundFile, DirectoryCyclesEndTheWalk) {
   HRESULT hr = S_OK;
   EXPECT_EQ(TStorage::OpenBytes(f, &hr), nullptr);
   EXPECT_EQ(hr, STG_E_INVALIDHEADER);
+}
+
+// A view shows the file's own bytes where a stream's sectors lie together and
+// gathers them where they do not; either way it reads what ReadStream reads.
+TEST(CompoundFile, ViewsMatchReadsWhetherSectorsLieTogetherOrApart) {
+  std::vector<uint8_t> f = Save(*Sample());
+  auto views = [](std::vector<uint8_t> file, bool expectScattered) {
+    auto r = TStorage::OpenBytes(std::move(file));
+    ASSERT_TRUE(r);
+    for (const char* name : {"a", "big", "small2"}) {
+      std::vector<uint8_t> read, scratch;
+      ASSERT_EQ(r->ReadStream(name, &read), S_OK) << name;
+      std::span<const uint8_t> view;
+      const std::u16string wide(name, name + std::strlen(name));
+      ASSERT_EQ(r->ViewStream(wide, &scratch, &view), S_OK) << name;
+      EXPECT_TRUE(std::equal(view.begin(), view.end(), read.begin(), read.end())) << name;
+      // Only the reordered streams need the scratch buffer.
+      const bool reordered = expectScattered && std::strcmp(name, "a") != 0;
+      EXPECT_EQ(!scratch.empty() && view.data() == scratch.data(), reordered) << name;
+    }
+  };
+  views(f, false);
+
+  // "big": sectors start+1 and start+2 trade places and the chain follows them.
+  auto fatEntry = [](uint32_t s) { return SectorOffset(0) + 4 * s; };
+  const uint32_t start = At32(f, EntryOffset(f, 2) + kDeStart);
+  std::swap_ranges(f.begin() + static_cast<ptrdiff_t>(SectorOffset(start + 1)),
+                   f.begin() + static_cast<ptrdiff_t>(SectorOffset(start + 2)),
+                   f.begin() + static_cast<ptrdiff_t>(SectorOffset(start + 2)));
+  Set32(&f, fatEntry(start), start + 2);
+  Set32(&f, fatEntry(start + 2), start + 1);
+  Set32(&f, fatEntry(start + 1), start + 3);
+  // "small2" (five mini sectors): its first two trade places the same way.
+  const uint32_t mini = At32(f, EntryOffset(f, 4) + kDeStart);
+  const size_t miniBase = SectorOffset(At32(f, EntryOffset(f, 0) + kDeStart));
+  std::swap_ranges(f.begin() + static_cast<ptrdiff_t>(miniBase + 64 * mini),
+                   f.begin() + static_cast<ptrdiff_t>(miniBase + 64 * (mini + 1)),
+                   f.begin() + static_cast<ptrdiff_t>(miniBase + 64 * (mini + 1)));
+  const size_t miniFat = SectorOffset(At32(f, kHdrMiniFatStart));
+  const uint32_t after = At32(f, miniFat + 4 * (mini + 1));
+  Set32(&f, EntryOffset(f, 4) + kDeStart, mini + 1);
+  Set32(&f, miniFat + 4 * (mini + 1), mini);
+  Set32(&f, miniFat + 4 * mini, after);
+  views(f, true);
+  auto r = TStorage::OpenBytes(f);
+  std::vector<uint8_t> bytes;
+  ASSERT_EQ(r->ReadStream("big", &bytes), S_OK);
+  EXPECT_EQ(bytes, Pattern(20000, 1));
+  ASSERT_EQ(r->ReadStream("small2", &bytes), S_OK);
+  EXPECT_EQ(bytes, Pattern(300, 2));
 }
