@@ -1,12 +1,15 @@
 // Fuzz target for the compound stream reader: arbitrary bytes go through
 // qsCreateFromStream; whatever loads is walked value by value (every typed
 // read, strings, child streams) and must survive a save and reload unchanged.
+// One long-lived container also loads every input and must agree.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <span>
 #include <vector>
 
 #include "qs.h"
+#include "uByteViewStream.h"
 #include "uComPtr.h"
 #include "uMemoryStream.h"
 
@@ -121,6 +124,36 @@ void RewriteFromOwnBytes(ICompoundStream* stream, uint32_t trim) {
     Check(first.Size == size && (size == 0 || std::memcmp(first.Data, expect.data(), size) == 0));
   }
 }
+
+// One container loaded with every input in turn (as a list loads its
+// children) answers as a fresh one: the same result, entries and bytes.
+void CheckReusedContainer(const uint8_t* data, size_t size, ICompoundStream* fresh) {
+  static TComPtr<ICompoundStream> reused = [] {
+    TComPtr<ICompoundStream> s;
+    qsCreateCompoundStream(s.Put());
+    return s;
+  }();
+  TComPtr<IPersistStream> persist;
+  Check(Succeeded(reused->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(persist.Put()))));
+  TComPtr<TByteViewStream> view(new TByteViewStream(std::span<const uint8_t>(data, size)));
+  const HRESULT hr = persist->Load(view.Get());
+  Check(Succeeded(hr) == (fresh != nullptr));
+  TComPtr<IEnumEntries> entries;
+  Check(Succeeded(reused->QueryInterface(IID_IEnumEntries, reinterpret_cast<void**>(entries.Put()))));
+  entries->Reset();
+  TCompoundEntry entry{};
+  int32_t fetched = 0;
+  if (!fresh) {
+    Check(entries->Next(1, &entry, &fetched) == S_FALSE && fetched == 0);  // a failed load leaves it empty
+    return;
+  }
+  while (entries->Next(1, &entry, &fetched) == S_OK && fetched == 1) {
+    TCompoundEntry a{}, b{};
+    Check(Succeeded(reused->GetEntry(entry.ID, &a)) && Succeeded(fresh->GetEntry(entry.ID, &b)));
+    Check(a.Tag == b.Tag && a.Size == b.Size && (a.Size == 0 || std::memcmp(a.Data, b.Data, a.Size) == 0));
+  }
+  Check(Save(reused.Get()) == Save(fresh));
+}
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -128,8 +161,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TComPtr<ICompoundStream> stream;
   if (Failed(qsCreateFromStream(source.Get(), stream.Put()))) {
     Check(!stream);  // a failed load hands out nothing
+    CheckReusedContainer(data, size, nullptr);
     return 0;
   }
+  CheckReusedContainer(data, size, stream.Get());
   Walk(stream.Get(), 0);
 
   uint64_t expected = 0;

@@ -2,9 +2,12 @@
 // TStorage::OpenBytes; whatever opens is walked (every storage, every stream
 // read whole) and what reads is copied through the writer, which must give a
 // file that reads back the same.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <span>
+#include <string_view>
 #include <vector>
 
 #include "uComPtr.h"
@@ -37,6 +40,12 @@ int Walk(TStorage* from, TStorage* to) {
     }
     std::vector<uint8_t> bytes;
     const HRESULT hr = from->ReadStream(e.Name, &bytes);
+    // A view reads what a read reads, or fails the same way.
+    std::vector<uint8_t> scratch;
+    std::span<const uint8_t> view;
+    const std::u16string_view name(reinterpret_cast<const char16_t*>(e.Name.utf16()), e.Name.size());
+    Check(from->ViewStream(name, &scratch, &view) == hr);
+    Check(std::equal(view.begin(), view.end(), bytes.begin(), bytes.end()));
     if (hr != S_OK) {
       Check(bytes.empty());
       continue;

@@ -20,6 +20,7 @@ constexpr size_t kLargestChunk = 256 * 1024;
 // Save gathers the records and small values into writes of up to this size.
 constexpr size_t kSaveBuffer = 4 * 1024 * 1024;
 constexpr uint32_t kDirectWrite = 512;
+constexpr size_t kLocalSaveBuffer = 2048;
 // Without a known stream size the load image grows from this as bytes arrive,
 // so a hostile header cannot make it reserve what the stream does not hold.
 constexpr uint64_t kFirstImageStep = 1024 * 1024;
@@ -111,7 +112,14 @@ class TSaveWriter {
     }
     uint8_t* p = Reserve(n);
     if (!p) return FError;
-    std::memcpy(p, data, n);
+    // Most values are integers and doubles: fixed-size copies the compiler
+    // inlines instead of a call per value.
+    if (n == 4)
+      std::memcpy(p, data, 4);
+    else if (n == 8)
+      std::memcpy(p, data, 8);
+    else
+      std::memcpy(p, data, n);
     return S_OK;
   }
 
@@ -139,6 +147,8 @@ TCompoundEntry Public(int32_t id, int32_t tag, uint8_t* data, uint32_t size) {
 }
 }  // namespace
 
+TCompoundStream::TCompoundStream() { std::fill(std::begin(FSmall), std::end(FSmall), kSmallAbsent); }
+
 TCompoundStream::~TCompoundStream() { Clear(); }
 
 void* TCompoundStream::FindInterface(const GUID& iid) {
@@ -165,12 +175,20 @@ int64_t TCompoundStream::SearchRun(int r, int32_t id) const {
 }
 
 int64_t TCompoundStream::Found(size_t pos, int run) {
-  FHint.store(pos + 1, std::memory_order_relaxed);
-  FHintRun.store(run, std::memory_order_relaxed);
+  // After the last entry the guess is the first: objects read their values
+  // in an order of their own, which wraps around the stored one.
+  const bool last = pos + 1 == FEntries.size();
+  FHint.store(last ? 0 : pos + 1, std::memory_order_relaxed);
+  FHintRun.store(last ? 0 : run, std::memory_order_relaxed);
   return static_cast<int64_t>(pos);
 }
 
 int64_t TCompoundStream::Find(int32_t id) {
+  if (static_cast<uint32_t>(id) < kSmallIds) {
+    const uint16_t pos = FSmall[id];
+    if (pos == kSmallAbsent) return -1;
+    if (pos != kSmallFar) return pos;
+  }
   const size_t n = FEntries.size();
   if (n == 0) return -1;
   const size_t hint = FHint.load(std::memory_order_relaxed);
@@ -256,6 +274,7 @@ size_t TCompoundStream::FindOrAppend(int32_t id) {
   // Objects write a dozen or two values: skip the smallest growth steps.
   if (FEntries.capacity() == 0) FEntries.reserve(16);
   FEntries.emplace_back(id);
+  NoteSmall(id, pos);
   if (!FHashed) {
     if (FRunCount && id > FRuns[FRunCount - 1].Last) {
       ExtendRun(id);
@@ -515,6 +534,8 @@ void TCompoundStream::Clear(bool keepImage) {
   for (TEntry& e : FEntries)
     if (e.Own) FreeValue(e);
   FEntries.clear();
+  FCursor = 0;  // a reloaded container enumerates from its start, as a new one does
+  std::fill(std::begin(FSmall), std::end(FSmall), kSmallAbsent);
   while (FChunks) {
     uint8_t* previous = nullptr;
     std::memcpy(&previous, FChunks, sizeof previous);
@@ -623,6 +644,7 @@ HRESULT TCompoundStream::Load(IStream* source) {
         ExtendRun(id);
       else if (!StartRun(static_cast<uint32_t>(i), id))
         hashed = true;
+      NoteSmall(id, static_cast<size_t>(i));
       TEntry& e = out[i];
       e.ID = id;
       e.Tag = static_cast<int32_t>(GetLE32(rec + 4));
@@ -649,9 +671,16 @@ HRESULT TCompoundStream::Save(IStream* target, int32_t clearDirty) {
   uint64_t total = 0;
   GetSizeMax(&total);
   const auto capacity = static_cast<size_t>(std::min<uint64_t>(total, kSaveBuffer));
-  std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[capacity]);
-  if (!buffer) return E_OUTOFMEMORY;
-  TSaveWriter out(target, buffer.get(), capacity);
+  // An object's few hundred bytes need no block of their own.
+  uint8_t local[kLocalSaveBuffer];
+  std::unique_ptr<uint8_t[]> heap;
+  uint8_t* buffer = local;
+  if (capacity > sizeof local) {
+    heap.reset(new (std::nothrow) uint8_t[capacity]);
+    if (!heap) return E_OUTOFMEMORY;
+    buffer = heap.get();
+  }
+  TSaveWriter out(target, buffer, capacity);
 
   uint8_t* header = out.Reserve(kHeaderSize);
   std::memset(header, 0, kHeaderSize);

@@ -13,7 +13,7 @@
 
 class TCompoundStream final : public TUnknownImpl<ICompoundStream2, IPersistStream, IEnumEntries> {
  public:
-  TCompoundStream() = default;
+  TCompoundStream();
   ~TCompoundStream() override;
   TCompoundStream(const TCompoundStream&) = delete;
   TCompoundStream& operator=(const TCompoundStream&) = delete;
@@ -120,6 +120,16 @@ class TCompoundStream final : public TUnknownImpl<ICompoundStream2, IPersistStre
   int64_t FOpenRunLimit = INT64_MAX;  // the last run overlaps once it reaches this ID
   bool FHashed = false;
   bool FHashDuplicates = false;  // some ID has more than one entry
+  // The first entry of each of the smallest IDs, where every object keeps
+  // its base values: these are found without a search.
+  static constexpr int32_t kSmallIds = 64;
+  static constexpr uint16_t kSmallAbsent = 0xFFFF;
+  static constexpr uint16_t kSmallFar = 0xFFFE;  // at a position beyond this table's reach
+  uint16_t FSmall[kSmallIds];
+  void NoteSmall(int32_t id, size_t pos) {
+    if (static_cast<uint32_t>(id) < kSmallIds && FSmall[id] == kSmallAbsent)
+      FSmall[id] = pos < kSmallFar ? static_cast<uint16_t>(pos) : kSmallFar;
+  }
   // Readers mostly go through the IDs in stored order: the entry after the
   // last one found is tried first. Only a guess, checked before use, and
   // atomic so that concurrent readers stay as safe as before.

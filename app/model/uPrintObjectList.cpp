@@ -188,6 +188,8 @@ bool TPrintObjectList::LoadFromQS(ICompoundStream* stream) {
   if (!TPrintObject::LoadFromQS(stream)) return false;
   const int32_t count = qsReadInteger(stream, idChildCount, 0);
   FChildFlags = static_cast<uint32_t>(qsReadInteger(stream, idChildFlags, static_cast<int32_t>(FChildFlags)));
+  // Room for the children, within reason: the count may be damaged.
+  if (count > 0) FChildren.reserve(FChildren.size() + static_cast<size_t>(std::min(count, 4096)));
   for (int32_t i = 0; i < count; ++i) {
     const int32_t id = static_cast<int32_t>(static_cast<uint32_t>(idFirstChildKind) + static_cast<uint32_t>(i));
     int32_t kind = 0;

@@ -206,15 +206,19 @@ bool TCfbReader::BuildTree() {
       if (type == kTypeStorage || type == kTypeStream) children.push_back(static_cast<int>(id));
       cur = FEntries[id].Right;
     }
-    // A sound tree gives them in order already.
-    const auto before = [&](int a, int b) { return CompareNames(FEntries[a].Name, FEntries[b].Name) < 0; };
-    if (!std::is_sorted(children.begin(), children.end(), before))
+    // A sound tree gives them in strictly ascending order already.
+    bool ascending = true;
+    for (size_t i = 1; i < children.size() && ascending; ++i)
+      ascending = CompareNames(FEntries[children[i - 1]].Name, FEntries[children[i]].Name) < 0;
+    if (!ascending) {
+      const auto before = [&](int a, int b) { return CompareNames(FEntries[a].Name, FEntries[b].Name) < 0; };
       std::stable_sort(children.begin(), children.end(), before);
-    // Of names equal without case (damage: the format forbids them) the
-    // first is kept, so that every listed element is the one its name opens.
-    children.erase(std::unique(children.begin(), children.end(),
-                               [&](int a, int b) { return CompareNames(FEntries[a].Name, FEntries[b].Name) == 0; }),
-                   children.end());
+      // Of names equal without case (damage: the format forbids them) the
+      // first is kept, so that every listed element is the one its name opens.
+      children.erase(std::unique(children.begin(), children.end(),
+                                 [&](int a, int b) { return CompareNames(FEntries[a].Name, FEntries[b].Name) == 0; }),
+                     children.end());
+    }
     for (int child : children) {
       if (FEntries[static_cast<size_t>(child)].Type != kTypeStorage) continue;
       if (storage.Depth + 1 > kMaxDepth) return false;
@@ -228,6 +232,35 @@ bool TCfbReader::Seen(std::vector<uint32_t>& table, uint32_t index) const {
   if (table[index] == FStamp) return true;
   table[index] = FStamp;
   return false;
+}
+
+template <class Locate, class OnPiece>
+HRESULT TCfbReader::WalkChain(uint32_t start, uint64_t size, uint32_t pieceSize, const std::vector<uint32_t>& table,
+                              std::vector<uint32_t>& seen, Locate locate, OnPiece onPiece) const {
+  // While the chain only climbs it cannot come back to a sector it passed;
+  // from its first step down every sector is stamped as it is passed.
+  bool climbing = true;
+  uint32_t s = start;
+  for (uint64_t done = 0; done < size;) {
+    if (s >= table.size()) return STG_E_READFAULT;
+    if (!climbing && Seen(seen, s)) return STG_E_READFAULT;
+    const uint64_t chunk = std::min<uint64_t>(pieceSize, size - done);
+    const uint8_t* piece = locate(s, chunk);
+    if (!piece) return STG_E_READFAULT;
+    onPiece(piece, chunk);
+    done += chunk;
+    const uint32_t next = table[s];
+    if (climbing && next <= s && done < size) {
+      climbing = false;
+      if (seen.empty()) seen.assign(table.size(), 0);
+      for (uint32_t t = start;; t = table[t]) {
+        Seen(seen, t);
+        if (t == s) break;
+      }
+    }
+    s = next;
+  }
+  return S_OK;
 }
 
 template <class OnPiece>
@@ -244,37 +277,27 @@ HRESULT TCfbReader::WalkStream(int id, OnPiece onPiece) const {
   if (size < kMiniStreamCutoff) {
     const uint64_t needed = (size + kMiniSectorSize - 1) / kMiniSectorSize;
     if (needed > FMiniFat.size()) return STG_E_READFAULT;
-    uint32_t s = e.Start;
-    for (uint64_t done = 0; done < size;) {
-      if (s >= FMiniFat.size()) return STG_E_READFAULT;
-      if (FMiniSeen.empty()) FMiniSeen.assign(FMiniFat.size(), 0);
-      if (Seen(FMiniSeen, s)) return STG_E_READFAULT;
-      const uint64_t chunk = std::min<uint64_t>(kMiniSectorSize, size - done);
-      const uint64_t offset = static_cast<uint64_t>(s) * kMiniSectorSize;
-      if (offset + chunk > FMiniStreamSize) return STG_E_READFAULT;
-      const uint32_t sector = FMiniSectors[offset >> FSectorShift];
-      const uint64_t within = offset & (FSectorSize - 1);
-      if (SectorBytes(sector) < within + chunk) return STG_E_READFAULT;
-      onPiece(Sector(sector) + within, chunk);
-      done += chunk;
-      s = FMiniFat[s];
-    }
-    return S_OK;
+    return WalkChain(
+        e.Start, size, kMiniSectorSize, FMiniFat, FMiniSeen,
+        [&](uint32_t s, uint64_t chunk) -> const uint8_t* {
+          const uint64_t offset = static_cast<uint64_t>(s) * kMiniSectorSize;
+          if (offset + chunk > FMiniStreamSize) return nullptr;
+          const uint32_t sector = FMiniSectors[offset >> FSectorShift];
+          const uint64_t within = offset & (FSectorSize - 1);
+          if (SectorBytes(sector) < within + chunk) return nullptr;
+          return Sector(sector) + within;
+        },
+        onPiece);
   }
   // A stream needs as many sectors as its size says: more than the file has is damage.
   if (size > static_cast<uint64_t>(FSectorCount) * FSectorSize) return STG_E_READFAULT;
-  uint32_t s = e.Start;
-  for (uint64_t done = 0; done < size;) {
-    if (!ValidSector(s)) return STG_E_READFAULT;
-    if (FSeen.empty()) FSeen.assign(FFat.size(), 0);
-    if (Seen(FSeen, s)) return STG_E_READFAULT;
-    const uint64_t chunk = std::min<uint64_t>(FSectorSize, size - done);
-    if (SectorBytes(s) < chunk) return STG_E_READFAULT;
-    onPiece(Sector(s), chunk);
-    done += chunk;
-    s = FFat[s];
-  }
-  return S_OK;
+  return WalkChain(
+      e.Start, size, FSectorSize, FFat, FSeen,
+      [&](uint32_t s, uint64_t chunk) -> const uint8_t* {
+        if (!ValidSector(s) || SectorBytes(s) < chunk) return nullptr;
+        return Sector(s);
+      },
+      onPiece);
 }
 
 HRESULT TCfbReader::ReadStream(int id, std::vector<uint8_t>* bytes) const {

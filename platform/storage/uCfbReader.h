@@ -54,6 +54,11 @@ class TCfbReader {
   // checking it; the first damage ends the walk with STG_E_READFAULT.
   template <class OnPiece>
   HRESULT WalkStream(int id, OnPiece onPiece) const;
+  // The chain from `start` through `table` for `size` bytes in pieces of
+  // pieceSize; locate(sector, count) gives a piece's bytes or null for damage.
+  template <class Locate, class OnPiece>
+  HRESULT WalkChain(uint32_t start, uint64_t size, uint32_t pieceSize, const std::vector<uint32_t>& table,
+                    std::vector<uint32_t>& seen, Locate locate, OnPiece onPiece) const;
   bool Load();
   bool LoadFat();
   bool LoadDirectory();

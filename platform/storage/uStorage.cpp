@@ -172,16 +172,43 @@ HRESULT TStorage::WriteStream(const QString& name, IStream* source) {
   return S_OK;
 }
 
-int TStorage::FindReadChild(std::u16string_view name) const {
-  if (!FRead) return -1;
+namespace {
+// The number a name written as a plain decimal (no sign, no leading zero)
+// stands for, or -1.
+int64_t PositionOf(std::u16string_view name) {
+  if (name.empty() || name.size() > 9 || (name[0] == u'0' && name.size() > 1)) return -1;
+  int64_t n = 0;
+  for (char16_t c : name) {
+    if (c < u'0' || c > u'9') return -1;
+    n = n * 10 + (c - u'0');
+  }
+  return n;
+}
+}  // namespace
+
+void TStorage::IndexReadChildren() const {
   const std::vector<int>& children = FRead->Children(FEntry);
   auto nameOf = [&](int id) -> std::u16string_view { return FRead->Entry(id).Name; };
-  if (!FReadIndexed) {
-    FReadIndex.Reserve(children.size());
-    for (int id : children) FReadIndex.Insert(FRead->Entry(id).Name, id, nameOf);
-    FReadIndexed = true;
+  // Lists name their children by position: those names are looked up by
+  // number, the others through the name index.
+  FNumbered.assign(children.size(), -1);
+  for (int id : children) {
+    const std::u16string_view name = FRead->Entry(id).Name;
+    const int64_t n = PositionOf(name);
+    if (n >= 0 && n < static_cast<int64_t>(children.size()))
+      FNumbered[static_cast<size_t>(n)] = id;
+    else
+      FReadIndex.Insert(name, id, nameOf);
   }
-  return FReadIndex.Find(name, nameOf);
+  FReadIndexed = true;
+}
+
+int TStorage::FindReadChild(std::u16string_view name) const {
+  if (!FRead) return -1;
+  if (!FReadIndexed) IndexReadChildren();
+  const int64_t n = PositionOf(name);
+  if (n >= 0 && n < static_cast<int64_t>(FNumbered.size())) return FNumbered[static_cast<size_t>(n)];
+  return FReadIndex.Find(name, [&](int id) -> std::u16string_view { return FRead->Entry(id).Name; });
 }
 
 HRESULT TStorage::ReadStream(const QString& name, std::vector<uint8_t>* bytes) {

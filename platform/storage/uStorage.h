@@ -124,6 +124,10 @@ class TStorage {
   std::shared_ptr<TCfbReader> FRead;
   int FEntry = 0;
   std::map<int, std::unique_ptr<TStorage>> FOpened;
-  mutable cfb::TNameIndex FReadIndex;  // child names -> directory entries, built on first lookup
+  // Child names -> directory entries, built on first lookup: children named
+  // by a position below their count in FNumbered, the others in FReadIndex.
+  void IndexReadChildren() const;
+  mutable cfb::TNameIndex FReadIndex;
+  mutable std::vector<int> FNumbered;
   mutable bool FReadIndexed = false;
 };

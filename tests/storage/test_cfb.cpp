@@ -513,3 +513,22 @@ TEST(CompoundFile, ViewsMatchReadsWhetherSectorsLieTogetherOrApart) {
   ASSERT_EQ(r->ReadStream("small2", &bytes), S_OK);
   EXPECT_EQ(bytes, Pattern(300, 2));
 }
+
+// Children named by position are found by number, every other name through
+// the name index; both kinds of name must find exactly their own element.
+TEST(CompoundFile, NumberedAndOtherNamesFindTheirOwnElements) {
+  auto root = TStorage::CreateNew();
+  const std::vector<QString> names = {"0", "1", "3", "12", "007", "00", "index", "2x", "4294967296", "\u0663"};
+  for (const QString& n : names) Put(root.get(), n, Bytes(n.toStdString()));
+  auto r = TStorage::OpenBytes(Save(*root));
+  ASSERT_TRUE(r);
+  for (const QString& n : names) {
+    std::vector<uint8_t> bytes;
+    ASSERT_EQ(r->ReadStream(n, &bytes), S_OK) << n.toStdString();
+    EXPECT_EQ(bytes, Bytes(n.toStdString())) << n.toStdString();
+  }
+  for (const char* absent : {"2", "7", "10", "012", "-1", "+1", ""}) {
+    std::vector<uint8_t> bytes;
+    EXPECT_EQ(r->ReadStream(absent, &bytes), STG_E_FILENOTFOUND) << absent;
+  }
+}
