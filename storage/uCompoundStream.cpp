@@ -204,7 +204,7 @@ int64_t TCompoundStream::Find(int32_t id) {
     }
   }
   if (hinted) {
-    if (!FRunsOverlap) return Found(hint, FHintRun.load(std::memory_order_relaxed));
+    if (!FRunDuplicates) return Found(hint, FHintRun.load(std::memory_order_relaxed));
     int hintRun = FHintRun.load(std::memory_order_relaxed);
     while (hintRun + 1 < FRunCount && FRuns[hintRun + 1].Start <= hint) ++hintRun;
     // An earlier run may hold an earlier entry of the same ID.
@@ -223,21 +223,8 @@ int64_t TCompoundStream::Find(int32_t id) {
 
 bool TCompoundStream::StartRun(uint32_t pos, int32_t id) {
   if (FRunCount == kMaxRuns) return false;
-  // Earlier runs are closed; only this one grows, upwards. It overlaps one
-  // of them once its IDs reach the lowest start of those ending at or above
-  // its first ID.
-  int64_t limit = INT64_MAX;
-  for (int k = 0; k < FRunCount; ++k)
-    if (FRuns[k].Last >= id) limit = std::min<int64_t>(limit, FRuns[k].First);
-  FOpenRunLimit = limit;
-  if (id >= limit) FRunsOverlap = true;
   FRuns[FRunCount++] = TRun{pos, id, id};
   return true;
-}
-
-void TCompoundStream::ExtendRun(int32_t id) {
-  FRuns[FRunCount - 1].Last = id;
-  if (id >= FOpenRunLimit) FRunsOverlap = true;
 }
 
 bool TCompoundStream::HashInsert(int32_t id, uint32_t pos) {
@@ -277,7 +264,7 @@ size_t TCompoundStream::FindOrAppend(int32_t id) {
   NoteSmall(id, pos);
   if (!FHashed) {
     if (FRunCount && id > FRuns[FRunCount - 1].Last) {
-      ExtendRun(id);
+      FRuns[FRunCount - 1].Last = id;
       return pos;
     }
     if (StartRun(static_cast<uint32_t>(pos), id)) return pos;
@@ -310,7 +297,10 @@ uint8_t* TCompoundStream::ArenaAllocate(size_t size) {
 }
 
 void TCompoundStream::FreeValue(TEntry& e) {
-  if (e.Own) delete[] e.Data;
+  if (e.Own) {
+    delete[] e.Data;
+    --FOwnBlocks;
+  }
   e.Data = nullptr;
   e.Capacity = 0;
   e.Own = false;
@@ -345,6 +335,7 @@ HRESULT TCompoundStream::Put(int32_t id, int32_t tag, const void* data, uint32_t
     e.Data = block;
     e.Capacity = capacity;
     e.Own = own;
+    if (own) ++FOwnBlocks;
   }
   FDataBytes = FDataBytes - e.Size + size;
   e.Tag = tag;
@@ -361,7 +352,13 @@ HRESULT TCompoundStream::TypedRead(int32_t id, int32_t flags, int32_t tag, void*
     // A shorter block leaves the default's remaining bytes; with flags 1 the
     // caller's own value, never undefined memory.
     const uint32_t n = std::min(width, e.Size);
-    if (n) std::memcpy(out, e.Data, n);
+    // Whole integers and doubles, the usual case, copy without a library call.
+    if (n == 4)
+      std::memcpy(out, e.Data, 4);
+    else if (n == 8)
+      std::memcpy(out, e.Data, 8);
+    else if (n)
+      std::memcpy(out, e.Data, n);
     result = S_OK;
   }
   return result;
@@ -479,6 +476,7 @@ HRESULT TCompoundStream::WriteStream(int32_t id, IStream* source, int32_t count)
   e.Data = block.release();
   e.Capacity = size;
   e.Own = true;
+  ++FOwnBlocks;
   return S_OK;
 }
 
@@ -531,8 +529,9 @@ HRESULT TCompoundStream::GetClassID(GUID*) { return E_FAIL; }
 HRESULT TCompoundStream::IsDirty() { return FModified ? S_OK : S_FALSE; }
 
 void TCompoundStream::Clear(bool keepImage) {
-  for (TEntry& e : FEntries)
-    if (e.Own) FreeValue(e);
+  if (FOwnBlocks)
+    for (TEntry& e : FEntries)
+      if (e.Own) FreeValue(e);
   FEntries.clear();
   FCursor = 0;  // a reloaded container enumerates from its start, as a new one does
   std::fill(std::begin(FSmall), std::end(FSmall), kSmallAbsent);
@@ -551,7 +550,7 @@ void TCompoundStream::Clear(bool keepImage) {
   }
   FDataBytes = 0;
   FRunCount = 0;
-  FRunsOverlap = false;
+  FRunDuplicates = false;
   FHashed = false;
   FHashDuplicates = false;
   FHint.store(0, std::memory_order_relaxed);
@@ -635,15 +634,29 @@ HRESULT TCompoundStream::Load(IStream* source) {
     FEntries.resize(static_cast<size_t>(count));
     TEntry* out = FEntries.data();
     bool hashed = false;
+    int32_t closedFirst = INT32_MAX, closedLast = INT32_MIN;  // the span of the complete runs
     uint64_t offset = 0;
     for (int32_t i = 0; i < count; ++i) {
       const uint8_t* rec = directory + static_cast<size_t>(i) * kRecordSize;
       const auto id = static_cast<int32_t>(GetLE32(rec));
       const uint32_t size = GetLE32(rec + 8);
-      if (FRunCount && id > FRuns[FRunCount - 1].Last)
-        ExtendRun(id);
-      else if (!StartRun(static_cast<uint32_t>(i), id))
-        hashed = true;
+      if (FRunCount && id > FRuns[FRunCount - 1].Last) {
+        FRuns[FRunCount - 1].Last = id;
+      } else {
+        if (FRunCount) {  // the last run is complete
+          closedFirst = std::min(closedFirst, FRuns[FRunCount - 1].First);
+          closedLast = std::max(closedLast, FRuns[FRunCount - 1].Last);
+        }
+        if (!StartRun(static_cast<uint32_t>(i), id)) hashed = true;
+      }
+      // Within a run IDs only climb: a second entry of an ID lies in an
+      // earlier run, and only an ID within their span can have one.
+      if (!hashed && !FRunDuplicates && id >= closedFirst && id <= closedLast)
+        for (int r = 0; r + 1 < FRunCount; ++r)
+          if (SearchRun(r, id) >= 0) {
+            FRunDuplicates = true;
+            break;
+          }
       NoteSmall(id, static_cast<size_t>(i));
       TEntry& e = out[i];
       e.ID = id;

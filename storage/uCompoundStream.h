@@ -83,8 +83,6 @@ class TCompoundStream final : public TUnknownImpl<ICompoundStream2, IPersistStre
   int64_t Found(size_t pos, int run);
   // Starts a run at entry `pos` with `id`; false when all runs are taken.
   bool StartRun(uint32_t pos, int32_t id);
-  // Adds `id`, above every ID of the last run, to the last run.
-  void ExtendRun(int32_t id);
   // ID index for when entries arrive in too many ascending runs.
   bool HashInsert(int32_t id, uint32_t pos);
   void HashRebuild(size_t minEntries);
@@ -98,6 +96,7 @@ class TCompoundStream final : public TUnknownImpl<ICompoundStream2, IPersistStre
   uint8_t* FChunkPos = nullptr;
   size_t FChunkLeft = 0;
   size_t FNextChunk = 0;
+  size_t FOwnBlocks = 0;  // values in blocks of their own
   // Sum of the entries' sizes, so the stored size is known without a walk.
   uint64_t FDataBytes = 0;
   // Entries mostly arrive as a few strictly ascending runs of IDs (an object
@@ -113,11 +112,10 @@ class TCompoundStream final : public TUnknownImpl<ICompoundStream2, IPersistStre
   };
   TRun FRuns[kMaxRuns] = {};
   int FRunCount = 0;
-  // Some runs' ID ranges overlap, so an ID may have entries in two runs and
-  // the first run holding it must be found; without overlap any entry found
-  // is the only one.
-  bool FRunsOverlap = false;
-  int64_t FOpenRunLimit = INT64_MAX;  // the last run overlaps once it reaches this ID
+  // Some ID has entries in two runs (only a loaded stream can have them:
+  // writes add an entry only for an absent ID), so the first run holding an
+  // ID must be found; without them any entry found is the only one.
+  bool FRunDuplicates = false;
   bool FHashed = false;
   bool FHashDuplicates = false;  // some ID has more than one entry
   // The first entry of each of the smallest IDs, where every object keeps

@@ -8,6 +8,10 @@
 
 using namespace cfb;
 
+// The per-sector steps of a walk are a few instructions each: a call apiece
+// would cost more than the step.
+#define KERNO_INLINE __attribute__((always_inline))
+
 std::shared_ptr<TCfbReader> TCfbReader::Open(std::vector<uint8_t> bytes, HRESULT* result) {
   std::shared_ptr<TCfbReader> file(new TCfbReader());
   file->FVector = std::move(bytes);
@@ -279,7 +283,7 @@ HRESULT TCfbReader::WalkStream(int id, OnPiece onPiece) const {
     if (needed > FMiniFat.size()) return STG_E_READFAULT;
     return WalkChain(
         e.Start, size, kMiniSectorSize, FMiniFat, FMiniSeen,
-        [&](uint32_t s, uint64_t chunk) -> const uint8_t* {
+        [&](uint32_t s, uint64_t chunk) KERNO_INLINE -> const uint8_t* {
           const uint64_t offset = static_cast<uint64_t>(s) * kMiniSectorSize;
           if (offset + chunk > FMiniStreamSize) return nullptr;
           const uint32_t sector = FMiniSectors[offset >> FSectorShift];
@@ -293,7 +297,7 @@ HRESULT TCfbReader::WalkStream(int id, OnPiece onPiece) const {
   if (size > static_cast<uint64_t>(FSectorCount) * FSectorSize) return STG_E_READFAULT;
   return WalkChain(
       e.Start, size, FSectorSize, FFat, FSeen,
-      [&](uint32_t s, uint64_t chunk) -> const uint8_t* {
+      [&](uint32_t s, uint64_t chunk) KERNO_INLINE -> const uint8_t* {
         if (!ValidSector(s) || SectorBytes(s) < chunk) return nullptr;
         return Sector(s);
       },
@@ -306,7 +310,7 @@ HRESULT TCfbReader::ReadStream(int id, std::vector<uint8_t>* bytes) const {
   // The walk checks the size against the file before any piece arrives.
   uint8_t* out = nullptr;
   uint64_t at = 0;
-  const HRESULT hr = WalkStream(id, [&](const uint8_t* piece, uint64_t n) {
+  const HRESULT hr = WalkStream(id, [&](const uint8_t* piece, uint64_t n) KERNO_INLINE {
     if (!out) {
       bytes->resize(size);
       out = bytes->data();
@@ -324,7 +328,7 @@ HRESULT TCfbReader::ViewStream(int id, std::vector<uint8_t>* scratch, std::span<
   const uint8_t* first = nullptr;
   uint64_t length = 0;
   bool copying = false;
-  const HRESULT hr = WalkStream(id, [&](const uint8_t* piece, uint64_t n) {
+  const HRESULT hr = WalkStream(id, [&](const uint8_t* piece, uint64_t n) KERNO_INLINE {
     if (!copying) {
       if (!first || piece == first + length) {
         if (!first) first = piece;

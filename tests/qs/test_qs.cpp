@@ -652,7 +652,7 @@ TEST(QsStorage, RandomEditsMatchAPlainModel) {
 // new IDs go to the end, and the bytes come out as stored.
 TEST(QsStorage, ScatteredDuplicatesLoadAndGrow) {
   TModel model;
-  for (int32_t id : {30, -7, 30, 12, -7, 1000, 12}) {
+  for (int32_t id : {30, -7, 30, 12, -7, 1000, 12, 130, 112, 130}) {
     model.push_back(TModelEntry{id, qsInteger, {static_cast<uint8_t>(model.size()), 0, 0, 0}});
   }
   auto s = Loaded(ModelImage(model));
@@ -761,14 +761,18 @@ TEST(QsLoading, UnsizedStreamsLoadAndRefuseHostileSizes) {
 // duplicates or its size, may show through, and a failed load leaves it empty.
 TEST(QsLoading, OneContainerLoadedAgainAndAgainAnswersAsAFreshOne) {
   std::vector<TModel> models;
-  // Runs whose ranges overlap, so that a later duplicate follows the hint.
+  // A later duplicate right after the last value read, where the hint points.
   models.push_back({{5, qsInteger, {1, 0, 0, 0}},
                     {6, qsInteger, {2, 0, 0, 0}},
                     {7, qsInteger, {3, 0, 0, 0}},
                     {1, qsInteger, {4, 0, 0, 0}},
                     {5, qsInteger, {5, 0, 0, 0}},
                     {9, qsDouble, {0, 0, 0, 0, 0, 0, 0xF0, 0x3F}}});
-  // Ascending runs that do not overlap (the usual object).
+  // The same beyond the smallest IDs, which have a table of their own.
+  TModel high = models[0];
+  for (auto& m : high) m.ID += 1000;
+  models.push_back(high);
+  // Ascending runs without duplicates (the usual object).
   models.push_back({{18, qsInteger, {1, 0, 0, 0}},
                     {8, qsDouble, TBytes(8, 7)},
                     {9, qsDouble, TBytes(8, 9)},
