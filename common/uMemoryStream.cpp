@@ -4,8 +4,9 @@
 #include <cstring>
 #include <new>
 
+#include "uStreamOps.h"
+
 namespace {
-constexpr HRESULT STG_E_INVALIDFUNCTION = static_cast<HRESULT>(0x80030001);
 constexpr HRESULT STG_E_MEDIUMFULL = static_cast<HRESULT>(0x80030070);
 // A memory stream never grows past what a 32-bit size field can describe.
 constexpr uint64_t kMaxSize = 0xFFFFFFFFull;
@@ -17,14 +18,7 @@ void* TMemoryStream::FindInterface(const GUID& iid) {
 }
 
 HRESULT TMemoryStream::Read(void* buffer, uint32_t count, uint32_t* done) {
-  if (done) *done = 0;
-  if (!buffer && count) return E_POINTER;
-  uint64_t available = FPos < FData.size() ? FData.size() - FPos : 0;
-  const uint32_t n = static_cast<uint32_t>(std::min<uint64_t>(count, available));
-  if (n) std::memcpy(buffer, FData.data() + FPos, n);
-  FPos += n;
-  if (done) *done = n;
-  return S_OK;
+  return streamops::Read(FData, &FPos, buffer, count, done);
 }
 
 HRESULT TMemoryStream::Write(const void* buffer, uint32_t count, uint32_t* done) {
@@ -49,25 +43,7 @@ HRESULT TMemoryStream::Write(const void* buffer, uint32_t count, uint32_t* done)
 }
 
 HRESULT TMemoryStream::Seek(int64_t move, uint32_t origin, uint64_t* newPosition) {
-  int64_t base = 0;
-  switch (origin) {
-    case STREAM_SEEK_SET:
-      base = 0;
-      break;
-    case STREAM_SEEK_CUR:
-      base = static_cast<int64_t>(FPos);
-      break;
-    case STREAM_SEEK_END:
-      base = static_cast<int64_t>(FData.size());
-      break;
-    default:
-      return STG_E_INVALIDFUNCTION;
-  }
-  const int64_t target = base + move;
-  if (target < 0) return STG_E_INVALIDFUNCTION;
-  FPos = static_cast<uint64_t>(target);
-  if (newPosition) *newPosition = FPos;
-  return S_OK;
+  return streamops::Seek(FData.size(), &FPos, move, origin, newPosition);
 }
 
 HRESULT TMemoryStream::SetSize(uint64_t newSize) {
@@ -81,26 +57,10 @@ HRESULT TMemoryStream::SetSize(uint64_t newSize) {
 }
 
 HRESULT TMemoryStream::CopyTo(IStream* target, uint64_t count, uint64_t* read, uint64_t* written) {
-  if (read) *read = 0;
-  if (written) *written = 0;
-  if (!target) return E_POINTER;
-  const uint64_t available = FPos < FData.size() ? FData.size() - FPos : 0;
-  const uint32_t n = static_cast<uint32_t>(std::min<uint64_t>({count, available, kMaxSize}));
-  uint32_t done = 0;
-  const HRESULT hr = target->Write(FData.data() + FPos, n, &done);
-  FPos += n;
-  if (read) *read = n;
-  if (written) *written = done;
-  return hr;
+  return streamops::CopyTo(FData, &FPos, target, count, read, written);
 }
 
-HRESULT TMemoryStream::Stat(STATSTG* stat, uint32_t) {
-  if (!stat) return E_POINTER;
-  stat->cbSize = FData.size();
-  stat->type = 2;  // a stream
-  stat->grfMode = 0;
-  return S_OK;
-}
+HRESULT TMemoryStream::Stat(STATSTG* stat, uint32_t) { return streamops::Stat(FData.size(), stat); }
 
 HRESULT TMemoryStream::Clone(IStream** result) {
   if (!result) return E_POINTER;
