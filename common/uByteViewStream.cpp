@@ -8,7 +8,15 @@ constexpr HRESULT STG_E_ACCESSDENIED = static_cast<HRESULT>(0x80030005);
 
 void* TByteViewStream::FindInterface(const GUID& iid) {
   if (iid == IID_IUnknown || iid == IID_ISequentialStream || iid == IID_IStream) return static_cast<IStream*>(this);
+  if (iid == IID_IMemoryBytes) return static_cast<IMemoryBytes*>(this);
   return nullptr;
+}
+
+HRESULT TByteViewStream::GetBytes(const uint8_t** data, uint64_t* size) {
+  if (!data || !size) return E_POINTER;
+  *data = FBytes.data();
+  *size = FBytes.size();
+  return S_OK;
 }
 
 HRESULT TByteViewStream::Read(void* buffer, uint32_t count, uint32_t* done) {

@@ -7,9 +7,10 @@
 #include <cstdint>
 #include <span>
 
+#include "uMemoryBytes.h"
 #include "uUnknownImpl.h"
 
-class TByteViewStream final : public TUnknownImpl<IStream> {
+class TByteViewStream final : public TUnknownImpl<IStream, IMemoryBytes> {
  public:
   TByteViewStream() = default;
   explicit TByteViewStream(std::span<const uint8_t> bytes) : FBytes(bytes) {}
@@ -32,6 +33,8 @@ class TByteViewStream final : public TUnknownImpl<IStream> {
   HRESULT UnlockRegion(uint64_t, uint64_t, uint32_t) override { return E_NOTIMPL; }
   HRESULT Stat(STATSTG* stat, uint32_t flags) override;
   HRESULT Clone(IStream** result) override;
+  // IMemoryBytes
+  HRESULT GetBytes(const uint8_t** data, uint64_t* size) override;
 
  protected:
   void* FindInterface(const GUID& iid) override;

@@ -14,7 +14,15 @@ constexpr uint64_t kMaxSize = 0xFFFFFFFFull;
 
 void* TMemoryStream::FindInterface(const GUID& iid) {
   if (iid == IID_IUnknown || iid == IID_ISequentialStream || iid == IID_IStream) return static_cast<IStream*>(this);
+  if (iid == IID_IMemoryBytes) return static_cast<IMemoryBytes*>(this);
   return nullptr;
+}
+
+HRESULT TMemoryStream::GetBytes(const uint8_t** data, uint64_t* size) {
+  if (!data || !size) return E_POINTER;
+  *data = FData.data();
+  *size = FData.size();
+  return S_OK;
 }
 
 HRESULT TMemoryStream::Read(void* buffer, uint32_t count, uint32_t* done) {

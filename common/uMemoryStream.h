@@ -6,9 +6,10 @@
 #include <vector>
 
 #include "uComPtr.h"
+#include "uMemoryBytes.h"
 #include "uUnknownImpl.h"
 
-class TMemoryStream final : public TUnknownImpl<IStream> {
+class TMemoryStream final : public TUnknownImpl<IStream, IMemoryBytes> {
  public:
   TMemoryStream() = default;
   explicit TMemoryStream(std::vector<uint8_t> bytes) : FData(std::move(bytes)) {}
@@ -24,6 +25,8 @@ class TMemoryStream final : public TUnknownImpl<IStream> {
   HRESULT UnlockRegion(uint64_t, uint64_t, uint32_t) override { return E_NOTIMPL; }
   HRESULT Stat(STATSTG* stat, uint32_t flags) override;
   HRESULT Clone(IStream** result) override;
+  // IMemoryBytes
+  HRESULT GetBytes(const uint8_t** data, uint64_t* size) override;
 
   const std::vector<uint8_t>& Bytes() const { return FData; }
   uint64_t Position() const { return FPos; }

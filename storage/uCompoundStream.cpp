@@ -4,6 +4,8 @@
 #include <cstring>
 #include <new>
 
+#include "uComPtr.h"
+#include "uMemoryBytes.h"
 #include "uMemoryStream.h"
 
 namespace {
@@ -558,6 +560,116 @@ void TCompoundStream::Clear(bool keepImage) {
   FHash.clear();
 }
 
+HRESULT TCompoundStream::BuildEntries(const uint8_t* directory, int32_t count, uint8_t* image, uint64_t dataBytes) {
+  try {
+    // Filled in place: building each entry apart and copying it in costs a
+    // stalled load per entry, a good part of a small stream's load. The run
+    // index is kept in locals until the end, which the compiler can keep in
+    // registers across the entries' stores.
+    FEntries.resize(static_cast<size_t>(count));
+    TEntry* out = FEntries.data();
+    TRun runs[kMaxRuns];
+    int runCount = 0;
+    bool hashed = false;
+    bool duplicates = false;
+    int32_t closedFirst = INT32_MAX, closedLast = INT32_MIN;  // the span of the complete runs
+    int32_t last = 0;                                         // the last ID of the last run
+    uint64_t offset = 0;
+    for (int32_t i = 0; i < count; ++i) {
+      const uint8_t* rec = directory + static_cast<size_t>(i) * kRecordSize;
+      const auto id = static_cast<int32_t>(GetLE32(rec));
+      const uint32_t size = GetLE32(rec + 8);
+      if (runCount && id > last) {
+        last = id;
+      } else if (runCount < kMaxRuns) {
+        if (runCount) {  // the last run is complete
+          runs[runCount - 1].Last = last;
+          closedFirst = std::min(closedFirst, runs[runCount - 1].First);
+          closedLast = std::max(closedLast, last);
+        }
+        runs[runCount++] = TRun{static_cast<uint32_t>(i), id, id};
+        last = id;
+      } else {
+        hashed = true;
+      }
+      // Within a run IDs only climb: a second entry of an ID lies in an
+      // earlier run, and only an ID within their span can have one.
+      if (!hashed && !duplicates && id >= closedFirst && id <= closedLast)
+        for (int r = 0; r + 1 < runCount && !duplicates; ++r) {
+          if (id < runs[r].First || id > runs[r].Last) continue;
+          const TEntry* runEnd = out + runs[r + 1].Start;
+          const TEntry* at = std::lower_bound(static_cast<const TEntry*>(out + runs[r].Start), runEnd, id,
+                                              [](const TEntry& e, int32_t key) { return e.ID < key; });
+          duplicates = at != runEnd && at->ID == id;
+        }
+      NoteSmall(id, static_cast<size_t>(i));
+      TEntry& e = out[i];
+      e.ID = id;
+      e.Tag = static_cast<int32_t>(GetLE32(rec + 4));
+      e.Size = size;
+      e.Capacity = size;
+      e.Data = image + offset;  // an empty value's pointer is never handed out or read
+      e.Own = false;
+      offset += size;
+    }
+    if (runCount) runs[runCount - 1].Last = last;
+    std::copy(runs, runs + runCount, FRuns);
+    FRunCount = runCount;
+    FRunDuplicates = duplicates;
+    FDataBytes = dataBytes;
+    FHashed = hashed;
+    if (hashed) HashRebuild(FEntries.size());
+  } catch (const std::bad_alloc&) {
+    Clear();
+    return E_OUTOFMEMORY;
+  }
+  return S_OK;
+}
+
+HRESULT TCompoundStream::LoadBytes(const uint8_t* data, uint64_t size, uint64_t* used) {
+  *used = 0;
+  // Everything is checked and copied before anything changes: the bytes may
+  // even lie in this container's own memory.
+  auto fail = [this](HRESULT hr) {
+    Clear();
+    return hr;
+  };
+  if (size < kHeaderSize || GetLE32(data) != kMagic) return fail(E_FAIL);
+  const auto count = static_cast<int32_t>(GetLE32(data + 4));
+  if (count < 0) return fail(E_FAIL);
+  const uint64_t directoryBytes = static_cast<uint64_t>(count) * kRecordSize;
+  if (kHeaderSize + directoryBytes > size || directoryBytes > 0xFFFFFFFFull) return fail(E_FAIL);
+  const uint8_t* directory = data + kHeaderSize;
+  uint64_t dataBytes = 0;
+  for (int32_t i = 0; i < count; ++i) dataBytes += GetLE32(directory + static_cast<size_t>(i) * kRecordSize + 8);
+  const uint64_t total = kHeaderSize + directoryBytes + dataBytes;
+  if (total > size) return fail(E_FAIL);
+  if (total > SIZE_MAX) return fail(E_OUTOFMEMORY);
+
+  // The copy keeps header and directory too, so the entries are built from it.
+  const auto from = reinterpret_cast<uintptr_t>(data);
+  const auto mine = reinterpret_cast<uintptr_t>(FImage.get());
+  const bool inImage = FImage && from < mine + FImageCapacity && from + total > mine;
+  std::unique_ptr<uint8_t[]> fresh;
+  uint8_t* image = FImage.get();
+  if (inImage || !FImage || FImageCapacity < total || (FImageCapacity > 64 * 1024 && FImageCapacity / 4 > total)) {
+    fresh.reset(new (std::nothrow) uint8_t[total]);
+    if (!fresh) return fail(E_OUTOFMEMORY);
+    image = fresh.get();
+  }
+  std::memcpy(image, data, total);
+  Clear(true);
+  if (fresh) {
+    FImage = std::move(fresh);
+    FImageCapacity = total;
+  }
+  const HRESULT hr = BuildEntries(image + kHeaderSize, count, image + kHeaderSize + directoryBytes, dataBytes);
+  if (Failed(hr)) return hr;
+  FModified = false;
+  *used = total;
+  return S_OK;
+}
+
 uint8_t* TCompoundStream::ImageBlock(uint64_t size) {
   // The block of an earlier load is reused unless it is far larger than needed.
   if (FImage && FImageCapacity >= size && (FImageCapacity <= 64 * 1024 || FImageCapacity / 4 <= size))
@@ -572,6 +684,18 @@ uint8_t* TCompoundStream::ImageBlock(uint64_t size) {
 
 HRESULT TCompoundStream::Load(IStream* source) {
   if (!source) return E_INVALIDARG;
+  // Bytes that lie in memory are taken in place; the stream is left where
+  // reading them would have left it.
+  TComPtr<IMemoryBytes> memory;
+  const uint8_t* data = nullptr;
+  uint64_t size = 0;
+  if (source->QueryInterface(IID_IMemoryBytes, reinterpret_cast<void**>(memory.Put())) == S_OK && memory &&
+      memory->GetBytes(&data, &size) == S_OK && (data || size == 0)) {
+    uint64_t used = 0;
+    const HRESULT hr = LoadBytes(data, size, &used);
+    source->Seek(static_cast<int64_t>(used), STREAM_SEEK_SET, nullptr);
+    return hr;
+  }
   // How many bytes there are, so a hostile count or size is refused before
   // anything is allocated for it.
   uint64_t available = UINT64_MAX;
@@ -628,52 +752,8 @@ HRESULT TCompoundStream::Load(IStream* source) {
     if (Failed(hr)) return hr;
   }
 
-  try {
-    // Filled in place: building each entry apart and copying it in costs a
-    // stalled load per entry, a good part of a small stream's load.
-    FEntries.resize(static_cast<size_t>(count));
-    TEntry* out = FEntries.data();
-    bool hashed = false;
-    int32_t closedFirst = INT32_MAX, closedLast = INT32_MIN;  // the span of the complete runs
-    uint64_t offset = 0;
-    for (int32_t i = 0; i < count; ++i) {
-      const uint8_t* rec = directory + static_cast<size_t>(i) * kRecordSize;
-      const auto id = static_cast<int32_t>(GetLE32(rec));
-      const uint32_t size = GetLE32(rec + 8);
-      if (FRunCount && id > FRuns[FRunCount - 1].Last) {
-        FRuns[FRunCount - 1].Last = id;
-      } else {
-        if (FRunCount) {  // the last run is complete
-          closedFirst = std::min(closedFirst, FRuns[FRunCount - 1].First);
-          closedLast = std::max(closedLast, FRuns[FRunCount - 1].Last);
-        }
-        if (!StartRun(static_cast<uint32_t>(i), id)) hashed = true;
-      }
-      // Within a run IDs only climb: a second entry of an ID lies in an
-      // earlier run, and only an ID within their span can have one.
-      if (!hashed && !FRunDuplicates && id >= closedFirst && id <= closedLast)
-        for (int r = 0; r + 1 < FRunCount; ++r)
-          if (SearchRun(r, id) >= 0) {
-            FRunDuplicates = true;
-            break;
-          }
-      NoteSmall(id, static_cast<size_t>(i));
-      TEntry& e = out[i];
-      e.ID = id;
-      e.Tag = static_cast<int32_t>(GetLE32(rec + 4));
-      e.Size = size;
-      e.Capacity = size;
-      e.Data = size ? image + offset : nullptr;
-      e.Own = false;
-      offset += size;
-    }
-    FDataBytes = dataBytes;
-    FHashed = hashed;
-    if (hashed) HashRebuild(FEntries.size());
-  } catch (const std::bad_alloc&) {
-    Clear();
-    return E_OUTOFMEMORY;
-  }
+  hr = BuildEntries(directory, count, image, dataBytes);
+  if (Failed(hr)) return hr;
   FModified = false;
   return S_OK;
 }

@@ -75,6 +75,10 @@ class TCompoundStream final : public TUnknownImpl<ICompoundStream2, IPersistStre
   // Empties the container; keepImage keeps the load image's block for the
   // next Load to reuse (a container loaded again and again, child by child).
   void Clear(bool keepImage = false);
+  // Load from bytes in memory (`used`: how many the stored form took).
+  HRESULT LoadBytes(const uint8_t* data, uint64_t size, uint64_t* used);
+  // The entries of a loaded directory of `count` records over the values at `image`.
+  HRESULT BuildEntries(const uint8_t* directory, int32_t count, uint8_t* image, uint64_t dataBytes);
   // A block of at least `size` bytes for a new load image.
   uint8_t* ImageBlock(uint64_t size);
   uint8_t* ArenaAllocate(size_t size);

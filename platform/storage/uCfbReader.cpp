@@ -322,9 +322,47 @@ HRESULT TCfbReader::ReadStream(int id, std::vector<uint8_t>* bytes) const {
   return hr;
 }
 
+const uint8_t* TCfbReader::RunOfSectors(uint32_t start, uint64_t size) const {
+  const uint64_t count = (size + FSectorSize - 1) >> FSectorShift;
+  if (start >= FSectorCount || count > FSectorCount - start || start + count > FFat.size()) return nullptr;
+  for (uint64_t k = 0; k + 1 < count; ++k)
+    if (FFat[start + k] != start + k + 1) return nullptr;
+  const uint32_t last = static_cast<uint32_t>(start + count - 1);
+  if (SectorBytes(last) < size - (count - 1) * FSectorSize) return nullptr;
+  return Sector(start);
+}
+
+const uint8_t* TCfbReader::RunOfMiniSectors(uint32_t start, uint64_t size) const {
+  const uint64_t count = (size + kMiniSectorSize - 1) / kMiniSectorSize;
+  if (start >= FMiniFat.size() || count > FMiniFat.size() - start) return nullptr;
+  for (uint64_t k = 0; k + 1 < count; ++k)
+    if (FMiniFat[start + k] != start + k + 1) return nullptr;
+  // The mini sectors must lie in regular sectors that follow one another.
+  const uint64_t begin = static_cast<uint64_t>(start) * kMiniSectorSize;
+  const uint64_t end = begin + size;
+  if (end > FMiniStreamSize) return nullptr;
+  const uint64_t first = begin >> FSectorShift;
+  const uint64_t last = (end - 1) >> FSectorShift;
+  for (uint64_t k = first; k < last; ++k)
+    if (FMiniSectors[k + 1] != FMiniSectors[k] + 1) return nullptr;
+  if (SectorBytes(FMiniSectors[last]) < ((end - 1) & (FSectorSize - 1)) + 1) return nullptr;
+  return Sector(FMiniSectors[first]) + (begin & (FSectorSize - 1));
+}
+
 HRESULT TCfbReader::ViewStream(int id, std::vector<uint8_t>* scratch, std::span<const uint8_t>* view) const {
   *view = {};
   scratch->clear();
+  // Streams our writer lays out lie in sectors that follow one another: a
+  // check of their chain and the bytes' bounds is the whole read.
+  const TCfbEntry& e = Entry(id);
+  if (e.Type == kTypeStream && e.Size > 0) {
+    const uint8_t* together =
+        e.Size < kMiniStreamCutoff ? RunOfMiniSectors(e.Start, e.Size) : RunOfSectors(e.Start, e.Size);
+    if (together) {
+      *view = std::span<const uint8_t>(together, static_cast<size_t>(e.Size));
+      return S_OK;
+    }
+  }
   const uint8_t* first = nullptr;
   uint64_t length = 0;
   bool copying = false;

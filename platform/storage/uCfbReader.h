@@ -59,6 +59,11 @@ class TCfbReader {
   template <class Locate, class OnPiece>
   HRESULT WalkChain(uint32_t start, uint64_t size, uint32_t pieceSize, const std::vector<uint32_t>& table,
                     std::vector<uint32_t>& seen, Locate locate, OnPiece onPiece) const;
+  // The bytes of a chain of sectors that follow one another from `start`
+  // and hold `size` bytes within the file (mini sectors: within the mini
+  // stream, itself in sectors that follow one another there); else null.
+  const uint8_t* RunOfSectors(uint32_t start, uint64_t size) const;
+  const uint8_t* RunOfMiniSectors(uint32_t start, uint64_t size) const;
   bool Load();
   bool LoadFat();
   bool LoadDirectory();

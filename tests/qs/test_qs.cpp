@@ -9,11 +9,13 @@
 #include <iterator>
 #include <new>
 #include <random>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "qs.h"
 #include "qsID.h"
+#include "uByteViewStream.h"
 #include "uComPtr.h"
 #include "uMemoryStream.h"
 #include "uUnknownImpl.h"
@@ -701,17 +703,18 @@ TEST(QsStorage, LargeContainersSaveWhole) {
 }
 
 namespace {
-// A stream that cannot tell its size: the loader must grow its buffer with
-// the bytes that actually arrive.
-class TUnsizedStream final : public TUnknownImpl<IStream> {
+// A stream read only through IStream (no bytes in place), which may not be
+// able to tell its size: then the loader must grow its buffer with the bytes
+// that actually arrive.
+class TPlainStream final : public TUnknownImpl<IStream> {
  public:
-  explicit TUnsizedStream(const TBytes& bytes) : FInner(MemoryStreamFrom(bytes.data(), bytes.size())) {}
+  TPlainStream(const TBytes& bytes, bool sized) : FInner(MemoryStreamFrom(bytes.data(), bytes.size())), FSized(sized) {}
   HRESULT Read(void* buffer, uint32_t count, uint32_t* done) override { return FInner->Read(buffer, count, done); }
   HRESULT Write(const void* buffer, uint32_t count, uint32_t* done) override {
     return FInner->Write(buffer, count, done);
   }
   HRESULT Seek(int64_t move, uint32_t origin, uint64_t* position) override {
-    if (origin == STREAM_SEEK_END) return E_FAIL;
+    if (origin == STREAM_SEEK_END && !FSized) return E_FAIL;
     return FInner->Seek(move, origin, position);
   }
   HRESULT SetSize(uint64_t) override { return E_NOTIMPL; }
@@ -730,13 +733,75 @@ class TUnsizedStream final : public TUnknownImpl<IStream> {
 
  private:
   TComPtr<IStream> FInner;
+  bool FSized;
 };
 
 HRESULT LoadUnsized(const TBytes& bytes, TComPtr<ICompoundStream>* s) {
-  TComPtr<IStream> source(new TUnsizedStream(bytes));
+  TComPtr<IStream> source(new TPlainStream(bytes, false));
   return qsCreateFromStream(source.Get(), s->Put());
 }
 }  // namespace
+
+// Bytes in memory are taken in place, other streams read piece by piece:
+// both must load alike, fail alike and leave the stream at the same place.
+TEST(QsLoading, BytesInMemoryAndOtherStreamsLoadAlike) {
+  TModel model;
+  model.push_back(TModelEntry{7, qsInteger, {1, 2, 3, 4}});
+  model.push_back(TModelEntry{900, qsBinary, TBytes(5000, 0x5A)});
+  model.push_back(TModelEntry{3, qsDouble, TBytes(8, 1)});
+  model.push_back(TModelEntry{900, qsString, {'x'}});
+  const TBytes good = ModelImage(model);
+  TBytes surplus = good;
+  surplus.insert(surplus.end(), 40, 0xEE);
+  TBytes cut(good.begin(), good.end() - 1);
+  TBytes hostile = Header(0x7FFFFFFF);
+  TBytes hugeValue = Header(1);
+  Record(hugeValue, 1, qsBinary, 0xFFFFFFF0u);
+  const TBytes badMagic = {'J', 'U', 'N', 'K', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  for (const TBytes& image : {good, surplus, cut, hostile, hugeValue, badMagic, TBytes{}}) {
+    TComPtr<IStream> inMemory = MemoryStreamFrom(image.data(), image.size());
+    TComPtr<IStream> plain(new TPlainStream(image, true));
+    TComPtr<ICompoundStream> a, b;
+    const HRESULT hrA = qsCreateFromStream(inMemory.Get(), a.Put());
+    const HRESULT hrB = qsCreateFromStream(plain.Get(), b.Put());
+    ASSERT_EQ(hrA, hrB) << image.size() << " bytes";
+    if (hrA != S_OK) continue;
+    EXPECT_EQ(Saved(a.Get()), Saved(b.Get()));
+    ExpectSameAsModel(a.Get(), model, 0, 1000);
+    uint64_t atA = 0, atB = 0;
+    inMemory->Seek(0, STREAM_SEEK_CUR, &atA);
+    plain->Seek(0, STREAM_SEEK_CUR, &atB);
+    EXPECT_EQ(atA, good.size());
+    EXPECT_EQ(atB, good.size());
+  }
+}
+
+// A container loaded from a view of its own bytes (a child stream held as one
+// of its values) must copy them before it lets its own memory go.
+TEST(QsLoading, LoadingFromItsOwnBytesIsSafe) {
+  auto child = NewStream();
+  child->WriteInteger(1, 11);
+  child->WriteBuffer(2, "child", 5);
+  const TBytes childBytes = Saved(child.Get());
+  auto parent = NewStream();
+  parent->WriteInteger(1, 99);
+  ASSERT_EQ(parent->WriteBuffer(5, childBytes.data(), static_cast<int32_t>(childBytes.size())), S_OK);
+  for (int round = 0; round < 2; ++round) {
+    // The second round loads from the load image rather than from arena memory.
+    if (round == 1) parent = Loaded(Saved(parent.Get()));
+    TCompoundEntry value{};
+    ASSERT_EQ(parent->GetEntry(5, &value), S_OK);
+    TComPtr<IStream> view(new TByteViewStream(std::span<const uint8_t>(static_cast<uint8_t*>(value.Data), value.Size)));
+    auto persist = parent.As<IPersistStream>(IID_IPersistStream);
+    ASSERT_EQ(persist->Load(view.Get()), S_OK);
+    EXPECT_EQ(qsReadInteger(parent.Get(), 1, 0), 11);
+    EXPECT_EQ(Saved(parent.Get()), childBytes);
+    // Put the parent back for the next round.
+    parent = NewStream();
+    parent->WriteInteger(1, 99);
+    parent->WriteBuffer(5, childBytes.data(), static_cast<int32_t>(childBytes.size()));
+  }
+}
 
 TEST(QsLoading, UnsizedStreamsLoadAndRefuseHostileSizes) {
   TModel model;
