@@ -652,7 +652,7 @@ HRESULT TCompoundStream::LoadBytes(const uint8_t* data, uint64_t size, uint64_t*
   const bool inImage = FImage && from < mine + FImageCapacity && from + total > mine;
   std::unique_ptr<uint8_t[]> fresh;
   uint8_t* image = FImage.get();
-  if (inImage || !FImage || FImageCapacity < total || (FImageCapacity > 64 * 1024 && FImageCapacity / 4 > total)) {
+  if (inImage || !ImageFits(total)) {
     fresh.reset(new (std::nothrow) uint8_t[total]);
     if (!fresh) return fail(E_OUTOFMEMORY);
     image = fresh.get();
@@ -670,10 +670,13 @@ HRESULT TCompoundStream::LoadBytes(const uint8_t* data, uint64_t size, uint64_t*
   return S_OK;
 }
 
-uint8_t* TCompoundStream::ImageBlock(uint64_t size) {
+bool TCompoundStream::ImageFits(uint64_t size) const {
   // The block of an earlier load is reused unless it is far larger than needed.
-  if (FImage && FImageCapacity >= size && (FImageCapacity <= 64 * 1024 || FImageCapacity / 4 <= size))
-    return FImage.get();
+  return FImage && FImageCapacity >= size && (FImageCapacity <= 64 * 1024 || FImageCapacity / 4 <= size);
+}
+
+uint8_t* TCompoundStream::ImageBlock(uint64_t size) {
+  if (ImageFits(size)) return FImage.get();
   FImage.reset();
   FImageCapacity = 0;
   if (size > SIZE_MAX) return nullptr;

@@ -79,6 +79,8 @@ class TCompoundStream final : public TUnknownImpl<ICompoundStream2, IPersistStre
   HRESULT LoadBytes(const uint8_t* data, uint64_t size, uint64_t* used);
   // The entries of a loaded directory of `count` records over the values at `image`.
   HRESULT BuildEntries(const uint8_t* directory, int32_t count, uint8_t* image, uint64_t dataBytes);
+  // Whether the kept load image serves a new one of `size` bytes.
+  bool ImageFits(uint64_t size) const;
   // A block of at least `size` bytes for a new load image.
   uint8_t* ImageBlock(uint64_t size);
   uint8_t* ArenaAllocate(size_t size);

@@ -68,6 +68,8 @@ class TPrintObject {
   virtual void DrawSelection(TDrawContext& context);
   virtual void DrawFrame(TDrawContext& context);
   virtual void DrawBorder(TDrawContext& context);
+  // Reads the object's values; keeps no reference to the stream (a list
+  // loads all its stream children through one container).
   virtual bool LoadFromQS(ICompoundStream* stream);
   virtual bool SaveToQS(ICompoundStream* stream);
   // The object's extended font, when it has one (text-bearing objects).

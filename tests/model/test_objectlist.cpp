@@ -337,3 +337,60 @@ TEST_F(ObjectListTest, AssignCopiesTheTreeAndLeavesTheSourceModifiedMark) {
   copy.Assign(nullptr);
   EXPECT_EQ(Dump(copy), Dump(root));
 }
+
+// Stream children are loaded one after another through one container: no
+// value of one child may reach the next, whose own stream lacks it or is
+// damaged.
+TEST_F(ObjectListTest, ChildrenLoadedInTurnKeepTheirOwnValuesOnly) {
+  TPrintObjectList list;
+  TPrintObject* first = AddBox(&list, 1, 2, 3, 4);
+  first->SetBorder(false);
+  first->SetFlags(pfMoveX | pfSizeY);
+  AddBox(&list, 5, 6, 7, 8);
+  AddBox(&list, 9, 10, 11, 12);
+  auto storage = TStorage::CreateNew();
+  ASSERT_TRUE(list.SaveToStorage(storage.get()));
+  std::vector<uint8_t> bytes;
+  ASSERT_EQ(storage->SaveToBytes(&bytes), S_OK);
+  auto saved = TStorage::OpenBytes(bytes);
+  ASSERT_TRUE(saved);
+
+  // The same file with child 1 holding only its kind and child 2 damaged.
+  auto edited = TStorage::CreateNew();
+  for (const QString& name : {QString("index"), QString("version"), QString("0")}) {
+    std::vector<uint8_t> stream;
+    ASSERT_EQ(saved->ReadStream(name, &stream), S_OK) << name.toStdString();
+    TComPtr<IStream> out;
+    ASSERT_EQ(edited->CreateStream(name, out.Put()), S_OK);
+    uint32_t done = 0;
+    out->Write(stream.data(), static_cast<uint32_t>(stream.size()), &done);
+  }
+  {
+    TComPtr<ICompoundStream> qs;
+    qsCreateCompoundStream(qs.Put());
+    qsWriteInteger(qs.Get(), 7, kindObject);
+    TComPtr<IStream> out;
+    ASSERT_EQ(edited->CreateStream("1", out.Put()), S_OK);
+    ASSERT_EQ(qsSaveToStream(qs.Get(), out.Get()), S_OK);
+    TComPtr<IStream> junk;
+    ASSERT_EQ(edited->CreateStream("2", junk.Put()), S_OK);
+    uint32_t done = 0;
+    junk->Write("MTSQ\x05", 5, &done);
+  }
+  ASSERT_EQ(edited->SaveToBytes(&bytes), S_OK);
+
+  TPrintObjectList back;
+  ASSERT_TRUE(back.LoadFromStorage(TStorage::OpenBytes(bytes).get()));
+  ASSERT_EQ(back.Count(), 3);
+  const TPrintObject* a = back.GetChild(0);
+  EXPECT_FALSE(a->Border());
+  EXPECT_EQ(a->Flags(), static_cast<uint32_t>(pfMoveX | pfSizeY));
+  EXPECT_EQ(a->GetBoundsRect(), (TBoundsRect{1, 2, 4, 6}));
+  const TPrintObject fresh;
+  for (int i : {1, 2}) {
+    const TPrintObject* c = back.GetChild(i);
+    EXPECT_TRUE(c->Border()) << i;
+    EXPECT_EQ(c->Flags(), fresh.Flags()) << i;
+    EXPECT_EQ(c->GetBoundsRect(), TBoundsRect{}) << i;
+  }
+}
