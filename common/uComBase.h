@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -32,7 +33,8 @@ struct GUID {
 };
 static_assert(sizeof(GUID) == 16);
 
-bool operator==(const GUID& a, const GUID& b);
+// Inline: every QueryInterface compares a few of them.
+inline bool operator==(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof(GUID)) == 0; }
 inline bool operator!=(const GUID& a, const GUID& b) { return !(a == b); }
 
 // "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" (braces optional on input, any case).

@@ -3,8 +3,6 @@
 
 #include "uComBase.h"
 
-bool operator==(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof(GUID)) == 0; }
-
 namespace {
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';

@@ -12,6 +12,7 @@
 #include "uByteViewStream.h"
 #include "uComPtr.h"
 #include "uMemoryStream.h"
+#include "uUnknownImpl.h"
 
 namespace {
 // A broken invariant is a finding: stop so libFuzzer keeps the input.
@@ -125,6 +126,45 @@ void RewriteFromOwnBytes(ICompoundStream* stream, uint32_t trim) {
   }
 }
 
+// The same bytes offered only through IStream (no bytes in place), so the
+// piecewise loader is fuzzed beside the in-place one.
+class TPlainStream final : public TUnknownImpl<IStream> {
+ public:
+  TPlainStream(const uint8_t* data, size_t size) : FInner(MemoryStreamFrom(data, size)) {}
+  HRESULT Read(void* buffer, uint32_t count, uint32_t* done) override { return FInner->Read(buffer, count, done); }
+  HRESULT Write(const void* buffer, uint32_t count, uint32_t* done) override {
+    return FInner->Write(buffer, count, done);
+  }
+  HRESULT Seek(int64_t move, uint32_t origin, uint64_t* position) override {
+    return FInner->Seek(move, origin, position);
+  }
+  HRESULT SetSize(uint64_t) override { return E_NOTIMPL; }
+  HRESULT CopyTo(IStream*, uint64_t, uint64_t*, uint64_t*) override { return E_NOTIMPL; }
+  HRESULT Commit(uint32_t) override { return S_OK; }
+  HRESULT Revert() override { return E_NOTIMPL; }
+  HRESULT LockRegion(uint64_t, uint64_t, uint32_t) override { return E_NOTIMPL; }
+  HRESULT UnlockRegion(uint64_t, uint64_t, uint32_t) override { return E_NOTIMPL; }
+  HRESULT Stat(STATSTG*, uint32_t) override { return E_NOTIMPL; }
+  HRESULT Clone(IStream**) override { return E_NOTIMPL; }
+
+ protected:
+  void* FindInterface(const GUID& iid) override {
+    return iid == IID_IUnknown || iid == IID_IStream ? static_cast<IStream*>(this) : nullptr;
+  }
+
+ private:
+  TComPtr<IStream> FInner;
+};
+
+// Both loaders agree: the same result and, on success, the same bytes saved.
+void CheckPlainLoader(const uint8_t* data, size_t size, ICompoundStream* fresh) {
+  TComPtr<IStream> plain(new TPlainStream(data, size));
+  TComPtr<ICompoundStream> other;
+  const HRESULT hr = qsCreateFromStream(plain.Get(), other.Put());
+  Check(Succeeded(hr) == (fresh != nullptr));
+  if (fresh) Check(Save(other.Get()) == Save(fresh));
+}
+
 // One container loaded with every input in turn (as a list loads its
 // children) answers as a fresh one: the same result, entries and bytes.
 void CheckReusedContainer(const uint8_t* data, size_t size, ICompoundStream* fresh) {
@@ -162,9 +202,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (Failed(qsCreateFromStream(source.Get(), stream.Put()))) {
     Check(!stream);  // a failed load hands out nothing
     CheckReusedContainer(data, size, nullptr);
+    CheckPlainLoader(data, size, nullptr);
     return 0;
   }
   CheckReusedContainer(data, size, stream.Get());
+  CheckPlainLoader(data, size, stream.Get());
   Walk(stream.Get(), 0);
 
   uint64_t expected = 0;

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <optional>
 #include <span>
-#include <string_view>
 
 #include "qs.h"
 #include "qsID.h"
@@ -37,26 +36,6 @@ const QString kVersionName = QStringLiteral("version");
 
 QString Cp1251(const std::string& bytes) { return QString::fromStdString(Cp1251ToUtf8(bytes)); }
 
-// The element name of child i: its position in decimal.
-class TChildName {
- public:
-  explicit TChildName(int i) {
-    char16_t digits[12];
-    int n = 0;
-    auto v = static_cast<uint32_t>(i);
-    do {
-      digits[n++] = static_cast<char16_t>(u'0' + v % 10);
-      v /= 10;
-    } while (v);
-    while (n) FText[FLength++] = digits[--n];
-  }
-  std::u16string_view View() const { return {FText, FLength}; }
-
- private:
-  char16_t FText[12];
-  size_t FLength = 0;
-};
-
 // Loads stream children one after another as LoadFromStream would, through
 // one container and a view of the file's bytes: a list may hold thousands of
 // children, and each would otherwise cost a copy of its bytes, a memory
@@ -69,9 +48,10 @@ class TChildStreamLoader {
     if (FQs) FQs->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(FPersist.Put()));
   }
 
-  void Load(TStorage* storage, std::u16string_view name, TPrintObject* child) {
+  // Child `position`'s stream, stored under its position.
+  void Load(TStorage* storage, int position, TPrintObject* child) {
     std::span<const uint8_t> bytes;
-    if (!FPersist || storage->ViewStream(name, &FScratch, &bytes) != S_OK) return;
+    if (!FPersist || storage->ViewStreamAt(static_cast<uint32_t>(position), &FScratch, &bytes) != S_OK) return;
     FView->Reset(bytes);
     if (FPersist->Load(FView.Get()) == S_OK && child->LoadFromQS(FQs.Get())) child->SetModified(false);
   }
@@ -496,13 +476,13 @@ bool TPrintObjectList::LoadFromStorage(TStorage* storage) {
   for (int i = 0; i < Count(); ++i) {
     TPrintObject* c = FChildren[i].get();
     if (!c) continue;
-    const TChildName name(i);
+    // Element i is child i, named by its position.
     if (auto* list = dynamic_cast<TPrintObjectList*>(c)) {
       TStorage* sub = nullptr;
-      if (storage->OpenStorage(name.View(), &sub) == S_OK) list->LoadFromStorage(sub);
+      if (storage->OpenStorageAt(static_cast<uint32_t>(i), &sub) == S_OK) list->LoadFromStorage(sub);
     } else {
       if (!streams) streams.emplace();
-      streams->Load(storage, name.View(), c);
+      streams->Load(storage, i, c);
     }
   }
   FFilling = false;

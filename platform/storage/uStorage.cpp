@@ -203,6 +203,20 @@ void TStorage::IndexReadChildren() const {
   FReadIndexed = true;
 }
 
+int TStorage::FindReadChildAt(uint32_t position) const {
+  if (!FRead) return -1;
+  if (!FReadIndexed) IndexReadChildren();
+  if (position < FNumbered.size()) return FNumbered[position];
+  // Beyond the child count a position's name can only be in the name index.
+  char16_t digits[10];
+  size_t n = sizeof digits / sizeof digits[0];
+  do {
+    digits[--n] = static_cast<char16_t>(u'0' + position % 10);
+    position /= 10;
+  } while (position);
+  return FindReadChild(std::u16string_view(digits + n, sizeof digits / sizeof digits[0] - n));
+}
+
 int TStorage::FindReadChild(std::u16string_view name) const {
   if (!FRead) return -1;
   if (!FReadIndexed) IndexReadChildren();
@@ -221,10 +235,17 @@ HRESULT TStorage::ReadStream(const QString& name, std::vector<uint8_t>* bytes) {
 }
 
 HRESULT TStorage::ViewStream(std::u16string_view name, std::vector<uint8_t>* scratch, std::span<const uint8_t>* view) {
+  return ViewStreamOf(FWritable ? -1 : FindReadChild(name), scratch, view);
+}
+
+HRESULT TStorage::ViewStreamAt(uint32_t position, std::vector<uint8_t>* scratch, std::span<const uint8_t>* view) {
+  return ViewStreamOf(FWritable ? -1 : FindReadChildAt(position), scratch, view);
+}
+
+HRESULT TStorage::ViewStreamOf(int id, std::vector<uint8_t>* scratch, std::span<const uint8_t>* view) {
   if (!scratch || !view) return E_INVALIDARG;
   *view = {};
   if (FWritable) return STG_E_INVALIDFUNCTION;
-  const int id = FindReadChild(name);
   if (id < 0 || FRead->IsStorage(id)) return STG_E_FILENOTFOUND;
   return FRead->ViewStream(id, scratch, view);
 }
@@ -244,10 +265,17 @@ HRESULT TStorage::OpenStream(const QString& name, IStream** stream) {
 HRESULT TStorage::OpenStorage(const QString& name, TStorage** storage) { return OpenStorage(View(name), storage); }
 
 HRESULT TStorage::OpenStorage(std::u16string_view name, TStorage** storage) {
+  return OpenStorageOf(FWritable ? -1 : FindReadChild(name), storage);
+}
+
+HRESULT TStorage::OpenStorageAt(uint32_t position, TStorage** storage) {
+  return OpenStorageOf(FWritable ? -1 : FindReadChildAt(position), storage);
+}
+
+HRESULT TStorage::OpenStorageOf(int id, TStorage** storage) {
   if (!storage) return E_INVALIDARG;
   *storage = nullptr;
   if (FWritable) return STG_E_INVALIDFUNCTION;
-  const int id = FindReadChild(name);
   if (id < 0 || !FRead->IsStorage(id)) return STG_E_FILENOTFOUND;
   if (auto it = FOpened.find(id); it != FOpened.end()) {
     *storage = it->second.get();

@@ -84,6 +84,9 @@ class TStorage {
   // The sub-storage stays owned by this storage; opening it again gives the same one.
   HRESULT OpenStorage(const QString& name, TStorage** storage);
   HRESULT OpenStorage(std::u16string_view name, TStorage** storage);
+  // The element named by a position in decimal ("0", "1", ...), as lists
+  // name their children: found by number, without a name to build or hash.
+  HRESULT OpenStorageAt(uint32_t position, TStorage** storage);
   // Every byte of stream `name`.
   HRESULT ReadStream(const QString& name, std::vector<uint8_t>* bytes);
   // The bytes of stream `name` without a copy where the file holds them in
@@ -91,6 +94,7 @@ class TStorage {
   // and keep none. The view lasts while this storage lives and *scratch is
   // left alone.
   HRESULT ViewStream(std::u16string_view name, std::vector<uint8_t>* scratch, std::span<const uint8_t>* view);
+  HRESULT ViewStreamAt(uint32_t position, std::vector<uint8_t>* scratch, std::span<const uint8_t>* view);
 
   bool ElementExists(const QString& name) const;
   // The elements: when reading in the format's order (shorter names first,
@@ -112,6 +116,9 @@ class TStorage {
   static std::unique_ptr<TStorage> FromReader(std::shared_ptr<TCfbReader> file);
   HRESULT CheckNewName(const QString& name) const;
   int FindReadChild(std::u16string_view name) const;
+  int FindReadChildAt(uint32_t position) const;
+  HRESULT ViewStreamOf(int id, std::vector<uint8_t>* scratch, std::span<const uint8_t>* view);
+  HRESULT OpenStorageOf(int id, TStorage** storage);
 
   bool FWritable = false;
   QString FName;

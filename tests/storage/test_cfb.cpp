@@ -8,6 +8,7 @@
 #include <cstring>
 #include <functional>
 #include <map>
+#include <string>
 
 #include "uCfbFormat.h"
 #include "uCfbReader.h"
@@ -531,4 +532,16 @@ TEST(CompoundFile, NumberedAndOtherNamesFindTheirOwnElements) {
     std::vector<uint8_t> bytes;
     EXPECT_EQ(r->ReadStream(absent, &bytes), STG_E_FILENOTFOUND) << absent;
   }
+  // By position: below the child count through the table, beyond it by name.
+  std::vector<uint8_t> scratch;
+  std::span<const uint8_t> view;
+  for (uint32_t position : {0u, 1u, 3u, 12u}) {
+    ASSERT_EQ(r->ViewStreamAt(position, &scratch, &view), S_OK) << position;
+    const std::string name = std::to_string(position);
+    EXPECT_EQ(std::string(view.begin(), view.end()), name);
+  }
+  for (uint32_t position : {2u, 7u, 10u, 4294967295u})
+    EXPECT_EQ(r->ViewStreamAt(position, &scratch, &view), STG_E_FILENOTFOUND) << position;
+  TStorage* sub = nullptr;
+  EXPECT_EQ(r->OpenStorageAt(0, &sub), STG_E_FILENOTFOUND) << "a stream is no storage";
 }
