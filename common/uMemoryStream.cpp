@@ -4,9 +4,8 @@
 #include <cstring>
 #include <new>
 
-#include "uStreamOps.h"
-
 namespace {
+constexpr HRESULT STG_E_INVALIDFUNCTION = static_cast<HRESULT>(0x80030001);
 constexpr HRESULT STG_E_MEDIUMFULL = static_cast<HRESULT>(0x80030070);
 // A memory stream never grows past what a 32-bit size field can describe.
 constexpr uint64_t kMaxSize = 0xFFFFFFFFull;
@@ -26,7 +25,14 @@ HRESULT TMemoryStream::GetBytes(const uint8_t** data, uint64_t* size) {
 }
 
 HRESULT TMemoryStream::Read(void* buffer, uint32_t count, uint32_t* done) {
-  return streamops::Read(FData, &FPos, buffer, count, done);
+  if (done) *done = 0;
+  if (!buffer && count) return E_POINTER;
+  const uint64_t available = FPos < FData.size() ? FData.size() - FPos : 0;
+  const auto n = static_cast<uint32_t>(std::min<uint64_t>(count, available));
+  if (n) std::memcpy(buffer, FData.data() + FPos, n);
+  FPos += n;
+  if (done) *done = n;
+  return S_OK;
 }
 
 HRESULT TMemoryStream::Write(const void* buffer, uint32_t count, uint32_t* done) {
@@ -51,7 +57,24 @@ HRESULT TMemoryStream::Write(const void* buffer, uint32_t count, uint32_t* done)
 }
 
 HRESULT TMemoryStream::Seek(int64_t move, uint32_t origin, uint64_t* newPosition) {
-  return streamops::Seek(FData.size(), &FPos, move, origin, newPosition);
+  int64_t base = 0;
+  switch (origin) {
+    case STREAM_SEEK_SET:
+      break;
+    case STREAM_SEEK_CUR:
+      base = static_cast<int64_t>(FPos);
+      break;
+    case STREAM_SEEK_END:
+      base = static_cast<int64_t>(FData.size());
+      break;
+    default:
+      return STG_E_INVALIDFUNCTION;
+  }
+  // Neither before the start nor beyond what a position can hold.
+  if (move < 0 ? move < -base : move > INT64_MAX - base) return STG_E_INVALIDFUNCTION;
+  FPos = static_cast<uint64_t>(base + move);
+  if (newPosition) *newPosition = FPos;
+  return S_OK;
 }
 
 HRESULT TMemoryStream::SetSize(uint64_t newSize) {
@@ -65,10 +88,26 @@ HRESULT TMemoryStream::SetSize(uint64_t newSize) {
 }
 
 HRESULT TMemoryStream::CopyTo(IStream* target, uint64_t count, uint64_t* read, uint64_t* written) {
-  return streamops::CopyTo(FData, &FPos, target, count, read, written);
+  if (read) *read = 0;
+  if (written) *written = 0;
+  if (!target) return E_POINTER;
+  const uint64_t available = FPos < FData.size() ? FData.size() - FPos : 0;
+  const auto n = static_cast<uint32_t>(std::min<uint64_t>({count, available, kMaxSize}));
+  uint32_t done = 0;
+  const HRESULT hr = target->Write(FData.data() + FPos, n, &done);
+  FPos += n;
+  if (read) *read = n;
+  if (written) *written = done;
+  return hr;
 }
 
-HRESULT TMemoryStream::Stat(STATSTG* stat, uint32_t) { return streamops::Stat(FData.size(), stat); }
+HRESULT TMemoryStream::Stat(STATSTG* stat, uint32_t) {
+  if (!stat) return E_POINTER;
+  stat->cbSize = FData.size();
+  stat->type = 2;  // a stream
+  stat->grfMode = 0;
+  return S_OK;
+}
 
 HRESULT TMemoryStream::Clone(IStream** result) {
   if (!result) return E_POINTER;

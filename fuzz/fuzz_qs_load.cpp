@@ -5,11 +5,9 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <span>
 #include <vector>
 
 #include "qs.h"
-#include "uByteViewStream.h"
 #include "uComPtr.h"
 #include "uMemoryStream.h"
 #include "uUnknownImpl.h"
@@ -173,10 +171,9 @@ void CheckReusedContainer(const uint8_t* data, size_t size, ICompoundStream* fre
     qsCreateCompoundStream(s.Put());
     return s;
   }();
-  TComPtr<IPersistStream> persist;
-  Check(Succeeded(reused->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(persist.Put()))));
-  TComPtr<TByteViewStream> view(new TByteViewStream(std::span<const uint8_t>(data, size)));
-  const HRESULT hr = persist->Load(view.Get());
+  TComPtr<IPersistMemory> persist;
+  Check(Succeeded(reused->QueryInterface(IID_IPersistMemory, reinterpret_cast<void**>(persist.Put()))));
+  const HRESULT hr = persist->Load(data, size);
   Check(Succeeded(hr) == (fresh != nullptr));
   TComPtr<IEnumEntries> entries;
   Check(Succeeded(reused->QueryInterface(IID_IEnumEntries, reinterpret_cast<void**>(entries.Put()))));

@@ -13,6 +13,7 @@ constexpr uint32_t kMagic = 0x5153544D;  // "MTSQ"
 constexpr uint32_t kHeaderSize = 16;
 constexpr uint32_t kRecordSize = 16;
 constexpr uint32_t kNoSlot = UINT32_MAX;
+constexpr HRESULT STG_E_MEDIUMFULL = static_cast<HRESULT>(0x80030070);
 // Values above this get a block of their own, returned when they are
 // replaced; smaller ones share arena chunks.
 constexpr uint32_t kOwnBlockSize = 4096;
@@ -143,6 +144,19 @@ class TSaveWriter {
   HRESULT FError = S_OK;
 };
 
+void PutHeader(uint8_t* p, size_t count) {
+  std::memset(p, 0, kHeaderSize);
+  PutLE32(p, kMagic);
+  PutLE32(p + 4, static_cast<uint32_t>(count));
+}
+
+void PutRecord(uint8_t* p, int32_t id, int32_t tag, uint32_t size) {
+  PutLE32(p, static_cast<uint32_t>(id));
+  PutLE32(p + 4, static_cast<uint32_t>(tag));
+  PutLE32(p + 8, size);
+  PutLE32(p + 12, 0);
+}
+
 // The entry as clients see it: no data pointer for an empty value.
 TCompoundEntry Public(int32_t id, int32_t tag, uint8_t* data, uint32_t size) {
   return TCompoundEntry{id, tag, size ? data : nullptr, size};
@@ -157,6 +171,7 @@ void* TCompoundStream::FindInterface(const GUID& iid) {
   if (iid == IID_IUnknown || iid == IID_ICompoundStream || iid == IID_ICompoundStream2)
     return static_cast<ICompoundStream2*>(this);
   if (iid == IID_IPersistStream || iid == IID_IPersist) return static_cast<IPersistStream*>(this);
+  if (iid == IID_IPersistMemory) return static_cast<IPersistMemory*>(this);
   if (iid == IID_IEnumEntries) return static_cast<IEnumEntries*>(this);
   return nullptr;
 }
@@ -192,6 +207,11 @@ int64_t TCompoundStream::Find(int32_t id) {
     if (pos != kSmallFar) return pos;
   }
   const size_t n = FEntries.size();
+  if (FLinear) {
+    for (size_t i = 0; i < n; ++i)
+      if (FEntries[i].ID == id) return static_cast<int64_t>(i);
+    return -1;
+  }
   if (n == 0) return -1;
   const size_t hint = FHint.load(std::memory_order_relaxed);
   const bool hinted = hint < n && FEntries[hint].ID == id;
@@ -264,6 +284,11 @@ size_t TCompoundStream::FindOrAppend(int32_t id) {
   if (FEntries.capacity() == 0) FEntries.reserve(16);
   FEntries.emplace_back(id);
   NoteSmall(id, pos);
+  if (FLinear) {
+    if (FEntries.size() <= kLinearMax) return pos;
+    IndexRuns();
+    return pos;
+  }
   if (!FHashed) {
     if (FRunCount && id > FRuns[FRunCount - 1].Last) {
       FRuns[FRunCount - 1].Last = id;
@@ -553,6 +578,7 @@ void TCompoundStream::Clear(bool keepImage) {
   FDataBytes = 0;
   FRunCount = 0;
   FRunDuplicates = false;
+  FLinear = true;
   FHashed = false;
   FHashDuplicates = false;
   FHint.store(0, std::memory_order_relaxed);
@@ -563,45 +589,14 @@ void TCompoundStream::Clear(bool keepImage) {
 HRESULT TCompoundStream::BuildEntries(const uint8_t* directory, int32_t count, uint8_t* image, uint64_t dataBytes) {
   try {
     // Filled in place: building each entry apart and copying it in costs a
-    // stalled load per entry, a good part of a small stream's load. The run
-    // index is kept in locals until the end, which the compiler can keep in
-    // registers across the entries' stores.
+    // stalled load per entry, a good part of a small stream's load.
     FEntries.resize(static_cast<size_t>(count));
     TEntry* out = FEntries.data();
-    TRun runs[kMaxRuns];
-    int runCount = 0;
-    bool hashed = false;
-    bool duplicates = false;
-    int32_t closedFirst = INT32_MAX, closedLast = INT32_MIN;  // the span of the complete runs
-    int32_t last = 0;                                         // the last ID of the last run
     uint64_t offset = 0;
     for (int32_t i = 0; i < count; ++i) {
       const uint8_t* rec = directory + static_cast<size_t>(i) * kRecordSize;
       const auto id = static_cast<int32_t>(GetLE32(rec));
       const uint32_t size = GetLE32(rec + 8);
-      if (runCount && id > last) {
-        last = id;
-      } else if (runCount < kMaxRuns) {
-        if (runCount) {  // the last run is complete
-          runs[runCount - 1].Last = last;
-          closedFirst = std::min(closedFirst, runs[runCount - 1].First);
-          closedLast = std::max(closedLast, last);
-        }
-        runs[runCount++] = TRun{static_cast<uint32_t>(i), id, id};
-        last = id;
-      } else {
-        hashed = true;
-      }
-      // Within a run IDs only climb: a second entry of an ID lies in an
-      // earlier run, and only an ID within their span can have one.
-      if (!hashed && !duplicates && id >= closedFirst && id <= closedLast)
-        for (int r = 0; r + 1 < runCount && !duplicates; ++r) {
-          if (id < runs[r].First || id > runs[r].Last) continue;
-          const TEntry* runEnd = out + runs[r + 1].Start;
-          const TEntry* at = std::lower_bound(static_cast<const TEntry*>(out + runs[r].Start), runEnd, id,
-                                              [](const TEntry& e, int32_t key) { return e.ID < key; });
-          duplicates = at != runEnd && at->ID == id;
-        }
       NoteSmall(id, static_cast<size_t>(i));
       TEntry& e = out[i];
       e.ID = id;
@@ -612,18 +607,61 @@ HRESULT TCompoundStream::BuildEntries(const uint8_t* directory, int32_t count, u
       e.Own = false;
       offset += size;
     }
-    if (runCount) runs[runCount - 1].Last = last;
-    std::copy(runs, runs + runCount, FRuns);
-    FRunCount = runCount;
-    FRunDuplicates = duplicates;
     FDataBytes = dataBytes;
-    FHashed = hashed;
-    if (hashed) HashRebuild(FEntries.size());
+    if (FEntries.size() > kLinearMax) IndexRuns();
   } catch (const std::bad_alloc&) {
     Clear();
     return E_OUTOFMEMORY;
   }
   return S_OK;
+}
+
+void TCompoundStream::IndexRuns() {
+  // The runs are built in locals, which the compiler keeps in registers.
+  FLinear = false;
+  const TEntry* entries = FEntries.data();
+  const size_t count = FEntries.size();
+  TRun runs[kMaxRuns];
+  int runCount = 0;
+  bool hashed = false;
+  bool duplicates = false;
+  int32_t closedFirst = INT32_MAX, closedLast = INT32_MIN;  // the span of the complete runs
+  int32_t last = 0;                                         // the last ID of the last run
+  for (size_t i = 0; i < count && !hashed; ++i) {
+    const int32_t id = entries[i].ID;
+    if (runCount && id > last) {
+      last = id;
+    } else if (runCount < kMaxRuns) {
+      if (runCount) {  // the last run is complete
+        runs[runCount - 1].Last = last;
+        closedFirst = std::min(closedFirst, runs[runCount - 1].First);
+        closedLast = std::max(closedLast, last);
+      }
+      runs[runCount++] = TRun{static_cast<uint32_t>(i), id, id};
+      last = id;
+    } else {
+      hashed = true;
+      break;
+    }
+    // Within a run IDs only climb: a second entry of an ID lies in an
+    // earlier run, and only an ID within their span can have one.
+    if (!duplicates && id >= closedFirst && id <= closedLast)
+      for (int r = 0; r + 1 < runCount && !duplicates; ++r) {
+        if (id < runs[r].First || id > runs[r].Last) continue;
+        const TEntry* runEnd = entries + runs[r + 1].Start;
+        const TEntry* at = std::lower_bound(entries + runs[r].Start, runEnd, id,
+                                            [](const TEntry& e, int32_t key) { return e.ID < key; });
+        duplicates = at != runEnd && at->ID == id;
+      }
+  }
+  if (runCount) runs[runCount - 1].Last = last;
+  std::copy(runs, runs + runCount, FRuns);
+  FRunCount = runCount;
+  FRunDuplicates = duplicates;
+  FHint.store(0, std::memory_order_relaxed);
+  FHintRun.store(0, std::memory_order_relaxed);
+  FHashed = hashed;
+  if (hashed) HashRebuild(count);
 }
 
 HRESULT TCompoundStream::LoadBytes(const uint8_t* data, uint64_t size, uint64_t* used) {
@@ -778,17 +816,11 @@ HRESULT TCompoundStream::Save(IStream* target, int32_t clearDirty) {
   }
   TSaveWriter out(target, buffer, capacity);
 
-  uint8_t* header = out.Reserve(kHeaderSize);
-  std::memset(header, 0, kHeaderSize);
-  PutLE32(header, kMagic);
-  PutLE32(header + 4, static_cast<uint32_t>(FEntries.size()));
+  PutHeader(out.Reserve(kHeaderSize), FEntries.size());
   for (const TEntry& e : FEntries) {
     uint8_t* rec = out.Reserve(kRecordSize);
     if (!rec) return out.Error();
-    PutLE32(rec, static_cast<uint32_t>(e.ID));
-    PutLE32(rec + 4, static_cast<uint32_t>(e.Tag));
-    PutLE32(rec + 8, e.Size);
-    PutLE32(rec + 12, 0);
+    PutRecord(rec, e.ID, e.Tag, e.Size);
   }
   for (const TEntry& e : FEntries) {
     const HRESULT hr = out.Append(e.Data, e.Size);
@@ -796,6 +828,32 @@ HRESULT TCompoundStream::Save(IStream* target, int32_t clearDirty) {
   }
   const HRESULT hr = out.Flush();
   if (Failed(hr)) return hr;
+  if (clearDirty) FModified = false;
+  return S_OK;
+}
+
+HRESULT TCompoundStream::Load(const void* data, uint64_t size) {
+  if (!data && size) return E_INVALIDARG;
+  uint64_t used = 0;
+  return LoadBytes(static_cast<const uint8_t*>(data), size, &used);
+}
+
+HRESULT TCompoundStream::Save(void* target, int32_t clearDirty, uint64_t size) {
+  if (!target) return E_INVALIDARG;
+  uint64_t total = 0;
+  GetSizeMax(&total);
+  if (size < total) return STG_E_MEDIUMFULL;
+  auto* p = static_cast<uint8_t*>(target);
+  PutHeader(p, FEntries.size());
+  p += kHeaderSize;
+  for (const TEntry& e : FEntries) {
+    PutRecord(p, e.ID, e.Tag, e.Size);
+    p += kRecordSize;
+  }
+  for (const TEntry& e : FEntries) {
+    if (e.Size) std::memcpy(p, e.Data, e.Size);
+    p += e.Size;
+  }
   if (clearDirty) FModified = false;
   return S_OK;
 }

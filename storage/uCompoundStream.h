@@ -1,6 +1,6 @@
 // The container behind every compound stream interface. Clients never see
-// this class; they hold it through ICompoundStream(2), IPersistStream and
-// IEnumEntries, all counting on the one object.
+// this class; they hold it through ICompoundStream(2), IPersistStream,
+// IPersistMemory and IEnumEntries, all counting on the one object.
 #pragma once
 
 #include <atomic>
@@ -11,7 +11,7 @@
 #include "uCompoundStreamIntf.h"
 #include "uUnknownImpl.h"
 
-class TCompoundStream final : public TUnknownImpl<ICompoundStream2, IPersistStream, IEnumEntries> {
+class TCompoundStream final : public TUnknownImpl<ICompoundStream2, IPersistStream, IPersistMemory, IEnumEntries> {
  public:
   TCompoundStream();
   ~TCompoundStream() override;
@@ -40,6 +40,9 @@ class TCompoundStream final : public TUnknownImpl<ICompoundStream2, IPersistStre
   HRESULT Load(IStream* source) override;
   HRESULT Save(IStream* target, int32_t clearDirty) override;
   HRESULT GetSizeMax(uint64_t* size) override;
+  // IPersistMemory (GetClassID, IsDirty and GetSizeMax as above)
+  HRESULT Load(const void* data, uint64_t size) override;
+  HRESULT Save(void* target, int32_t clearDirty, uint64_t size) override;
   // IEnumEntries
   HRESULT Next(int32_t count, TCompoundEntry* buffer, int32_t* fetched) override;
   HRESULT Skip(int32_t count) override;
@@ -79,6 +82,9 @@ class TCompoundStream final : public TUnknownImpl<ICompoundStream2, IPersistStre
   HRESULT LoadBytes(const uint8_t* data, uint64_t size, uint64_t* used);
   // The entries of a loaded directory of `count` records over the values at `image`.
   HRESULT BuildEntries(const uint8_t* directory, int32_t count, uint8_t* image, uint64_t dataBytes);
+  // Indexes all entries by their runs of ascending IDs (or, beyond kMaxRuns
+  // runs, by the hash table), leaving the scan of small containers behind.
+  void IndexRuns();
   // Whether the kept load image serves a new one of `size` bytes.
   bool ImageFits(uint64_t size) const;
   // A block of at least `size` bytes for a new load image.
@@ -118,6 +124,11 @@ class TCompoundStream final : public TUnknownImpl<ICompoundStream2, IPersistStre
   };
   TRun FRuns[kMaxRuns] = {};
   int FRunCount = 0;
+  // Small containers (an object's own values) need no index beyond FSmall:
+  // other IDs are found by a scan of their few entries. Beyond kLinearMax
+  // entries the runs index them.
+  static constexpr size_t kLinearMax = 32;
+  bool FLinear = true;
   // Some ID has entries in two runs (only a loaded stream can have them:
   // writes add an entry only for an absent ID), so the first run holding an
   // ID must be found; without them any entry found is the only one.

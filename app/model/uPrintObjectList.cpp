@@ -9,7 +9,6 @@
 
 #include "qs.h"
 #include "qsID.h"
-#include "uByteViewStream.h"
 #include "uCodePage.h"
 #include "uComPtr.h"
 #include "uIniFile.h"
@@ -37,29 +36,27 @@ const QString kVersionName = QStringLiteral("version");
 QString Cp1251(const std::string& bytes) { return QString::fromStdString(Cp1251ToUtf8(bytes)); }
 
 // Loads stream children one after another as LoadFromStream would, through
-// one container and a view of the file's bytes: a list may hold thousands of
-// children, and each would otherwise cost a copy of its bytes, a memory
-// stream and a container of its own. A child reads its values in LoadFromQS
-// and keeps no reference to the container.
+// one container loaded from the file's bytes in place: a list may hold
+// thousands of children, and each would otherwise cost a copy of its bytes,
+// a memory stream and a container of its own. A child reads its values in
+// LoadFromQS and keeps no reference to the container.
 class TChildStreamLoader {
  public:
   TChildStreamLoader() {
     qsCreateCompoundStream(FQs.Put());
-    if (FQs) FQs->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(FPersist.Put()));
+    if (FQs) FQs->QueryInterface(IID_IPersistMemory, reinterpret_cast<void**>(FPersist.Put()));
   }
 
   // Child `position`'s stream, stored under its position.
   void Load(TStorage* storage, int position, TPrintObject* child) {
     std::span<const uint8_t> bytes;
     if (!FPersist || storage->ViewStreamAt(static_cast<uint32_t>(position), &FScratch, &bytes) != S_OK) return;
-    FView->Reset(bytes);
-    if (FPersist->Load(FView.Get()) == S_OK && child->LoadFromQS(FQs.Get())) child->SetModified(false);
+    if (FPersist->Load(bytes.data(), bytes.size()) == S_OK && child->LoadFromQS(FQs.Get())) child->SetModified(false);
   }
 
  private:
   TComPtr<ICompoundStream> FQs;
-  TComPtr<IPersistStream> FPersist;
-  TComPtr<TByteViewStream> FView{new TByteViewStream()};
+  TComPtr<IPersistMemory> FPersist;
   std::vector<uint8_t> FScratch;
 };
 

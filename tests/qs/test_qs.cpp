@@ -9,13 +9,11 @@
 #include <iterator>
 #include <new>
 #include <random>
-#include <span>
 #include <string>
 #include <vector>
 
 #include "qs.h"
 #include "qsID.h"
-#include "uByteViewStream.h"
 #include "uComPtr.h"
 #include "uMemoryStream.h"
 #include "uUnknownImpl.h"
@@ -776,31 +774,49 @@ TEST(QsLoading, BytesInMemoryAndOtherStreamsLoadAlike) {
   }
 }
 
-// A container loaded from a view of its own bytes (a child stream held as one
-// of its values) must copy them before it lets its own memory go.
-TEST(QsLoading, LoadingFromItsOwnBytesIsSafe) {
+// A container loaded from its own bytes (a child stream held as one of its
+// values) must copy them before it lets its own memory go; and what it saves
+// into memory is what it saves into a stream.
+TEST(QsLoading, MemoryLoadsAndSavesIncludingFromItsOwnBytes) {
   auto child = NewStream();
   child->WriteInteger(1, 11);
   child->WriteBuffer(2, "child", 5);
   const TBytes childBytes = Saved(child.Get());
-  auto parent = NewStream();
-  parent->WriteInteger(1, 99);
-  ASSERT_EQ(parent->WriteBuffer(5, childBytes.data(), static_cast<int32_t>(childBytes.size())), S_OK);
-  for (int round = 0; round < 2; ++round) {
-    // The second round loads from the load image rather than from arena memory.
-    if (round == 1) parent = Loaded(Saved(parent.Get()));
-    TCompoundEntry value{};
-    ASSERT_EQ(parent->GetEntry(5, &value), S_OK);
-    TComPtr<IStream> view(new TByteViewStream(std::span<const uint8_t>(static_cast<uint8_t*>(value.Data), value.Size)));
-    auto persist = parent.As<IPersistStream>(IID_IPersistStream);
-    ASSERT_EQ(persist->Load(view.Get()), S_OK);
-    EXPECT_EQ(qsReadInteger(parent.Get(), 1, 0), 11);
-    EXPECT_EQ(Saved(parent.Get()), childBytes);
-    // Put the parent back for the next round.
-    parent = NewStream();
+  auto makeParent = [&] {
+    auto parent = NewStream();
     parent->WriteInteger(1, 99);
     parent->WriteBuffer(5, childBytes.data(), static_cast<int32_t>(childBytes.size()));
+    return parent;
+  };
+  for (int round = 0; round < 2; ++round) {
+    // The second round loads from the load image rather than from arena memory.
+    auto parent = round == 0 ? makeParent() : Loaded(Saved(makeParent().Get()));
+    TCompoundEntry value{};
+    ASSERT_EQ(parent->GetEntry(5, &value), S_OK);
+    auto memory = parent.As<IPersistMemory>(IID_IPersistMemory);
+    ASSERT_TRUE(memory);
+    ASSERT_EQ(memory->Load(value.Data, value.Size), S_OK);
+    EXPECT_EQ(qsReadInteger(parent.Get(), 1, 0), 11);
+    EXPECT_EQ(Saved(parent.Get()), childBytes);
   }
+
+  auto parent = makeParent();
+  auto memory = parent.As<IPersistMemory>(IID_IPersistMemory);
+  uint64_t size = 0;
+  ASSERT_EQ(memory->GetSizeMax(&size), S_OK);
+  TBytes block(size + 4, 0xCC);
+  EXPECT_EQ(memory->Save(block.data(), 1, size - 1), static_cast<HRESULT>(0x80030070)) << "too small a block";
+  EXPECT_EQ(block[0], 0xCC) << "and nothing written";
+  EXPECT_EQ(Dirty(parent.Get()), S_OK);
+  ASSERT_EQ(memory->Save(block.data(), 1, size), S_OK);
+  EXPECT_EQ(Dirty(parent.Get()), S_FALSE);
+  EXPECT_EQ(TBytes(block.begin(), block.begin() + static_cast<ptrdiff_t>(size)), Saved(parent.Get()));
+  EXPECT_EQ(block[size], 0xCC);
+  // Damaged bytes leave the container empty, as a stream load does.
+  EXPECT_EQ(memory->Load(block.data(), 10), E_FAIL);
+  TCompoundEntry e{};
+  EXPECT_EQ(parent->GetEntry(1, &e), E_INVALIDARG);
+  EXPECT_EQ(memory->Load(nullptr, 4), E_INVALIDARG);
 }
 
 TEST(QsLoading, UnsizedStreamsLoadAndRefuseHostileSizes) {
@@ -853,11 +869,17 @@ TEST(QsLoading, OneContainerLoadedAgainAndAgainAnswersAsAFreshOne) {
 
   auto s = NewStream();
   auto persist = s.As<IPersistStream>(IID_IPersistStream);
+  auto memory = s.As<IPersistMemory>(IID_IPersistMemory);
+  // The first pass loads from streams, the second from memory.
   for (int pass = 0; pass < 2; ++pass) {
     for (const TModel& constModel : models) {
       TModel model = constModel;
       const TBytes image = ModelImage(model);
-      ASSERT_EQ(persist->Load(MemoryStreamFrom(image.data(), image.size()).Get()), S_OK);
+      if (pass == 0) {
+        ASSERT_EQ(persist->Load(MemoryStreamFrom(image.data(), image.size()).Get()), S_OK);
+      } else {
+        ASSERT_EQ(memory->Load(image.data(), image.size()), S_OK);
+      }
       // Read in stored order first, so each lookup starts from the last one's hint.
       for (const auto& m : model) {
         TCompoundEntry e{};
