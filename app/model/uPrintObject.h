@@ -131,7 +131,9 @@ class TPrintObject {
   bool Border() const { return FBorder; }
   void SetBorder(bool value) { FBorder = value; }
   const TNotifyEvent& OnNotify() const { return FOnNotify; }
-  virtual void SetOnNotify(const TNotifyEvent& handler) { FOnNotify = handler; }
+  virtual void SetOnNotify(const TNotifyEvent& handler) {
+    if (handler || FOnNotify) FOnNotify = handler;  // nothing to copy between empty handlers
+  }
 
  protected:
   bool MoveLeftBy(double d);
