@@ -4,8 +4,8 @@
 #include <QJsonObject>
 #include <QSet>
 #include <algorithm>
-#include <optional>
 #include <span>
+#include <string_view>
 
 #include "qs.h"
 #include "qsID.h"
@@ -30,31 +30,42 @@ constexpr int32_t idVersionNumber = 769;
 constexpr int32_t idVersionText = 770;
 constexpr int32_t idVersionDate = 771;
 
-const QString kIndexName = QStringLiteral("index");
+constexpr std::u16string_view kIndex = u"index";
+const QString kIndexName = QString::fromUtf16(kIndex.data(), static_cast<qsizetype>(kIndex.size()));
 const QString kVersionName = QStringLiteral("version");
 
 QString Cp1251(const std::string& bytes) { return QString::fromStdString(Cp1251ToUtf8(bytes)); }
 
-// Loads stream children one after another as LoadFromStream would, through
-// one container loaded from the file's bytes in place: a list may hold
-// thousands of children, and each would otherwise cost a copy of its bytes,
-// a memory stream and a container of its own. A child reads its values in
+// Reads the streams of a list's storage ("index", then the stream children)
+// one after another through one container, loaded straight from the file
+// image: a list may hold thousands of children, and each would otherwise
+// cost a copy of its bytes, a memory stream and a container of its own. What
+// Read returns lasts until the next Read; a child reads its values in
 // LoadFromQS and keeps no reference to the container.
-class TChildStreamLoader {
+class TStreamReader {
  public:
-  TChildStreamLoader() {
+  TStreamReader() {
     qsCreateCompoundStream(FQs.Put());
     if (FQs) FQs->QueryInterface(IID_IPersistMemory, reinterpret_cast<void**>(FPersist.Put()));
   }
 
-  // Child `position`'s stream, stored under its position.
-  void Load(TStorage* storage, int position, TPrintObject* child) {
+  ICompoundStream* Read(TStorage* storage, std::u16string_view name) {
     std::span<const uint8_t> bytes;
-    if (!FPersist || storage->ViewStreamAt(static_cast<uint32_t>(position), &FScratch, &bytes) != S_OK) return;
-    if (FPersist->Load(bytes.data(), bytes.size()) == S_OK && child->LoadFromQS(FQs.Get())) child->SetModified(false);
+    return FPersist && storage->ViewStream(name, &FScratch, &bytes) == S_OK ? Loaded(bytes) : nullptr;
+  }
+
+  // The stream stored under a position in decimal, as children are.
+  ICompoundStream* ReadAt(TStorage* storage, int position) {
+    std::span<const uint8_t> bytes;
+    return FPersist && storage->ViewStreamAt(static_cast<uint32_t>(position), &FScratch, &bytes) == S_OK ? Loaded(bytes)
+                                                                                                         : nullptr;
   }
 
  private:
+  ICompoundStream* Loaded(std::span<const uint8_t> bytes) {
+    return FPersist->Load(bytes.data(), bytes.size()) == S_OK ? FQs.Get() : nullptr;
+  }
+
   TComPtr<ICompoundStream> FQs;
   TComPtr<IPersistMemory> FPersist;
   std::vector<uint8_t> FScratch;
@@ -460,16 +471,14 @@ bool TPrintObjectList::SaveToStorage(TStorage* storage) {
 
 bool TPrintObjectList::LoadFromStorage(TStorage* storage) {
   if (!storage) return false;
-  TComPtr<IStream> index;
-  if (storage->OpenStream(kIndexName, index.Put()) != S_OK) return false;
   // "index" is parsed once: checked for the kind, then loaded.
-  TComPtr<ICompoundStream> qs;
-  if (qsCreateFromStream(index.Get(), qs.Put()) != S_OK || !qs) return false;
-  if (qsReadInteger(qs.Get(), idKind, GetKind()) != GetKind()) return false;
+  TStreamReader reader;
+  ICompoundStream* index = reader.Read(storage, kIndex);
+  if (!index) return false;
+  if (qsReadInteger(index, idKind, GetKind()) != GetKind()) return false;
   Clear();
-  if (!LoadFromQS(qs.Get())) return false;
+  if (!LoadFromQS(index)) return false;
   FFilling = true;
-  std::optional<TChildStreamLoader> streams;
   for (int i = 0; i < Count(); ++i) {
     TPrintObject* c = FChildren[i].get();
     if (!c) continue;
@@ -477,9 +486,8 @@ bool TPrintObjectList::LoadFromStorage(TStorage* storage) {
     if (auto* list = dynamic_cast<TPrintObjectList*>(c)) {
       TStorage* sub = nullptr;
       if (storage->OpenStorageAt(static_cast<uint32_t>(i), &sub) == S_OK) list->LoadFromStorage(sub);
-    } else {
-      if (!streams) streams.emplace();
-      streams->Load(storage, i, c);
+    } else if (ICompoundStream* qs = reader.ReadAt(storage, i); qs && c->LoadFromQS(qs)) {
+      c->SetModified(false);
     }
   }
   FFilling = false;

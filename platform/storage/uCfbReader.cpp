@@ -137,14 +137,14 @@ bool TCfbReader::LoadDirectory() {
       const uint16_t length = Get16(p + kDeNameLength);
       size_t units = (length >= 2 && length <= 64 && length % 2 == 0) ? length / 2 - 1 : 31;
       units = std::min<size_t>(units, 31);
-      e.Name.resize(units);
+      char16_t name[31];
       size_t n = 0;
       for (; n < units; ++n) {
         const char16_t c = Get16(p + 2 * n);
         if (c == 0) break;
-        e.Name[n] = c;
+        name[n] = c;
       }
-      e.Name.resize(n);
+      e.Name.assign(name, n);
       e.Color = p[kDeColor];
       e.Left = Get32(p + kDeLeft);
       e.Right = Get32(p + kDeRight);
@@ -170,17 +170,20 @@ void TCfbReader::LoadMiniStream() {
   std::vector<uint32_t> sectors;
   Chain(Get32(FData + kHdrMiniFatStart), FSectorCount, &sectors);
   const uint32_t perSector = FSectorSize / 4;
-  FMiniFat.reserve(sectors.size() * perSector);
-  for (uint32_t s : sectors) {
-    if (SectorBytes(s) < FSectorSize) break;
-    const uint8_t* p = Sector(s);
-    for (uint32_t i = 0; i < perSector; ++i) FMiniFat.push_back(Get32(p + 4 * i));
+  size_t whole = 0;  // the table's sectors up to the first that the file cuts short
+  while (whole < sectors.size() && SectorBytes(sectors[whole]) >= FSectorSize) ++whole;
+  FMiniFat.resize(whole * perSector);
+  for (size_t k = 0; k < whole; ++k) {
+    const uint8_t* p = Sector(sectors[k]);
+    uint32_t* out = FMiniFat.data() + k * perSector;
+    for (uint32_t i = 0; i < perSector; ++i) out[i] = Get32(p + 4 * i);
   }
 }
 
 bool TCfbReader::BuildTree() {
   const size_t count = FEntries.size();
-  FChildren.assign(count, {});
+  FChildRange.assign(count, {0, 0});
+  FChildIds.clear();
   // An entry joins the first storage that reaches it: cycles and entries
   // shared between storages cannot make a walk of the tree endless.
   std::vector<uint8_t> claimed(count, 0);
@@ -191,12 +194,13 @@ bool TCfbReader::BuildTree() {
   };
   std::vector<TQueued> queue{{0, 0}};
   std::vector<uint32_t> stack;
+  std::vector<int> found;  // one storage's children, gathered before they get a vector of their own
   for (size_t q = 0; q < queue.size(); ++q) {
     const TQueued storage = queue[q];
-    std::vector<int>& children = FChildren[static_cast<size_t>(storage.Id)];
     // In order through the sibling tree, without recursion.
     uint32_t cur = FEntries[static_cast<size_t>(storage.Id)].Child;
     stack.clear();
+    found.clear();
     for (;;) {
       while (cur < count && !claimed[cur]) {
         claimed[cur] = 1;
@@ -207,9 +211,10 @@ bool TCfbReader::BuildTree() {
       const uint32_t id = stack.back();
       stack.pop_back();
       const uint8_t type = FEntries[id].Type;
-      if (type == kTypeStorage || type == kTypeStream) children.push_back(static_cast<int>(id));
+      if (type == kTypeStorage || type == kTypeStream) found.push_back(static_cast<int>(id));
       cur = FEntries[id].Right;
     }
+    std::vector<int>& children = found;
     // A sound tree gives them in strictly ascending order already.
     bool ascending = true;
     for (size_t i = 1; i < children.size() && ascending; ++i)
@@ -223,6 +228,9 @@ bool TCfbReader::BuildTree() {
                                  [&](int a, int b) { return CompareNames(FEntries[a].Name, FEntries[b].Name) == 0; }),
                      children.end());
     }
+    FChildRange[static_cast<size_t>(storage.Id)] = {static_cast<uint32_t>(FChildIds.size()),
+                                                    static_cast<uint32_t>(children.size())};
+    FChildIds.insert(FChildIds.end(), children.begin(), children.end());
     for (int child : children) {
       if (FEntries[static_cast<size_t>(child)].Type != kTypeStorage) continue;
       if (storage.Depth + 1 > kMaxDepth) return false;

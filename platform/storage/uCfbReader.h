@@ -13,6 +13,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "uComBase.h"
@@ -38,7 +39,10 @@ class TCfbReader {
   const TCfbEntry& Entry(int id) const { return FEntries[static_cast<size_t>(id)]; }
   bool IsStorage(int id) const;
   // The children of storage `id` in name order.
-  const std::vector<int>& Children(int id) const { return FChildren[static_cast<size_t>(id)]; }
+  std::span<const int> Children(int id) const {
+    const auto [first, count] = FChildRange[static_cast<size_t>(id)];
+    return std::span<const int>(FChildIds.data() + first, count);
+  }
   // Every byte of stream `id`; STG_E_READFAULT when its chain is damaged
   // (leaves the file, ends early, or comes back to a sector it passed) or its
   // size goes beyond the file.
@@ -97,5 +101,7 @@ class TCfbReader {
   mutable std::vector<uint32_t> FSeen, FMiniSeen;
   mutable uint32_t FStamp = 0;
   bool Seen(std::vector<uint32_t>& table, uint32_t index) const;
-  std::vector<std::vector<int>> FChildren;
+  // Each storage's children, in name order, as a range of FChildIds.
+  std::vector<int> FChildIds;
+  std::vector<std::pair<uint32_t, uint32_t>> FChildRange;  // entry -> first, count
 };

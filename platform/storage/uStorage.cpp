@@ -187,7 +187,7 @@ int64_t PositionOf(std::u16string_view name) {
 }  // namespace
 
 void TStorage::IndexReadChildren() const {
-  const std::vector<int>& children = FRead->Children(FEntry);
+  const std::span<const int> children = FRead->Children(FEntry);
   auto nameOf = [&](int id) -> std::u16string_view { return FRead->Entry(id).Name; };
   // Lists name their children by position: those names are looked up by
   // number, the others through the name index.
@@ -305,7 +305,7 @@ std::vector<TStorageElement> TStorage::Elements() const {
     return result;
   }
   if (!FRead) return result;
-  const std::vector<int>& children = FRead->Children(FEntry);
+  const std::span<const int> children = FRead->Children(FEntry);
   result.reserve(children.size());
   for (int id : children) {
     const TCfbEntry& entry = FRead->Entry(id);
