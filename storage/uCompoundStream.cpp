@@ -200,12 +200,7 @@ int64_t TCompoundStream::Found(size_t pos, int run) {
   return static_cast<int64_t>(pos);
 }
 
-int64_t TCompoundStream::Find(int32_t id) {
-  if (static_cast<uint32_t>(id) < kSmallIds) {
-    const uint16_t pos = FSmall[id];
-    if (pos == kSmallAbsent) return -1;
-    if (pos != kSmallFar) return pos;
-  }
+int64_t TCompoundStream::FindBeyondSmall(int32_t id) {
   const size_t n = FEntries.size();
   if (FLinear) {
     for (size_t i = 0; i < n; ++i)

@@ -68,8 +68,17 @@ class TCompoundStream final : public TUnknownImpl<ICompoundStream2, IPersistStre
     bool Own;  // Data is a block of its own, freed when the value goes
   };
 
-  // Position of the first entry with the ID, or -1.
-  int64_t Find(int32_t id);
+  // Position of the first entry with the ID, or -1. The smallest IDs, which
+  // every read of an object's own values asks for, are answered here.
+  int64_t Find(int32_t id) {
+    if (static_cast<uint32_t>(id) < kSmallIds) {
+      const uint16_t pos = FSmall[id];
+      if (pos == kSmallAbsent) return -1;
+      if (pos != kSmallFar) return pos;
+    }
+    return FindBeyondSmall(id);
+  }
+  int64_t FindBeyondSmall(int32_t id);
   // Position of the entry with the ID, appending an empty one when absent.
   size_t FindOrAppend(int32_t id);
   HRESULT Put(int32_t id, int32_t tag, const void* data, uint32_t size);
