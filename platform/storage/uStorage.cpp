@@ -262,10 +262,8 @@ HRESULT TStorage::OpenStream(const QString& name, IStream** stream) {
   return S_OK;
 }
 
-HRESULT TStorage::OpenStorage(const QString& name, TStorage** storage) { return OpenStorage(View(name), storage); }
-
-HRESULT TStorage::OpenStorage(std::u16string_view name, TStorage** storage) {
-  return OpenStorageOf(FWritable ? -1 : FindReadChild(name), storage);
+HRESULT TStorage::OpenStorage(const QString& name, TStorage** storage) {
+  return OpenStorageOf(FWritable ? -1 : FindReadChild(View(name)), storage);
 }
 
 HRESULT TStorage::OpenStorageAt(uint32_t position, TStorage** storage) {

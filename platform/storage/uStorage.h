@@ -83,7 +83,6 @@ class TStorage {
   HRESULT OpenStream(const QString& name, IStream** stream);
   // The sub-storage stays owned by this storage; opening it again gives the same one.
   HRESULT OpenStorage(const QString& name, TStorage** storage);
-  HRESULT OpenStorage(std::u16string_view name, TStorage** storage);
   // The element named by a position in decimal ("0", "1", ...), as lists
   // name their children: found by number, without a name to build or hash.
   HRESULT OpenStorageAt(uint32_t position, TStorage** storage);
