@@ -90,6 +90,41 @@ HRESULT ReadGrowingImage(IStream* source, uint64_t count, std::unique_ptr<uint8_
   return S_OK;
 }
 
+// The header's record count, checked against the bytes available (the
+// stream's size, or UINT64_MAX when unknown): E_FAIL for a wrong magic, a
+// negative count or a directory beyond the bytes.
+HRESULT ParseHeader(const uint8_t* header, uint64_t available, int32_t* count, uint64_t* directoryBytes) {
+  if (GetLE32(header) != kMagic) return E_FAIL;
+  *count = static_cast<int32_t>(GetLE32(header + 4));
+  if (*count < 0) return E_FAIL;
+  *directoryBytes = static_cast<uint64_t>(*count) * kRecordSize;
+  if (kHeaderSize + *directoryBytes > available || *directoryBytes > 0xFFFFFFFFull) return E_FAIL;
+  return S_OK;
+}
+
+// The sum of the values' sizes the directory announces.
+uint64_t ValueBytes(const uint8_t* directory, int32_t count) {
+  uint64_t bytes = 0;
+  for (int32_t i = 0; i < count; ++i) bytes += GetLE32(directory + static_cast<size_t>(i) * kRecordSize + 8);
+  return bytes;
+}
+
+// A working buffer on the stack when small, else on the heap.
+template <size_t N>
+class TLocalBuffer {
+ public:
+  // `size` bytes, or null when they cannot be had.
+  uint8_t* Get(size_t size) {
+    if (size <= N) return FLocal;
+    FHeap.reset(new (std::nothrow) uint8_t[size]);
+    return FHeap.get();
+  }
+
+ private:
+  uint8_t FLocal[N];
+  std::unique_ptr<uint8_t[]> FHeap;
+};
+
 // Gathers the bytes of a save into few large writes; large values go to the
 // target directly.
 class TSaveWriter {
@@ -667,14 +702,10 @@ HRESULT TCompoundStream::LoadBytes(const uint8_t* data, uint64_t size, uint64_t*
     Clear();
     return hr;
   };
-  if (size < kHeaderSize || GetLE32(data) != kMagic) return fail(E_FAIL);
-  const auto count = static_cast<int32_t>(GetLE32(data + 4));
-  if (count < 0) return fail(E_FAIL);
-  const uint64_t directoryBytes = static_cast<uint64_t>(count) * kRecordSize;
-  if (kHeaderSize + directoryBytes > size || directoryBytes > 0xFFFFFFFFull) return fail(E_FAIL);
-  const uint8_t* directory = data + kHeaderSize;
-  uint64_t dataBytes = 0;
-  for (int32_t i = 0; i < count; ++i) dataBytes += GetLE32(directory + static_cast<size_t>(i) * kRecordSize + 8);
+  int32_t count = 0;
+  uint64_t directoryBytes = 0;
+  if (size < kHeaderSize || Failed(ParseHeader(data, size, &count, &directoryBytes))) return fail(E_FAIL);
+  const uint64_t dataBytes = ValueBytes(data + kHeaderSize, count);
   const uint64_t total = kHeaderSize + directoryBytes + dataBytes;
   if (total > size) return fail(E_FAIL);
   if (total > SIZE_MAX) return fail(E_OUTOFMEMORY);
@@ -744,29 +775,22 @@ HRESULT TCompoundStream::Load(IStream* source) {
   uint8_t header[kHeaderSize];
   HRESULT hr = ReadExact(source, header, kHeaderSize);
   if (Failed(hr)) return hr;
-  if (GetLE32(header) != kMagic) return E_FAIL;
-  const auto count = static_cast<int32_t>(GetLE32(header + 4));
-  if (count < 0) return E_FAIL;
-  const uint64_t directoryBytes = static_cast<uint64_t>(count) * kRecordSize;
-  if (kHeaderSize + directoryBytes > available || directoryBytes > 0xFFFFFFFFull) return E_FAIL;
+  int32_t count = 0;
+  uint64_t directoryBytes = 0;
+  hr = ParseHeader(header, available, &count, &directoryBytes);
+  if (Failed(hr)) return hr;
 
   // Small directories, the usual case, need no allocation.
-  uint8_t local[64 * kRecordSize];
-  std::unique_ptr<uint8_t[]> heap;
-  uint8_t* directory = local;
-  if (directoryBytes > sizeof local) {
-    heap.reset(new (std::nothrow) uint8_t[directoryBytes]);
-    if (!heap) return E_OUTOFMEMORY;
-    directory = heap.get();
-  }
+  TLocalBuffer<64 * kRecordSize> directoryBuffer;
+  uint8_t* directory = directoryBuffer.Get(directoryBytes);
+  if (!directory) return E_OUTOFMEMORY;
   if (directoryBytes) {
     hr = ReadExact(source, directory, static_cast<uint32_t>(directoryBytes));
     if (Failed(hr)) return hr;
   }
 
   // All sizes must fit in what follows the directory.
-  uint64_t dataBytes = 0;
-  for (int32_t i = 0; i < count; ++i) dataBytes += GetLE32(directory + static_cast<size_t>(i) * kRecordSize + 8);
+  const uint64_t dataBytes = ValueBytes(directory, count);
   if (kHeaderSize + directoryBytes + dataBytes > available) return E_FAIL;
 
   // All values in one block, read at once; the entries point into it.
@@ -801,14 +825,9 @@ HRESULT TCompoundStream::Save(IStream* target, int32_t clearDirty) {
   GetSizeMax(&total);
   const auto capacity = static_cast<size_t>(std::min<uint64_t>(total, kSaveBuffer));
   // An object's few hundred bytes need no block of their own.
-  uint8_t local[kLocalSaveBuffer];
-  std::unique_ptr<uint8_t[]> heap;
-  uint8_t* buffer = local;
-  if (capacity > sizeof local) {
-    heap.reset(new (std::nothrow) uint8_t[capacity]);
-    if (!heap) return E_OUTOFMEMORY;
-    buffer = heap.get();
-  }
+  TLocalBuffer<kLocalSaveBuffer> saveBuffer;
+  uint8_t* buffer = saveBuffer.Get(capacity);
+  if (!buffer) return E_OUTOFMEMORY;
   TSaveWriter out(target, buffer, capacity);
 
   PutHeader(out.Reserve(kHeaderSize), FEntries.size());
