@@ -16,7 +16,7 @@
 #include "qsID.h"
 #include "uComPtr.h"
 #include "uMemoryStream.h"
-#include "uUnknownImpl.h"
+#include "uPlainStream.h"
 
 // The largest single allocation made anywhere in the process (the library's
 // allocations included): a hostile header must not make the loader reserve
@@ -701,41 +701,9 @@ TEST(QsStorage, LargeContainersSaveWhole) {
 }
 
 namespace {
-// A stream read only through IStream (no bytes in place), which may not be
-// able to tell its size: then the loader must grow its buffer with the bytes
-// that actually arrive.
-class TPlainStream final : public TUnknownImpl<IStream> {
- public:
-  TPlainStream(const TBytes& bytes, bool sized) : FInner(MemoryStreamFrom(bytes.data(), bytes.size())), FSized(sized) {}
-  HRESULT Read(void* buffer, uint32_t count, uint32_t* done) override { return FInner->Read(buffer, count, done); }
-  HRESULT Write(const void* buffer, uint32_t count, uint32_t* done) override {
-    return FInner->Write(buffer, count, done);
-  }
-  HRESULT Seek(int64_t move, uint32_t origin, uint64_t* position) override {
-    if (origin == STREAM_SEEK_END && !FSized) return E_FAIL;
-    return FInner->Seek(move, origin, position);
-  }
-  HRESULT SetSize(uint64_t) override { return E_NOTIMPL; }
-  HRESULT CopyTo(IStream*, uint64_t, uint64_t*, uint64_t*) override { return E_NOTIMPL; }
-  HRESULT Commit(uint32_t) override { return S_OK; }
-  HRESULT Revert() override { return E_NOTIMPL; }
-  HRESULT LockRegion(uint64_t, uint64_t, uint32_t) override { return E_NOTIMPL; }
-  HRESULT UnlockRegion(uint64_t, uint64_t, uint32_t) override { return E_NOTIMPL; }
-  HRESULT Stat(STATSTG*, uint32_t) override { return E_NOTIMPL; }
-  HRESULT Clone(IStream**) override { return E_NOTIMPL; }
-
- protected:
-  void* FindInterface(const GUID& iid) override {
-    return iid == IID_IUnknown || iid == IID_IStream ? static_cast<IStream*>(this) : nullptr;
-  }
-
- private:
-  TComPtr<IStream> FInner;
-  bool FSized;
-};
 
 HRESULT LoadUnsized(const TBytes& bytes, TComPtr<ICompoundStream>* s) {
-  TComPtr<IStream> source(new TPlainStream(bytes, false));
+  TComPtr<IStream> source(new TPlainStream(bytes.data(), bytes.size(), false));
   return qsCreateFromStream(source.Get(), s->Put());
 }
 }  // namespace
@@ -758,7 +726,7 @@ TEST(QsLoading, BytesInMemoryAndOtherStreamsLoadAlike) {
   const TBytes badMagic = {'J', 'U', 'N', 'K', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
   for (const TBytes& image : {good, surplus, cut, hostile, hugeValue, badMagic, TBytes{}}) {
     TComPtr<IStream> inMemory = MemoryStreamFrom(image.data(), image.size());
-    TComPtr<IStream> plain(new TPlainStream(image, true));
+    TComPtr<IStream> plain(new TPlainStream(image.data(), image.size()));
     TComPtr<ICompoundStream> a, b;
     const HRESULT hrA = qsCreateFromStream(inMemory.Get(), a.Put());
     const HRESULT hrB = qsCreateFromStream(plain.Get(), b.Put());
