@@ -313,24 +313,16 @@ HRESULT TCfbReader::WalkStream(int id, OnPiece onPiece) const {
 }
 
 HRESULT TCfbReader::ReadStream(int id, std::vector<uint8_t>* bytes) const {
-  bytes->clear();
-  const uint64_t size = Entry(id).Size;
-  // The walk checks the size against the file before any piece arrives.
-  uint8_t* out = nullptr;
-  uint64_t at = 0;
-  const HRESULT hr = WalkStream(id, [&](const uint8_t* piece, uint64_t n) KERNO_INLINE {
-    if (!out) {
-      bytes->resize(size);
-      out = bytes->data();
-    }
-    std::memcpy(out + at, piece, n);
-    at += n;
-  });
-  if (hr != S_OK) bytes->clear();
+  // A view gathers scattered sectors into `bytes` already; one in place is copied.
+  std::span<const uint8_t> view;
+  const HRESULT hr = ViewStream(id, bytes, &view);
+  if (hr == S_OK && view.data() != bytes->data()) bytes->assign(view.begin(), view.end());
   return hr;
 }
 
 const uint8_t* TCfbReader::RunOfSectors(uint32_t start, uint64_t size) const {
+  // More than the file holds is damage (and would wrap the count below).
+  if (size > static_cast<uint64_t>(FSectorCount) * FSectorSize) return nullptr;
   const uint64_t count = (size + FSectorSize - 1) >> FSectorShift;
   if (start >= FSectorCount || count > FSectorCount - start || start + count > FFat.size()) return nullptr;
   for (uint64_t k = 0; k + 1 < count; ++k)

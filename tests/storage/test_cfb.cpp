@@ -266,6 +266,10 @@ TEST(CompoundFile, VersionFourWith4096ByteSectors) {
   r = TStorage::OpenBytes(f);
   ASSERT_TRUE(r);
   EXPECT_EQ(r->ReadStream("data", &bytes), STG_E_READFAULT);
+  std::vector<uint8_t> scratch;
+  std::span<const uint8_t> view;
+  EXPECT_EQ(r->ViewStream(u"data", &scratch, &view), STG_E_READFAULT);
+  EXPECT_TRUE(view.empty());
 }
 
 TEST(CompoundFile, VersionThreeIgnoresTheSizesUpperHalf) {
