@@ -4,21 +4,7 @@
 
 #include "uComPtr.h"
 
-bool qsReadBool(ICompoundStream* s, int32_t id, bool def) {
-  if (!s) return def;
-  int32_t v = def ? 1 : 0;
-  if (s->ReadInteger(id, 0, def ? 1 : 0, &v) != S_OK) return def;
-  return (v & 0xFF) != 0;
-}
-
 bool qsWriteBool(ICompoundStream* s, int32_t id, bool value) { return s && s->WriteInteger(id, value ? 1 : 0) == S_OK; }
-
-int32_t qsReadInteger(ICompoundStream* s, int32_t id, int32_t def) {
-  if (!s) return def;
-  int32_t v = def;
-  if (s->ReadInteger(id, 0, def, &v) != S_OK) return def;
-  return v;
-}
 
 bool qsWriteInteger(ICompoundStream* s, int32_t id, int32_t value) { return s && s->WriteInteger(id, value) == S_OK; }
 
@@ -30,13 +16,6 @@ float qsReadSingle(ICompoundStream* s, int32_t id, float def) {
 }
 
 double qsReadFloat(ICompoundStream* s, int32_t id, float def) {
-  if (!s) return def;
-  double v = def;
-  if (s->ReadDouble(id, 0, def, &v) != S_OK) return def;
-  return v;
-}
-
-double qsReadDouble(ICompoundStream* s, int32_t id, double def) {
   if (!s) return def;
   double v = def;
   if (s->ReadDouble(id, 0, def, &v) != S_OK) return def;

@@ -10,9 +10,21 @@
 
 #include "uCompoundStreamIntf.h"
 
-bool qsReadBool(ICompoundStream* s, int32_t id, bool def);
+// The reads every object makes of its base values, inline: a load makes
+// several per object.
+inline bool qsReadBool(ICompoundStream* s, int32_t id, bool def) {
+  if (!s) return def;
+  int32_t v = def ? 1 : 0;
+  if (s->ReadInteger(id, 0, def ? 1 : 0, &v) != S_OK) return def;
+  return (v & 0xFF) != 0;
+}
+inline int32_t qsReadInteger(ICompoundStream* s, int32_t id, int32_t def) {
+  if (!s) return def;
+  int32_t v = def;
+  if (s->ReadInteger(id, 0, def, &v) != S_OK) return def;
+  return v;
+}
 bool qsWriteBool(ICompoundStream* s, int32_t id, bool value);
-int32_t qsReadInteger(ICompoundStream* s, int32_t id, int32_t def);
 bool qsWriteInteger(ICompoundStream* s, int32_t id, int32_t value);
 float qsReadSingle(ICompoundStream* s, int32_t id, float def);
 double qsReadFloat(ICompoundStream* s, int32_t id, float def);
@@ -22,5 +34,10 @@ bool qsWriteShortStr(ICompoundStream* s, int32_t id, std::string_view value);
 std::string qsReadString(ICompoundStream* s, int32_t id, std::string_view def);
 bool qsWriteString(ICompoundStream* s, int32_t id, std::string_view value);
 // Doubles with a double default (the interface's own ReadDouble/WriteDouble).
-double qsReadDouble(ICompoundStream* s, int32_t id, double def);
+inline double qsReadDouble(ICompoundStream* s, int32_t id, double def) {
+  if (!s) return def;
+  double v = def;
+  if (s->ReadDouble(id, 0, def, &v) != S_OK) return def;
+  return v;
+}
 bool qsWriteDouble(ICompoundStream* s, int32_t id, double value);

@@ -1,7 +1,8 @@
 // Fuzz target for the compound stream reader: arbitrary bytes go through
 // qsCreateFromStream; whatever loads is walked value by value (every typed
 // read, strings, child streams) and must survive a save and reload unchanged.
-// One long-lived container also loads every input and must agree.
+// Long-lived containers also load every input (copied, and as a view) and
+// must agree.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -9,6 +10,7 @@
 
 #include "qs.h"
 #include "uComPtr.h"
+#include "uMemoryBytes.h"
 #include "uMemoryStream.h"
 #include "uPlainStream.h"
 
@@ -136,16 +138,23 @@ void CheckPlainLoader(const uint8_t* data, size_t size, ICompoundStream* fresh) 
 }
 
 // One container loaded with every input in turn (as a list loads its
-// children) answers as a fresh one: the same result, entries and bytes.
-void CheckReusedContainer(const uint8_t* data, size_t size, ICompoundStream* fresh) {
-  static TComPtr<ICompoundStream> reused = [] {
-    TComPtr<ICompoundStream> s;
-    qsCreateCompoundStream(s.Put());
-    return s;
-  }();
-  TComPtr<IPersistMemory> persist;
-  Check(Succeeded(reused->QueryInterface(IID_IPersistMemory, reinterpret_cast<void**>(persist.Put()))));
-  const HRESULT hr = persist->Load(data, size);
+// children) answers as a fresh one: the same result, entries and bytes. The
+// view loader reads the input where it lies; rewriting its values from their
+// own bytes must leave the input as it was.
+void CheckReusedContainer(const uint8_t* data, size_t size, ICompoundStream* fresh, bool view) {
+  static TComPtr<ICompoundStream> containers[2];
+  TComPtr<ICompoundStream>& reused = containers[view ? 1 : 0];
+  if (!reused) qsCreateCompoundStream(reused.Put());
+  HRESULT hr = E_FAIL;
+  if (view) {
+    TComPtr<IPersistMemoryView> persist;
+    Check(Succeeded(reused->QueryInterface(IID_IPersistMemoryView, reinterpret_cast<void**>(persist.Put()))));
+    hr = persist->LoadView(data, size);
+  } else {
+    TComPtr<IPersistMemory> persist;
+    Check(Succeeded(reused->QueryInterface(IID_IPersistMemory, reinterpret_cast<void**>(persist.Put()))));
+    hr = persist->Load(data, size);
+  }
   Check(Succeeded(hr) == (fresh != nullptr));
   TComPtr<IEnumEntries> entries;
   Check(Succeeded(reused->QueryInterface(IID_IEnumEntries, reinterpret_cast<void**>(entries.Put()))));
@@ -161,7 +170,15 @@ void CheckReusedContainer(const uint8_t* data, size_t size, ICompoundStream* fre
     Check(Succeeded(reused->GetEntry(entry.ID, &a)) && Succeeded(fresh->GetEntry(entry.ID, &b)));
     Check(a.Tag == b.Tag && a.Size == b.Size && (a.Size == 0 || std::memcmp(a.Data, b.Data, a.Size) == 0));
   }
-  Check(Save(reused.Get()) == Save(fresh));
+  const std::vector<uint8_t> saved = Save(reused.Get());
+  Check(saved == Save(fresh));
+  if (view) {
+    const std::vector<uint8_t> input(data, data + size);
+    RewriteFromOwnBytes(reused.Get(), 0);
+    Check(Save(reused.Get()) == saved);
+    RewriteFromOwnBytes(reused.Get(), 1);
+    Check(std::memcmp(input.data(), data, size) == 0);
+  }
 }
 }  // namespace
 
@@ -170,11 +187,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TComPtr<ICompoundStream> stream;
   if (Failed(qsCreateFromStream(source.Get(), stream.Put()))) {
     Check(!stream);  // a failed load hands out nothing
-    CheckReusedContainer(data, size, nullptr);
+    CheckReusedContainer(data, size, nullptr, false);
+    CheckReusedContainer(data, size, nullptr, true);
     CheckPlainLoader(data, size, nullptr);
     return 0;
   }
-  CheckReusedContainer(data, size, stream.Get());
+  CheckReusedContainer(data, size, stream.Get(), false);
+  CheckReusedContainer(data, size, stream.Get(), true);
   CheckPlainLoader(data, size, stream.Get());
   Walk(stream.Get(), 0);
 

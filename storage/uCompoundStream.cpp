@@ -207,6 +207,7 @@ void* TCompoundStream::FindInterface(const GUID& iid) {
     return static_cast<ICompoundStream2*>(this);
   if (iid == IID_IPersistStream || iid == IID_IPersist) return static_cast<IPersistStream*>(this);
   if (iid == IID_IPersistMemory) return static_cast<IPersistMemory*>(this);
+  if (iid == IID_IPersistMemoryView) return static_cast<IPersistMemoryView*>(this);
   if (iid == IID_IEnumEntries) return static_cast<IEnumEntries*>(this);
   return nullptr;
 }
@@ -616,7 +617,8 @@ void TCompoundStream::Clear(bool keepImage) {
   FHash.clear();
 }
 
-HRESULT TCompoundStream::BuildEntries(const uint8_t* directory, int32_t count, uint8_t* image, uint64_t dataBytes) {
+HRESULT TCompoundStream::BuildEntries(const uint8_t* directory, int32_t count, uint8_t* values, uint64_t available,
+                                      bool view) {
   try {
     // Filled in place: building each entry apart and copying it in costs a
     // stalled load per entry, a good part of a small stream's load.
@@ -627,17 +629,21 @@ HRESULT TCompoundStream::BuildEntries(const uint8_t* directory, int32_t count, u
       const uint8_t* rec = directory + static_cast<size_t>(i) * kRecordSize;
       const auto id = static_cast<int32_t>(GetLE32(rec));
       const uint32_t size = GetLE32(rec + 8);
+      if (size > available - offset) {
+        Clear();
+        return E_FAIL;
+      }
       NoteSmall(id, static_cast<size_t>(i));
       TEntry& e = out[i];
       e.ID = id;
       e.Tag = static_cast<int32_t>(GetLE32(rec + 4));
       e.Size = size;
-      e.Capacity = size;
-      e.Data = image + offset;  // an empty value's pointer is never handed out or read
+      e.Capacity = view ? 0 : size;
+      e.Data = values + offset;  // an empty value's pointer is never handed out or read
       e.Own = false;
       offset += size;
     }
-    FDataBytes = dataBytes;
+    FDataBytes = offset;
     if (FEntries.size() > kLinearMax) IndexRuns();
   } catch (const std::bad_alloc&) {
     Clear();
@@ -727,7 +733,7 @@ HRESULT TCompoundStream::LoadBytes(const uint8_t* data, uint64_t size, uint64_t*
     FImage = std::move(fresh);
     FImageCapacity = total;
   }
-  const HRESULT hr = BuildEntries(image + kHeaderSize, count, image + kHeaderSize + directoryBytes, dataBytes);
+  const HRESULT hr = BuildEntries(image + kHeaderSize, count, image + kHeaderSize + directoryBytes, dataBytes, false);
   if (Failed(hr)) return hr;
   FModified = false;
   *used = total;
@@ -812,7 +818,7 @@ HRESULT TCompoundStream::Load(IStream* source) {
     if (Failed(hr)) return hr;
   }
 
-  hr = BuildEntries(directory, count, image, dataBytes);
+  hr = BuildEntries(directory, count, image, dataBytes, false);
   if (Failed(hr)) return hr;
   FModified = false;
   return S_OK;
@@ -850,6 +856,31 @@ HRESULT TCompoundStream::Load(const void* data, uint64_t size) {
   if (!data && size) return E_INVALIDARG;
   uint64_t used = 0;
   return LoadBytes(static_cast<const uint8_t*>(data), size, &used);
+}
+
+HRESULT TCompoundStream::LoadView(const void* data, uint64_t size) {
+  if (!data && size) return E_INVALIDARG;
+  const auto* bytes = static_cast<const uint8_t*>(data);
+  // Bytes this container may own (a value handed back to it) go through the
+  // copying load, which takes them before letting its memory go. Until
+  // something is written it owns no memory but the load image.
+  const auto from = reinterpret_cast<uintptr_t>(bytes);
+  const auto mine = reinterpret_cast<uintptr_t>(FImage.get());
+  if (FChunks || FOwnBlocks || (FImage && from < mine + FImageCapacity && from + size > mine)) return Load(data, size);
+  int32_t count = 0;
+  uint64_t directoryBytes = 0;
+  if (size < kHeaderSize || Failed(ParseHeader(bytes, size, &count, &directoryBytes))) {
+    Clear();
+    return E_FAIL;
+  }
+  Clear(true);
+  const uint64_t before = kHeaderSize + directoryBytes;
+  // Values are only read through these entries, never written (capacity 0).
+  const HRESULT hr =
+      BuildEntries(bytes + kHeaderSize, count, const_cast<uint8_t*>(bytes + before), size - before, true);
+  if (Failed(hr)) return hr;
+  FModified = false;
+  return S_OK;
 }
 
 HRESULT TCompoundStream::Save(void* target, int32_t clearDirty, uint64_t size) {

@@ -1,6 +1,7 @@
 // The container behind every compound stream interface. Clients never see
 // this class; they hold it through ICompoundStream(2), IPersistStream,
-// IPersistMemory and IEnumEntries, all counting on the one object.
+// IPersistMemory, IPersistMemoryView and IEnumEntries, all counting on the
+// one object.
 #pragma once
 
 #include <atomic>
@@ -9,9 +10,11 @@
 #include <vector>
 
 #include "uCompoundStreamIntf.h"
+#include "uMemoryBytes.h"
 #include "uUnknownImpl.h"
 
-class TCompoundStream final : public TUnknownImpl<ICompoundStream2, IPersistStream, IPersistMemory, IEnumEntries> {
+class TCompoundStream final
+    : public TUnknownImpl<ICompoundStream2, IPersistStream, IPersistMemory, IPersistMemoryView, IEnumEntries> {
  public:
   TCompoundStream();
   ~TCompoundStream() override;
@@ -43,6 +46,8 @@ class TCompoundStream final : public TUnknownImpl<ICompoundStream2, IPersistStre
   // IPersistMemory (GetClassID, IsDirty and GetSizeMax as above)
   HRESULT Load(const void* data, uint64_t size) override;
   HRESULT Save(void* target, int32_t clearDirty, uint64_t size) override;
+  // IPersistMemoryView
+  HRESULT LoadView(const void* data, uint64_t size) override;
   // IEnumEntries
   HRESULT Next(int32_t count, TCompoundEntry* buffer, int32_t* fetched) override;
   HRESULT Skip(int32_t count) override;
@@ -82,15 +87,18 @@ class TCompoundStream final : public TUnknownImpl<ICompoundStream2, IPersistStre
   // Position of the entry with the ID, appending an empty one when absent.
   size_t FindOrAppend(int32_t id);
   HRESULT Put(int32_t id, int32_t tag, const void* data, uint32_t size);
-  HRESULT TypedRead(int32_t id, int32_t flags, int32_t tag, void* out, uint32_t width);
+  // Inlined into each typed read: a call apiece costs more than the look-up.
+  [[gnu::always_inline]] inline HRESULT TypedRead(int32_t id, int32_t flags, int32_t tag, void* out, uint32_t width);
   void FreeValue(TEntry& e);
   // Empties the container; keepImage keeps the load image's block for the
   // next Load to reuse (a container loaded again and again, child by child).
   void Clear(bool keepImage = false);
   // Load from bytes in memory (`used`: how many the stored form took).
   HRESULT LoadBytes(const uint8_t* data, uint64_t size, uint64_t* used);
-  // The entries of a loaded directory of `count` records over the values at `image`.
-  HRESULT BuildEntries(const uint8_t* directory, int32_t count, uint8_t* image, uint64_t dataBytes);
+  // The entries of a loaded directory of `count` records over the values at
+  // `values`, of which `available` bytes may be used (E_FAIL beyond). The
+  // values of a view are not this container's to overwrite.
+  HRESULT BuildEntries(const uint8_t* directory, int32_t count, uint8_t* values, uint64_t available, bool view);
   // Indexes all entries by their runs of ascending IDs (or, beyond kMaxRuns
   // runs, by the hash table), leaving the scan of small containers behind.
   void IndexRuns();

@@ -42,15 +42,38 @@ std::unique_ptr<TPrintObject> Make() {
   return std::make_unique<T>();
 }
 
-QHash<int, TKindMaker>& Makers() {
-  static QHash<int, TKindMaker> makers = [] {
-    QHash<int, TKindMaker> m;
-    m.insert(kindObject, &Make<TPrintObject>);
+// Which class makes each kind. A load asks once per object, so the kinds
+// below kDirect (all of the kind table's) are an array look-up.
+class TKindMakers {
+ public:
+  TKindMaker Find(int kind) const {
+    if (static_cast<unsigned>(kind) < kDirect) return FDirect[kind];
+    return FOther.value(kind, nullptr);
+  }
+  void Set(int kind, TKindMaker maker) {
+    if (static_cast<unsigned>(kind) < kDirect)
+      FDirect[kind] = maker;
+    else if (maker)
+      FOther.insert(kind, maker);
+    else
+      FOther.remove(kind);
+  }
+
+ private:
+  static constexpr unsigned kDirect = 512;
+  TKindMaker FDirect[kDirect] = {};
+  QHash<int, TKindMaker> FOther;
+};
+
+TKindMakers& Makers() {
+  static TKindMakers makers = [] {
+    TKindMakers m;
+    m.Set(kindObject, &Make<TPrintObject>);
     // "Picture" has no class of its own: a plain object stands for it.
-    m.insert(kindPicture, &Make<TPrintObject>);
-    m.insert(kindObjectList, &Make<TPrintObjectList>);
-    m.insert(kindDataObject, &Make<TDataObject>);
-    m.insert(kindDeepObject, &Make<TPrintDeepObject>);
+    m.Set(kindPicture, &Make<TPrintObject>);
+    m.Set(kindObjectList, &Make<TPrintObjectList>);
+    m.Set(kindDataObject, &Make<TDataObject>);
+    m.Set(kindDeepObject, &Make<TPrintDeepObject>);
     return m;
   }();
   return makers;
@@ -73,17 +96,12 @@ int KindIconIndex(int kind) {
   return e ? e->Icon : 0;
 }
 
-void RegisterKind(int kind, TKindMaker maker) {
-  if (maker)
-    Makers().insert(kind, maker);
-  else
-    Makers().remove(kind);
-}
+void RegisterKind(int kind, TKindMaker maker) { Makers().Set(kind, maker); }
 
-bool IsKindRegistered(int kind) { return Makers().contains(kind); }
+bool IsKindRegistered(int kind) { return Makers().Find(kind) != nullptr; }
 
 std::unique_ptr<TPrintObject> CreateKindObject(int kind) {
-  const TKindMaker maker = Makers().value(kind, nullptr);
+  const TKindMaker maker = Makers().Find(kind);
   return maker ? maker() : nullptr;
 }
 

@@ -21,7 +21,7 @@ std::unique_ptr<TPrintObjectList> LoadObjectFile(const QString& path, QString* e
   CheckFileVersion(storage.get());
   const int kind = ReadStorageKind(storage.get());
   std::unique_ptr<TPrintObject> made = CreateKindObject(kind);
-  auto* list = dynamic_cast<TPrintObjectList*>(made.get());
+  auto* list = made ? made->AsObjectList() : nullptr;
   if (!list)
     return fail(
         QStringLiteral("%1: root kind %2 (%3) is not a known object list").arg(path).arg(kind).arg(KindName(kind)));

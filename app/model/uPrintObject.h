@@ -17,6 +17,7 @@ class QJsonObject;
 class TIniFile;
 class TPrintObject;
 class TAbstractPrintObjectList;
+class TPrintObjectList;
 struct ICompoundStream;
 struct IStream;
 
@@ -103,6 +104,9 @@ class TPrintObject {
   // `factor`; objects holding further page Y positions of their own (a text's
   // annotated interval) move them here the same way: y -> top + factor * (y - top).
   virtual void RescaleInterval(double factor, double top) { (void)factor, (void)top; }
+  // The object as a list of children, or null: a load and a save ask it of
+  // every child, where a dynamic_cast would cost more than the question.
+  virtual TPrintObjectList* AsObjectList() { return nullptr; }
 
   // --- non-virtual operations ---
   bool LoadFromStream(IStream* stream);

@@ -13,6 +13,7 @@
 #include "uComPtr.h"
 #include "uIniFile.h"
 #include "uLanguage.h"
+#include "uMemoryBytes.h"
 #include "uPropertiesDialogs.h"
 #include "uSettings.h"
 #include "uStorage.h"
@@ -37,16 +38,17 @@ const QString kVersionName = QStringLiteral("version");
 QString Cp1251(const std::string& bytes) { return QString::fromStdString(Cp1251ToUtf8(bytes)); }
 
 // Reads the streams of a list's storage ("index", then the stream children)
-// one after another through one container, loaded straight from the file
-// image: a list may hold thousands of children, and each would otherwise
-// cost a copy of its bytes, a memory stream and a container of its own. What
-// Read returns lasts until the next Read; a child reads its values in
-// LoadFromQS and keeps no reference to the container.
+// one after another through one container that reads them where they lie in
+// the file image: a list may hold thousands of children, and each would
+// otherwise cost a copy of its bytes, a memory stream and a container of its
+// own. What Read returns lasts until the next Read (the storage keeps the
+// bytes until then); a child reads its values in LoadFromQS and keeps no
+// reference to the container.
 class TStreamReader {
  public:
   TStreamReader() {
     qsCreateCompoundStream(FQs.Put());
-    if (FQs) FQs->QueryInterface(IID_IPersistMemory, reinterpret_cast<void**>(FPersist.Put()));
+    if (FQs) FQs->QueryInterface(IID_IPersistMemoryView, reinterpret_cast<void**>(FPersist.Put()));
   }
 
   ICompoundStream* Read(TStorage* storage, std::u16string_view name) {
@@ -63,11 +65,11 @@ class TStreamReader {
 
  private:
   ICompoundStream* Loaded(std::span<const uint8_t> bytes) {
-    return FPersist->Load(bytes.data(), bytes.size()) == S_OK ? FQs.Get() : nullptr;
+    return FPersist->LoadView(bytes.data(), bytes.size()) == S_OK ? FQs.Get() : nullptr;
   }
 
   TComPtr<ICompoundStream> FQs;
-  TComPtr<IPersistMemory> FPersist;
+  TComPtr<IPersistMemoryView> FPersist;
   std::vector<uint8_t> FScratch;
 };
 
@@ -300,7 +302,7 @@ void TPrintObjectList::Changed() {
 
 void TPrintObjectList::Assign(TPrintObject* source) {
   TPrintObject::Assign(source);
-  if (auto* list = dynamic_cast<TPrintObjectList*>(source)) {
+  if (auto* list = source ? source->AsObjectList() : nullptr) {
     Clear();
     SetCapacity(list->Count());
     FFilling = true;
@@ -378,7 +380,7 @@ TPrintObject* TPrintObjectList::FindSelected() {
   if (FSelected) return this;
   for (auto& c : FChildren) {
     if (!c) continue;
-    if (auto* list = dynamic_cast<TPrintObjectList*>(c.get())) {
+    if (auto* list = c->AsObjectList()) {
       if (TPrintObject* found = list->FindSelected()) return found;
     } else if (c->Selected()) {
       return c.get();
@@ -453,7 +455,7 @@ bool TPrintObjectList::SaveToStorage(TStorage* storage) {
     TPrintObject* c = FChildren[i].get();
     if (!c) continue;
     const QString name = QString::number(i);
-    if (auto* list = dynamic_cast<TPrintObjectList*>(c)) {
+    if (auto* list = c->AsObjectList()) {
       TStorage* sub = nullptr;
       if (storage->CreateStorage(name, &sub) != S_OK || !list->SaveToStorage(sub)) complete = false;
     } else {
@@ -483,7 +485,7 @@ bool TPrintObjectList::LoadFromStorage(TStorage* storage) {
     TPrintObject* c = FChildren[i].get();
     if (!c) continue;
     // Element i is child i, named by its position.
-    if (auto* list = dynamic_cast<TPrintObjectList*>(c)) {
+    if (auto* list = c->AsObjectList()) {
       TStorage* sub = nullptr;
       if (storage->OpenStorageAt(static_cast<uint32_t>(i), &sub) == S_OK) list->LoadFromStorage(sub);
     } else if (ICompoundStream* qs = reader.ReadAt(storage, i); qs && c->LoadFromQS(qs)) {

@@ -12,7 +12,6 @@
 
 class TStorage;
 
-
 class TPrintObjectList : public TAbstractPrintObjectList {
  public:
   TPrintObjectList();
@@ -49,6 +48,7 @@ class TPrintObjectList : public TAbstractPrintObjectList {
   bool LoadFromIni(TIniFile* ini, const QString& section, const QString& prefix) override;
   bool SaveToIni(TIniFile* ini, const QString& section, const QString& prefix) override;
   void Changed() override;
+  TPrintObjectList* AsObjectList() override { return this; }
   void Assign(TPrintObject* source) override;
   void Draw(TDrawContext& context) override;
   bool EditProperties() override;

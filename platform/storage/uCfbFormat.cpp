@@ -28,6 +28,16 @@ bool SameName(std::u16string_view a, std::u16string_view b) {
   return true;
 }
 
+int32_t DecimalName(std::u16string_view name) {
+  if (name.empty() || name.size() > 9 || (name[0] == u'0' && name.size() > 1)) return -1;
+  int32_t n = 0;
+  for (char16_t c : name) {
+    if (c < u'0' || c > u'9') return -1;
+    n = n * 10 + (c - u'0');
+  }
+  return n;
+}
+
 uint32_t HashName(std::u16string_view name) {
   // FNV-1a over the upper-cased units.
   uint32_t h = 2166136261u;

@@ -93,6 +93,9 @@ inline char16_t UpperUnit(char16_t c) {
 int CompareNames(std::u16string_view a, std::u16string_view b);
 bool SameName(std::u16string_view a, std::u16string_view b);
 uint32_t HashName(std::u16string_view name);
+// The number a name written as a plain decimal stands for (no sign, no
+// leading zero, at most nine digits), or -1: lists name their children so.
+int32_t DecimalName(std::u16string_view name);
 
 // A case-insensitive index of a storage's element names: open addressing over
 // the names' hashes, ids resolved to names by the caller (no copies of names).

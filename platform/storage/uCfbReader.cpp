@@ -119,13 +119,15 @@ bool TCfbReader::LoadDirectory() {
   std::vector<uint32_t> sectors;
   if (!Chain(Get32(FData + kHdrDirStart), FSectorCount, &sectors) || sectors.empty()) return false;
   const uint32_t perSector = FSectorSize / kDirEntrySize;
-  FEntries.resize(sectors.size() * perSector);
+  // Each entry is written once, as it is read: a directory holds thousands.
+  FEntries.reserve(sectors.size() * perSector);
+  FNames.reserve(sectors.size() * perSector * 4);
   for (size_t k = 0; k < sectors.size(); ++k) {
     if (SectorBytes(sectors[k]) < FSectorSize) return false;
     const uint8_t* base = Sector(sectors[k]);
     for (uint32_t i = 0; i < perSector; ++i) {
       const uint8_t* p = base + i * kDirEntrySize;
-      TCfbEntry& e = FEntries[k * perSector + i];
+      TCfbEntry& e = FEntries.emplace_back();
       e.Type = p[kDeType];
       if (e.Type != kTypeStorage && e.Type != kTypeStream && e.Type != kTypeRoot) {
         e.Type = kTypeUnused;
@@ -137,14 +139,15 @@ bool TCfbReader::LoadDirectory() {
       const uint16_t length = Get16(p + kDeNameLength);
       size_t units = (length >= 2 && length <= 64 && length % 2 == 0) ? length / 2 - 1 : 31;
       units = std::min<size_t>(units, 31);
-      char16_t name[31];
+      e.NameAt = static_cast<uint32_t>(FNames.size());
       size_t n = 0;
       for (; n < units; ++n) {
         const char16_t c = Get16(p + 2 * n);
         if (c == 0) break;
-        name[n] = c;
+        FNames.push_back(c);
       }
-      e.Name.assign(name, n);
+      e.NameLength = static_cast<uint8_t>(n);
+      e.Number = DecimalName(Name(static_cast<int>(FEntries.size() - 1)));
       e.Color = p[kDeColor];
       e.Left = Get32(p + kDeLeft);
       e.Right = Get32(p + kDeRight);
@@ -218,14 +221,14 @@ bool TCfbReader::BuildTree() {
     // A sound tree gives them in strictly ascending order already.
     bool ascending = true;
     for (size_t i = 1; i < children.size() && ascending; ++i)
-      ascending = CompareNames(FEntries[children[i - 1]].Name, FEntries[children[i]].Name) < 0;
+      ascending = CompareNames(Name(children[i - 1]), Name(children[i])) < 0;
     if (!ascending) {
-      const auto before = [&](int a, int b) { return CompareNames(FEntries[a].Name, FEntries[b].Name) < 0; };
+      const auto before = [&](int a, int b) { return CompareNames(Name(a), Name(b)) < 0; };
       std::stable_sort(children.begin(), children.end(), before);
       // Of names equal without case (damage: the format forbids them) the
       // first is kept, so that every listed element is the one its name opens.
       children.erase(std::unique(children.begin(), children.end(),
-                                 [&](int a, int b) { return CompareNames(FEntries[a].Name, FEntries[b].Name) == 0; }),
+                                 [&](int a, int b) { return CompareNames(Name(a), Name(b)) == 0; }),
                      children.end());
     }
     FChildRange[static_cast<size_t>(storage.Id)] = {static_cast<uint32_t>(FChildIds.size()),

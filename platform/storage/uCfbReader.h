@@ -19,11 +19,13 @@
 #include "uComBase.h"
 
 struct TCfbEntry {
-  std::u16string Name;
+  uint32_t NameAt = 0;  // the name's first unit in the reader's name pool
+  uint8_t NameLength = 0;
   uint8_t Type = 0;  // cfb::kTypeStorage, kTypeStream or kTypeRoot
   uint8_t Color = 0;
   uint32_t Left = 0, Right = 0, Child = 0;
   uint32_t Start = 0;
+  int32_t Number = -1;  // the name read as a plain decimal (cfb::DecimalName), or -1
   uint64_t Size = 0;
 };
 
@@ -37,6 +39,10 @@ class TCfbReader {
 
   static constexpr int RootId = 0;
   const TCfbEntry& Entry(int id) const { return FEntries[static_cast<size_t>(id)]; }
+  std::u16string_view Name(int id) const {
+    const TCfbEntry& e = Entry(id);
+    return std::u16string_view(FNames.data() + e.NameAt, e.NameLength);
+  }
   bool IsStorage(int id) const;
   // The children of storage `id` in name order.
   std::span<const int> Children(int id) const {
@@ -96,6 +102,8 @@ class TCfbReader {
   std::vector<uint32_t> FMiniSectors;  // the regular sectors holding the mini stream
   uint64_t FMiniStreamSize = 0;
   std::vector<TCfbEntry> FEntries;
+  // Every entry's name, one after another: a directory holds thousands.
+  std::vector<char16_t> FNames;
   // The read in which each sector (and mini sector) was last passed: a chain
   // coming back to a sector loops. Stamps avoid clearing a table per read.
   mutable std::vector<uint32_t> FSeen, FMiniSeen;

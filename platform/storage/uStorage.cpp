@@ -21,7 +21,7 @@ std::u16string_view View(const QString& s) {
 
 // The stored units as they are (a decoder would replace unpaired surrogates,
 // and the name would no longer find its element).
-QString StoredName(const std::u16string& name) {
+QString StoredName(std::u16string_view name) {
   return QString(reinterpret_cast<const QChar*>(name.data()), static_cast<qsizetype>(name.size()));
 }
 
@@ -172,33 +172,18 @@ HRESULT TStorage::WriteStream(const QString& name, IStream* source) {
   return S_OK;
 }
 
-namespace {
-// The number a name written as a plain decimal (no sign, no leading zero)
-// stands for, or -1.
-int64_t PositionOf(std::u16string_view name) {
-  if (name.empty() || name.size() > 9 || (name[0] == u'0' && name.size() > 1)) return -1;
-  int64_t n = 0;
-  for (char16_t c : name) {
-    if (c < u'0' || c > u'9') return -1;
-    n = n * 10 + (c - u'0');
-  }
-  return n;
-}
-}  // namespace
-
 void TStorage::IndexReadChildren() const {
   const std::span<const int> children = FRead->Children(FEntry);
-  auto nameOf = [&](int id) -> std::u16string_view { return FRead->Entry(id).Name; };
+  auto nameOf = [&](int id) { return FRead->Name(id); };
   // Lists name their children by position: those names are looked up by
   // number, the others through the name index.
   FNumbered.assign(children.size(), -1);
   for (int id : children) {
-    const std::u16string_view name = FRead->Entry(id).Name;
-    const int64_t n = PositionOf(name);
-    if (n >= 0 && n < static_cast<int64_t>(children.size()))
+    const int32_t n = FRead->Entry(id).Number;
+    if (n >= 0 && static_cast<size_t>(n) < children.size())
       FNumbered[static_cast<size_t>(n)] = id;
     else
-      FReadIndex.Insert(name, id, nameOf);
+      FReadIndex.Insert(FRead->Name(id), id, nameOf);
   }
   FReadIndexed = true;
 }
@@ -220,9 +205,9 @@ int TStorage::FindReadChildAt(uint32_t position) const {
 int TStorage::FindReadChild(std::u16string_view name) const {
   if (!FRead) return -1;
   if (!FReadIndexed) IndexReadChildren();
-  const int64_t n = PositionOf(name);
-  if (n >= 0 && n < static_cast<int64_t>(FNumbered.size())) return FNumbered[static_cast<size_t>(n)];
-  return FReadIndex.Find(name, [&](int id) -> std::u16string_view { return FRead->Entry(id).Name; });
+  const int32_t n = cfb::DecimalName(name);
+  if (n >= 0 && static_cast<size_t>(n) < FNumbered.size()) return FNumbered[static_cast<size_t>(n)];
+  return FReadIndex.Find(name, [&](int id) { return FRead->Name(id); });
 }
 
 HRESULT TStorage::ReadStream(const QString& name, std::vector<uint8_t>* bytes) {
@@ -283,7 +268,7 @@ HRESULT TStorage::OpenStorageOf(int id, TStorage** storage) {
   sub->FRead = FRead;
   sub->FEntry = id;
   sub->FDepth = FDepth + 1;
-  sub->FName = StoredName(FRead->Entry(id).Name);
+  sub->FName = StoredName(FRead->Name(id));
   *storage = sub.get();
   FOpened[id] = std::move(sub);
   return S_OK;
@@ -306,11 +291,10 @@ std::vector<TStorageElement> TStorage::Elements() const {
   const std::span<const int> children = FRead->Children(FEntry);
   result.reserve(children.size());
   for (int id : children) {
-    const TCfbEntry& entry = FRead->Entry(id);
     TStorageElement e;
-    e.Name = StoredName(entry.Name);
+    e.Name = StoredName(FRead->Name(id));
     e.IsStorage = FRead->IsStorage(id);
-    if (!e.IsStorage) e.Size = entry.Size;
+    if (!e.IsStorage) e.Size = FRead->Entry(id).Size;
     result.push_back(e);
   }
   return result;

@@ -37,6 +37,16 @@ TEST_F(KindsTest, RegistryMakesTheModelKindsAndListsFilterThem) {
   EXPECT_TRUE(IsKindRegistered(kindDeepScale));
   RegisterKind(kindDeepScale, nullptr);
   EXPECT_FALSE(IsKindRegistered(kindDeepScale));
+  // Kinds beyond the table's numbers (and negative ones) register alike.
+  for (int kind : {511, 512, 70000, -5}) {
+    EXPECT_FALSE(IsKindRegistered(kind)) << kind;
+    EXPECT_EQ(CreateKindObject(kind), nullptr) << kind;
+    RegisterKind(kind, [] { return std::unique_ptr<TPrintObject>(std::make_unique<TDataObject>()); });
+    ASSERT_NE(CreateKindObject(kind), nullptr) << kind;
+    EXPECT_EQ(CreateKindObject(kind)->GetKind(), kindDataObject);
+    RegisterKind(kind, nullptr);
+    EXPECT_FALSE(IsKindRegistered(kind)) << kind;
+  }
 }
 
 TEST_F(KindsTest, StreamAndStorageKinds) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +16,7 @@
 #include "qs.h"
 #include "qsID.h"
 #include "uComPtr.h"
+#include "uMemoryBytes.h"
 #include "uMemoryStream.h"
 #include "uPlainStream.h"
 
@@ -787,6 +789,78 @@ TEST(QsLoading, MemoryLoadsAndSavesIncludingFromItsOwnBytes) {
   EXPECT_EQ(memory->Load(nullptr, 4), E_INVALIDARG);
 }
 
+// A view load reads the values where the caller's bytes hold them: it must
+// accept and refuse exactly what a copying load does, never write into those
+// bytes, and copy bytes that are its own.
+TEST(QsLoading, ViewLoadsReadInPlaceAndNeverWriteThere) {
+  TModel model;
+  model.push_back(TModelEntry{7, qsInteger, {1, 2, 3, 4}});
+  model.push_back(TModelEntry{900, qsBinary, TBytes(5000, 0x5A)});
+  model.push_back(TModelEntry{3, qsDouble, TBytes(8, 1)});
+  model.push_back(TModelEntry{900, qsString, {'x'}});
+  const TBytes good = ModelImage(model);
+  TBytes surplus = good;
+  surplus.insert(surplus.end(), 40, 0xEE);
+  const TBytes cut(good.begin(), good.end() - 1);
+  TBytes hostile = Header(0x7FFFFFFF);
+  TBytes hugeValues = Header(2);
+  Record(hugeValues, 1, qsBinary, 0xFFFFFFF0u);
+  Record(hugeValues, 2, qsBinary, 0xFFFFFFF0u);
+  hugeValues.insert(hugeValues.end(), 64, 0);
+  for (const TBytes& image : {good, surplus, cut, hostile, hugeValues, TBytes{}}) {
+    auto copied = NewStream();
+    auto viewed = NewStream();
+    const HRESULT hrCopy = copied.As<IPersistMemory>(IID_IPersistMemory)->Load(image.data(), image.size());
+    const HRESULT hrView = viewed.As<IPersistMemoryView>(IID_IPersistMemoryView)->LoadView(image.data(), image.size());
+    ASSERT_EQ(hrView, hrCopy) << image.size() << " bytes";
+    if (hrView != S_OK) {
+      TCompoundEntry e{};
+      EXPECT_EQ(viewed->GetEntry(7, &e), E_INVALIDARG) << "a failed load leaves it empty";
+      continue;
+    }
+    ExpectSameAsModel(viewed.Get(), model, 0, 1000);
+    EXPECT_EQ(Saved(viewed.Get()), Saved(copied.Get()));
+  }
+
+  TBytes bytes = good;
+  auto s = NewStream();
+  auto view = s.As<IPersistMemoryView>(IID_IPersistMemoryView);
+  ASSERT_EQ(view->LoadView(bytes.data(), bytes.size()), S_OK);
+  EXPECT_EQ(Dirty(s.Get()), S_FALSE);
+  // The values are read where they lie...
+  const TBytes seven = {1, 2, 3, 4};
+  const auto at = std::search(bytes.begin(), bytes.end(), seven.begin(), seven.end());
+  ASSERT_NE(at, bytes.end());
+  *at = 9;
+  EXPECT_EQ(qsReadInteger(s.Get(), 7, 0), 0x04030209);
+  *at = 1;
+  // ...and written elsewhere, even a value of the same size.
+  ASSERT_EQ(s->WriteInteger(7, 77), S_OK);
+  ASSERT_EQ(s->WriteBuffer(900, "yz", 2), S_OK);
+  EXPECT_EQ(bytes, good);
+  EXPECT_EQ(qsReadInteger(s.Get(), 7, 0), 77);
+  TModel edited = model;
+  ModelPut(edited, 7) = TModelEntry{7, qsInteger, {77, 0, 0, 0}};
+  ModelPut(edited, 900) = TModelEntry{900, qsBinary, {'y', 'z'}};
+  ExpectSameAsModel(s.Get(), edited, 0, 1000);
+
+  // Bytes the container holds itself (a child stream kept as a value, in its
+  // arena or in its load image) are taken as a copying load takes them.
+  auto child = NewStream();
+  child->WriteInteger(1, 11);
+  const TBytes childBytes = Saved(child.Get());
+  for (int round = 0; round < 2; ++round) {
+    auto parent = NewStream();
+    parent->WriteBuffer(5, childBytes.data(), static_cast<int32_t>(childBytes.size()));
+    if (round == 1) parent = Loaded(Saved(parent.Get()));
+    TCompoundEntry value{};
+    ASSERT_EQ(parent->GetEntry(5, &value), S_OK);
+    ASSERT_EQ(parent.As<IPersistMemoryView>(IID_IPersistMemoryView)->LoadView(value.Data, value.Size), S_OK);
+    EXPECT_EQ(qsReadInteger(parent.Get(), 1, 0), 11);
+    EXPECT_EQ(Saved(parent.Get()), childBytes);
+  }
+}
+
 TEST(QsLoading, UnsizedStreamsLoadAndRefuseHostileSizes) {
   TModel model;
   model.push_back(TModelEntry{1, qsBinary, TBytes(3u << 20, 0x77)});
@@ -838,15 +912,23 @@ TEST(QsLoading, OneContainerLoadedAgainAndAgainAnswersAsAFreshOne) {
   auto s = NewStream();
   auto persist = s.As<IPersistStream>(IID_IPersistStream);
   auto memory = s.As<IPersistMemory>(IID_IPersistMemory);
-  // The first pass loads from streams, the second from memory.
-  for (int pass = 0; pass < 2; ++pass) {
+  auto view = s.As<IPersistMemoryView>(IID_IPersistMemoryView);
+  ASSERT_TRUE(view);
+  // Loads from streams, from memory, as views of the caller's bytes (the
+  // last pass without writes, which would send the next view load through a
+  // copy), each pass through every model.
+  for (int pass = 0; pass < 4; ++pass) {
+    std::vector<TBytes> images;  // a view's bytes stay until the next load
+    images.reserve(models.size());
     for (const TModel& constModel : models) {
       TModel model = constModel;
-      const TBytes image = ModelImage(model);
+      const TBytes& image = images.emplace_back(ModelImage(model));
       if (pass == 0) {
         ASSERT_EQ(persist->Load(MemoryStreamFrom(image.data(), image.size()).Get()), S_OK);
-      } else {
+      } else if (pass == 1) {
         ASSERT_EQ(memory->Load(image.data(), image.size()), S_OK);
+      } else {
+        ASSERT_EQ(view->LoadView(image.data(), image.size()), S_OK);
       }
       // Read in stored order first, so each lookup starts from the last one's hint.
       for (const auto& m : model) {
@@ -859,6 +941,7 @@ TEST(QsLoading, OneContainerLoadedAgainAndAgainAnswersAsAFreshOne) {
       }
       ExpectSameAsModel(s.Get(), model, -2, 3002);
       EXPECT_EQ(Saved(s.Get()), image);
+      if (pass == 3) continue;
       // Written values join the loaded ones as in a fresh container.
       TModel edited = model;
       s->WriteInteger(3, 33);

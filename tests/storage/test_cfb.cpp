@@ -105,7 +105,7 @@ void CheckTree(const TCfbReader& file, int storage, size_t expected) {
     const bool red = e.Color == kRed;
     colouredWell = colouredWell && !(red && parentRed);
     walk(e.Left, blacks + (red ? 0 : 1), red);
-    inOrder.push_back(e.Name);
+    inOrder.emplace_back(file.Name(static_cast<int>(id)));
     walk(e.Right, blacks + (red ? 0 : 1), red);
   };
   const uint32_t top = file.Entry(storage).Child;

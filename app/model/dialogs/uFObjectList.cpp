@@ -154,7 +154,7 @@ void TFObjectList::btnOKClick() {
 }
 
 bool TFObjectList::Execute(TPrintObject* object) {
-  auto* list = dynamic_cast<TPrintObjectList*>(object);
+  auto* list = object ? object->AsObjectList() : nullptr;
   if (!list) return false;
   TFObjectList dialog(list);
   return dialog.exec() == QDialog::Accepted;
