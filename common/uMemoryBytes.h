@@ -25,6 +25,7 @@ struct IPersistMemoryView : IUnknown {
   // caller keeps the `size` bytes at `data` alive and unchanged until the
   // object is loaded again or released, and never writes through the value
   // pointers the object hands out. Writes to the object go to its own memory.
-  // For a reader going through many stored objects one after another.
+  // For one reader going through many stored objects one after another: the
+  // object's first reads may still build its tables, so it serves one thread.
   virtual HRESULT LoadView(const void* data, uint64_t size) = 0;
 };

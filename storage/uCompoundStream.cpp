@@ -69,6 +69,18 @@ HRESULT WriteExact(IStream* target, const void* buffer, uint32_t count) {
   return done == count ? S_OK : E_FAIL;
 }
 
+// A typed read's value. A shorter block leaves the default's remaining
+// bytes (with flags 1 the caller's own value, never undefined memory); whole
+// integers and doubles, the usual case, copy without a library call.
+inline void CopyValue(void* out, const uint8_t* data, uint32_t n) {
+  if (n == 4)
+    std::memcpy(out, data, 4);
+  else if (n == 8)
+    std::memcpy(out, data, 8);
+  else if (n)
+    std::memcpy(out, data, n);
+}
+
 uint32_t RoundUp8(uint32_t n) { return (n + 7) & ~7u; }
 
 // Reads `count` bytes of a stream whose size is not known into one new
@@ -404,19 +416,18 @@ HRESULT TCompoundStream::Put(int32_t id, int32_t tag, const void* data, uint32_t
 HRESULT TCompoundStream::TypedRead(int32_t id, int32_t flags, int32_t tag, void* out, uint32_t width) {
   HRESULT result = S_OK;
   if (flags & qsRequired) result = E_INVALIDARG;
+  if (FLazyRecords && static_cast<uint32_t>(id) < kSmallIds) {
+    const uint16_t pos = FSmall[id];
+    if (pos == kSmallAbsent) return result;
+    const uint8_t* rec = FLazyRecords + static_cast<size_t>(pos) * kRecordSize;
+    if (static_cast<int32_t>(GetLE32(rec + 4)) != tag) return result;
+    CopyValue(out, FLazyValues + FLazyOffsets[pos], std::min(width, GetLE32(rec + 8)));
+    return S_OK;
+  }
   const int64_t pos = Find(id);
   if (pos >= 0 && FEntries[pos].Tag == tag) {
     const TEntry& e = FEntries[pos];
-    // A shorter block leaves the default's remaining bytes; with flags 1 the
-    // caller's own value, never undefined memory.
-    const uint32_t n = std::min(width, e.Size);
-    // Whole integers and doubles, the usual case, copy without a library call.
-    if (n == 4)
-      std::memcpy(out, e.Data, 4);
-    else if (n == 8)
-      std::memcpy(out, e.Data, 8);
-    else if (n)
-      std::memcpy(out, e.Data, n);
+    CopyValue(out, e.Data, std::min(width, e.Size));
     result = S_OK;
   }
   return result;
@@ -591,6 +602,7 @@ void TCompoundStream::Clear(bool keepImage) {
     for (TEntry& e : FEntries)
       if (e.Own) FreeValue(e);
   FEntries.clear();
+  FLazyRecords = nullptr;
   FCursor = 0;  // a reloaded container enumerates from its start, as a new one does
   std::fill(std::begin(FSmall), std::end(FSmall), kSmallAbsent);
   while (FChunks) {
@@ -619,6 +631,35 @@ void TCompoundStream::Clear(bool keepImage) {
 
 HRESULT TCompoundStream::BuildEntries(const uint8_t* directory, int32_t count, uint8_t* values, uint64_t available,
                                       bool view) {
+  if (view && static_cast<size_t>(count) <= kLinearMax) {
+    // Room for the table is reserved now, so building it later cannot fail.
+    try {
+      FEntries.reserve(kLinearMax);
+    } catch (const std::bad_alloc&) {
+      Clear();
+      return E_OUTOFMEMORY;
+    }
+    uint64_t offset = 0;
+    for (int32_t i = 0; i < count; ++i) {
+      const uint8_t* rec = directory + static_cast<size_t>(i) * kRecordSize;
+      const uint32_t size = GetLE32(rec + 8);
+      if (size > available - offset) {
+        Clear();
+        return E_FAIL;
+      }
+      NoteSmall(static_cast<int32_t>(GetLE32(rec)), static_cast<size_t>(i));
+      FLazyOffsets[i] = static_cast<uint32_t>(offset);  // used only if all offsets fit, checked below
+      offset += size;
+    }
+    FDataBytes = offset;
+    if (offset <= UINT32_MAX) {
+      FLazyRecords = directory;
+      FLazyValues = values;
+      FLazyCount = count;
+      return S_OK;
+    }
+    // Offsets beyond 32 bits (values of gigabytes): the table straight away.
+  }
   try {
     // Filled in place: building each entry apart and copying it in costs a
     // stalled load per entry, a good part of a small stream's load.
@@ -650,6 +691,22 @@ HRESULT TCompoundStream::BuildEntries(const uint8_t* directory, int32_t count, u
     return E_OUTOFMEMORY;
   }
   return S_OK;
+}
+
+void TCompoundStream::BuildLazyEntries() {
+  const uint8_t* records = FLazyRecords;
+  FLazyRecords = nullptr;
+  FEntries.resize(static_cast<size_t>(FLazyCount));  // within the reserved room
+  for (int32_t i = 0; i < FLazyCount; ++i) {
+    const uint8_t* rec = records + static_cast<size_t>(i) * kRecordSize;
+    TEntry& e = FEntries[static_cast<size_t>(i)];
+    e.ID = static_cast<int32_t>(GetLE32(rec));
+    e.Tag = static_cast<int32_t>(GetLE32(rec + 4));
+    e.Size = GetLE32(rec + 8);
+    e.Capacity = 0;  // the caller's bytes: never written
+    e.Data = FLazyValues + FLazyOffsets[i];
+    e.Own = false;
+  }
 }
 
 void TCompoundStream::IndexRuns() {
@@ -826,6 +883,7 @@ HRESULT TCompoundStream::Load(IStream* source) {
 
 HRESULT TCompoundStream::Save(IStream* target, int32_t clearDirty) {
   if (!target) return E_INVALIDARG;
+  EnsureEntries();
   target->Seek(0, STREAM_SEEK_SET, nullptr);
   uint64_t total = 0;
   GetSizeMax(&total);
@@ -885,6 +943,7 @@ HRESULT TCompoundStream::LoadView(const void* data, uint64_t size) {
 
 HRESULT TCompoundStream::Save(void* target, int32_t clearDirty, uint64_t size) {
   if (!target) return E_INVALIDARG;
+  EnsureEntries();
   uint64_t total = 0;
   GetSizeMax(&total);
   if (size < total) return STG_E_MEDIUMFULL;
@@ -905,12 +964,14 @@ HRESULT TCompoundStream::Save(void* target, int32_t clearDirty, uint64_t size) {
 
 HRESULT TCompoundStream::GetSizeMax(uint64_t* size) {
   if (!size) return E_INVALIDARG;
+  EnsureEntries();
   *size = kHeaderSize + kRecordSize * static_cast<uint64_t>(FEntries.size()) + FDataBytes;
   return S_OK;
 }
 
 HRESULT TCompoundStream::Next(int32_t count, TCompoundEntry* buffer, int32_t* fetched) {
   if (count < 0 || (count > 1 && !fetched) || (count > 0 && !buffer)) return E_INVALIDARG;
+  EnsureEntries();
   int32_t copied = 0;
   while (copied < count && FCursor >= 0 && static_cast<size_t>(FCursor) < FEntries.size()) {
     const TEntry& e = FEntries[static_cast<size_t>(FCursor)];
@@ -922,6 +983,7 @@ HRESULT TCompoundStream::Next(int32_t count, TCompoundEntry* buffer, int32_t* fe
 }
 
 HRESULT TCompoundStream::Skip(int32_t count) {
+  EnsureEntries();
   const int64_t target = static_cast<int64_t>(FCursor) + count;
   const auto size = static_cast<int64_t>(FEntries.size());
   if (target >= size) {

@@ -76,6 +76,7 @@ class TCompoundStream final
   // Position of the first entry with the ID, or -1. The smallest IDs, which
   // every read of an object's own values asks for, are answered here.
   int64_t Find(int32_t id) {
+    EnsureEntries();
     if (static_cast<uint32_t>(id) < kSmallIds) {
       const uint16_t pos = FSmall[id];
       if (pos == kSmallAbsent) return -1;
@@ -99,6 +100,13 @@ class TCompoundStream final
   // `values`, of which `available` bytes may be used (E_FAIL beyond). The
   // values of a view are not this container's to overwrite.
   HRESULT BuildEntries(const uint8_t* directory, int32_t count, uint8_t* values, uint64_t available, bool view);
+  // A small container loaded as a view builds no entry table at first: its
+  // stored records answer the typed reads of the IDs below kSmallIds, which
+  // is all most objects' loads ask. Anything else builds the table first.
+  void EnsureEntries() {
+    if (FLazyRecords) BuildLazyEntries();
+  }
+  void BuildLazyEntries();
   // Indexes all entries by their runs of ascending IDs (or, beyond kMaxRuns
   // runs, by the hash table), leaving the scan of small containers behind.
   void IndexRuns();
@@ -175,4 +183,10 @@ class TCompoundStream final
   uint32_t FHashShift = 32;
   bool FModified = true;
   int32_t FCursor = 0;
+  // While the entry table of a view load is not built: its records, values,
+  // count and each value's offset (FEntries has room for them reserved).
+  const uint8_t* FLazyRecords = nullptr;
+  uint8_t* FLazyValues = nullptr;
+  int32_t FLazyCount = 0;
+  uint32_t FLazyOffsets[kLinearMax];
 };
