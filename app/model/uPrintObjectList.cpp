@@ -276,6 +276,14 @@ bool TPrintObjectList::SaveToIni(TIniFile* ini, const QString& section, const QS
 
 void TPrintObjectList::Changed() {
   if (FFilling) return;
+  // The own edges are asked again only after a change: a list may have
+  // thousands of children.
+  double right = FLeft + GetWidth();
+  double bottom = FTop + GetHeight();
+  const auto edgesChanged = [&] {
+    right = FLeft + GetWidth();
+    bottom = FTop + GetHeight();
+  };
   for (int i = 0; i < Count(); ++i) {
     TPrintObject* c = FChildren[i].get();
     if (!c) continue;
@@ -283,19 +291,25 @@ void TPrintObjectList::Changed() {
     // them with the list would leave the child outside again) and keeps the
     // list's right and bottom edges.
     if (c->Left() < FLeft) {
-      const double right = FLeft + GetWidth();
       FLeft = c->Left();
       SetWidth(right - FLeft);
       SetModified(true);
+      edgesChanged();
     }
     if (c->Top() < FTop) {
-      const double bottom = FTop + GetHeight();
       FTop = c->Top();
       SetHeight(bottom - FTop);
       SetModified(true);
+      edgesChanged();
     }
-    if (c->Top() + c->GetHeight() > FTop + GetHeight()) SetHeight(c->Top() + c->GetHeight() - FTop);
-    if (c->Left() + c->GetWidth() > FLeft + GetWidth()) SetWidth(c->Left() + c->GetWidth() - FLeft);
+    if (c->Top() + c->GetHeight() > bottom) {
+      SetHeight(c->Top() + c->GetHeight() - FTop);
+      edgesChanged();
+    }
+    if (c->Left() + c->GetWidth() > right) {
+      SetWidth(c->Left() + c->GetWidth() - FLeft);
+      edgesChanged();
+    }
   }
   TPrintObject::Changed();
 }

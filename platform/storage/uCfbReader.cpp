@@ -220,10 +220,9 @@ bool TCfbReader::BuildTree() {
     std::vector<int>& children = found;
     // A sound tree gives them in strictly ascending order already.
     bool ascending = true;
-    for (size_t i = 1; i < children.size() && ascending; ++i)
-      ascending = CompareNames(Name(children[i - 1]), Name(children[i])) < 0;
+    for (size_t i = 1; i < children.size() && ascending; ++i) ascending = NameBefore(children[i - 1], children[i]);
     if (!ascending) {
-      const auto before = [&](int a, int b) { return CompareNames(Name(a), Name(b)) < 0; };
+      const auto before = [&](int a, int b) { return NameBefore(a, b); };
       std::stable_sort(children.begin(), children.end(), before);
       // Of names equal without case (damage: the format forbids them) the
       // first is kept, so that every listed element is the one its name opens.
@@ -241,6 +240,14 @@ bool TCfbReader::BuildTree() {
     }
   }
   return true;
+}
+
+bool TCfbReader::NameBefore(int a, int b) const {
+  // Plain decimals (no leading zero) order by length, then digit by digit:
+  // as their numbers do.
+  const int32_t x = Entry(a).Number, y = Entry(b).Number;
+  if (x >= 0 && y >= 0) return x < y;
+  return CompareNames(Name(a), Name(b)) < 0;
 }
 
 bool TCfbReader::Seen(std::vector<uint32_t>& table, uint32_t index) const {

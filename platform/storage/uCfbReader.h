@@ -75,6 +75,8 @@ class TCfbReader {
   const uint8_t* RunOfSectors(uint32_t start, uint64_t size) const;
   const uint8_t* RunOfMiniSectors(uint32_t start, uint64_t size) const;
   bool Load();
+  // Whether entry a's name comes before entry b's in the format's order.
+  bool NameBefore(int a, int b) const;
   bool LoadFat();
   bool LoadDirectory();
   bool BuildTree();
