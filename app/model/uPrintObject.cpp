@@ -6,6 +6,7 @@
 
 #include "qs.h"
 #include "qsID.h"
+#include "uBlockCache.h"
 #include "uComPtr.h"
 #include "uIniFile.h"
 #include "uKinds.h"
@@ -41,6 +42,18 @@ double ReadDoubleValue(ICompoundStream* stream, int32_t id) {
 }
 
 }  // namespace
+
+void* TPrintObject::operator new(size_t size) {
+  if constexpr (BlockCache::kForObjects) return BlockCache::Allocate(size);
+  return ::operator new(size);
+}
+
+void TPrintObject::operator delete(void* block, size_t size) noexcept {
+  if constexpr (BlockCache::kForObjects)
+    BlockCache::Release(block, size);
+  else
+    ::operator delete(block);
+}
 
 TPrintObject::TPrintObject() = default;
 TPrintObject::~TPrintObject() = default;

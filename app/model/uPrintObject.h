@@ -54,6 +54,10 @@ class TPrintObject {
   virtual ~TPrintObject();
   TPrintObject(const TPrintObject&) = delete;
   TPrintObject& operator=(const TPrintObject&) = delete;
+  // Objects come and go by the thousand with each document: their memory is
+  // kept for reuse (uBlockCache.h; print object classes are not over-aligned).
+  static void* operator new(size_t size);
+  static void operator delete(void* block, size_t size) noexcept;
 
   // --- virtual operations ---
   virtual bool GetModified() const { return FModified; }
