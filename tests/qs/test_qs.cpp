@@ -708,25 +708,44 @@ HRESULT LoadUnsized(const TBytes& bytes, TComPtr<ICompoundStream>* s) {
   TComPtr<IStream> source(new TPlainStream(bytes.data(), bytes.size(), false));
   return qsCreateFromStream(source.Get(), s->Put());
 }
+
+// A model with duplicates and a large value, and its image whole, with bytes
+// to spare, cut short, and damaged in the ways loaders must refuse.
+struct TLoadCases {
+  TModel Model;
+  TBytes Good;
+  std::vector<TBytes> Images;
+};
+
+TLoadCases LoadCases() {
+  TLoadCases c;
+  c.Model.push_back(TModelEntry{7, qsInteger, {1, 2, 3, 4}});
+  c.Model.push_back(TModelEntry{900, qsBinary, TBytes(5000, 0x5A)});
+  c.Model.push_back(TModelEntry{3, qsDouble, TBytes(8, 1)});
+  c.Model.push_back(TModelEntry{900, qsString, {'x'}});
+  c.Good = ModelImage(c.Model);
+  TBytes surplus = c.Good;
+  surplus.insert(surplus.end(), 40, 0xEE);
+  const TBytes cut(c.Good.begin(), c.Good.end() - 1);
+  TBytes hugeValue = Header(1);
+  Record(hugeValue, 1, qsBinary, 0xFFFFFFF0u);
+  TBytes hugeValues = Header(2);
+  Record(hugeValues, 1, qsBinary, 0xFFFFFFF0u);
+  Record(hugeValues, 2, qsBinary, 0xFFFFFFF0u);
+  hugeValues.insert(hugeValues.end(), 64, 0);
+  const TBytes badMagic = {'J', 'U', 'N', 'K', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  c.Images = {c.Good, surplus, cut, Header(0x7FFFFFFF), hugeValue, hugeValues, badMagic, TBytes{}};
+  return c;
+}
 }  // namespace
 
 // Bytes in memory are taken in place, other streams read piece by piece:
 // both must load alike, fail alike and leave the stream at the same place.
 TEST(QsLoading, BytesInMemoryAndOtherStreamsLoadAlike) {
-  TModel model;
-  model.push_back(TModelEntry{7, qsInteger, {1, 2, 3, 4}});
-  model.push_back(TModelEntry{900, qsBinary, TBytes(5000, 0x5A)});
-  model.push_back(TModelEntry{3, qsDouble, TBytes(8, 1)});
-  model.push_back(TModelEntry{900, qsString, {'x'}});
-  const TBytes good = ModelImage(model);
-  TBytes surplus = good;
-  surplus.insert(surplus.end(), 40, 0xEE);
-  TBytes cut(good.begin(), good.end() - 1);
-  TBytes hostile = Header(0x7FFFFFFF);
-  TBytes hugeValue = Header(1);
-  Record(hugeValue, 1, qsBinary, 0xFFFFFFF0u);
-  const TBytes badMagic = {'J', 'U', 'N', 'K', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-  for (const TBytes& image : {good, surplus, cut, hostile, hugeValue, badMagic, TBytes{}}) {
+  TLoadCases cases = LoadCases();
+  TModel& model = cases.Model;
+  const TBytes& good = cases.Good;
+  for (const TBytes& image : cases.Images) {
     TComPtr<IStream> inMemory = MemoryStreamFrom(image.data(), image.size());
     TComPtr<IStream> plain(new TPlainStream(image.data(), image.size()));
     TComPtr<ICompoundStream> a, b;
@@ -793,21 +812,10 @@ TEST(QsLoading, MemoryLoadsAndSavesIncludingFromItsOwnBytes) {
 // accept and refuse exactly what a copying load does, never write into those
 // bytes, and copy bytes that are its own.
 TEST(QsLoading, ViewLoadsReadInPlaceAndNeverWriteThere) {
-  TModel model;
-  model.push_back(TModelEntry{7, qsInteger, {1, 2, 3, 4}});
-  model.push_back(TModelEntry{900, qsBinary, TBytes(5000, 0x5A)});
-  model.push_back(TModelEntry{3, qsDouble, TBytes(8, 1)});
-  model.push_back(TModelEntry{900, qsString, {'x'}});
-  const TBytes good = ModelImage(model);
-  TBytes surplus = good;
-  surplus.insert(surplus.end(), 40, 0xEE);
-  const TBytes cut(good.begin(), good.end() - 1);
-  TBytes hostile = Header(0x7FFFFFFF);
-  TBytes hugeValues = Header(2);
-  Record(hugeValues, 1, qsBinary, 0xFFFFFFF0u);
-  Record(hugeValues, 2, qsBinary, 0xFFFFFFF0u);
-  hugeValues.insert(hugeValues.end(), 64, 0);
-  for (const TBytes& image : {good, surplus, cut, hostile, hugeValues, TBytes{}}) {
+  TLoadCases cases = LoadCases();
+  TModel& model = cases.Model;
+  const TBytes& good = cases.Good;
+  for (const TBytes& image : cases.Images) {
     auto copied = NewStream();
     auto viewed = NewStream();
     const HRESULT hrCopy = copied.As<IPersistMemory>(IID_IPersistMemory)->Load(image.data(), image.size());
