@@ -6,6 +6,7 @@
 #include <QJsonObject>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 #include "qs.h"
@@ -17,6 +18,7 @@
 #include "uPrintText.h"
 #include "uPrintTextDialog.h"
 #include "uRecordingDevice.h"
+#include "uScriptedUi.h"
 #include "uStorage.h"
 
 namespace {
@@ -282,4 +284,24 @@ TEST(TextObjectDialog, ApplyWritesEverythingBack) {
   EXPECT_FALSE(t.Border());
   EXPECT_EQ(t.Font().Size(), 20);
   EXPECT_EQ(t.GetBoundsRect(), (TBoundsRect{1, 2, 30, 40}));
+}
+
+// The button row: the dialog's own buttons beside OK, Cancel and Help; Help
+// opens the text topic and leaves the dialog open, Cancel leaves the object.
+TEST(TextObjectDialog, ButtonRow) {
+  TScriptedUi ui;
+  TScopedUi scope(&ui);
+  TPrintText t;
+  t.SetText("old");
+  TfPrintText d(&t);
+  for (const char* name : {"btnOK", "btnCancel", "btnHelp", "btnFont", "btnBlockSize"})
+    ASSERT_NE(d.findChild<QPushButton*>(name), nullptr) << name;
+  EXPECT_TRUE(d.findChild<QPushButton*>("btnOK")->isDefault());
+  d.findChild<QPushButton*>("btnHelp")->click();
+  EXPECT_EQ(ui.HelpTopics, QStringList{"data/text"});
+  EXPECT_EQ(d.result(), 0);
+  d.Memo()->setPlainText("new");
+  d.findChild<QPushButton*>("btnCancel")->click();
+  EXPECT_EQ(d.result(), QDialog::Rejected);
+  EXPECT_EQ(t.GetText(), "old");
 }

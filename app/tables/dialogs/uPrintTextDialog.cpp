@@ -2,16 +2,17 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "uDialogButtons.h"
 #include "uFontDialog.h"
 #include "uLanguage.h"
 #include "uPrintText.h"
 #include "uPropertiesDialogs.h"
-#include "uUiServices.h"
 
 namespace {
 
@@ -51,22 +52,20 @@ TfPrintText::TfPrintText(TPrintText* text, QWidget* parent) : QDialog(parent), F
   cbBorder->setObjectName("cbBorder");
   cbBorder->setChecked(text->Border());
 
-  QPushButton* ok = NewButton("btnOK", TranslateWord("OK"), this);
-  ok->setDefault(true);
-  QPushButton* cancel = NewButton("btnCancel", TranslateWord("Cancel"), this);
+  // The standard row (OK, Cancel, Help) with the dialog's own two buttons.
+  QDialogButtonBox* box = NewOkCancelButtons(this, QStringLiteral("data/text"));
   QPushButton* blockSize = NewButton("btnBlockSize", TranslateGeneral("BlockSize", "Block Size"), this);
   btnFont = NewButton("btnFont", TranslateWord("Font"), this);
-  QPushButton* help = NewButton("btnHelp", TranslateWord("Help"), this);
-  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  box->addButton(blockSize, QDialogButtonBox::ActionRole);
+  box->addButton(btnFont, QDialogButtonBox::ActionRole);
+  connect(box, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(box, &QDialogButtonBox::rejected, this, &QDialog::reject);
   connect(blockSize, &QPushButton::clicked, this, &TfPrintText::btnBlockSizeClick);
   connect(btnFont, &QPushButton::clicked, this, &TfPrintText::btnFontClick);
-  connect(help, &QPushButton::clicked, this, &TfPrintText::btnHelpClick);
 
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(cbBorder);
-  buttons->addStretch();
-  for (QPushButton* b : {blockSize, btnFont, help, ok, cancel}) buttons->addWidget(b);
+  buttons->addWidget(box, 1);
   auto* root = new QVBoxLayout(this);
   root->addWidget(mText, 1);
   root->addLayout(buttons);
@@ -96,8 +95,6 @@ void TfPrintText::btnFontClick() {
   FFont.Assign(dialog.WorkFont());
   UpdateWrap();
 }
-
-void TfPrintText::btnHelpClick() { Ui().ShowHelp(QStringLiteral("data/text")); }
 
 void TfPrintText::Apply() {
   FText->Notify(ncBeforeChange);

@@ -27,7 +27,6 @@ class TfPrintText : public QDialog {
  private:
   void btnBlockSizeClick();
   void btnFontClick();
-  void btnHelpClick();
   void UpdateWrap();
 
   TPrintText* FText;
