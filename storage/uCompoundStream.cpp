@@ -675,13 +675,7 @@ HRESULT TCompoundStream::BuildEntries(const uint8_t* directory, int32_t count, u
         return E_FAIL;
       }
       NoteSmall(id, static_cast<size_t>(i));
-      TEntry& e = out[i];
-      e.ID = id;
-      e.Tag = static_cast<int32_t>(GetLE32(rec + 4));
-      e.Size = size;
-      e.Capacity = view ? 0 : size;
-      e.Data = values + offset;  // an empty value's pointer is never handed out or read
-      e.Own = false;
+      FillEntry(out[i], rec, values + offset, view);
       offset += size;
     }
     FDataBytes = offset;
@@ -697,16 +691,24 @@ void TCompoundStream::BuildLazyEntries() {
   const uint8_t* records = FLazyRecords;
   FLazyRecords = nullptr;
   FEntries.resize(static_cast<size_t>(FLazyCount));  // within the reserved room
-  for (int32_t i = 0; i < FLazyCount; ++i) {
-    const uint8_t* rec = records + static_cast<size_t>(i) * kRecordSize;
-    TEntry& e = FEntries[static_cast<size_t>(i)];
-    e.ID = static_cast<int32_t>(GetLE32(rec));
-    e.Tag = static_cast<int32_t>(GetLE32(rec + 4));
-    e.Size = GetLE32(rec + 8);
-    e.Capacity = 0;  // the caller's bytes: never written
-    e.Data = FLazyValues + FLazyOffsets[i];
-    e.Own = false;
-  }
+  for (int32_t i = 0; i < FLazyCount; ++i)
+    FillEntry(FEntries[static_cast<size_t>(i)], records + static_cast<size_t>(i) * kRecordSize,
+              FLazyValues + FLazyOffsets[i], true);
+}
+
+void TCompoundStream::FillEntry(TEntry& e, const uint8_t* record, uint8_t* data, bool view) {
+  e.ID = static_cast<int32_t>(GetLE32(record));
+  e.Tag = static_cast<int32_t>(GetLE32(record + 4));
+  e.Size = GetLE32(record + 8);
+  e.Capacity = view ? 0 : e.Size;  // a view's bytes are the caller's: never written
+  e.Data = data;                   // an empty value's pointer is never handed out or read
+  e.Own = false;
+}
+
+bool TCompoundStream::InImage(const uint8_t* data, uint64_t size) const {
+  const auto from = reinterpret_cast<uintptr_t>(data);
+  const auto mine = reinterpret_cast<uintptr_t>(FImage.get());
+  return FImage && from < mine + FImageCapacity && from + size > mine;
 }
 
 void TCompoundStream::IndexRuns() {
@@ -774,12 +776,9 @@ HRESULT TCompoundStream::LoadBytes(const uint8_t* data, uint64_t size, uint64_t*
   if (total > SIZE_MAX) return fail(E_OUTOFMEMORY);
 
   // The copy keeps header and directory too, so the entries are built from it.
-  const auto from = reinterpret_cast<uintptr_t>(data);
-  const auto mine = reinterpret_cast<uintptr_t>(FImage.get());
-  const bool inImage = FImage && from < mine + FImageCapacity && from + total > mine;
   std::unique_ptr<uint8_t[]> fresh;
   uint8_t* image = FImage.get();
-  if (inImage || !ImageFits(total)) {
+  if (InImage(data, total) || !ImageFits(total)) {
     fresh.reset(new (std::nothrow) uint8_t[total]);
     if (!fresh) return fail(E_OUTOFMEMORY);
     image = fresh.get();
@@ -922,9 +921,7 @@ HRESULT TCompoundStream::LoadView(const void* data, uint64_t size) {
   // Bytes this container may own (a value handed back to it) go through the
   // copying load, which takes them before letting its memory go. Until
   // something is written it owns no memory but the load image.
-  const auto from = reinterpret_cast<uintptr_t>(bytes);
-  const auto mine = reinterpret_cast<uintptr_t>(FImage.get());
-  if (FChunks || FOwnBlocks || (FImage && from < mine + FImageCapacity && from + size > mine)) return Load(data, size);
+  if (FChunks || FOwnBlocks || InImage(bytes, size)) return Load(data, size);
   int32_t count = 0;
   uint64_t directoryBytes = 0;
   if (size < kHeaderSize || Failed(ParseHeader(bytes, size, &count, &directoryBytes))) {

@@ -107,6 +107,10 @@ class TCompoundStream final
     if (FLazyRecords) BuildLazyEntries();
   }
   void BuildLazyEntries();
+  // Entry `e` for a stored record whose value lies at `data`.
+  static void FillEntry(TEntry& e, const uint8_t* record, uint8_t* data, bool view);
+  // Whether `size` bytes at `data` overlap the load image.
+  bool InImage(const uint8_t* data, uint64_t size) const;
   // Indexes all entries by their runs of ascending IDs (or, beyond kMaxRuns
   // runs, by the hash table), leaving the scan of small containers behind.
   void IndexRuns();
