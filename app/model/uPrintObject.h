@@ -170,6 +170,9 @@ class TAbstractPrintObjectList : public TPrintObject {
  public:
   // Removes and destroys `child`; false when it is not a child.
   virtual bool RemoveChild(TPrintObject* child) = 0;
+  // A block of this list was added, removed, reordered or renamed (the
+  // document rebuilds its block menus); nothing for other lists.
+  virtual void BlockStructureChanged(TPrintObject* block) { (void)block; }
 };
 
 // The shared yes/no question of section "CONFIRM" (key + ".Caption",
