@@ -32,6 +32,12 @@ bool TScriptedUi::SaveFileName(const TFileDialogOptions& options, QString* fileN
 
 bool TScriptedUi::PromptText(const QString&, const QString&, QString* value) { return Take(TextAnswers, value); }
 
+bool TScriptedUi::PromptTextOffering(const QString& title, const QString& label, const QStringList& offered,
+                                     QString* value) {
+  Lists.push_back(offered);
+  return PromptText(title, label, value);
+}
+
 int TScriptedUi::ChooseFromList(const QString&, const QString&, const QStringList& items, int) {
   Lists.push_back(items);
   int index = -1;

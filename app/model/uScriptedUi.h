@@ -34,6 +34,9 @@ class TScriptedUi final : public IUiServices {
   bool OpenFileName(const TFileDialogOptions& options, QString* fileName, int* filterIndex) override;
   bool SaveFileName(const TFileDialogOptions& options, QString* fileName, int* filterIndex) override;
   bool PromptText(const QString& title, const QString& label, QString* value) override;
+  // Records the offered names in Lists, then answers as PromptText.
+  bool PromptTextOffering(const QString& title, const QString& label, const QStringList& offered,
+                          QString* value) override;
   int ChooseFromList(const QString& title, const QString& label, const QStringList& items, int current) override;
   bool ChooseColor(const QColor& initial, QColor* result) override;
   void BeginProgress(const QString& text, qint64 total) override;

@@ -33,6 +33,13 @@ class IUiServices {
   virtual bool SaveFileName(const TFileDialogOptions& options, QString* fileName, int* filterIndex) = 0;
   // A one-line text prompt (names of templates, profiles, ...); false when cancelled.
   virtual bool PromptText(const QString& title, const QString& label, QString* value) = 0;
+  // The same prompt offering `offered` to pick from (profile names); any text
+  // may still be typed. Implementations without a list ask as PromptText.
+  virtual bool PromptTextOffering(const QString& title, const QString& label, const QStringList& offered,
+                                  QString* value) {
+    (void)offered;
+    return PromptText(title, label, value);
+  }
   // Choice of one item; the chosen index, or -1 when cancelled.
   virtual int ChooseFromList(const QString& title, const QString& label, const QStringList& items, int current) = 0;
   virtual bool ChooseColor(const QColor& initial, QColor* result) = 0;

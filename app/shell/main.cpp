@@ -7,6 +7,7 @@
 
 #include "uCommandLine.h"
 #include "uFConfirmListIndex.h"
+#include "uPrintDeepScale.h"
 #include "uPrintText.h"
 #include "uScriptedUi.h"
 #include "uViewer.h"
@@ -14,7 +15,10 @@
 namespace {
 
 // Every subsystem's object kinds, one line each.
-void RegisterKinds() { RegisterTextKinds(); }
+void RegisterKinds() {
+  RegisterTextKinds();
+  RegisterDepthScaleKinds();
+}
 
 }  // namespace
 

@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include "uFConfirmListIndex.h"
+#include "uFRullers.h"
 #include "uModelDialogs.h"
 #include "uObjectFile.h"
 #include "uPrintObjectList.h"
@@ -78,6 +79,7 @@ int RunViewer(const QString& path) {
   RegisterModelDialogs();
   RegisterTextDialogs();
   RegisterTableDialogs();
+  RegisterDepthScaleDialogs();
   std::unique_ptr<TPrintObjectList> root;
   QString error;
   if (!path.isEmpty()) {

@@ -88,6 +88,19 @@ bool TQtUiServices::PromptText(const QString& title, const QString& label, QStri
   return ok;
 }
 
+bool TQtUiServices::PromptTextOffering(const QString& title, const QString& label, const QStringList& offered,
+                                       QString* value) {
+  QInputDialog dialog(Owner());
+  dialog.setWindowTitle(title);
+  dialog.setLabelText(label);
+  dialog.setComboBoxItems(offered);
+  dialog.setComboBoxEditable(true);
+  dialog.setTextValue(value ? *value : QString());
+  if (dialog.exec() != QDialog::Accepted) return false;
+  if (value) *value = dialog.textValue();
+  return true;
+}
+
 int TQtUiServices::ChooseFromList(const QString& title, const QString& label, const QStringList& items, int current) {
   if (items.isEmpty()) return -1;
   bool ok = false;
