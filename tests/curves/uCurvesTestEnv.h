@@ -1,6 +1,6 @@
-// Test environment of the depth scale: settings, program folder and a
-// scripted user on a temporary folder, and a small deep parent that owns the
-// depth mapping the way a body does.
+// Test environment of the depth scale: program folder, settings and a
+// scripted user on a temporary folder; a deep parent owning the depth mapping
+// as a body does; a recording page of exactly 10 pixels per millimetre.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,17 +8,13 @@
 #include <QPainter>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <algorithm>
-#include <array>
 #include <memory>
 #include <vector>
 
-#include "uPrintDeepObject.h"
 #include "uPrintDeepScale.h"
 #include "uRecordingDevice.h"
 #include "uScriptedUi.h"
 #include "uSettings.h"
-#include "uStorage.h"
 
 class TCurvesTest : public ::testing::Test {
  protected:
@@ -41,21 +37,17 @@ class TCurvesTest : public ::testing::Test {
   TScriptedUi FUi;
 };
 
-// The mapping root of the tests: vertical scale and start depth of its own,
-// and a scale change passed to its deep children as a body passes it.
 class TTestBody : public TPrintDeepObject {
  public:
   explicit TTestBody(uint16_t scale = 200, double startDepth = 0) : FScale(scale), FStart(startDepth) {}
   uint16_t GetVertScale() const override { return FScale; }
   double GetStartDepth() const override { return FStart; }
   void SetVertScale(uint16_t value) override {
-    const uint16_t old = FScale;
-    if (value == old) return;
-    FScale = value;
+    const uint16_t old = std::exchange(FScale, value);
     for (int i = 0; i < Count(); ++i)
       if (auto* deep = dynamic_cast<TPrintDeepObject*>(GetChild(i))) deep->ScaleChanged(old, value);
   }
-  // A scale as a column of the body: `top`..`bottom` page mm, `left`..`right`.
+  std::unique_ptr<TPrintObject> CreateChild(int kind) override { return CreateKindObject(kind, {kindDeepScale}); }
   TPrintDeepScale* AddScale(double left, double top, double right, double bottom) {
     auto scale = std::make_unique<TPrintDeepScale>();
     TPrintDeepScale* s = scale.get();
@@ -69,7 +61,6 @@ class TTestBody : public TPrintDeepObject {
   double FStart;
 };
 
-// A painter on a recording device of 254 dpi: exactly 10 pixels per mm.
 struct TRecordingPage {
   TRecordingDevice Device{QSize(3000, 3000), 254};
   QPainter Painter{&Device};
@@ -80,14 +71,12 @@ struct TRecordingPage {
     c.ClipRect = {0, 0, 3000, 3000};
     return c;
   }
-  // The horizontal lines drawn, as (y, x1, x2) with x1 <= x2.
-  std::vector<std::array<int, 3>> HorizontalLines() const {
-    std::vector<std::array<int, 3>> out;
+  // Rows of the horizontal lines, in drawing order.
+  std::vector<int> MarkRows() const {
+    std::vector<int> rows;
     for (const TRecordedItem* l : Device.Lines())
-      if (l->Line.y1() == l->Line.y2())
-        out.push_back(
-            {int(l->Line.y1()), int(std::min(l->Line.x1(), l->Line.x2())), int(std::max(l->Line.x1(), l->Line.x2()))});
-    return out;
+      if (l->Line.y1() == l->Line.y2()) rows.push_back(int(l->Line.y1()));
+    return rows;
   }
   QStringList Texts() const {
     QStringList out;
@@ -96,11 +85,18 @@ struct TRecordingPage {
   }
 };
 
-// The whole storage tree of a list as Compound File bytes.
-template <class TList>
-std::vector<uint8_t> StorageBytes(TList* list) {
-  auto storage = TStorage::CreateNew();
-  std::vector<uint8_t> bytes;
-  if (list->SaveToStorage(storage.get())) storage->SaveToBytes(&bytes);
-  return bytes;
+inline TRuller MakeRuller(double step, double modulus, double mark, bool right, bool font) {
+  TRuller r;
+  r.SetModulus(modulus);
+  r.SetStep(step);
+  r.SetMarkSize(mark);
+  r.SetRight(right);
+  if (!font) r.RemoveFont();
+  return r;
+}
+
+inline QStringList TextForms(const TRullerList& rulers) {
+  QStringList out;
+  for (const TRuller& r : rulers) out << r.ToText();
+  return out;
 }
