@@ -78,6 +78,7 @@ bool ParseLeadingInteger(const QString& text, int* result) {
 TIniFile::TIniFile(const QString& fileName) : FFileName(fileName) {}
 
 const TIniFile::TContent& TIniFile::Content() const {
+  if (FBulk) return FContent;
   QByteArray raw;
   QFile file(FFileName);
   FUnreadable = false;
@@ -90,6 +91,7 @@ const TIniFile::TContent& TIniFile::Content() const {
   if (FLoaded && raw == FRaw) return FContent;
   FRaw = raw;
   FLoaded = true;
+  FIndexed = false;
   FContent = TContent();
   FContent.Bom = raw.startsWith("\xEF\xBB\xBF");
   FContent.CrLf = raw.contains("\r\n");
@@ -110,6 +112,44 @@ const TIniFile::TContent* TIniFile::ContentToChange() const {
 }
 
 bool TIniFile::Save(const TContent& content) {
+  if (!FBulk) return WriteFile(content);
+  FContent = content;
+  FIndexed = false;
+  FBulkChanged = true;
+  return true;
+}
+
+void TIniFile::BeginBulk(bool fresh) {
+  if (FBulk) return;
+  if (fresh) {
+    FContent = TContent();
+    FUnreadable = false;
+    FIndexed = false;
+  } else {
+    Content();
+  }
+  FBulk = true;
+  FBulkFresh = fresh;
+  FBulkChanged = false;
+}
+
+bool TIniFile::CommitBulk() {
+  if (!FBulk) return true;
+  FBulk = false;
+  if (!FBulkFresh && !FBulkChanged) return true;
+  const TContent content = FContent;
+  if (WriteFile(content)) return true;
+  FLoaded = false;  // what the file holds is read again on the next access
+  return false;
+}
+
+void TIniFile::CancelBulk() {
+  if (!FBulk) return;
+  FBulk = false;
+  FLoaded = false;
+}
+
+bool TIniFile::WriteFile(const TContent& content) {
   QString text;
   const QString eol = content.CrLf ? QStringLiteral("\r\n") : QStringLiteral("\n");
   for (const TLine& l : content.Lines) {
@@ -132,7 +172,43 @@ bool TIniFile::Save(const TContent& content) {
   FRaw = bytes;
   FContent = content;
   FLoaded = true;
+  FIndexed = false;
   return true;
+}
+
+void TIniFile::BuildIndex() const {
+  FSections.clear();
+  FKeys.clear();
+  const int n = static_cast<int>(FContent.Lines.size());
+  int header = -1;
+  QString headerName;
+  for (int i = 0; i < n; ++i) {
+    const TLine& l = FContent.Lines[static_cast<size_t>(i)];
+    if (l.Kind == TLine::Section) {
+      // The previous section ends here; only the first of each name is looked up.
+      if (header >= 0 && FSections.value(headerName).first == header) FSections[headerName].second = i;
+      header = i;
+      headerName = l.Name.toCaseFolded();
+      if (!FSections.contains(headerName)) FSections.insert(headerName, {i, n});
+    } else if (l.Kind == TLine::Key && header >= 0) {
+      const std::pair<int, QString> key(header, l.Name.toCaseFolded());
+      if (!FKeys.contains(key)) FKeys.insert(key, i);
+    }
+  }
+  FIndexed = true;
+}
+
+int TIniFile::LookupSection(const QString& section, int* end) const {
+  if (!FIndexed) BuildIndex();
+  const auto it = FSections.constFind(section.trimmed().toCaseFolded());
+  if (it == FSections.constEnd()) return -1;
+  if (end) *end = it->second;
+  return it->first;
+}
+
+int TIniFile::LookupKey(int header, const QString& key) const {
+  const auto it = FKeys.constFind(std::pair<int, QString>(header, key.trimmed().toCaseFolded()));
+  return it == FKeys.constEnd() ? -1 : *it;
 }
 
 int TIniFile::FindSection(const TContent& content, const QString& section, int* end) {
@@ -158,10 +234,9 @@ int TIniFile::FindKey(const TContent& content, int first, int end, const QString
 
 QString TIniFile::ReadString(const QString& section, const QString& key, const QString& def) const {
   const TContent& c = Content();
-  int end = 0;
-  const int s = FindSection(c, section.trimmed(), &end);
+  const int s = LookupSection(section, nullptr);
   if (s < 0) return def;
-  const int k = FindKey(c, s + 1, end, key.trimmed());
+  const int k = LookupKey(s, key);
   return k < 0 ? def : c.Lines[static_cast<size_t>(k)].Value;
 }
 
@@ -229,14 +304,14 @@ bool TIniFile::WriteFloat(const QString& section, const QString& key, double val
 }
 
 bool TIniFile::SectionExists(const QString& section) const {
-  return FindSection(Content(), section.trimmed(), nullptr) >= 0;
+  Content();
+  return LookupSection(section, nullptr) >= 0;
 }
 
 bool TIniFile::ValueExists(const QString& section, const QString& key) const {
-  const TContent& c = Content();
-  int end = 0;
-  const int s = FindSection(c, section.trimmed(), &end);
-  return s >= 0 && FindKey(c, s + 1, end, key.trimmed()) >= 0;
+  Content();
+  const int s = LookupSection(section, nullptr);
+  return s >= 0 && LookupKey(s, key) >= 0;
 }
 
 QStringList TIniFile::ReadSections() const {
@@ -250,7 +325,7 @@ QStringList TIniFile::ReadSection(const QString& section) const {
   const TContent& c = Content();
   QStringList result;
   int end = 0;
-  const int s = FindSection(c, section.trimmed(), &end);
+  const int s = LookupSection(section, &end);
   if (s < 0) return result;
   for (int i = s + 1; i < end; ++i) {
     const TLine& l = c.Lines[static_cast<size_t>(i)];

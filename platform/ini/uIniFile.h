@@ -12,6 +12,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -45,6 +46,16 @@ class TIniFile {
 
   QString FileName() const { return FFileName; }
 
+  // Bulk work on a whole file nobody else changes meanwhile (head files,
+  // templates): the content is read once (or starts empty with `fresh`) and
+  // held in memory; reads answer from it and writes change only it. CommitBulk
+  // then writes the file once, through a temporary file (false when it cannot
+  // be written: the file stays as it was); CancelBulk drops the changes.
+  void BeginBulk(bool fresh = false);
+  bool CommitBulk();
+  void CancelBulk();
+  bool InBulk() const { return FBulk; }
+
   // One line of the file as parsed (public for the implementation's helpers).
   struct TLine {
     enum TKind { Other, Section, Key } Kind = Other;
@@ -61,7 +72,10 @@ class TIniFile {
   };
   // The current content of the file (parsed again only when the bytes changed).
   const TContent& Content() const;
+  // Makes `content` the file's content: written at once, or held until
+  // CommitBulk during bulk work.
   bool Save(const TContent& content);
+  bool WriteFile(const TContent& content);
   // The content to change, or nullptr when the file exists but cannot be read
   // (writing then would replace what we could not see).
   const TContent* ContentToChange() const;
@@ -69,10 +83,23 @@ class TIniFile {
   // the index after its last line.
   static int FindSection(const TContent& content, const QString& section, int* end);
   static int FindKey(const TContent& content, int first, int end, const QString& key);
+  // The same look-ups on the current content through an index built once per
+  // content: reading a file of many sections key by key stays linear.
+  int LookupSection(const QString& section, int* end) const;
+  int LookupKey(int header, const QString& key) const;
+  void BuildIndex() const;
 
   QString FFileName;
   mutable QByteArray FRaw;
   mutable bool FLoaded = false;
   mutable bool FUnreadable = false;  // the file exists but could not be read
   mutable TContent FContent;
+  bool FBulk = false;
+  bool FBulkFresh = false;
+  bool FBulkChanged = false;
+  // Index of FContent: case-folded section name -> first header and the line
+  // after its section; (header, case-folded key) -> first line of that key.
+  mutable bool FIndexed = false;
+  mutable QHash<QString, std::pair<int, int>> FSections;
+  mutable QHash<std::pair<int, QString>, int> FKeys;
 };

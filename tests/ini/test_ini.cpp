@@ -187,3 +187,65 @@ TEST_F(IniTest, UnreadableFileIsNeverOverwritten) {
   QFile::setPermissions(Path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
   EXPECT_EQ(ReadAll(Path()), QByteArray("[A]\nprecious=1\n"));
 }
+
+// Bulk work holds the content in memory: reads do not see the file change
+// underneath, writes reach the file only on commit, and a cancel drops them.
+TEST_F(IniTest, BulkWorkReadsOnceAndWritesOnce) {
+  WriteAll(Path(), "; kept\n[A]\nx=1\n");
+  TIniFile ini(Path());
+  ini.BeginBulk();
+  EXPECT_TRUE(ini.InBulk());
+  WriteAll(Path(), "[A]\nx=2\n");
+  EXPECT_EQ(ini.ReadInteger("A", "x", 0), 1) << "the content read at the start";
+  ASSERT_TRUE(ini.WriteInteger("A", "y", 5));
+  ASSERT_TRUE(ini.WriteString("B", "z", "w"));
+  EXPECT_EQ(ini.ReadInteger("A", "y", 0), 5);
+  EXPECT_TRUE(ini.SectionExists("b"));
+  EXPECT_EQ(ReadAll(Path()), QByteArray("[A]\nx=2\n")) << "nothing written before the commit";
+  ASSERT_TRUE(ini.CommitBulk());
+  EXPECT_FALSE(ini.InBulk());
+  EXPECT_EQ(ReadAll(Path()), QByteArray("; kept\n[A]\nx=1\ny=5\n\n[B]\nz=w\n"));
+
+  ini.BeginBulk();
+  ASSERT_TRUE(ini.WriteInteger("A", "x", 9));
+  ini.CancelBulk();
+  EXPECT_EQ(ini.ReadInteger("A", "x", 0), 1);
+  EXPECT_EQ(ReadAll(Path()), QByteArray("; kept\n[A]\nx=1\ny=5\n\n[B]\nz=w\n"));
+
+  // A fresh start ignores what the file held; an unchanged bulk writes nothing.
+  ini.BeginBulk(true);
+  EXPECT_FALSE(ini.SectionExists("A"));
+  ASSERT_TRUE(ini.WriteInteger("N", "k", 1));
+  ASSERT_TRUE(ini.CommitBulk());
+  EXPECT_EQ(ReadAll(Path()), QByteArray("[N]\nk=1\n"));
+  ini.BeginBulk();
+  WriteAll(Path(), "[other]\n");
+  EXPECT_TRUE(ini.CommitBulk());
+  EXPECT_EQ(ReadAll(Path()), QByteArray("[other]\n"));
+
+  // A target that cannot be written reports the failure.
+  WriteAll(Path("file"), "x");
+  TIniFile blocked(Path("file") + "/sub.ini");
+  blocked.BeginBulk(true);
+  ASSERT_TRUE(blocked.WriteInteger("A", "b", 1));
+  EXPECT_FALSE(blocked.CommitBulk());
+}
+
+// Look-ups go through an index of the content: the first section and the
+// first key of a name win, and changes are seen at once.
+TEST_F(IniTest, RepeatedSectionsAndKeysAnswerWithTheFirst) {
+  WriteAll(Path(), "[S]\nk=1\nk=2\n[T]\nk=3\n[s]\nk=4\nonly=5\n");
+  TIniFile ini(Path());
+  EXPECT_EQ(ini.ReadInteger("S", "K", 0), 1);
+  EXPECT_EQ(ini.ReadInteger("T", "k", 0), 3);
+  EXPECT_EQ(ini.ReadInteger("S", "only", 0), 0) << "keys of a later section of the same name are not looked at";
+  EXPECT_EQ(ini.ReadSection("S"), QStringList({"k"}));
+  ASSERT_TRUE(ini.WriteInteger("T", "new", 6));
+  EXPECT_EQ(ini.ReadInteger("T", "new", 0), 6);
+  EXPECT_EQ(ini.ReadInteger("T", "k", 0), 3);
+  ASSERT_TRUE(ini.EraseSection("S"));
+  EXPECT_EQ(ini.ReadInteger("S", "k", 0), 0);
+  EXPECT_EQ(ini.ReadInteger("T", "k", 0), 3);
+  WriteAll(Path(), "[T]\nk=7\n");
+  EXPECT_EQ(ini.ReadInteger("T", "k", 0), 7) << "a file changed outside is read again";
+}
