@@ -7,8 +7,10 @@
 
 #include "uDialogButtons.h"
 #include "uFImport.h"
+#include "uFValues.h"
 #include "uImportColumns.h"
 #include "uLanguage.h"
+#include "uNamedValueList.h"
 #include "uTableImport.h"
 
 TFConfirmListIndex::TFConfirmListIndex(const QString& caption, const QStringList& items, QWidget* parent)
@@ -45,4 +47,5 @@ void RegisterTableDialogs() {
   SetImportChooser(
       [](const QString& caption, const QStringList& items) { return TFConfirmListIndex::Choose(caption, items); });
   SetColumnImportEditor([](TColumnImport* import) { return TfImport::Edit(import); });
+  SetNamedValuesEditor([](TNamedValueList* values) { return TfValues::Edit(values); });
 }

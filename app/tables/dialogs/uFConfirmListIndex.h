@@ -25,6 +25,7 @@ class TFConfirmListIndex : public QDialog {
   QDialogButtonBox* btnBox;
 };
 
-// Installs the table dialogs for the model: the sheet/table chooser and the
-// column import dialog. Called once by the program at start-up.
+// Installs the table dialogs for the model: the sheet/table chooser, the
+// column import dialog and the values editor. Called once by the program at
+// start-up.
 void RegisterTableDialogs();
