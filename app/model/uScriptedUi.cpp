@@ -1,5 +1,7 @@
 #include "uScriptedUi.h"
 
+#include <cstdio>
+
 namespace {
 template <class T>
 bool Take(std::deque<T>& queue, T* out) {
@@ -12,6 +14,7 @@ bool Take(std::deque<T>& queue, T* out) {
 
 TMsgResult TScriptedUi::Message(TMsgKind kind, const QString& title, const QString& text, int buttons) {
   Messages.push_back({kind, title, text, buttons});
+  if (EchoMessages) std::fprintf(stderr, "Kerno: %s\n", qUtf8Printable(title.isEmpty() ? text : title + ": " + text));
   TMsgResult answer{};
   if (Take(MessageAnswers, &answer)) return answer;
   if (buttons & mbCancel) return TMsgResult::Cancel;

@@ -24,6 +24,9 @@ class TScriptedUi final : public IUiServices {
   std::deque<int> ListAnswers;
   std::deque<QColor> ColorAnswers;
   qint64 CancelProgressAt = -1;  // StepProgress(done >= this) reports a cancel
+  // Headless runs: every message shown is also written to standard error,
+  // since no one sees a box.
+  bool EchoMessages = false;
 
   std::vector<TShownMessage> Messages;
   std::vector<TFileDialogOptions> FileDialogs;

@@ -8,6 +8,7 @@
 #include "uCommandLine.h"
 #include "uFConfirmListIndex.h"
 #include "uPrintDeepScale.h"
+#include "uPrintHeader.h"
 #include "uPrintText.h"
 #include "uScriptedUi.h"
 #include "uViewer.h"
@@ -18,6 +19,7 @@ namespace {
 void RegisterKinds() {
   RegisterTextKinds();
   RegisterDepthScaleKinds();
+  RegisterHeadKinds();
 }
 
 }  // namespace
@@ -30,6 +32,7 @@ int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     // Nothing may wait for a user: questions get their silent answers.
     TScriptedUi ui;
+    ui.EchoMessages = true;
     TScopedUi scoped(&ui);
     QTextStream out(stdout);
     QTextStream err(stderr);
