@@ -1,0 +1,143 @@
+#include "uHeadSheets.h"
+
+#include <QDir>
+
+#include "uPrintHeader.h"
+#include "uPrintText.h"
+
+namespace {
+
+constexpr double kWidth = 190;  // mm: an A4 page less 10 mm margins
+constexpr double kTitleHeight = 14;
+constexpr double kRowHeight = 8;
+constexpr int kFieldSize = 8;
+constexpr int kTitleSize = 12;
+// Centred both ways, wrapped: a long value takes a second line in its frame.
+constexpr int32_t kCellFormat = 1 | 4 | 16;
+
+enum TLanguage { English, Russian };
+
+// One framed text: position and size in mm from the head's top-left corner.
+struct TCell {
+  double X, Y, W, H;
+  const char* En;
+  const char* Ru;
+  int Size = kFieldSize;
+  bool Bold = false;
+};
+
+std::unique_ptr<TPrintHeader> MakeHead(TLanguage language, std::initializer_list<TCell> cells) {
+  auto head = std::make_unique<TPrintHeader>();
+  head->SetName(language == English ? QStringLiteral("Head") : QStringLiteral("Заголовок"));
+  double bottom = 0;
+  for (const TCell& c : cells) {
+    auto text = std::make_unique<TPrintText>();
+    text->SetBoundsRect({c.X, c.Y, c.X + c.W, c.Y + c.H});
+    text->SetText(QString::fromUtf8(language == English ? c.En : c.Ru));
+    text->Font().SetSize(c.Size);
+    text->Font().SetBold(c.Bold);
+    text->Font().Format = kCellFormat;
+    bottom = std::max(bottom, c.Y + c.H);
+    head->AddChild(std::move(text));
+  }
+  head->SetHeight(bottom);
+  head->CollectParameters();
+  return head;
+}
+
+// Rows under the title: three cells of 64, 63 and 63 mm, or two of 95 mm.
+constexpr double kThird1 = 64;
+constexpr double kThird = 63;
+constexpr double kHalf = kWidth / 2;
+
+double Row(int n) { return kTitleHeight + n * kRowHeight; }
+
+TCell Title(const char* en, const char* ru) { return {50, 0, 90, kTitleHeight, en, ru, kTitleSize, true}; }
+TCell Company() { return {0, 0, 50, kTitleHeight, "%COMPANY%", "%COMPANY%", 9}; }
+TCell Scale() { return {140, 0, 50, kTitleHeight, "Depth scale 1:%SCALE%", "Масштаб глубин 1:%SCALE%", 9}; }
+TCell Left3(int row, const char* en, const char* ru) { return {0, Row(row), kThird1, kRowHeight, en, ru}; }
+TCell Mid3(int row, const char* en, const char* ru) { return {kThird1, Row(row), kThird, kRowHeight, en, ru}; }
+TCell Right3(int row, const char* en, const char* ru) {
+  return {kThird1 + kThird, Row(row), kThird, kRowHeight, en, ru};
+}
+TCell Left2(int row, const char* en, const char* ru) { return {0, Row(row), kHalf, kRowHeight, en, ru}; }
+TCell Right2(int row, const char* en, const char* ru) { return {kHalf, Row(row), kHalf, kRowHeight, en, ru}; }
+TCell Whole(int row, const char* en, const char* ru) { return {0, Row(row), kWidth, kRowHeight, en, ru}; }
+
+std::unique_ptr<TPrintHeader> WellLog(TLanguage language) {
+  return MakeHead(
+      language,
+      {Company(), Title("WELL LOG\r\nWell %WELL%", "ГЕОЛОГИЧЕСКИЙ РАЗРЕЗ\r\nСкважина %WELL%"), Scale(),
+       Left3(0, "Well: %WELL%", "Скважина: %WELL%"), Mid3(0, "Field: %FIELD%", "Месторождение: %FIELD%"),
+       Right3(0, "Area: %AREA%", "Площадь: %AREA%"), Left2(1, "Operator: %OPERATOR%", "Недропользователь: %OPERATOR%"),
+       Right2(1, "Geologist: %GEOLOGIST%", "Геолог: %GEOLOGIST%"),
+       Left3(2, "Spud date: %SPUD_DATE%", "Начало бурения: %SPUD_DATE%"),
+       Mid3(2, "Completion date: %COMPLETION_DATE%", "Окончание бурения: %COMPLETION_DATE%"),
+       Right3(2, "Log date: %LOG_DATE%", "Дата каротажа: %LOG_DATE%"),
+       Left3(3, "Interval: %TOP_DEPTH% – %BOTTOM_DEPTH% m", "Интервал: %TOP_DEPTH% – %BOTTOM_DEPTH% м"),
+       Mid3(3, "Elevation: %ELEVATION% m", "Альтитуда: %ELEVATION% м"),
+       Right3(3, "Total depth: %TOTAL_DEPTH% m", "Забой: %TOTAL_DEPTH% м"),
+       Left2(4, "Coordinates: X %COORD_X%, Y %COORD_Y%", "Координаты: X %COORD_X%, Y %COORD_Y%"),
+       Right2(4, "Coordinate system: %COORD_SYSTEM%", "Система координат: %COORD_SYSTEM%"),
+       Whole(5, "Remarks: %REMARKS%", "Примечания: %REMARKS%")});
+}
+
+std::unique_ptr<TPrintHeader> LithologyLog(TLanguage language) {
+  return MakeHead(
+      language, {Company(), Title("LITHOLOGY LOG\r\nWell %WELL%", "ЛИТОЛОГИЧЕСКАЯ КОЛОНКА\r\nСкважина %WELL%"), Scale(),
+                 Left3(0, "Field: %FIELD%", "Месторождение: %FIELD%"), Mid3(0, "Area: %AREA%", "Площадь: %AREA%"),
+                 Right3(0, "Elevation: %ELEVATION% m", "Альтитуда: %ELEVATION% м"),
+                 Left2(1, "Described interval: %TOP_DEPTH% – %BOTTOM_DEPTH% m",
+                       "Интервал описания: %TOP_DEPTH% – %BOTTOM_DEPTH% м"),
+                 // "%%" prints one percent sign.
+                 Right2(1, "Core recovery: %CORE_RECOVERY% %%", "Вынос керна: %CORE_RECOVERY% %%"),
+                 Left2(2, "Described by: %GEOLOGIST%", "Описал: %GEOLOGIST%"),
+                 Right2(2, "Description date: %LOG_DATE%", "Дата описания: %LOG_DATE%"),
+                 Left2(3, "Coordinates: X %COORD_X%, Y %COORD_Y%", "Координаты: X %COORD_X%, Y %COORD_Y%"),
+                 Right2(3, "Remarks: %REMARKS%", "Примечания: %REMARKS%")});
+}
+
+std::unique_ptr<TPrintHeader> CurveLog(TLanguage language) {
+  return MakeHead(
+      language,
+      {Company(), Title("WELL LOGS\r\nWell %WELL%", "КАРОТАЖНАЯ ДИАГРАММА\r\nСкважина %WELL%"), Scale(),
+       Left3(0, "Field: %FIELD%", "Месторождение: %FIELD%"), Mid3(0, "Area: %AREA%", "Площадь: %AREA%"),
+       Right3(0, "Log date: %LOG_DATE%", "Дата каротажа: %LOG_DATE%"),
+       Left2(1, "Logged interval: %TOP_DEPTH% – %BOTTOM_DEPTH% m", "Интервал каротажа: %TOP_DEPTH% – %BOTTOM_DEPTH% м"),
+       Right2(1, "Logging company: %LOGGING_COMPANY%", "Геофизическая организация: %LOGGING_COMPANY%"),
+       Left3(2, "Bit size: %BIT_SIZE% mm", "Диаметр долота: %BIT_SIZE% мм"),
+       Mid3(2, "Casing shoe: %CASING_SHOE% m", "Башмак колонны: %CASING_SHOE% м"),
+       Right3(2, "Mud: %MUD%", "Буровой раствор: %MUD%"),
+       Left3(3, "Elevation: %ELEVATION% m", "Альтитуда: %ELEVATION% м"),
+       Mid3(3, "Engineer: %ENGINEER%", "Инженер: %ENGINEER%"),
+       Right3(3, "Interpreted by: %GEOLOGIST%", "Интерпретатор: %GEOLOGIST%")});
+}
+
+}  // namespace
+
+const std::vector<THeadSheet>& HeadSheets() {
+  static const std::vector<THeadSheet> sheets = {
+      {QStringLiteral("well_log.hdr"), [] { return WellLog(English); }},
+      {QStringLiteral("well_log_ru.hdr"), [] { return WellLog(Russian); }},
+      {QStringLiteral("lithology_log.hdr"), [] { return LithologyLog(English); }},
+      {QStringLiteral("lithology_log_ru.hdr"), [] { return LithologyLog(Russian); }},
+      {QStringLiteral("curve_log.hdr"), [] { return CurveLog(English); }},
+      {QStringLiteral("curve_log_ru.hdr"), [] { return CurveLog(Russian); }},
+  };
+  return sheets;
+}
+
+bool WriteHeadSheets(const QString& folder, QString* error) {
+  if (!QDir().mkpath(folder)) {
+    if (error) *error = QStringLiteral("cannot create %1").arg(folder);
+    return false;
+  }
+  for (const THeadSheet& sheet : HeadSheets()) {
+    const QString path = QDir(folder).filePath(sheet.FileName);
+    if (!sheet.Make()->SaveHeaderFile(path)) {
+      if (error) *error = QStringLiteral("cannot write %1").arg(path);
+      return false;
+    }
+  }
+  return true;
+}
