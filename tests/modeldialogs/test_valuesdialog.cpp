@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
@@ -49,11 +48,8 @@ void Click(QWidget* dialog, const char* name) {
 TEST(ValuesDialog, ShowsNamesAndValuesAndKeepsNamesFixed) {
   TNamedValueList list = Values();
   TfValues dialog(&list);
-  EXPECT_EQ(dialog.windowTitle(), "Table values");
   QTableWidget* grid = dialog.gValues;
   ASSERT_EQ(grid->rowCount(), 2);
-  EXPECT_EQ(grid->horizontalHeaderItem(0)->text(), "Parameter");
-  EXPECT_EQ(grid->horizontalHeaderItem(1)->text(), "Value");
   EXPECT_EQ(grid->item(1, 0)->text(), "FIELD");
   EXPECT_EQ(grid->item(1, 1)->text(), "East");
   EXPECT_FALSE(grid->item(0, 0)->flags() & Qt::ItemIsEditable) << "a renamed parameter would lose its texts";

@@ -162,7 +162,6 @@ class NamedValuesImport : public ::testing::Test {
   void TearDown() override {
     SetSettings(nullptr);
     SetColumnImportEditor({});
-    SetNamedValuesEditor({});
   }
   QTemporaryDir FDir;
   std::unique_ptr<TSettings> FSettings;
@@ -201,21 +200,4 @@ TEST_F(NamedValuesImport, EveryRowWithANameGivesOnePair) {
   EXPECT_EQ(list.ImportWithDialog(), R_CANCELLED);
   EXPECT_EQ(list, before) << "a cancelled import changes nothing";
   EXPECT_EQ(list.ImportWithDialog(), R_CANCELLED) << "no file chosen";
-}
-
-TEST_F(NamedValuesImport, TheEditorWorksOnACopy) {
-  TNamedValueList list = WithA();
-  EXPECT_FALSE(list.EditWithDialog()) << "no editor installed";
-  SetNamedValuesEditor([](TNamedValueList* values) {
-    values->SetValueAt(0, "2");
-    return false;
-  });
-  EXPECT_FALSE(list.EditWithDialog());
-  EXPECT_EQ(list.ValueOf("a"), "1") << "Cancel leaves the list as it was";
-  SetNamedValuesEditor([](TNamedValueList* values) {
-    values->SetValueAt(0, "2");
-    return true;
-  });
-  EXPECT_TRUE(list.EditWithDialog());
-  EXPECT_EQ(list.ValueOf("a"), "2");
 }
