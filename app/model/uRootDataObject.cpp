@@ -32,6 +32,12 @@ double TRootDataObject::GetWidth() const {
   return right;
 }
 
+void TRootDataObject::SetWidth(double value) {
+  const double before = GetWidth();
+  FWidth = value;
+  if (GetWidth() != before) SetModified(true);
+}
+
 int TRootDataObject::AddChild(std::unique_ptr<TPrintObject> child) {
   const int index = TDataObject::AddChild(std::move(child));
   // A load adds children one by one; the menu is built once they are all in.

@@ -17,6 +17,10 @@ class TRootDataObject : public TDataObject {
 
   // --- overrides ---
   double GetWidth() const override;
+  // The width shown is the children's extent: storing another one changes
+  // nothing visible and must not mark the block modified (the document gives
+  // every block its own width at each stacking).
+  void SetWidth(double value) override;
   int AddChild(std::unique_ptr<TPrintObject> child) override;
   bool DeleteChild(int index) override;
   void SortByTop() override;

@@ -14,7 +14,12 @@ bool Take(std::deque<T>& queue, T* out) {
 
 TMsgResult TScriptedUi::Message(TMsgKind kind, const QString& title, const QString& text, int buttons) {
   Messages.push_back({kind, title, text, buttons});
-  if (EchoMessages) std::fprintf(stderr, "Kerno: %s\n", qUtf8Printable(title.isEmpty() ? text : title + ": " + text));
+  if (EchoMessages) {
+    // One line per message, whatever line breaks the text holds.
+    QString line = title.isEmpty() ? text : title + QStringLiteral(": ") + text;
+    line.remove(QLatin1Char('\r')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    std::fprintf(stderr, "Kerno: %s\n", qUtf8Printable(line));
+  }
   TMsgResult answer{};
   if (Take(MessageAnswers, &answer)) return answer;
   if (buttons & mbCancel) return TMsgResult::Cancel;

@@ -1,11 +1,13 @@
 // Kerno: with a command ("--dump", "--resave", ...) it runs headless and
 // exits; otherwise it opens the viewer on the file named, if any.
 #include <QApplication>
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTextStream>
 #include <cstdio>
 
 #include "uCommandLine.h"
+#include "uDocumentDialogs.h"
+#include "uDocumentKinds.h"
 #include "uFConfirmListIndex.h"
 #include "uPrintDeepScale.h"
 #include "uPrintHeader.h"
@@ -20,6 +22,13 @@ void RegisterKinds() {
   RegisterTextKinds();
   RegisterDepthScaleKinds();
   RegisterHeadKinds();
+  RegisterDocumentKinds();
+}
+
+// A headless command reports in one line: Qt's own notes about the
+// environment (no runtime folder, no display) are not the command's.
+void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& text) {
+  if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "Kerno: %s\n", qUtf8Printable(text));
 }
 
 }  // namespace
@@ -29,8 +38,13 @@ int main(int argc, char* argv[]) {
   QStringList args;
   for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
   if (const TCommandLineCommand* command = FindCommand(args)) {
-    QCoreApplication app(argc, argv);
-    // Nothing may wait for a user: questions get their silent answers.
+    // Fonts and PDF pages need a GUI application, never a display: commands
+    // run on the offscreen platform whatever the environment says.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(&QuietQtMessages);
+    QGuiApplication app(argc, argv);
+    // Nothing may wait for a user: questions get their silent answers, and
+    // what the model would show in a box goes to standard error.
     TScriptedUi ui;
     ui.EchoMessages = true;
     TScopedUi scoped(&ui);
@@ -44,5 +58,6 @@ int main(int argc, char* argv[]) {
   }
   QApplication app(argc, argv);
   RegisterTableDialogs();
+  RegisterDocumentDialogs();
   return RunViewer(args.value(0));
 }

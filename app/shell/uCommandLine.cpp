@@ -5,6 +5,7 @@
 #include <QJsonObject>
 
 #include "uComPtr.h"
+#include "uDocumentCommands.h"
 #include "uKinds.h"
 #include "uObjectFile.h"
 #include "uPrintObjectList.h"
@@ -75,6 +76,8 @@ const TCommandLineCommand kCommands[] = {
     {"--resave", 2, "--resave IN OUT", &Resave},
     {"--make-sample", 1, "--make-sample OUT", &MakeSample},
     {"--table-to-text", 2, "--table-to-text IN OUT", &RunTableToText},
+    {"--export", 2, "--export IN OUT.pdf [--pages A-B]", &RunExport, 4},
+    {"--new", 2, "--new TEMPLATE OUT.knd", &RunNew},
 };
 
 }  // namespace
@@ -87,7 +90,9 @@ const TCommandLineCommand* FindCommand(const QStringList& args) {
 }
 
 int RunCommand(const TCommandLineCommand& command, const QStringList& args, QTextStream& out, QTextStream& err) {
-  if (args.size() - 1 != command.ArgCount) {
+  const qsizetype given = args.size() - 1;
+  const int most = command.MaxArgCount < 0 ? command.ArgCount : command.MaxArgCount;
+  if (given < command.ArgCount || given > most) {
     err << "Kerno: usage: Kerno " << command.Usage << "\n";
     return 2;
   }

@@ -7,11 +7,12 @@
 
 struct TCommandLineCommand {
   const char* Name;   // "--dump"
-  int ArgCount;       // arguments after the name
+  int ArgCount;       // arguments after the name (at least)
   const char* Usage;  // "--dump FILE"
   // Runs headless; returns the exit status. Output goes to `out`, one-line
   // errors to `err`.
   int (*Run)(const QStringList& args, QTextStream& out, QTextStream& err);
+  int MaxArgCount = -1;  // for optional arguments; -1: exactly ArgCount
 };
 
 // The command named by args[0] (the first argument after the program), or null.

@@ -1,0 +1,14 @@
+#include "uDocumentDialogs.h"
+
+#include "uFExtraBlocks.h"
+#include "uFNewColumn.h"
+#include "uFPassportBody.h"
+#include "uFStructure.h"
+#include "uPropertiesDialogs.h"
+
+void RegisterDocumentDialogs() {
+  RegisterPropertiesDialog(QStringLiteral("TPassportBody"), &TFPassportBody::Execute);
+  RegisterPropertiesDialog(QStringLiteral("TPassportBody.NewColumn"), &TFNewColumn::Execute);
+  RegisterPropertiesDialog(QStringLiteral("TExtraBlocks"), &TFExtraBlocks::Execute);
+  RegisterPropertiesDialog(QStringLiteral("TPrintDocument"), &TfStructure::Execute);
+}

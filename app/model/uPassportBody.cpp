@@ -1,0 +1,299 @@
+#include "uPassportBody.h"
+
+#include <QJsonObject>
+#include <algorithm>
+#include <cmath>
+
+#include "qsID.h"
+#include "uIniFile.h"
+#include "uLanguage.h"
+#include "uNumbers.h"
+#include "uPropertiesDialogs.h"
+#include "uUiServices.h"
+
+namespace {
+
+constexpr int32_t idVertScale = 6;
+constexpr int32_t idHorzScale = 13;
+constexpr int32_t idDirection = 14;
+constexpr int32_t idStartDepth = 21;
+
+constexpr int kInsertableKinds[] = {kindVectorGraphic, kindDeepScale, kindDiagrams, kindStratCol,
+                                    kindTextDesc,      kindColorLine, kindDeepTable, kindTable};
+
+// A column's place in the left-to-right order, to 0.1 mm.
+int64_t OrderKey(const TPrintObject* c) { return RoundEven64(c->Left() * 10); }
+
+int NormalDirection(int value) { return value == bdHorizontal ? bdHorizontal : bdVertical; }
+
+}  // namespace
+
+QString ScaleText(uint16_t scale) { return QStringLiteral("1:") + QString::number(scale); }
+
+TPassportBody::TPassportBody() {
+  FFlags = (FFlags & ~pfDeletable) | pfInsert;
+  FBorder = true;
+}
+
+void TPassportBody::SetVertScale(uint16_t value) {
+  if (value == 0 || value == FVertScale) return;
+  const uint16_t old = FVertScale;
+  FVertScale = value;
+  SetModified(true);
+  for (int i = 0; i < Count(); ++i)
+    if (auto* deep = dynamic_cast<TPrintDeepObject*>(GetChild(i))) deep->ScaleChanged(old, value);
+  Changed();
+}
+
+void TPassportBody::SetHorzScale(uint16_t value) {
+  if (value == 0 || value == FHorzScale) return;
+  FHorzScale = value;
+  SetModified(true);
+}
+
+void TPassportBody::SetStartDepth(double value) {
+  if (!std::isfinite(value) || value == FStartDepth) return;
+  FStartDepth = value;
+  SetModified(true);
+}
+
+void TPassportBody::SetDirection(int value) {
+  value = NormalDirection(value);
+  if (value == FDirection) return;
+  FDirection = value;
+  SetModified(true);
+}
+
+std::unique_ptr<TPrintObject> TPassportBody::CreateChild(int kind) {
+  return CreateKindObject(kind, {kindVectorGraphic, kindDeepScale, kindDeepTable, kindDiagrams, kindStratCol,
+                                 kindTextDesc, kindPicture, kindStatusDDLine, kindTable, kindColorLine});
+}
+
+int TPassportBody::GetInsertableKind(int index) {
+  return index >= 0 && index < static_cast<int>(std::size(kInsertableKinds)) ? kInsertableKinds[index] : 0;
+}
+
+void TPassportBody::Changed() {
+  if (FFilling) return;
+  double height = 0;
+  double width = 0;
+  if (FDirection == bdHorizontal) {
+    for (int i = 0; i < Count(); ++i) {
+      TPrintObject* c = GetChild(i);
+      TPrintObjectList* list = c ? c->AsObjectList() : nullptr;
+      if (!list) continue;
+      height = std::max(height, c->Top() + c->GetHeight() - FTop);
+      width = std::max(width, list->GetChildrenWidth());
+    }
+    SetHeight(height);
+    SetWidth(width);
+    for (int i = 0; i < Count(); ++i) {
+      if (TPrintObject* c = GetChild(i)) {
+        c->SetLeft(FLeft);
+        c->SetWidth(GetWidth());
+      }
+    }
+  } else {
+    for (int i = 0; i < Count(); ++i) {
+      TPrintObject* c = GetChild(i);
+      TPrintObjectList* list = c ? c->AsObjectList() : nullptr;
+      if (!list) continue;
+      height = std::max(height, list->GetChildrenHeight());
+      width = std::max(width, c->Left() + c->GetWidth() - FLeft);
+    }
+    // Columns that hold nothing yet (a body fresh from a template) would make
+    // the body 0 mm high: nothing to click into, no scale drawn. Such a body
+    // keeps the height its template or file gave it.
+    if (height > 0) SetHeight(height);
+    SetWidth(width);
+    for (int i = 0; i < Count(); ++i) {
+      if (TPrintObject* c = GetChild(i)) {
+        c->SetTop(FTop);
+        c->SetHeight(GetHeight());
+      }
+    }
+  }
+  if (FParent) FParent->Changed();
+}
+
+void TPassportBody::SortByTop() {
+  std::vector<const TPrintObject*> before;
+  for (int i = 0; i < Count(); ++i) before.push_back(GetChild(i));
+  SortChildren([](const TPrintObject* a, const TPrintObject* b) { return OrderKey(a) < OrderKey(b); });
+  for (int i = 0; i < Count(); ++i)
+    if (GetChild(i) != before[static_cast<size_t>(i)]) {
+      SetModified(true);  // the order is stored
+      break;
+    }
+  NameChanged();
+}
+
+void TPassportBody::ShiftColumnsFrom(double left, double dx, const TPrintObject* except) {
+  if (dx == 0) return;
+  for (int i = 0; i < Count(); ++i) {
+    TPrintObject* c = GetChild(i);
+    if (!c || c == except) continue;
+    if (RoundEven64((c->Left() - left) * 10) >= 0) c->SetLeft(c->Left() + dx);
+  }
+}
+
+bool TPassportBody::InsertNewChildAt(double x0, double, double x, double) {
+  std::vector<int> kinds;
+  QStringList names;
+  for (int i = 0;; ++i) {
+    const int kind = GetInsertableKind(i);
+    if (kind == 0) break;
+    // Only what this program can make: column kinds arrive with their subsystems.
+    if (!IsKindRegistered(kind)) continue;
+    kinds.push_back(kind);
+    names << TranslateKindName(kind);
+  }
+  if (kinds.empty()) return false;
+  const int choice = Ui().ChooseFromList(TranslateGeneral(QStringLiteral("ColumnKind"), QStringLiteral("Column kind")),
+                                         QString(), names, 0);
+  if (choice < 0 || choice >= static_cast<int>(kinds.size())) return false;
+  std::unique_ptr<TPrintObject> column = CreateChild(kinds[static_cast<size_t>(choice)]);
+  if (!column) return false;
+  const double left = std::min(x0, x);
+  column->SetLeft(left);
+  column->SetWidth(std::max(x0, x) - left);
+  column->SetTop(FTop);
+  column->SetHeight(GetHeight());
+  // Name, left and right side of the new column.
+  if (!RunPropertiesDialog(QStringLiteral("TPassportBody.NewColumn"), column.get())) return false;
+  ShiftColumnsFrom(column->Left(), column->GetWidth());
+  TPrintObject* made = column.get();
+  AddChild(std::move(column));
+  SortByTop();
+  made->EditProperties();
+  Changed();
+  Invalidate(this);
+  return true;
+}
+
+bool TPassportBody::RemoveChild(TPrintObject* child) {
+  const int index = IndexOf(child);
+  if (index < 0) return false;
+  ShiftColumnsFrom(child->Left(), -child->GetWidth(), child);
+  return DeleteChild(index);
+}
+
+bool TPassportBody::LoadFromQS(ICompoundStream* stream) {
+  if (!TRootDataObject::LoadFromQS(stream)) return false;
+  // A scale of 0 has no mapping: the current one stays.
+  FVertScale = ValidScale(qsReadInteger(stream, idVertScale, FVertScale), FVertScale);
+  FHorzScale = ValidScale(qsReadInteger(stream, idHorzScale, FHorzScale), FHorzScale);
+  FDirection = NormalDirection(qsReadInteger(stream, idDirection, FDirection));
+  const double start = qsReadDouble(stream, idStartDepth, FStartDepth);
+  if (std::isfinite(start)) FStartDepth = start;
+  SetModified(false);
+  return true;
+}
+
+bool TPassportBody::SaveToQS(ICompoundStream* stream) {
+  if (!TRootDataObject::SaveToQS(stream)) return false;
+  if (!qsWriteInteger(stream, idVertScale, FVertScale)) return false;
+  if (!qsWriteInteger(stream, idHorzScale, FHorzScale)) return false;
+  if (!qsWriteInteger(stream, idDirection, FDirection)) return false;
+  return qsWriteDouble(stream, idStartDepth, FStartDepth);
+}
+
+bool TPassportBody::LoadFromIni(TIniFile* ini, const QString& section, const QString& prefix) {
+  if (!ini || section.isEmpty()) return false;
+  const QString direction = ini->ReadString(section, prefix + QStringLiteral("DIRECTION"), QString()).trimmed();
+  SetDirection(direction.compare(QLatin1String("HORZ"), Qt::CaseInsensitive) == 0 ? bdHorizontal : bdVertical);
+  const uint16_t vert = ValidScale(ini->ReadInteger(section, prefix + QStringLiteral("VERTSCALE"), kDefaultVertScale),
+                                   kDefaultVertScale);
+  if (vert != FVertScale) {
+    FVertScale = vert;
+    SetModified(true);
+  }
+  SetHorzScale(ValidScale(ini->ReadInteger(section, prefix + QStringLiteral("HORZSCALE"), kDefaultHorzScale),
+                          kDefaultHorzScale));
+  return TRootDataObject::LoadFromIni(ini, section, prefix);
+}
+
+bool TPassportBody::SaveToIni(TIniFile* ini, const QString& section, const QString& prefix) {
+  if (!ini || section.isEmpty()) return false;
+  // Written too, so that a body saved to a section reads back the same.
+  ini->WriteString(section, prefix + QStringLiteral("DIRECTION"),
+                   FDirection == bdHorizontal ? QStringLiteral("HORZ") : QStringLiteral("VERT"));
+  ini->WriteInteger(section, prefix + QStringLiteral("VERTSCALE"), FVertScale);
+  ini->WriteInteger(section, prefix + QStringLiteral("HORZSCALE"), FHorzScale);
+  return TRootDataObject::SaveToIni(ini, section, prefix);
+}
+
+bool TPassportBody::EditProperties() { return RunPropertiesDialog(QStringLiteral("TPassportBody"), this); }
+
+void TPassportBody::DumpProperties(QJsonObject* json) const {
+  TRootDataObject::DumpProperties(json);
+  if (json) (*json)[QStringLiteral("direction")] = FDirection;
+}
+
+void TPassportBody::GetMenuCommandCaption(int index, QString* text) {
+  if (!text) return;
+  switch (index) {
+    case bcProperties:
+      *text = TranslateGeneral(QStringLiteral("Properties"), QStringLiteral("Properties"));
+      break;
+    case bcScale:
+      *text = TranslateGeneral(QStringLiteral("Zoom"), QStringLiteral("Zoom")) + QLatin1Char(' ') + ScaleText(FVertScale);
+      break;
+    case bcStartDepth:
+      *text = TranslateGeneral(QStringLiteral("StartDepth"), QStringLiteral("Start depth"));
+      break;
+    case bcLoadObject:
+      *text = TranslateGeneral(QStringLiteral("LoadObject"), QStringLiteral("Load object"));
+      break;
+    case bcSaveObject:
+      *text = TranslateGeneral(QStringLiteral("SaveObject"), QStringLiteral("Save object"));
+      break;
+    default:
+      TRootDataObject::GetMenuCommandCaption(index, text);
+  }
+}
+
+uint16_t TPassportBody::ChooseScale() const {
+  QStringList items;
+  int current = -1;
+  for (size_t i = 0; i < kBodyScales.size(); ++i) {
+    items << ScaleText(kBodyScales[i]);
+    if (kBodyScales[i] == FVertScale) current = static_cast<int>(i);
+  }
+  const int choice = Ui().ChooseFromList(TranslateGeneral(QStringLiteral("Zoom"), QStringLiteral("Zoom")), QString(),
+                                         items, current);
+  return choice >= 0 && choice < static_cast<int>(kBodyScales.size()) ? kBodyScales[static_cast<size_t>(choice)] : 0;
+}
+
+bool TPassportBody::ExecuteMenuCommand(int index) {
+  switch (index) {
+    case bcProperties:
+      return EditProperties();
+    case bcScale: {
+      const uint16_t scale = ChooseScale();
+      if (scale == 0) return false;
+      SetVertScale(scale);
+      NameChanged();
+      Invalidate(this);
+      return true;
+    }
+    case bcStartDepth: {
+      QString text = QString::fromStdString(FormatGeneral(FStartDepth));
+      if (!Ui().PromptText(TranslateGeneral(QStringLiteral("StartDepth"), QStringLiteral("Start depth")),
+                           TranslateGeneral(QStringLiteral("EnterTopDepth"), QStringLiteral("Enter top depth")),
+                           &text))
+        return false;
+      // Text that is no number keeps the old depth.
+      SetStartDepth(ReadNumber(text.toStdString(), FStartDepth));
+      Changed();
+      Invalidate(this);
+      return true;
+    }
+    case bcLoadObject:
+      return LoadObjectFromFile() == S_OK;
+    case bcSaveObject:
+      return SaveObjectToFile() == S_OK;
+    default:
+      return false;
+  }
+}

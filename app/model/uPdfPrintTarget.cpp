@@ -1,0 +1,107 @@
+#include "uPdfPrintTarget.h"
+
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <cmath>
+
+#include "uNumbers.h"
+#include "uSettings.h"
+
+TPdfPrintTarget::TPdfPrintTarget(const QString& path, const QPageSize& size, QPageLayout::Orientation orientation,
+                                 int dpi)
+    : FPath(path), FSize(size.isValid() ? size : QPageSize(QPageSize::A4)), FOrientation(orientation), FDpi(dpi) {}
+
+TPdfPrintTarget::~TPdfPrintTarget() { AbortJob(); }
+
+QSize TPdfPrintTarget::PageSizeMM() const {
+  QSizeF mm = FSize.size(QPageSize::Millimeter);
+  if (FOrientation == QPageLayout::Landscape) mm.transpose();
+  // The document tiles by whole millimetres of the printable area.
+  return QSize(static_cast<int>(std::floor(mm.width() + 1e-6)), static_cast<int>(std::floor(mm.height() + 1e-6)));
+}
+
+bool TPdfPrintTarget::BeginJob(const QString& title) {
+  AbortJob();
+  FError.clear();
+  FFile = std::make_unique<QSaveFile>(FPath);
+  if (!FFile->open(QIODevice::WriteOnly)) {
+    FError = QStringLiteral("%1: cannot be written (%2)").arg(FPath, FFile->errorString());
+    FFile.reset();
+    return false;
+  }
+  FWriter = std::make_unique<QPdfWriter>(FFile.get());
+  FWriter->setTitle(title);
+  FWriter->setCreator(title);
+  FWriter->setResolution(FDpi);
+  FWriter->setPageLayout(QPageLayout(FSize, FOrientation, QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
+  if (!FPainter.begin(FWriter.get())) {
+    FError = QStringLiteral("%1: the PDF could not be started").arg(FPath);
+    AbortJob();
+    return false;
+  }
+  // Hatched brushes are drawn at the device's size, as on a printer; the PDF
+  // engine would otherwise scale their pattern with the page.
+  FPainter.setRenderHint(QPainter::NonCosmeticBrushPatterns, true);
+  FPages = 1;
+  return true;
+}
+
+bool TPdfPrintTarget::NewPage() {
+  if (!FWriter || !FPainter.isActive()) return false;
+  if (!FWriter->newPage()) return false;
+  ++FPages;
+  return true;
+}
+
+bool TPdfPrintTarget::EndJob() {
+  if (!FWriter) return false;
+  const bool ended = FPainter.end();
+  FWriter.reset();  // flushes the PDF's trailer into the file
+  const bool committed = ended && FFile->commit();
+  if (!committed) {
+    FError = QStringLiteral("%1: the PDF could not be written (%2)").arg(FPath, FFile->errorString());
+    FFile->cancelWriting();
+  }
+  FFile.reset();
+  return committed;
+}
+
+void TPdfPrintTarget::AbortJob() {
+  if (FPainter.isActive()) FPainter.end();
+  FWriter.reset();
+  if (FFile) {
+    FFile->cancelWriting();
+    FFile.reset();  // a cancelled save file removes its temporary file
+  }
+  FPages = 0;
+}
+
+QPageSize PrintPaperFromSettings() {
+  const QString text = Settings().ReadText(QStringLiteral("PRINT"), QStringLiteral("PAPER")).trimmed();
+  struct TNamed {
+    const char* Name;
+    QPageSize::PageSizeId Id;
+  };
+  static constexpr TNamed kNamed[] = {{"A3", QPageSize::A3},
+                                      {"A4", QPageSize::A4},
+                                      {"A5", QPageSize::A5},
+                                      {"Letter", QPageSize::Letter},
+                                      {"Legal", QPageSize::Legal}};
+  for (const TNamed& n : kNamed)
+    if (text.compare(QLatin1String(n.Name), Qt::CaseInsensitive) == 0) return QPageSize(n.Id);
+  const QStringList parts = text.split(QLatin1Char('x'), Qt::SkipEmptyParts, Qt::CaseInsensitive);
+  if (parts.size() == 2) {
+    const double w = ReadNumber(parts[0].toStdString(), 0);
+    const double h = ReadNumber(parts[1].toStdString(), 0);
+    // Within what a PDF page may be (about 5 m).
+    if (w >= 10 && h >= 10 && w <= 5000 && h <= 5000)
+      return QPageSize(QSizeF(w, h), QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
+  }
+  return QPageSize(QPageSize::A4);
+}
+
+QPageLayout::Orientation PrintOrientationFromSettings() {
+  const QString text = Settings().ReadText(QStringLiteral("PRINT"), QStringLiteral("ORIENTATION")).trimmed();
+  return text.compare(QLatin1String("LANDSCAPE"), Qt::CaseInsensitive) == 0 ? QPageLayout::Landscape
+                                                                             : QPageLayout::Portrait;
+}

@@ -1,0 +1,13 @@
+// Headless document commands of the command line:
+//   --export IN OUT.pdf [--pages A-B]  prints a document or template to PDF
+//   --new TEMPLATE OUT.knd             makes a document from a template
+#pragma once
+
+#include <QStringList>
+#include <QTextStream>
+
+int RunExport(const QStringList& args, QTextStream& out, QTextStream& err);
+int RunNew(const QStringList& args, QTextStream& out, QTextStream& err);
+
+// "A-B" or "A" as a page range; false for anything else.
+bool ParsePageRange(const QString& text, int* from, int* to);
