@@ -1,12 +1,16 @@
 // The document's dialogs driven as a user would: the body properties (apply
 // on moving on, add, delete, scale), the new-column dialog, the extra
-// blocks dialog (Cancel keeps the store) and the structure dialog.
+// blocks dialog (Cancel keeps the store) and the structure dialog; and the
+// printer target the window prints through.
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
-#include <QTimer>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTreeWidget>
 
 #include "uDocumentDialogs.h"
@@ -16,6 +20,7 @@
 #include "uFNewColumn.h"
 #include "uFPassportBody.h"
 #include "uFStructure.h"
+#include "uPrinterTarget.h"
 
 namespace {
 
@@ -242,4 +247,24 @@ TEST_F(DocumentDialogs, StructureDialogRebuildsItsTreeAfterABlockDialogChangedTh
   QTreeWidgetItem* bodyNode = tree->topLevelItem(0)->child(0);
   ASSERT_EQ(bodyNode->childCount(), 2) << "no node may point to the deleted column";
   for (int i = 0; i < 2; ++i) EXPECT_EQ(TfStructure::ObjectOf(bodyNode->child(i)), body->GetChild(i));
+}
+
+// With no printer installed the window prints into a PDF file through the
+// same QPrinter path: one PDF page per printed page, tiled by the printable area.
+TEST_F(DocumentDialogs, PrinterTargetPrintsThePagesOnTheChosenPrinter) {
+  TPrintDocument document;
+  AddBody(&document, 500);
+  QPrinter printer(QPrinter::HighResolution);
+  SetUpPdfPrinter(&printer, Path("printed.pdf"));
+  TPrinterTarget target(&printer);
+  EXPECT_EQ(target.PageSizeMM(), QSize(210, 297));
+  ASSERT_TRUE(document.Print(&target, 1, 99));
+  EXPECT_TRUE(FileBytes(Path("printed.pdf")).startsWith("%PDF-"));
+  const QString pdfinfo = QStandardPaths::findExecutable("pdfinfo");
+  if (pdfinfo.isEmpty()) GTEST_SKIP() << "pdfinfo (poppler-utils) not installed";
+  QProcess p;
+  p.start(pdfinfo, {Path("printed.pdf")});
+  p.waitForFinished(60000);
+  const QString info = QString::fromUtf8(p.readAllStandardOutput());
+  EXPECT_TRUE(info.contains(QRegularExpression("Pages:\\s+2\\b"))) << info.toStdString();
 }

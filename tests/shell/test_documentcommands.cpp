@@ -1,0 +1,179 @@
+// The document commands of the command line: --export to PDF, --new from a
+// template, --dump and --resave of documents, and the one-line reports of
+// failures and of what the model would have shown in a dialog.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include "qs.h"
+#include "qsID.h"
+#include "uComPtr.h"
+#include "uPrintDocument.h"
+#include "uStorage.h"
+
+namespace {
+
+struct TRun {
+  int Status = -1;
+  QByteArray Out;
+  QByteArray Err;
+};
+
+TRun Kerno(const QStringList& args) {
+  QProcess p;
+  p.setProgram(QStringLiteral(KERNO_PROGRAM_DIR "/Kerno"));
+  p.setArguments(args);
+  // No display: the commands must not need one.
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.remove("DISPLAY");
+  env.remove("QT_QPA_PLATFORM");
+  p.setProcessEnvironment(env);
+  p.start();
+  TRun r;
+  if (!p.waitForFinished(60000)) return r;
+  r.Status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
+  r.Out = p.readAllStandardOutput();
+  r.Err = p.readAllStandardError();
+  return r;
+}
+
+QByteArray FileBytes(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void Write(const QString& path, const QByteArray& bytes) {
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(bytes);
+}
+
+// A body 500 mm high holding a picture 190 mm wide: two A4 pages.
+const QByteArray kTemplate =
+    "[PASSPORT]\nOBJECT1=Body_1 274\n"
+    "[Body_1]\nNAME=Logs\nHEIGHT=500\nVERTSCALE=500\nOBJECT1=Pic_1 7\n"
+    "[Pic_1]\nWIDTH=190\nHEIGHT=10\n";
+
+int PdfPages(const QString& path) {
+  const QString pdfinfo = QStandardPaths::findExecutable("pdfinfo");
+  if (pdfinfo.isEmpty()) return -1;
+  QProcess p;
+  p.start(pdfinfo, {path});
+  p.waitForFinished(60000);
+  const auto m = QRegularExpression("Pages:\\s+(\\d+)").match(QString::fromUtf8(p.readAllStandardOutput()));
+  return m.hasMatch() ? m.captured(1).toInt() : 0;
+}
+
+class DocumentCommands : public ::testing::Test {
+ protected:
+  void SetUp() override { Write(Path("t.knt"), kTemplate); }
+  QString Path(const QString& name) const { return FDir.filePath(name); }
+  QTemporaryDir FDir;
+};
+
+}  // namespace
+
+TEST_F(DocumentCommands, ExportPrintsEveryPageOrTheChosenOnesToPdf) {
+  TRun r = Kerno({"--export", Path("t.knt"), Path("all.pdf")});
+  ASSERT_EQ(r.Status, 0) << r.Err.toStdString();
+  EXPECT_TRUE(r.Err.isEmpty()) << r.Err.toStdString();
+  EXPECT_TRUE(r.Out.contains("2 page(s)")) << r.Out.toStdString();
+  EXPECT_TRUE(FileBytes(Path("all.pdf")).startsWith("%PDF-"));
+
+  r = Kerno({"--export", Path("t.knt"), Path("two.pdf"), "--pages", "2-2"});
+  ASSERT_EQ(r.Status, 0) << r.Err.toStdString();
+  EXPECT_TRUE(r.Out.contains("1 page(s)")) << r.Out.toStdString();
+  if (PdfPages(Path("all.pdf")) < 0) GTEST_SKIP() << "pdfinfo (poppler-utils) not installed";
+  EXPECT_EQ(PdfPages(Path("all.pdf")), 2);
+  EXPECT_EQ(PdfPages(Path("two.pdf")), 1);
+}
+
+TEST_F(DocumentCommands, ExportFailuresSayWhyInOneLineAndLeaveTheOutputAlone) {
+  Write(Path("old.pdf"), "old");
+  Write(Path("notes.txt"), "text");
+  Write(Path("empty.knt"), "[PASSPORT]\nOBJECT1=Body_1 274\n[Body_1]\nHEIGHT=100\n");
+  const QStringList cases[] = {
+      {"--export", Path("notes.txt"), Path("old.pdf")},
+      {"--export", Path("missing.knd"), Path("old.pdf")},
+      {"--export", Path("t.knt"), Path("old.pdf"), "--pages", "3-3"},
+      {"--export", Path("t.knt"), Path("old.pdf"), "--pages", "2-1"},
+      {"--export", Path("t.knt"), Path("old.pdf"), "--pages", "x"},
+      {"--export", Path("t.knt"), Path("old.pdf"), "--from", "1"},
+      {"--export", Path("empty.knt"), Path("old.pdf")},
+      {"--export", Path("t.knt"), Path("no/folder/x.pdf")},
+  };
+  for (const QStringList& args : cases) {
+    const TRun r = Kerno(args);
+    EXPECT_EQ(r.Status, 1) << args.join(' ').toStdString();
+    EXPECT_EQ(r.Err.count('\n'), 1) << args.join(' ').toStdString() << ": " << r.Err.toStdString();
+    EXPECT_EQ(FileBytes(Path("old.pdf")), "old") << args.join(' ').toStdString();
+  }
+  const TRun wrongName = Kerno({"--export", Path("t.knt"), Path("out.knd")});
+  EXPECT_EQ(wrongName.Status, 1);
+  EXPECT_FALSE(QFile::exists(Path("out.knd"))) << "a PDF is never written under another name";
+  EXPECT_EQ(Kerno({"--export", Path("t.knt")}).Status, 2) << "a wrong argument count";
+}
+
+TEST_F(DocumentCommands, NewMakesADocumentThatDumpAndResaveRead) {
+  Write(Path("plain.knt"), "[PASSPORT]\nOBJECT1=Body_1 274\n[Body_1]\nNAME=Logs\nHEIGHT=500\nVERTSCALE=500\n");
+  TRun r = Kerno({"--new", Path("plain.knt"), Path("new.knd")});
+  ASSERT_EQ(r.Status, 0) << r.Err.toStdString();
+  r = Kerno({"--dump", Path("new.knd")});
+  ASSERT_EQ(r.Status, 0) << r.Err.toStdString();
+  const QJsonObject object = QJsonDocument::fromJson(r.Out).object()["object"].toObject();
+  EXPECT_EQ(object["kindName"].toString(), "Document");
+  EXPECT_EQ(object["templateName"].toString(), "plain.knt");
+  EXPECT_EQ(object["extraBlocks"].toObject()["kind"].toInt(), 283);
+  const QJsonObject body = object["children"].toArray()[0].toObject();
+  EXPECT_EQ(body["name"].toString(), "Logs");
+  EXPECT_EQ(body["vertScale"].toInt(), 500);
+  EXPECT_EQ(body["direction"].toInt(), 1);
+  EXPECT_EQ(body["height"].toDouble(), 500);
+  QStringList names;
+  for (const auto& e : QJsonDocument::fromJson(r.Out).object()["storage"].toObject()["children"].toArray())
+    names << e.toObject()["name"].toString();
+  EXPECT_TRUE(names.contains("extra")) << names.join(' ').toStdString();
+
+  r = Kerno({"--resave", Path("new.knd"), Path("again.knd")});
+  ASSERT_EQ(r.Status, 0) << r.Err.toStdString();
+  EXPECT_EQ(FileBytes(Path("new.knd")), FileBytes(Path("again.knd")));
+
+  Write(Path("keep.knd"), "previous");
+  for (const QString& bad : {Path("missing.knt"), Path("notes.txt")}) {
+    r = Kerno({"--new", bad, Path("keep.knd")});
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_EQ(r.Err.count('\n'), 1) << r.Err.toStdString();
+    EXPECT_EQ(FileBytes(Path("keep.knd")), "previous");
+  }
+}
+
+TEST_F(DocumentCommands, WhatTheModelWouldShowInADialogGoesToStandardError) {
+  // A document from a newer program: the load goes on with a note.
+  {
+    auto storage = TStorage::CreateNew();
+    TPrintDocument document;
+    TComPtr<IStream> index;
+    ASSERT_EQ(storage->CreateStream("index", index.Put()), S_OK);
+    ASSERT_TRUE(document.SaveToStream(index.Get()));
+    TComPtr<ICompoundStream> version;
+    qsCreateCompoundStream(version.Put());
+    qsWriteInteger(version.Get(), 768, 99);
+    qsWriteShortStr(version.Get(), 770, "9.99");
+    TComPtr<IStream> stream;
+    ASSERT_EQ(storage->CreateStream("version", stream.Put()), S_OK);
+    ASSERT_EQ(qsSaveToStream(version.Get(), stream.Get()), S_OK);
+    ASSERT_EQ(storage->SaveToFile(Path("newer.knd")), S_OK);
+  }
+  const TRun r = Kerno({"--dump", Path("newer.knd")});
+  ASSERT_EQ(r.Status, 0) << r.Err.toStdString();
+  EXPECT_EQ(r.Err.count('\n'), 1) << r.Err.toStdString();
+  EXPECT_TRUE(r.Err.contains("9.99")) << r.Err.toStdString();
+  EXPECT_EQ(QJsonDocument::fromJson(r.Out).object()["object"].toObject()["kind"].toInt(), 275);
+}
