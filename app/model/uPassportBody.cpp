@@ -18,7 +18,7 @@ constexpr int32_t idHorzScale = 13;
 constexpr int32_t idDirection = 14;
 constexpr int32_t idStartDepth = 21;
 
-constexpr int kInsertableKinds[] = {kindVectorGraphic, kindDeepScale, kindDiagrams, kindStratCol,
+constexpr int kInsertableKinds[] = {kindVectorGraphic, kindDeepScale, kindDiagrams,  kindStratCol,
                                     kindTextDesc,      kindColorLine, kindDeepTable, kindTable};
 
 // A column's place in the left-to-right order, to 0.1 mm.
@@ -202,8 +202,8 @@ bool TPassportBody::LoadFromIni(TIniFile* ini, const QString& section, const QSt
   if (!ini || section.isEmpty()) return false;
   const QString direction = ini->ReadString(section, prefix + QStringLiteral("DIRECTION"), QString()).trimmed();
   SetDirection(direction.compare(QLatin1String("HORZ"), Qt::CaseInsensitive) == 0 ? bdHorizontal : bdVertical);
-  const uint16_t vert = ValidScale(ini->ReadInteger(section, prefix + QStringLiteral("VERTSCALE"), kDefaultVertScale),
-                                   kDefaultVertScale);
+  const uint16_t vert =
+      ValidScale(ini->ReadInteger(section, prefix + QStringLiteral("VERTSCALE"), kDefaultVertScale), kDefaultVertScale);
   if (vert != FVertScale) {
     FVertScale = vert;
     SetModified(true);
@@ -237,7 +237,8 @@ void TPassportBody::GetMenuCommandCaption(int index, QString* text) {
       *text = TranslateGeneral(QStringLiteral("Properties"), QStringLiteral("Properties"));
       break;
     case bcScale:
-      *text = TranslateGeneral(QStringLiteral("Zoom"), QStringLiteral("Zoom")) + QLatin1Char(' ') + ScaleText(FVertScale);
+      *text =
+          TranslateGeneral(QStringLiteral("Zoom"), QStringLiteral("Zoom")) + QLatin1Char(' ') + ScaleText(FVertScale);
       break;
     case bcStartDepth:
       *text = TranslateGeneral(QStringLiteral("StartDepth"), QStringLiteral("Start depth"));
@@ -260,8 +261,8 @@ uint16_t TPassportBody::ChooseScale() const {
     items << ScaleText(kBodyScales[i]);
     if (kBodyScales[i] == FVertScale) current = static_cast<int>(i);
   }
-  const int choice = Ui().ChooseFromList(TranslateGeneral(QStringLiteral("Zoom"), QStringLiteral("Zoom")), QString(),
-                                         items, current);
+  const int choice =
+      Ui().ChooseFromList(TranslateGeneral(QStringLiteral("Zoom"), QStringLiteral("Zoom")), QString(), items, current);
   return choice >= 0 && choice < static_cast<int>(kBodyScales.size()) ? kBodyScales[static_cast<size_t>(choice)] : 0;
 }
 
@@ -280,8 +281,7 @@ bool TPassportBody::ExecuteMenuCommand(int index) {
     case bcStartDepth: {
       QString text = QString::fromStdString(FormatGeneral(FStartDepth));
       if (!Ui().PromptText(TranslateGeneral(QStringLiteral("StartDepth"), QStringLiteral("Start depth")),
-                           TranslateGeneral(QStringLiteral("EnterTopDepth"), QStringLiteral("Enter top depth")),
-                           &text))
+                           TranslateGeneral(QStringLiteral("EnterTopDepth"), QStringLiteral("Enter top depth")), &text))
         return false;
       // Text that is no number keeps the old depth.
       SetStartDepth(ReadNumber(text.toStdString(), FStartDepth));

@@ -103,5 +103,5 @@ QPageSize PrintPaperFromSettings() {
 QPageLayout::Orientation PrintOrientationFromSettings() {
   const QString text = Settings().ReadText(QStringLiteral("PRINT"), QStringLiteral("ORIENTATION")).trimmed();
   return text.compare(QLatin1String("LANDSCAPE"), Qt::CaseInsensitive) == 0 ? QPageLayout::Landscape
-                                                                             : QPageLayout::Portrait;
+                                                                            : QPageLayout::Portrait;
 }

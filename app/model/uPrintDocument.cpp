@@ -213,8 +213,8 @@ bool TPrintDocument::AddBlockFromTemplate() {
   QStringList names;
   for (const TAddBlockEntry& e : entries) names << e.Name;
   if (names.isEmpty()) return false;
-  const int choice =
-      Ui().ChooseFromList(TranslateGeneral(QStringLiteral("AddBlock"), QStringLiteral("Add block")), QString(), names, 0);
+  const int choice = Ui().ChooseFromList(TranslateGeneral(QStringLiteral("AddBlock"), QStringLiteral("Add block")),
+                                         QString(), names, 0);
   if (choice < 0 || choice >= static_cast<int>(entries.size())) return false;
   const TAddBlockEntry& entry = entries[static_cast<size_t>(choice)];
   std::unique_ptr<TPrintObject> block = CreateChild(entry.Kind);
@@ -242,8 +242,8 @@ bool TPrintDocument::InsertExtraBlock() {
   QStringList names;
   for (int i = 0; i < FExtraBlocks->Count(); ++i) names << FExtraBlocks->GetChild(i)->Caption();
   if (names.isEmpty()) return false;
-  const int choice = Ui().ChooseFromList(TranslateGeneral(QStringLiteral("SelectBlock"), QStringLiteral("Select block")),
-                                         QString(), names, 0);
+  const int choice = Ui().ChooseFromList(
+      TranslateGeneral(QStringLiteral("SelectBlock"), QStringLiteral("Select block")), QString(), names, 0);
   TPrintObject* source = FExtraBlocks->GetChild(choice);
   if (!source) return false;
   std::unique_ptr<TPrintObject> block = CreateChild(source->GetKind());
@@ -482,8 +482,7 @@ void TPrintDocument::Draw(TDrawContext& context) {
   if (GetWidth() <= 0 || GetHeight() <= 0 || !context.DC) return;
   // Every object draws its lines with this pen unless it selects its own.
   const double lineWidth = Settings().PrintLineWidth();
-  const int pixels =
-      std::max(1, RoundEven(lineWidth * static_cast<double>(context.Zoom) * context.DpiX() / 25.4));
+  const int pixels = std::max(1, RoundEven(lineWidth * static_cast<double>(context.Zoom) * context.DpiX() / 25.4));
   QPainter* dc = context.DC;
   const QPen previous = dc->pen();
   dc->setPen(CosmeticPen(Qt::black, psSolid, pixels));

@@ -60,9 +60,11 @@ int RunExport(const QStringList& args, QTextStream& out, QTextStream& err) {
   if (to > count)
     return Fail(err, QStringLiteral("--pages %1-%2: the document has %3 page(s)").arg(from).arg(to).arg(count));
   if (to - from + 1 > kMaxExportPages)
-    return Fail(err, QStringLiteral("%1: %2 pages, more than %3 at once").arg(in).arg(to - from + 1).arg(kMaxExportPages));
+    return Fail(err,
+                QStringLiteral("%1: %2 pages, more than %3 at once").arg(in).arg(to - from + 1).arg(kMaxExportPages));
   if (!document.Print(&target, from, to))
-    return Fail(err, target.ErrorText().isEmpty() ? QStringLiteral("%1: cannot be printed").arg(pdf) : target.ErrorText());
+    return Fail(err,
+                target.ErrorText().isEmpty() ? QStringLiteral("%1: cannot be printed").arg(pdf) : target.ErrorText());
   out << pdf << ": " << target.PagesWritten() << " page(s)\n";
   return 0;
 }

@@ -8,6 +8,8 @@
 #include "uComPtr.h"
 #include "uDocumentTestEnv.h"
 #include "uIniFile.h"
+#include "uPrintDeepScale.h"
+#include "uRecordingDevice.h"
 
 namespace {
 
@@ -76,6 +78,29 @@ TEST_F(PassportBody, ColumnsWithoutContentKeepTheHeightTheTemplateOrFileGave) {
   column->AddChild(std::move(box));
   body->Changed();
   EXPECT_DOUBLE_EQ(body->GetHeight(), 30);
+}
+
+// The case the kept height is for: a sheet fresh from its template prints
+// its depth scale down the whole body.
+TEST_F(PassportBody, AnEmptyDepthScaleFromATemplateDrawsItsMarksDownTheKeptHeight) {
+  RegisterDepthScaleKinds();
+  WriteText("s.knt",
+            "[PASSPORT]\nOBJECT1=Body_1 274\n[Body_1]\nHEIGHT=300\nOBJECT1=Scale_1 2\n"
+            "[Scale_1]\nWIDTH=20\nRULLER1=STEP=10 KOEF=5 MARKSIZE=2 RIGHT=1 FONT=1\n");
+  TPrintDocument document;
+  const bool loaded = document.LoadFromFile(Path("s.knt"));
+  RegisterKind(kindDeepScale, nullptr);
+  ASSERT_TRUE(loaded);
+  ASSERT_DOUBLE_EQ(document.GetHeight(), 300);
+  TRecordingDevice device(QSize(400, 1200), 96);
+  QPainter painter(&device);
+  TDrawContext context;
+  context.DC = &painter;
+  context.ClipRect = TRect{0, 0, 400, 1200};
+  context.Options = doBorders;
+  document.Draw(context);
+  painter.end();
+  for (const char* label : {"0", "10", "50"}) EXPECT_NE(device.FindText(QString::fromLatin1(label)), nullptr) << label;
 }
 
 TEST_F(PassportBody, HorizontalLayoutStacksColumnsAsRowsOfTheBodyWidth) {

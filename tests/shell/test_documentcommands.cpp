@@ -55,11 +55,11 @@ void Write(const QString& path, const QByteArray& bytes) {
   f.write(bytes);
 }
 
-// A body 500 mm high holding a picture 190 mm wide: two A4 pages.
+// A body 500 mm high holding an empty depth scale 190 mm wide: two A4 pages.
 const QByteArray kTemplate =
     "[PASSPORT]\nOBJECT1=Body_1 274\n"
-    "[Body_1]\nNAME=Logs\nHEIGHT=500\nVERTSCALE=500\nOBJECT1=Pic_1 7\n"
-    "[Pic_1]\nWIDTH=190\nHEIGHT=10\n";
+    "[Body_1]\nNAME=Logs\nHEIGHT=500\nVERTSCALE=500\nOBJECT1=Scale_1 2\n"
+    "[Scale_1]\nWIDTH=190\nHEIGHT=10\n";
 
 int PdfPages(const QString& path) {
   const QString pdfinfo = QStandardPaths::findExecutable("pdfinfo");
@@ -87,7 +87,9 @@ TEST_F(DocumentCommands, ExportPrintsEveryPageOrTheChosenOnesToPdf) {
   EXPECT_TRUE(r.Out.contains("2 page(s)")) << r.Out.toStdString();
   EXPECT_TRUE(FileBytes(Path("all.pdf")).startsWith("%PDF-"));
 
-  r = Kerno({"--export", Path("t.knt"), Path("two.pdf"), "--pages", "2-2"});
+  // A document made from the template prints the same.
+  ASSERT_EQ(Kerno({"--new", Path("t.knt"), Path("t.knd")}).Status, 0);
+  r = Kerno({"--export", Path("t.knd"), Path("two.pdf"), "--pages", "2-2"});
   ASSERT_EQ(r.Status, 0) << r.Err.toStdString();
   EXPECT_TRUE(r.Out.contains("1 page(s)")) << r.Out.toStdString();
   if (PdfPages(Path("all.pdf")) < 0) GTEST_SKIP() << "pdfinfo (poppler-utils) not installed";
@@ -122,20 +124,20 @@ TEST_F(DocumentCommands, ExportFailuresSayWhyInOneLineAndLeaveTheOutputAlone) {
 }
 
 TEST_F(DocumentCommands, NewMakesADocumentThatDumpAndResaveRead) {
-  Write(Path("plain.knt"), "[PASSPORT]\nOBJECT1=Body_1 274\n[Body_1]\nNAME=Logs\nHEIGHT=500\nVERTSCALE=500\n");
-  TRun r = Kerno({"--new", Path("plain.knt"), Path("new.knd")});
+  TRun r = Kerno({"--new", Path("t.knt"), Path("new.knd")});
   ASSERT_EQ(r.Status, 0) << r.Err.toStdString();
   r = Kerno({"--dump", Path("new.knd")});
   ASSERT_EQ(r.Status, 0) << r.Err.toStdString();
   const QJsonObject object = QJsonDocument::fromJson(r.Out).object()["object"].toObject();
   EXPECT_EQ(object["kindName"].toString(), "Document");
-  EXPECT_EQ(object["templateName"].toString(), "plain.knt");
+  EXPECT_EQ(object["templateName"].toString(), "t.knt");
   EXPECT_EQ(object["extraBlocks"].toObject()["kind"].toInt(), 283);
   const QJsonObject body = object["children"].toArray()[0].toObject();
   EXPECT_EQ(body["name"].toString(), "Logs");
   EXPECT_EQ(body["vertScale"].toInt(), 500);
   EXPECT_EQ(body["direction"].toInt(), 1);
-  EXPECT_EQ(body["height"].toDouble(), 500);
+  EXPECT_EQ(body["height"].toDouble(), 500) << "an empty depth scale keeps the template's height";
+  EXPECT_EQ(body["children"].toArray()[0].toObject()["kind"].toInt(), 2);
   QStringList names;
   for (const auto& e : QJsonDocument::fromJson(r.Out).object()["storage"].toObject()["children"].toArray())
     names << e.toObject()["name"].toString();

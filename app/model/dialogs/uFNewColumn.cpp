@@ -51,9 +51,10 @@ void TFNewColumn::btnOKClick() {
   const double right = Parse(sRight);
   // A column needs room: its right side lies right of its left side.
   if (std::isnan(left) || std::isnan(right) || right <= left) {
-    Ui().Message(TMsgKind::Error, windowTitle(),
-                 TranslateError(QStringLiteral("WrongParameters"), QStringLiteral("One or more parameters are corrupted")),
-                 mbOK);
+    Ui().Message(
+        TMsgKind::Error, windowTitle(),
+        TranslateError(QStringLiteral("WrongParameters"), QStringLiteral("One or more parameters are corrupted")),
+        mbOK);
     return;
   }
   FColumn->SetLeft(left);
