@@ -10,7 +10,7 @@ namespace {
 
 // Beyond any real log sheet (a 5 km well at 1:200 takes about 90 A4 pages):
 // a damaged size must not keep the command busy for hours.
-constexpr int kMaxExportPages = 10000;
+constexpr int kMaxExportPages = 2000;
 
 int Fail(QTextStream& err, const QString& text) {
   err << "Kerno: " << text << "\n";
