@@ -3,6 +3,7 @@
 // file, templates made from documents, damaged files of every kind, and the
 // messages a load shows when nobody can answer them.
 #include <QDir>
+#include <cmath>
 
 #include "qs.h"
 #include "qsID.h"
@@ -11,6 +12,10 @@
 #include "uExtraBlocks.h"
 #include "uFixedRuller.h"
 #include "uObjectFile.h"
+#include "uPdfPrintTarget.h"
+#include "uPrintDeepScale.h"
+#include "uPrintHeader.h"
+#include "uPrintText.h"
 #include "uStorage.h"
 
 namespace {
@@ -269,4 +274,55 @@ TEST_F(DocumentFiles, AFileFromANewerProgramIsNotedAndLoaded) {
   ASSERT_EQ(FUi.Messages.size(), 1u);
   EXPECT_EQ(FUi.Messages[0].Kind, TMsgKind::Information);
   EXPECT_TRUE(FUi.Messages[0].Text.contains("9.99")) << FUi.Messages[0].Text.toStdString();
+}
+
+// The real head and depth scale: a well log sheet made from its template
+// keeps every byte through a save and a load, prints, and loses its head
+// like any block.
+TEST_F(DocumentFiles, AWellLogSheetWithItsHeadFileAndDepthScaleRoundTripsAndPrints) {
+  RegisterTextKinds();
+  RegisterHeadKinds();
+  RegisterDepthScaleKinds();
+  SetProgramDir(QStringLiteral(KERNO_SOURCE_DIR "/resources"));  // the shipped head files
+  WriteText("log.knt",
+            "[PASSPORT]\nOBJECT1=Head_1 273\nOBJECT2=Body_1 274\n[Head_1]\nFILE=well_log.hdr\nNAME=Well\n"
+            "[Body_1]\nNAME=Logs\nHEIGHT=400\nOBJECT1=Scale_1 2\n"
+            "[Scale_1]\nWIDTH=20\nRULLER1=STEP=10 KOEF=5 MARKSIZE=2 RIGHT=1 FONT=1\n");
+  {
+    TPrintDocument document;
+    ASSERT_TRUE(document.LoadFromFile(Path("log.knt")));
+    EXPECT_TRUE(FUi.Messages.empty()) << FUi.Messages[0].Text.toStdString();
+    ASSERT_EQ(document.Count(), 2);
+    auto* head = dynamic_cast<TPrintHeader*>(document.GetChild(0));
+    ASSERT_NE(head, nullptr);
+    EXPECT_GT(head->Count(), 0) << "the head file's texts";
+    const double headHeight = head->GetHeight();
+    EXPECT_GT(headHeight, 0);
+    EXPECT_DOUBLE_EQ(document.GetChild(1)->Top(), headHeight);
+    EXPECT_TRUE(std::isnan(document.DepthAt(headHeight / 2)));
+    EXPECT_DOUBLE_EQ(document.DepthAt(headHeight + 100), 20);
+    ASSERT_TRUE(document.SaveToFile(Path("1.knd")));
+
+    TPdfPrintTarget pdf(Path("log.pdf"), QPageSize(QPageSize::A4));
+    ASSERT_TRUE(document.Print(&pdf, 1, 99)) << pdf.ErrorText().toStdString();
+    EXPECT_EQ(pdf.PagesWritten(), document.PageCount(TPageTiling::FromSettings(pdf.PageSizeMM())));
+    EXPECT_EQ(pdf.PagesWritten(), 2);
+
+    ASSERT_TRUE(document.RemoveChild(head));
+    EXPECT_DOUBLE_EQ(document.GetChild(0)->Top(), 0);
+  }
+  TPrintDocument loaded;
+  ASSERT_TRUE(loaded.LoadFromFile(Path("1.knd")));
+  ASSERT_TRUE(loaded.SaveToFile(Path("2.knd")));
+  EXPECT_EQ(FileBytes(Path("1.knd")), FileBytes(Path("2.knd")));
+
+  // A head file that cannot be found is reported; the rest loads.
+  WriteText("lost.knt", "[PASSPORT]\nOBJECT1=Head_1 273\n[Head_1]\nFILE=lost.hdr\n");
+  TPrintDocument lost;
+  EXPECT_TRUE(lost.LoadFromFile(Path("lost.knt")));
+  ASSERT_EQ(FUi.Messages.size(), 1u);
+  EXPECT_TRUE(FUi.Messages[0].Text.contains("lost.hdr")) << FUi.Messages[0].Text.toStdString();
+  EXPECT_EQ(lost.Count(), 1);
+  RegisterKind(kindText, nullptr);
+  RegisterKind(kindDeepScale, nullptr);
 }

@@ -173,9 +173,17 @@ TEST_F(DocumentCommands, WhatTheModelWouldShowInADialogGoesToStandardError) {
     ASSERT_EQ(qsSaveToStream(version.Get(), stream.Get()), S_OK);
     ASSERT_EQ(storage->SaveToFile(Path("newer.knd")), S_OK);
   }
-  const TRun r = Kerno({"--dump", Path("newer.knd")});
+  TRun r = Kerno({"--dump", Path("newer.knd")});
   ASSERT_EQ(r.Status, 0) << r.Err.toStdString();
   EXPECT_EQ(r.Err.count('\n'), 1) << r.Err.toStdString();
   EXPECT_TRUE(r.Err.contains("9.99")) << r.Err.toStdString();
   EXPECT_EQ(QJsonDocument::fromJson(r.Out).object()["object"].toObject()["kind"].toInt(), 275);
+
+  // A template whose head file is missing: reported, and the document made.
+  Write(Path("lost.knt"), "[PASSPORT]\nOBJECT1=Head_1 273\n[Head_1]\nFILE=lost.hdr\nHEIGHT=30\n");
+  r = Kerno({"--new", Path("lost.knt"), Path("lost.knd")});
+  EXPECT_EQ(r.Status, 0);
+  EXPECT_EQ(r.Err.count('\n'), 1) << r.Err.toStdString();
+  EXPECT_TRUE(r.Err.contains("lost.hdr")) << r.Err.toStdString();
+  EXPECT_TRUE(QFile::exists(Path("lost.knd")));
 }
