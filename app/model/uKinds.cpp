@@ -1,5 +1,6 @@
 #include "uKinds.h"
 
+#include <QFileInfo>
 #include <QHash>
 #include <algorithm>
 
@@ -11,6 +12,8 @@
 #include "uPrintDeepObject.h"
 #include "uPrintObject.h"
 #include "uPrintObjectList.h"
+#include "uPrintPicture.h"
+#include "uSettings.h"
 #include "uStorage.h"
 
 namespace {
@@ -69,8 +72,8 @@ TKindMakers& Makers() {
   static TKindMakers makers = [] {
     TKindMakers m;
     m.Set(kindObject, &Make<TPrintObject>);
-    // "Picture" has no class of its own: a plain object stands for it.
-    m.Set(kindPicture, &Make<TPrintObject>);
+    // A picture keeps its kind and values until pictures draw themselves.
+    m.Set(kindPicture, &Make<TPrintPicture>);
     m.Set(kindObjectList, &Make<TPrintObjectList>);
     m.Set(kindDataObject, &Make<TDataObject>);
     m.Set(kindDeepObject, &Make<TPrintDeepObject>);
@@ -94,6 +97,11 @@ QString TranslateKindName(int kind) {
 int KindIconIndex(int kind) {
   const TKindEntry* e = FindKind(kind);
   return e ? e->Icon : 0;
+}
+
+QIcon KindIcon(int kind) {
+  const QString path = KindImagePath(KindIconIndex(kind));
+  return QFileInfo::exists(path) ? QIcon(path) : QIcon();
 }
 
 void RegisterKind(int kind, TKindMaker maker) { Makers().Set(kind, maker); }

@@ -3,6 +3,7 @@
 // object. Kind numbers are stored in files and never change.
 #pragma once
 
+#include <QIcon>
 #include <QString>
 #include <initializer_list>
 #include <memory>
@@ -48,13 +49,15 @@ QString KindName(int kind);
 QString TranslateKindName(int kind);
 // Index of the kind's picture in the object image list (0 when it has none).
 int KindIconIndex(int kind);
+// The kind's picture from the program folder (an empty icon when its file is missing).
+QIcon KindIcon(int kind);
 // Kinds below 256 are the user-insertable deep objects of the body and columns.
 inline bool IsDeepKind(int kind) { return kind > 0 && kind < 256; }
 
 using TKindMaker = std::unique_ptr<TPrintObject> (*)();
 
 // Registers the class that makes objects of `kind` (replacing an earlier one).
-// The model's own kinds (256-259, and 7 as a plain object) are registered
+// The model's own kinds (256-259, and 7 as a TPrintPicture) are registered
 // from the start; each subsystem registers its classes at program start.
 void RegisterKind(int kind, TKindMaker maker);
 bool IsKindRegistered(int kind);

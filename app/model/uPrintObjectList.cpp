@@ -4,6 +4,7 @@
 #include <QJsonObject>
 #include <QSet>
 #include <algorithm>
+#include <cstring>
 #include <span>
 #include <string_view>
 
@@ -71,6 +72,96 @@ class TStreamReader {
   TComPtr<ICompoundStream> FQs;
   TComPtr<IPersistMemoryView> FPersist;
   std::vector<uint8_t> FScratch;
+};
+
+struct TStoredKind {
+  int32_t Position;
+  int32_t Kind;
+};
+
+// The stored kinds of children 0 .. count - 1 in position order, leaving out
+// those that read as 0 (missing, or not an integer): such a child is skipped
+// and the ones after it still load. Only the entries the stream really holds
+// are visited, so a damaged count costs no more than the stream's size.
+std::vector<TStoredKind> StoredChildKinds(ICompoundStream* stream, int32_t count) {
+  std::vector<TStoredKind> kinds;
+  if (count <= 0) return kinds;
+  const auto first = static_cast<uint32_t>(idFirstChildKind);
+  const auto positionOf = [&](int32_t id) { return static_cast<uint32_t>(id) - first; };
+  TComPtr<IEnumEntries> entries;
+  if (stream->QueryInterface(IID_IEnumEntries, reinterpret_cast<void**>(entries.Put())) != S_OK || !entries) {
+    // Not our container: read in order up to the first absent kind.
+    for (int32_t i = 0; i < count; ++i) {
+      const auto id = static_cast<int32_t>(first + static_cast<uint32_t>(i));
+      TCompoundEntry entry{};
+      if (stream->GetEntry(id, &entry) != S_OK) break;
+      if (const int32_t kind = qsReadInteger(stream, id, 0)) kinds.push_back({i, kind});
+    }
+    return kinds;
+  }
+  entries->Reset();
+  TCompoundEntry batch[64];
+  int32_t fetched = 0;
+  bool ordered = true;
+  do {
+    const HRESULT hr = entries->Next(64, batch, &fetched);
+    if (hr != S_OK && hr != S_FALSE) break;
+    for (int32_t i = 0; i < fetched; ++i) {
+      const TCompoundEntry& e = batch[i];
+      const uint32_t position = positionOf(e.ID);
+      if (position >= static_cast<uint32_t>(count)) continue;
+      int32_t kind = 0;
+      if (e.Tag == qsInteger && e.Size == sizeof kind) std::memcpy(&kind, e.Data, sizeof kind);
+      ordered = ordered && (kinds.empty() || static_cast<int32_t>(position) > kinds.back().Position);
+      // A zero kind still takes its place: a later duplicate of the ID must not win.
+      kinds.push_back({static_cast<int32_t>(position), kind});
+    }
+  } while (fetched == 64);
+  if (!ordered) {
+    // Out of order or repeated IDs (a damaged stream): the first entry of an
+    // ID is its value, as a read would find it.
+    std::stable_sort(kinds.begin(), kinds.end(),
+                     [](const TStoredKind& a, const TStoredKind& b) { return a.Position < b.Position; });
+    kinds.erase(std::unique(kinds.begin(), kinds.end(),
+                            [](const TStoredKind& a, const TStoredKind& b) { return a.Position == b.Position; }),
+                kinds.end());
+  }
+  std::erase_if(kinds, [](const TStoredKind& k) { return k.Kind == 0; });
+  return kinds;
+}
+
+// The lists whose INI load is under way on this thread, outermost first.
+// Templates and head files are the user's: a section may name itself or an
+// ancestor as a child, or fan out into more objects than any document holds.
+struct TIniLoadState {
+  QStringList Sections;
+  int Objects = 0;  // children loaded since the outermost list began
+};
+thread_local TIniLoadState gIniLoad;
+
+constexpr int kMaxIniDepth = 32;      // documents nest about six deep
+constexpr int kMaxIniObjects = 4096;  // children in one load; a template holds a few hundred
+
+class TIniLoadScope {
+ public:
+  explicit TIniLoadScope(const QString& section) {
+    if (gIniLoad.Sections.isEmpty()) gIniLoad.Objects = 0;
+    gIniLoad.Sections.push_back(section);
+  }
+  ~TIniLoadScope() { gIniLoad.Sections.pop_back(); }
+  TIniLoadScope(const TIniLoadScope&) = delete;
+  TIniLoadScope& operator=(const TIniLoadScope&) = delete;
+
+  // Whether `child` may be loaded from `section`: within the budget and, for
+  // a list, neither too deep nor from a section that is loading already.
+  bool MayLoad(TPrintObject* child, const QString& section) const {
+    if (gIniLoad.Objects >= kMaxIniObjects) return false;
+    if (child->AsObjectList() &&
+        (gIniLoad.Sections.size() >= kMaxIniDepth || gIniLoad.Sections.contains(section, Qt::CaseInsensitive)))
+      return false;
+    ++gIniLoad.Objects;
+    return true;
+  }
 };
 
 }  // namespace
@@ -141,11 +232,7 @@ void TPrintObjectList::SortByTop() {
 
 bool TPrintObjectList::InsertNewChildAt(double, double, double, double) { return false; }
 
-std::unique_ptr<TPrintObject> TPrintObjectList::CreateChild(int kind) {
-  // The model's generic kinds, so that a plain list keeps its children
-  // through a load and an Assign; subclasses name their own kinds.
-  return CreateKindObject(kind, {kindObject, kindObjectList, kindDataObject, kindDeepObject});
-}
+std::unique_ptr<TPrintObject> TPrintObjectList::CreateChild(int) { return nullptr; }
 
 int TPrintObjectList::GetInsertableKind(int) { return 0; }
 
@@ -178,20 +265,13 @@ bool TPrintObjectList::LoadFromQS(ICompoundStream* stream) {
   if (!TPrintObject::LoadFromQS(stream)) return false;
   const int32_t count = qsReadInteger(stream, idChildCount, 0);
   FChildFlags = static_cast<uint32_t>(qsReadInteger(stream, idChildFlags, static_cast<int32_t>(FChildFlags)));
-  // Room for the children, within reason: the count may be damaged.
-  if (count > 0) FChildren.reserve(FChildren.size() + static_cast<size_t>(std::min(count, 4096)));
-  for (int32_t i = 0; i < count; ++i) {
-    const int32_t id = static_cast<int32_t>(static_cast<uint32_t>(idFirstChildKind) + static_cast<uint32_t>(i));
-    int32_t kind = 0;
-    if (stream->ReadInteger(id, qsRequired, 0, &kind) != S_OK) {
-      // A stored count beyond the kinds present (a damaged stream) ends here
-      // instead of looping over up to two thousand million absent entries; a
-      // value that is there but no integer is an unknown kind, skipped.
-      TCompoundEntry entry{};
-      if (stream->GetEntry(id, &entry) != S_OK) break;
-      continue;
-    }
-    if (auto child = CreateChild(kind)) AddChild(std::move(child));
+  const std::vector<TStoredKind> kinds = StoredChildKinds(stream, count);
+  FChildren.reserve(FChildren.size() + kinds.size());
+  for (const TStoredKind& stored : kinds) {
+    auto child = CreateChild(stored.Kind);
+    if (!child) continue;
+    AddChild(std::move(child));
+    if (FStoredPositions) FStoredPositions->push_back(stored.Position);
   }
   return true;
 }
@@ -230,6 +310,7 @@ bool TPrintObjectList::LoadFromIni(TIniFile* ini, const QString& section, const 
   int flags = ini->ReadInteger(section, QStringLiteral("CHILDFLAGS"), static_cast<int>(FChildFlags));
   flags = ini->ReadInteger(section, prefix + QStringLiteral("CHILDFLAGS"), flags);
   SetChildFlags(static_cast<uint32_t>(flags));
+  TIniLoadScope scope(section);
   bool found = false;
   for (int n = 1;; ++n) {
     const QString value = ini->ReadString(section, prefix + QStringLiteral("OBJECT") + QString::number(n), QString());
@@ -241,7 +322,7 @@ bool TPrintObjectList::LoadFromIni(TIniFile* ini, const QString& section, const 
     int kind = words[1].toInt(&ok);
     if (!ok) kind = 0;
     auto child = CreateChild(kind);
-    if (!child) continue;
+    if (!child || !scope.MayLoad(child.get(), words[0])) continue;
     child->LoadFromIni(ini, words[0], QString());
     // Positions in the child's section are relative to the list.
     child->SetTop(child->Top() + FTop);
@@ -493,16 +574,23 @@ bool TPrintObjectList::LoadFromStorage(TStorage* storage) {
   if (!index) return false;
   if (qsReadInteger(index, idKind, GetKind()) != GetKind()) return false;
   Clear();
-  if (!LoadFromQS(index)) return false;
+  // Each child's element is named by its stored position, which differs from
+  // its index once a stored kind was skipped.
+  std::vector<int32_t> positions;
+  FStoredPositions = &positions;
+  const bool loaded = LoadFromQS(index);
+  FStoredPositions = nullptr;
+  if (!loaded) return false;
+  const bool byPosition = positions.size() == FChildren.size();
   FFilling = true;
   for (int i = 0; i < Count(); ++i) {
     TPrintObject* c = FChildren[i].get();
     if (!c) continue;
-    // Element i is child i, named by its position.
+    const int element = byPosition ? positions[static_cast<size_t>(i)] : i;
     if (auto* list = c->AsObjectList()) {
       TStorage* sub = nullptr;
-      if (storage->OpenStorageAt(static_cast<uint32_t>(i), &sub) == S_OK) list->LoadFromStorage(sub);
-    } else if (ICompoundStream* qs = reader.ReadAt(storage, i); qs && c->LoadFromQS(qs)) {
+      if (storage->OpenStorageAt(static_cast<uint32_t>(element), &sub) == S_OK) list->LoadFromStorage(sub);
+    } else if (ICompoundStream* qs = reader.ReadAt(storage, element); qs && c->LoadFromQS(qs)) {
       c->SetModified(false);
     }
   }

@@ -29,7 +29,7 @@ class TPrintObjectList : public TAbstractPrintObjectList {
   virtual void SortByTop();
   virtual bool InsertNewChildAt(double x0, double y0, double x, double y);
   // The list's kind factory: null for kinds it does not hold. A plain list
-  // holds the model's generic kinds (256-259).
+  // holds none; each list class names its own kinds.
   virtual std::unique_ptr<TPrintObject> CreateChild(int kind);
   // Kinds offered for insertion, index 0, 1, ...; 0 ends the enumeration.
   virtual int GetInsertableKind(int index);
@@ -88,6 +88,9 @@ class TPrintObjectList : public TAbstractPrintObjectList {
   // Set while children are loaded or copied one by one: a child finishing
   // early must not fit the list around siblings still at their defaults.
   bool FFilling = false;
+  // While LoadFromStorage loads "index": receives the stored position of each
+  // child that LoadFromQS creates.
+  std::vector<int32_t>* FStoredPositions = nullptr;
 };
 
 // Writes the "version" stream (IDs 768-771) into a storage being written.

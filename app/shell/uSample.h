@@ -1,5 +1,5 @@
-// The sample document shipped in resources/samples: a list with a few child
-// objects of the model's own kinds ("Kerno --make-sample OUT" writes it).
+// The sample document shipped in resources/samples: a page-sized list
+// ("Kerno --make-sample OUT" writes it).
 #pragma once
 
 #include <memory>

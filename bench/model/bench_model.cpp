@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 
 #include "uObjectFile.h"
+#include "uOpenLists.h"
 #include "uPrintObjectList.h"
 #include "uThreadClock.h"
 
@@ -19,9 +20,11 @@ constexpr int kLists = 50;
 constexpr int kPerList = 100;
 
 std::unique_ptr<TPrintObjectList> MakeTree() {
-  auto root = std::make_unique<TPrintObjectList>();
+  // A loaded file's lists must make the stored kinds again.
+  RegisterOpenLists(true);
+  auto root = std::make_unique<TTestList>();
   for (int l = 0; l < kLists; ++l) {
-    auto list = std::make_unique<TPrintObjectList>();
+    auto list = std::make_unique<TTestList>();
     for (int i = 0; i < kPerList; ++i) {
       auto o = std::make_unique<TPrintObject>();
       o->SetBoundsRect({l * 4.0 + 0.5, i * 2.0 + 0.25, l * 4.0 + 3.5, i * 2.0 + 1.75});
@@ -141,7 +144,7 @@ void BM_AssignTree(benchmark::State& state) {
       benchmark::DoNotOptimize(ReadPlain(fx.Plain));
     });
     tree += Timed([&] {
-      TPrintObjectList copy;
+      TTestList copy;
       copy.Assign(fx.Tree.get());
       benchmark::DoNotOptimize(copy.Count());
     });

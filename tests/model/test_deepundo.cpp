@@ -121,7 +121,7 @@ class UndoTest : public TModelTest {
       FDoc.AddChild(std::move(d));
     }
   }
-  TDataObject FDoc;
+  TTestData FDoc;
 };
 
 TEST_F(UndoTest, TheLimitKeepsTheNewestSnapshots) {

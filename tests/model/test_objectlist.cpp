@@ -2,6 +2,7 @@
 // persistence with the child kinds, INI sections, reordering, the version check.
 #include <QJsonArray>
 #include <QJsonObject>
+#include <functional>
 
 #include "qsID.h"
 #include "uDataObject.h"
@@ -20,7 +21,7 @@ TPrintObject* AddBox(TPrintObjectList* list, double l, double t, double w, doubl
 }
 
 TPrintObjectList* AddList(TPrintObjectList* list) {
-  auto o = std::make_unique<TPrintObjectList>();
+  auto o = std::make_unique<TTestList>();
   TPrintObjectList* p = o.get();
   list->AddChild(std::move(o));
   return p;
@@ -33,11 +34,11 @@ void BuildTree(TPrintObjectList* root) {
   TPrintObjectList* inner = AddList(root);
   inner->SetBoundsRect({50, 50, 150, 150});
   AddBox(inner, 60, 60, 10, 10.25);
-  auto data = std::make_unique<TDataObject>();
+  auto data = std::make_unique<TTestData>();
   data->SetName("Inner");
   data->SetBoundsRect({70, 70, 80, 80});
   inner->AddChild(std::move(data));
-  auto leaf = std::make_unique<TDataObject>();
+  auto leaf = std::make_unique<TTestData>();
   leaf->SetName("Leaf");
   leaf->SetBoundsRect({5, 200, 25, 220});
   root->AddChild(std::move(leaf));
@@ -113,7 +114,7 @@ TEST_F(ObjectListTest, StreamHoldsChildKindsInOrderAndNoCountWithoutChildren) {
   ASSERT_TRUE(empty.SaveToQS(qs.Get()));
   TCompoundEntry entry{};
   EXPECT_NE(qs->GetEntry(80, &entry), S_OK) << "no ID 80 without children";
-  TPrintObjectList back;
+  TTestList back;
   ASSERT_TRUE(back.LoadFromQS(qs.Get()));
   EXPECT_EQ(back.Count(), 0);
 
@@ -129,23 +130,145 @@ TEST_F(ObjectListTest, StreamHoldsChildKindsInOrderAndNoCountWithoutChildren) {
   EXPECT_EQ(qsReadInteger(full.Get(), -2147483647 + 2, 0), 258);
 }
 
-TEST_F(ObjectListTest, UnknownKindsAreSkippedAndABogusCountEnds) {
+// A kind that is missing, unknown or not an integer makes no child; the
+// children after it still load, and a count far beyond the stored kinds
+// costs no more than the kinds that are there.
+TEST_F(ObjectListTest, MissingAndUnknownKindsAreSkippedAndLaterChildrenLoad) {
   TPrintObjectList list;
   auto qs = NewQS();
   ASSERT_TRUE(list.SaveToQS(qs.Get()));
-  // Kinds 9 (no such kind), 2 (no class yet), 256; then a count far beyond.
   qsWriteInteger(qs.Get(), 80, 2000000000);
-  qsWriteInteger(qs.Get(), -2147483647, 9);
-  qsWriteInteger(qs.Get(), -2147483647 + 1, 2);
-  qsWriteInteger(qs.Get(), -2147483647 + 2, 256);
-  TPrintObjectList back;
+  qsWriteInteger(qs.Get(), -2147483647, 9);            // no such kind
+  qsWriteInteger(qs.Get(), -2147483647 + 1, 2);        // no class yet
+  qsWriteShortStr(qs.Get(), -2147483647 + 3, "256");   // not an integer
+  qsWriteInteger(qs.Get(), -2147483647 + 4, 256);      // after a missing one (3 is absent)
+  qsWriteInteger(qs.Get(), -2147483647 + 1000000, 7);  // far out, within the count
+  qsWriteInteger(qs.Get(), -2147483647 + 2, 258);      // stored out of order
+  TTestList back;
   ASSERT_TRUE(back.LoadFromQS(qs.Get()));
-  ASSERT_EQ(back.Count(), 1);
-  EXPECT_EQ(back.GetChild(0)->GetKind(), 256);
+  ASSERT_EQ(back.Count(), 3);
+  EXPECT_EQ(back.GetChild(0)->GetKind(), 258) << "children come in position order";
+  EXPECT_EQ(back.GetChild(1)->GetKind(), 256);
+  EXPECT_EQ(back.GetChild(2)->GetKind(), kindPicture);
+  // A count below a stored kind leaves that kind out.
+  qsWriteInteger(qs.Get(), 80, 5);
+  TTestList shorter;
+  ASSERT_TRUE(shorter.LoadFromQS(qs.Get()));
+  EXPECT_EQ(shorter.Count(), 2);
+}
+
+// Each child's storage element is the one of its stored position: after a
+// skipped kind the later children still get their own values.
+TEST_F(ObjectListTest, ChildrenAfterASkippedKindLoadTheirOwnElements) {
+  TTestList list;
+  AddBox(&list, 1, 2, 3, 4);
+  AddBox(&list, 5, 6, 7, 8);
+  AddBox(&list, 9, 10, 11, 12);
+  auto storage = TStorage::CreateNew();
+  ASSERT_TRUE(list.SaveToStorage(storage.get()));
+  std::vector<uint8_t> bytes;
+  ASSERT_EQ(storage->SaveToBytes(&bytes), S_OK);
+  auto saved = TStorage::OpenBytes(bytes);
+  // The same file whose "index" holds no kind for child 1.
+  auto edited = TStorage::CreateNew();
+  for (const QString& name : {QString("version"), QString("0"), QString("1"), QString("2")}) {
+    std::vector<uint8_t> stream;
+    ASSERT_EQ(saved->ReadStream(name, &stream), S_OK);
+    TComPtr<IStream> out;
+    ASSERT_EQ(edited->CreateStream(name, out.Put()), S_OK);
+    uint32_t done = 0;
+    out->Write(stream.data(), static_cast<uint32_t>(stream.size()), &done);
+  }
+  {
+    auto index = NewQS();
+    ASSERT_TRUE(list.SaveToQS(index.Get()));
+    index->DeleteValue(-2147483647 + 1);
+    TComPtr<IStream> out;
+    ASSERT_EQ(edited->CreateStream("index", out.Put()), S_OK);
+    ASSERT_EQ(qsSaveToStream(index.Get(), out.Get()), S_OK);
+  }
+  ASSERT_EQ(edited->SaveToBytes(&bytes), S_OK);
+  TTestList back;
+  ASSERT_TRUE(back.LoadFromStorage(TStorage::OpenBytes(bytes).get()));
+  ASSERT_EQ(back.Count(), 2);
+  EXPECT_EQ(back.GetChild(0)->GetBoundsRect(), (TBoundsRect{1, 2, 4, 6}));
+  EXPECT_EQ(back.GetChild(1)->GetBoundsRect(), (TBoundsRect{9, 10, 20, 22})) << "element 2, not element 1";
+}
+
+// A plain list makes none of the kinds (its factory is empty), so what it
+// stored comes back without children, and an INI section that names itself
+// loads as one list.
+TEST_F(ObjectListTest, APlainListMakesNoChildren) {
+  RegisterOpenLists(false);
+  TPrintObjectList plain;
+  for (int kind : {kindPicture, kindObject, kindObjectList, kindDataObject, kindDeepObject, kindText})
+    EXPECT_EQ(plain.CreateChild(kind), nullptr) << kind;
+  TTestList list;
+  AddBox(&list, 1, 2, 3, 4);
+  AddList(&list);
+  auto qs = NewQS();
+  ASSERT_TRUE(list.SaveToQS(qs.Get()));
+  ASSERT_TRUE(plain.LoadFromQS(qs.Get()));
+  EXPECT_EQ(plain.Count(), 0);
+  TIniFile ini(Path("self.ini"));
+  ini.WriteString("Self", "OBJECT1", "Self 257");
+  ASSERT_TRUE(plain.LoadFromIni(&ini, "Self", ""));
+  EXPECT_EQ(plain.Count(), 0);
+}
+
+// Templates and head files are the user's: a list section that names itself
+// or an ancestor, however the lists' factories allow it, loads once; fan-out
+// and depth are bounded.
+TEST_F(ObjectListTest, IniSectionsNamingThemselvesOrAnAncestorEndTheRecursion) {
+  TIniFile ini(Path("loop.ini"));
+  ini.WriteString("Self", "OBJECT1", "Self 257");
+  ini.WriteString("Self", "OBJECT2", "Leaf 256");
+  ini.WriteString("Leaf", "WIDTH", "5");
+  ini.WriteString("A", "OBJECT1", "B 257");
+  ini.WriteString("B", "OBJECT1", "a 257");  // the ancestor, in other case
+  ini.WriteString("B", "OBJECT2", "Leaf 256");
+  TTestList self;
+  ASSERT_TRUE(self.LoadFromIni(&ini, "Self", ""));
+  ASSERT_EQ(self.Count(), 1);
+  EXPECT_EQ(self.GetChild(0)->GetKind(), kindObject);
+  TTestList a;
+  ASSERT_TRUE(a.LoadFromIni(&ini, "A", ""));
+  ASSERT_EQ(a.Count(), 1);
+  auto* b = a.GetChild(0)->AsObjectList();
+  ASSERT_NE(b, nullptr);
+  ASSERT_EQ(b->Count(), 1);
+  EXPECT_EQ(b->GetChild(0)->GetKind(), kindObject);
+  // A chain of distinct sections deeper than any document: cut in depth.
+  for (int i = 0; i < 100; ++i) ini.WriteString(QString("D%1").arg(i), "OBJECT1", QString("D%1 257").arg(i + 1));
+  TTestList deep;
+  ASSERT_TRUE(deep.LoadFromIni(&ini, "D0", ""));
+  int depth = 0;
+  for (TPrintObjectList* l = &deep; l && l->Count() > 0; l = l->GetChild(0)->AsObjectList()) ++depth;
+  EXPECT_GT(depth, 6);
+  EXPECT_LT(depth, 100);
+  // Sections naming the next one twice: a million objects, cut in number.
+  for (int i = 0; i < 20; ++i)
+    for (int k = 1; k <= 2; ++k)
+      ini.WriteString(QString("F%1").arg(i), QString("OBJECT%1").arg(k), QString("F%1 257").arg(i + 1));
+  TTestList wide;
+  ASSERT_TRUE(wide.LoadFromIni(&ini, "F0", ""));
+  const std::function<int(TPrintObjectList*)> countAll = [&](TPrintObjectList* l) {
+    int n = l->Count();
+    for (int i = 0; i < l->Count(); ++i)
+      if (auto* sub = l->GetChild(i)->AsObjectList()) n += countAll(sub);
+    return n;
+  };
+  const int objects = countAll(&wide);
+  EXPECT_GT(objects, 1000);
+  EXPECT_LT(objects, 100000);
+  // The next load starts with a full budget.
+  TTestList again;
+  ASSERT_TRUE(again.LoadFromIni(&ini, "A", ""));
+  EXPECT_EQ(again.Count(), 1);
 }
 
 TEST_F(ObjectListTest, StorageRoundTripOfNestedLists) {
-  TPrintObjectList root;
+  TTestList root;
   BuildTree(&root);
   const QJsonObject before = Dump(root);
   auto storage = TStorage::CreateNew();
@@ -169,7 +292,7 @@ TEST_F(ObjectListTest, StorageRoundTripOfNestedLists) {
   EXPECT_EQ(v.VersionText, "1.56");
   EXPECT_EQ(v.Date, "19.06.2021");
 
-  TPrintObjectList back;
+  TTestList back;
   ASSERT_TRUE(back.LoadFromStorage(opened.get()));
   EXPECT_EQ(Dump(back), before);
   EXPECT_FALSE(back.GetModified());
@@ -207,7 +330,7 @@ TEST_F(ObjectListTest, MissingChildElementLeavesDefaultsAndLoadGoesOn) {
   (void)a;
   std::vector<uint8_t> bytes;
   ASSERT_EQ(full->SaveToBytes(&bytes), S_OK);
-  TPrintObjectList back;
+  TTestList back;
   ASSERT_TRUE(back.LoadFromStorage(TStorage::OpenBytes(bytes).get()));
   ASSERT_EQ(back.Count(), 2);
   EXPECT_EQ(back.GetChild(0)->GetWidth(), 0) << "defaults for the missing element";
@@ -243,7 +366,7 @@ TEST_F(ObjectListTest, NewerFileVersionWarnsRecordsAndStillLoads) {
   EXPECT_TRUE(FUi.Messages[0].Text.contains("1.70")) << FUi.Messages[0].Text.toStdString();
   EXPECT_EQ(FSettings->NewVersionInternal(), 23);
   EXPECT_EQ(FSettings->NewVersionString(), "1.70");
-  TPrintObjectList back;
+  TTestList back;
   ASSERT_TRUE(back.LoadFromStorage(opened.get()));
   EXPECT_EQ(back.Count(), 1);
 
@@ -273,7 +396,7 @@ TEST_F(ObjectListTest, IniChildrenGetUniqueAutoSectionsAndLoadBack) {
   // Broken entries: too few words, an unknown kind; both skipped.
   ini.WriteString("L", "OBJECT4", "Lonely");
   ini.WriteString("L", "OBJECT5", "X_auto1 9");
-  TPrintObjectList back;
+  TTestList back;
   ASSERT_TRUE(back.LoadFromIni(&ini, "L", ""));
   ASSERT_EQ(back.Count(), 3);
   EXPECT_EQ(back.ChildFlags(), 0x61u);
@@ -326,10 +449,10 @@ TEST_F(ObjectListTest, SelectionSearchAndDeselectionReachDeepChildren) {
 }
 
 TEST_F(ObjectListTest, AssignCopiesTheTreeAndLeavesTheSourceModifiedMark) {
-  TPrintObjectList root;
+  TTestList root;
   BuildTree(&root);
   root.SetModified(true);
-  TPrintObjectList copy;
+  TTestList copy;
   copy.Assign(&root);
   EXPECT_EQ(Dump(copy), Dump(root));
   EXPECT_TRUE(copy.GetModified());
@@ -379,7 +502,7 @@ TEST_F(ObjectListTest, ChildrenLoadedInTurnKeepTheirOwnValuesOnly) {
   }
   ASSERT_EQ(edited->SaveToBytes(&bytes), S_OK);
 
-  TPrintObjectList back;
+  TTestList back;
   ASSERT_TRUE(back.LoadFromStorage(TStorage::OpenBytes(bytes).get()));
   ASSERT_EQ(back.Count(), 3);
   const TPrintObject* a = back.GetChild(0);

@@ -1,5 +1,5 @@
-// Test environment of the model: settings on a temporary file and a scripted
-// user, installed for each test.
+// Test environment of the model: settings on a temporary file, a scripted
+// user, and lists that hold the model's own kinds, installed for each test.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@
 
 #include "qs.h"
 #include "uComPtr.h"
+#include "uOpenLists.h"
 #include "uScriptedUi.h"
 #include "uSettings.h"
 #include "uStorage.h"
@@ -21,8 +22,10 @@ class TModelTest : public ::testing::Test {
     FSettings = std::make_unique<TSettings>(FDir.filePath("Kerno.ini"));
     SetSettings(FSettings.get());
     SetUiServices(&FUi);
+    RegisterOpenLists(true);
   }
   void TearDown() override {
+    RegisterOpenLists(false);
     SetUiServices(nullptr);
     SetSettings(nullptr);
   }

@@ -200,8 +200,25 @@ TEST(CompoundFile, FilesOfOtherWritersRead) {
   auto doc = TStorage::OpenFile(KERNO_TEST_DATA "/storage/libgsf-sample.knd");
   ASSERT_TRUE(doc);
   EXPECT_GT(WalkAll(doc.get()), 5);
-  // The shipped sample is the same document from our writer: every stream reads the same.
-  auto ours = TStorage::OpenFile(KERNO_SOURCE_DIR "/resources/samples/sample.knd");
+  // The same document from our writer: every stream reads the same.
+  auto copy = TStorage::CreateNew();
+  const std::function<void(TStorage*, TStorage*)> copyTree = [&](TStorage* from, TStorage* to) {
+    for (const TStorageElement& e : from->Elements()) {
+      if (e.IsStorage) {
+        TStorage* sub = nullptr;
+        TStorage* made = nullptr;
+        ASSERT_EQ(from->OpenStorage(e.Name, &sub), S_OK);
+        ASSERT_EQ(to->CreateStorage(e.Name, &made), S_OK);
+        copyTree(sub, made);
+      } else {
+        std::vector<uint8_t> bytes;
+        ASSERT_EQ(from->ReadStream(e.Name, &bytes), S_OK);
+        Put(to, e.Name, bytes);
+      }
+    }
+  };
+  copyTree(doc.get(), copy.get());
+  auto ours = TStorage::OpenBytes(Save(*copy));
   ASSERT_TRUE(ours);
   EXPECT_EQ(Contents(doc.get()), Contents(ours.get()));
   std::vector<uint8_t> bytes;
