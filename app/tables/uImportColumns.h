@@ -46,7 +46,8 @@ class TColumnImport {
 };
 
 // Imports a file into the table (asking for it) and lets the user map the
-// columns: S_OK, R_CANCELLED, or the failed import's result.
+// columns: S_OK, R_CANCELLED, or the failed import's result, whose reason the
+// calling command shows from import->Table.LastError().
 HRESULT RunColumnImport(TColumnImport* import);
 // The dialog layer registers the dialog that edits the mapping (after the
 // table was imported); an empty function restores the default (no dialog).

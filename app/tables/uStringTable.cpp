@@ -113,6 +113,10 @@ bool TStringTable::DeleteRow(int row) {
   return true;
 }
 
+bool TStringTable::SizeAllowed(int64_t cols, int64_t rows) {
+  return cols >= 0 && rows >= 0 && std::max<int64_t>(cols, 1) * std::max<int64_t>(rows, 1) <= kMaxStoredCells;
+}
+
 void TStringTable::Clear() {
   SetRowCount(0);
   SetColCount(0);
@@ -177,7 +181,7 @@ bool TStringTable::LoadFromQS(ICompoundStream* stream) {
   if (!stream) return false;
   const int32_t cols = qsReadInteger(stream, qsTableColCount, 0);
   const int32_t rows = qsReadInteger(stream, qsTableRowCount, 0);
-  if (cols < 0 || rows < 0 || static_cast<int64_t>(cols) * rows > kMaxStoredCells) {
+  if (!SizeAllowed(cols, rows)) {
     // Damaged counts: an empty table rather than a huge allocation.
     Clear();
     return false;
@@ -285,7 +289,6 @@ HRESULT TStringTable::ImportFile(const QString& fileName, const TListChooser& ch
   if (result.Status == TTableImportStatus::Cancelled) return R_CANCELLED;
   if (result.Status == TTableImportStatus::Failed) {
     FLastError = result.Error;
-    Ui().Message(TMsgKind::Error, TableText("Import", "Import"), FLastError, mbOK);
     return E_FAIL;
   }
   FillFromCells(std::move(result.Cells), result.GrowColumns);
@@ -324,11 +327,7 @@ HRESULT TStringTable::ExportWithDialog() {
     if (suffix == QLatin1String(kExt[i])) k = i, known = true;
   if (!known) name += QLatin1String(kExt[k]);
   const HRESULT hr = ExportText(name, kDelim[k]);
-  if (hr == S_OK) {
-    FileName = name;
-  } else {
-    Ui().Message(TMsgKind::Error, options.Title, FLastError, mbOK);
-  }
+  if (hr == S_OK) FileName = name;
   return hr;
 }
 
@@ -338,21 +337,14 @@ HRESULT TStringTable::ExportText(const QString& fileName, QChar delimiter) {
     FLastError = TableError("CannotWrite", "Cannot write the file %s").replace("%s", fileName);
     return E_FAIL;
   }
-  char delimiterBytes[4];
   const QByteArray delimiterUtf8 = QString(delimiter).toUtf8();
-  const auto delimiterSize = std::min<size_t>(static_cast<size_t>(delimiterUtf8.size()), sizeof delimiterBytes);
-  std::copy_n(delimiterUtf8.constData(), delimiterSize, delimiterBytes);
+  const std::string_view delimiterBytes(delimiterUtf8.constData(), static_cast<size_t>(delimiterUtf8.size()));
   QByteArray line;
   for (int r = 0; r < RowCount(); ++r) {
     line.clear();
     for (int c = 0; c < ColCount(); ++c) {
-      if (c > 0) line.append(delimiterBytes, static_cast<qsizetype>(delimiterSize));
-      const qsizetype at = line.size();
-      const std::string_view text = FCells.Utf8(c, r);
-      line.append(text.data(), static_cast<qsizetype>(text.size()));
-      // Line breaks inside a cell would start new rows.
-      for (qsizetype i = at; i < line.size(); ++i)
-        if (line[i] == '\r' || line[i] == '\n') line[i] = ' ';
+      if (c > 0) line.append(delimiterUtf8);
+      AppendDelimitedCell(&line, FCells.Utf8(c, r), delimiterBytes, r == 0, ColCount() == 1);
     }
     line.append('\n');
     if (file.write(line) != line.size()) break;

@@ -70,24 +70,32 @@ class TStringTable {
   TStringTableRow Row(int row) const;
 
   void Clear();
+  // Whether a stored table of cols x rows may be loaded: neither count
+  // negative, and the cells within what the stored form can address. The
+  // header and the geometry are kept per column and per row even without
+  // cells, so each count is taken as at least 1.
+  static bool SizeAllowed(int64_t cols, int64_t rows);
   // Copies the whole table through a temporary compound stream (as stored).
   virtual bool Assign(const TStringTable& source);
   // "R2C3" is the text of the third cell of the second row; "R2C3S1" its first character.
   QString ResolveReference(const QString& reference) const;
 
   // Imports by the file's extension (spreadsheets, databases, LAS, delimited
-  // text). S_OK, R_CANCELLED when the user chose no sheet or table, or E_FAIL;
-  // a failure is shown through the UI services and kept in LastError(), and the
-  // table keeps what it had.
+  // text). S_OK, R_CANCELLED when the user chose no sheet or table, or E_FAIL
+  // with the reason in LastError() and the table as it was. Nothing here
+  // shows a message: the command that started the import does (from
+  // LastError()), as for every failure below.
   HRESULT ImportFile(const QString& fileName);
   // The same with a given sheet or table chooser (the command line takes the first).
   HRESULT ImportFile(const QString& fileName, const TListChooser& chooser);
   // Asks for a file, imports it and remembers its name in FileName.
   HRESULT ImportWithDialog();
   // Asks for a file name; the filter chooses the delimiter (tab, ";" or space).
+  // S_OK, R_CANCELLED, or E_FAIL with the reason in LastError().
   HRESULT ExportWithDialog();
-  // One line per row, cells joined by the delimiter, CR and LF in cells turned
-  // into spaces; UTF-8, written to a temporary file renamed over the target.
+  // One line per row, cells joined by the delimiter and quoted where the
+  // import needs it to read them back (AppendDelimitedCell); UTF-8, written to
+  // a temporary file renamed over the target.
   HRESULT ExportText(const QString& fileName, QChar delimiter);
   QString LastError() const { return FLastError; }
 

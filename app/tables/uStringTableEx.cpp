@@ -144,9 +144,13 @@ bool TStringTableEx::SaveToStream(IStream* stream) const {
 
 bool TStringTableEx::LoadFromIni(const TIniFile* ini, const QString& section, const QString& prefix) {
   if (!ini || section.isEmpty()) return false;
+  // The sizes are checked first: a refused one leaves the table as it was.
+  const int cols = ini->ReadInteger(section, prefix + QStringLiteral("COLCOUNT"), 0);
+  const int rows = ini->ReadInteger(section, prefix + QStringLiteral("ROWCOUNT"), 0);
+  if (!SizeAllowed(cols, rows)) return false;
   Font.LoadFromIni(ini, section, prefix + QStringLiteral("FONT."));
-  SetColCount(ini->ReadInteger(section, prefix + QStringLiteral("COLCOUNT"), 0));
-  SetRowCount(ini->ReadInteger(section, prefix + QStringLiteral("ROWCOUNT"), 0));
+  SetColCount(cols);
+  SetRowCount(rows);
   DefaultColWidth = ini->ReadFloat(section, prefix + QStringLiteral("COLWIDTH"), 10.0);
   for (int i = 0; i < ColCount(); ++i) {
     const QString n = QString::number(i + 1);

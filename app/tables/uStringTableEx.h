@@ -47,7 +47,9 @@ class TStringTableEx : public TStringTable {
   // The whole table as one compound stream in a byte stream.
   bool LoadFromStream(IStream* stream);
   bool SaveToStream(IStream* stream) const;
-  // Geometry and font keys (not the cells) under `prefix` in `section`.
+  // Geometry and font keys (not the cells) under `prefix` in `section`. Sizes
+  // that a stream could not hold (SizeAllowed) are refused: false, and the
+  // table as it was.
   bool LoadFromIni(const TIniFile* ini, const QString& section, const QString& prefix);
   bool SaveToIni(TIniFile* ini, const QString& section, const QString& prefix) const;
 

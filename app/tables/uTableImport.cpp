@@ -24,11 +24,50 @@ bool IsAsciiBytes(const char* p, size_t n) {
   return true;
 }
 
-// The first candidate delimiter in the first line; every candidate is ASCII,
-// so the bytes of a UTF-8 or Windows-1251 line can be searched as they are.
-char DetectDelimiterByte(const char* line, size_t n) {
-  for (const char c : {'\t', ';', ' ', '|', ':', ','})
-    if (std::memchr(line, c, n)) return c;
+// The delimiters a first line may use, in the order they are looked for.
+constexpr char kDelimiters[] = {'\t', ';', ' ', '|', ':', ','};
+
+bool IsDelimiterCandidate(char c) { return std::memchr(kDelimiters, c, sizeof kDelimiters) != nullptr; }
+
+// The quote that closes a quoted field whose text starts at `from` (a doubled
+// quote stands for one), or n when none does.
+size_t ClosingQuote(const char* data, size_t from, size_t n) {
+  for (size_t i = from; i < n;) {
+    const auto* q = static_cast<const char*>(std::memchr(data + i, '"', n - i));
+    if (!q) return n;
+    const auto at = static_cast<size_t>(q - data);
+    if (at + 1 < n && data[at + 1] == '"') {
+      i = at + 2;
+      continue;
+    }
+    return at;
+  }
+  return n;
+}
+
+// The first candidate delimiter in the first line from `start`, outside
+// quoted fields (a quote at the line's start or after a candidate opens one);
+// every candidate is ASCII, so UTF-8 and Windows-1251 bytes are searched as
+// they are. A line without quotes gives the first candidate it holds at all.
+char DetectDelimiterByte(const char* data, size_t start, size_t n) {
+  bool seen[sizeof kDelimiters] = {};
+  bool fieldStart = true;
+  for (size_t i = start; i < n && data[i] != '\n' && data[i] != '\r'; ++i) {
+    const char c = data[i];
+    if (c == '"' && fieldStart) {
+      const size_t close = ClosingQuote(data, i + 1, n);
+      if (close < n) {
+        i = close;
+        fieldStart = false;
+        continue;
+      }
+    }
+    fieldStart = IsDelimiterCandidate(c);
+    if (fieldStart)
+      seen[static_cast<const char*>(std::memchr(kDelimiters, c, sizeof kDelimiters)) - kDelimiters] = true;
+  }
+  for (size_t k = 0; k < sizeof kDelimiters; ++k)
+    if (seen[k]) return kDelimiters[k];
   return 0;
 }
 
@@ -79,7 +118,8 @@ TTableImportResult ImportSheets(const QString& fileName, TSheetFileKind kind, co
   }
   TSheetGrid grid;
   if (!reader->Read(index, &grid, &error)) return Failed(error);
-  if (database && grid.RowCount() < 2)
+  // A table without records still has its column names: one header row.
+  if (database && grid.RowCount() < 1)
     return Failed(TableError("EmptyTable", "The table %s holds no records").replace(QLatin1String("%s"), names[index]));
   TTableImportResult result;
   result.Cells = CellsFromGrid(std::move(grid));
@@ -157,7 +197,7 @@ bool ParseDelimitedText(QByteArray bytes, TCellStore* cells) {
   const TTextEncoding encoding = DetectTextEncoding(bytes);
   TCellStoreBuilder builder(std::move(bytes));
   if (!builder.Ok()) return false;
-  const char* const data = builder.Data();
+  char* const data = builder.Data();
   const auto n = static_cast<size_t>(builder.Size());
   // A cell is where it lies in the file; Windows-1251 text other than ASCII is converted.
   auto add = [&](size_t from, size_t to) {
@@ -168,40 +208,57 @@ bool ParseDelimitedText(QByteArray bytes, TCellStore* cells) {
   };
   const char* const stop = data + n;
   size_t start = static_cast<size_t>(encoding.Skip);
-  char delimiter = 0;
+  const char delimiter = DetectDelimiterByte(data, start, n);
+  // Where a field from `at` ends: the delimiter or a line end (without a
+  // delimiter, a line is one field).
+  const char ender = delimiter ? delimiter : '\n';
+  auto fieldEnd = [&](size_t at) {
+    return static_cast<size_t>(bytescan::FindAny(data + at, stop, ender, '\n', '\r') - data);
+  };
+  // Adds the field at `at` and returns where it ends. A field that begins
+  // with a quote runs to the closing quote, delimiters and line breaks
+  // included, with "" for one quote (anything after the closing quote up to
+  // the field's end is kept too); its text is unquoted in place. Without a
+  // closing quote the field is plain text.
+  auto field = [&](size_t at) {
+    if (at < n && data[at] == '"') {
+      const size_t close = ClosingQuote(data, at + 1, n);
+      if (close < n) {
+        size_t w = at + 1;
+        for (size_t r = at + 1; r < close; ++r, ++w) {
+          data[w] = data[r];
+          if (data[r] == '"') ++r;  // the second of a doubled quote
+        }
+        const size_t end = fieldEnd(close + 1);
+        std::memmove(data + w, data + close + 1, end - close - 1);
+        w += end - close - 1;
+        add(at + 1, w);
+        return end;
+      }
+    }
+    const size_t end = fieldEnd(at);
+    add(at, end);
+    return end;
+  };
   bool first = true;
   while (start < n) {
-    size_t end = start;
-    if (first || delimiter == 0 || delimiter == ' ') {
-      end = static_cast<size_t>(bytescan::FindAny(data + start, stop, '\n', '\r', '\r') - data);
-      if (first) delimiter = DetectDelimiterByte(data + start, end - start);
-    }
-    if (delimiter == 0) {
-      add(start, end);
-    } else if (delimiter == ' ') {
-      size_t i = start;
-      while (i < end) {
-        while (i < end && data[i] == ' ') ++i;
-        if (i >= end) break;
-        size_t j = i;
-        while (j < end && data[j] != ' ') ++j;
-        add(i, j);
-        i = j;
+    size_t at = start;
+    if (delimiter == ' ') {
+      // Runs of spaces are one separator; a space at the line's start separates nothing.
+      for (;;) {
+        while (at < n && data[at] == ' ') ++at;
+        if (at >= n || data[at] == '\n' || data[at] == '\r') break;
+        at = field(at);
       }
     } else {
-      // Cells and the line end in one pass.
-      size_t cell = start;
+      // Every delimiter separates: empty fields remain.
       for (;;) {
-        const size_t at = static_cast<size_t>(bytescan::FindAny(data + cell, stop, delimiter, '\n', '\r') - data);
-        add(cell, at);
-        if (at < n && data[at] == delimiter) {
-          cell = at + 1;
-          continue;
-        }
-        end = at;
-        break;
+        at = field(at);
+        if (delimiter == 0 || at >= n || data[at] != delimiter) break;
+        ++at;
       }
     }
+    size_t end = at;
     if (first) {
       // As many cells as lines like the first one would give.
       first = false;
@@ -216,6 +273,41 @@ bool ParseDelimitedText(QByteArray bytes, TCellStore* cells) {
   const int cols = builder.MaxWidth();
   *cells = builder.Finish(cols);
   return builder.Ok();
+}
+
+void AppendDelimitedCell(QByteArray* line, std::string_view cell, std::string_view delimiter, bool firstLine,
+                         bool alone) {
+  const bool spaces = delimiter == " ";
+  bool quote = cell.find_first_of("\"\r\n") != std::string_view::npos ||
+               (!delimiter.empty() && cell.find(delimiter) != std::string_view::npos) || (spaces && cell.empty());
+  if (!quote && firstLine) {
+    // A byte-order mark opening the file is skipped by the reader.
+    quote = cell.starts_with("\xEF\xBB\xBF");
+    // The reader takes the first candidate in the first line for the
+    // delimiter: none may come before ours, nor any when the line has no
+    // delimiter at all.
+    for (const char c : kDelimiters) {
+      if (quote || (!alone && delimiter.size() == 1 && c == delimiter[0])) break;
+      if (cell.find(c) != std::string_view::npos) {
+        quote = true;
+        break;
+      }
+    }
+  }
+  if (!quote) {
+    line->append(cell.data(), static_cast<qsizetype>(cell.size()));
+    return;
+  }
+  line->append('"');
+  for (const char c : cell) {
+    if (c == '"')
+      line->append("\"\"");
+    else if (spaces && (c == '\r' || c == '\n'))
+      line->append(' ');  // the space-separated form keeps each row on one line
+    else
+      line->append(c);
+  }
+  line->append('"');
 }
 
 TCellStore CellsFromGrid(TSheetGrid&& grid) {

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <string_view>
 
 #include "uCellStore.h"
 #include "uSheetGrid.h"
@@ -32,11 +33,23 @@ void SetImportChooser(TListChooser chooser);
 TTableImportResult ImportTableFile(const QString& fileName, const TListChooser& chooser);
 
 // Delimited text file bytes (see DetectTextEncoding): the delimiter is the
-// first of tab ; space | : , found in the first line; runs of spaces are one
-// separator; other delimiters keep empty fields. The cells keep the file's
-// bytes as their text where they can. False only for more bytes than a cell
-// store can address.
+// first of tab ; space | : , found in the first line (outside quoted fields);
+// runs of spaces are one separator; other delimiters keep empty fields. A
+// field that begins with a double quote is quoted as in common CSV files: it
+// holds delimiters and line breaks up to its closing quote, "" standing for
+// one quote; lines without quotes split exactly as before. The cells keep the
+// file's bytes as their text where they can. False only for more bytes than a
+// cell store can address.
 bool ParseDelimitedText(QByteArray bytes, TCellStore* cells);
+// Appends one cell of a row of delimited text (UTF-8) so that
+// ParseDelimitedText reads it back as it was: quoted when it holds the
+// delimiter, a quote or a line break, or (in the first line, `firstLine`) a
+// character the reader would take for the delimiter before this one (any of
+// them when the table has one column, `alone`). With the space delimiter line
+// breaks become spaces and an empty cell is written "" (runs of spaces would
+// swallow it).
+void AppendDelimitedCell(QByteArray* line, std::string_view cell, std::string_view delimiter, bool firstLine,
+                         bool alone);
 // A sheet reader's grid as cells: texts, and font colours as the values.
 TCellStore CellsFromGrid(TSheetGrid&& grid);
 

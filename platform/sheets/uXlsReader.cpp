@@ -1,6 +1,7 @@
 // Excel 97-2003 workbooks (.xls): cell values through FreeXL; number formats
 // and font colours from the workbook stream's FORMAT, FONT, XF and PALETTE
-// records and each cell record's XF index, which FreeXL does not expose.
+// records and each cell record's XF index, and the results of formula cells
+// (FORMULA and STRING records), none of which FreeXL exposes.
 #include <freexl.h>
 
 #include <QDate>
@@ -91,10 +92,51 @@ void ReadGlobals(const std::vector<uint8_t>& s, TBiffStyles* styles) {
   }
 }
 
-// The XF index of every cell with a value in the sheet substream at `offset`.
-void ReadCellXfs(const std::vector<uint8_t>& s, uint32_t offset, QHash<quint64, uint16_t>* xfs) {
+// The last result a formula cell keeps in the file, which FreeXL does not read.
+struct TFormulaResult {
+  enum TKind { Number, String, Boolean, Error } Kind = Number;
+  double Value = 0;  // the number; for a boolean 0 or 1; for an error its code
+  QString Text;
+};
+
+// An error code as the cell shows it.
+QString ErrorText(int code) {
+  switch (code) {
+    case 0x00:
+      return QStringLiteral("#NULL!");
+    case 0x07:
+      return QStringLiteral("#DIV/0!");
+    case 0x0F:
+      return QStringLiteral("#VALUE!");
+    case 0x17:
+      return QStringLiteral("#REF!");
+    case 0x1D:
+      return QStringLiteral("#NAME?");
+    case 0x24:
+      return QStringLiteral("#NUM!");
+    default:  // 0x2A
+      return QStringLiteral("#N/A");
+  }
+}
+
+// What the sheet substream at `offset` tells beyond FreeXL: the XF index of
+// every cell with a value, and the results of formula cells.
+struct TSheetCells {
+  QHash<quint64, uint16_t> Xfs;
+  QHash<quint64, TFormulaResult> Formulas;
+};
+
+quint64 CellKey(uint32_t row, uint32_t col) { return (static_cast<quint64>(row) << 16) | col; }
+
+void ReadSheetCells(const std::vector<uint8_t>& s, uint32_t offset, TSheetCells* cells) {
   size_t pos = offset;
   bool first = true;
+  // A formula with a text result is followed by a STRING record holding it
+  // (after any SHRFMLA, ARRAY or TABLE record); a long text goes on in
+  // CONTINUE records, each opening with its own flags byte.
+  TFormulaResult* pendingText = nullptr;
+  TFormulaResult* continued = nullptr;
+  size_t remaining = 0;
   while (pos + 4 <= s.size()) {
     const uint16_t type = U16(&s[pos]);
     const uint16_t length = U16(&s[pos + 2]);
@@ -102,26 +144,75 @@ void ReadCellXfs(const std::vector<uint8_t>& s, uint32_t offset, QHash<quint64, 
     if (pos + 4 + length > s.size()) break;
     if (!first && type == 0x000A) break;
     first = false;
-    auto key = [](uint32_t row, uint32_t col) { return (static_cast<quint64>(row) << 16) | col; };
+    if (type != 0x003C) continued = nullptr;
     switch (type) {
       case 0x0203:  // NUMBER
       case 0x027E:  // RK
       case 0x00FD:  // LABELSST
       case 0x0204:  // LABEL
       case 0x0205:  // BOOLERR
-      case 0x0006:  // FORMULA
       case 0x00D6:  // RSTRING
-        if (length >= 6) xfs->insert(key(U16(d), U16(d + 2)), U16(d + 4));
+        if (length >= 6) cells->Xfs.insert(CellKey(U16(d), U16(d + 2)), U16(d + 4));
+        pendingText = nullptr;
+        break;
+      case 0x0006:  // FORMULA: row, column, XF, the result's 8 bytes, ...
+        pendingText = nullptr;
+        if (length >= 14) {
+          const quint64 key = CellKey(U16(d), U16(d + 2));
+          cells->Xfs.insert(key, U16(d + 4));
+          const uint8_t* r = d + 6;
+          TFormulaResult result;
+          if (U16(r + 6) != 0xFFFF) {
+            std::memcpy(&result.Value, r, sizeof result.Value);  // little-endian IEEE double
+          } else if (r[0] == 0 || r[0] == 3) {
+            result.Kind = TFormulaResult::String;  // 3: an empty text, with no STRING record
+          } else if (r[0] == 1) {
+            result.Kind = TFormulaResult::Boolean;
+            result.Value = r[2] != 0;
+          } else if (r[0] == 2) {
+            result.Kind = TFormulaResult::Error;
+            result.Value = r[2];
+          } else {
+            break;
+          }
+          TFormulaResult& stored = cells->Formulas[key];
+          stored = result;
+          if (r[0] == 0 && U16(r + 6) == 0xFFFF) pendingText = &stored;
+        }
+        break;
+      case 0x0207:  // STRING: count (2 bytes), flags, characters
+        if (pendingText && length >= 3) {
+          const size_t count = U16(d);
+          pendingText->Text = ReadBiffString(d, length, true);
+          remaining = count - std::min<size_t>(count, static_cast<size_t>(pendingText->Text.size()));
+          continued = remaining ? pendingText : nullptr;
+        }
+        pendingText = nullptr;
+        break;
+      case 0x003C:  // CONTINUE of a STRING: flags, then characters
+        if (continued && length >= 1) {
+          const bool wide = d[0] & 0x01;
+          const size_t chars = std::min(remaining, static_cast<size_t>(length - 1) / (wide ? 2 : 1));
+          for (size_t k = 0; k < chars; ++k) continued->Text += QChar(wide ? U16(d + 1 + 2 * k) : d[1 + k]);
+          remaining -= chars;
+          if (!remaining) continued = nullptr;
+        }
+        break;
+      case 0x04BC:  // SHRFMLA
+      case 0x0221:  // ARRAY
+      case 0x0236:  // TABLE
         break;
       case 0x00BD:  // MULRK: row, first column, (xf, rk)..., last column
+        pendingText = nullptr;
         if (length >= 6) {
           const uint16_t row = U16(d);
           const uint16_t firstCol = U16(d + 2);
           const size_t count = (length - 6) / 6;
-          for (size_t k = 0; k < count; ++k) xfs->insert(key(row, firstCol + k), U16(d + 4 + 6 * k));
+          for (size_t k = 0; k < count; ++k) cells->Xfs.insert(CellKey(row, firstCol + k), U16(d + 4 + 6 * k));
         }
         break;
       default:
+        pendingText = nullptr;
         break;
     }
     pos += 4 + length;
@@ -176,6 +267,7 @@ class TXlsReader final : public ISheetReader {
  private:
   QString FormatOf(uint16_t xf) const;
   uint32_t ColorOf(uint16_t xf) const;
+  QString FormulaText(const TFormulaResult& result, uint16_t xf) const;
 
   QString FFileName;
   const void* FHandle = nullptr;
@@ -226,6 +318,20 @@ QString TXlsReader::FormatOf(uint16_t xf) const {
   return FStyles.Formats.contains(id) ? FStyles.Formats.value(id) : BuiltinNumberFormat(id);
 }
 
+QString TXlsReader::FormulaText(const TFormulaResult& result, uint16_t xf) const {
+  switch (result.Kind) {
+    case TFormulaResult::Number:
+      return FormatCellNumber(result.Value, FormatOf(xf), FStyles.Date1904);
+    case TFormulaResult::String:
+      return result.Text;
+    case TFormulaResult::Boolean:
+      return result.Value != 0 ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+    case TFormulaResult::Error:
+      return ErrorText(static_cast<int>(result.Value));
+  }
+  return {};
+}
+
 uint32_t TXlsReader::ColorOf(uint16_t xf) const {
   if (xf >= FStyles.Xfs.size()) return 0;
   int font = FStyles.Xfs[xf].first;
@@ -244,15 +350,20 @@ bool TXlsReader::Read(int index, TSheetGrid* grid, QString* error) {
   unsigned int rows = 0;
   unsigned short cols = 0;
   if (freexl_worksheet_dimensions(FHandle, &rows, &cols) != FREEXL_OK) return *error = Corrupt(FFileName), false;
-  QHash<quint64, uint16_t> xfs;
+  TSheetCells sheet;
   if (static_cast<size_t>(index) < FStyles.SheetOffsets.size())
-    ReadCellXfs(FStream, FStyles.SheetOffsets[static_cast<size_t>(index)], &xfs);
+    ReadSheetCells(FStream, FStyles.SheetOffsets[static_cast<size_t>(index)], &sheet);
   for (unsigned int r = 0; r < rows; ++r) {
     for (unsigned short c = 0; c < cols; ++c) {
       FreeXL_CellValue value;
       if (freexl_get_cell_value(FHandle, r, c, &value) != FREEXL_OK) continue;
-      const uint16_t xf = xfs.value((static_cast<quint64>(r) << 16) | c, 0xFFFF);
+      const quint64 key = CellKey(r, c);
+      const uint16_t xf = sheet.Xfs.value(key, 0xFFFF);
+      // A formula cell: the result it was last calculated to, shown in its
+      // format (FreeXL reads text results as the number 0).
+      const auto formula = sheet.Formulas.constFind(key);
       QString text;
+      if (formula != sheet.Formulas.constEnd()) value.type = FREEXL_CELL_NULL;
       switch (value.type) {
         case FREEXL_CELL_INT:
           text = FormatCellNumber(value.value.int_value, FormatOf(xf), FStyles.Date1904);
@@ -277,6 +388,7 @@ bool TXlsReader::Read(int index, TSheetGrid* grid, QString* error) {
         default:
           break;
       }
+      if (formula != sheet.Formulas.constEnd()) text = FormulaText(*formula, xf);
       if (text.isEmpty()) continue;
       TSheetCell& cell = grid->At(static_cast<int>(r), c);
       cell.Text = text;

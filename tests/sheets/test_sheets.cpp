@@ -73,6 +73,31 @@ TEST_P(SheetsSpreadsheet, UsedRangeStartsAtA1AndEndsAtTheLastUsedCell) {
 
 INSTANTIATE_TEST_SUITE_P(Formats, SheetsSpreadsheet, ::testing::Values("sample.xlsx", "sample.ods", "sample.xls"));
 
+// Formula cells in every form Calc saves: the last results as Calc shows
+// them (numbers in the cell's format, texts, booleans, errors, a text result
+// too long for one record), as the hand-written formulas.fods gives them.
+class SheetsFormulas : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(SheetsFormulas, ResultsAreShownAsCalcShowsThem) {
+  TSheetGrid grid;
+  ASSERT_TRUE(ReadSheet(Fixture(GetParam()), 0, &grid));
+  ASSERT_EQ(grid.RowCount(), 5);
+  EXPECT_EQ(grid.ColCount, 5);
+  const QString long_ = QString("ab").repeated(5000) + "end";
+  const QStringList expected[] = {
+      {"Depth", "Value", "Note", "Label", "Deep"},
+      {"1000.5", "1,000,500", "clay, sandy", "well 1000.5", "TRUE"},
+      {"12.0", "12,000", "said \"stop\"", "", "FALSE"},
+      {"two\nlines", "250.125", "a;b|c:d", "xsaid \"stop\"", ""},
+      {"#DIV/0!", long_, "", "", ""},
+  };
+  for (int r = 0; r < 5; ++r)
+    for (int c = 0; c < 5; ++c) EXPECT_EQ(Text(grid, r, c), expected[r][c]) << "row " << r << ", column " << c;
+  EXPECT_EQ(Color(grid, 1, 1), 0xFF0000u) << "a formula cell keeps its font colour";
+}
+
+INSTANTIATE_TEST_SUITE_P(AllForms, SheetsFormulas, ::testing::Values("formulas.xlsx", "formulas.ods", "formulas.xls"));
+
 TEST(SheetsReaders, DamagedOrWrongFilesAreRefusedWithAMessage) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());

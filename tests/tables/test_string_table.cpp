@@ -3,6 +3,7 @@
 
 #include <QTemporaryDir>
 #include <map>
+#include <utility>
 
 #include "qs.h"
 #include "qsID.h"
@@ -96,6 +97,16 @@ TEST(TablesStringTable, DamagedCountsGiveAnEmptyTableNotAHugeAllocation) {
   EXPECT_EQ(t.RowCount(), 0);
   qsWriteInteger(s.Get(), 4866, -5);
   EXPECT_FALSE(t.LoadFromQS(s.Get()));
+  // Huge column or row counts with no cells at all: the header and the
+  // geometry would still be that large.
+  for (const auto& [cols, rows] : {std::pair{2000000000, 0}, std::pair{0, 2000000000}}) {
+    qsWriteInteger(s.Get(), 4866, cols);
+    qsWriteInteger(s.Get(), 4867, rows);
+    TStringTableEx ex;
+    EXPECT_FALSE(ex.LoadFromQS(s.Get())) << cols << " x " << rows;
+    EXPECT_EQ(ex.ColCount(), 0);
+    EXPECT_EQ(ex.RowCount(), 0);
+  }
 }
 
 TEST(TablesStringTable, IndicesOutsideTheTableAreIgnored) {
@@ -311,6 +322,37 @@ TEST(TablesStringTableEx, IniKeysWriteOnlyWhatDiffersAndReadBack) {
   EXPECT_FALSE(ini.ValueExists("T", "TABLE.ROWCOUNT"));
   EXPECT_FALSE(back.SaveToIni(&ini, "", "X"));
   EXPECT_FALSE(back.LoadFromIni(nullptr, "T", "X"));
+}
+
+// Head files and templates are the user's: sizes the stream form refuses are
+// refused here too, and the table (cells, geometry, font) stays as it was.
+TEST(TablesStringTableEx, IniSizesBeyondTheStoredLimitsLeaveTheTable) {
+  QTemporaryDir dir;
+  TIniFile ini(dir.filePath("t.ini"));
+  TStringTableEx t;
+  t.SetColCount(2);
+  t.SetRowCount(1);
+  t.SetCell(1, 0, "kept");
+  t.ColWidths[1] = 25;
+  t.Font.Color = 0x00FF00;
+  const char* const sizes[][2] = {
+      {"2000000000", "1"}, {"1", "2000000000"}, {"2000000000", "0"}, {"-1", "1"}, {"70000", "70000"}};
+  for (const auto& size : sizes) {
+    ini.WriteString("T", "COLCOUNT", size[0]);
+    ini.WriteString("T", "ROWCOUNT", size[1]);
+    ini.WriteString("T", "FONT.COLOR", "255");
+    EXPECT_FALSE(t.LoadFromIni(&ini, "T", "")) << size[0] << " x " << size[1];
+    EXPECT_EQ(t.ColCount(), 2);
+    EXPECT_EQ(t.RowCount(), 1);
+    EXPECT_EQ(t.GetCell(1, 0), "kept");
+    EXPECT_EQ(t.ColWidths, (std::vector<double>{10, 25}));
+    EXPECT_EQ(t.Font.Color, 0x00FF00u);
+  }
+  ini.WriteString("T", "COLCOUNT", "3");
+  ini.WriteString("T", "ROWCOUNT", "2");
+  ASSERT_TRUE(t.LoadFromIni(&ini, "T", ""));
+  EXPECT_EQ(t.ColCount(), 3);
+  EXPECT_EQ(t.RowCount(), 2);
 }
 
 }  // namespace

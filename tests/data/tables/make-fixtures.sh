@@ -6,6 +6,9 @@ cd "$(dirname "$0")"
 soffice --headless --convert-to xlsx sample.fods
 soffice --headless --convert-to ods sample.fods
 soffice --headless --convert-to 'xls:MS Excel 97' sample.fods
+for f in xlsx ods 'xls:MS Excel 97'; do soffice --headless --convert-to "$f" formulas.fods; done
+# Comma-separated as Calc saves it: UTF-8, text in double quotes, cells as shown.
+soffice --headless --convert-to 'csv:Text - txt - csv (StarCalc):44,34,76,1' formulas.fods
 python3 - <<'PY'
 import os, sqlite3
 if os.path.exists('sample.sqlite'): os.remove('sample.sqlite')
