@@ -6,6 +6,13 @@
 
 #include "uNumbers.h"
 
+QColor ColorRefToQColor(uint32_t color) { return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF); }
+
+uint32_t QColorToColorRef(const QColor& color) {
+  return static_cast<uint32_t>(color.red()) | (static_cast<uint32_t>(color.green()) << 8) |
+         (static_cast<uint32_t>(color.blue()) << 16);
+}
+
 int TDrawContext::DpiX() const { return DC && DC->device() ? DC->device()->logicalDpiX() : 96; }
 
 int TDrawContext::DpiY() const { return DC && DC->device() ? DC->device()->logicalDpiY() : 96; }

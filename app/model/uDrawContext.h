@@ -14,6 +14,10 @@
 
 class QPainter;
 
+// Colours are stored as the platform's 0x00BBGGRR.
+QColor ColorRefToQColor(uint32_t color);
+uint32_t QColorToColorRef(const QColor& color);
+
 // The Qt form of a pixel rectangle (width and height from the exclusive edges).
 inline QRect ToQRect(const TRect& r) { return QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top); }
 

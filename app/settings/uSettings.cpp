@@ -237,43 +237,9 @@ void TSettings::WriteText(const QString& section, const QString& key, const QStr
   FIni.WriteString(section, key, value);
 }
 
-int TSettings::KindImageIndex(int kind) {
-  switch (kind) {
-    case 1:
-      return 4;
-    case 2:
-      return 5;
-    case 3:
-      return 6;
-    case 4:
-      return 9;
-    case 5:
-      return 7;
-    case 6:
-      return 13;
-    case 8:
-      return 8;
-    case 11:
-      return 18;
-    case 12:
-      return 20;
-    default:
-      break;
-  }
-  static const int kHigh[] = {12, 2, 3, 1, 10, 11, 14, 6, 15, 16, 19};  // kinds 272..282
-  if (kind >= 272 && kind <= 282) return kHigh[kind - 272];
-  if (kind == 284) return 21;
-  return 0;
-}
-
 QString KindImagePath(int index) {
   if (index < 0 || index >= kKindImageCount) index = 0;
   return ProgramDir() + QStringLiteral("/icons/kinds/kind%1.svg").arg(index, 2, 10, QChar(u'0'));
-}
-
-QIcon KindIcon(int kind) {
-  const QString path = KindImagePath(TSettings::KindImageIndex(kind));
-  return QFileInfo::exists(path) ? QIcon(path) : QIcon();
 }
 
 TSettings& Settings() {

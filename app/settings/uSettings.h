@@ -4,12 +4,10 @@
 // so a value changed by another window or another object is seen at once.
 #pragma once
 
-#include <QIcon>
 #include <QString>
 
 #include "uIniFile.h"
 #include "uProgramVersion.h"
-
 
 // The folder of the running executable (or the one set for tests).
 QString ProgramDir();
@@ -125,18 +123,14 @@ class TSettings {
   QString ReadText(const QString& section, const QString& key, const QString& def = {}) const;
   void WriteText(const QString& section, const QString& key, const QString& value);
 
-  // Index of the image standing for an object kind (0 for kinds without one).
-  static int KindImageIndex(int kind);
-
  private:
   TIniFile FIni;
 };
 
 constexpr int kKindImageCount = 22;
-// The file of kind image `index` ("icons/kinds/kindNN.svg" in the program folder).
+// The file of kind image `index` ("icons/kinds/kindNN.svg" in the program
+// folder); KindIcon (uKinds.h) gives a kind's image.
 QString KindImagePath(int index);
-// The icon of an object kind (an empty icon when the image file is missing).
-QIcon KindIcon(int kind);
 
 // The program's settings, created on first use from WritableProgramFile("Kerno.ini").
 TSettings& Settings();

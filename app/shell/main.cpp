@@ -6,9 +6,7 @@
 #include <cstdio>
 
 #include "uCommandLine.h"
-#include "uDocumentDialogs.h"
 #include "uDocumentKinds.h"
-#include "uFConfirmListIndex.h"
 #include "uPrintDeepScale.h"
 #include "uPrintHeader.h"
 #include "uPrintText.h"
@@ -57,7 +55,5 @@ int main(int argc, char* argv[]) {
     return 2;
   }
   QApplication app(argc, argv);
-  RegisterTableDialogs();
-  RegisterDocumentDialogs();
   return RunViewer(args.value(0));
 }

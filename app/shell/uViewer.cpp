@@ -8,6 +8,7 @@
 #include <QStatusBar>
 #include <QWidget>
 
+#include "uDocumentDialogs.h"
 #include "uFConfirmListIndex.h"
 #include "uFRullers.h"
 #include "uModelDialogs.h"
@@ -80,6 +81,7 @@ int RunViewer(const QString& path) {
   RegisterTextDialogs();
   RegisterTableDialogs();
   RegisterDepthScaleDialogs();
+  RegisterDocumentDialogs();
   std::unique_ptr<TPrintObjectList> root;
   QString error;
   if (!path.isEmpty()) {

@@ -5,23 +5,22 @@
 #include <algorithm>
 #include <cmath>
 
+#include "uDrawContext.h"
 #include "uNumbers.h"
 
 namespace {
-
-QColor FromColorRef(uint32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 
 // A solid pen of p pixels; wide pens end round, as the platform's do, which is
 // why the lines below stop half a width short of their ends.
 QPen WidePen(int p, uint32_t color) {
   if (p <= 1) return GdiThinPen(0, color);
-  return QPen(FromColorRef(color), p, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+  return QPen(ColorRefToQColor(color), p, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
 }
 
 }  // namespace
 
 QPen GdiThinPen(int32_t style, uint32_t color) {
-  QPen pen(FromColorRef(color), 1, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+  QPen pen(ColorRefToQColor(color), 1, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
   switch (style) {
     case 1:
       pen.setDashPattern({18, 6});

@@ -11,18 +11,12 @@
 #include "qsID.h"
 #include "uCodePage.h"
 #include "uCompoundStreamIntf.h"
+#include "uDrawContext.h"
 #include "uIniFile.h"
 #include "uNumbers.h"
 
 // ---------------------------------------------------------------------------
-// Colours and the logical font record
-
-QColor ColorRefToQColor(uint32_t color) { return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF); }
-
-uint32_t QColorToColorRef(const QColor& color) {
-  return static_cast<uint32_t>(color.red()) | (static_cast<uint32_t>(color.green()) << 8) |
-         (static_cast<uint32_t>(color.blue()) << 16);
-}
+// The logical font record
 
 TLogFont DefaultLogFont() {
   TLogFont lf;

@@ -57,10 +57,6 @@ constexpr int32_t fsItalic = 2;
 constexpr int32_t fsUnderline = 4;
 constexpr int32_t fsStrikeOut = 8;
 
-// Colours are stored as 0x00BBGGRR.
-QColor ColorRefToQColor(uint32_t color);
-uint32_t QColorToColorRef(const QColor& color);
-
 // A default logical font: charset 204, output precision 4, quality 2, face "Arial".
 TLogFont DefaultLogFont();
 QString LogFontFaceName(const TLogFont& lf);

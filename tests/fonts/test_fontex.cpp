@@ -8,6 +8,7 @@
 #include "qs.h"
 #include "qsID.h"
 #include "uComPtr.h"
+#include "uDrawContext.h"
 #include "uFontEx.h"
 
 namespace {

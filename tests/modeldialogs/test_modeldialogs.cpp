@@ -72,6 +72,11 @@ TEST_F(DialogTest, PositionDialogRefusesBadNumbersAndAppliesGoodOnes) {
   EXPECT_EQ(FUi.Messages[0].Text, "One or more parameters are corrupted");
   EXPECT_NE(dialog.result(), QDialog::Accepted) << "the dialog stays open";
   EXPECT_EQ(box->GetBoundsRect(), (TBoundsRect{1, 2, 4, 6}));
+  // A number beyond a double's range is as corrupt as no number.
+  Find<QLineEdit>(&dialog, "sHeight")->setText("1e999");
+  Click(&dialog, "btnOK");
+  EXPECT_EQ(FUi.Messages.size(), 2u);
+  EXPECT_EQ(box->GetBoundsRect(), (TBoundsRect{1, 2, 4, 6}));
   Find<QLineEdit>(&dialog, "sHeight")->setText("10");
   Click(&dialog, "btnOK");
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
@@ -155,4 +160,30 @@ TEST_F(DialogTest, PropertiesOfAChildApplyAtOnceAndSurviveCancel) {
   EXPECT_EQ(list.GetChild(1)->Top(), 20);
   // The list's EditProperties reaches this dialog through the registry.
   EXPECT_TRUE(HasPropertiesDialog("TPrintObjectList"));
+}
+
+#include <memory>
+
+#include "uNumberFields.h"
+
+// The number fields every dialog shares.
+TEST(NumberFields, ShowGeneralFormAndReadTolerantlyWithinRange) {
+  EXPECT_EQ(NumberText(0.25), "0.25");
+  EXPECT_EQ(NumberText(1e20), "1E20");
+  EXPECT_DOUBLE_EQ(FieldNumber(" 0,25", 1), 0.25);
+  EXPECT_DOUBLE_EQ(FieldNumber("abc", 3), 3);
+  EXPECT_DOUBLE_EQ(FieldNumber("1e999", 7), 7) << "infinity is no number";
+  EXPECT_EQ(FieldInteger("2.5", 0), 2) << "ties to even";
+  EXPECT_EQ(FieldInteger("-3.5", 0), -4);
+  EXPECT_EQ(FieldInteger("3e10", 9), 9) << "beyond 32 bits";
+  QLineEdit edit("x");
+  double v = 5;
+  EXPECT_FALSE(ReadNumberField(&edit, &v));
+  EXPECT_EQ(v, 5);
+  edit.setText("-1,5");
+  ASSERT_TRUE(ReadNumberField(&edit, &v));
+  EXPECT_EQ(v, -1.5);
+  const std::unique_ptr<QLineEdit> made(NewNumberEdit("sX", 12.5, nullptr));
+  EXPECT_EQ(made->objectName(), "sX");
+  EXPECT_EQ(made->text(), "12.5");
 }

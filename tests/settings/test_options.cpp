@@ -18,6 +18,7 @@
 #include <QToolBar>
 
 #include "uFOptions.h"
+#include "uKinds.h"
 #include "uLanguage.h"
 #include "uLanguageUi.h"
 #include "uScriptedUi.h"

@@ -222,15 +222,3 @@ TEST_F(SettingsTest, GlobalSettingsCanBeReplaced) {
   mine.SetLanguage("../../etc/evil");
   EXPECT_EQ(LanguagePackPath(), FDir.path() + "/evil.vox");
 }
-
-TEST(KindImages, MappingOfKindCodes) {
-  const int low[][2] = {{1, 4}, {2, 5}, {3, 6}, {4, 9}, {5, 7}, {6, 13}, {7, 0}, {8, 8}, {11, 18}, {12, 20}};
-  for (const auto& p : low) EXPECT_EQ(TSettings::KindImageIndex(p[0]), p[1]) << p[0];
-  const int high[] = {12, 2, 3, 1, 10, 11, 14, 6, 15, 16, 19};
-  for (int k = 272; k <= 282; ++k) EXPECT_EQ(TSettings::KindImageIndex(k), high[k - 272]) << k;
-  EXPECT_EQ(TSettings::KindImageIndex(283), 0);
-  EXPECT_EQ(TSettings::KindImageIndex(284), 21);
-  EXPECT_EQ(TSettings::KindImageIndex(0), 0);
-  EXPECT_EQ(TSettings::KindImageIndex(-5), 0);
-  EXPECT_EQ(TSettings::KindImageIndex(100000), 0);
-}

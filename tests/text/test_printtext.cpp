@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <vector>
 
 #include "qs.h"
 #include "qsID.h"
@@ -267,10 +268,16 @@ TEST(TextObjectDraw, NothingOutsideTheClipOrWithoutSize) {
   EXPECT_TRUE(dev.Items().empty()) << dev.Dump();
 }
 
-// OK writes the memo's lines with CR LF, the border flag, the box and the font back.
+// OK writes the memo's lines with CR LF, the border flag, the box and the font
+// back, and asks for no undo snapshot: the window took it before the dialog.
 TEST(TextObjectDialog, ApplyWritesEverythingBack) {
   TPrintText t;
   t.SetText("old");
+  std::vector<int> notified;
+  t.SetOnNotify([&](TPrintObject*, int code, int) {
+    notified.push_back(code);
+    return S_OK;
+  });
   TfPrintText d(&t);
   EXPECT_EQ(d.Memo()->toPlainText(), "old");
   d.Memo()->setPlainText("one\ntwo");
@@ -284,6 +291,7 @@ TEST(TextObjectDialog, ApplyWritesEverythingBack) {
   EXPECT_FALSE(t.Border());
   EXPECT_EQ(t.Font().Size(), 20);
   EXPECT_EQ(t.GetBoundsRect(), (TBoundsRect{1, 2, 30, 40}));
+  EXPECT_TRUE(notified.empty());
 }
 
 // The button row: the dialog's own buttons beside OK, Cancel and Help; Help

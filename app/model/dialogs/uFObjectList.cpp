@@ -12,18 +12,12 @@
 #include "uDialogButtons.h"
 #include "uKinds.h"
 #include "uLanguage.h"
-#include "uNumbers.h"
+#include "uNumberFields.h"
 #include "uPrintObjectList.h"
 
 namespace {
 
 QString Word(const char* key) { return TranslateGeneral(QString::fromLatin1(key), QString::fromLatin1(key)); }
-
-QLineEdit* NumberEdit(const char* name, double value, QWidget* parent) {
-  auto* edit = new QLineEdit(QString::fromStdString(FormatGeneral(value)), parent);
-  edit->setObjectName(QString::fromLatin1(name));
-  return edit;
-}
 
 QPushButton* Button(const char* name, const QString& text, QWidget* parent) {
   auto* b = new QPushButton(text, parent);
@@ -32,7 +26,7 @@ QPushButton* Button(const char* name, const QString& text, QWidget* parent) {
 }
 
 // Invalid text keeps the old value.
-double Parse(const QLineEdit* edit, double old) { return ReadNumber(edit->text().toStdString(), old); }
+double Parse(const QLineEdit* edit, double old) { return FieldNumber(edit->text(), old); }
 
 }  // namespace
 
@@ -41,10 +35,10 @@ TFObjectList::TFObjectList(TPrintObjectList* list, QWidget* parent) : QDialog(pa
   setWindowTitle(list->Caption());
   auto* gObject = new QGroupBox(TranslateKindName(list->GetKind()), this);
   gObject->setObjectName(QStringLiteral("gObject"));
-  sX = NumberEdit("sX", list->Left(), gObject);
-  sY = NumberEdit("sY", list->Top(), gObject);
-  sWidth = NumberEdit("sWidth", list->GetWidth(), gObject);
-  sHeight = NumberEdit("sHeight", list->GetHeight(), gObject);
+  sX = NewNumberEdit(QStringLiteral("sX"), list->Left(), gObject);
+  sY = NewNumberEdit(QStringLiteral("sY"), list->Top(), gObject);
+  sWidth = NewNumberEdit(QStringLiteral("sWidth"), list->GetWidth(), gObject);
+  sHeight = NewNumberEdit(QStringLiteral("sHeight"), list->GetHeight(), gObject);
   auto* form = new QFormLayout(gObject);
   form->addRow(QStringLiteral("X"), sX);
   form->addRow(QStringLiteral("Y"), sY);

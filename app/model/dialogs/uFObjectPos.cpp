@@ -5,37 +5,21 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <cmath>
-#include <limits>
 
 #include "uDialogButtons.h"
 #include "uLanguage.h"
-#include "uNumbers.h"
+#include "uNumberFields.h"
 #include "uPrintObject.h"
 #include "uUiServices.h"
-
-namespace {
-
-QLineEdit* NumberEdit(const QString& name, double value, QWidget* parent) {
-  auto* edit = new QLineEdit(QString::fromStdString(FormatGeneral(value)), parent);
-  edit->setObjectName(name);
-  return edit;
-}
-
-double Parse(const QLineEdit* edit) {
-  return ReadNumber(edit->text().toStdString(), std::numeric_limits<double>::quiet_NaN());
-}
-
-}  // namespace
 
 TFObjectPos::TFObjectPos(TPrintObject* object, QWidget* parent) : QDialog(parent), FObject(object) {
   setObjectName(QStringLiteral("TFObjectPos"));
   setWindowTitle(object->Caption());
   auto* form = new QFormLayout();
-  FLeft = NumberEdit(QStringLiteral("sLeft"), object->Left(), this);
-  FTop = NumberEdit(QStringLiteral("sTop"), object->Top(), this);
-  FWidth = NumberEdit(QStringLiteral("sWidth"), object->GetWidth(), this);
-  FHeight = NumberEdit(QStringLiteral("sHeight"), object->GetHeight(), this);
+  FLeft = NewNumberEdit(QStringLiteral("sLeft"), object->Left(), this);
+  FTop = NewNumberEdit(QStringLiteral("sTop"), object->Top(), this);
+  FWidth = NewNumberEdit(QStringLiteral("sWidth"), object->GetWidth(), this);
+  FHeight = NewNumberEdit(QStringLiteral("sHeight"), object->GetHeight(), this);
   form->addRow(TranslateGeneral(QStringLiteral("Left"), QStringLiteral("Left")), FLeft);
   form->addRow(TranslateGeneral(QStringLiteral("Top"), QStringLiteral("Top")), FTop);
   form->addRow(TranslateGeneral(QStringLiteral("Width"), QStringLiteral("Width")), FWidth);
@@ -51,9 +35,10 @@ TFObjectPos::TFObjectPos(TPrintObject* object, QWidget* parent) : QDialog(parent
 }
 
 void TFObjectPos::btnOKClick() {
-  const double values[4] = {Parse(FLeft), Parse(FTop), Parse(FWidth), Parse(FHeight)};
-  for (double v : values) {
-    if (std::isnan(v)) {
+  double values[4] = {};
+  const QLineEdit* fields[4] = {FLeft, FTop, FWidth, FHeight};
+  for (int i = 0; i < 4; ++i) {
+    if (!ReadNumberField(fields[i], &values[i])) {
       Ui().Message(
           TMsgKind::Error, windowTitle(),
           TranslateError(QStringLiteral("WrongParameters"), QStringLiteral("One or more parameters are corrupted")),

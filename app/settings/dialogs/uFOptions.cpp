@@ -18,25 +18,11 @@
 #include "uDialogButtons.h"
 #include "uLanguage.h"
 #include "uLanguageUi.h"
-#include "uNumbers.h"
+#include "uNumberFields.h"
 #include "uSettings.h"
 #include "uUiServices.h"
 
 namespace {
-
-double ParseNumber(const QString& text, double def) {
-  const QByteArray v = text.toUtf8();
-  const double d = ReadNumber(std::string_view(v.constData(), static_cast<size_t>(v.size())), def);
-  return std::isfinite(d) ? d : def;
-}
-
-int ParseInteger(const QString& text, int def) {
-  const double d = ParseNumber(text, def);
-  if (d > INT32_MAX || d < INT32_MIN) return def;
-  return RoundEven(d);
-}
-
-QString Number(double v) { return QString::fromStdString(FormatGeneral(v)); }
 
 QComboBox* WheelCombo(const char* name, QWidget* parent) {
   auto* box = new QComboBox(parent);
@@ -206,11 +192,11 @@ void TFOptions::FormShow() {
   } else {
     int found = -1;
     for (int i = 1; i < cbSnap->count(); ++i)
-      if (std::fabs(ParseNumber(cbSnap->itemText(i), 0) - snap) < 1e-9) found = i;
+      if (std::fabs(FieldNumber(cbSnap->itemText(i), 0) - snap) < 1e-9) found = i;
     if (found >= 0)
       cbSnap->setCurrentIndex(found);
     else
-      cbSnap->setEditText(Number(snap));
+      cbSnap->setEditText(NumberText(snap));
   }
 
   chShowIcons->setChecked(FSettings.LdbIcon());
@@ -218,15 +204,15 @@ void TFOptions::FormShow() {
   seIconSize->setValue(FSettings.LdbIconSize());
   chShowLCError->setChecked(FSettings.LdbMsgError());
 
-  eAmendmentX->setText(Number(FSettings.EmfScaleX()));
-  eAmendmentY->setText(Number(FSettings.EmfScaleY()));
+  eAmendmentX->setText(NumberText(FSettings.EmfScaleX()));
+  eAmendmentY->setText(NumberText(FSettings.EmfScaleY()));
 
   cbWheel->setCurrentIndex(FSettings.Wheel());
   cbWheelCtrl->setCurrentIndex(FSettings.WheelCtrl());
   cbWheelShift->setCurrentIndex(FSettings.WheelShift());
 
   ePageOverlay->setText(QString::number(FSettings.PageOverlay()));
-  eLineWidth->setText(Number(FSettings.PrintLineWidth()));
+  eLineWidth->setText(NumberText(FSettings.PrintLineWidth()));
   eShiftX->setText(QString::number(FSettings.PrintShiftX()));
   eShiftY->setText(QString::number(FSettings.PrintShiftY()));
 
@@ -263,13 +249,13 @@ void TFOptions::btnOKClick() {
 
   FSettings.SetAutoSave(chAutoSave->isChecked());
   FSettings.SetAutoSaveInterval(seInterval->value());
-  FSettings.SetMaxSteps(ParseInteger(eUndoSteps->text(), 0));
+  FSettings.SetMaxSteps(FieldInteger(eUndoSteps->text(), 0));
 
   FSettings.SetQuickMode(chQuickMode->isChecked());
   // The first item ("(None)" in any language) is no number and turns snapping off.
   const double snap = cbSnap->currentIndex() == 0 && cbSnap->currentText() == cbSnap->itemText(0)
                           ? 0.0
-                          : ParseNumber(cbSnap->currentText(), 0);
+                          : FieldNumber(cbSnap->currentText(), 0);
   FSettings.SetSnap(std::max(0.0, snap));
 
   FSettings.SetLdbIcon(chShowIcons->isChecked());
@@ -277,17 +263,17 @@ void TFOptions::btnOKClick() {
   FSettings.SetLdbIconSize(seIconSize->value());
   FSettings.SetLdbMsgError(chShowLCError->isChecked());
 
-  FSettings.SetEmfScaleX(ParseNumber(eAmendmentX->text(), 1));
-  FSettings.SetEmfScaleY(ParseNumber(eAmendmentY->text(), 1));
+  FSettings.SetEmfScaleX(FieldNumber(eAmendmentX->text(), 1));
+  FSettings.SetEmfScaleY(FieldNumber(eAmendmentY->text(), 1));
 
   FSettings.SetWheel(cbWheel->currentIndex());
   FSettings.SetWheelCtrl(cbWheelCtrl->currentIndex());
   FSettings.SetWheelShift(cbWheelShift->currentIndex());
 
-  FSettings.SetPageOverlay(ParseInteger(ePageOverlay->text(), 0));
-  FSettings.SetPrintLineWidth(ParseNumber(eLineWidth->text(), 0));
-  FSettings.SetPrintShiftX(ParseInteger(eShiftX->text(), 0));
-  FSettings.SetPrintShiftY(ParseInteger(eShiftY->text(), 0));
+  FSettings.SetPageOverlay(FieldInteger(ePageOverlay->text(), 0));
+  FSettings.SetPrintLineWidth(FieldNumber(eLineWidth->text(), 0));
+  FSettings.SetPrintShiftX(FieldInteger(eShiftX->text(), 0));
+  FSettings.SetPrintShiftY(FieldInteger(eShiftY->text(), 0));
 
   FSettings.SetShowOldVersionMessage(chOldVersion->isChecked());
   accept();

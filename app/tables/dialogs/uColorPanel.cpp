@@ -1,6 +1,6 @@
 #include "uColorPanel.h"
 
-#include "uFontEx.h"
+#include "uDrawContext.h"
 #include "uUiServices.h"
 
 TColorPanel::TColorPanel(QWidget* parent) : QPushButton(parent) {

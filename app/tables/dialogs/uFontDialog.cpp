@@ -13,11 +13,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <cmath>
-#include <limits>
 
 #include "uColorPanel.h"
 #include "uDialogButtons.h"
 #include "uLanguage.h"
+#include "uNumberFields.h"
 #include "uNumbers.h"
 
 void TFontPreview::SetFont(const TFontEx& font, const QString& text) {
@@ -40,15 +40,6 @@ void TFontPreview::paintEvent(QPaintEvent*) {
 }
 
 namespace {
-
-// A number from an edit field, or nothing when the text is not a number.
-bool ReadField(const QLineEdit* edit, double* value) {
-  const double nan = std::numeric_limits<double>::quiet_NaN();
-  const double v = ReadNumber(edit->text().toStdString(), nan);
-  if (std::isnan(v)) return false;
-  *value = v;
-  return true;
-}
 
 QCheckBox* NewCheck(const QString& name, const QString& caption, QWidget* parent) {
   auto* c = new QCheckBox(caption, parent);
@@ -186,8 +177,8 @@ void TfFont::ControlsChanged() {
   if (cbName->currentIndex() >= 0) FFont.SetName(cbName->currentText());
   double v = 0;
   // A field that is not a number keeps the previous value.
-  if (ReadField(sSize, &v)) FFont.SetSize(RoundEven(v));
-  if (ReadField(sAngle, &v)) FFont.SetAngle(RoundEven(v));
+  if (ReadNumberField(sSize, &v)) FFont.SetSize(RoundEven(v));
+  if (ReadNumberField(sAngle, &v)) FFont.SetAngle(RoundEven(v));
   FFont.SetCharset(static_cast<uint8_t>(cbCharset->currentData().toInt()));
   int format = FFont.Format & ~(DT_CENTER | DT_RIGHT | DT_VCENTER | DT_BOTTOM | DT_WORDBREAK);
   if (cbAlign->currentIndex() == 1) format |= DT_CENTER;

@@ -97,7 +97,8 @@ void TfPrintText::btnFontClick() {
 }
 
 void TfPrintText::Apply() {
-  FText->Notify(ncBeforeChange);
+  // No Notify here: the window took the undo snapshot before it opened the
+  // dialog, and a second one would make one OK cost two undos.
   FText->SetText(ToObjectText(mText->toPlainText()));
   FText->SetBorder(cbBorder->isChecked());
   FText->SetBoundsRect(FBounds);
