@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <functional>
+#include <initializer_list>
 
 #include "qsID.h"
 #include "uDataObject.h"
@@ -42,6 +43,26 @@ void BuildTree(TPrintObjectList* root) {
   leaf->SetName("Leaf");
   leaf->SetBoundsRect({5, 200, 25, 220});
   root->AddChild(std::move(leaf));
+}
+
+// The list saved and opened again as a file: the start of a damaged copy.
+std::unique_ptr<TStorage> SavedAndOpened(TPrintObjectList* list) {
+  auto storage = TStorage::CreateNew();
+  std::vector<uint8_t> bytes;
+  if (!list->SaveToStorage(storage.get()) || storage->SaveToBytes(&bytes) != S_OK) return nullptr;
+  return TStorage::OpenBytes(bytes);
+}
+
+// Copies the named streams of `from` into `to` as they are.
+void CopyStreams(TStorage* from, TStorage* to, std::initializer_list<const char*> names) {
+  for (const char* name : names) {
+    std::vector<uint8_t> stream;
+    ASSERT_EQ(from->ReadStream(name, &stream), S_OK) << name;
+    TComPtr<IStream> out;
+    ASSERT_EQ(to->CreateStream(name, out.Put()), S_OK);
+    uint32_t done = 0;
+    out->Write(stream.data(), static_cast<uint32_t>(stream.size()), &done);
+  }
 }
 
 QJsonObject Dump(const TPrintObject& o) {
@@ -164,21 +185,12 @@ TEST_F(ObjectListTest, ChildrenAfterASkippedKindLoadTheirOwnElements) {
   AddBox(&list, 1, 2, 3, 4);
   AddBox(&list, 5, 6, 7, 8);
   AddBox(&list, 9, 10, 11, 12);
-  auto storage = TStorage::CreateNew();
-  ASSERT_TRUE(list.SaveToStorage(storage.get()));
-  std::vector<uint8_t> bytes;
-  ASSERT_EQ(storage->SaveToBytes(&bytes), S_OK);
-  auto saved = TStorage::OpenBytes(bytes);
+  auto saved = SavedAndOpened(&list);
+  ASSERT_TRUE(saved);
   // The same file whose "index" holds no kind for child 1.
   auto edited = TStorage::CreateNew();
-  for (const QString& name : {QString("version"), QString("0"), QString("1"), QString("2")}) {
-    std::vector<uint8_t> stream;
-    ASSERT_EQ(saved->ReadStream(name, &stream), S_OK);
-    TComPtr<IStream> out;
-    ASSERT_EQ(edited->CreateStream(name, out.Put()), S_OK);
-    uint32_t done = 0;
-    out->Write(stream.data(), static_cast<uint32_t>(stream.size()), &done);
-  }
+  CopyStreams(saved.get(), edited.get(), {"version", "0", "1", "2"});
+  std::vector<uint8_t> bytes;
   {
     auto index = NewQS();
     ASSERT_TRUE(list.SaveToQS(index.Get()));
@@ -471,23 +483,13 @@ TEST_F(ObjectListTest, ChildrenLoadedInTurnKeepTheirOwnValuesOnly) {
   first->SetFlags(pfMoveX | pfSizeY);
   AddBox(&list, 5, 6, 7, 8);
   AddBox(&list, 9, 10, 11, 12);
-  auto storage = TStorage::CreateNew();
-  ASSERT_TRUE(list.SaveToStorage(storage.get()));
-  std::vector<uint8_t> bytes;
-  ASSERT_EQ(storage->SaveToBytes(&bytes), S_OK);
-  auto saved = TStorage::OpenBytes(bytes);
+  auto saved = SavedAndOpened(&list);
   ASSERT_TRUE(saved);
 
   // The same file with child 1 holding only its kind and child 2 damaged.
   auto edited = TStorage::CreateNew();
-  for (const QString& name : {QString("index"), QString("version"), QString("0")}) {
-    std::vector<uint8_t> stream;
-    ASSERT_EQ(saved->ReadStream(name, &stream), S_OK) << name.toStdString();
-    TComPtr<IStream> out;
-    ASSERT_EQ(edited->CreateStream(name, out.Put()), S_OK);
-    uint32_t done = 0;
-    out->Write(stream.data(), static_cast<uint32_t>(stream.size()), &done);
-  }
+  CopyStreams(saved.get(), edited.get(), {"index", "version", "0"});
+  std::vector<uint8_t> bytes;
   {
     TComPtr<ICompoundStream> qs;
     qsCreateCompoundStream(qs.Put());
