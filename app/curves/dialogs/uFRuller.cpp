@@ -12,20 +12,12 @@
 #include "uDialogButtons.h"
 #include "uFontDialog.h"
 #include "uLanguage.h"
-#include "uNumbers.h"
+#include "uNumberFields.h"
 
 namespace {
 
-QLineEdit* NumberEdit(const char* name, double value, QWidget* parent) {
-  auto* edit = new QLineEdit(QString::fromStdString(FormatGeneral(value)), parent);
-  edit->setObjectName(QLatin1String(name));
-  return edit;
-}
-
-double Parse(const QLineEdit* edit, double def) {
-  const QByteArray text = edit->text().toUtf8();
-  return ReadNumber(std::string_view(text.constData(), static_cast<size_t>(text.size())), def);
-}
+// Invalid text gives `def`.
+double Parse(const QLineEdit* edit, double def) { return FieldNumber(edit->text(), def); }
 
 }  // namespace
 
@@ -34,9 +26,9 @@ TFRuller::TFRuller(const TRuller& ruller, QWidget* parent) : QDialog(parent) {
   setWindowTitle(TranslateWord(QStringLiteral("Ruller")));
   FFont.Assign(ruller.HasFont() ? *ruller.Font() : TRuller::DefaultFont());
 
-  sStep = NumberEdit("sStep", ruller.Step(), this);
-  sMarkSize = NumberEdit("sMarkSize", ruller.MarkSize(), this);
-  sModulus = NumberEdit("sModulus", ruller.Modulus(), this);
+  sStep = NewNumberEdit(QStringLiteral("sStep"), ruller.Step(), this);
+  sMarkSize = NewNumberEdit(QStringLiteral("sMarkSize"), ruller.MarkSize(), this);
+  sModulus = NewNumberEdit(QStringLiteral("sModulus"), ruller.Modulus(), this);
   bAlignRight = new QCheckBox(TranslateWord(QStringLiteral("Right")), this);
   bAlignRight->setObjectName(QStringLiteral("bAlignRight"));
   bAlignRight->setChecked(ruller.Right());

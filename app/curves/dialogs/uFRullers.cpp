@@ -17,7 +17,7 @@
 #include "uDialogButtons.h"
 #include "uFRuller.h"
 #include "uLanguage.h"
-#include "uNumbers.h"
+#include "uNumberFields.h"
 #include "uPreferences.h"
 #include "uPrintDeepScale.h"
 #include "uPropertiesDialogs.h"
@@ -25,12 +25,8 @@
 
 namespace {
 
-QString Number(double v) { return QString::fromStdString(FormatGeneral(v)); }
-
-double Parse(const QLineEdit* edit, double def) {
-  const QByteArray text = edit->text().toUtf8();
-  return ReadNumber(std::string_view(text.constData(), static_cast<size_t>(text.size())), def);
-}
+// Invalid text gives `def`.
+double Parse(const QLineEdit* edit, double def) { return FieldNumber(edit->text(), def); }
 
 QPushButton* NewButton(const char* name, const QString& caption, QWidget* parent) {
   auto* b = new QPushButton(caption, parent);
@@ -44,8 +40,8 @@ const QString kGap = QStringLiteral("       ");  // seven spaces between the par
 }  // namespace
 
 QString TFRullers::LineText(const TRuller& ruller) {
-  QString line = TranslateWord(QStringLiteral("Step")) + u'=' + Number(ruller.Step());
-  if (ruller.Modulus() != 1) line += kGap + QStringLiteral("K =") + Number(ruller.Modulus());
+  QString line = TranslateWord(QStringLiteral("Step")) + u'=' + NumberText(ruller.Step());
+  if (ruller.Modulus() != 1) line += kGap + QStringLiteral("K =") + NumberText(ruller.Modulus());
   if (ruller.HasFont()) line += kGap + TranslateWord(QStringLiteral("Text"));
   return line;
 }
@@ -70,9 +66,9 @@ TFRullers::TFRullers(TPrintDeepScale* scale, QWidget* parent) : QDialog(parent),
   listRow->addWidget(FList, 1);
   listRow->addLayout(listButtons);
 
-  sLeft = new QLineEdit(Number(scale->Left()), this);
+  sLeft = new QLineEdit(NumberText(scale->Left()), this);
   sLeft->setObjectName(QStringLiteral("sLeft"));
-  sWidth = new QLineEdit(Number(scale->GetWidth()), this);
+  sWidth = new QLineEdit(NumberText(scale->GetWidth()), this);
   sWidth->setObjectName(QStringLiteral("sWidth"));
   bBorder = new QCheckBox(TranslateWord(QStringLiteral("Border")), this);
   bBorder->setObjectName(QStringLiteral("bBorder"));
