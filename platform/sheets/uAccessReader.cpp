@@ -3,6 +3,7 @@
 // runs in a child process that the program abandons when it crashes or falls
 // silent.
 // glib first: mdbtools.h uses its types without including it.
+#include <fcntl.h>
 #include <glib.h>
 #include <mdbtools.h>
 #include <poll.h>
@@ -63,6 +64,29 @@ bool TMdbSession::Open(const QString& fileName, QString* error) {
   return true;
 }
 
+bool KnownColumnType(int type) {
+  switch (type) {
+    case MDB_BOOL:
+    case MDB_BYTE:
+    case MDB_INT:
+    case MDB_LONGINT:
+    case MDB_MONEY:
+    case MDB_FLOAT:
+    case MDB_DOUBLE:
+    case MDB_DATETIME:
+    case MDB_BINARY:
+    case MDB_TEXT:
+    case MDB_OLE:
+    case MDB_MEMO:
+    case MDB_REPID:
+    case MDB_NUMERIC:
+    case MDB_COMPLEX:
+      return true;
+    default:
+      return false;
+  }
+}
+
 bool TMdbSession::Read(int index, TSheetGrid* grid, QString* error) {
   grid->Rows.clear();
   grid->ColCount = 0;
@@ -80,7 +104,10 @@ bool TMdbSession::Read(int index, TSheetGrid* grid, QString* error) {
   for (unsigned int c = 0; c < cols; ++c) {
     auto* column = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, c));
     header.push_back({QString::fromUtf8(column->name), 0});
-    mdb_bind_column(table, static_cast<int>(c + 1), buffers[c].data(), &lengths[c]);
+    // A damaged column type is left unbound (its cells empty): libmdb would
+    // print a warning for every one of its cells.
+    if (KnownColumnType(column->col_type))
+      mdb_bind_column(table, static_cast<int>(c + 1), buffers[c].data(), &lengths[c]);
   }
   grid->Rows.push_back(std::move(header));
   grid->ColCount = static_cast<int>(cols);
@@ -122,6 +149,10 @@ bool RunIsolated(const std::function<QByteArray()>& work, QByteArray* out) {
   }
   if (pid == 0) {
     ::close(fds[0]);
+    // libmdb warns on standard error about every damaged value it meets:
+    // millions of lines for one damaged file.
+    const int null = ::open("/dev/null", O_WRONLY);
+    if (null >= 0) ::dup2(null, STDERR_FILENO);
     const QByteArray bytes = work();
     const char* p = bytes.constData();
     qsizetype left = bytes.size();

@@ -239,14 +239,15 @@ double SerialFromText(const char* text, bool date1904, bool* ok) {
 
 // The workbook stream must be a chain of whole BIFF records starting with a
 // BOF, and every sheet offset must point at a BOF: FreeXL trusts both and
-// overruns its buffers on damaged files.
+// overruns its buffers on damaged files. A formula record of the older BIFF
+// versions (0x0206) makes FreeXL give up the file, leaking what it had read.
 bool ValidBiffStream(const std::vector<uint8_t>& s, const std::vector<uint32_t>& sheetOffsets) {
   if (s.size() < 8 || U16(&s[0]) != 0x0809) return false;
   std::vector<bool> starts(s.size(), false);
   size_t pos = 0;
   while (pos + 4 <= s.size()) {
     const uint16_t length = U16(&s[pos + 2]);
-    if (length > 8224 || pos + 4 + length > s.size()) return false;
+    if (length > 8224 || pos + 4 + length > s.size() || U16(&s[pos]) == 0x0206) return false;
     starts[pos] = true;
     pos += 4 + length;
   }
@@ -296,7 +297,8 @@ bool TXlsReader::Open(const QString& fileName, QString* error) {
   if (!storage || storage->WriteStream(QStringLiteral("Workbook"), stream.Get()) != S_OK || storage->Commit() != S_OK)
     return *error = Corrupt(fileName), false;
   const QByteArray path = copy.toLocal8Bit();
-  if (freexl_open(path.constData(), &FHandle) != FREEXL_OK) {
+  // FreeXL may report success without a handle.
+  if (freexl_open(path.constData(), &FHandle) != FREEXL_OK || !FHandle) {
     if (FHandle) freexl_close(FHandle);
     FHandle = nullptr;
     return *error = Corrupt(fileName), false;
