@@ -240,7 +240,9 @@ double SerialFromText(const char* text, bool date1904, bool* ok) {
 // The workbook stream must be a chain of whole BIFF records starting with a
 // BOF, and every sheet offset must point at a BOF: FreeXL trusts both and
 // overruns its buffers on damaged files. A formula record of the older BIFF
-// versions (0x0206) makes FreeXL give up the file, leaking what it had read.
+// versions (0x0206) is refused too: FreeXL gives up such a file with a
+// success and no handle, leaking the handle (it does so for some other
+// damaged record sequences as well; Open treats that answer as a failure).
 bool ValidBiffStream(const std::vector<uint8_t>& s, const std::vector<uint32_t>& sheetOffsets) {
   if (s.size() < 8 || U16(&s[0]) != 0x0809) return false;
   std::vector<bool> starts(s.size(), false);
