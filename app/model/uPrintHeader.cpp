@@ -281,7 +281,11 @@ bool TPrintHeader::EditValues() {
 }
 
 bool TPrintHeader::FillValuesFromFile() {
-  if (FParameters.ImportWithDialog() != S_OK) return false;
+  QString error;
+  const HRESULT hr = FParameters.ImportWithDialog(&error);
+  // The import reports why it failed; this command shows it.
+  if (hr == E_FAIL && !error.isEmpty()) Ui().Message(TMsgKind::Error, QString(), error, mbOK);
+  if (hr != S_OK) return false;
   SubstituteParameters();
   SetModified(true);
   Invalidate(this);

@@ -202,9 +202,10 @@ bool TNamedValueList::SaveToStream(IStream* stream) const {
   return qsSaveToStream(qs.Get(), stream) == S_OK;
 }
 
-HRESULT TNamedValueList::ImportWithDialog() {
+HRESULT TNamedValueList::ImportWithDialog(QString* error) {
   TColumnImport import(QStringLiteral("Table.Values"), 2);
   const HRESULT hr = RunColumnImport(&import);
+  if (error) *error = import.Table.LastError();
   if (hr != S_OK) return hr;
   for (int i = 0; i < import.ValueCount(); ++i) {
     const QString name = import.Value(1, i).trimmed();

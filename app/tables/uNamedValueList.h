@@ -71,8 +71,9 @@ class TNamedValueList {
 
   // Fills the list from a table file: the column import with the parameters
   // "name" and "value"; every row with a name gives one pair. S_OK,
-  // R_CANCELLED or the failed import's result.
-  HRESULT ImportWithDialog();
+  // R_CANCELLED or the failed import's result, whose reason goes to *error
+  // for the command to show.
+  HRESULT ImportWithDialog(QString* error = nullptr);
   // Opens the values editor on a copy; true when OK wrote the copy back.
   bool EditWithDialog();
 

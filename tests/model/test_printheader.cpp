@@ -345,6 +345,13 @@ TEST_F(Head, FillFromFileTakesNamesAndValuesFromATable) {
   EXPECT_EQ(TextAt(head, 0)->PrintedText(), "Well 99, East field");
   EXPECT_EQ(head.Parameters().ValueOf("AREA"), "North");
   EXPECT_FALSE(head.ExecuteMenuCommand(TPrintHeader::cmdFillFromFile)) << "no file chosen";
+  EXPECT_TRUE(FUi.Messages.empty());
+  // A file that cannot be imported: the command shows the import's reason once.
+  FUi.FileAnswers.push_back(Path("missing.txt"));
+  EXPECT_FALSE(head.ExecuteMenuCommand(TPrintHeader::cmdFillFromFile));
+  ASSERT_EQ(FUi.Messages.size(), 1u);
+  EXPECT_EQ(FUi.Messages[0].Kind, TMsgKind::Error);
+  EXPECT_TRUE(FUi.Messages[0].Text.contains("missing.txt")) << FUi.Messages[0].Text.toStdString();
 }
 
 // A head never grows: children are moved, then cut, into it.

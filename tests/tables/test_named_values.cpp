@@ -200,4 +200,11 @@ TEST_F(NamedValuesImport, EveryRowWithANameGivesOnePair) {
   EXPECT_EQ(list.ImportWithDialog(), R_CANCELLED);
   EXPECT_EQ(list, before) << "a cancelled import changes nothing";
   EXPECT_EQ(list.ImportWithDialog(), R_CANCELLED) << "no file chosen";
+  // A failed import reports its reason to the caller and shows nothing.
+  FUi.FileAnswers.push_back(FFile + ".missing.csv");
+  QString error;
+  EXPECT_EQ(list.ImportWithDialog(&error), E_FAIL);
+  EXPECT_TRUE(error.contains(".missing.csv")) << error.toStdString();
+  EXPECT_TRUE(FUi.Messages.empty());
+  EXPECT_EQ(list, before);
 }
