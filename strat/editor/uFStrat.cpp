@@ -20,6 +20,7 @@
 
 #include "uFDBProp.h"
 #include "uFEttle.h"
+#include "uFImportDB.h"
 #include "uSignEdits.h"
 #include "uSignIcon.h"
 #include "uSignPicture.h"
@@ -62,14 +63,21 @@ double ScreenDpi() {
 TSignList::TSignList(QWidget* parent) : QListWidget(parent) {
   setObjectName(QStringLiteral("FList"));
   setSelectionMode(QAbstractItemView::SingleSelection);
+  setResizeMode(QListView::Adjust);
+  setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+  SetStatic();
+}
+
+void TSignList::SetStatic() {
+  // Entries keep their places (a static list turns dragging off, so it is
+  // turned on again): a drop exchanges two signs instead of moving an icon.
+  setMovement(QListView::Static);
   setDragEnabled(true);
   setAcceptDrops(true);
+  viewport()->setAcceptDrops(true);
   setDropIndicatorShown(true);
   setDragDropMode(QAbstractItemView::DragDrop);
   setDefaultDropAction(Qt::MoveAction);
-  setMovement(QListView::Static);
-  setResizeMode(QListView::Adjust);
-  setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
 }
 
 void TSignList::dragEnterEvent(QDragEnterEvent* event) {
@@ -286,7 +294,7 @@ void TFStrat::SetViewStyle(int style) {
     FList->setGridSize(FViewStyle == 1 ? QSize(140, kSmallIconSize + 6) : QSize());
   }
   FList->setWrapping(true);
-  FList->setMovement(QListView::Static);
+  FList->SetStatic();
   FList->setWordWrap(FViewStyle == 0);
 }
 
@@ -374,7 +382,10 @@ HRESULT TFStrat::LoadFile(const QString& path) {
   // Into a fresh database first: a file that fails halfway must not empty the one in use.
   TComPtr<IStratDataBase> loaded;
   HRESULT hr = stratCreateDataBase(loaded.Put());
-  if (hr == S_OK) hr = stratLoad(QFile::encodeName(path).constData(), loaded.Get());
+  // A rock-code list is imported by the editor itself, asking its own questions.
+  const bool list = QFileInfo(path).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0;
+  if (hr == S_OK)
+    hr = list ? ImportRockCodeList(path, loaded.Get()) : stratLoad(QFile::encodeName(path).constData(), loaded.Get());
   if (hr == S_FALSE) return hr;  // the user cancelled an import
   if (hr != S_OK) {
     Report(hr, path);

@@ -23,6 +23,8 @@ class TSignList : public QListWidget {
   Q_OBJECT
  public:
   explicit TSignList(QWidget* parent);
+  // Fixed places for the entries, dragging one onto another allowed.
+  void SetStatic();
 
  signals:
   void ExchangeRequested(int from, int to);
