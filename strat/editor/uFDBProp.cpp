@@ -34,8 +34,7 @@ TFDBProp::TFDBProp(QWidget* parent) : QDialog(parent) {
     column->addWidget(FBoxes[i]);
     connect(FBoxes[i], &QCheckBox::toggled, this, &TFDBProp::UpdateEnabled);
   }
-  auto* buttons =
-      new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
   buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("btnOK"));
   buttons->button(QDialogButtonBox::Ok)->setText(TranslateWord("OK"));
   buttons->button(QDialogButtonBox::Cancel)->setText(TranslateWord("Cancel"));

@@ -91,9 +91,7 @@ TMillimetreEdit::TMillimetreEdit(QLineEdit* text, QSlider* slider, QObject* pare
   connect(FSlider, &QSlider::valueChanged, this, &TMillimetreEdit::SliderMoved);
 }
 
-int TMillimetreEdit::SliderPosition(double value) {
-  return RoundEven(std::clamp(value, -1e6, 1e6) * 5);
-}
+int TMillimetreEdit::SliderPosition(double value) { return RoundEven(std::clamp(value, -1e6, 1e6) * 5); }
 
 void TMillimetreEdit::PlaceSlider(int position) {
   const QSignalBlocker block(FSlider);
@@ -176,8 +174,7 @@ TFEttle::TFEttle(IStratSign* sign, QWidget* parent) : QDialog(parent), FSign(sig
   FPreview = new TSignPreview(this);
   FPreview->SetSign(FCopy.Get());
 
-  auto* buttons =
-      new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
   FOk = buttons->button(QDialogButtonBox::Ok);
   FOk->setObjectName(QStringLiteral("btnOK"));
   FOk->setText(TranslateWord("OK"));

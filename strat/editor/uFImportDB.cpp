@@ -80,8 +80,7 @@ TFImportDB::TFImportDB(const TRockCodeTable& table, const TRockCodeChoice& guess
   form->addRow(FHeader);
   form->addRow(TranslateGeneral("ILSFolder", "Folder"), folderRow);
 
-  auto* buttons =
-      new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
   buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("btnOK"));
   buttons->button(QDialogButtonBox::Ok)->setText(TranslateWord("OK"));
   buttons->button(QDialogButtonBox::Cancel)->setText(TranslateWord("Cancel"));
@@ -137,8 +136,8 @@ HRESULT ImportRockCodeList(const QString& path, IStratDataBase* database) {
   if (interactive) {
     QString report = Substitute(TranslateGeneral("ILSDone", "Signs imported: %s"), {QString::number(done.Added)});
     if (!done.Skipped.isEmpty()) {
-      report += QStringLiteral("\n") + Substitute(TranslateGeneral("ILSSkipped", "Rows skipped: %s"),
-                                                  {QString::number(done.Skipped.size())});
+      report += QStringLiteral("\n") +
+                Substitute(TranslateGeneral("ILSSkipped", "Rows skipped: %s"), {QString::number(done.Skipped.size())});
       for (qsizetype i = 0; i < std::min<qsizetype>(done.Skipped.size(), kListedSkips); ++i)
         report += QStringLiteral("\n  ") + done.Skipped[i];
       if (done.Skipped.size() > kListedSkips) report += QStringLiteral("\n  ...");

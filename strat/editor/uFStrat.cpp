@@ -110,8 +110,7 @@ void TSignList::dropEvent(QDropEvent* event) {
 }
 
 void TSignList::keyPressEvent(QKeyEvent* event) {
-  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && state() != EditingState &&
-      currentItem()) {
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && state() != EditingState && currentItem()) {
     emit OpenRequested();
     return;
   }
@@ -201,8 +200,8 @@ void TFStrat::BuildMenus() {
   up->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Up));
   down->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Down));
   Action("HelpContents")->setShortcut(QKeySequence::HelpContents);
-  for (QAction* action : {Action("FileCreate"), Action("FileOpen"), save, Action("EditAdd"), Action("EditDelete"),
-                          up, down, Action("EditProperties")})
+  for (QAction* action : {Action("FileCreate"), Action("FileOpen"), save, Action("EditAdd"), Action("EditDelete"), up,
+                          down, Action("EditProperties")})
     action->setShortcutContext(Qt::WindowShortcut);
   QStyle* s = style();
   Action("FileCreate")->setIcon(s->standardIcon(QStyle::SP_FileIcon));
@@ -235,8 +234,7 @@ void TFStrat::BuildMenus() {
   QToolBar* tools = addToolBar(Translate("DBEDIT", "Menu.File", "File"));
   tools->setObjectName(QStringLiteral("tbStandard"));
   tools->setMovable(false);
-  for (QAction* action : {Action("FileCreate"), Action("FileOpen"), save})
-    tools->addAction(action);
+  for (QAction* action : {Action("FileCreate"), Action("FileOpen"), save}) tools->addAction(action);
   tools->addSeparator();
   for (QAction* action : {Action("EditAdd"), Action("EditDelete"), up, down}) tools->addAction(action);
 }
@@ -414,8 +412,8 @@ bool TFStrat::CloseQuery() {
   if (!FDataBase || FBorrowed || !FModified) return true;
   TShortString file{};
   stratGetCurrentFileName(&file, FDataBase.Get());
-  const QString name = file.Length ? QFile::decodeName(QByteArray(file.Chars, file.Length))
-                                   : TranslateGeneral("Untitled", "(untitled)");
+  const QString name =
+      file.Length ? QFile::decodeName(QByteArray(file.Chars, file.Length)) : TranslateGeneral("Untitled", "(untitled)");
   const QMessageBox::StandardButton answer =
       Prompts().Ask(this, Substitute(TranslateGeneral("ConfirmSaveFile", "Save file %s?"), {name}),
                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
@@ -432,10 +430,11 @@ void TFStrat::closeEvent(QCloseEvent* event) {
 
 void TFStrat::FileCreate() {
   if (FBorrowed) {
-    Prompts().Information(this, Substitute(TranslateGeneral("YouCantcreate",
-                                                            "You have editing database %s and you can't create new. "
-                                                            "Use SERVICE->DATABASE command in main menu of the program"),
-                                           {windowTitle()}));
+    Prompts().Information(this,
+                          Substitute(TranslateGeneral("YouCantcreate",
+                                                      "You have editing database %s and you can't create new. "
+                                                      "Use SERVICE->DATABASE command in main menu of the program"),
+                                     {windowTitle()}));
     return;
   }
   if (!CloseQuery()) return;
@@ -576,10 +575,9 @@ void TFStrat::EditOpenImage() {
 void TFStrat::EditSaveImage() {
   TComPtr<IStratSign> sign = Sign(SelectedSign());
   if (!sign) return;
-  QString path = Prompts().SaveFileName(this, Translate("FILE", "signsTitle", "Save sign picture"),
-                                        SignName(sign.Get()) + QStringLiteral(".emf"),
-                                        FileFilters(Translate("FILE", "signsMask", "Enhanced metafiles|*.emf")),
-                                        nullptr);
+  QString path = Prompts().SaveFileName(
+      this, Translate("FILE", "signsTitle", "Save sign picture"), SignName(sign.Get()) + QStringLiteral(".emf"),
+      FileFilters(Translate("FILE", "signsMask", "Enhanced metafiles|*.emf")), nullptr);
   if (path.isEmpty()) return;
   path = WithSuffix(path, QStringLiteral("emf"));
   const HRESULT hr = stratSaveMetafile(sign.Get(), QFile::encodeName(path).constData());

@@ -94,8 +94,7 @@ class TFStrat : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  QAction* AddAction(const QString& name, const QString& caption, const QString& hint,
-                     void (TFStrat::*command)());
+  QAction* AddAction(const QString& name, const QString& caption, const QString& hint, void (TFStrat::*command)());
   void BuildMenus();
   void RebuildIcons();
   void UpdateActions();

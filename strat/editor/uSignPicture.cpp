@@ -24,7 +24,8 @@ constexpr int kRecordDpi = 2540;
 
 // A length attribute in millimetres; negative when it is missing, relative or unreadable.
 double LengthMM(QStringView text) {
-  static const QRegularExpression re(QStringLiteral(R"(^\s*([+]?(?:\d+\.?\d*|\.\d+)(?:[eE][+-]?\d+)?)\s*([a-zA-Z%]*)\s*$)"));
+  static const QRegularExpression re(
+      QStringLiteral(R"(^\s*([+]?(?:\d+\.?\d*|\.\d+)(?:[eE][+-]?\d+)?)\s*([a-zA-Z%]*)\s*$)"));
   const QRegularExpressionMatch m = re.match(text);
   if (!m.hasMatch()) return -1;
   bool ok = false;
@@ -52,9 +53,9 @@ QSizeF SvgSizeMM(const QByteArray& svg) {
     double width = LengthMM(attributes.value(QLatin1String("width")));
     double height = LengthMM(attributes.value(QLatin1String("height")));
     if (!Usable(width) || !Usable(height)) {
-      const QStringList box =
-          attributes.value(QLatin1String("viewBox")).toString().split(QRegularExpression(QStringLiteral("[\\s,]+")),
-                                                                       Qt::SkipEmptyParts);
+      const QStringList box = attributes.value(QLatin1String("viewBox"))
+                                  .toString()
+                                  .split(QRegularExpression(QStringLiteral("[\\s,]+")), Qt::SkipEmptyParts);
       if (box.size() != 4) return {};
       bool okW = false, okH = false;
       const double w = box[2].toDouble(&okW), h = box[3].toDouble(&okH);
@@ -68,7 +69,9 @@ QSizeF SvgSizeMM(const QByteArray& svg) {
   return {};
 }
 
-bool IsSvgPath(const QString& path) { return QFileInfo(path).suffix().compare(QLatin1String("svg"), Qt::CaseInsensitive) == 0; }
+bool IsSvgPath(const QString& path) {
+  return QFileInfo(path).suffix().compare(QLatin1String("svg"), Qt::CaseInsensitive) == 0;
+}
 
 std::unique_ptr<TEmfDocument> SvgToEmf(const QString& path, QString* error) {
   auto fail = [error](const QString& why) {

@@ -1,7 +1,7 @@
 #include "uStratPrompts.h"
 
-#include <QCoreApplication>
 #include <QAbstractButton>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
@@ -84,9 +84,8 @@ QString HelpPage(const QString& topic, const QString& language) {
   const QDir help(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("help")));
   QStringList languages;
   // Only a plain code names a folder: a pack must not lead the path elsewhere.
-  if (!language.isEmpty() && language.size() <= 8 && std::all_of(language.begin(), language.end(), [](QChar c) {
-        return c.isLetter() && c.unicode() < 128;
-      }))
+  if (!language.isEmpty() && language.size() <= 8 &&
+      std::all_of(language.begin(), language.end(), [](QChar c) { return c.isLetter() && c.unicode() < 128; }))
     languages << language;
   languages << QStringLiteral("en");
   for (const QString& folder : languages) {

@@ -89,9 +89,9 @@ QString ResultText(HRESULT hr) {
     case 0x8003001Du:
       return TranslateError("StratWriteFault", "The file could not be written whole");
     default:
-      return Substitute(TranslateError("StratError", "Error %s"),
-                        {QStringLiteral("0x") +
-                         QString::number(static_cast<uint32_t>(hr), 16).toUpper().rightJustified(8, u'0')});
+      return Substitute(
+          TranslateError("StratError", "Error %s"),
+          {QStringLiteral("0x") + QString::number(static_cast<uint32_t>(hr), 16).toUpper().rightJustified(8, u'0')});
   }
 }
 

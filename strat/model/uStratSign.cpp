@@ -49,7 +49,8 @@ int32_t TStratSign::FindCaption(std::string_view language) const {
     if (known.size() != language.size()) continue;
     bool same = true;
     for (size_t k = 0; k < known.size() && same; ++k)
-      same = std::tolower(static_cast<unsigned char>(known[k])) == std::tolower(static_cast<unsigned char>(language[k]));
+      same =
+          std::tolower(static_cast<unsigned char>(known[k])) == std::tolower(static_cast<unsigned char>(language[k]));
     if (same) return static_cast<int32_t>(i);
   }
   return -1;

@@ -4,10 +4,10 @@
 // it and, on request, a sheet of every sign drawn through the library.
 //
 //   mkdefaultlsd OUT.lsd [--sheet SHEET.png]
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QDir>
 #include <cstdio>
 #include <string>
 

@@ -67,8 +67,9 @@ void Pebbles(TTile& t, unsigned seed, int count, double radius, double spacing, 
 void HaliteSquares(TTile& t, const std::function<void(double x, double y)>& inside) {
   for (double y : {0.0, 5.0})
     for (double x : {0.0, 5.0}) {
-      t.Poly({QPointF(x + 0.7, y + 0.7), QPointF(x + 4.3, y + 0.7), QPointF(x + 4.3, y + 4.3), QPointF(x + 0.7, y + 4.3)},
-             true);
+      t.Poly(
+          {QPointF(x + 0.7, y + 0.7), QPointF(x + 4.3, y + 0.7), QPointF(x + 4.3, y + 4.3), QPointF(x + 0.7, y + 4.3)},
+          true);
       inside(x, y);
     }
 }
@@ -79,12 +80,10 @@ const std::vector<TSignRecipe>& DefaultSignRecipes() {
   static const std::vector<TSignRecipe> recipes = {
       // Sands and sandstones: dots, the coarser the grain the larger and sparser.
       {"SST", "Sandstone", "Песчаник", [](TTile& t) { DotsGrid(t, 1.25, 0.17); }},
-      {"SSTVF", "Sandstone, very fine-grained", "Песчаник тонкозернистый",
-       [](TTile& t) { DotsGrid(t, 0.625, 0.075); }},
+      {"SSTVF", "Sandstone, very fine-grained", "Песчаник тонкозернистый", [](TTile& t) { DotsGrid(t, 0.625, 0.075); }},
       {"SSTF", "Sandstone, fine-grained", "Песчаник мелкозернистый", [](TTile& t) { DotsGrid(t, 0.8333, 0.1); }},
       {"SSTM", "Sandstone, medium-grained", "Песчаник среднезернистый", [](TTile& t) { DotsGrid(t, 1.0, 0.2); }},
-      {"SSTC", "Sandstone, coarse-grained", "Песчаник крупнозернистый",
-       [](TTile& t) { DotsGrid(t, 1.6667, 0.3); }},
+      {"SSTC", "Sandstone, coarse-grained", "Песчаник крупнозернистый", [](TTile& t) { DotsGrid(t, 1.6667, 0.3); }},
       {"SSTA", "Sandstone, argillaceous", "Песчаник глинистый", [](TTile& t) { SandWith(t, ClayMark); }},
       {"SSTCA", "Sandstone, calcareous (calcite-cemented)", "Песчаник известковистый",
        [](TTile& t) { SandWith(t, CalcareousMark); }},
@@ -110,9 +109,7 @@ const std::vector<TSignRecipe>& DefaultSignRecipes() {
        }},
       {"SLTCA", "Siltstone, calcareous", "Алевролит известковистый", [](TTile& t) { SiltWith(t, CalcareousMark); }},
       {"SLTA", "Siltstone, argillaceous", "Алевролит глинистый",
-       [](TTile& t) {
-         SiltWith(t, [](TTile& tt, double x, double y) { tt.Line(x - 0.9, y, x + 0.9, y, kThin); });
-       }},
+       [](TTile& t) { SiltWith(t, [](TTile& tt, double x, double y) { tt.Line(x - 0.9, y, x + 0.9, y, kThin); }); }},
       {"MDST", "Mudstone", "Алевроаргиллит", [](TTile& t) { Dashes(t, 6, 1.5); }},
       {"ARG", "Argillite", "Аргиллит",
        [](TTile& t) {
@@ -211,12 +208,10 @@ const std::vector<TSignRecipe>& DefaultSignRecipes() {
          });
        }},
       {"LSTF", "Limestone, fossiliferous", "Известняк с фауной", [](TTile& t) { BricksWith(t, 0.0, Shell); }},
-      {"LSTD", "Limestone, dolomitic", "Известняк доломитистый",
-       [](TTile& t) { BricksWith(t, 0.0, DolomiticMark); }},
+      {"LSTD", "Limestone, dolomitic", "Известняк доломитистый", [](TTile& t) { BricksWith(t, 0.0, DolomiticMark); }},
       {"LSTCH", "Limestone, cherty", "Известняк кремнистый", [](TTile& t) { BricksWith(t, 0.0, SiliceousMark); }},
       {"DOL", "Dolomite", "Доломит", [](TTile& t) { Bricks(t, 2.0); }},
-      {"DOLC", "Dolomite, calcareous", "Доломит известковистый",
-       [](TTile& t) { BricksWith(t, 2.0, CalcareousMark); }},
+      {"DOLC", "Dolomite, calcareous", "Доломит известковистый", [](TTile& t) { BricksWith(t, 2.0, CalcareousMark); }},
       {"DOLS", "Dolomite, sandy", "Доломит песчанистый",
        [](TTile& t) {
          BricksWith(t, 2.0, [](TTile& tt, double x, double y) {
@@ -270,8 +265,7 @@ const std::vector<TSignRecipe>& DefaultSignRecipes() {
        }},
       // Coarse clastics: pebbles, granules and angular pieces.
       {"CGL", "Conglomerate", "Конгломерат", [](TTile& t) { Pebbles(t, 11, 5, 0.9, 3.4, true); }},
-      {"GRVS", "Gravelstone (granule conglomerate)", "Гравелит",
-       [](TTile& t) { Pebbles(t, 61, 9, 0.5, 2.4, true); }},
+      {"GRVS", "Gravelstone (granule conglomerate)", "Гравелит", [](TTile& t) { Pebbles(t, 61, 9, 0.5, 2.4, true); }},
       {"GRV", "Gravel", "Гравий",
        [](TTile& t) {
          int k = 0;
@@ -425,12 +419,13 @@ const std::vector<TSignRecipe>& DefaultSignRecipes() {
        }},
       {"LOAM", "Loam", "Суглинок",
        [](TTile& t) {
-         DashesWith(t, 2.4,
-                    [](TTile& tt, double x, double y) {
-                      tt.Dot(x - 0.35, y, 0.13);
-                      tt.Dot(x + 0.35, y, 0.13);
-                    },
-                    kThin);
+         DashesWith(
+             t, 2.4,
+             [](TTile& tt, double x, double y) {
+               tt.Dot(x - 0.35, y, 0.13);
+               tt.Dot(x + 0.35, y, 0.13);
+             },
+             kThin);
        }},
       {"SLOAM", "Sandy loam", "Супесь",
        [](TTile& t) {

@@ -140,14 +140,13 @@ void DotsGrid(TTile& t, double step, double r) {
       t.Dot(step / 4 + col * step + ((row % 2) ? step / 2 : 0.0), step / 2 + row * step, r);
 }
 
-void DotsWith(TTile& t, double step, double r, const std::vector<QPointF>& marks, double clearance,
-              const TMark& mark) {
+void DotsWith(TTile& t, double step, double r, const std::vector<QPointF>& marks, double clearance, const TMark& mark) {
   const int n = static_cast<int>(std::lround(kTile / step));
   for (int row = 0; row < n; ++row)
     for (int col = 0; col < n; ++col) {
       const QPointF p(step / 4 + col * step + ((row % 2) ? step / 2 : 0.0), step / 2 + row * step);
-      const bool near = std::any_of(marks.begin(), marks.end(),
-                                    [&](const QPointF& m) { return WrappedDistance(m, p) < clearance; });
+      const bool near =
+          std::any_of(marks.begin(), marks.end(), [&](const QPointF& m) { return WrappedDistance(m, p) < clearance; });
       if (!near) t.Dot(p.x(), p.y(), r);
     }
   for (const QPointF& m : marks) mark(t, m.x(), m.y());
@@ -246,8 +245,6 @@ void Shell(TTile& t, double x, double y) {
   t.Line(x - 0.65, y - 0.25, x + 0.65, y - 0.25, kThin);
 }
 
-void ShellFragment(TTile& t, double x, double y, int turn) {
-  t.Arc(x, y, 0.6, 0.45, 200 + 60 * turn, 110, kThin);
-}
+void ShellFragment(TTile& t, double x, double y, int turn) { t.Arc(x, y, 0.6, 0.45, 200 + 60 * turn, 110, kThin); }
 
 }  // namespace signtile

@@ -107,8 +107,8 @@ TEST(StratDefaultDataBase, IsWhatTheRecipesBuild) {
   ASSERT_EQ(stratSave(path.c_str(), built.Get()), S_OK);
   EXPECT_TRUE(Bytes(QString::fromStdString(path)) == Bytes(QString::fromStdString(kDefaultLsd)))
       << "resources/lsd/default.lsd is not the recipes' output: run mkdefaultlsd resources/lsd/default.lsd";
-  EXPECT_TRUE(DefaultCodeList() == Bytes(QString::fromStdString(std::string(KERNO_SOURCE_DIR) +
-                                                                "/resources/lsd/default.txt")))
+  EXPECT_TRUE(DefaultCodeList() ==
+              Bytes(QString::fromStdString(std::string(KERNO_SOURCE_DIR) + "/resources/lsd/default.txt")))
       << "resources/lsd/default.txt is not the recipes' code list";
 }
 
@@ -125,15 +125,16 @@ TEST(StratDefaultDataBase, EverySignHasACodeAndBothCaptions) {
     const QString russian = Caption(sign.Get(), "ru");
     EXPECT_FALSE(english.isEmpty()) << name;
     // The Russian caption is Russian (Cyrillic letters survived the Windows-1251 round trip).
-    EXPECT_TRUE(std::any_of(russian.begin(), russian.end(), [](QChar c) { return c.script() == QChar::Script_Cyrillic; }))
+    EXPECT_TRUE(
+        std::any_of(russian.begin(), russian.end(), [](QChar c) { return c.script() == QChar::Script_Cyrillic; }))
         << name << ": " << russian.toStdString();
     EXPECT_NE(english, russian) << name;
   }
   // The rocks a well geologist meets.
-  for (const char* code : {"SST", "SSTVF", "SSTF", "SSTM", "SSTC", "SLT", "MDST", "ARG", "SH", "CLY", "MRL", "LST",
-                           "LSTA", "LSTS", "OOL", "LSTB", "DOL", "CHK", "ANH", "GYP", "HAL", "COAL", "LIG", "CGL",
-                           "GRV", "BRC", "TUF", "GRN", "BAS", "GNS", "SCH", "QTZ", "SSTCA", "SSTSI", "LSTF", "SOIL",
-                           "LOAM", "SND"})
+  for (const char* code :
+       {"SST",  "SSTVF", "SSTF", "SSTM", "SSTC", "SLT", "MDST",  "ARG",   "SH",   "CLY",  "MRL",  "LST", "LSTA",
+        "LSTS", "OOL",   "LSTB", "DOL",  "CHK",  "ANH", "GYP",   "HAL",   "COAL", "LIG",  "CGL",  "GRV", "BRC",
+        "TUF",  "GRN",   "BAS",  "GNS",  "SCH",  "QTZ", "SSTCA", "SSTSI", "LSTF", "SOIL", "LOAM", "SND"})
     EXPECT_TRUE(names.count(code)) << code;
 }
 

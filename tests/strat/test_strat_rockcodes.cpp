@@ -122,8 +122,8 @@ TEST_F(RockCodeListTest, DamagedListsChangeNothing) {
 TEST_F(RockCodeListTest, PublicPatternTilesImport) {
   const QString folder = QStringLiteral(KERNO_SHARED_DATA "/patterns-fgdc");
   if (!QFile::exists(folder + QStringLiteral("/601.svg"))) GTEST_SKIP() << "no public pattern files";
-  const std::string list = WriteText("fgdc.txt.csv", "601\t" + folder.toStdString() + "/601.svg\n627\t" +
-                                                         folder.toStdString() + "/627\n");
+  const std::string list =
+      WriteText("fgdc.txt.csv", "601\t" + folder.toStdString() + "/601.svg\n627\t" + folder.toStdString() + "/627\n");
   ASSERT_EQ(stratLoad(list.c_str(), FDataBase.Get()), S_OK);
   ASSERT_EQ(SignNames(FDataBase.Get()), (std::vector<std::string>{"601", "627"}));
   // 54.125 px tiles at 96 px per inch.
