@@ -46,6 +46,8 @@ inline constexpr GUID IID_IStratDataBaseOld = {
     0xFEC05DE1, 0xDE75, 0x11D9, {0x9E, 0x0F, 0x90, 0x65, 0xBF, 0xA4, 0xAE, 0x06}};
 inline constexpr GUID IID_IStratFileName = {
     0x85D5C0D6, 0xF647, 0x4F39, {0xBC, 0x2B, 0x9D, 0xA5, 0x16, 0xDF, 0xC5, 0x83}};
+inline constexpr GUID IID_IStratSignCaptions = {
+    0xB38FD844, 0xBB52, 0x4574, {0xAF, 0x95, 0x07, 0xE9, 0x06, 0x8F, 0xE6, 0xBA}};
 
 struct IStratDataBase;
 struct IStratField;
@@ -91,6 +93,22 @@ struct IStratSign : IUnknown {
   virtual void Draw(QPainter* dc, const TStratPlacement& item, int32_t x0, int32_t y0, double scale) = 0;
   virtual HRESULT GetFields(IStratField** field) = 0;
 };
+
+// The names of a sign for people, one per language, beside its name (the rock
+// code by which fields and layer tables find it). A language is the code a
+// language pack gives under [VOX] LanguageCode ("en", "ru"); it is matched
+// without regard to case. Only the compound stream form carries captions.
+struct IStratSignCaptions : IUnknown {
+  // The caption in `language`; empty when the sign has none in it.
+  virtual void GetCaption(const char* language, TShortString* result) = 0;
+  // Sets the caption in `language`; an empty caption removes it. E_INVALIDARG
+  // for an empty language, E_FAIL when the sign already has kMaxSignCaptions.
+  virtual HRESULT SetCaption(const char* language, const TShortString& caption) = 0;
+  virtual int32_t CaptionCount() = 0;
+  // The language of caption `index`; empty out of range.
+  virtual void GetCaptionLanguage(int32_t index, TShortString* result) = 0;
+};
+constexpr int32_t kMaxSignCaptions = 32;
 
 // The old raw record of a sign.
 struct IStratSignOld : IUnknown {
@@ -161,3 +179,21 @@ KERNO_EXPORT bool stratDrawIcon(QPainter* dc, const TRect& rect, IStratSign* sig
 KERNO_EXPORT HRESULT stratDrawListItem(QPainter* dc, IStratDataBase* database, const TRect& rect,
                                        const TShortString& name, bool transparent);
 KERNO_EXPORT HRESULT stratAdjuctField(IStratDataBase* database, IStratField* field, double width, double height);
+
+// The database editor's report to whoever opened it: code 0 after each refresh
+// of its sign list (the database may have changed), code 1 when it closes.
+typedef void (*TStratNotifyProc)(void* data, IStratDataBase* database, int32_t code);
+
+// Opens the database editor window and returns at once (it is not modal).
+// `database`: work on this database (borrowed: edits go straight into it,
+// the editor never replaces it); null: the editor keeps its own. `path`, when
+// given, is loaded into that database. `caption` (Windows-1251) titles the
+// window. `language` (an ILanguage) translates the editor's texts; it is kept
+// for the life of the library. `owner` is not used. False when the process
+// has no widget application.
+KERNO_EXPORT bool stratCreateEditor(void* owner, IStratDataBase* database, const char* path, const char* caption,
+                                    TStratNotifyProc notify, void* notifyData, IUnknown* language);
+// Closes the editors opened with `notifyData` (not null) without calling their
+// notify procedure again; for an opener that goes away before its editors.
+// Returns how many were asked to close.
+KERNO_EXPORT int32_t stratCloseEditors(void* notifyData);

@@ -1,5 +1,6 @@
 // Kerno: with a command ("--dump", "--resave", ...) it runs headless and
-// exits; otherwise it opens the viewer on the file named, if any.
+// exits; "--edit-lsd [FILE]" opens the sign database editor; otherwise it
+// opens the viewer on the file named, if any.
 #include <QApplication>
 #include <QGuiApplication>
 #include <QTextStream>
@@ -11,6 +12,7 @@
 #include "uPrintHeader.h"
 #include "uPrintText.h"
 #include "uScriptedUi.h"
+#include "uSignEditor.h"
 #include "uViewer.h"
 
 namespace {
@@ -49,6 +51,10 @@ int main(int argc, char* argv[]) {
     QTextStream out(stdout);
     QTextStream err(stderr);
     return RunCommand(*command, args, out, err);
+  }
+  if (!args.isEmpty() && args[0] == QStringLiteral("--edit-lsd")) {
+    QApplication app(argc, argv);
+    return RunSignEditor(args.value(1));
   }
   if (!args.isEmpty() && args[0].startsWith(QStringLiteral("--"))) {
     std::fprintf(stderr, "Kerno: unknown option %s\n", qPrintable(args[0]));

@@ -1,5 +1,8 @@
 #include "uStratSign.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <limits>
 #include <new>
 #include <vector>
@@ -12,6 +15,9 @@ namespace {
 constexpr int32_t kNameValue = 1;
 constexpr int32_t kMetafileValue = 2;
 constexpr int32_t kFieldsValue = 3;
+// Captions: their count, then language and caption of caption k under 17 + 2k and 18 + 2k.
+constexpr int32_t kCaptionCountValue = 16;
+constexpr int32_t kCaptionBase = 17;
 constexpr uint32_t kOldHeaderSize = 32;
 // rclFrame inside ENHMETAHEADER: left, top, right, bottom in 0.01 mm.
 constexpr size_t kFrameLeft = 24, kFrameTop = 28, kFrameRight = 32, kFrameBottom = 36;
@@ -33,7 +39,69 @@ void* TStratSign::FindInterface(const GUID& iid) {
   if (iid == IID_IUnknown || iid == IID_IStratStream) return static_cast<IStratStream*>(this);
   if (iid == IID_IStratSign) return static_cast<IStratSign*>(this);
   if (iid == IID_IStratSignOld) return static_cast<IStratSignOld*>(this);
+  if (iid == IID_IStratSignCaptions) return static_cast<IStratSignCaptions*>(this);
   return nullptr;
+}
+
+int32_t TStratSign::FindCaption(std::string_view language) const {
+  for (size_t i = 0; i < FCaptions.size(); ++i) {
+    const std::string& known = FCaptions[i].first;
+    if (known.size() != language.size()) continue;
+    bool same = true;
+    for (size_t k = 0; k < known.size() && same; ++k)
+      same =
+          std::tolower(static_cast<unsigned char>(known[k])) == std::tolower(static_cast<unsigned char>(language[k]));
+    if (same) return static_cast<int32_t>(i);
+  }
+  return -1;
+}
+
+void TStratSign::GetCaption(const char* language, TShortString* result) {
+  if (!result) return;
+  result->Length = 0;
+  if (!language) return;
+  const int32_t i = FindCaption(language);
+  if (i >= 0) SetShortString(result, FCaptions[static_cast<size_t>(i)].second);
+}
+
+HRESULT TStratSign::SetCaption(const char* language, const TShortString& caption) {
+  if (!language || !*language) return E_INVALIDARG;
+  const std::string_view tag(language, std::min<size_t>(std::strlen(language), 255));
+  const int32_t i = FindCaption(tag);
+  if (caption.Length == 0) {
+    if (i >= 0) FCaptions.erase(FCaptions.begin() + i);
+    return S_OK;
+  }
+  if (i >= 0) {
+    FCaptions[static_cast<size_t>(i)].second = ShortStringText(caption);
+    return S_OK;
+  }
+  if (FCaptions.size() >= static_cast<size_t>(kMaxSignCaptions)) return E_FAIL;
+  FCaptions.emplace_back(std::string(tag), ShortStringText(caption));
+  return S_OK;
+}
+
+void TStratSign::GetCaptionLanguage(int32_t index, TShortString* result) {
+  if (!result) return;
+  result->Length = 0;
+  if (index >= 0 && static_cast<size_t>(index) < FCaptions.size())
+    SetShortString(result, FCaptions[static_cast<size_t>(index)].first);
+}
+
+void TStratSign::LoadCaptions(ICompoundStream* qs) {
+  FCaptions.clear();
+  int32_t count = 0;
+  qs->ReadInteger(kCaptionCountValue, 0, 0, &count);
+  // A damaged count must not run away; captions beyond the limit are dropped.
+  count = std::clamp<int32_t>(count, 0, kMaxSignCaptions);
+  for (int32_t k = 0; k < count; ++k) {
+    TShortString language{}, caption{};
+    qs->ReadShortString(kCaptionBase + 2 * k, 0, TShortString{}, &language);
+    qs->ReadShortString(kCaptionBase + 2 * k + 1, 0, TShortString{}, &caption);
+    if (language.Length == 0 || caption.Length == 0) continue;
+    const std::string tag = ShortStringText(language);
+    if (FindCaption(tag) < 0) FCaptions.emplace_back(tag, ShortStringText(caption));
+  }
 }
 
 HRESULT TStratSign::SetName(const TShortString& name) {
@@ -99,7 +167,15 @@ HRESULT TStratSign::SaveToQS(ICompoundStream* qs) {
     hr = qs->WriteBuffer(kMetafileValue, bytes.data(), static_cast<int32_t>(bytes.size()));
     if (hr != S_OK) return hr;
   }
-  return stratSaveToQS(kFieldsValue, static_cast<IStratField*>(FFields.Get()), qs);
+  hr = stratSaveToQS(kFieldsValue, static_cast<IStratField*>(FFields.Get()), qs);
+  if (hr != S_OK || FCaptions.empty()) return hr;
+  hr = qs->WriteInteger(kCaptionCountValue, static_cast<int32_t>(FCaptions.size()));
+  for (size_t k = 0; k < FCaptions.size() && hr == S_OK; ++k) {
+    const auto base = kCaptionBase + 2 * static_cast<int32_t>(k);
+    hr = qs->WriteShortString(base, MakeShortString(FCaptions[k].first));
+    if (hr == S_OK) hr = qs->WriteShortString(base + 1, MakeShortString(FCaptions[k].second));
+  }
+  return hr;
 }
 
 HRESULT TStratSign::LoadFromQS(ICompoundStream* qs) {
@@ -134,6 +210,7 @@ HRESULT TStratSign::LoadFromQS(ICompoundStream* qs) {
     qs->ReadShortString(kNameValue, 0, TShortString{}, &name);
     hr = SetName(name);
   }
+  LoadCaptions(qs);
   UpdateHeader();
   return hr;
 }
@@ -179,6 +256,7 @@ int32_t TStratSign::LoadFromOldBuffer(const void* buffer, int32_t length) {
   TShortString name{};
   SetShortString(&name, std::string_view(reinterpret_cast<const char*>(record.Data + nameOffset), nameLength));
   SetName(name);
+  FCaptions.clear();  // the old record has no room for captions
   UpdateHeader();
   return static_cast<int32_t>(total);
 }

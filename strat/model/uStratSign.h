@@ -4,11 +4,14 @@
 
 #include <array>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "uComPtr.h"
 #include "uStratStream.h"
 
-class TStratSign final : public TStratStream<IStratSign, IStratSignOld> {
+class TStratSign final : public TStratStream<IStratSign, IStratSignOld, IStratSignCaptions> {
  public:
   // A sign with no metafile and a field of one unnamed item; nullptr when that field cannot be made.
   static TStratSign* Create();
@@ -23,6 +26,11 @@ class TStratSign final : public TStratStream<IStratSign, IStratSignOld> {
   double Height() override;
   void Draw(QPainter* dc, const TStratPlacement& item, int32_t x0, int32_t y0, double scale) override;
   HRESULT GetFields(IStratField** field) override;
+
+  void GetCaption(const char* language, TShortString* result) override;
+  HRESULT SetCaption(const char* language, const TShortString& caption) override;
+  int32_t CaptionCount() override { return static_cast<int32_t>(FCaptions.size()); }
+  void GetCaptionLanguage(int32_t index, TShortString* result) override;
 
   int32_t LoadFromOldBuffer(const void* buffer, int32_t length) override;
   int32_t SaveToOldBuffer(void* buffer, int32_t length) override;
@@ -39,9 +47,14 @@ class TStratSign final : public TStratStream<IStratSign, IStratSignOld> {
   // Forgets the picture and its cached sizes (a sign stored without one).
   void DropMetafile();
   int32_t FrameField(size_t offset) const;
+  // Index of the caption in `language` (case-insensitive), or -1.
+  int32_t FindCaption(std::string_view language) const;
+  void LoadCaptions(ICompoundStream* qs);
 
   std::unique_ptr<TEmfDocument> FMetafile;
   // The first 100 bytes of the metafile's header record; its frame gives the natural size.
   std::array<uint8_t, 100> FHeader{};
   TComPtr<IStratField> FFields;
+  // (language, caption) pairs in the order they were first set.
+  std::vector<std::pair<std::string, std::string>> FCaptions;
 };

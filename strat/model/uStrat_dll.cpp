@@ -9,6 +9,7 @@
 #include "qs.h"
 #include "strat.h"
 #include "uEmfDocument.h"
+#include "uFImportDB.h"
 #include "uMemoryStream.h"
 #include "uStratDataBase.h"
 #include "uStratField.h"
@@ -112,9 +113,10 @@ KERNO_EXPORT HRESULT stratLoadFromQS(int32_t id, IUnknown* object, ICompoundStre
 KERNO_EXPORT HRESULT stratLoad(const char* path, IUnknown* object) {
   if (!path || !object) return E_INVALIDARG;
   if (QFileInfo(QFile::decodeName(path)).suffix().toUpper() == QLatin1String("CSV")) {
-    if (!Query<IStratDataBase>(object, IID_IStratDataBase)) return E_INVALIDARG;
-    // Importing a rock-code list belongs to the database editor, which this build does not have.
-    return E_NOTIMPL;
+    TComPtr<IStratDataBase> database = Query<IStratDataBase>(object, IID_IStratDataBase);
+    if (!database) return E_INVALIDARG;
+    // A rock-code list: its signs are built from the pictures it names.
+    return stratedit::ImportRockCodeList(QFile::decodeName(path), database.Get());
   }
   TComPtr<IStratStream> stream;
   HRESULT hr = object->QueryInterface(IID_IStratStream, reinterpret_cast<void**>(stream.Put()));

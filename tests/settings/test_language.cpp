@@ -3,7 +3,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "uCodePage.h"
 #include "uLanguage.h"
+#include "uLanguageObject.h"
 
 namespace {
 
@@ -82,6 +84,35 @@ TEST_F(LanguageTest, BadPacksFailToLoad) {
   EXPECT_FALSE(LoadLanguage(FDir.filePath("nosection.vox")));
   EXPECT_EQ(TranslateWord("Cancel"), "Abbrechen");
   EXPECT_EQ(LanguageLoadFailureText("/p/x.vox"), "Can't Load Language Pack /p/x.vox");
+}
+
+// The object handed to the sign library's editor answers as the program's own
+// lookups do, in Windows-1251 short strings.
+TEST_F(LanguageTest, LanguageObjectAnswersLikeTheProgram) {
+  TComPtr<ILanguage> language = CreateLanguageObject();
+  ASSERT_TRUE(language);
+  TShortString text{};
+  ASSERT_EQ(language->Lookup("DBEDIT", "Menu.FileSave", "Save it", &text), S_OK);
+  EXPECT_EQ(ShortStringText(text), "Save it") << "no pack: the default";
+  const std::string longDefault(300, 'x');
+  language->Lookup("S", "K", longDefault.c_str(), &text);
+  EXPECT_EQ(ShortStringText(text), std::string(255, 'x'));
+  EXPECT_EQ(language->Lookup("S", "K", "d", nullptr), E_INVALIDARG);
+
+  WriteAll(FDir.filePath("ru.vox"), "[DBEDIT]\nMenu.FileSave=Сохранить\n[VOX]\nLDBEdit=База\n");
+  ASSERT_EQ(language->Load(QFile::encodeName(FDir.filePath("ru.vox")).constData()), S_OK);
+  EXPECT_TRUE(LanguageLoaded()) << "loading through the object loads the program's pack";
+  language->Lookup("DBEDIT", "Menu.FileSave", "Save", &text);
+  EXPECT_EQ(ShortStringText(text), Utf8ToCp1251("Сохранить"));
+  // Keys and defaults arrive in Windows-1251 too.
+  language->Lookup("VOX", "LDBEdit", Utf8ToCp1251("Жила").c_str(), &text);
+  EXPECT_EQ(ShortStringText(text), Utf8ToCp1251("База"));
+  language->Lookup("VOX", Utf8ToCp1251("Нет").c_str(), Utf8ToCp1251("Жила").c_str(), &text);
+  EXPECT_EQ(ShortStringText(text), Utf8ToCp1251("Жила"));
+  EXPECT_EQ(language->Load(QFile::encodeName(FDir.filePath("missing.vox")).constData()), E_FAIL);
+
+  TComPtr<IUnknown> unknown;
+  EXPECT_EQ(language->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(unknown.Put())), S_OK);
 }
 
 TEST(SubstituteArgs, PlaceholdersInOrder) {

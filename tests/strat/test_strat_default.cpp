@@ -1,7 +1,9 @@
-// The default sign database shipped in resources/lsd: it loads, lists every
-// code in its text file, and every sign plays as a seamless tile.
+// The default sign database shipped in resources/lsd: it is what the recipes
+// build, names every sign in English and Russian, lists every code in its
+// text file, and every sign plays as a seamless tile.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
@@ -9,6 +11,8 @@
 #include <cstdlib>
 #include <set>
 
+#include "uCodePage.h"
+#include "uDefaultSigns.h"
 #include "uEmfPlayer.h"
 #include "uTestStrat.h"
 
@@ -23,6 +27,17 @@ TComPtr<IStratDataBase> LoadDefault() {
   stratCreateDataBase(database.Put());
   EXPECT_EQ(stratLoad(kDefaultLsd.c_str(), database.Get()), S_OK);
   return database;
+}
+
+QByteArray Bytes(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString Caption(IStratSign* sign, const char* language) {
+  TShortString text{};
+  if (auto captions = QueryAs<IStratSignCaptions>(sign, IID_IStratSignCaptions)) captions->GetCaption(language, &text);
+  return QString::fromStdString(Cp1251ToUtf8(ShortStringView(text)));
 }
 
 // Renders `sign` as a 2 x 1 field of tiles at 254 dpi (10 px per mm) onto white.
@@ -45,10 +60,10 @@ QImage TwoTiles(IStratDataBase* database, IStratSign* sign) {
   return image;
 }
 
-int Ink(const QImage& image, const QRect& area) {
+int Ink(const QImage& image, const QRect& area, int below = 128) {
   int dark = 0;
   for (int y = area.top(); y <= area.bottom(); ++y)
-    for (int x = area.left(); x <= area.right(); ++x) dark += qGray(image.pixel(x, y)) < 128;
+    for (int x = area.left(); x <= area.right(); ++x) dark += qGray(image.pixel(x, y)) < below;
   return dark;
 }
 
@@ -62,27 +77,64 @@ int Differences(const QImage& image) {
   return differ;
 }
 
+// Dark pixels outside a single tile drawn in the middle of a larger picture:
+// an element that crosses any edge of the tile shows up here.
+int InkOutsideTheTile(IStratSign* sign) {
+  QImage image(300, 300, QImage::Format_RGB32);
+  image.setDotsPerMeterX(10000);
+  image.setDotsPerMeterY(10000);
+  image.fill(Qt::white);
+  TStratPlacement item = DefaultPlacement();
+  item.OffsetX = item.OffsetY = item.SpaceX = item.SpaceY = 0;
+  item.CountX = item.CountY = 1;
+  {
+    QPainter painter(&image);
+    sign->Draw(&painter, item, 100, 100, 1.0);
+  }
+  return Ink(image, QRect(0, 0, 300, 100)) + Ink(image, QRect(0, 200, 300, 100)) + Ink(image, QRect(0, 100, 100, 100)) +
+         Ink(image, QRect(200, 100, 100, 100));
+}
+
 }  // namespace
 
-TEST(StratDefaultDataBase, LoadsWithEveryCodeListed) {
+TEST(StratDefaultDataBase, IsWhatTheRecipesBuild) {
+  // The shipped file must be rebuilt (mkdefaultlsd) whenever a recipe changes.
+  QString error;
+  TComPtr<IStratDataBase> built = BuildDefaultDataBase(&error);
+  ASSERT_TRUE(built) << error.toStdString();
+  QTemporaryDir dir;
+  const std::string path = PathIn(dir, "built.lsd");
+  ASSERT_EQ(stratSave(path.c_str(), built.Get()), S_OK);
+  EXPECT_TRUE(Bytes(QString::fromStdString(path)) == Bytes(QString::fromStdString(kDefaultLsd)))
+      << "resources/lsd/default.lsd is not the recipes' output: run mkdefaultlsd resources/lsd/default.lsd";
+  EXPECT_TRUE(DefaultCodeList() ==
+              Bytes(QString::fromStdString(std::string(KERNO_SOURCE_DIR) + "/resources/lsd/default.txt")))
+      << "resources/lsd/default.txt is not the recipes' code list";
+}
+
+TEST(StratDefaultDataBase, EverySignHasACodeAndBothCaptions) {
   TComPtr<IStratDataBase> database = LoadDefault();
-  ASSERT_GE(database->SignCount(), 30);
-  QFile list(QString::fromStdString(std::string(KERNO_SOURCE_DIR) + "/resources/lsd/default.txt"));
-  ASSERT_TRUE(list.open(QIODevice::ReadOnly));
-  std::set<std::string> listed;
-  for (const QString& line : QString::fromUtf8(list.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-    const QStringList parts = line.split(QLatin1Char('\t'));
-    ASSERT_EQ(parts.size(), 2) << line.toStdString();
-    EXPECT_FALSE(parts[1].trimmed().isEmpty());
-    listed.insert(parts[0].toStdString());
-  }
+  ASSERT_GE(database->SignCount(), 60);
   std::set<std::string> names;
-  for (const std::string& name : SignNames(database.Get())) {
+  for (int32_t i = 0; i < database->SignCount(); ++i) {
+    TComPtr<IStratSign> sign;
+    ASSERT_EQ(database->GetSign(i, sign.Put()), S_OK);
+    const std::string name = NameOf(sign.Get());
     EXPECT_TRUE(names.insert(name).second) << "duplicate code " << name;
-    EXPECT_TRUE(listed.count(name)) << name << " is not in default.txt";
+    const QString english = Caption(sign.Get(), "en");
+    const QString russian = Caption(sign.Get(), "ru");
+    EXPECT_FALSE(english.isEmpty()) << name;
+    // The Russian caption is Russian (Cyrillic letters survived the Windows-1251 round trip).
+    EXPECT_TRUE(
+        std::any_of(russian.begin(), russian.end(), [](QChar c) { return c.script() == QChar::Script_Cyrillic; }))
+        << name << ": " << russian.toStdString();
+    EXPECT_NE(english, russian) << name;
   }
-  EXPECT_EQ(names.size(), listed.size());
-  for (const char* code : {"SST", "SSTF", "SSTM", "SSTC", "SLT", "SH", "LST", "DOL", "COAL", "HAL", "CGL", "GRN"})
+  // The rocks a well geologist meets.
+  for (const char* code :
+       {"SST",  "SSTVF", "SSTF", "SSTM", "SSTC", "SLT", "MDST",  "ARG",   "SH",   "CLY",  "MRL",  "LST", "LSTA",
+        "LSTS", "OOL",   "LSTB", "DOL",  "CHK",  "ANH", "GYP",   "HAL",   "COAL", "LIG",  "CGL",  "GRV", "BRC",
+        "TUF",  "GRN",   "BAS",  "GNS",  "SCH",  "QTZ", "SSTCA", "SSTSI", "LSTF", "SOIL", "LOAM", "SND"})
     EXPECT_TRUE(names.count(code)) << code;
 }
 
@@ -103,7 +155,69 @@ TEST(StratDefaultDataBase, EverySignPlaysAndRepeatsWithoutSeams) {
     }
     EXPECT_GT(Ink(probe, QRect(0, 0, 50, 50)), 0) << name << " draws nothing";
     // Two neighbouring tiles are the same picture: nothing spills over the shared edge.
-    const QImage tiles = TwoTiles(database.Get(), sign.Get());
-    EXPECT_LE(Differences(tiles), 20) << name;
+    EXPECT_LE(Differences(TwoTiles(database.Get(), sign.Get())), 20) << name;
+    EXPECT_LE(InkOutsideTheTile(sign.Get()), 4) << name;
   }
+}
+
+// A sheet of every sign, written beside the test output to be looked over;
+// every cell of it carries ink.
+TEST(StratDefaultDataBase, ContactSheet) {
+  TComPtr<IStratDataBase> database = LoadDefault();
+  const QImage sheet = RenderSignSheet(database.Get(), 100);
+  ASSERT_FALSE(sheet.isNull());
+  ASSERT_TRUE(sheet.save(QDir::current().filePath(QStringLiteral("default-signs.png"))));
+  const int cellWidth = sheet.width() / 5;
+  const int cellHeight = static_cast<int>(std::lround(34 * 100 / 25.4));
+  for (int32_t i = 0; i < database->SignCount(); ++i) {
+    // The pattern area of the cell, inside its grey frame.
+    const QRect area((i % 5) * cellWidth + 22, (i / 5) * cellHeight + 10, 150, 70);
+    // Fine patterns come out grey at this resolution.
+    EXPECT_GT(Ink(sheet, area, 224), 20) << "cell " << i;
+  }
+}
+
+// A few signs against a reference picture: catches a change of the patterns
+// or of their playback that the geometric checks above would let through.
+TEST(StratDefaultDataBase, AFewSignsMatchTheirReference) {
+  TComPtr<IStratDataBase> database = LoadDefault();
+  const char* const codes[] = {"SST", "SH", "LST", "DOL", "CGL", "HAL", "GRN", "SCH"};
+  QImage actual(8 * 60, 60, QImage::Format_RGB32);
+  actual.setDotsPerMeterX(static_cast<int>(std::lround(150 / 0.0254)));
+  actual.setDotsPerMeterY(static_cast<int>(std::lround(150 / 0.0254)));
+  actual.fill(Qt::white);
+  {
+    QPainter painter(&actual);
+    for (int k = 0; k < 8; ++k) {
+      TComPtr<IStratSign> sign;
+      ASSERT_EQ(database->FindByName(MakeShortString(codes[k]), sign.Put()), S_OK) << codes[k];
+      TStratPlacement item = DefaultPlacement(codes[k]);
+      item.OffsetX = item.OffsetY = item.SpaceX = item.SpaceY = 0;
+      item.CountX = item.CountY = 1;
+      sign->Draw(&painter, item, k * 60 + 1, 1, 1.0);
+    }
+  }
+  const QString referencePath = QStringLiteral(KERNO_TEST_DATA "/strat/default-signs-reference.png");
+  const QImage reference = QImage(referencePath).convertToFormat(QImage::Format_RGB32);
+  const QString actualPath = QDir::current().filePath(QStringLiteral("default-signs-actual.png"));
+  ASSERT_FALSE(reference.isNull()) << "no reference picture; the actual one is at "
+                                   << (actual.save(actualPath), actualPath.toStdString());
+  ASSERT_EQ(reference.size(), actual.size());
+  QImage difference(actual.size(), QImage::Format_RGB32);
+  difference.fill(Qt::white);
+  int differ = 0;
+  for (int y = 0; y < actual.height(); ++y)
+    for (int x = 0; x < actual.width(); ++x)
+      if (std::abs(qGray(actual.pixel(x, y)) - qGray(reference.pixel(x, y))) > 48) {
+        ++differ;
+        difference.setPixel(x, y, qRgb(255, 0, 0));
+      }
+  // Antialiasing may move single edge pixels between Qt versions; a pattern change moves many.
+  const int allowed = actual.width() * actual.height() / 200;
+  if (differ > allowed) {
+    actual.save(actualPath);
+    difference.save(QDir::current().filePath(QStringLiteral("default-signs-difference.png")));
+  }
+  EXPECT_LE(differ, allowed) << "see default-signs-actual.png and default-signs-difference.png in "
+                             << QDir::currentPath().toStdString();
 }

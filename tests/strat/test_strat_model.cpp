@@ -658,9 +658,10 @@ TEST(StratExports, FileNamesAndMetafileFiles) {
   stratGetCurrentFileName(&name, database.Get());
   EXPECT_EQ(ShortStringText(name), "x.lsd");
 
-  // A rock-code list is imported by the database editor, not here: refused, nothing changed.
+  // A rock-code list that is not there: refused, nothing changed.
   const std::string csv = PathIn(dir, "codes.csv");
-  EXPECT_EQ(stratLoad(csv.c_str(), database.Get()), E_NOTIMPL);
+  EXPECT_EQ(stratLoad(csv.c_str(), database.Get()), E_FAIL);
+  EXPECT_EQ(SignNames(database.Get()), std::vector<std::string>{"SST"});
   stratGetCurrentFileName(&name, database.Get());
   EXPECT_EQ(ShortStringText(name), "x.lsd");
   auto sign = MakeSign("S");
