@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "uCodePage.h"
+#include "uEmfPlayback.h"
 
 namespace emf {
 
@@ -246,6 +247,27 @@ bool PlayExtTextOut(QPainter* painter, TEmfPlayerState& state, TEmfCursor& rec, 
     }
   }
   return true;
+}
+
+// Text records: fonts and EXTTEXTOUTA/W.
+TEmfPlayback::TPlayed TEmfPlayback::TextRecord(uint32_t type, TEmfCursor& c) {
+  switch (type) {
+    case EMR_EXTCREATEFONTINDIRECTW: {
+      if (!c.Need(0, 104)) return false;
+      TEmfFont f;
+      if (!ReadLogFont(c, 12, &f)) return false;
+      S_.Store(c.U32(8), f);
+      return true;
+    }
+    case EMR_EXTTEXTOUTA:
+    case EMR_EXTTEXTOUTW: {
+      bool ok = PlayExtTextOut(P_, S_, c, type == EMR_EXTTEXTOUTW, Device_);
+      P_->setWorldTransform(Device_);
+      return ok;
+    }
+    default:
+      return std::nullopt;
+  }
 }
 
 }  // namespace emf
