@@ -1,6 +1,8 @@
 #include "uEmfDib.h"
 
+#include <algorithm>
 #include <bit>
+#include <cmath>
 #include <vector>
 
 namespace emf {
@@ -151,8 +153,15 @@ QImage DecodeDib(TEmfCursor& rec, const TDibRef& ref, bool useAlpha, bool keepMo
   return img;
 }
 
-void EncodeDib32(const QImage& image, bool alpha, std::vector<uint8_t>* header, std::vector<uint8_t>* bits) {
+bool EncodeDib32(const QImage& image, bool alpha, std::vector<uint8_t>* header, std::vector<uint8_t>* bits) {
+  header->clear();
+  bits->clear();
+  // Sizes in 64 bits before anything is converted: the pixel count of a large image overflows int.
+  const int64_t pixels = int64_t(image.width()) * int64_t(image.height());
+  if (image.isNull() || pixels > kMaxDibPixels) return false;
+  const size_t bytes = size_t(pixels) * 4;  // at most 128 MiB: fits the 32-bit size field
   QImage img = image.convertToFormat(alpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+  if (img.isNull()) return false;
   int w = img.width(), h = img.height();
   header->assign(40, 0);
   auto put32 = [&](size_t o, uint32_t v) {
@@ -164,8 +173,8 @@ void EncodeDib32(const QImage& image, bool alpha, std::vector<uint8_t>* header, 
   (*header)[12] = 1;
   (*header)[14] = 32;
   put32(16, 0);  // BI_RGB
-  put32(20, uint32_t(w * h * 4));
-  bits->resize(size_t(w) * size_t(h) * 4);
+  put32(20, uint32_t(bytes));
+  bits->resize(bytes);
   for (int y = 0; y < h; ++y) {
     const QRgb* src = reinterpret_cast<const QRgb*>(img.constScanLine(y));
     uint8_t* dst = bits->data() + size_t(y) * size_t(w) * 4;
@@ -177,6 +186,16 @@ void EncodeDib32(const QImage& image, bool alpha, std::vector<uint8_t>* header, 
       dst[x * 4 + 3] = alpha ? uint8_t(qAlpha(p)) : 0;
     }
   }
+  return true;
+}
+
+QImage FitDibPixels(const QImage& image) {
+  const int64_t w = image.width(), h = image.height();
+  if (w * h <= kMaxDibPixels) return image;
+  const double k = std::sqrt(double(kMaxDibPixels) / double(w * h));
+  const int64_t nh = std::clamp<int64_t>(int64_t(double(h) * k), 1, kMaxDibPixels);
+  const int64_t nw = std::clamp<int64_t>(int64_t(double(w) * k), 1, kMaxDibPixels / nh);
+  return image.scaled(int(nw), int(nh), Qt::IgnoreAspectRatio, Qt::FastTransformation);
 }
 
 }  // namespace emf

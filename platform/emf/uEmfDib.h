@@ -3,6 +3,7 @@
 
 #include <QImage>
 #include <cstdint>
+#include <vector>
 
 #include "uEmfRecords.h"
 
@@ -23,7 +24,12 @@ struct TDibRef {
 QImage DecodeDib(TEmfCursor& rec, const TDibRef& ref, bool useAlpha = false, bool keepMono = false);
 
 // Builds a 32-bit top-down BI_RGB DIB (BITMAPINFOHEADER + pixels) from an image, for the recorder.
-// alpha: keep premultiplied alpha in the fourth byte (for ALPHABLEND).
-void EncodeDib32(const QImage& image, bool alpha, std::vector<uint8_t>* header, std::vector<uint8_t>* bits);
+// alpha: keep premultiplied alpha in the fourth byte (for ALPHABLEND). False, with both outputs
+// empty, for a null image or one of more than kMaxDibPixels (no reader would take it back).
+bool EncodeDib32(const QImage& image, bool alpha, std::vector<uint8_t>* header, std::vector<uint8_t>* bits);
+
+// The image itself when it holds at most kMaxDibPixels, otherwise a copy scaled down to fit
+// (nearest pixels, in the image's own format), its proportions kept as closely as whole pixels allow.
+QImage FitDibPixels(const QImage& image);
 
 }  // namespace emf

@@ -9,6 +9,7 @@ namespace emf {
 
 namespace {
 constexpr uint8_t PT_CLOSEFIGURE = 1, PT_LINETO = 2, PT_BEZIERTO = 4, PT_MOVETO = 6;
+constexpr int kMaxWidenedElements = 65536;
 }  // namespace
 
 TEmfPlayback::TPlayed TEmfPlayback::ShapeRecord(uint32_t type, TEmfCursor& c) {
@@ -374,6 +375,10 @@ void TEmfPlayback::EndPath(uint32_t type) {
 }
 
 bool TEmfPlayback::WidenPath() {
+  // An outline has several times the elements of its path, so each WIDENPATH multiplies the
+  // path: a run of them (8 bytes each) would grow it without end. A path past the bound stays
+  // as it is.
+  if (S_.Path.elementCount() > kMaxWidenedElements) return true;
   QPen pen = CurrentPen(S_.LogicalScale());
   if (pen.style() == Qt::NoPen) return true;
   if (pen.widthF() <= 0) pen.setWidthF(1 / DeviceScale_);

@@ -72,8 +72,7 @@ TEmfPlayback::TPlayed TEmfPlayback::StateRecord(uint32_t type, TEmfCursor& c) {
       return true;
 
     case EMR_SAVEDC:
-      S_.SaveDC();
-      return true;
+      return S_.SaveDC();  // nesting beyond the bound: the rest of the picture is not played
     case EMR_RESTOREDC: {
       int32_t rel = c.I32(8);
       if (!c.Ok()) return false;

@@ -12,11 +12,31 @@ namespace {
 
 constexpr double kUniverse = 1e7;  // "everything" for clip arithmetic, reference-device units
 constexpr uint32_t kMaxRegionRects = 4096;
+// Path arithmetic costs about the product of the operands' sizes: two striped regions of a
+// few hundred rectangles each take minutes. Past this many element pairs the larger operand
+// gives way to its bounding rectangle, as a region of too many rectangles does.
+constexpr qint64 kMaxClipWork = qint64(1) << 17;
 
 QPainterPath Universe() {
   QPainterPath p;
   p.addRect(QRectF(-kUniverse, -kUniverse, 2 * kUniverse, 2 * kUniverse));
   return p;
+}
+
+QPainterPath Bounds(const QPainterPath& p) {
+  QPainterPath b;
+  b.setFillRule(p.fillRule());
+  b.addRect(p.boundingRect());
+  return b;
+}
+
+// Replaces the larger of a and b by its bounds until combining them is affordable.
+void Affordable(QPainterPath* a, QPainterPath* b) {
+  while (qint64(a->elementCount()) * b->elementCount() > kMaxClipWork) {
+    QPainterPath* larger = a->elementCount() >= b->elementCount() ? a : b;
+    if (larger->elementCount() <= 5) return;  // already a rectangle
+    *larger = Bounds(*larger);
+  }
 }
 
 }  // namespace
@@ -108,26 +128,37 @@ void TEmfPlayback::ApplyClip() {
   }
 }
 
-void TEmfPlayback::CombineClip(const QPainterPath& region, uint32_t mode) {
+void TEmfPlayback::CombineClip(const QPainterPath& regionIn, uint32_t mode) {
   std::optional<QPainterPath>& clip = S_.Dc.Clip;
+  QPainterPath region = regionIn;
   switch (mode) {
     case RGN_COPY:
       clip = region;
       break;
     case RGN_AND:
+      if (clip) Affordable(&*clip, &region);
       clip = clip ? clip->intersected(region) : region;
       break;
     case RGN_OR:
-      if (clip) clip = clip->united(region);
+      if (clip) {
+        Affordable(&*clip, &region);
+        clip = clip->united(region);
+      }
       break;
     case RGN_XOR: {
       QPainterPath a = clip ? *clip : Universe();
-      clip = a.united(region).subtracted(a.intersected(region));
+      Affordable(&a, &region);
+      QPainterPath both = a.united(region), common = a.intersected(region);
+      Affordable(&both, &common);  // each may hold every crossing of the two
+      clip = both.subtracted(common);
       break;
     }
-    case RGN_DIFF:
-      clip = (clip ? *clip : Universe()).subtracted(region);
+    case RGN_DIFF: {
+      QPainterPath a = clip ? *clip : Universe();
+      Affordable(&a, &region);
+      clip = a.subtracted(region);
       break;
+    }
     default:
       return;
   }

@@ -15,8 +15,9 @@ constexpr uint32_t kMaxHandles = 65536;
 QColor ColorRef(uint32_t c) { return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)); }
 
 TEmfPlayerState::TEmfPlayerState(double pxPerMMX, double pxPerMMY, uint32_t handles)
-    : PxPerMMX_(pxPerMMX > 0 ? pxPerMMX : 1), PxPerMMY_(pxPerMMY > 0 ? pxPerMMY : 1) {
-  Objects_.resize(std::clamp<uint32_t>(handles, 1, kMaxHandles));
+    : PxPerMMX_(pxPerMMX > 0 ? pxPerMMX : 1),
+      PxPerMMY_(pxPerMMY > 0 ? pxPerMMY : 1),
+      Handles_(std::clamp<uint32_t>(handles, 1, kMaxHandles)) {
   Dc.Pen = StockPen(BLACK_PEN);
   Dc.Brush = StockBrush(WHITE_BRUSH);
   Dc.Font = StockFont(SYSTEM_FONT);
@@ -77,6 +78,12 @@ double TEmfPlayerState::LogicalScale() const {
   return std::isfinite(s) ? s : 1;
 }
 
+bool TEmfPlayerState::SaveDC() {
+  if (Stack_.size() >= kMaxSavedStates) return false;
+  Stack_.push_back(Dc);
+  return true;
+}
+
 bool TEmfPlayerState::RestoreDC(int32_t relative) {
   size_t depth = Stack_.size();
   size_t target;  // number of saved states that remain after the restore
@@ -96,15 +103,16 @@ bool TEmfPlayerState::RestoreDC(int32_t relative) {
 }
 
 bool TEmfPlayerState::Store(uint32_t index, TEmfObject object) {
-  if (index == 0 || index >= Objects_.size()) return false;
+  if (index == 0 || index >= Handles_) return false;
+  if (index >= Objects_.size()) Objects_.resize(size_t(index) + 1);
   Objects_[index] = std::move(object);
   return true;
 }
 
 bool TEmfPlayerState::Delete(uint32_t index) {
   if (index & kStockFlag) return true;  // deleting a stock object is a no-op
-  if (index == 0 || index >= Objects_.size()) return false;
-  Objects_[index] = std::monostate{};
+  if (index == 0 || index >= Handles_) return false;
+  if (index < Objects_.size()) Objects_[index] = std::monostate{};
   return true;
 }
 

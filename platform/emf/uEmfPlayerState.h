@@ -82,11 +82,16 @@ class TEmfPlayerState {
   double LogicalScale() const;
 
   void SetMapMode(uint32_t mode);
-  void SaveDC() { Stack_.push_back(Dc); }
+  // Pictures nest a few saved states; a file of bare SAVEDC records must not fill memory with
+  // copies of the DC, so deeper nesting is refused.
+  static constexpr size_t kMaxSavedStates = 1024;
+  // False (nothing saved) when kMaxSavedStates states are held already.
+  bool SaveDC();
   // relative < 0 pops that many levels; > 0 restores the absolute level. False when invalid.
   bool RestoreDC(int32_t relative);
 
-  // Object table. Indexes outside the table are refused (false).
+  // Object table of the header's size, grown as objects are stored (a header may claim 65535
+  // slots for a picture that uses three). Indexes outside the table are refused (false).
   bool Store(uint32_t index, TEmfObject object);
   bool Delete(uint32_t index);
   // Selects a table object or a stock object into the DC. False for a bad index.
@@ -106,7 +111,8 @@ class TEmfPlayerState {
 
  private:
   double PxPerMMX_, PxPerMMY_;
-  std::vector<TEmfObject> Objects_;
+  uint32_t Handles_;                 // slots the header declares, slot 0 included
+  std::vector<TEmfObject> Objects_;  // the slots stored so far
   std::vector<TEmfDC> Stack_;
 };
 

@@ -245,7 +245,8 @@ class TEmfPaintEngine : public QPaintEngine {
   void drawImage(const QRectF& r, const QImage& image, const QRectF& sr, Qt::ImageConversionFlags) override {
     QRect src = sr.toAlignedRect().intersected(image.rect());
     if (src.isEmpty() || image.isNull()) return;
-    QImage part = image.copy(src);
+    // Beyond what a reader takes, the bitmap is stored at a lower resolution over the same rectangle.
+    QImage part = emf::FitDibPixels(image.copy(src));
     bool alpha = part.hasAlphaChannel() || Opacity_ < 1;
     if (Opacity_ < 1) {
       part = part.convertToFormat(QImage::Format_ARGB32_Premultiplied);
@@ -258,7 +259,7 @@ class TEmfPaintEngine : public QPaintEngine {
       part = faded;
     }
     std::vector<uint8_t> header, bits;
-    emf::EncodeDib32(part, alpha, &header, &bits);
+    if (!emf::EncodeDib32(part, alpha, &header, &bits)) return;
     U_BITMAPINFO bmi;
     std::memset(&bmi, 0, sizeof bmi);
     std::memcpy(&bmi.bmiHeader, header.data(), std::min(header.size(), sizeof bmi.bmiHeader));
@@ -583,7 +584,7 @@ class TEmfPaintEngine : public QPaintEngine {
     uint32_t next = NextSlot(kBrushSlot, BrushSlot_);
     if (texture) {
       std::vector<uint8_t> header, bits;
-      emf::EncodeDib32(Brush_.textureImage(), false, &header, &bits);
+      emf::EncodeDib32(emf::FitDibPixels(Brush_.textureImage()), false, &header, &bits);
       U_BITMAPINFO bmi;
       std::memset(&bmi, 0, sizeof bmi);
       std::memcpy(&bmi.bmiHeader, header.data(), std::min(header.size(), sizeof bmi.bmiHeader));

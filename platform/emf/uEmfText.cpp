@@ -18,6 +18,7 @@ namespace {
 
 constexpr int kRefPixelSize = 64;  // fonts are laid out at this size and scaled into place
 constexpr uint8_t kRussianCharset = 204;
+constexpr qsizetype kMaxCachedFaces = 256;
 
 double Length(QPointF v) { return std::hypot(v.x(), v.y()); }
 
@@ -74,6 +75,9 @@ QString ResolveFontFace(const QString& requested) {
     else
       face = "DejaVu Sans";
   }
+  // Pictures name a handful of faces; damaged ones may name any, so a full cache starts over
+  // rather than growing with every name it is asked for.
+  if (cache.size() >= kMaxCachedFaces) cache.clear();
   cache.insert(key, face);
   return face;
 }
