@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "uComPtr.h"
 #include "uEmfDocument.h"
@@ -11,6 +12,10 @@
 #include "uNumbers.h"
 
 namespace {
+// Each block plays the whole picture. A page at 600 dpi holds some 60,000 blocks of a 1 mm
+// sign; beyond this many in one call the remaining blocks are not drawn.
+constexpr int64_t kMaxBlocksPerCall = 65536;
+
 // The range of block indexes along one axis whose blocks may touch [low, high):
 // block i spans [start + step * i, start + step * i + size).
 struct TIndexRange {
@@ -57,31 +62,36 @@ void DrawSignBlocks(QPainter* dc, const TEmfDocument& picture, double widthMM, d
   const double stepX = static_cast<double>(b.GapX) + b.Width;
   const double stepY = static_cast<double>(b.GapY) + b.Height;
 
-  // Only the blocks near the part of the device that can be painted: a field
-  // of millions of blocks (or a damaged count) must not stall the drawing.
-  // A picture may reach a little past its frame, hence one block of slack.
+  // Only the blocks near what can be painted: the device's area and the clip, or the clip
+  // alone on a device without a size. A picture may reach a little past its frame, hence one
+  // block of slack.
+  bool invertible = true;
+  const QTransform toLogical = dc->deviceTransform().inverted(&invertible);
+  if (!invertible) return;  // every block collapses onto a line: nothing shows
+  std::optional<QRectF> area;
+  if (device->width() > 0 && device->height() > 0)
+    area = toLogical.mapRect(QRectF(0, 0, device->width(), device->height()));
+  if (dc->hasClipping()) area = area ? (*area & dc->clipBoundingRect()) : dc->clipBoundingRect();
   TIndexRange cols{0, item.CountX - 1};
   TIndexRange rows{0, item.CountY - 1};
-  if (device->width() > 0 && device->height() > 0) {
-    QRectF area(0, 0, device->width(), device->height());
-    bool invertible = true;
-    const QTransform toLogical = dc->deviceTransform().inverted(&invertible);
-    if (invertible) {
-      area = toLogical.mapRect(area);
-      if (dc->hasClipping()) area &= dc->clipBoundingRect();
-      const double slackX = b.Width + 2.0;
-      const double slackY = b.Height + 2.0;
-      cols = VisibleRange(item.CountX, left0, stepX, b.Width, area.left() - slackX, area.right() + slackX);
-      rows = VisibleRange(item.CountY, top0, stepY, b.Height, area.top() - slackY, area.bottom() + slackY);
-    }
+  if (area) {
+    if (area->isEmpty()) return;
+    const double slackX = b.Width + 2.0;
+    const double slackY = b.Height + 2.0;
+    cols = VisibleRange(item.CountX, left0, stepX, b.Width, area->left() - slackX, area->right() + slackX);
+    rows = VisibleRange(item.CountY, top0, stepY, b.Height, area->top() - slackY, area->bottom() + slackY);
   } else {
     if (stepX == 0) cols.Last = 0;
     if (stepY == 0) rows.Last = 0;
   }
+  if (cols.First > cols.Last || rows.First > rows.Last) return;
 
+  // Whatever the device says, a damaged count must not stall the drawing.
+  int64_t budget = kMaxBlocksPerCall;
   for (int64_t r = rows.First; r <= rows.Last; ++r) {
     const double top = top0 + stepY * static_cast<double>(r);
     for (int64_t c = cols.First; c <= cols.Last; ++c) {
+      if (budget-- == 0) return;
       const double left = left0 + stepX * static_cast<double>(c);
       PlayEmf(dc, picture, QRectF(left, top, b.Width, b.Height));
     }

@@ -21,7 +21,8 @@ TBlockLayout ComputeBlockLayout(double widthMM, double heightMM, const TStratPla
 
 // Plays `picture` into every block of `item`: rows outer, columns inner; block
 // (c, r) has its left edge at x0 + OffsetX + (GapX + Width) * c. Blocks that
-// cannot reach the painter's device are skipped (the result looks the same).
+// cannot reach the painter's device or its clip are skipped (the result looks
+// the same); one call plays at most 65,536 blocks.
 void DrawSignBlocks(QPainter* dc, const TEmfDocument& picture, double widthMM, double heightMM,
                     const TStratPlacement& item, int32_t x0, int32_t y0, double scale);
 

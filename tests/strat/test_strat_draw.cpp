@@ -116,6 +116,38 @@ TEST(StratDraw, HugeCountsDrawOnlyWhatTheDeviceShows) {
   EXPECT_TRUE(origin) << device.Dump();
 }
 
+// A device without a size (a picture being recorded, a generator given none) gives no area
+// to cull by: the clip bounds the blocks, and without a clip a hard cap does. Damaged counts
+// once looped here for some 2^62 blocks.
+TEST(StratDraw, DeviceWithoutSizeIsBoundedByClipOrCap) {
+  auto sign = MakeSign("SST", 1000, 500);  // 100 x 50 px at 254 dpi
+  const TStratPlacement huge = Placement("SST", 0, 0, 2000000000, 2000000000);
+  TRecordingDevice device(QSize(600, 300), 254);
+  {
+    QPainter painter(&device);
+    device.SetSize(QSize(0, 0));
+    painter.setClipRect(QRect(150, 100, 300, 100));
+    sign->Draw(&painter, huge, 0, 0, 1.0);
+  }
+  std::vector<QRectF> blocks = Blocks(device);
+  ASSERT_FALSE(blocks.empty());
+  EXPECT_LT(blocks.size(), 60u);
+  bool inside = false;
+  for (const QRectF& b : blocks) inside |= Near(b, QRectF(200, 150, 100, 50));
+  EXPECT_TRUE(inside) << device.Dump();
+
+  device.Clear();
+  {
+    QPainter painter(&device);
+    device.SetSize(QSize(0, 0));
+    sign->Draw(&painter, huge, 0, 0, 1.0);
+  }
+  blocks = Blocks(device);
+  EXPECT_EQ(blocks.size(), 65536u);
+  // Rows outer, columns inner: the cap is reached within the first row.
+  EXPECT_TRUE(Near(blocks.back(), QRectF(65535 * 100, 0, 100, 50)));
+}
+
 TEST(StratDraw, FieldDrawsLastItemFirstAndByPass) {
   // Three signs of different widths tell the items apart.
   TComPtr<IStratDataBase> database;
