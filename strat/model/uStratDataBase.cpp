@@ -167,7 +167,7 @@ HRESULT TStratDataBase::LoadFromStreamImpl(IStream* stream) {
   uint32_t done = 0;
   if (size == 0 || stream->Read(bytes.data(), static_cast<uint32_t>(size), &done) != S_OK || done != size)
     return E_FAIL;
-  return LoadFromOldBuffer(bytes.data(), static_cast<int32_t>(size)) >= 1 ? S_OK : E_FAIL;
+  return LoadOldForm(bytes.data(), static_cast<int32_t>(size), true) >= 1 ? S_OK : E_FAIL;
 }
 
 int32_t TStratDataBase::SaveToOldBuffer(void* buffer, int32_t length) {
@@ -205,6 +205,10 @@ int32_t TStratDataBase::SaveToOldBuffer(void* buffer, int32_t length) {
 }
 
 int32_t TStratDataBase::LoadFromOldBuffer(const void* buffer, int32_t length) {
+  return LoadOldForm(buffer, length, false);
+}
+
+int32_t TStratDataBase::LoadOldForm(const void* buffer, int32_t length, bool acceptEmpty) {
   if (!buffer || length < static_cast<int32_t>(kOldHeaderSize)) return 0;
   const TByteView in{static_cast<const uint8_t*>(buffer), static_cast<uint64_t>(length)};
   const uint32_t total = in.LE32(0);
@@ -229,8 +233,12 @@ int32_t TStratDataBase::LoadFromOldBuffer(const void* buffer, int32_t length) {
     }
     offset += static_cast<uint64_t>(n);
   }
-  if (count <= 0) return 0;
+  if (count < 0 || (count == 0 && !acceptEmpty)) return 0;
+  // With no sign to vouch for it, the bytes are a database only when a category block fills
+  // exactly what the header declares (as SaveToOldBuffer writes an empty one).
+  if (count == 0 && TByteView{data, end}.LE32(offset) != end - offset) return 0;
   const int32_t categories = FCategories->LoadFromBuffer(data + offset, static_cast<int32_t>(end - offset));
+  if (count == 0 && categories <= 0) return 0;
   return static_cast<int32_t>(offset + static_cast<uint64_t>(categories));
 }
 
@@ -246,8 +254,8 @@ HRESULT TStratDataBase::LoadFromOldFile(const char* path) {
       return E_INVALIDARG;
   }
   if (bytes.size() < kOldHeaderSize) return E_INVALIDARG;
-  // A file that does not hold a database is reported, not taken as loaded.
-  if (LoadFromOldBuffer(bytes.data(), static_cast<int32_t>(bytes.size())) <= 0) return E_FAIL;
+  // A file that does not hold a database is reported, not taken as loaded; an empty one loads.
+  if (LoadOldForm(bytes.data(), static_cast<int32_t>(bytes.size()), true) <= 0) return E_FAIL;
   SetShortString(&FFileName, path);
   return S_OK;
 }

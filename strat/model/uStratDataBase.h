@@ -40,6 +40,9 @@ class TStratDataBase final : public TStratStream<IStratDataBase, IStratDataBaseO
  private:
   TStratDataBase() = default;
   bool InRange(int32_t index) const { return index >= 0 && static_cast<size_t>(index) < FSigns.size(); }
+  // The old raw form: bytes consumed, 0 when refused. A buffer without signs counts only for
+  // the file and stream readers (acceptEmpty), which must read back what an empty database saves.
+  int32_t LoadOldForm(const void* buffer, int32_t length, bool acceptEmpty);
 
   std::vector<TComPtr<IStratSign>> FSigns;
   TComPtr<IStratCategories> FCategories;

@@ -7,14 +7,17 @@
 #include "uStratDraw.h"
 
 namespace {
-// Values of item i live under i * 65536 + n; item 32768 would wrap into the
-// negative IDs (the class identifier among them), so a field holds fewer.
+// Values of item i live under the 32-bit ID i * 65536 + n (n = 1..7, 16). Items
+// 32768 and up take negative IDs, which hold nothing else of ours: the class
+// identifier's -1 and the count's 17 are no item's value. Item 65536 would wrap
+// onto item 0's IDs, so a field stores at most 65536 items.
 constexpr int32_t kCountValue = 17;
-constexpr int32_t kMaxStoredItems = 32768;
+constexpr int32_t kMaxStoredItems = 65536;
 constexpr int32_t kOffsetX = 1, kOffsetY = 2, kSpaceX = 3, kSpaceY = 4, kCountX = 5, kCountY = 6, kFlags = 7,
                   kSignName = 16;
 
-int32_t ItemBase(size_t index) { return static_cast<int32_t>(index * 65536); }
+// The index in the upper half of the ID; from item 32768 on that is the sign bit.
+int32_t ItemBase(size_t index) { return static_cast<int32_t>(static_cast<uint32_t>(index) << 16); }
 }  // namespace
 
 void* TStratField::FindInterface(const GUID& iid) {

@@ -289,6 +289,45 @@ TEST(StratField, SavedFormRoundTripAndDefaults) {
   EXPECT_EQ(copy->Count(), 1);
 }
 
+// Item i's values live under the 32-bit IDs i * 65536 + n: IDs first collide at item 65536, so
+// a field of 65536 items saves and loads whole, and one item more is refused either way.
+TEST(StratField, HoldsAsManyItemsAsItsIdsTell) {
+  TComPtr<IStratField> field;
+  stratCreateField(field.Put());
+  for (int32_t i = 0; i < 65536; ++i) ASSERT_EQ(field->Add(TShortString{}), S_OK);
+  const int32_t marked[] = {0, 32767, 32768, 65535};  // either side of the sign bit, and the last
+  for (int32_t i : marked) {
+    TStratPlacement item = DefaultPlacement("N" + std::to_string(i));
+    item.CountX = i + 1;
+    item.OffsetY = i / 8.0;
+    field->SetItem(i, item);
+  }
+  TComPtr<ICompoundStream> form = SavedForm(field.Get());
+  ASSERT_TRUE(form);
+  EXPECT_EQ(qsReadInteger(form.Get(), 17, -1), 65536);
+  EXPECT_EQ(qsReadInteger(form.Get(), static_cast<int32_t>(0xFFFF0000u) + 5, -1), 65536);  // item 65535's CountX
+
+  TComPtr<IStratField> back;
+  stratCreateField(back.Put());
+  ASSERT_EQ(LoadForm(back.Get(), form.Get()), S_OK);
+  ASSERT_EQ(back->Count(), 65536);
+  for (int32_t i : marked) {
+    TStratPlacement item{};
+    back->GetItem(i, &item);
+    EXPECT_EQ(ShortStringText(item.SignName), "N" + std::to_string(i));
+    EXPECT_EQ(item.CountX, i + 1);
+    EXPECT_EQ(item.OffsetY, i / 8.0);
+  }
+
+  field->Add(TShortString{});
+  TComPtr<ICompoundStream> parent;
+  qsCreateCompoundStream(parent.Put());
+  EXPECT_NE(stratSaveToQS(0, field.Get(), parent.Get()), S_OK);
+  qsWriteInteger(form.Get(), 17, 65537);
+  EXPECT_EQ(LoadForm(back.Get(), form.Get()), E_FAIL);
+  EXPECT_EQ(back->Count(), 65536);
+}
+
 TEST(StratSign, FreshSignNameAndMetafileOwnership) {
   TComPtr<IStratSign> sign;
   ASSERT_EQ(stratCreateSign(sign.Put()), S_OK);
@@ -620,6 +659,44 @@ TEST(StratDataBase, DamagedFilesAreRefused) {
   TComPtr<IStratDataBase> target = MakeDataBase({"KEEP"});
   EXPECT_NE(LoadForm(target.Get(), form.Get()), S_OK);
   EXPECT_EQ(target->SignCount(), 0);
+}
+
+// An empty database saves in the old raw form as its header and an empty category block; the
+// file and stream readers take that back, while what only looks like it is still refused.
+TEST(StratDataBase, EmptyDatabaseRoundTripsThroughTheOldForm) {
+  QTemporaryDir dir;
+  TComPtr<IStratDataBaseOld> empty;
+  ASSERT_EQ(stratCreateDataBaseold(empty.Put()), S_OK);
+  const std::string path = PathIn(dir, "empty.lsd");
+  ASSERT_EQ(empty->SaveToOldFile(path.c_str()), S_OK);
+
+  auto loadOld = [](const std::string& file) {
+    TComPtr<IStratDataBaseOld> target;
+    stratCreateDataBaseold(target.Put());
+    return target->LoadFromOldFile(file.c_str());
+  };
+  EXPECT_EQ(loadOld(path), S_OK);
+  TComPtr<IStratDataBase> viaLoad = MakeDataBase({"KEEP"});
+  ASSERT_EQ(stratLoad(path.c_str(), viaLoad.Get()), S_OK);  // not a compound stream: the raw form
+  EXPECT_EQ(viaLoad->SignCount(), 0);
+
+  auto write = [&](const char* name, const std::vector<uint8_t>& content) {
+    const std::string file = PathIn(dir, name);
+    QFile f(QString::fromStdString(file));
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(reinterpret_cast<const char*>(content.data()), static_cast<qint64>(content.size()));
+    return file;
+  };
+  EXPECT_EQ(loadOld(write("bare.lsd", LE32s({32, 0, 0, 0, 16, 0, 0, 0}))), S_OK);
+  // No category block, one that ends short of or past the total, a negative count, text.
+  EXPECT_EQ(loadOld(write("headeronly.lsd", LE32s({16, 0, 0, 0, 16, 0, 0, 0}))), E_FAIL);
+  EXPECT_EQ(loadOld(write("short.lsd", LE32s({36, 0, 0, 0, 16, 0, 0, 0, 0}))), E_FAIL);
+  EXPECT_EQ(loadOld(write("long.lsd", LE32s({32, 0, 0, 0, 20, 0, 0, 0, 0}))), E_FAIL);
+  EXPECT_EQ(loadOld(write("negative.lsd", LE32s({32, 0xFFFFFFFF, 0, 0, 16, 0, 0, 0}))), E_FAIL);
+  EXPECT_EQ(loadOld(write("text.lsd", std::vector<uint8_t>(40, 'A'))), E_FAIL);
+  // The buffer reader itself keeps refusing a buffer that declares no signs.
+  std::vector<uint8_t> bare = LE32s({32, 0, 0, 0, 16, 0, 0, 0});
+  EXPECT_EQ(empty->LoadFromOldBuffer(bare.data(), 32), 0);
 }
 
 TEST(StratDataBase, OldRawBufferLayout) {
