@@ -119,7 +119,12 @@ bool TEmfPlayback::ReadRegion(TEmfCursor& c, size_t off, uint32_t cb, QPainterPa
 void TEmfPlayback::ApplyClip() {
   P_->setWorldTransform(Device_);
   if (S_.Dc.Clip) {
-    QPainterPath clip = InitialClip_ ? InitialClip_->intersected(*S_.Dc.Clip) : *S_.Dc.Clip;
+    QPainterPath clip = *S_.Dc.Clip;
+    if (InitialClip_) {
+      // The painter's own clip is never widened; the picture's gives way when both are complex.
+      if (qint64(InitialClip_->elementCount()) * clip.elementCount() > kMaxClipWork) clip = Bounds(clip);
+      clip = InitialClip_->intersected(clip);
+    }
     P_->setClipPath(clip, Qt::ReplaceClip);
   } else if (InitialClip_) {
     P_->setClipPath(*InitialClip_, Qt::ReplaceClip);

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QPainter>
+#include <QRegion>
 #include <cstring>
 
 #include "emfTestUtil.h"
@@ -137,6 +139,24 @@ TEST(EmfPlayerLimits, ClipArithmeticStaysBounded) {
       EXPECT_GT(Coverage(img, QRect(0, 11, 100, 1), Qt::white), 0.99);
     }
   }
+
+  // The painter's own clip of 300 stripes against the picture's 1,000: the painter's is kept
+  // exactly, the picture's gives way.
+  TEmfBytes b(100, 100);
+  b.Rec(kCreateBrush, {1, 0, Rgb(255, 0, 0), 0}).Rec(kSelect, {1}).Rec(kSelect, {kStock | 8});
+  b.RecBytes(kExtSelectClipRgn, stripes(false, 5)).Rec(kRectangle, {0, 0, 100, 100});
+  auto doc = b.Document();
+  ASSERT_TRUE(doc);
+  QRegion columns;
+  for (int x = 0; x < 600; x += 2) columns += QRect(x, 0, 1, 2000);  // across every row stripe
+  QImage img(100, 100, QImage::Format_ARGB32_Premultiplied);
+  img.fill(Qt::white);
+  QPainter p(&img);
+  p.setClipRegion(columns);
+  EXPECT_TRUE(PlayEmf(&p, *doc, QRectF(0, 0, 100, 100)));
+  p.end();
+  EXPECT_GT(Coverage(img, QRect(10, 0, 1, 100), Qt::red), 0.99);
+  EXPECT_GT(Coverage(img, QRect(11, 0, 1, 100), Qt::white), 0.99);
 }
 
 // Pixel counts are worked out in 64 bits before anything is converted: an image past what
