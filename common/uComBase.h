@@ -18,6 +18,19 @@ constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005);
 constexpr HRESULT E_PENDING = static_cast<HRESULT>(0x8000000A);
 constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000E);
 constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057);
+constexpr HRESULT E_UNEXPECTED = static_cast<HRESULT>(0x8000FFFF);
+// The platform's structured storage and stream results, which storages,
+// memory streams and the libraries pass on unchanged.
+constexpr HRESULT STG_E_INVALIDFUNCTION = static_cast<HRESULT>(0x80030001);
+constexpr HRESULT STG_E_FILENOTFOUND = static_cast<HRESULT>(0x80030002);
+constexpr HRESULT STG_E_PATHNOTFOUND = static_cast<HRESULT>(0x80030003);
+constexpr HRESULT STG_E_ACCESSDENIED = static_cast<HRESULT>(0x80030005);
+constexpr HRESULT STG_E_WRITEFAULT = static_cast<HRESULT>(0x8003001D);
+constexpr HRESULT STG_E_READFAULT = static_cast<HRESULT>(0x8003001E);
+constexpr HRESULT STG_E_FILEALREADYEXISTS = static_cast<HRESULT>(0x80030050);
+constexpr HRESULT STG_E_MEDIUMFULL = static_cast<HRESULT>(0x80030070);
+constexpr HRESULT STG_E_INVALIDHEADER = static_cast<HRESULT>(0x800300FB);
+constexpr HRESULT STG_E_INVALIDNAME = static_cast<HRESULT>(0x800300FC);
 // Program-level result: the user cancelled the action.
 constexpr HRESULT R_CANCELLED = 1;
 

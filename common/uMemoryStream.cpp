@@ -5,8 +5,6 @@
 #include <new>
 
 namespace {
-constexpr HRESULT STG_E_INVALIDFUNCTION = static_cast<HRESULT>(0x80030001);
-constexpr HRESULT STG_E_MEDIUMFULL = static_cast<HRESULT>(0x80030070);
 // A memory stream never grows past what a 32-bit size field can describe.
 constexpr uint64_t kMaxSize = 0xFFFFFFFFull;
 }  // namespace

@@ -13,7 +13,6 @@ constexpr uint32_t kMagic = 0x5153544D;  // "MTSQ"
 constexpr uint32_t kHeaderSize = 16;
 constexpr uint32_t kRecordSize = 16;
 constexpr uint32_t kNoSlot = UINT32_MAX;
-constexpr HRESULT STG_E_MEDIUMFULL = static_cast<HRESULT>(0x80030070);
 // Values above this get a block of their own, returned when they are
 // replaced; smaller ones share arena chunks.
 constexpr uint32_t kOwnBlockSize = 4096;
