@@ -5,6 +5,7 @@
 #include <new>
 
 #include "uComPtr.h"
+#include "uLittleEndian.h"
 #include "uMemoryBytes.h"
 #include "uMemoryStream.h"
 
@@ -26,18 +27,6 @@ constexpr size_t kLocalSaveBuffer = 2048;
 // Without a known stream size the load image grows from this as bytes arrive,
 // so a hostile header cannot make it reserve what the stream does not hold.
 constexpr uint64_t kFirstImageStep = 1024 * 1024;
-
-void PutLE32(uint8_t* p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-  p[2] = static_cast<uint8_t>(v >> 16);
-  p[3] = static_cast<uint8_t>(v >> 24);
-}
-
-uint32_t GetLE32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-         static_cast<uint32_t>(p[3]) << 24;
-}
 
 // Reads exactly `count` bytes; a short read means the stream ended early.
 HRESULT ReadExact(IStream* source, void* buffer, uint32_t count) {
