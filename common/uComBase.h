@@ -61,8 +61,6 @@ inline constexpr GUID IID_ISequentialStream = {
 inline constexpr GUID IID_IStream = {0x0000000C, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 inline constexpr GUID IID_IPersist = {0x0000010C, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 inline constexpr GUID IID_IPersistStream = {0x00000109, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-inline constexpr GUID IID_IPersistMemory = {
-    0xBD1AE5E0, 0xA6AE, 0x11CE, {0xBD, 0x37, 0x50, 0x42, 0x00, 0xC1, 0x00, 0x00}};
 // The compound stream's entry enumerator answers under this identifier.
 inline constexpr GUID IID_IEnumEntries = {0x00000100, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 
@@ -107,15 +105,5 @@ struct IPersistStream : IPersist {
   virtual HRESULT IsDirty() = 0;
   virtual HRESULT Load(IStream* source) = 0;
   virtual HRESULT Save(IStream* target, int32_t clearDirty) = 0;
-  virtual HRESULT GetSizeMax(uint64_t* size) = 0;
-};
-
-// The same persistence over a block of memory: loads read `size` bytes at
-// `data` (which the object copies what it keeps of); saves need a block of
-// at least GetSizeMax bytes.
-struct IPersistMemory : IPersist {
-  virtual HRESULT IsDirty() = 0;
-  virtual HRESULT Load(const void* data, uint64_t size) = 0;
-  virtual HRESULT Save(void* target, int32_t clearDirty, uint64_t size) = 0;
   virtual HRESULT GetSizeMax(uint64_t* size) = 0;
 };

@@ -206,7 +206,7 @@ void* TCompoundStream::FindInterface(const GUID& iid) {
   if (iid == IID_IUnknown || iid == IID_ICompoundStream || iid == IID_ICompoundStream2)
     return static_cast<ICompoundStream2*>(this);
   if (iid == IID_IPersistStream || iid == IID_IPersist) return static_cast<IPersistStream*>(this);
-  if (iid == IID_IPersistMemory) return static_cast<IPersistMemory*>(this);
+  if (iid == IID_IPersistBlock) return static_cast<IPersistBlock*>(this);
   if (iid == IID_IPersistMemoryView) return static_cast<IPersistMemoryView*>(this);
   if (iid == IID_IEnumEntries) return static_cast<IEnumEntries*>(this);
   return nullptr;

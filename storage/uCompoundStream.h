@@ -1,6 +1,6 @@
 // The container behind every compound stream interface. Clients never see
 // this class; they hold it through ICompoundStream(2), IPersistStream,
-// IPersistMemory, IPersistMemoryView and IEnumEntries, all counting on the
+// IPersistBlock, IPersistMemoryView and IEnumEntries, all counting on the
 // one object.
 #pragma once
 
@@ -14,7 +14,7 @@
 #include "uUnknownImpl.h"
 
 class TCompoundStream final
-    : public TUnknownImpl<ICompoundStream2, IPersistStream, IPersistMemory, IPersistMemoryView, IEnumEntries> {
+    : public TUnknownImpl<ICompoundStream2, IPersistStream, IPersistBlock, IPersistMemoryView, IEnumEntries> {
  public:
   TCompoundStream();
   ~TCompoundStream() override;
@@ -43,7 +43,7 @@ class TCompoundStream final
   HRESULT Load(IStream* source) override;
   HRESULT Save(IStream* target, int32_t clearDirty) override;
   HRESULT GetSizeMax(uint64_t* size) override;
-  // IPersistMemory (GetClassID, IsDirty and GetSizeMax as above)
+  // IPersistBlock (GetClassID, IsDirty and GetSizeMax as above)
   HRESULT Load(const void* data, uint64_t size) override;
   HRESULT Save(void* target, int32_t clearDirty, uint64_t size) override;
   // IPersistMemoryView

@@ -489,6 +489,31 @@ TEST(QsLifetime, ReferencesOfEveryInterfaceCountOnOneObject) {
   held->Release();
 }
 
+// The memory persistence interfaces are the system's own, with sizes and
+// slots of their own: asked for the platform's IPersistMemory, the container
+// must refuse rather than hand out a table a caller would misuse.
+TEST(QsLifetime, MemoryPersistenceAnswersOnlyUnderItsOwnIdentifiers) {
+  auto s = NewStream();
+  s->WriteInteger(3, 33);
+  const GUID platformPersistMemory = {0xBD1AE5E0, 0xA6AE, 0x11CE, {0xBD, 0x37, 0x50, 0x42, 0x00, 0xC1, 0x00, 0x00}};
+  void* refused = &refused;
+  EXPECT_EQ(s->QueryInterface(platformPersistMemory, &refused), E_NOINTERFACE);
+  EXPECT_EQ(refused, nullptr);
+
+  auto block = s.As<IPersistBlock>(IID_IPersistBlock);
+  ASSERT_TRUE(block);
+  uint64_t size = 0;
+  ASSERT_EQ(block->GetSizeMax(&size), S_OK);
+  TBytes saved(size);
+  ASSERT_EQ(block->Save(saved.data(), 1, size), S_OK);
+  EXPECT_EQ(saved, Saved(s.Get()));
+  auto other = NewStream();
+  auto view = other.As<IPersistMemoryView>(IID_IPersistMemoryView);
+  ASSERT_TRUE(view);
+  ASSERT_EQ(view->LoadView(saved.data(), saved.size()), S_OK);
+  EXPECT_EQ(qsReadInteger(other.Get(), 3, 0), 33);
+}
+
 TEST(QsTypedHelpers, ReadsNeverFailAndWritesReport) {
   EXPECT_EQ(qsReadShortStr(nullptr, 1, "x"), "x");
   EXPECT_FALSE(qsWriteString(nullptr, 1, "x"));
@@ -782,7 +807,7 @@ TEST(QsLoading, MemoryLoadsAndSavesIncludingFromItsOwnBytes) {
     auto parent = round == 0 ? makeParent() : Loaded(Saved(makeParent().Get()));
     TCompoundEntry value{};
     ASSERT_EQ(parent->GetEntry(5, &value), S_OK);
-    auto memory = parent.As<IPersistMemory>(IID_IPersistMemory);
+    auto memory = parent.As<IPersistBlock>(IID_IPersistBlock);
     ASSERT_TRUE(memory);
     ASSERT_EQ(memory->Load(value.Data, value.Size), S_OK);
     EXPECT_EQ(qsReadInteger(parent.Get(), 1, 0), 11);
@@ -790,7 +815,7 @@ TEST(QsLoading, MemoryLoadsAndSavesIncludingFromItsOwnBytes) {
   }
 
   auto parent = makeParent();
-  auto memory = parent.As<IPersistMemory>(IID_IPersistMemory);
+  auto memory = parent.As<IPersistBlock>(IID_IPersistBlock);
   uint64_t size = 0;
   ASSERT_EQ(memory->GetSizeMax(&size), S_OK);
   TBytes block(size + 4, 0xCC);
@@ -818,7 +843,7 @@ TEST(QsLoading, ViewLoadsReadInPlaceAndNeverWriteThere) {
   for (const TBytes& image : cases.Images) {
     auto copied = NewStream();
     auto viewed = NewStream();
-    const HRESULT hrCopy = copied.As<IPersistMemory>(IID_IPersistMemory)->Load(image.data(), image.size());
+    const HRESULT hrCopy = copied.As<IPersistBlock>(IID_IPersistBlock)->Load(image.data(), image.size());
     const HRESULT hrView = viewed.As<IPersistMemoryView>(IID_IPersistMemoryView)->LoadView(image.data(), image.size());
     ASSERT_EQ(hrView, hrCopy) << image.size() << " bytes";
     if (hrView != S_OK) {
@@ -983,7 +1008,7 @@ TEST(QsLoading, OneContainerLoadedAgainAndAgainAnswersAsAFreshOne) {
 
   auto s = NewStream();
   auto persist = s.As<IPersistStream>(IID_IPersistStream);
-  auto memory = s.As<IPersistMemory>(IID_IPersistMemory);
+  auto memory = s.As<IPersistBlock>(IID_IPersistBlock);
   auto view = s.As<IPersistMemoryView>(IID_IPersistMemoryView);
   ASSERT_TRUE(view);
   // Loads from streams, from memory, as views of the caller's bytes (the
