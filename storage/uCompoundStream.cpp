@@ -494,7 +494,9 @@ HRESULT TCompoundStream::ReadStream(int32_t id, int32_t, IStream* target) {
   const TEntry& e = FEntries[pos];
   target->Seek(0, STREAM_SEEK_SET, nullptr);
   uint32_t done = 0;
-  const HRESULT hr = target->Write(e.Size ? e.Data : nullptr, e.Size, &done);
+  // Never a null buffer, even for no bytes: a caller's stream may refuse one.
+  static const uint8_t kNoBytes = 0;
+  const HRESULT hr = target->Write(e.Size ? e.Data : &kNoBytes, e.Size, &done);
   if (Failed(hr)) return hr;
   return done == e.Size ? hr : E_FAIL;
 }

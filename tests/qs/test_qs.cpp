@@ -337,6 +337,32 @@ TEST(QsValues, StreamsInAndOut) {
   EXPECT_TRUE(out);  // still holds the empty memory stream
 }
 
+// An empty Binary (written, or loaded) goes to the caller's stream through a
+// valid pointer, and an empty memory stream copies out the same way: some
+// callers' streams refuse a null buffer even for no bytes.
+TEST(QsValues, EmptyValuesReachStreamsThatRefuseNullBuffers) {
+  auto written = NewStream();
+  const uint8_t none = 0;
+  ASSERT_EQ(written->WriteBuffer(1, &none, 0), S_OK);
+  for (const auto& s : {written, Loaded(Saved(written.Get()))}) {
+    ASSERT_TRUE(s);
+    TComPtr<TPlainStream> target(new TPlainStream("old", 3));
+    target->RefuseNullBuffers();
+    EXPECT_EQ(s->ReadStream(1, 0, target.Get()), S_OK);
+    uint64_t at = 9;
+    ASSERT_EQ(target->Seek(0, STREAM_SEEK_CUR, &at), S_OK);
+    EXPECT_EQ(at, 0u) << "positioned at the start, nothing written";
+  }
+  TComPtr<IStream> empty;
+  ASSERT_EQ(CreateMemoryStream(empty.Put()), S_OK);
+  TComPtr<TPlainStream> target(new TPlainStream("", 0));
+  target->RefuseNullBuffers();
+  uint64_t read = 9, wrote = 9;
+  EXPECT_EQ(empty->CopyTo(target.Get(), 100, &read, &wrote), S_OK);
+  EXPECT_EQ(read, 0u);
+  EXPECT_EQ(wrote, 0u);
+}
+
 TEST(QsLibrary, NestingAndIsCompoundStream) {
   auto parent = NewStream();
   auto child = NewStream();
