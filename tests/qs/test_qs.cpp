@@ -24,11 +24,14 @@
 // allocations included): a hostile header must not make the loader reserve
 // memory for what it announces.
 static std::atomic<size_t> gLargestAllocation{0};
+// Allocations of this size or more fail, as when memory runs out.
+static std::atomic<size_t> gRefuseFrom{SIZE_MAX};
 
 static void* Allocate(size_t size) {
   size_t seen = gLargestAllocation.load();
   while (size > seen && !gLargestAllocation.compare_exchange_weak(seen, size)) {
   }
+  if (size >= gRefuseFrom.load()) return nullptr;
   return std::malloc(size ? size : 1);
 }
 // Default visibility, so the library's allocations come here too. The replacements
@@ -726,6 +729,81 @@ TEST(QsStorage, ScatteredDuplicatesLoadAndGrow) {
     m.Data = {static_cast<uint8_t>(id), static_cast<uint8_t>(id >> 8), 0, 0};
   }
   ExpectSameAsModel(s.Get(), model, -10, 2001);
+  EXPECT_EQ(Saved(s.Get()), ModelImage(model));
+}
+
+// Readers go through a loaded container in stored order, so the entry after
+// the last one found is tried first; where it is a later duplicate of an ID
+// (in a later run of ascending IDs, or with the IDs hashed beyond sixteen
+// runs), the first entry must still win. Values written before anything
+// asks beyond the smallest IDs join the index when it is built.
+TEST(QsStorage, ReadsInStoredOrderFindTheFirstOfDuplicatedIds) {
+  for (int32_t pairs : {5, 40}) {  // a few runs; more than sixteen
+    TModel model;
+    for (int32_t k = 0; k < pairs; ++k) {
+      // Each pair steps down: a new run.
+      model.push_back({200 + k, qsInteger, {static_cast<uint8_t>(k), 1, 0, 0}});
+      model.push_back({100 + k, qsInteger, {static_cast<uint8_t>(k), 2, 0, 0}});
+    }
+    for (int32_t k = 0; k < pairs; ++k) {
+      model.push_back({500 + k, qsInteger, {static_cast<uint8_t>(k), 3, 0, 0}});
+      model.push_back({100 + k, qsInteger, {static_cast<uint8_t>(k), 4, 0, 0}});  // a later duplicate
+    }
+    const TBytes image = ModelImage(model);
+    for (int pass = 0; pass < 2; ++pass) {
+      auto s = Loaded(image);
+      ASSERT_TRUE(s);
+      if (pass == 1) {
+        // Appended while the index is not built yet: the build takes it in.
+        ASSERT_EQ(s->WriteInteger(7, 77), S_OK);
+        ASSERT_EQ(s->WriteInteger(99, 99), S_OK);
+      }
+      for (int round = 0; round < 2; ++round)
+        for (const TModelEntry& m : model) {
+          TCompoundEntry e{};
+          ASSERT_EQ(s->GetEntry(m.ID, &e), S_OK);
+          ASSERT_EQ(static_cast<uint8_t*>(e.Data)[1], FirstOf(model, m.ID)->Data[1])
+              << "id " << m.ID << ", " << pairs << " pairs, pass " << pass;
+        }
+      if (pass == 1) {
+        EXPECT_EQ(qsReadInteger(s.Get(), 7, 0), 77);
+        EXPECT_EQ(qsReadInteger(s.Get(), 99, 0), 99);
+        TModel written = model;
+        written.push_back({7, qsInteger, {77, 0, 0, 0}});
+        written.push_back({99, qsInteger, {99, 0, 0, 0}});
+        EXPECT_EQ(Saved(s.Get()), ModelImage(written));
+      }
+    }
+  }
+}
+
+// Without memory for its index or for a new entry, a container still finds
+// every first entry (more slowly) and a write reports E_OUTOFMEMORY: nothing
+// is lost, wrong or thrown across the interface.
+TEST(QsStorage, WithoutMemoryLookupsStillFindAndWritesReport) {
+  TModel model;
+  // IDs in about a hundred ascending runs, so the index would hash them.
+  for (int32_t k = 0; k < 3000; ++k) model.push_back({k * 101 % 3001, qsInteger, {static_cast<uint8_t>(k), 0, 0, 0}});
+  model.push_back({505, qsInteger, {0xEE, 0, 0, 0}});  // a later duplicate
+  auto s = Loaded(ModelImage(model));
+  ASSERT_TRUE(s);
+  // The hash table of 3,000 entries takes 128 KiB, the entry table more
+  // than 64 KiB to grow: neither can be had.
+  gRefuseFrom = 64 * 1024;
+  for (int32_t id : {505, 1010, 2999, 3000, 3001, -1}) {
+    const TModelEntry* m = FirstOf(model, id);
+    TCompoundEntry e{};
+    EXPECT_EQ(s->GetEntry(id, &e), m ? S_OK : E_INVALIDARG) << "id " << id;
+    if (m) {
+      EXPECT_EQ(static_cast<uint8_t*>(e.Data)[0], m->Data[0]) << "id " << id;
+    }
+  }
+  EXPECT_EQ(s->WriteInteger(5000, 1), E_OUTOFMEMORY);
+  EXPECT_EQ(s->WriteBuffer(5001, "x", -1), E_OUTOFMEMORY);
+  EXPECT_EQ(s->WriteInteger(505, 9), S_OK) << "a present ID needs no new entry";
+  gRefuseFrom = SIZE_MAX;
+  FirstOf(model, 505)->Data = {9, 0, 0, 0};
+  ExpectSameAsModel(s.Get(), model, -2, 3002);
   EXPECT_EQ(Saved(s.Get()), ModelImage(model));
 }
 
