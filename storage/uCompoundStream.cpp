@@ -5,7 +5,7 @@
 // A value lives where it came from: in the load image (a load reads the data
 // area in one piece), in arena chunks (written values up to 4 KiB, bumped in
 // one after another) or in a block of its own (larger ones, freed when
-// rewritten). A value costs no allocation of its own.
+// rewritten), so a small value costs no allocation of its own.
 //
 // Finding the first entry of an ID (uEntryIndex) takes three schemes, each
 // for a shape the containers of this system really take:
@@ -21,10 +21,11 @@
 //   interleaved ranges, hostile files), so that no order makes a look-up
 //   cost more than a constant.
 // Runs and hash both try the entry after the last one found first, since
-// readers mostly go through the values in stored order. They are built by
-// the first look-up the small table cannot answer, so a container asked only
-// for its base values never builds them. Small containers need no scan of
-// their own: the runs serve them as fast.
+// readers mostly go through the values in stored order, and take an ID above
+// all they hold as absent at once, since writers mostly go up. They are built
+// by the first look-up the small table cannot answer, so a container asked
+// only for its base values never builds them. Small containers need no scan
+// of their own: the runs serve them as fast.
 #include "uCompoundStream.h"
 
 #include <algorithm>

@@ -15,6 +15,7 @@ void TEntryIndex::Clear() {
   FHashDuplicates = false;
   FHash.reset();
   FHashSize = 0;
+  FHighest = INT32_MIN;
   FNext = 0;
   TrustNext();
 }
@@ -86,27 +87,23 @@ bool TEntryIndex::Build(const TStoredEntries& entries) {
   if (runCount) runs[runCount - 1].Last = last;
   std::copy(runs, runs + runCount, FRuns);
   FRunCount = runCount;
+  FHighest = INT32_MIN;
+  for (int r = 0; r < runCount; ++r) FHighest = std::max(FHighest, runs[r].Last);
   FHashed = false;
   FBuilt = true;
   TrustNext();
   return true;
 }
 
-void TEntryIndex::Appended(const TStoredEntries& entries) {
+void TEntryIndex::AppendedElsewhere(const TStoredEntries& entries) {
   const size_t pos = entries.size() - 1;
   const int32_t id = entries[pos].ID;
-  NoteSmall(id, pos);
-  if (!FBuilt) return;  // the build will take it in
+  FHighest = std::max(FHighest, id);
   if (FHashed) {
-    if (entries.size() * 2 > FHashSize) {
+    if (entries.size() * 2 > FHashSize)
       BuildHash(entries);
-    } else {
+    else
       HashInsert(id, static_cast<uint32_t>(pos));
-    }
-    return;
-  }
-  if (FRunCount && id > FRuns[FRunCount - 1].Last) {
-    FRuns[FRunCount - 1].Last = id;
   } else if (FRunCount < kMaxRuns) {
     FRuns[FRunCount++] = TRun{static_cast<uint32_t>(pos), id, id};
     TrustNext();
@@ -150,8 +147,11 @@ bool TEntryIndex::BuildHash(const TStoredEntries& entries) {
   FHashSize = capacity;
   FHashShift = 32 - bits;
   FHashDuplicates = false;
-  for (size_t i = 0; i < entries.size(); ++i)
+  FHighest = INT32_MIN;
+  for (size_t i = 0; i < entries.size(); ++i) {
     if (!HashInsert(entries[i].ID, static_cast<uint32_t>(i))) FHashDuplicates = true;
+    FHighest = std::max(FHighest, entries[i].ID);
+  }
   FHashed = true;
   FBuilt = true;
   TrustNext();

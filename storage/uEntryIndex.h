@@ -3,6 +3,7 @@
 // at the top of uCompoundStream.cpp).
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -63,13 +64,28 @@ class TEntryIndex {
     }
     const size_t next = FNext;
     if (next < FNextTrustedBelow && next < entries.size() && entries[next].ID == id) return Found(entries, next);
+    // Values are mostly written in ascending order: a new one is above them all.
+    if (FBuilt && id > FHighest) return -1;
     return FindBeyondSmall(entries, id);
   }
   // The last entry of the table was just appended with an ID it did not hold.
-  void Appended(const TStoredEntries& entries);
+  void Appended(const TStoredEntries& entries) {
+    const size_t pos = entries.size() - 1;
+    const int32_t id = entries[pos].ID;
+    NoteSmall(id, pos);
+    if (!FBuilt) return;  // the build will take it in
+    if (!FHashed && FRunCount && id > FRuns[FRunCount - 1].Last) {
+      FRuns[FRunCount - 1].Last = id;
+      FHighest = std::max(FHighest, id);
+      return;
+    }
+    AppendedElsewhere(entries);
+  }
 
  private:
   int64_t FindBeyondSmall(const TStoredEntries& entries, int32_t id);
+  // Appended for a new run or the hash.
+  void AppendedElsewhere(const TStoredEntries& entries);
   // Indexes every entry (false, and the index left unbuilt, without the
   // memory for a hash table).
   bool Build(const TStoredEntries& entries);
@@ -87,8 +103,9 @@ class TEntryIndex {
   bool HashInsert(int32_t id, uint32_t pos);
 
   uint16_t FSmall[kSmallIds];
-  // Whether the runs or the hash describe every entry.
+  // Whether the runs or the hash describe every entry, and then the highest ID.
   bool FBuilt = true;
+  int32_t FHighest = INT32_MIN;
   // While IDs arrive in at most kMaxRuns strictly ascending runs (an object
   // writes its values in order, a table its cells), the entries are their
   // own index, searched run by run; the first run holding an ID holds its

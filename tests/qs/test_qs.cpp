@@ -736,7 +736,8 @@ TEST(QsStorage, ScatteredDuplicatesLoadAndGrow) {
 // the last one found is tried first; where it is a later duplicate of an ID
 // (in a later run of ascending IDs, or with the IDs hashed beyond sixteen
 // runs), the first entry must still win. Values written before anything
-// asks beyond the smallest IDs join the index when it is built.
+// asks beyond the smallest IDs join the index when it is built; values
+// written above every ID, which need no search, are found again.
 TEST(QsStorage, ReadsInStoredOrderFindTheFirstOfDuplicatedIds) {
   for (int32_t pairs : {5, 40}) {  // a few runs; more than sixteen
     TModel model;
@@ -766,11 +767,17 @@ TEST(QsStorage, ReadsInStoredOrderFindTheFirstOfDuplicatedIds) {
               << "id " << m.ID << ", " << pairs << " pairs, pass " << pass;
         }
       if (pass == 1) {
+        // Above every ID, once indexed: found again, and written once.
+        for (int32_t id : {100000, 100001, 100000}) ASSERT_EQ(s->WriteInteger(id, id - 99990), S_OK);
         EXPECT_EQ(qsReadInteger(s.Get(), 7, 0), 77);
         EXPECT_EQ(qsReadInteger(s.Get(), 99, 0), 99);
+        EXPECT_EQ(qsReadInteger(s.Get(), 100000, 0), 10);
+        EXPECT_EQ(qsReadInteger(s.Get(), 100001, 0), 11);
         TModel written = model;
         written.push_back({7, qsInteger, {77, 0, 0, 0}});
         written.push_back({99, qsInteger, {99, 0, 0, 0}});
+        written.push_back({100000, qsInteger, {10, 0, 0, 0}});
+        written.push_back({100001, qsInteger, {11, 0, 0, 0}});
         EXPECT_EQ(Saved(s.Get()), ModelImage(written));
       }
     }
