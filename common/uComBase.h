@@ -18,6 +18,19 @@ constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005);
 constexpr HRESULT E_PENDING = static_cast<HRESULT>(0x8000000A);
 constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000E);
 constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057);
+constexpr HRESULT E_UNEXPECTED = static_cast<HRESULT>(0x8000FFFF);
+// The platform's structured storage and stream results, which storages,
+// memory streams and the libraries pass on unchanged.
+constexpr HRESULT STG_E_INVALIDFUNCTION = static_cast<HRESULT>(0x80030001);
+constexpr HRESULT STG_E_FILENOTFOUND = static_cast<HRESULT>(0x80030002);
+constexpr HRESULT STG_E_PATHNOTFOUND = static_cast<HRESULT>(0x80030003);
+constexpr HRESULT STG_E_ACCESSDENIED = static_cast<HRESULT>(0x80030005);
+constexpr HRESULT STG_E_WRITEFAULT = static_cast<HRESULT>(0x8003001D);
+constexpr HRESULT STG_E_READFAULT = static_cast<HRESULT>(0x8003001E);
+constexpr HRESULT STG_E_FILEALREADYEXISTS = static_cast<HRESULT>(0x80030050);
+constexpr HRESULT STG_E_MEDIUMFULL = static_cast<HRESULT>(0x80030070);
+constexpr HRESULT STG_E_INVALIDHEADER = static_cast<HRESULT>(0x800300FB);
+constexpr HRESULT STG_E_INVALIDNAME = static_cast<HRESULT>(0x800300FC);
 // Program-level result: the user cancelled the action.
 constexpr HRESULT R_CANCELLED = 1;
 
@@ -48,8 +61,6 @@ inline constexpr GUID IID_ISequentialStream = {
 inline constexpr GUID IID_IStream = {0x0000000C, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 inline constexpr GUID IID_IPersist = {0x0000010C, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 inline constexpr GUID IID_IPersistStream = {0x00000109, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-inline constexpr GUID IID_IPersistMemory = {
-    0xBD1AE5E0, 0xA6AE, 0x11CE, {0xBD, 0x37, 0x50, 0x42, 0x00, 0xC1, 0x00, 0x00}};
 // The compound stream's entry enumerator answers under this identifier.
 inline constexpr GUID IID_IEnumEntries = {0x00000100, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 
@@ -94,15 +105,5 @@ struct IPersistStream : IPersist {
   virtual HRESULT IsDirty() = 0;
   virtual HRESULT Load(IStream* source) = 0;
   virtual HRESULT Save(IStream* target, int32_t clearDirty) = 0;
-  virtual HRESULT GetSizeMax(uint64_t* size) = 0;
-};
-
-// The same persistence over a block of memory: loads read `size` bytes at
-// `data` (which the object copies what it keeps of); saves need a block of
-// at least GetSizeMax bytes.
-struct IPersistMemory : IPersist {
-  virtual HRESULT IsDirty() = 0;
-  virtual HRESULT Load(const void* data, uint64_t size) = 0;
-  virtual HRESULT Save(void* target, int32_t clearDirty, uint64_t size) = 0;
   virtual HRESULT GetSizeMax(uint64_t* size) = 0;
 };

@@ -5,8 +5,6 @@
 #include <new>
 
 namespace {
-constexpr HRESULT STG_E_INVALIDFUNCTION = static_cast<HRESULT>(0x80030001);
-constexpr HRESULT STG_E_MEDIUMFULL = static_cast<HRESULT>(0x80030070);
 // A memory stream never grows past what a 32-bit size field can describe.
 constexpr uint64_t kMaxSize = 0xFFFFFFFFull;
 }  // namespace
@@ -94,7 +92,9 @@ HRESULT TMemoryStream::CopyTo(IStream* target, uint64_t count, uint64_t* read, u
   const uint64_t available = FPos < FData.size() ? FData.size() - FPos : 0;
   const auto n = static_cast<uint32_t>(std::min<uint64_t>({count, available, kMaxSize}));
   uint32_t done = 0;
-  const HRESULT hr = target->Write(FData.data() + FPos, n, &done);
+  // An empty stream's vector may have no memory: the target gets a valid pointer all the same.
+  static const uint8_t kNoBytes = 0;
+  const HRESULT hr = target->Write(n ? FData.data() + FPos : &kNoBytes, n, &done);
   FPos += n;
   if (read) *read = n;
   if (written) *written = done;

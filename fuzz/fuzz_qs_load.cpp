@@ -151,8 +151,8 @@ void CheckReusedContainer(const uint8_t* data, size_t size, ICompoundStream* fre
     Check(Succeeded(reused->QueryInterface(IID_IPersistMemoryView, reinterpret_cast<void**>(persist.Put()))));
     hr = persist->LoadView(data, size);
   } else {
-    TComPtr<IPersistMemory> persist;
-    Check(Succeeded(reused->QueryInterface(IID_IPersistMemory, reinterpret_cast<void**>(persist.Put()))));
+    TComPtr<IPersistBlock> persist;
+    Check(Succeeded(reused->QueryInterface(IID_IPersistBlock, reinterpret_cast<void**>(persist.Put()))));
     hr = persist->Load(data, size);
   }
   Check(Succeeded(hr) == (fresh != nullptr));

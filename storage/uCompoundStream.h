@@ -1,25 +1,38 @@
 // The container behind every compound stream interface. Clients never see
 // this class; they hold it through ICompoundStream(2), IPersistStream,
-// IPersistMemory, IPersistMemoryView and IEnumEntries, all counting on the
+// IPersistBlock, IPersistMemoryView and IEnumEntries, all counting on the
 // one object.
+//
+// A container serves one thread at a time, reads included: a read may build
+// the entry table of a view load or the ID index. Only its reference count is
+// atomic, so a reference may be dropped from any thread.
+//
+// uCompoundStream.cpp: the values and their reads and writes, the
+// enumerator; uCompoundStreamPersist.cpp: the stored form, loads and saves;
+// uEntryIndex: the entry table's index.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
-#include <vector>
 
 #include "uCompoundStreamIntf.h"
+#include "uEntryIndex.h"
 #include "uMemoryBytes.h"
 #include "uUnknownImpl.h"
 
 class TCompoundStream final
-    : public TUnknownImpl<ICompoundStream2, IPersistStream, IPersistMemory, IPersistMemoryView, IEnumEntries> {
+    : public TUnknownImpl<ICompoundStream2, IPersistStream, IPersistBlock, IPersistMemoryView, IEnumEntries> {
  public:
   TCompoundStream();
   ~TCompoundStream() override;
   TCompoundStream(const TCompoundStream&) = delete;
   TCompoundStream& operator=(const TCompoundStream&) = delete;
+
+  // The stored form: a header, then a directory of one record per entry.
+  static constexpr uint32_t kHeaderSize = 16;
+  static constexpr uint32_t kRecordSize = 16;
+  // Reads exactly `count` bytes; a short read means the stream ended early.
+  static HRESULT ReadExact(IStream* source, void* buffer, uint32_t count);
 
   // ICompoundStream
   HRESULT ReadInteger(int32_t id, int32_t flags, int32_t def, int32_t* value) override;
@@ -43,7 +56,7 @@ class TCompoundStream final
   HRESULT Load(IStream* source) override;
   HRESULT Save(IStream* target, int32_t clearDirty) override;
   HRESULT GetSizeMax(uint64_t* size) override;
-  // IPersistMemory (GetClassID, IsDirty and GetSizeMax as above)
+  // IPersistBlock (GetClassID, IsDirty and GetSizeMax as above)
   HRESULT Load(const void* data, uint64_t size) override;
   HRESULT Save(void* target, int32_t clearDirty, uint64_t size) override;
   // IPersistMemoryView
@@ -58,42 +71,27 @@ class TCompoundStream final
   void* FindInterface(const GUID& iid) override;
 
  private:
-  // Data points into the load image, into an arena chunk, or (large values)
-  // into a block of its own; none of them moves while the container lives, so
-  // a handed-out pointer survives writes to other IDs.
-  struct TEntry {
-    // Left unset: a load sizes the table and then fills every field.
-    TEntry() {}  // NOLINT(modernize-use-equals-default): = default would zero on resize
-    explicit TEntry(int32_t id) : ID(id), Tag(qsEmpty), Size(0), Capacity(0), Data(nullptr), Own(false) {}
-    int32_t ID;
-    int32_t Tag;
-    uint32_t Size;
-    uint32_t Capacity;  // bytes at Data this entry may overwrite in place
-    uint8_t* Data;
-    bool Own;  // Data is a block of its own, freed when the value goes
-  };
+  static constexpr int32_t kSmallIds = TEntryIndex::kSmallIds;
+  // A view load of at most this many records builds no entry table at first.
+  static constexpr size_t kLazyMax = 32;
 
-  // Position of the first entry with the ID, or -1. The smallest IDs, which
-  // every read of an object's own values asks for, are answered here.
+  // Position of the first entry with the ID, or -1.
   int64_t Find(int32_t id) {
     EnsureEntries();
-    if (static_cast<uint32_t>(id) < kSmallIds) {
-      const uint16_t pos = FSmall[id];
-      if (pos == kSmallAbsent) return -1;
-      if (pos != kSmallFar) return pos;
-    }
-    return FindBeyondSmall(id);
+    return FIndex.Find(FEntries, id);
   }
-  int64_t FindBeyondSmall(int32_t id);
-  // Position of the entry with the ID, appending an empty one when absent.
-  size_t FindOrAppend(int32_t id);
+  // Position of the entry with the ID, appending an empty one when absent;
+  // -1 when there is no memory for it.
+  int64_t FindOrAppend(int32_t id);
   HRESULT Put(int32_t id, int32_t tag, const void* data, uint32_t size);
   // Inlined into each typed read: a call apiece costs more than the look-up.
   [[gnu::always_inline]] inline HRESULT TypedRead(int32_t id, int32_t flags, int32_t tag, void* out, uint32_t width);
-  void FreeValue(TEntry& e);
+  void FreeValue(TStoredEntry& e);
+  uint8_t* ArenaAllocate(size_t size);
   // Empties the container; keepImage keeps the load image's block for the
   // next Load to reuse (a container loaded again and again, child by child).
   void Clear(bool keepImage = false);
+
   // Load from bytes in memory (`used`: how many the stored form took).
   HRESULT LoadBytes(const uint8_t* data, uint64_t size, uint64_t* used);
   // The entries of a loaded directory of `count` records over the values at
@@ -108,27 +106,16 @@ class TCompoundStream final
   }
   void BuildLazyEntries();
   // Entry `e` for a stored record whose value lies at `data`.
-  static void FillEntry(TEntry& e, const uint8_t* record, uint8_t* data, bool view);
+  static void FillEntry(TStoredEntry& e, const uint8_t* record, uint8_t* data, bool view);
   // Whether `size` bytes at `data` overlap the load image.
   bool InImage(const uint8_t* data, uint64_t size) const;
-  // Indexes all entries by their runs of ascending IDs (or, beyond kMaxRuns
-  // runs, by the hash table), leaving the scan of small containers behind.
-  void IndexRuns();
   // Whether the kept load image serves a new one of `size` bytes.
   bool ImageFits(uint64_t size) const;
   // A block of at least `size` bytes for a new load image.
   uint8_t* ImageBlock(uint64_t size);
-  uint8_t* ArenaAllocate(size_t size);
-  // Position of the ID in ascending run r, or -1.
-  int64_t SearchRun(int r, int32_t id) const;
-  int64_t Found(size_t pos, int run);
-  // Starts a run at entry `pos` with `id`; false when all runs are taken.
-  bool StartRun(uint32_t pos, int32_t id);
-  // ID index for when entries arrive in too many ascending runs.
-  bool HashInsert(int32_t id, uint32_t pos);
-  void HashRebuild(size_t minEntries);
 
-  std::vector<TEntry> FEntries;
+  TStoredEntries FEntries;
+  TEntryIndex FIndex;
   // The loaded bytes; loaded entries point into it until they are rewritten.
   std::unique_ptr<uint8_t[]> FImage;
   uint64_t FImageCapacity = 0;
@@ -140,51 +127,6 @@ class TCompoundStream final
   size_t FOwnBlocks = 0;  // values in blocks of their own
   // Sum of the entries' sizes, so the stored size is known without a walk.
   uint64_t FDataBytes = 0;
-  // Entries mostly arrive as a few strictly ascending runs of IDs (an object
-  // writes its values in order, a table its cells); while there are at most
-  // kMaxRuns of them the entries themselves are the index, searched run by run
-  // (the first run holding an ID has its first entry). Beyond that FHash
-  // maps each ID to its first entry.
-  static constexpr int kMaxRuns = 16;
-  struct TRun {
-    uint32_t Start;
-    int32_t First;
-    int32_t Last;
-  };
-  TRun FRuns[kMaxRuns] = {};
-  int FRunCount = 0;
-  // Small containers (an object's own values) need no index beyond FSmall:
-  // other IDs are found by a scan of their few entries. Beyond kLinearMax
-  // entries the runs index them.
-  static constexpr size_t kLinearMax = 32;
-  bool FLinear = true;
-  // Some ID has entries in two runs (only a loaded stream can have them:
-  // writes add an entry only for an absent ID), so the first run holding an
-  // ID must be found; without them any entry found is the only one.
-  bool FRunDuplicates = false;
-  bool FHashed = false;
-  bool FHashDuplicates = false;  // some ID has more than one entry
-  // The first entry of each of the smallest IDs, where every object keeps
-  // its base values: these are found without a search.
-  static constexpr int32_t kSmallIds = 64;
-  static constexpr uint16_t kSmallAbsent = 0xFFFF;
-  static constexpr uint16_t kSmallFar = 0xFFFE;  // at a position beyond this table's reach
-  uint16_t FSmall[kSmallIds];
-  void NoteSmall(int32_t id, size_t pos) {
-    if (static_cast<uint32_t>(id) < kSmallIds && FSmall[id] == kSmallAbsent)
-      FSmall[id] = pos < kSmallFar ? static_cast<uint16_t>(pos) : kSmallFar;
-  }
-  // Readers mostly go through the IDs in stored order: the entry after the
-  // last one found is tried first. Only a guess, checked before use, and
-  // atomic so that concurrent readers stay as safe as before.
-  std::atomic<size_t> FHint{0};
-  std::atomic<int> FHintRun{0};
-  struct TSlot {
-    int32_t ID;
-    uint32_t Pos;  // kNoSlot when empty
-  };
-  std::vector<TSlot> FHash;
-  uint32_t FHashShift = 32;
   bool FModified = true;
   int32_t FCursor = 0;
   // While the entry table of a view load is not built: its records, values,
@@ -192,5 +134,5 @@ class TCompoundStream final
   const uint8_t* FLazyRecords = nullptr;
   uint8_t* FLazyValues = nullptr;
   int32_t FLazyCount = 0;
-  uint32_t FLazyOffsets[kLinearMax];
+  uint32_t FLazyOffsets[kLazyMax];
 };

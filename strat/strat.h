@@ -23,10 +23,6 @@
 class QPainter;
 class TEmfDocument;
 
-// Result codes of the library besides those of uComBase.h.
-constexpr HRESULT STG_E_WRITEFAULT = static_cast<HRESULT>(0x8003001D);
-constexpr HRESULT E_UNEXPECTED = static_cast<HRESULT>(0x8000FFFF);
-
 // Class identifiers: stored under ID -1 of every saved object and accepted by stratCreate.
 inline constexpr GUID CLSID_StratSign = {0xBE6AC269, 0x151D, 0x4E56, {0x82, 0x0F, 0xAB, 0xC8, 0xDB, 0xBC, 0x4E, 0x12}};
 inline constexpr GUID CLSID_StratDataBase = {
@@ -160,6 +156,8 @@ struct IStratDataBaseOld : IUnknown {
 };
 
 // Exports. Paths are the operating system's path bytes, zero-terminated.
+// Results are those of uComBase.h; stratSave reports a short write as
+// STG_E_WRITEFAULT, stratDrawListItem an icon it could not draw as E_UNEXPECTED.
 KERNO_EXPORT HRESULT stratCreateSign(IStratSign** sign);
 KERNO_EXPORT HRESULT stratCreateField(IStratField** field);
 KERNO_EXPORT HRESULT stratCreateDataBase(IStratDataBase** database);

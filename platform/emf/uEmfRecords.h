@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "uLittleEndian.h"
+
 namespace emf {
 
 // Record types (the subset the player and the recorder name).
@@ -280,13 +282,12 @@ class TEmfCursor {
   }
   uint16_t U16(size_t off) {
     if (!Need(off, 2)) return 0;
-    return uint16_t(Data_[off] | (Data_[off + 1] << 8));
+    return GetLE16(Data_ + off);
   }
   int16_t I16(size_t off) { return int16_t(U16(off)); }
   uint32_t U32(size_t off) {
     if (!Need(off, 4)) return 0;
-    return uint32_t(Data_[off]) | (uint32_t(Data_[off + 1]) << 8) | (uint32_t(Data_[off + 2]) << 16) |
-           (uint32_t(Data_[off + 3]) << 24);
+    return GetLE32(Data_ + off);
   }
   int32_t I32(size_t off) { return int32_t(U32(off)); }
   float F32(size_t off) {

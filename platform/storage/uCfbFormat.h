@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "uLittleEndian.h"
+
 namespace cfb {
 
 inline constexpr uint8_t kSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
@@ -66,19 +68,6 @@ inline constexpr size_t kDeRight = 0x48;
 inline constexpr size_t kDeChild = 0x4C;
 inline constexpr size_t kDeStart = 0x74;
 inline constexpr size_t kDeSize = 0x78;
-
-inline uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-inline uint32_t Get32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-         (static_cast<uint32_t>(p[3]) << 24);
-}
-inline void Put16(uint8_t* p, uint16_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-inline void Put32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
 
 // A UTF-16 code unit upper-cased as the format compares names (surrogates and
 // characters whose upper case is outside the basic plane stay as they are).

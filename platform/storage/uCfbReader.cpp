@@ -51,11 +51,11 @@ uint64_t TCfbReader::SectorBytes(uint32_t s) const {
 bool TCfbReader::Load() {
   const uint8_t* h = FData;
   if (FSize < kHeaderSize || std::memcmp(h, kSignature, 8) != 0) return false;
-  if (Get16(h + kHdrByteOrder) != 0xFFFE) return false;
-  const uint16_t major = Get16(h + kHdrMajorVersion);
-  const uint16_t shift = Get16(h + kHdrSectorShift);
+  if (GetLE16(h + kHdrByteOrder) != 0xFFFE) return false;
+  const uint16_t major = GetLE16(h + kHdrMajorVersion);
+  const uint16_t shift = GetLE16(h + kHdrSectorShift);
   if (!((major == 3 && shift == 9) || (major == 4 && shift == 12))) return false;
-  if (Get16(h + kHdrMiniSectorShift) != 6 || Get32(h + kHdrMiniCutoff) != kMiniStreamCutoff) return false;
+  if (GetLE16(h + kHdrMiniSectorShift) != 6 || GetLE32(h + kHdrMiniCutoff) != kMiniStreamCutoff) return false;
   FVersion4 = major == 4;
   FSectorShift = shift;
   FSectorSize = 1u << shift;
@@ -70,16 +70,16 @@ bool TCfbReader::Load() {
 
 bool TCfbReader::LoadFat() {
   const uint8_t* h = FData;
-  const uint32_t fatSectors = Get32(h + kHdrFatSectors);
+  const uint32_t fatSectors = GetLE32(h + kHdrFatSectors);
   // Each table sector is a sector of the file: a larger count is damage.
   if (fatSectors > FSectorCount) return false;
   std::vector<uint32_t> where;
   where.reserve(fatSectors);
   for (int i = 0; i < kHeaderDifatCount && where.size() < fatSectors; ++i)
-    where.push_back(Get32(h + kHdrDifat + 4 * i));
+    where.push_back(GetLE32(h + kHdrDifat + 4 * i));
   // The rest of the table's sectors are listed in the chained DIFAT sectors.
   const uint32_t perDifat = FSectorSize / 4 - 1;
-  uint32_t next = Get32(h + kHdrDifatStart);
+  uint32_t next = GetLE32(h + kHdrDifatStart);
   std::vector<bool> passed;
   while (where.size() < fatSectors) {
     if (next >= FSectorCount || SectorBytes(next) < FSectorSize) return false;
@@ -87,8 +87,8 @@ bool TCfbReader::LoadFat() {
     if (passed[next]) return false;  // the DIFAT chain loops
     passed[next] = true;
     const uint8_t* d = Sector(next);
-    for (uint32_t i = 0; i < perDifat && where.size() < fatSectors; ++i) where.push_back(Get32(d + 4 * i));
-    next = Get32(d + 4 * perDifat);
+    for (uint32_t i = 0; i < perDifat && where.size() < fatSectors; ++i) where.push_back(GetLE32(d + 4 * i));
+    next = GetLE32(d + 4 * perDifat);
   }
   const uint32_t perSector = FSectorSize / 4;
   FFat.resize(static_cast<size_t>(fatSectors) * perSector);
@@ -97,7 +97,7 @@ bool TCfbReader::LoadFat() {
     if (s >= FSectorCount || SectorBytes(s) < FSectorSize) return false;
     const uint8_t* p = Sector(s);
     uint32_t* out = FFat.data() + k * perSector;
-    for (uint32_t i = 0; i < perSector; ++i) out[i] = Get32(p + 4 * i);
+    for (uint32_t i = 0; i < perSector; ++i) out[i] = GetLE32(p + 4 * i);
   }
   return true;
 }
@@ -117,7 +117,7 @@ bool TCfbReader::Chain(uint32_t start, uint64_t limit, std::vector<uint32_t>* se
 
 bool TCfbReader::LoadDirectory() {
   std::vector<uint32_t> sectors;
-  if (!Chain(Get32(FData + kHdrDirStart), FSectorCount, &sectors) || sectors.empty()) return false;
+  if (!Chain(GetLE32(FData + kHdrDirStart), FSectorCount, &sectors) || sectors.empty()) return false;
   const uint32_t perSector = FSectorSize / kDirEntrySize;
   // Each entry is written once, as it is read: a directory holds thousands.
   FEntries.reserve(sectors.size() * perSector);
@@ -136,26 +136,26 @@ bool TCfbReader::LoadDirectory() {
       }
       // The length counts the terminating zero in bytes; a damaged length
       // falls back to the characters up to the first zero.
-      const uint16_t length = Get16(p + kDeNameLength);
+      const uint16_t length = GetLE16(p + kDeNameLength);
       size_t units = (length >= 2 && length <= 64 && length % 2 == 0) ? length / 2 - 1 : 31;
       units = std::min<size_t>(units, 31);
       e.NameAt = static_cast<uint32_t>(FNames.size());
       size_t n = 0;
       for (; n < units; ++n) {
-        const char16_t c = Get16(p + 2 * n);
+        const char16_t c = GetLE16(p + 2 * n);
         if (c == 0) break;
         FNames.push_back(c);
       }
       e.NameLength = static_cast<uint8_t>(n);
       e.Number = DecimalName(Name(static_cast<int>(FEntries.size() - 1)));
       e.Color = p[kDeColor];
-      e.Left = Get32(p + kDeLeft);
-      e.Right = Get32(p + kDeRight);
-      e.Child = Get32(p + kDeChild);
-      e.Start = Get32(p + kDeStart);
+      e.Left = GetLE32(p + kDeLeft);
+      e.Right = GetLE32(p + kDeRight);
+      e.Child = GetLE32(p + kDeChild);
+      e.Start = GetLE32(p + kDeStart);
       // Version 3 files may leave junk in the size's upper half.
-      e.Size = Get32(p + kDeSize);
-      if (FVersion4) e.Size |= static_cast<uint64_t>(Get32(p + kDeSize + 4)) << 32;
+      e.Size = GetLE32(p + kDeSize);
+      if (FVersion4) e.Size |= static_cast<uint64_t>(GetLE32(p + kDeSize + 4)) << 32;
     }
   }
   return FEntries[0].Type == kTypeRoot;
@@ -171,7 +171,7 @@ void TCfbReader::LoadMiniStream() {
     FMiniStreamSize = std::min<uint64_t>(root.Size, static_cast<uint64_t>(FMiniSectors.size()) * FSectorSize);
   }
   std::vector<uint32_t> sectors;
-  Chain(Get32(FData + kHdrMiniFatStart), FSectorCount, &sectors);
+  Chain(GetLE32(FData + kHdrMiniFatStart), FSectorCount, &sectors);
   const uint32_t perSector = FSectorSize / 4;
   size_t whole = 0;  // the table's sectors up to the first that the file cuts short
   while (whole < sectors.size() && SectorBytes(sectors[whole]) >= FSectorSize) ++whole;
@@ -179,7 +179,7 @@ void TCfbReader::LoadMiniStream() {
   for (size_t k = 0; k < whole; ++k) {
     const uint8_t* p = Sector(sectors[k]);
     uint32_t* out = FMiniFat.data() + k * perSector;
-    for (uint32_t i = 0; i < perSector; ++i) out[i] = Get32(p + 4 * i);
+    for (uint32_t i = 0; i < perSector; ++i) out[i] = GetLE32(p + 4 * i);
   }
 }
 

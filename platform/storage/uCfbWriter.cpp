@@ -47,7 +47,7 @@ struct TTreeBuilder {
 
 void Chain(uint8_t* table, uint32_t first, uint64_t count) {
   for (uint64_t i = 0; i < count; ++i)
-    Put32(table + 4 * (first + i), i + 1 < count ? static_cast<uint32_t>(first + i + 1) : kEndOfChain);
+    PutLE32(table + 4 * (first + i), i + 1 < count ? static_cast<uint32_t>(first + i + 1) : kEndOfChain);
 }
 
 }  // namespace
@@ -143,8 +143,8 @@ HRESULT WriteCompoundFile(const std::vector<TCfbWriteEntry>& entries, std::vecto
   // The allocation table, one run of sectors from sector 0.
   uint8_t* fat = sector(0);
   std::memset(fat, 0xFF, fatSectors * kSectorSize);
-  for (uint64_t s = 0; s < fatSectors; ++s) Put32(fat + 4 * s, kFatSect);
-  for (uint64_t s = 0; s < difatSectors; ++s) Put32(fat + 4 * (difatStart + s), kDifSect);
+  for (uint64_t s = 0; s < fatSectors; ++s) PutLE32(fat + 4 * s, kFatSect);
+  for (uint64_t s = 0; s < difatSectors; ++s) PutLE32(fat + 4 * (difatStart + s), kDifSect);
   Chain(fat, miniFatStart, miniFatSectors);
   Chain(fat, dirStart, dirSectors);
   Chain(fat, miniStreamStart, miniStreamSectors);
@@ -152,27 +152,27 @@ HRESULT WriteCompoundFile(const std::vector<TCfbWriteEntry>& entries, std::vecto
   // The header and the DIFAT.
   uint8_t* h = file;
   std::memcpy(h, kSignature, 8);
-  Put16(h + kHdrMinorVersion, 0x003E);
-  Put16(h + kHdrMajorVersion, 3);
-  Put16(h + kHdrByteOrder, 0xFFFE);
-  Put16(h + kHdrSectorShift, 9);
-  Put16(h + kHdrMiniSectorShift, 6);
-  Put32(h + kHdrFatSectors, static_cast<uint32_t>(fatSectors));
-  Put32(h + kHdrDirStart, dirStart);
-  Put32(h + kHdrMiniCutoff, kMiniStreamCutoff);
-  Put32(h + kHdrMiniFatStart, miniFatSectors ? miniFatStart : kEndOfChain);
-  Put32(h + kHdrMiniFatSectors, static_cast<uint32_t>(miniFatSectors));
-  Put32(h + kHdrDifatStart, difatSectors ? difatStart : kEndOfChain);
-  Put32(h + kHdrDifatSectors, static_cast<uint32_t>(difatSectors));
+  PutLE16(h + kHdrMinorVersion, 0x003E);
+  PutLE16(h + kHdrMajorVersion, 3);
+  PutLE16(h + kHdrByteOrder, 0xFFFE);
+  PutLE16(h + kHdrSectorShift, 9);
+  PutLE16(h + kHdrMiniSectorShift, 6);
+  PutLE32(h + kHdrFatSectors, static_cast<uint32_t>(fatSectors));
+  PutLE32(h + kHdrDirStart, dirStart);
+  PutLE32(h + kHdrMiniCutoff, kMiniStreamCutoff);
+  PutLE32(h + kHdrMiniFatStart, miniFatSectors ? miniFatStart : kEndOfChain);
+  PutLE32(h + kHdrMiniFatSectors, static_cast<uint32_t>(miniFatSectors));
+  PutLE32(h + kHdrDifatStart, difatSectors ? difatStart : kEndOfChain);
+  PutLE32(h + kHdrDifatSectors, static_cast<uint32_t>(difatSectors));
   for (int i = 0; i < kHeaderDifatCount; ++i)
-    Put32(h + kHdrDifat + 4 * i, static_cast<uint64_t>(i) < fatSectors ? static_cast<uint32_t>(i) : kFreeSect);
+    PutLE32(h + kHdrDifat + 4 * i, static_cast<uint64_t>(i) < fatSectors ? static_cast<uint32_t>(i) : kFreeSect);
   for (uint64_t d = 0; d < difatSectors; ++d) {
     uint8_t* p = sector(difatStart + d);
     for (uint32_t i = 0; i < kPerDifat; ++i) {
       const uint64_t listed = kHeaderDifatCount + d * kPerDifat + i;
-      Put32(p + 4 * i, listed < fatSectors ? static_cast<uint32_t>(listed) : kFreeSect);
+      PutLE32(p + 4 * i, listed < fatSectors ? static_cast<uint32_t>(listed) : kFreeSect);
     }
-    Put32(p + 4 * kPerDifat, d + 1 < difatSectors ? static_cast<uint32_t>(difatStart + d + 1) : kEndOfChain);
+    PutLE32(p + 4 * kPerDifat, d + 1 < difatSectors ? static_cast<uint32_t>(difatStart + d + 1) : kEndOfChain);
   }
 
   // The streams' bytes and chains.
@@ -203,19 +203,19 @@ HRESULT WriteCompoundFile(const std::vector<TCfbWriteEntry>& entries, std::vecto
     }
     const TCfbWriteEntry& e = entries[i];
     const std::u16string_view name = i == 0 ? kRootName : e.Name.substr(0, 31);
-    for (size_t c = 0; c < name.size(); ++c) Put16(p + 2 * c, name[c]);
-    Put16(p + kDeNameLength, static_cast<uint16_t>((name.size() + 1) * 2));
+    for (size_t c = 0; c < name.size(); ++c) PutLE16(p + 2 * c, name[c]);
+    PutLE16(p + kDeNameLength, static_cast<uint16_t>((name.size() + 1) * 2));
     p[kDeType] = i == 0 ? kTypeRoot : e.IsStorage ? kTypeStorage : kTypeStream;
     p[kDeColor] = dir[i].Color;
-    Put32(p + kDeLeft, dir[i].Left);
-    Put32(p + kDeRight, dir[i].Right);
-    Put32(p + kDeChild, dir[i].Child);
+    PutLE32(p + kDeLeft, dir[i].Left);
+    PutLE32(p + kDeRight, dir[i].Right);
+    PutLE32(p + kDeChild, dir[i].Child);
     if (i == 0) {
-      Put32(p + kDeStart, miniSectors ? miniStreamStart : kEndOfChain);
-      Put32(p + kDeSize, static_cast<uint32_t>(miniSectors * kMiniSectorSize));
+      PutLE32(p + kDeStart, miniSectors ? miniStreamStart : kEndOfChain);
+      PutLE32(p + kDeSize, static_cast<uint32_t>(miniSectors * kMiniSectorSize));
     } else if (!e.IsStorage) {
-      Put32(p + kDeStart, dir[i].Start);
-      Put32(p + kDeSize, static_cast<uint32_t>(e.Size));
+      PutLE32(p + kDeStart, dir[i].Start);
+      PutLE32(p + kDeSize, static_cast<uint32_t>(e.Size));
     }
   }
   return S_OK;

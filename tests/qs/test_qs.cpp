@@ -24,11 +24,14 @@
 // allocations included): a hostile header must not make the loader reserve
 // memory for what it announces.
 static std::atomic<size_t> gLargestAllocation{0};
+// Allocations of this size or more fail, as when memory runs out.
+static std::atomic<size_t> gRefuseFrom{SIZE_MAX};
 
 static void* Allocate(size_t size) {
   size_t seen = gLargestAllocation.load();
   while (size > seen && !gLargestAllocation.compare_exchange_weak(seen, size)) {
   }
+  if (size >= gRefuseFrom.load()) return nullptr;
   return std::malloc(size ? size : 1);
 }
 // Default visibility, so the library's allocations come here too. The replacements
@@ -337,6 +340,32 @@ TEST(QsValues, StreamsInAndOut) {
   EXPECT_TRUE(out);  // still holds the empty memory stream
 }
 
+// An empty Binary (written, or loaded) goes to the caller's stream through a
+// valid pointer, and an empty memory stream copies out the same way: some
+// callers' streams refuse a null buffer even for no bytes.
+TEST(QsValues, EmptyValuesReachStreamsThatRefuseNullBuffers) {
+  auto written = NewStream();
+  const uint8_t none = 0;
+  ASSERT_EQ(written->WriteBuffer(1, &none, 0), S_OK);
+  for (const auto& s : {written, Loaded(Saved(written.Get()))}) {
+    ASSERT_TRUE(s);
+    TComPtr<TPlainStream> target(new TPlainStream("old", 3));
+    target->RefuseNullBuffers();
+    EXPECT_EQ(s->ReadStream(1, 0, target.Get()), S_OK);
+    uint64_t at = 9;
+    ASSERT_EQ(target->Seek(0, STREAM_SEEK_CUR, &at), S_OK);
+    EXPECT_EQ(at, 0u) << "positioned at the start, nothing written";
+  }
+  TComPtr<IStream> empty;
+  ASSERT_EQ(CreateMemoryStream(empty.Put()), S_OK);
+  TComPtr<TPlainStream> target(new TPlainStream("", 0));
+  target->RefuseNullBuffers();
+  uint64_t read = 9, wrote = 9;
+  EXPECT_EQ(empty->CopyTo(target.Get(), 100, &read, &wrote), S_OK);
+  EXPECT_EQ(read, 0u);
+  EXPECT_EQ(wrote, 0u);
+}
+
 TEST(QsLibrary, NestingAndIsCompoundStream) {
   auto parent = NewStream();
   auto child = NewStream();
@@ -487,6 +516,31 @@ TEST(QsLifetime, ReferencesOfEveryInterfaceCountOnOneObject) {
   EXPECT_NE(held, keep);
   EXPECT_EQ(keep->Release(), 0u);
   held->Release();
+}
+
+// The memory persistence interfaces are the system's own, with sizes and
+// slots of their own: asked for the platform's IPersistMemory, the container
+// must refuse rather than hand out a table a caller would misuse.
+TEST(QsLifetime, MemoryPersistenceAnswersOnlyUnderItsOwnIdentifiers) {
+  auto s = NewStream();
+  s->WriteInteger(3, 33);
+  const GUID platformPersistMemory = {0xBD1AE5E0, 0xA6AE, 0x11CE, {0xBD, 0x37, 0x50, 0x42, 0x00, 0xC1, 0x00, 0x00}};
+  void* refused = &refused;
+  EXPECT_EQ(s->QueryInterface(platformPersistMemory, &refused), E_NOINTERFACE);
+  EXPECT_EQ(refused, nullptr);
+
+  auto block = s.As<IPersistBlock>(IID_IPersistBlock);
+  ASSERT_TRUE(block);
+  uint64_t size = 0;
+  ASSERT_EQ(block->GetSizeMax(&size), S_OK);
+  TBytes saved(size);
+  ASSERT_EQ(block->Save(saved.data(), 1, size), S_OK);
+  EXPECT_EQ(saved, Saved(s.Get()));
+  auto other = NewStream();
+  auto view = other.As<IPersistMemoryView>(IID_IPersistMemoryView);
+  ASSERT_TRUE(view);
+  ASSERT_EQ(view->LoadView(saved.data(), saved.size()), S_OK);
+  EXPECT_EQ(qsReadInteger(other.Get(), 3, 0), 33);
 }
 
 TEST(QsTypedHelpers, ReadsNeverFailAndWritesReport) {
@@ -678,6 +732,88 @@ TEST(QsStorage, ScatteredDuplicatesLoadAndGrow) {
   EXPECT_EQ(Saved(s.Get()), ModelImage(model));
 }
 
+// Readers go through a loaded container in stored order, so the entry after
+// the last one found is tried first; where it is a later duplicate of an ID
+// (in a later run of ascending IDs, or with the IDs hashed beyond sixteen
+// runs), the first entry must still win. Values written before anything
+// asks beyond the smallest IDs join the index when it is built; values
+// written above every ID, which need no search, are found again.
+TEST(QsStorage, ReadsInStoredOrderFindTheFirstOfDuplicatedIds) {
+  for (int32_t pairs : {5, 40}) {  // a few runs; more than sixteen
+    TModel model;
+    for (int32_t k = 0; k < pairs; ++k) {
+      // Each pair steps down: a new run.
+      model.push_back({200 + k, qsInteger, {static_cast<uint8_t>(k), 1, 0, 0}});
+      model.push_back({100 + k, qsInteger, {static_cast<uint8_t>(k), 2, 0, 0}});
+    }
+    for (int32_t k = 0; k < pairs; ++k) {
+      model.push_back({500 + k, qsInteger, {static_cast<uint8_t>(k), 3, 0, 0}});
+      model.push_back({100 + k, qsInteger, {static_cast<uint8_t>(k), 4, 0, 0}});  // a later duplicate
+    }
+    const TBytes image = ModelImage(model);
+    for (int pass = 0; pass < 2; ++pass) {
+      auto s = Loaded(image);
+      ASSERT_TRUE(s);
+      if (pass == 1) {
+        // Appended while the index is not built yet: the build takes it in.
+        ASSERT_EQ(s->WriteInteger(7, 77), S_OK);
+        ASSERT_EQ(s->WriteInteger(99, 99), S_OK);
+      }
+      for (int round = 0; round < 2; ++round)
+        for (const TModelEntry& m : model) {
+          TCompoundEntry e{};
+          ASSERT_EQ(s->GetEntry(m.ID, &e), S_OK);
+          ASSERT_EQ(static_cast<uint8_t*>(e.Data)[1], FirstOf(model, m.ID)->Data[1])
+              << "id " << m.ID << ", " << pairs << " pairs, pass " << pass;
+        }
+      if (pass == 1) {
+        // Above every ID, once indexed: found again, and written once.
+        for (int32_t id : {100000, 100001, 100000}) ASSERT_EQ(s->WriteInteger(id, id - 99990), S_OK);
+        EXPECT_EQ(qsReadInteger(s.Get(), 7, 0), 77);
+        EXPECT_EQ(qsReadInteger(s.Get(), 99, 0), 99);
+        EXPECT_EQ(qsReadInteger(s.Get(), 100000, 0), 10);
+        EXPECT_EQ(qsReadInteger(s.Get(), 100001, 0), 11);
+        TModel written = model;
+        written.push_back({7, qsInteger, {77, 0, 0, 0}});
+        written.push_back({99, qsInteger, {99, 0, 0, 0}});
+        written.push_back({100000, qsInteger, {10, 0, 0, 0}});
+        written.push_back({100001, qsInteger, {11, 0, 0, 0}});
+        EXPECT_EQ(Saved(s.Get()), ModelImage(written));
+      }
+    }
+  }
+}
+
+// Without memory for its index or for a new entry, a container still finds
+// every first entry (more slowly) and a write reports E_OUTOFMEMORY: nothing
+// is lost, wrong or thrown across the interface.
+TEST(QsStorage, WithoutMemoryLookupsStillFindAndWritesReport) {
+  TModel model;
+  // IDs in about a hundred ascending runs, so the index would hash them.
+  for (int32_t k = 0; k < 3000; ++k) model.push_back({k * 101 % 3001, qsInteger, {static_cast<uint8_t>(k), 0, 0, 0}});
+  model.push_back({505, qsInteger, {0xEE, 0, 0, 0}});  // a later duplicate
+  auto s = Loaded(ModelImage(model));
+  ASSERT_TRUE(s);
+  // The hash table of 3,000 entries takes 128 KiB, the entry table more
+  // than 64 KiB to grow: neither can be had.
+  gRefuseFrom = 64 * 1024;
+  for (int32_t id : {505, 1010, 2999, 3000, 3001, -1}) {
+    const TModelEntry* m = FirstOf(model, id);
+    TCompoundEntry e{};
+    EXPECT_EQ(s->GetEntry(id, &e), m ? S_OK : E_INVALIDARG) << "id " << id;
+    if (m) {
+      EXPECT_EQ(static_cast<uint8_t*>(e.Data)[0], m->Data[0]) << "id " << id;
+    }
+  }
+  EXPECT_EQ(s->WriteInteger(5000, 1), E_OUTOFMEMORY);
+  EXPECT_EQ(s->WriteBuffer(5001, "x", -1), E_OUTOFMEMORY);
+  EXPECT_EQ(s->WriteInteger(505, 9), S_OK) << "a present ID needs no new entry";
+  gRefuseFrom = SIZE_MAX;
+  FirstOf(model, 505)->Data = {9, 0, 0, 0};
+  ExpectSameAsModel(s.Get(), model, -2, 3002);
+  EXPECT_EQ(Saved(s.Get()), ModelImage(model));
+}
+
 // A container larger than one save buffer is written in pieces that must
 // join into exactly the stored layout.
 TEST(QsStorage, LargeContainersSaveWhole) {
@@ -782,7 +918,7 @@ TEST(QsLoading, MemoryLoadsAndSavesIncludingFromItsOwnBytes) {
     auto parent = round == 0 ? makeParent() : Loaded(Saved(makeParent().Get()));
     TCompoundEntry value{};
     ASSERT_EQ(parent->GetEntry(5, &value), S_OK);
-    auto memory = parent.As<IPersistMemory>(IID_IPersistMemory);
+    auto memory = parent.As<IPersistBlock>(IID_IPersistBlock);
     ASSERT_TRUE(memory);
     ASSERT_EQ(memory->Load(value.Data, value.Size), S_OK);
     EXPECT_EQ(qsReadInteger(parent.Get(), 1, 0), 11);
@@ -790,7 +926,7 @@ TEST(QsLoading, MemoryLoadsAndSavesIncludingFromItsOwnBytes) {
   }
 
   auto parent = makeParent();
-  auto memory = parent.As<IPersistMemory>(IID_IPersistMemory);
+  auto memory = parent.As<IPersistBlock>(IID_IPersistBlock);
   uint64_t size = 0;
   ASSERT_EQ(memory->GetSizeMax(&size), S_OK);
   TBytes block(size + 4, 0xCC);
@@ -818,7 +954,7 @@ TEST(QsLoading, ViewLoadsReadInPlaceAndNeverWriteThere) {
   for (const TBytes& image : cases.Images) {
     auto copied = NewStream();
     auto viewed = NewStream();
-    const HRESULT hrCopy = copied.As<IPersistMemory>(IID_IPersistMemory)->Load(image.data(), image.size());
+    const HRESULT hrCopy = copied.As<IPersistBlock>(IID_IPersistBlock)->Load(image.data(), image.size());
     const HRESULT hrView = viewed.As<IPersistMemoryView>(IID_IPersistMemoryView)->LoadView(image.data(), image.size());
     ASSERT_EQ(hrView, hrCopy) << image.size() << " bytes";
     if (hrView != S_OK) {
@@ -983,7 +1119,7 @@ TEST(QsLoading, OneContainerLoadedAgainAndAgainAnswersAsAFreshOne) {
 
   auto s = NewStream();
   auto persist = s.As<IPersistStream>(IID_IPersistStream);
-  auto memory = s.As<IPersistMemory>(IID_IPersistMemory);
+  auto memory = s.As<IPersistBlock>(IID_IPersistBlock);
   auto view = s.As<IPersistMemoryView>(IID_IPersistMemoryView);
   ASSERT_TRUE(view);
   // Loads from streams, from memory, as views of the caller's bytes (the

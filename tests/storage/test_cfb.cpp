@@ -40,8 +40,8 @@ std::vector<uint8_t> Save(const TStorage& s) {
   return file;
 }
 
-uint32_t At32(const std::vector<uint8_t>& f, size_t offset) { return Get32(f.data() + offset); }
-void Set32(std::vector<uint8_t>* f, size_t offset, uint32_t v) { Put32(f->data() + offset, v); }
+uint32_t At32(const std::vector<uint8_t>& f, size_t offset) { return GetLE32(f.data() + offset); }
+void Set32(std::vector<uint8_t>* f, size_t offset, uint32_t v) { PutLE32(f->data() + offset, v); }
 size_t SectorOffset(uint32_t s) { return (static_cast<size_t>(s) + 1) * 512; }
 // Our writer keeps the directory in one run of sectors.
 size_t EntryOffset(const std::vector<uint8_t>& f, int id) {
@@ -237,11 +237,11 @@ TEST(CompoundFile, VersionFourWith4096ByteSectors) {
   const uint32_t ss = 4096;
   std::vector<uint8_t> f(5 * ss, 0);
   std::memcpy(f.data(), kSignature, 8);
-  Put16(f.data() + kHdrMinorVersion, 0x3E);
-  Put16(f.data() + kHdrMajorVersion, 4);
-  Put16(f.data() + kHdrByteOrder, 0xFFFE);
-  Put16(f.data() + kHdrSectorShift, 12);
-  Put16(f.data() + kHdrMiniSectorShift, 6);
+  PutLE16(f.data() + kHdrMinorVersion, 0x3E);
+  PutLE16(f.data() + kHdrMajorVersion, 4);
+  PutLE16(f.data() + kHdrByteOrder, 0xFFFE);
+  PutLE16(f.data() + kHdrSectorShift, 12);
+  PutLE16(f.data() + kHdrMiniSectorShift, 6);
   Set32(&f, kHdrDirSectors, 1);
   Set32(&f, kHdrFatSectors, 1);
   Set32(&f, kHdrDirStart, 1);
@@ -251,21 +251,21 @@ TEST(CompoundFile, VersionFourWith4096ByteSectors) {
   for (int i = 0; i < kHeaderDifatCount; ++i) Set32(&f, kHdrDifat + 4 * i, i == 0 ? 0 : kFreeSect);
   uint8_t* fat = f.data() + ss;
   std::memset(fat, 0xFF, ss);
-  Put32(fat, kFatSect);
-  Put32(fat + 4, kEndOfChain);
-  Put32(fat + 8, 3);
-  Put32(fat + 12, kEndOfChain);
+  PutLE32(fat, kFatSect);
+  PutLE32(fat + 4, kEndOfChain);
+  PutLE32(fat + 8, 3);
+  PutLE32(fat + 12, kEndOfChain);
   uint8_t* dir = f.data() + 2 * ss;
   for (int i = 0; i < 32; ++i) std::memset(dir + i * 128 + kDeLeft, 0xFF, 12);
   auto entry = [&](int id, const std::u16string& name, uint8_t type, uint32_t child, uint32_t start, uint64_t size) {
     uint8_t* p = dir + id * 128;
-    for (size_t c = 0; c < name.size(); ++c) Put16(p + 2 * c, name[c]);
-    Put16(p + kDeNameLength, static_cast<uint16_t>((name.size() + 1) * 2));
+    for (size_t c = 0; c < name.size(); ++c) PutLE16(p + 2 * c, name[c]);
+    PutLE16(p + kDeNameLength, static_cast<uint16_t>((name.size() + 1) * 2));
     p[kDeType] = type;
     p[kDeColor] = kBlack;
-    Put32(p + kDeChild, child);
-    Put32(p + kDeStart, start);
-    Put32(p + kDeSize, static_cast<uint32_t>(size));
+    PutLE32(p + kDeChild, child);
+    PutLE32(p + kDeStart, start);
+    PutLE32(p + kDeSize, static_cast<uint32_t>(size));
   };
   entry(0, u"Root Entry", kTypeRoot, 1, kEndOfChain, 0);
   entry(1, u"data", kTypeStream, kNoStream, 2, 5000);
@@ -311,10 +311,10 @@ TEST(CompoundFile, DamagedHeadersAreRefused) {
   };
   const std::vector<TCase> cases = {
       {"truncated header", [](std::vector<uint8_t>* f) { f->resize(300); }},
-      {"byte order", [](std::vector<uint8_t>* f) { Put16(f->data() + kHdrByteOrder, 0xFEFF); }},
-      {"sector shift", [](std::vector<uint8_t>* f) { Put16(f->data() + kHdrSectorShift, 10); }},
-      {"version 4 with small sectors", [](std::vector<uint8_t>* f) { Put16(f->data() + kHdrMajorVersion, 4); }},
-      {"mini sector shift", [](std::vector<uint8_t>* f) { Put16(f->data() + kHdrMiniSectorShift, 7); }},
+      {"byte order", [](std::vector<uint8_t>* f) { PutLE16(f->data() + kHdrByteOrder, 0xFEFF); }},
+      {"sector shift", [](std::vector<uint8_t>* f) { PutLE16(f->data() + kHdrSectorShift, 10); }},
+      {"version 4 with small sectors", [](std::vector<uint8_t>* f) { PutLE16(f->data() + kHdrMajorVersion, 4); }},
+      {"mini sector shift", [](std::vector<uint8_t>* f) { PutLE16(f->data() + kHdrMiniSectorShift, 7); }},
       {"mini stream cutoff", [](std::vector<uint8_t>* f) { Set32(f, kHdrMiniCutoff, 8192); }},
       // Counts that would allocate gigabytes if believed.
       {"table sector count", [](std::vector<uint8_t>* f) { Set32(f, kHdrFatSectors, 0xFFFFFFF0); }},
@@ -412,12 +412,12 @@ TEST(CompoundFile, EveryListedElementOpensByItsListedName) {
   // survive the trip to a QString and back, and of two names equal without
   // case only the one that lookups find is listed.
   std::vector<uint8_t> f = Save(*Sample());
-  Put16(f.data() + EntryOffset(f, 1), 0xD800);  // "a" becomes an unpaired high surrogate
-  Put16(f.data() + EntryOffset(f, 4), u'B');    // "small2" becomes "BiG", equal to "big" without case
-  Put16(f.data() + EntryOffset(f, 4) + 2, u'i');
-  Put16(f.data() + EntryOffset(f, 4) + 4, u'G');
-  Put16(f.data() + EntryOffset(f, 4) + 6, 0);
-  Put16(f.data() + EntryOffset(f, 4) + kDeNameLength, 8);
+  PutLE16(f.data() + EntryOffset(f, 1), 0xD800);  // "a" becomes an unpaired high surrogate
+  PutLE16(f.data() + EntryOffset(f, 4), u'B');    // "small2" becomes "BiG", equal to "big" without case
+  PutLE16(f.data() + EntryOffset(f, 4) + 2, u'i');
+  PutLE16(f.data() + EntryOffset(f, 4) + 4, u'G');
+  PutLE16(f.data() + EntryOffset(f, 4) + 6, 0);
+  PutLE16(f.data() + EntryOffset(f, 4) + kDeNameLength, 8);
   auto r = TStorage::OpenBytes(f);
   ASSERT_TRUE(r);
   const std::vector<TStorageElement> elements = r->Elements();
@@ -474,7 +474,7 @@ TEST(CompoundFile, DirectoryCyclesEndTheWalk) {
   ASSERT_TRUE(TStorage::OpenBytes(f));
   // Turn the stream under the deepest storage into a storage holding another: one level too deep.
   const int leaf = kMaxDepth + 1;
-  ASSERT_EQ(Get16(f.data() + EntryOffset(f, leaf) + kDeNameLength), 10u) << "the entry of \"leaf\"";
+  ASSERT_EQ(GetLE16(f.data() + EntryOffset(f, leaf) + kDeNameLength), 10u) << "the entry of \"leaf\"";
   f[EntryOffset(f, leaf) + kDeType] = kTypeStorage;
   Set32(&f, EntryOffset(f, leaf) + kDeChild, static_cast<uint32_t>(leaf + 1));
   Set32(&f, EntryOffset(f, leaf + 1) + kDeLeft, kNoStream);
@@ -581,9 +581,9 @@ TEST(CompoundFile, NumberedAndOtherNamesFindTheirOwnElements) {
   };
   expectOrdered(r->Elements());
   std::vector<uint8_t> f = Save(*root);
-  Put16(f.data() + EntryOffset(f, 2), u'9');
-  Put16(f.data() + EntryOffset(f, 2) + 2, u'9');
-  Put16(f.data() + EntryOffset(f, 2) + kDeNameLength, 6);
+  PutLE16(f.data() + EntryOffset(f, 2), u'9');
+  PutLE16(f.data() + EntryOffset(f, 2) + 2, u'9');
+  PutLE16(f.data() + EntryOffset(f, 2) + kDeNameLength, 6);
   auto damaged = TStorage::OpenBytes(f);
   ASSERT_TRUE(damaged);
   expectOrdered(damaged->Elements());

@@ -14,8 +14,14 @@ class TPlainStream final : public TUnknownImpl<IStream> {
   // Unsized: seeking to the end fails, as on a pipe.
   TPlainStream(const void* data, size_t size, bool sized = true)
       : FInner(MemoryStreamFrom(data, size)), FSized(sized) {}
-  HRESULT Read(void* buffer, uint32_t count, uint32_t* done) override { return FInner->Read(buffer, count, done); }
+  // As some streams of other callers do: a null buffer is refused even for no bytes.
+  void RefuseNullBuffers() { FRefuseNull = true; }
+  HRESULT Read(void* buffer, uint32_t count, uint32_t* done) override {
+    if (!buffer && FRefuseNull) return E_POINTER;
+    return FInner->Read(buffer, count, done);
+  }
   HRESULT Write(const void* buffer, uint32_t count, uint32_t* done) override {
+    if (!buffer && FRefuseNull) return E_POINTER;
     return FInner->Write(buffer, count, done);
   }
   HRESULT Seek(int64_t move, uint32_t origin, uint64_t* position) override {
@@ -39,4 +45,5 @@ class TPlainStream final : public TUnknownImpl<IStream> {
  private:
   TComPtr<IStream> FInner;
   bool FSized;
+  bool FRefuseNull = false;
 };

@@ -1,0 +1,139 @@
+// The entry table of a compound stream container and the index that finds
+// the first entry of an ID in it (which schemes it keeps, and why, is told
+// at the top of uCompoundStream.cpp).
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+// One value of a container. Data points into the load image, into an arena
+// chunk, or (large values) into a block of its own; none of them moves while
+// the container lives, so a handed-out pointer survives writes to other IDs.
+struct TStoredEntry {
+  // Left unset: a load sizes the table and then fills every field.
+  TStoredEntry() {}  // NOLINT(modernize-use-equals-default): = default would zero on resize
+  explicit TStoredEntry(int32_t id) : ID(id), Tag(0), Size(0), Capacity(0), Data(nullptr), Own(false) {}
+  int32_t ID;
+  int32_t Tag;
+  uint32_t Size;
+  uint32_t Capacity;  // bytes at Data this entry may overwrite in place
+  uint8_t* Data;
+  bool Own;  // Data is a block of its own, freed when the value goes
+};
+
+using TStoredEntries = std::vector<TStoredEntry>;
+
+// Not thread-safe: a lookup may build the index or move its guess.
+class TEntryIndex {
+ public:
+  // The smallest IDs, where every object keeps its base values, are found
+  // in a table of their first positions.
+  static constexpr int32_t kSmallIds = 64;
+  static constexpr uint16_t kSmallAbsent = 0xFFFF;
+  static constexpr uint16_t kSmallFar = 0xFFFE;  // at a position beyond the table's reach
+
+  TEntryIndex() { Clear(); }
+
+  // For an empty entry table; entries appended from now on are indexed as
+  // they arrive.
+  void Clear();
+  // For a table filled at once by a load: its small IDs are noted while it
+  // is filled (NoteSmall, even before the table exists), the rest of the
+  // index is built by the first lookup that needs it.
+  void ClearForLoad() {
+    Clear();
+    FBuilt = false;
+    TrustNext();
+  }
+  void NoteSmall(int32_t id, size_t pos) {
+    if (static_cast<uint32_t>(id) < kSmallIds && FSmall[id] == kSmallAbsent)
+      FSmall[id] = pos < kSmallFar ? static_cast<uint16_t>(pos) : kSmallFar;
+  }
+  // The first position noted for a small ID: a position, kSmallAbsent or kSmallFar.
+  uint16_t SmallPosition(int32_t id) const { return FSmall[id]; }
+
+  // Position of the first entry with the ID, or -1.
+  int64_t Find(const TStoredEntries& entries, int32_t id) {
+    if (static_cast<uint32_t>(id) < kSmallIds) {
+      const uint16_t pos = FSmall[id];
+      if (pos == kSmallAbsent) return -1;
+      if (pos != kSmallFar) return pos;
+    }
+    const size_t next = FNext;
+    if (next < FNextTrustedBelow && next < entries.size() && entries[next].ID == id) return Found(entries, next);
+    // Values are mostly written in ascending order: a new one is above them all.
+    if (FBuilt && id > FHighest) return -1;
+    return FindBeyondSmall(entries, id);
+  }
+  // The last entry of the table was just appended with an ID it did not hold.
+  void Appended(const TStoredEntries& entries) {
+    const size_t pos = entries.size() - 1;
+    const int32_t id = entries[pos].ID;
+    NoteSmall(id, pos);
+    if (!FBuilt) return;  // the build will take it in
+    if (!FHashed && FRunCount && id > FRuns[FRunCount - 1].Last) {
+      FRuns[FRunCount - 1].Last = id;
+      FHighest = std::max(FHighest, id);
+      return;
+    }
+    AppendedElsewhere(entries);
+  }
+
+ private:
+  int64_t FindBeyondSmall(const TStoredEntries& entries, int32_t id);
+  // Appended for a new run or the hash.
+  void AppendedElsewhere(const TStoredEntries& entries);
+  // Indexes every entry (false, and the index left unbuilt, without the
+  // memory for a hash table).
+  bool Build(const TStoredEntries& entries);
+  bool BuildHash(const TStoredEntries& entries);
+  // Position of the ID in ascending run r, or -1.
+  int64_t SearchRun(const TStoredEntries& entries, int r, int32_t id) const;
+  int64_t Found(const TStoredEntries& entries, size_t pos) {
+    // After the last entry the guess is the first: objects read their values
+    // in an order of their own, which wraps around the stored one.
+    FNext = pos + 1 == entries.size() ? 0 : pos + 1;
+    return static_cast<int64_t>(pos);
+  }
+  // Where the guess is the first entry of its ID for certain (see FNextTrustedBelow).
+  void TrustNext();
+  bool HashInsert(int32_t id, uint32_t pos);
+
+  uint16_t FSmall[kSmallIds];
+  // Whether the runs or the hash describe every entry, and then the highest ID.
+  bool FBuilt = true;
+  int32_t FHighest = INT32_MIN;
+  // While IDs arrive in at most kMaxRuns strictly ascending runs (an object
+  // writes its values in order, a table its cells), the entries are their
+  // own index, searched run by run; the first run holding an ID holds its
+  // first entry.
+  static constexpr int kMaxRuns = 16;
+  struct TRun {
+    uint32_t Start;
+    int32_t First;
+    int32_t Last;
+  };
+  TRun FRuns[kMaxRuns];
+  int FRunCount = 0;
+  // Beyond that, an open-addressing table maps each ID to its first entry.
+  struct TSlot {
+    int32_t ID;
+    uint32_t Pos;  // kNoSlot when empty
+  };
+  static constexpr uint32_t kNoSlot = UINT32_MAX;
+  bool FHashed = false;
+  bool FHashDuplicates = false;  // some ID has more than one entry
+  std::unique_ptr<TSlot[]> FHash;
+  size_t FHashSize = 0;  // a power of two
+  uint32_t FHashShift = 32;
+  // Readers mostly go through the IDs in stored order: the entry after the
+  // last one found is tried first (a guess, checked before use). A match
+  // below FNextTrustedBelow is the ID's first entry: it lies in the first run
+  // (which nothing precedes), or the hash knows every ID to be unique.
+  // Elsewhere the runs before the guess's own are searched first.
+  size_t FNext = 0;
+  size_t FNextTrustedBelow = SIZE_MAX;
+};
