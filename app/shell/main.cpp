@@ -8,6 +8,7 @@
 #include "uCommandLine.h"
 #include "uDocumentKinds.h"
 #include "uPrintDeepScale.h"
+#include "uPrintDiagrammBase.h"
 #include "uPrintHeader.h"
 #include "uPrintText.h"
 #include "uScriptedUi.h"
@@ -21,6 +22,7 @@ void RegisterKinds() {
   RegisterDepthScaleKinds();
   RegisterHeadKinds();
   RegisterDocumentKinds();
+  RegisterCurvePlotKinds();
 }
 
 // A headless command reports in one line: Qt's own notes about the
