@@ -6,20 +6,6 @@
 
 namespace {
 
-int8_t Direction(double from, double to) { return to > from ? 1 : (to < from ? -1 : 0); }
-
-// Records a turn at `at` after moving in direction `before`.
-void AddTurn(TRunShape* s, int8_t before, double at) {
-  ++s->Turns;
-  if (before > 0) {
-    if (!s->HasHigh || at > s->HighTurn) s->HighTurn = at;
-    s->HasHigh = true;
-  } else {
-    if (!s->HasLow || at < s->LowTurn) s->LowTurn = at;
-    s->HasLow = true;
-  }
-}
-
 TRunShape BrokenShape() {
   TRunShape s;
   s.Empty = false;
@@ -33,7 +19,7 @@ bool IsMissingSample(double value, double nullValue) { return value == nullValue
 
 TRunShape PointShape(double key) {
   TRunShape s;
-  s.First = s.Last = key;
+  s.First = s.Last = s.Low = s.High = key;
   s.Empty = false;
   return s;
 }
@@ -44,37 +30,18 @@ TRunShape JoinShapes(const TRunShape& a, const TRunShape& b) {
   if (a.Broken || b.Broken) return BrokenShape();
   TRunShape r = a;
   r.Last = b.Last;
-  r.Turns = a.Turns + b.Turns;
-  if (b.HasHigh && (!r.HasHigh || b.HighTurn > r.HighTurn)) r.HighTurn = b.HighTurn;
-  if (b.HasLow && (!r.HasLow || b.LowTurn < r.LowTurn)) r.LowTurn = b.LowTurn;
-  r.HasHigh = a.HasHigh || b.HasHigh;
-  r.HasLow = a.HasLow || b.HasLow;
-  // The junction: the move from a's last key to b's first, then b's first move.
-  int8_t previous = a.LastDir;
-  const int8_t step = Direction(a.Last, b.First);
-  if (step != 0) {
-    if (previous != 0 && previous != step) AddTurn(&r, previous, a.Last);
-    previous = step;
-  }
-  if (b.FirstDir != 0 && previous != 0 && previous != b.FirstDir) AddTurn(&r, previous, b.First);
-  r.FirstDir = a.FirstDir != 0 ? a.FirstDir : (step != 0 ? step : b.FirstDir);
-  r.LastDir = b.LastDir != 0 ? b.LastDir : (step != 0 ? step : a.LastDir);
+  r.Low = std::min(a.Low, b.Low);
+  r.High = std::max(a.High, b.High);
   return r;
 }
 
-int OutlineKeys(const TRunShape& shape, double keys[5]) {
+int OutlineKeys(const TRunShape& shape, double keys[4]) {
   if (shape.Empty || shape.Broken) return 0;
-  int n = 0;
-  keys[n++] = shape.First;
-  // The turns alternate in kind, starting with the kind the first move leads
-  // to; the run ends after a turn of the same kind as its last one. One turn
-  // of each kind in that order stands for all of them, and a third when the
-  // run ends after a turn of its first kind.
-  const int64_t kept = shape.Turns < 3 ? shape.Turns : (shape.Turns % 2 == 0 ? 2 : 3);
-  bool high = shape.FirstDir > 0;
-  for (int64_t t = 0; t < kept; ++t, high = !high) keys[n++] = high ? shape.HighTurn : shape.LowTurn;
-  keys[n++] = shape.Last;
-  return n;
+  keys[0] = shape.First;
+  keys[1] = shape.Low;
+  keys[2] = shape.High;
+  keys[3] = shape.Last;
+  return 4;
 }
 
 void TCurveOutline::Clear() {
@@ -94,21 +61,16 @@ bool TCurveOutline::Matches(const double* values, int64_t count, double nullValu
 TRunShape TCurveOutline::ScanShape(int64_t first, int64_t last) const {
   TRunShape s;
   if (!FValues || first > last || first < 0 || last >= FCount) return s;
-  for (int64_t i = first; i <= last; ++i) {
+  if (IsMissingSample(FValues[first], FNull)) return BrokenShape();
+  s = PointShape(SampleKey(FValues[first], FLogarithmic));
+  for (int64_t i = first + 1; i <= last; ++i) {
     const double v = FValues[i];
     if (IsMissingSample(v, FNull)) return BrokenShape();
     const double key = SampleKey(v, FLogarithmic);
-    if (s.Empty) {
-      s = PointShape(key);
-      continue;
-    }
-    if (key == s.Last) continue;
-    const int8_t dir = key > s.Last ? 1 : -1;
-    if (s.LastDir != 0 && dir != s.LastDir) AddTurn(&s, s.LastDir, s.Last);
-    if (s.FirstDir == 0) s.FirstDir = dir;
-    s.LastDir = dir;
-    s.Last = key;
+    s.Low = std::min(s.Low, key);
+    s.High = std::max(s.High, key);
   }
+  s.Last = SampleKey(FValues[last], FLogarithmic);
   return s;
 }
 

@@ -1,15 +1,14 @@
-// What a polyline through a run of curve samples looks like along one device
+// What a polyline through a run of curve samples paints along one device
 // row, kept small enough to merge: a curve of a million samples drawn into a
-// few thousand rows needs only a handful of points per row to paint exactly
-// the pixels that the polyline through every sample paints.
+// few thousand rows needs only four points per row to paint exactly the
+// pixels that the polyline through every sample paints.
 //
-// Along one row a polyline only moves left and right. Its pixels are then the
-// span between its extreme columns, the joins at its first and last point
-// (which depend on the direction it leaves and enters them) and the joins
-// where it turns back; the join of a turn lies inside the span and the join of
-// the outermost turn of the same kind. So a run is drawn like the polyline
-// through its first value, its outermost turning values (at most three, the
-// kinds alternating as in the run) and its last value.
+// Along one row a polyline only moves left and right. A one-pixel pen paints
+// the union of its segments, and a round pen that union widened by half its
+// width, so the samples of a row paint what the path from the first through
+// the lowest and the highest to the last paints; the segments into and out
+// of the row stay as they are. (Dashed pens follow the length of the path and
+// are not reproduced pixel for pixel.)
 //
 // Runs are summarised in "keys" that map to columns monotonically: the value
 // itself on a linear axis; on a logarithmic axis every value <= 0 takes the
@@ -23,13 +22,8 @@
 struct TRunShape {
   double First = 0;
   double Last = 0;
-  double HighTurn = 0;  // the largest key where the run turns from rising to falling
-  double LowTurn = 0;   // the smallest key where it turns from falling to rising
-  int64_t Turns = 0;    // how many times the run turns back
-  int8_t FirstDir = 0;  // direction of the first move that changes the key: -1, 0 or 1
-  int8_t LastDir = 0;   // direction of the last such move
-  bool HasHigh = false;
-  bool HasLow = false;
+  double Low = 0;
+  double High = 0;
   bool Empty = true;
   bool Broken = false;  // the run holds a missing sample; the other fields are void
 };
@@ -38,10 +32,9 @@ struct TRunShape {
 TRunShape PointShape(double key);
 // The shape of `a` followed by `b`.
 TRunShape JoinShapes(const TRunShape& a, const TRunShape& b);
-// The keys of the short polyline that draws like the run: first, the turns
-// (outermost of their kind, alternating), last. Returns their number (0 for
-// an empty or broken run, else 1 to 5).
-int OutlineKeys(const TRunShape& shape, double keys[5]);
+// The keys of the short path that paints like the run: first, lowest,
+// highest, last. Returns their number (0 for an empty or broken run, else 4).
+int OutlineKeys(const TRunShape& shape, double keys[4]);
 
 // Whether a sample is missing: the curve's missing value, or not a number a
 // position can be computed from.

@@ -12,7 +12,7 @@ namespace {
 
 // Rows with at most this many samples are drawn sample by sample: their
 // outline would not be shorter.
-constexpr int64_t kDirectRow = 6;
+constexpr int64_t kDirectRow = 4;
 // Lines collected before they are handed to the painter.
 constexpr size_t kLineBatch = 4096;
 
@@ -138,7 +138,7 @@ void DrawCurveSamples(QPainter* dc, const TCurveSamples& samples, int64_t first,
   if (!outline->Matches(values, samples.Count, null, log)) outline->Build(values, samples.Count, null, log);
 
   const auto addShape = [&](const TRunShape& shape, int row) {
-    double keys[5];
+    double keys[4];
     const int n = OutlineKeys(shape, keys);
     if (n == 0) return;
     if (hairline) {

@@ -61,8 +61,8 @@ TSamplesRead ReadCurveSamples(ICompoundStream* stream, std::vector<double>* samp
       return ReadPacked(packed.Get(), samples);
   }
   TCompoundEntry count{};
-  if (stream->GetEntry(idCount, &count) != S_OK) return TSamplesRead::Absent;
-  const int32_t n = qsReadInteger(stream, idCount, -1);
+  if (stream->GetEntry(idCount, &count) != S_OK || count.Tag == qsEmpty) return TSamplesRead::Absent;
+  const int32_t n = count.Tag == qsInteger ? qsReadInteger(stream, idCount, -1) : -1;
   TCompoundEntry values{};
   const bool hasValues = stream->GetEntry(idValues, &values) == S_OK && values.Tag == qsBinary;
   if (n < 0 || n > kMaxCurveSamples) return Damaged(samples);
