@@ -42,8 +42,12 @@ bool IsMissingSample(double value, double nullValue);
 // The key of a present sample.
 inline double SampleKey(double value, bool logarithmic) { return logarithmic && !(value > 0) ? 1.0 : value; }
 
-// Run shapes of every range of a curve's samples in logarithmic time: blocks
-// of samples summarised once, and a tree of blocks above them.
+// Run shapes of every range of a curve's samples in constant time: the
+// lowest and highest key of blocks of samples, the same of every power-of-two
+// run of superblocks (a sparse table), and a running count of blocks with a
+// missing sample; first and last keys are read from the samples themselves.
+// A range reads at most a block's samples and a superblock's blocks at each
+// end, and two entries of the table between.
 class TCurveOutline {
  public:
   // Summarises `values` (not copied: they must stay as they are until the
@@ -57,15 +61,35 @@ class TCurveOutline {
   TRunShape Shape(int64_t first, int64_t last) const;
   // The shape of samples first..last computed by reading them one by one.
   TRunShape ScanShape(int64_t first, int64_t last) const;
+  // Asks the processor to fetch what a range ending near sample `index` will
+  // read: a drawing by rows walks the samples with long strides, each row
+  // waiting on memory otherwise.
+  void Prefetch(int64_t index) const;
 
  private:
-  static constexpr int64_t kBlock = 64;
+  static constexpr int64_t kBlock = 16;  // samples
+  static constexpr int64_t kSuper = 16;  // blocks
+  // Lowest and highest key of a range, or its missing sample.
+  struct TSpan {
+    double Low;
+    double High;
+    bool Missing;
+  };
+  TSpan ScanSpan(int64_t first, int64_t last) const;
+  // Blocks b1 .. b2 - 1 (their missing samples are counted separately).
+  void AddBlocks(int64_t b1, int64_t b2, TSpan* span) const;
+  TRunShape ShapeOf(int64_t first, int64_t last, const TSpan& span) const;
 
   const double* FValues = nullptr;
   int64_t FCount = 0;
   double FNull = 0;
   bool FLogarithmic = false;
   bool FBuilt = false;
-  int64_t FLeaves = 0;  // power of two >= number of blocks
-  std::vector<TRunShape> FTree;
+  int64_t FBlocks = 0;
+  std::vector<double> FBlockSpans;  // low, high of every block
+  // Blocks with a missing sample among blocks 0 .. b - 1.
+  std::vector<int32_t> FMissingBefore;
+  // Level k holds, for every superblock s, the low and high of superblocks
+  // s .. s + 2^k - 1.
+  std::vector<std::vector<double>> FLevels;
 };

@@ -32,7 +32,7 @@ double CellNumber(const TStringTable& table, int column, int row, double def) {
 }  // namespace
 
 void TPrintDiagramm::SamplesChanged() {
-  FOutline.Clear();
+  FDrawCache.Clear();
   FMaxValid = false;
 }
 
@@ -171,9 +171,13 @@ void TPrintDiagramm::DrawData(TDrawContext& context) {
   samples.Count = SampleCount();
   samples.NullValue = FNullValue;
   samples.Logarithmic = FLogarithmic;
-  samples.Column = [&](double key) { return context.PixelX(ValueToX(key)); };
-  samples.Row = [&](int64_t i) { return context.PixelY(DepthToPage(DepthOfIndex(i))); };
-  DrawCurveSamples(dc, samples, first, last, std::max(1, context.ClipRect.Height()), &FOutline, FDrawing);
+  const TPixelMapping pixels = context.Pixels();
+  const TDepthMapping depths = DepthMapping();
+  samples.Column = [&](double key) { return pixels.X(ValueToX(key)); };
+  samples.Row = [&](int64_t i) { return pixels.Y(depths.ToPage(DepthOfIndex(i))); };
+  samples.RowKey = {FStartDepth, FDepthStep,     depths.StartDepth, depths.Scale,
+                    depths.Top,  pixels.OriginY, pixels.Ky,         pixels.Zoom};
+  DrawCurveSamples(dc, samples, first, last, std::max(1, context.ClipRect.Height()), &FDrawCache, FDrawing);
 }
 
 uint32_t TPrintDiagramm::HitTest(double x, double y, TPrintObject** target) {

@@ -82,7 +82,7 @@ class TPrintDiagramm : public TPrintDiagrammBase {
   double FDepthStep = 1;
   double FNullValue = kDefaultNullValue;
   TCurveDrawing FDrawing = TCurveDrawing::Auto;
-  mutable TCurveOutline FOutline;
+  mutable TCurveDrawCache FDrawCache;
   mutable double FMaxValue = 0;
   mutable bool FMaxValid = false;
 };
