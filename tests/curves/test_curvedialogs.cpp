@@ -144,6 +144,7 @@ TEST_F(CurveDialogTest, ScaleDialogShowsAndParsesItsFields) {
   SetText(&d, "sMarkIndex2", "x");
   Find<QComboBox>(&d, "sMarkStep")->setCurrentText("50");
   Find<QCheckBox>(&d, "bShowName")->setChecked(true);
+  Find<QCheckBox>(&d, "bBorder")->setChecked(true);
   d.WorkFont().SetSize(14);
   const double width = scale->GetWidth();
   d.Apply();
@@ -154,6 +155,7 @@ TEST_F(CurveDialogTest, ScaleDialogShowsAndParsesItsFields) {
   EXPECT_EQ(scale->MarkIndex1(), 1);
   EXPECT_EQ(scale->MarkIndex2(), kMarkIndexUnset);
   EXPECT_TRUE(scale->ShowName());
+  EXPECT_TRUE(scale->Border());
   EXPECT_EQ(scale->ScaleFont().Size(), 14);
 
   TFDiagrammScale again(scale);

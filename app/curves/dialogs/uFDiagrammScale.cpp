@@ -95,6 +95,9 @@ TFDiagrammScale::TFDiagrammScale(TPrintDiagrammScale* scale, QWidget* parent)
   bShowName = new QCheckBox(TranslateGeneral(QStringLiteral("ShowCurveName"), QStringLiteral("Show curve name")), this);
   bShowName->setObjectName(QStringLiteral("bShowName"));
   bShowName->setChecked(scale->ShowName());
+  bBorder = new QCheckBox(TranslateWord(QStringLiteral("Border")), this);
+  bBorder->setObjectName(QStringLiteral("bBorder"));
+  bBorder->setChecked(scale->Border());
 
   QDialogButtonBox* buttons = NewOkCancelButtons(this, QStringLiteral("data/diagrammscale"));
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -108,6 +111,7 @@ TFDiagrammScale::TFDiagrammScale(TPrintDiagrammScale* scale, QWidget* parent)
   root->addLayout(top);
   root->addLayout(groups);
   root->addWidget(bShowName);
+  root->addWidget(bBorder);
   root->addWidget(buttons);
 }
 
@@ -127,6 +131,7 @@ void TFDiagrammScale::Apply() {
   FScale->SetMarkIndex1(ParseInt(sMarkIndex1->text(), kMarkIndexUnset));
   FScale->SetMarkIndex2(ParseInt(sMarkIndex2->text(), kMarkIndexUnset));
   FScale->SetShowName(bShowName->isChecked());
+  FScale->SetBorder(bBorder->isChecked());
   FScale->ScaleFont().Assign(FFont);
   FScale->SetModified(true);
   FScale->Changed();

@@ -1,6 +1,6 @@
 // The scale header dialog: unit text and font, position and size, which
-// marks are drawn, their step and length, and whether the curve's name
-// precedes the unit.
+// marks are drawn, their step and length, whether the curve's name precedes
+// the unit, and the base line under the marks.
 #pragma once
 
 #include <QDialog>
@@ -43,4 +43,5 @@ class TFDiagrammScale : public QDialog {
   QComboBox* sMarkStep;
   QLineEdit* sMarkSize;
   QCheckBox* bShowName;
+  QCheckBox* bBorder;
 };
