@@ -18,11 +18,9 @@ const QString kNameKey = QStringLiteral("PROFILE.NAME");
 
 TPreferences::TPreferences(const QString& fileName) : FIni(fileName) {}
 
-QString TPreferences::DefaultFileName() {
-  const QString path = WritableProgramFile(kFileName);
-  const QString shipped = ProgramDir() + u'/' + kFileName;
-  // An installed copy keeps the user's profiles in the configuration folder;
-  // they start from the profiles shipped with the program.
+QString UserProgramFile(const QString& name) {
+  const QString path = WritableProgramFile(name);
+  const QString shipped = ProgramDir() + u'/' + name;
   if (QFileInfo(path).absoluteFilePath() != QFileInfo(shipped).absoluteFilePath() && !QFile::exists(path) &&
       QFile::exists(shipped)) {
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -30,6 +28,8 @@ QString TPreferences::DefaultFileName() {
   }
   return path;
 }
+
+QString TPreferences::DefaultFileName() { return UserProgramFile(kFileName); }
 
 bool TPreferences::Exists() const { return QFile::exists(FIni.FileName()); }
 

@@ -10,6 +10,12 @@
 
 #include "uIniFile.h"
 
+// Where the program keeps a settings file `name` of its folder that the user
+// changes ("preferences.ini", "kerno.ini"): the program folder, or the user's
+// configuration folder for an installed copy, where it starts as a copy of
+// the file shipped in the program folder.
+QString UserProgramFile(const QString& name);
+
 class TPreferences {
  public:
   // The store on `fileName`, by default the program's "preferences.ini".

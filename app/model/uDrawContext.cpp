@@ -17,13 +17,19 @@ int TDrawContext::DpiX() const { return DC && DC->device() ? DC->device()->logic
 
 int TDrawContext::DpiY() const { return DC && DC->device() ? DC->device()->logicalDpiY() : 96; }
 
-int32_t TDrawContext::PixelX(double mm) const {
-  return RoundEven((mm - OriginX) * static_cast<double>(Kx()) * static_cast<double>(Zoom));
+TPixelMapping TDrawContext::Pixels() const {
+  TPixelMapping m;
+  m.OriginX = OriginX;
+  m.OriginY = OriginY;
+  m.Kx = static_cast<double>(Kx());
+  m.Ky = static_cast<double>(Ky());
+  m.Zoom = static_cast<double>(Zoom);
+  return m;
 }
 
-int32_t TDrawContext::PixelY(double mm) const {
-  return RoundEven((mm - OriginY) * static_cast<double>(Ky()) * static_cast<double>(Zoom));
-}
+int32_t TPixelMapping::X(double mm) const { return RoundEven((mm - OriginX) * Kx * Zoom); }
+
+int32_t TPixelMapping::Y(double mm) const { return RoundEven((mm - OriginY) * Ky * Zoom); }
 
 double TDrawContext::PageX(double pixel) const {
   const double k = static_cast<double>(Kx()) * static_cast<double>(Zoom);

@@ -30,6 +30,18 @@ enum TDrawOption : uint32_t {
   doPageBounds = 16  // page boundaries (drawn by the document area)
 };
 
+// A context's page-to-pixel mapping with its factors worked out once, for
+// callers that map many positions: the very numbers of PixelX and PixelY.
+struct TPixelMapping {
+  double OriginX = 0;
+  double OriginY = 0;
+  double Kx = 0;
+  double Ky = 0;
+  double Zoom = 1;
+  int32_t X(double mm) const;
+  int32_t Y(double mm) const;
+};
+
 struct TDrawContext {
   QPainter* DC = nullptr;
   int32_t OriginX = 0;  // page mm shown at the device's left edge
@@ -45,8 +57,9 @@ struct TDrawContext {
   float Kx() const { return static_cast<float>(DpiX() / 25.4); }
   float Ky() const { return static_cast<float>(DpiY() / 25.4); }
   // Page millimetres to device pixels, rounded to nearest, ties to even.
-  int32_t PixelX(double mm) const;
-  int32_t PixelY(double mm) const;
+  int32_t PixelX(double mm) const { return Pixels().X(mm); }
+  int32_t PixelY(double mm) const { return Pixels().Y(mm); }
+  TPixelMapping Pixels() const;
   // Device pixels back to page millimetres (mouse positions).
   double PageX(double pixel) const;
   double PageY(double pixel) const;

@@ -46,16 +46,13 @@ void TPrintDeepObject::DumpProperties(QJsonObject* json) const {
 }
 
 // A scale of 0 would divide by zero: the mapping uses the default instead.
-double TPrintDeepObject::DepthToPage(double depth) const {
-  if (const TPrintDeepObject* p = DeepParent()) return p->DepthToPage(depth);
-  const double s = ValidScale(GetVertScale(), kDefaultVertScale);
-  return (depth - GetStartDepth()) * 1000.0 / s + FTop;
-}
-
-double TPrintDeepObject::PageToDepth(double y) const {
-  if (const TPrintDeepObject* p = DeepParent()) return p->PageToDepth(y);
-  const double s = ValidScale(GetVertScale(), kDefaultVertScale);
-  return s * (y - FTop) / 1000.0 + GetStartDepth();
+TDepthMapping TPrintDeepObject::DepthMapping() const {
+  if (const TPrintDeepObject* p = DeepParent()) return p->DepthMapping();
+  TDepthMapping m;
+  m.StartDepth = GetStartDepth();
+  m.Scale = ValidScale(GetVertScale(), kDefaultVertScale);
+  m.Top = FTop;
+  return m;
 }
 
 double TPrintDeepObject::HorzToPage(double metres) const {

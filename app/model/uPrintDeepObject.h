@@ -11,6 +11,15 @@
 inline constexpr uint16_t kDefaultVertScale = 200;
 inline constexpr uint16_t kDefaultHorzScale = 10;
 
+// The depth mapping of a chain of deep objects, as its topmost one holds it.
+struct TDepthMapping {
+  double StartDepth = 0;
+  double Scale = kDefaultVertScale;  // the vertical scale 1:Scale, never 0
+  double Top = 0;                    // page Y of StartDepth
+  double ToPage(double depth) const { return (depth - StartDepth) * 1000.0 / Scale + Top; }
+  double ToDepth(double y) const { return Scale * (y - Top) / 1000.0 + StartDepth; }
+};
+
 class TPrintDeepObject : public TPrintObjectList {
  public:
   // Mapping parameters: the parent's when it is a deep object, else the defaults.
@@ -26,8 +35,11 @@ class TPrintDeepObject : public TPrintObjectList {
   void DumpProperties(QJsonObject* json) const override;
 
   // Depth (m) to page Y (mm) and back, computed at the topmost deep ancestor.
-  double DepthToPage(double depth) const;
-  double PageToDepth(double y) const;
+  double DepthToPage(double depth) const { return DepthMapping().ToPage(depth); }
+  double PageToDepth(double y) const { return DepthMapping().ToDepth(y); }
+  // The mapping itself, for callers that map many depths at once: the same
+  // numbers as DepthToPage and PageToDepth without asking up the chain each time.
+  TDepthMapping DepthMapping() const;
   // Metres across to page X (mm) and back.
   double HorzToPage(double metres) const;
   double PageToHorz(double x) const;

@@ -9,6 +9,7 @@
 #include "uCommandLine.h"
 #include "uDocumentKinds.h"
 #include "uPrintDeepScale.h"
+#include "uPrintDiagrammBase.h"
 #include "uPrintHeader.h"
 #include "uPrintText.h"
 #include "uScriptedUi.h"
@@ -23,6 +24,7 @@ void RegisterKinds() {
   RegisterDepthScaleKinds();
   RegisterHeadKinds();
   RegisterDocumentKinds();
+  RegisterCurvePlotKinds();
 }
 
 // A headless command reports in one line: Qt's own notes about the

@@ -10,6 +10,7 @@
 
 #include "uDocumentDialogs.h"
 #include "uFConfirmListIndex.h"
+#include "uFDiagramm.h"
 #include "uFRullers.h"
 #include "uModelDialogs.h"
 #include "uObjectFile.h"
@@ -82,6 +83,7 @@ int RunViewer(const QString& path) {
   RegisterTableDialogs();
   RegisterDepthScaleDialogs();
   RegisterDocumentDialogs();
+  RegisterCurvePlotDialogs();
   std::unique_ptr<TPrintObjectList> root;
   QString error;
   if (!path.isEmpty()) {

@@ -3,6 +3,7 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QHash>
+#include <QJsonObject>
 #include <QPainter>
 #include <algorithm>
 #include <cstring>
@@ -471,6 +472,17 @@ void TFontEx::DrawHorizontal(QPainter* dc, const QRect& rect, const QString& tex
   }
 }
 
+void TFontEx::DrawLine(QPainter* dc, int x, int y, const QString& line) const {
+  if (!dc || !dc->device() || line.isEmpty()) return;
+  SelectInto(dc);
+  const QString plain = StripControls(line);
+  if (plain.contains(QChar('$')))
+    DrawMarkupLine(dc, x, y, plain);
+  else
+    TextOutTopLeft(dc, x, y, TextForCharset(FLogFont, plain));
+  UnselectFrom(dc);
+}
+
 void TFontEx::DrawMarkupLine(QPainter* dc, int x, int y, const QString& line) const {
   TLogFont work = FLogFont;
   int offset = 0;
@@ -650,4 +662,18 @@ void TFontEx::DrawFormatted(QPainter* dc, const QRect& rect, const QString& text
   dc->drawText(rect, flags, TextForCharset(FLogFont, s));
   dc->restore();
   UnselectFrom(dc);
+}
+
+QJsonObject FontToJson(const TFontEx& font) {
+  QJsonObject json;
+  json[QStringLiteral("name")] = font.Name();
+  json[QStringLiteral("size")] = font.Size();
+  json[QStringLiteral("style")] = font.Style();
+  json[QStringLiteral("angle")] = font.Angle();
+  json[QStringLiteral("charset")] = font.Charset();
+  json[QStringLiteral("format")] = font.Format;
+  json[QStringLiteral("color")] = static_cast<qint64>(font.Color);
+  json[QStringLiteral("bkgColor")] = static_cast<qint64>(font.BkgColor);
+  json[QStringLiteral("transparent")] = font.Transparent;
+  return json;
 }

@@ -13,6 +13,7 @@
 #include <cstdint>
 
 struct ICompoundStream;
+class QJsonObject;
 class QPainter;
 class TIniFile;
 
@@ -127,6 +128,9 @@ class TFontEx {
   void DrawFormatted(QPainter* dc, const QRect& rect, const QString& text) const;
   QString WrapText(QPainter* dc, int width, const QString& text) const;
   QSize MeasureLine(QPainter* dc, const QString& line) const;
+  // One line of marked-up text whose top-left corner is at x, y (the font
+  // selected for it and restored afterwards); the width MeasureLine gives.
+  void DrawLine(QPainter* dc, int x, int y, const QString& line) const;
 
  private:
   void DrawHorizontal(QPainter* dc, const QRect& rect, const QString& text) const;
@@ -147,3 +151,6 @@ class TFontEx {
   };
   mutable TSaved FSaved;
 };
+
+// The font's values for "Kerno --dump".
+QJsonObject FontToJson(const TFontEx& font);

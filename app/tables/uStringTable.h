@@ -68,6 +68,8 @@ class TStringTable {
   // Copies of the header and of one row (an empty row outside the table).
   TStringTableRow Header() const;
   TStringTableRow Row(int row) const;
+  // The cells themselves, for readers of many numbers (no QString per cell).
+  const TCellStore& Cells() const { return FCells; }
 
   void Clear();
   // Whether a stored table of cols x rows may be loaded: neither count

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "uPrintDeepScale.h"
+#include "uPrintDiagramm.h"
 #include "uRecordingDevice.h"
 #include "uScriptedUi.h"
 #include "uSettings.h"
@@ -47,13 +48,26 @@ class TTestBody : public TPrintDeepObject {
     for (int i = 0; i < Count(); ++i)
       if (auto* deep = dynamic_cast<TPrintDeepObject*>(GetChild(i))) deep->ScaleChanged(old, value);
   }
-  std::unique_ptr<TPrintObject> CreateChild(int kind) override { return CreateKindObject(kind, {kindDeepScale}); }
+  std::unique_ptr<TPrintObject> CreateChild(int kind) override {
+    return CreateKindObject(kind, {kindDeepScale, kindDiagramm, kindObjectRuller});
+  }
   TPrintDeepScale* AddScale(double left, double top, double right, double bottom) {
     auto scale = std::make_unique<TPrintDeepScale>();
     TPrintDeepScale* s = scale.get();
     AddChild(std::move(scale));
     s->SetBoundsRect({left, top, right, bottom});
     return s;
+  }
+  // A curve at `left` with samples from `start` every `step` metres.
+  TPrintDiagramm* AddCurve(double left, double start, double step, std::vector<double> values) {
+    auto curve = std::make_unique<TPrintDiagramm>();
+    TPrintDiagramm* c = curve.get();
+    AddChild(std::move(curve));
+    c->SetLeft(left);
+    c->SetTop(DepthToPage(start));
+    c->SetSamples(start, step, std::move(values));
+    c->Changed();
+    return c;
   }
 
  private:
