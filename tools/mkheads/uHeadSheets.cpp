@@ -14,8 +14,6 @@ constexpr int kFieldSize = 8;
 constexpr int kTitleSize = 12;
 // Centred both ways, wrapped: a long value takes a second line in its frame.
 constexpr int32_t kCellFormat = 1 | 4 | 16;
-// Left and top, wrapped: paragraphs of free text.
-constexpr int32_t kParagraphFormat = 16;
 
 enum TLanguage { English, Russian };
 
@@ -26,7 +24,6 @@ struct TCell {
   const char* Ru;
   int Size = kFieldSize;
   bool Bold = false;
-  int32_t Format = kCellFormat;
 };
 
 std::unique_ptr<TPrintHeader> MakeHead(TLanguage language, std::initializer_list<TCell> cells) {
@@ -39,7 +36,7 @@ std::unique_ptr<TPrintHeader> MakeHead(TLanguage language, std::initializer_list
     text->SetText(QString::fromUtf8(language == English ? c.En : c.Ru));
     text->Font().SetSize(c.Size);
     text->Font().SetBold(c.Bold);
-    text->Font().Format = c.Format;
+    text->Font().Format = kCellFormat;
     bottom = std::max(bottom, c.Y + c.H);
     head->AddChild(std::move(text));
   }
@@ -123,16 +120,14 @@ std::unique_ptr<TPrintHeader> Remarks(TLanguage language) {
   constexpr double kConclusions = 24;
   constexpr double kRemarks = 16;
   constexpr double kSigned = kTitle + kConclusions + kRemarks;
-  return MakeHead(
-      language, {{0, 0, 140, kTitle, "CONCLUSIONS AND REMARKS", "ЗАКЛЮЧЕНИЕ И ПРИМЕЧАНИЯ", 11, true},
-                 {140, 0, 50, kTitle, "Well %WELL%", "Скважина %WELL%", 9},
-                 {0, kTitle, kWidth, kConclusions, "Conclusions: %CONCLUSIONS%", "Заключение: %CONCLUSIONS%",
-                  kFieldSize, false, kParagraphFormat},
-                 {0, kTitle + kConclusions, kWidth, kRemarks, "Remarks: %REMARKS%", "Примечания: %REMARKS%", kFieldSize,
-                  false, kParagraphFormat},
-                 {0, kSigned, kThird1, kRowHeight, "Compiled by: %GEOLOGIST%", "Составил: %GEOLOGIST%"},
-                 {kThird1, kSigned, kThird, kRowHeight, "Checked by: %CHECKED_BY%", "Проверил: %CHECKED_BY%"},
-                 {kThird1 + kThird, kSigned, kThird, kRowHeight, "Date: %REPORT_DATE%", "Дата: %REPORT_DATE%"}});
+  return MakeHead(language,
+                  {{0, 0, 140, kTitle, "CONCLUSIONS AND REMARKS", "ЗАКЛЮЧЕНИЕ И ПРИМЕЧАНИЯ", 11, true},
+                   {140, 0, 50, kTitle, "Well %WELL%", "Скважина %WELL%", 9},
+                   {0, kTitle, kWidth, kConclusions, "Conclusions: %CONCLUSIONS%", "Заключение: %CONCLUSIONS%"},
+                   {0, kTitle + kConclusions, kWidth, kRemarks, "Remarks: %REMARKS%", "Примечания: %REMARKS%"},
+                   {0, kSigned, kThird1, kRowHeight, "Compiled by: %GEOLOGIST%", "Составил: %GEOLOGIST%"},
+                   {kThird1, kSigned, kThird, kRowHeight, "Checked by: %CHECKED_BY%", "Проверил: %CHECKED_BY%"},
+                   {kThird1 + kThird, kSigned, kThird, kRowHeight, "Date: %REPORT_DATE%", "Дата: %REPORT_DATE%"}});
 }
 
 }  // namespace
