@@ -11,6 +11,7 @@
 #include "uPreferences.h"
 #include "uPropertiesDialogs.h"
 #include "uStorage.h"
+#include "uStreamViewReader.h"
 
 namespace {
 
@@ -21,6 +22,21 @@ const QString kFontKeys = QStringLiteral(".FONT.");
 const QString kBorderKey = QStringLiteral("BORDER");
 
 QString StreamName(int index) { return QStringLiteral("ruller") + QString::number(index); }
+
+// The same name for reading, built without a QString: a document reads
+// thousands of them.
+std::u16string_view StreamNameView(size_t index, char16_t (&buffer)[32]) {
+  constexpr std::u16string_view kPrefix = u"ruller";
+  std::copy(kPrefix.begin(), kPrefix.end(), buffer);
+  char16_t digits[20];
+  size_t n = 0;
+  do {
+    digits[n++] = static_cast<char16_t>(u'0' + index % 10);
+    index /= 10;
+  } while (index > 0);
+  for (size_t i = 0; i < n; ++i) buffer[kPrefix.size() + i] = digits[n - 1 - i];
+  return {buffer, kPrefix.size() + n};
+}
 
 QJsonObject FontJson(const TFontEx& font) {
   QJsonObject json;
@@ -47,9 +63,7 @@ bool DeleteKeysStartingWith(TIniFile* ini, const QString& section, const QString
 }  // namespace
 
 TPrintDeepScale::TPrintDeepScale() {
-  TRuller ruler;
-  ruler.SetModulus(1000.0 / ValidScale(GetVertScale(), kDefaultVertScale));
-  FRullers.push_back(ruler);
+  FRullers.emplace_back().SetModulus(1000.0 / ValidScale(GetVertScale(), kDefaultVertScale));
 }
 
 void TPrintDeepScale::SetRullers(const TRullerList& rulers) {
@@ -73,7 +87,8 @@ bool TPrintDeepScale::LoadFromQS(ICompoundStream* stream) {
   // The rulers' values come from their own streams (LoadFromStorage); until
   // then, and for a stream that has none, they are default rulers.
   const int32_t count = std::clamp(qsReadInteger(stream, idRullerCount, 1), 0, kMaxRullers);
-  FRullers.assign(static_cast<size_t>(count), TRuller());
+  FRullers.clear();
+  FRullers.resize(static_cast<size_t>(count));
   return true;
 }
 
@@ -85,12 +100,13 @@ bool TPrintDeepScale::SaveToQS(ICompoundStream* stream) {
 bool TPrintDeepScale::LoadFromStorage(TStorage* storage) {
   if (!TPrintDeepObject::LoadFromStorage(storage)) return false;
   // A ruler whose stream is missing or unreadable keeps its default values.
-  for (size_t i = 0; i < FRullers.size(); ++i) {
-    TComPtr<IStream> stream;
-    if (storage->OpenStream(StreamName(static_cast<int>(i)), stream.Put()) != S_OK) continue;
-    TRuller loaded;
-    if (loaded.LoadFromStream(stream.Get())) FRullers[i] = loaded;
-  }
+  // The streams are read in place, through one container for all of them.
+  // Reading a ruler's values never fails half-way: each value read gives its
+  // default when missing.
+  TStreamViewReader reader;
+  char16_t name[32];
+  for (size_t i = 0; i < FRullers.size(); ++i)
+    if (ICompoundStream* qs = reader.Read(storage, StreamNameView(i, name))) FRullers[i].LoadFromQS(qs);
   return true;
 }
 

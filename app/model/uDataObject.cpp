@@ -67,7 +67,8 @@ bool TDataObject::SaveToQS(ICompoundStream* stream) {
 
 bool TDataObject::LoadFromIni(TIniFile* ini, const QString& section, const QString& prefix) {
   if (!TPrintDeepObject::LoadFromIni(ini, section, prefix)) return false;
-  FName = ini->ReadString(section, prefix + QStringLiteral("NAME"), Name());
+  // A template may name its blocks and columns in each language.
+  FName = ReadTranslatedIni(*ini, section, prefix + QStringLiteral("NAME"), Name());
   FHasName = true;
   return true;
 }

@@ -50,7 +50,7 @@ std::vector<TAddBlockEntry> AddBlockEntries(const TIniFile& ini) {
     bool ok = false;
     const int kind = words[1].toInt(&ok);
     if (!ok) continue;
-    entries.push_back({words[0], kind, ini.ReadString(words[0], QStringLiteral("NAME"), words[0])});
+    entries.push_back({words[0], kind, ReadTranslatedIni(ini, words[0], QStringLiteral("NAME"), words[0])});
   }
   return entries;
 }

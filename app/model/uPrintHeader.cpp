@@ -224,8 +224,9 @@ void TPrintHeader::ClearData() {
 
 bool TPrintHeader::LoadFromIni(TIniFile* ini, const QString& section, const QString& prefix) {
   if (!ini || section.isEmpty()) return false;
-  // The head file first: the template's own position and name then apply to it.
-  const QString file = ini->ReadString(section, prefix + QStringLiteral("FILE"), QString()).trimmed();
+  // The head file first: the template's own position and name then apply to
+  // it. A template names a head file per language where its texts differ.
+  const QString file = ReadTranslatedIni(*ini, section, prefix + QStringLiteral("FILE"), QString()).trimmed();
   if (!file.isEmpty()) {
     const QString found = FindHeaderFile(file);
     if (found.isEmpty())
@@ -237,7 +238,7 @@ bool TPrintHeader::LoadFromIni(TIniFile* ini, const QString& section, const QStr
       LoadHeaderFile(found);
   }
   SetTop(ini->ReadFloat(section, prefix + QStringLiteral("TOP"), FTop));
-  SetName(ini->ReadString(section, prefix + QStringLiteral("NAME"), Name()));
+  SetName(ReadTranslatedIni(*ini, section, prefix + QStringLiteral("NAME"), Name()));
   return true;
 }
 

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <span>
 #include <string_view>
+#include <utility>
 
 #include "qs.h"
 #include "qsID.h"
@@ -18,6 +19,7 @@
 #include "uPropertiesDialogs.h"
 #include "uSettings.h"
 #include "uStorage.h"
+#include "uStreamViewReader.h"
 #include "uUiServices.h"
 
 namespace {
@@ -37,42 +39,6 @@ const QString kIndexName = QString::fromUtf16(kIndex.data(), static_cast<qsizety
 const QString kVersionName = QStringLiteral("version");
 
 QString Cp1251(const std::string& bytes) { return QString::fromStdString(Cp1251ToUtf8(bytes)); }
-
-// Reads the streams of a list's storage ("index", then the stream children)
-// one after another through one container that reads them where they lie in
-// the file image: a list may hold thousands of children, and each would
-// otherwise cost a copy of its bytes, a memory stream and a container of its
-// own. What Read returns lasts until the next Read (the storage keeps the
-// bytes until then); a child reads its values in LoadFromQS and keeps no
-// reference to the container.
-class TStreamReader {
- public:
-  TStreamReader() {
-    qsCreateCompoundStream(FQs.Put());
-    if (FQs) FQs->QueryInterface(IID_IPersistMemoryView, reinterpret_cast<void**>(FPersist.Put()));
-  }
-
-  ICompoundStream* Read(TStorage* storage, std::u16string_view name) {
-    std::span<const uint8_t> bytes;
-    return FPersist && storage->ViewStream(name, &FScratch, &bytes) == S_OK ? Loaded(bytes) : nullptr;
-  }
-
-  // The stream stored under a position in decimal, as children are.
-  ICompoundStream* ReadAt(TStorage* storage, int position) {
-    std::span<const uint8_t> bytes;
-    return FPersist && storage->ViewStreamAt(static_cast<uint32_t>(position), &FScratch, &bytes) == S_OK ? Loaded(bytes)
-                                                                                                         : nullptr;
-  }
-
- private:
-  ICompoundStream* Loaded(std::span<const uint8_t> bytes) {
-    return FPersist->LoadView(bytes.data(), bytes.size()) == S_OK ? FQs.Get() : nullptr;
-  }
-
-  TComPtr<ICompoundStream> FQs;
-  TComPtr<IPersistMemoryView> FPersist;
-  std::vector<uint8_t> FScratch;
-};
 
 struct TStoredKind {
   int32_t Position;
@@ -267,12 +233,16 @@ bool TPrintObjectList::LoadFromQS(ICompoundStream* stream) {
   FChildFlags = static_cast<uint32_t>(qsReadInteger(stream, idChildFlags, static_cast<int32_t>(FChildFlags)));
   const std::vector<TStoredKind> kinds = StoredChildKinds(stream, count);
   FChildren.reserve(FChildren.size() + kinds.size());
+  // The children come in one by one with their defaults: what a list does
+  // when a child joins it (a block rebuilds its menu) is done once, after.
+  const bool filling = std::exchange(FFilling, true);
   for (const TStoredKind& stored : kinds) {
     auto child = CreateChild(stored.Kind);
     if (!child) continue;
     AddChild(std::move(child));
     if (FStoredPositions) FStoredPositions->push_back(stored.Position);
   }
+  FFilling = filling;
   return true;
 }
 
@@ -569,7 +539,7 @@ bool TPrintObjectList::SaveToStorage(TStorage* storage) {
 bool TPrintObjectList::LoadFromStorage(TStorage* storage) {
   if (!storage) return false;
   // "index" is parsed once: checked for the kind, then loaded.
-  TStreamReader reader;
+  TStreamViewReader reader;
   ICompoundStream* index = reader.Read(storage, kIndex);
   if (!index) return false;
   if (qsReadInteger(index, idKind, GetKind()) != GetKind()) return false;

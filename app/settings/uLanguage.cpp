@@ -7,6 +7,7 @@
 #include <string>
 
 #include "uCodePage.h"
+#include "uIniFile.h"
 #include "uSettings.h"
 
 namespace {
@@ -109,6 +110,24 @@ void UnloadLanguage() { Pack() = TPack(); }
 bool LanguageLoaded() { return Pack().Loaded; }
 
 QString LoadedLanguagePath() { return Pack().Path; }
+
+QString CurrentLanguage() {
+  const TPack& pack = Pack();
+  return pack.Loaded ? QFileInfo(pack.Path).completeBaseName().toLower() : QString();
+}
+
+QString TranslatedIniKey(const QString& key, const QString& language) {
+  return language.isEmpty() ? key : key + u'.' + language;
+}
+
+QString ReadTranslatedIni(const TIniFile& ini, const QString& section, const QString& key, const QString& def) {
+  const QString language = CurrentLanguage();
+  if (!language.isEmpty()) {
+    const QString text = ini.ReadString(section, TranslatedIniKey(key, language), QString());
+    if (!text.isEmpty()) return text;
+  }
+  return ini.ReadString(section, key, def);
+}
 
 QString Translate(const QString& section, const QString& key, const QString& def) {
   const QString d = Cut(def);

@@ -17,6 +17,9 @@ bool LoadLanguage(const QString& path);
 void UnloadLanguage();
 bool LanguageLoaded();
 QString LoadedLanguagePath();
+// The language the program's texts are in: the loaded pack's name in lower
+// case ("russian" for russian.vox); empty without a pack (the English defaults).
+QString CurrentLanguage();
 
 QString Translate(const QString& section, const QString& key, const QString& def);
 QString TranslateGeneral(const QString& key, const QString& def);  // section "VOX"
@@ -35,6 +38,13 @@ QString TranslateConfirmText(const QString& key, const QString& def);
 // The caption and hint of the "Data" menu, fetched when the pack is loaded.
 QString DataMenuCaption();
 QString DataMenuHint();
+
+// Files of our own that people read (templates, their blocks) may carry a text
+// per language: KEY for the English one, KEY + "." + language beside it
+// ("NAME.russian"). This reads the one for CurrentLanguage(), else KEY, else `def`.
+class TIniFile;
+QString ReadTranslatedIni(const TIniFile& ini, const QString& section, const QString& key, const QString& def);
+QString TranslatedIniKey(const QString& key, const QString& language);
 
 // Replaces each "%s" in turn with the next argument (missing arguments: empty).
 QString SubstituteArgs(const QString& text, const QStringList& args);

@@ -8,6 +8,7 @@
 #include "uDocumentCommands.h"
 #include "uKinds.h"
 #include "uObjectFile.h"
+#include "uPrintDocument.h"
 #include "uPrintObjectList.h"
 #include "uSample.h"
 #include "uStorage.h"
@@ -63,8 +64,8 @@ int Resave(const QStringList& args, QTextStream&, QTextStream& err) {
 
 int MakeSample(const QStringList& args, QTextStream&, QTextStream& err) {
   QString error;
-  auto sample = MakeSampleDocument();
-  if (SaveObjectFile(sample.get(), args[0], &error) != S_OK) {
+  auto sample = MakeSampleDocument(&error);
+  if (!sample || !sample->SaveToFile(args[0], &error)) {
     err << "Kerno: " << error << "\n";
     return 1;
   }

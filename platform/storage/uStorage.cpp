@@ -176,13 +176,21 @@ void TStorage::IndexReadChildren() const {
   const std::span<const int> children = FRead->Children(FEntry);
   auto nameOf = [&](int id) { return FRead->Name(id); };
   // Lists name their children by position: those names are looked up by
-  // number, the others through the name index.
-  FNumbered.assign(children.size(), -1);
+  // number, the others through the name index. A storage of a few named
+  // elements (an object's "index", "version" and its own streams) is searched
+  // in place instead: building an index would cost more than it saves.
+  bool numbered = false;
+  for (int id : children) {
+    const int32_t n = FRead->Entry(id).Number;
+    numbered = numbered || (n >= 0 && static_cast<size_t>(n) < children.size());
+  }
+  if (numbered) FNumbered.assign(children.size(), -1);
+  FLinearNames = children.size() <= kLinearNames;
   for (int id : children) {
     const int32_t n = FRead->Entry(id).Number;
     if (n >= 0 && static_cast<size_t>(n) < children.size())
       FNumbered[static_cast<size_t>(n)] = id;
-    else
+    else if (!FLinearNames)
       FReadIndex.Insert(FRead->Name(id), id, nameOf);
   }
   FReadIndexed = true;
@@ -207,6 +215,12 @@ int TStorage::FindReadChild(std::u16string_view name) const {
   if (!FReadIndexed) IndexReadChildren();
   const int32_t n = cfb::DecimalName(name);
   if (n >= 0 && static_cast<size_t>(n) < FNumbered.size()) return FNumbered[static_cast<size_t>(n)];
+  if (FLinearNames) {
+    // The first of equal names, as the index keeps it.
+    for (int id : FRead->Children(FEntry))
+      if (cfb::SameName(FRead->Name(id), name)) return id;
+    return -1;
+  }
   return FReadIndex.Find(name, [&](int id) { return FRead->Name(id); });
 }
 

@@ -120,9 +120,12 @@ class TStorage {
   int FEntry = 0;
   std::map<int, std::unique_ptr<TStorage>> FOpened;
   // Child names -> directory entries, built on first lookup: children named
-  // by a position below their count in FNumbered, the others in FReadIndex.
+  // by a position below their count in FNumbered, the others in FReadIndex,
+  // or, with at most kLinearNames children, found by comparing their names.
+  static constexpr size_t kLinearNames = 8;
   void IndexReadChildren() const;
   mutable cfb::TNameIndex FReadIndex;
   mutable std::vector<int> FNumbered;
   mutable bool FReadIndexed = false;
+  mutable bool FLinearNames = false;
 };

@@ -68,6 +68,37 @@ TEST_F(DepthScaleTest, NewScaleMarks0_10_20MetresEvery50MmAtOneTo200) {
   EXPECT_TRUE(page.Device.Items().empty());
 }
 
+// A label is centred on its mark unless that would carry it over the
+// column's top or bottom edge, onto the block above or below.
+TEST_F(DepthScaleTest, LabelsOfMarksOnTheColumnsEdgesStayInsideIt) {
+  TTestBody body(200);
+  body.SetTop(40);
+  TPrintDeepScale* scale = body.AddScale(10, 40, 30, 140);
+  TRecordingPage page;
+  TDrawContext c = page.Context();
+  scale->Draw(c);
+  ASSERT_EQ(page.MarkRows(), (std::vector<int>{400, 900, 1400}));
+  const TRecordedItem* top = page.Device.FindText("0");
+  const TRecordedItem* middle = page.Device.FindText("10");
+  const TRecordedItem* bottom = page.Device.FindText("20");
+  ASSERT_TRUE(top && middle && bottom) << page.Device.Dump();
+  // The text's line box is a little taller than the font's em, which is what
+  // the label box holds; the digits themselves lie within the em.
+  const double overhang = 0.1 * top->FontDevicePixels;
+  EXPECT_GE(top->Rect.top(), 400 - overhang);
+  EXPECT_LT(top->Rect.center().y(), 430) << "as close to its mark as the column allows";
+  EXPECT_NEAR(middle->Rect.center().y(), 900, 4);
+  EXPECT_LE(bottom->Rect.bottom(), 1400 + overhang);
+  EXPECT_GT(bottom->Rect.center().y(), 1370);
+
+  // A column lower than a label: the label stays on its mark.
+  TPrintDeepScale* flat = body.AddScale(40, 40, 60, 42);
+  page.Device.Clear();
+  flat->Draw(c);
+  ASSERT_NE(page.Device.FindText("0"), nullptr) << page.Device.Dump();
+  EXPECT_NEAR(page.Device.FindText("0")->Rect.center().y(), 400, 4);
+}
+
 TEST_F(DepthScaleTest, MarksFallOnTheirDepthsWhateverTheMapping) {
   struct TCase {
     uint16_t Scale;

@@ -538,6 +538,34 @@ TEST(CompoundFile, ViewsMatchReadsWhetherSectorsLieTogetherOrApart) {
 
 // Children named by position are found by number, every other name through
 // the name index; both kinds of name must find exactly their own element.
+// A storage of a few elements (an object's "index", "version" and its own
+// streams) is searched name by name, a larger one through its name index:
+// both find names without case and the numbered ones by number.
+TEST(CompoundFile, SmallAndLargeStoragesFindTheSameNames) {
+  for (const int extra : {0, 12}) {
+    auto root = TStorage::CreateNew();
+    std::vector<QString> names = {"index", "ruller0", "ruller1", "0", QString::fromUtf8("Скважина")};
+    for (int i = 0; i < extra; ++i) names.push_back(QStringLiteral("extra%1").arg(i));
+    for (const QString& n : names) Put(root.get(), n, Bytes(n.toStdString()));
+    auto r = TStorage::OpenBytes(Save(*root));
+    ASSERT_TRUE(r);
+    SCOPED_TRACE(names.size());
+    std::vector<uint8_t> scratch;
+    std::span<const uint8_t> view;
+    for (const QString& n : names) {
+      for (const QString& asked : {n, n.toUpper(), n.toLower()}) {
+        const std::u16string name = asked.toStdU16String();
+        ASSERT_EQ(r->ViewStream(name, &scratch, &view), S_OK) << asked.toStdString();
+        EXPECT_EQ(std::string(view.begin(), view.end()), n.toStdString());
+      }
+    }
+    for (const char16_t* absent : {u"ruller2", u"indexx", u"inde", u"", u"1"})
+      EXPECT_EQ(r->ViewStream(absent, &scratch, &view), STG_E_FILENOTFOUND);
+    ASSERT_EQ(r->ViewStreamAt(0, &scratch, &view), S_OK);
+    EXPECT_EQ(std::string(view.begin(), view.end()), "0");
+  }
+}
+
 TEST(CompoundFile, NumberedAndOtherNamesFindTheirOwnElements) {
   auto root = TStorage::CreateNew();
   const std::vector<QString> names = {"0", "1", "3", "12", "007", "00", "index", "2x", "4294967296", "\u0663"};

@@ -113,6 +113,23 @@ std::unique_ptr<TPrintHeader> CurveLog(TLanguage language) {
        Right3(3, "Interpreted by: %GEOLOGIST%", "Интерпретатор: %GEOLOGIST%")});
 }
 
+// A head for the end of a sheet (or a page of its own): the conclusions, the
+// remarks and who compiled and checked the sheet.
+std::unique_ptr<TPrintHeader> Remarks(TLanguage language) {
+  constexpr double kTitle = 10;
+  constexpr double kConclusions = 24;
+  constexpr double kRemarks = 16;
+  constexpr double kSigned = kTitle + kConclusions + kRemarks;
+  return MakeHead(language,
+                  {{0, 0, 140, kTitle, "CONCLUSIONS AND REMARKS", "ЗАКЛЮЧЕНИЕ И ПРИМЕЧАНИЯ", 11, true},
+                   {140, 0, 50, kTitle, "Well %WELL%", "Скважина %WELL%", 9},
+                   {0, kTitle, kWidth, kConclusions, "Conclusions: %CONCLUSIONS%", "Заключение: %CONCLUSIONS%"},
+                   {0, kTitle + kConclusions, kWidth, kRemarks, "Remarks: %REMARKS%", "Примечания: %REMARKS%"},
+                   {0, kSigned, kThird1, kRowHeight, "Compiled by: %GEOLOGIST%", "Составил: %GEOLOGIST%"},
+                   {kThird1, kSigned, kThird, kRowHeight, "Checked by: %CHECKED_BY%", "Проверил: %CHECKED_BY%"},
+                   {kThird1 + kThird, kSigned, kThird, kRowHeight, "Date: %REPORT_DATE%", "Дата: %REPORT_DATE%"}});
+}
+
 }  // namespace
 
 const std::vector<THeadSheet>& HeadSheets() {
@@ -123,6 +140,8 @@ const std::vector<THeadSheet>& HeadSheets() {
       {QStringLiteral("lithology_log_ru.hdr"), [] { return LithologyLog(Russian); }},
       {QStringLiteral("curve_log.hdr"), [] { return CurveLog(English); }},
       {QStringLiteral("curve_log_ru.hdr"), [] { return CurveLog(Russian); }},
+      {QStringLiteral("remarks.hdr"), [] { return Remarks(English); }, false},
+      {QStringLiteral("remarks_ru.hdr"), [] { return Remarks(Russian); }, false},
   };
   return sheets;
 }

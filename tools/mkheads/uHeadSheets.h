@@ -1,5 +1,6 @@
 // The head files shipped in resources/hdr: a standard well log sheet, a
-// lithology log and a curve log, each in English and in Russian. Every head
+// lithology log, a curve log and a remarks head to close a sheet, each in
+// English and in Russian. Every head
 // is a grid of framed texts 190 mm wide (the content width of an A4 page)
 // whose values are parameters (%WELL%, %FIELD%, ...), the same names in both
 // languages so that values carry over from one head to the other.
@@ -14,6 +15,9 @@ class TPrintHeader;
 struct THeadSheet {
   QString FileName;  // "well_log.hdr"
   std::unique_ptr<TPrintHeader> (*Make)();
+  // The head of a log sheet, with the well's parameters (well, field, area,
+  // interval, scale, ...); false for the remarks head.
+  bool LogSheet = true;
 };
 
 // Every shipped head, in the order of the files.

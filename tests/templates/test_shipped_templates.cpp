@@ -1,0 +1,294 @@
+// The templates shipped in resources/template: each is exactly what the
+// template generator writes; each makes a document (through the program's
+// code and through --new) that keeps every byte through a save and a load and
+// prints pages that look as the reference images in tests/data/templates show
+// them; each offers its extra blocks and speaks the program's language.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <cmath>
+
+#include "uDocumentKinds.h"
+#include "uImageCompare.h"
+#include "uLanguage.h"
+#include "uPassportBody.h"
+#include "uPdfPrintTarget.h"
+#include "uPrintDeepScale.h"
+#include "uPrintDocument.h"
+#include "uPrintHeader.h"
+#include "uPrintText.h"
+#include "uScriptedUi.h"
+#include "uSettings.h"
+#include "uTemplateInfo.h"
+#include "uTemplateSheets.h"
+
+namespace {
+
+const QString kShipped = QStringLiteral(KERNO_SOURCE_DIR "/resources/template");
+const QString kShippedHeads = QStringLiteral(KERNO_SOURCE_DIR "/resources/hdr");
+const QString kReferences = QStringLiteral(KERNO_TEST_DATA "/templates");
+const QString kRussianPack = QStringLiteral(KERNO_PROGRAM_DIR "/russian.vox");
+
+QByteArray FileBytes(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+struct TRun {
+  int Status = -1;
+  QByteArray Err;
+};
+
+TRun Kerno(const QStringList& args) {
+  QProcess p;
+  p.start(QStringLiteral(KERNO_PROGRAM_DIR "/Kerno"), args);
+  TRun r;
+  if (!p.waitForFinished(60000)) return r;
+  r.Status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
+  r.Err = p.readAllStandardError();
+  return r;
+}
+
+// Where a page that does not match its reference is written, beside the
+// test program's other output.
+QString MismatchFolder() { return QDir::current().filePath(QStringLiteral("test_templates-mismatches")); }
+
+QString Base(const QString& templateFile) { return QFileInfo(templateFile).completeBaseName(); }
+
+class ShippedTemplates : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(FDir.isValid());
+    FSettings = std::make_unique<TSettings>(FDir.filePath("Kerno.ini"));
+    SetSettings(FSettings.get());
+    // The program folder of this build: templates, head files, language packs.
+    SetProgramDir(QStringLiteral(KERNO_PROGRAM_DIR));
+    RegisterTextKinds();
+    RegisterHeadKinds();
+    RegisterDepthScaleKinds();
+    RegisterDocumentKinds();
+  }
+  void TearDown() override {
+    UnloadLanguage();
+    SetProgramDir(QString());
+    SetSettings(nullptr);
+  }
+  QString Path(const QString& name) const { return FDir.filePath(name); }
+
+  // The PDF's pages as grey images at 100 dpi, in page order.
+  QStringList Render(const QString& pdf, const QString& prefix) const {
+    QProcess p;
+    p.start(QStandardPaths::findExecutable(QStringLiteral("pdftoppm")),
+            {"-r", "100", "-gray", "-png", pdf, Path(prefix)});
+    p.waitForFinished(60000);
+    QStringList pages;
+    for (const QString& name : QDir(FDir.path()).entryList({prefix + "-*.png"}, QDir::Files, QDir::Name))
+      pages << Path(name);
+    return pages;
+  }
+
+  // Every page against tests/data/templates/<template>-<n>.png.
+  void ExpectReferencePages(const QString& pdf, const QString& templateFile, const QString& prefix) const {
+    const QStringList pages = Render(pdf, prefix);
+    const QStringList references =
+        QDir(kReferences).entryList({Base(templateFile) + "-*.png"}, QDir::Files, QDir::Name);
+    ASSERT_FALSE(pages.isEmpty()) << pdf.toStdString() << " rendered no page";
+    // A page more or less fails too (a missing reference fails below).
+    if (!references.isEmpty()) {
+      EXPECT_EQ(pages.size(), references.size()) << pdf.toStdString();
+    }
+    for (int i = 0; i < pages.size(); ++i) {
+      const QString reference = kReferences + QStringLiteral("/%1-%2.png").arg(Base(templateFile)).arg(i + 1);
+      const TImageComparison result = CompareWithReference(QImage(pages[i]), reference, MismatchFolder(), 64, 4);
+      EXPECT_TRUE(result.Matches) << result.Message.toStdString();
+    }
+  }
+
+  QTemporaryDir FDir;
+  std::unique_ptr<TSettings> FSettings;
+  TScriptedUi FUi;
+  TScopedUi FScope{&FUi};
+};
+
+TPrintDeepScale* DepthScaleOf(TPassportBody* body) {
+  for (int i = 0; i < body->Count(); ++i)
+    if (auto* scale = dynamic_cast<TPrintDeepScale*>(body->GetChild(i))) return scale;
+  return nullptr;
+}
+
+// What makes a body's depth scale readable on paper: it spans the body, its
+// marks fall on their depths at the body's scale and stand apart, its labels
+// have room between them, and the body ends on a labelled depth.
+void ExpectReadableDepthScale(TPassportBody* body) {
+  TPrintDeepScale* scale = DepthScaleOf(body);
+  ASSERT_NE(scale, nullptr) << body->Name().toStdString();
+  EXPECT_DOUBLE_EQ(scale->Top(), body->Top());
+  EXPECT_DOUBLE_EQ(scale->GetHeight(), body->GetHeight());
+  EXPECT_GE(body->GetHeight(), 200) << "a body to start drawing into";
+  const double metres = body->GetHeight() * body->GetVertScale() / 1000;
+  double labelled = 0;
+  for (const TRuller& r : scale->Rullers()) {
+    EXPECT_DOUBLE_EQ(r.Modulus(), 1000.0 / body->GetVertScale())
+        << "marks on their depths at 1:" << body->GetVertScale();
+    EXPECT_GE(r.Step() * r.Modulus(), 2) << "marks at least 2 mm apart";
+    EXPECT_LE(r.MarkSize(), scale->GetWidth() / 2);
+    if (r.HasFont()) labelled = r.Step();
+  }
+  ASSERT_GT(labelled, 0) << "a ruler with labels";
+  EXPECT_GE(labelled * 1000 / body->GetVertScale(), 15) << "labels at least 15 mm apart";
+  EXPECT_NEAR(std::remainder(metres, labelled), 0, 1e-9) << "the bottom is labelled";
+}
+
+}  // namespace
+
+TEST_F(ShippedTemplates, EveryShippedFileIsTheGeneratorsOutput) {
+  // The generator takes the head files from "hdr" beside its folder.
+  ASSERT_TRUE(QDir().mkpath(Path("made/hdr")));
+  for (const QString& name : QDir(kShippedHeads).entryList({"*.hdr"}, QDir::Files))
+    ASSERT_TRUE(QFile::copy(kShippedHeads + "/" + name, Path("made/hdr/" + name)));
+  QString error;
+  ASSERT_TRUE(WriteTemplateSheets(Path("made/template"), &error)) << error.toStdString();
+  QStringList made;
+  for (const QString& file : TemplateSheetFiles()) {
+    made << file << TemplatePictureFile(file);
+    EXPECT_FALSE(FileBytes(kShipped + "/" + file).isEmpty()) << file.toStdString() << ": run mktemplates";
+    EXPECT_EQ(FileBytes(kShipped + "/" + file), FileBytes(Path("made/template/" + file)))
+        << file.toStdString() << " differs from the generator: run mktemplates resources/template";
+    // Pictures carry drawn letters: a few shades may differ with the fonts.
+    const QImage shipped(kShipped + "/" + TemplatePictureFile(file));
+    const QImage picture(Path("made/template/" + TemplatePictureFile(file)));
+    EXPECT_EQ(picture.size(), QSize(kTemplatePictureSize, kTemplatePictureSize));
+    EXPECT_LE(CountDifferingPixels(shipped, picture, 64), 0) << TemplatePictureFile(file).toStdString();
+  }
+  QStringList shipped = QDir(kShipped).entryList(QDir::Files);
+  made.sort();
+  shipped.sort();
+  EXPECT_EQ(shipped, made) << "every shipped template file comes from the generator";
+
+  // Without its head files the generator says so instead of drawing an empty head.
+  EXPECT_FALSE(WriteTemplateSheets(Path("headless/template"), &error));
+  EXPECT_TRUE(error.contains("well_log.hdr")) << error.toStdString();
+}
+
+TEST_F(ShippedTemplates, TheSelectionListsEachWithItsNameDescriptionAndPictureInBothLanguages) {
+  const std::vector<TTemplateInfo> english = ListTemplates(TemplateDir());
+  ASSERT_EQ(english.size(), static_cast<size_t>(TemplateSheetFiles().size()));
+  for (const TTemplateInfo& t : english) {
+    SCOPED_TRACE(t.Path.toStdString());
+    EXPECT_FALSE(t.Name.isEmpty());
+    EXPECT_GT(t.Description.size(), 100) << "says what the sheet holds";
+    EXPECT_EQ(QFileInfo(t.Picture).fileName(), TemplatePictureFile(t.Path));
+    const QImage picture(t.Picture);
+    ASSERT_FALSE(picture.isNull());
+    EXPECT_LT(qGray(picture.pixel(0, 0)), 160) << "the head's frame in the corner";
+  }
+  ASSERT_TRUE(LoadLanguage(kRussianPack));
+  const std::vector<TTemplateInfo> russian = ListTemplates(TemplateDir());
+  ASSERT_EQ(russian.size(), english.size());
+  const QRegularExpression cyrillic(QStringLiteral("[А-Яа-я]"));
+  for (size_t i = 0; i < russian.size(); ++i) {
+    EXPECT_TRUE(russian[i].Name.contains(cyrillic)) << russian[i].Name.toStdString();
+    EXPECT_TRUE(russian[i].Description.contains(cyrillic)) << russian[i].Description.toStdString();
+    EXPECT_NE(russian[i].Name, english[i].Name);
+  }
+}
+
+// The whole way of a template: a document through the program's code and
+// through --new, the same bytes from both, a save and a load changing
+// nothing, and the printed pages as the references show them.
+TEST_F(ShippedTemplates, EachMakesADocumentThatRoundTripsAndPrintsAsTheReferencePages) {
+  const bool render = !QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty();
+  for (const QString& file : TemplateSheetFiles()) {
+    SCOPED_TRACE(file.toStdString());
+    const QString base = Base(file);
+    TPrintDocument document;
+    QString error;
+    ASSERT_TRUE(document.LoadFromFile(TemplateDir() + file, &error)) << error.toStdString();
+    EXPECT_TRUE(FUi.Messages.empty()) << "every head file found";
+    EXPECT_EQ(document.TemplateName(), file);
+    ASSERT_EQ(document.Count(), 2);
+    auto* head = dynamic_cast<TPrintHeader*>(document.GetChild(0));
+    auto* body = dynamic_cast<TPassportBody*>(document.GetChild(1));
+    ASSERT_NE(head, nullptr);
+    ASSERT_NE(body, nullptr);
+    EXPECT_GE(head->Count(), 9) << "the head file's texts";
+    EXPECT_EQ(head->GetWidth(), 190);
+    EXPECT_DOUBLE_EQ(body->Top(), head->GetHeight());
+    ExpectReadableDepthScale(body);
+    EXPECT_DOUBLE_EQ(document.DepthAt(body->Top() + 50), 50.0 * body->GetVertScale() / 1000);
+
+    ASSERT_TRUE(document.SaveToFile(Path(base + ".knd"), &error)) << error.toStdString();
+    TPrintDocument loaded;
+    ASSERT_TRUE(loaded.LoadFromFile(Path(base + ".knd")));
+    ASSERT_TRUE(loaded.SaveToFile(Path(base + ".again.knd")));
+    EXPECT_EQ(FileBytes(Path(base + ".knd")), FileBytes(Path(base + ".again.knd")));
+    // The command line finds the template by name in the program's folder.
+    const TRun made = Kerno({"--new", file, Path(base + ".new.knd")});
+    ASSERT_EQ(made.Status, 0) << made.Err.toStdString();
+    EXPECT_EQ(FileBytes(Path(base + ".new.knd")), FileBytes(Path(base + ".knd")));
+
+    TPdfPrintTarget pdf(Path(base + ".pdf"), QPageSize(QPageSize::A4));
+    ASSERT_TRUE(loaded.Print(&pdf, 1, 99)) << pdf.ErrorText().toStdString();
+    EXPECT_EQ(pdf.PagesWritten(), loaded.PageCount(TPageTiling::FromSettings(pdf.PageSizeMM())));
+    const TRun exported = Kerno({"--export", Path(base + ".new.knd"), Path(base + ".new.pdf")});
+    ASSERT_EQ(exported.Status, 0) << exported.Err.toStdString();
+    if (!render) continue;
+    ExpectReferencePages(Path(base + ".pdf"), file, base);
+    ExpectReferencePages(Path(base + ".new.pdf"), file, base + ".new");
+  }
+  if (!render) GTEST_SKIP() << "pdftoppm (poppler-utils) not installed: pages not compared";
+}
+
+TEST_F(ShippedTemplates, TheirExtraBlocksJoinTheDocumentInTheProgramsLanguage) {
+  for (const bool russian : {false, true}) {
+    if (russian) {
+      ASSERT_TRUE(LoadLanguage(kRussianPack));
+    }
+    for (const QString& file : TemplateSheetFiles()) {
+      SCOPED_TRACE(file.toStdString() + (russian ? " in Russian" : " in English"));
+      TPrintDocument document;
+      ASSERT_TRUE(document.LoadFromFile(TemplateDir() + file));
+      EXPECT_TRUE(FUi.Messages.empty()) << "every head file found";
+      auto* head = dynamic_cast<TPrintHeader*>(document.GetChild(0));
+      ASSERT_NE(head, nullptr);
+      const QString title = dynamic_cast<TPrintText*>(head->GetChild(1))->GetText();
+      EXPECT_EQ(title.contains(QRegularExpression("[А-Я]")), russian) << title.toStdString();
+      EXPECT_EQ(head->Caption(), russian ? "Заголовок" : "Head");
+      const QString bodyName = document.GetChild(1)->Caption();
+      EXPECT_EQ(bodyName.contains(QRegularExpression("[А-Яа-я]")), russian) << bodyName.toStdString();
+
+      ASSERT_TRUE(document.HasAddBlocks());
+      FUi.ListAnswers = {0, 1};
+      FUi.TextAnswers = {"Closer look", "Closing"};
+      ASSERT_TRUE(document.AddBlockFromTemplate());
+      ASSERT_TRUE(document.AddBlockFromTemplate());
+      ASSERT_EQ(FUi.Lists.size(), 2u);
+      const QStringList offered = FUi.Lists.back();
+      FUi.Lists.clear();
+      ASSERT_EQ(offered.size(), 2);
+      for (const QString& name : offered)
+        EXPECT_EQ(name.contains(QRegularExpression("[А-Яа-я]")), russian) << name.toStdString();
+      ASSERT_EQ(document.Count(), 4);
+      auto* detail = dynamic_cast<TPassportBody*>(document.GetChild(2));
+      ASSERT_NE(detail, nullptr);
+      EXPECT_EQ(detail->Caption(), "Closer look");
+      EXPECT_LT(detail->GetVertScale(), dynamic_cast<TPassportBody*>(document.GetChild(1))->GetVertScale())
+          << "a closer look than the main body";
+      EXPECT_EQ(document.GetChild(1)->Caption(), bodyName) << "the main body is left alone";
+      ExpectReadableDepthScale(detail);
+      EXPECT_DOUBLE_EQ(detail->Top(), document.GetChild(1)->Top() + document.GetChild(1)->GetHeight());
+      auto* remarks = dynamic_cast<TPrintHeader*>(document.GetChild(3));
+      ASSERT_NE(remarks, nullptr);
+      EXPECT_EQ(remarks->Caption(), "Closing");
+      EXPECT_GE(remarks->Parameters().IndexOf(QStringLiteral("CONCLUSIONS")), 0);
+      EXPECT_GE(remarks->Parameters().IndexOf(QStringLiteral("WELL")), 0);
+      const QString remarksTitle = dynamic_cast<TPrintText*>(remarks->GetChild(0))->GetText();
+      EXPECT_EQ(remarksTitle.contains(QRegularExpression("[А-Я]")), russian) << remarksTitle.toStdString();
+    }
+  }
+}

@@ -1,0 +1,282 @@
+#include "uTemplateSheets.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QPainter>
+#include <QSaveFile>
+#include <QTemporaryDir>
+#include <vector>
+
+#include "uIniFile.h"
+#include "uLanguage.h"
+#include "uPassportBody.h"
+#include "uPrintDeepScale.h"
+#include "uPrintDocument.h"
+#include "uPrintHeader.h"
+#include "uSettings.h"
+
+namespace {
+
+// The other language of the shipped files (its pack is "russian.vox").
+const QString kRussian = QStringLiteral("russian");
+constexpr double kScaleWidth = 20;  // mm: a depth column with four-digit labels
+
+struct TText {
+  const char* En;
+  const char* Ru;
+};
+
+// One family of marks of a depth scale; labelled marks carry the depth.
+struct TRulerSpec {
+  double Step;      // m
+  double MarkSize;  // mm
+  bool Labels;
+};
+
+struct TBodySpec {
+  const char* Section;
+  TText Name;
+  uint16_t Scale;
+  double Metres;     // the depth the body covers: its height is Metres * 1000 / Scale mm
+  double ScaleLeft;  // mm from the body's left edge; the framed room before it awaits other columns
+  std::vector<TRulerSpec> Rulers;
+};
+
+struct THeadSpec {
+  const char* Section;
+  TText Name;
+  TText File;
+};
+
+struct TTemplateSpec {
+  const char* File;
+  TText Name;
+  TText Description;
+  THeadSpec Head;
+  TBodySpec Body;
+  // Offered to add later: a body for a closer look, a head to close the sheet.
+  TBodySpec ExtraBody;
+  THeadSpec ExtraHead;
+};
+
+// Marks every metre, longer every 5 m, labels every 10 m (1:200, 1:500);
+// 1:100 halves the steps, 1:50 labels every metre.
+const std::vector<TRulerSpec> kMetres = {{10, 5, true}, {5, 3.5, false}, {1, 2, false}};
+const std::vector<TRulerSpec> kHalfMetres = {{5, 5, true}, {1, 3.5, false}, {0.5, 2, false}};
+const std::vector<TRulerSpec> kDecimetres = {{1, 5, true}, {0.5, 3.5, false}, {0.1, 1.5, false}};
+
+const THeadSpec kRemarks = {
+    "Remarks", {"Conclusions and remarks", "Заключение и примечания"}, {"remarks.hdr", "remarks_ru.hdr"}};
+
+const std::vector<TTemplateSpec>& Specs() {
+  static const std::vector<TTemplateSpec> specs = {
+      {"well_log.knt",
+       {"Well log sheet 1:200", "Геологический разрез скважины 1:200"},
+       {"The standard sheet of a well: a head with the well's parameters (well, field, area, operator, dates, "
+        "interval, elevation, coordinates) and a body at 1:200 for 100 m of depth with a depth scale (marks every "
+        "metre, labels every 10 m) and room on its left for the stratigraphy. Blocks to add: a detailed interval "
+        "at 1:50 and a head for the conclusions and remarks.",
+        "Стандартный лист скважины: заголовок с параметрами скважины (скважина, месторождение, площадь, "
+        "недропользователь, даты, интервал, альтитуда, координаты) и тело в масштабе 1:200 на 100 м глубины со "
+        "шкалой глубин (штрихи через 1 м, подписи через 10 м) и местом слева для стратиграфии. Добавляемые блоки: "
+        "детальный интервал 1:50 и заголовок для заключения и примечаний."},
+       {"Head", {"Head", "Заголовок"}, {"well_log.hdr", "well_log_ru.hdr"}},
+       {"Body", {"Log", "Разрез"}, 200, 100, 20, kMetres},
+       {"Detail", {"Detailed interval 1:50", "Детальный интервал 1:50"}, 50, 10, 20, kDecimetres},
+       kRemarks},
+      {"lithology_log.knt",
+       {"Lithology log 1:100", "Литологическая колонка 1:100"},
+       {"The lithological description of a drilled or cored interval: a head with the field, area, described "
+        "interval, core recovery and the geologist, and a body at 1:100 for 50 m of depth with a depth scale at "
+        "its left edge (marks every 0.5 m, labels every 5 m); the lithology and description columns go to its "
+        "right. Blocks to add: a core interval at 1:50 and a head for the conclusions and remarks.",
+        "Литологическое описание пробуренного или керного интервала: заголовок с месторождением, площадью, "
+        "интервалом описания, выносом керна и геологом и тело в масштабе 1:100 на 50 м глубины со шкалой глубин у "
+        "левого края (штрихи через 0,5 м, подписи через 5 м); колонки литологии и описания встают справа от неё. "
+        "Добавляемые блоки: керновый интервал 1:50 и заголовок для заключения и примечаний."},
+       {"Head", {"Head", "Заголовок"}, {"lithology_log.hdr", "lithology_log_ru.hdr"}},
+       {"Body", {"Lithology", "Литология"}, 100, 50, 0, kHalfMetres},
+       {"Core", {"Core interval 1:50", "Керновый интервал 1:50"}, 50, 10, 0, kDecimetres},
+       kRemarks},
+      {"curve_log.knt",
+       {"Well logs 1:500", "Каротажная диаграмма 1:500"},
+       {"Logging curves of a well: a head with the logged interval, logging company, bit size, casing shoe and "
+        "mud, and a body at 1:500 for 250 m of depth with a depth track (marks every metre, labels every 10 m) "
+        "after a 60 mm track on its left, the curve tracks going on both sides. Blocks to add: a repeat section "
+        "at 1:200 and a head for the conclusions and remarks.",
+        "Каротажные кривые скважины: заголовок с интервалом каротажа, геофизической организацией, диаметром "
+        "долота, башмаком колонны и буровым раствором и тело в масштабе 1:500 на 250 м глубины с колонкой глубин "
+        "(штрихи через 1 м, подписи через 10 м) после дорожки шириной 60 мм слева; дорожки кривых встают по обе "
+        "стороны. Добавляемые блоки: повторный замер 1:200 и заголовок для заключения и примечаний."},
+       {"Head", {"Head", "Заголовок"}, {"curve_log.hdr", "curve_log_ru.hdr"}},
+       {"Body", {"Logs", "Каротаж"}, 500, 250, 60, kMetres},
+       {"Repeat", {"Repeat section 1:200", "Повторный замер 1:200"}, 200, 50, 60, kMetres},
+       kRemarks},
+  };
+  return specs;
+}
+
+QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
+
+bool WriteTranslated(TIniFile* ini, const QString& section, const QString& key, const TText& text) {
+  return ini->WriteString(section, key, Text(text.En)) &&
+         ini->WriteString(section, TranslatedIniKey(key, kRussian), Text(text.Ru));
+}
+
+// A head in a template names its head file; the file brings the texts.
+bool WriteHead(TIniFile* ini, const THeadSpec& head) {
+  const QString section = Text(head.Section);
+  return WriteTranslated(ini, section, QStringLiteral("NAME"), head.Name) &&
+         WriteTranslated(ini, section, QStringLiteral("FILE"), head.File);
+}
+
+// The body is built as the program holds it and written by its own INI form.
+bool WriteBody(TIniFile* ini, const TBodySpec& spec) {
+  TPassportBody body;
+  body.SetName(Text(spec.Name.En));
+  body.SetVertScale(spec.Scale);
+  const double height = spec.Metres * 1000 / spec.Scale;
+  auto scale = std::make_unique<TPrintDeepScale>();
+  TRullerList rulers;
+  for (const TRulerSpec& r : spec.Rulers) {
+    TRuller ruler;
+    ruler.SetStep(r.Step);
+    ruler.SetModulus(1000.0 / spec.Scale);
+    ruler.SetMarkSize(r.MarkSize);
+    ruler.SetRight(true);
+    if (!r.Labels) ruler.RemoveFont();
+    rulers.push_back(ruler);
+  }
+  scale->SetRullers(rulers);
+  scale->SetBoundsRect({spec.ScaleLeft, 0, spec.ScaleLeft + kScaleWidth, height});
+  body.AddChild(std::move(scale));
+  // The scale holds no data: the body keeps the height given here.
+  body.SetHeight(height);
+  body.Changed();
+  const QString section = Text(spec.Section);
+  return body.SaveToIni(ini, section, QString()) &&
+         ini->WriteString(section, TranslatedIniKey(QStringLiteral("NAME"), kRussian), Text(spec.Name.Ru));
+}
+
+bool WriteTemplate(const QString& path, const TTemplateSpec& spec) {
+  TIniFile ini(path);
+  ini.BeginBulk(true);
+  const QString block = QStringLiteral("%1 %2");
+  const bool written =
+      WriteTranslated(&ini, QStringLiteral("TEMPLATE"), QStringLiteral("NAME"), spec.Name) &&
+      WriteTranslated(&ini, QStringLiteral("TEMPLATE"), QStringLiteral("DESCRIPTION"), spec.Description) &&
+      ini.WriteString(QStringLiteral("PASSPORT"), QStringLiteral("OBJECT1"),
+                      block.arg(spec.Head.Section).arg(kindHead)) &&
+      ini.WriteString(QStringLiteral("PASSPORT"), QStringLiteral("OBJECT2"),
+                      block.arg(spec.Body.Section).arg(kindBody)) &&
+      WriteHead(&ini, spec.Head) && WriteBody(&ini, spec.Body) &&
+      ini.WriteString(QStringLiteral("ADDBLOCK"), QStringLiteral("OBJECT1"),
+                      block.arg(spec.ExtraBody.Section).arg(kindBody)) &&
+      ini.WriteString(QStringLiteral("ADDBLOCK"), QStringLiteral("OBJECT2"),
+                      block.arg(spec.ExtraHead.Section).arg(kindHead)) &&
+      WriteBody(&ini, spec.ExtraBody) && WriteHead(&ini, spec.ExtraHead);
+  if (!written) {
+    ini.CancelBulk();
+    return false;
+  }
+  return ini.CommitBulk();
+}
+
+bool WritePicture(const QString& path, const QImage& picture) {
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return false;
+  QImageWriter writer(&file, "bmp");
+  return writer.write(picture) && file.commit();
+}
+
+// The program folder the templates' head files are found from: the folder
+// holding both "template" and "hdr".
+class TProgramDirScope {
+ public:
+  explicit TProgramDirScope(const QString& dir) : FPrevious(ProgramDir()) { SetProgramDir(dir); }
+  ~TProgramDirScope() { SetProgramDir(FPrevious); }
+  TProgramDirScope(const TProgramDirScope&) = delete;
+  TProgramDirScope& operator=(const TProgramDirScope&) = delete;
+
+ private:
+  QString FPrevious;
+};
+
+}  // namespace
+
+QStringList TemplateSheetFiles() {
+  QStringList files;
+  for (const TTemplateSpec& spec : Specs()) files << Text(spec.File);
+  return files;
+}
+
+QString TemplatePictureFile(const QString& templateFile) {
+  return QFileInfo(templateFile).completeBaseName() + QStringLiteral(".bmp");
+}
+
+QImage RenderTemplatePicture(TPrintDocument* document) {
+  // Drawn three times as fine with lines two pixels wide, then reduced:
+  // lines stay dark and letters become shades of grey rather than vanishing.
+  // 48 dpi over 360 pixels shows 190.5 mm.
+  constexpr int kFine = 3 * kTemplatePictureSize;
+  constexpr int kDpi = 48;
+  constexpr double kLineWidth = 1.1;  // mm: two pixels at 48 dpi
+  QImage fine(kFine, kFine, QImage::Format_RGB32);
+  fine.setDotsPerMeterX(qRound(kDpi / 0.0254));
+  fine.setDotsPerMeterY(qRound(kDpi / 0.0254));
+  fine.fill(Qt::white);
+  if (document) {
+    // The document draws with the print pen of the settings: these settings
+    // only for the picture, whatever the user's say.
+    QTemporaryDir scratch;
+    TSettings pictureSettings(scratch.filePath(QStringLiteral("Kerno.ini")));
+    pictureSettings.SetPrintLineWidth(kLineWidth);
+    TSettings* previous = &Settings();
+    SetSettings(&pictureSettings);
+    QPainter painter(&fine);
+    TDrawContext context;
+    context.DC = &painter;
+    context.ClipRect = {0, 0, kFine, kFine};
+    context.Options = doBorders;
+    document->Draw(context);
+    painter.end();
+    SetSettings(previous);
+  }
+  const QImage grey =
+      fine.scaled(kTemplatePictureSize, kTemplatePictureSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+          .convertToFormat(QImage::Format_Grayscale8);
+  // Eight bits with a grey palette: the bitmap format has no grey form of its own.
+  QImage picture(grey.size(), QImage::Format_Indexed8);
+  QList<QRgb> palette;
+  for (int i = 0; i < 256; ++i) palette << qRgb(i, i, i);
+  picture.setColorTable(palette);
+  for (int y = 0; y < grey.height(); ++y) std::copy_n(grey.constScanLine(y), grey.width(), picture.scanLine(y));
+  return picture;
+}
+
+bool WriteTemplateSheets(const QString& folder, QString* error) {
+  const auto fail = [error](const QString& text) {
+    if (error) *error = text;
+    return false;
+  };
+  if (!QDir().mkpath(folder)) return fail(QStringLiteral("cannot create %1").arg(folder));
+  const QDir dir(folder);
+  TProgramDirScope programDir(QFileInfo(dir.absolutePath()).path());
+  for (const TTemplateSpec& spec : Specs()) {
+    const QString path = dir.filePath(Text(spec.File));
+    if (!WriteTemplate(path, spec)) return fail(QStringLiteral("cannot write %1").arg(path));
+    // The picture shows the template as a new document made from it shows it.
+    TPrintDocument document;
+    QString loadError;
+    if (!document.LoadTemplateFile(path, &loadError)) return fail(loadError);
+    const auto* head = dynamic_cast<TPrintHeader*>(document.GetChild(0));
+    if (!head || head->Count() == 0)
+      return fail(QStringLiteral("%1: the head file %2 is not in %3/hdr")
+                      .arg(path, Text(spec.Head.File.En), QFileInfo(dir.absolutePath()).path()));
+    const QString picture = dir.filePath(TemplatePictureFile(path));
+    if (!WritePicture(picture, RenderTemplatePicture(&document)))
+      return fail(QStringLiteral("cannot write %1").arg(picture));
+  }
+  return true;
+}
