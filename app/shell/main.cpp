@@ -13,6 +13,7 @@
 #include "uPrintText.h"
 #include "uScriptedUi.h"
 #include "uSignEditor.h"
+#include "uTableKinds.h"
 #include "uViewer.h"
 
 namespace {
@@ -23,6 +24,7 @@ void RegisterKinds() {
   RegisterDepthScaleKinds();
   RegisterHeadKinds();
   RegisterDocumentKinds();
+  RegisterTableKinds();
 }
 
 // A headless command reports in one line: Qt's own notes about the
