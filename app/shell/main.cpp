@@ -14,6 +14,7 @@
 #include "uPrintText.h"
 #include "uScriptedUi.h"
 #include "uSignEditor.h"
+#include "uTableKinds.h"
 #include "uViewer.h"
 
 namespace {
@@ -25,6 +26,7 @@ void RegisterKinds() {
   RegisterHeadKinds();
   RegisterDocumentKinds();
   RegisterCurvePlotKinds();
+  RegisterTableKinds();
 }
 
 // A headless command reports in one line: Qt's own notes about the

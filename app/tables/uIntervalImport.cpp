@@ -1,0 +1,189 @@
+#include "uIntervalImport.h"
+
+#include <QFileInfo>
+#include <QSet>
+#include <cmath>
+#include <limits>
+
+#include "uLanguage.h"
+#include "uNumbers.h"
+
+namespace {
+
+TIntervalImportEditor& Editor() {
+  static TIntervalImportEditor editor;
+  return editor;
+}
+
+bool IsNumber(const QString& text) {
+  return !std::isnan(ReadNumber(text.toStdString(), std::numeric_limits<double>::quiet_NaN()));
+}
+
+}  // namespace
+
+void SetIntervalImportEditor(TIntervalImportEditor editor) { Editor() = std::move(editor); }
+
+void TRowData::AddValue(const QString& value) {
+  const QString key = value.toCaseFolded();
+  if (FKeys.contains(key)) return;
+  FKeys.insert(key);
+  FValues << value;
+}
+
+TRowData* TTableData::Add() {
+  FRows.push_back(std::make_unique<TRowData>());
+  return FRows.back().get();
+}
+
+int TTableData::MaxValueCount() const {
+  int n = 0;
+  for (const auto& r : FRows) n = std::max(n, static_cast<int>(r->Values().size()));
+  return n;
+}
+
+TIntervalImport::TIntervalImport() = default;
+
+HRESULT TIntervalImport::LoadFile(const QString& fileName) {
+  TStringTable loaded;
+  HRESULT hr;
+  if (!fileName.isEmpty() && QFileInfo::exists(fileName)) {
+    hr = loaded.ImportFile(fileName);
+    if (hr == S_OK) loaded.FileName = fileName;
+  } else {
+    loaded.FileName = fileName;
+    hr = loaded.ImportWithDialog();
+  }
+  if (hr != S_OK) {
+    // The rows loaded before stay; the reason is kept for the caller.
+    FError = hr == R_CANCELLED ? QString() : loaded.LastError();
+    return hr;
+  }
+  Source.Assign(loaded);
+  Source.FileName = loaded.FileName;
+  SourceChanged();
+  return S_OK;
+}
+
+void TIntervalImport::SourceChanged() {
+  HasIds = true;
+  for (int c = 0; c < Source.ColCount(); ++c)
+    if (IsNumber(Source.GetCell(c, 0))) {
+      HasIds = false;
+      break;
+    }
+  Filter = false;
+  const QStringList values = FilterValues();
+  FilterText = values.isEmpty() ? QString() : values.first();
+  SetDefaultColumns();
+}
+
+void TIntervalImport::SetDefaultColumns() {
+  const int cols = Source.ColCount();
+  FromColumn = Filter ? 1 : 0;
+  ToColumn = FromColumn + 1;
+  DataColumns.clear();
+  for (int c = ToColumn + 1; c < cols; ++c) DataColumns.push_back(c);
+  UniteColumn = std::max(cols - 1, 0);
+}
+
+QStringList TIntervalImport::FilterValues() const {
+  QStringList out;
+  QSet<QString> seen;
+  for (int r = HasIds ? 1 : 0; r < Source.RowCount(); ++r) {
+    const QString text = Source.GetCell(0, r);
+    if (seen.contains(text)) continue;
+    seen.insert(text);
+    out << text;
+  }
+  return out;
+}
+
+QStringList TIntervalImport::ColumnCaptions() const {
+  QStringList out;
+  for (int c = 0; c < Source.ColCount(); ++c) out << Source.GetCell(c, 0) + QStringLiteral(" (%1)").arg(c + 1);
+  return out;
+}
+
+bool TIntervalImport::RowUsable(int row) const {
+  if (row < 0 || row >= Source.RowCount()) return false;
+  if (HasIds && row == 0) return false;
+  return !Filter || Source.GetCell(0, row) == FilterText;
+}
+
+TTableData TIntervalImport::Build() const {
+  TTableData out;
+  const bool split = Delimiter.size() == 1;
+  // No cell text holds code 1: the first usable row always starts an interval.
+  QString previousUnite(QChar(1));
+  TRowData* current = nullptr;
+  const auto keepOrDrop = [&] {
+    // An interval is judged once it is complete: the values of rows united
+    // with it count as much as those of its first row.
+    if (current && current->Values().isEmpty() && !UseEmpty) out.RemoveLast();
+    current = nullptr;
+  };
+  const auto add = [&](const QString& value) {
+    if (!value.isEmpty()) current->AddValue(value);
+  };
+  for (int row = 0; row < Source.RowCount(); ++row) {
+    if (!RowUsable(row)) continue;
+    const QString uniteText = Source.GetCell(UniteColumn, row);
+    if (!(Unite && current && uniteText == previousUnite)) {
+      keepOrDrop();
+      current = out.Add();
+      current->From = Source.GetCell(FromColumn, row);
+    }
+    current->To = Source.GetCell(ToColumn, row);
+    for (int c : DataColumns) {
+      const QString text = Source.GetCell(c, row);
+      if (text.isEmpty()) continue;
+      if (split) {
+        for (const QString& piece : text.split(Delimiter[0])) add(piece);
+      } else {
+        add(text);
+      }
+    }
+    previousUnite = uniteText;
+  }
+  keepOrDrop();
+  return out;
+}
+
+std::unique_ptr<TStringTable> TIntervalImport::ResultTable() const {
+  const TTableData data = Build();
+  const int values = data.MaxValueCount();
+  if (data.Count() == 0 || values == 0) return nullptr;
+  auto table = std::make_unique<TStringTable>();
+  table->AutoColumns = false;
+  table->SetColCount(2 + values);
+  table->SetRowCount(data.Count());
+  table->SetHeader(0, TranslateWord(QStringLiteral("From")));
+  table->SetHeader(1, TranslateWord(QStringLiteral("To")));
+  for (int k = 0; k < values; ++k) table->SetHeader(2 + k, TranslateWord(QStringLiteral("Value")) + QString::number(k + 1));
+  for (int r = 0; r < data.Count(); ++r) {
+    const TRowData& row = data[r];
+    table->SetCell(0, r, row.From);
+    table->SetCell(1, r, row.To);
+    for (int k = 0; k < row.Values().size(); ++k) table->SetCell(2 + k, r, row.Values()[k]);
+  }
+  table->FileName = Source.FileName;
+  return table;
+}
+
+bool IntervalEndsBad(const QString& from, const QString& to) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double a = ReadNumber(from.toStdString(), nan);
+  const double b = ReadNumber(to.toStdString(), nan);
+  return std::isnan(a) || std::isnan(b) || a < 0 || b < 0 || a > b;
+}
+
+std::unique_ptr<TStringTable> ImportIntervals(const QString& fileName, QString* error) {
+  TIntervalImport import;
+  const HRESULT hr = import.LoadFile(fileName);
+  if (hr != S_OK) {
+    if (error && hr != R_CANCELLED) *error = import.LastError();
+    return nullptr;
+  }
+  if (Editor() && !Editor()(&import)) return nullptr;
+  return import.ResultTable();
+}

@@ -1,0 +1,113 @@
+// The interval import: a table of rows turned into depth intervals with their
+// values ("From", "To", "Value1", "Value2", ...). The curve column's
+// histograms, the lithology column and the description column read their
+// intervals through it. The model here is headless; the dialog TFImportTable
+// edits its choices and shows the preview.
+#pragma once
+
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "uStringTable.h"
+
+// One interval: its From and To texts and its distinct values in order (a
+// value equal to one already there, without regard to letter case, is not
+// added again).
+class TRowData {
+ public:
+  QString From;
+  QString To;
+  const QStringList& Values() const { return FValues; }
+  void AddValue(const QString& value);
+
+ private:
+  QStringList FValues;
+  QSet<QString> FKeys;  // case folded
+};
+
+// The intervals built from a source table (an owning list).
+class TTableData {
+ public:
+  int Count() const { return static_cast<int>(FRows.size()); }
+  TRowData& operator[](int i) { return *FRows[static_cast<size_t>(i)]; }
+  const TRowData& operator[](int i) const { return *FRows[static_cast<size_t>(i)]; }
+  TRowData* Add();
+  void RemoveLast() { FRows.pop_back(); }
+  void Clear() { FRows.clear(); }
+  // The largest number of values of one interval.
+  int MaxValueCount() const;
+
+ private:
+  std::vector<std::unique_ptr<TRowData>> FRows;
+};
+
+class TIntervalImport {
+ public:
+  TIntervalImport();
+
+  // The rows to build from; Load* fills it and sets the defaults below.
+  TStringTable Source;
+
+  // Row 0 holds column names ("IDs").
+  bool HasIds = false;
+  // Only rows whose column-0 text equals FilterText exactly are used.
+  bool Filter = false;
+  QString FilterText;
+  int FromColumn = 0;
+  int ToColumn = 1;
+  std::vector<int> DataColumns;
+  // Consecutive rows with the same text in UniteColumn form one interval.
+  bool Unite = false;
+  int UniteColumn = 0;
+  // A single character splits each value text into several values; any
+  // other entry (empty, two characters) takes the texts whole.
+  QString Delimiter;
+  // Intervals without a value are kept too.
+  bool UseEmpty = false;
+
+  // Imports a table file into Source ("" asks through the open dialog) and
+  // sets the defaults. S_OK, R_CANCELLED, or E_FAIL with Source.LastError().
+  HRESULT LoadFile(const QString& fileName);
+  // Why the last LoadFile failed (empty after a cancel).
+  QString LastError() const { return FError; }
+  // Takes an already filled Source and sets the defaults for it.
+  void SourceChanged();
+  // Defaults for the current Filter: From is column 0 (1 with the filter), To
+  // the next one, the data every column after that, Unite the last column.
+  void SetDefaultColumns();
+
+  // The distinct texts of column 0 (from row 1 with IDs), in order of appearance.
+  QStringList FilterValues() const;
+  // Each column as its row-0 text and its 1-based number: "Depth (1)".
+  QStringList ColumnCaptions() const;
+  // Whether `row` of Source takes part (the ID row and filtered rows do not).
+  bool RowUsable(int row) const;
+
+  // The intervals of the current choices.
+  TTableData Build() const;
+  // The same as a new table with the header row "From", "To", "Value1", ...
+  // (in the language's words); null when there are no intervals or no values.
+  std::unique_ptr<TStringTable> ResultTable() const;
+
+ private:
+  QString FError;
+};
+
+// A From or To cell the preview marks: either is not a number or negative,
+// or From is greater than To.
+bool IntervalEndsBad(const QString& from, const QString& to);
+
+// Asks for a table file (or takes `fileName` when it exists), lets the user
+// choose the columns in the dialog and returns the intervals as a new table,
+// or null when no table was loaded, the dialog was cancelled or there is
+// nothing to import. The failed import's reason goes to *error for the
+// calling command to show. Without a registered dialog the defaults apply.
+std::unique_ptr<TStringTable> ImportIntervals(const QString& fileName = QString(), QString* error = nullptr);
+
+// The dialog layer installs the dialog (after the table was loaded); true on OK.
+using TIntervalImportEditor = std::function<bool(TIntervalImport*)>;
+void SetIntervalImportEditor(TIntervalImportEditor editor);
