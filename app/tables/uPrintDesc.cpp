@@ -57,16 +57,22 @@ QString DescText(const char* key, const char* def) {
 
 }  // namespace
 
+QString DescTextToCell(const QString& text) { return TextToCell(text); }
+QString DescCellToText(const QString& cell) { return CellToText(cell); }
+
 bool TTextMatch::Matches(const QString& text) const {
   const Qt::CaseSensitivity cs = CaseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive;
   switch (Mode) {
-    case Equals: return text.compare(Pattern, cs) == 0;
-    case StartsWith: return text.startsWith(Pattern, cs);
+    case Equals:
+      return text.compare(Pattern, cs) == 0;
+    case StartsWith:
+      return text.startsWith(Pattern, cs);
     case NumberBetween: {
       const double x = NumberOrNan(text);
       return std::isfinite(x) && std::min(From, To) <= x && x <= std::max(From, To);
     }
-    default: return text.contains(Pattern, cs);
+    default:
+      return text.contains(Pattern, cs);
   }
 }
 
@@ -82,9 +88,8 @@ std::vector<TPrintText*> TPrintDesc::Texts() const {
   texts.reserve(static_cast<size_t>(Count()));
   for (int i = 0; i < Count(); ++i)
     if (auto* t = dynamic_cast<TPrintText*>(GetChild(i))) texts.push_back(t);
-  std::stable_sort(texts.begin(), texts.end(), [](const TPrintText* a, const TPrintText* b) {
-    return a->Top() < b->Top();
-  });
+  std::stable_sort(texts.begin(), texts.end(),
+                   [](const TPrintText* a, const TPrintText* b) { return a->Top() < b->Top(); });
   return texts;
 }
 
@@ -169,8 +174,9 @@ bool TPrintDesc::PlaceAutomatically(std::vector<TPrintText*>* misfits) {
   if (!out.empty()) {
     const TPrintText* first = texts[static_cast<size_t>(out.front())];
     Ui().Message(TMsgKind::Information, TranslateGeneral(QStringLiteral("PlaceAutomatically"), "Auto layout"),
-                 SubstituteArgs(DescText("DescNotFit", "%s of %s texts do not fit into the column, the first at "
-                                                       "%s m; they are selected."),
+                 SubstituteArgs(DescText("DescNotFit",
+                                         "%s of %s texts do not fit into the column, the first at "
+                                         "%s m; they are selected."),
                                 {QString::number(out.size()), QString::number(texts.size()),
                                  QString::fromStdString(FormatGeneral(PageToDepth(first->Top())))}),
                  mbOK);
@@ -313,8 +319,8 @@ bool TPrintDesc::SaveToQS(ICompoundStream* stream) {
   if (!TDataObject::SaveToQS(stream)) return false;
   return Font.SaveToQS(stream) && qsWriteBool(stream, idTextBorders, TextBorders) &&
          qsWriteInteger(stream, idLeftTick, RoundEven(LeftTick)) &&
-         qsWriteInteger(stream, idRightTick, RoundEven(RightTick)) &&
-         qsWriteDouble(stream, idLeftIndent, LeftIndent) && qsWriteDouble(stream, idRightIndent, RightIndent);
+         qsWriteInteger(stream, idRightTick, RoundEven(RightTick)) && qsWriteDouble(stream, idLeftIndent, LeftIndent) &&
+         qsWriteDouble(stream, idRightIndent, RightIndent);
 }
 
 bool TPrintDesc::LoadFromIni(TIniFile* ini, const QString& section, const QString& prefix) {
@@ -427,39 +433,63 @@ bool TPrintDesc::InsertNewChildAt(double, double y0, double, double y) {
 }
 
 void TPrintDesc::ScaleChanged(uint16_t oldScale, uint16_t newScale) {
-  if (oldScale > 0 && newScale > 0 && oldScale != newScale)
-    RescaleChildren(static_cast<double>(oldScale) / newScale);
+  if (oldScale > 0 && newScale > 0 && oldScale != newScale) RescaleChildren(static_cast<double>(oldScale) / newScale);
   TDataObject::ScaleChanged(oldScale, newScale);
 }
 
 void TPrintDesc::GetMenuCommandCaption(int index, QString* text) {
   if (!text) return;
   switch (index) {
-    case dcImport: *text = TranslateWord(QStringLiteral("Import")); break;
-    case dcExport: *text = TranslateWord(QStringLiteral("Export")); break;
+    case dcImport:
+      *text = TranslateWord(QStringLiteral("Import"));
+      break;
+    case dcExport:
+      *text = TranslateWord(QStringLiteral("Export"));
+      break;
     case 2:
     case 6:
     case 9:
-    case 12: *text = QStringLiteral("-"); break;
+    case 12:
+      *text = QStringLiteral("-");
+      break;
     case dcTextBorders:
       *text = TextBorders ? DescText("DeleteTextBorders", "Delete text borders")
                           : DescText("CreateTextBorders", "Create text borders");
       break;
     case dcMainBorder:
-      *text = Border() ? DescText("HideMainBorder", "Hide main border") : DescText("ShowMainBorder", "Show Main border");
+      *text =
+          Border() ? DescText("HideMainBorder", "Hide main border") : DescText("ShowMainBorder", "Show Main border");
       break;
     case dcSmartBorder:
-      *text = SmartBorder() ? DescText("SmartBorderOff", "Smart border Off") : DescText("SmartBorderOn", "Smart border On");
+      *text =
+          SmartBorder() ? DescText("SmartBorderOff", "Smart border Off") : DescText("SmartBorderOn", "Smart border On");
       break;
-    case dcMarkSize: *text = DescText("MarkSize", "Mark size"); break;
-    case dcMarginSizes: *text = DescText("MarginSizes", "Margin sizes"); break;
-    case dcPlace: *text = DescText("PlaceAutomatically", "Auto layout"); break;
-    case dcUnplace: *text = DescText("UnPlaceAutomatically", "Cancel Auto layout"); break;
-    case dcFindAndSelect: *text = DescText("FindAndSelect", "Find and select"); break;
-    case dcFontByValue: *text = DescText("FontByValue", "Select font by value"); break;
-    case dcFont: *text = TranslateWord(QStringLiteral("Font")); break;
-    case dcProperties: *text = TranslateWord(QStringLiteral("Properties")); break;
-    default: *text = TranslateWord(QStringLiteral("Error"));
+    case dcMarkSize:
+      *text = DescText("MarkSize", "Mark size");
+      break;
+    case dcMarginSizes:
+      *text = DescText("MarginSizes", "Margin sizes");
+      break;
+    case dcPlace:
+      *text = DescText("PlaceAutomatically", "Auto layout");
+      break;
+    case dcUnplace:
+      *text = DescText("UnPlaceAutomatically", "Cancel Auto layout");
+      break;
+    case dcFindAndSelect:
+      *text = DescText("FindAndSelect", "Find and select");
+      break;
+    case dcFontByValue:
+      *text = DescText("FontByValue", "Select font by value");
+      break;
+    case dcFont:
+      *text = TranslateWord(QStringLiteral("Font"));
+      break;
+    case dcProperties:
+      *text = TranslateWord(QStringLiteral("Properties"));
+      break;
+    default:
+      *text = TranslateWord(QStringLiteral("Error"));
   }
 }
 
@@ -485,8 +515,10 @@ bool TPrintDesc::ExportTexts() {
 
 bool TPrintDesc::ExecuteMenuCommand(int index) {
   switch (index) {
-    case dcImport: return ImportTexts();
-    case dcExport: return ExportTexts();
+    case dcImport:
+      return ImportTexts();
+    case dcExport:
+      return ExportTexts();
     case dcTextBorders:
       TextBorders = !TextBorders;
       for (TPrintText* t : Texts()) t->SetBorder(TextBorders);
@@ -510,8 +542,11 @@ bool TPrintDesc::ExecuteMenuCommand(int index) {
       if (!RunPropertiesDialog(QStringLiteral("TPrintDesc.MarginSizes"), this)) return false;
       ApplyToTexts();
       break;
-    case dcPlace: return PlaceAutomatically();
-    case dcUnplace: UnplaceAutomatically(); return true;
+    case dcPlace:
+      return PlaceAutomatically();
+    case dcUnplace:
+      UnplaceAutomatically();
+      return true;
     case dcFindAndSelect: {
       if (!RunPropertiesDialog(QStringLiteral("TPrintDesc.FindAndSelect"), this)) return false;
       if (SelectMatching(FindRule, FindAddsToSelection) == 0)
@@ -535,8 +570,10 @@ bool TPrintDesc::ExecuteMenuCommand(int index) {
       ApplyFontToTexts();
       break;
     }
-    case dcProperties: return EditProperties();
-    default: return false;
+    case dcProperties:
+      return EditProperties();
+    default:
+      return false;
   }
   SetModified(true);
   Invalidate(this);

@@ -128,5 +128,10 @@ class TPrintDesc : public TDataObject {
   bool ExportTexts();
 };
 
+// A text as a table cell shows it (line breaks as the two characters "\n")
+// and back.
+QString DescTextToCell(const QString& text);
+QString DescCellToText(const QString& cell);
+
 // The height a text needs in the automatic layout: one line of its font and 0.8 mm.
 double DescTextNeed(const TPrintText& text);

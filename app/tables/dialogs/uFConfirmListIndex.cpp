@@ -6,11 +6,18 @@
 #include <QVBoxLayout>
 
 #include "uDialogButtons.h"
+#include "uFDescRules.h"
 #include "uFImport.h"
+#include "uFImportTable.h"
+#include "uFTable.h"
 #include "uFValues.h"
+#include "uFontDialog.h"
+#include "uFontEditing.h"
 #include "uImportColumns.h"
 #include "uLanguage.h"
 #include "uNamedValueList.h"
+#include "uPropertiesDialogs.h"
+#include "uTableForm.h"
 #include "uTableImport.h"
 
 TFConfirmListIndex::TFConfirmListIndex(const QString& caption, const QStringList& items, QWidget* parent)
@@ -48,4 +55,9 @@ void RegisterTableDialogs() {
       [](const QString& caption, const QStringList& items) { return TFConfirmListIndex::Choose(caption, items); });
   SetColumnImportEditor([](TColumnImport* import) { return TfImport::Edit(import); });
   SetNamedValuesEditor([](TNamedValueList* values) { return TfValues::Edit(values); });
+  SetFontEditor([](TFontEx* font, const QString&) { return EditFont(nullptr, font); });
+  RegisterIntervalImportDialog();
+  RegisterPropertiesDialog(QStringLiteral("TPrintTable"), &TfTable::Execute);
+  RegisterPropertiesDialog(QStringLiteral("TPrintDeepTable"), &TTableForm::Execute);
+  RegisterDescDialogs();
 }

@@ -28,4 +28,7 @@ class TFConfirmListIndex : public QDialog {
 // Installs the table dialogs for the model: the sheet/table chooser, the
 // column import dialog and the values editor. Called once by the program at
 // start-up.
+// The table dialogs: sheet chooser, column import, named values, font,
+// interval import, the table and depth table editors, the description
+// column's dialogs.
 void RegisterTableDialogs();

@@ -31,13 +31,14 @@ TfTable::TfTable(TPrintTable* table, QWidget* parent) : QDialog(parent), FTable(
   connect(gTable, &QWidget::customContextMenuRequested, this, &TfTable::ContextMenu);
 
   auto* tools = new QToolBar(this);
-  QAction* open = NewAction(QStringLiteral("TableOpen"), QStringLiteral("Open..."),
-                            QStringLiteral("Import the table from a file"));
+  QAction* open =
+      NewAction(QStringLiteral("TableOpen"), QStringLiteral("Open..."), QStringLiteral("Import the table from a file"));
   connect(open, &QAction::triggered, this, [this] { OpenFile(); });
   QAction* save =
       NewAction(QStringLiteral("TableSave"), QStringLiteral("Save..."), QStringLiteral("Export the table to a file"));
   connect(save, &QAction::triggered, this, [this] { SaveFile(); });
-  QAction* font = NewAction(QStringLiteral("TableFont"), QStringLiteral("Font..."), QStringLiteral("Font of the table"));
+  QAction* font =
+      NewAction(QStringLiteral("TableFont"), QStringLiteral("Font..."), QStringLiteral("Font of the table"));
   connect(font, &QAction::triggered, this, &TfTable::EditTableFont);
   QAction* help = NewAction(QStringLiteral("TableHelp"), QStringLiteral("Help"), QStringLiteral("Help on tables"));
   connect(help, &QAction::triggered, this, [] { Ui().ShowHelp(QStringLiteral("data/table")); });
