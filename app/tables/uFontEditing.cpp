@@ -11,6 +11,4 @@ TFontEditor& Editor() {
 
 void SetFontEditor(TFontEditor editor) { Editor() = std::move(editor); }
 
-bool EditFontWithDialog(TFontEx* font, const QString& caption) {
-  return font && Editor() && Editor()(font, caption);
-}
+bool EditFontWithDialog(TFontEx* font, const QString& caption) { return font && Editor() && Editor()(font, caption); }

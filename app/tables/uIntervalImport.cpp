@@ -159,7 +159,8 @@ std::unique_ptr<TStringTable> TIntervalImport::ResultTable() const {
   table->SetRowCount(data.Count());
   table->SetHeader(0, TranslateWord(QStringLiteral("From")));
   table->SetHeader(1, TranslateWord(QStringLiteral("To")));
-  for (int k = 0; k < values; ++k) table->SetHeader(2 + k, TranslateWord(QStringLiteral("Value")) + QString::number(k + 1));
+  for (int k = 0; k < values; ++k)
+    table->SetHeader(2 + k, TranslateWord(QStringLiteral("Value")) + QString::number(k + 1));
   for (int r = 0; r < data.Count(); ++r) {
     const TRowData& row = data[r];
     table->SetCell(0, r, row.From);

@@ -77,11 +77,16 @@ HRESULT TPrintDeepTable::ImportWithIntervals() {
   FIntervals.clear();
   for (int r = 0; r < FTable.RowCount(); ++r) FTable.SetRowInterval(r, nullptr);
   const HRESULT hr = FTable.ImportWithDialog();
-  FTable.SetColCount(cols);
-  KeepTableRows(&FTable, [this](int row) {
-    double v = 0;
-    return CellNumber(FTable, StartColumn, row, &v) && CellNumber(FTable, EndColumn, row, &v);
-  });
+  // The table keeps its columns; one that has not yet the interval columns
+  // (a new table has none) takes the file's, or every row would be dropped.
+  if (cols > std::max(StartColumn, EndColumn)) FTable.SetColCount(cols);
+  // A cancelled or failed import left the rows as they were: none of them is
+  // the import's to drop.
+  if (hr == S_OK)
+    KeepTableRows(&FTable, [this](int row) {
+      double v = 0;
+      return CellNumber(FTable, StartColumn, row, &v) && CellNumber(FTable, EndColumn, row, &v);
+    });
   RebuildIntervals();
   if (hr == S_OK) SetModified(true);
   return hr;
@@ -171,8 +176,7 @@ void TPrintDeepTable::Draw(TDrawContext& context) {
       const int y1 = context.PixelY(bottom);
       for (int k = 0; k < FTable.ColCount(); ++k) {
         const double left = FLeft + FTable.ColLeft(k);
-        const TRect box{context.PixelX(left), y0, context.PixelX(left + FTable.ColWidths[static_cast<size_t>(k)]),
-                        y1};
+        const TRect box{context.PixelX(left), y0, context.PixelX(left + FTable.ColWidths[static_cast<size_t>(k)]), y1};
         dc->setPen(savedPen);
         dc->drawLine(box.Left, box.Top, box.Left, box.Bottom);
         dc->drawLine(box.Left, box.Bottom, box.Right, box.Bottom);
@@ -274,12 +278,23 @@ double TPrintDeepTable::GetChildrenHeight() const {
 void TPrintDeepTable::GetMenuCommandCaption(int index, QString* text) {
   if (!text) return;
   switch (index) {
-    case dtcImport: *text = TranslateWord(QStringLiteral("Import")); break;
-    case dtcEdit: *text = TranslateWord(QStringLiteral("Edit")); break;
-    case dtcExport: *text = TranslateWord(QStringLiteral("Export")); break;
-    case 3: *text = QStringLiteral("-"); break;
-    case dtcFont: *text = TranslateWord(QStringLiteral("Font")); break;
-    default: *text = QStringLiteral("<Error!>");
+    case dtcImport:
+      *text = TranslateWord(QStringLiteral("Import"));
+      break;
+    case dtcEdit:
+      *text = TranslateWord(QStringLiteral("Edit"));
+      break;
+    case dtcExport:
+      *text = TranslateWord(QStringLiteral("Export"));
+      break;
+    case 3:
+      *text = QStringLiteral("-");
+      break;
+    case dtcFont:
+      *text = TranslateWord(QStringLiteral("Font"));
+      break;
+    default:
+      *text = QStringLiteral("<Error!>");
   }
 }
 
@@ -293,7 +308,8 @@ bool TPrintDeepTable::ExecuteMenuCommand(int index) {
       Invalidate(this);
       return true;
     }
-    case dtcEdit: return EditProperties();
+    case dtcEdit:
+      return EditProperties();
     case dtcExport: {
       const HRESULT hr = FTable.ExportWithDialog();
       if (hr == E_FAIL)
@@ -308,7 +324,8 @@ bool TPrintDeepTable::ExecuteMenuCommand(int index) {
       Invalidate(this);
       return true;
     }
-    default: return false;
+    default:
+      return false;
   }
 }
 

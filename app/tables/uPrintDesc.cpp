@@ -437,6 +437,16 @@ void TPrintDesc::ScaleChanged(uint16_t oldScale, uint16_t newScale) {
   TDataObject::ScaleChanged(oldScale, newScale);
 }
 
+void TPrintDesc::SetTop(double value) {
+  const double diff = value - FTop;
+  TDataObject::SetTop(value);
+  if (diff == 0 || !std::isfinite(diff)) return;
+  for (TPrintText* t : Texts()) {
+    t->IntervalTop += diff;
+    t->IntervalBottom += diff;
+  }
+}
+
 void TPrintDesc::GetMenuCommandCaption(int index, QString* text) {
   if (!text) return;
   switch (index) {

@@ -118,6 +118,9 @@ class TPrintDesc : public TDataObject {
   int GetInsertableKind(int index) override { return index == 0 ? kindText : 0; }
   bool InsertNewChildAt(double x0, double y0, double x, double y) override;
   void ScaleChanged(uint16_t oldScale, uint16_t newScale) override;
+  // The column moving (its body placed lower on the page) takes its texts'
+  // intervals along with their boxes.
+  void SetTop(double value) override;
   int GetMenuCommandCount() override { return dcCommandCount; }
   void GetMenuCommandCaption(int index, QString* text) override;
   bool ExecuteMenuCommand(int index) override;

@@ -145,8 +145,11 @@ void TPrintTable::Draw(TDrawContext& context) {
       DrawOutline(dc, cell);
       const QString text = FTable.GetCell(k, r);
       if (text.isEmpty()) continue;
-      dc->setPen(ColorRefToQColor(static_cast<uint32_t>(FTable.GetCellData(k, r))));
+      // The cell's value is its text colour; the font would otherwise put its own.
+      const uint32_t fontColor = font.Color;
+      font.Color = static_cast<uint32_t>(FTable.GetCellData(k, r));
       font.DrawFormatted(dc, ToQRect(cell), text);
+      font.Color = fontColor;
     }
   }
   font.UnselectFrom(dc);
@@ -187,10 +190,17 @@ void TPrintTable::ClearData() {
 void TPrintTable::GetMenuCommandCaption(int index, QString* text) {
   if (!text) return;
   switch (index) {
-    case tcImport: *text = TranslateWord(QStringLiteral("Import")); break;
-    case tcProperties: *text = TranslateWord(QStringLiteral("Properties")); break;
-    case tcFont: *text = TranslateWord(QStringLiteral("Font")); break;
-    default: *text = TranslateWord(QStringLiteral("Error"));
+    case tcImport:
+      *text = TranslateWord(QStringLiteral("Import"));
+      break;
+    case tcProperties:
+      *text = TranslateWord(QStringLiteral("Properties"));
+      break;
+    case tcFont:
+      *text = TranslateWord(QStringLiteral("Font"));
+      break;
+    default:
+      *text = TranslateWord(QStringLiteral("Error"));
   }
 }
 
@@ -206,7 +216,8 @@ bool TPrintTable::ExecuteMenuCommand(int index) {
       Invalidate(this);
       return true;
     }
-    case tcProperties: return EditProperties();
+    case tcProperties:
+      return EditProperties();
     case tcFont: {
       QString caption;
       GetMenuCommandCaption(tcFont, &caption);
@@ -216,7 +227,8 @@ bool TPrintTable::ExecuteMenuCommand(int index) {
       Invalidate(this);
       return true;
     }
-    default: return false;
+    default:
+      return false;
   }
 }
 

@@ -50,4 +50,3 @@ bool SaveTableStream(TStorage* storage, const TStringTableEx& table);
 // "table" values of --dump: sizes, geometry, font and the cells.
 QJsonObject TableJson(const TStringTableEx& table);
 QJsonObject FontExJson(const TFontEx& font);
-

@@ -54,7 +54,8 @@ TTableForm::TTableForm(TPrintDeepTable* table, QWidget* parent) : QDialog(parent
   rows->addActions(all);
 
   auto* colors = new QToolBar(this);
-  const auto colorAction = [&](const QString& key, const char* text, const char* hint, void (TTableForm::*apply)(uint32_t)) {
+  const auto colorAction = [&](const QString& key, const char* text, const char* hint,
+                               void (TTableForm::*apply)(uint32_t)) {
     connect(NewAction(key, text, hint), &QAction::triggered, this, [this, apply] {
       uint32_t color = 0;
       if (AskColor(&color)) (this->*apply)(color);
@@ -73,8 +74,8 @@ TTableForm::TTableForm(TPrintDeepTable* table, QWidget* parent) : QDialog(parent
   colors->addAction(actions().last());
 
   auto* files = new QToolBar(this);
-  connect(NewAction(QStringLiteral("TableOpen"), "Open...", "Import the table from a file"), &QAction::triggered,
-          this, [this] { ImportFile(); });
+  connect(NewAction(QStringLiteral("TableOpen"), "Open...", "Import the table from a file"), &QAction::triggered, this,
+          [this] { ImportFile(); });
   files->addAction(actions().last());
   connect(NewAction(QStringLiteral("ImportIntervals"), "Import intervals...",
                     "Import depth intervals and their values from a table file"),

@@ -114,9 +114,9 @@ void TTableGrid::PasteClipboard() {
   const TCellRange written = PasteTableText(Table(), col, row, text, selected);
   if (written.Empty()) return;
   Reload();
-  selectionModel()->select(QItemSelection(FModel->index(written.Top, written.Left),
-                                          FModel->index(written.Bottom, written.Right)),
-                           QItemSelectionModel::ClearAndSelect);
+  selectionModel()->select(
+      QItemSelection(FModel->index(written.Top, written.Left), FModel->index(written.Bottom, written.Right)),
+      QItemSelectionModel::ClearAndSelect);
   emit TableEdited();
 }
 

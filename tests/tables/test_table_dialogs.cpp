@@ -1,0 +1,301 @@
+// The table editors driven as a user would: cells edited in the grid, ranges
+// copied to and pasted from the clipboard as spreadsheets exchange them, rows
+// and columns added, moved and removed, colours given, sizes read back in
+// whole millimetres; the colour-range dialog's OK; the interval import
+// dialog's preview; the description column's grid and its small dialogs.
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableView>
+
+#include "uFDescRules.h"
+#include "uFImportTable.h"
+#include "uFPrintDesc.h"
+#include "uFRangeColor.h"
+#include "uFTable.h"
+#include "uPrintDeepTable.h"
+#include "uPrintTable.h"
+#include "uRecordingDevice.h"
+#include "uTableForm.h"
+#include "uTableGrid.h"
+#include "uTablesTestEnv.h"
+
+void PrintTo(const QString& s, std::ostream* os);
+
+namespace {
+
+void Fill(TStringTableEx* t, const std::vector<QStringList>& rows) {
+  t->AutoColumns = false;
+  int cols = 0;
+  for (const QStringList& r : rows) cols = std::max(cols, int(r.size()));
+  t->SetColCount(cols);
+  t->SetRowCount(int(rows.size()));
+  for (int r = 0; r < int(rows.size()); ++r)
+    for (int c = 0; c < rows[r].size(); ++c) t->SetCell(c, r, rows[r][c]);
+}
+
+void Select(TTableGrid* grid, int top, int left, int bottom, int right) {
+  QAbstractItemModel* m = grid->model();
+  grid->setCurrentIndex(m->index(top, left));
+  grid->selectionModel()->select(QItemSelection(m->index(top, left), m->index(bottom, right)),
+                                 QItemSelectionModel::ClearAndSelect);
+}
+
+}  // namespace
+
+using TableDialogs = TTablesTest;
+
+TEST_F(TableDialogs, TheGridEditsCellsAndExchangesRangesWithTheClipboard) {
+  TStringTableEx table;
+  Fill(&table, {{"a", "b", "c"}, {"d", "e", "f"}});
+  TTableGrid grid(&table);
+  EXPECT_EQ(grid.model()->headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(), "C");
+  EXPECT_EQ(ColumnLetters(27), "AB");
+  ASSERT_TRUE(grid.model()->setData(grid.model()->index(1, 1), "edited", Qt::EditRole));
+  EXPECT_EQ(table.GetCell(1, 1), "edited");
+
+  Select(&grid, 0, 1, 1, 2);
+  grid.CopySelection();
+  EXPECT_EQ(QApplication::clipboard()->text(), "b\tc\nedited\tf\n");
+
+  // A spreadsheet's copy, pasted at the last row, grows the table.
+  QApplication::clipboard()->setText("1\t2\t3\t4\r\n5\t6\t7\t8\r\n");
+  Select(&grid, 1, 0, 1, 0);
+  grid.PasteClipboard();
+  EXPECT_EQ(table.RowCount(), 3);
+  EXPECT_EQ(table.ColCount(), 4);
+  EXPECT_EQ(table.GetCell(3, 2), "8");
+  EXPECT_EQ(table.GetCell(0, 0), "a");
+  EXPECT_EQ(grid.model()->rowCount(), 3) << "the view follows the grown table";
+  EXPECT_EQ(grid.SelectedRange().Right, 3) << "the pasted range is selected";
+
+  grid.ClearSelection();
+  EXPECT_EQ(table.GetCell(2, 1), "");
+  EXPECT_EQ(table.GetCell(0, 0), "a");
+}
+
+TEST_F(TableDialogs, TheFreeTableEditorTurnsTheGridAndStoresWholeMillimetres) {
+  TPrintTable object;
+  Fill(&object.Table(), {{"a", "b", "c"}, {"d", "e", "f"}});
+  object.Table().ColWidths = {20, 10, 10};
+  object.Changed();
+  TfTable editor(&object);
+  EXPECT_EQ(editor.gTable->columnWidth(0), 60) << "3 pixels per millimetre";
+  editor.RotateClockwise();
+  EXPECT_EQ(editor.Work().RowCount(), 3);
+  EXPECT_EQ(editor.Work().GetCell(0, 0), "d");
+  EXPECT_EQ(editor.gTable->model()->rowCount(), 3);
+  editor.gTable->setColumnWidth(1, 47);  // dragged: 15.67 mm, stored as 15
+  editor.DeleteRow(2);
+  editor.InsertColumn(0);
+  EXPECT_EQ(editor.Work().ColCount(), 3);
+  editor.Store();
+  EXPECT_EQ(object.Table().RowCount(), 2);
+  EXPECT_EQ(object.Table().GetCell(1, 0), "d");
+  EXPECT_EQ(object.Table().ColWidths[2], 15);
+  EXPECT_TRUE(object.Table().Font.Format & DT_SINGLELINE);
+  object.Changed();
+  EXPECT_DOUBLE_EQ(object.GetWidth(), object.Table().TotalWidth());
+
+  editor.SetWidthFrom(2);
+  EXPECT_EQ(editor.Work().DefaultColWidth, 15);
+  EXPECT_EQ(editor.Work().ColWidths[0], 15);
+}
+
+TEST_F(TableDialogs, TheDepthTableEditorMovesRowsColoursAndWritesBack) {
+  TTableBody body;
+  auto* deep = body.Add<TPrintDeepTable>(0, 0, 40, 100);
+  Fill(&deep->Table(), {{"10", "20", "sand"}, {"20", "30", "clay"}, {"30", "40", "lime"}});
+  deep->RebuildIntervals();
+  TTableForm form(deep);
+  QAbstractItemModel* m = form.gTable->model();
+  form.gTable->setCurrentIndex(m->index(2, 2));
+  form.MoveRow(-1);
+  EXPECT_EQ(form.Work().GetCell(2, 1), "lime");
+  EXPECT_EQ(form.gTable->currentIndex().row(), 1) << "the moved row stays current";
+  form.MoveRow(-5);
+  EXPECT_EQ(form.Work().GetCell(2, 1), "lime") << "a move past the table's edge is refused";
+  form.ColorRow(0x00FF00);
+  EXPECT_EQ(form.Work().GetCellData(0, 1), 0x00FF00);
+  EXPECT_EQ(m->data(m->index(1, 0), Qt::ForegroundRole).value<QColor>(), QColor(0, 255, 0))
+      << "texts show their colour";
+  Select(form.gTable, 0, 0, 0, 1);
+  form.ColorCell(0x0000FF);
+  EXPECT_EQ(form.Work().GetCellData(1, 0), 0x0000FF);
+  EXPECT_EQ(form.Work().GetCellData(2, 0), 0);
+
+  form.gTable->setCurrentIndex(m->index(0, 0));
+  form.AddRow();
+  EXPECT_EQ(form.Work().RowCount(), 4);
+  form.gTable->model()->setData(m->index(1, 0), "50");
+  form.gTable->model()->setData(m->index(1, 1), "60");
+  form.seEnd->setValue(2);
+  EXPECT_EQ(deep->Table().RowCount(), 3) << "nothing reaches the table before OK";
+  form.Store();
+  deep->RebuildIntervals();
+  EXPECT_EQ(deep->Table().RowCount(), 4);
+  EXPECT_EQ(deep->DeepestBottom(), 60);
+
+  // Colour by a template file of rules (colour, column, from, to): "40" in
+  // column 2 lies in 35..45, so its row takes the rule's colour (none in a
+  // text file: 0); the others keep theirs.
+  form.ColorAll(0x123456);
+  WriteText("rules.csv", "x;2;35;45\n");
+  FUi.FileAnswers = {Path("rules.csv")};
+  EXPECT_TRUE(form.ColorByTemplate());
+  ASSERT_FALSE(FUi.FileDialogs.empty());
+  EXPECT_EQ(FUi.FileDialogs.back().Filter, "XLS|*.xls");
+  EXPECT_TRUE(FUi.FileDialogs.back().FileName.endsWith("/Color"));
+  EXPECT_EQ(form.Work().GetCell(1, 2), "40");
+  EXPECT_EQ(form.Work().GetCellData(0, 2), 0);
+  EXPECT_EQ(form.Work().GetCellData(0, 3), 0x123456);
+  FUi.FileAnswers = {Path("missing.xls")};
+  EXPECT_FALSE(form.ColorByTemplate());
+  EXPECT_EQ(FUi.Messages.back().Kind, TMsgKind::Error);
+}
+
+TEST_F(TableDialogs, TheRangeColourDialogAcceptsOnlyTwoNumbers) {
+  TFRangeColor dialog({2, 0x0000FF, 10, 20});
+  EXPECT_EQ(dialog.windowTitle(), "Column 3");
+  QPushButton* ok = dialog.btnBox->button(QDialogButtonBox::Ok);
+  EXPECT_TRUE(ok->isEnabled());
+  dialog.sTo->setText("abc");
+  EXPECT_FALSE(ok->isEnabled());
+  dialog.sTo->setText("25.5");
+  dialog.sFrom->setText("");
+  EXPECT_FALSE(ok->isEnabled());
+  dialog.sFrom->setText("-3");
+  EXPECT_TRUE(ok->isEnabled());
+  const TRangeColor r = dialog.Result();
+  EXPECT_EQ(r.Column, 2);
+  EXPECT_EQ(r.From, -3);
+  EXPECT_EQ(r.To, 25.5);
+  EXPECT_EQ(r.Color, 0x0000FFu);
+}
+
+TEST_F(TableDialogs, TheIntervalImportDialogPreviewsWhatOkYields) {
+  TIntervalImport import;
+  import.Source.AutoColumns = false;
+  import.Source.SetColCount(4);
+  import.Source.SetRowCount(4);
+  const QStringList cells{"Well", "From", "To", "Rock", "W1", "10", "20", "sand",
+                          "W2",   "5",    "6",  "clay", "W1", "20", "15", "lime"};
+  for (int i = 0; i < 16; ++i) import.Source.SetCell(i % 4, i / 4, cells[i]);
+  import.SourceChanged();
+  TFImportTable dialog(&import);
+  dialog.bID->setChecked(true);
+  dialog.bFilter->setChecked(true);
+  dialog.iFilter->setCurrentIndex(dialog.iFilter->findText("W1"));
+  const QAbstractItemModel* preview = dialog.tbOutput->model();
+  ASSERT_EQ(preview->rowCount(), 3) << "the header row and the two W1 rows";
+  EXPECT_EQ(preview->data(preview->index(1, 2)).toString(), "sand");
+  EXPECT_EQ(preview->data(preview->index(2, 0)).toString(), "20");
+  // From above To is marked.
+  EXPECT_NE(preview->data(preview->index(2, 0), Qt::BackgroundRole),
+            preview->data(preview->index(1, 0), Qt::BackgroundRole));
+  dialog.btnBox->button(QDialogButtonBox::Ok)->click();
+  EXPECT_EQ(import.FilterText, "W1");
+  EXPECT_EQ(import.Build().Count(), 2);
+}
+
+TEST_F(TableDialogs, TheDescriptionGridWritesTextsBack) {
+  TTableBody body;
+  auto* desc = body.Add<TPrintDesc>(0, 0, 50, 100);
+  desc->CreateText(10, 20, "sand");
+  desc->CreateText(20, 30, "clay");
+  TFPrintDesc dialog(desc);
+  QAbstractItemModel* m = dialog.gTexts->model();
+  EXPECT_EQ(m->headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(), "Text");
+  ASSERT_EQ(m->rowCount(), 2);
+  m->setData(m->index(0, 2), "grey\\nsand");
+  dialog.gTexts->setCurrentIndex(m->index(1, 0));
+  dialog.AddRow();
+  EXPECT_EQ(dialog.Work().GetCell(0, 2), "30") << "a new row starts where the one above ends";
+  m->setData(m->index(2, 1), "45");
+  m->setData(m->index(2, 2), "lime");
+  Select(dialog.gTexts, 1, 0, 1, 2);
+  dialog.DeleteRows();
+  dialog.cbTextBorders->setChecked(true);
+  dialog.Store();
+  const std::vector<TPrintText*> texts = desc->Texts();
+  ASSERT_EQ(texts.size(), 2u);
+  EXPECT_EQ(texts[0]->GetText(), "grey\r\nsand");
+  EXPECT_EQ(texts[1]->GetText(), "lime");
+  EXPECT_EQ(texts[1]->BottomEdge(), 45);
+  EXPECT_TRUE(texts[1]->Border());
+}
+
+TEST_F(TableDialogs, SizeAndSearchDialogsAcceptOnlyCompleteInput) {
+  TFRange range("Mark size", 1, 2);
+  QPushButton* ok = range.btnBox->button(QDialogButtonBox::Ok);
+  EXPECT_TRUE(ok->isEnabled());
+  range.sLeft->setText("-1");
+  EXPECT_FALSE(ok->isEnabled()) << "no negative sizes";
+  range.sLeft->setText("1,5");
+  EXPECT_TRUE(ok->isEnabled()) << "a decimal comma reads too";
+  EXPECT_EQ(range.Left(), 1.5);
+
+  TTableBody body;
+  auto* desc = body.Add<TPrintDesc>(0, 0, 50, 100);
+  TFFindAndSelect find(desc);
+  QPushButton* findOk = find.btnBox->button(QDialogButtonBox::Ok);
+  find.gMatch->sText->setText("sand");
+  EXPECT_TRUE(findOk->isEnabled());
+  find.gMatch->cbMode->setCurrentIndex(TTextMatch::NumberBetween);
+  find.gMatch->sFrom->setText("1");
+  find.gMatch->sTo->setText("x");
+  EXPECT_FALSE(findOk->isEnabled());
+  find.gMatch->sTo->setText("2");
+  EXPECT_TRUE(findOk->isEnabled());
+  find.Store();
+  EXPECT_EQ(desc->FindRule.Mode, TTextMatch::NumberBetween);
+  EXPECT_EQ(desc->FindRule.To, 2);
+}
+
+// A table of a million cells opens in its editor at once (the grid reads the
+// table in place), writes back, and draws only the rows of the repainted band;
+// a text of 10,000 characters goes through the description grid whole.
+TEST_F(TableDialogs, AMillionCellsAndLongTextsStayWorkable) {
+  TPrintTable object;
+  object.Table().AutoColumns = false;
+  object.Table().SetColCount(1000);
+  object.Table().SetRowCount(1000);
+  object.Table().SetCell(999, 999, "corner");
+  object.Changed();
+  {
+    TfTable editor(&object);
+    EXPECT_EQ(editor.gTable->model()->rowCount(), 1000);
+    EXPECT_EQ(editor.gTable->model()->data(editor.gTable->model()->index(999, 999)).toString(), "corner");
+    editor.gTable->model()->setData(editor.gTable->model()->index(0, 0), "first");
+    editor.Store();
+  }
+  EXPECT_EQ(object.Table().GetCell(0, 0), "first");
+  EXPECT_EQ(object.Table().GetCell(999, 999), "corner");
+
+  TRecordingDevice device(QSize(3000, 3000), 254);
+  QPainter painter(&device);
+  TDrawContext context;
+  context.DC = &painter;
+  context.Options = doBorders;
+  context.ClipRect = {0, 0, 3000, 250};  // the first two rows of 10 mm
+  object.Draw(context);
+  EXPECT_LT(device.OfKind(TRecordKind::Polygon).size(), 1000u) << "rows below the band are not drawn";
+  EXPECT_NE(device.FindText("first"), nullptr);
+
+  TTableBody body;
+  auto* desc = body.Add<TPrintDesc>(0, 0, 50, 100);
+  const QString longText(10000, QLatin1Char('x'));
+  desc->CreateText(10, 20, longText);
+  TFPrintDesc dialog(desc);
+  dialog.Store();
+  ASSERT_EQ(desc->Texts().size(), 1u);
+  EXPECT_EQ(desc->Texts()[0]->GetText().size(), 10000);
+}
