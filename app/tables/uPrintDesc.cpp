@@ -80,6 +80,9 @@ double DescTextNeed(const TPrintText& text) { return text.Font().SizeMM() + 0.8;
 
 TPrintDesc::TPrintDesc() {
   FBorder = true;
+  // Texts are inserted with the mouse from the start, not only after the
+  // column was saved and loaded (loading adds the flag as well).
+  FFlags |= pfInsert;
   FChildFlags |= pfInsert | pfMoveY;
 }
 

@@ -40,6 +40,8 @@ TEST_F(PrintDesc, ANewTextTakesItsIntervalAndTheColumnsSettings) {
   TColumn c;
   EXPECT_EQ(c.Desc->GetKind(), 6);
   EXPECT_TRUE(c.Desc->Border());
+  EXPECT_TRUE(c.Desc->Flags() & 16) << "a new column takes texts inserted with the mouse";
+  EXPECT_EQ(c.Desc->ChildFlags() & 18, 18u);
   c.Desc->LeftTick = 2;
   c.Desc->RightIndent = 3;
   c.Desc->TextBorders = true;

@@ -24,6 +24,7 @@
 #include "uPrintText.h"
 #include "uScriptedUi.h"
 #include "uSettings.h"
+#include "uTableKinds.h"
 #include "uTemplateInfo.h"
 #include "uTemplateSheets.h"
 
@@ -72,6 +73,7 @@ class ShippedTemplates : public ::testing::Test {
     RegisterHeadKinds();
     RegisterDepthScaleKinds();
     RegisterDocumentKinds();
+    RegisterTableKinds();
   }
   void TearDown() override {
     UnloadLanguage();

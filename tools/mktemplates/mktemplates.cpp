@@ -9,6 +9,7 @@
 #include "uPrintHeader.h"
 #include "uPrintText.h"
 #include "uSettings.h"
+#include "uTableKinds.h"
 #include "uTemplateSheets.h"
 
 namespace {
@@ -37,6 +38,7 @@ int main(int argc, char* argv[]) {
   RegisterDepthScaleKinds();
   RegisterHeadKinds();
   RegisterDocumentKinds();
+  RegisterTableKinds();
   QString error;
   if (!WriteTemplateSheets(QString::fromLocal8Bit(argv[1]), &error)) {
     std::fprintf(stderr, "mktemplates: %s\n", qPrintable(error));

@@ -12,6 +12,8 @@
 #include "uLanguage.h"
 #include "uPassportBody.h"
 #include "uPrintDeepScale.h"
+#include "uPrintDeepTable.h"
+#include "uPrintDesc.h"
 #include "uPrintDocument.h"
 #include "uPrintHeader.h"
 #include "uSettings.h"
@@ -34,6 +36,15 @@ struct TRulerSpec {
   bool Labels;
 };
 
+// The data columns a body starts with (left edges in mm from the body's
+// left; 0 for none): an empty depth table of core intervals (From, To,
+// recovery) and the description column reaching to the body's right edge.
+struct TColumnsSpec {
+  double CoreLeft = 0;
+  double DescLeft = 0;
+  double DescRight = 0;
+};
+
 struct TBodySpec {
   const char* Section;
   TText Name;
@@ -41,7 +52,12 @@ struct TBodySpec {
   double Metres;     // the depth the body covers: its height is Metres * 1000 / Scale mm
   double ScaleLeft;  // mm from the body's left edge; the framed room before it awaits other columns
   std::vector<TRulerSpec> Rulers;
+  TColumnsSpec Columns = {};
 };
+
+constexpr double kCoreColumnWidths[] = {12, 12, 14};  // From, To, recovery
+const TText kCoreName = {"Core", "Керн"};
+const TText kDescName = {"Description", "Описание пород"};
 
 struct THeadSpec {
   const char* Section;
@@ -75,28 +91,32 @@ const std::vector<TTemplateSpec>& Specs() {
        {"Well log sheet 1:200", "Геологический разрез скважины 1:200"},
        {"The standard sheet of a well: a head with the well's parameters (well, field, area, operator, dates, "
         "interval, elevation, coordinates) and a body at 1:200 for 100 m of depth with a depth scale (marks every "
-        "metre, labels every 10 m) and room on its left for the stratigraphy. Blocks to add: a detailed interval "
-        "at 1:50 and a head for the conclusions and remarks.",
+        "metre, labels every 10 m), room on its left for the stratigraphy and, right of room for the lithology, "
+        "a depth table of core intervals and the description column. Blocks to add: a detailed interval at 1:50 "
+        "and a head for the conclusions and remarks.",
         "Стандартный лист скважины: заголовок с параметрами скважины (скважина, месторождение, площадь, "
         "недропользователь, даты, интервал, альтитуда, координаты) и тело в масштабе 1:200 на 100 м глубины со "
-        "шкалой глубин (штрихи через 1 м, подписи через 10 м) и местом слева для стратиграфии. Добавляемые блоки: "
-        "детальный интервал 1:50 и заголовок для заключения и примечаний."},
+        "шкалой глубин (штрихи через 1 м, подписи через 10 м), местом слева для стратиграфии и, правее места для "
+        "литологии, таблицей интервалов керна и колонкой описаний. Добавляемые блоки: детальный интервал 1:50 и "
+        "заголовок для заключения и примечаний."},
        {"Head", {"Head", "Заголовок"}, {"well_log.hdr", "well_log_ru.hdr"}},
-       {"Body", {"Log", "Разрез"}, 200, 100, 20, kMetres},
+       {"Body", {"Log", "Разрез"}, 200, 100, 20, kMetres, {70, 108, 190}},
        {"Detail", {"Detailed interval 1:50", "Детальный интервал 1:50"}, 50, 10, 20, kDecimetres},
        kRemarks},
       {"lithology_log.knt",
        {"Lithology log 1:100", "Литологическая колонка 1:100"},
        {"The lithological description of a drilled or cored interval: a head with the field, area, described "
         "interval, core recovery and the geologist, and a body at 1:100 for 50 m of depth with a depth scale at "
-        "its left edge (marks every 0.5 m, labels every 5 m); the lithology and description columns go to its "
-        "right. Blocks to add: a core interval at 1:50 and a head for the conclusions and remarks.",
+        "its left edge (marks every 0.5 m, labels every 5 m), room for the lithology column to its right, then a "
+        "depth table of core intervals and the description column. Blocks to add: a core interval at 1:50 and a head "
+        "for the conclusions and remarks.",
         "Литологическое описание пробуренного или керного интервала: заголовок с месторождением, площадью, "
         "интервалом описания, выносом керна и геологом и тело в масштабе 1:100 на 50 м глубины со шкалой глубин у "
-        "левого края (штрихи через 0,5 м, подписи через 5 м); колонки литологии и описания встают справа от неё. "
-        "Добавляемые блоки: керновый интервал 1:50 и заголовок для заключения и примечаний."},
+        "левого края (штрихи через 0,5 м, подписи через 5 м), местом для колонки литологии справа от неё, затем "
+        "таблицей интервалов керна и колонкой описаний. Добавляемые блоки: керновый интервал 1:50 и заголовок для "
+        "заключения и примечаний."},
        {"Head", {"Head", "Заголовок"}, {"lithology_log.hdr", "lithology_log_ru.hdr"}},
-       {"Body", {"Lithology", "Литология"}, 100, 50, 0, kHalfMetres},
+       {"Body", {"Lithology", "Литология"}, 100, 50, 0, kHalfMetres, {60, 98, 190}},
        {"Core", {"Core interval 1:50", "Керновый интервал 1:50"}, 50, 10, 0, kDecimetres},
        kRemarks},
       {"curve_log.knt",
@@ -151,12 +171,47 @@ bool WriteBody(TIniFile* ini, const TBodySpec& spec) {
   scale->SetRullers(rulers);
   scale->SetBoundsRect({spec.ScaleLeft, 0, spec.ScaleLeft + kScaleWidth, height});
   body.AddChild(std::move(scale));
+  // Names of the children in the other language, in child order.
+  std::vector<TText> names{{"", ""}};
+  if (spec.Columns.CoreLeft > 0) {
+    auto core = std::make_unique<TPrintDeepTable>();
+    core->SetName(Text(kCoreName.En));
+    TStringTableEx& table = core->Table();
+    table.SetColCount(static_cast<int>(std::size(kCoreColumnWidths)));
+    double width = 0;
+    for (size_t c = 0; c < std::size(kCoreColumnWidths); ++c) {
+      table.ColWidths[c] = kCoreColumnWidths[c];
+      width += kCoreColumnWidths[c];
+    }
+    core->SetBoundsRect({spec.Columns.CoreLeft, 0, spec.Columns.CoreLeft + width, height});
+    body.AddChild(std::move(core));
+    names.push_back(kCoreName);
+  }
+  if (spec.Columns.DescLeft > 0) {
+    auto desc = std::make_unique<TPrintDesc>();
+    desc->SetName(Text(kDescName.En));
+    // Rock descriptions run to several lines within the column.
+    desc->Font.Format |= DT_WORDBREAK;
+    desc->SetBoundsRect({spec.Columns.DescLeft, 0, spec.Columns.DescRight, height});
+    body.AddChild(std::move(desc));
+    names.push_back(kDescName);
+  }
   // The scale holds no data: the body keeps the height given here.
   body.SetHeight(height);
   body.Changed();
   const QString section = Text(spec.Section);
-  return body.SaveToIni(ini, section, QString()) &&
-         ini->WriteString(section, TranslatedIniKey(QStringLiteral("NAME"), kRussian), Text(spec.Name.Ru));
+  if (!body.SaveToIni(ini, section, QString()) ||
+      !ini->WriteString(section, TranslatedIniKey(QStringLiteral("NAME"), kRussian), Text(spec.Name.Ru)))
+    return false;
+  // Each column's section is named in its OBJECTn line ("section kind").
+  for (size_t i = 1; i < names.size(); ++i) {
+    const QString line = ini->ReadString(section, QStringLiteral("OBJECT%1").arg(i + 1), QString());
+    const QString child = line.section(QLatin1Char(' '), 0, 0);
+    if (child.isEmpty() ||
+        !ini->WriteString(child, TranslatedIniKey(QStringLiteral("NAME"), kRussian), Text(names[i].Ru)))
+      return false;
+  }
+  return true;
 }
 
 bool WriteTemplate(const QString& path, const TTemplateSpec& spec) {
