@@ -73,8 +73,11 @@ TEST(CommandLine, DumpShowsTheStorageAndObjectTreesOfTheSample) {
   EXPECT_EQ(body["startDepth"].toDouble(), 1450);
   EXPECT_EQ(body["top"].toDouble(), head["height"].toDouble());
   const QJsonArray columns = body["children"].toArray();
-  ASSERT_EQ(columns.size(), 1);
+  // The template's depth scale, core table and description column.
+  ASSERT_EQ(columns.size(), 3);
   EXPECT_EQ(columns[0].toObject()["kindName"].toString(), "DeepScale");
+  EXPECT_EQ(columns[1].toObject()["kindName"].toString(), "DeepTable");
+  EXPECT_EQ(columns[2].toObject()["kindName"].toString(), "TextDesc");
   const QJsonObject storage = json["storage"].toObject();
   QStringList names;
   for (const auto& e : storage["children"].toArray()) names << e.toObject()["name"].toString();
