@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 
 #include "uObjectFile.h"
 #include "uPrintDesc.h"
@@ -167,6 +168,20 @@ TEST_F(PrintDesc, BorderBindingAndSizeCommandsReachEveryText) {
   EXPECT_EQ(again->Texts()[1]->LeftIndent, 1.25);
   EXPECT_TRUE(again->TextBorders);
   EXPECT_FALSE(again->Border());
+
+  // --dump shows the column's settings and its texts with their intervals.
+  QProcess kerno;
+  kerno.start(QStringLiteral(KERNO_PROGRAM_DIR "/Kerno"), {"--dump", Path("desc.kno")});
+  ASSERT_TRUE(kerno.waitForFinished(60000) && kerno.exitCode() == 0) << kerno.readAllStandardError().toStdString();
+  const QJsonObject dumped = QJsonDocument::fromJson(kerno.readAllStandardOutput()).object()["object"].toObject();
+  EXPECT_EQ(dumped["leftTick"].toDouble(), 3);
+  EXPECT_EQ(dumped["leftIndent"].toDouble(), 1.25);
+  EXPECT_TRUE(dumped["textBorders"].toBool());
+  EXPECT_FALSE(dumped["smartBorder"].toBool());
+  const QJsonArray texts = dumped["children"].toArray();
+  ASSERT_EQ(texts.size(), 2);
+  EXPECT_EQ(texts[1].toObject()["intervalTop"].toDouble(), 10);
+  EXPECT_EQ(texts[1].toObject()["intervalBottom"].toDouble(), 20);
 }
 
 TEST_F(PrintDesc, FindAndSelectAndFontByValueTakeTheMatchingTexts) {
