@@ -16,16 +16,21 @@
 #include <QSpinBox>
 #include <QTableView>
 
+#include "uFConfirmListIndex.h"
 #include "uFDescRules.h"
 #include "uFImportTable.h"
 #include "uFPrintDesc.h"
 #include "uFRangeColor.h"
 #include "uFTable.h"
+#include "uFontEditing.h"
+#include "uImportColumns.h"
+#include "uNamedValueList.h"
 #include "uPrintDeepTable.h"
 #include "uPrintTable.h"
 #include "uRecordingDevice.h"
 #include "uTableForm.h"
 #include "uTableGrid.h"
+#include "uTableImport.h"
 #include "uTablesTestEnv.h"
 
 void PrintTo(const QString& s, std::ostream* os);
@@ -298,4 +303,23 @@ TEST_F(TableDialogs, AMillionCellsAndLongTextsStayWorkable) {
   dialog.Store();
   ASSERT_EQ(desc->Texts().size(), 1u);
   EXPECT_EQ(desc->Texts()[0]->GetText().size(), 10000);
+}
+
+// The program installs every editor the table objects ask for by name.
+TEST_F(TableDialogs, TheTableDialogsAreInstalledUnderTheNamesTheObjectsAsk) {
+  const QStringList names{"TPrintTable",           "TPrintDeepTable",        "TPrintDesc",
+                          "TPrintDesc.MarkSize",   "TPrintDesc.MarginSizes", "TPrintDesc.FindAndSelect",
+                          "TPrintDesc.FontByValue"};
+  for (const QString& name : names) ASSERT_FALSE(HasPropertiesDialog(name)) << name.toStdString();
+  RegisterTableDialogs();
+  for (const QString& name : names) {
+    EXPECT_TRUE(HasPropertiesDialog(name)) << name.toStdString();
+    FDialogs << name;  // removed again after the test
+  }
+  // The other tests of this program answer without dialogs.
+  SetImportChooser({});
+  SetColumnImportEditor({});
+  SetNamedValuesEditor({});
+  SetFontEditor({});
+  SetIntervalImportEditor({});
 }
