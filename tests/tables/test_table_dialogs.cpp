@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
@@ -85,6 +86,19 @@ TEST_F(TableDialogs, TheGridEditsCellsAndExchangesRangesWithTheClipboard) {
   grid.ClearSelection();
   EXPECT_EQ(table.GetCell(2, 1), "");
   EXPECT_EQ(table.GetCell(0, 0), "a");
+
+  // The keys reach the same operations.
+  Select(&grid, 0, 0, 0, 0);
+  QKeyEvent copy(QEvent::KeyPress, Qt::Key_C, Qt::ControlModifier, QStringLiteral("c"));
+  QApplication::sendEvent(&grid, &copy);
+  EXPECT_EQ(QApplication::clipboard()->text(), "a\n");
+  Select(&grid, 2, 2, 2, 2);
+  QKeyEvent paste(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier, QStringLiteral("v"));
+  QApplication::sendEvent(&grid, &paste);
+  EXPECT_EQ(table.GetCell(2, 2), "a");
+  QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+  QApplication::sendEvent(&grid, &del);
+  EXPECT_EQ(table.GetCell(2, 2), "");
 }
 
 TEST_F(TableDialogs, TheFreeTableEditorTurnsTheGridAndStoresWholeMillimetres) {
