@@ -333,6 +333,19 @@ bool TPrintObject::DragBy(double x0, double y0, double x1, double y1) {
   return changed;
 }
 
+bool TPrintObject::MoveBy(double dx, double dy) {
+  const TBoundsRect start = GetBoundsRect();
+  bool tried = false;
+  if (dy != 0 && (FFlags & pfMoveY)) tried |= MoveTopBy(dy);
+  if (dx != 0 && (FFlags & pfMoveX)) tried |= MoveLeftBy(dx);
+  if (tried && FParent) {
+    TBoundsRect b = GetBoundsRect();
+    FParent->AdjustChildBounds(this, start, &b);
+    SetBoundsRect(b);
+  }
+  return !(GetBoundsRect() == start);
+}
+
 HRESULT TPrintObject::Notify(int code, int param) { return FOnNotify ? FOnNotify(this, code, param) : E_FAIL; }
 
 bool TPrintObject::MoveLeftBy(double d) {

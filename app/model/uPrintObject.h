@@ -120,6 +120,10 @@ class TPrintObject {
   void SetBoundsRect(const TBoundsRect& bounds);
   // Drags from (x0, y0) to (x1, y1) by what the hit at (x0, y0) allows.
   bool DragBy(double x0, double y0, double x1, double y1);
+  // Moves by (dx, dy) mm as far as the flags allow, snapped and kept inside
+  // the parent as a drag would be (the window's arrow keys); true when the
+  // object moved.
+  bool MoveBy(double dx, double dy);
   HRESULT Notify(int code, int param = 0);
   double BottomEdge() const { return FTop + GetHeight(); }
   QString Caption() {

@@ -1,33 +1,18 @@
 // Kerno: with a command ("--dump", "--resave", ...) it runs headless and
-// exits; "--edit-lsd [FILE]" opens the sign database editor; otherwise it
-// opens the viewer on the file named, if any.
+// exits; "--edit-lsd [FILE]" opens the sign database editor; otherwise the
+// program opens with the files named, if any.
 #include <QApplication>
 #include <QGuiApplication>
 #include <QTextStream>
 #include <cstdio>
 
 #include "uCommandLine.h"
-#include "uDocumentKinds.h"
-#include "uPrintDeepScale.h"
-#include "uPrintDiagrammBase.h"
-#include "uPrintHeader.h"
-#include "uPrintText.h"
+#include "uProgram.h"
+#include "uRegistration.h"
 #include "uScriptedUi.h"
 #include "uSignEditor.h"
-#include "uTableKinds.h"
-#include "uViewer.h"
 
 namespace {
-
-// Every subsystem's object kinds, one line each.
-void RegisterKinds() {
-  RegisterTextKinds();
-  RegisterDepthScaleKinds();
-  RegisterHeadKinds();
-  RegisterDocumentKinds();
-  RegisterCurvePlotKinds();
-  RegisterTableKinds();
-}
 
 // A headless command reports in one line: Qt's own notes about the
 // environment (no runtime folder, no display) are not the command's.
@@ -64,6 +49,5 @@ int main(int argc, char* argv[]) {
     std::fprintf(stderr, "Kerno: unknown option %s\n", qPrintable(args[0]));
     return 2;
   }
-  QApplication app(argc, argv);
-  return RunViewer(args.value(0));
+  return RunProgram(argc, argv, args);
 }

@@ -1,0 +1,347 @@
+#include "uDocumentArea.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "uAreaPainting.h"
+#include "uDrawContext.h"
+#include "uNumbers.h"
+#include "uPrintDocument.h"
+#include "uSettings.h"
+
+namespace {
+
+const QColor kCrossColor(0, 0, 192);
+
+// Image resolution in dots per metre for a logical dpi, so that painters on
+// the buffer see the window's dpi.
+int DotsPerMeter(int dpi) { return static_cast<int>(std::lround(dpi / 0.0254)); }
+
+}  // namespace
+
+TDocumentArea::TDocumentArea(QWidget* parent) : QWidget(parent) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setMouseTracking(true);
+  setFocusPolicy(Qt::StrongFocus);
+}
+
+TDocumentArea::~TDocumentArea() {
+  if (FDocument && FDocument->Area() == this) FDocument->SetArea(nullptr);
+}
+
+void TDocumentArea::SetDocument(TPrintDocument* document) {
+  if (FDocument && FDocument->Area() == this) FDocument->SetArea(nullptr);
+  FDocument = document;
+  if (FDocument) FDocument->SetArea(this);
+  ClampOrigin();
+  Repaint();
+  emit ViewChanged();
+}
+
+// --- TAbstractDocumentArea ---
+
+void TDocumentArea::Repaint() {
+  if (FUpdateLock > 0) return;
+  Render();
+  Present(nullptr);
+}
+
+void TDocumentArea::Present(TPrintObject* object) {
+  if (FUpdateLock > 0) return;
+  EnsureBuffers();
+  CopyBufferToScreen(FViewRect);
+  QPainter painter(&FScreen);
+  DrawOverlays(&painter, FViewRect, object, FViewOptions & ~static_cast<uint32_t>(doBorders));
+  DrawCross(&painter);
+  update();
+}
+
+void TDocumentArea::BeginUpdate() { ++FUpdateLock; }
+
+void TDocumentArea::EndUpdate() {
+  if (FUpdateLock > 0) --FUpdateLock;
+}
+
+// --- view ---
+
+void TDocumentArea::SetZoom(double zoom) {
+  if (!std::isfinite(zoom)) return;
+  zoom = std::clamp(zoom, kMinZoom, kMaxZoom);
+  if (zoom == FZoom) return;
+  FZoom = zoom;
+  ClampOrigin();
+  Repaint();
+  emit ViewChanged();
+}
+
+void TDocumentArea::SetOriginX(int x) {
+  x = std::clamp(x, MinOriginX(), MaxOriginX());
+  if (x == FOriginX) return;
+  FOriginX = x;
+  Repaint();
+  emit ViewChanged();
+}
+
+void TDocumentArea::SetOriginY(int y) {
+  y = std::clamp(y, MinOriginY(), MaxOriginY());
+  if (y == FOriginY) return;
+  FOriginY = y;
+  Repaint();
+  emit ViewChanged();
+}
+
+void TDocumentArea::SetOrigin(int x, int y) {
+  if (FViewRect.isEmpty()) {
+    FOriginPending = true;
+    FPendingOrigin = QPoint(x, y);
+    return;
+  }
+  const int oldX = FOriginX;
+  const int oldY = FOriginY;
+  BeginUpdate();
+  SetOriginX(x);
+  SetOriginY(y);
+  EndUpdate();
+  if (FOriginX != oldX || FOriginY != oldY) Repaint();
+}
+
+int TDocumentArea::WindowMM(int pixels, int dpi) const { return RoundEven(pixels / (dpi / 25.4)); }
+
+int TDocumentArea::MinOriginX() const { return RoundEven(-WindowMM(FViewRect.width(), logicalDpiX()) / FZoom / 2); }
+
+int TDocumentArea::MaxOriginX() const {
+  const double width = FDocument ? FDocument->GetWidth() : 0;
+  return std::max(MinOriginX(), RoundEven(width - WindowMM(FViewRect.width(), logicalDpiX()) / FZoom / 2));
+}
+
+int TDocumentArea::MinOriginY() const { return RoundEven(-WindowMM(FViewRect.height(), logicalDpiY()) / FZoom / 2); }
+
+int TDocumentArea::MaxOriginY() const {
+  const double height = FDocument ? FDocument->GetHeight() : 0;
+  return std::max(MinOriginY(), RoundEven(height - WindowMM(FViewRect.height(), logicalDpiY()) / FZoom / 2));
+}
+
+void TDocumentArea::ClampOrigin() {
+  FOriginX = std::clamp(FOriginX, MinOriginX(), MaxOriginX());
+  FOriginY = std::clamp(FOriginY, MinOriginY(), MaxOriginY());
+}
+
+void TDocumentArea::SetViewOptions(uint32_t options) {
+  if (options == FViewOptions) return;
+  // Borders and the page background live in the buffer; the rest are overlays.
+  const uint32_t rendered = doBorders | doBackground;
+  const bool render = (options & rendered) != (FViewOptions & rendered);
+  FViewOptions = options;
+  if (render)
+    Repaint();
+  else
+    Present(nullptr);
+}
+
+void TDocumentArea::SetPageSize(QSize pageMM) {
+  if (pageMM == FPageSize) return;
+  FPageSize = pageMM;
+  Present(nullptr);
+}
+
+void TDocumentArea::SetViewRect(const QRect& rect) {
+  FViewRect = rect;
+  EnsureBuffers();
+  if (FOriginPending && !FViewRect.isEmpty()) {
+    FOriginPending = false;
+    FOriginX = FPendingOrigin.x();
+    FOriginY = FPendingOrigin.y();
+  }
+  ClampOrigin();
+  Repaint();
+  emit ViewChanged();
+}
+
+QPointF TDocumentArea::VisibleOrigin() const {
+  const double left = FDocument ? FDocument->Left() : 0;
+  const double top = FDocument ? FDocument->Top() : 0;
+  return {left + FOriginX, top + FOriginY};
+}
+
+double TDocumentArea::PixelsPerMM() const { return static_cast<double>(static_cast<float>(logicalDpiX() / 25.4)); }
+
+QPointF TDocumentArea::ScreenToPage(QPointF pixel) const {
+  const double kx = static_cast<float>(logicalDpiX() / 25.4);
+  const double ky = static_cast<float>(logicalDpiY() / 25.4);
+  const QPointF origin = VisibleOrigin();
+  return {pixel.x() / FZoom / kx + origin.x(), pixel.y() / FZoom / ky + origin.y()};
+}
+
+QPoint TDocumentArea::PageToScreen(QPointF mm) const {
+  const double kx = static_cast<float>(logicalDpiX() / 25.4);
+  const double ky = static_cast<float>(logicalDpiY() / 25.4);
+  const QPointF origin = VisibleOrigin();
+  return {RoundEven((mm.x() - origin.x()) * kx * FZoom), RoundEven((mm.y() - origin.y()) * ky * FZoom)};
+}
+
+// --- overlays ---
+
+void TDocumentArea::ShowDragOutline(TPrintObject* object) {
+  EnsureBuffers();
+  CopyBufferToScreen(FViewRect);
+  QPainter painter(&FScreen);
+  DrawOverlays(&painter, FViewRect, nullptr, doSelection | (FViewOptions & doPageBounds));
+  if (object) DrawOverlays(&painter, FViewRect, object, doFrames);
+  if (!object) DrawOverlays(&painter, FViewRect, nullptr, doFrames);
+  DrawCross(&painter);
+  update();
+}
+
+void TDocumentArea::SetCrossX(int x) {
+  if (x == FCrossX) return;
+  EnsureBuffers();
+  QPainter painter(&FScreen);
+  if (FCrossX >= 0) {
+    const QRect strip = QRect(FCrossX, 0, 1, FViewRect.height()).intersected(FViewRect);
+    CopyBufferToScreen(strip);
+    if (!FQuickMode) DrawOverlays(&painter, strip, nullptr, FViewOptions & ~static_cast<uint32_t>(doBorders));
+    if (FCrossY >= 0 && !strip.isEmpty()) {
+      painter.setPen(CosmeticPen(kCrossColor));
+      painter.drawPoint(FCrossX, FCrossY);
+    }
+    update(strip);
+  }
+  FCrossX = x;
+  if (FCrossX >= 0) {
+    painter.setClipping(false);
+    painter.setPen(CosmeticPen(kCrossColor));
+    painter.drawLine(FCrossX, FViewRect.top(), FCrossX, FViewRect.bottom());
+    update(QRect(FCrossX, 0, 1, height()));
+  }
+}
+
+void TDocumentArea::SetCrossY(int y) {
+  if (y == FCrossY) return;
+  EnsureBuffers();
+  QPainter painter(&FScreen);
+  if (FCrossY >= 0) {
+    const QRect strip = QRect(0, FCrossY, FViewRect.width(), 1).intersected(FViewRect);
+    CopyBufferToScreen(strip);
+    if (!FQuickMode) DrawOverlays(&painter, strip, nullptr, FViewOptions & ~static_cast<uint32_t>(doBorders));
+    if (FCrossX >= 0 && !strip.isEmpty()) {
+      painter.setPen(CosmeticPen(kCrossColor));
+      painter.drawPoint(FCrossX, FCrossY);
+    }
+    update(strip);
+  }
+  FCrossY = y;
+  if (FCrossY >= 0) {
+    painter.setClipping(false);
+    painter.setPen(CosmeticPen(kCrossColor));
+    painter.drawLine(FViewRect.left(), FCrossY, FViewRect.right(), FCrossY);
+    update(QRect(0, FCrossY, width(), 1));
+  }
+}
+
+// --- painting ---
+
+TDrawContext TDocumentArea::Context(QPainter* painter, const QRect& clip) const {
+  TDrawContext context;
+  context.DC = painter;
+  const QPointF origin = VisibleOrigin();
+  context.OriginX = RoundEven(origin.x());
+  context.OriginY = RoundEven(origin.y());
+  context.Zoom = static_cast<float>(FZoom);
+  context.ClipRect = TRect{clip.left(), clip.top(), clip.right() + 1, clip.bottom() + 1};
+  return context;
+}
+
+QRect TDocumentArea::DocumentPixels(const TDrawContext& context) const {
+  if (!FDocument) return {};
+  return ToQRect(FDocument->GetPixelRect(context));
+}
+
+void TDocumentArea::EnsureBuffers() {
+  const QSize need = FViewRect.size().expandedTo(QSize(1, 1));
+  if (FBuffer.width() >= need.width() && FBuffer.height() >= need.height()) return;
+  // Growing keeps some room, so that dragging a window's edge does not
+  // allocate at every step; shrinking keeps the allocation.
+  const QSize size(std::max(FBuffer.width(), need.width() + need.width() / 4),
+                   std::max(FBuffer.height(), need.height() + need.height() / 4));
+  FBuffer = QImage(size, QImage::Format_RGB32);
+  FBuffer.setDotsPerMeterX(DotsPerMeter(logicalDpiX()));
+  FBuffer.setDotsPerMeterY(DotsPerMeter(logicalDpiY()));
+  FBuffer.fill(QColor(0xC8, 0xC8, 0xC8));
+  FScreen = FBuffer.copy();
+}
+
+void TDocumentArea::Render() {
+  EnsureBuffers();
+  FQuickMode = Settings().QuickMode();
+  QPainter painter(&FBuffer);
+  painter.setClipRect(FViewRect);
+  TDrawContext context = Context(&painter, FViewRect);
+  context.Options = FViewOptions & (doBorders | doBackground);
+  const QRect page = DocumentPixels(context);
+  if (FViewOptions & doBackground)
+    DrawPageBackground(&painter, page, FViewRect);
+  else
+    painter.fillRect(FViewRect, Qt::white);
+  if (FDocument && Settings().Grid())
+    DrawGrid(context, page.intersected(FViewRect), GridStep(Settings().Snap(), FZoom));
+  painter.setPen(CosmeticPen(Qt::black));
+  if (FDocument) FDocument->Draw(context);
+  ++FRenderCount;
+}
+
+void TDocumentArea::CopyBufferToScreen(const QRect& rect) {
+  const QRect r = rect.intersected(FBuffer.rect());
+  if (r.isEmpty()) return;
+  if (r == FBuffer.rect()) {
+    std::memcpy(FScreen.bits(), FBuffer.constBits(), static_cast<size_t>(FBuffer.sizeInBytes()));
+    return;
+  }
+  const size_t bytes = static_cast<size_t>(r.width()) * 4;
+  for (int y = r.top(); y <= r.bottom(); ++y)
+    std::memcpy(FScreen.scanLine(y) + r.left() * 4, FBuffer.constScanLine(y) + r.left() * 4, bytes);
+}
+
+void TDocumentArea::DrawOverlays(QPainter* painter, const QRect& clip, TPrintObject* object, uint32_t options) {
+  if (!FDocument || clip.isEmpty()) return;
+  painter->save();
+  painter->setClipRect(clip);
+  painter->setPen(CosmeticPen(Qt::black));
+  painter->setBrush(Qt::NoBrush);
+  TDrawContext context = Context(painter, clip);
+  context.Options = options & (doFrames | doSelection);
+  if (context.Options != 0) {
+    if (object)
+      object->Draw(context);
+    else
+      FDocument->Draw(context);
+  }
+  // Page boundaries are meaningless without a page to tile by.
+  if ((options & doPageBounds) && FPageSize.isValid() && !FPageSize.isEmpty())
+    DrawPageBoundaries(context, *FDocument, TPageTiling::FromSettings(FPageSize));
+  painter->restore();
+}
+
+void TDocumentArea::DrawCross(QPainter* painter) {
+  if (FCrossX < 0 && FCrossY < 0) return;
+  painter->save();
+  painter->setClipping(false);
+  painter->setPen(CosmeticPen(kCrossColor));
+  if (FCrossX >= 0) painter->drawLine(FCrossX, FViewRect.top(), FCrossX, FViewRect.bottom());
+  if (FCrossY >= 0) painter->drawLine(FViewRect.left(), FCrossY, FViewRect.right(), FCrossY);
+  painter->restore();
+}
+
+void TDocumentArea::paintEvent(QPaintEvent* event) {
+  QPainter painter(this);
+  const QRect r = event->rect();
+  const QRect shown = r.intersected(FScreen.rect());
+  if (!shown.isEmpty()) painter.drawImage(shown, FScreen, shown);
+  // A window larger than the buffer (between a resize and its event) shows grey.
+  const QRegion rest = QRegion(r).subtracted(QRegion(shown));
+  for (const QRect& part : rest) painter.fillRect(part, QColor(0xC8, 0xC8, 0xC8));
+}
+
+void TDocumentArea::resizeEvent(QResizeEvent*) { SetViewRect(rect()); }

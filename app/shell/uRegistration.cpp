@@ -1,0 +1,30 @@
+#include "uRegistration.h"
+
+#include "uDocumentDialogs.h"
+#include "uDocumentKinds.h"
+#include "uFConfirmListIndex.h"
+#include "uFDiagramm.h"
+#include "uFRullers.h"
+#include "uModelDialogs.h"
+#include "uPrintDeepScale.h"
+#include "uPrintDiagrammBase.h"
+#include "uPrintHeader.h"
+#include "uPrintText.h"
+#include "uPrintTextDialog.h"
+
+void RegisterKinds() {
+  RegisterTextKinds();
+  RegisterDepthScaleKinds();
+  RegisterHeadKinds();
+  RegisterDocumentKinds();
+  RegisterCurvePlotKinds();
+}
+
+void RegisterDialogs() {
+  RegisterModelDialogs();
+  RegisterTextDialogs();
+  RegisterTableDialogs();
+  RegisterDepthScaleDialogs();
+  RegisterDocumentDialogs();
+  RegisterCurvePlotDialogs();
+}
