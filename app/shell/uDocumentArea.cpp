@@ -20,6 +20,11 @@ const QColor kCrossColor(0, 0, 192);
 // the buffer see the window's dpi.
 int DotsPerMeter(int dpi) { return static_cast<int>(std::lround(dpi / 0.0254)); }
 
+// Pixels per mm at `dpi` in single precision, as the drawing context has them.
+// Out of line: inlined into the two axes' vector arithmetic, the rounding to
+// single precision has been seen to vanish (GCC 12, -O2).
+[[gnu::noinline]] float PixelsPerMMAt(int dpi) { return static_cast<float>(dpi / 25.4); }
+
 }  // namespace
 
 TDocumentArea::TDocumentArea(QWidget* parent) : QWidget(parent) {
@@ -166,18 +171,18 @@ QPointF TDocumentArea::VisibleOrigin() const {
   return {left + FOriginX, top + FOriginY};
 }
 
-double TDocumentArea::PixelsPerMM() const { return static_cast<double>(static_cast<float>(logicalDpiX() / 25.4)); }
+double TDocumentArea::PixelsPerMM() const { return PixelsPerMMAt(logicalDpiX()); }
 
 QPointF TDocumentArea::ScreenToPage(QPointF pixel) const {
-  const double kx = static_cast<float>(logicalDpiX() / 25.4);
-  const double ky = static_cast<float>(logicalDpiY() / 25.4);
+  const double kx = PixelsPerMMAt(logicalDpiX());
+  const double ky = PixelsPerMMAt(logicalDpiY());
   const QPointF origin = VisibleOrigin();
   return {pixel.x() / FZoom / kx + origin.x(), pixel.y() / FZoom / ky + origin.y()};
 }
 
 QPoint TDocumentArea::PageToScreen(QPointF mm) const {
-  const double kx = static_cast<float>(logicalDpiX() / 25.4);
-  const double ky = static_cast<float>(logicalDpiY() / 25.4);
+  const double kx = PixelsPerMMAt(logicalDpiX());
+  const double ky = PixelsPerMMAt(logicalDpiY());
   const QPointF origin = VisibleOrigin();
   return {RoundEven((mm.x() - origin.x()) * kx * FZoom), RoundEven((mm.y() - origin.y()) * ky * FZoom)};
 }
@@ -311,6 +316,9 @@ void TDocumentArea::DrawOverlays(QPainter* painter, const QRect& clip, TPrintObj
   painter->setPen(CosmeticPen(Qt::black));
   painter->setBrush(Qt::NoBrush);
   TDrawContext context = Context(painter, clip);
+  // Selection handles reach 2 pixels beyond their object: an object just
+  // outside a thin strip still draws into it (the painter clips).
+  context.ClipRect = TRect{clip.left() - 3, clip.top() - 3, clip.right() + 4, clip.bottom() + 4};
   context.Options = options & (doFrames | doSelection);
   if (context.Options != 0) {
     if (object)

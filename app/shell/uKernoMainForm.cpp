@@ -94,7 +94,17 @@ TkrKernoMainForm::TkrKernoMainForm(QWidget* parent) : QMainWindow(parent), FPrin
   UpdateCommands();
 }
 
-TkrKernoMainForm::~TkrKernoMainForm() = default;
+TkrKernoMainForm::~TkrKernoMainForm() {
+  // The document windows go first, while the frame is whole, and report
+  // nothing on their way out.
+  FMdi->blockSignals(true);
+  for (QMdiSubWindow* window : FMdi->subWindowList()) {
+    window->blockSignals(true);
+    if (auto* child = qobject_cast<TKernoChild*>(window)) child->Area()->blockSignals(true);
+  }
+  delete FMdi;
+  FMdi = nullptr;
+}
 
 bool TkrKernoMainForm::ListenForInstances() { return FInstance->Listen(); }
 

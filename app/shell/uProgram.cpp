@@ -11,8 +11,7 @@
 int RunProgram(int& argc, char** argv, const QStringList& args) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Kerno"));
-  const bool multi = IsMultiInstance(args);
-  if (!multi && HandOverToRunningInstance(FileArguments(args))) return 0;
+  if (HandArgumentsOver(args)) return 0;
   RegisterDialogs();
   TQtUiServices ui;
   SetUiServices(&ui);

@@ -52,6 +52,10 @@ QString InstanceServerName() {
 
 void SetInstanceServerName(const QString& name) { gServerName = name; }
 
+bool HandArgumentsOver(const QStringList& args) {
+  return !IsMultiInstance(args) && HandOverToRunningInstance(FileArguments(args));
+}
+
 bool HandOverToRunningInstance(const QStringList& names, int timeoutMs) {
   QLocalSocket socket;
   socket.connectToServer(InstanceServerName());
@@ -96,7 +100,8 @@ void TSingleInstance::Accept() {
       *buffer += socket->readAll();
       const QStringList names = buffer->size() <= kMaxMessage ? UnpackFileNames(*buffer) : QStringList();
       buffer->clear();
-      if (!names.isEmpty()) emit FilesReceived(names);
+      // Even without names: a second start brings this frame forward.
+      emit FilesReceived(names);
     });
   }
 }

@@ -23,6 +23,9 @@ void SetInstanceServerName(const QString& name);
 
 // Sends `names` to a running instance; false when none answers.
 bool HandOverToRunningInstance(const QStringList& names, int timeoutMs = 1000);
+// What a start does first: unless "/multi" is given, the file arguments go to
+// a running instance. True when one took them (this start then ends).
+bool HandArgumentsOver(const QStringList& args);
 
 class TSingleInstance : public QObject {
   Q_OBJECT
@@ -36,7 +39,8 @@ class TSingleInstance : public QObject {
   bool Listening() const;
 
  signals:
-  // A second instance sent these names (in its order).
+  // A second instance sent these names (in its order; none when it was
+  // started without files).
   void FilesReceived(const QStringList& names);
 
  private:

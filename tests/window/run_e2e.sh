@@ -1,0 +1,4 @@
+#!/bin/sh
+# Runs the end-to-end scenario on a virtual X display; skipped (77) without xvfb-run.
+command -v xvfb-run >/dev/null 2>&1 || { echo "xvfb-run is not installed: skipped"; exit 77; }
+exec xvfb-run -a -s "-screen 0 1280x900x24" env QT_QPA_PLATFORM=xcb "$@"

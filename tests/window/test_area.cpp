@@ -1,0 +1,251 @@
+// The document area: zoom and scroll limits, the pixel-to-page mapping, the
+// grid, the page background and boundaries, and the overlays (guides,
+// selection marks, drag outlines, cross lines) that never re-render the
+// document and never reach the printed pages.
+#include <QPainter>
+#include <cstring>
+
+#include "uAreaPainting.h"
+#include "uDocumentArea.h"
+#include "uDrawContext.h"
+#include "uFixedRuller.h"
+#include "uRecordingDevice.h"
+#include "uWindowTestEnv.h"
+
+namespace {
+
+class DocumentArea : public TWindowTest {
+ protected:
+  void SetUp() override {
+    TWindowTest::SetUp();
+    ASSERT_TRUE(FDocument.LoadFromFile(TemplatePath()));
+    FArea.SetDocument(&FDocument);
+  }
+  void TearDown() override {
+    FArea.SetDocument(nullptr);
+    TWindowTest::TearDown();
+  }
+  // A view `mm` wide and high at the area's resolution.
+  void ViewMM(double width, double height) {
+    FArea.SetViewRect(
+        QRect(0, 0, qRound(width * FArea.logicalDpiX() / 25.4), qRound(height * FArea.logicalDpiY() / 25.4)));
+  }
+  TPrintObject* Column(int i) { return static_cast<TPassportBody*>(FDocument.GetChild(0))->GetChild(i); }
+
+  TPrintDocument FDocument;
+  TDocumentArea FArea;
+};
+
+// A print target that records the drawing of its one page.
+class TRecordingTarget final : public TPrintTarget {
+ public:
+  TRecordingDevice Device{QSize(800, 1200), 96};
+  QSize PageSizeMM() const override { return QSize(210, 320); }
+  bool BeginJob(const QString&) override { return FPainter.begin(&Device); }
+  bool NewPage() override { return true; }
+  bool EndJob() override { return FPainter.end(); }
+  void AbortJob() override { FPainter.end(); }
+  QPainter* Painter() override { return &FPainter; }
+
+ private:
+  QPainter FPainter;
+};
+
+bool RowHasColor(const QImage& image, int y, QRgb color) {
+  for (int x = 0; x < image.width(); ++x)
+    if ((image.pixel(x, y) & 0xFFFFFF) == (color & 0xFFFFFF)) return true;
+  return false;
+}
+
+}  // namespace
+
+TEST_F(DocumentArea, ZoomIsClampedAndOnlyAChangeRenders) {
+  ViewMM(100, 100);
+  const int rendered = FArea.RenderCount();
+  FArea.SetZoom(0.05);
+  EXPECT_DOUBLE_EQ(FArea.Zoom(), 0.1);
+  FArea.SetZoom(7);
+  EXPECT_DOUBLE_EQ(FArea.Zoom(), 5);
+  EXPECT_EQ(FArea.RenderCount(), rendered + 2);
+  FArea.SetZoom(5);
+  FArea.SetZoom(9);  // clamps to the zoom it already has
+  EXPECT_EQ(FArea.RenderCount(), rendered + 2) << "the same zoom rendered again";
+  FArea.SetOrigin(FArea.OriginX(), FArea.OriginY());
+  EXPECT_EQ(FArea.RenderCount(), rendered + 2) << "the same origin rendered again";
+}
+
+// The document scrolls until its edge reaches the middle of the window.
+TEST_F(DocumentArea, OriginStaysWithinHalfAWindowOfTheDocument) {
+  ViewMM(100, 100);
+  const double width = FDocument.GetWidth();
+  const double height = FDocument.GetHeight();
+  ASSERT_EQ(width, 120);
+  ASSERT_EQ(height, 300);
+  EXPECT_EQ(FArea.MinOriginX(), -50);
+  EXPECT_EQ(FArea.MaxOriginX(), 70);
+  EXPECT_EQ(FArea.MinOriginY(), -50);
+  EXPECT_EQ(FArea.MaxOriginY(), 250);
+  FArea.SetOrigin(-500, 1000);
+  EXPECT_EQ(FArea.OriginX(), -50);
+  EXPECT_EQ(FArea.OriginY(), 250);
+  // At zoom 2 the window shows half as many mm.
+  FArea.SetZoom(2);
+  EXPECT_EQ(FArea.MinOriginX(), -25);
+  EXPECT_EQ(FArea.MaxOriginY(), 275);
+  FArea.SetOriginX(-40);
+  EXPECT_EQ(FArea.OriginX(), -25);
+}
+
+TEST_F(DocumentArea, WindowPixelsMapToPageMillimetres) {
+  FDocument.SetLeft(7);
+  FDocument.Changed();
+  ViewMM(100, 100);
+  FArea.SetOrigin(3, 4);
+  const QPointF corner = FArea.ScreenToPage(QPointF(0, 0));
+  EXPECT_DOUBLE_EQ(corner.x(), 7 + 3);
+  EXPECT_DOUBLE_EQ(corner.y(), FDocument.Top() + 4);
+  FArea.SetZoom(2);
+  const double kx = static_cast<float>(FArea.logicalDpiX() / 25.4);
+  const QPointF p = FArea.ScreenToPage(QPointF(100, 50));
+  EXPECT_NEAR(p.x(), 100 / 2.0 / kx + 10, 1e-9);
+  EXPECT_EQ(FArea.PageToScreen(p), QPoint(100, 50));
+}
+
+TEST_F(DocumentArea, GridStepsAreSnapStepsDoubledToThreeMillimetresOnScreen) {
+  EXPECT_DOUBLE_EQ(GridStep(0.5, 1), 4);
+  EXPECT_DOUBLE_EQ(GridStep(0.5, 0.1), 32);
+  EXPECT_DOUBLE_EQ(GridStep(2, 5), 2);
+  EXPECT_DOUBLE_EQ(GridStep(0, 1), 4) << "snapping off starts from 1 mm";
+
+  TRecordingDevice device(QSize(500, 500), 254);  // 10 px per mm
+  {
+    QPainter painter(&device);
+    TDrawContext context;
+    context.DC = &painter;
+    context.OriginX = -2;
+    DrawGrid(context, QRect(0, 0, 400, 300), GridStep(0.5, 1));
+  }
+  std::vector<int> fine;
+  std::vector<int> coarse;
+  for (const TRecordedItem* line : device.Lines()) {
+    if (line->Line.x1() != line->Line.x2()) continue;
+    const int x = qRound(line->Line.x1());
+    (line->State.PenColor == QColor::fromRgb(kGridCoarseRgb) ? coarse : fine).push_back(x);
+  }
+  // Page mm 0, 4, 8, ... at pixel (mm + 2) * 10, the fifth ones darker.
+  EXPECT_EQ(fine, (std::vector<int>{20, 60, 100, 140, 180, 220, 260, 300, 340, 380})) << device.Dump();
+  EXPECT_EQ(coarse, (std::vector<int>{20, 220})) << device.Dump();
+}
+
+TEST_F(DocumentArea, PageBackgroundIsWhiteOnGreyWithAShadow) {
+  ViewMM(200, 100);
+  FArea.SetOrigin(-10, -10);
+  const QImage& buffer = FArea.Buffer();
+  const QPoint topLeft = FArea.PageToScreen(QPointF(0, 0));
+  const QPoint right = FArea.PageToScreen(QPointF(FDocument.GetWidth(), 20));
+  EXPECT_EQ(buffer.pixel(topLeft.x() - 6, topLeft.y() + 20) & 0xFFFFFF, 0xC8C8C8u) << "grey around the page";
+  EXPECT_EQ(buffer.pixel(topLeft.x() + 30, topLeft.y() + 60) & 0xFFFFFF, 0xFFFFFFu) << "a white page";
+  EXPECT_EQ(buffer.pixel(right.x() + 5, right.y()) & 0xFFFFFF, 0x606060u) << "the shadow on the right";
+  EXPECT_EQ(buffer.pixel(right.x() + 9, right.y()) & 0xFFFFFF, 0xC8C8C8u) << "the shadow is 4 pixels wide";
+}
+
+// Guides are drawn over the rendered document on screen only.
+TEST_F(DocumentArea, GuidesAreOverlaysThatNeverPrint) {
+  ViewMM(150, 150);
+  FArea.SetOrigin(-5, -5);
+  TFixedRuller* guide = FDocument.AddFixedRuller(0, 50, 10);
+  ASSERT_NE(guide, nullptr);
+  guide->SetSelected(false);
+  FArea.Repaint();
+  const int y = FArea.PageToScreen(QPointF(0, guide->Top() + guide->GetHeight() / 2)).y();
+  const QRgb blue = qRgb(0, 0, 255);
+  EXPECT_FALSE(RowHasColor(FArea.Buffer(), y, blue)) << "the guide was rendered into the buffer";
+  EXPECT_TRUE(RowHasColor(FArea.Screen(), y, blue) || RowHasColor(FArea.Screen(), y - 1, blue))
+      << "the guide is not shown";
+
+  TRecordingTarget target;
+  ASSERT_TRUE(FDocument.Print(&target, 1, 1));
+  for (const TRecordedItem* line : target.Device.Lines())
+    EXPECT_NE(line->State.PenColor, QColor(blue)) << "a guide was printed: " << line->Describe();
+}
+
+TEST_F(DocumentArea, DragOutlinesAndCrossLinesNeverRender) {
+  ViewMM(150, 150);
+  FArea.SetOrigin(-5, -5);
+  Column(1)->SetSelected(true);
+  FArea.Repaint();
+  const int rendered = FArea.RenderCount();
+  // The window tries a move for the outline: the frame stands where the
+  // column would go, over the document as rendered before.
+  Column(1)->SetLeft(60);
+  FArea.ShowDragOutline(Column(1));
+  Column(1)->SetLeft(100);
+  const QPoint outline = FArea.PageToScreen(QPointF(60, Column(1)->Top() + 40));
+  EXPECT_EQ(FArea.Buffer().pixel(outline) & 0xFFFFFF, 0xFFFFFFu);
+  EXPECT_EQ(FArea.Screen().pixel(outline) & 0xFFFFFF, 0u) << "no outline where the column would go";
+  EXPECT_EQ(FArea.RenderCount(), rendered);
+
+  // A cross line over a row of the selection marks, then taken away again:
+  // the marks under it come back, unless quick mode skips that.
+  FArea.Present(nullptr);
+  int y = -1;
+  for (int row = 0; row < FArea.ViewRect().height() && y < 0; ++row)
+    if (FArea.Screen().constScanLine(row) &&
+        std::memcmp(FArea.Screen().constScanLine(row), FArea.Buffer().constScanLine(row),
+                    static_cast<size_t>(FArea.ViewRect().width()) * 4) != 0)
+      y = row;
+  ASSERT_GE(y, 0) << "no selection marks over the rendered document";
+  const auto sameRow = [&] {
+    return std::memcmp(FArea.Screen().constScanLine(y), FArea.Buffer().constScanLine(y),
+                       static_cast<size_t>(FArea.ViewRect().width()) * 4) == 0;
+  };
+  FArea.SetCrossY(y);
+  EXPECT_TRUE(RowHasColor(FArea.Screen(), y, qRgb(0, 0, 192)));
+  FArea.SetCrossY(-1);
+  EXPECT_FALSE(RowHasColor(FArea.Screen(), y, qRgb(0, 0, 192)));
+  EXPECT_FALSE(sameRow()) << "the selection marks under the cross line were lost";
+
+  FSettings->SetQuickMode(true);
+  FArea.Repaint();  // settings are read at each render
+  const int quickRendered = FArea.RenderCount();
+  FArea.SetCrossY(y);
+  FArea.SetCrossY(-1);
+  EXPECT_TRUE(sameRow()) << "quick mode drew the overlay again";
+  EXPECT_EQ(FArea.RenderCount(), quickRendered);
+  EXPECT_EQ(quickRendered, rendered + 1);
+}
+
+TEST_F(DocumentArea, PageViewShowsTheBoundariesWithoutRendering) {
+  ViewMM(200, 250);
+  FArea.SetOrigin(-5, -5);
+  FArea.SetPageSize(QSize(100, 200));
+  const int rendered = FArea.RenderCount();
+  FArea.SetViewOptions(kViewPage);
+  EXPECT_EQ(FArea.RenderCount(), rendered);
+  const int y = FArea.PageToScreen(QPointF(0, 200)).y();
+  EXPECT_TRUE(RowHasColor(FArea.Screen(), y, QColor::fromRgb(kPageBoundaryRgb).rgb())) << "no boundary at 200 mm";
+  EXPECT_FALSE(RowHasColor(FArea.Buffer(), y, QColor::fromRgb(kPageBoundaryRgb).rgb()));
+
+  // Pages are numbered down each column of pages first, as they print.
+  TRecordingDevice device(QSize(600, 1200), 254);
+  {
+    QPainter painter(&device);
+    TDrawContext context;
+    context.DC = &painter;
+    context.ClipRect = TRect{0, 0, 600, 1200};
+    context.Zoom = 0.2f;
+    TPageTiling tiling;
+    tiling.PageWidth = 100;
+    tiling.PageHeight = 200;
+    DrawPageBoundaries(context, FDocument, tiling);
+  }
+  const TRecordedItem* one = device.FindText(QStringLiteral("page 1"));
+  const TRecordedItem* two = device.FindText(QStringLiteral("page 2"));
+  const TRecordedItem* three = device.FindText(QStringLiteral("page 3"));
+  ASSERT_TRUE(one && two && three) << device.Dump();
+  EXPECT_EQ(device.FindText(QStringLiteral("page 5")), nullptr) << "the document is two pages wide and high";
+  EXPECT_NEAR(one->Rect.center().x(), two->Rect.center().x(), 1);
+  EXPECT_GT(two->Rect.center().y(), one->Rect.center().y());
+  EXPECT_GT(three->Rect.center().x(), one->Rect.center().x());
+  EXPECT_NE(device.FindHorizontalLine(0, 400, 400, 1), nullptr) << "the edge at 200 mm:\n" << device.Dump();
+}

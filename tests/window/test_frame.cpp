@@ -1,0 +1,388 @@
+// The frame and its document windows: opening (twice, failures), the close
+// questions, the enabled states of the commands, single instance hand-over,
+// auto-save and recovery, the start-up's failure path and reminder, block
+// menus and the translation of every command.
+#include <QAction>
+#include <QListWidget>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+
+#include "uAutoSave.h"
+#include "uFSelectTemplate.h"
+#include "uFTips.h"
+#include "uIniFile.h"
+#include "uWindowTestEnv.h"
+
+namespace {
+
+class Frame : public TWindowTest {};
+
+QStringList Captions(TkrKernoMainForm* frame) {
+  QStringList captions;
+  for (TKernoChild* child : frame->Children()) captions << child->Caption();
+  return captions;
+}
+
+}  // namespace
+
+TEST_F(Frame, OpeningAnOpenFileBringsItsWindowForward) {
+  const QString a = MakeDocument(QStringLiteral("a.knd"));
+  const QString b = MakeDocument(QStringLiteral("b.knd"));
+  TkrKernoMainForm* frame = NewFrame({a, b});
+  ASSERT_EQ(Captions(frame), (QStringList{a, b}));
+  EXPECT_EQ(frame->ActiveChild()->Caption(), b);
+  EXPECT_EQ(frame->windowTitle(), QStringLiteral("Kerno - [%1]").arg(b));
+
+  TKernoChild* first = frame->Children()[0];
+  EXPECT_EQ(frame->OpenFile(Path(QStringLiteral("./a.knd"))), first) << "the same file under another spelling";
+  EXPECT_EQ(frame->Children().size(), 2);
+  EXPECT_EQ(frame->ActiveChild(), first);
+  ASSERT_EQ(FUi.Messages.size(), 1u);
+  EXPECT_EQ(FUi.Messages[0].Text, QStringLiteral("File %1 already opened").arg(a));
+
+  // A file that does not load leaves no window behind.
+  WriteText(QStringLiteral("broken.knd"), "not a document");
+  EXPECT_EQ(frame->OpenFile(Path(QStringLiteral("broken.knd"))), nullptr);
+  EXPECT_EQ(frame->OpenFile(Path(QStringLiteral("missing.knd"))), nullptr);
+  Settle();
+  EXPECT_EQ(frame->Children().size(), 2);
+  ASSERT_EQ(FUi.Messages.size(), 3u);
+  EXPECT_EQ(FUi.Messages[2].Kind, TMsgKind::Error);
+  EXPECT_EQ(FUi.Messages[2].Text, QStringLiteral("Can't Load File: %1").arg(Path(QStringLiteral("missing.knd"))));
+}
+
+// Closing asks whenever the document holds changes, also when no undo step
+// was kept for them.
+TEST_F(Frame, ClosingAChangedDocumentAsksEvenWithoutUndoSteps) {
+  FSettings->SetMaxSteps(0);
+  const QString a = MakeDocument(QStringLiteral("a.knd"));
+  const QByteArray before = Bytes(a);
+  TkrKernoMainForm* frame = NewFrame({a});
+  TKernoChild* child = frame->ActiveChild();
+  child->close();
+  Settle();
+  EXPECT_TRUE(frame->Children().isEmpty()) << "an unchanged document asked";
+  EXPECT_TRUE(FUi.Messages.empty());
+
+  child = frame->OpenFile(a);
+  ASSERT_TRUE(child);
+  auto* body = static_cast<TPassportBody*>(child->Document()->GetChild(0));
+  child->RunEdit([&] { return body->GetChild(0)->MoveBy(10, 0); });
+  ASSERT_EQ(child->Undo().Count(), 0);
+  ASSERT_TRUE(child->IsModified());
+
+  FUi.MessageAnswers = {TMsgResult::Cancel};
+  EXPECT_FALSE(child->close());
+  ASSERT_EQ(FUi.Messages.size(), 1u);
+  EXPECT_EQ(FUi.Messages[0].Kind, TMsgKind::Question);
+  EXPECT_EQ(FUi.Messages[0].Buttons, mbYes | mbNo | mbCancel);
+  EXPECT_TRUE(FUi.Messages[0].Text.contains(a));
+
+  FUi.MessageAnswers = {TMsgResult::Yes};
+  EXPECT_TRUE(child->close());
+  Settle();
+  EXPECT_TRUE(frame->Children().isEmpty());
+  EXPECT_NE(Bytes(a), before) << "Yes did not save";
+
+  child = frame->OpenFile(a);
+  static_cast<TPassportBody*>(child->Document()->GetChild(0))->GetChild(0)->MoveBy(5, 0);
+  const QByteArray saved = Bytes(a);
+  FUi.MessageAnswers = {TMsgResult::No};
+  EXPECT_TRUE(child->close());
+  EXPECT_EQ(Bytes(a), saved) << "No saved";
+  EXPECT_EQ(FUi.Messages.size(), 3u);
+}
+
+TEST_F(Frame, CommandsAreEnabledByTheOpenDocuments) {
+  TkrKernoMainForm* frame = NewFrame();
+  TMainActions& a = frame->Actions();
+  const auto enabled = [](QAction* action) { return action->isEnabled(); };
+  EXPECT_TRUE(enabled(a.FileNew));
+  EXPECT_TRUE(enabled(a.FileOpen));
+  for (QAction* action :
+       {a.FileSave, a.FileSaveAs, a.FileSaveAll, a.FilePrint, a.FileExport, a.FileUndo, a.EditDelete, a.ViewGrid,
+        a.CursorHand, a.TemplateSave, a.ServiceStructure, a.FileAddBlock, a.FileAddExtraBlock})
+    EXPECT_FALSE(enabled(action)) << action->objectName().toStdString() << " without a document";
+  EXPECT_FALSE(a.ZoomItems[0]->isEnabled());
+  EXPECT_FALSE(enabled(a.ServiceLDBEdit));
+  EXPECT_FALSE(a.ServiceLDBEdit->toolTip().isEmpty()) << "the disabled database command says why";
+
+  TKernoChild* child = frame->NewFromTemplate(TemplatePath());
+  ASSERT_TRUE(child);
+  EXPECT_EQ(child->Caption(), QStringLiteral("New pasport0"));
+  for (QAction* action : {a.FileSave, a.FileSaveAs, a.FilePrint, a.FileExport, a.ViewGrid, a.CursorHand, a.TemplateSave,
+                          a.ServiceStructure, a.FileAddBlock})
+    EXPECT_TRUE(enabled(action)) << action->objectName().toStdString() << " with a document";
+  EXPECT_FALSE(enabled(a.FileSaveAll)) << "one document";
+  EXPECT_FALSE(enabled(a.FileUndo)) << "nothing to undo";
+  EXPECT_FALSE(enabled(a.EditDelete)) << "nothing selected";
+  EXPECT_FALSE(enabled(a.FileAddExtraBlock)) << "no spare blocks";
+  EXPECT_TRUE(a.CursorSelect->isChecked());
+  EXPECT_TRUE(a.ViewEdit->isChecked());
+
+  // A selected column can go; once it went, undo is offered.
+  auto* body = static_cast<TPassportBody*>(child->Document()->GetChild(0));
+  body->GetChild(1)->SetSelected(true);
+  emit child->CommandsChanged();
+  EXPECT_TRUE(enabled(a.EditDelete));
+  FUi.MessageAnswers = {TMsgResult::Yes};
+  a.EditDelete->trigger();
+  EXPECT_EQ(body->Count(), 1);
+  EXPECT_TRUE(enabled(a.FileUndo));
+  EXPECT_FALSE(enabled(a.EditDelete));
+  a.FileUndo->trigger();
+  EXPECT_EQ(static_cast<TPassportBody*>(child->Document()->GetChild(0))->Count(), 2);
+  EXPECT_FALSE(enabled(a.FileUndo));
+
+  TKernoChild* second = frame->NewFromTemplate(TemplatePath());
+  EXPECT_EQ(second->Caption(), QStringLiteral("New pasport1"));
+  EXPECT_TRUE(enabled(a.FileSaveAll));
+  a.CursorHand->trigger();
+  EXPECT_EQ(second->CursorMode(), cmHand);
+  EXPECT_EQ(child->CursorMode(), cmSelect) << "the mode belongs to the active window";
+  frame->MdiArea()->setActiveSubWindow(child);
+  EXPECT_TRUE(a.CursorSelect->isChecked()) << "the cursor actions follow the window switch";
+
+  FUi.MessageAnswers = {TMsgResult::No, TMsgResult::No};
+  frame->MdiArea()->closeAllSubWindows();
+  Settle();
+  EXPECT_FALSE(enabled(a.FileSave));
+  EXPECT_FALSE(enabled(a.FileSaveAll));
+  EXPECT_EQ(frame->windowTitle(), QStringLiteral("Kerno"));
+}
+
+// Block menus stand from position 2 of the main menu, after File and Edit,
+// and run the blocks' commands with undo.
+TEST_F(Frame, TheActiveDocumentsBlocksHaveTheirMenus) {
+  TkrKernoMainForm* frame = NewFrame();
+  TKernoChild* child = frame->NewFromTemplate(TemplatePath());
+  const QList<QAction*> top = frame->menuBar()->actions();
+  ASSERT_GE(top.size(), 4);
+  EXPECT_EQ(top[0]->text(), QStringLiteral("File"));
+  EXPECT_EQ(top[1]->text(), QStringLiteral("Edit"));
+  EXPECT_EQ(top[2]->text(), QStringLiteral("Logs"));
+  EXPECT_EQ(top[3]->text(), QStringLiteral("View"));
+  ASSERT_EQ(frame->BlockMenus().size(), 1);
+  QMenu* logs = frame->BlockMenus()[0];
+  QAction* scale = nullptr;
+  for (QAction* item : logs->actions())
+    if (item->text() == QStringLiteral("Zoom 1:200")) scale = item;
+  ASSERT_NE(scale, nullptr) << "the body's scale command";
+  FUi.ListAnswers = {5};  // 1:500
+  scale->trigger();
+  auto* body = static_cast<TPassportBody*>(child->Document()->GetChild(0));
+  EXPECT_EQ(body->GetVertScale(), 500);
+  EXPECT_EQ(child->Undo().Count(), 1);
+  frame->Actions().FileUndo->trigger();
+  Settle();
+  EXPECT_EQ(static_cast<TPassportBody*>(child->Document()->GetChild(0))->GetVertScale(), 200);
+
+  // Adding a block from the template: a new menu, and undo takes it back.
+  FUi.ListAnswers = {0};
+  FUi.TextAnswers = {QStringLiteral("Extra logs")};
+  frame->Actions().FileAddBlock->trigger();
+  Settle();
+  ASSERT_EQ(child->Document()->Count(), 2);
+  ASSERT_EQ(frame->BlockMenus().size(), 2);
+  EXPECT_EQ(frame->BlockMenus()[1]->title(), QStringLiteral("Extra logs"));
+  frame->Actions().FileUndo->trigger();
+  Settle();
+  EXPECT_EQ(child->Document()->Count(), 1);
+  EXPECT_EQ(frame->BlockMenus().size(), 1);
+}
+
+TEST_F(Frame, SecondInstanceHandsItsFilesToTheRunningOne) {
+  TkrKernoMainForm* frame = NewFrame();
+  ASSERT_TRUE(frame->ListenForInstances());
+  const QString a = MakeDocument(QStringLiteral("a.knd"));
+  const QString b = MakeDocument(QStringLiteral("b.knd"));
+  {
+    QLocalSocket client;
+    client.connectToServer(InstanceServerName());
+    ASSERT_TRUE(client.waitForConnected(3000));
+    client.write(a.toUtf8() + '\r' + b.toUtf8() + '\r');
+    ASSERT_TRUE(client.waitForBytesWritten(3000));
+    client.disconnectFromServer();
+  }
+  QTRY_COMPARE_WITH_TIMEOUT(frame->Children().size(), 2, 5000);
+  EXPECT_EQ(Captions(frame), (QStringList{a, b}));
+}
+
+// "/multi" starts its own frame even while another instance answers.
+TEST_F(Frame, MultiStartsANewInstanceEvenWhenOneRuns) {
+  QLocalServer running;
+  ASSERT_TRUE(running.listen(InstanceServerName()));
+  const QString a = MakeDocument(QStringLiteral("a.knd"));
+  EXPECT_TRUE(IsMultiInstance({QStringLiteral("/MULTI"), a}));
+  EXPECT_EQ(FileArguments({QStringLiteral("/multi"), a}), QStringList{a});
+  EXPECT_FALSE(HandArgumentsOver({QStringLiteral("/multi"), a}));
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(running.hasPendingConnections()) << "a /multi start talked to the running instance";
+  TkrKernoMainForm* frame = NewFrame({QStringLiteral("/multi"), a});
+  EXPECT_EQ(Captions(frame), QStringList{a});
+
+  // Without it the names go to the running instance, made absolute.
+  const QString current = QDir::currentPath();
+  QDir::setCurrent(FDir.path());
+  const bool handed = HandArgumentsOver({QStringLiteral("a.knd")});
+  QDir::setCurrent(current);
+  ASSERT_TRUE(handed);
+  ASSERT_TRUE(running.waitForNewConnection(3000));
+  QLocalSocket* received = running.nextPendingConnection();
+  QByteArray message;
+  while (received->state() == QLocalSocket::ConnectedState && received->waitForReadyRead(3000))
+    message += received->readAll();
+  message += received->readAll();
+  EXPECT_EQ(UnpackFileNames(message), QStringList{a});
+}
+
+TEST_F(Frame, AutoSaveWritesTheListAndTheNextStartRecovers) {
+  const QString a = MakeDocument(QStringLiteral("a.knd"));
+  TkrKernoMainForm* frame = NewFrame({a});
+  TKernoChild* fresh = frame->NewFromTemplate(TemplatePath());
+  ASSERT_TRUE(fresh);
+  TKernoChild* opened = frame->Children()[0];
+  static_cast<TPassportBody*>(opened->Document()->GetChild(0))->GetChild(0)->MoveBy(7, 0);
+  fresh->Document()->SetModified(false);
+  ASSERT_TRUE(frame->AutoSaveNow());
+
+  TIniFile list(AutoSaveListPath());
+  EXPECT_EQ(list.ReadInteger("AUTOSAVE", "FILECOUNT", -1), 2);
+  EXPECT_EQ(list.ReadString("AUTOSAVE", "REAL0", {}), a);
+  EXPECT_EQ(list.ReadString("AUTOSAVE", "REAL1", {}), QStringLiteral("New pasport1"));
+  EXPECT_EQ(list.ReadString("AUTOSAVE", "TEMP1", {}), FSettings->TempDirectory() + "AutoSave1.tmp");
+  EXPECT_TRUE(opened->IsModified()) << "the copy is not the document's own file";
+  EXPECT_FALSE(fresh->IsModified());
+  TPrintDocument copy;
+  ASSERT_TRUE(copy.LoadDocumentFile(list.ReadString("AUTOSAVE", "TEMP0", {})));
+  EXPECT_DOUBLE_EQ(static_cast<TPassportBody*>(copy.GetChild(0))->GetChild(0)->Left(), 7);
+
+  // A crash: the next start finds the list and opens the copies.
+  TkrKernoMainForm* next = NewFrame();
+  EXPECT_EQ(Captions(next),
+            (QStringList{Path(QStringLiteral("a (repaired).knd")), QStringLiteral("New pasport1 (repaired)")}));
+  ASSERT_FALSE(FUi.Messages.empty());
+  EXPECT_EQ(FUi.Messages.back().Text, QStringLiteral("Files left by the auto-save have been restored"));
+  EXPECT_TRUE(next->Children()[0]->IsModified());
+  EXPECT_EQ(RepairedCaption(QStringLiteral("/x.y/report")), QStringLiteral("/x.y/report (repaired)"));
+
+  // A frame that closes empties the temporary folder.
+  for (TKernoChild* child : next->Children()) child->SetAskOnClose(false);
+  next->close();
+  Settle();
+  EXPECT_FALSE(QFileInfo::exists(AutoSaveListPath()));
+  EXPECT_TRUE(ReadAutoSaveList().empty());
+}
+
+TEST_F(Frame, TheAutoSaveTimerFollowsTheSettings) {
+  FSettings->SetAutoSave(true);
+  FSettings->SetAutoSaveInterval(3);
+  TkrKernoMainForm* frame = NewFrame();
+  EXPECT_TRUE(frame->AutoSaveTimer()->isActive());
+  EXPECT_EQ(frame->AutoSaveTimer()->interval(), 3 * 60000);
+  FSettings->SetAutoSave(false);
+  frame->ArmAutoSave();
+  EXPECT_FALSE(frame->AutoSaveTimer()->isActive());
+}
+
+TEST_F(Frame, StartUpFailsWithoutItsLanguagePackAndRemindsOfNewerVersions) {
+  FSettings->SetLanguage(QStringLiteral("klingon"));
+  TkrKernoMainForm failing;
+  EXPECT_FALSE(failing.StartUp({}));
+  ASSERT_EQ(FUi.Messages.size(), 1u);
+  EXPECT_EQ(FUi.Messages[0].Kind, TMsgKind::Error);
+  EXPECT_TRUE(FUi.Messages[0].Text.startsWith(QStringLiteral("Can't Load Language Pack ")));
+  EXPECT_TRUE(FUi.Messages[0].Text.contains(QStringLiteral("klingon.vox")));
+
+  FUi.Messages.clear();
+  FSettings->SetLanguage(QStringLiteral("russian"));
+  FSettings->RecordNewerBuild(kVersionInternal + 5, 9.5, QStringLiteral("9.5"), QStringLiteral("01.01.2030"));
+  TkrKernoMainForm* frame = NewFrame();
+  ASSERT_EQ(FUi.Messages.size(), 1u);
+  EXPECT_TRUE(FUi.Messages[0].Text.contains(QStringLiteral("9.5"))) << FUi.Messages[0].Text.toStdString();
+  EXPECT_EQ(frame->Actions().FileNew->text(), QStringLiteral("Создать..."));
+  EXPECT_EQ(frame->menuBar()->actions()[0]->text(), QStringLiteral("Файл"));
+}
+
+// Every command, menu and tool bar has its caption and hint in both packs
+// (the frame looks them up by name: a missing key would show the name).
+TEST_F(Frame, EveryCommandIsTranslatedInBothPacks) {
+  TkrKernoMainForm frame;
+  QStringList menuKeys;
+  for (QAction* action : frame.Actions().All()) menuKeys << action->objectName() << action->objectName() + "Hint";
+  for (QMenu* menu : frame.findChildren<QMenu*>())
+    if (menu->objectName().startsWith(QStringLiteral("mi")))
+      menuKeys << menu->objectName().mid(2) << menu->objectName().mid(2) + "Hint";
+  QStringList barKeys;
+  for (QToolBar* bar : frame.findChildren<QToolBar*>()) barKeys << bar->objectName();
+  ASSERT_GT(menuKeys.size(), 80);
+  ASSERT_EQ(barKeys.size(), 4);
+  for (const char* pack : {"english", "russian"}) {
+    ASSERT_TRUE(LoadLanguage(Path(QString::fromLatin1(pack) + ".vox")));
+    for (const QString& key : menuKeys)
+      EXPECT_NE(Translate("MENU", key, "\x01"), "\x01") << pack << " lacks [MENU] " << key.toStdString();
+    for (const QString& key : barKeys)
+      EXPECT_NE(Translate("TOOLBAR", key, "\x01"), "\x01") << pack << " lacks [TOOLBAR] " << key.toStdString();
+    for (const QString& tip : TipTexts()) EXPECT_FALSE(tip.isEmpty());
+  }
+}
+
+TEST_F(Frame, TemplatesAreListedByNameAndDeletedWithTheirTwin) {
+  WriteText(QStringLiteral("template/unnamed.knt"), "[PASSPORT]\nOBJECT1=Body_1 274\n");
+  WriteText(QStringLiteral("template/named.knt"),
+            "[TEMPLATE]\nNAME=Lithology log\nDESCRIPTION=Rocks by depth\n[PASSPORT]\nOBJECT1=Body_1 274\n");
+  WriteText(QStringLiteral("template/Plain.knd"), "x");
+  WriteText(QStringLiteral("template/Plain.knt"), "[PASSPORT]\n");
+  WriteText(QStringLiteral("template/default.template.bmp"), "x");
+  WriteText(QStringLiteral("template/named.png"), "x");
+  const std::vector<TTemplateEntry> entries = ListTemplates(TemplateDir());
+  QStringList names;
+  for (const TTemplateEntry& e : entries) names << e.Name;
+  EXPECT_EQ(names, (QStringList{QStringLiteral("Lithology log"), QStringLiteral("Plain")}))
+      << "files without a name stay out";
+  EXPECT_EQ(entries[0].Description, QStringLiteral("Rocks by depth"));
+  EXPECT_EQ(entries[0].Picture, Path(QStringLiteral("template/named.png")));
+  EXPECT_EQ(entries[1].Picture, Path(QStringLiteral("template/default.template.bmp")));
+
+  TFSelectTemplate dialog(TemplateDir());
+  dialog.List()->setCurrentRow(1);
+  EXPECT_EQ(dialog.ChosenPath(), Path(QStringLiteral("template/Plain.knd")));
+  FUi.MessageAnswers = {TMsgResult::No};
+  dialog.DeleteCurrent();
+  EXPECT_TRUE(QFileInfo::exists(Path(QStringLiteral("template/Plain.knd"))));
+  FUi.MessageAnswers = {TMsgResult::Yes};
+  dialog.DeleteCurrent();
+  EXPECT_EQ(FUi.Messages.back().Text, QStringLiteral("Delete \"Plain\""));
+  EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("template/Plain.knd"))));
+  EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("template/Plain.knt"))));
+  EXPECT_EQ(dialog.List()->count(), 1);
+}
+
+TEST_F(Frame, SaveAsGivesTheDocumentExtensionAndSavingATemplateAsksBeforeReplacing) {
+  TkrKernoMainForm* frame = NewFrame();
+  TKernoChild* child = frame->NewFromTemplate(TemplatePath());
+  FUi.FileAnswers = {Path(QStringLiteral("report.txt"))};
+  frame->Actions().FileSave->trigger();
+  EXPECT_EQ(child->Caption(), Path(QStringLiteral("report.knd")));
+  EXPECT_TRUE(QFileInfo::exists(Path(QStringLiteral("report.knd"))));
+  EXPECT_FALSE(child->IsModified());
+  EXPECT_EQ(frame->windowTitle(), QStringLiteral("Kerno - [%1]").arg(child->Caption()));
+
+  EXPECT_TRUE(frame->SaveTemplate(QStringLiteral("mine")));
+  const QString made = TemplateDir() + QStringLiteral("mine.knd");
+  const QByteArray first = Bytes(made);
+  ASSERT_FALSE(first.isEmpty());
+  child->Document()->AddFixedRuller(0, 10, 10);
+  FUi.MessageAnswers = {TMsgResult::No};
+  EXPECT_FALSE(frame->SaveTemplate(QStringLiteral("mine")));
+  EXPECT_EQ(Bytes(made), first);
+  FUi.MessageAnswers = {TMsgResult::Yes};
+  EXPECT_TRUE(frame->SaveTemplate(QStringLiteral("mine")));
+  EXPECT_EQ(Bytes(made), first) << "a template keeps no guides";
+}

@@ -1,0 +1,238 @@
+// Editing with the mouse and the keyboard in a document window: dragging with
+// an outline that never renders nor changes the document, undo back to the
+// saved bytes, cursor shapes, the wheel by modifier, Space and the arrows,
+// the status text, guides dragged from a ruler, the pop-up menu, printing.
+#include <QLabel>
+#include <QMenu>
+#include <QScrollBar>
+#include <QTest>
+#include <QWheelEvent>
+
+#include "uDocumentArea.h"
+#include "uDocumentInput.h"
+#include "uDocumentPopup.h"
+#include "uFixedRuller.h"
+#include "uPrinting.h"
+#include "uPropertiesDialogs.h"
+#include "uScreenRuller.h"
+#include "uWindowTestEnv.h"
+
+namespace {
+
+class Input : public TWindowTest {
+ protected:
+  void SetUp() override {
+    TWindowTest::SetUp();
+    FFrame = NewFrame({MakeDocument(QStringLiteral("a.knd"))});
+    FChild = FFrame->ActiveChild();
+    ASSERT_TRUE(FChild);
+    FArea = FChild->Area();
+    ASSERT_GT(FArea->width(), 300) << "the window has no size";
+  }
+  TPassportBody* Body() const { return static_cast<TPassportBody*>(FChild->Document()->GetChild(0)); }
+  TPrintObject* Column(int i) const { return Body()->GetChild(i); }
+  QPoint At(double x, double y) const { return FArea->PageToScreen(QPointF(x, y)); }
+  void Click(QPoint p, Qt::MouseButton button = Qt::LeftButton) {
+    Mouse(FArea, QEvent::MouseButtonPress, p, button, button);
+    Mouse(FArea, QEvent::MouseButtonRelease, p, button, Qt::NoButton);
+  }
+  void Wheel(int delta, Qt::KeyboardModifiers modifiers) {
+    const QPoint p = At(50, 50);
+    QWheelEvent event(QPointF(p), QPointF(FArea->mapToGlobal(p)), QPoint(), QPoint(0, delta), Qt::NoButton, modifiers,
+                      Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(FArea, &event);
+  }
+
+  TkrKernoMainForm* FFrame = nullptr;
+  TKernoChild* FChild = nullptr;
+  TDocumentArea* FArea = nullptr;
+};
+
+}  // namespace
+
+TEST_F(Input, DraggingAColumnMovesItOnceAndUndoRestoresTheSavedBytes) {
+  TPrintDocument* document = FChild->Document();
+  const QByteArray before = StoredForm(document, QStringLiteral("before.knd"));
+  const QPoint from = At(10, 100);
+  const QPoint to = At(40, 100);
+  Mouse(FArea, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+  ASSERT_TRUE(Column(0)->Selected());
+  const int rendered = FArea->RenderCount();
+
+  // While the button is held only the outline moves.
+  Mouse(FArea, QEvent::MouseMove, At(25, 100), Qt::NoButton, Qt::LeftButton);
+  Mouse(FArea, QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
+  EXPECT_EQ(FArea->RenderCount(), rendered) << "a mouse move rendered the document";
+  const QPoint outline = At(30, 150);
+  EXPECT_EQ(FArea->Buffer().pixel(outline) & 0xFFFFFF, 0xFFFFFFu);
+  EXPECT_EQ(FArea->Screen().pixel(outline) & 0xFFFFFF, 0u) << "no outline where the column goes";
+  EXPECT_DOUBLE_EQ(Column(0)->Left(), 0);
+  EXPECT_FALSE(document->GetModified()) << "the outline changed the document";
+  EXPECT_EQ(StoredForm(document, QStringLiteral("during.knd")), before);
+  EXPECT_EQ(FChild->Undo().Count(), 0);
+
+  Mouse(FArea, QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
+  EXPECT_DOUBLE_EQ(Column(0)->Left(), 30);
+  EXPECT_DOUBLE_EQ(Column(0)->GetWidth(), 20);
+  EXPECT_TRUE(document->GetModified());
+  EXPECT_EQ(FChild->Undo().Count(), 1);
+  EXPECT_TRUE(FFrame->Actions().FileUndo->isEnabled());
+
+  FFrame->Actions().FileUndo->trigger();
+  EXPECT_DOUBLE_EQ(Column(0)->Left(), 0);
+  EXPECT_EQ(StoredForm(document, QStringLiteral("undone.knd")), before);
+
+  // A click without a move changes nothing and keeps no undo step.
+  Click(At(10, 100));
+  EXPECT_EQ(FChild->Undo().Count(), 0);
+}
+
+TEST_F(Input, CursorShapesFollowHitCodesAndModes) {
+  EXPECT_EQ(CursorForHit(pfMoveX | pfHitBody, cmSelect).shape(), Qt::SizeHorCursor);
+  EXPECT_EQ(CursorForHit(pfSizeX, cmSize).shape(), Qt::SizeHorCursor);
+  EXPECT_EQ(CursorForHit(pfMoveY, cmSelect).shape(), Qt::SizeVerCursor);
+  EXPECT_EQ(CursorForHit(pfSizeY, cmSelect).shape(), Qt::SizeVerCursor);
+  EXPECT_EQ(CursorForHit(pfMoveX | pfMoveY | pfHitBody, cmSelect).shape(), Qt::SizeAllCursor);
+  EXPECT_EQ(CursorForHit(pfSizeX | pfSizeY, cmSelect).shape(), Qt::SizeFDiagCursor);
+  EXPECT_EQ(CursorForHit(pfHitBody, cmSelect).shape(), Qt::ArrowCursor);
+  EXPECT_EQ(CursorForHit(pfHitBody, cmSize).shape(), Qt::CrossCursor);
+  EXPECT_EQ(CursorForHit(pfMoveX, cmHand).shape(), Qt::OpenHandCursor) << "the hand ignores the objects";
+  EXPECT_EQ(CursorForHit(0, cmScale).shape(), Qt::BitmapCursor);
+
+  // Over a column's right edge (its width may be dragged) and inside it.
+  Mouse(FArea, QEvent::MouseMove, At(20, 100), Qt::NoButton, Qt::NoButton);
+  EXPECT_EQ(FArea->cursor().shape(), Qt::SizeHorCursor);
+  FChild->SetCursorMode(cmSize);
+  Mouse(FArea, QEvent::MouseMove, At(60, 100), Qt::NoButton, Qt::NoButton);
+  EXPECT_EQ(FArea->cursor().shape(), Qt::CrossCursor);
+  EXPECT_EQ(FArea->CrossY(), At(60, 100).y()) << "the cross mode draws a line at the mouse";
+}
+
+TEST_F(Input, TheWheelScrollsOrZoomsByItsModifier) {
+  // Defaults: alone it zooms out, with Ctrl it scrolls down the page, with Shift across.
+  Wheel(120, Qt::NoModifier);
+  EXPECT_NEAR(FArea->Zoom(), 0.9, 1e-9);
+  Wheel(-240, Qt::NoModifier);
+  EXPECT_NEAR(FArea->Zoom(), 1.1, 1e-9);
+  // (A zoom keeps the origin within the new limits: read it afterwards.)
+  const int y = FArea->OriginY();
+  Wheel(-120, Qt::ControlModifier);
+  EXPECT_EQ(FArea->OriginY(), y + 10);
+  EXPECT_EQ(FChild->VertScrollBar()->value(), y + 10) << "the scroll bar follows";
+  const int x = FArea->OriginX();
+  Wheel(-120, Qt::ShiftModifier);
+  EXPECT_EQ(FArea->OriginX(), x + 10);
+  FSettings->SetWheelCtrl(4);
+  Wheel(120, Qt::ControlModifier);
+  EXPECT_NEAR(FArea->Zoom(), 1.2, 1e-9);
+  FSettings->SetWheel(0);
+  Wheel(120, Qt::NoModifier);
+  EXPECT_NEAR(FArea->Zoom(), 1.2, 1e-9);
+  EXPECT_TRUE(FFrame->StatusLabel()->text().endsWith(QStringLiteral("(120%)")) ||
+              FFrame->StatusLabel()->text().contains(QStringLiteral("(120%)")))
+      << FFrame->StatusLabel()->text().toStdString();
+}
+
+TEST_F(Input, SpaceTogglesTheHandAndArrowsMoveTheSelectionBySnapSteps) {
+  QTest::keyClick(FArea, Qt::Key_Space);
+  EXPECT_EQ(FChild->CursorMode(), cmHand);
+  EXPECT_TRUE(FFrame->Actions().CursorHand->isChecked());
+  QTest::keyClick(FArea, Qt::Key_Space);
+  EXPECT_EQ(FChild->CursorMode(), cmSelect);
+  FChild->SetCursorMode(cmScale);
+  QTest::keyClick(FArea, Qt::Key_Space);
+  EXPECT_EQ(FChild->CursorMode(), cmHand);
+  QTest::keyClick(FArea, Qt::Key_Space);
+  EXPECT_EQ(FChild->CursorMode(), cmSelect);
+
+  Click(At(10, 100));
+  ASSERT_TRUE(Column(0)->Selected());
+  QTest::keyClick(FArea, Qt::Key_Right);
+  QTest::keyClick(FArea, Qt::Key_Right);
+  EXPECT_DOUBLE_EQ(Column(0)->Left(), 1.0);
+  EXPECT_EQ(FChild->Undo().Count(), 2);
+  QTest::keyClick(FArea, Qt::Key_Up);
+  EXPECT_DOUBLE_EQ(Column(0)->Top(), 0) << "columns do not move along the depth";
+  EXPECT_EQ(FChild->Undo().Count(), 2) << "a move that did not happen kept its snapshot";
+  FSettings->SetSnap(2);
+  QTest::keyClick(FArea, Qt::Key_Left);
+  EXPECT_DOUBLE_EQ(Column(0)->Left(), 0) << "snapped to the new step and kept inside the body";
+}
+
+TEST_F(Input, TheStatusTextShowsTheSnappedPositionZoomAndDepth) {
+  // The body is at 1:200 from 0 m: 100 mm down is 20 m.
+  EXPECT_EQ(FChild->Input()->StatusText(At(10, 100)), QStringLiteral("10 x 100 (100%)   20m"));
+  FSettings->SetSnap(0);
+  const QString text = FChild->Input()->StatusText(At(10, 50));
+  EXPECT_TRUE(text.endsWith(QStringLiteral("m"))) << text.toStdString();
+  Mouse(FArea, QEvent::MouseMove, At(10, 100), Qt::NoButton, Qt::NoButton);
+  EXPECT_TRUE(FFrame->StatusLabel()->text().contains(QStringLiteral("(100%)")));
+}
+
+TEST_F(Input, DraggingFromARulerPlacesAGuide) {
+  TScreenRuller* ruler = FChild->TopRuller();
+  const QPoint start(100, 10);
+  Mouse(ruler, QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
+  const QPoint target = At(50, 80);
+  const QPoint inRuler = ruler->mapFromGlobal(FArea->mapToGlobal(target));
+  Mouse(ruler, QEvent::MouseMove, inRuler, Qt::NoButton, Qt::LeftButton);
+  EXPECT_EQ(FArea->CrossY(), target.y());
+  Mouse(ruler, QEvent::MouseButtonRelease, inRuler, Qt::LeftButton, Qt::NoButton);
+  EXPECT_EQ(FArea->CrossY(), -1);
+  TPrintDocument* document = FChild->Document();
+  ASSERT_EQ(document->Count(), 2);
+  auto* guide = dynamic_cast<TFixedRuller*>(document->GetChild(1));
+  ASSERT_NE(guide, nullptr);
+  EXPECT_FALSE(guide->IsVertical());
+  EXPECT_NEAR(guide->Top(), 80, 0.5);
+  EXPECT_EQ(FChild->Undo().Count(), 1);
+  EXPECT_FALSE(ruler->toolTip().isEmpty());
+}
+
+TEST_F(Input, ThePopupMenuOffersWhatTheSelectionAllows) {
+  const auto item = [](QMenu* menu, const char* name) {
+    QAction* action = menu->findChild<QAction*>(QString::fromLatin1(name));
+    EXPECT_NE(action, nullptr) << name;
+    return action;
+  };
+  Click(At(10, 100));
+  std::unique_ptr<QMenu> menu(BuildDocumentPopup(FChild, QPointF(10, 100)));
+  EXPECT_FALSE(item(menu.get(), "PopupAdd")->isEnabled()) << "a depth scale takes no children";
+  EXPECT_TRUE(item(menu.get(), "PopupDelete")->isEnabled());
+  EXPECT_TRUE(item(menu.get(), "PopupFont")->isEnabled());
+  EXPECT_TRUE(item(menu.get(), "PopupBorder")->isChecked());
+  EXPECT_NE(menu->findChild<QMenu*>(QStringLiteral("PopupExpand")), nullptr);
+  EXPECT_EQ(item(menu.get(), "PopupSaveObject")->text(), QStringLiteral("Save object Logs"))
+      << "the body holds the data";
+  item(menu.get(), "PopupBorder")->trigger();
+  EXPECT_FALSE(Column(0)->Border());
+  EXPECT_EQ(FChild->Undo().Count(), 1);
+
+  // The body takes new columns.
+  Click(At(60, 100));
+  ASSERT_TRUE(Body()->Selected());
+  menu.reset(BuildDocumentPopup(FChild, QPointF(60, 100)));
+  EXPECT_TRUE(item(menu.get(), "PopupAdd")->isEnabled());
+  EXPECT_FALSE(item(menu.get(), "PopupFont")->isEnabled());
+  RegisterPropertiesDialog(QStringLiteral("TPassportBody.NewColumn"), [](TPrintObject*) { return true; });
+  RegisterPropertiesDialog(QStringLiteral("TPrintDeepScale"), [](TPrintObject*) { return false; });
+  FUi.ListAnswers = {0};
+  item(menu.get(), "PopupAdd")->trigger();
+  RegisterDialogs();
+  ASSERT_EQ(Body()->Count(), 3);
+  EXPECT_DOUBLE_EQ(Body()->GetChild(1)->Left(), 60);
+  EXPECT_EQ(FChild->Undo().Count(), 2);
+  FFrame->Actions().FileUndo->trigger();
+  EXPECT_EQ(Body()->Count(), 2);
+}
+
+TEST_F(Input, WithoutAPrinterPrintingWritesAPdfFile) {
+  FFrame->Printing().SetHasPrinter(false);
+  EXPECT_EQ(FFrame->Printing().PageCount(FChild->Document()), 2) << "300 mm on A4";
+  FUi.FileAnswers = {Path(QStringLiteral("out.pdf"))};
+  FFrame->Actions().FilePrint->trigger();
+  ASSERT_EQ(FUi.FileDialogs.size(), 1u);
+  EXPECT_TRUE(FUi.FileDialogs[0].Filter.contains(QStringLiteral("*.pdf")));
+  EXPECT_TRUE(Bytes(Path(QStringLiteral("out.pdf"))).startsWith("%PDF"));
+  EXPECT_TRUE(FUi.Messages.empty());
+}
