@@ -9,6 +9,7 @@
 #include "uAreaPainting.h"
 #include "uDrawContext.h"
 #include "uNumbers.h"
+#include "uOverlayBounds.h"
 #include "uPrintDocument.h"
 #include "uSettings.h"
 
@@ -58,8 +59,10 @@ void TDocumentArea::Present(TPrintObject* object) {
   if (FUpdateLock > 0) return;
   EnsureBuffers();
   CopyBufferToScreen(FViewRect);
+  const uint32_t overlays = FViewOptions & ~static_cast<uint32_t>(doBorders);
+  FOverlayDirty = OverlayPixels([&](QPainter* painter) { DrawOverlays(painter, FViewRect, object, overlays); });
   QPainter painter(&FScreen);
-  DrawOverlays(&painter, FViewRect, object, FViewOptions & ~static_cast<uint32_t>(doBorders));
+  DrawOverlays(&painter, FViewRect, object, overlays);
   DrawCross(&painter);
   update();
 }
@@ -191,13 +194,37 @@ QPoint TDocumentArea::PageToScreen(QPointF mm) const {
 
 void TDocumentArea::ShowDragOutline(TPrintObject* object) {
   EnsureBuffers();
-  CopyBufferToScreen(FViewRect);
+  // Only the pixels the last overlays covered and those the new ones cover
+  // are copied back from the buffer and drawn over: a mouse move costs the
+  // lines of an outline, not the window.
+  const std::vector<QRect> fresh = OverlayPixels([&](QPainter* painter) { DrawOutline(painter, FViewRect, object); });
+  QRegion dirty;
+  for (const QRect& r : FOverlayDirty) dirty += r;
+  for (const QRect& r : fresh) dirty += r;
+  dirty &= FViewRect;
+  for (const QRect& r : dirty) CopyBufferToScreen(r);
+  const QRect bounds = dirty.boundingRect();
+  // Drawing clipped to the bounding box writes exactly the fresh pixels: the
+  // overlays draw nothing outside them, and the same lines again change nothing.
   QPainter painter(&FScreen);
-  DrawOverlays(&painter, FViewRect, nullptr, doSelection | (FViewOptions & doPageBounds));
-  if (object) DrawOverlays(&painter, FViewRect, object, doFrames);
-  if (!object) DrawOverlays(&painter, FViewRect, nullptr, doFrames);
+  DrawOutline(&painter, bounds, object);
   DrawCross(&painter);
-  update();
+  FOverlayDirty = fresh;
+  update(dirty);
+}
+
+void TDocumentArea::DrawOutline(QPainter* painter, const QRect& clip, TPrintObject* object) {
+  DrawOverlays(painter, clip, nullptr, (object ? doSelection : doFrames) | (FViewOptions & doPageBounds));
+  if (object) DrawOverlays(painter, clip, object, doFrames);
+}
+
+std::vector<QRect> TDocumentArea::OverlayPixels(const std::function<void(QPainter*)>& draw) const {
+  TOverlayBounds bounds(FBuffer.size(), logicalDpiX(), logicalDpiY());
+  {
+    QPainter painter(&bounds);
+    draw(&painter);
+  }
+  return bounds.Rects();
 }
 
 void TDocumentArea::SetCrossX(int x) {

@@ -8,6 +8,8 @@
 #include <QPointF>
 #include <QSize>
 #include <QWidget>
+#include <functional>
+#include <vector>
 
 #include "uAbstractDocumentArea.h"
 #include "uPrintTarget.h"
@@ -109,6 +111,10 @@ class TDocumentArea : public QWidget, public TAbstractDocumentArea {
   void CopyBufferToScreen(const QRect& rect);
   void DrawOverlays(QPainter* painter, const QRect& clip, TPrintObject* object, uint32_t options);
   void DrawCross(QPainter* painter);
+  // Draws the overlays of a drag outline (`object` null: every frame).
+  void DrawOutline(QPainter* painter, const QRect& clip, TPrintObject* object);
+  // Where the overlays drawn by `draw` land, in window pixels.
+  std::vector<QRect> OverlayPixels(const std::function<void(QPainter*)>& draw) const;
   void ClampOrigin();
   QRect DocumentPixels(const TDrawContext& context) const;
   int WindowMM(int pixels, int dpi) const;
@@ -127,6 +133,9 @@ class TDocumentArea : public QWidget, public TAbstractDocumentArea {
   int FRenderCount = 0;
   bool FQuickMode = false;
   QSize FPageSize;
+  // Where the window differs from the buffer by the overlays drawn last: a
+  // drag outline restores only these pixels and those it draws anew.
+  std::vector<QRect> FOverlayDirty;
   bool FOriginPending = false;
   QPoint FPendingOrigin;
 };

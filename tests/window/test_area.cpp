@@ -215,6 +215,40 @@ TEST_F(DocumentArea, DragOutlinesAndCrossLinesNeverRender) {
   EXPECT_EQ(quickRendered, rendered + 1);
 }
 
+// An outline restores only the pixels the last overlays covered: after a
+// series of moves the window must show exactly what one outline drawn over
+// the plain document shows, with nothing left behind by the earlier ones.
+TEST_F(DocumentArea, ASeriesOfDragOutlinesLeavesOnlyTheLast) {
+  ViewMM(150, 150);
+  FArea.SetOrigin(-5, -5);
+  FArea.SetPageSize(QSize(100, 120));
+  FArea.SetViewOptions(kViewPage);
+  Column(1)->SetSelected(true);
+  FArea.SetCrossX(FArea.PageToScreen(QPointF(70, 0)).x());
+  FArea.Repaint();
+  const double left = Column(1)->Left();
+  const int rendered = FArea.RenderCount();
+  for (double x : {left + 30, left - 20, left + 7}) {
+    Column(1)->SetLeft(x);
+    FArea.ShowDragOutline(Column(1));
+  }
+  FArea.ShowDragOutline(nullptr);  // every frame, as a drag of the body shows
+  Column(1)->SetLeft(left + 12);
+  FArea.ShowDragOutline(Column(1));
+  const QImage series = FArea.Screen().copy(FArea.ViewRect());
+  EXPECT_EQ(FArea.RenderCount(), rendered);
+
+  FArea.Present(nullptr);
+  FArea.ShowDragOutline(Column(1));
+  const QImage once = FArea.Screen().copy(FArea.ViewRect());
+  Column(1)->SetLeft(left);
+  int differing = 0;
+  for (int y = 0; y < once.height(); ++y)
+    for (int x = 0; x < once.width(); ++x) differing += once.pixel(x, y) != series.pixel(x, y);
+  EXPECT_EQ(differing, 0) << "pixels of earlier outlines left in the window";
+  EXPECT_NE(once, FArea.Buffer().copy(FArea.ViewRect())) << "no outline drawn at all";
+}
+
 TEST_F(DocumentArea, PageViewShowsTheBoundariesWithoutRendering) {
   ViewMM(200, 250);
   FArea.SetOrigin(-5, -5);

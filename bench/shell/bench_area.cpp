@@ -1,0 +1,178 @@
+// The document area: a full redraw of a window showing a well log sheet
+// (head and a 300 mm body of depth scales) at zoom 1 and 5, beside copying
+// the window's pixels once (x_blit); one mouse move of a drag, which draws
+// the outline over the rendered document, beside a full redraw in the same
+// iterations (x_cheaper: how many moves cost one redraw; renders_per_move
+// must stay 0); and frames per second scrolling down a 5 m long document.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMouseEvent>
+#include <QTemporaryDir>
+#include <cstring>
+
+#include "uDocumentArea.h"
+#include "uDocumentInput.h"
+#include "uKernoChild.h"
+#include "uPassportBody.h"
+#include "uPrintDocument.h"
+#include "uRegistration.h"
+#include "uSettings.h"
+#include "uThreadClock.h"
+
+namespace {
+
+// A well log sheet: the shipped head and a body of `height` mm at 1:200
+// with four depth scales (labels every 10 m, marks every metre).
+QByteArray Sheet(int height) {
+  QByteArray body = "[Body_1]\nNAME=Logs\nCHILDFLAGS=101\nHEIGHT=" + QByteArray::number(height) + "\n";
+  QByteArray scales;
+  for (int i = 0; i < 4; ++i) {
+    const QByteArray n = QByteArray::number(i + 1);
+    body += "OBJECT" + n + "=Scale_" + n + " 2\n";
+    scales += "[Scale_" + n + "]\nLEFT=" + QByteArray::number(i * 45) + "\nWIDTH=25\n" +
+              "RULLER1=STEP=10 KOEF=5 MARKSIZE=4 RIGHT=1 FONT=1\nRULLER2=STEP=1 KOEF=5 MARKSIZE=1.5 RIGHT=1 FONT=0\n";
+  }
+  return "[PASSPORT]\nOBJECT1=Head_1 273\nOBJECT2=Body_1 274\n[Head_1]\nNAME=Well\nFILE=well_log.hdr\n" + body + scales;
+}
+
+struct TFixture {
+  QTemporaryDir Dir;
+  TSettings Settings{Dir.filePath(QStringLiteral("Kerno.ini"))};
+  TFixture() {
+    SetProgramDir(QStringLiteral(KERNO_PROGRAM_DIR));  // the shipped head files
+    SetSettings(&Settings);
+    RegisterKinds();
+  }
+  // A document window of 1200 x 900 pixels on the sheet.
+  std::unique_ptr<TKernoChild> Window(int height) {
+    const QString path = Dir.filePath(QStringLiteral("sheet%1.knt").arg(height));
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(Sheet(height));
+    f.close();
+    auto child = std::make_unique<TKernoChild>();
+    child->resize(1240, 940);
+    child->show();
+    QCoreApplication::processEvents();
+    if (!child->LoadFile(path)) return nullptr;
+    QCoreApplication::processEvents();
+    return child;
+  }
+};
+
+TFixture& Fixture() {
+  static TFixture fixture;
+  return fixture;
+}
+
+double Timed(const std::function<void()>& work) {
+  const TClock::time_point start = TClock::now();
+  work();
+  return Seconds(start, TClock::now());
+}
+
+template <class Work>
+double OutsideTimed(benchmark::State& state, Work work) {
+  state.PauseTiming();
+  const double seconds = Timed(work);
+  state.ResumeTiming();
+  return seconds;
+}
+
+// Copies the rendered pixels once, as showing them in the window does.
+void Blit(TDocumentArea* area, QImage* copy) {
+  const QImage& buffer = area->Buffer();
+  std::memcpy(copy->bits(), buffer.constBits(), static_cast<size_t>(buffer.sizeInBytes()));
+}
+
+void SendMove(TDocumentArea* area, QPoint p) {
+  QMouseEvent event(QEvent::MouseMove, QPointF(p), area->mapToGlobal(QPointF(p)), Qt::NoButton, Qt::LeftButton,
+                    Qt::NoModifier);
+  QCoreApplication::sendEvent(area, &event);
+}
+
+void BM_ScreenRedraw(benchmark::State& state) {
+  auto child = Fixture().Window(300);
+  if (!child) return state.SkipWithError("the sheet did not load");
+  TDocumentArea* area = child->Area();
+  area->SetZoom(state.range(0) / 100.0);
+  area->SetOrigin(0, 60);
+  QImage copy = area->Buffer().copy();
+  double redraw = 0, blit = 0;
+  for (auto _ : state) {
+    blit += OutsideTimed(state, [&] { Blit(area, &copy); });
+    redraw += Timed([&] { area->Repaint(); });
+  }
+  state.counters["x_blit"] = blit > 0 ? redraw / blit : 0;
+  state.counters["pixels"] = area->ViewRect().width() * area->ViewRect().height();
+}
+
+void BM_DragOutlineMove(benchmark::State& state) {
+  auto child = Fixture().Window(300);
+  // The redraws to compare with run in a window of their own: a redraw here
+  // would clear the outline's state between moves, as no real drag does.
+  auto other = Fixture().Window(300);
+  if (!child || !other) return state.SkipWithError("the sheet did not load");
+  other->Area()->SetOrigin(0, 60);
+  TDocumentArea* area = child->Area();
+  area->SetOrigin(0, 60);
+  auto* body = dynamic_cast<TPassportBody*>(child->Document()->GetChild(1));
+  const double y = body->Top() + 60;
+  const QPoint from = area->PageToScreen(QPointF(55, y));
+  QMouseEvent press(QEvent::MouseButtonPress, QPointF(from), area->mapToGlobal(QPointF(from)), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(area, &press);
+  if (!child->Selected() || child->Selected() == body) return state.SkipWithError("no column under the mouse");
+  const int rendered = area->RenderCount();
+  double move = 0, redraw = 0;
+  int step = 0;
+  for (auto _ : state) {
+    redraw += OutsideTimed(state, [&] { other->Area()->Repaint(); });
+    const QPoint to = from + QPoint(++step % 40, 0);
+    move += Timed([&] { SendMove(area, to); });
+  }
+  const int renders = area->RenderCount() - rendered;
+  state.counters["x_cheaper"] = move > 0 ? redraw / move : 0;
+  state.counters["renders_per_move"] = static_cast<double>(renders) / static_cast<double>(state.iterations());
+}
+
+void BM_ScrollFiveMetres(benchmark::State& state) {
+  auto child = Fixture().Window(5000);
+  if (!child) return state.SkipWithError("the sheet did not load");
+  TDocumentArea* area = child->Area();
+  QImage copy = area->Buffer().copy();
+  double frames = 0, seconds = 0, blit = 0;
+  for (auto _ : state) {
+    // One pass down the whole document, a wheel notch (10 mm) per frame.
+    area->SetOrigin(0, area->MinOriginY());
+    const TClock::time_point start = TClock::now();
+    for (int y = area->MinOriginY(); y <= area->MaxOriginY(); y += 10) {
+      area->SetOriginY(y);
+      ++frames;
+    }
+    seconds += Seconds(start, TClock::now());
+    blit += OutsideTimed(state, [&] { Blit(area, &copy); });
+  }
+  state.counters["fps"] = seconds > 0 ? frames / seconds : 0;
+  state.counters["frames"] = frames / static_cast<double>(state.iterations());
+  state.counters["x_blit"] = blit > 0 ? seconds / frames / (blit / static_cast<double>(state.iterations())) : 0;
+}
+
+BENCHMARK(BM_ScreenRedraw)->Arg(100)->Arg(500)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DragOutlineMove)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ScrollFiveMetres)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  SetSettings(nullptr);
+  return 0;
+}
