@@ -425,10 +425,8 @@ void TkrKernoMainForm::UpdateCommands() {
   s.Grid = Settings().Grid();
   s.TipStartUp = Settings().TipStartUp();
   s.HelpPdfExists = QFileInfo::exists(HelpPdfPath());
-  s.LdbEditorAvailable = LithologyEditorAvailable();
   s.WebPageKnown = !WebPage().isEmpty();
   UpdateMainActions(FActions, s);
-  if (!s.LdbEditorAvailable) FActions.ServiceLDBEdit->setToolTip(LithologyEditorUnavailableText());
 }
 
 void TkrKernoMainForm::RebuildBlockMenus() {
@@ -622,7 +620,10 @@ void TkrKernoMainForm::ServiceStructureExecute() {
 }
 
 void TkrKernoMainForm::ServiceLDBEditExecute() {
-  if (LithologyEditorAvailable()) OpenLithologyEditor(this);
+  if (!OpenLithologyEditor(this))
+    Ui().Message(TMsgKind::Error, AppName(),
+                 TranslateError(QStringLiteral("CantOpenEditor"), QStringLiteral("The database editor cannot be opened")),
+                 mbOK);
 }
 
 void TkrKernoMainForm::ServiceOptionsExecute() {
@@ -655,6 +656,7 @@ void TkrKernoMainForm::closeEvent(QCloseEvent* event) {
     return;
   }
   FAutoSaveTimer->stop();
+  CloseLithologyEditors(this);
   EmptyTempDirectory();
   QMainWindow::closeEvent(event);
 }

@@ -1,14 +1,20 @@
 #include "uLithologyEditor.h"
 
+#include <string>
+
+#include "strat.h"
+#include "uCodePage.h"
 #include "uLanguage.h"
+#include "uLanguageObject.h"
 
 // The one place the editor joins the program: stratCreateEditor of the sign
-// library, with the language object and the notify procedure.
-bool LithologyEditorAvailable() { return false; }
-
-QString LithologyEditorUnavailableText() {
-  return TranslateGeneral(QStringLiteral("LDBEditUnavailable"),
-                          QStringLiteral("The lithology sign database editor is not part of this build yet"));
+// library with the language object; the frame is the editors' notify data, so
+// that it can close them when it goes.
+bool OpenLithologyEditor(QWidget* frame) {
+  TComPtr<ILanguage> language = CreateLanguageObject();
+  const std::string caption =
+      Utf8ToCp1251(TranslateGeneral(QStringLiteral("LDBEdit"), QStringLiteral("Database")).toStdString());
+  return stratCreateEditor(frame, nullptr, nullptr, caption.c_str(), nullptr, frame, language.Get());
 }
 
-void OpenLithologyEditor(QWidget* parent) { (void)parent; }
+int CloseLithologyEditors(QWidget* frame) { return stratCloseEditors(frame); }

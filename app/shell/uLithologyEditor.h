@@ -1,14 +1,11 @@
 // The lithology sign database editor of the sign library, opened by the
-// Service > Database command. The sign library does not offer its editor
-// yet: until it does, the command stays disabled and says why.
+// Service > Database command: a window of its own beside the frame, in the
+// program's language, closed with the frame.
 #pragma once
-
-#include <QString>
 
 class QWidget;
 
-bool LithologyEditorAvailable();
-// Why the command is disabled (its tooltip), empty when it is available.
-QString LithologyEditorUnavailableText();
-// Opens the editor with the caption TranslateGeneral("LDBEdit", "Database").
-void OpenLithologyEditor(QWidget* parent);
+// Opens an editor window owned by `frame`; false when the library refuses.
+bool OpenLithologyEditor(QWidget* frame);
+// Closes the editor windows `frame` opened; how many were asked to close.
+int CloseLithologyEditors(QWidget* frame);

@@ -242,7 +242,6 @@ void UpdateMainActions(TMainActions& a, const TCommandState& s) {
     cursor->setChecked(s.HasActive && cursor->data().toInt() == s.CursorMode);
   a.HelpTipsSwitch->setChecked(s.TipStartUp);
   a.HelpPdf->setEnabled(s.HelpPdfExists);
-  a.ServiceLDBEdit->setEnabled(s.LdbEditorAvailable);
   a.HelpOnLine->setEnabled(s.WebPageKnown);
   a.HelpWeb->setEnabled(s.WebPageKnown);
   if (s.HasActive && !a.ZoomBox->lineEdit()->hasFocus())

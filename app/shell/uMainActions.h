@@ -33,7 +33,6 @@ struct TCommandState {
   bool Grid = false;
   bool TipStartUp = false;
   bool HelpPdfExists = false;
-  bool LdbEditorAvailable = false;
   bool WebPageKnown = false;
 };
 

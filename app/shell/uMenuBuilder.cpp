@@ -2,7 +2,7 @@
 
 #include <QMenu>
 
-#include "uSettings.h"
+#include "uKinds.h"
 
 void FillMenu(QMenu* menu, const TMenuEntry& entry, const std::function<void(uint32_t tag)>& run) {
   if (!menu) return;

@@ -3,6 +3,7 @@
 // auto-save and recovery, the start-up's failure path and reminder, block
 // menus and the translation of every command.
 #include <QAction>
+#include <QApplication>
 #include <QListWidget>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -110,8 +111,19 @@ TEST_F(Frame, CommandsAreEnabledByTheOpenDocuments) {
         a.CursorHand, a.TemplateSave, a.ServiceStructure, a.FileAddBlock, a.FileAddExtraBlock})
     EXPECT_FALSE(enabled(action)) << action->objectName().toStdString() << " without a document";
   EXPECT_FALSE(a.ZoomItems[0]->isEnabled());
-  EXPECT_FALSE(enabled(a.ServiceLDBEdit));
-  EXPECT_FALSE(a.ServiceLDBEdit->toolTip().isEmpty()) << "the disabled database command says why";
+  // The sign database editor needs no document: a window of its own, in the
+  // program's language, that goes with the frame.
+  ASSERT_TRUE(enabled(a.ServiceLDBEdit));
+  const auto editors = [] {
+    QList<QWidget*> found;
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (QString::fromLatin1(w->metaObject()->className()).endsWith(QStringLiteral("TFStrat")) && w->isVisible())
+        found << w;
+    return found;
+  };
+  a.ServiceLDBEdit->trigger();
+  ASSERT_EQ(editors().size(), 1);
+  EXPECT_EQ(editors()[0]->windowTitle(), QStringLiteral("Database"));
 
   TKernoChild* child = frame->NewFromTemplate(TemplatePath());
   ASSERT_TRUE(child);
@@ -155,6 +167,9 @@ TEST_F(Frame, CommandsAreEnabledByTheOpenDocuments) {
   EXPECT_FALSE(enabled(a.FileSave));
   EXPECT_FALSE(enabled(a.FileSaveAll));
   EXPECT_EQ(frame->windowTitle(), QStringLiteral("Kerno"));
+  frame->close();
+  Settle();
+  EXPECT_TRUE(editors().isEmpty()) << "the database editor outlived the frame";
 }
 
 // Block menus stand from position 2 of the main menu, after File and Edit,
