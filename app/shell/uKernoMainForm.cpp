@@ -621,9 +621,9 @@ void TkrKernoMainForm::ServiceStructureExecute() {
 
 void TkrKernoMainForm::ServiceLDBEditExecute() {
   if (!OpenLithologyEditor(this))
-    Ui().Message(TMsgKind::Error, AppName(),
-                 TranslateError(QStringLiteral("CantOpenEditor"), QStringLiteral("The database editor cannot be opened")),
-                 mbOK);
+    Ui().Message(
+        TMsgKind::Error, AppName(),
+        TranslateError(QStringLiteral("CantOpenEditor"), QStringLiteral("The database editor cannot be opened")), mbOK);
 }
 
 void TkrKernoMainForm::ServiceOptionsExecute() {
