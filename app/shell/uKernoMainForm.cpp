@@ -548,7 +548,7 @@ void TkrKernoMainForm::FileUndoExecute() {
 void TkrKernoMainForm::TemplateSaveExecute() {
   if (!ActiveChild()) return;
   QStringList names;
-  for (const TTemplateEntry& e : ListTemplates(TemplateDir())) names << QFileInfo(e.Path).completeBaseName();
+  for (const TTemplateInfo& e : ListTemplates(TemplateDir())) names << QFileInfo(e.Path).completeBaseName();
   QString name;
   if (!Ui().PromptTextOffering(Translate(QStringLiteral("CONFIRM"), QStringLiteral("SaveTemplate.Caption"),
                                          QStringLiteral("Enter template name")),

@@ -11,6 +11,7 @@
 #include "uPrintHeader.h"
 #include "uPrintText.h"
 #include "uPrintTextDialog.h"
+#include "uTableKinds.h"
 
 void RegisterKinds() {
   RegisterTextKinds();
@@ -18,6 +19,7 @@ void RegisterKinds() {
   RegisterHeadKinds();
   RegisterDocumentKinds();
   RegisterCurvePlotKinds();
+  RegisterTableKinds();
 }
 
 void RegisterDialogs() {

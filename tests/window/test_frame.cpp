@@ -355,14 +355,14 @@ TEST_F(Frame, TemplatesAreListedByNameAndDeletedWithTheirTwin) {
   WriteText(QStringLiteral("template/Plain.knd"), "x");
   WriteText(QStringLiteral("template/Plain.knt"), "[PASSPORT]\n");
   WriteText(QStringLiteral("template/default.template.bmp"), "x");
-  WriteText(QStringLiteral("template/named.png"), "x");
-  const std::vector<TTemplateEntry> entries = ListTemplates(TemplateDir());
+  WriteText(QStringLiteral("template/named.bmp"), "x");
+  const std::vector<TTemplateInfo> entries = ListTemplates(TemplateDir());
   QStringList names;
-  for (const TTemplateEntry& e : entries) names << e.Name;
+  for (const TTemplateInfo& e : entries) names << e.Name;
   EXPECT_EQ(names, (QStringList{QStringLiteral("Lithology log"), QStringLiteral("Plain")}))
       << "files without a name stay out";
   EXPECT_EQ(entries[0].Description, QStringLiteral("Rocks by depth"));
-  EXPECT_EQ(entries[0].Picture, Path(QStringLiteral("template/named.png")));
+  EXPECT_EQ(entries[0].Picture, Path(QStringLiteral("template/named.bmp")));
   EXPECT_EQ(entries[1].Picture, Path(QStringLiteral("template/default.template.bmp")));
 
   TFSelectTemplate dialog(TemplateDir());

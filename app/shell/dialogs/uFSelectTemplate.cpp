@@ -13,10 +13,8 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <algorithm>
 
 #include "uDialogButtons.h"
-#include "uIniFile.h"
 #include "uLanguage.h"
 #include "uPrintDocument.h"
 #include "uSettings.h"
@@ -27,7 +25,7 @@ namespace {
 constexpr int kPictureSize = 64;
 
 // The entry's picture stretched into a square, or a plain sheet without one.
-QIcon EntryIcon(const TTemplateEntry& entry) {
+QIcon EntryIcon(const TTemplateInfo& entry) {
   QPixmap square(kPictureSize, kPictureSize);
   square.fill(Qt::transparent);
   QPainter p(&square);
@@ -45,39 +43,6 @@ QIcon EntryIcon(const TTemplateEntry& entry) {
 }
 
 }  // namespace
-
-std::vector<TTemplateEntry> ListTemplates(const QString& folder) {
-  std::vector<TTemplateEntry> entries;
-  const QDir dir(folder);
-  const QString defaultPicture = dir.filePath(QStringLiteral("default.template.bmp"));
-  const QFileInfoList files = dir.entryInfoList({QStringLiteral("*.kn?")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
-  for (const QFileInfo& f : files) {
-    const QString suffix = f.suffix().toLower();
-    TTemplateEntry e;
-    e.Path = f.absoluteFilePath();
-    if (suffix == QLatin1String("knt")) {
-      const TIniFile ini(e.Path);
-      e.Name = ini.ReadString(QStringLiteral("TEMPLATE"), QStringLiteral("NAME"), QString()).trimmed();
-      e.Description = ini.ReadString(QStringLiteral("TEMPLATE"), QStringLiteral("DESCRIPTION"), QString());
-    } else if (suffix == QLatin1String("knd")) {
-      e.Name = f.completeBaseName();
-      if (QFileInfo::exists(defaultPicture)) e.Picture = defaultPicture;
-    }
-    if (e.Name.isEmpty()) continue;
-    for (const char* ext : {".bmp", ".png"}) {
-      const QString own = dir.filePath(f.completeBaseName() + QString::fromLatin1(ext));
-      if (QFileInfo::exists(own)) {
-        e.Picture = own;
-        break;
-      }
-    }
-    entries.push_back(e);
-  }
-  std::stable_sort(entries.begin(), entries.end(), [](const TTemplateEntry& a, const TTemplateEntry& b) {
-    return QString::localeAwareCompare(a.Name, b.Name) < 0;
-  });
-  return entries;
-}
 
 bool DeleteTemplateFiles(const QString& path) {
   if (!QFile::remove(path)) return false;
@@ -128,7 +93,7 @@ TFSelectTemplate::TFSelectTemplate(const QString& folder, QWidget* parent) : QDi
 void TFSelectTemplate::Fill() {
   lTemplates->clear();
   FEntries = ListTemplates(FFolder);
-  for (const TTemplateEntry& e : FEntries) new QListWidgetItem(EntryIcon(e), e.Name, lTemplates);
+  for (const TTemplateInfo& e : FEntries) new QListWidgetItem(EntryIcon(e), e.Name, lTemplates);
   CurrentChanged();
 }
 
@@ -147,7 +112,7 @@ void TFSelectTemplate::CurrentChanged() {
 void TFSelectTemplate::DeleteCurrent() {
   const int row = lTemplates->currentRow();
   if (row < 0 || row >= static_cast<int>(FEntries.size())) return;
-  const TTemplateEntry entry = FEntries[static_cast<size_t>(row)];
+  const TTemplateInfo entry = FEntries[static_cast<size_t>(row)];
   const QString question =
       TranslateWord(QStringLiteral("Delete")) + QStringLiteral(" \"") + entry.Name + QLatin1Char('"');
   if (Ui().Message(TMsgKind::Question,

@@ -7,25 +7,14 @@
 #include <QPixmap>
 #include <vector>
 
+#include "uTemplateInfo.h"
+
 class QGroupBox;
 class QLabel;
 class QListWidget;
 class QListWidgetItem;
 class QPushButton;
 
-struct TTemplateEntry {
-  QString Path;
-  QString Name;
-  QString Description;
-  QString Picture;  // a picture file, or empty
-};
-
-// The templates of `folder` ("*.kn?"): a ".knt" named by [TEMPLATE] NAME (a
-// file without a name is left out) and described by DESCRIPTION, a ".knd" by
-// its file name with the folder's "default.template.bmp"; a picture with the
-// template's own name beside it (".bmp" or ".png") replaces that picture.
-// Sorted by name.
-std::vector<TTemplateEntry> ListTemplates(const QString& folder);
 // Deletes the template file and a ".knt" of the same name; false when the
 // template file stays.
 bool DeleteTemplateFiles(const QString& path);
@@ -49,7 +38,7 @@ class TFSelectTemplate : public QDialog {
   void ShowMenu(const QPoint& pos);
 
   QString FFolder;
-  std::vector<TTemplateEntry> FEntries;
+  std::vector<TTemplateInfo> FEntries;
   QListWidget* lTemplates;
   QGroupBox* gbDescription;
   QLabel* lDescription;
