@@ -211,4 +211,7 @@ KERNO_EXPORT void cpEnumCodeType(TCodeTypeEnumProc callback, intptr_t user) {
   for (const TCodeTypeInfo& info : kCodeTypes) callback(info.Name, info.Type, user);
 }
 
+// Kept only as an exported name: LAS files are written by the program
+// (app/curves/uLasCurves), which knows the curves' depths, names and units;
+// the codec knows none of them.
 KERNO_EXPORT HRESULT cpCreateLasFile() { return E_NOTIMPL; }

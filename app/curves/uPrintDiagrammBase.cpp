@@ -13,6 +13,8 @@
 #include "uPreferences.h"
 #include "uPrintDiagramm.h"
 #include "uPrintDiagrammScale.h"
+#include "uPrintDiagrams.h"
+#include "uPrintHistogramm.h"
 #include "uPrintMarker.h"
 #include "uPrintObjectRuller.h"
 #include "uPrintText.h"
@@ -275,4 +277,6 @@ void RegisterCurvePlotKinds() {
   RegisterKind(kindMarker, []() -> std::unique_ptr<TPrintObject> { return std::make_unique<TPrintMarker>(); });
   RegisterKind(kindObjectRuller,
                []() -> std::unique_ptr<TPrintObject> { return std::make_unique<TPrintObjectRuller>(); });
+  RegisterKind(kindDiagrams, []() -> std::unique_ptr<TPrintObject> { return std::make_unique<TPrintDiagrams>(); });
+  RegisterKind(kindHistogramm, []() -> std::unique_ptr<TPrintObject> { return std::make_unique<TPrintHistogramm>(); });
 }

@@ -115,6 +115,6 @@ class TPrintDiagrammBase : public IPrintDiagramm {
   bool FLogarithmic = false;
 };
 
-// Registers kinds 276 (curve plot), 277 (scale header), 282 (marker) and 11
-// (object ruler) with the kind registry.
+// Registers kinds 276 (curve plot), 277 (scale header), 282 (marker), 11
+// (object ruler), 4 (curve column) and 12 (histogram) with the kind registry.
 void RegisterCurvePlotKinds();

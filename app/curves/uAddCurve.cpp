@@ -1,0 +1,93 @@
+#include "uAddCurve.h"
+
+#include <cmath>
+#include <limits>
+
+#include "uIniFile.h"
+#include "uLanguage.h"
+#include "uNumbers.h"
+#include "uPrintDiagramm.h"
+#include "uPrintDiagrams.h"
+#include "uStringTable.h"
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+double Number(const QString& text) { return ReadNumber(text.trimmed().toStdString(), kNaN); }
+bool IsNumber(const QString& text) { return !std::isnan(Number(text)); }
+
+}  // namespace
+
+QStringList CurveColumnCaptions(const TStringTable& table) {
+  QStringList result;
+  for (int j = 0; j < table.ColCount(); ++j) {
+    const QString head = table.RowCount() > 0 ? table.GetCell(j, 0) : QString();
+    result << (head.isEmpty() ? TranslateWord(QStringLiteral("Column")) + QString::number(j)
+                              : QStringLiteral("%1 (%2)").arg(head).arg(j));
+  }
+  return result;
+}
+
+void ChooseCurveColumn(const TStringTable& table, int column, TAddCurveChoice* choice) {
+  choice->Column = column;
+  choice->StepText.clear();
+  if (column < 0 || column >= table.ColCount()) return;
+  const QString head = table.GetCell(column, 0);
+  if (IsNumber(head)) {
+    choice->FirstRow = 0;
+    choice->Name.clear();
+  } else {
+    choice->FirstRow = 1;
+    choice->Name = head;
+  }
+  if (column == 0) return;
+  const QString t0 = table.GetCell(0, 0), t1 = table.GetCell(0, 1), t2 = table.GetCell(0, 2);
+  double step = kNaN;
+  if (IsNumber(t0) && IsNumber(t1))
+    step = Number(t1) - Number(t0);
+  else if (!IsNumber(t0) && IsNumber(t1) && IsNumber(t2))
+    step = Number(t2) - Number(t1);
+  if (std::isnan(step)) return;
+  step = std::nearbyint(step * 1000) / 1000;
+  choice->StepText = QString::fromStdString(FormatGeneral(step));
+}
+
+void LoadRememberedCurve(const QString& name, TAddCurveChoice* choice) {
+  TIniFile ini(CurveDefaultsFileName());
+  const QString measure = ini.ReadString(name, QStringLiteral("SCALE.MEASUREMENT"), QString());
+  if (IsNumber(measure)) choice->MeasureText = measure;
+  choice->Color =
+      static_cast<uint32_t>(ini.ReadInteger(name, QStringLiteral("COLOR"), static_cast<int32_t>(choice->Color)));
+  choice->Interpolate = ini.ReadBool(name, QStringLiteral("INTERPOLATE"), false);
+}
+
+bool CurveChoiceComplete(const TAddCurveChoice& choice) {
+  const double step = Number(choice.StepText);
+  return !choice.Name.isEmpty() && step > 0 && std::isfinite(step) && IsNumber(choice.MeasureText);
+}
+
+TPrintDiagramm* AddCurveFromChoice(TPrintDiagrams* column, const TStringTable& table, const TAddCurveChoice& choice) {
+  if (!column || !CurveChoiceComplete(choice) || choice.Column < 0 || choice.Column >= table.ColCount() ||
+      table.RowCount() <= choice.FirstRow)
+    return nullptr;
+  TPrintDiagramm* curve = column->AddEmptyCurve(choice.Name, Number(choice.StepText));
+  if (!curve) return nullptr;
+  if (!curve->ImportColumn(&table, choice.Column, choice.FirstRow, table.RowCount() - 1)) {
+    column->DeleteChild(column->IndexOf(curve));
+    return nullptr;
+  }
+  if (choice.Interpolate) curve->Interpolate();
+  curve->Changed();
+  curve->SetColor(choice.Color);
+  const double measure = Number(choice.MeasureText);
+  if (measure != 0 && std::isfinite(measure)) curve->SetMeasure(measure);
+  column->StackHeaders();
+  column->SetModified(true);
+  TIniFile ini(CurveDefaultsFileName());
+  const QString section = table.GetCell(choice.Column, 0);
+  ini.WriteString(section, QStringLiteral("SCALE.MEASUREMENT"), choice.MeasureText);
+  ini.WriteInteger(section, QStringLiteral("COLOR"), static_cast<int32_t>(choice.Color));
+  ini.WriteBool(section, QStringLiteral("INTERPOLATE"), choice.Interpolate);
+  return curve;
+}

@@ -1,0 +1,37 @@
+// The choices of the add-curve dialog over a loaded table, kept apart from
+// the widgets: which column, its name, depth step, measure, colour and
+// whether gaps are interpolated.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+
+class TPrintDiagramm;
+class TPrintDiagrams;
+class TStringTable;
+
+struct TAddCurveChoice {
+  int Column = -1;
+  int FirstRow = 1;  // 0 when row 0 already holds numbers
+  QString Name;
+  QString StepText;
+  QString MeasureText = QStringLiteral("1");
+  uint32_t Color = 0;
+  bool Interpolate = false;
+};
+
+// Each column as its row-0 text and index ("GR (1)"), "Column 3" for an empty one.
+QStringList CurveColumnCaptions(const TStringTable& table);
+// Choosing a column: its header row (Name, FirstRow) and the depth step
+// proposed from column 0 (to the nearest 0.001; empty for column 0 or when
+// the first depths are not numbers).
+void ChooseCurveColumn(const TStringTable& table, int column, TAddCurveChoice* choice);
+// The remembered measure, colour and interpolation of a name ("kerno.ini").
+void LoadRememberedCurve(const QString& name, TAddCurveChoice* choice);
+// A name, a step > 0 and a numeric measure.
+bool CurveChoiceComplete(const TAddCurveChoice& choice);
+// Adds the chosen column as a curve of `column` and remembers its settings
+// under the column's header; null when the choice is incomplete or the
+// column holds no readable depth.
+TPrintDiagramm* AddCurveFromChoice(TPrintDiagrams* column, const TStringTable& table, const TAddCurveChoice& choice);

@@ -1,0 +1,137 @@
+#include "uLasFill.h"
+
+#include <cmath>
+
+#include "uPassportBody.h"
+#include "uPrintDiagramm.h"
+#include "uPrintDiagrammScale.h"
+#include "uPrintDiagrams.h"
+#include "uPrintHeader.h"
+
+namespace {
+
+struct TAlias {
+  const char* Mnemonic;
+  const char* Parameter;
+};
+constexpr TAlias kAliases[] = {{"FLD", "FIELD"},     {"COMP", "COMPANY"},   {"SRVC", "LOGGING_COMPANY"},
+                               {"DATE", "LOG_DATE"}, {"STRT", "TOP_DEPTH"}, {"STOP", "BOTTOM_DEPTH"}};
+
+template <class Visit>
+void Walk(TPrintObject* object, Visit visit) {
+  if (!object) return;
+  visit(object);
+  if (TPrintObjectList* list = object->AsObjectList())
+    for (int i = 0; i < list->Count(); ++i) Walk(list->GetChild(i), visit);
+}
+
+int FindParameter(const TNamedValueList& list, const QString& name) {
+  for (int i = 0; i < list.Count(); ++i)
+    if (list.At(i).Name.compare(name, Qt::CaseInsensitive) == 0) return i;
+  return -1;
+}
+
+}  // namespace
+
+std::vector<TPrintDiagrams*> FindCurveColumns(TPrintObject* root) {
+  std::vector<TPrintDiagrams*> result;
+  Walk(root, [&](TPrintObject* o) {
+    if (auto* c = dynamic_cast<TPrintDiagrams*>(o)) result.push_back(c);
+  });
+  return result;
+}
+
+std::vector<TPrintDiagramm*> FindDocumentCurves(TPrintObject* root) {
+  std::vector<TPrintDiagramm*> result;
+  for (TPrintDiagrams* column : FindCurveColumns(root))
+    for (TPrintDiagramm* c : column->Curves()) result.push_back(c);
+  return result;
+}
+
+QString HeadParameterOfMnemonic(const QString& mnemonic) {
+  for (const TAlias& a : kAliases)
+    if (mnemonic.compare(QLatin1String(a.Mnemonic), Qt::CaseInsensitive) == 0) return QLatin1String(a.Parameter);
+  return QString();
+}
+
+TLasFillReport FillFromLas(TPrintObject* root, const TLasData& las) {
+  TLasFillReport report;
+  // The bodies first: their start depth places the curves.
+  Walk(root, [&](TPrintObject* o) {
+    auto* body = dynamic_cast<TPassportBody*>(o);
+    if (body && !FindCurveColumns(body).empty() && std::isfinite(las.Start)) body->SetStartDepth(las.Start);
+  });
+  std::vector<bool> used(las.Curves.size(), false);
+  for (TPrintDiagrams* column : FindCurveColumns(root)) {
+    for (TPrintDiagramm* curve : column->Curves()) {
+      size_t k = 0;
+      while (k < las.Curves.size() && las.Curves[k].Mnemonic.compare(curve->Name(), Qt::CaseInsensitive) != 0) ++k;
+      if (k == las.Curves.size()) {
+        report.EmptyCurves << curve->Name();
+        continue;
+      }
+      std::vector<double> samples = las.Curves[k].Samples;
+      for (double& v : samples)
+        if (std::isnan(v)) v = curve->NullValue();
+      if (!curve->SetSamples(las.Start, las.Step, std::move(samples))) {
+        report.EmptyCurves << curve->Name();
+        continue;
+      }
+      used[k] = true;
+      ++report.FilledCurves;
+      for (int i = 0; i < curve->Count(); ++i)
+        if (auto* scale = dynamic_cast<TPrintDiagrammScale*>(curve->GetChild(i)))
+          if (scale->MeasureName().isEmpty()) scale->SetMeasureName(las.Curves[k].Unit);
+      curve->Changed();
+    }
+    column->Changed();
+  }
+  for (size_t k = 0; k < las.Curves.size(); ++k)
+    if (!used[k]) report.UnusedCurves << las.Curves[k].Mnemonic;
+
+  Walk(root, [&](TPrintObject* o) {
+    auto* head = dynamic_cast<TPrintHeader*>(o);
+    if (!head) return;
+    head->CollectParameters();
+    TNamedValueList& values = head->Parameters();
+    bool changed = false;
+    for (const TLasHeaderItem& item : las.Header.Well) {
+      if (item.Value.isEmpty()) continue;
+      int i = FindParameter(values, item.Mnemonic);
+      if (i < 0) {
+        const QString alias = HeadParameterOfMnemonic(item.Mnemonic);
+        if (!alias.isEmpty()) i = FindParameter(values, alias);
+      }
+      if (i < 0) continue;
+      values.SetValueAt(i, item.Value);
+      ++report.FilledParameters;
+      changed = true;
+    }
+    if (changed) {
+      head->SubstituteParameters();
+      head->SetModified(true);
+    }
+  });
+  return report;
+}
+
+std::vector<TLasHeaderItem> WellItemsOf(TPrintObject* root) {
+  std::vector<TLasHeaderItem> items;
+  static const char* const kMnemonics[] = {"WELL", "FLD", "COMP", "SRVC", "DATE"};
+  Walk(root, [&](TPrintObject* o) {
+    auto* head = dynamic_cast<TPrintHeader*>(o);
+    if (!head) return;
+    for (const char* m : kMnemonics) {
+      const QString mnemonic = QLatin1String(m);
+      bool have = false;
+      for (const TLasHeaderItem& item : items) have = have || item.Mnemonic == mnemonic;
+      if (have) continue;
+      int i = FindParameter(head->Parameters(), mnemonic);
+      if (i < 0 && !HeadParameterOfMnemonic(mnemonic).isEmpty())
+        i = FindParameter(head->Parameters(), HeadParameterOfMnemonic(mnemonic));
+      if (i < 0 || head->Parameters().At(i).Value.isEmpty()) continue;
+      items.push_back({mnemonic, QString(), head->Parameters().At(i).Value, QString()});
+    }
+  });
+  return items;
+}

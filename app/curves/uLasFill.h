@@ -1,0 +1,40 @@
+// Filling a document (usually fresh from a template) from a LAS file: curves
+// by mnemonic, head parameters by ~Well mnemonic, the bodies' start depth.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+#include "uLasCurves.h"
+
+class TPrintDiagramm;
+class TPrintDiagrams;
+class TPrintObject;
+
+// Every curve column below `root`, in tree order.
+std::vector<TPrintDiagrams*> FindCurveColumns(TPrintObject* root);
+// Every curve plot of those columns.
+std::vector<TPrintDiagramm*> FindDocumentCurves(TPrintObject* root);
+
+// The head parameter a ~Well mnemonic fills besides one of its own name:
+// FLD -> FIELD, COMP -> COMPANY, SRVC -> LOGGING_COMPANY, DATE -> LOG_DATE,
+// STRT -> TOP_DEPTH, STOP -> BOTTOM_DEPTH; empty for others.
+QString HeadParameterOfMnemonic(const QString& mnemonic);
+
+struct TLasFillReport {
+  int FilledCurves = 0;
+  int FilledParameters = 0;
+  QStringList EmptyCurves;   // curves of the document no LAS curve matched
+  QStringList UnusedCurves;  // LAS mnemonics no curve of the document took
+};
+
+// Fills every curve plot whose name equals a LAS mnemonic without regard to
+// case, every head parameter named by a ~Well mnemonic (or its alias), and
+// sets the start depth of every body holding a curve column to the grid's
+// start (STRT).
+TLasFillReport FillFromLas(TPrintObject* root, const TLasData& las);
+
+// The ~Well items of a document's head parameters for an export: WELL,
+// FLD, COMP, SRVC, DATE from the parameters those mnemonics fill.
+std::vector<TLasHeaderItem> WellItemsOf(TPrintObject* root);

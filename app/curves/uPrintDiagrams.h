@@ -1,0 +1,119 @@
+// The curve column (kind 4): holds curve plots, histograms, captions, object
+// rulers and pictures, draws a grid of depth and value lines behind them, and
+// offers the commands that fill it from tables and LAS files and write its
+// curves out again.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+#include "uDataObject.h"
+
+class TIniFile;
+class TPrintDiagramm;
+class TPrintDiagrammBase;
+class TStringTable;
+struct TLasData;
+
+// One set of grid lines.
+struct TGridLines {
+  int32_t LineStyle = 0;  // 0 solid, 1 dash, 2 dot, 3 dash-dot, 4 dash-dot-dot
+  uint32_t LineColor = 0;
+  // > 0: page mm; < 0: pixels (-1 is one pixel); 0: not drawn.
+  double LineWidth = -1;
+  // Depth units (horizontal sets) or page mm (vertical sets); <= 0: not drawn.
+  double Step = 0;
+  bool operator==(const TGridLines&) const = default;
+};
+
+// Commands of the column's menu.
+enum TDiagramsCommand : int {
+  dcImport = 0,
+  dcAdd = 1,
+  dcExport = 3,
+  dcLoadParams = 5,
+  dcSaveParams = 6,
+  dcLoadDefaultParams = 7,
+  dcSaveDefaultParams = 8,
+  dcProperties = 10,
+  dcCount = 11,
+};
+
+class TPrintDiagrams : public TDataObject {
+ public:
+  TPrintDiagrams();
+
+  TGridLines HorzLines1, VertLines1, HorzLines2, VertLines2;
+
+  int GetKind() const override { return kindDiagrams; }
+  // Curve plots, texts, object rulers, histograms and pictures.
+  std::unique_ptr<TPrintObject> CreateChild(int kind) override;
+  int GetInsertableKind(int index) override;
+  bool InsertNewChildAt(double x0, double y0, double x, double y) override;
+  void Draw(TDrawContext& context) override;
+  bool EditProperties() override;
+  // The column does not refit itself: its body lays the columns out.
+  void Changed() override;
+  void ClearData() override;
+  // The depth the data reach (curve samples, histogram intervals) below the
+  // top; captions and scale headers alone give 0, so that a body fresh from
+  // a template keeps its height.
+  double GetChildrenHeight() const override;
+  bool LoadFromQS(ICompoundStream* stream) override;
+  bool SaveToQS(ICompoundStream* stream) override;
+  // The grid under "GRID.*" keys besides the base values (templates).
+  bool LoadFromIni(TIniFile* ini, const QString& section, const QString& prefix) override;
+  bool SaveToIni(TIniFile* ini, const QString& section, const QString& prefix) override;
+  void Assign(TPrintObject* source) override;
+  int GetMenuCommandCount() override { return dcCount; }
+  void GetMenuCommandCaption(int index, QString* text) override;
+  bool ExecuteMenuCommand(int index) override;
+  void DumpProperties(QJsonObject* json) const override;
+
+  // The curve plots among the children, in list order.
+  std::vector<TPrintDiagramm*> Curves() const;
+  // The first curve plot or histogram whose name equals `name` without regard to case.
+  TPrintDiagrammBase* FindCurve(const QString& name) const;
+
+  // Curve parameters of every curve plot and histogram, one section per name
+  // (their caption under "NAME.", their scale header under "SCALE.").
+  // Applying a file that does not exist changes nothing.
+  void ApplyParameters(const QString& iniFile);
+  bool SaveParameters(const QString& iniFile);
+
+  // Every column j >= 1 of `table` as a curve named by row 0, depths in
+  // column 0 from row 1 on, the step from rows 1 and 2. The children go
+  // first; false when the first two depths do not increase.
+  bool ImportAllFromTable(const TStringTable& table, const QString& fileName);
+  // Every curve of a LAS file on its regular grid (see uLasCurves.h); the
+  // number of curves added, -1 with *error when nothing could be read.
+  int ImportLas(const TLasData& las, QString* error);
+  // The table of the export: "Depth" and one column per curve plot, rows
+  // from depth 0 down to the column's bottom at the smallest curve step.
+  std::unique_ptr<TStringTable> ExportTable() const;
+
+  // One histogram per value column (2 on) of an interval table ("From",
+  // "To", values...); the number added.
+  int AddHistograms(const TStringTable& intervals);
+  // Stacks the name captions and scale headers of the curves at the
+  // column's top, one 10 mm band per curve in list order.
+  void StackHeaders();
+
+  // A curve plot placed as the column places new ones: across the column,
+  // its top at the column's top (its headers then lie inside the column,
+  // whatever depth the body starts at), with `step`; not yet filled.
+  TPrintDiagramm* AddEmptyCurve(const QString& name, double step);
+
+ private:
+  bool ImportWithDialog();
+  bool ExportWithDialog();
+  bool AddHistogramsWithDialog();
+  void DrawGrid(TDrawContext& context, const TGridLines& lines, bool vertical);
+};
+
+// The measure name of a curve's scale header (its unit); empty without one.
+QString CurveUnit(const TPrintDiagrammBase* curve);
+
+// The properties-dialog name of the add-curve dialog (the dialog loads its own table).
+inline constexpr const char* kAddCurveDialog = "TPrintDiagrams.AddCurve";

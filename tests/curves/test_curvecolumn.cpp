@@ -1,0 +1,332 @@
+// The curve column: its grid drawn at whole multiples of the step, the stored
+// grid with the older whole-number step, the import of all curves of a table,
+// the export table, curve parameter files, adding objects by kind, the
+// add-curve choices and the histogram.
+#include <QFile>
+#include <cmath>
+
+#include "qs.h"
+#include "qsID.h"
+#include "uAddCurve.h"
+#include "uComPtr.h"
+#include "uCurvesTestEnv.h"
+#include "uIniFile.h"
+#include "uLasFill.h"
+#include "uPrintDiagrammScale.h"
+#include "uPrintDiagrams.h"
+#include "uPrintHistogramm.h"
+#include "uPrintText.h"
+#include "uStringTable.h"
+
+namespace {
+
+std::unique_ptr<TStringTable> MakeTable(const std::vector<QStringList>& rows) {
+  auto t = std::make_unique<TStringTable>();
+  t->SetColCount(static_cast<int>(rows.front().size()));
+  t->SetRowCount(static_cast<int>(rows.size()));
+  for (size_t r = 0; r < rows.size(); ++r)
+    for (int c = 0; c < rows[r].size(); ++c) t->SetCell(c, static_cast<int>(r), rows[r][c]);
+  return t;
+}
+
+// A body at 1:200 (5 mm per metre) from `start`, with a column 40 mm wide
+// and `height` mm high at its top.
+struct TColumnFixture {
+  explicit TColumnFixture(double start = 0, double height = 100) : Body(200, start) {
+    auto made = std::make_unique<TPrintDiagrams>();
+    Column = made.get();
+    Body.AddChild(std::move(made));
+    Column->SetBoundsRect({10, 0, 50, height});
+  }
+  TTestBody Body;
+  TPrintDiagrams* Column;
+};
+
+}  // namespace
+
+using CurveColumnTest = TCurvesTest;
+
+TEST_F(CurveColumnTest, GridLinesFallOnWholeMultiplesAndFollowTheirWidth) {
+  TColumnFixture f(1005, 50);  // depths 1005 .. 1015
+  f.Column->HorzLines1 = {0, 0x0000FF, -1, 10};
+  f.Column->VertLines1 = {0, 0, 0, 10};  // width 0: not drawn
+  f.Column->HorzLines2 = {2, 0, 0.5, 2};
+  TRecordingPage page;
+  TDrawContext context = page.Context();
+  context.Zoom = 2;
+  f.Column->Draw(context);
+  std::vector<int> thin, thick;
+  for (const TRecordedItem* l : page.Device.Lines()) {
+    ASSERT_EQ(l->Line.y1(), l->Line.y2()) << "no vertical set is drawn";
+    (l->State.PenWidth <= 1 ? thin : thick).push_back(int(l->Line.y1()));
+  }
+  // Depth 1010 is 25 mm below the top: 500 pixels at zoom 2.
+  EXPECT_EQ(thin, (std::vector<int>{500}));
+  // Every 2 m from 1006 to 1014; 0.5 mm is 10 pixels wide at zoom 2.
+  EXPECT_EQ(thick, (std::vector<int>{100, 300, 500, 700, 900}));
+  for (const TRecordedItem* l : page.Device.Lines()) {
+    if (l->State.PenWidth > 1) {
+      EXPECT_EQ(l->State.PenWidth, 10);
+    }
+  }
+
+  TRecordingPage page2;
+  f.Column->HorzLines1 = {};
+  f.Column->HorzLines2 = {};
+  f.Column->VertLines2 = {0, 0, -1, 15};  // 40 mm: lines at 0, 15, 30 mm
+  TDrawContext c2 = page2.Context();
+  f.Column->Draw(c2);
+  std::vector<int> columns;
+  for (const TRecordedItem* l : page2.Device.Lines()) columns.push_back(int(l->Line.x1()));
+  EXPECT_EQ(columns, (std::vector<int>{100, 250, 400}));
+}
+
+TEST_F(CurveColumnTest, GridIsStoredWithTheOlderWholeStep) {
+  TPrintDiagrams column;
+  column.HorzLines1 = {1, 0x123456, 0.3, 2.5};
+  column.VertLines2 = {4, 7, -2, 12};
+  TComPtr<ICompoundStream> s;
+  qsCreateCompoundStream(s.Put());
+  ASSERT_TRUE(column.SaveToQS(s.Get()));
+  EXPECT_EQ(qsReadInteger(s.Get(), 6400, -5), 2);  // ties to even
+  TPrintDiagrams back;
+  ASSERT_TRUE(back.LoadFromQS(s.Get()));
+  EXPECT_EQ(back.HorzLines1, column.HorzLines1);
+  EXPECT_EQ(back.VertLines2, column.VertLines2);
+  EXPECT_EQ(back.HorzLines2, TGridLines());
+  // A file of the older form carries only the whole-number step.
+  s->DeleteValue(6404);
+  ASSERT_TRUE(back.LoadFromQS(s.Get()));
+  EXPECT_EQ(back.HorzLines1.Step, 2);
+}
+
+TEST_F(CurveColumnTest, ImportAllTakesStepFromTheFirstDepthsAndEmptiesFirst) {
+  TColumnFixture f;
+  f.Column->AddEmptyCurve("OLD", 1);
+  const auto tp = MakeTable({{"DEPT", "GR", "RT"}, {"1000.0", "10", "1"}, {"1000.2", "", "2"}, {"1000.4", "30", "x"}});
+  const TStringTable& t = *tp;
+  {
+    // The parameters beside the table apply after the import.
+    TIniFile ini(Path("log.ini"));
+    ini.WriteString("GR", "COLOR", "255");
+  }
+  ASSERT_TRUE(f.Column->ImportAllFromTable(t, Path("log.txt")));
+  const std::vector<TPrintDiagramm*> curves = f.Column->Curves();
+  ASSERT_EQ(curves.size(), 2u);
+  EXPECT_EQ(curves[0]->Name(), "GR");
+  EXPECT_DOUBLE_EQ(curves[0]->StartDepth(), 1000);
+  EXPECT_NEAR(curves[0]->DepthStep(), 0.2, 1e-12);
+  EXPECT_EQ(curves[0]->SampleCount(), 3);
+  EXPECT_EQ(curves[0]->Samples()[1], curves[0]->NullValue());
+  EXPECT_EQ(curves[0]->Color(), 255u);
+  EXPECT_EQ(curves[1]->Samples()[2], curves[1]->NullValue());
+  // The headers stack at the column's top: caption then scale, 10 mm a curve.
+  for (int k = 0; k < 2; ++k)
+    for (int i = 0; i < curves[k]->Count(); ++i) {
+      TPrintObject* child = curves[k]->GetChild(i);
+      EXPECT_DOUBLE_EQ(child->Top(), 10.0 * k + (child->GetKind() == kindDiagrammScale ? 5 : 0));
+    }
+
+  // Depths that do not increase: no curves, and the old ones are gone too.
+  EXPECT_FALSE(f.Column->ImportAllFromTable(*MakeTable({{"D", "A"}, {"5", "1"}, {"5", "2"}}), QString()));
+  EXPECT_EQ(f.Column->Count(), 0);
+}
+
+TEST_F(CurveColumnTest, ExportTableRunsFromDepthZeroAtTheFinestStep) {
+  TColumnFixture f(0, 5);  // to depth 1
+  TPrintDiagramm* a = f.Column->AddEmptyCurve("A", 0.1);
+  a->SetSamples(0.5, 0.1, {1, 2, kDefaultNullValue});
+  TPrintDiagramm* b = f.Column->AddEmptyCurve("B", 0.2);
+  b->SetSamples(0, 0.2, {7, 8});
+  const std::unique_ptr<TStringTable> t = f.Column->ExportTable();
+  ASSERT_EQ(t->ColCount(), 3);
+  ASSERT_EQ(t->RowCount(), 11);  // the header, then depths 0 .. 0.9 every 0.1
+  EXPECT_EQ(t->GetCell(0, 0), "Depth");
+  EXPECT_EQ(t->GetCell(0, 6), "0.5");
+  EXPECT_EQ(t->GetCell(1, 6), "1");
+  EXPECT_EQ(t->GetCell(1, 8), "");  // the curve's missing value
+  EXPECT_EQ(t->GetCell(1, 1), "");  // above the curve
+  EXPECT_EQ(t->GetCell(2, 1), "7");
+  EXPECT_EQ(t->GetCell(2, 3), "8");
+  EXPECT_EQ(t->GetCell(2, 5), "");
+}
+
+TEST_F(CurveColumnTest, ParameterFilesKeepCaptionAndScaleUnderTheirPrefixes) {
+  TColumnFixture f;
+  TPrintDiagramm* gr = f.Column->AddEmptyCurve("GR", 1);
+  gr->SetSamples(0, 1, {10, 20});
+  gr->AddNameCaption(nullptr);
+  gr->AddScaleHeader(nullptr)->SetMeasureName("GAPI");
+  gr->SetColor(0xFF00);
+  gr->SetMeasure(25);
+  ASSERT_TRUE(f.Column->SaveParameters(Path("p.ini")));
+
+  TColumnFixture g;
+  TPrintDiagramm* other = g.Column->AddEmptyCurve("gr", 1);
+  other->AddNameCaption(nullptr);
+  TPrintDiagrammScale* scale = other->AddScaleHeader(nullptr);
+  g.Column->ApplyParameters(Path("missing.ini"));
+  EXPECT_EQ(other->Color(), 0u);
+  g.Column->ApplyParameters(Path("p.ini"));
+  EXPECT_EQ(other->Color(), 0xFF00u);
+  EXPECT_EQ(other->Measure(), 25);
+  EXPECT_EQ(scale->MeasureName(), "GAPI");
+}
+
+TEST_F(CurveColumnTest, MenuAndInsertableKindsFollowTheCommandTable) {
+  RegisterCurvePlotKinds();
+  TPrintDiagrams column;
+  ASSERT_EQ(column.GetMenuCommandCount(), 11);
+  QStringList captions;
+  for (int i = 0; i < 11; ++i) {
+    QString text;
+    column.GetMenuCommandCaption(i, &text);
+    captions << text;
+  }
+  EXPECT_EQ(captions, (QStringList{"Import", "Add", "-", "Export", "-", "Load parameters", "Save parameters",
+                                   "Load default parameters", "Save default parameters", "-", "Properties"}));
+  std::vector<int> kinds;
+  for (int i = 0; column.GetInsertableKind(i) != 0; ++i) kinds.push_back(column.GetInsertableKind(i));
+  EXPECT_EQ(kinds, (std::vector<int>{276, 272, 11, 12, 284}));
+  EXPECT_EQ(column.CreateChild(kindDeepScale), nullptr);
+  EXPECT_NE(column.CreateChild(kindHistogramm), nullptr);
+}
+
+TEST_F(CurveColumnTest, InsertedRulerSpansTheColumnAndCancelledCommandsChangeNothing) {
+  RegisterCurvePlotKinds();
+  TColumnFixture f;
+  // The kind list offers the registered kinds; answer "object ruler".
+  QStringList offered;
+  for (int i = 0; const int kind = f.Column->GetInsertableKind(i); ++i)
+    if (IsKindRegistered(kind)) offered << TranslateKindName(kind);
+  FUi.ListAnswers.push_back(static_cast<int>(offered.indexOf(TranslateKindName(kindObjectRuller))));
+  EXPECT_FALSE(f.Column->InsertNewChildAt(0, 20, 0, 30));
+  ASSERT_EQ(f.Column->Count(), 1);
+  const TPrintObject* ruler = f.Column->GetChild(0);
+  EXPECT_EQ(ruler->GetKind(), kindObjectRuller);
+  EXPECT_DOUBLE_EQ(ruler->Left(), 10);
+  EXPECT_DOUBLE_EQ(ruler->GetWidth(), 40);
+  EXPECT_DOUBLE_EQ(ruler->Top(), 25);
+  // Every file dialog is cancelled: nothing is imported, exported or loaded.
+  EXPECT_FALSE(f.Column->ExecuteMenuCommand(dcImport));
+  EXPECT_FALSE(f.Column->ExecuteMenuCommand(dcExport));
+  EXPECT_FALSE(f.Column->ExecuteMenuCommand(dcLoadParams));
+  EXPECT_EQ(f.Column->Count(), 1);
+}
+
+TEST_F(CurveColumnTest, AddCurveChoicesProposeStepNameAndRememberSettings) {
+  const auto tp = MakeTable({{"DEPT", "GR", ""}, {"1000.0", "10", "1"}, {"1000.2", "20", "2"}, {"1000.4", "", "3"}});
+  const TStringTable& t = *tp;
+  EXPECT_EQ(CurveColumnCaptions(t), (QStringList{"DEPT (0)", "GR (1)", "Column2"}));
+  TAddCurveChoice choice;
+  ChooseCurveColumn(t, 1, &choice);
+  EXPECT_EQ(choice.Name, "GR");
+  EXPECT_EQ(choice.FirstRow, 1);
+  EXPECT_EQ(choice.StepText, "0.2");  // to the nearest 0.001
+  ChooseCurveColumn(t, 0, &choice);
+  EXPECT_EQ(choice.StepText, "");
+  const auto barep = MakeTable({{"5", "1"}, {"6", "2"}});
+  ChooseCurveColumn(*barep, 1, &choice);
+  EXPECT_EQ(choice.FirstRow, 0);
+  EXPECT_EQ(choice.Name, "");
+  EXPECT_EQ(choice.StepText, "1");
+  EXPECT_FALSE(CurveChoiceComplete(choice));
+
+  TColumnFixture f;
+  ChooseCurveColumn(t, 1, &choice);
+  choice.MeasureText = "12.5";
+  choice.Color = 0xFF;
+  choice.Interpolate = true;
+  TPrintDiagramm* curve = AddCurveFromChoice(f.Column, t, choice);
+  ASSERT_NE(curve, nullptr);
+  EXPECT_DOUBLE_EQ(curve->StartDepth(), 1000);
+  EXPECT_EQ(curve->SampleCount(), 3);
+  EXPECT_EQ(curve->Samples()[2], curve->NullValue());
+  EXPECT_EQ(curve->Measure(), 12.5);
+  TAddCurveChoice remembered;
+  LoadRememberedCurve("GR", &remembered);
+  EXPECT_EQ(remembered.MeasureText, "12.5");
+  EXPECT_EQ(remembered.Color, 0xFFu);
+  EXPECT_TRUE(remembered.Interpolate);
+}
+
+TEST_F(CurveColumnTest, LasFillMatchesMnemonicsWithoutCaseAndReportsTheRest) {
+  TColumnFixture f(0, 100);
+  f.Column->AddEmptyCurve("gr", 0.5);
+  f.Column->AddEmptyCurve("CALI", 0.5);
+  TLasData las;
+  las.Start = 1200;
+  las.Step = 0.1;
+  las.Curves.push_back({"GR", "GAPI", {1, NAN, 3}});
+  las.Curves.push_back({"NPHI", "V/V", {0.1, 0.2, 0.3}});
+  const TLasFillReport report = FillFromLas(&f.Body, las);
+  EXPECT_EQ(report.FilledCurves, 1);
+  EXPECT_EQ(report.EmptyCurves, QStringList{"CALI"});
+  EXPECT_EQ(report.UnusedCurves, QStringList{"NPHI"});
+  const TPrintDiagramm* gr = f.Column->Curves()[0];
+  EXPECT_DOUBLE_EQ(gr->StartDepth(), 1200);
+  EXPECT_DOUBLE_EQ(gr->DepthStep(), 0.1);
+  EXPECT_EQ(gr->Samples()[1], gr->NullValue());
+  EXPECT_EQ(HeadParameterOfMnemonic("fld"), "FIELD");
+  EXPECT_EQ(HeadParameterOfMnemonic("WELL"), "");
+}
+
+using HistogramTest = TCurvesTest;
+
+TEST_F(HistogramTest, TouchingIntervalsDrawOneStepLineAndGapsBreakIt) {
+  TTestBody body(200, 0);
+  auto made = std::make_unique<TPrintHistogramm>();
+  TPrintHistogramm* h = made.get();
+  body.AddChild(std::move(made));
+  h->SetBoundsRect({0, 0, 20, 500});
+  h->SetMeasure(1);  // 1 unit per cm: value 5 at 50 mm
+  h->SetIntervals({{100, 110, 5}, {110, 120, 8}, {125, 130, 2}});
+  TRecordingPage page;
+  TDrawContext context = page.Context();
+  h->DrawData(context);
+  std::vector<QLineF> lines;
+  for (const TRecordedItem* l : page.Device.Lines()) lines.push_back(l->Line);
+  // 1:200 at 10 px/mm: depth 100 at row 5000 (beyond the page, still drawn).
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[0], QLineF(500, 5000, 500, 5500));
+  EXPECT_EQ(lines[1], QLineF(500, 5500, 800, 5500));  // the step joining 5 and 8
+  EXPECT_EQ(lines[2], QLineF(800, 5500, 800, 6000));
+  EXPECT_EQ(lines[3], QLineF(200, 6250, 200, 6500));  // after the gap: no join
+  EXPECT_EQ(h->FindInterval(110), 0);                 // the boundary belongs to the first
+  EXPECT_EQ(h->FindInterval(122), -1);
+  EXPECT_EQ(h->MaxValue(), 8);
+}
+
+TEST_F(HistogramTest, ImportSkipsRowsWithoutNumbersAndStoresIntervalsInOrder) {
+  const auto tp =
+      MakeTable({{"From", "To", "Value1"}, {"10", "20", "3"}, {"20", "25", ""}, {"5", "8", "x"}, {"1", "2", "-4"}});
+  const TStringTable& t = *tp;
+  TTestBody body;
+  auto made = std::make_unique<TPrintHistogramm>();
+  TPrintHistogramm* h = made.get();
+  body.AddChild(std::move(made));
+  h->ImportIntervalColumn(t, 0, 2, 1);
+  EXPECT_EQ(h->Name(), "Value1");
+  ASSERT_EQ(h->Intervals().size(), 2u);
+  EXPECT_EQ(h->Intervals()[1], (THistInterval{1, 2, -4}));
+  EXPECT_EQ(h->MaxValue(), 3);
+
+  TComPtr<ICompoundStream> s;
+  qsCreateCompoundStream(s.Put());
+  ASSERT_TRUE(h->SaveToQS(s.Get()));
+  TPrintHistogramm back;
+  ASSERT_TRUE(back.LoadFromQS(s.Get()));
+  EXPECT_EQ(back.Intervals(), h->Intervals());
+  // A count the bytes cannot hold: no intervals, and the user is told.
+  ASSERT_TRUE(qsWriteInteger(s.Get(), 5394, 1000));
+  ASSERT_TRUE(back.LoadFromQS(s.Get()));
+  EXPECT_TRUE(back.Intervals().empty());
+  EXPECT_EQ(FUi.Messages.size(), 1u);
+
+  const auto nonep = MakeTable({{"From", "To", "V"}, {"1", "2", ""}});
+  TPrintHistogramm empty;
+  empty.ImportIntervalColumn(*nonep, 0, 2, 1);
+  EXPECT_TRUE(empty.Intervals().empty());
+  EXPECT_EQ(empty.MaxValue(), 0);
+  EXPECT_EQ(empty.GetWidth(), kMinCurveWidth);
+}

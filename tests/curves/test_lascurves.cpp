@@ -1,0 +1,194 @@
+// LAS files as curves: the grid a file gives (its step, irregular depths
+// resampled, upward logs), damaged files refused with a message, and the
+// round trip of every public LAS file through export and import.
+#include <QDirIterator>
+#include <QFile>
+#include <cmath>
+
+#include "uCurvesTestEnv.h"
+#include "uLasCurves.h"
+#include "uPrintDiagrammScale.h"
+#include "uPrintDiagrams.h"
+
+namespace {
+
+QByteArray Las(const QByteArray& well, const QByteArray& curves, const QByteArray& data) {
+  return "~Version\nVERS. 2.0 :\nWRAP. NO :\n~Well\n" + well + "~Curve\n" + curves + "~A\n" + data;
+}
+
+const QByteArray kCurves = "DEPT.M : depth\nGR.GAPI : gamma\nRT.OHMM : resistivity\n";
+
+bool Parse(const QByteArray& bytes, TLasData* data, QString* error) { return ParseLasCurves(bytes, data, error); }
+
+}  // namespace
+
+using LasCurvesTest = TCurvesTest;
+
+TEST_F(LasCurvesTest, RegularFileGivesItsGridUnitsAndMissingSamples) {
+  TLasData d;
+  QString error;
+  ASSERT_TRUE(Parse(Las("STRT.M 1000.0 :\nSTEP.M 0.2 :\nNULL. -999.25 :\nWELL. Test 1 : name\n", kCurves,
+                        "1000.0 10 1.5\n1000.2 -999.25 2.5\n1000.4 30 3.5\n"),
+                    &d, &error))
+      << error.toStdString();
+  EXPECT_DOUBLE_EQ(d.Start, 1000);
+  EXPECT_DOUBLE_EQ(d.Step, 0.2);
+  EXPECT_FALSE(d.Resampled);
+  ASSERT_EQ(d.Curves.size(), 2u);
+  EXPECT_EQ(d.Curves[0].Mnemonic, "GR");
+  EXPECT_EQ(d.Curves[0].Unit, "GAPI");
+  EXPECT_EQ(d.Curves[1].Unit, "OHMM");
+  ASSERT_EQ(d.Curves[0].Samples.size(), 3u);
+  EXPECT_EQ(d.Curves[0].Samples[0], 10);
+  EXPECT_TRUE(std::isnan(d.Curves[0].Samples[1]));
+  EXPECT_EQ(d.Curves[1].Samples[2], 3.5);
+  EXPECT_EQ(d.Header.WellValue("well"), "Test 1");
+}
+
+TEST_F(LasCurvesTest, StepComesFromTheDepthsWhenStepIsZeroOrWrong) {
+  TLasData d;
+  QString error;
+  // STEP 0 (allowed for irregular files) and a STEP the depths do not keep.
+  for (const QByteArray& step : {QByteArray("0"), QByteArray("0.5")}) {
+    ASSERT_TRUE(Parse(Las("STEP.M " + step + " :\n", kCurves, "1000.0 1 1\n1000.2 2 2\n1000.4 3 3\n"), &d, &error));
+    EXPECT_DOUBLE_EQ(d.Step, 0.2) << step.constData();
+    EXPECT_EQ(d.Curves[0].Samples.size(), 3u);
+    EXPECT_FALSE(d.Resampled);
+  }
+}
+
+TEST_F(LasCurvesTest, IrregularDepthsAreResampledAlongStraightLines) {
+  TLasData d;
+  QString error;
+  // Differences 1, 1, 0.5, 1.5: the median 1 is the step; the grid depth
+  // 103 lies between the rows at 102.5 (value 25) and 104 (value 40).
+  ASSERT_TRUE(Parse(Las("", kCurves, "100 0 1\n101 10 -999.25\n102 20 3\n102.5 25 4\n104 40 5\n"), &d, &error));
+  EXPECT_DOUBLE_EQ(d.Step, 1);
+  EXPECT_TRUE(d.Resampled);
+  const std::vector<double>& gr = d.Curves[0].Samples;
+  ASSERT_EQ(gr.size(), 5u);
+  EXPECT_DOUBLE_EQ(gr[2], 20);
+  EXPECT_DOUBLE_EQ(gr[3], 25 + (40 - 25) * (0.5 / 1.5));
+  EXPECT_DOUBLE_EQ(gr[4], 40);
+  // No NULL declared: -999.25 is an ordinary number here.
+  EXPECT_EQ(d.Curves[1].Samples[1], -999.25);
+}
+
+TEST_F(LasCurvesTest, UpwardLogsAndWrappedFilesReadTopDown) {
+  TLasData d;
+  QString error;
+  ASSERT_TRUE(Parse(Las("NULL. -999 :\n", kCurves, "1002 3 30\n1001 2 -999\n1000 1 10\n"), &d, &error));
+  EXPECT_DOUBLE_EQ(d.Start, 1000);
+  EXPECT_EQ(d.Curves[0].Samples, (std::vector<double>{1, 2, 3}));
+  EXPECT_TRUE(std::isnan(d.Curves[1].Samples[1]));
+
+  const QByteArray wrapped =
+      "~Version\nVERS. 2.0 :\nWRAP. YES :\n~Well\nSTEP.M 0.5 :\n~Curve\n" + kCurves + "~A\n10.0\n 1 2\n10.5\n 3\n 4\n";
+  ASSERT_TRUE(Parse(wrapped, &d, &error)) << error.toStdString();
+  EXPECT_DOUBLE_EQ(d.Step, 0.5);
+  EXPECT_EQ(d.Curves[1].Samples, (std::vector<double>{2, 4}));
+}
+
+TEST_F(LasCurvesTest, DamagedFilesAreRefusedOrReadWithWarnings) {
+  TLasData d;
+  QString error;
+  EXPECT_FALSE(Parse("~Version\nVERS. 2.0 :\n~A\n1 2\n", &d, &error));
+  EXPECT_TRUE(error.contains("~Curve")) << error.toStdString();
+  EXPECT_FALSE(Parse("~Version\n~Curve\n" + kCurves, &d, &error));
+  EXPECT_TRUE(error.contains("~A")) << error.toStdString();
+  EXPECT_FALSE(Parse(Las("", kCurves, "x 1 2\ny 3 4\n"), &d, &error));
+  EXPECT_FALSE(error.isEmpty());
+  // Two rows a kilometre apart with a millimetre between others: far more
+  // samples than a curve may hold; refused before anything is allocated.
+  EXPECT_FALSE(Parse(Las("", kCurves, "0 1 1\n0.000001 1 1\n0.000002 1 1\n1e9 2 2\n"), &d, &error));
+  EXPECT_TRUE(error.contains("more samples")) << error.toStdString();
+
+  // Text in number columns: the row is skipped (bad depth) or the sample missing.
+  ASSERT_TRUE(Parse(Las("", kCurves, "1 1 1\nabc 2 2\n2 zz 3\n3 4 4\n"), &d, &error)) << error.toStdString();
+  EXPECT_EQ(d.Curves[0].Samples.size(), 3u);
+  EXPECT_TRUE(std::isnan(d.Curves[0].Samples[1]));
+  ASSERT_EQ(d.Warnings.size(), 2);
+  EXPECT_TRUE(d.Warnings[0].contains("abc"));
+  EXPECT_TRUE(d.Warnings[1].contains("zz"));
+}
+
+TEST_F(LasCurvesTest, ExportReadsBackOnTheFinestMergedGrid) {
+  TTestBody body;
+  TPrintDiagramm* a = body.AddCurve(0, 100, 0.1, {1, 2, 3, 4, 5});
+  a->SetName("GR");
+  TPrintDiagramm* b = body.AddCurve(0, 100.2, 0.2, {7, kDefaultNullValue, 9});
+  b->SetName("RT deep");
+  QString error;
+  const QString file = Path("out.las");
+  ASSERT_TRUE(WriteLasFile(file, {a, b}, {"GAPI", "OHMM"}, {{"WELL", "", "W-1: north", ""}}, &error))
+      << error.toStdString();
+  TLasData d;
+  ASSERT_TRUE(ReadLasCurves(file, &d, &error)) << error.toStdString();
+  EXPECT_DOUBLE_EQ(d.Start, 100);
+  EXPECT_DOUBLE_EQ(d.Step, 0.1);
+  EXPECT_EQ(d.Header.WellValue("WELL"), "W-1; north");
+  EXPECT_EQ(d.Header.WellValue("NULL"), "-999.25");
+  ASSERT_EQ(d.Curves.size(), 2u);
+  EXPECT_EQ(d.Curves[1].Mnemonic, "RT_deep");
+  EXPECT_EQ(d.Curves[1].Unit, "OHMM");
+  ASSERT_EQ(d.Curves[0].Samples.size(), 7u);
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(d.Curves[0].Samples[i], i + 1);
+  // 100.0 .. 100.6: b starts at 100.2 and has a missing sample at 100.4.
+  ASSERT_EQ(d.Curves[1].Samples.size(), 7u);
+  EXPECT_TRUE(std::isnan(d.Curves[1].Samples[0]));
+  EXPECT_EQ(d.Curves[1].Samples[2], 7);
+  EXPECT_TRUE(std::isnan(d.Curves[1].Samples[4]));
+  EXPECT_EQ(d.Curves[1].Samples[6], 9);
+  EXPECT_TRUE(std::isnan(d.Curves[0].Samples[6]));
+}
+
+// Every public LAS file our reader takes imports into a column, and what the
+// column exports reads back as the same curves on the same grid.
+TEST_F(LasCurvesTest, PublicFilesRoundTripThroughExport) {
+  int tried = 0, roundTripped = 0;
+  QDirIterator it(QStringLiteral(KERNO_SHARED_DATA "/las"), {"*.las", "*.LAS"}, QDir::Files,
+                  QDirIterator::Subdirectories);
+  while (it.hasNext()) {
+    const QString file = it.next();
+    ++tried;
+    TLasData in;
+    QString error;
+    if (!ReadLasCurves(file, &in, &error)) {
+      EXPECT_FALSE(error.isEmpty()) << file.toStdString();
+      continue;
+    }
+    TTestBody body;
+    auto column = std::make_unique<TPrintDiagrams>();
+    TPrintDiagrams* c = column.get();
+    body.AddChild(std::move(column));
+    c->SetBoundsRect({0, 0, 100, 100});
+    ASSERT_EQ(c->ImportLas(in, &error), static_cast<int>(in.Curves.size())) << file.toStdString();
+    std::vector<const TPrintDiagramm*> curves;
+    QStringList units;
+    for (const TPrintDiagramm* curve : c->Curves()) {
+      curves.push_back(curve);
+      units << CurveUnit(curve);
+    }
+    const QString out = Path("round.las");
+    ASSERT_TRUE(WriteLasFile(out, curves, units, {}, &error)) << file.toStdString() << error.toStdString();
+    TLasData back;
+    ASSERT_TRUE(ReadLasCurves(out, &back, &error)) << file.toStdString() << error.toStdString();
+    ASSERT_EQ(back.Curves.size(), in.Curves.size()) << file.toStdString();
+    EXPECT_NEAR(back.Start, in.Start, 1e-6 * std::max(1.0, std::fabs(in.Start))) << file.toStdString();
+    EXPECT_NEAR(back.Step, in.Step, 1e-6 * in.Step) << file.toStdString();
+    for (size_t k = 0; k < in.Curves.size(); ++k) {
+      ASSERT_EQ(back.Curves[k].Samples.size(), in.Curves[k].Samples.size()) << file.toStdString();
+      for (size_t i = 0; i < in.Curves[k].Samples.size(); ++i) {
+        const double a = in.Curves[k].Samples[i], b = back.Curves[k].Samples[i];
+        if (std::isnan(a) || a == kLasNull) {
+          EXPECT_TRUE(std::isnan(b)) << file.toStdString() << " " << k << " " << i;
+        } else {
+          EXPECT_NEAR(b, a, 1e-9 * std::max(1.0, std::fabs(a))) << file.toStdString() << " " << k << " " << i;
+        }
+      }
+    }
+    ++roundTripped;
+  }
+  EXPECT_GT(tried, 100);
+  EXPECT_GT(roundTripped, 60);
+}
