@@ -84,6 +84,7 @@ TLasFillReport FillFromLas(TPrintObject* root, const TLasData& las) {
           if (scale->MeasureName().isEmpty()) scale->SetMeasureName(las.Curves[k].Unit);
       curve->Changed();
     }
+    column->StackHeaders();
     column->Changed();
   }
   for (size_t k = 0; k < las.Curves.size(); ++k)

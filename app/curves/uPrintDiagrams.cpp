@@ -124,9 +124,11 @@ void TPrintDiagrams::StackHeaders() {
     const double top = FTop + kHeaderBand * slot++;
     for (int k = 0; list && k < list->Count(); ++k) {
       TPrintObject* child = list->GetChild(k);
-      if (!child) continue;
-      if (child->GetKind() == kindText) child->SetTop(top);
-      if (child->GetKind() == kindDiagrammScale) child->SetTop(top + kCaptionHeight);
+      if (!child || (child->GetKind() != kindText && child->GetKind() != kindDiagrammScale)) continue;
+      child->SetTop(child->GetKind() == kindText ? top : top + kCaptionHeight);
+      // The headers span the curve, whose width follows its largest value.
+      child->SetLeft(curve->Left());
+      child->SetWidth(curve->GetWidth());
     }
   }
 }

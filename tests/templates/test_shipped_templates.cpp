@@ -16,9 +16,13 @@
 #include "uDocumentKinds.h"
 #include "uImageCompare.h"
 #include "uLanguage.h"
+#include "uLasCurves.h"
+#include "uLasFill.h"
 #include "uPassportBody.h"
 #include "uPdfPrintTarget.h"
 #include "uPrintDeepScale.h"
+#include "uPrintDiagramm.h"
+#include "uPrintDiagrammBase.h"
 #include "uPrintDocument.h"
 #include "uPrintHeader.h"
 #include "uPrintText.h"
@@ -74,6 +78,7 @@ class ShippedTemplates : public ::testing::Test {
     RegisterDepthScaleKinds();
     RegisterDocumentKinds();
     RegisterTableKinds();
+    RegisterCurvePlotKinds();
   }
   void TearDown() override {
     UnloadLanguage();
@@ -244,6 +249,59 @@ TEST_F(ShippedTemplates, EachMakesADocumentThatRoundTripsAndPrintsAsTheReference
     ExpectReferencePages(Path(base + ".new.pdf"), file, base + ".new");
   }
   if (!render) GTEST_SKIP() << "pdftoppm (poppler-utils) not installed: pages not compared";
+}
+
+// The curve log filled from the sample LAS file: curves by mnemonic, the
+// head from ~Well, the body at STRT; the one template curve the file lacks
+// named on standard error; the printed pages as the references show them; and
+// the document's curves written back as LAS give the sample's curves again.
+TEST_F(ShippedTemplates, CurveLogFilledFromTheSampleLasIsARealLog) {
+  const QString las = QStringLiteral(KERNO_SOURCE_DIR "/resources/samples/curve_log_sample.las");
+  const TRun filled = Kerno({"--fill", "curve_log.knt", "--las", las, Path("filled.knd")});
+  ASSERT_EQ(filled.Status, 0) << filled.Err.toStdString();
+  EXPECT_TRUE(filled.Err.contains("curve RT: no curve of that mnemonic")) << filled.Err.toStdString();
+  EXPECT_EQ(filled.Err.count('\n'), 1) << filled.Err.toStdString();
+
+  TPrintDocument document;
+  ASSERT_TRUE(document.LoadFromFile(Path("filled.knd")));
+  auto* head = dynamic_cast<TPrintHeader*>(document.GetChild(0));
+  auto* body = dynamic_cast<TPassportBody*>(document.GetChild(1));
+  ASSERT_TRUE(head && body);
+  EXPECT_EQ(head->Parameters().ValueOf("WELL"), "7-K");
+  EXPECT_EQ(head->Parameters().ValueOf("FIELD"), "Severnoye");
+  EXPECT_EQ(body->GetStartDepth(), 1450);
+  const std::vector<TPrintDiagramm*> curves = FindDocumentCurves(&document);
+  ASSERT_EQ(curves.size(), 8u);
+  EXPECT_EQ(curves[0]->Name(), "GR");
+  EXPECT_EQ(curves[0]->SampleCount(), 1251);
+  EXPECT_DOUBLE_EQ(body->GetHeight(), 250.0 * 1000 / body->GetVertScale());
+
+  const TRun pdf = Kerno({"--export", Path("filled.knd"), Path("filled.pdf")});
+  ASSERT_EQ(pdf.Status, 0) << pdf.Err.toStdString();
+  const TRun back = Kerno({"--export", Path("filled.knd"), Path("back.las")});
+  ASSERT_EQ(back.Status, 0) << back.Err.toStdString();
+  TLasData original, exported;
+  QString error;
+  ASSERT_TRUE(ReadLasCurves(las, &original, &error));
+  ASSERT_TRUE(ReadLasCurves(Path("back.las"), &exported, &error)) << error.toStdString();
+  EXPECT_EQ(exported.Header.WellValue("WELL"), "7-K");
+  ASSERT_EQ(exported.Curves.size(), original.Curves.size());
+  for (size_t k = 0; k < original.Curves.size(); ++k) {
+    EXPECT_EQ(exported.Curves[k].Mnemonic, original.Curves[k].Mnemonic);
+    EXPECT_EQ(exported.Curves[k].Unit, original.Curves[k].Unit);
+    ASSERT_EQ(exported.Curves[k].Samples.size(), original.Curves[k].Samples.size());
+    for (size_t i = 0; i < original.Curves[k].Samples.size(); ++i) {
+      const double a = original.Curves[k].Samples[i], b = exported.Curves[k].Samples[i];
+      if (std::isnan(a)) {
+        EXPECT_TRUE(std::isnan(b));
+      } else {
+        EXPECT_DOUBLE_EQ(a, b);
+      }
+    }
+  }
+  if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
+    GTEST_SKIP() << "pdftoppm (poppler-utils) not installed: pages not compared";
+  ExpectReferencePages(Path("filled.pdf"), QStringLiteral("curve_log_filled.knt"), QStringLiteral("filled"));
 }
 
 TEST_F(ShippedTemplates, TheirExtraBlocksJoinTheDocumentInTheProgramsLanguage) {

@@ -6,6 +6,7 @@
 
 #include "uDocumentKinds.h"
 #include "uPrintDeepScale.h"
+#include "uPrintDiagrammBase.h"
 #include "uPrintHeader.h"
 #include "uPrintText.h"
 #include "uSettings.h"
@@ -39,6 +40,7 @@ int main(int argc, char* argv[]) {
   RegisterHeadKinds();
   RegisterDocumentKinds();
   RegisterTableKinds();
+  RegisterCurvePlotKinds();
   QString error;
   if (!WriteTemplateSheets(QString::fromLocal8Bit(argv[1]), &error)) {
     std::fprintf(stderr, "mktemplates: %s\n", qPrintable(error));

@@ -14,6 +14,8 @@
 #include "uPrintDeepScale.h"
 #include "uPrintDeepTable.h"
 #include "uPrintDesc.h"
+#include "uPrintDiagramm.h"
+#include "uPrintDiagrams.h"
 #include "uPrintDocument.h"
 #include "uPrintHeader.h"
 #include "uSettings.h"
@@ -45,6 +47,24 @@ struct TColumnsSpec {
   double DescRight = 0;
 };
 
+// A curve of a curve column, named by the mnemonic a LAS file gives it.
+struct TCurveSpec {
+  const char* Name;
+  uint32_t Color;  // 0x00BBGGRR
+  double Measure;  // units per cm, or cm per decade
+  bool Logarithmic;
+  double Offset;  // mm from the column's left edge to the curve's zero (or 1 on a log axis)
+  int Style;      // 0 solid, 1 dash, 2 dot
+};
+
+// A curve column: its place in the body and its curves.
+struct TTrackSpec {
+  TText Name;
+  double Left;  // mm from the body's left edge
+  double Width;
+  std::vector<TCurveSpec> Curves;
+};
+
 struct TBodySpec {
   const char* Section;
   TText Name;
@@ -53,6 +73,7 @@ struct TBodySpec {
   double ScaleLeft;  // mm from the body's left edge; the framed room before it awaits other columns
   std::vector<TRulerSpec> Rulers;
   TColumnsSpec Columns = {};
+  std::vector<TTrackSpec> Tracks = {};
 };
 
 constexpr double kCoreColumnWidths[] = {12, 12, 14};  // From, To, recovery
@@ -81,6 +102,20 @@ struct TTemplateSpec {
 const std::vector<TRulerSpec> kMetres = {{10, 5, true}, {5, 3.5, false}, {1, 2, false}};
 const std::vector<TRulerSpec> kHalfMetres = {{5, 5, true}, {1, 3.5, false}, {0.5, 2, false}};
 const std::vector<TRulerSpec> kDecimetres = {{1, 5, true}, {0.5, 3.5, false}, {0.1, 1.5, false}};
+
+// The curve log's tracks: gamma ray, SP and caliper left of the depth
+// scale; resistivities on a logarithmic track and the porosity logs right of it.
+const std::vector<TTrackSpec> kCurveTracks = {
+    {{"Lithology logs", "Литологические кривые"},
+     0,
+     60,
+     {{"GR", 0x008000, 25, false, 0, 0}, {"SP", 0x0000FF, 20, false, 30, 0}, {"CALI", 0x000000, 2.5, false, 0, 1}}},
+    {{"Resistivity", "Сопротивление"}, 80, 50, {{"ILD", 0xFF0000, 1, true, 10, 0}, {"RT", 0x0000FF, 1, true, 10, 1}}},
+    {{"Porosity logs", "Кривые пористости"},
+     130,
+     50,
+     {{"RHOB", 0x0000C0, 0.5, false, 0, 0}, {"NPHI", 0xC00000, 0.1, false, 0, 1}, {"DT", 0xC000C0, 25, false, 0, 2}}},
+};
 
 const THeadSpec kRemarks = {
     "Remarks", {"Conclusions and remarks", "Заключение и примечания"}, {"remarks.hdr", "remarks_ru.hdr"}};
@@ -130,7 +165,7 @@ const std::vector<TTemplateSpec>& Specs() {
         "(штрихи через 1 м, подписи через 10 м) после дорожки шириной 60 мм слева; дорожки кривых встают по обе "
         "стороны. Добавляемые блоки: повторный замер 1:200 и заголовок для заключения и примечаний."},
        {"Head", {"Head", "Заголовок"}, {"curve_log.hdr", "curve_log_ru.hdr"}},
-       {"Body", {"Logs", "Каротаж"}, 500, 250, 60, kMetres},
+       {"Body", {"Logs", "Каротаж"}, 500, 250, 60, kMetres, {}, kCurveTracks},
        {"Repeat", {"Repeat section 1:200", "Повторный замер 1:200"}, 200, 50, 60, kMetres},
        kRemarks},
   };
@@ -195,6 +230,27 @@ bool WriteBody(TIniFile* ini, const TBodySpec& spec) {
     desc->SetBoundsRect({spec.Columns.DescLeft, 0, spec.Columns.DescRight, height});
     body.AddChild(std::move(desc));
     names.push_back(kDescName);
+  }
+  for (const TTrackSpec& t : spec.Tracks) {
+    auto column = std::make_unique<TPrintDiagrams>();
+    TPrintDiagrams* track = column.get();
+    body.AddChild(std::move(column));
+    track->SetName(Text(t.Name.En));
+    track->SetBoundsRect({t.Left, 0, t.Left + t.Width, height});
+    track->VertLines1 = {2, 0xC0C0C0, -1, 10};
+    track->HorzLines1 = {2, 0xC0C0C0, -1, 10};
+    for (const TCurveSpec& c : t.Curves) {
+      TPrintDiagramm* curve = track->AddEmptyCurve(Text(c.Name), 1);
+      curve->SetLogarithmic(c.Logarithmic);
+      curve->SetMeasure(c.Measure);
+      curve->SetColor(c.Color);
+      curve->SetLineStyle(c.Style);
+      curve->SetLeft(t.Left + c.Offset);
+      curve->AddNameCaption(nullptr);
+      curve->AddScaleHeader(nullptr);
+    }
+    track->StackHeaders();
+    names.push_back(t.Name);
   }
   // The scale holds no data: the body keeps the height given here.
   body.SetHeight(height);
