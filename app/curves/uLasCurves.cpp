@@ -120,10 +120,10 @@ bool ParseLasCurves(QByteArray bytes, TLasData* data, QString* error) {
     if (std::isfinite(d)) {
       rows.push_back({d, r});
     } else if (warnings++ < kMaxWarnings) {
-      data->Warnings << LasError(QStringLiteral("LasBadDepth"), QStringLiteral("Data row %1: the depth \"%2\" is not "
-                                                                               "a number; the row is skipped"))
-                            .arg(r)
-                            .arg(cells.Text(0, r));
+      data->Warnings << SubstituteArgs(LasError(QStringLiteral("LasBadDepth"),
+                                                QStringLiteral("Data row %s: the depth \"%s\" is not a number; the "
+                                                               "row is skipped")),
+                                       {QString::number(r), cells.Text(0, r)});
     }
   }
   if (rows.empty()) {
@@ -163,10 +163,10 @@ bool ParseLasCurves(QByteArray bytes, TLasData* data, QString* error) {
   const double span = std::round((rows.back().Depth - start) / step) + 1;
   const int curves = cells.ColCount() - 1;
   if (!(span <= static_cast<double>(kMaxCurveSamples)) || span * curves > static_cast<double>(kMaxLasSamples)) {
-    *error =
+    *error = SubstituteArgs(
         LasError(QStringLiteral("LasTooManySamples"),
-                 QStringLiteral("The depths %1 to %2 at a step of %3 would need more samples than a curve can hold"))
-            .arg(LasNumber(start), LasNumber(rows.back().Depth), LasNumber(step));
+                 QStringLiteral("The depths %s to %s at a step of %s would need more samples than a curve can hold")),
+        {LasNumber(start), LasNumber(rows.back().Depth), LasNumber(step)});
     return false;
   }
   const auto count = static_cast<size_t>(span);
@@ -184,10 +184,10 @@ bool ParseLasCurves(QByteArray bytes, TLasData* data, QString* error) {
       const std::string_view text = cells.Utf8(c, rows[i].Row);
       values[i] = text.empty() ? kNaN : Number(text);
       if (!text.empty() && std::isnan(values[i]) && warnings++ < kMaxWarnings)
-        data->Warnings << LasError(QStringLiteral("LasBadValue"),
-                                   QStringLiteral("Data row %1: \"%2\" of %3 is not a number; the sample is missing"))
-                              .arg(rows[i].Row)
-                              .arg(cells.Text(c, rows[i].Row), curve.Mnemonic);
+        data->Warnings << SubstituteArgs(
+            LasError(QStringLiteral("LasBadValue"),
+                     QStringLiteral("Data row %s: \"%s\" of %s is not a number; the sample is missing")),
+            {QString::number(rows[i].Row), cells.Text(c, rows[i].Row), curve.Mnemonic});
     }
     curve.Samples.assign(count, kNaN);
     size_t j = 0;  // the last row at or above the grid depth
@@ -208,20 +208,21 @@ bool ParseLasCurves(QByteArray bytes, TLasData* data, QString* error) {
   }
   if (warnings > kMaxWarnings)
     data->Warnings
-        << LasError(QStringLiteral("LasMoreWarnings"), QStringLiteral("... and %1 more")).arg(warnings - kMaxWarnings);
+        << SubstituteArgs(LasError(QStringLiteral("LasMoreWarnings"), QStringLiteral("... and %s more")),
+                                     {QString::number(warnings - kMaxWarnings)});
   return true;
 }
 
 bool ReadLasCurves(const QString& fileName, TLasData* data, QString* error) {
   QFile file(fileName);
   if (!file.open(QIODevice::ReadOnly)) {
-    *error = TranslateError(QStringLiteral("CannotOpen"), QStringLiteral("Cannot open the file %s"))
-                 .replace(QLatin1String("%s"), fileName);
+    *error = SubstituteArgs(TranslateError(QStringLiteral("CannotOpen"), QStringLiteral("Cannot open the file %s")),
+                            {fileName});
     return false;
   }
   if (static_cast<uint64_t>(file.size()) > kCellArenaLimit / 2) {
-    *error = TranslateError(QStringLiteral("FileTooLarge"), QStringLiteral("The file %s is too large"))
-                 .replace(QLatin1String("%s"), fileName);
+    *error = SubstituteArgs(TranslateError(QStringLiteral("FileTooLarge"), QStringLiteral("The file %s is too large")),
+                            {fileName});
     return false;
   }
   return ParseLasCurves(file.readAll(), data, error);
@@ -253,8 +254,8 @@ bool WriteLasFile(const QString& fileName, const std::vector<const TPrintDiagram
   }
   QSaveFile file(fileName);
   if (!file.open(QIODevice::WriteOnly)) {
-    *error = TranslateError(QStringLiteral("CannotCreate"), QStringLiteral("Cannot create the file %s"))
-                 .replace(QLatin1String("%s"), fileName);
+    *error = SubstituteArgs(TranslateError(QStringLiteral("CannotCreate"), QStringLiteral("Cannot create the file %s")),
+                            {fileName});
     return false;
   }
   const double stop = grid.Start + static_cast<double>(grid.Count - 1) * grid.Step;

@@ -71,11 +71,12 @@ TFAddDiagramm::TFAddDiagramm(TPrintDiagrams* column, TLasData las, const QString
     list->addItem(c.Unit.isEmpty() ? c.Mnemonic : QStringLiteral("%1 (%2)").arg(c.Mnemonic, c.Unit));
   const int64_t count = FLas->Curves.empty() ? 0 : static_cast<int64_t>(FLas->Curves.front().Samples.size());
   const double stop = FLas->Start + static_cast<double>(count - 1) * FLas->Step;
-  QString text = TranslateGeneral(QStringLiteral("LasAllCurves"),
-                                  QStringLiteral("Every curve of the file is added under its mnemonic, its unit "
-                                                 "becomes the scale's measure name, the file's NULL value marks "
-                                                 "missing samples. Grid: %1 to %2, step %3."))
-                     .arg(Num(FLas->Start), Num(stop), Num(FLas->Step));
+  QString text = SubstituteArgs(TranslateGeneral(QStringLiteral("LasAllCurves"),
+                                                QStringLiteral("Every curve of the file is added under its mnemonic, "
+                                                               "its unit becomes the scale's measure name, the file's "
+                                                               "NULL value marks missing samples. Grid: %s to %s, "
+                                                               "step %s.")),
+                                {Num(FLas->Start), Num(stop), Num(FLas->Step)});
   text += QLatin1Char(' ');
   text +=
       FLas->Resampled
