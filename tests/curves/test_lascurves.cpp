@@ -3,10 +3,17 @@
 // round trip of every public LAS file through export and import.
 #include <QDirIterator>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
 #include <cmath>
 
 #include "uCurvesTestEnv.h"
 #include "uLasCurves.h"
+#include "uObjectFile.h"
+#include "uPrintHistogramm.h"
+#include "uPrintText.h"
 #include "uPrintDiagrammScale.h"
 #include "uPrintDiagrams.h"
 
@@ -191,4 +198,82 @@ TEST_F(LasCurvesTest, PublicFilesRoundTripThroughExport) {
   }
   EXPECT_GT(tried, 100);
   EXPECT_GT(roundTripped, 60);
+}
+
+namespace {
+
+struct TRun {
+  int Status = -1;
+  QByteArray Out, Err;
+};
+
+TRun Kerno(const QStringList& args) {
+  QProcess p;
+  p.start(QStringLiteral(KERNO_PROGRAM_DIR "/Kerno"), args);
+  TRun r;
+  if (!p.waitForFinished(60000)) return r;
+  r.Status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
+  r.Out = p.readAllStandardOutput();
+  r.Err = p.readAllStandardError();
+  return r;
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(bytes);
+}
+
+}  // namespace
+
+// A column file with a curve and a histogram: --dump names what they hold,
+// --export writes its curve as LAS, and the commands refuse what they cannot
+// use with one line saying why, leaving no output behind.
+TEST_F(LasCurvesTest, CommandLineDumpsExportsAndRefusesBadInput) {
+  RegisterTextKinds();
+  RegisterCurvePlotKinds();
+  TTestBody body;
+  auto made = std::make_unique<TPrintDiagrams>();
+  TPrintDiagrams* column = made.get();
+  body.AddChild(std::move(made));
+  column->SetBoundsRect({0, 0, 40, 100});
+  column->HorzLines1 = {0, 0, -1, 10};
+  column->AddEmptyCurve("GR", 0.5)->SetSamples(100, 0.5, {1, 2, 3});
+  auto histogram = std::make_unique<TPrintHistogramm>();
+  histogram->SetName("POR");
+  histogram->SetIntervals({{100, 101, 0.2}, {101, 103, 0.1}});
+  column->AddChild(std::move(histogram));
+  const QString file = Path("column.kno");
+  ASSERT_EQ(SaveObjectFile(column, file), S_OK);
+
+  const TRun dump = Kerno({"--dump", file});
+  ASSERT_EQ(dump.Status, 0) << dump.Err.toStdString();
+  const QJsonObject object = QJsonDocument::fromJson(dump.Out).object()["object"].toObject();
+  EXPECT_EQ(object["curveCount"].toInt(), 1);
+  EXPECT_EQ(object["horzLines1"].toObject()["step"].toDouble(), 10);
+  const QJsonArray children = object["children"].toArray();
+  ASSERT_EQ(children.size(), 2);
+  EXPECT_EQ(children[0].toObject()["sampleCount"].toInt(), 3);
+  EXPECT_EQ(children[1].toObject()["intervalCount"].toInt(), 2);
+  EXPECT_EQ(children[1].toObject()["lastInterval"].toArray()[1].toDouble(), 103);
+
+  WriteFile(Path("bad.las"), "~Version\nVERS. 2.0 :\n~Curve\nDEPT.M :\nGR.API :\n");
+  const TRun fill = Kerno({"--fill", "curve_log.knt", "--las", Path("bad.las"), Path("out.knd")});
+  EXPECT_EQ(fill.Status, 1);
+  EXPECT_TRUE(fill.Err.contains("~A")) << fill.Err.toStdString();
+  EXPECT_EQ(fill.Err.count('\n'), 1);
+  EXPECT_FALSE(QFile::exists(Path("out.knd")));
+  const TRun wrongOut = Kerno({"--fill", "curve_log.knt", "--las", Path("bad.las"), Path("out.txt")});
+  EXPECT_EQ(wrongOut.Status, 1);
+  EXPECT_TRUE(wrongOut.Err.contains(".knd, .pdf or .las")) << wrongOut.Err.toStdString();
+
+  // A document without curve samples has nothing to write as LAS.
+  const TRun made2 = Kerno({"--new", "well_log.knt", Path("empty.knd")});
+  ASSERT_EQ(made2.Status, 0) << made2.Err.toStdString();
+  const TRun empty = Kerno({"--export", Path("empty.knd"), Path("empty.las")});
+  EXPECT_EQ(empty.Status, 1);
+  EXPECT_TRUE(empty.Err.contains("no curve samples")) << empty.Err.toStdString();
+  EXPECT_FALSE(QFile::exists(Path("empty.las")));
+  const TRun pages = Kerno({"--export", Path("empty.knd"), Path("empty.las"), "--pages", "1"});
+  EXPECT_EQ(pages.Status, 1);
 }
