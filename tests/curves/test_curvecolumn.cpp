@@ -12,6 +12,7 @@
 #include "uCurvesTestEnv.h"
 #include "uIniFile.h"
 #include "uLasFill.h"
+#include "uPassportBody.h"
 #include "uPrintDiagrammScale.h"
 #include "uPrintDiagrams.h"
 #include "uPrintHistogramm.h"
@@ -190,6 +191,24 @@ TEST_F(CurveColumnTest, MenuAndInsertableKindsFollowTheCommandTable) {
   EXPECT_EQ(kinds, (std::vector<int>{276, 272, 11, 12, 284}));
   EXPECT_EQ(column.CreateChild(kindDeepScale), nullptr);
   EXPECT_NE(column.CreateChild(kindHistogramm), nullptr);
+}
+
+TEST_F(CurveColumnTest, BodyOffersTheColumnKindAndItsCommandsInTheBlockMenu) {
+  RegisterCurvePlotKinds();
+  TPassportBody body;
+  QStringList offered;
+  for (int i = 0; const int kind = body.GetInsertableKind(i); ++i)
+    if (IsKindRegistered(kind)) offered << KindName(kind);
+  EXPECT_TRUE(offered.contains("Diagrams"));
+  auto column = CreateKindObject(kindDiagrams, {kindDiagrams});
+  ASSERT_NE(column, nullptr);
+  body.AddChild(std::move(column));
+  TMenuEntry menu;
+  body.AddChildCommands(&menu);
+  ASSERT_EQ(menu.Items.size(), 1u);
+  EXPECT_EQ(menu.Items[0].IconKind, kindDiagrams);
+  EXPECT_EQ(menu.Items[0].Items.size(), 11u);
+  EXPECT_EQ(menu.Items[0].Items[5].Caption, "Load parameters");
 }
 
 TEST_F(CurveColumnTest, InsertedRulerSpansTheColumnAndCancelledCommandsChangeNothing) {
