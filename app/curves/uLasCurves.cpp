@@ -120,10 +120,10 @@ bool ParseLasCurves(QByteArray bytes, TLasData* data, QString* error) {
     if (std::isfinite(d)) {
       rows.push_back({d, r});
     } else if (warnings++ < kMaxWarnings) {
-      data->Warnings << SubstituteArgs(LasError(QStringLiteral("LasBadDepth"),
-                                                QStringLiteral("Data row %s: the depth \"%s\" is not a number; the "
-                                                               "row is skipped")),
-                                       {QString::number(r), cells.Text(0, r)});
+      data->Warnings << SubstituteArgs(
+          LasError(QStringLiteral("LasBadDepth"), QStringLiteral("Data row %s: the depth \"%s\" is not a number; the "
+                                                                 "row is skipped")),
+          {QString::number(r), cells.Text(0, r)});
     }
   }
   if (rows.empty()) {
@@ -207,8 +207,7 @@ bool ParseLasCurves(QByteArray bytes, TLasData* data, QString* error) {
     data->Curves.push_back(std::move(curve));
   }
   if (warnings > kMaxWarnings)
-    data->Warnings
-        << SubstituteArgs(LasError(QStringLiteral("LasMoreWarnings"), QStringLiteral("... and %s more")),
+    data->Warnings << SubstituteArgs(LasError(QStringLiteral("LasMoreWarnings"), QStringLiteral("... and %s more")),
                                      {QString::number(warnings - kMaxWarnings)});
   return true;
 }

@@ -347,12 +347,14 @@ bool TPrintDiagrams::SaveParameters(const QString& iniFile) {
 }
 
 bool TPrintDiagrams::ImportAllFromTable(const TStringTable& table, const QString& fileName) {
-  Clear();
-  SetModified(true);
   auto depth = [&](int row) { return ReadNumber(table.GetCell(0, row).toStdString(), -1); };
   const double s = depth(1);
   const double step = depth(2) - s;
+  // Checked before the curves go: a table without a depth step would
+  // otherwise leave the column empty.
   if (!(step > 0) || !std::isfinite(step) || table.RowCount() < 3) return false;
+  Clear();
+  SetModified(true);
   FFilling = true;
   for (int j = 1; j < table.ColCount(); ++j) {
     TPrintDiagramm* curve = AddEmptyCurve(table.GetCell(j, 0), step);

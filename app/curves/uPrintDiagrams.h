@@ -83,8 +83,9 @@ class TPrintDiagrams : public TDataObject {
   bool SaveParameters(const QString& iniFile);
 
   // Every column j >= 1 of `table` as a curve named by row 0, depths in
-  // column 0 from row 1 on, the step from rows 1 and 2. The children go
-  // first; false when the first two depths do not increase.
+  // column 0 from row 1 on, the step from rows 1 and 2, in place of the
+  // children; false, and the column unchanged, when the first two depths do
+  // not increase.
   bool ImportAllFromTable(const TStringTable& table, const QString& fileName);
   // Every curve of a LAS file on its regular grid (see uLasCurves.h); the
   // number of curves added, -1 with *error when nothing could be read.

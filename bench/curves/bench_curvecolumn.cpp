@@ -162,10 +162,10 @@ BENCHMARK(BM_ColumnRedraw)->Unit(benchmark::kMillisecond);
 // curve names first, then others up to `curves`.
 QString WriteLas(const QString& path, int rows, int curves) {
   static const char* const kNames[] = {"GR", "SP", "CALI", "ILD", "RT", "RHOB", "NPHI", "DT"};
-  QByteArray out = "~Version\nVERS. 2.0 :\nWRAP. NO :\n~Well\nSTRT.M 1000 :\nSTEP.M 0.1 :\nNULL. -999.25 :\n"
-                   "WELL. B-1 :\n~Curve\nDEPT.M :\n";
-  for (int k = 0; k < curves; ++k)
-    out += (k < 8 ? QByteArray(kNames[k]) : "X" + QByteArray::number(k)) + ".U :\n";
+  QByteArray out =
+      "~Version\nVERS. 2.0 :\nWRAP. NO :\n~Well\nSTRT.M 1000 :\nSTEP.M 0.1 :\nNULL. -999.25 :\n"
+      "WELL. B-1 :\n~Curve\nDEPT.M :\n";
+  for (int k = 0; k < curves; ++k) out += (k < 8 ? QByteArray(kNames[k]) : "X" + QByteArray::number(k)) + ".U :\n";
   out += "~A\n";
   std::mt19937_64 rng(3);
   std::uniform_real_distribution<double> value(1, 150);

@@ -101,7 +101,7 @@ TEST_F(CurveColumnTest, GridIsStoredWithTheOlderWholeStep) {
   EXPECT_EQ(back.HorzLines1.Step, 2);
 }
 
-TEST_F(CurveColumnTest, ImportAllTakesStepFromTheFirstDepthsAndEmptiesFirst) {
+TEST_F(CurveColumnTest, ImportAllTakesStepFromTheFirstDepthsAndKeepsCurvesOfABadTable) {
   TColumnFixture f;
   f.Column->AddEmptyCurve("OLD", 1);
   const auto tp = MakeTable({{"DEPT", "GR", "RT"}, {"1000.0", "10", "1"}, {"1000.2", "", "2"}, {"1000.4", "30", "x"}});
@@ -128,9 +128,9 @@ TEST_F(CurveColumnTest, ImportAllTakesStepFromTheFirstDepthsAndEmptiesFirst) {
       EXPECT_DOUBLE_EQ(child->Top(), 10.0 * k + (child->GetKind() == kindDiagrammScale ? 5 : 0));
     }
 
-  // Depths that do not increase: no curves, and the old ones are gone too.
+  // Depths that do not increase: nothing imported, and the curves there stay.
   EXPECT_FALSE(f.Column->ImportAllFromTable(*MakeTable({{"D", "A"}, {"5", "1"}, {"5", "2"}}), QString()));
-  EXPECT_EQ(f.Column->Count(), 0);
+  EXPECT_EQ(f.Column->Curves().size(), 2u);
 }
 
 TEST_F(CurveColumnTest, ExportTableRunsFromDepthZeroAtTheFinestStep) {

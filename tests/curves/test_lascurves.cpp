@@ -12,10 +12,10 @@
 #include "uCurvesTestEnv.h"
 #include "uLasCurves.h"
 #include "uObjectFile.h"
-#include "uPrintHistogramm.h"
-#include "uPrintText.h"
 #include "uPrintDiagrammScale.h"
 #include "uPrintDiagrams.h"
+#include "uPrintHistogramm.h"
+#include "uPrintText.h"
 
 namespace {
 

@@ -72,10 +72,10 @@ TFAddDiagramm::TFAddDiagramm(TPrintDiagrams* column, TLasData las, const QString
   const int64_t count = FLas->Curves.empty() ? 0 : static_cast<int64_t>(FLas->Curves.front().Samples.size());
   const double stop = FLas->Start + static_cast<double>(count - 1) * FLas->Step;
   QString text = SubstituteArgs(TranslateGeneral(QStringLiteral("LasAllCurves"),
-                                                QStringLiteral("Every curve of the file is added under its mnemonic, "
-                                                               "its unit becomes the scale's measure name, the file's "
-                                                               "NULL value marks missing samples. Grid: %s to %s, "
-                                                               "step %s.")),
+                                                 QStringLiteral("Every curve of the file is added under its mnemonic, "
+                                                                "its unit becomes the scale's measure name, the file's "
+                                                                "NULL value marks missing samples. Grid: %s to %s, "
+                                                                "step %s.")),
                                 {Num(FLas->Start), Num(stop), Num(FLas->Step)});
   text += QLatin1Char(' ');
   text +=
