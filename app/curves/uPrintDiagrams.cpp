@@ -53,6 +53,8 @@ constexpr double kHeaderBand = 10;
 constexpr double kCaptionHeight = 5;
 // Pens wider than this (pixels) come only from damaged widths.
 constexpr int kMaxGridPen = 4096;
+// Cells of an export table at most (depth rows times curves and the depth).
+constexpr double kMaxExportCells = double(1 << 25);
 // Grid lines of one set drawn at most in one repaint (a tiny step in a deep
 // column would otherwise draw for ever, every line on the same pixel rows).
 constexpr double kMaxGridLines = 100000;
@@ -419,10 +421,12 @@ std::unique_ptr<TStringTable> TPrintDiagrams::ExportTable() const {
   for (const TPrintDiagramm* c : curves) step = std::min(step, c->DepthStep());
   if (!(step < 9999)) step = 1;
   const double rows = std::nearbyint(BottomDepth() / step) + 1;
+  // A deep column at a tiny step would need more cells than memory holds.
+  if (rows * static_cast<double>(curves.size() + 1) > kMaxExportCells) return nullptr;
   auto table = std::make_unique<TStringTable>();
   table->SetColCount(static_cast<int>(curves.size()) + 1);
-  // A column reaching below depth 0 only by damage gets no rows.
-  const int count = rows >= 1 && rows < static_cast<double>(kMaxCurveSamples) ? static_cast<int>(rows) : 1;
+  // A column above depth 0 gets the header row only.
+  const int count = rows >= 1 ? static_cast<int>(rows) : 1;
   table->SetRowCount(count);
   table->SetCell(0, 0, TranslateWord(QStringLiteral("Depth")));
   for (int r = 1; r < count; ++r)
@@ -591,8 +595,14 @@ bool TPrintDiagrams::ExportWithDialog() {
     written = WriteLasFile(name, curves, units, {}, &error);
   } else {
     const std::unique_ptr<TStringTable> table = ExportTable();
-    written = table->ExportText(name, kDelim[k]) == S_OK;
-    if (!written) error = table->LastError();
+    if (!table) {
+      error = TranslateError(QStringLiteral("ExportTooLarge"),
+                             QStringLiteral("The curves from depth 0 to the column's bottom at their smallest step "
+                                            "are too many rows for a table; export them as LAS"));
+    } else {
+      written = table->ExportText(name, kDelim[k]) == S_OK;
+      if (!written) error = table->LastError();
+    }
   }
   if (!written) {
     Ui().Message(TMsgKind::Error, TranslateWord(QStringLiteral("Export")), error, mbOK);

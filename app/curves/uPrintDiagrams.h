@@ -91,7 +91,9 @@ class TPrintDiagrams : public TDataObject {
   // number of curves added, -1 with *error when nothing could be read.
   int ImportLas(const TLasData& las, QString* error);
   // The table of the export: "Depth" and one column per curve plot, rows
-  // from depth 0 down to the column's bottom at the smallest curve step.
+  // from depth 0 down to the column's bottom at the smallest curve step;
+  // null when that would be more than 2^25 cells (the LAS export has no
+  // such limit: it writes row by row).
   std::unique_ptr<TStringTable> ExportTable() const;
 
   // One histogram per value column (2 on) of an interval table ("From",

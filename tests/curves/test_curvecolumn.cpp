@@ -150,6 +150,10 @@ TEST_F(CurveColumnTest, ExportTableRunsFromDepthZeroAtTheFinestStep) {
   EXPECT_EQ(t->GetCell(2, 1), "7");
   EXPECT_EQ(t->GetCell(2, 3), "8");
   EXPECT_EQ(t->GetCell(2, 5), "");
+  // A micrometre step down a kilometre: refused rather than allocated.
+  TColumnFixture deep(0, 5000);
+  deep.Column->AddEmptyCurve("A", 1e-6)->SetSamples(0, 1e-6, {1, 2});
+  EXPECT_EQ(deep.Column->ExportTable(), nullptr);
 }
 
 TEST_F(CurveColumnTest, ParameterFilesKeepCaptionAndScaleUnderTheirPrefixes) {

@@ -2,7 +2,8 @@
 // from: a well log sheet at 1:200, a lithology log at 1:100 and a curve log at
 // 1:500. Each is a ".knt" file holding a head loaded from a shipped head file
 // (one per language), a body with a depth scale and framed room for the
-// columns still to come, blocks to add later ("ADDBLOCK": a detailed body, a
+// columns still to come (the curve log: three curve columns whose curves are
+// named after the common LAS mnemonics, for --fill), blocks to add later ("ADDBLOCK": a detailed body, a
 // remarks head) and its name and description in English and Russian
 // ("TEMPLATE"). Beside each lies a picture of its top for the template
 // selection ("well_log.bmp" beside "well_log.knt"), drawn from the template.

@@ -81,10 +81,9 @@ TFAddDiagramm::TFAddDiagramm(TPrintDiagrams* column, TLasData las, const QString
   text +=
       FLas->Resampled
           ? TranslateGeneral(QStringLiteral("LasResampled"),
-                             QStringLiteral("The file's depths are not evenly spaced: they are resampled to the "
-                                            "grid, whose step is the median distance between the file's depths; "
-                                            "each grid depth takes the value on the straight line between the "
-                                            "two file depths around it (missing when either is missing)."))
+                             QStringLiteral("The file's depths are not evenly spaced: they are resampled to a grid "
+                                            "whose step is the median distance between them; each grid depth takes the "
+                                            "value on the straight line between the two file depths around it."))
           : TranslateGeneral(QStringLiteral("LasRegular"),
                              QStringLiteral("The file's depths are evenly spaced: the samples are taken as they are."));
   if (!FLas->Warnings.isEmpty()) text += QLatin1Char('\n') + FLas->Warnings.join(QLatin1Char('\n'));
