@@ -4,6 +4,7 @@
 #include "uDocumentKinds.h"
 #include "uFConfirmListIndex.h"
 #include "uFDiagramm.h"
+#include "uFDiagrams.h"
 #include "uFRullers.h"
 #include "uModelDialogs.h"
 #include "uPrintDeepScale.h"
@@ -29,4 +30,5 @@ void RegisterDialogs() {
   RegisterDepthScaleDialogs();
   RegisterDocumentDialogs();
   RegisterCurvePlotDialogs();
+  RegisterCurveColumnDialogs();
 }
