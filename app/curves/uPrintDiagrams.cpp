@@ -621,28 +621,28 @@ QString CurveUnit(const TPrintDiagrammBase* curve) {
 void TPrintDiagrams::GetMenuCommandCaption(int index, QString* text) {
   if (!text) return;
   switch (index) {
-    case dcImport:
+    case ccImport:
       *text = TranslateWord(QStringLiteral("Import"));
       break;
-    case dcAdd:
+    case ccAdd:
       *text = TranslateWord(QStringLiteral("Add"));
       break;
-    case dcExport:
+    case ccExport:
       *text = TranslateWord(QStringLiteral("Export"));
       break;
-    case dcLoadParams:
+    case ccLoadParams:
       *text = TranslateGeneral(QStringLiteral("LoadParams"), QStringLiteral("Load parameters"));
       break;
-    case dcSaveParams:
+    case ccSaveParams:
       *text = TranslateGeneral(QStringLiteral("SaveParams"), QStringLiteral("Save parameters"));
       break;
-    case dcLoadDefaultParams:
+    case ccLoadDefaultParams:
       *text = TranslateGeneral(QStringLiteral("LoadParamsDefault"), QStringLiteral("Load default parameters"));
       break;
-    case dcSaveDefaultParams:
+    case ccSaveDefaultParams:
       *text = TranslateGeneral(QStringLiteral("SaveParamsDefault"), QStringLiteral("Save default parameters"));
       break;
-    case dcProperties:
+    case ccProperties:
       *text = TranslateWord(QStringLiteral("Properties"));
       break;
     case 2:
@@ -657,13 +657,13 @@ void TPrintDiagrams::GetMenuCommandCaption(int index, QString* text) {
 
 bool TPrintDiagrams::ExecuteMenuCommand(int index) {
   switch (index) {
-    case dcImport:
+    case ccImport:
       return ImportWithDialog();
-    case dcAdd:
+    case ccAdd:
       return InsertNewChildAt(0, 0, 0, 0);
-    case dcExport:
+    case ccExport:
       return ExportWithDialog();
-    case dcLoadParams: {
+    case ccLoadParams: {
       TFileDialogOptions options;
       options.Title = TranslateGeneral(QStringLiteral("LoadParams"), QStringLiteral("Load parameters"));
       options.Filter = QStringLiteral("Ini files|*.ini|All files|*.*");
@@ -675,7 +675,7 @@ bool TPrintDiagrams::ExecuteMenuCommand(int index) {
       Invalidate(this);
       return true;
     }
-    case dcSaveParams: {
+    case ccSaveParams: {
       TFileDialogOptions options;
       options.Title = TranslateGeneral(QStringLiteral("SaveParams"), QStringLiteral("Save parameters"));
       options.Filter = QStringLiteral("Ini files|*.ini");
@@ -687,15 +687,15 @@ bool TPrintDiagrams::ExecuteMenuCommand(int index) {
       SaveParameters(name);
       return true;
     }
-    case dcLoadDefaultParams:
+    case ccLoadDefaultParams:
       ApplyParameters(CurveDefaultsFileName());
       Changed();
       Invalidate(this);
       return true;
-    case dcSaveDefaultParams:
+    case ccSaveDefaultParams:
       SaveParameters(CurveDefaultsFileName());
       return true;
-    case dcProperties:
+    case ccProperties:
       return EditProperties();
     default:
       return TDataObject::ExecuteMenuCommand(index);

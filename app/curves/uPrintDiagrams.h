@@ -29,15 +29,15 @@ struct TGridLines {
 
 // Commands of the column's menu.
 enum TDiagramsCommand : int {
-  dcImport = 0,
-  dcAdd = 1,
-  dcExport = 3,
-  dcLoadParams = 5,
-  dcSaveParams = 6,
-  dcLoadDefaultParams = 7,
-  dcSaveDefaultParams = 8,
-  dcProperties = 10,
-  dcCount = 11,
+  ccImport = 0,
+  ccAdd = 1,
+  ccExport = 3,
+  ccLoadParams = 5,
+  ccSaveParams = 6,
+  ccLoadDefaultParams = 7,
+  ccSaveDefaultParams = 8,
+  ccProperties = 10,
+  ccCount = 11,
 };
 
 class TPrintDiagrams : public TDataObject {
@@ -66,7 +66,7 @@ class TPrintDiagrams : public TDataObject {
   bool LoadFromIni(TIniFile* ini, const QString& section, const QString& prefix) override;
   bool SaveToIni(TIniFile* ini, const QString& section, const QString& prefix) override;
   void Assign(TPrintObject* source) override;
-  int GetMenuCommandCount() override { return dcCount; }
+  int GetMenuCommandCount() override { return ccCount; }
   void GetMenuCommandCaption(int index, QString* text) override;
   bool ExecuteMenuCommand(int index) override;
   void DumpProperties(QJsonObject* json) const override;

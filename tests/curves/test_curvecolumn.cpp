@@ -231,9 +231,9 @@ TEST_F(CurveColumnTest, InsertedRulerSpansTheColumnAndCancelledCommandsChangeNot
   EXPECT_DOUBLE_EQ(ruler->GetWidth(), 40);
   EXPECT_DOUBLE_EQ(ruler->Top(), 25);
   // Every file dialog is cancelled: nothing is imported, exported or loaded.
-  EXPECT_FALSE(f.Column->ExecuteMenuCommand(dcImport));
-  EXPECT_FALSE(f.Column->ExecuteMenuCommand(dcExport));
-  EXPECT_FALSE(f.Column->ExecuteMenuCommand(dcLoadParams));
+  EXPECT_FALSE(f.Column->ExecuteMenuCommand(ccImport));
+  EXPECT_FALSE(f.Column->ExecuteMenuCommand(ccExport));
+  EXPECT_FALSE(f.Column->ExecuteMenuCommand(ccLoadParams));
   EXPECT_EQ(f.Column->Count(), 1);
 }
 
