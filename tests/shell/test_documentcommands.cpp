@@ -73,8 +73,24 @@ int PdfPages(const QString& path) {
 
 class DocumentCommands : public ::testing::Test {
  protected:
-  void SetUp() override { Write(Path("t.knt"), kTemplate); }
+  // The program records what it meets (a newer version of a loaded file) in
+  // the settings of its folder; a person starting the built program after the
+  // tests must not inherit that.
+  void SetUp() override {
+    FSettingsExisted = QFile::exists(kSettings);
+    FSettings = FileBytes(kSettings);
+    Write(Path("t.knt"), kTemplate);
+  }
+  void TearDown() override {
+    if (FSettingsExisted)
+      Write(kSettings, FSettings);
+    else
+      QFile::remove(kSettings);
+  }
   QString Path(const QString& name) const { return FDir.filePath(name); }
+  const QString kSettings = QStringLiteral(KERNO_PROGRAM_DIR "/Kerno.ini");
+  bool FSettingsExisted = false;
+  QByteArray FSettings;
   QTemporaryDir FDir;
 };
 
