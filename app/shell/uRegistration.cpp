@@ -10,8 +10,10 @@
 #include "uPrintDeepScale.h"
 #include "uPrintDiagrammBase.h"
 #include "uPrintHeader.h"
+#include "uPrintStratCol.h"
 #include "uPrintText.h"
 #include "uPrintTextDialog.h"
+#include "uStratColDialogs.h"
 #include "uTableKinds.h"
 
 void RegisterKinds() {
@@ -21,6 +23,7 @@ void RegisterKinds() {
   RegisterDocumentKinds();
   RegisterCurvePlotKinds();
   RegisterTableKinds();
+  RegisterStratColKinds();
 }
 
 void RegisterDialogs() {
@@ -31,4 +34,5 @@ void RegisterDialogs() {
   RegisterDocumentDialogs();
   RegisterCurvePlotDialogs();
   RegisterCurveColumnDialogs();
+  RegisterStratColDialogs();
 }

@@ -1,0 +1,65 @@
+// The lithology column's dialog (TfLC): a grid of the layers (depths and sign
+// names) edited live in the column, with rows and sign columns inserted and
+// deleted, tables loaded and saved, and sign names found and replaced
+// (TFReplaceSign). Cancel puts the column back as it was.
+#pragma once
+
+#include <QDialog>
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QPushButton;
+class QTableWidget;
+class TPrintStratCol;
+struct TLayerRow;
+
+class TfLC : public QDialog {
+ public:
+  TfLC(TPrintStratCol* column, QWidget* parent = nullptr);
+  ~TfLC() override;
+  void accept() override;
+  void reject() override;
+
+  // The grid again from the layers.
+  void UpdateTable();
+  // The grid actions (the current cell is the grid's).
+  void InsertRow();
+  void DeleteRow();
+  void InsertColumn();
+  void DeleteColumn();
+  void LoadTable();
+  void SaveTable();
+  void ReplaceSigns();
+  // Replaces every sign cell equal to `from` (exactly) by `to`; the count.
+  int ReplaceSign(const QString& from, const QString& to);
+  // The sign names in the grid: names the database lacks first.
+  QStringList DistinctSigns() const;
+  TPrintStratCol* Column() const { return FColumn; }
+
+  QTableWidget* Grid;
+  QPushButton* btnFloating;
+  QCheckBox* cbPreview;
+
+ private:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void WriteRow(int row);
+  TLayerRow RowOf(int row) const;
+
+  TPrintStratCol* FColumn;
+  std::unique_ptr<TPrintStratCol> FSaved;
+  bool FFilling = false;
+};
+
+class TFReplaceSign : public QDialog {
+ public:
+  TFReplaceSign(TfLC* owner);
+  QComboBox* cbReplace;
+  QComboBox* cbReplaceTo;
+  QPushButton* btnReplace;
+
+ private:
+  TfLC* FOwner;
+};
+
+bool RunStratColDialog(TPrintStratCol* column, QWidget* parent = nullptr);

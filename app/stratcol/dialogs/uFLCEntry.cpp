@@ -1,0 +1,390 @@
+#include "uFLCEntry.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QPushButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "uColorPanel.h"
+#include "uDialogButtons.h"
+#include "uKinds.h"
+#include "uLanguage.h"
+#include "uLineStyleDialog.h"
+#include "uNumbers.h"
+#include "uSettings.h"
+#include "uStratColEntry.h"
+
+namespace {
+
+QString Mm(double v) { return QString::fromStdString(FormatGeneral(v)); }
+
+}  // namespace
+
+TSignItemDelegate::TSignItemDelegate(IStratDataBase* database, QObject* parent)
+    : QStyledItemDelegate(parent), FDataBase(database), FSize(std::clamp(Settings().LdbIconSize(), 12, 128)) {}
+
+void TSignItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+  const QString name = index.data(Qt::DisplayRole).toString();
+  if (!FDataBase || name.isEmpty()) {
+    QStyledItemDelegate::paint(painter, option, index);
+    return;
+  }
+  painter->save();
+  if (option.state & QStyle::State_Selected) painter->fillRect(option.rect, option.palette.highlight());
+  const QRect r = option.rect.adjusted(1, 1, -1, -1);
+  stratDrawListItem(painter, FDataBase, TRect{r.left(), r.top(), r.right() + 1, r.bottom() + 1}, SignNameBytes(name),
+                    false);
+  painter->restore();
+}
+
+QSize TSignItemDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
+  QSize s = QStyledItemDelegate::sizeHint(option, index);
+  s.setHeight(std::max(s.height(), FSize));
+  return s;
+}
+
+QStringList DataBaseSignNames(IStratDataBase* database) {
+  QStringList names;
+  if (!database) return names;
+  for (int i = 0; i < database->SignCount(); ++i) {
+    TComPtr<IStratSign> sign;
+    if (database->GetSign(i, sign.Put()) != S_OK || !sign) continue;
+    TShortString name{};
+    sign->GetName(&name);
+    names << SignNameText(name);
+  }
+  if (Settings().LdbSort()) names.sort(Qt::CaseInsensitive);
+  return names;
+}
+
+void UseSignIcons(QAbstractItemView* view, IStratDataBase* database) {
+  if (Settings().LdbIcon()) view->setItemDelegate(new TSignItemDelegate(database, view));
+}
+
+void UseSignIcons(QComboBox* combo, IStratDataBase* database) {
+  if (Settings().LdbIcon()) combo->setItemDelegate(new TSignItemDelegate(database, combo));
+}
+
+TMmField::TMmField(QWidget* parent) : QObject(parent) {
+  Edit = new QLineEdit(parent);
+  Slider = new QSlider(Qt::Horizontal, parent);
+  Slider->setRange(0, 100);
+  connect(Slider, &QSlider::valueChanged, this, [this](int pos) {
+    if (FUpdating) return;
+    FUpdating = true;
+    Edit->setText(Mm(pos / 5.0));
+    FUpdating = false;
+    emit Changed();
+  });
+  connect(Edit, &QLineEdit::textEdited, this, [this] {
+    if (FUpdating) return;
+    FUpdating = true;
+    const int pos = static_cast<int>(std::lround(Value() * 5));
+    Slider->setRange(std::min(Slider->minimum(), pos - 1), std::max(Slider->maximum(), pos + 1));
+    Slider->setValue(pos);
+    FUpdating = false;
+    emit Changed();
+  });
+}
+
+double TMmField::Value() const {
+  const double v = ReadNumber(Edit->text().trimmed().toStdString(), std::numeric_limits<double>::quiet_NaN());
+  return std::isfinite(v) ? v : Slider->value() / 5.0;
+}
+
+void TMmField::SetValue(double value) {
+  FUpdating = true;
+  const int pos = static_cast<int>(std::lround(value * 5));
+  Slider->setRange(std::min(Slider->minimum(), pos - 1), std::max(Slider->maximum(), pos + 1));
+  Slider->setValue(pos);
+  // A text that already reads as the value (a trailing separator aside) stays as typed.
+  QString text = Edit->text();
+  if (text.endsWith(QLatin1Char('.')) || text.endsWith(QLatin1Char(','))) text.chop(1);
+  if (ReadNumber(text.toStdString(), std::numeric_limits<double>::quiet_NaN()) != value) Edit->setText(Mm(value));
+  FUpdating = false;
+}
+
+void TMmField::SetEnabled(bool on) {
+  Edit->setEnabled(on);
+  Slider->setEnabled(on);
+}
+
+TfLDBList::TfLDBList(IStratDataBase* database, QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("TfLDBList"));
+  setWindowTitle(TranslateGeneral(QStringLiteral("SelectSign"), QStringLiteral("Select sign from database")));
+  lbSigns = new QListWidget(this);
+  lbSigns->setObjectName(QStringLiteral("lbSigns"));
+  lbSigns->addItems(DataBaseSignNames(database));
+  UseSignIcons(lbSigns, database);
+  auto* buttons = NewOkCancelButtons(this, QStringLiteral("data/stratcol"));
+  btnOK = buttons->button(QDialogButtonBox::Ok);
+  btnOK->setEnabled(false);
+  connect(lbSigns, &QListWidget::currentRowChanged, this, [this](int row) { btnOK->setEnabled(row >= 0); });
+  connect(lbSigns, &QListWidget::itemDoubleClicked, this, [this] { accept(); });
+  connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+    if (lbSigns->currentRow() >= 0) accept();
+  });
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  auto* root = new QVBoxLayout(this);
+  root->addWidget(lbSigns);
+  root->addWidget(buttons);
+  resize(320, 420);
+}
+
+QString TfLDBList::Chosen() const { return lbSigns->currentItem() ? lbSigns->currentItem()->text() : QString(); }
+
+bool ChooseSign(IStratDataBase* database, QString* name, QWidget* parent) {
+  if (!database || !name) return false;
+  TfLDBList dialog(database, parent);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  TComPtr<IStratSign> sign;
+  if (database->FindByName(SignNameBytes(dialog.Chosen()), sign.Put()) != S_OK || !sign) return false;
+  TShortString found{};
+  sign->GetName(&found);
+  *name = SignNameText(found);
+  return true;
+}
+
+TFLCEntry::TFLCEntry(TStratColEntry* layer, QWidget* parent) : QDialog(parent), FLayer(layer) {
+  setObjectName(QStringLiteral("TFLCEntry"));
+  setWindowTitle(TranslateKindName(layer->GetKind()) + QLatin1Char(' ') + Mm(layer->TopDepth()) +
+                 QStringLiteral(" - ") + Mm(layer->BottomDepth()));
+  // The dialog edits the layer itself; these bring it back on Cancel.
+  stratCreateField(FKeptField.Put());
+  if (FKeptField && layer->GetField()) stratCopy(layer->GetField().Get(), FKeptField.Get());
+  FKeptLine = layer->GetTopLine();
+  IStratDataBase* db = layer->DataBase();
+
+  lbSigns = new QListWidget(this);
+  lbSigns->setObjectName(QStringLiteral("lbSigns"));
+  UseSignIcons(lbSigns, db);
+  cbSign = new QComboBox(this);
+  cbSign->setObjectName(QStringLiteral("cbSign"));
+  cbSign->addItems(DataBaseSignNames(db));
+  UseSignIcons(cbSign, db);
+  fOffsetX = new TMmField(this);
+  fOffsetY = new TMmField(this);
+  fSpaceX = new TMmField(this);
+  fSpaceY = new TMmField(this);
+  seCountX = new QSpinBox(this);
+  seCountY = new QSpinBox(this);
+  for (QSpinBox* s : {seCountX, seCountY}) s->setRange(1, 10000);
+  cbCut = new QCheckBox(TranslateGeneral(QStringLiteral("CutBorder"), QStringLiteral("Cut outside borders")), this);
+  btnUp = new QPushButton(TranslateWord(QStringLiteral("Up")), this);
+  btnDown = new QPushButton(TranslateWord(QStringLiteral("Down")), this);
+  btnAdd = new QPushButton(TranslateWord(QStringLiteral("Add")), this);
+  btnDelete = new QPushButton(TranslateWord(QStringLiteral("Delete")), this);
+  btnPlace = new QPushButton(
+      TranslateGeneral(QStringLiteral("PlaceAutomatically"), QStringLiteral("Place Automatically")), this);
+  pColor = new TColorPanel(this);
+  cbWidth = new TLineWidthCombo(this);
+  cbStyle = new TLineStyleCombo(this);
+  cbPreview = new QCheckBox(TranslateWord(QStringLiteral("Preview")), this);
+  for (auto [w, n] : std::initializer_list<std::pair<QWidget*, const char*>>{{fOffsetX->Edit, "edOffsetX"},
+                                                                             {fOffsetY->Edit, "edOffsetY"},
+                                                                             {fSpaceX->Edit, "edSpaceX"},
+                                                                             {fSpaceY->Edit, "edSpaceY"},
+                                                                             {seCountX, "seCountX"},
+                                                                             {seCountY, "seCountY"},
+                                                                             {cbCut, "cbCut"},
+                                                                             {btnUp, "btnUp"},
+                                                                             {btnDown, "btnDown"},
+                                                                             {btnAdd, "btnAdd"},
+                                                                             {btnDelete, "btnDelete"},
+                                                                             {btnPlace, "btnPlace"},
+                                                                             {pColor, "pColor"},
+                                                                             {cbWidth, "cbWidth"},
+                                                                             {cbStyle, "cbStyle"},
+                                                                             {cbPreview, "cbPreview"}})
+    w->setObjectName(QString::fromLatin1(n));
+
+  auto* grid = new QGridLayout;
+  grid->addWidget(new QLabel(TranslateWord(QStringLiteral("Layer")), this), 0, 0);
+  grid->addWidget(cbSign, 0, 1, 1, 4);
+  grid->addWidget(new QLabel(TranslateWord(QStringLiteral("Position")), this), 1, 0);
+  grid->addWidget(fOffsetX->Edit, 1, 1);
+  grid->addWidget(fOffsetX->Slider, 1, 2);
+  grid->addWidget(fOffsetY->Edit, 1, 3);
+  grid->addWidget(fOffsetY->Slider, 1, 4);
+  grid->addWidget(new QLabel(TranslateWord(QStringLiteral("Space")), this), 2, 0);
+  grid->addWidget(fSpaceX->Edit, 2, 1);
+  grid->addWidget(fSpaceX->Slider, 2, 2);
+  grid->addWidget(fSpaceY->Edit, 2, 3);
+  grid->addWidget(fSpaceY->Slider, 2, 4);
+  grid->addWidget(new QLabel(TranslateGeneral(QStringLiteral("BlockCount"), QStringLiteral("Block count")), this), 3,
+                  0);
+  grid->addWidget(seCountX, 3, 1);
+  grid->addWidget(seCountY, 3, 3);
+  grid->addWidget(cbCut, 4, 1, 1, 4);
+  auto* side = new QVBoxLayout;
+  for (QPushButton* b : {btnUp, btnDown, btnAdd, btnDelete, btnPlace}) side->addWidget(b);
+  side->addStretch();
+  auto* signsRow = new QHBoxLayout;
+  signsRow->addWidget(lbSigns, 1);
+  signsRow->addLayout(side);
+  auto* signsBox =
+      new QGroupBox(TranslateGeneral(QStringLiteral("LCSigns"), QStringLiteral("Stratological signs")), this);
+  auto* signsLayout = new QVBoxLayout(signsBox);
+  signsLayout->addLayout(signsRow);
+  signsLayout->addLayout(grid);
+  auto* lineBox = new QGroupBox(TranslateGeneral(QStringLiteral("TopBoundary"), QStringLiteral("Top boundary")), this);
+  auto* lineForm = new QFormLayout(lineBox);
+  lineForm->addRow(TranslateWord(QStringLiteral("Color")), pColor);
+  lineForm->addRow(TranslateGeneral(QStringLiteral("LineWidth"), QStringLiteral("Width")), cbWidth);
+  lineForm->addRow(TranslateWord(QStringLiteral("Style")), cbStyle);
+  auto* buttons = NewOkCancelButtons(this, QStringLiteral("data/stratcol"));
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  auto* bottom = new QHBoxLayout;
+  bottom->addWidget(cbPreview);
+  bottom->addStretch();
+  bottom->addWidget(buttons);
+  auto* root = new QVBoxLayout(this);
+  root->addWidget(signsBox);
+  root->addWidget(lineBox);
+  root->addLayout(bottom);
+
+  pColor->SetColor(static_cast<uint32_t>(FKeptLine.Color));
+  cbWidth->SetWidth(FKeptLine.LineWidth);
+  cbStyle->SetStyle(FKeptLine.Style);
+  FillList(layer->SignCount() > 0 ? 0 : -1);
+
+  connect(lbSigns, &QListWidget::currentRowChanged, this, [this] { ShowSelected(); });
+  for (TMmField* f : {fOffsetX, fOffsetY, fSpaceX, fSpaceY})
+    connect(f, &TMmField::Changed, this, [this] { WriteSelected(); });
+  for (QSpinBox* s : {seCountX, seCountY}) connect(s, &QSpinBox::valueChanged, this, [this] { WriteSelected(); });
+  connect(cbCut, &QCheckBox::toggled, this, [this] { WriteSelected(); });
+  connect(cbSign, &QComboBox::currentIndexChanged, this, [this] { WriteSelected(); });
+  connect(pColor, &TColorPanel::ColorChanged, this, [this] { WriteLine(); });
+  connect(cbWidth, &QComboBox::currentIndexChanged, this, [this] { WriteLine(); });
+  connect(cbStyle, &QComboBox::currentIndexChanged, this, [this] { WriteLine(); });
+  connect(btnAdd, &QPushButton::clicked, this, [this] { Add(); });
+  connect(btnDelete, &QPushButton::clicked, this, [this] {
+    const int row = lbSigns->currentRow();
+    if (row < 0 || !FLayer->DeleteSign(row)) return;
+    FillList(std::min(row, FLayer->SignCount() - 1));
+    Changed();
+  });
+  connect(btnUp, &QPushButton::clicked, this, [this] { Move(-1); });
+  connect(btnDown, &QPushButton::clicked, this, [this] { Move(1); });
+  connect(btnPlace, &QPushButton::clicked, this, [this] {
+    FLayer->AutoPlace();
+    ShowSelected();
+    Changed();
+  });
+}
+
+void TFLCEntry::FillList(int select) {
+  FFilling = true;
+  lbSigns->clear();
+  lbSigns->addItems(FLayer->SignNames());
+  FFilling = false;
+  lbSigns->setCurrentRow(select);
+  ShowSelected();
+}
+
+void TFLCEntry::SelectSign(int row) { lbSigns->setCurrentRow(row); }
+
+void TFLCEntry::ShowSelected() {
+  const int row = lbSigns->currentRow();
+  TStratPlacement item{};
+  const bool have = row >= 0 && FLayer->GetPlacement(row, &item) == S_OK;
+  FFilling = true;
+  for (TMmField* f : {fOffsetX, fOffsetY, fSpaceX, fSpaceY}) f->SetEnabled(have);
+  for (QWidget* w : std::initializer_list<QWidget*>{seCountX, seCountY, cbCut, cbSign}) w->setEnabled(have);
+  btnUp->setEnabled(have && row > 0);
+  btnDown->setEnabled(have && row < lbSigns->count() - 1);
+  btnDelete->setEnabled(have);
+  if (have) {
+    fOffsetX->SetValue(item.OffsetX);
+    fOffsetY->SetValue(item.OffsetY);
+    fSpaceX->SetValue(item.SpaceX);
+    fSpaceY->SetValue(item.SpaceY);
+    seCountX->setValue(item.CountX);
+    seCountY->setValue(item.CountY);
+    cbCut->setChecked((item.Flags & kStratCutOutside) != 0);
+    const QString name = SignNameText(item.SignName);
+    int index = cbSign->findText(name, Qt::MatchFixedString);
+    if (index < 0 && !name.isEmpty()) {
+      cbSign->addItem(name);  // a sign the database lacks still shows its name
+      index = cbSign->count() - 1;
+    }
+    cbSign->setCurrentIndex(index);
+  } else {
+    cbSign->setCurrentIndex(-1);
+  }
+  FFilling = false;
+}
+
+void TFLCEntry::WriteSelected() {
+  const int row = lbSigns->currentRow();
+  TStratPlacement item{};
+  if (FFilling || row < 0 || FLayer->GetPlacement(row, &item) != S_OK) return;
+  item.OffsetX = fOffsetX->Value();
+  item.OffsetY = fOffsetY->Value();
+  item.SpaceX = fSpaceX->Value();
+  item.SpaceY = fSpaceY->Value();
+  item.CountX = seCountX->value();
+  item.CountY = seCountY->value();
+  item.Flags = cbCut->isChecked() ? item.Flags | kStratCutOutside : item.Flags & ~kStratCutOutside;
+  if (cbSign->currentIndex() >= 0) item.SignName = SignNameBytes(cbSign->currentText());
+  FLayer->SetPlacement(row, item);
+  if (QListWidgetItem* it = lbSigns->item(row)) it->setText(SignNameText(item.SignName));
+  Changed();
+}
+
+void TFLCEntry::WriteLine() {
+  if (FFilling) return;
+  FLayer->SetTopLine({cbStyle->Style(), static_cast<int32_t>(pColor->Color()), cbWidth->Width()});
+  Changed();
+}
+
+void TFLCEntry::Changed() {
+  if (cbPreview->isChecked() && FLayer->Parent()) FLayer->Parent()->Invalidate(FLayer);
+}
+
+void TFLCEntry::Add() {
+  QString name;
+  if (!ChooseSign(FLayer->DataBase(), &name, this)) return;
+  const int at = lbSigns->currentRow() + 1;
+  if (!FLayer->InsertSignName(at, name)) return;
+  FillList(std::min(at, FLayer->SignCount() - 1));
+  Changed();
+}
+
+void TFLCEntry::Move(int by) {
+  const int row = lbSigns->currentRow();
+  const int other = row + by;
+  TComPtr<IStratField> field = FLayer->GetField();
+  if (row < 0 || other < 0 || other >= FLayer->SignCount() || !field || field->Exchange(row, other) != S_OK) return;
+  FLayer->SetModified(true);
+  FillList(other);
+  Changed();
+}
+
+void TFLCEntry::reject() {
+  TComPtr<IStratField> field = FLayer->GetField();
+  if (field && FKeptField) stratCopy(FKeptField.Get(), field.Get());
+  FLayer->SetTopLine(FKeptLine);
+  QDialog::reject();
+}
+
+bool RunLayerDialog(TStratColEntry* layer, QWidget* parent) {
+  if (!layer) return false;
+  TFLCEntry dialog(layer, parent);
+  return dialog.exec() == QDialog::Accepted;
+}

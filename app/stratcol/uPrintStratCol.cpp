@@ -1,0 +1,694 @@
+#include "uPrintStratCol.h"
+
+#include <QFileInfo>
+#include <QJsonObject>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "qsID.h"
+#include "uCodePage.h"
+#include "uIniFile.h"
+#include "uIntervalImport.h"
+#include "uLanguage.h"
+#include "uLanguageObject.h"
+#include "uMemoryStream.h"
+#include "uNumbers.h"
+#include "uPropertiesDialogs.h"
+#include "uSettings.h"
+#include "uStorage.h"
+#include "uStratColEntry.h"
+#include "uStratColExport.h"
+#include "uStringTable.h"
+#include "uUiServices.h"
+
+namespace {
+
+constexpr int32_t idDataBaseFile = 5120;
+constexpr int32_t idTopLineWidth = 5121;
+constexpr int32_t idTopLineColor = 5122;
+constexpr int32_t idTopLineStyle = 5123;
+
+constexpr int kEditMode = 2;
+// Depths closer than this are one boundary when intervals are merged.
+constexpr double kSameDepth = 0.001;
+
+const QString kDefaultLsd = QStringLiteral("default.lsd");
+const QString kLsd2 = QStringLiteral("lsd2");
+
+double CellNumber(const QString& text, double def) {
+  const double v = ReadNumber(text.trimmed().toStdString(), def);
+  return std::isfinite(v) ? v : def;
+}
+
+QString ColText(const char* key, const char* def) {
+  return TranslateGeneral(QString::fromLatin1(key), QString::fromUtf8(def));
+}
+
+// The names of a table row from column 2 up to its last non-empty cell.
+QStringList RowNames(const TStringTable& table, int row, bool keepEmpty) {
+  int last = table.ColCount() - 1;
+  while (last >= 2 && table.GetCell(last, row).trimmed().isEmpty()) --last;
+  QStringList names;
+  for (int c = 2; c <= last; ++c) {
+    const QString name = table.GetCell(c, row).trimmed();
+    if (keepEmpty || !name.isEmpty()) names << name;
+  }
+  return names;
+}
+
+// A fresh database loaded from `bytes` in either stored form, or null.
+TComPtr<IStratDataBase> DataBaseFromBytes(const std::vector<uint8_t>& bytes, bool oldForm) {
+  TComPtr<IStratDataBase> db;
+  if (stratCreateDataBase(db.Put()) != S_OK || bytes.empty() ||
+      bytes.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max()))
+    return nullptr;
+  if (oldForm) {
+    auto old = db.As<IStratDataBaseOld>(IID_IStratDataBaseOld);
+    if (!old || old->LoadFromOldBuffer(bytes.data(), static_cast<int32_t>(bytes.size())) <= 0) return nullptr;
+    return db;
+  }
+  auto stream = db.As<IStratStream>(IID_IStratStream);
+  TComPtr<IStream> source;
+  if (!stream || CreateMemoryStream(source.Put()) != S_OK) return nullptr;
+  uint32_t done = 0;
+  if (source->Write(bytes.data(), static_cast<uint32_t>(bytes.size()), &done) != S_OK) return nullptr;
+  source->Seek(0, 0, nullptr);
+  if (stream->LoadFromStream(source.Get()) != S_OK) return nullptr;
+  return db;
+}
+
+}  // namespace
+
+TPrintStratCol::TPrintStratCol() {
+  stratCreateDataBase(FDataBase.Put());
+  FFlags |= pfInsert;
+}
+
+TPrintStratCol::~TPrintStratCol() {
+  // An editor left open on our database must not call back into a column that is gone.
+  stratCloseEditors(this);
+}
+
+QString TPrintStratCol::DataBaseStreamName() const {
+  const QString name = QFileInfo(QString(FDataBaseFile).replace(QLatin1Char('\\'), QLatin1Char('/'))).fileName();
+  return name.isEmpty() ? kDefaultLsd : name;
+}
+
+std::vector<TStratColEntry*> TPrintStratCol::Layers() const {
+  std::vector<TStratColEntry*> layers;
+  layers.reserve(static_cast<size_t>(Count()));
+  for (int i = 0; i < Count(); ++i)
+    if (auto* e = dynamic_cast<TStratColEntry*>(GetChild(i))) layers.push_back(e);
+  return layers;
+}
+
+void TPrintStratCol::SetFloating(bool on) {
+  SetChildFlags(on ? ChildFlags() | kStratFloating : ChildFlags() & ~kStratFloating);
+}
+
+bool TPrintStratCol::LoadDataBase(const QString& name) {
+  if (name.isEmpty()) return false;
+  QString path = name;
+  const QStringList candidates = {name, ProgramDir() + QStringLiteral("/lsd/") + name,
+                                  ProgramDir() + QLatin1Char('/') + name};
+  for (const QString& c : candidates)
+    if (QFileInfo(c).isFile()) {
+      path = c;
+      break;
+    }
+  TComPtr<IStratDataBase> loaded;
+  if (stratCreateDataBase(loaded.Put()) != S_OK) return false;
+  const QByteArray file = QFile::encodeName(path);
+  // Loaded apart first: a file that cannot be read leaves the column's database as it was.
+  if (stratLoad(file.constData(), loaded.Get()) != S_OK) return false;
+  if (stratCopy(loaded.Get(), FDataBase.Get()) != S_OK) return false;
+  FDataBaseFile = path;
+  AttachDataBase();
+  return true;
+}
+
+void TPrintStratCol::AttachDataBase() {
+  for (TStratColEntry* e : Layers()) {
+    e->SetDataBase(FDataBase.Get());
+    e->SetModified(true);
+  }
+}
+
+int TPrintStratCol::UnknownSignLayers() const {
+  int n = 0;
+  for (const TStratColEntry* e : Layers()) n += !e->SignsKnown();
+  return n;
+}
+
+void TPrintStratCol::CheckSigns() {
+  if (!Settings().LdbMsgError() || UnknownSignLayers() == 0) return;
+  Ui().Message(
+      TMsgKind::Error, TranslateWord(QStringLiteral("Error")),
+      Caption() + QLatin1Char(' ') +
+          Translate(QStringLiteral("CONFIRM"), QStringLiteral("Error.HasUnknownEttle"), QStringLiteral("has errors")),
+      mbOK);
+  EditProperties();
+}
+
+void TPrintStratCol::AutoPlaceAll() {
+  for (TStratColEntry* e : Layers()) e->AutoPlace();
+}
+
+void TPrintStratCol::FitChild(TPrintObject* child) {
+  child->SetLeft(FLeft);
+  child->SetWidth(GetWidth());
+  if (child->Top() < FTop) child->SetTop(FTop);
+}
+
+TStratColEntry* TPrintStratCol::AddLayer(double topDepth, double bottomDepth, const QStringList& signs) {
+  if (!std::isfinite(topDepth) || !std::isfinite(bottomDepth) || !(bottomDepth > topDepth)) return nullptr;
+  auto made = std::make_unique<TStratColEntry>();
+  TStratColEntry* e = made.get();
+  // Depths map through the column's chain: the layer is placed once it is in it.
+  if (AddChild(std::move(made)) < 0) return nullptr;
+  e->SetTopDepth(topDepth);
+  e->SetBottomDepth(bottomDepth);
+  for (const QString& s : signs) e->AddSignName(s);
+  Changed();
+  return e;
+}
+
+bool TPrintStratCol::ImportLayersFrom(const TStringTable& table, TLayerImportReport* report) {
+  TLayerImportReport r;
+  r.Rows = table.RowCount();
+  if (table.RowCount() < 1 || table.ColCount() < 3) return false;
+  struct TRowIn {
+    double Top, Bottom;
+    QStringList Names;
+  };
+  std::vector<TRowIn> rows;
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  for (int row = 0; row < table.RowCount(); ++row) {
+    const double top = CellNumber(table.GetCell(0, row), nan);
+    const double bottom = CellNumber(table.GetCell(1, row), nan);
+    // Rows without an interval are left out and counted for the message.
+    if (std::isnan(top) || std::isnan(bottom) || top < 0 || !(bottom > top)) {
+      ++r.Skipped;
+      continue;
+    }
+    rows.push_back({top, bottom, RowNames(table, row, true)});
+  }
+  std::stable_sort(rows.begin(), rows.end(), [](const TRowIn& a, const TRowIn& b) { return a.Top < b.Top; });
+  FFilling = true;
+  Clear();
+  double lastBottom = -std::numeric_limits<double>::infinity();
+  const bool horizontal = GetDirection() == 2;
+  for (TRowIn& row : rows) {
+    // An overlapping row starts where the layer above ends.
+    if (row.Top < lastBottom - kSameDepth) {
+      if (row.Bottom <= lastBottom + kSameDepth) {
+        ++r.Skipped;
+        continue;
+      }
+      row.Top = lastBottom;
+      ++r.Shortened;
+    }
+    lastBottom = row.Bottom;
+    auto made = std::make_unique<TStratColEntry>();
+    TStratColEntry* e = made.get();
+    TPrintObjectList::AddChild(std::move(made));
+    if (horizontal) {
+      e->SetTop(FTop);
+      e->SetHeight(GetHeight());
+      e->SetLeft(DepthToPage(row.Top));
+      e->SetWidth(DepthToPage(row.Bottom) - FLeft);
+    } else {
+      e->SetLeft(FLeft);
+      e->SetWidth(GetWidth());
+      e->SetTopDepth(row.Top);
+      e->SetBottomDepth(row.Bottom);
+    }
+    e->SetTopLine(FTopLine);
+    e->SetDataBase(FDataBase.Get());
+    for (const QString& name : row.Names)
+      if (e->AddSignName(name) == 0) ++r.SignsCut;
+  }
+  FFilling = false;
+  Changed();
+  AttachDataBase();
+  AutoPlaceAll();
+  SetModified(true);
+  Invalidate(this);
+  if (report) *report = r;
+  return true;
+}
+
+bool TPrintStratCol::AddLayerDataFrom(const TStringTable& table, TLayerImportReport* report) {
+  TLayerImportReport r;
+  r.Rows = table.RowCount();
+  if (table.RowCount() < 1 || table.ColCount() < 3) return false;
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const auto same = [](double a, double b) { return std::abs(a - b) < kSameDepth; };
+  for (int row = 0; row < table.RowCount(); ++row) {
+    const double top = CellNumber(table.GetCell(0, row), nan);
+    const double bottom = CellNumber(table.GetCell(1, row), nan);
+    if (std::isnan(top) || std::isnan(bottom) || top < 0 || !(top < bottom)) {
+      ++r.Skipped;
+      continue;
+    }
+    const QStringList names = RowNames(table, row, false);
+    SortByTop();
+    std::vector<TStratColEntry*> hit;
+    for (TStratColEntry* e : Layers())
+      if (e->TopDepth() < bottom - kSameDepth && e->BottomDepth() > top + kSameDepth) hit.push_back(e);
+    // Splits a layer at `depth`: the new lower part carries the same signs.
+    const auto split = [this](TStratColEntry* upper, double depth) {
+      const double oldBottom = upper->BottomDepth();
+      auto made = std::make_unique<TStratColEntry>();
+      TStratColEntry* lower = made.get();
+      lower->Assign(upper);
+      AddChild(std::move(made));
+      upper->SetBottomDepth(depth);
+      lower->SetTopDepth(depth);
+      lower->SetBottomDepth(oldBottom);
+      return lower;
+    };
+    std::vector<TStratColEntry*> collection;
+    if (hit.empty()) {
+      if (TStratColEntry* e = AddLayer(top, bottom)) collection.push_back(e);
+    } else {
+      if (hit.front()->TopDepth() < top && !same(hit.front()->TopDepth(), top)) hit.front() = split(hit.front(), top);
+      if (hit.back()->BottomDepth() > bottom && !same(hit.back()->BottomDepth(), bottom)) split(hit.back(), bottom);
+      collection = hit;
+      const auto fill = [&](double from, double to) {
+        if (to - from >= kSameDepth)
+          if (TStratColEntry* e = AddLayer(from, to)) collection.push_back(e);
+      };
+      fill(top, hit.front()->TopDepth());
+      for (size_t i = 0; i + 1 < hit.size(); ++i) fill(hit[i]->BottomDepth(), hit[i + 1]->TopDepth());
+      fill(hit.back()->BottomDepth(), bottom);
+    }
+    for (TStratColEntry* e : collection)
+      for (const QString& name : names)
+        if (e->AddSignName(name) == 0) ++r.SignsCut;
+  }
+  Changed();
+  AttachDataBase();
+  SortByTop();
+  SetModified(true);
+  Invalidate(this);
+  if (report) *report = r;
+  return true;
+}
+
+void TPrintStratCol::ReportImport(const TLayerImportReport& r) {
+  QStringList parts;
+  if (r.Skipped > 0 || r.Shortened > 0)
+    parts << SubstituteArgs(ColText("LayerRowsSkipped",
+                                    "Of %s rows, %s were not imported (depths missing, negative "
+                                    "or reversed, or inside the layer above) and %s overlapping "
+                                    "rows were shortened to start below the layer above."),
+                            {QString::number(r.Rows), QString::number(r.Skipped), QString::number(r.Shortened)});
+  if (r.SignsCut > 0)
+    parts << SubstituteArgs(ColText("LayerSignsCut", "A layer holds at most %s signs: %s names were left out."),
+                            {QString::number(kMaxLayerSigns), QString::number(r.SignsCut)});
+  if (!parts.isEmpty())
+    Ui().Message(TMsgKind::Warning, TranslateWord(QStringLiteral("Import")), parts.join(QLatin1Char('\n')), mbOK);
+}
+
+bool TPrintStratCol::ImportLayers() {
+  QString error;
+  const std::unique_ptr<TStringTable> table = ImportIntervals(QString(), &error);
+  if (!table) {
+    if (!error.isEmpty()) Ui().Message(TMsgKind::Error, TranslateWord(QStringLiteral("Import")), error, mbOK);
+    return false;
+  }
+  TLayerImportReport report;
+  if (!ImportLayersFrom(*table, &report)) return false;
+  ReportImport(report);
+  CheckSigns();
+  return true;
+}
+
+bool TPrintStratCol::AddLayerData() {
+  QString error;
+  const std::unique_ptr<TStringTable> table = ImportIntervals(QString(), &error);
+  if (!table) {
+    if (!error.isEmpty()) Ui().Message(TMsgKind::Error, TranslateWord(QStringLiteral("Import")), error, mbOK);
+    return false;
+  }
+  TLayerImportReport report;
+  if (!AddLayerDataFrom(*table, &report)) {
+    Ui().Message(TMsgKind::Error, TranslateWord(QStringLiteral("Error")),
+                 TranslateGeneral(QStringLiteral("FileHasnoData"), QStringLiteral("This file not contains data")),
+                 mbOK);
+    return false;
+  }
+  ReportImport(report);
+  CheckSigns();
+  return true;
+}
+
+std::vector<TLayerRow> TPrintStratCol::LayerRows() const {
+  std::vector<TLayerRow> rows;
+  for (const TStratColEntry* e : Layers()) rows.push_back({e->TopDepth(), e->BottomDepth(), e->SignNames()});
+  return rows;
+}
+
+void TPrintStratCol::SetLayerRow(int index, const TLayerRow& row) {
+  const std::vector<TStratColEntry*> layers = Layers();
+  if (index < 0 || index >= static_cast<int>(layers.size())) return;
+  TStratColEntry* e = layers[static_cast<size_t>(index)];
+  if (std::isfinite(row.TopDepth) && std::isfinite(row.BottomDepth) && row.BottomDepth > row.TopDepth) {
+    e->SetTopDepth(row.TopDepth);
+    e->SetBottomDepth(row.BottomDepth);
+  }
+  int last = static_cast<int>(row.Signs.size()) - 1;
+  while (last >= 0 && row.Signs[last].isEmpty()) --last;
+  const int wanted = std::min(last + 1, kMaxLayerSigns);
+  while (e->SignCount() < wanted && e->InsertSignName(e->SignCount(), QString())) {
+  }
+  while (e->SignCount() > wanted && e->DeleteSign(e->SignCount() - 1)) {
+  }
+  for (int i = 0; i < wanted; ++i)
+    if (e->GetSignName(i) != row.Signs[i]) e->SetSignName(i, row.Signs[i]);
+  SetModified(true);
+}
+
+void TPrintStratCol::ApplyTopLine(const TBoundaryLine& line, bool all) {
+  FTopLine = line;
+  if (all)
+    for (TStratColEntry* e : Layers())
+      if (e->TopDepth() > 0) e->SetTopLine(line);
+  SetModified(true);
+  Invalidate(this);
+}
+
+bool TPrintStratCol::OpenDataBaseEditor() {
+  TComPtr<ILanguage> language = CreateLanguageObject();
+  const std::string caption = Utf8ToCp1251(Caption().toStdString());
+  return stratCreateEditor(nullptr, FDataBase.Get(), nullptr, caption.c_str(), &TPrintStratCol::DBChanged, this,
+                           language.Get());
+}
+
+void TPrintStratCol::DBChanged(void* data, IStratDataBase*, int32_t code) {
+  auto* column = static_cast<TPrintStratCol*>(data);
+  if (!column || code != 0) return;
+  column->Invalidate(column);
+  column->SetModified(true);
+}
+
+bool TPrintStratCol::LoadFromQS(ICompoundStream* stream) {
+  if (!TDataObject::LoadFromQS(stream)) return false;
+  FDataBaseFile = QString::fromStdString(Cp1251ToUtf8(qsReadShortStr(stream, idDataBaseFile, {})));
+  FTopLine.Style = qsReadInteger(stream, idTopLineStyle, 0);
+  FTopLine.Color = qsReadInteger(stream, idTopLineColor, 0);
+  const double width = qsReadDouble(stream, idTopLineWidth, 0.0);
+  FTopLine.LineWidth = std::isfinite(width) ? width : 0.0;
+  return true;
+}
+
+bool TPrintStratCol::SaveToQS(ICompoundStream* stream) {
+  if (!TDataObject::SaveToQS(stream)) return false;
+  bool ok = true;
+  if (!FDataBaseFile.isEmpty())
+    ok = qsWriteShortStr(stream, idDataBaseFile, Utf8ToCp1251(DataBaseStreamName().toStdString()));
+  qsWriteInteger(stream, idTopLineStyle, FTopLine.Style);
+  qsWriteInteger(stream, idTopLineColor, FTopLine.Color);
+  qsWriteDouble(stream, idTopLineWidth, FTopLine.LineWidth);
+  return ok;
+}
+
+bool TPrintStratCol::LoadFromIni(TIniFile* ini, const QString& section, const QString& prefix) {
+  if (!TDataObject::LoadFromIni(ini, section, prefix)) return false;
+  LoadDataBase(ini->ReadString(section, prefix + QStringLiteral("Lsd"), kDefaultLsd));
+  return true;
+}
+
+void TPrintStratCol::Changed() {
+  if (FFilling) return;
+  const double bottom = BottomEdge();
+  double lowest = bottom;
+  for (int i = 0; i < Count(); ++i) {
+    TPrintObject* c = GetChild(i);
+    if (!c) continue;
+    FitChild(c);
+    lowest = std::max(lowest, c->BottomEdge());
+  }
+  if (lowest > bottom) {
+    SetHeight(lowest - FTop);
+    SetModified(true);
+    if (TPrintObject* parent = Parent()) parent->Changed();
+  }
+}
+
+void TPrintStratCol::GetCommandCaption(QString* text) {
+  if (text) *text = ColText("LDBEdit", "Rock codes");
+}
+
+bool TPrintStratCol::ExecuteCommand() { return OpenDataBaseEditor(); }
+
+bool TPrintStratCol::ClickAt(int code, double, double y) {
+  if (code != kEditMode || !(FTop < y && y < BottomEdge())) return false;
+  double d = FTop;
+  for (const TStratColEntry* e : Layers())
+    if (e->BottomEdge() < y) d = std::max(d, e->BottomEdge());
+  auto made = std::make_unique<TStratColEntry>();
+  made->SetTop(d);
+  made->SetHeight(y - d);
+  AddChild(std::move(made));
+  Invalidate(this);
+  return true;
+}
+
+void TPrintStratCol::AdjustChildBounds(TPrintObject* child, const TBoundsRect& start, TBoundsRect* bounds) {
+  TDataObject::AdjustChildBounds(child, start, bounds);
+  if (!child || !bounds) return;
+  TBoundsRect& b = *bounds;
+  // A moved layer never swallows the next one.
+  for (int i = 0; i < Count(); ++i) {
+    TPrintObject* c = GetChild(i);
+    if (!c || c == child) continue;
+    if (c->Top() > b.Top && c->BottomEdge() <= b.Bottom) b.Bottom = std::round(c->Top());
+  }
+  if (b.Bottom <= b.Top) b.Bottom = start.Bottom;
+  // The neighbour just below keeps its bottom edge.
+  for (int i = 0; i < Count(); ++i) {
+    TPrintObject* c = GetChild(i);
+    if (!c || c == child || c->Top() != start.Bottom) continue;
+    const double height = c->BottomEdge() - b.Bottom;
+    if (height <= 0) continue;
+    c->SetHeight(height);
+    c->SetTop(b.Bottom);
+  }
+}
+
+void TPrintStratCol::Assign(TPrintObject* source) {
+  TDataObject::Assign(source);
+  if (auto* col = dynamic_cast<TPrintStratCol*>(source); col && col != this) {
+    stratCopy(col->FDataBase.Get(), FDataBase.Get());
+    FDataBaseFile = col->FDataBaseFile;
+    AttachDataBase();
+  }
+}
+
+void TPrintStratCol::Draw(TDrawContext& context) {
+  if (GetWidth() <= 0 || GetHeight() <= 0) return;
+  QPainter* dc = context.DC;
+  const TRect r = GetPixelRect(context);
+  if (context.Has(doBorders) && dc) {
+    if (!r.Intersects(context.ClipRect)) return;
+    dc->fillRect(ToQRect(r), Qt::white);
+  }
+  const std::vector<TStratColEntry*> layers = Layers();
+  // All cut signs first, then the lines and the signs that may reach into neighbours.
+  for (TStratColEntry* e : layers) e->DrawClipped(context);
+  for (TStratColEntry* e : layers) e->DrawOpen(context);
+  for (int i = 0; i < Count(); ++i)
+    if (TPrintObject* c = GetChild(i); c && !dynamic_cast<TStratColEntry*>(c)) c->Draw(context);
+  if (context.Has(doBorders) && dc) {
+    dc->drawLine(r.Left, r.Top, r.Right, r.Top);
+    dc->drawLine(r.Right, r.Top, r.Right, r.Bottom);
+    dc->drawLine(r.Right, r.Bottom, r.Left, r.Bottom);
+    dc->drawLine(r.Left, r.Bottom, r.Left, r.Top);
+  }
+  DrawFrame(context);
+  DrawSelection(context);
+}
+
+bool TPrintStratCol::EditProperties() {
+  const bool ok = RunPropertiesDialog(QStringLiteral("TPrintStratCol"), this);
+  Invalidate(this);
+  return ok;
+}
+
+int TPrintStratCol::AddChild(std::unique_ptr<TPrintObject> child) {
+  TPrintObject* c = child.get();
+  const int index = TDataObject::AddChild(std::move(child));
+  if (index < 0) return index;
+  FitChild(c);
+  if (auto* e = dynamic_cast<TStratColEntry*>(c)) {
+    e->SetDataBase(FDataBase.Get());
+    e->SetTopLine(FTopLine);
+  }
+  Changed();
+  return index;
+}
+
+bool TPrintStratCol::InsertNewChildAt(double, double y0, double, double y) {
+  const double from = PageToDepth(y + 1);
+  const double to = PageToDepth(y0 - 1);
+  ProposedFrom = from >= 0 ? from : -1;
+  ProposedTo = to >= 0 ? to : -1;
+  return RunPropertiesDialog(QStringLiteral("TPrintStratCol.AddLayer"), this);
+}
+
+std::unique_ptr<TPrintObject> TPrintStratCol::CreateChild(int kind) {
+  return CreateKindObject(kind, {kindLCEntry, kindText, kindStatusDDLine});
+}
+
+bool TPrintStratCol::LoadFromStorage(TStorage* storage) {
+  if (!TDataObject::LoadFromStorage(storage)) return false;
+  const bool modified = FModified;
+  bool loaded = false;
+  std::vector<uint8_t> bytes;
+  if (storage->ReadStream(kLsd2, &bytes) == S_OK)
+    if (TComPtr<IStratDataBase> db = DataBaseFromBytes(bytes, false))
+      loaded = stratCopy(db.Get(), FDataBase.Get()) == S_OK;
+  // Older documents hold only the raw form, under the database's file name
+  // ("default.lsd" when the column named none, as saves write it).
+  if (!loaded && storage->ReadStream(DataBaseStreamName(), &bytes) == S_OK)
+    if (TComPtr<IStratDataBase> db = DataBaseFromBytes(bytes, true))
+      loaded = stratCopy(db.Get(), FDataBase.Get()) == S_OK;
+  AttachDataBase();
+  FModified = modified;
+  CheckSigns();
+  return loaded;
+}
+
+bool TPrintStratCol::SaveToStorage(TStorage* storage) {
+  if (!TDataObject::SaveToStorage(storage)) return false;
+  // The raw form for older readers; a name the storage refuses skips it.
+  TComPtr<IStream> raw;
+  if (storage->CreateStream(DataBaseStreamName(), raw.Put()) == S_OK) {
+    auto old = FDataBase.As<IStratDataBaseOld>(IID_IStratDataBaseOld);
+    const int32_t size = old ? old->SaveToOldBuffer(nullptr, 0) : 0;
+    std::vector<uint8_t> buffer;
+    try {
+      buffer.resize(static_cast<size_t>(std::max(size, 0)));
+    } catch (const std::bad_alloc&) {
+      FModified = true;
+      return false;
+    }
+    if (size <= 0 || old->SaveToOldBuffer(buffer.data(), size) != size) {
+      FModified = true;
+      return false;
+    }
+    uint32_t done = 0;
+    if (raw->Write(buffer.data(), static_cast<uint32_t>(size), &done) != S_OK || done != static_cast<uint32_t>(size)) {
+      FModified = true;
+      return false;
+    }
+  }
+  TComPtr<IStream> lsd2;
+  if (storage->CreateStream(kLsd2, lsd2.Put()) != S_OK) return true;
+  auto stream = FDataBase.As<IStratStream>(IID_IStratStream);
+  if (!stream || stream->SaveToStream(lsd2.Get()) != S_OK) {
+    FModified = true;
+    return false;
+  }
+  return true;
+}
+
+void TPrintStratCol::ScaleChanged(uint16_t oldScale, uint16_t newScale) {
+  if (oldScale > 0 && newScale > 0 && oldScale != newScale) {
+    RescaleChildren(static_cast<double>(oldScale) / newScale);
+    AutoPlaceAll();
+  }
+  TDataObject::ScaleChanged(oldScale, newScale);
+}
+
+void TPrintStratCol::GetMenuCommandCaption(int index, QString* text) {
+  if (!text) return;
+  switch (index) {
+    case scImport:
+      *text = TranslateWord(QStringLiteral("Import"));
+      break;
+    case scAddData:
+      *text = ColText("ImportAdd", "Add data");
+      break;
+    case scExport:
+      *text = TranslateWord(QStringLiteral("Export"));
+      break;
+    case scDataBase:
+      *text = ColText("LDBEdit", "Rock codes");
+      break;
+    case 4:
+      *text = QStringLiteral("-");
+      break;
+    case scEdit:
+      *text = TranslateWord(QStringLiteral("Edit"));
+      break;
+    case scAutoPlace:
+      *text = ColText("PlaceAutomatically", "Auto layout");
+      break;
+    case scFloating:
+      *text = Floating() ? ColText("CanSizeVertOff", "Disable boundary floating")
+                         : ColText("CanSizeVertOn", "Enable boundary floating");
+      break;
+    case scTopBoundary:
+      *text = ColText("TopBoundary", "Top boundary");
+      break;
+    default:
+      *text = TranslateWord(QStringLiteral("Error"));
+  }
+}
+
+bool TPrintStratCol::ExecuteMenuCommand(int index) {
+  switch (index) {
+    case scImport:
+      return ImportLayers();
+    case scAddData:
+      return AddLayerData();
+    case scExport:
+      return ExportLayers(this);
+    case scDataBase:
+      return OpenDataBaseEditor();
+    case scEdit:
+      return EditProperties();
+    case scAutoPlace:
+      AutoPlaceAll();
+      Invalidate(this);
+      return true;
+    case scFloating:
+      SetFloating(!Floating());
+      SetModified(true);
+      return true;
+    case scTopBoundary:
+      return RunPropertiesDialog(QStringLiteral("TPrintStratCol.TopBoundary"), this);
+    default:
+      return false;
+  }
+}
+
+void TPrintStratCol::ClearData() {
+  Clear();
+  SetModified(true);
+}
+
+void TPrintStratCol::DumpProperties(QJsonObject* json) const {
+  if (!json) return;
+  TDataObject::DumpProperties(json);
+  (*json)[QStringLiteral("dataBaseFile")] = FDataBaseFile;
+  (*json)[QStringLiteral("dataBaseSigns")] = FDataBase ? FDataBase->SignCount() : 0;
+  (*json)[QStringLiteral("layerCount")] = static_cast<int>(Layers().size());
+  (*json)[QStringLiteral("unknownSignLayers")] = UnknownSignLayers();
+  (*json)[QStringLiteral("floating")] = Floating();
+  QJsonObject line;
+  line[QStringLiteral("style")] = FTopLine.Style;
+  line[QStringLiteral("color")] = FTopLine.Color;
+  line[QStringLiteral("lineWidth")] = FTopLine.LineWidth;
+  (*json)[QStringLiteral("topLine")] = line;
+}
+
+void RegisterStratColKinds() {
+  RegisterKind(kindStratCol, []() -> std::unique_ptr<TPrintObject> { return std::make_unique<TPrintStratCol>(); });
+  RegisterKind(kindLCEntry, []() -> std::unique_ptr<TPrintObject> { return std::make_unique<TStratColEntry>(); });
+}

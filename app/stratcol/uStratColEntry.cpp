@@ -1,0 +1,272 @@
+#include "uStratColEntry.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+
+#include "qsID.h"
+#include "uCodePage.h"
+#include "uLanguage.h"
+#include "uPropertiesDialogs.h"
+
+namespace {
+
+constexpr int32_t idSignCount = -40001;
+constexpr int32_t idSignName = -40000;
+constexpr int32_t idOffsetX = -37000;
+constexpr int32_t idOffsetY = -36900;
+constexpr int32_t idSpaceX = -36800;
+constexpr int32_t idSpaceY = -36700;
+constexpr int32_t idCountX = -36600;
+constexpr int32_t idCountY = -36500;
+constexpr int32_t idSignFlags = -36400;
+constexpr int32_t idLineColor = 5632;
+constexpr int32_t idLineStyle = 5633;
+constexpr int32_t idLineWidth = 5634;
+
+constexpr int kEditMode = 2;
+
+double FiniteOr(double value, double def) { return std::isfinite(value) ? value : def; }
+
+}  // namespace
+
+QString SignNameText(const TShortString& name) { return QString::fromStdString(Cp1251ToUtf8(ShortStringView(name))); }
+
+TShortString SignNameBytes(const QString& name) {
+  // Cut to what a short string holds.
+  std::string bytes = Utf8ToCp1251(name.toStdString());
+  if (bytes.size() > 255) bytes.resize(255);
+  return MakeShortString(bytes);
+}
+
+TStratColEntry::TStratColEntry() { stratCreateField(FField.Put()); }
+
+int TStratColEntry::SignCount() const { return FField ? FField->Count() : 0; }
+
+HRESULT TStratColEntry::GetPlacement(int index, TStratPlacement* item) const {
+  return FField ? FField->GetItem(index, item) : E_FAIL;
+}
+
+HRESULT TStratColEntry::SetPlacement(int index, const TStratPlacement& item) {
+  const HRESULT hr = FField ? FField->SetItem(index, item) : E_FAIL;
+  if (hr == S_OK) SetModified(true);
+  return hr;
+}
+
+QString TStratColEntry::GetSignName(int index) const {
+  if (!FField || index < 0 || index >= FField->Count()) return {};
+  TShortString name{};
+  FField->GetName(index, &name);
+  return SignNameText(name);
+}
+
+HRESULT TStratColEntry::SetSignName(int index, const QString& name) {
+  TStratPlacement item{};
+  HRESULT hr = GetPlacement(index, &item);
+  if (hr != S_OK) return hr;
+  item.SignName = SignNameBytes(name);
+  return SetPlacement(index, item);
+}
+
+void TStratColEntry::SetTopLine(const TBoundaryLine& line) {
+  FTopLine = line;
+  SetModified(true);
+}
+
+bool TStratColEntry::DeleteSign(int index) {
+  if (!FField || FField->Delete(index) != S_OK) return false;
+  SetModified(true);
+  return true;
+}
+
+int TStratColEntry::AddSignName(const QString& name) {
+  if (!FField || FField->Count() >= kMaxLayerSigns) return 0;
+  const TShortString bytes = SignNameBytes(name);
+  if (FField->Add(bytes) != S_OK) return 0;
+  TComPtr<IStratSign> sign;
+  if (FDataBase && FDataBase->FindByName(bytes, sign.Put()) == S_OK && sign) {
+    TComPtr<IStratField> templates;
+    TStratPlacement item{};
+    if (sign->GetFields(templates.Put()) == S_OK && templates && templates->GetItem(0, &item) == S_OK)
+      FField->SetItem(FField->Count() - 1, item);
+  }
+  SetModified(true);
+  return 1;
+}
+
+bool TStratColEntry::InsertSignName(int index, const QString& name) {
+  if (!FField) return false;
+  const int count = FField->Count();
+  if (index < 0 || index > count + 1 || count >= kMaxLayerSigns) return false;
+  if (FField->Add(SignNameBytes(name)) != S_OK) return false;
+  for (int i = count; i > index; --i) FField->Exchange(i, i - 1);
+  SetModified(true);
+  return true;
+}
+
+bool TStratColEntry::AutoPlace() {
+  if (!FField) return false;
+  const bool placed = stratAdjuctField(FDataBase.Get(), FField.Get(), GetWidth(), GetHeight()) == S_OK;
+  if (placed) SetModified(true);
+  return placed;
+}
+
+void TStratColEntry::SetDataBase(IStratDataBase* database) { FDataBase = TComPtr<IStratDataBase>(database); }
+
+QStringList TStratColEntry::SignNames() const {
+  QStringList names;
+  for (int i = 0; i < SignCount(); ++i) names << GetSignName(i);
+  return names;
+}
+
+bool TStratColEntry::SignsKnown() const {
+  if (!FField) return true;
+  if (!FDataBase) return SignNames().join(QString()).isEmpty();
+  return FField->CheckNames(FDataBase.Get()) == 1;
+}
+
+void TStratColEntry::DrawClipped(TDrawContext& context) {
+  if (GetWidth() <= 0 || GetHeight() <= 0 || !context.Has(doBorders) || !context.DC) return;
+  const TRect r = GetPixelRect(context);
+  if (!r.Intersects(context.ClipRect) || !FDataBase || !FField) return;
+  // The layer's own rectangle, white where no sign paints; nothing drawn
+  // here leaves it. A clip keeps the signs as vectors in printed files.
+  QPainter* dc = context.DC;
+  dc->save();
+  const QRect rect = ToQRect(r);
+  dc->setClipRect(rect, Qt::IntersectClip);
+  dc->fillRect(rect, Qt::white);
+  FField->Draw(dc, r.Left, r.Top, 1, context.Zoom, FDataBase.Get());
+  dc->restore();
+}
+
+void TStratColEntry::DrawOpen(TDrawContext& context) {
+  if (GetWidth() <= 0 || GetHeight() <= 0) return;
+  const TRect r = GetPixelRect(context);
+  if (context.Has(doBorders) && context.DC && r.Intersects(context.ClipRect) && FDataBase && FField) {
+    QPainter* dc = context.DC;
+    DrawBoundaryLine(dc, r.Left, r.Right, FTopLine, context.Zoom, r.Top);
+    dc->drawLine(r.Left, r.Bottom, r.Right, r.Bottom);
+    FField->Draw(dc, r.Left, r.Top, 0, context.Zoom, FDataBase.Get());
+  }
+  DrawSelection(context);
+}
+
+void TStratColEntry::Draw(TDrawContext& context) {
+  DrawClipped(context);
+  DrawOpen(context);
+  TPrintDeepObject::Draw(context);
+}
+
+bool TStratColEntry::LoadFromQS(ICompoundStream* stream) {
+  if (!TPrintDeepObject::LoadFromQS(stream)) return false;
+  // A damaged count must not run on: the IDs of sign 100 are another group's.
+  const int n = std::clamp(qsReadInteger(stream, idSignCount, 0), 0, kMaxLayerSigns);
+  for (int i = 0; i < n && FField; ++i) {
+    const std::string name = qsReadShortStr(stream, idSignName + i, {});
+    if (FField->Add(MakeShortString(name)) != S_OK) return false;
+    const int index = FField->Count() - 1;
+    TStratPlacement item{};
+    FField->GetItem(index, &item);
+    item.OffsetX = FiniteOr(qsReadDouble(stream, idOffsetX + i, 1.0), 1.0);
+    item.OffsetY = FiniteOr(qsReadDouble(stream, idOffsetY + i, 1.0), 1.0);
+    item.SpaceX = FiniteOr(qsReadDouble(stream, idSpaceX + i, 5.0), 5.0);
+    item.SpaceY = FiniteOr(qsReadDouble(stream, idSpaceY + i, 5.0), 5.0);
+    item.CountX = qsReadInteger(stream, idCountX + i, 1);
+    item.CountY = qsReadInteger(stream, idCountY + i, 1);
+    item.Flags = qsReadInteger(stream, idSignFlags + i, 1);
+    FField->SetItem(index, item);
+  }
+  FTopLine.Style = qsReadInteger(stream, idLineStyle, 0);
+  FTopLine.Color = qsReadInteger(stream, idLineColor, 0);
+  FTopLine.LineWidth = FiniteOr(qsReadDouble(stream, idLineWidth, -1.0), -1.0);
+  return true;
+}
+
+bool TStratColEntry::SaveToQS(ICompoundStream* stream) {
+  if (!TPrintDeepObject::SaveToQS(stream)) return false;
+  const int n = std::min(SignCount(), kMaxLayerSigns);
+  if (!qsWriteInteger(stream, idSignCount, n)) return false;
+  for (int i = 0; i < n; ++i) {
+    TStratPlacement item{};
+    if (FField->GetItem(i, &item) != S_OK) return false;
+    // Signs without a name are counted but not written.
+    if (item.SignName.Length == 0) continue;
+    if (!qsWriteShortStr(stream, idSignName + i, ShortStringView(item.SignName)) ||
+        !qsWriteDouble(stream, idOffsetX + i, item.OffsetX) || !qsWriteDouble(stream, idOffsetY + i, item.OffsetY) ||
+        !qsWriteDouble(stream, idSpaceX + i, item.SpaceX) || !qsWriteDouble(stream, idSpaceY + i, item.SpaceY) ||
+        !qsWriteInteger(stream, idCountX + i, item.CountX) || !qsWriteInteger(stream, idCountY + i, item.CountY) ||
+        !qsWriteInteger(stream, idSignFlags + i, item.Flags))
+      return false;
+  }
+  return qsWriteInteger(stream, idLineColor, FTopLine.Color) && qsWriteInteger(stream, idLineStyle, FTopLine.Style) &&
+         qsWriteDouble(stream, idLineWidth, FTopLine.LineWidth);
+}
+
+void TStratColEntry::GetCommandCaption(QString* text) {
+  if (text) *text = TranslateGeneral(QStringLiteral("PlaceAutomatically"), QStringLiteral("Place automatically"));
+}
+
+bool TStratColEntry::ExecuteCommand() {
+  const bool placed = AutoPlace();
+  Invalidate(this);
+  return placed;
+}
+
+bool TStratColEntry::ClickAt(int code, double, double y) {
+  if (code != kEditMode || !(FTop < y && y < FTop + GetHeight())) return false;
+  auto* list = dynamic_cast<TPrintObjectList*>(Parent());
+  if (!list) return false;
+  auto made = std::make_unique<TStratColEntry>();
+  TStratColEntry* lower = made.get();
+  lower->Assign(this);
+  if (list->AddChild(std::move(made)) < 0) return false;
+  const double h0 = GetHeight();
+  SetHeight(y - FTop);
+  lower->SetTop(y);
+  lower->SetHeight(FTop + h0 - y);
+  AutoPlace();
+  lower->AutoPlace();
+  list->SortByTop();
+  Invalidate(this);
+  return true;
+}
+
+void TStratColEntry::Assign(TPrintObject* source) {
+  if (!source || source == this) return;
+  if (FField) FField->Clear();
+  TPrintDeepObject::Assign(source);
+}
+
+bool TStratColEntry::EditProperties() {
+  const bool ok = RunPropertiesDialog(QStringLiteral("TStratColEntry"), this);
+  if (ok) SetModified(true);
+  Invalidate(this);
+  return ok;
+}
+
+void TStratColEntry::GetCaption(QString* text) {
+  if (!text) return;
+  for (int i = 0; i < SignCount(); ++i)
+    if (const QString name = GetSignName(i); !name.isEmpty()) {
+      *text = name;
+      return;
+    }
+  *text = TranslateGeneral(QStringLiteral("LCSign"), QStringLiteral("Stratological sign"));
+}
+
+void TStratColEntry::DumpProperties(QJsonObject* json) const {
+  if (!json) return;
+  TPrintDeepObject::DumpProperties(json);
+  (*json)[QStringLiteral("topDepth")] = TopDepth();
+  (*json)[QStringLiteral("bottomDepth")] = BottomDepth();
+  (*json)[QStringLiteral("signCount")] = SignCount();
+  (*json)[QStringLiteral("signs")] = QJsonArray::fromStringList(SignNames());
+  QJsonObject line;
+  line[QStringLiteral("style")] = FTopLine.Style;
+  line[QStringLiteral("color")] = FTopLine.Color;
+  line[QStringLiteral("lineWidth")] = FTopLine.LineWidth;
+  (*json)[QStringLiteral("topLine")] = line;
+}

@@ -1,0 +1,375 @@
+// The lithology column: its database stored inside the document in both
+// forms (and loaded from either, or from neither), the menu commands, adding
+// layers by a double-click and from layer tables, merging interval data into
+// the layers, fitting, rescaling and boundary floating.
+#include <QDirIterator>
+#include <QFile>
+
+#include "uStorage.h"
+#include "uStratColTestEnv.h"
+#include "uStringTable.h"
+
+namespace {
+
+std::vector<uint8_t> SaveBytes(TPrintStratCol* col) {
+  std::unique_ptr<TStorage> storage = TStorage::CreateNew();
+  EXPECT_TRUE(col->SaveToStorage(storage.get()));
+  std::vector<uint8_t> bytes;
+  EXPECT_EQ(storage->SaveToBytes(&bytes), S_OK);
+  return bytes;
+}
+
+// Loads into a new column inside a new body.
+TPrintStratCol* LoadInto(TTestBody* body, std::vector<uint8_t> bytes, bool* loaded = nullptr) {
+  std::unique_ptr<TStorage> storage = TStorage::OpenBytes(std::move(bytes));
+  EXPECT_NE(storage, nullptr);
+  TPrintStratCol* col = body->AddColumn();
+  const bool ok = storage && col->LoadFromStorage(storage.get());
+  if (loaded) *loaded = ok;
+  return col;
+}
+
+std::vector<uint8_t> StreamBytes(const std::vector<uint8_t>& file, const QString& name) {
+  std::unique_ptr<TStorage> storage = TStorage::OpenBytes(file);
+  std::vector<uint8_t> data;
+  if (storage) storage->ReadStream(name, &data);
+  return data;
+}
+
+std::unique_ptr<TStringTable> Table(const std::vector<QStringList>& rows) {
+  auto table = std::make_unique<TStringTable>();
+  TStringTable& t = *table;
+  t.AutoColumns = false;
+  qsizetype cols = 0;
+  for (const QStringList& r : rows) cols = std::max(cols, r.size());
+  t.SetColCount(static_cast<int>(cols));
+  t.SetRowCount(static_cast<int>(rows.size()));
+  for (size_t r = 0; r < rows.size(); ++r)
+    for (qsizetype c = 0; c < rows[r].size(); ++c) t.SetCell(static_cast<int>(c), static_cast<int>(r), rows[r][c]);
+  return table;
+}
+
+QStringList Describe(const TPrintStratCol& col) {
+  QStringList out;
+  for (const TStratColEntry* e : col.Layers())
+    out << QStringLiteral("%1-%2:%3").arg(e->TopDepth()).arg(e->BottomDepth()).arg(e->SignNames().join(','));
+  return out;
+}
+
+// A database of the public pattern tiles, through a rock-code list.
+bool BuildFgdcDataBase(const QString& listPath, IStratDataBase* db) {
+  const QString folder = QStringLiteral(KERNO_SHARED_DATA "/patterns-fgdc");
+  QFile list(listPath);
+  if (!QFile::exists(folder + QStringLiteral("/601.svg")) || !list.open(QIODevice::WriteOnly)) return false;
+  QDirIterator it(folder, {QStringLiteral("*.svg")});
+  int n = 0;
+  while (it.hasNext() && n < 12) {
+    it.next();
+    list.write((it.fileInfo().baseName() + QLatin1Char('\t') + it.filePath() + QLatin1Char('\n')).toUtf8());
+    ++n;
+  }
+  list.close();
+  return stratLoad(QFile::encodeName(listPath).constData(), db) == S_OK;
+}
+
+}  // namespace
+
+using StratColumnTest = TStratColTest;
+
+TEST_F(StratColumnTest, ANewColumnStoresItsDatabaseUnderTheDefaultName) {
+  TTestBody body;
+  TPrintStratCol* col = body.AddColumn();
+  EXPECT_NE(col->Flags() & 0x10, 0u);
+  const std::vector<uint8_t> bytes = SaveBytes(col);
+  EXPECT_TRUE(col->DataBaseFile().isEmpty());
+  std::unique_ptr<TStorage> storage = TStorage::OpenBytes(bytes);
+  ASSERT_NE(storage, nullptr);
+  EXPECT_TRUE(storage->ElementExists(QStringLiteral("default.lsd")));
+  EXPECT_TRUE(storage->ElementExists(QStringLiteral("lsd2")));
+  TTestBody other;
+  bool loaded = false;
+  TPrintStratCol* back = LoadInto(&other, bytes, &loaded);
+  EXPECT_TRUE(loaded);
+  EXPECT_TRUE(back->DataBaseFile().isEmpty());
+  EXPECT_EQ(back->DataBase()->SignCount(), 0);
+  // Saved twice, the same bytes: a save does not name the database.
+  EXPECT_EQ(SaveBytes(back), SaveBytes(col));
+}
+
+TEST_F(StratColumnTest, DatabasesRoundTripInBothStoredForms) {
+  TTestBody body;
+  TPrintStratCol* shipped = body.AddColumn();
+  ASSERT_TRUE(shipped->LoadDataBase(DefaultLsd()));
+  TPrintStratCol* fgdc = body.AddColumn();
+  TComPtr<IStratDataBase> patterns;
+  ASSERT_EQ(stratCreateDataBase(patterns.Put()), S_OK);
+  const bool haveFgdc = BuildFgdcDataBase(Path("fgdc.txt"), patterns.Get());
+  if (haveFgdc) {
+    ASSERT_EQ(stratCopy(patterns.Get(), fgdc->DataBase()), S_OK);
+  }
+
+  for (TPrintStratCol* col : {shipped, fgdc}) {
+    if (col == fgdc && !haveFgdc) continue;
+    TStratColEntry* layer = col->AddLayer(1, 5);
+    TComPtr<IStratSign> sign;
+    ASSERT_EQ(col->DataBase()->GetSign(1, sign.Put()), S_OK);
+    TShortString name{};
+    sign->GetName(&name);
+    layer->AddSignName(SignNameText(name));
+    const int signs = col->DataBase()->SignCount();
+    const std::vector<uint8_t> bytes = SaveBytes(col);
+
+    // The compound stream form.
+    TTestBody b1;
+    bool loaded = false;
+    TPrintStratCol* back = LoadInto(&b1, bytes, &loaded);
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(back->DataBase()->SignCount(), signs);
+    EXPECT_EQ(back->UnknownSignLayers(), 0);
+    EXPECT_EQ(SaveBytes(back), bytes);
+
+    // Without "lsd2" the old raw form is read: an older document.
+    std::unique_ptr<TStorage> source = TStorage::OpenBytes(bytes);
+    std::unique_ptr<TStorage> older = TStorage::CreateNew();
+    for (const TStorageElement& e : source->Elements()) {
+      if (e.Name == QStringLiteral("lsd2")) continue;
+      if (e.IsStorage) {
+        TStorage *from = nullptr, *to = nullptr;
+        ASSERT_EQ(source->OpenStorage(e.Name, &from), S_OK);
+        ASSERT_EQ(older->CreateStorage(e.Name, &to), S_OK);
+        for (const TStorageElement& sub : from->Elements()) {
+          std::vector<uint8_t> data;
+          ASSERT_EQ(from->ReadStream(sub.Name, &data), S_OK);
+          TComPtr<IStream> out;
+          ASSERT_EQ(to->CreateStream(sub.Name, out.Put()), S_OK);
+          uint32_t done = 0;
+          out->Write(data.data(), static_cast<uint32_t>(data.size()), &done);
+        }
+        continue;
+      }
+      std::vector<uint8_t> data;
+      ASSERT_EQ(source->ReadStream(e.Name, &data), S_OK);
+      TComPtr<IStream> out;
+      ASSERT_EQ(older->CreateStream(e.Name, out.Put()), S_OK);
+      uint32_t done = 0;
+      out->Write(data.data(), static_cast<uint32_t>(data.size()), &done);
+    }
+    std::vector<uint8_t> olderBytes;
+    ASSERT_EQ(older->SaveToBytes(&olderBytes), S_OK);
+    TTestBody b2;
+    TPrintStratCol* old = LoadInto(&b2, olderBytes, &loaded);
+    EXPECT_TRUE(loaded);
+    EXPECT_EQ(old->DataBase()->SignCount(), signs);
+    EXPECT_EQ(old->UnknownSignLayers(), 0);
+    // Saved again, the raw form is the same byte for byte (the compound form
+    // differs only for signs with captions, which the raw form cannot hold).
+    const std::vector<uint8_t> again = SaveBytes(old);
+    const QString raw = col->DataBaseStreamName();
+    EXPECT_EQ(StreamBytes(again, raw), StreamBytes(bytes, raw));
+    if (col == fgdc) {
+      EXPECT_EQ(again, bytes);
+    }
+  }
+}
+
+TEST_F(StratColumnTest, DamagedDatabaseStreamsLeaveAnEmptyDatabaseAndSaySo) {
+  TTestBody body;
+  TPrintStratCol* col = body.AddColumn();
+  ASSERT_TRUE(col->LoadDataBase(DefaultLsd()));
+  col->AddLayer(0, 2, {QStringLiteral("SST")});
+  std::unique_ptr<TStorage> source = TStorage::OpenBytes(SaveBytes(col));
+  std::unique_ptr<TStorage> damaged = TStorage::CreateNew();
+  for (const TStorageElement& e : source->Elements()) {
+    if (e.IsStorage) continue;  // the layer itself is not needed here
+    std::vector<uint8_t> data;
+    ASSERT_EQ(source->ReadStream(e.Name, &data), S_OK);
+    // Both database forms cut short, with the raw form's size field left claiming the whole.
+    if (e.Name != QStringLiteral("index") && e.Name != QStringLiteral("version")) data.resize(data.size() / 3);
+    TComPtr<IStream> out;
+    ASSERT_EQ(damaged->CreateStream(e.Name, out.Put()), S_OK);
+    uint32_t done = 0;
+    out->Write(data.data(), static_cast<uint32_t>(data.size()), &done);
+  }
+  std::vector<uint8_t> bytes;
+  ASSERT_EQ(damaged->SaveToBytes(&bytes), S_OK);
+  FSettings->SetLdbMsgError(true);
+  TTestBody other;
+  bool loaded = true;
+  TPrintStratCol* back = LoadInto(&other, bytes, &loaded);
+  EXPECT_FALSE(loaded);
+  EXPECT_EQ(back->DataBase()->SignCount(), 0);
+  EXPECT_TRUE(FUi.Messages.empty());  // no layers: nothing to report
+
+  // A layer naming a sign the (empty) database lacks is reported.
+  back->AddLayer(0, 1, {QStringLiteral("SST")});
+  back->CheckSigns();
+  ASSERT_EQ(FUi.Messages.size(), 1u);
+  EXPECT_TRUE(FUi.Messages[0].Text.endsWith(QStringLiteral("has errors")));
+  FSettings->SetLdbMsgError(false);
+  back->CheckSigns();
+  EXPECT_EQ(FUi.Messages.size(), 1u);
+}
+
+TEST_F(StratColumnTest, UnreadableDatabaseFilesChangeNothing) {
+  TTestBody body;
+  TPrintStratCol* col = body.AddColumn();
+  ASSERT_TRUE(col->LoadDataBase(DefaultLsd()));
+  const int signs = col->DataBase()->SignCount();
+  EXPECT_GE(signs, 60);
+  QFile junk(Path("junk.lsd"));
+  ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+  junk.write("not a database at all");
+  junk.close();
+  EXPECT_FALSE(col->LoadDataBase(Path("junk.lsd")));
+  EXPECT_FALSE(col->LoadDataBase(QStringLiteral("absent.lsd")));
+  EXPECT_EQ(col->DataBase()->SignCount(), signs);
+  EXPECT_EQ(col->DataBaseFile(), DefaultLsd());
+  // A bare name is looked for in "lsd/" of the program folder.
+  ASSERT_TRUE(QDir(FDir.path()).mkpath(QStringLiteral("lsd")));
+  ASSERT_TRUE(QFile::copy(DefaultLsd(), Path("lsd/mine.lsd")));
+  TPrintStratCol* other = body.AddColumn();
+  ASSERT_TRUE(other->LoadDataBase(QStringLiteral("mine.lsd")));
+  EXPECT_EQ(other->DataBaseStreamName(), QStringLiteral("mine.lsd"));
+}
+
+TEST_F(StratColumnTest, MenuCommandsAndFloating) {
+  TTestBody body;
+  TPrintStratCol* col = body.AddColumn();
+  QStringList captions;
+  for (int i = 0; i < col->GetMenuCommandCount(); ++i) {
+    QString text;
+    col->GetMenuCommandCaption(i, &text);
+    captions << text;
+  }
+  EXPECT_EQ(captions, (QStringList{"Import", "Add data", "Export", "Rock codes", "-", "Edit", "Auto layout",
+                                   "Enable boundary floating", "Top boundary"}));
+  const uint32_t flags = col->ChildFlags();
+  EXPECT_TRUE(col->ExecuteMenuCommand(scFloating));
+  EXPECT_EQ(col->ChildFlags(), flags | 0x08);
+  QString text;
+  col->GetMenuCommandCaption(scFloating, &text);
+  EXPECT_EQ(text, QStringLiteral("Disable boundary floating"));
+  EXPECT_TRUE(col->ExecuteMenuCommand(scFloating));
+  EXPECT_EQ(col->ChildFlags(), flags);
+  EXPECT_FALSE(col->ExecuteMenuCommand(4));
+  EXPECT_FALSE(col->ExecuteMenuCommand(42));
+  // Without a widget application the editor cannot open.
+  EXPECT_FALSE(col->ExecuteMenuCommand(scDataBase));
+}
+
+TEST_F(StratColumnTest, DoubleClicksAddLayersBelowTheLastOne) {
+  TTestBody body;
+  TPrintStratCol* col = body.AddColumn();  // page 0..100
+  EXPECT_FALSE(col->ClickAt(1, 20, 30));
+  EXPECT_FALSE(col->ClickAt(2, 20, 100));
+  ASSERT_TRUE(col->ClickAt(2, 20, 30));
+  ASSERT_TRUE(col->ClickAt(2, 20, 55));
+  EXPECT_EQ(Describe(*col), (QStringList{"0-6:", "6-11:"}));
+  EXPECT_EQ(col->Layers()[1]->DataBase(), col->DataBase());
+  // Every layer spans the column.
+  EXPECT_DOUBLE_EQ(col->Layers()[1]->Left(), 10);
+  EXPECT_DOUBLE_EQ(col->Layers()[1]->GetWidth(), 30);
+}
+
+TEST_F(StratColumnTest, LayerTablesImportWhatIsSound) {
+  TTestBody body;
+  TPrintStratCol* col = body.AddColumn();
+  ASSERT_TRUE(col->LoadDataBase(DefaultLsd()));
+  col->AddLayer(0, 1, {QStringLiteral("old")});
+  EXPECT_FALSE(col->ImportLayersFrom(*Table({{"1", "2"}})));  // too few columns
+  EXPECT_EQ(col->Layers().size(), 1u);
+
+  TLayerImportReport report;
+  ASSERT_TRUE(col->ImportLayersFrom(*Table({{"0", "2", "SST", "", "LST"},
+                                            {"5", "4", "SH"},       // reversed
+                                            {"x", "9", "SH"},       // no depth
+                                            {"-1", "1", "SH"},      // negative
+                                            {"3", "6", "CLY"},      // overlaps the next
+                                            {"5", "8", "DOL", ""},  // starts inside the one above
+                                            {"5.5", "7", "MRL"},    // wholly inside
+                                            {"2", "3", "qqq"}}),    // unknown sign
+                                    &report));
+  EXPECT_EQ(Describe(*col), (QStringList{"0-2:SST,,LST", "2-3:qqq", "3-6:CLY", "6-8:DOL"}));
+  EXPECT_EQ(report.Rows, 8);
+  EXPECT_EQ(report.Skipped, 4);
+  EXPECT_EQ(report.Shortened, 1);
+  EXPECT_EQ(col->UnknownSignLayers(), 1);
+  // The column grew to the last layer's bottom (8 m = 40 mm stays inside its 100 mm).
+  EXPECT_DOUBLE_EQ(col->GetHeight(), 100);
+  ASSERT_TRUE(col->ImportLayersFrom(*Table({{"10", "30", "SST"}})));
+  EXPECT_DOUBLE_EQ(col->BottomEdge(), 150);
+}
+
+TEST_F(StratColumnTest, AddedDataSplitsAndFillsLayers) {
+  TTestBody body;
+  TPrintStratCol* col = body.AddColumn();
+  col->AddLayer(5, 30, {QStringLiteral("A")});
+  ASSERT_TRUE(col->AddLayerDataFrom(*Table({{"10", "20", "B", "", "C"}})));
+  EXPECT_EQ(Describe(*col), (QStringList{"5-10:A", "10-20:A,B,C", "20-30:A"}));
+
+  // Gaps between, above and below the layers an interval meets are filled.
+  TTestBody other;
+  TPrintStratCol* gaps = other.AddColumn();
+  gaps->AddLayer(2, 3, {QStringLiteral("X")});
+  gaps->AddLayer(4, 5, {QStringLiteral("Y")});
+  ASSERT_TRUE(gaps->AddLayerDataFrom(*Table({{"1", "6", "Z"}, {"7", "6.5", "bad"}, {"8", "9", "W"}})));
+  EXPECT_EQ(Describe(*gaps), (QStringList{"1-2:Z", "2-3:X,Z", "3-4:Z", "4-5:Y,Z", "5-6:Z", "8-9:W"}));
+  EXPECT_FALSE(gaps->AddLayerDataFrom(*Table({{"1", "2"}})));
+}
+
+TEST_F(StratColumnTest, BoundaryFloatingKeepsTheNeighbourInPlace) {
+  TTestBody body;
+  TPrintStratCol* col = body.AddColumn();
+  TStratColEntry* upper = col->AddLayer(0, 2);  // 0..10
+  TStratColEntry* lower = col->AddLayer(2, 4);  // 10..20
+  col->AddLayer(4, 8);                          // 20..40
+  const TBoundsRect start = upper->GetBoundsRect();
+  // The upper layer's bottom dragged to 14.3: the next layer starts there and keeps its bottom.
+  TBoundsRect b{10, 0, 40, 14.3};
+  upper->SetBoundsRect(b);
+  col->AdjustChildBounds(upper, start, &b);
+  EXPECT_DOUBLE_EQ(b.Bottom, 14.3);
+  EXPECT_DOUBLE_EQ(lower->Top(), 14.3);
+  EXPECT_DOUBLE_EQ(lower->BottomEdge(), 20);
+  // Dragged past a whole layer: it stops at that layer's top.
+  const TBoundsRect start2 = upper->GetBoundsRect();
+  TBoundsRect far{10, 0, 40, 45};
+  upper->SetBoundsRect(far);
+  col->AdjustChildBounds(upper, start2, &far);
+  EXPECT_DOUBLE_EQ(far.Bottom, 14);
+}
+
+TEST_F(StratColumnTest, RescalingMovesTheLayersWithTheirDepths) {
+  TTestBody body;
+  TPrintStratCol* col = body.AddColumn();
+  ASSERT_TRUE(col->LoadDataBase(DefaultLsd()));
+  col->AddLayer(2, 6, {QStringLiteral("SST")});
+  body.SetVertScale(100);
+  TStratColEntry* e = col->Layers()[0];
+  EXPECT_NEAR(e->TopDepth(), 2, 1e-9);
+  EXPECT_NEAR(e->BottomDepth(), 6, 1e-9);
+  EXPECT_NEAR(e->GetHeight(), 40, 1e-9);
+}
+
+TEST_F(StratColumnTest, CopiesCarryTheDatabaseAndTheTopLine) {
+  TTestBody body;
+  TPrintStratCol* col = body.AddColumn();
+  ASSERT_TRUE(col->LoadDataBase(DefaultLsd()));
+  col->AddLayer(0, 1, {QStringLiteral("SST")});
+  col->AddLayer(1, 2, {QStringLiteral("LST")});
+  col->Layers()[0]->SetTopLine({2, 0x10, -1.0});
+  col->ApplyTopLine({1, 0xFF, 0.4}, true);
+  // The layer at depth 0 keeps its own line.
+  EXPECT_EQ(col->Layers()[0]->GetTopLine().Style, 2);
+  EXPECT_EQ(col->Layers()[1]->GetTopLine().LineWidth, 0.4);
+  TTestBody other;
+  TPrintStratCol* copy = other.AddColumn();
+  copy->Assign(col);
+  EXPECT_EQ(copy->DataBase()->SignCount(), col->DataBase()->SignCount());
+  EXPECT_NE(copy->DataBase(), col->DataBase());
+  ASSERT_EQ(copy->Layers().size(), 2u);
+  EXPECT_EQ(copy->Layers()[1]->DataBase(), copy->DataBase());
+  EXPECT_EQ(copy->Layers()[1]->GetTopLine().Style, 1);
+  EXPECT_EQ(copy->TopLine().Color, 0xFF);
+  EXPECT_EQ(copy->UnknownSignLayers(), 0);
+}

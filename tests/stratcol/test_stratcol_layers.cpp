@@ -1,0 +1,232 @@
+// Layers of the lithology column: their signs as stored (names, placements,
+// the 100-sign limit, damaged counts), sign insertion, splitting, and the two
+// drawing passes (cut signs stay inside the layer, open ones may leave it).
+#include <QImage>
+#include <QPainter>
+
+#include "qs.h"
+#include "qsID.h"
+#include "uStratColTestEnv.h"
+
+namespace {
+
+TComPtr<ICompoundStream> NewStream() {
+  TComPtr<ICompoundStream> s;
+  qsCreateCompoundStream(s.Put());
+  return s;
+}
+
+TStratPlacement Placement(const TStratColEntry& e, int i) {
+  TStratPlacement item{};
+  EXPECT_EQ(e.GetPlacement(i, &item), S_OK);
+  return item;
+}
+
+int Painted(const QImage& image, const QRect& area) {
+  int n = 0;
+  for (int y = area.top(); y <= area.bottom(); ++y)
+    for (int x = area.left(); x <= area.right(); ++x) n += image.pixel(x, y) != qRgb(255, 255, 255);
+  return n;
+}
+
+}  // namespace
+
+using StratColEntryTest = TStratColTest;
+
+TEST_F(StratColEntryTest, SignsKeepTheirPlacementsThroughTheStream) {
+  TStratColEntry layer;
+  layer.AddSignName(QStringLiteral("sand"));
+  layer.AddSignName(QStringLiteral("Глина"));
+  TStratPlacement p = Placement(layer, 1);
+  p.OffsetX = 2.5, p.OffsetY = 0.4, p.SpaceX = 7, p.SpaceY = 3.2, p.CountX = 4, p.CountY = 9, p.Flags = 0;
+  ASSERT_EQ(layer.SetPlacement(1, p), S_OK);
+  layer.SetTopLine({3, 0x0000FF, 0.6});
+  TComPtr<ICompoundStream> s = NewStream();
+  ASSERT_TRUE(layer.SaveToQS(s.Get()));
+
+  TStratColEntry back;
+  ASSERT_TRUE(back.LoadFromQS(s.Get()));
+  ASSERT_EQ(back.SignCount(), 2);
+  EXPECT_EQ(back.SignNames(), (QStringList{"sand", "Глина"}));
+  const TStratPlacement q = Placement(back, 1);
+  EXPECT_EQ(q.OffsetX, 2.5);
+  EXPECT_EQ(q.OffsetY, 0.4);
+  EXPECT_EQ(q.SpaceX, 7);
+  EXPECT_EQ(q.SpaceY, 3.2);
+  EXPECT_EQ(q.CountX, 4);
+  EXPECT_EQ(q.CountY, 9);
+  EXPECT_EQ(q.Flags, 0);
+  EXPECT_EQ(back.GetTopLine().Style, 3);
+  EXPECT_EQ(back.GetTopLine().Color, 0x0000FF);
+  EXPECT_EQ(back.GetTopLine().LineWidth, 0.6);
+
+  // A sign without a name is counted but not written: it comes back empty with the defaults.
+  TStratColEntry gap;
+  gap.AddSignName(QString());
+  gap.AddSignName(QStringLiteral("lime"));
+  TStratPlacement moved = Placement(gap, 0);
+  moved.CountX = 7;
+  gap.SetPlacement(0, moved);
+  TComPtr<ICompoundStream> g = NewStream();
+  ASSERT_TRUE(gap.SaveToQS(g.Get()));
+  TCompoundEntry entry{};
+  EXPECT_NE(g->GetEntry(-40000, &entry), S_OK);
+  EXPECT_EQ(g->GetEntry(-39999, &entry), S_OK);
+  TStratColEntry gapBack;
+  ASSERT_TRUE(gapBack.LoadFromQS(g.Get()));
+  ASSERT_EQ(gapBack.SignCount(), 2);
+  EXPECT_EQ(gapBack.GetSignName(0), QString());
+  EXPECT_EQ(Placement(gapBack, 0).CountX, 1);
+  EXPECT_EQ(Placement(gapBack, 0).Flags, 1);
+  EXPECT_EQ(gapBack.GetSignName(1), QStringLiteral("lime"));
+}
+
+TEST_F(StratColEntryTest, DamagedStreamsLoadWithTheDefaults) {
+  // No line width stored: a one-pixel top line.
+  TStratColEntry plain;
+  TComPtr<ICompoundStream> s = NewStream();
+  ASSERT_TRUE(plain.SaveToQS(s.Get()));
+  s->DeleteValue(5634);
+  TStratColEntry back;
+  ASSERT_TRUE(back.LoadFromQS(s.Get()));
+  EXPECT_EQ(back.GetTopLine().LineWidth, -1.0);
+
+  // A hostile sign count reads at most the 100 signs the IDs can hold, and a negative one none.
+  for (const int32_t count : {2000000000, -5, 101}) {
+    TComPtr<ICompoundStream> h = NewStream();
+    ASSERT_TRUE(plain.SaveToQS(h.Get()));
+    qsWriteInteger(h.Get(), -40001, count);
+    TStratColEntry hostile;
+    ASSERT_TRUE(hostile.LoadFromQS(h.Get()));
+    EXPECT_EQ(hostile.SignCount(), count < 0 ? 0 : kMaxLayerSigns) << count;
+  }
+}
+
+TEST_F(StratColEntryTest, SignsAreInsertedAndLimited) {
+  TStratColEntry layer;
+  layer.AddSignName(QStringLiteral("a"));
+  layer.AddSignName(QStringLiteral("b"));
+  EXPECT_TRUE(layer.InsertSignName(0, QStringLiteral("first")));
+  EXPECT_TRUE(layer.InsertSignName(3, QStringLiteral("last")));
+  EXPECT_TRUE(layer.InsertSignName(5, QStringLiteral("beyond")));  // count + 1 appends
+  EXPECT_FALSE(layer.InsertSignName(7, QStringLiteral("far")));
+  EXPECT_FALSE(layer.InsertSignName(-1, QStringLiteral("x")));
+  EXPECT_EQ(layer.SignNames(), (QStringList{"first", "a", "b", "last", "beyond"}));
+  EXPECT_TRUE(layer.DeleteSign(1));
+  EXPECT_FALSE(layer.DeleteSign(9));
+  while (layer.SignCount() < kMaxLayerSigns) ASSERT_EQ(layer.AddSignName(QStringLiteral("s")), 1);
+  // Sign 100 would share its IDs with another value group.
+  EXPECT_EQ(layer.AddSignName(QStringLiteral("one too many")), 0);
+  EXPECT_FALSE(layer.InsertSignName(0, QStringLiteral("one too many")));
+  EXPECT_EQ(layer.SignCount(), kMaxLayerSigns);
+  EXPECT_EQ(layer.GetSignName(kMaxLayerSigns), QString());
+}
+
+TEST_F(StratColEntryTest, AddedSignsTakeTheDatabaseTemplate) {
+  TTestBody body;
+  TPrintStratCol* col = body.AddColumn();
+  ASSERT_TRUE(col->LoadDataBase(DefaultLsd()));
+  TComPtr<IStratSign> sign;
+  ASSERT_EQ(col->DataBase()->GetSign(0, sign.Put()), S_OK);
+  TShortString name{};
+  sign->GetName(&name);
+  TComPtr<IStratField> templates;
+  ASSERT_EQ(sign->GetFields(templates.Put()), S_OK);
+  TStratPlacement expected{};
+  ASSERT_EQ(templates->GetItem(0, &expected), S_OK);
+
+  TStratColEntry* layer = col->AddLayer(1, 3);
+  ASSERT_NE(layer, nullptr);
+  // Found without regard to case; the database's spelling is kept.
+  layer->AddSignName(SignNameText(name).toLower());
+  layer->AddSignName(QStringLiteral("no such rock"));
+  const TStratPlacement got = Placement(*layer, 0);
+  EXPECT_EQ(SignNameText(got.SignName), SignNameText(name));
+  EXPECT_EQ(got.SpaceX, expected.SpaceX);
+  EXPECT_EQ(got.CountX, expected.CountX);
+  EXPECT_EQ(Placement(*layer, 1).SpaceX, 5.0);
+  EXPECT_FALSE(layer->SignsKnown());
+  EXPECT_EQ(col->UnknownSignLayers(), 1);
+  // The caption is the first named sign.
+  EXPECT_EQ(layer->Caption(), SignNameText(name));
+}
+
+TEST_F(StratColEntryTest, SplittingKeepsTheSignsInBothParts) {
+  TTestBody body;
+  TPrintStratCol* col = body.AddColumn();
+  ASSERT_TRUE(col->LoadDataBase(DefaultLsd()));
+  TStratColEntry* layer = col->AddLayer(2, 4);  // page 10..20
+  ASSERT_NE(layer, nullptr);
+  layer->AddSignName(QStringLiteral("SST"));
+  layer->AddSignName(QStringLiteral("LST"));
+  EXPECT_FALSE(layer->ClickAt(1, 20, 14));  // another editing mode
+  EXPECT_FALSE(layer->ClickAt(2, 20, 10));  // on the edge
+  EXPECT_FALSE(layer->ClickAt(2, 20, 25));  // outside
+  ASSERT_TRUE(layer->ClickAt(2, 20, 14));
+  const std::vector<TStratColEntry*> layers = col->Layers();
+  ASSERT_EQ(layers.size(), 2u);
+  EXPECT_DOUBLE_EQ(layers[0]->Top(), 10);
+  EXPECT_DOUBLE_EQ(layers[0]->GetHeight(), 4);
+  EXPECT_DOUBLE_EQ(layers[1]->Top(), 14);
+  EXPECT_DOUBLE_EQ(layers[1]->GetHeight(), 6);
+  EXPECT_EQ(layers[0]->SignNames(), layers[1]->SignNames());
+  EXPECT_EQ(layers[1]->DataBase(), col->DataBase());
+  // Both were placed anew for their own heights.
+  for (TStratColEntry* part : layers) {
+    TStratColEntry fresh;
+    fresh.SetDataBase(col->DataBase());
+    fresh.AddSignName(QStringLiteral("SST"));
+    fresh.AddSignName(QStringLiteral("LST"));
+    fresh.SetWidth(part->GetWidth());
+    fresh.SetHeight(part->GetHeight());
+    ASSERT_TRUE(fresh.AutoPlace());
+    for (int i = 0; i < 2; ++i) {
+      EXPECT_EQ(Placement(*part, i).CountY, Placement(fresh, i).CountY);
+      EXPECT_EQ(Placement(*part, i).OffsetY, Placement(fresh, i).OffsetY);
+    }
+  }
+}
+
+TEST_F(StratColEntryTest, CutSignsStayInsideTheirLayer) {
+  TTestBody body;
+  TPrintStratCol* col = body.AddColumn();
+  ASSERT_TRUE(col->LoadDataBase(DefaultLsd()));
+  TStratColEntry* layer = col->AddLayer(4, 6);  // page 20..30
+  layer->AddSignName(QStringLiteral("SST"));
+  // One block much larger than the layer, reaching far above and below it.
+  TStratPlacement p = Placement(*layer, 0);
+  p.OffsetX = 0, p.OffsetY = -30, p.CountX = 3, p.CountY = 9, p.SpaceX = 0, p.SpaceY = 0;
+  const auto render = [&](int flags) {
+    p.Flags = flags;
+    layer->SetPlacement(0, p);
+    QImage image(600, 1200, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    image.setDotsPerMeterX(10000);  // 10 pixels per mm
+    image.setDotsPerMeterY(10000);
+    QPainter painter(&image);
+    TDrawContext c;
+    c.DC = &painter;
+    c.Options = doBorders;
+    c.ClipRect = {0, 0, 600, 1200};
+    col->Draw(c);
+    painter.end();
+    return image;
+  };
+  const QImage cut = render(kStratCutOutside);
+  const int dpm = 10000;
+  ASSERT_EQ(cut.dotsPerMeterY(), dpm);
+  TDrawContext probe;
+  QImage scratch(1, 1, QImage::Format_RGB32);
+  scratch.setDotsPerMeterX(dpm);
+  scratch.setDotsPerMeterY(dpm);
+  QPainter sp(&scratch);
+  probe.DC = &sp;
+  const int top = probe.PixelY(20), bottom = probe.PixelY(30), left = probe.PixelX(10), right = probe.PixelX(40);
+  sp.end();
+  EXPECT_GT(Painted(cut, QRect(left + 2, top + 2, right - left - 4, bottom - top - 4)), 0);
+  // Above and below the layer only the column's white and its outline.
+  EXPECT_EQ(Painted(cut, QRect(left + 2, 5, right - left - 4, top - 8)), 0);
+  EXPECT_EQ(Painted(cut, QRect(left + 2, bottom + 3, right - left - 4, 200)), 0);
+  const QImage open = render(0);
+  EXPECT_GT(Painted(open, QRect(left + 2, bottom + 3, right - left - 4, 200)), 0);
+}
