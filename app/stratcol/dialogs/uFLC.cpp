@@ -92,7 +92,7 @@ TfLC::TfLC(TPrintStratCol* column, QWidget* parent) : QDialog(parent), FColumn(c
                           [this] { DeleteRow(); }));
   tools->addWidget(button(TranslateGeneral(QStringLiteral("InsertColumn"), QStringLiteral("Insert column")),
                           "btnInsertColumn", [this] { InsertColumn(); }));
-  tools->addWidget(button(TranslateGeneral(QStringLiteral("DeleteColumnCaption"), QStringLiteral("Delete column")),
+  tools->addWidget(button(TranslateGeneral(QStringLiteral("DeleteColumn"), QStringLiteral("Delete column")),
                           "btnDeleteColumn", [this] { DeleteColumn(); }));
   tools->addWidget(button(TranslateWord(QStringLiteral("Load")), "btnLoad", [this] { LoadTable(); }));
   tools->addWidget(button(TranslateWord(QStringLiteral("Save")), "btnSave", [this] { SaveTable(); }));
