@@ -419,7 +419,14 @@ bool TPrintStratCol::SaveToQS(ICompoundStream* stream) {
 bool TPrintStratCol::LoadFromIni(TIniFile* ini, const QString& section, const QString& prefix) {
   if (!TDataObject::LoadFromIni(ini, section, prefix)) return false;
   LoadDataBase(ini->ReadString(section, prefix + QStringLiteral("Lsd"), kDefaultLsd));
+  // Layers of a template name their signs only.
+  AutoPlaceAll();
   return true;
+}
+
+bool TPrintStratCol::SaveToIni(TIniFile* ini, const QString& section, const QString& prefix) {
+  if (!TDataObject::SaveToIni(ini, section, prefix)) return false;
+  return FDataBaseFile.isEmpty() || ini->WriteString(section, prefix + QStringLiteral("Lsd"), DataBaseStreamName());
 }
 
 void TPrintStratCol::Changed() {

@@ -112,6 +112,9 @@ class TPrintStratCol : public TDataObject {
   bool LoadFromQS(ICompoundStream* stream) override;
   bool SaveToQS(ICompoundStream* stream) override;
   bool LoadFromIni(TIniFile* ini, const QString& section, const QString& prefix) override;
+  // Also names the database file ("Lsd") so that a template made from the
+  // document finds it again.
+  bool SaveToIni(TIniFile* ini, const QString& section, const QString& prefix) override;
   void Changed() override;
   void GetCommandCaption(QString* text) override;
   bool ExecuteCommand() override;

@@ -8,6 +8,7 @@
 
 #include "qsID.h"
 #include "uCodePage.h"
+#include "uIniFile.h"
 #include "uLanguage.h"
 #include "uPropertiesDialogs.h"
 
@@ -203,6 +204,26 @@ bool TStratColEntry::SaveToQS(ICompoundStream* stream) {
   }
   return qsWriteInteger(stream, idLineColor, FTopLine.Color) && qsWriteInteger(stream, idLineStyle, FTopLine.Style) &&
          qsWriteDouble(stream, idLineWidth, FTopLine.LineWidth);
+}
+
+bool TStratColEntry::LoadFromIni(TIniFile* ini, const QString& section, const QString& prefix) {
+  if (!TPrintDeepObject::LoadFromIni(ini, section, prefix)) return false;
+  for (int i = 1; i <= kMaxLayerSigns; ++i) {
+    const QString name = ini->ReadString(section, prefix + QStringLiteral("SIGN") + QString::number(i), QString());
+    if (name.isEmpty()) break;
+    AddSignName(name);
+  }
+  return true;
+}
+
+bool TStratColEntry::SaveToIni(TIniFile* ini, const QString& section, const QString& prefix) {
+  if (!TPrintDeepObject::SaveToIni(ini, section, prefix)) return false;
+  bool ok = true;
+  int n = 0;
+  for (const QString& name : SignNames())
+    if (!name.isEmpty())
+      ok = ini->WriteString(section, prefix + QStringLiteral("SIGN") + QString::number(++n), name) && ok;
+  return ok;
 }
 
 void TStratColEntry::GetCommandCaption(QString* text) {

@@ -70,6 +70,9 @@ class TStratColEntry : public TabstractLCEntry {
   int GetKind() const override { return kindLCEntry; }
   bool LoadFromQS(ICompoundStream* stream) override;
   bool SaveToQS(ICompoundStream* stream) override;
+  // Templates name the signs (keys "SIGN1", "SIGN2", ...); the column lays them out.
+  bool LoadFromIni(TIniFile* ini, const QString& section, const QString& prefix) override;
+  bool SaveToIni(TIniFile* ini, const QString& section, const QString& prefix) override;
   void GetCommandCaption(QString* text) override;
   bool ExecuteCommand() override;
   // Splits the layer at page y (editing mode 2).
