@@ -25,9 +25,11 @@
 #include "uPrintDiagrammBase.h"
 #include "uPrintDocument.h"
 #include "uPrintHeader.h"
+#include "uPrintStratCol.h"
 #include "uPrintText.h"
 #include "uScriptedUi.h"
 #include "uSettings.h"
+#include "uStratColEntry.h"
 #include "uTableKinds.h"
 #include "uTemplateInfo.h"
 #include "uTemplateSheets.h"
@@ -79,6 +81,7 @@ class ShippedTemplates : public ::testing::Test {
     RegisterDocumentKinds();
     RegisterTableKinds();
     RegisterCurvePlotKinds();
+    RegisterStratColKinds();
   }
   void TearDown() override {
     UnloadLanguage();
@@ -158,6 +161,9 @@ TEST_F(ShippedTemplates, EveryShippedFileIsTheGeneratorsOutput) {
   ASSERT_TRUE(QDir().mkpath(Path("made/hdr")));
   for (const QString& name : QDir(kShippedHeads).entryList({"*.hdr"}, QDir::Files))
     ASSERT_TRUE(QFile::copy(kShippedHeads + "/" + name, Path("made/hdr/" + name)));
+  // And the sign database of the lithology column from "lsd".
+  ASSERT_TRUE(QDir().mkpath(Path("made/lsd")));
+  ASSERT_TRUE(QFile::copy(QStringLiteral(KERNO_SOURCE_DIR "/resources/lsd/default.lsd"), Path("made/lsd/default.lsd")));
   QString error;
   ASSERT_TRUE(WriteTemplateSheets(Path("made/template"), &error)) << error.toStdString();
   QStringList made;
@@ -228,6 +234,23 @@ TEST_F(ShippedTemplates, EachMakesADocumentThatRoundTripsAndPrintsAsTheReference
     EXPECT_DOUBLE_EQ(body->Top(), head->GetHeight());
     ExpectReadableDepthScale(body);
     EXPECT_DOUBLE_EQ(document.DepthAt(body->Top() + 50), 50.0 * body->GetVertScale() / 1000);
+    if (base == QStringLiteral("lithology_log")) {
+      // The example lithology column: layers from the top to the body's depth,
+      // every sign found in the shipped database and laid out.
+      TPrintStratCol* column = nullptr;
+      for (int i = 0; i < body->Count() && !column; ++i) column = dynamic_cast<TPrintStratCol*>(body->GetChild(i));
+      ASSERT_NE(column, nullptr);
+      EXPECT_GE(column->DataBase()->SignCount(), 60);
+      ASSERT_GE(column->Layers().size(), 10u);
+      EXPECT_EQ(column->UnknownSignLayers(), 0);
+      EXPECT_DOUBLE_EQ(column->Layers().front()->TopDepth(), 0);
+      EXPECT_NEAR(column->Layers().back()->BottomDepth(), 50, 1e-9);
+      for (TStratColEntry* layer : column->Layers()) {
+        TStratPlacement item{};
+        ASSERT_EQ(layer->GetPlacement(0, &item), S_OK);
+        EXPECT_GE(item.CountY, 1);
+      }
+    }
 
     ASSERT_TRUE(document.SaveToFile(Path(base + ".knd"), &error)) << error.toStdString();
     TPrintDocument loaded;

@@ -8,6 +8,7 @@
 #include "uPrintDeepScale.h"
 #include "uPrintDiagrammBase.h"
 #include "uPrintHeader.h"
+#include "uPrintStratCol.h"
 #include "uPrintText.h"
 #include "uSettings.h"
 #include "uTableKinds.h"
@@ -41,6 +42,7 @@ int main(int argc, char* argv[]) {
   RegisterDocumentKinds();
   RegisterTableKinds();
   RegisterCurvePlotKinds();
+  RegisterStratColKinds();
   QString error;
   if (!WriteTemplateSheets(QString::fromLocal8Bit(argv[1]), &error)) {
     std::fprintf(stderr, "mktemplates: %s\n", qPrintable(error));

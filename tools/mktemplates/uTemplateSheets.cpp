@@ -18,6 +18,7 @@
 #include "uPrintDiagrams.h"
 #include "uPrintDocument.h"
 #include "uPrintHeader.h"
+#include "uPrintStratCol.h"
 #include "uSettings.h"
 
 namespace {
@@ -65,6 +66,13 @@ struct TTrackSpec {
   std::vector<TCurveSpec> Curves;
 };
 
+// A layer of an example lithology column: depths in metres and rock codes of default.lsd.
+struct TLayerSpec {
+  double Top;
+  double Bottom;
+  std::vector<const char*> Signs;
+};
+
 struct TBodySpec {
   const char* Section;
   TText Name;
@@ -74,11 +82,23 @@ struct TBodySpec {
   std::vector<TRulerSpec> Rulers;
   TColumnsSpec Columns = {};
   std::vector<TTrackSpec> Tracks = {};
+  // A lithology column right of the depth scale, with these layers (none: no column).
+  std::vector<TLayerSpec> Layers = {};
+};
+
+constexpr double kLithologyWidth = 30;  // mm
+
+// A few layers of a clastic and carbonate section, so a geologist sees how the column works.
+const std::vector<TLayerSpec> kExampleLayers = {
+    {0, 3, {"LOAM"}},   {3, 7.5, {"CLY"}}, {7.5, 12, {"SSTF"}}, {12, 14, {"SLT"}},
+    {14, 15, {"COAL"}}, {15, 21, {"ARG"}}, {21, 27, {"LST"}},   {27, 30, {"LSTA", "CLY"}},
+    {30, 36, {"DOL"}},  {36, 38, {"ANH"}}, {38, 44, {"SSTM"}},  {44, 50, {"CGL"}},
 };
 
 constexpr double kCoreColumnWidths[] = {12, 12, 14};  // From, To, recovery
 const TText kCoreName = {"Core", "Керн"};
 const TText kDescName = {"Description", "Описание пород"};
+const TText kLithologyName = {"Lithology", "Литология"};
 
 struct THeadSpec {
   const char* Section;
@@ -151,7 +171,7 @@ const std::vector<TTemplateSpec>& Specs() {
         "таблицей интервалов керна и колонкой описаний. Добавляемые блоки: керновый интервал 1:50 и заголовок для "
         "заключения и примечаний."},
        {"Head", {"Head", "Заголовок"}, {"lithology_log.hdr", "lithology_log_ru.hdr"}},
-       {"Body", {"Lithology", "Литология"}, 100, 50, 0, kHalfMetres, {60, 98, 190}},
+       {"Body", {"Lithology", "Литология"}, 100, 50, 0, kHalfMetres, {60, 98, 190}, {}, kExampleLayers},
        {"Core", {"Core interval 1:50", "Керновый интервал 1:50"}, 50, 10, 0, kDecimetres},
        kRemarks},
       {"curve_log.knt",
@@ -208,6 +228,24 @@ bool WriteBody(TIniFile* ini, const TBodySpec& spec) {
   body.AddChild(std::move(scale));
   // Names of the children in the other language, in child order.
   std::vector<TText> names{{"", ""}};
+  if (!spec.Layers.empty()) {
+    auto made = std::make_unique<TPrintStratCol>();
+    TPrintStratCol* column = made.get();
+    body.AddChild(std::move(made));
+    // The room between the depth scale and the core table.
+    const double left = spec.ScaleLeft + kScaleWidth;
+    const double right = spec.Columns.CoreLeft > left ? spec.Columns.CoreLeft : left + kLithologyWidth;
+    column->SetName(Text(kLithologyName.En));
+    column->SetBoundsRect({left, 0, right, height});
+    // From the program folder's "lsd"; the template names it by file name only.
+    if (!column->LoadDataBase(QStringLiteral("default.lsd"))) return false;
+    for (const TLayerSpec& layer : spec.Layers) {
+      QStringList signs;
+      for (const char* sign : layer.Signs) signs << Text(sign);
+      if (!column->AddLayer(layer.Top, layer.Bottom, signs)) return false;
+    }
+    names.push_back(kLithologyName);
+  }
   if (spec.Columns.CoreLeft > 0) {
     auto core = std::make_unique<TPrintDeepTable>();
     core->SetName(Text(kCoreName.En));
