@@ -203,3 +203,28 @@ TEST_F(DocumentCommands, WhatTheModelWouldShowInADialogGoesToStandardError) {
   EXPECT_TRUE(r.Err.contains("lost.hdr")) << r.Err.toStdString();
   EXPECT_TRUE(QFile::exists(Path("lost.knd")));
 }
+
+// The shipped lithology log: its column dumps its database's size and every
+// layer its depths and sign names.
+TEST_F(DocumentCommands, DumpShowsTheLithologyColumnAndItsLayers) {
+  TRun r = Kerno({"--new", QStringLiteral("lithology_log.knt"), Path("litho.knd")});
+  ASSERT_EQ(r.Status, 0) << r.Err.toStdString();
+  r = Kerno({"--dump", Path("litho.knd")});
+  ASSERT_EQ(r.Status, 0) << r.Err.toStdString();
+  const QJsonObject object = QJsonDocument::fromJson(r.Out).object()["object"].toObject();
+  QJsonObject column;
+  for (const QJsonValue block : object["children"].toArray())
+    for (const QJsonValue child : block.toObject()["children"].toArray())
+      if (child.toObject()["kindName"].toString() == "StratCol") column = child.toObject();
+  ASSERT_FALSE(column.isEmpty());
+  EXPECT_EQ(column["dataBaseSigns"].toInt(), 73);
+  EXPECT_EQ(column["unknownSignLayers"].toInt(), 0);
+  const QJsonArray layers = column["children"].toArray();
+  ASSERT_EQ(layers.size(), column["layerCount"].toInt());
+  const QJsonObject two = layers[7].toObject();
+  EXPECT_EQ(two["kindName"].toString(), "LCEntry");
+  EXPECT_DOUBLE_EQ(two["topDepth"].toDouble(), 27);
+  EXPECT_DOUBLE_EQ(two["bottomDepth"].toDouble(), 30);
+  EXPECT_EQ(two["signCount"].toInt(), 2);
+  EXPECT_EQ(two["signs"].toArray()[0].toString(), "LSTA");
+}
