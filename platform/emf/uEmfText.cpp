@@ -11,6 +11,7 @@
 
 #include "uCodePage.h"
 #include "uEmfPlayback.h"
+#include "uEmfSymbolFonts.h"
 
 namespace emf {
 
@@ -138,6 +139,24 @@ bool PlayExtTextOut(QPainter* painter, TEmfPlayerState& state, TEmfCursor& rec, 
       dx.resize(n);
       for (uint32_t i = 0; i < n; ++i) dx[i] = rec.I32(offDx + i * step);
     }
+  }
+
+  // Symbol fonts: their codes are pictures. One code may become two UTF-16
+  // units; its advance goes with the first.
+  if (const TSymbolFont symbolFont = SymbolFontOf(dc.Font.Face); symbolFont != TSymbolFont::None) {
+    const bool installed = QFontDatabase::hasFamily(dc.Font.Face.trimmed());
+    QString mapped;
+    std::vector<double> mappedDx;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+      const QString one = SymbolText(symbolFont, text.mid(i, 1), installed);
+      mapped += one;
+      if (!dx.empty()) {
+        mappedDx.push_back(size_t(i) < dx.size() ? dx[size_t(i)] : 0);
+        for (qsizetype k = 1; k < one.size(); ++k) mappedDx.push_back(0);
+      }
+    }
+    text = mapped;
+    if (!dx.empty()) dx = std::move(mappedDx);
   }
 
   QPointF p = m.map(ref);
