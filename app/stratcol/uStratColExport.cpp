@@ -201,10 +201,10 @@ bool ExportLayersTo(TPrintStratCol* column, const QString& path) {
   TLayerExportTable target;
   if (QFileInfo(path).isFile() && !target.Read(path)) {
     // A file we cannot read is not overwritten with our rows alone.
-    Ui().Message(TMsgKind::Error, TranslateWord(QStringLiteral("Export")),
-                 TranslateGeneral(QStringLiteral("CantLoadFile"), QStringLiteral("Can't load file")) +
-                     QStringLiteral(": ") + path,
-                 mbOK);
+    Ui().Message(
+        TMsgKind::Error, TranslateWord(QStringLiteral("Export")),
+        TranslateError(QStringLiteral("CantLoadFile"), QStringLiteral("Can't load file")) + QStringLiteral(": ") + path,
+        mbOK);
     return false;
   }
   TLayerExportChoice choice;

@@ -225,7 +225,7 @@ void TfLC::LoadTable() {
   TLayerImportReport report;
   if (hr != S_OK || !FColumn->ImportLayersFrom(table, &report)) {
     Ui().Message(TMsgKind::Error, TranslateWord(QStringLiteral("Error")),
-                 TranslateGeneral(QStringLiteral("CantLoadFile"), QStringLiteral("Can't load file")), mbOK);
+                 TranslateError(QStringLiteral("CantLoadFile"), QStringLiteral("Can't load file")), mbOK);
     return;
   }
   UpdateTable();
