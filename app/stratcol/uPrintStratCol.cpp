@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QJsonObject>
 #include <QPainter>
+#include <QSet>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -137,8 +138,23 @@ void TPrintStratCol::AttachDataBase() {
 }
 
 int TPrintStratCol::UnknownSignLayers() const {
+  // The database's names once, rather than a search of the database per sign:
+  // a loaded document checks every sign of every layer.
+  QSet<QString> known;
+  const int count = FDataBase ? FDataBase->SignCount() : 0;
+  for (int i = 0; i < count; ++i) {
+    TComPtr<IStratSign> sign;
+    if (FDataBase->GetSign(i, sign.Put()) != S_OK || !sign) continue;
+    TShortString name{};
+    sign->GetName(&name);
+    known.insert(SignNameText(name).toUpper());
+  }
   int n = 0;
-  for (const TStratColEntry* e : Layers()) n += !e->SignsKnown();
+  for (const TStratColEntry* e : Layers()) {
+    const QStringList names = e->SignNames();
+    n += std::any_of(names.begin(), names.end(),
+                     [&](const QString& name) { return !name.isEmpty() && !known.contains(name.toUpper()); });
+  }
   return n;
 }
 
@@ -535,7 +551,13 @@ int TPrintStratCol::AddChild(std::unique_ptr<TPrintObject> child) {
     e->SetDataBase(FDataBase.Get());
     e->SetTopLine(FTopLine);
   }
-  Changed();
+  // The other children are fitted already: only the new one can make the
+  // column grow (a full fit per child would make loading quadratic).
+  if (!FFilling && c->BottomEdge() > BottomEdge()) {
+    SetHeight(c->BottomEdge() - FTop);
+    SetModified(true);
+    if (TPrintObject* parent = Parent()) parent->Changed();
+  }
   return index;
 }
 
