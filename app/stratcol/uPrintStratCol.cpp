@@ -462,6 +462,23 @@ void TPrintStratCol::Changed() {
   }
 }
 
+uint32_t TPrintStratCol::HitTest(double x, double y, TPrintObject** target) {
+  TPrintObject* own = nullptr;
+  const uint32_t code = TPrintObject::HitTest(x, y, &own);
+  if (code == 0) return TDataObject::HitTest(x, y, target);
+  for (int i = 0; i < Count(); ++i) {
+    TPrintObject* c = GetChild(i);
+    TPrintObject* hit = nullptr;
+    if (!c) continue;
+    if (const uint32_t childCode = c->HitTest(x, y, &hit); childCode > 0) {
+      if (target) *target = hit;
+      return childCode;
+    }
+  }
+  if (target) *target = own;
+  return code;
+}
+
 void TPrintStratCol::GetCommandCaption(QString* text) {
   if (text) *text = ColText("LDBEdit", "Rock codes");
 }

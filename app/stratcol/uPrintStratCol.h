@@ -116,6 +116,9 @@ class TPrintStratCol : public TDataObject {
   // document finds it again.
   bool SaveToIni(TIniFile* ini, const QString& section, const QString& prefix) override;
   void Changed() override;
+  // Layers are asked in order, the first hit wins (a layer below one that
+  // reaches into it stays reachable by its own area first).
+  uint32_t HitTest(double x, double y, TPrintObject** target) override;
   void GetCommandCaption(QString* text) override;
   bool ExecuteCommand() override;
   bool ClickAt(int code, double x, double y) override;

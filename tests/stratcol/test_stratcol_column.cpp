@@ -257,6 +257,23 @@ TEST_F(StratColumnTest, MenuCommandsAndFloating) {
   EXPECT_FALSE(col->ExecuteMenuCommand(scDataBase));
 }
 
+TEST_F(StratColumnTest, HitsFindLayersInTheirOrder) {
+  TTestBody body;
+  TPrintStratCol* col = body.AddColumn();
+  TStratColEntry* first = col->AddLayer(0, 2);   // page 0..10
+  TStratColEntry* second = col->AddLayer(1, 3);  // page 5..15, over the first's lower half
+  TPrintObject* hit = nullptr;
+  EXPECT_GT(col->HitTest(20, 7, &hit), 0u);
+  EXPECT_EQ(hit, first);
+  EXPECT_GT(col->HitTest(20, 12, &hit), 0u);
+  EXPECT_EQ(hit, second);
+  EXPECT_GT(col->HitTest(20, 50, &hit), 0u);
+  EXPECT_EQ(hit, col);
+  hit = nullptr;
+  EXPECT_EQ(col->HitTest(5, 50, &hit), 0u);
+  EXPECT_EQ(hit, nullptr);
+}
+
 TEST_F(StratColumnTest, DoubleClicksAddLayersBelowTheLastOne) {
   TTestBody body;
   TPrintStratCol* col = body.AddColumn();  // page 0..100
