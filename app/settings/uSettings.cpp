@@ -75,13 +75,44 @@ QString ProgramDir() {
 
 void SetProgramDir(const QString& dir) { ProgramDirOverride() = dir; }
 
-QString WritableProgramFile(const QString& name) {
+bool ProgramDirWritable() {
   const QString dir = ProgramDir();
-  const QFileInfo beside(dir + u'/' + name);
-  if (FolderWritable(dir) && (!beside.exists() || beside.isWritable())) return beside.filePath();
+  return FolderWritable(dir) && !QFileInfo::exists(dir + u'/' + QLatin1String(kInstalledMarker));
+}
+
+namespace {
+
+QString ConfigFolder() {
   QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
   if (config.isEmpty()) config = QDir::homePath() + QStringLiteral("/.config");
-  return config + QStringLiteral("/Kerno/") + name;
+  return config + QStringLiteral("/Kerno/");
+}
+
+QString CacheTempFolder() {
+  QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+  if (cache.isEmpty()) cache = QDir::homePath() + QStringLiteral("/.cache");
+  return cache + QStringLiteral("/Kerno/temp/");
+}
+
+}  // namespace
+
+QString WritableProgramFile(const QString& name) {
+  const QFileInfo beside(ProgramDir() + u'/' + name);
+  if (ProgramDirWritable() && (!beside.exists() || beside.isWritable())) return beside.filePath();
+  return ConfigFolder() + name;
+}
+
+QString WritableLocation(TWritable what) {
+  switch (what) {
+    case TWritable::Settings:
+      return WritableProgramFile(QStringLiteral("Kerno.ini"));
+    case TWritable::Temp:
+      break;
+  }
+  const QString beside = ProgramDir() + QStringLiteral("/temp/");
+  const QFileInfo info(beside);
+  if (ProgramDirWritable() && (!info.exists() || (info.isDir() && info.isWritable()))) return beside;
+  return CacheTempFolder();
 }
 
 TSettings::TSettings(const QString& iniFileName) : FIni(iniFileName) {}
@@ -219,12 +250,11 @@ QString TSettings::NewerBuildText() const {
 QString TSettings::OldVersionMessage() const { return ShowOldVersionMessage() ? NewerBuildText() : QString(); }
 
 QString TSettings::TempDirectory() const {
-  const QString dir = ProgramDir();
-  const QString beside = dir + QStringLiteral("/temp/");
-  if (QDir().mkpath(beside) && FolderWritable(beside)) return beside;
-  QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
-  if (cache.isEmpty()) cache = QDir::homePath() + QStringLiteral("/.cache");
-  const QString fallback = cache + QStringLiteral("/Kerno/temp/");
+  const QString dir = WritableLocation(TWritable::Temp);
+  if (QDir().mkpath(dir) && FolderWritable(dir)) return dir;
+  // A program folder that looked writable but is not (a full or read-only
+  // file system): the cache folder still serves.
+  const QString fallback = CacheTempFolder();
   QDir().mkpath(fallback);
   return fallback;
 }
@@ -245,7 +275,7 @@ QString KindImagePath(int index) {
 TSettings& Settings() {
   if (gInstalled) return *gInstalled;
   static std::unique_ptr<TSettings> own;
-  if (!own) own = std::make_unique<TSettings>(WritableProgramFile(QStringLiteral("Kerno.ini")));
+  if (!own) own = std::make_unique<TSettings>(WritableLocation(TWritable::Settings));
   return *own;
 }
 

@@ -13,8 +13,26 @@
 QString ProgramDir();
 // Tests point the program folder elsewhere; an empty text restores the real one.
 void SetProgramDir(const QString& dir);
-// Where a writable file of the program folder lives: beside the program when
-// that folder is writable, otherwise in $XDG_CONFIG_HOME/Kerno/.
+// An installed copy marks its program folder with this file: the folder is
+// then never written, even by a user (root) who could.
+inline constexpr const char* kInstalledMarker = "installed";
+// Whether the program's writable files live beside it: the program folder is
+// a writable folder and not an installed copy.
+bool ProgramDirWritable();
+
+// What the program writes, and where each lives.
+enum class TWritable {
+  Settings,  // "Kerno.ini"
+  Temp       // the temporary folder ("autosave.dat", auto-saved copies)
+};
+// Beside the program when ProgramDirWritable() (the temporary folder is
+// "temp/" there), otherwise $XDG_CONFIG_HOME/Kerno/ for the files and
+// $XDG_CACHE_HOME/Kerno/temp/ for the temporary folder. Folders end with
+// "/"; nothing is created.
+QString WritableLocation(TWritable what);
+// The same rule for a file of another name: beside the program when its
+// folder may be written (and the file, if it exists, too), otherwise in
+// $XDG_CONFIG_HOME/Kerno/.
 QString WritableProgramFile(const QString& name);
 
 // One entry of the mouse wheel action list.
@@ -114,9 +132,9 @@ class TSettings {
   // The same text regardless of the switch (for the About box); empty when no newer build.
   QString NewerBuildText() const;
 
-  // Program folder + "temp/", created on demand; the XDG cache folder
-  // ($XDG_CACHE_HOME/Kerno/temp/) when the program folder is not writable.
-  // Always ends with "/".
+  // WritableLocation(TWritable::Temp), created on demand: the program
+  // folder's "temp/", or $XDG_CACHE_HOME/Kerno/temp/ for an installed or
+  // read-only program folder. Always ends with "/".
   QString TempDirectory() const;
 
   // Free-form values for other parts that keep their preferences here.
@@ -132,7 +150,7 @@ constexpr int kKindImageCount = 22;
 // folder); KindIcon (uKinds.h) gives a kind's image.
 QString KindImagePath(int index);
 
-// The program's settings, created on first use from WritableProgramFile("Kerno.ini").
+// The program's settings, created on first use from WritableLocation(TWritable::Settings).
 TSettings& Settings();
 // Tests install their own settings (not owned); nullptr restores the program's.
 void SetSettings(TSettings* settings);

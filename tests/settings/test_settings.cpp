@@ -213,6 +213,25 @@ TEST_F(SettingsTest, ReadOnlyProgramFolderFallsBackToXdg) {
   qunsetenv("XDG_CACHE_HOME");
 }
 
+// An installed copy may sit in a folder its user (root, say) could write;
+// its marker file still keeps settings and temporary files out of it.
+TEST_F(SettingsTest, AnInstalledProgramFolderIsNeverWritten) {
+  qputenv("XDG_CONFIG_HOME", FDir.filePath("config").toUtf8());
+  qputenv("XDG_CACHE_HOME", FDir.filePath("cache").toUtf8());
+  EXPECT_TRUE(ProgramDirWritable());
+  EXPECT_EQ(WritableLocation(TWritable::Settings), FDir.filePath("Kerno.ini"));
+  EXPECT_EQ(WritableLocation(TWritable::Temp), FDir.path() + "/temp/");
+  WriteAll(FDir.filePath(kInstalledMarker), "installed");
+  EXPECT_FALSE(ProgramDirWritable());
+  EXPECT_EQ(WritableLocation(TWritable::Settings), FDir.filePath("config/Kerno/Kerno.ini"));
+  EXPECT_EQ(WritableProgramFile("preferences.ini"), FDir.filePath("config/Kerno/preferences.ini"));
+  const TSettings s(IniPath());
+  EXPECT_EQ(s.TempDirectory(), FDir.filePath("cache/Kerno/temp/"));
+  EXPECT_FALSE(QFileInfo::exists(FDir.filePath("temp")));
+  qunsetenv("XDG_CONFIG_HOME");
+  qunsetenv("XDG_CACHE_HOME");
+}
+
 TEST_F(SettingsTest, GlobalSettingsCanBeReplaced) {
   TSettings mine(IniPath());
   mine.SetLanguage("english");
