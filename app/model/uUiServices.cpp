@@ -1,7 +1,9 @@
 #include "uUiServices.h"
 
+#include <QFileInfo>
 #include <cstdio>
 
+#include "uLanguage.h"
 #include "uSettings.h"
 
 namespace {
@@ -44,12 +46,28 @@ QString FilterToQt(const QString& filter) {
   return out.join(QStringLiteral(";;"));
 }
 
+namespace {
+bool SafeName(const QString& name) {
+  if (name.isEmpty()) return false;
+  for (const QChar c : name)
+    if (!(c.isLetterOrNumber() || c == u'_' || c == u'-')) return false;
+  return true;
+}
+}  // namespace
+
+QString HelpLanguageFolder() {
+  const QString folder = TranslateGeneral(QStringLiteral("LanguageCode"), QStringLiteral("en")).trimmed().toLower();
+  return SafeName(folder) ? folder : QStringLiteral("en");
+}
+
 QString HelpPagePath(const QString& topic) {
   if (topic.isEmpty()) return {};
-  for (const QString& part : topic.split(u'/')) {
-    if (part.isEmpty()) return {};
-    for (const QChar c : part)
-      if (!(c.isLetterOrNumber() || c == u'_' || c == u'-')) return {};
-  }
-  return ProgramDir() + QStringLiteral("/help/") + topic + QStringLiteral(".html");
+  for (const QString& part : topic.split(u'/'))
+    if (!SafeName(part)) return {};
+  const QString help = ProgramDir() + QStringLiteral("/help/");
+  const QString page = topic + QStringLiteral(".html");
+  for (const QString& path :
+       {help + HelpLanguageFolder() + u'/' + page, help + QStringLiteral("en/") + page, help + page})
+    if (QFileInfo(path).isFile()) return path;
+  return {};
 }

@@ -57,9 +57,14 @@ IUiServices& Ui();
 // Installs services (not owned); nullptr restores the silent default.
 void SetUiServices(IUiServices* services);
 
-// The page of a help topic: "help/<topic>.html" under the program folder;
-// empty for a name that could leave that folder (only letters, digits, '_',
-// '-' and '/' between non-empty parts are accepted).
+// The help pages' folder of the loaded language pack: its "LanguageCode"
+// ("en", "ru"); "en" without a pack or for a code that is no plain name.
+QString HelpLanguageFolder();
+// The page of a help topic under the program's "help" folder: the language's
+// "<lang>/<topic>.html", else the English "en/<topic>.html", else the older
+// flat "<topic>.html". Empty when none exists and for a name that could leave
+// that folder (only letters, digits, '_', '-' and '/' between non-empty parts
+// are accepted).
 QString HelpPagePath(const QString& topic);
 
 // Filter pairs "Name|*.ext|Name2|*.e2" turned into Qt's "Name (*.ext);;Name2 (*.e2)".

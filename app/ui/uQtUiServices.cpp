@@ -2,14 +2,12 @@
 
 #include <QApplication>
 #include <QColorDialog>
-#include <QDesktopServices>
-#include <QFile>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QProgressDialog>
-#include <QUrl>
 
+#include "uHelpWindow.h"
 #include "uLanguage.h"
 
 TQtUiServices::TQtUiServices() = default;
@@ -140,8 +138,7 @@ void TQtUiServices::EndProgress() {
 }
 
 void TQtUiServices::ShowHelp(const QString& topic) {
-  const QString page = HelpPagePath(topic);
-  if (!page.isEmpty() && QFile::exists(page) && QDesktopServices::openUrl(QUrl::fromLocalFile(page))) return;
+  if (THelpWindow::ShowTopic(topic)) return;
   Message(TMsgKind::Information, TranslateWord("Help"),
           TranslateError("NoHelp", "Help topic not found") + QStringLiteral(": ") + topic, mbOK);
 }

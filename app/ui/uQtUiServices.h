@@ -24,8 +24,8 @@ class TQtUiServices final : public IUiServices {
   void BeginProgress(const QString& text, qint64 total) override;
   bool StepProgress(qint64 done) override;
   void EndProgress() override;
-  // The topic's page "help/<topic>.html" under the program folder, in the
-  // system's browser; a missing page is reported, never silently ignored.
+  // The topic's page (HelpPagePath) in the program's help window; a missing
+  // page is reported, never silently ignored.
   void ShowHelp(const QString& topic) override;
 
  private:

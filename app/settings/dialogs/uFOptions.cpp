@@ -165,7 +165,7 @@ TFOptions::TFOptions(TSettings& settings, QWidget* parent) : QDialog(parent), FS
   right->addWidget(chOldVersion);
   right->addStretch();
 
-  FButtons = NewOkCancelButtons(this);
+  FButtons = NewOkCancelButtons(this, QStringLiteral("common/options"));
   main->addWidget(FButtons);
   connect(FButtons, &QDialogButtonBox::accepted, this, [this] { btnOKClick(); });
   connect(FButtons, &QDialogButtonBox::rejected, this, &QDialog::reject);
