@@ -68,6 +68,12 @@ QString AskBlockName(const QString& def) {
 
 QString TemplateDir() { return ProgramDir() + QStringLiteral("/template/"); }
 
+QPen DocumentLinePen(const TDrawContext& context) {
+  const double lineWidth = Settings().PrintLineWidth();
+  const int pixels = std::max(1, RoundEven(lineWidth * static_cast<double>(context.Zoom) * context.DpiX() / 25.4));
+  return CosmeticPen(Qt::black, psSolid, pixels);
+}
+
 TPrintDocument::TStructureBatch::TStructureBatch(TPrintDocument* document) : FDocument(document) {
   ++FDocument->FStructureBatch;
 }
@@ -480,12 +486,9 @@ void TPrintDocument::Assign(TPrintObject* source) {
 
 void TPrintDocument::Draw(TDrawContext& context) {
   if (GetWidth() <= 0 || GetHeight() <= 0 || !context.DC) return;
-  // Every object draws its lines with this pen unless it selects its own.
-  const double lineWidth = Settings().PrintLineWidth();
-  const int pixels = std::max(1, RoundEven(lineWidth * static_cast<double>(context.Zoom) * context.DpiX() / 25.4));
   QPainter* dc = context.DC;
   const QPen previous = dc->pen();
-  dc->setPen(CosmeticPen(Qt::black, psSolid, pixels));
+  dc->setPen(DocumentLinePen(context));
   TPrintObjectList::Draw(context);
   dc->setPen(previous);
 }

@@ -143,3 +143,6 @@ class TPrintDocument : public TPrintObjectList {
 
 // The program's template folder ("template/" under the program folder).
 QString TemplateDir();
+// The pen every object of a document draws its lines with unless it selects
+// its own: the "LINEWIDTH" setting at the context's zoom, at least one pixel.
+QPen DocumentLinePen(const TDrawContext& context);

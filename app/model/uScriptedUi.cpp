@@ -30,7 +30,9 @@ TMsgResult TScriptedUi::Message(TMsgKind kind, const QString& title, const QStri
 bool TScriptedUi::OpenFileName(const TFileDialogOptions& options, QString* fileName, int* filterIndex) {
   FileDialogs.push_back(options);
   if (!Take(FileAnswers, fileName)) return false;
-  if (filterIndex) *filterIndex = options.FilterIndex;
+  int filter = options.FilterIndex;
+  Take(FilterAnswers, &filter);
+  if (filterIndex) *filterIndex = filter;
   return true;
 }
 

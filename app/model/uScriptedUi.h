@@ -20,6 +20,7 @@ class TScriptedUi final : public IUiServices {
   // (Cancel/No, dialogs cancelled, -1 for lists).
   std::deque<TMsgResult> MessageAnswers;
   std::deque<QString> FileAnswers;  // for open and save dialogs alike
+  std::deque<int> FilterAnswers;    // the filter entry chosen with a file; the offered one when empty
   std::deque<QString> TextAnswers;
   std::deque<int> ListAnswers;
   std::deque<QColor> ColorAnswers;

@@ -21,6 +21,9 @@ struct TFileDialogOptions {
   QString FileName;       // initial file name or folder
   QString DefaultSuffix;  // without the dot
   int FilterIndex = 1;    // 1-based, as the user last chose
+  // Save dialogs: the dialog itself asks before a file is replaced. Off for
+  // callers that change the chosen name afterwards and ask about the final one.
+  bool ConfirmOverwrite = true;
 };
 
 class IUiServices {

@@ -58,6 +58,7 @@ bool TQtUiServices::FileDialog(bool save, const TFileDialogOptions& options, QSt
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
   if (!options.DefaultSuffix.isEmpty()) dialog.setDefaultSuffix(options.DefaultSuffix);
+  if (save && !options.ConfirmOverwrite) dialog.setOption(QFileDialog::DontConfirmOverwrite);
   const QStringList filters = FilterToQt(options.Filter).split(QStringLiteral(";;"), Qt::SkipEmptyParts);
   if (!filters.isEmpty()) {
     dialog.setNameFilters(filters);
