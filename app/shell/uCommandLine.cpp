@@ -77,7 +77,7 @@ const TCommandLineCommand kCommands[] = {
     {"--resave", 2, "--resave IN OUT", &Resave},
     {"--make-sample", 1, "--make-sample OUT", &MakeSample},
     {"--table-to-text", 2, "--table-to-text IN OUT", &RunTableToText},
-    {"--export", 2, "--export IN OUT.pdf|OUT.las [--pages A-B]", &RunExport, 4},
+    {"--export", 2, kExportUsage, &RunExport, 8},
     {"--new", 2, "--new TEMPLATE OUT.knd", &RunNew},
     {"--fill", 4, "--fill TEMPLATE.knt --las FILE.las OUT.knd|OUT.pdf|OUT.las", &RunFill},
 };

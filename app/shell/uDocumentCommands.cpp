@@ -5,6 +5,8 @@
 
 #include "uLasCurves.h"
 #include "uLasFill.h"
+#include "uObjectFile.h"
+#include "uObjectImage.h"
 #include "uPdfPrintTarget.h"
 #include "uPrintDiagramm.h"
 #include "uPrintDiagrams.h"
@@ -68,6 +70,69 @@ int ExportLas(TPrintDocument& document, const QString& in, const QString& las, Q
   return 0;
 }
 
+struct TExportArguments {
+  QString In;
+  QString Out;
+  double ScalePercent = 0;  // 0: not given
+  int Quality = 0;          // 0: not given
+  bool Ranged = false;
+  int From = 1;
+  int To = 0;
+};
+
+// IN OUT, then the options in any order, each at most once.
+bool ParseExportArguments(const QStringList& args, TExportArguments* a, QString* error) {
+  a->In = args.value(0);
+  a->Out = args.value(1);
+  QStringList seen;
+  for (qsizetype i = 2; i < args.size(); i += 2) {
+    const QString& name = args[i];
+    if (i + 1 >= args.size() || seen.contains(name)) {
+      *error = QStringLiteral("usage: Kerno ") + QLatin1String(kExportUsage);
+      return false;
+    }
+    seen << name;
+    const QString& value = args[i + 1];
+    if (name == QLatin1String("--pages")) {
+      if (!ParsePageRange(value, &a->From, &a->To) || a->From < 1 || a->To < a->From) {
+        *error = QStringLiteral("--pages %1: expected A-B with 1 <= A <= B").arg(value);
+        return false;
+      }
+      a->Ranged = true;
+    } else if (name == QLatin1String("--scale")) {
+      a->ScalePercent = ParseExportScalePercent(value);
+      if (a->ScalePercent <= 0) {
+        *error = QStringLiteral("--scale %1: expected a percentage from %2 to %3")
+                     .arg(value)
+                     .arg(kMinExportScalePercent)
+                     .arg(kMaxExportScalePercent);
+        return false;
+      }
+    } else if (name == QLatin1String("--quality")) {
+      bool ok = false;
+      a->Quality = value.trimmed().toInt(&ok);
+      if (!ok || a->Quality < 1 || a->Quality > 100) {
+        *error = QStringLiteral("--quality %1: expected a whole number from 1 to 100").arg(value);
+        return false;
+      }
+    } else {
+      *error = QStringLiteral("usage: Kerno ") + QLatin1String(kExportUsage);
+      return false;
+    }
+  }
+  return true;
+}
+
+// The options a picture does not take, or empty.
+QString MisfitOption(const TExportArguments& a, TImageFormat format, bool printing) {
+  if (a.Ranged && !printing) return QStringLiteral("--pages: only a document printed into a .pdf file has pages");
+  if (a.ScalePercent > 0 && !IsRasterFormat(format))
+    return QStringLiteral("--scale: only .bmp, .jpg and .png pictures have a scale");
+  if (a.Quality > 0 && format != TImageFormat::Jpg)
+    return QStringLiteral("--quality: only .jpg pictures have a quality");
+  return {};
+}
+
 }  // namespace
 
 bool ParsePageRange(const QString& text, int* from, int* to) {
@@ -80,27 +145,48 @@ bool ParsePageRange(const QString& text, int* from, int* to) {
 }
 
 int RunExport(const QStringList& args, QTextStream& out, QTextStream& err) {
-  const QString in = args[0];
-  const QString pdf = args[1];
-  bool ranged = false;
-  int from = 1;
-  int to = 0;
-  if (args.size() == 4 && args[2] == QLatin1String("--pages")) {
-    if (!ParsePageRange(args[3], &from, &to) || from < 1 || to < from)
-      return Fail(err, QStringLiteral("--pages %1: expected A-B with 1 <= A <= B").arg(args[3]));
-    ranged = true;
-  } else if (args.size() != 2) {
-    return Fail(err, QStringLiteral("usage: Kerno --export IN OUT.pdf|OUT.las [--pages A-B]"));
-  }
-  const bool toLas = HasSuffix(pdf, "las");
-  if (!toLas && !HasSuffix(pdf, "pdf"))
-    return Fail(err, QStringLiteral("%1: the output must be a .pdf or .las file").arg(pdf));
-  if (toLas && ranged) return Fail(err, QStringLiteral("--pages: a LAS file has no pages"));
-  TPrintDocument document;
+  TExportArguments a;
   QString error;
-  if (!document.LoadFromFile(in, &error)) return Fail(err, error);
-  if (toLas) return ExportLas(document, in, pdf, out, err);
-  return PrintToPdf(document, in, pdf, ranged, from, to, out, err);
+  if (!ParseExportArguments(args, &a, &error)) return Fail(err, error);
+  const QString inSuffix = QFileInfo(a.In).suffix().toLower();
+  const bool objectFile = inSuffix == QLatin1String("kno");
+  if (!objectFile && inSuffix != QLatin1String("knd") && inSuffix != QLatin1String("knt"))
+    return Fail(err, QStringLiteral("%1: the input must be a .knd, .knt or .kno file").arg(a.In));
+
+  if (HasSuffix(a.Out, "las")) {
+    if (a.Ranged) return Fail(err, QStringLiteral("--pages: a LAS file has no pages"));
+    if (a.ScalePercent > 0 || a.Quality > 0)
+      return Fail(err, QStringLiteral("--scale, --quality: a LAS file is no picture"));
+    if (objectFile) return Fail(err, QStringLiteral("%1: the curves of a document only").arg(a.In));
+    TPrintDocument document;
+    if (!document.LoadFromFile(a.In, &error)) return Fail(err, error);
+    return ExportLas(document, a.In, a.Out, out, err);
+  }
+  const TImageFormat format = ImageFormatOfPath(a.Out);
+  if (format == TImageFormat::None)
+    return Fail(err,
+                QStringLiteral("%1: the output must be a .pdf, .las, .emf, .bmp, .jpg, .png or .svg file").arg(a.Out));
+  // A document printed to PDF is tiled into pages; everything else is one picture.
+  const bool printing = format == TImageFormat::Pdf && !objectFile;
+  const QString misfit = MisfitOption(a, format, printing);
+  if (!misfit.isEmpty()) return Fail(err, misfit);
+
+  std::unique_ptr<TPrintObject> object;
+  if (objectFile) {
+    object = LoadObjectFile(a.In, &error);
+    if (!object) return Fail(err, error);
+  } else {
+    auto document = std::make_unique<TPrintDocument>();
+    if (!document->LoadFromFile(a.In, &error)) return Fail(err, error);
+    if (printing) return PrintToPdf(*document, a.In, a.Out, a.Ranged, a.From, a.To, out, err);
+    object = std::move(document);
+  }
+  TImageExportOptions options;
+  if (a.ScalePercent > 0) options.Scale = a.ScalePercent / 100;
+  if (a.Quality > 0) options.Quality = a.Quality;
+  if (!ExportObjectImageTo(a.Out, object.get(), options, &error)) return Fail(err, error);
+  out << a.Out << "\n";
+  return 0;
 }
 
 int RunNew(const QStringList& args, QTextStream&, QTextStream& err) {

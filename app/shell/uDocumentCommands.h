@@ -1,6 +1,9 @@
 // Headless document commands of the command line:
-//   --export IN OUT.pdf [--pages A-B]  prints a document or template to PDF
-//   --export IN OUT.las                writes every curve of a document as LAS 2.0
+//   --export IN OUT [--scale PERCENT] [--quality Q] [--pages A-B]
+//       prints a document or template into OUT.pdf, page by page; writes
+//       every curve of a document into OUT.las (LAS 2.0); or exports the
+//       document (or the object of a ".kno" file) as a picture by OUT's
+//       extension
 //   --new TEMPLATE OUT.knd             makes a document from a template
 //   --fill TEMPLATE --las FILE OUT     a document from a template with its
 //                                      curves and head filled from a LAS file
@@ -8,6 +11,8 @@
 
 #include <QStringList>
 #include <QTextStream>
+
+inline constexpr const char* kExportUsage = "--export IN OUT [--scale PERCENT] [--quality Q] [--pages A-B]";
 
 int RunExport(const QStringList& args, QTextStream& out, QTextStream& err);
 int RunNew(const QStringList& args, QTextStream& out, QTextStream& err);

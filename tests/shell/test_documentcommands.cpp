@@ -1,9 +1,10 @@
-// The document commands of the command line: --export to PDF, --new from a
+// The document commands of the command line: --export to PDF and pictures, --new from a
 // template, --dump and --resave of documents, and the one-line reports of
 // failures and of what the model would have shown in a dialog.
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -137,6 +138,65 @@ TEST_F(DocumentCommands, ExportFailuresSayWhyInOneLineAndLeaveTheOutputAlone) {
   EXPECT_EQ(wrongName.Status, 1);
   EXPECT_FALSE(QFile::exists(Path("out.knd"))) << "a PDF is never written under another name";
   EXPECT_EQ(Kerno({"--export", Path("t.knt")}).Status, 2) << "a wrong argument count";
+}
+
+// Any other output than a PDF of a document is one picture of the whole
+// document (or of the object of a ".kno" file), its format by extension.
+TEST_F(DocumentCommands, ExportWritesAPictureByTheOutputsExtension) {
+  TRun r = Kerno({"--export", Path("t.knt"), Path("at100.png")});
+  ASSERT_EQ(r.Status, 0) << r.Err.toStdString();
+  const QImage at100(Path("at100.png"));
+  ASSERT_FALSE(at100.isNull());
+  r = Kerno({"--export", Path("t.knt"), Path("at50.PNG"), "--scale", "50"});
+  ASSERT_EQ(r.Status, 0) << r.Err.toStdString();
+  const QImage at50(Path("at50.PNG"));
+  EXPECT_NEAR(at50.width() * 2, at100.width(), 2);
+  EXPECT_NEAR(at50.height() * 2, at100.height(), 2);
+  EXPECT_GT(at100.height(), at100.width()) << "the 500 mm body stands upright";
+
+  ASSERT_EQ(Kerno({"--export", Path("t.knt"), Path("q10.jpg"), "--quality", "10", "--scale", "50"}).Status, 0);
+  ASSERT_EQ(Kerno({"--export", Path("t.knt"), Path("q95.jpeg"), "--scale", "50", "--quality", "95"}).Status, 0);
+  EXPECT_EQ(QImage(Path("q10.jpg")).size(), at50.size());
+  EXPECT_LT(FileBytes(Path("q10.jpg")).size(), FileBytes(Path("q95.jpeg")).size());
+
+  ASSERT_EQ(Kerno({"--export", Path("t.knt"), Path("t.bmp")}).Status, 0);
+  EXPECT_TRUE(FileBytes(Path("t.bmp")).startsWith("BM"));
+  ASSERT_EQ(Kerno({"--export", Path("t.knt"), Path("t.svg")}).Status, 0);
+  EXPECT_TRUE(FileBytes(Path("t.svg")).contains("<svg"));
+  ASSERT_EQ(Kerno({"--export", Path("t.knt"), Path("t.emf")}).Status, 0);
+  EXPECT_EQ(FileBytes(Path("t.emf")).mid(40, 4), QByteArray(" EMF"));
+
+  // The object of an object file; its PDF is one page, not tiled.
+  ASSERT_EQ(Kerno({"--make-sample", Path("sample.kno")}).Status, 0);
+  r = Kerno({"--export", Path("sample.kno"), Path("sample.pdf")});
+  ASSERT_EQ(r.Status, 0) << r.Err.toStdString();
+  if (PdfPages(Path("sample.pdf")) >= 0) {
+    EXPECT_EQ(PdfPages(Path("sample.pdf")), 1);
+  }
+}
+
+TEST_F(DocumentCommands, ExportOptionsThatDoNotFitThePictureAreRefused) {
+  Write(Path("old.png"), "old");
+  const QStringList cases[] = {
+      {"--export", Path("t.knt"), Path("old.png"), "--scale", "1001"},
+      {"--export", Path("t.knt"), Path("old.png"), "--scale", "0.5"},
+      {"--export", Path("t.knt"), Path("old.png"), "--scale", "big"},
+      {"--export", Path("t.knt"), Path("old.png"), "--scale", "50", "--scale", "60"},
+      {"--export", Path("t.knt"), Path("old.png"), "--scale"},
+      {"--export", Path("t.knt"), Path("old.png"), "--quality", "80"},
+      {"--export", Path("t.knt"), Path("old.png"), "--pages", "1-1"},
+      {"--export", Path("t.knt"), Path("x.svg"), "--scale", "200"},
+      {"--export", Path("t.knt"), Path("x.jpg"), "--quality", "0"},
+      {"--export", Path("t.knt"), Path("x.jpg"), "--quality", "101"},
+      {"--export", Path("t.knt"), Path("x.gif")},
+  };
+  for (const QStringList& args : cases) {
+    const TRun r = Kerno(args);
+    EXPECT_EQ(r.Status, 1) << args.join(' ').toStdString();
+    EXPECT_EQ(r.Err.count('\n'), 1) << args.join(' ').toStdString() << ": " << r.Err.toStdString();
+  }
+  EXPECT_EQ(FileBytes(Path("old.png")), "old");
+  for (const char* never : {"x.svg", "x.jpg", "x.gif"}) EXPECT_FALSE(QFile::exists(Path(never))) << never;
 }
 
 TEST_F(DocumentCommands, NewMakesADocumentThatDumpAndResaveRead) {
