@@ -18,10 +18,11 @@ const QString kFolderKey = QStringLiteral("Folder");
 const QString kFilterKey = QStringLiteral("Filter");
 const QString kQualityKey = QStringLiteral("JpegQuality");
 
-// The proposed name: the object's caption in the folder of the last export.
-QString ProposedName(TPrintObject* object) {
-  QString name;
-  object->GetCaption(&name);
+// The proposed name: the given one or the object's caption, in the folder of
+// the last export.
+QString ProposedName(TPrintObject* object, const QString& given) {
+  QString name = given;
+  if (name.trimmed().isEmpty()) object->GetCaption(&name);
   static const QString kNotInNames = QStringLiteral("/\\:*?\"<>|");
   for (QChar& c : name)
     if (kNotInNames.contains(c) || c < u' ') c = u'_';
@@ -43,13 +44,13 @@ bool MayReplace(const QString& path) {
 
 }  // namespace
 
-bool ExportObjectPicture(TPrintObject* object, QWidget* parent) {
+bool ExportObjectPicture(TPrintObject* object, QWidget* parent, const QString& name) {
   if (!object) return false;
   TFileDialogOptions dialog;
   dialog.Title = TranslateFileTitle(QStringLiteral("image"));
   dialog.Filter = Translate(QStringLiteral("FILE"), QStringLiteral("imageMask"),
                             QStringLiteral("EMF|*.emf|BMP|*.bmp|JPG|*.jpg|PNG|*.png|SVG|*.svg|PDF|*.pdf"));
-  dialog.FileName = ProposedName(object);
+  dialog.FileName = ProposedName(object, name);
   dialog.FilterIndex = std::max(1, Settings().ReadText(kExport, kFilterKey).toInt());
   // The extension follows the chosen filter, so the question about an
   // existing file is asked here, about the name that is written.

@@ -96,6 +96,9 @@ TEST_F(TExportTest, TheFilterChosenSetsTheExtensionAndTheScaleTheSize) {
   ASSERT_FALSE(picture.isNull());
   EXPECT_EQ(picture.size(), QSize(756, 378));
   ASSERT_EQ(FUi.FileDialogs.size(), 1u);
+  QString caption;
+  boxes->GetCaption(&caption);
+  EXPECT_EQ(FUi.FileDialogs[0].FileName, caption) << "no folder yet: the object's caption alone";
   EXPECT_FALSE(FUi.FileDialogs[0].ConfirmOverwrite)
       << "the dialog would ask about the name before the extension changes";
   EXPECT_TRUE(FUi.FileDialogs[0].Filter.contains("*.emf"));
@@ -111,10 +114,11 @@ TEST_F(TExportTest, TheFilterChosenSetsTheExtensionAndTheScaleTheSize) {
     quality = dialog->Quality();
     dialog->reject();
   });
-  EXPECT_FALSE(ExportObjectPicture(boxes.get(), nullptr)) << "cancelled in the options";
+  EXPECT_FALSE(ExportObjectPicture(boxes.get(), nullptr, "well 7: top")) << "cancelled in the options";
   EXPECT_EQ(quality, 70);
   EXPECT_EQ(FUi.FileDialogs[1].FilterIndex, 3);
-  EXPECT_TRUE(FUi.FileDialogs[1].FileName.startsWith(FDir.path())) << FUi.FileDialogs[1].FileName.toStdString();
+  // The name given (a document's file name) in the last folder, made fit for a file name.
+  EXPECT_EQ(FUi.FileDialogs[1].FileName, Path("well 7_ top"));
   EXPECT_FALSE(QFile::exists(Path("again.jpg"))) << "a cancelled export writes nothing";
 }
 
