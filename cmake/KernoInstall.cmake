@@ -23,7 +23,7 @@ install(CODE "
 
 install(FILES "${CMAKE_SOURCE_DIR}/desktop/kerno.desktop" DESTINATION share/applications)
 install(FILES "${CMAKE_SOURCE_DIR}/desktop/kerno-mime.xml" DESTINATION share/mime/packages RENAME kerno.xml)
-install(FILES "${CMAKE_SOURCE_DIR}/resources/icons/kerno.svg" DESTINATION share/icons/hicolor/scalable/apps)
+install(FILES "${CMAKE_SOURCE_DIR}/resources/icons/actions/kerno.svg" DESTINATION share/icons/hicolor/scalable/apps)
 install(FILES
   "${CMAKE_SOURCE_DIR}/desktop/icons/application-x-kerno-document.svg"
   "${CMAKE_SOURCE_DIR}/desktop/icons/application-x-kerno-object.svg"

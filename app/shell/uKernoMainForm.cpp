@@ -526,7 +526,9 @@ void TkrKernoMainForm::FilePrintSetupExecute() {
 }
 
 void TkrKernoMainForm::FileExportExecute() {
-  if (TKernoChild* child = ActiveChild()) ExportObjectImage(child->Document(), this);
+  // The picture is named after the document's file.
+  if (TKernoChild* child = ActiveChild())
+    ExportObjectImage(child->Document(), this, QFileInfo(child->Caption()).completeBaseName());
 }
 
 void TkrKernoMainForm::FileAddBlockExecute() {

@@ -11,6 +11,9 @@
 int RunProgram(int& argc, char** argv, const QStringList& args) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Kerno"));
+  // Ties the windows to the installed menu entry ("kerno.desktop"): its icon
+  // and name in the task bar, on Wayland too.
+  QGuiApplication::setDesktopFileName(QStringLiteral("kerno"));
   if (HandArgumentsOver(args)) return 0;
   RegisterDialogs();
   TQtUiServices ui;

@@ -13,8 +13,8 @@
 #include "uEmfDocument.h"
 #include "uExportTestEnv.h"
 #include "uFExportOptions.h"
+#include "uImageExport.h"
 #include "uObjectImage.h"
-#include "uPictureExport.h"
 
 namespace {
 
@@ -88,7 +88,7 @@ TEST_F(TExportTest, TheFilterChosenSetsTheExtensionAndTheScaleTheSize) {
   bool shown = false;
   bool qualityShown = false;
   AnswerOptions("200", true, 70, &shown, &qualityShown);
-  ASSERT_TRUE(ExportObjectPicture(boxes.get(), nullptr));
+  ASSERT_TRUE(ExportObjectImage(boxes.get(), nullptr));
   EXPECT_TRUE(shown);
   EXPECT_TRUE(qualityShown);
   EXPECT_FALSE(QFile::exists(Path("sheet.txt")));
@@ -114,7 +114,7 @@ TEST_F(TExportTest, TheFilterChosenSetsTheExtensionAndTheScaleTheSize) {
     quality = dialog->Quality();
     dialog->reject();
   });
-  EXPECT_FALSE(ExportObjectPicture(boxes.get(), nullptr, "well 7: top")) << "cancelled in the options";
+  EXPECT_FALSE(ExportObjectImage(boxes.get(), nullptr, "well 7: top")) << "cancelled in the options";
   EXPECT_EQ(quality, 70);
   EXPECT_EQ(FUi.FileDialogs[1].FilterIndex, 3);
   // The name given (a document's file name) in the last folder, made fit for a file name.
@@ -129,7 +129,7 @@ TEST_F(TExportTest, AnExistingFileIsReplacedOnlyWhenTheUserSaysYes) {
   FUi.FileAnswers = {Path("pic")};
   FUi.FilterAnswers = {1};
   FUi.MessageAnswers = {TMsgResult::No};
-  EXPECT_FALSE(ExportObjectPicture(boxes.get(), nullptr));
+  EXPECT_FALSE(ExportObjectImage(boxes.get(), nullptr));
   EXPECT_EQ(Read("pic.emf"), "old metafile");
   ASSERT_EQ(FUi.Messages.size(), 1u);
   EXPECT_EQ(FUi.Messages[0].Kind, TMsgKind::Question);
@@ -139,7 +139,7 @@ TEST_F(TExportTest, AnExistingFileIsReplacedOnlyWhenTheUserSaysYes) {
   FUi.FileAnswers = {Path("pic.emf")};
   FUi.FilterAnswers = {1};
   FUi.MessageAnswers = {TMsgResult::Yes};
-  EXPECT_TRUE(ExportObjectPicture(boxes.get(), nullptr));
+  EXPECT_TRUE(ExportObjectImage(boxes.get(), nullptr));
   const auto emf = TEmfDocument::FromFile(Path("pic.emf"));
   ASSERT_TRUE(emf);
   EXPECT_EQ(emf->Header().FrameRight, 4000);
@@ -154,7 +154,7 @@ TEST_F(TExportTest, YesToReplaceThenAFailureKeepsTheOldPictureAndReportsIt) {
   FUi.FileAnswers = {Path("pic.emf")};
   FUi.FilterAnswers = {1};
   FUi.MessageAnswers = {TMsgResult::Yes};
-  EXPECT_FALSE(ExportObjectPicture(empty.get(), nullptr));
+  EXPECT_FALSE(ExportObjectImage(empty.get(), nullptr));
   EXPECT_EQ(Read("pic.emf"), "old metafile");
   ASSERT_EQ(FUi.Messages.size(), 2u);
   EXPECT_EQ(FUi.Messages[1].Kind, TMsgKind::Error);
@@ -167,7 +167,7 @@ TEST_F(TExportTest, YesToReplaceThenAFailureKeepsTheOldPictureAndReportsIt) {
   FUi.FileAnswers = {Path("gone/pic.png")};
   FUi.FilterAnswers = {4};
   AnswerOptions("100", true);
-  EXPECT_FALSE(ExportObjectPicture(boxes.get(), nullptr));
+  EXPECT_FALSE(ExportObjectImage(boxes.get(), nullptr));
   ASSERT_EQ(FUi.Messages.size(), 1u);
   EXPECT_EQ(FUi.Messages[0].Kind, TMsgKind::Error);
   EXPECT_TRUE(FUi.Messages[0].Text.contains("pic.png")) << FUi.Messages[0].Text.toStdString();
@@ -180,7 +180,7 @@ TEST_F(TExportTest, VectorFormatsAskNoOptions) {
     FUi.FilterAnswers = {filter};
     bool shown = false;
     AnswerOptions("100", true, 0, &shown);
-    EXPECT_TRUE(ExportObjectPicture(boxes.get(), nullptr)) << filter;
+    EXPECT_TRUE(ExportObjectImage(boxes.get(), nullptr)) << filter;
     QApplication::processEvents();  // runs the unanswered timer
     EXPECT_FALSE(shown) << filter;
   }

@@ -401,3 +401,22 @@ TEST_F(Frame, SaveAsGivesTheDocumentExtensionAndSavingATemplateAsksBeforeReplaci
   EXPECT_TRUE(frame->SaveTemplate(QStringLiteral("mine")));
   EXPECT_EQ(Bytes(made), first) << "a template keeps no guides";
 }
+
+// The frame's Export writes the active document as a picture named after its
+// file; Help opens the contents and what's new.
+TEST_F(Frame, ExportWritesTheActiveDocumentAsAPictureAndHelpOpensItsTopics) {
+  TkrKernoMainForm* frame = NewFrame();
+  TMainActions& a = frame->Actions();
+  ASSERT_TRUE(frame->OpenFile(MakeDocument(QStringLiteral("well.knd"))));
+  FUi.FileAnswers = {Path(QStringLiteral("well"))};
+  FUi.FilterAnswers = {5};  // SVG: no options to ask
+  a.FileExport->trigger();
+  ASSERT_FALSE(FUi.FileDialogs.empty());
+  EXPECT_EQ(FUi.FileDialogs.back().FileName, QStringLiteral("well")) << "the document's name proposed";
+  EXPECT_TRUE(Bytes(Path(QStringLiteral("well.svg"))).contains("<svg"));
+  EXPECT_TRUE(FUi.Messages.empty()) << (FUi.Messages.empty() ? QString() : FUi.Messages[0].Text).toStdString();
+
+  a.HelpHelp->trigger();
+  a.HelpNew->trigger();
+  EXPECT_EQ(FUi.HelpTopics, (QStringList{QStringLiteral("index"), QStringLiteral("version")}));
+}
