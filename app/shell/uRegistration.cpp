@@ -7,6 +7,8 @@
 #include "uFDiagrams.h"
 #include "uFRullers.h"
 #include "uModelDialogs.h"
+#include "uPictureDialogs.h"
+#include "uPictureKinds.h"
 #include "uPrintDeepScale.h"
 #include "uPrintDiagrammBase.h"
 #include "uPrintHeader.h"
@@ -24,6 +26,7 @@ void RegisterKinds() {
   RegisterCurvePlotKinds();
   RegisterTableKinds();
   RegisterStratColKinds();
+  RegisterPictureKinds();
 }
 
 void RegisterDialogs() {
@@ -35,4 +38,5 @@ void RegisterDialogs() {
   RegisterCurvePlotDialogs();
   RegisterCurveColumnDialogs();
   RegisterStratColDialogs();
+  RegisterPictureDialogs();
 }
