@@ -1,5 +1,7 @@
 #include "uRegistration.h"
 
+#include "uDepthLineDialogs.h"
+#include "uDepthLineKinds.h"
 #include "uDocumentDialogs.h"
 #include "uDocumentKinds.h"
 #include "uFConfirmListIndex.h"
@@ -27,6 +29,7 @@ void RegisterKinds() {
   RegisterTableKinds();
   RegisterStratColKinds();
   RegisterPictureKinds();
+  RegisterDepthLineKinds();
 }
 
 void RegisterDialogs() {
@@ -39,4 +42,5 @@ void RegisterDialogs() {
   RegisterCurveColumnDialogs();
   RegisterStratColDialogs();
   RegisterPictureDialogs();
+  RegisterDepthLineDialogs();
 }
