@@ -1,10 +1,13 @@
 #include "uPrintBitmap.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QJsonObject>
 #include <QPainter>
 
 #include "qsID.h"
 #include "uBmpImage.h"
+#include "uIniFile.h"
 #include "uLanguage.h"
 #include "uPictureDecoders.h"
 #include "uUiServices.h"
@@ -115,6 +118,28 @@ void TPrintBitmap::DumpProperties(QJsonObject* json) const {
   (*json)[QStringLiteral("pictureBytes")] = static_cast<qint64>(FPicture.size());
   (*json)[QStringLiteral("pictureWidth")] = FPictureSize.width();
   (*json)[QStringLiteral("pictureHeight")] = FPictureSize.height();
+}
+
+bool TPrintBitmap::LoadFromIni(TIniFile* ini, const QString& section, const QString& prefix) {
+  if (!TPrintObject::LoadFromIni(ini, section, prefix)) return false;
+  FPictureFile = ini->ReadString(section, prefix + QStringLiteral("PICTURE"), QString()).trimmed();
+  if (FPictureFile.isEmpty()) return true;
+  const QString path = QDir(QFileInfo(ini->FileName()).absolutePath()).absoluteFilePath(FPictureFile);
+  TDecodedPicture picture;
+  QString error;
+  if (LoadPictureBytes(path, &picture, &error)) {
+    FPicture = std::move(picture.Bmp);
+    PictureChanged();
+  } else {
+    Ui().Message(TMsgKind::Error, Caption(), ErrorText(error) + QStringLiteral("\n") + path, mbOK);
+  }
+  return true;
+}
+
+bool TPrintBitmap::SaveToIni(TIniFile* ini, const QString& section, const QString& prefix) {
+  if (!TPrintObject::SaveToIni(ini, section, prefix)) return false;
+  if (!FPictureFile.isEmpty()) ini->WriteString(section, prefix + QStringLiteral("PICTURE"), FPictureFile);
+  return true;
 }
 
 QString TPrintBitmap::PictureFileFilter() {

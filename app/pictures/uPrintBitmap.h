@@ -23,6 +23,13 @@ class TPrintBitmap : public TPrintObject {
   bool LoadFromQS(ICompoundStream* stream) override;
   bool SaveToQS(ICompoundStream* stream) override;
   void DumpProperties(QJsonObject* json) const override;
+  // Base keys, then prefix + "PICTURE": a picture file (beside the INI file
+  // unless absolute) loaded into the rectangle the keys give.
+  bool LoadFromIni(TIniFile* ini, const QString& section, const QString& prefix) override;
+  bool SaveToIni(TIniFile* ini, const QString& section, const QString& prefix) override;
+  // The file named by "PICTURE" (templates); empty otherwise.
+  QString PictureFile() const { return FPictureFile; }
+  void SetPictureFile(const QString& name) { FPictureFile = name; }
 
   // Loads a BMP, JPEG, PNG or TIFF file (by its extension) as the picture and
   // sizes the object at 3 pixels per millimetre of the file's own picture.
@@ -49,6 +56,7 @@ class TPrintBitmap : public TPrintObject {
   void PictureChanged();
 
   QByteArray FPicture;
+  QString FPictureFile;
   QSize FPictureSize;
   QImage FScaled;
 };

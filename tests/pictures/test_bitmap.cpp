@@ -10,6 +10,7 @@
 #include "qs.h"
 #include "uBmpImage.h"
 #include "uComPtr.h"
+#include "uIniFile.h"
 #include "uObjectFile.h"
 #include "uPictureKinds.h"
 #include "uPrintBitmap.h"
@@ -203,4 +204,27 @@ TEST_F(BitmapTest, DrawingStretchesAKeptCopyIntoTheRectangle) {
   EXPECT_TRUE(broken.PictureSize().isEmpty());
   broken.Draw(c);
   EXPECT_EQ(device.Count(TRecordKind::Image), 0u);
+}
+
+TEST_F(BitmapTest, TemplatesNameTheirPictureBesideThemselves) {
+  const QByteArray logo = EncodeBmp(Filled(30, 30, qRgb(9, 9, 9)));
+  Write("logo.bmp", logo);
+  TIniFile ini(FDir.filePath("sheet.knt"));
+  ini.WriteString("Logo", "LEFT", "2");
+  ini.WriteString("Logo", "WIDTH", "12");
+  ini.WriteString("Logo", "HEIGHT", "12");
+  ini.WriteString("Logo", "PICTURE", "logo.bmp");
+  ini.WriteString("Gone", "PICTURE", "gone.bmp");
+  TPrintBitmap image;
+  ASSERT_TRUE(image.LoadFromIni(&ini, "Logo", ""));
+  EXPECT_EQ(image.Picture(), logo);
+  EXPECT_EQ(image.GetWidth(), 12);  // the template's size, not the picture's
+  EXPECT_EQ(image.PictureFile(), QStringLiteral("logo.bmp"));
+  ASSERT_TRUE(image.SaveToIni(&ini, "Copy", ""));
+  EXPECT_EQ(ini.ReadString("Copy", "PICTURE", ""), QStringLiteral("logo.bmp"));
+  TPrintBitmap missing;
+  ASSERT_TRUE(missing.LoadFromIni(&ini, "Gone", ""));
+  EXPECT_TRUE(missing.Picture().isEmpty());
+  ASSERT_EQ(FUi.Messages.size(), 1u);
+  EXPECT_TRUE(FUi.Messages[0].Text.contains(QStringLiteral("gone.bmp")));
 }
