@@ -238,6 +238,8 @@ bool TPrintHeader::LoadFromIni(TIniFile* ini, const QString& section, const QStr
       LoadHeaderFile(found);
   }
   SetTop(ini->ReadFloat(section, prefix + QStringLiteral("TOP"), FTop));
+  // A template may add objects of its own to the head file's (a logo).
+  LoadIniChildren(ini, section, prefix);
   SetName(ReadTranslatedIni(*ini, section, prefix + QStringLiteral("NAME"), Name()));
   return true;
 }

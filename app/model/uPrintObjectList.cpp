@@ -280,6 +280,11 @@ bool TPrintObjectList::LoadFromIni(TIniFile* ini, const QString& section, const 
   int flags = ini->ReadInteger(section, QStringLiteral("CHILDFLAGS"), static_cast<int>(FChildFlags));
   flags = ini->ReadInteger(section, prefix + QStringLiteral("CHILDFLAGS"), flags);
   SetChildFlags(static_cast<uint32_t>(flags));
+  LoadIniChildren(ini, section, prefix);
+  return true;
+}
+
+bool TPrintObjectList::LoadIniChildren(TIniFile* ini, const QString& section, const QString& prefix) {
   TIniLoadScope scope(section);
   bool found = false;
   for (int n = 1;; ++n) {
@@ -300,7 +305,7 @@ bool TPrintObjectList::LoadFromIni(TIniFile* ini, const QString& section, const 
     AddChild(std::move(child));
   }
   if (found) Changed();
-  return true;
+  return found;
 }
 
 bool TPrintObjectList::SaveToIni(TIniFile* ini, const QString& section, const QString& prefix) {

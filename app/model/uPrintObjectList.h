@@ -80,6 +80,11 @@ class TPrintObjectList : public TAbstractPrintObjectList {
   std::unique_ptr<TPrintObject> ExtractChild(int index);
 
  protected:
+  // The children named by prefix + "OBJECTn" = "SECTION KIND" of `section`,
+  // each loaded from its own section (positions relative to this list);
+  // true when any was named.
+  bool LoadIniChildren(TIniFile* ini, const QString& section, const QString& prefix);
+
   // Sorts the children with `less` (stable: equal keys keep their order).
   void SortChildren(const std::function<bool(const TPrintObject*, const TPrintObject*)>& less);
 

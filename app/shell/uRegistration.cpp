@@ -1,5 +1,7 @@
 #include "uRegistration.h"
 
+#include "uDepthLineDialogs.h"
+#include "uDepthLineKinds.h"
 #include "uDocumentDialogs.h"
 #include "uDocumentKinds.h"
 #include "uFConfirmListIndex.h"
@@ -7,6 +9,8 @@
 #include "uFDiagrams.h"
 #include "uFRullers.h"
 #include "uModelDialogs.h"
+#include "uPictureDialogs.h"
+#include "uPictureKinds.h"
 #include "uPrintDeepScale.h"
 #include "uPrintDiagrammBase.h"
 #include "uPrintHeader.h"
@@ -24,6 +28,8 @@ void RegisterKinds() {
   RegisterCurvePlotKinds();
   RegisterTableKinds();
   RegisterStratColKinds();
+  RegisterPictureKinds();
+  RegisterDepthLineKinds();
 }
 
 void RegisterDialogs() {
@@ -35,4 +41,6 @@ void RegisterDialogs() {
   RegisterCurvePlotDialogs();
   RegisterCurveColumnDialogs();
   RegisterStratColDialogs();
+  RegisterPictureDialogs();
+  RegisterDepthLineDialogs();
 }

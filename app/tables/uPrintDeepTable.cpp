@@ -13,6 +13,7 @@
 #include "uNumbers.h"
 #include "uPrintTable.h"
 #include "uPropertiesDialogs.h"
+#include "uStatusDDLine.h"
 #include "uStorage.h"
 #include "uTableEdits.h"
 #include "uUiServices.h"
@@ -63,6 +64,13 @@ void TPrintDeepTable::RebuildIntervals() {
     const double height = DepthToPage(FDeepest) - FTop;
     if (std::isfinite(height) && height >= 0) SetHeight(height);
   }
+  // Status lines mark the rows' intervals over the table's whole height.
+  for (int i = 0; i < Count(); ++i)
+    if (auto* status = dynamic_cast<TStatusDDLine*>(GetChild(i))) {
+      status->RebuildIntervals(FTable);
+      status->SetTop(FTop);
+      status->SetHeight(GetHeight());
+    }
   Changed();
 }
 

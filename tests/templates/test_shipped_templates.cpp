@@ -20,6 +20,7 @@
 #include "uLasFill.h"
 #include "uPassportBody.h"
 #include "uPdfPrintTarget.h"
+#include "uPictureKinds.h"
 #include "uPrintDeepScale.h"
 #include "uPrintDiagramm.h"
 #include "uPrintDiagrammBase.h"
@@ -82,6 +83,7 @@ class ShippedTemplates : public ::testing::Test {
     RegisterTableKinds();
     RegisterCurvePlotKinds();
     RegisterStratColKinds();
+    RegisterPictureKinds();
   }
   void TearDown() override {
     UnloadLanguage();
@@ -166,7 +168,8 @@ TEST_F(ShippedTemplates, EveryShippedFileIsTheGeneratorsOutput) {
   ASSERT_TRUE(QFile::copy(QStringLiteral(KERNO_SOURCE_DIR "/resources/lsd/default.lsd"), Path("made/lsd/default.lsd")));
   QString error;
   ASSERT_TRUE(WriteTemplateSheets(Path("made/template"), &error)) << error.toStdString();
-  QStringList made;
+  QStringList made{TemplateLogoFile()};
+  EXPECT_EQ(FileBytes(kShipped + "/" + TemplateLogoFile()), FileBytes(Path("made/template/" + TemplateLogoFile())));
   for (const QString& file : TemplateSheetFiles()) {
     made << file << TemplatePictureFile(file);
     EXPECT_FALSE(FileBytes(kShipped + "/" + file).isEmpty()) << file.toStdString() << ": run mktemplates";

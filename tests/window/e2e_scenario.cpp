@@ -30,6 +30,7 @@
 #include "uDocumentArea.h"
 #include "uKernoChild.h"
 #include "uKernoMainForm.h"
+#include "uKinds.h"
 #include "uPassportBody.h"
 #include "uPrintDocument.h"
 #include "uQtUiServices.h"
@@ -209,6 +210,8 @@ int main(int argc, char** argv) {
       QTest::keyClick(menu, Qt::Key_Return);
     });
     Expect("column kind", Is<QInputDialog>(), [](QWidget* w) {
+      // The body offers its kinds in its own order: the scenario goes on with a depth scale.
+      static_cast<QInputDialog*>(w)->setTextValue(TranslateKindName(kindDeepScale));
       Shot("column-kind");
       static_cast<QInputDialog*>(w)->accept();
     });

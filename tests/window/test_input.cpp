@@ -216,7 +216,11 @@ TEST_F(Input, ThePopupMenuOffersWhatTheSelectionAllows) {
   EXPECT_FALSE(item(menu.get(), "PopupFont")->isEnabled());
   RegisterPropertiesDialog(QStringLiteral("TPassportBody.NewColumn"), [](TPrintObject*) { return true; });
   RegisterPropertiesDialog(QStringLiteral("TPrintDeepScale"), [](TPrintObject*) { return false; });
-  FUi.ListAnswers = {0};
+  // The depth scale's place among the kinds the body offers: those registered.
+  int scaleChoice = 0;
+  for (int i = 0; Body()->GetInsertableKind(i) != kindDeepScale; ++i)
+    if (IsKindRegistered(Body()->GetInsertableKind(i))) ++scaleChoice;
+  FUi.ListAnswers = {scaleChoice};
   item(menu.get(), "PopupAdd")->trigger();
   RegisterDialogs();
   ASSERT_EQ(Body()->Count(), 3);

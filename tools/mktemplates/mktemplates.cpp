@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "uDocumentKinds.h"
+#include "uPictureKinds.h"
 #include "uPrintDeepScale.h"
 #include "uPrintDiagrammBase.h"
 #include "uPrintHeader.h"
@@ -43,6 +44,7 @@ int main(int argc, char* argv[]) {
   RegisterTableKinds();
   RegisterCurvePlotKinds();
   RegisterStratColKinds();
+  RegisterPictureKinds();
   QString error;
   if (!WriteTemplateSheets(QString::fromLocal8Bit(argv[1]), &error)) {
     std::fprintf(stderr, "mktemplates: %s\n", qPrintable(error));

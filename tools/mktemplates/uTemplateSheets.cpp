@@ -8,9 +8,11 @@
 #include <QTemporaryDir>
 #include <vector>
 
+#include "uBmpImage.h"
 #include "uIniFile.h"
 #include "uLanguage.h"
 #include "uPassportBody.h"
+#include "uPrintBitmap.h"
 #include "uPrintDeepScale.h"
 #include "uPrintDeepTable.h"
 #include "uPrintDesc.h"
@@ -104,6 +106,7 @@ struct THeadSpec {
   const char* Section;
   TText Name;
   TText File;
+  bool Logo = false;  // a placeholder picture in the head's top left cell
 };
 
 struct TTemplateSpec {
@@ -154,7 +157,7 @@ const std::vector<TTemplateSpec>& Specs() {
         "шкалой глубин (штрихи через 1 м, подписи через 10 м), местом слева для стратиграфии и, правее места для "
         "литологии, таблицей интервалов керна и колонкой описаний. Добавляемые блоки: детальный интервал 1:50 и "
         "заголовок для заключения и примечаний."},
-       {"Head", {"Head", "Заголовок"}, {"well_log.hdr", "well_log_ru.hdr"}},
+       {"Head", {"Head", "Заголовок"}, {"well_log.hdr", "well_log_ru.hdr"}, true},
        {"Body", {"Log", "Разрез"}, 200, 100, 20, kMetres, {70, 108, 190}},
        {"Detail", {"Detailed interval 1:50", "Детальный интервал 1:50"}, 50, 10, 20, kDecimetres},
        kRemarks},
@@ -199,11 +202,38 @@ bool WriteTranslated(TIniFile* ini, const QString& section, const QString& key, 
          ini->WriteString(section, TranslatedIniKey(key, kRussian), Text(text.Ru));
 }
 
-// A head in a template names its head file; the file brings the texts.
+// A head in a template names its head file; the file brings the texts. A
+// logo placeholder is the template's own: the user replaces its picture.
 bool WriteHead(TIniFile* ini, const THeadSpec& head) {
   const QString section = Text(head.Section);
-  return WriteTranslated(ini, section, QStringLiteral("NAME"), head.Name) &&
-         WriteTranslated(ini, section, QStringLiteral("FILE"), head.File);
+  if (!WriteTranslated(ini, section, QStringLiteral("NAME"), head.Name) ||
+      !WriteTranslated(ini, section, QStringLiteral("FILE"), head.File))
+    return false;
+  if (!head.Logo) return true;
+  TPrintBitmap logo;
+  logo.SetBoundsRect({1, 1, 13, 13});
+  logo.SetPictureFile(TemplateLogoFile());
+  const QString logoSection = section + QStringLiteral("Logo");
+  return ini->WriteString(section, QStringLiteral("OBJECT1"),
+                          QStringLiteral("%1 %2").arg(logoSection).arg(kindImage)) &&
+         logo.SaveToIni(ini, logoSection, QString());
+}
+
+// The logo placeholder: a grey frame around a ring and a cross, drawn without
+// smoothing so that the file is the same on every machine.
+QImage RenderLogoPlaceholder() {
+  constexpr int kSide = 150;
+  QImage image(kSide, kSide, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  QPainter painter(&image);
+  painter.setPen(QPen(QColor(150, 150, 150), 6, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+  painter.drawRect(3, 3, kSide - 7, kSide - 7);
+  painter.setPen(QPen(QColor(190, 190, 190), 4));
+  painter.drawEllipse(QPoint(kSide / 2, kSide / 2), 45, 45);
+  painter.drawLine(kSide / 2, 20, kSide / 2, kSide - 21);
+  painter.drawLine(20, kSide / 2, kSide - 21, kSide / 2);
+  painter.end();
+  return image.convertToFormat(QImage::Format_Grayscale8);
 }
 
 // The body is built as the program holds it and written by its own INI form.
@@ -360,6 +390,8 @@ QStringList TemplateSheetFiles() {
   return files;
 }
 
+QString TemplateLogoFile() { return QStringLiteral("logo.bmp"); }
+
 QString TemplatePictureFile(const QString& templateFile) {
   return QFileInfo(templateFile).completeBaseName() + QStringLiteral(".bmp");
 }
@@ -412,6 +444,10 @@ bool WriteTemplateSheets(const QString& folder, QString* error) {
   if (!QDir().mkpath(folder)) return fail(QStringLiteral("cannot create %1").arg(folder));
   const QDir dir(folder);
   TProgramDirScope programDir(QFileInfo(dir.absolutePath()).path());
+  // Written through the program's own BMP writer: the bytes the templates load.
+  QSaveFile logo(dir.filePath(TemplateLogoFile()));
+  if (!logo.open(QIODevice::WriteOnly) || logo.write(EncodeBmp(RenderLogoPlaceholder())) <= 0 || !logo.commit())
+    return fail(QStringLiteral("cannot write %1").arg(logo.fileName()));
   for (const TTemplateSpec& spec : Specs()) {
     const QString path = dir.filePath(Text(spec.File));
     if (!WriteTemplate(path, spec)) return fail(QStringLiteral("cannot write %1").arg(path));
@@ -420,7 +456,8 @@ bool WriteTemplateSheets(const QString& folder, QString* error) {
     QString loadError;
     if (!document.LoadTemplateFile(path, &loadError)) return fail(loadError);
     const auto* head = dynamic_cast<TPrintHeader*>(document.GetChild(0));
-    if (!head || head->Count() == 0)
+    // The logo is the template's own: the texts come only from the head file.
+    if (!head || head->Count() <= (spec.Head.Logo ? 1 : 0))
       return fail(QStringLiteral("%1: the head file %2 is not in %3/hdr")
                       .arg(path, Text(spec.Head.File.En), QFileInfo(dir.absolutePath()).path()));
     const QString picture = dir.filePath(TemplatePictureFile(path));

@@ -6,7 +6,8 @@
 // named after the common LAS mnemonics, for --fill), blocks to add later ("ADDBLOCK": a detailed body, a
 // remarks head) and its name and description in English and Russian
 // ("TEMPLATE"). Beside each lies a picture of its top for the template
-// selection ("well_log.bmp" beside "well_log.knt"), drawn from the template.
+// selection ("well_log.bmp" beside "well_log.knt"), drawn from the template, and the
+// logo placeholder of the well log sheet's head ("logo.bmp").
 #pragma once
 
 #include <QImage>
@@ -17,6 +18,8 @@ class TPrintDocument;
 
 // The template files, in the order they are written.
 QStringList TemplateSheetFiles();
+// The logo placeholder the well log sheet's head shows, beside the templates.
+QString TemplateLogoFile();
 // The picture that belongs to a template file ("well_log.knt" -> "well_log.bmp").
 QString TemplatePictureFile(const QString& templateFile);
 

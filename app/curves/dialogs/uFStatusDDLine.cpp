@@ -1,0 +1,78 @@
+#include "uFStatusDDLine.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+#include "uDialogButtons.h"
+#include "uLanguage.h"
+#include "uNumbers.h"
+#include "uStatusDDLine.h"
+
+namespace {
+
+QLineEdit* Edit(const char* name, const QString& text, QWidget* parent) {
+  auto* edit = new QLineEdit(text, parent);
+  edit->setObjectName(QLatin1String(name));
+  return edit;
+}
+
+QString Number(double value) { return QString::fromStdString(FormatGeneral(value)); }
+
+double Parse(const QLineEdit* edit, double def) {
+  const QByteArray text = edit->text().trimmed().toUtf8();
+  return ReadNumber(std::string_view(text.constData(), static_cast<size_t>(text.size())), def);
+}
+
+}  // namespace
+
+TFStatusDDLine::TFStatusDDLine(TStatusDDLine* line, QWidget* parent) : QDialog(parent), FLine(line) {
+  setObjectName(QStringLiteral("TFStatusDDLine"));
+  setWindowTitle(TranslateWord(QStringLiteral("Options")));
+  auto* gFill = new QGroupBox(TranslateWord(QStringLiteral("Fill")), this);
+  gFill->setObjectName(QStringLiteral("gFill"));
+  sICFill = Edit("sICFill", line->FillCondition, gFill);
+  sICPoint = Edit("sICPoint", line->PointCondition, gFill);
+  auto* fill = new QFormLayout(gFill);
+  fill->addRow(TranslateWord(QStringLiteral("Condition")), sICFill);
+  fill->addRow(TranslateWord(QStringLiteral("Condition")), sICPoint);
+  auto* gPosition = new QGroupBox(TranslateWord(QStringLiteral("Position")), this);
+  gPosition->setObjectName(QStringLiteral("gPosition"));
+  sLeft = Edit("sLeft", Number(line->Left()), gPosition);
+  sWidth = Edit("sWidth", Number(line->GetWidth()), gPosition);
+  sPointInterval = Edit("sPointInterval", Number(line->PointInterval), gPosition);
+  auto* position = new QFormLayout(gPosition);
+  position->addRow(TranslateWord(QStringLiteral("Left")), sLeft);
+  position->addRow(TranslateWord(QStringLiteral("Width")), sWidth);
+  position->addRow(TranslateGeneral(QStringLiteral("PointInterval"), QStringLiteral("Point interval")), sPointInterval);
+  QDialogButtonBox* buttons = NewOkCancelButtons(this, QStringLiteral("data/ddline"));
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  auto* root = new QVBoxLayout(this);
+  root->addWidget(gFill);
+  root->addWidget(gPosition);
+  root->addWidget(buttons);
+}
+
+void TFStatusDDLine::Apply() {
+  FLine->Notify(ncBeforeChange);
+  FLine->FillCondition = sICFill->text();
+  FLine->PointCondition = sICPoint->text();
+  FLine->PointInterval = Parse(sPointInterval, FLine->PointInterval);
+  FLine->SetLeft(Parse(sLeft, FLine->Left()));
+  FLine->SetWidth(Parse(sWidth, FLine->GetWidth()));
+  FLine->SetModified(true);
+  if (TAbstractPrintObjectList* parent = FLine->Parent()) parent->ContentChanged();
+  FLine->Invalidate(nullptr);
+}
+
+bool TFStatusDDLine::Execute(TPrintObject* object) {
+  auto* line = dynamic_cast<TStatusDDLine*>(object);
+  if (!line) return false;
+  TFStatusDDLine dialog(line);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  dialog.Apply();
+  return true;
+}
