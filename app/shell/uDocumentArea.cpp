@@ -61,6 +61,10 @@ void TDocumentArea::Present(TPrintObject* object) {
   CopyBufferToScreen(FViewRect);
   const uint32_t overlays = FViewOptions & ~static_cast<uint32_t>(doBorders);
   FOverlayDirty = OverlayPixels([&](QPainter* painter) { DrawOverlays(painter, FViewRect, object, overlays); });
+  FOutlineDirty.clear();
+  FDragBaseValid = false;
+  FDragBase.clear();
+  FDragBaseRects.clear();
   QPainter painter(&FScreen);
   DrawOverlays(&painter, FViewRect, object, overlays);
   DrawCross(&painter);
@@ -194,28 +198,74 @@ QPoint TDocumentArea::PageToScreen(QPointF mm) const {
 
 void TDocumentArea::ShowDragOutline(TPrintObject* object) {
   EnsureBuffers();
-  // Only the pixels the last overlays covered and those the new ones cover
-  // are copied back from the buffer and drawn over: a mouse move costs the
-  // lines of an outline, not the window.
+  // Only the pixels the last outline covered and those the new one covers
+  // are copied back from the buffer, with the kept drag base over them, and
+  // drawn over: a mouse move costs the lines of one object, not the window
+  // nor a walk through the document.
   const std::vector<QRect> fresh = OverlayPixels([&](QPainter* painter) { DrawOutline(painter, FViewRect, object); });
   QRegion dirty;
-  for (const QRect& r : FOverlayDirty) dirty += r;
+  for (const QRect& r : FOutlineDirty) dirty += r;
   for (const QRect& r : fresh) dirty += r;
-  dirty &= FViewRect;
-  for (const QRect& r : dirty) CopyBufferToScreen(r);
-  const QRect bounds = dirty.boundingRect();
+  if (!FDragBaseValid || FDragObject != object) {
+    TakeDragBase(object, &dirty);
+  } else {
+    dirty &= FViewRect;
+    for (const QRect& r : dirty) {
+      CopyBufferToScreen(r);
+      RestoreDragBase(r);
+    }
+  }
   // Drawing clipped to the bounding box writes exactly the fresh pixels: the
-  // overlays draw nothing outside them, and the same lines again change nothing.
+  // outline draws nothing outside them, and the same lines again change nothing.
   QPainter painter(&FScreen);
-  DrawOutline(&painter, bounds, object);
+  DrawOutline(&painter, dirty.boundingRect(), object);
   DrawCross(&painter);
-  FOverlayDirty = fresh;
+  FOutlineDirty = fresh;
+  FOverlayDirty = FDragBaseRects;
+  FOverlayDirty.insert(FOverlayDirty.end(), fresh.begin(), fresh.end());
   update(dirty);
 }
 
+void TDocumentArea::TakeDragBase(TPrintObject* object, QRegion* dirty) {
+  const std::vector<QRect> base = OverlayPixels([&](QPainter* painter) { DrawDragBase(painter, FViewRect, object); });
+  // Everything drawn over the buffer so far goes, the new base comes.
+  for (const QRect& r : FOverlayDirty) *dirty += r;
+  for (const QRect& r : base) *dirty += r;
+  *dirty &= FViewRect;
+  for (const QRect& r : *dirty) CopyBufferToScreen(r);
+  {
+    QPainter painter(&FScreen);
+    DrawDragBase(&painter, dirty->boundingRect(), object);
+  }
+  FDragBase.clear();
+  for (const QRect& r : base) {
+    const QRect kept = r.intersected(FViewRect).intersected(FScreen.rect());
+    if (!kept.isEmpty()) FDragBase.push_back({kept, FScreen.copy(kept)});
+  }
+  FDragBaseRects = base;
+  FDragBaseValid = true;
+  FDragObject = object;
+}
+
+void TDocumentArea::RestoreDragBase(const QRect& rect) {
+  for (const TBasePatch& patch : FDragBase) {
+    const QRect r = patch.Rect.intersected(rect);
+    if (r.isEmpty()) continue;
+    const size_t bytes = static_cast<size_t>(r.width()) * 4;
+    const int dx = r.left() - patch.Rect.left();
+    for (int y = r.top(); y <= r.bottom(); ++y)
+      std::memcpy(FScreen.scanLine(y) + r.left() * 4, patch.Pixels.constScanLine(y - patch.Rect.top()) + dx * 4, bytes);
+  }
+}
+
+void TDocumentArea::DrawDragBase(QPainter* painter, const QRect& clip, TPrintObject* object) {
+  DrawOverlays(painter, clip, nullptr, (object ? uint32_t{doSelection} : 0u) | (FViewOptions & doPageBounds), object);
+}
+
 void TDocumentArea::DrawOutline(QPainter* painter, const QRect& clip, TPrintObject* object) {
-  DrawOverlays(painter, clip, nullptr, (object ? doSelection : doFrames) | (FViewOptions & doPageBounds));
-  if (object) DrawOverlays(painter, clip, object, doFrames);
+  if (!object) return DrawOverlays(painter, clip, nullptr, doFrames);
+  DrawOverlays(painter, clip, object, doSelection);
+  DrawOverlays(painter, clip, object, doFrames);
 }
 
 std::vector<QRect> TDocumentArea::OverlayPixels(const std::function<void(QPainter*)>& draw) const {
@@ -336,7 +386,8 @@ void TDocumentArea::CopyBufferToScreen(const QRect& rect) {
     std::memcpy(FScreen.scanLine(y) + r.left() * 4, FBuffer.constScanLine(y) + r.left() * 4, bytes);
 }
 
-void TDocumentArea::DrawOverlays(QPainter* painter, const QRect& clip, TPrintObject* object, uint32_t options) {
+void TDocumentArea::DrawOverlays(QPainter* painter, const QRect& clip, TPrintObject* object, uint32_t options,
+                                 const TPrintObject* skip) {
   if (!FDocument || clip.isEmpty()) return;
   painter->save();
   painter->setClipRect(clip);
@@ -347,11 +398,16 @@ void TDocumentArea::DrawOverlays(QPainter* painter, const QRect& clip, TPrintObj
   // outside a thin strip still draws into it (the painter clips).
   context.ClipRect = TRect{clip.left() - 3, clip.top() - 3, clip.right() + 4, clip.bottom() + 4};
   context.Options = options & (doFrames | doSelection);
+  context.Skip = skip;
   if (context.Options != 0) {
-    if (object)
+    if (object) {
+      // The selection marks of one object as the document would draw them:
+      // with the document's line pen.
+      if (context.Has(doSelection)) painter->setPen(FDocument->LinePen(context));
       object->Draw(context);
-    else
+    } else {
       FDocument->Draw(context);
+    }
   }
   // Page boundaries are meaningless without a page to tile by.
   if ((options & doPageBounds) && FPageSize.isValid() && !FPageSize.isEmpty())

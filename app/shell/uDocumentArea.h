@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <QPointF>
+#include <QRegion>
 #include <QSize>
 #include <QWidget>
 #include <functional>
@@ -109,10 +110,19 @@ class TDocumentArea : public QWidget, public TAbstractDocumentArea {
   void EnsureBuffers();
   void Render();
   void CopyBufferToScreen(const QRect& rect);
-  void DrawOverlays(QPainter* painter, const QRect& clip, TPrintObject* object, uint32_t options);
+  // `object`'s overlays (the document's when null), leaving out `skip`.
+  void DrawOverlays(QPainter* painter, const QRect& clip, TPrintObject* object, uint32_t options,
+                    const TPrintObject* skip = nullptr);
   void DrawCross(QPainter* painter);
-  // Draws the overlays of a drag outline (`object` null: every frame).
+  // What stays put while `object` is dragged (every mark but its own, the
+  // page boundaries), and what moves with it (its marks and frames; every
+  // frame when `object` is null).
+  void DrawDragBase(QPainter* painter, const QRect& clip, TPrintObject* object);
   void DrawOutline(QPainter* painter, const QRect& clip, TPrintObject* object);
+  // Draws the drag base of `object` over the window again and keeps its pixels.
+  void TakeDragBase(TPrintObject* object, QRegion* dirty);
+  // Puts the kept drag base back within `rect` (already copied from the buffer).
+  void RestoreDragBase(const QRect& rect);
   // Where the overlays drawn by `draw` land, in window pixels.
   std::vector<QRect> OverlayPixels(const std::function<void(QPainter*)>& draw) const;
   void ClampOrigin();
@@ -136,6 +146,19 @@ class TDocumentArea : public QWidget, public TAbstractDocumentArea {
   // Where the window differs from the buffer by the overlays drawn last: a
   // drag outline restores only these pixels and those it draws anew.
   std::vector<QRect> FOverlayDirty;
+  // During a drag: the pixels of the drag base (window pixels as drawn over
+  // the buffer), taken at the first move, so that a move draws the dragged
+  // object alone instead of walking the document; and where the last
+  // outline was drawn.
+  struct TBasePatch {
+    QRect Rect;
+    QImage Pixels;
+  };
+  std::vector<TBasePatch> FDragBase;
+  std::vector<QRect> FDragBaseRects;
+  bool FDragBaseValid = false;
+  const TPrintObject* FDragObject = nullptr;
+  std::vector<QRect> FOutlineDirty;
   bool FOriginPending = false;
   QPoint FPendingOrigin;
 };
