@@ -2,6 +2,7 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QRegion>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -60,11 +61,8 @@ void TDocumentArea::Present(TPrintObject* object) {
   EnsureBuffers();
   CopyBufferToScreen(FViewRect);
   const uint32_t overlays = FViewOptions & ~static_cast<uint32_t>(doBorders);
-  FOverlayDirty = OverlayPixels([&](QPainter* painter) { DrawOverlays(painter, FViewRect, object, overlays); });
   FOutlineDirty.clear();
   FDragBaseValid = false;
-  FDragBase.clear();
-  FDragBaseRects.clear();
   QPainter painter(&FScreen);
   DrawOverlays(&painter, FViewRect, object, overlays);
   DrawCross(&painter);
@@ -198,64 +196,47 @@ QPoint TDocumentArea::PageToScreen(QPointF mm) const {
 
 void TDocumentArea::ShowDragOutline(TPrintObject* object) {
   EnsureBuffers();
-  // Only the pixels the last outline covered and those the new one covers
-  // are copied back from the buffer, with the kept drag base over them, and
-  // drawn over: a mouse move costs the lines of one object, not the window
-  // nor a walk through the document.
+  if (!FDragBaseValid || FDragObject != object) TakeDragBase(object);
+  // Only the pixels the last outline covered are put back from the kept base;
+  // the new outline is drawn over it: a mouse move costs the lines of one
+  // object, not the window nor a walk through the document.
   const std::vector<QRect> fresh = OverlayPixels([&](QPainter* painter) { DrawOutline(painter, FViewRect, object); });
-  QRegion dirty;
-  for (const QRect& r : FOutlineDirty) dirty += r;
-  for (const QRect& r : fresh) dirty += r;
-  if (!FDragBaseValid || FDragObject != object) {
-    TakeDragBase(object, &dirty);
-  } else {
-    dirty &= FViewRect;
-    for (const QRect& r : dirty) {
-      CopyBufferToScreen(r);
-      RestoreDragBase(r);
-    }
-  }
-  // Drawing clipped to the bounding box writes exactly the fresh pixels: the
-  // outline draws nothing outside them, and the same lines again change nothing.
+  QRegion old;
+  for (const QRect& r : FOutlineDirty) old += r;
+  old &= FViewRect;
+  for (const QRect& r : old) CopyToScreen(FDragBase, r);
   QPainter painter(&FScreen);
-  DrawOutline(&painter, dirty.boundingRect(), object);
+  DrawOutline(&painter, FViewRect, object);
   DrawCross(&painter);
+  QRegion dirty = old;
+  for (const QRect& r : fresh) dirty += r;
   FOutlineDirty = fresh;
-  FOverlayDirty = FDragBaseRects;
-  FOverlayDirty.insert(FOverlayDirty.end(), fresh.begin(), fresh.end());
-  update(dirty);
+  update(dirty & FViewRect);
 }
 
-void TDocumentArea::TakeDragBase(TPrintObject* object, QRegion* dirty) {
-  const std::vector<QRect> base = OverlayPixels([&](QPainter* painter) { DrawDragBase(painter, FViewRect, object); });
-  // Everything drawn over the buffer so far goes, the new base comes.
-  for (const QRect& r : FOverlayDirty) *dirty += r;
-  for (const QRect& r : base) *dirty += r;
-  *dirty &= FViewRect;
-  for (const QRect& r : *dirty) CopyBufferToScreen(r);
+void TDocumentArea::TakeDragBase(TPrintObject* object) {
+  CopyBufferToScreen(FViewRect);
   {
     QPainter painter(&FScreen);
-    DrawDragBase(&painter, dirty->boundingRect(), object);
+    DrawDragBase(&painter, FViewRect, object);
   }
-  FDragBase.clear();
-  for (const QRect& r : base) {
-    const QRect kept = r.intersected(FViewRect).intersected(FScreen.rect());
-    if (!kept.isEmpty()) FDragBase.push_back({kept, FScreen.copy(kept)});
-  }
-  FDragBaseRects = base;
+  if (FDragBase.size() != FScreen.size() || FDragBase.format() != FScreen.format())
+    FDragBase = FScreen.copy();
+  else
+    std::memcpy(FDragBase.bits(), FScreen.constBits(), static_cast<size_t>(FScreen.sizeInBytes()));
+  // The window now shows the base alone; the outline comes over it.
+  FOutlineDirty.clear();
   FDragBaseValid = true;
   FDragObject = object;
+  update(FViewRect);
 }
 
-void TDocumentArea::RestoreDragBase(const QRect& rect) {
-  for (const TBasePatch& patch : FDragBase) {
-    const QRect r = patch.Rect.intersected(rect);
-    if (r.isEmpty()) continue;
-    const size_t bytes = static_cast<size_t>(r.width()) * 4;
-    const int dx = r.left() - patch.Rect.left();
-    for (int y = r.top(); y <= r.bottom(); ++y)
-      std::memcpy(FScreen.scanLine(y) + r.left() * 4, patch.Pixels.constScanLine(y - patch.Rect.top()) + dx * 4, bytes);
-  }
+void TDocumentArea::CopyToScreen(const QImage& from, const QRect& rect) {
+  const QRect r = rect.intersected(from.rect()).intersected(FScreen.rect());
+  if (r.isEmpty()) return;
+  const size_t bytes = static_cast<size_t>(r.width()) * 4;
+  for (int y = r.top(); y <= r.bottom(); ++y)
+    std::memcpy(FScreen.scanLine(y) + r.left() * 4, from.constScanLine(y) + r.left() * 4, bytes);
 }
 
 void TDocumentArea::DrawDragBase(QPainter* painter, const QRect& clip, TPrintObject* object) {
@@ -375,15 +356,11 @@ void TDocumentArea::Render() {
 }
 
 void TDocumentArea::CopyBufferToScreen(const QRect& rect) {
-  const QRect r = rect.intersected(FBuffer.rect());
-  if (r.isEmpty()) return;
-  if (r == FBuffer.rect()) {
+  if (rect.intersected(FBuffer.rect()) == FBuffer.rect()) {
     std::memcpy(FScreen.bits(), FBuffer.constBits(), static_cast<size_t>(FBuffer.sizeInBytes()));
     return;
   }
-  const size_t bytes = static_cast<size_t>(r.width()) * 4;
-  for (int y = r.top(); y <= r.bottom(); ++y)
-    std::memcpy(FScreen.scanLine(y) + r.left() * 4, FBuffer.constScanLine(y) + r.left() * 4, bytes);
+  CopyToScreen(FBuffer, rect);
 }
 
 void TDocumentArea::DrawOverlays(QPainter* painter, const QRect& clip, TPrintObject* object, uint32_t options,
@@ -400,14 +377,10 @@ void TDocumentArea::DrawOverlays(QPainter* painter, const QRect& clip, TPrintObj
   context.Options = options & (doFrames | doSelection);
   context.Skip = skip;
   if (context.Options != 0) {
-    if (object) {
-      // The selection marks of one object as the document would draw them:
-      // with the document's line pen.
-      if (context.Has(doSelection)) painter->setPen(FDocument->LinePen(context));
-      object->Draw(context);
-    } else {
+    if (object)
+      object->Draw(context);  // selection marks and frames select their own pens
+    else
       FDocument->Draw(context);
-    }
   }
   // Page boundaries are meaningless without a page to tile by.
   if ((options & doPageBounds) && FPageSize.isValid() && !FPageSize.isEmpty())

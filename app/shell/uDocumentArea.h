@@ -6,7 +6,6 @@
 
 #include <QImage>
 #include <QPointF>
-#include <QRegion>
 #include <QSize>
 #include <QWidget>
 #include <functional>
@@ -119,10 +118,11 @@ class TDocumentArea : public QWidget, public TAbstractDocumentArea {
   // frame when `object` is null).
   void DrawDragBase(QPainter* painter, const QRect& clip, TPrintObject* object);
   void DrawOutline(QPainter* painter, const QRect& clip, TPrintObject* object);
-  // Draws the drag base of `object` over the window again and keeps its pixels.
-  void TakeDragBase(TPrintObject* object, QRegion* dirty);
-  // Puts the kept drag base back within `rect` (already copied from the buffer).
-  void RestoreDragBase(const QRect& rect);
+  // Draws the window again as the buffer with the drag base of `object` and
+  // keeps that picture for the moves to come.
+  void TakeDragBase(TPrintObject* object);
+  // Copies `rect` of `from` (the buffer or the drag base) to the window.
+  void CopyToScreen(const QImage& from, const QRect& rect);
   // Where the overlays drawn by `draw` land, in window pixels.
   std::vector<QRect> OverlayPixels(const std::function<void(QPainter*)>& draw) const;
   void ClampOrigin();
@@ -143,19 +143,10 @@ class TDocumentArea : public QWidget, public TAbstractDocumentArea {
   int FRenderCount = 0;
   bool FQuickMode = false;
   QSize FPageSize;
-  // Where the window differs from the buffer by the overlays drawn last: a
-  // drag outline restores only these pixels and those it draws anew.
-  std::vector<QRect> FOverlayDirty;
-  // During a drag: the pixels of the drag base (window pixels as drawn over
-  // the buffer), taken at the first move, so that a move draws the dragged
-  // object alone instead of walking the document; and where the last
-  // outline was drawn.
-  struct TBasePatch {
-    QRect Rect;
-    QImage Pixels;
-  };
-  std::vector<TBasePatch> FDragBase;
-  std::vector<QRect> FDragBaseRects;
+  // During a drag: the buffer with the drag base drawn over it, taken at the
+  // first move, so that a move draws the dragged object alone instead of
+  // walking the document; and where the last outline was drawn.
+  QImage FDragBase;
   bool FDragBaseValid = false;
   const TPrintObject* FDragObject = nullptr;
   std::vector<QRect> FOutlineDirty;

@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <cstring>
+#include <string>
+#include <typeinfo>
 
 #include "uDocumentArea.h"
 #include "uDocumentCommands.h"
@@ -170,6 +172,9 @@ void BM_DragOutlineMove(benchmark::State& state) {
   const int renders = area->RenderCount() - rendered;
   state.counters["x_cheaper"] = move > 0 ? redraw / move : 0;
   state.counters["renders_per_move"] = static_cast<double>(renders) / static_cast<double>(state.iterations());
+  const auto* list = dynamic_cast<TPrintObjectList*>(column);
+  state.SetLabel(typeid(*column).name() + std::string(" with ") + std::to_string(list ? list->Count() : 0) +
+                 " children");
 }
 
 void BM_ScrollFiveMetres(benchmark::State& state) {

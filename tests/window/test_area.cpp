@@ -225,35 +225,38 @@ TEST_F(DocumentArea, ASeriesOfDragOutlinesLeavesOnlyTheLast) {
   FArea.SetOrigin(-5, -5);
   FArea.SetPageSize(QSize(100, 120));
   FArea.SetViewOptions(kViewPage);
-  TFixedRuller* guide = FDocument.AddFixedRuller(0, Column(1)->Top() + 30, 10);
+  TPrintObject* first = Column(1);
+  TPrintObject* second = Column(0);
+  ASSERT_TRUE(first && second);
+  TFixedRuller* guide = FDocument.AddFixedRuller(0, first->Top() + 30, 10);
   ASSERT_NE(guide, nullptr);
   guide->SetSelected(false);
-  Column(1)->SetSelected(true);
+  first->SetSelected(true);
   FArea.SetCrossX(FArea.PageToScreen(QPointF(70, 0)).x());
   FArea.Repaint();
-  const double left = Column(1)->Left();
-  const double left2 = Column(2)->Left();
+  const double left = first->Left();
+  const double left2 = second->Left();
   const int rendered = FArea.RenderCount();
   for (double x : {left + 30, left - 20, left + 7, left + 25, left + 3}) {
-    Column(1)->SetLeft(x);
-    FArea.ShowDragOutline(Column(1));
+    first->SetLeft(x);
+    FArea.ShowDragOutline(first);
   }
-  Column(1)->SetLeft(left);
-  Column(2)->SetLeft(left2 - 15);
-  FArea.ShowDragOutline(Column(2));
-  Column(2)->SetLeft(left2);
+  first->SetLeft(left);
+  second->SetLeft(left2 - 15);
+  FArea.ShowDragOutline(second);
+  second->SetLeft(left2);
   FArea.ShowDragOutline(nullptr);  // every frame, as a drag of the body shows
   for (double x : {left - 9, left + 12}) {
-    Column(1)->SetLeft(x);
-    FArea.ShowDragOutline(Column(1));
+    first->SetLeft(x);
+    FArea.ShowDragOutline(first);
   }
   const QImage series = FArea.Screen().copy(FArea.ViewRect());
   EXPECT_EQ(FArea.RenderCount(), rendered);
 
   FArea.Present(nullptr);
-  FArea.ShowDragOutline(Column(1));
+  FArea.ShowDragOutline(first);
   const QImage once = FArea.Screen().copy(FArea.ViewRect());
-  Column(1)->SetLeft(left);
+  first->SetLeft(left);
   int differing = 0;
   for (int y = 0; y < once.height(); ++y)
     for (int x = 0; x < once.width(); ++x) differing += once.pixel(x, y) != series.pixel(x, y);
