@@ -140,7 +140,7 @@ void TPrintDiagrammBase::Draw(TDrawContext& context) {
     dc->setPen(old);
   }
   for (int i = 0; i < Count(); ++i)
-    if (TPrintObject* child = GetChild(i)) child->Draw(context);
+    if (TPrintObject* child = GetChild(i); child && child != context.Skip) child->Draw(context);
 }
 
 bool TPrintDiagrammBase::EditProperties() { return RunPropertiesDialog(QStringLiteral("TPrintDiagrammBase"), this); }

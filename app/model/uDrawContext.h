@@ -13,6 +13,7 @@
 #include "uRect.h"
 
 class QPainter;
+class TPrintObject;
 
 // Colours are stored as the platform's 0x00BBGGRR.
 QColor ColorRefToQColor(uint32_t color);
@@ -49,6 +50,9 @@ struct TDrawContext {
   float Zoom = 1.0f;
   TRect ClipRect;  // device pixels being repainted
   uint32_t Options = 0;
+  // An object (with its children) the drawing leaves out: the document area
+  // keeps the marks of everything but a dragged object between mouse moves.
+  const TPrintObject* Skip = nullptr;
 
   // Logical dots per inch of the painter's device (96 without a device).
   int DpiX() const;

@@ -392,7 +392,7 @@ void TPrintObjectList::Assign(TPrintObject* source) {
 void TPrintObjectList::Draw(TDrawContext& context) {
   TPrintObject::Draw(context);
   for (auto& c : FChildren)
-    if (c) c->Draw(context);
+    if (c && c.get() != context.Skip) c->Draw(context);
 }
 
 bool TPrintObjectList::EditProperties() { return RunPropertiesDialog(QStringLiteral("TPrintObjectList"), this); }

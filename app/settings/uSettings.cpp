@@ -1,5 +1,7 @@
 #include "uSettings.h"
 
+#include <sys/stat.h>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -117,6 +119,28 @@ QString WritableLocation(TWritable what) {
 
 TSettings::TSettings(const QString& iniFileName) : FIni(iniFileName) {}
 
+const TSettings::TRenderValues& TSettings::RenderValues() const {
+  // One stat instead of reading and comparing the whole file at every render.
+  TRenderValues now;
+  struct stat info {};
+  const QByteArray path = FIni.FileName().toLocal8Bit();
+  if (::stat(path.constData(), &info) == 0) {
+    now.Device = static_cast<uint64_t>(info.st_dev);
+    now.Inode = static_cast<uint64_t>(info.st_ino);
+    now.Size = static_cast<int64_t>(info.st_size);
+    now.ChangedNs = static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+  }
+  if (FRenderValues && FRenderValues->Device == now.Device && FRenderValues->Inode == now.Inode &&
+      FRenderValues->Size == now.Size && FRenderValues->ChangedNs == now.ChangedNs)
+    return *FRenderValues;
+  now.QuickMode = FIni.ReadBool(kScreen, QStringLiteral("QuickMode"), false);
+  now.Grid = FIni.ReadBool(kScreen, QStringLiteral("Grid"), false);
+  now.SnapText = FIni.ReadString(kScreen, QStringLiteral("Snap"), QStringLiteral("0.5"));
+  now.PrintLineWidth = TextNumber(FIni.ReadString(kPrint, QStringLiteral("LINEWIDTH"), QStringLiteral("0")), 0.0);
+  FRenderValues = std::move(now);
+  return *FRenderValues;
+}
+
 QString TSettings::Language() const {
   const QString v = FIni.ReadString(kCommon, QStringLiteral("Language"), QStringLiteral("russian")).trimmed();
   return v.isEmpty() ? QStringLiteral("russian") : v;
@@ -155,16 +179,23 @@ void TSettings::SetNewVersionDate(const QString& value) {
   FIni.WriteString(kNewVersion, QStringLiteral("VersionDate"), value);
 }
 
-bool TSettings::QuickMode() const { return FIni.ReadBool(kScreen, QStringLiteral("QuickMode"), false); }
-void TSettings::SetQuickMode(bool value) { FIni.WriteBool(kScreen, QStringLiteral("QuickMode"), value); }
-QString TSettings::SnapText() const { return FIni.ReadString(kScreen, QStringLiteral("Snap"), QStringLiteral("0.5")); }
-double TSettings::Snap() const { return TextNumber(SnapText(), 0.5); }
-void TSettings::SetSnap(double value) {
-  FIni.WriteString(kScreen, QStringLiteral("Snap"), QString::fromStdString(FormatGeneral(value)));
+bool TSettings::QuickMode() const { return RenderValues().QuickMode; }
+void TSettings::SetQuickMode(bool value) {
+  ForgetRenderValues();
+  FIni.WriteBool(kScreen, QStringLiteral("QuickMode"), value);
 }
-void TSettings::SetSnapText(const QString& value) { FIni.WriteString(kScreen, QStringLiteral("Snap"), value); }
-bool TSettings::Grid() const { return FIni.ReadBool(kScreen, QStringLiteral("Grid"), false); }
-void TSettings::SetGrid(bool value) { FIni.WriteBool(kScreen, QStringLiteral("Grid"), value); }
+QString TSettings::SnapText() const { return RenderValues().SnapText; }
+double TSettings::Snap() const { return TextNumber(SnapText(), 0.5); }
+void TSettings::SetSnap(double value) { SetSnapText(QString::fromStdString(FormatGeneral(value))); }
+void TSettings::SetSnapText(const QString& value) {
+  ForgetRenderValues();
+  FIni.WriteString(kScreen, QStringLiteral("Snap"), value);
+}
+bool TSettings::Grid() const { return RenderValues().Grid; }
+void TSettings::SetGrid(bool value) {
+  ForgetRenderValues();
+  FIni.WriteBool(kScreen, QStringLiteral("Grid"), value);
+}
 
 double TSettings::EmfScaleX() const { return FIni.ReadFloat(kExport, QStringLiteral("EMFScaleX"), 1.0); }
 void TSettings::SetEmfScaleX(double value) { FIni.WriteFloat(kExport, QStringLiteral("EMFScaleX"), value); }
@@ -201,10 +232,9 @@ int TSettings::PageOverlay() const {
 void TSettings::SetPageOverlay(int value) {
   FIni.WriteString(kPrint, QStringLiteral("PAGEOVERLAY"), QString::number(value));
 }
-double TSettings::PrintLineWidth() const {
-  return TextNumber(FIni.ReadString(kPrint, QStringLiteral("LINEWIDTH"), QStringLiteral("0")), 0.0);
-}
+double TSettings::PrintLineWidth() const { return RenderValues().PrintLineWidth; }
 void TSettings::SetPrintLineWidth(double value) {
+  ForgetRenderValues();
   FIni.WriteString(kPrint, QStringLiteral("LINEWIDTH"), QString::fromStdString(FormatGeneral(value)));
 }
 int TSettings::PrintShiftX() const {
@@ -264,6 +294,7 @@ QString TSettings::ReadText(const QString& section, const QString& key, const QS
 }
 
 void TSettings::WriteText(const QString& section, const QString& key, const QString& value) {
+  ForgetRenderValues();
   FIni.WriteString(section, key, value);
 }
 

@@ -1,10 +1,15 @@
 // The program's preferences, kept in an INI file beside the program (or in
 // $XDG_CONFIG_HOME/Kerno/ when the program folder is not writable). Every
-// getter reads the file and every setter writes it at once: nothing is cached,
-// so a value changed by another window or another object is seen at once.
+// setter writes the file at once and every getter reads it, so a value changed
+// by another window or another object is seen at once. The few values read at
+// every screen render (quick mode, grid, snap, print line width) are kept
+// until this object writes the file or the file's identity, size or time of
+// change differs from when they were read.
 #pragma once
 
 #include <QString>
+#include <cstdint>
+#include <optional>
 
 #include "uIniFile.h"
 #include "uProgramVersion.h"
@@ -142,7 +147,20 @@ class TSettings {
   void WriteText(const QString& section, const QString& key, const QString& value);
 
  private:
+  // The values a render reads, with the file state they were read from.
+  struct TRenderValues {
+    uint64_t Device = 0, Inode = 0;
+    int64_t Size = -1, ChangedNs = 0;
+    bool QuickMode = false;
+    bool Grid = false;
+    QString SnapText;
+    double PrintLineWidth = 0;
+  };
+  const TRenderValues& RenderValues() const;
+  void ForgetRenderValues() { FRenderValues.reset(); }
+
   TIniFile FIni;
+  mutable std::optional<TRenderValues> FRenderValues;
 };
 
 constexpr int kKindImageCount = 22;

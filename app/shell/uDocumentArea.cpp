@@ -2,6 +2,7 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QRegion>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -60,7 +61,8 @@ void TDocumentArea::Present(TPrintObject* object) {
   EnsureBuffers();
   CopyBufferToScreen(FViewRect);
   const uint32_t overlays = FViewOptions & ~static_cast<uint32_t>(doBorders);
-  FOverlayDirty = OverlayPixels([&](QPainter* painter) { DrawOverlays(painter, FViewRect, object, overlays); });
+  FOutlineDirty.clear();
+  FDragBaseValid = false;
   QPainter painter(&FScreen);
   DrawOverlays(&painter, FViewRect, object, overlays);
   DrawCross(&painter);
@@ -194,28 +196,57 @@ QPoint TDocumentArea::PageToScreen(QPointF mm) const {
 
 void TDocumentArea::ShowDragOutline(TPrintObject* object) {
   EnsureBuffers();
-  // Only the pixels the last overlays covered and those the new ones cover
-  // are copied back from the buffer and drawn over: a mouse move costs the
-  // lines of an outline, not the window.
+  if (!FDragBaseValid || FDragObject != object) TakeDragBase(object);
+  // Only the pixels the last outline covered are put back from the kept base;
+  // the new outline is drawn over it: a mouse move costs the lines of one
+  // object, not the window nor a walk through the document.
   const std::vector<QRect> fresh = OverlayPixels([&](QPainter* painter) { DrawOutline(painter, FViewRect, object); });
-  QRegion dirty;
-  for (const QRect& r : FOverlayDirty) dirty += r;
-  for (const QRect& r : fresh) dirty += r;
-  dirty &= FViewRect;
-  for (const QRect& r : dirty) CopyBufferToScreen(r);
-  const QRect bounds = dirty.boundingRect();
-  // Drawing clipped to the bounding box writes exactly the fresh pixels: the
-  // overlays draw nothing outside them, and the same lines again change nothing.
+  QRegion old;
+  for (const QRect& r : FOutlineDirty) old += r;
+  old &= FViewRect;
+  for (const QRect& r : old) CopyToScreen(FDragBase, r);
   QPainter painter(&FScreen);
-  DrawOutline(&painter, bounds, object);
+  DrawOutline(&painter, FViewRect, object);
   DrawCross(&painter);
-  FOverlayDirty = fresh;
-  update(dirty);
+  QRegion dirty = old;
+  for (const QRect& r : fresh) dirty += r;
+  FOutlineDirty = fresh;
+  update(dirty & FViewRect);
+}
+
+void TDocumentArea::TakeDragBase(TPrintObject* object) {
+  CopyBufferToScreen(FViewRect);
+  {
+    QPainter painter(&FScreen);
+    DrawDragBase(&painter, FViewRect, object);
+  }
+  if (FDragBase.size() != FScreen.size() || FDragBase.format() != FScreen.format())
+    FDragBase = FScreen.copy();
+  else
+    std::memcpy(FDragBase.bits(), FScreen.constBits(), static_cast<size_t>(FScreen.sizeInBytes()));
+  // The window now shows the base alone; the outline comes over it.
+  FOutlineDirty.clear();
+  FDragBaseValid = true;
+  FDragObject = object;
+  update(FViewRect);
+}
+
+void TDocumentArea::CopyToScreen(const QImage& from, const QRect& rect) {
+  const QRect r = rect.intersected(from.rect()).intersected(FScreen.rect());
+  if (r.isEmpty()) return;
+  const size_t bytes = static_cast<size_t>(r.width()) * 4;
+  for (int y = r.top(); y <= r.bottom(); ++y)
+    std::memcpy(FScreen.scanLine(y) + r.left() * 4, from.constScanLine(y) + r.left() * 4, bytes);
+}
+
+void TDocumentArea::DrawDragBase(QPainter* painter, const QRect& clip, TPrintObject* object) {
+  DrawOverlays(painter, clip, nullptr, (object ? uint32_t{doSelection} : 0u) | (FViewOptions & doPageBounds), object);
 }
 
 void TDocumentArea::DrawOutline(QPainter* painter, const QRect& clip, TPrintObject* object) {
-  DrawOverlays(painter, clip, nullptr, (object ? doSelection : doFrames) | (FViewOptions & doPageBounds));
-  if (object) DrawOverlays(painter, clip, object, doFrames);
+  if (!object) return DrawOverlays(painter, clip, nullptr, doFrames);
+  DrawOverlays(painter, clip, object, doSelection);
+  DrawOverlays(painter, clip, object, doFrames);
 }
 
 std::vector<QRect> TDocumentArea::OverlayPixels(const std::function<void(QPainter*)>& draw) const {
@@ -325,18 +356,15 @@ void TDocumentArea::Render() {
 }
 
 void TDocumentArea::CopyBufferToScreen(const QRect& rect) {
-  const QRect r = rect.intersected(FBuffer.rect());
-  if (r.isEmpty()) return;
-  if (r == FBuffer.rect()) {
+  if (rect.intersected(FBuffer.rect()) == FBuffer.rect()) {
     std::memcpy(FScreen.bits(), FBuffer.constBits(), static_cast<size_t>(FBuffer.sizeInBytes()));
     return;
   }
-  const size_t bytes = static_cast<size_t>(r.width()) * 4;
-  for (int y = r.top(); y <= r.bottom(); ++y)
-    std::memcpy(FScreen.scanLine(y) + r.left() * 4, FBuffer.constScanLine(y) + r.left() * 4, bytes);
+  CopyToScreen(FBuffer, rect);
 }
 
-void TDocumentArea::DrawOverlays(QPainter* painter, const QRect& clip, TPrintObject* object, uint32_t options) {
+void TDocumentArea::DrawOverlays(QPainter* painter, const QRect& clip, TPrintObject* object, uint32_t options,
+                                 const TPrintObject* skip) {
   if (!FDocument || clip.isEmpty()) return;
   painter->save();
   painter->setClipRect(clip);
@@ -347,9 +375,10 @@ void TDocumentArea::DrawOverlays(QPainter* painter, const QRect& clip, TPrintObj
   // outside a thin strip still draws into it (the painter clips).
   context.ClipRect = TRect{clip.left() - 3, clip.top() - 3, clip.right() + 4, clip.bottom() + 4};
   context.Options = options & (doFrames | doSelection);
+  context.Skip = skip;
   if (context.Options != 0) {
     if (object)
-      object->Draw(context);
+      object->Draw(context);  // selection marks and frames select their own pens
     else
       FDocument->Draw(context);
   }

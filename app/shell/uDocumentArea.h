@@ -109,10 +109,20 @@ class TDocumentArea : public QWidget, public TAbstractDocumentArea {
   void EnsureBuffers();
   void Render();
   void CopyBufferToScreen(const QRect& rect);
-  void DrawOverlays(QPainter* painter, const QRect& clip, TPrintObject* object, uint32_t options);
+  // `object`'s overlays (the document's when null), leaving out `skip`.
+  void DrawOverlays(QPainter* painter, const QRect& clip, TPrintObject* object, uint32_t options,
+                    const TPrintObject* skip = nullptr);
   void DrawCross(QPainter* painter);
-  // Draws the overlays of a drag outline (`object` null: every frame).
+  // What stays put while `object` is dragged (every mark but its own, the
+  // page boundaries), and what moves with it (its marks and frames; every
+  // frame when `object` is null).
+  void DrawDragBase(QPainter* painter, const QRect& clip, TPrintObject* object);
   void DrawOutline(QPainter* painter, const QRect& clip, TPrintObject* object);
+  // Draws the window again as the buffer with the drag base of `object` and
+  // keeps that picture for the moves to come.
+  void TakeDragBase(TPrintObject* object);
+  // Copies `rect` of `from` (the buffer or the drag base) to the window.
+  void CopyToScreen(const QImage& from, const QRect& rect);
   // Where the overlays drawn by `draw` land, in window pixels.
   std::vector<QRect> OverlayPixels(const std::function<void(QPainter*)>& draw) const;
   void ClampOrigin();
@@ -133,9 +143,13 @@ class TDocumentArea : public QWidget, public TAbstractDocumentArea {
   int FRenderCount = 0;
   bool FQuickMode = false;
   QSize FPageSize;
-  // Where the window differs from the buffer by the overlays drawn last: a
-  // drag outline restores only these pixels and those it draws anew.
-  std::vector<QRect> FOverlayDirty;
+  // During a drag: the buffer with the drag base drawn over it, taken at the
+  // first move, so that a move draws the dragged object alone instead of
+  // walking the document; and where the last outline was drawn.
+  QImage FDragBase;
+  bool FDragBaseValid = false;
+  const TPrintObject* FDragObject = nullptr;
+  std::vector<QRect> FOutlineDirty;
   bool FOriginPending = false;
   QPoint FPendingOrigin;
 };

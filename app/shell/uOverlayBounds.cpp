@@ -2,6 +2,7 @@
 
 #include <QPaintEngine>
 #include <QPainterPath>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -28,6 +29,7 @@ class TOverlayBoundsEngine final : public QPaintEngine {
       const double width = pen.style() == Qt::NoPen ? 0 : std::max(1.0, pen.widthF());
       FMargin = static_cast<int>(std::ceil(width / 2)) + 1;
     }
+    if (dirty & DirtyBrush) FFilled = state.brush().style() != Qt::NoBrush;
     if (dirty & DirtyClipEnabled) FClipped = state.isClipEnabled();
     if (dirty & (DirtyClipRegion | DirtyClipPath)) {
       if (dirty & DirtyClipRegion) FClip = FTransform.map(state.clipRegion()).boundingRect();
@@ -57,14 +59,12 @@ class TOverlayBoundsEngine final : public QPaintEngine {
   void drawPoints(const QPoint* points, int count) override {
     for (int i = 0; i < count; ++i) Add(QRectF(QPointF(points[i]), QSizeF(0, 0)));
   }
-  void drawPolygon(const QPointF* points, int count, PolygonDrawMode) override {
-    Add(QPolygonF(QList<QPointF>(points, points + count)).boundingRect());
-  }
-  void drawPolygon(const QPoint* points, int count, PolygonDrawMode) override {
-    QPolygonF polygon;
-    for (int i = 0; i < count; ++i) polygon << QPointF(points[i]);
-    Add(polygon.boundingRect());
-  }
+  // An unfilled outline of a few points (an object's frame) covers its edges,
+  // not its box: a frame as tall as the window would otherwise have the whole
+  // column copied back at every move. Curves reach here with thousands of
+  // points: their box, without a copy.
+  void drawPolygon(const QPointF* points, int count, PolygonDrawMode mode) override { AddPolygon(points, count, mode); }
+  void drawPolygon(const QPoint* points, int count, PolygonDrawMode mode) override { AddPolygon(points, count, mode); }
   void drawPixmap(const QRectF& r, const QPixmap&, const QRectF&) override { Add(r); }
   void drawImage(const QRectF& r, const QImage&, const QRectF&, Qt::ImageConversionFlags) override { Add(r); }
   void drawTiledPixmap(const QRectF& r, const QPixmap&, const QPointF&) override { Add(r); }
@@ -73,6 +73,30 @@ class TOverlayBoundsEngine final : public QPaintEngine {
   }
 
  private:
+  static constexpr int kMaxEdges = 16;
+  template <class Point>
+  void AddPolygon(const Point* points, int count, PolygonDrawMode mode) {
+    if (count <= 0) return;
+    if ((mode != PolylineMode && FFilled) || count > kMaxEdges) return Add(Box(points, count));
+    for (int i = 1; i < count; ++i) Add(Box2(points[i - 1], points[i]));
+    if (mode != PolylineMode || count == 1) Add(Box2(points[count - 1], points[0]));
+  }
+  template <class Point>
+  static QRectF Box2(const Point& a, const Point& b) {
+    return QRectF(QPointF(a), QPointF(b)).normalized();
+  }
+  template <class Point>
+  static QRectF Box(const Point* points, int count) {
+    if (count <= 0) return {};
+    double left = points[0].x(), right = left, top = points[0].y(), bottom = top;
+    for (int i = 1; i < count; ++i) {
+      left = std::min<double>(left, points[i].x());
+      right = std::max<double>(right, points[i].x());
+      top = std::min<double>(top, points[i].y());
+      bottom = std::max<double>(bottom, points[i].y());
+    }
+    return QRectF(QPointF(left, top), QPointF(right, bottom));
+  }
   void Add(const QRectF& rect) {
     QRect r = FTransform.mapRect(rect).toAlignedRect().adjusted(-FMargin, -FMargin, FMargin, FMargin);
     if (FClipped) r = r.intersected(FClip);
@@ -83,6 +107,7 @@ class TOverlayBoundsEngine final : public QPaintEngine {
   QTransform FTransform;
   QRect FClip;
   bool FClipped = false;
+  bool FFilled = true;  // until the painter says otherwise: a box is never too small
   int FMargin = 2;
 };
 

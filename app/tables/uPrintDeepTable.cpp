@@ -203,7 +203,7 @@ void TPrintDeepTable::Draw(TDrawContext& context) {
   dc->setPen(savedPen);
   if ((context.Options & (doFrames | doBorders)) == (doFrames | doBorders)) DrawOutline(dc, rect);
   for (int i = 0; i < Count(); ++i)
-    if (TPrintObject* c = GetChild(i)) c->Draw(context);
+    if (TPrintObject* c = GetChild(i); c && c != context.Skip) c->Draw(context);
   DrawSelection(context);
 }
 

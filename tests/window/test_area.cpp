@@ -215,38 +215,85 @@ TEST_F(DocumentArea, DragOutlinesAndCrossLinesNeverRender) {
   EXPECT_EQ(quickRendered, rendered + 1);
 }
 
-// An outline restores only the pixels the last overlays covered: after a
-// series of moves the window must show exactly what one outline drawn over
-// the plain document shows, with nothing left behind by the earlier ones.
+// An outline restores only the pixels the last overlays covered, and puts
+// back the marks that stay put (here a guide the outlines cross) from what
+// it kept at the first move: after a series of moves, of two objects and of
+// every frame, the window must show exactly what one outline drawn over the
+// plain document shows, with nothing left behind by the earlier ones.
 TEST_F(DocumentArea, ASeriesOfDragOutlinesLeavesOnlyTheLast) {
   ViewMM(150, 150);
   FArea.SetOrigin(-5, -5);
   FArea.SetPageSize(QSize(100, 120));
   FArea.SetViewOptions(kViewPage);
-  Column(1)->SetSelected(true);
+  TPrintObject* first = Column(1);
+  TPrintObject* second = Column(0);
+  ASSERT_TRUE(first && second);
+  TFixedRuller* guide = FDocument.AddFixedRuller(0, first->Top() + 30, 10);
+  ASSERT_NE(guide, nullptr);
+  guide->SetSelected(false);
+  first->SetSelected(true);
   FArea.SetCrossX(FArea.PageToScreen(QPointF(70, 0)).x());
   FArea.Repaint();
-  const double left = Column(1)->Left();
+  const double left = first->Left();
+  const double left2 = second->Left();
   const int rendered = FArea.RenderCount();
-  for (double x : {left + 30, left - 20, left + 7}) {
-    Column(1)->SetLeft(x);
-    FArea.ShowDragOutline(Column(1));
+  for (double x : {left + 30, left - 20, left + 7, left + 25, left + 3}) {
+    first->SetLeft(x);
+    FArea.ShowDragOutline(first);
   }
+  first->SetLeft(left);
+  second->SetLeft(left2 - 15);
+  FArea.ShowDragOutline(second);
+  second->SetLeft(left2);
   FArea.ShowDragOutline(nullptr);  // every frame, as a drag of the body shows
-  Column(1)->SetLeft(left + 12);
-  FArea.ShowDragOutline(Column(1));
+  for (double x : {left - 9, left + 12}) {
+    first->SetLeft(x);
+    FArea.ShowDragOutline(first);
+  }
   const QImage series = FArea.Screen().copy(FArea.ViewRect());
   EXPECT_EQ(FArea.RenderCount(), rendered);
 
   FArea.Present(nullptr);
-  FArea.ShowDragOutline(Column(1));
+  FArea.ShowDragOutline(first);
   const QImage once = FArea.Screen().copy(FArea.ViewRect());
-  Column(1)->SetLeft(left);
+  first->SetLeft(left);
   int differing = 0;
   for (int y = 0; y < once.height(); ++y)
     for (int x = 0; x < once.width(); ++x) differing += once.pixel(x, y) != series.pixel(x, y);
   EXPECT_EQ(differing, 0) << "pixels of earlier outlines left in the window";
   EXPECT_NE(once, FArea.Buffer().copy(FArea.ViewRect())) << "no outline drawn at all";
+}
+
+// The print line width is kept between renders, yet a change, by this
+// program's settings or by another object on the same file, shows at the
+// next render.
+TEST_F(DocumentArea, AChangedLineWidthShowsAtTheNextRender) {
+  ViewMM(150, 150);
+  FArea.SetOrigin(-5, -5);
+  const auto dark = [&] {
+    int n = 0;
+    const QImage& buffer = FArea.Buffer();
+    for (int y = 0; y < FArea.ViewRect().height(); ++y)
+      for (int x = 0; x < FArea.ViewRect().width(); ++x) n += qGray(buffer.pixel(x, y)) < 100;
+    return n;
+  };
+  FSettings->SetPrintLineWidth(0);
+  FArea.Repaint();
+  const int thin = dark();
+  FArea.Repaint();
+  EXPECT_EQ(dark(), thin);
+  FSettings->SetPrintLineWidth(1);
+  FArea.Repaint();
+  const int wide = dark();
+  EXPECT_GT(wide, thin * 3 / 2) << "the wider line width did not show";
+
+  TSettings other(FSettings->FileName());
+  other.SetPrintLineWidth(0);
+  FArea.Repaint();
+  EXPECT_EQ(dark(), thin) << "a width written by another settings object did not show";
+  EXPECT_EQ(FSettings->PrintLineWidth(), 0.0);
+  FSettings->WriteText(QStringLiteral("PRINT"), QStringLiteral("LINEWIDTH"), QStringLiteral("1"));
+  EXPECT_EQ(FSettings->PrintLineWidth(), 1.0);
 }
 
 TEST_F(DocumentArea, PageViewShowsTheBoundariesWithoutRendering) {
