@@ -76,7 +76,11 @@ TKernoChild::TKernoChild(QWidget* parent) : QMdiSubWindow(parent), FDocument(std
 }
 
 TKernoChild::~TKernoChild() {
-  // The area is a child widget and outlives this body: unlink it first.
+  // The area is a child widget and outlives this body: unlink it first, and
+  // stop the input's filter, which would otherwise see the area's last events
+  // through a window that is no longer a TKernoChild.
+  delete FInput;
+  FInput = nullptr;
   FArea->SetDocument(nullptr);
   FDocument->SetOnNotify({});
   FDocument->SetOnResize({});

@@ -102,8 +102,11 @@ TkrKernoMainForm::~TkrKernoMainForm() {
     window->blockSignals(true);
     if (auto* child = qobject_cast<TKernoChild*>(window)) child->Area()->blockSignals(true);
   }
-  delete FMdi;
+  // Whatever the area's own destruction still sets off (focus changes) must
+  // find no area rather than a half-destroyed one.
+  QMdiArea* mdi = FMdi;
   FMdi = nullptr;
+  delete mdi;
 }
 
 bool TkrKernoMainForm::ListenForInstances() { return FInstance->Listen(); }
@@ -227,12 +230,14 @@ bool TkrKernoMainForm::StartUp(const QStringList& args) {
 
 QList<TKernoChild*> TkrKernoMainForm::Children() const {
   QList<TKernoChild*> children;
+  if (!FMdi) return children;
   for (QMdiSubWindow* w : FMdi->subWindowList(QMdiArea::CreationOrder))
     if (auto* child = qobject_cast<TKernoChild*>(w); child && !child->Closed()) children << child;
   return children;
 }
 
 TKernoChild* TkrKernoMainForm::ActiveChild() const {
+  if (!FMdi) return nullptr;
   QMdiSubWindow* w = FMdi->activeSubWindow();
   if (!w) w = FMdi->currentSubWindow();
   auto* child = qobject_cast<TKernoChild*>(w);
