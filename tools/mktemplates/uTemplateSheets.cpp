@@ -35,7 +35,7 @@ struct TText {
 };
 
 // One family of marks of a depth scale; labelled marks carry the depth.
-struct TRulerSpec {
+struct TRulerRecipe {
   double Step;      // m
   double MarkSize;  // mm
   bool Labels;
@@ -44,14 +44,14 @@ struct TRulerSpec {
 // The data columns a body starts with (left edges in mm from the body's
 // left; 0 for none): an empty depth table of core intervals (From, To,
 // recovery) and the description column reaching to the body's right edge.
-struct TColumnsSpec {
+struct TColumnsRecipe {
   double CoreLeft = 0;
   double DescLeft = 0;
   double DescRight = 0;
 };
 
 // A curve of a curve column, named by the mnemonic a LAS file gives it.
-struct TCurveSpec {
+struct TCurveRecipe {
   const char* Name;
   uint32_t Color;  // 0x00BBGGRR
   double Measure;  // units per cm, or cm per decade
@@ -61,37 +61,37 @@ struct TCurveSpec {
 };
 
 // A curve column: its place in the body and its curves.
-struct TTrackSpec {
+struct TTrackRecipe {
   TText Name;
   double Left;  // mm from the body's left edge
   double Width;
-  std::vector<TCurveSpec> Curves;
+  std::vector<TCurveRecipe> Curves;
 };
 
 // A layer of an example lithology column: depths in metres and rock codes of default.lsd.
-struct TLayerSpec {
+struct TLayerRecipe {
   double Top;
   double Bottom;
   std::vector<const char*> Signs;
 };
 
-struct TBodySpec {
+struct TBodyRecipe {
   const char* Section;
   TText Name;
   uint16_t Scale;
   double Metres;     // the depth the body covers: its height is Metres * 1000 / Scale mm
   double ScaleLeft;  // mm from the body's left edge; the framed room before it awaits other columns
-  std::vector<TRulerSpec> Rulers;
-  TColumnsSpec Columns = {};
-  std::vector<TTrackSpec> Tracks = {};
+  std::vector<TRulerRecipe> Rulers;
+  TColumnsRecipe Columns = {};
+  std::vector<TTrackRecipe> Tracks = {};
   // A lithology column right of the depth scale, with these layers (none: no column).
-  std::vector<TLayerSpec> Layers = {};
+  std::vector<TLayerRecipe> Layers = {};
 };
 
 constexpr double kLithologyWidth = 30;  // mm
 
 // A few layers of a clastic and carbonate section, so a geologist sees how the column works.
-const std::vector<TLayerSpec> kExampleLayers = {
+const std::vector<TLayerRecipe> kExampleLayers = {
     {0, 3, {"LOAM"}},   {3, 7.5, {"CLY"}}, {7.5, 12, {"SSTF"}}, {12, 14, {"SLT"}},
     {14, 15, {"COAL"}}, {15, 21, {"ARG"}}, {21, 27, {"LST"}},   {27, 30, {"LSTA", "CLY"}},
     {30, 36, {"DOL"}},  {36, 38, {"ANH"}}, {38, 44, {"SSTM"}},  {44, 50, {"CGL"}},
@@ -102,33 +102,33 @@ const TText kCoreName = {"Core", "Керн"};
 const TText kDescName = {"Description", "Описание пород"};
 const TText kLithologyName = {"Lithology", "Литология"};
 
-struct THeadSpec {
+struct THeadRecipe {
   const char* Section;
   TText Name;
   TText File;
   bool Logo = false;  // a placeholder picture in the head's top left cell
 };
 
-struct TTemplateSpec {
+struct TTemplateRecipe {
   const char* File;
   TText Name;
   TText Description;
-  THeadSpec Head;
-  TBodySpec Body;
+  THeadRecipe Head;
+  TBodyRecipe Body;
   // Offered to add later: a body for a closer look, a head to close the sheet.
-  TBodySpec ExtraBody;
-  THeadSpec ExtraHead;
+  TBodyRecipe ExtraBody;
+  THeadRecipe ExtraHead;
 };
 
 // Marks every metre, longer every 5 m, labels every 10 m (1:200, 1:500);
 // 1:100 halves the steps, 1:50 labels every metre.
-const std::vector<TRulerSpec> kMetres = {{10, 5, true}, {5, 3.5, false}, {1, 2, false}};
-const std::vector<TRulerSpec> kHalfMetres = {{5, 5, true}, {1, 3.5, false}, {0.5, 2, false}};
-const std::vector<TRulerSpec> kDecimetres = {{1, 5, true}, {0.5, 3.5, false}, {0.1, 1.5, false}};
+const std::vector<TRulerRecipe> kMetres = {{10, 5, true}, {5, 3.5, false}, {1, 2, false}};
+const std::vector<TRulerRecipe> kHalfMetres = {{5, 5, true}, {1, 3.5, false}, {0.5, 2, false}};
+const std::vector<TRulerRecipe> kDecimetres = {{1, 5, true}, {0.5, 3.5, false}, {0.1, 1.5, false}};
 
 // The curve log's tracks: gamma ray, SP and caliper left of the depth
 // scale; resistivities on a logarithmic track and the porosity logs right of it.
-const std::vector<TTrackSpec> kCurveTracks = {
+const std::vector<TTrackRecipe> kCurveTracks = {
     {{"Lithology logs", "Литологические кривые"},
      0,
      60,
@@ -140,11 +140,11 @@ const std::vector<TTrackSpec> kCurveTracks = {
      {{"RHOB", 0x0000C0, 0.5, false, 0, 0}, {"NPHI", 0xC00000, 0.1, false, 0, 1}, {"DT", 0xC000C0, 25, false, 0, 2}}},
 };
 
-const THeadSpec kRemarks = {
+const THeadRecipe kRemarks = {
     "Remarks", {"Conclusions and remarks", "Заключение и примечания"}, {"remarks.hdr", "remarks_ru.hdr"}};
 
-const std::vector<TTemplateSpec>& Specs() {
-  static const std::vector<TTemplateSpec> specs = {
+const std::vector<TTemplateRecipe>& Recipes() {
+  static const std::vector<TTemplateRecipe> recipes = {
       {"well_log.knt",
        {"Well log sheet 1:200", "Геологический разрез скважины 1:200"},
        {"The standard sheet of a well: a head with the well's parameters (well, field, area, operator, dates, "
@@ -192,7 +192,7 @@ const std::vector<TTemplateSpec>& Specs() {
        {"Repeat", {"Repeat section 1:200", "Повторный замер 1:200"}, 200, 50, 60, kMetres},
        kRemarks},
   };
-  return specs;
+  return recipes;
 }
 
 QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
@@ -204,7 +204,7 @@ bool WriteTranslated(TIniFile* ini, const QString& section, const QString& key, 
 
 // A head in a template names its head file; the file brings the texts. A
 // logo placeholder is the template's own: the user replaces its picture.
-bool WriteHead(TIniFile* ini, const THeadSpec& head) {
+bool WriteHead(TIniFile* ini, const THeadRecipe& head) {
   const QString section = Text(head.Section);
   if (!WriteTranslated(ini, section, QStringLiteral("NAME"), head.Name) ||
       !WriteTranslated(ini, section, QStringLiteral("FILE"), head.File))
@@ -237,46 +237,46 @@ QImage RenderLogoPlaceholder() {
 }
 
 // The body is built as the program holds it and written by its own INI form.
-bool WriteBody(TIniFile* ini, const TBodySpec& spec) {
+bool WriteBody(TIniFile* ini, const TBodyRecipe& recipe) {
   TPassportBody body;
-  body.SetName(Text(spec.Name.En));
-  body.SetVertScale(spec.Scale);
-  const double height = spec.Metres * 1000 / spec.Scale;
+  body.SetName(Text(recipe.Name.En));
+  body.SetVertScale(recipe.Scale);
+  const double height = recipe.Metres * 1000 / recipe.Scale;
   auto scale = std::make_unique<TPrintDeepScale>();
   TRullerList rulers;
-  for (const TRulerSpec& r : spec.Rulers) {
+  for (const TRulerRecipe& r : recipe.Rulers) {
     TRuller ruler;
     ruler.SetStep(r.Step);
-    ruler.SetModulus(1000.0 / spec.Scale);
+    ruler.SetModulus(1000.0 / recipe.Scale);
     ruler.SetMarkSize(r.MarkSize);
     ruler.SetRight(true);
     if (!r.Labels) ruler.RemoveFont();
     rulers.push_back(ruler);
   }
   scale->SetRullers(rulers);
-  scale->SetBoundsRect({spec.ScaleLeft, 0, spec.ScaleLeft + kScaleWidth, height});
+  scale->SetBoundsRect({recipe.ScaleLeft, 0, recipe.ScaleLeft + kScaleWidth, height});
   body.AddChild(std::move(scale));
   // Names of the children in the other language, in child order.
   std::vector<TText> names{{"", ""}};
-  if (!spec.Layers.empty()) {
+  if (!recipe.Layers.empty()) {
     auto made = std::make_unique<TPrintStratCol>();
     TPrintStratCol* column = made.get();
     body.AddChild(std::move(made));
     // The room between the depth scale and the core table.
-    const double left = spec.ScaleLeft + kScaleWidth;
-    const double right = spec.Columns.CoreLeft > left ? spec.Columns.CoreLeft : left + kLithologyWidth;
+    const double left = recipe.ScaleLeft + kScaleWidth;
+    const double right = recipe.Columns.CoreLeft > left ? recipe.Columns.CoreLeft : left + kLithologyWidth;
     column->SetName(Text(kLithologyName.En));
     column->SetBoundsRect({left, 0, right, height});
     // From the program folder's "lsd"; the template names it by file name only.
     if (!column->LoadDataBase(QStringLiteral("default.lsd"))) return false;
-    for (const TLayerSpec& layer : spec.Layers) {
+    for (const TLayerRecipe& layer : recipe.Layers) {
       QStringList signs;
       for (const char* sign : layer.Signs) signs << Text(sign);
       if (!column->AddLayer(layer.Top, layer.Bottom, signs)) return false;
     }
     names.push_back(kLithologyName);
   }
-  if (spec.Columns.CoreLeft > 0) {
+  if (recipe.Columns.CoreLeft > 0) {
     auto core = std::make_unique<TPrintDeepTable>();
     core->SetName(Text(kCoreName.En));
     TStringTableEx& table = core->Table();
@@ -286,20 +286,20 @@ bool WriteBody(TIniFile* ini, const TBodySpec& spec) {
       table.ColWidths[c] = kCoreColumnWidths[c];
       width += kCoreColumnWidths[c];
     }
-    core->SetBoundsRect({spec.Columns.CoreLeft, 0, spec.Columns.CoreLeft + width, height});
+    core->SetBoundsRect({recipe.Columns.CoreLeft, 0, recipe.Columns.CoreLeft + width, height});
     body.AddChild(std::move(core));
     names.push_back(kCoreName);
   }
-  if (spec.Columns.DescLeft > 0) {
+  if (recipe.Columns.DescLeft > 0) {
     auto desc = std::make_unique<TPrintDesc>();
     desc->SetName(Text(kDescName.En));
     // Rock descriptions run to several lines within the column.
     desc->Font.Format |= DT_WORDBREAK;
-    desc->SetBoundsRect({spec.Columns.DescLeft, 0, spec.Columns.DescRight, height});
+    desc->SetBoundsRect({recipe.Columns.DescLeft, 0, recipe.Columns.DescRight, height});
     body.AddChild(std::move(desc));
     names.push_back(kDescName);
   }
-  for (const TTrackSpec& t : spec.Tracks) {
+  for (const TTrackRecipe& t : recipe.Tracks) {
     auto column = std::make_unique<TPrintDiagrams>();
     TPrintDiagrams* track = column.get();
     body.AddChild(std::move(column));
@@ -307,7 +307,7 @@ bool WriteBody(TIniFile* ini, const TBodySpec& spec) {
     track->SetBoundsRect({t.Left, 0, t.Left + t.Width, height});
     track->VertLines1 = {2, 0xC0C0C0, -1, 10};
     track->HorzLines1 = {2, 0xC0C0C0, -1, 10};
-    for (const TCurveSpec& c : t.Curves) {
+    for (const TCurveRecipe& c : t.Curves) {
       TPrintDiagramm* curve = track->AddEmptyCurve(Text(c.Name), 1);
       curve->SetLogarithmic(c.Logarithmic);
       curve->SetMeasure(c.Measure);
@@ -323,9 +323,9 @@ bool WriteBody(TIniFile* ini, const TBodySpec& spec) {
   // The scale holds no data: the body keeps the height given here.
   body.SetHeight(height);
   body.Changed();
-  const QString section = Text(spec.Section);
+  const QString section = Text(recipe.Section);
   if (!body.SaveToIni(ini, section, QString()) ||
-      !ini->WriteString(section, TranslatedIniKey(QStringLiteral("NAME"), kRussian), Text(spec.Name.Ru)))
+      !ini->WriteString(section, TranslatedIniKey(QStringLiteral("NAME"), kRussian), Text(recipe.Name.Ru)))
     return false;
   // Each column's section is named in its OBJECTn line ("section kind").
   for (size_t i = 1; i < names.size(); ++i) {
@@ -338,23 +338,23 @@ bool WriteBody(TIniFile* ini, const TBodySpec& spec) {
   return true;
 }
 
-bool WriteTemplate(const QString& path, const TTemplateSpec& spec) {
+bool WriteTemplate(const QString& path, const TTemplateRecipe& recipe) {
   TIniFile ini(path);
   ini.BeginBulk(true);
   const QString block = QStringLiteral("%1 %2");
   const bool written =
-      WriteTranslated(&ini, QStringLiteral("TEMPLATE"), QStringLiteral("NAME"), spec.Name) &&
-      WriteTranslated(&ini, QStringLiteral("TEMPLATE"), QStringLiteral("DESCRIPTION"), spec.Description) &&
+      WriteTranslated(&ini, QStringLiteral("TEMPLATE"), QStringLiteral("NAME"), recipe.Name) &&
+      WriteTranslated(&ini, QStringLiteral("TEMPLATE"), QStringLiteral("DESCRIPTION"), recipe.Description) &&
       ini.WriteString(QStringLiteral("PASSPORT"), QStringLiteral("OBJECT1"),
-                      block.arg(spec.Head.Section).arg(kindHead)) &&
+                      block.arg(recipe.Head.Section).arg(kindHead)) &&
       ini.WriteString(QStringLiteral("PASSPORT"), QStringLiteral("OBJECT2"),
-                      block.arg(spec.Body.Section).arg(kindBody)) &&
-      WriteHead(&ini, spec.Head) && WriteBody(&ini, spec.Body) &&
+                      block.arg(recipe.Body.Section).arg(kindBody)) &&
+      WriteHead(&ini, recipe.Head) && WriteBody(&ini, recipe.Body) &&
       ini.WriteString(QStringLiteral("ADDBLOCK"), QStringLiteral("OBJECT1"),
-                      block.arg(spec.ExtraBody.Section).arg(kindBody)) &&
+                      block.arg(recipe.ExtraBody.Section).arg(kindBody)) &&
       ini.WriteString(QStringLiteral("ADDBLOCK"), QStringLiteral("OBJECT2"),
-                      block.arg(spec.ExtraHead.Section).arg(kindHead)) &&
-      WriteBody(&ini, spec.ExtraBody) && WriteHead(&ini, spec.ExtraHead);
+                      block.arg(recipe.ExtraHead.Section).arg(kindHead)) &&
+      WriteBody(&ini, recipe.ExtraBody) && WriteHead(&ini, recipe.ExtraHead);
   if (!written) {
     ini.CancelBulk();
     return false;
@@ -386,7 +386,7 @@ class TProgramDirScope {
 
 QStringList TemplateSheetFiles() {
   QStringList files;
-  for (const TTemplateSpec& spec : Specs()) files << Text(spec.File);
+  for (const TTemplateRecipe& recipe : Recipes()) files << Text(recipe.File);
   return files;
 }
 
@@ -448,18 +448,18 @@ bool WriteTemplateSheets(const QString& folder, QString* error) {
   QSaveFile logo(dir.filePath(TemplateLogoFile()));
   if (!logo.open(QIODevice::WriteOnly) || logo.write(EncodeBmp(RenderLogoPlaceholder())) <= 0 || !logo.commit())
     return fail(QStringLiteral("cannot write %1").arg(logo.fileName()));
-  for (const TTemplateSpec& spec : Specs()) {
-    const QString path = dir.filePath(Text(spec.File));
-    if (!WriteTemplate(path, spec)) return fail(QStringLiteral("cannot write %1").arg(path));
+  for (const TTemplateRecipe& recipe : Recipes()) {
+    const QString path = dir.filePath(Text(recipe.File));
+    if (!WriteTemplate(path, recipe)) return fail(QStringLiteral("cannot write %1").arg(path));
     // The picture shows the template as a new document made from it shows it.
     TPrintDocument document;
     QString loadError;
     if (!document.LoadTemplateFile(path, &loadError)) return fail(loadError);
     const auto* head = dynamic_cast<TPrintHeader*>(document.GetChild(0));
     // The logo is the template's own: the texts come only from the head file.
-    if (!head || head->Count() <= (spec.Head.Logo ? 1 : 0))
+    if (!head || head->Count() <= (recipe.Head.Logo ? 1 : 0))
       return fail(QStringLiteral("%1: the head file %2 is not in %3/hdr")
-                      .arg(path, Text(spec.Head.File.En), QFileInfo(dir.absolutePath()).path()));
+                      .arg(path, Text(recipe.Head.File.En), QFileInfo(dir.absolutePath()).path()));
     const QString picture = dir.filePath(TemplatePictureFile(path));
     if (!WritePicture(picture, RenderTemplatePicture(&document)))
       return fail(QStringLiteral("cannot write %1").arg(picture));
