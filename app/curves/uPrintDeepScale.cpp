@@ -38,20 +38,6 @@ std::u16string_view StreamNameView(size_t index, char16_t (&buffer)[32]) {
   return {buffer, kPrefix.size() + n};
 }
 
-QJsonObject FontJson(const TFontEx& font) {
-  QJsonObject json;
-  json[QStringLiteral("name")] = font.Name();
-  json[QStringLiteral("size")] = font.Size();
-  json[QStringLiteral("style")] = font.Style();
-  json[QStringLiteral("angle")] = font.Angle();
-  json[QStringLiteral("charset")] = font.Charset();
-  json[QStringLiteral("format")] = font.Format;
-  json[QStringLiteral("color")] = static_cast<qint64>(font.Color);
-  json[QStringLiteral("bkgColor")] = static_cast<qint64>(font.BkgColor);
-  json[QStringLiteral("transparent")] = font.Transparent;
-  return json;
-}
-
 // Removes the keys of `section` that start with `prefix` (names compare without case).
 bool DeleteKeysStartingWith(TIniFile* ini, const QString& section, const QString& prefix) {
   bool ok = true;
@@ -168,7 +154,7 @@ void TPrintDeepScale::DumpProperties(QJsonObject* json) const {
     item[QStringLiteral("modulus")] = r.Modulus();
     item[QStringLiteral("markSize")] = r.MarkSize();
     item[QStringLiteral("right")] = r.Right();
-    item[QStringLiteral("font")] = r.HasFont() ? QJsonValue(FontJson(*r.Font())) : QJsonValue();
+    item[QStringLiteral("font")] = r.HasFont() ? QJsonValue(FontToJson(*r.Font())) : QJsonValue();
     rulers.append(item);
   }
   (*json)[QStringLiteral("rulers")] = rulers;

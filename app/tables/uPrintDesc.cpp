@@ -596,7 +596,7 @@ bool TPrintDesc::ExecuteMenuCommand(int index) {
 void TPrintDesc::DumpProperties(QJsonObject* json) const {
   if (!json) return;
   TDataObject::DumpProperties(json);
-  (*json)[QStringLiteral("font")] = FontExJson(Font);
+  (*json)[QStringLiteral("font")] = FontToJson(Font);
   (*json)[QStringLiteral("textBorders")] = TextBorders;
   (*json)[QStringLiteral("leftTick")] = LeftTick;
   (*json)[QStringLiteral("rightTick")] = RightTick;

@@ -23,20 +23,6 @@ QJsonArray Numbers(const std::vector<double>& values) {
 
 }  // namespace
 
-QJsonObject FontExJson(const TFontEx& font) {
-  QJsonObject json;
-  json[QStringLiteral("name")] = font.Name();
-  json[QStringLiteral("size")] = font.Size();
-  json[QStringLiteral("style")] = font.Style();
-  json[QStringLiteral("angle")] = font.Angle();
-  json[QStringLiteral("charset")] = font.Charset();
-  json[QStringLiteral("format")] = font.Format;
-  json[QStringLiteral("color")] = static_cast<qint64>(font.Color);
-  json[QStringLiteral("bkgColor")] = static_cast<qint64>(font.BkgColor);
-  json[QStringLiteral("transparent")] = font.Transparent;
-  return json;
-}
-
 QJsonObject TableJson(const TStringTableEx& table) {
   QJsonObject json;
   json[QStringLiteral("colCount")] = table.ColCount();
@@ -49,7 +35,7 @@ QJsonObject TableJson(const TStringTableEx& table) {
   json[QStringLiteral("colWidths")] = Numbers(table.ColWidths);
   json[QStringLiteral("rowShifts")] = Numbers(table.RowShifts);
   json[QStringLiteral("rowHeights")] = Numbers(table.RowHeights);
-  json[QStringLiteral("font")] = FontExJson(table.Font);
+  json[QStringLiteral("font")] = FontToJson(table.Font);
   QJsonArray cells;
   QJsonArray data;
   for (int r = 0; r < table.RowCount(); ++r) {

@@ -49,4 +49,3 @@ bool LoadTableStream(TStorage* storage, TStringTableEx* table);
 bool SaveTableStream(TStorage* storage, const TStringTableEx& table);
 // "table" values of --dump: sizes, geometry, font and the cells.
 QJsonObject TableJson(const TStringTableEx& table);
-QJsonObject FontExJson(const TFontEx& font);
