@@ -444,18 +444,9 @@ std::unique_ptr<TStringTable> TPrintDiagrams::ExportTable() const {
 }
 
 bool TPrintDiagrams::InsertNewChildAt(double x0, double y0, double x, double y) {
-  std::vector<int> kinds;
-  QStringList names;
-  for (int i = 0; const int kind = GetInsertableKind(i); ++i) {
-    if (!IsKindRegistered(kind)) continue;
-    kinds.push_back(kind);
-    names << TranslateKindName(kind);
-  }
-  if (kinds.empty()) return false;
-  const int choice =
-      Ui().ChooseFromList(TranslateWord(QStringLiteral("Add")), TranslateWord(QStringLiteral("Object")), names, 0);
-  if (choice < 0 || choice >= static_cast<int>(kinds.size())) return false;
-  switch (kinds[static_cast<size_t>(choice)]) {
+  const int chosen = ChooseInsertableKind();
+  if (!chosen) return false;
+  switch (chosen) {
     case kindDiagramm:
       return RunPropertiesDialog(QLatin1String(kAddCurveDialog), this);
     case kindText: {

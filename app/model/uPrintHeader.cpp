@@ -117,18 +117,9 @@ int TPrintHeader::GetInsertableKind(int index) {
 
 bool TPrintHeader::InsertNewChildAt(double x0, double y0, double x, double y) {
   // Tables and images are offered once their classes are part of the program.
-  std::vector<int> kinds;
-  QStringList captions;
-  for (int i = 0; const int kind = GetInsertableKind(i); ++i) {
-    if (!IsKindRegistered(kind)) continue;
-    kinds.push_back(kind);
-    captions << TranslateKindName(kind);
-  }
-  if (kinds.empty()) return false;
-  const int choice =
-      Ui().ChooseFromList(TranslateWord(QStringLiteral("Add")), TranslateWord(QStringLiteral("Object")), captions, 0);
-  if (choice < 0 || choice >= static_cast<int>(kinds.size())) return false;
-  auto made = CreateChild(kinds[static_cast<size_t>(choice)]);
+  const int chosen = ChooseInsertableKind();
+  if (!chosen) return false;
+  auto made = CreateChild(chosen);
   if (!made) return false;
   const double width = std::abs(x - x0);
   const double height = std::abs(y - y0);

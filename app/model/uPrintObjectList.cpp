@@ -14,6 +14,7 @@
 #include "uCodePage.h"
 #include "uComPtr.h"
 #include "uIniFile.h"
+#include "uKinds.h"
 #include "uLanguage.h"
 #include "uMemoryBytes.h"
 #include "uPropertiesDialogs.h"
@@ -201,6 +202,20 @@ bool TPrintObjectList::InsertNewChildAt(double, double, double, double) { return
 std::unique_ptr<TPrintObject> TPrintObjectList::CreateChild(int) { return nullptr; }
 
 int TPrintObjectList::GetInsertableKind(int) { return 0; }
+
+int TPrintObjectList::ChooseInsertableKind() {
+  std::vector<int> kinds;
+  QStringList names;
+  for (int i = 0; const int kind = GetInsertableKind(i); ++i) {
+    if (!IsKindRegistered(kind)) continue;
+    kinds.push_back(kind);
+    names << TranslateKindName(kind);
+  }
+  if (kinds.empty()) return 0;
+  const int choice =
+      Ui().ChooseFromList(TranslateWord(QStringLiteral("Add")), TranslateWord(QStringLiteral("Object")), names, 0);
+  return choice >= 0 && choice < static_cast<int>(kinds.size()) ? kinds[static_cast<size_t>(choice)] : 0;
+}
 
 void TPrintObjectList::SetLeft(double value) {
   const double old = FLeft;

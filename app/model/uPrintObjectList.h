@@ -33,6 +33,9 @@ class TPrintObjectList : public TAbstractPrintObjectList {
   virtual std::unique_ptr<TPrintObject> CreateChild(int kind);
   // Kinds offered for insertion, index 0, 1, ...; 0 ends the enumeration.
   virtual int GetInsertableKind(int index);
+  // Asks the user which of the registered insertable kinds to add: the kind,
+  // or 0 when there is none to offer or the user cancels.
+  int ChooseInsertableKind();
   virtual bool LoadFromStorage(TStorage* storage);
   // False when the list's own elements could not be written or a child's
   // element failed: a save with a missing child must not pass for complete.

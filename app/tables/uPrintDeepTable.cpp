@@ -253,18 +253,9 @@ int TPrintDeepTable::GetInsertableKind(int index) {
 }
 
 bool TPrintDeepTable::InsertNewChildAt(double x0, double y0, double x, double y) {
-  std::vector<int> kinds;
-  QStringList names;
-  for (int i = 0; const int kind = GetInsertableKind(i); ++i) {
-    if (!IsKindRegistered(kind)) continue;
-    kinds.push_back(kind);
-    names << TranslateKindName(kind);
-  }
-  if (kinds.empty()) return false;
-  const int choice =
-      Ui().ChooseFromList(TranslateWord(QStringLiteral("Add")), TranslateWord(QStringLiteral("Object")), names, 0);
-  if (choice < 0 || choice >= static_cast<int>(kinds.size())) return false;
-  std::unique_ptr<TPrintObject> made = CreateChild(kinds[static_cast<size_t>(choice)]);
+  const int chosen = ChooseInsertableKind();
+  if (!chosen) return false;
+  std::unique_ptr<TPrintObject> made = CreateChild(chosen);
   if (!made) return false;
   made->SetBoundsRect({std::min(x0, x), std::min(y0, y), std::max(x0, x), std::max(y0, y)});
   TPrintObject* child = made.get();
