@@ -127,6 +127,7 @@ bool TPrintStratCol::LoadDataBase(const QString& name) {
   if (stratCopy(loaded.Get(), FDataBase.Get()) != S_OK) return false;
   FDataBaseFile = path;
   AttachDataBase();
+  DataBaseChanged();
   return true;
 }
 
@@ -409,6 +410,24 @@ void TPrintStratCol::DBChanged(void* data, IStratDataBase*, int32_t code) {
   if (!column || code != 0) return;
   column->Invalidate(column);
   column->SetModified(true);
+  column->DataBaseChanged();
+}
+
+int TPrintStratCol::WatchDataBase(std::function<void()> watcher) {
+  if (!watcher) return 0;
+  FWatchers.emplace_back(++FLastWatch, std::move(watcher));
+  return FLastWatch;
+}
+
+void TPrintStratCol::UnwatchDataBase(int id) {
+  std::erase_if(FWatchers, [id](const auto& w) { return w.first == id; });
+}
+
+void TPrintStratCol::DataBaseChanged() {
+  // A copy: a watcher may remove itself (or another) while being told.
+  const auto watchers = FWatchers;
+  for (const auto& [id, watcher] : watchers)
+    if (std::any_of(FWatchers.begin(), FWatchers.end(), [id = id](const auto& w) { return w.first == id; })) watcher();
 }
 
 bool TPrintStratCol::LoadFromQS(ICompoundStream* stream) {
@@ -526,6 +545,7 @@ void TPrintStratCol::Assign(TPrintObject* source) {
     stratCopy(col->FDataBase.Get(), FDataBase.Get());
     FDataBaseFile = col->FDataBaseFile;
     AttachDataBase();
+    DataBaseChanged();
   }
 }
 
@@ -604,6 +624,7 @@ bool TPrintStratCol::LoadFromStorage(TStorage* storage) {
     if (TComPtr<IStratDataBase> db = DataBaseFromBytes(bytes, true))
       loaded = stratCopy(db.Get(), FDataBase.Get()) == S_OK;
   AttachDataBase();
+  DataBaseChanged();
   FModified = modified;
   CheckSigns();
   return loaded;

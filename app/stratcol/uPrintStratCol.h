@@ -7,6 +7,8 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <utility>
 #include <vector>
 
 #include "strat.h"
@@ -103,6 +105,11 @@ class TPrintStratCol : public TDataObject {
   bool OpenDataBaseEditor();
   // The editor's report: the database may have changed.
   static void DBChanged(void* data, IStratDataBase* database, int32_t code);
+  // Watchers are told whenever the database's signs may have changed (the
+  // editor's report, a database loaded or copied in), e.g. to redraw sign
+  // pictures they keep. The id returned removes the watcher again.
+  int WatchDataBase(std::function<void()> watcher);
+  void UnwatchDataBase(int id);
 
   // Proposed depths of the new-layer dialog (set before it opens).
   double ProposedFrom = -1;
@@ -142,8 +149,11 @@ class TPrintStratCol : public TDataObject {
  private:
   void FitChild(TPrintObject* child);
   void ReportImport(const TLayerImportReport& report);
+  void DataBaseChanged();
 
   TComPtr<IStratDataBase> FDataBase;
+  std::vector<std::pair<int, std::function<void()>>> FWatchers;
+  int FLastWatch = 0;
   QString FDataBaseFile;
   TBoundaryLine FTopLine;
 };

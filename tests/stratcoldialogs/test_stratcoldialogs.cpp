@@ -1,19 +1,24 @@
 // The lithology column's dialogs driven offscreen: the new-layer dialog's OK
 // rule, the layer dialog's live edits and their undoing on Cancel, the grid's
-// write-back, row insertion, sign replacement and Cancel, the top boundary
-// with "Apply for all", and the export dialog's choice.
+// write-back, row insertion, sign replacement and Cancel, the grid's sign
+// pictures (drawn once per sign, redrawn when the database changes), the top
+// boundary with "Apply for all", and the export dialog's choice.
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTimer>
 
+#include "uEmfDocument.h"
+#include "uEmfPlayer.h"
 #include "uFLC.h"
 #include "uFLCEntry.h"
+#include "uImageCompare.h"
 #include "uLineStyleDialog.h"
 #include "uStratColDialogs.h"
 #include "uStratColExport.h"
@@ -141,6 +146,96 @@ TEST_F(StratColDialogs, GridWritesBackAndCancelRestores) {
   EXPECT_EQ(first.Grid->rowCount(), 1);
   first.accept();
   EXPECT_EQ(fresh->Layers().size(), 1u);
+}
+
+namespace {
+
+// The sign's icon as the editor's icon views draw it: its picture stretched
+// over a white square.
+QImage IconOf(IStratDataBase* db, const char* name, int size) {
+  QImage image(size, size, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  TComPtr<IStratSign> sign;
+  if (db->FindByName(SignNameBytes(QString::fromLatin1(name)), sign.Put()) != S_OK || !sign->GetMetafile()) return {};
+  QPainter painter(&image);
+  painter.setRenderHint(QPainter::Antialiasing);
+  PlayEmf(&painter, *sign->GetMetafile(), QRectF(0, 0, size, size));
+  return image;
+}
+
+QImage CellPicture(const TfLC& dialog, int row, int column) {
+  const QVariant v = dialog.Grid->item(row, column)->data(Qt::DecorationRole);
+  return v.canConvert<QPixmap>() ? v.value<QPixmap>().toImage().convertToFormat(QImage::Format_RGB32) : QImage();
+}
+
+int SignIndex(IStratDataBase* db, const char* name) {
+  for (int i = 0; i < db->SignCount(); ++i) {
+    TComPtr<IStratSign> sign;
+    db->GetSign(i, sign.Put());
+    TShortString n{};
+    sign->GetName(&n);
+    if (SignNameText(n) == QLatin1String(name)) return i;
+  }
+  return -1;
+}
+
+}  // namespace
+
+TEST_F(StratColDialogs, GridShowsSignPictures) {
+  FSettings->SetLdbIconSize(30);
+  TTestBody body;
+  TPrintStratCol* col = body.AddColumn();
+  ASSERT_TRUE(col->LoadDataBase(DefaultLsd()));
+  IStratDataBase* db = col->DataBase();
+  col->AddLayer(0, 2, {QStringLiteral("SST"), QStringLiteral("LST")});
+  col->AddLayer(2, 4, {QStringLiteral("qqq"), QStringLiteral("SST")});
+  const int size = 28;  // the row height less a pixel above and below
+  {
+    TfLC dialog(col);
+    EXPECT_EQ(dialog.Grid->iconSize(), QSize(size, size));
+    const QImage sst = CellPicture(dialog, 0, 2), lst = CellPicture(dialog, 0, 3);
+    ASSERT_EQ(sst.size(), QSize(size, size));
+    ASSERT_EQ(lst.size(), QSize(size, size));
+    EXPECT_GT(CountDifferingPixels(sst, lst, 16), size * size / 20);
+    EXPECT_LE(CountDifferingPixels(sst, IconOf(db, "SST", size), 16), size);
+    EXPECT_LE(CountDifferingPixels(lst, IconOf(db, "LST", size), 16), size);
+    // Drawn once per sign: both SST cells hold the same pixmap.
+    EXPECT_EQ(dialog.Grid->item(0, 2)->data(Qt::DecorationRole).value<QPixmap>().cacheKey(),
+              dialog.Grid->item(1, 3)->data(Qt::DecorationRole).value<QPixmap>().cacheKey());
+    // A name the database lacks has no picture and shows in red.
+    EXPECT_FALSE(dialog.Grid->item(1, 2)->data(Qt::DecorationRole).isValid());
+    EXPECT_EQ(dialog.Grid->item(1, 2)->foreground().color(), QColor(255, 0, 0));
+
+    // An edited cell and a replaced name show the new sign's picture.
+    dialog.Grid->item(0, 3)->setText(QStringLiteral("DOL"));
+    EXPECT_LE(CountDifferingPixels(CellPicture(dialog, 0, 3), IconOf(db, "DOL", size), 16), size);
+    EXPECT_EQ(dialog.ReplaceSign(QStringLiteral("qqq"), QStringLiteral("LST")), 1);
+    EXPECT_LE(CountDifferingPixels(CellPicture(dialog, 1, 2), IconOf(db, "LST", size), 16), size);
+    EXPECT_FALSE(dialog.Grid->item(1, 2)->data(Qt::ForegroundRole).isValid());
+    dialog.Grid->item(1, 2)->setText(QString());
+    EXPECT_FALSE(dialog.Grid->item(1, 2)->data(Qt::DecorationRole).isValid());
+
+    // The database editor's report redraws the pictures: SST takes DOL's
+    // picture, then goes away.
+    TComPtr<IStratSign> sstSign, dolSign;
+    ASSERT_EQ(db->FindByName(SignNameBytes(QStringLiteral("SST")), sstSign.Put()), S_OK);
+    ASSERT_EQ(db->FindByName(SignNameBytes(QStringLiteral("DOL")), dolSign.Put()), S_OK);
+    sstSign->SetMetafile(dolSign->GetMetafile()->Copy().release());
+    TPrintStratCol::DBChanged(col, db, 0);
+    EXPECT_EQ(CountDifferingPixels(CellPicture(dialog, 0, 2), CellPicture(dialog, 0, 3), 0), 0);
+    ASSERT_TRUE(db->DeleteSign(SignIndex(db, "SST")));
+    TPrintStratCol::DBChanged(col, db, 0);
+    EXPECT_FALSE(dialog.Grid->item(0, 2)->data(Qt::DecorationRole).isValid());
+    EXPECT_EQ(dialog.Grid->item(1, 3)->foreground().color(), QColor(255, 0, 0));
+    dialog.reject();
+  }
+  // The closed dialog no longer listens.
+  TPrintStratCol::DBChanged(col, db, 0);
+
+  // Without "LDB.ICON" the cells hold names only.
+  FSettings->SetLdbIcon(false);
+  TfLC plain(col);
+  EXPECT_FALSE(plain.Grid->item(0, 3)->data(Qt::DecorationRole).isValid());
 }
 
 TEST_F(StratColDialogs, TopBoundaryAndExportChoices) {

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "uDialogButtons.h"
 #include "uFLCEntry.h"
@@ -21,6 +22,7 @@
 #include "uNumbers.h"
 #include "uPrintStratCol.h"
 #include "uSettings.h"
+#include "uSignPixmaps.h"
 #include "uStratColEntry.h"
 #include "uStringTable.h"
 #include "uUiServices.h"
@@ -73,10 +75,21 @@ TfLC::TfLC(TPrintStratCol* column, QWidget* parent) : QDialog(parent), FColumn(c
   Grid->installEventFilter(this);
   auto* delegate = new TSignCellDelegate(column->DataBase(), Grid);
   Grid->setItemDelegate(delegate);
-  if (Settings().LdbIcon())
-    Grid->verticalHeader()->setDefaultSectionSize(std::clamp(Settings().LdbIconSize(), 12, 128));
-  connect(Grid, &QTableWidget::cellChanged, this, [this](int row, int) {
-    if (!FFilling) WriteRow(row);
+  if (Settings().LdbIcon()) {
+    const int rowHeight = std::clamp(Settings().LdbIconSize(), 12, 128);
+    Grid->verticalHeader()->setDefaultSectionSize(rowHeight);
+    // A pixel of the row clear above and below the picture.
+    FPictures = std::make_unique<TSignPixmapCache>(column->DataBase(), rowHeight - 2);
+    Grid->setIconSize(QSize(FPictures->Size(), FPictures->Size()));
+    FWatch = column->WatchDataBase([this] {
+      FPictures->Clear();
+      ShowSigns();
+    });
+  }
+  connect(Grid, &QTableWidget::cellChanged, this, [this](int row, int col) {
+    if (FFilling) return;
+    WriteRow(row);
+    if (col >= 2) ShowSign(Grid->item(row, col));
   });
 
   auto button = [this](const QString& text, const char* name, auto slot) {
@@ -129,7 +142,7 @@ TfLC::TfLC(TPrintStratCol* column, QWidget* parent) : QDialog(parent), FColumn(c
   UpdateTable();
 }
 
-TfLC::~TfLC() = default;
+TfLC::~TfLC() { FColumn->UnwatchDataBase(FWatch); }
 
 void TfLC::UpdateTable() {
   FFilling = true;
@@ -150,6 +163,26 @@ void TfLC::UpdateTable() {
     for (int k = 0; k < signs; ++k) Grid->setItem(r, 2 + k, new QTableWidgetItem(rows[i].Signs.value(k)));
   }
   FFilling = false;
+  ShowSigns();
+}
+
+void TfLC::ShowSign(QTableWidgetItem* item) {
+  if (!FPictures || !item) return;
+  const QString name = item->text().trimmed();
+  const QPixmap picture = FPictures->Pixmap(name);
+  // Setting roles reports the cell as changed: not a user's edit.
+  const bool filling = std::exchange(FFilling, true);
+  item->setData(Qt::DecorationRole, picture.isNull() ? QVariant() : QVariant(picture));
+  if (picture.isNull() && !name.isEmpty())
+    item->setForeground(QColor(255, 0, 0));
+  else
+    item->setData(Qt::ForegroundRole, QVariant());
+  FFilling = filling;
+}
+
+void TfLC::ShowSigns() {
+  for (int r = 0; r < Grid->rowCount(); ++r)
+    for (int c = 2; c < Grid->columnCount(); ++c) ShowSign(Grid->item(r, c));
 }
 
 TLayerRow TfLC::RowOf(int row) const {
@@ -270,6 +303,7 @@ int TfLC::ReplaceSign(const QString& from, const QString& to) {
         FFilling = true;
         item->setText(to);
         FFilling = false;
+        ShowSign(item);
         changed = true;
         ++n;
       }

@@ -1,7 +1,8 @@
 // The lithology column's dialog (TfLC): a grid of the layers (depths and sign
-// names) edited live in the column, with rows and sign columns inserted and
-// deleted, tables loaded and saved, and sign names found and replaced
-// (TFReplaceSign). Cancel puts the column back as it was.
+// names, with each sign's picture beside its name while "LDB.ICON" is on)
+// edited live in the column, with rows and sign columns inserted and deleted,
+// tables loaded and saved, and sign names found and replaced (TFReplaceSign).
+// Cancel puts the column back as it was.
 #pragma once
 
 #include <QDialog>
@@ -11,7 +12,9 @@ class QCheckBox;
 class QComboBox;
 class QPushButton;
 class QTableWidget;
+class QTableWidgetItem;
 class TPrintStratCol;
+class TSignPixmapCache;
 struct TLayerRow;
 
 class TfLC : public QDialog {
@@ -45,9 +48,14 @@ class TfLC : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
   void WriteRow(int row);
   TLayerRow RowOf(int row) const;
+  // The sign's picture and, for a name the database lacks, red text.
+  void ShowSign(QTableWidgetItem* item);
+  void ShowSigns();
 
   TPrintStratCol* FColumn;
   std::unique_ptr<TPrintStratCol> FSaved;
+  std::unique_ptr<TSignPixmapCache> FPictures;  // null while "LDB.ICON" is off
+  int FWatch = 0;
   bool FFilling = false;
 };
 
