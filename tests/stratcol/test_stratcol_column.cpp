@@ -232,6 +232,35 @@ TEST_F(StratColumnTest, UnreadableDatabaseFilesChangeNothing) {
   EXPECT_EQ(other->DataBaseStreamName(), QStringLiteral("mine.lsd"));
 }
 
+// Watchers hear of every change of the database's signs, and only of those.
+TEST_F(StratColumnTest, DatabaseWatchersHearOfChanges) {
+  TTestBody body;
+  TPrintStratCol* col = body.AddColumn();
+  int heard = 0, once = 0;
+  const int id = col->WatchDataBase([&] { ++heard; });
+  int onceId = 0;
+  onceId = col->WatchDataBase([&] {
+    ++once;
+    col->UnwatchDataBase(onceId);  // a watcher may leave while being told
+  });
+  ASSERT_TRUE(col->LoadDataBase(DefaultLsd()));
+  EXPECT_EQ(heard, 1);
+  EXPECT_EQ(once, 1);
+  EXPECT_FALSE(col->LoadDataBase(QStringLiteral("absent.lsd")));
+  TPrintStratCol::DBChanged(col, col->DataBase(), 1);  // the editor closing
+  EXPECT_EQ(heard, 1);
+  TPrintStratCol::DBChanged(col, col->DataBase(), 0);
+  EXPECT_EQ(heard, 2);
+  TPrintStratCol other;
+  col->Assign(&other);  // Cancel of the column dialog
+  EXPECT_EQ(heard, 3);
+  EXPECT_EQ(col->DataBase()->SignCount(), 0);
+  col->UnwatchDataBase(id);
+  TPrintStratCol::DBChanged(col, col->DataBase(), 0);
+  EXPECT_EQ(heard, 3);
+  EXPECT_EQ(once, 1);
+}
+
 TEST_F(StratColumnTest, MenuCommandsAndFloating) {
   TTestBody body;
   TPrintStratCol* col = body.AddColumn();
