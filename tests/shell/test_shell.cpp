@@ -46,7 +46,8 @@ const QString kSample = QStringLiteral(KERNO_SOURCE_DIR "/resources/samples/samp
 }  // namespace
 
 // The sample is a real-looking well log sheet: the shipped template with a
-// well's values, its body on the logged interval, the closing head below.
+// well's values, a head of column titles, the body on the described interval
+// with a column of every data kind, the closing head below.
 TEST(CommandLine, DumpShowsTheStorageAndObjectTreesOfTheSample) {
   const TRun r = Kerno({"--dump", kSample});
   ASSERT_EQ(r.Status, 0) << r.Err.toStdString();
@@ -55,11 +56,13 @@ TEST(CommandLine, DumpShowsTheStorageAndObjectTreesOfTheSample) {
   EXPECT_EQ(object["kindName"].toString(), "Document");
   EXPECT_EQ(object["templateName"].toString(), "well_log.knt");
   const QJsonArray children = object["children"].toArray();
-  ASSERT_EQ(children.size(), 3);
+  ASSERT_EQ(children.size(), 4);
   const QJsonObject head = children[0].toObject();
-  const QJsonObject body = children[1].toObject();
-  const QJsonObject closing = children[2].toObject();
+  const QJsonObject captions = children[1].toObject();
+  const QJsonObject body = children[2].toObject();
+  const QJsonObject closing = children[3].toObject();
   EXPECT_EQ(head["kindName"].toString(), "Head");
+  EXPECT_EQ(captions["kindName"].toString(), "Head");
   EXPECT_EQ(body["kindName"].toString(), "Body");
   EXPECT_EQ(closing["kindName"].toString(), "Head");
   // Every parameter of the heads has a value, and the title shows the well.
@@ -71,18 +74,45 @@ TEST(CommandLine, DumpShowsTheStorageAndObjectTreesOfTheSample) {
     titled = titled || t.toObject()["printedText"].toString().contains("Well 412-R");
   EXPECT_TRUE(titled);
   EXPECT_EQ(body["startDepth"].toDouble(), 1450);
-  EXPECT_EQ(body["top"].toDouble(), head["height"].toDouble());
+  EXPECT_EQ(captions["top"].toDouble(), head["height"].toDouble());
+  EXPECT_EQ(body["top"].toDouble(), captions["top"].toDouble() + captions["height"].toDouble());
+  // One column of each kind the program draws along depth (the description
+  // column twice: stages and rocks), each holding data.
   const QJsonArray columns = body["children"].toArray();
-  // The template's depth scale, core table and description column.
-  ASSERT_EQ(columns.size(), 3);
-  EXPECT_EQ(columns[0].toObject()["kindName"].toString(), "DeepScale");
-  EXPECT_EQ(columns[1].toObject()["kindName"].toString(), "DeepTable");
-  EXPECT_EQ(columns[2].toObject()["kindName"].toString(), "TextDesc");
+  QStringList kinds;
+  for (const auto& c : columns) kinds << c.toObject()["kindName"].toString();
+  EXPECT_EQ(kinds, (QStringList{"TextDesc", "DeepScale", "StratCol", "ColorLine", "Diagrams", "Diagrams", "DeepTable",
+                                "TextDesc"}));
+  for (const auto& value : columns) {
+    const QJsonObject c = value.toObject();
+    const QString kind = c["kindName"].toString();
+    const std::string what = (kind + " " + c["name"].toString()).toStdString();
+    if (kind == "TextDesc") {
+      EXPECT_GE(c["children"].toArray().size(), 3) << what;
+    } else if (kind == "DeepScale") {
+      EXPECT_GE(c["rulers"].toArray().size(), 1) << what;
+    } else if (kind == "StratCol") {
+      EXPECT_GE(c["layerCount"].toInt(), 10) << what;
+      EXPECT_EQ(c["unknownSignLayers"].toInt(), 0) << what << ": every sign is in default.lsd";
+    } else if (kind == "ColorLine") {
+      int rows = 0;
+      for (const auto& category : c["categories"].toArray()) rows += category.toObject()["rows"].toInt();
+      EXPECT_GE(rows, 2) << what;
+    } else if (kind == "Diagrams") {
+      ASSERT_GE(c["children"].toArray().size(), 1) << what;
+      for (const auto& curve : c["children"].toArray()) {
+        EXPECT_EQ(curve.toObject()["startDepth"].toDouble(), 1450) << what;
+        EXPECT_NEAR(curve.toObject()["endDepth"].toDouble(), 1540, 1e-6) << what;
+      }
+    } else if (kind == "DeepTable") {
+      EXPECT_GE(c["table"].toObject()["rowCount"].toInt(), 3) << what;
+    }
+  }
   const QJsonObject storage = json["storage"].toObject();
   QStringList names;
   for (const auto& e : storage["children"].toArray()) names << e.toObject()["name"].toString();
   names.sort();
-  EXPECT_EQ(names, (QStringList{"0", "1", "2", "extra", "index", "version"}));
+  EXPECT_EQ(names, (QStringList{"0", "1", "2", "3", "extra", "index", "version"}));
   EXPECT_TRUE(r.Err.isEmpty()) << r.Err.toStdString();
 }
 
@@ -141,6 +171,18 @@ TEST(CommandLine, MakeSampleWritesTheShippedSample) {
   ASSERT_TRUE(p.waitForFinished(60000));
   EXPECT_EQ(p.exitCode(), 1);
   EXPECT_TRUE(p.readAllStandardError().contains("well_log.knt"));
+  EXPECT_FALSE(QFile::exists(dir.filePath("none.knd")));
+  // With the template but without the logs the curves come from: the same.
+  for (const char* folder : {"template", "hdr", "lsd"}) {
+    QDir().mkpath(bare.filePath(folder));
+    const QDir from(QStringLiteral(KERNO_PROGRAM_DIR "/") + folder);
+    for (const QString& name : from.entryList(QDir::Files))
+      ASSERT_TRUE(QFile::copy(from.filePath(name), bare.filePath(QString(folder) + "/" + name)));
+  }
+  p.start(bare.filePath("Kerno"), {"--make-sample", dir.filePath("none.knd")});
+  ASSERT_TRUE(p.waitForFinished(60000));
+  EXPECT_EQ(p.exitCode(), 1);
+  EXPECT_TRUE(p.readAllStandardError().contains("curve_log_sample.las"));
   EXPECT_FALSE(QFile::exists(dir.filePath("none.knd")));
 }
 

@@ -1,0 +1,74 @@
+#include "uSampleWell.h"
+
+namespace {
+
+// The sample LAS file's beds in this interval: shale to 1462 m, sand
+// 1462-1470, shale 1470-1485, limestone 1485-1491, sand 1491-1511, shale
+// 1511-1529, coal 1529-1533, sand below. The column splits them as a
+// geologist describing the cuttings and the core would.
+constexpr TSampleLayer kLayers[] = {
+    {1450,
+     1455,
+     {"ARG", nullptr},
+     "Argillite, dark grey, massive, micaceous, with carbonised plant detritus on the bedding planes."},
+    {1455,
+     1462,
+     {"SLT", "ARG"},
+     "Siltstone, grey, interbedded with argillite (beds 5-20 cm), horizontally laminated, with lenses of "
+     "fine sand."},
+    {1462,
+     1470,
+     {"SSTF", nullptr},
+     "Sandstone, light grey, fine-grained, well sorted, weakly cemented, porous; water-bearing."},
+    {1470,
+     1485,
+     {"MDST", nullptr},
+     "Mudstone, dark grey, silty, with siderite nodules and rare fragments of bivalve shells."},
+    {1485,
+     1491,
+     {"LST", nullptr},
+     "Limestone, light grey, microcrystalline, hard, fractured; the fractures healed with calcite."},
+    {1491,
+     1500,
+     {"SSTM", nullptr},
+     "Sandstone, brownish grey, medium-grained, cross-bedded, porous, oil-stained, with a strong smell "
+     "of oil."},
+    {1500,
+     1507,
+     {"SSTF", nullptr},
+     "Sandstone, brownish grey, fine-grained, oil-saturated, with thin mudstone partings."},
+    {1507, 1511, {"SSTA", nullptr}, "Sandstone, grey, fine-grained, argillaceous, calcite-cemented; no shows."},
+    {1511, 1524, {"ARG", nullptr}, "Argillite, dark grey to black, platy, with pyrite and plant remains."},
+    {1524, 1529, {"SHC", nullptr}, "Shale, carbonaceous, black, with coal lenses: the roof of the seam."},
+    {1529, 1533, {"COAL", nullptr}, "Coal, black, bright, blocky, with films of pyrite on the cleats."},
+    {1533,
+     1540,
+     {"SSTC", nullptr},
+     "Sandstone, grey, coarse-grained, poorly sorted, with gravel at the base; water-bearing."},
+};
+
+constexpr TSampleUnit kUnits[] = {
+    {1450, 1485, "Aptian\nK1a"},
+    {1485, 1529, "Barre-\nmian\nK1br"},
+    {1529, 1540, "Hauteri-\nvian\nK1h"},
+};
+
+// Cored 1488-1512 m: 24 m, 20.6 m recovered (86 %).
+constexpr TSampleCoreRun kCoreRuns[] = {
+    {1488, 1494, 5.4},
+    {1494, 1503, 8.1},
+    {1503, 1512, 7.1},
+};
+
+constexpr TSampleSaturation kSaturation[] = {
+    {1462, 1470, TSampleFluid::Water},
+    {1492.5, 1507, TSampleFluid::Oil},
+    {1533, 1540, TSampleFluid::Water},
+};
+
+}  // namespace
+
+std::span<const TSampleLayer> SampleLayers() { return kLayers; }
+std::span<const TSampleUnit> SampleUnits() { return kUnits; }
+std::span<const TSampleCoreRun> SampleCoreRuns() { return kCoreRuns; }
+std::span<const TSampleSaturation> SampleSaturation() { return kSaturation; }

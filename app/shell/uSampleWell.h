@@ -1,0 +1,52 @@
+// The made-up well of the sample document: 412-R of the Ozernoye field,
+// described over 1450-1540 m. Its rocks follow the beds of the shipped sample
+// LAS file (resources/samples/curve_log_sample.las), so
+// that the curves the sample shows agree with its lithology column: low gamma
+// ray in the sandstones, high in the argillites, the limestone and the coal
+// seam dense and resistive.
+#pragma once
+
+#include <span>
+
+// The body's interval: 90 m, so that at 1:200 the sheet with its closing
+// head fills two A4 pages.
+inline constexpr double kSampleTopDepth = 1450;
+inline constexpr double kSampleBottomDepth = 1540;
+
+// A layer of the lithology column: rock codes of default.lsd (one or two) and
+// the geologist's description of it.
+struct TSampleLayer {
+  double Top;
+  double Bottom;
+  const char* Signs[2];  // the second may be null
+  const char* Description;
+};
+
+// A stratigraphic unit (stage and its index).
+struct TSampleUnit {
+  double Top;
+  double Bottom;
+  const char* Name;
+};
+
+// A core run: the cored interval and the metres recovered.
+struct TSampleCoreRun {
+  double Top;
+  double Bottom;
+  double Recovered;
+};
+
+// What a reservoir holds, as the colour line shows it.
+enum class TSampleFluid { Oil = 1, Water = 2 };
+struct TSampleSaturation {
+  double Top;
+  double Bottom;
+  TSampleFluid Fluid;
+};
+
+// Each list runs from the top down; layers and units cover the interval
+// without gaps.
+std::span<const TSampleLayer> SampleLayers();
+std::span<const TSampleUnit> SampleUnits();
+std::span<const TSampleCoreRun> SampleCoreRuns();
+std::span<const TSampleSaturation> SampleSaturation();
