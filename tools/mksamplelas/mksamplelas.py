@@ -12,7 +12,8 @@ import sys
 
 START, STOP, STEP = 1450.0, 1700.0, 0.2
 NULL = -999.25
-# Beds from the top: (thickness m, lithology)
+# Beds from the top: (thickness m, lithology). The sample document's lithology
+# (app/shell/uSampleWell.cpp) follows them over 1450-1540 m.
 BEDS = [(12, "shale"), (8, "sand"), (15, "shale"), (6, "lime"), (20, "sand"), (18, "shale"), (4, "coal"),
         (25, "sand"), (30, "shale"), (10, "lime"), (22, "sand"), (40, "shale"), (14, "sand"), (30, "shale")]
 PROPS = {  # GR, SP, ILD, RHOB, NPHI, DT
