@@ -179,9 +179,7 @@ bool AddLithology(TPassportBody* body, QString* error) {
   if (!column->LoadDataBase(QStringLiteral("default.lsd")))
     return Fail(error, QStringLiteral("the sign database default.lsd is missing"));
   for (const TSampleLayer& layer : SampleLayers()) {
-    QStringList signs;
-    for (const char* s : layer.Signs)
-      if (s) signs << Utf8(s);
+    const QStringList signs = Utf8(layer.Signs).split(QLatin1Char(' '), Qt::SkipEmptyParts);
     if (!column->AddLayer(layer.Top, layer.Bottom, signs))
       return Fail(error, QStringLiteral("a layer of the sample does not fit its column"));
   }
@@ -261,12 +259,19 @@ void AddTrack(TPassportBody* body, const TPlace& place, const char* name, std::s
     scales[k]->SetTop(body->Top() - static_cast<double>(scales.size() - k) * kScaleRow);
 }
 
+// Texts bound to their intervals ("smart border"): each is framed by its
+// interval's top and bottom and keeps the column's indents.
+void BindTexts(TPrintDesc* column) {
+  column->SetChildFlags((column->ChildFlags() & ~static_cast<uint32_t>(pfMoveY)) | kDescSmartBorder);
+}
+
 void AddUnits(TPassportBody* body) {
   auto* units = AddColumn<TPrintDesc>(body, kUnitsPlace, "Stratigraphy");
   units->Font.SetName(QStringLiteral("Arial"));
   units->Font.SetSize(7);
   units->Font.Format = DT_CENTER | DT_VCENTER | DT_WORDBREAK;
   units->TextBorders = true;
+  BindTexts(units);
   units->LeftIndent = units->RightIndent = 0.5;
   for (const TSampleUnit& u : SampleUnits()) units->CreateText(u.Top, u.Bottom, Utf8(u.Name));
   units->ApplyToTexts();
@@ -297,8 +302,7 @@ void FillDescriptions(TPrintDesc* desc) {
   desc->Font.SetSize(7);
   desc->Font.Format = DT_WORDBREAK;
   desc->TextBorders = true;
-  // Room for the line that closes each text's box on the right.
-  desc->RightIndent = 2;
+  BindTexts(desc);
   for (const TSampleLayer& layer : SampleLayers()) desc->CreateText(layer.Top, layer.Bottom, Utf8(layer.Description));
   desc->ApplyToTexts();
 }

@@ -13,12 +13,12 @@
 inline constexpr double kSampleTopDepth = 1450;
 inline constexpr double kSampleBottomDepth = 1540;
 
-// A layer of the lithology column: rock codes of default.lsd (one or two) and
-// the geologist's description of it.
+// A layer of the lithology column: its rock codes of default.lsd and the
+// geologist's description of it.
 struct TSampleLayer {
   double Top;
   double Bottom;
-  const char* Signs[2];  // the second may be null
+  const char* Signs;  // separated by spaces
   const char* Description;
 };
 
