@@ -8,6 +8,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -186,7 +187,7 @@ void BM_FillCurveLog(benchmark::State& state) {
   QFile file(las);
   file.open(QIODevice::ReadOnly);
   const QByteArray bytes = file.readAll();
-  double import = 0, read = 0, fill = 0, print = 0;
+  double import = 0, read = 0, fill = 0, print = 0, pdfBytes = 0;
   for (auto _ : state) {
     const auto t0 = TClock::now();
     {
@@ -209,6 +210,7 @@ void BM_FillCurveLog(benchmark::State& state) {
       document.Print(&target, 1, document.PageCount(TPageTiling::FromSettings(target.PageSizeMM())));
     }
     const auto t4 = TClock::now();
+    pdfBytes = static_cast<double>(QFileInfo(dir.filePath("big.pdf")).size());
     import += Seconds(t0, t1);
     read += Seconds(t1, t2);
     fill += Seconds(t2, t3);
@@ -220,6 +222,7 @@ void BM_FillCurveLog(benchmark::State& state) {
   state.counters["template_fill_ms"] = 1e3 * fill / n;
   state.counters["pdf_ms"] = 1e3 * print / n;
   state.counters["x_import"] = (read + fill + print) / import;
+  state.counters["pdf_mb"] = pdfBytes / 1e6;
 }
 BENCHMARK(BM_FillCurveLog)->Unit(benchmark::kMillisecond)->Iterations(2);
 

@@ -156,9 +156,21 @@ TEST_F(CurveDrawTest, PolylineBreaksAtMissingSamplesAndNeedsTwoSamplesInView) {
   EXPECT_EQ(pieces[1], (std::vector<QPointF>{{300, 150}, {350, 200}}));
   EXPECT_EQ(pieces[2], (std::vector<QPointF>{{350, 200}, {400, 250}}));
 
-  // A view that shows a single sample draws nothing.
+  // A view of the rows around one sample draws the segments that cross it
+  // (a page break or a repainted band must not cut the curve short)...
   page.Device.Clear();
   context.ClipRect = {0, 140, 3000, 160};
+  c->Draw(context);
+  ASSERT_EQ(page.Device.Items().size(), 1u) << page.Device.Dump();
+  EXPECT_EQ(page.Device.Items()[0].Line, QLineF(300, 150, 350, 200));
+  page.Device.Clear();
+  context.ClipRect = {0, 160, 3000, 190};  // between samples 3 and 4: only their segment
+  c->Draw(context);
+  ASSERT_EQ(page.Device.Items().size(), 1u) << page.Device.Dump();
+  EXPECT_EQ(page.Device.Items()[0].Line, QLineF(300, 150, 350, 200));
+  // ... and a sample whose neighbours are missing draws nothing.
+  page.Device.Clear();
+  context.ClipRect = {0, 340, 3000, 360};
   c->Draw(context);
   EXPECT_TRUE(page.Device.Items().empty()) << page.Device.Dump();
   // Nor does a view above the body's start depth.
