@@ -7,6 +7,24 @@
 #include <limits>
 
 double ReadNumber(std::string_view text, double def) {
+  // The common form, as files write numbers ("-123.45", "7", "0.5"): read in
+  // place. Anything else (blanks, commas, exponents, a point at either end)
+  // takes the careful path below.
+  if (const size_t sign = !text.empty() && text[0] == '-' ? 1 : 0; text.size() > sign) {
+    bool point = false, plain = text[sign] != '.' && text.back() != '.';
+    for (size_t i = sign; plain && i < text.size(); ++i) {
+      const char c = text[i];
+      if (c == '.' && !point)
+        point = true;
+      else if (c < '0' || c > '9')
+        plain = false;
+    }
+    double value = 0;
+    if (plain) {
+      const auto res = std::from_chars(text.data() + sign, text.data() + text.size(), value);
+      if (res.ec == std::errc() && res.ptr == text.data() + text.size()) return sign ? -value : value;
+    }
+  }
   // Normalise into "-123.45e-6" and let from_chars (locale independent) convert.
   std::string norm;
   norm.reserve(text.size() + 2);
