@@ -2,11 +2,45 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
 
 double ReadNumber(std::string_view text, double def) {
+  // The common form, as files write numbers ("-123.45", "7", "0.5"): read in
+  // place. Anything else (blanks, commas, exponents, a point at either end)
+  // takes the careful path below.
+  if (const size_t sign = !text.empty() && text[0] == '-' ? 1 : 0; text.size() > sign) {
+    bool point = false, plain = text[sign] != '.' && text.back() != '.';
+    uint64_t mantissa = 0;
+    int digits = 0, decimals = 0;
+    for (size_t i = sign; plain && i < text.size(); ++i) {
+      const char c = text[i];
+      if (c == '.' && !point) {
+        point = true;
+      } else if (c >= '0' && c <= '9') {
+        if (digits < 19) mantissa = mantissa * 10 + static_cast<uint64_t>(c - '0');
+        ++digits;
+        decimals += point;
+      } else {
+        plain = false;
+      }
+    }
+    if (plain) {
+      // Up to 15 digits the digits and the power of ten are exact doubles,
+      // and their quotient is rounded once: the correctly rounded value.
+      static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                           1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+      double value = 0;
+      if (digits <= 15) {
+        value = static_cast<double>(mantissa) / kPowers[decimals];
+        return sign ? -value : value;
+      }
+      const auto res = std::from_chars(text.data() + sign, text.data() + text.size(), value);
+      if (res.ec == std::errc() && res.ptr == text.data() + text.size()) return sign ? -value : value;
+    }
+  }
   // Normalise into "-123.45e-6" and let from_chars (locale independent) convert.
   std::string norm;
   norm.reserve(text.size() + 2);

@@ -1,6 +1,7 @@
 #include "uCurvePainter.h"
 
 #include <QLine>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPolygon>
 #include <QRect>
@@ -21,13 +22,36 @@ constexpr size_t kLineBatch = 4096;
 // so a row's samples paint exactly the span between their extreme columns.
 bool IsHairline(const QPen& pen) { return pen.style() == Qt::SolidLine && pen.isCosmetic() && pen.widthF() <= 1; }
 
+// A device that keeps the geometry it is given (a PDF file, a printer) rather
+// than pixels. It is handed one polyline per unbroken stretch of the curve,
+// each point named once: the hairline form names every inner point twice (the
+// end of one segment and the start of the next) and adds a rectangle per row,
+// and all of it is formatted and compressed into the file. Its rasteriser
+// paints the polyline as the union of its segments, which is what the
+// hairline form reproduces on raster devices.
+bool KeepsGeometry(const QPainter* dc) {
+  const QPaintEngine* engine = dc->paintEngine();
+  return engine && engine->type() == QPaintEngine::Pdf;
+}
+
 // A polyline being collected; consecutive equal points are one point (a
-// segment of no length adds nothing), and a polyline of one point draws nothing.
+// segment of no length adds nothing), a point passed on the way along a row
+// is left out (the row's segments cover it), and a polyline of one point
+// draws nothing.
 class TPolylineSink {
  public:
   explicit TPolylineSink(QPainter* dc) : FDC(dc) {}
   void Add(const QPoint& p) {
-    if (FPoints.isEmpty() || FPoints.constLast() != p) FPoints.append(p);
+    const qsizetype n = FPoints.size();
+    if (n > 0 && FPoints[n - 1] == p) return;
+    if (n > 1 && FPoints[n - 1].y() == p.y() && FPoints[n - 2].y() == p.y()) {
+      const int a = FPoints[n - 2].x(), b = FPoints[n - 1].x();
+      if ((a <= b && b <= p.x()) || (a >= b && b >= p.x())) {
+        FPoints[n - 1] = p;
+        return;
+      }
+    }
+    FPoints.append(p);
   }
   void Break() {
     if (FPoints.size() >= 2) FDC->drawPolyline(FPoints);
@@ -194,7 +218,7 @@ void DrawCurveSamples(QPainter* dc, const TCurveSamples& samples, int64_t first,
     return std::clamp(samples.Column(key), -kCurveColumnLimit, kCurveColumnLimit);
   };
 
-  const bool hairline = IsHairline(dc->pen());
+  const bool hairline = IsHairline(dc->pen()) && !KeepsGeometry(dc);
   TPolylineSink polyline(dc);
   TLineSink lines(dc);
   const auto breakLine = [&] { hairline ? lines.Break() : polyline.Break(); };

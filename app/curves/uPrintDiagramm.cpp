@@ -22,6 +22,10 @@ constexpr int32_t idStartDepth = 5391;
 // Half the width of the band around the curve that answers a hit test (mm).
 constexpr double kHitReach = 3;
 
+// How far from a sample's index a depth still counts as the sample's own
+// (the body's start depth given in a file is rounded).
+constexpr double kIndexTolerance = 1e-6;
+
 bool ValidStep(double step) { return step > 0 && std::isfinite(step); }
 
 double CellNumber(const TStringTable& table, int column, int row, double def) {
@@ -161,11 +165,18 @@ double TPrintDiagramm::MaxValue() const {
 void TPrintDiagramm::DrawData(TDrawContext& context) {
   QPainter* dc = context.DC;
   if (!dc || FSamples.size() < 2) return;
-  const double top = std::max(GetStartDepth(), PageToDepth(context.PageY(context.ClipRect.Top)));
-  const double bottom = PageToDepth(context.PageY(context.ClipRect.Bottom));
-  const int64_t first = std::max<int64_t>(IndexOfDepth(top), 0);
-  const int64_t last = std::min<int64_t>(IndexOfDepth(bottom), SampleCount() - 1);
-  if (last <= first) return;
+  // The samples that reach into the rows being drawn: from the last one at or
+  // above the top row to the first one at or below the bottom row, so that a
+  // segment crossing the edge of a page (or of a repainted band) is drawn on
+  // both sides of it. Samples above the body's start depth are not drawn.
+  const double clipTop = (PageToDepth(context.PageY(context.ClipRect.Top)) - FStartDepth) / FDepthStep;
+  const double bodyTop = (GetStartDepth() - FStartDepth) / FDepthStep;
+  const double bottom = (PageToDepth(context.PageY(context.ClipRect.Bottom)) - FStartDepth) / FDepthStep;
+  const double from = std::max({std::floor(clipTop), std::ceil(bodyTop - kIndexTolerance), 0.0});
+  const double to = std::min(std::ceil(bottom), static_cast<double>(SampleCount() - 1));
+  if (!(from < to)) return;  // a polyline needs two samples (NaN depths draw nothing)
+  const auto first = static_cast<int64_t>(from);
+  const auto last = static_cast<int64_t>(to);
   TCurveSamples samples;
   samples.Values = FSamples.data();
   samples.Count = SampleCount();

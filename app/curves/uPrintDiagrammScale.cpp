@@ -95,8 +95,18 @@ void TPrintDiagrammScale::Draw(TDrawContext& context) {
     const int64_t b = LastMark();
     const int y1 = context.PixelY(FTop);
     const int y2 = context.PixelY(FTop + FMarkSize);
+    // Nothing when the marks and the line of labels below them lie above or
+    // below the rows being repainted: a printed log draws every object on
+    // every page, and the header stands on one of them.
+    const int lineHeight = std::max(1, std::abs(font.Height()));
+    if (std::max(y1, y2) + 3 * lineHeight + 2 < context.ClipRect.Top ||
+        std::min(y1, y2) - 3 * lineHeight - 2 > context.ClipRect.Bottom) {
+      dc->setPen(oldPen);
+      TPrintObject::Draw(context);
+      return;
+    }
     // Only the marks whose line or label can reach the columns being repainted.
-    const int reach = 64 * std::max(1, std::abs(font.Height())) + 64;
+    const int reach = 64 * lineHeight + 64;
     const double from = (context.PageX(context.ClipRect.Left - reach) - FLeft) / FMarkStep;
     const double to = (context.PageX(context.ClipRect.Right + reach) - FLeft) / FMarkStep;
     const int64_t i1 = std::max<int64_t>(a, static_cast<int64_t>(std::clamp(std::floor(from), -4e9, 4e9)));

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <random>
+#include <string>
 
 #include "uNumbers.h"
 
@@ -33,6 +36,33 @@ TEST(ReadNumber, GarbageGivesTheDefault) {
   EXPECT_DOUBLE_EQ(ReadNumber(".", 9), 9);
   EXPECT_DOUBLE_EQ(ReadNumber("+5", 9), 9);
   EXPECT_DOUBLE_EQ(ReadNumber("e5", 9), 9);
+}
+
+// Numbers as files write them are read in place; whichever way a text is
+// read, its value is the correctly rounded one (as strtod gives it).
+TEST(ReadNumber, PlainNumbersReadExactly) {
+  std::mt19937_64 rng(11);
+  const auto digits = [&](int n) {
+    std::string s;
+    for (int i = 0; i < n; ++i) s += static_cast<char>('0' + rng() % 10);
+    return s;
+  };
+  for (int round = 0; round < 20000; ++round) {
+    std::string text = (round % 3 == 0 ? "-" : "") + digits(1 + static_cast<int>(rng() % 12));
+    if (round % 4 != 0) text += "." + digits(1 + static_cast<int>(rng() % 20));
+    const double expected = std::strtod(text.c_str(), nullptr);
+    const double read = ReadNumber(text, 12345);
+    ASSERT_EQ(read, expected) << text;
+    ASSERT_EQ(std::signbit(read), std::signbit(expected)) << text;
+  }
+  EXPECT_EQ(ReadNumber("0.1", 9), 0.1);
+  EXPECT_EQ(ReadNumber("-0", 9), 0.0);
+  EXPECT_TRUE(std::signbit(ReadNumber("-0", 9)));
+  EXPECT_EQ(ReadNumber("007.50", 9), 7.5);
+  EXPECT_EQ(ReadNumber(std::string(400, '9'), 9), HUGE_VAL) << "beyond the doubles: infinity, as before";
+  EXPECT_EQ(ReadNumber("-.5", 9), -0.5);
+  EXPECT_EQ(ReadNumber("--5", 9), 9);
+  EXPECT_EQ(ReadNumber("1..2", 9), 1);
 }
 
 TEST(FormatNumber, GeneralIsShortestUpTo15Digits) {

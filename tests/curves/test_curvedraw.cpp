@@ -2,12 +2,17 @@
 // missing samples, with the pen of the curve's width, style and selection;
 // and drawing by rows, which must paint exactly the pixels of drawing every
 // sample with far fewer primitives.
+#include <QDir>
+#include <QFileInfo>
 #include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
 #include <cmath>
 #include <random>
 
 #include "uCurveOutline.h"
 #include "uCurvesTestEnv.h"
+#include "uPdfPrintTarget.h"
 
 namespace {
 
@@ -57,6 +62,25 @@ int DifferentPixels(const QImage& a, const QImage& b) {
   int n = 0;
   for (int y = 0; y < a.height(); ++y)
     for (int x = 0; x < a.width(); ++x) n += a.pixel(x, y) != b.pixel(x, y);
+  return n;
+}
+
+// Pixels painted in `a` (darker than mid grey) with no painted pixel of `b`
+// at or beside them: a stroke drawn in one and not the other, not an edge
+// drawn a pixel wider.
+int StrayPixels(const QImage& a, const QImage& b) {
+  const auto painted = [](const QImage& image, int x, int y) {
+    return x >= 0 && y >= 0 && x < image.width() && y < image.height() && qGray(image.pixel(x, y)) < 128;
+  };
+  int n = 0;
+  for (int y = 0; y < a.height(); ++y)
+    for (int x = 0; x < a.width(); ++x) {
+      if (!painted(a, x, y)) continue;
+      bool near = false;
+      for (int dy = -1; dy <= 1 && !near; ++dy)
+        for (int dx = -1; dx <= 1 && !near; ++dx) near = qGray(b.pixel(x, y)) < 255 || painted(b, x + dx, y + dy);
+      n += !near;
+    }
   return n;
 }
 
@@ -112,6 +136,62 @@ TEST_F(CurveDrawTest, DrawingByRowsPaintsTheSamePixelsAsEverySample) {
   }
 }
 
+// A PDF page keeps the geometry (one polyline per stretch, each point once)
+// and is rasterised by the reader: drawn by rows it prints, at the page's
+// resolution, what drawing every sample prints, with a fraction of the points.
+TEST_F(CurveDrawTest, PdfDrawnByRowsPrintsLikeEverySample) {
+  const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+  if (pdftoppm.isEmpty()) GTEST_SKIP() << "pdftoppm (poppler-utils) not installed: pages not compared";
+  QTemporaryDir dir;
+  const auto print = [&](TPrintDiagramm* c, TCurveDrawing mode, const QString& name) {
+    const QString path = dir.filePath(name + ".pdf");
+    // 60 x 40 mm at 600 dpi: 945 rows for 8 m of depth, about 8 samples a row.
+    TPdfPrintTarget target(path, QPageSize(QSizeF(60, 40), QPageSize::Millimeter, QString(), QPageSize::ExactMatch));
+    EXPECT_TRUE(target.BeginJob(QStringLiteral("curve")));
+    TDrawContext context;
+    context.DC = target.Painter();
+    context.OriginY = 1000;
+    context.Options = doBorders;
+    context.ClipRect = {0, 0, context.DC->device()->width(), context.DC->device()->height()};
+    c->SetDrawing(mode);
+    c->Draw(context);
+    EXPECT_TRUE(target.EndJob()) << target.ErrorText().toStdString();
+    QProcess p;
+    p.start(pdftoppm, {"-r", "600", "-gray", "-png", "-singlefile", path, dir.filePath(name)});
+    EXPECT_TRUE(p.waitForFinished(60000));
+    return std::make_pair(QImage(dir.filePath(name + ".png")), QFileInfo(path).size());
+  };
+  const struct {
+    bool Log;
+    double LineWidth;
+  } cases[] = {{false, 0}, {false, 0.3}, {true, 0}, {true, 0.5}};
+  for (const auto& k : cases) {
+    TTestBody body(200);  // 5 mm per metre; the page starts at page y 1000, depth 200
+    TPrintDiagramm* c = body.AddCurve(5, 199, 0.001, NoisyLog(11000, 5 + k.Log, k.Log));
+    c->SetLogarithmic(k.Log);
+    c->SetMeasure(k.Log ? 1 : 20);
+    c->SetLineWidth(k.LineWidth);
+    const auto [rows, rowsSize] = print(c, TCurveDrawing::Auto, "rows");
+    const auto [every, everySize] = print(c, TCurveDrawing::EverySample, "every");
+    ASSERT_FALSE(rows.isNull());
+    ASSERT_EQ(rows.size(), every.size());
+    const std::string trace = "log " + std::to_string(k.Log) + " width " + std::to_string(k.LineWidth) +
+                              " (images: " + SaveDebugPng(rows, "pdf-rows").toStdString() + ", " +
+                              SaveDebugPng(every, "pdf-every").toStdString() + ")";
+    if (k.LineWidth == 0) {
+      // Hairlines are the union of their segments in any reader.
+      EXPECT_EQ(DifferentPixels(rows, every), 0) << trace;
+    } else {
+      // The reader draws round joins as curves: where the two paths turn at
+      // different angles, single pixels on the stroke's edge may differ.
+      EXPECT_EQ(StrayPixels(rows, every) + StrayPixels(every, rows), 0) << trace;
+      EXPECT_LT(DifferentPixels(rows, every) * 100, Painted(rows)) << trace;
+    }
+    EXPECT_GT(Painted(rows), 5000) << trace;
+    EXPECT_LT(rowsSize, everySize) << "drawn by rows: " << trace;
+  }
+}
+
 // The primitives drawn grow with the rows, not with the samples: a million
 // samples in 500 rows take at most a segment into each row and its span.
 TEST_F(CurveDrawTest, DrawingByRowsIsBoundedByTheRows) {
@@ -156,9 +236,21 @@ TEST_F(CurveDrawTest, PolylineBreaksAtMissingSamplesAndNeedsTwoSamplesInView) {
   EXPECT_EQ(pieces[1], (std::vector<QPointF>{{300, 150}, {350, 200}}));
   EXPECT_EQ(pieces[2], (std::vector<QPointF>{{350, 200}, {400, 250}}));
 
-  // A view that shows a single sample draws nothing.
+  // A view of the rows around one sample draws the segments that cross it
+  // (a page break or a repainted band must not cut the curve short)...
   page.Device.Clear();
   context.ClipRect = {0, 140, 3000, 160};
+  c->Draw(context);
+  ASSERT_EQ(page.Device.Items().size(), 1u) << page.Device.Dump();
+  EXPECT_EQ(page.Device.Items()[0].Line, QLineF(300, 150, 350, 200));
+  page.Device.Clear();
+  context.ClipRect = {0, 160, 3000, 190};  // between samples 3 and 4: only their segment
+  c->Draw(context);
+  ASSERT_EQ(page.Device.Items().size(), 1u) << page.Device.Dump();
+  EXPECT_EQ(page.Device.Items()[0].Line, QLineF(300, 150, 350, 200));
+  // ... and a sample whose neighbours are missing draws nothing.
+  page.Device.Clear();
+  context.ClipRect = {0, 340, 3000, 360};
   c->Draw(context);
   EXPECT_TRUE(page.Device.Items().empty()) << page.Device.Dump();
   // Nor does a view above the body's start depth.

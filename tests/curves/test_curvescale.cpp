@@ -88,6 +88,17 @@ TEST_F(CurveScaleTest, LabelsComeFromTheCurvesAxisAndTheUnitFollowsTheLastMark) 
   scale->Draw(context);
   EXPECT_NE(page.Device.FindHorizontalLine(100, 899, 0), nullptr) << page.Device.Dump();
   EXPECT_EQ(page.Device.Count(TRecordKind::Rect), 0u);
+  // A page whose rows all lie below the header (a printed log draws every
+  // object on every page) gets nothing of it; a band of rows that starts in
+  // its line of labels still gets them.
+  TDrawContext below = page.Context();
+  below.ClipRect.Top = 400;
+  page.Device.Clear();
+  scale->Draw(below);
+  EXPECT_TRUE(page.Device.Items().empty()) << page.Device.Dump();
+  below.ClipRect.Top = 25;
+  scale->Draw(below);
+  EXPECT_EQ(page.Texts(), (QStringList{"1", "10", "100", "1000", "10000", "GR API"}));
   // Marks are part of the printed drawing (option 2) only.
   page.Device.Clear();
   TDrawContext frames = page.Context(doFrames);
