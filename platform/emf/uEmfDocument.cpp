@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 
 #include "uEmfRecords.h"
@@ -177,6 +178,11 @@ double TEmfDocument::DevicePixelsPerMMX() const {
 double TEmfDocument::DevicePixelsPerMMY() const {
   if (Header_.MicrometersCy > 0) return double(Header_.DeviceCy) * 1000.0 / Header_.MicrometersCy;
   return double(Header_.DeviceCy) / Header_.MillimetersCy;
+}
+
+TEmfDocument::TEmfDocument() {
+  static std::atomic<uint64_t> next{1};
+  Serial_ = next.fetch_add(1, std::memory_order_relaxed);
 }
 
 std::unique_ptr<TEmfDocument> TEmfDocument::Copy() const {

@@ -46,9 +46,17 @@ class TEmfDocument {
   // Offsets of the records in order (the last one is EMR_EOF, or the last before the end).
   const std::vector<uint32_t>& RecordOffsets() const { return Offsets_; }
 
+  // Unique to this document for the life of the process, and a document never changes: what
+  // is drawn from it (an image of it at some size) may be kept under this number.
+  uint64_t Serial() const { return Serial_; }
+
+  TEmfDocument(const TEmfDocument&) = delete;
+  TEmfDocument& operator=(const TEmfDocument&) = delete;
+
  private:
-  TEmfDocument() = default;
+  TEmfDocument();
   std::vector<uint8_t> Bytes_;
   TEmfHeaderInfo Header_;
   std::vector<uint32_t> Offsets_;
+  uint64_t Serial_;
 };

@@ -10,6 +10,7 @@
 #include "uEmfDocument.h"
 #include "uEmfPlayer.h"
 #include "uNumbers.h"
+#include "uSignTileCache.h"
 
 namespace {
 // Each block plays the whole picture. A page at 600 dpi holds some 60,000 blocks of a 1 mm
@@ -33,6 +34,44 @@ TIndexRange VisibleRange(int32_t count, double start, double step, double size, 
   const double stop = std::min<double>(static_cast<double>(last), std::ceil(b));
   if (!(first <= stop)) return {0, -1};
   return {static_cast<int64_t>(first), static_cast<int64_t>(stop)};
+}
+
+// Draws the blocks in `cols` x `rows` from the picture's block image on a raster device:
+// through one repeating brush where the blocks neither overlap nor paint outside themselves,
+// else one image per block in the order of playing. False when the metafile must be played.
+bool DrawBlocksFromImage(QPainter* dc, const TEmfDocument& picture, const TBlockLayout& b, TIndexRange cols,
+                         TIndexRange rows, double left0, double top0, double stepX, double stepY) {
+  if (!TSignTileCache::RasterTarget(dc)) return false;
+  TSignTileCache& cache = TSignTileCache::Shared();
+  const TSignBlockImage block = cache.Block(picture, b.Width, b.Height, dc);
+  if (!block.Usable) return false;
+  if (block.Image.isNull()) return true;  // the picture paints nothing
+  const int64_t columns = cols.Last - cols.First + 1;
+  const int64_t rowCount = rows.Last - rows.First + 1;
+  const double left = left0 + stepX * static_cast<double>(cols.First);
+  const double top = top0 + stepY * static_cast<double>(rows.First);
+  if (block.InsideBlock && (columns > 1 || rowCount > 1) && (columns == 1 || b.GapX >= 0) &&
+      (rowCount == 1 || b.GapY >= 0)) {
+    const int32_t periodX = columns > 1 ? static_cast<int32_t>(stepX) : b.Width;
+    const int32_t periodY = rowCount > 1 ? static_cast<int32_t>(stepY) : b.Height;
+    const QBrush tiles = cache.Tiles(picture, b.Width, b.Height, periodX, periodY, dc);
+    if (tiles.style() != Qt::NoBrush) {
+      const QRectF area(left, top, stepX * static_cast<double>(columns - 1) + b.Width,
+                        stepY * static_cast<double>(rowCount - 1) + b.Height);
+      // The pattern starts at the first block, wherever the painter's brush origin was.
+      const QPoint origin = dc->brushOrigin();
+      dc->setBrushOrigin(QPointF(left, top));
+      dc->fillRect(area, tiles);
+      dc->setBrushOrigin(origin);
+      return true;
+    }
+  }
+  for (int64_t r = 0; r < rowCount; ++r)
+    for (int64_t c = 0; c < columns; ++c)
+      dc->drawImage(QPointF(left + stepX * static_cast<double>(c) + block.Offset.x(),
+                            top + stepY * static_cast<double>(r) + block.Offset.y()),
+                    block.Image);
+  return true;
 }
 }  // namespace
 
@@ -85,6 +124,9 @@ void DrawSignBlocks(QPainter* dc, const TEmfDocument& picture, double widthMM, d
     if (stepY == 0) rows.Last = 0;
   }
   if (cols.First > cols.Last || rows.First > rows.Last) return;
+  const int64_t visible = (cols.Last - cols.First + 1) * (rows.Last - rows.First + 1);
+  if (visible <= kMaxBlocksPerCall && DrawBlocksFromImage(dc, picture, b, cols, rows, left0, top0, stepX, stepY))
+    return;
 
   // Whatever the device says, a damaged count must not stall the drawing.
   int64_t budget = kMaxBlocksPerCall;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "uEmfDocument.h"
+#include "uSignTileCache.h"
 #include "uStratBytes.h"
 #include "uStratDraw.h"
 
@@ -33,7 +34,7 @@ TStratSign* TStratSign::Create() {
   return sign;
 }
 
-TStratSign::~TStratSign() = default;
+TStratSign::~TStratSign() { ForgetPicture(); }
 
 void* TStratSign::FindInterface(const GUID& iid) {
   if (iid == IID_IUnknown || iid == IID_IStratStream) return static_cast<IStratStream*>(this);
@@ -122,7 +123,10 @@ void TStratSign::GetName(TShortString* result) {
 }
 
 HRESULT TStratSign::SetMetafile(TEmfDocument* metafile) {
-  if (metafile != FMetafile.get()) FMetafile.reset(metafile);
+  if (metafile != FMetafile.get()) {
+    ForgetPicture();
+    FMetafile.reset(metafile);
+  }
   UpdateHeader();
   return S_OK;
 }
@@ -131,7 +135,12 @@ void TStratSign::UpdateHeader() {
   if (FMetafile) FHeader = FMetafile->RawHeader100();
 }
 
+void TStratSign::ForgetPicture() {
+  if (FMetafile) TSignTileCache::Shared().Forget(FMetafile->Serial());
+}
+
 void TStratSign::DropMetafile() {
+  ForgetPicture();
   FMetafile.reset();
   FHeader.fill(0);
 }
@@ -192,6 +201,7 @@ HRESULT TStratSign::LoadFromQS(ICompoundStream* qs) {
     }
     hr = qs->ReadData(kMetafileValue, 0, bytes.data(), &size);
     if (hr != S_OK) return hr;
+    ForgetPicture();
     FMetafile.reset();
     FMetafile = TEmfDocument::FromBytes(bytes.data(), size);
     if (!FMetafile) return E_FAIL;
@@ -246,6 +256,7 @@ int32_t TStratSign::LoadFromOldBuffer(const void* buffer, int32_t length) {
   if (!record.Has(kOldHeaderSize, metafileSize) || !record.Has(nameOffset, nameLength)) return 0;
 
   if (metafileSize > 0) {
+    ForgetPicture();
     FMetafile.reset();
     FMetafile = TEmfDocument::FromBytes(record.Data + kOldHeaderSize, metafileSize);
     if (!FMetafile) return 0;

@@ -44,6 +44,8 @@ class TStratSign final : public TStratStream<IStratSign, IStratSignOld, IStratSi
 
  private:
   TStratSign() = default;
+  // Lets the drawing drop its images of the picture about to go.
+  void ForgetPicture();
   // Forgets the picture and its cached sizes (a sign stored without one).
   void DropMetafile();
   int32_t FrameField(size_t offset) const;
