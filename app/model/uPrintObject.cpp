@@ -293,12 +293,14 @@ bool TPrintObject::SaveToStream(IStream* stream) {
   return true;
 }
 
-TRect TPrintObject::GetPixelRect(const TDrawContext& context) const {
+TRect TPrintObject::GetPixelRect(const TDrawContext& context) const { return GetPixelRect(context.Pixels()); }
+
+TRect TPrintObject::GetPixelRect(const TPixelMapping& pixels) const {
   TRect r;
-  r.Left = context.PixelX(FLeft);
-  r.Top = context.PixelY(FTop);
-  r.Right = context.PixelX(FLeft + GetWidth());
-  r.Bottom = context.PixelY(FTop + GetHeight());
+  r.Left = pixels.X(FLeft);
+  r.Top = pixels.Y(FTop);
+  r.Right = pixels.X(FLeft + GetWidth());
+  r.Bottom = pixels.Y(FTop + GetHeight());
   return r;
 }
 

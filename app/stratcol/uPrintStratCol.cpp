@@ -557,12 +557,32 @@ void TPrintStratCol::Draw(TDrawContext& context) {
     if (!r.Intersects(context.ClipRect)) return;
     dc->fillRect(ToQRect(r), Qt::white);
   }
-  const std::vector<TStratColEntry*> layers = Layers();
+  // Only the layers in the repainted area draw anything (selection marks included). A long
+  // column holds thousands: a cheap test of each one's depth span in page millimetres, two
+  // pixels wider than rounding can move an edge, comes before the exact one in pixels.
+  const TPixelMapping pixels = context.Pixels();
+  const double k = pixels.Ky * pixels.Zoom;
+  const bool spanned = k > 0 && std::isfinite(k);
+  const double low = spanned ? (context.ClipRect.Top - 2) / k + pixels.OriginY : 0;
+  const double high = spanned ? (context.ClipRect.Bottom + 2) / k + pixels.OriginY : 0;
+  std::vector<TStratColEntry*> layers;
+  std::vector<TPrintObject*> others;
+  for (int i = 0; i < Count(); ++i) {
+    TPrintObject* c = GetChild(i);
+    if (!c) continue;
+    if (c->GetKind() == kindLCEntry) {
+      if (spanned && (c->Top() > high || c->Top() + c->GetHeight() < low)) continue;
+      if (auto* e = dynamic_cast<TStratColEntry*>(c)) {
+        if (e->GetPixelRect(pixels).Intersects(context.ClipRect)) layers.push_back(e);
+        continue;
+      }
+    }
+    others.push_back(c);
+  }
   // All cut signs first, then the lines and the signs that may reach into neighbours.
   for (TStratColEntry* e : layers) e->DrawClipped(context);
   for (TStratColEntry* e : layers) e->DrawOpen(context);
-  for (int i = 0; i < Count(); ++i)
-    if (TPrintObject* c = GetChild(i); c && !dynamic_cast<TStratColEntry*>(c)) c->Draw(context);
+  for (TPrintObject* c : others) c->Draw(context);
   if (context.Has(doBorders) && dc) {
     dc->drawLine(r.Left, r.Top, r.Right, r.Top);
     dc->drawLine(r.Right, r.Top, r.Right, r.Bottom);

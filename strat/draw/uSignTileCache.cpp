@@ -163,28 +163,45 @@ void TSignTileCache::Trim() {
   }
 }
 
-TSignBlockImage TSignTileCache::Block(const TEmfDocument& picture, int32_t width, int32_t height,
-                                      const QPainter* painter) {
-  const QPaintDevice* device = painter ? painter->device() : nullptr;
-  if (!device) return {};
-  const TKey key{
-      picture.Serial(),     width, height, 0, 0, static_cast<int32_t>(painter->renderHints()), device->logicalDpiX(),
-      device->logicalDpiY()};
-  std::lock_guard lock(FMutex);
-  if (TEntry* e = Find(key)) return e->Block;
+TSignTileCache::TEntry* TSignTileCache::Get(const TEmfDocument& picture, const TKey& key) {
+  if (TEntry* e = Find(key)) return e;
   TEntry entry;
   entry.Key = key;
-  entry.Block = RenderSignBlock(picture, width, height, key.Hints, key.DpiX, key.DpiY);
-  entry.Bytes = kEntryOverhead + static_cast<size_t>(entry.Block.Image.sizeInBytes());
-  return Insert(std::move(entry))->Block;
+  if (key.PeriodX == 0 && key.PeriodY == 0) {
+    entry.Block = RenderSignBlock(picture, key.Width, key.Height, key.Hints, key.DpiX, key.DpiY);
+    entry.Bytes = kEntryOverhead + static_cast<size_t>(entry.Block.Image.sizeInBytes());
+    return Insert(std::move(entry));
+  }
+  TKey blockKey = key;
+  blockKey.PeriodX = blockKey.PeriodY = 0;
+  entry.Block = Get(picture, blockKey)->Block;  // shares the block entry's pixels
+  entry.Bytes = kEntryOverhead;
+  const TSignBlockImage& block = entry.Block;
+  if (block.Usable && block.InsideBlock && key.PeriodX >= key.Width && key.PeriodY >= key.Height &&
+      int64_t(key.PeriodX) * key.PeriodY <= kMaxImagePixels) {
+    QImage tile = Canvas(key.PeriodX, key.PeriodY, key.DpiX, key.DpiY, Qt::transparent);
+    if (!tile.isNull()) {
+      if (!block.Image.isNull()) {
+        QPainter p(&tile);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.drawImage(block.Offset, block.Image);
+      }
+      entry.Bytes += static_cast<size_t>(tile.sizeInBytes());
+      entry.Brush = QBrush(tile);
+    }
+  }
+  return Insert(std::move(entry));
 }
 
-QBrush TSignTileCache::Tiles(const TEmfDocument& picture, int32_t width, int32_t height, int32_t periodX,
-                             int32_t periodY, const QPainter* painter) {
-  if (periodX < width || periodY < height || int64_t(periodX) * periodY > kMaxImagePixels) return {};
-  const TSignBlockImage block = Block(picture, width, height, painter);
-  if (!block.Usable || !block.InsideBlock) return {};
-  const QPaintDevice* device = painter->device();
+TSignBlockImage TSignTileCache::Block(const TEmfDocument& picture, int32_t width, int32_t height,
+                                      const QPainter* painter) {
+  return Tiles(picture, width, height, 0, 0, painter).Block;
+}
+
+TSignTileCache::TTiles TSignTileCache::Tiles(const TEmfDocument& picture, int32_t width, int32_t height,
+                                             int32_t periodX, int32_t periodY, const QPainter* painter) {
+  const QPaintDevice* device = painter ? painter->device() : nullptr;
+  if (!device || width <= 0 || height <= 0 || periodX < 0 || periodY < 0) return {};
   const TKey key{picture.Serial(),
                  width,
                  height,
@@ -194,19 +211,8 @@ QBrush TSignTileCache::Tiles(const TEmfDocument& picture, int32_t width, int32_t
                  device->logicalDpiX(),
                  device->logicalDpiY()};
   std::lock_guard lock(FMutex);
-  if (TEntry* e = Find(key)) return e->Brush;
-  QImage tile = Canvas(periodX, periodY, key.DpiX, key.DpiY, Qt::transparent);
-  if (tile.isNull()) return {};
-  if (!block.Image.isNull()) {
-    QPainter p(&tile);
-    p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.drawImage(block.Offset, block.Image);
-  }
-  TEntry entry;
-  entry.Key = key;
-  entry.Bytes = kEntryOverhead + static_cast<size_t>(tile.sizeInBytes());
-  entry.Brush = QBrush(tile);
-  return Insert(std::move(entry))->Brush;
+  const TEntry* e = Get(picture, key);
+  return {e->Block, e->Brush};
 }
 
 void TSignTileCache::Forget(uint64_t pictureSerial) {

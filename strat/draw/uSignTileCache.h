@@ -50,10 +50,15 @@ class TSignTileCache {
   // draw it (its render hints and dpi); made and kept on first use.
   TSignBlockImage Block(const TEmfDocument& picture, int32_t width, int32_t height, const QPainter* painter);
 
-  // A brush repeating the block every periodX x periodY pixels (block at the period's
-  // top-left, transparent beyond it), for a block that paints only inside itself; a brush
-  // with no style when that cannot be made.
-  QBrush Tiles(const TEmfDocument& picture, int32_t width, int32_t height, int32_t periodX, int32_t periodY,
+  // The block image with, when periodX and periodY are not 0, a brush repeating the block
+  // every periodX x periodY pixels (block at the period's top-left, transparent beyond it).
+  // The brush has no style when the blocks would overlap (a period smaller than the block),
+  // the picture paints outside its block, or the tile would be too large. One look-up.
+  struct TTiles {
+    TSignBlockImage Block;
+    QBrush Brush;
+  };
+  TTiles Tiles(const TEmfDocument& picture, int32_t width, int32_t height, int32_t periodX, int32_t periodY,
                const QPainter* painter);
 
   // Drops every entry made from the picture with this serial.
@@ -90,6 +95,8 @@ class TSignTileCache {
 
   // The entry for `key`, moved to the front; null when absent. Callers hold FMutex.
   TEntry* Find(const TKey& key);
+  // The entry for `key`, made when absent. Callers hold FMutex.
+  TEntry* Get(const TEmfDocument& picture, const TKey& key);
   TEntry* Insert(TEntry entry);
   void Trim();
 

@@ -42,29 +42,27 @@ TIndexRange VisibleRange(int32_t count, double start, double step, double size, 
 bool DrawBlocksFromImage(QPainter* dc, const TEmfDocument& picture, const TBlockLayout& b, TIndexRange cols,
                          TIndexRange rows, double left0, double top0, double stepX, double stepY) {
   if (!TSignTileCache::RasterTarget(dc)) return false;
-  TSignTileCache& cache = TSignTileCache::Shared();
-  const TSignBlockImage block = cache.Block(picture, b.Width, b.Height, dc);
-  if (!block.Usable) return false;
-  if (block.Image.isNull()) return true;  // the picture paints nothing
   const int64_t columns = cols.Last - cols.First + 1;
   const int64_t rowCount = rows.Last - rows.First + 1;
+  // A repeating brush when the blocks are spaced (one block along an axis needs no period).
+  const bool repeat = (columns > 1 || rowCount > 1) && (columns == 1 || b.GapX >= 0) && (rowCount == 1 || b.GapY >= 0);
+  const int32_t periodX = !repeat ? 0 : columns > 1 ? static_cast<int32_t>(stepX) : b.Width;
+  const int32_t periodY = !repeat ? 0 : rowCount > 1 ? static_cast<int32_t>(stepY) : b.Height;
+  const TSignTileCache::TTiles tiles = TSignTileCache::Shared().Tiles(picture, b.Width, b.Height, periodX, periodY, dc);
+  const TSignBlockImage& block = tiles.Block;
+  if (!block.Usable) return false;
+  if (block.Image.isNull()) return true;  // the picture paints nothing
   const double left = left0 + stepX * static_cast<double>(cols.First);
   const double top = top0 + stepY * static_cast<double>(rows.First);
-  if (block.InsideBlock && (columns > 1 || rowCount > 1) && (columns == 1 || b.GapX >= 0) &&
-      (rowCount == 1 || b.GapY >= 0)) {
-    const int32_t periodX = columns > 1 ? static_cast<int32_t>(stepX) : b.Width;
-    const int32_t periodY = rowCount > 1 ? static_cast<int32_t>(stepY) : b.Height;
-    const QBrush tiles = cache.Tiles(picture, b.Width, b.Height, periodX, periodY, dc);
-    if (tiles.style() != Qt::NoBrush) {
-      const QRectF area(left, top, stepX * static_cast<double>(columns - 1) + b.Width,
-                        stepY * static_cast<double>(rowCount - 1) + b.Height);
-      // The pattern starts at the first block, wherever the painter's brush origin was.
-      const QPoint origin = dc->brushOrigin();
-      dc->setBrushOrigin(QPointF(left, top));
-      dc->fillRect(area, tiles);
-      dc->setBrushOrigin(origin);
-      return true;
-    }
+  if (tiles.Brush.style() != Qt::NoBrush) {
+    const QRectF area(left, top, stepX * static_cast<double>(columns - 1) + b.Width,
+                      stepY * static_cast<double>(rowCount - 1) + b.Height);
+    // The pattern starts at the first block, wherever the painter's brush origin was.
+    const QPoint origin = dc->brushOrigin();
+    dc->setBrushOrigin(QPointF(left, top));
+    dc->fillRect(area, tiles.Brush);
+    dc->setBrushOrigin(origin);
+    return true;
   }
   for (int64_t r = 0; r < rowCount; ++r)
     for (int64_t c = 0; c < columns; ++c)

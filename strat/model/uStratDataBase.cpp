@@ -1,5 +1,6 @@
 #include "uStratDataBase.h"
 
+#include <cstdint>
 #include <limits>
 #include <new>
 #include <utility>
@@ -8,6 +9,7 @@
 #include "uMemoryStream.h"
 #include "uStratBytes.h"
 #include "uStratCategories.h"
+#include "uStratField.h"
 #include "uStratFile.h"
 #include "uStratUpper.h"
 
@@ -45,16 +47,44 @@ HRESULT TStratDataBase::FindByName(const TShortString& name, IStratSign** sign) 
   if (!sign) return E_INVALIDARG;
   *sign = nullptr;
   const std::string_view wanted = ShortStringView(name);
+  // A column looks up every sign of every layer it draws: through an index of the names,
+  // made again after any change to the list or to any field (a sign's name lives in its own).
+  if (FIndexedChanges != FChanges || FIndexedFields != StratSignFieldChanges() || FIndexedCount != FSigns.size())
+    BuildIndex();
+  TShortString own{};
+  if (const auto it = FIndex.find(UpperCp1251(wanted)); it != FIndex.end()) {
+    IStratSign* found = FSigns[it->second].Get();
+    // Signs from elsewhere may be renamed behind the index's back: the name must still hold.
+    found->GetName(&own);
+    if (SameTextCp1251(ShortStringView(own), wanted)) {
+      *sign = found;
+      found->AddRef();
+      return S_OK;
+    }
+  }
+  // Not in the index: only a sign renamed behind its back can still have the name.
   for (const auto& candidate : FSigns) {
-    TShortString own{};
     candidate->GetName(&own);
     if (SameTextCp1251(ShortStringView(own), wanted)) {
+      FIndexedCount = SIZE_MAX;  // made again on the next search
       *sign = candidate.Get();
       candidate->AddRef();
       return S_OK;
     }
   }
   return E_FAIL;
+}
+
+void TStratDataBase::BuildIndex() {
+  FIndex.clear();
+  for (size_t i = 0; i < FSigns.size(); ++i) {
+    TShortString own{};
+    FSigns[i]->GetName(&own);
+    FIndex.try_emplace(UpperCp1251(ShortStringView(own)), i);  // the lowest index wins
+  }
+  FIndexedChanges = FChanges;
+  FIndexedFields = StratSignFieldChanges();
+  FIndexedCount = FSigns.size();
 }
 
 HRESULT TStratDataBase::AddSign(IStratStream* sign, bool copy) {
@@ -74,6 +104,7 @@ HRESULT TStratDataBase::AddSign(IStratStream* sign, bool copy) {
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
   }
+  ++FChanges;
   return S_OK;
 }
 
@@ -89,12 +120,14 @@ HRESULT TStratDataBase::GetSign(int32_t index, IStratSign** sign) {
 bool TStratDataBase::DeleteSign(int32_t index) {
   if (!InRange(index)) return false;
   FSigns.erase(FSigns.begin() + index);
+  ++FChanges;
   return true;
 }
 
 HRESULT TStratDataBase::ExchangeSigns(int32_t index1, int32_t index2) {
   if (!InRange(index1) || !InRange(index2)) return E_INVALIDARG;
   std::swap(FSigns[static_cast<size_t>(index1)], FSigns[static_cast<size_t>(index2)]);
+  ++FChanges;
   return S_OK;
 }
 
@@ -124,6 +157,7 @@ HRESULT TStratDataBase::LoadFromQS(ICompoundStream* qs) {
   HRESULT hr = TStratStreamCore::LoadFromQS(qs);
   if (hr != S_OK) return hr;
   FSigns.clear();
+  ++FChanges;
   int32_t count = 0;
   qs->ReadInteger(kCountValue, 0, 0, &count);
   qs->ReadInteger(kOptionsValue, 0, 0, &FOptions);
@@ -219,6 +253,7 @@ int32_t TStratDataBase::LoadOldForm(const void* buffer, int32_t length, bool acc
   const uint64_t end = total;
 
   FSigns.clear();
+  ++FChanges;
   uint64_t offset = kOldHeaderSize;
   for (int32_t i = 0; i < count; ++i) {
     TComPtr<IStratSign> sign;

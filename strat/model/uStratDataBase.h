@@ -2,6 +2,9 @@
 // column draws from. Stored as a compound stream or in the older raw form.
 #pragma once
 
+#include <cstdint>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "uComPtr.h"
@@ -44,7 +47,14 @@ class TStratDataBase final : public TStratStream<IStratDataBase, IStratDataBaseO
   // the file and stream readers (acceptEmpty), which must read back what an empty database saves.
   int32_t LoadOldForm(const void* buffer, int32_t length, bool acceptEmpty);
 
+  // Names (upper case) to the index of the first sign of that name.
+  void BuildIndex();
+
   std::vector<TComPtr<IStratSign>> FSigns;
+  uint64_t FChanges = 0;  // changes to the list of signs
+  std::unordered_map<std::string, size_t> FIndex;
+  uint64_t FIndexedChanges = 0, FIndexedFields = 0;
+  size_t FIndexedCount = SIZE_MAX;  // none made yet
   TComPtr<IStratCategories> FCategories;
   TShortString FFileName{};
   int32_t FOptions = 31;

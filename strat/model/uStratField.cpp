@@ -1,5 +1,6 @@
 #include "uStratField.h"
 
+#include <atomic>
 #include <new>
 #include <utility>
 
@@ -18,7 +19,15 @@ constexpr int32_t kOffsetX = 1, kOffsetY = 2, kSpaceX = 3, kSpaceY = 4, kCountX 
 
 // The index in the upper half of the ID; from item 32768 on that is the sign bit.
 int32_t ItemBase(size_t index) { return static_cast<int32_t>(static_cast<uint32_t>(index) << 16); }
+
+std::atomic<uint64_t> gSignFieldChanges{1};
 }  // namespace
+
+uint64_t StratSignFieldChanges() { return gSignFieldChanges.load(std::memory_order_relaxed); }
+
+void TStratField::NoteChange() {
+  if (FSignsOwn) gSignFieldChanges.fetch_add(1, std::memory_order_relaxed);
+}
 
 void* TStratField::FindInterface(const GUID& iid) {
   if (iid == IID_IUnknown || iid == IID_IStratStream) return static_cast<IStratStream*>(this);
@@ -29,6 +38,7 @@ void* TStratField::FindInterface(const GUID& iid) {
 HRESULT TStratField::Add(const TShortString& name) {
   try {
     FItems.push_back(DefaultPlacement(ShortStringView(name)));
+    NoteChange();
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
   }
@@ -38,17 +48,20 @@ HRESULT TStratField::Add(const TShortString& name) {
 HRESULT TStratField::Exchange(int32_t index1, int32_t index2) {
   if (!InRange(index1) || !InRange(index2)) return E_INVALIDARG;
   std::swap(FItems[static_cast<size_t>(index1)], FItems[static_cast<size_t>(index2)]);
+  NoteChange();
   return S_OK;
 }
 
 HRESULT TStratField::Delete(int32_t index) {
   if (!InRange(index)) return E_INVALIDARG;
   FItems.erase(FItems.begin() + index);
+  NoteChange();
   return S_OK;
 }
 
 HRESULT TStratField::Clear() {
   FItems.clear();
+  NoteChange();
   return S_OK;
 }
 
@@ -61,6 +74,7 @@ HRESULT TStratField::GetItem(int32_t index, TStratPlacement* item) {
 HRESULT TStratField::SetItem(int32_t index, const TStratPlacement& item) {
   if (!InRange(index)) return E_INVALIDARG;
   FItems[static_cast<size_t>(index)] = item;
+  NoteChange();
   return S_OK;
 }
 
@@ -136,5 +150,6 @@ HRESULT TStratField::LoadFromQS(ICompoundStream* qs) {
     qs->ReadShortString(base + kSignName, 0, empty, &item.SignName);
   }
   FItems = std::move(items);
+  NoteChange();
   return S_OK;
 }

@@ -2,12 +2,19 @@
 // its templates; every layer of a lithology column keeps one as its content.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "uStratStream.h"
 
+// Counts changes to the items of the fields that signs keep. A sign's name is item 0 of
+// its own field, so whatever found signs by name stays valid while this number stays the same.
+uint64_t StratSignFieldChanges();
+
 class TStratField final : public TStratStream<IStratField> {
  public:
+  // Marks the field as a sign's own: its changes count in StratSignFieldChanges.
+  void SetSignsOwn() { FSignsOwn = true; }
   int32_t Count() override { return static_cast<int32_t>(FItems.size()); }
   HRESULT Add(const TShortString& name) override;
   HRESULT Exchange(int32_t index1, int32_t index2) override;
@@ -28,5 +35,8 @@ class TStratField final : public TStratStream<IStratField> {
 
  private:
   bool InRange(int32_t index) const { return index >= 0 && static_cast<size_t>(index) < FItems.size(); }
+  void NoteChange();
+
   std::vector<TStratPlacement> FItems;
+  bool FSignsOwn = false;
 };

@@ -11,6 +11,7 @@
 #include "uSignTileCache.h"
 #include "uStratBytes.h"
 #include "uStratDraw.h"
+#include "uStratField.h"
 
 namespace {
 constexpr int32_t kNameValue = 1;
@@ -31,6 +32,8 @@ TStratSign* TStratSign::Create() {
     delete sign;
     return nullptr;
   }
+  // The field is ours (the library's own class): its item 0 is the sign's name.
+  static_cast<TStratField*>(sign->FFields.Get())->SetSignsOwn();
   return sign;
 }
 
