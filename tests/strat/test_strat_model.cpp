@@ -495,6 +495,66 @@ TEST(StratDataBase, FindByNameIgnoresCaseIncludingCyrillic) {
   EXPECT_EQ(database->FindByName(MakeShortString("SS"), found.Put()), E_FAIL);
 }
 
+// The names are looked up through an index: every way a name or the list can change
+// must show in the very next search.
+TEST(StratDataBase, FindByNameFollowsEveryChange) {
+  auto database = MakeDataBase({"A", "B", "C"});
+  // "name@index" of the sign found, by identity; "none" when none is.
+  auto found = [&](const char* name) {
+    TComPtr<IStratSign> sign;
+    if (database->FindByName(MakeShortString(name), sign.Put()) != S_OK) return std::string("none");
+    for (int32_t i = 0; i < database->SignCount(); ++i) {
+      TComPtr<IStratSign> at;
+      database->GetSign(i, at.Put());
+      if (at.Get() == sign.Get()) return NameOf(sign.Get()) + "@" + std::to_string(i);
+    }
+    return std::string("stray");
+  };
+  ASSERT_EQ(found("b"), "B@1");
+
+  TComPtr<IStratSign> b;
+  database->GetSign(1, b.Put());
+  b->SetName(MakeShortString("D"));  // renamed through the sign
+  EXPECT_EQ(found("B"), "none");
+  EXPECT_EQ(found("d"), "D@1");
+
+  TComPtr<IStratField> templates;  // renamed through the sign's own field: item 0 is its name
+  ASSERT_EQ(b->GetFields(templates.Put()), S_OK);
+  TStratPlacement item{};
+  templates->GetItem(0, &item);
+  item.SignName = MakeShortString("A");
+  templates->SetItem(0, item);
+  EXPECT_EQ(found("D"), "none");
+  EXPECT_EQ(found("A"), "A@0");  // two signs named A: the lower index
+  ASSERT_EQ(database->ExchangeSigns(0, 1), S_OK);
+  EXPECT_EQ(found("A"), "A@0");
+  TComPtr<IStratSign> first;
+  database->GetSign(0, first.Put());
+  EXPECT_EQ(first.Get(), b.Get());
+
+  EXPECT_TRUE(database->DeleteSign(0));
+  EXPECT_EQ(found("a"), "A@0");
+  EXPECT_TRUE(database->DeleteSign(0));
+  EXPECT_EQ(found("A"), "none");
+  auto added = MakeSign("E");
+  ASSERT_EQ(database->AddSign(QueryAs<IStratStream>(added.Get(), IID_IStratStream).Get(), false), S_OK);
+  EXPECT_EQ(found("e"), "E@1");
+
+  // Loaded over: the saved form of another database.
+  auto other = MakeDataBase({"X", "C"});
+  TComPtr<ICompoundStream> saved = SavedForm(other.Get());
+  ASSERT_TRUE(saved);
+  ASSERT_EQ(LoadForm(database.Get(), saved.Get()), S_OK);
+  EXPECT_EQ(found("E"), "none");
+  EXPECT_EQ(found("x"), "X@0");
+  EXPECT_EQ(found("c"), "C@1");
+  // A sign before another of the name it takes wins at once.
+  TComPtr<IStratSign> x;
+  database->GetSign(0, x.Put());
+  x->SetName(MakeShortString("c"));
+  EXPECT_EQ(found("C"), "c@0");
+}
+
 TEST(StratDataBase, SignListOperations) {
   auto database = MakeDataBase({"A", "B"});
   auto shared = MakeSign("C");

@@ -230,3 +230,44 @@ TEST_F(StratColEntryTest, CutSignsStayInsideTheirLayer) {
   const QImage open = render(0);
   EXPECT_GT(Painted(open, QRect(left + 2, bottom + 3, right - left - 4, 200)), 0);
 }
+
+// A repaint of a band draws there what a repaint of everything draws: the layers cut by
+// the band's edges with their signs (from images) and selection marks.
+TEST_F(StratColEntryTest, RepaintOfABandMatchesTheWholeDrawing) {
+  TTestBody body;
+  TPrintStratCol* col = body.AddColumn();
+  ASSERT_TRUE(col->LoadDataBase(DefaultLsd()));
+  const QStringList signs[] = {{"SST", "CLY"}, {"LST"}, {"COAL", "SLT", "DOL"}};
+  for (int i = 0; i < 40; ++i) col->AddLayer(1 + i * 0.35, 1 + (i + 1) * 0.35, signs[i % 3]);
+  col->AutoPlaceAll();
+  const auto render = [&](const TRect& clip) {
+    QImage image(300, 900, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setClipRect(ToQRect(clip));
+    TDrawContext c;
+    c.DC = &painter;
+    c.Options = doBorders | doSelection;
+    c.ClipRect = clip;
+    col->Draw(c);
+    return image;
+  };
+  const QImage whole = render({0, 0, 300, 900});
+  TDrawContext probe;
+  QImage scratch(1, 1, QImage::Format_RGB32);
+  QPainter sp(&scratch);
+  probe.DC = &sp;
+  // A band from inside one layer to two pixels into another, the selected one.
+  const int bandTop = probe.PixelY(col->Layers()[10]->Top()) + 3;
+  const int bandBottom = probe.PixelY(col->Layers()[20]->Top()) + 2;
+  col->Layers()[20]->SetSelected(true);
+  const QImage selected = render({0, 0, 300, 900});
+  const QImage band = render({0, bandTop, 300, bandBottom});
+  sp.end();
+  ASSERT_LT(bandTop + 10, bandBottom);
+  const QRect area(0, bandTop, 300, bandBottom - bandTop);
+  EXPECT_GT(Painted(band, area), 1000);
+  EXPECT_EQ(band.copy(area), selected.copy(area));
+  EXPECT_NE(selected.copy(area), whole.copy(area));  // the marks show in the band
+  EXPECT_EQ(Painted(band, QRect(0, 0, 300, bandTop)), 0);
+}
