@@ -293,9 +293,9 @@ bool TPrintObject::SaveToStream(IStream* stream) {
   return true;
 }
 
-TRect TPrintObject::GetPixelRect(const TDrawContext& context) const { return GetPixelRect(context.Pixels()); }
-
-TRect TPrintObject::GetPixelRect(const TPixelMapping& pixels) const {
+TRect TPrintObject::GetPixelRect(const TDrawContext& context) const {
+  // The mapping once: each of PixelX and PixelY would ask the device for its dpi.
+  const TPixelMapping pixels = context.Pixels();
   TRect r;
   r.Left = pixels.X(FLeft);
   r.Top = pixels.Y(FTop);

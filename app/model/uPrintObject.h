@@ -116,8 +116,6 @@ class TPrintObject {
   bool LoadFromStream(IStream* stream);
   bool SaveToStream(IStream* stream);
   TRect GetPixelRect(const TDrawContext& context) const;
-  // The same with the context's mapping worked out once, for a walk over many objects.
-  TRect GetPixelRect(const TPixelMapping& pixels) const;
   TBoundsRect GetBoundsRect() const;
   void SetBoundsRect(const TBoundsRect& bounds);
   // Drags from (x0, y0) to (x1, y1) by what the hit at (x0, y0) allows.

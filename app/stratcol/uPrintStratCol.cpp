@@ -38,6 +38,12 @@ constexpr double kSameDepth = 0.001;
 const QString kDefaultLsd = QStringLiteral("default.lsd");
 const QString kLsd2 = QStringLiteral("lsd2");
 
+// GetPixelRect with the context's mapping worked out once for a walk over many layers.
+TRect PixelRect(const TPrintObject& object, const TPixelMapping& pixels) {
+  return {pixels.X(object.Left()), pixels.Y(object.Top()), pixels.X(object.Left() + object.GetWidth()),
+          pixels.Y(object.Top() + object.GetHeight())};
+}
+
 double CellNumber(const QString& text, double def) {
   const double v = ReadNumber(text.trimmed().toStdString(), def);
   return std::isfinite(v) ? v : def;
@@ -573,7 +579,7 @@ void TPrintStratCol::Draw(TDrawContext& context) {
     if (c->GetKind() == kindLCEntry) {
       if (spanned && (c->Top() > high || c->Top() + c->GetHeight() < low)) continue;
       if (auto* e = dynamic_cast<TStratColEntry*>(c)) {
-        if (e->GetPixelRect(pixels).Intersects(context.ClipRect)) layers.push_back(e);
+        if (PixelRect(*e, pixels).Intersects(context.ClipRect)) layers.push_back(e);
         continue;
       }
     }
