@@ -138,13 +138,9 @@ void DrawSignBlocks(QPainter* dc, const TEmfDocument& picture, double widthMM, d
   }
 }
 
-void DrawFieldItems(const std::vector<TStratPlacement>& items, QPainter* dc, int32_t x0, int32_t y0, int32_t pass,
-                    double scale, IStratDataBase* database) {
-  for (size_t i = items.size(); i-- > 0;) {
-    const TStratPlacement& item = items[i];
-    if ((item.Flags & 1) != pass) continue;
-    TComPtr<IStratSign> sign;
-    if (database->FindByName(item.SignName, sign.Put()) != S_OK || !sign) continue;
-    sign->Draw(dc, item, x0, y0, scale);
-  }
+void DrawFieldItem(const TStratPlacement& item, QPainter* dc, int32_t x0, int32_t y0, double scale,
+                   IStratDataBase* database) {
+  TComPtr<IStratSign> sign;
+  if (database->FindByName(item.SignName, sign.Put()) != S_OK || !sign) return;
+  sign->Draw(dc, item, x0, y0, scale);
 }

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
 #include "strat.h"
 
@@ -26,7 +25,6 @@ TBlockLayout ComputeBlockLayout(double widthMM, double heightMM, const TStratPla
 void DrawSignBlocks(QPainter* dc, const TEmfDocument& picture, double widthMM, double heightMM,
                     const TStratPlacement& item, int32_t x0, int32_t y0, double scale);
 
-// Draws the items whose Flags bit 0 equals `pass`, from the last to the first,
-// each with the sign of its name from `database` (missing signs are skipped).
-void DrawFieldItems(const std::vector<TStratPlacement>& items, QPainter* dc, int32_t x0, int32_t y0, int32_t pass,
-                    double scale, IStratDataBase* database);
+// Draws one item with the sign of its name from `database` (nothing when the sign is missing).
+void DrawFieldItem(const TStratPlacement& item, QPainter* dc, int32_t x0, int32_t y0, double scale,
+                   IStratDataBase* database);

@@ -88,9 +88,14 @@ void TStratField::GetName(int32_t index, TShortString* result) {
 
 HRESULT TStratField::Draw(QPainter* dc, int32_t x0, int32_t y0, int32_t pass, double scale, IStratDataBase* database) {
   if (!database || scale == 0) return E_INVALIDARG;
-  // A copy of the list keeps the walk sound should a sign's drawing reach back into this field.
-  const std::vector<TStratPlacement> items = FItems;
-  DrawFieldItems(items, dc, x0, y0, pass, scale, database);
+  // The last item first, each copied before it is drawn and the index checked again: the walk
+  // stays sound should a sign's drawing reach back into this field. Only the items of this
+  // pass are copied (a layer draws twice and most of its items belong to one pass).
+  for (size_t i = FItems.size(); i-- > 0;) {
+    if (i >= FItems.size() || (FItems[i].Flags & 1) != pass) continue;
+    const TStratPlacement item = FItems[i];
+    DrawFieldItem(item, dc, x0, y0, scale, database);
+  }
   return S_OK;
 }
 
