@@ -7,6 +7,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QPainter>
+#include <QPicture>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -375,6 +377,60 @@ TEST_F(ShippedTemplates, TheirExtraBlocksJoinTheDocumentInTheProgramsLanguage) {
       EXPECT_GE(remarks->Parameters().IndexOf(QStringLiteral("WELL")), 0);
       const QString remarksTitle = dynamic_cast<TPrintText*>(remarks->GetChild(0))->GetText();
       EXPECT_EQ(remarksTitle.contains(QRegularExpression("[А-Я]")), russian) << remarksTitle.toStdString();
+    }
+  }
+}
+
+// On screen the lithology column's signs come from images of their blocks; the column
+// must look as the signs' metafiles played one by one draw it (recorded as vectors in a
+// picture, then played onto the same kind of image), at two zooms. Only the column is
+// compared: text replayed from a picture may sit a pixel apart.
+TEST_F(ShippedTemplates, LithologyColumnOnScreenLooksAsItsVectorDrawing) {
+  TPrintDocument document;
+  ASSERT_TRUE(document.LoadFromFile(TemplateDir() + QStringLiteral("lithology_log.knt")));
+  TPrintStratCol* column = nullptr;
+  for (int i = 0; i < document.Count() && !column; ++i)
+    if (auto* list = dynamic_cast<TPrintObjectList*>(document.GetChild(i)))
+      for (int k = 0; k < list->Count() && !column; ++k) column = dynamic_cast<TPrintStratCol*>(list->GetChild(k));
+  ASSERT_NE(column, nullptr);
+  for (float zoom : {1.0f, 1.7f}) {
+    const QSize size(static_cast<int>(210 * 96 / 25.4 * zoom), static_cast<int>(297 * 96 / 25.4 * zoom));
+    QRect area;
+    auto draw = [&](QPaintDevice* device) {
+      QPainter painter(device);
+      TDrawContext c;
+      c.DC = &painter;
+      c.Zoom = zoom;
+      c.Options = doBorders;
+      c.ClipRect = {0, 0, size.width(), size.height()};
+      document.Draw(c);
+      area = ToQRect(column->GetPixelRect(c)) & QRect(QPoint(0, 0), size);
+    };
+    QImage screen(size, QImage::Format_RGB32);
+    screen.fill(Qt::white);
+    draw(&screen);
+    QPicture vectors;
+    draw(&vectors);
+    QImage played(size, QImage::Format_RGB32);
+    played.fill(Qt::white);
+    {
+      QPainter painter(&played);
+      vectors.play(&painter);
+    }
+    ASSERT_GT(area.width() * area.height(), 10000);
+    int differing = 0, painted = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+      for (int x = area.left(); x <= area.right(); ++x) {
+        const QRgb a = screen.pixel(x, y), b = played.pixel(x, y);
+        differing +=
+            std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))}) > 4;
+        painted += a != qRgb(255, 255, 255);
+      }
+    EXPECT_EQ(differing, 0) << "zoom " << zoom;
+    EXPECT_GT(painted, area.width() * area.height() / 20) << "the signs show";
+    if (differing) {
+      screen.save(Path(QStringLiteral("lithology-screen-%1.png").arg(zoom)));
+      played.save(Path(QStringLiteral("lithology-vectors-%1.png").arg(zoom)));
     }
   }
 }
