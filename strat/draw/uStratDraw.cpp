@@ -44,8 +44,11 @@ bool DrawBlocksFromImage(QPainter* dc, const TEmfDocument& picture, const TBlock
   if (!TSignTileCache::RasterTarget(dc)) return false;
   const int64_t columns = cols.Last - cols.First + 1;
   const int64_t rowCount = rows.Last - rows.First + 1;
-  // A repeating brush when the blocks are spaced (one block along an axis needs no period).
-  const bool repeat = (columns > 1 || rowCount > 1) && (columns == 1 || b.GapX >= 0) && (rowCount == 1 || b.GapY >= 0);
+  // A repeating brush when the blocks are spaced (one block along an axis needs no period),
+  // and not so far apart that no tile could hold the period.
+  const double maxPeriod = static_cast<double>(TSignTileCache::kMaxImagePixels);
+  const bool repeat = (columns > 1 || rowCount > 1) && (columns == 1 || (b.GapX >= 0 && stepX <= maxPeriod)) &&
+                      (rowCount == 1 || (b.GapY >= 0 && stepY <= maxPeriod));
   const int32_t periodX = !repeat ? 0 : columns > 1 ? static_cast<int32_t>(stepX) : b.Width;
   const int32_t periodY = !repeat ? 0 : rowCount > 1 ? static_cast<int32_t>(stepY) : b.Height;
   const TSignTileCache::TTiles tiles = TSignTileCache::Shared().Tiles(picture, b.Width, b.Height, periodX, periodY, dc);
