@@ -174,6 +174,14 @@ KERNO_EXPORT HRESULT stratSetFileName(IUnknown* object, const TShortString& name
 KERNO_EXPORT HRESULT stratSetMetaFile(IStratSign* sign, const char* path);
 KERNO_EXPORT HRESULT stratSaveMetafile(IStratSign* sign, const char* path);
 KERNO_EXPORT bool stratDrawIcon(QPainter* dc, const TRect& rect, IStratSign* sign, bool transparent);
+// True when `dc` draws signs from images of their blocks (a raster device: screens, bitmaps)
+// rather than by playing their pictures (printers, PDF, SVG, metafiles).
+KERNO_EXPORT bool stratRasterPainter(const QPainter* dc);
+// Draws the items of `pass` as field->Draw does, nothing painted outside `bounds` (device
+// pixels), as under a clip to them. On a raster device the painter's clip is left alone
+// (cheaper than a clip set and restored per call); elsewhere the field draws under that clip.
+KERNO_EXPORT HRESULT stratDrawFieldInside(IStratField* field, QPainter* dc, const TRect& bounds, int32_t x0, int32_t y0,
+                                          int32_t pass, double scale, IStratDataBase* database);
 KERNO_EXPORT HRESULT stratDrawListItem(QPainter* dc, IStratDataBase* database, const TRect& rect,
                                        const TShortString& name, bool transparent);
 KERNO_EXPORT HRESULT stratAdjuctField(IStratDataBase* database, IStratField* field, double width, double height);

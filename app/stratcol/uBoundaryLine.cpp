@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "uDrawContext.h"
+#include "uLineBatch.h"
 #include "uNumbers.h"
 
 namespace {
@@ -43,10 +44,38 @@ QPen GdiThinPen(int32_t style, uint32_t color) {
   return pen;
 }
 
-void DrawBoundaryLine(QPainter* dc, int x1, int x2, const TBoundaryLine& line, double zoom, int y) {
-  if (!dc || !dc->device() || zoom <= 0 || line.LineWidth == 0 || std::isnan(line.LineWidth)) return;
+namespace {
+
+bool Drawn(const QPainter* dc, const TBoundaryLine& line, double zoom) {
+  return dc && dc->device() && zoom > 0 && line.LineWidth != 0 && !std::isnan(line.LineWidth);
+}
+
+// The line's width in device pixels.
+int PenPixels(const QPainter* dc, const TBoundaryLine& line, double zoom) {
   const double dpi = dc->device()->logicalDpiY();
-  const int p = line.LineWidth > 0 ? RoundEven(zoom * dpi / 25.4 * line.LineWidth) : -RoundEven(line.LineWidth);
+  return line.LineWidth > 0 ? RoundEven(zoom * dpi / 25.4 * line.LineWidth) : -RoundEven(line.LineWidth);
+}
+
+}  // namespace
+
+bool BatchBoundaryLine(TLineBatch& batch, const QPainter* dc, int x1, int x2, const TBoundaryLine& line, double zoom,
+                       int y) {
+  if (!Drawn(dc, line, zoom)) return true;
+  const int p = PenPixels(dc, line, zoom);
+  // Wide pens and the patterns of wide lines are drawn one by one.
+  if (p > 1 || (line.LineWidth > 0 && line.Style > 0 && line.Style <= 4)) return false;
+  // A thin line starts and ends where its white under-line does (no half width to keep).
+  const QPen pen = GdiThinPen(line.LineWidth < 0 ? line.Style : 0, static_cast<uint32_t>(line.Color));
+  const QLine at(x1, y, x2, y);
+  if (pen.style() == Qt::SolidLine && pen.dashPattern().isEmpty()) return batch.Add(pen, at);
+  if (pen.style() != Qt::NoPen) return false;  // dashes: the white shows in their gaps
+  return batch.Add(WidePen(p, 0xFFFFFF), at);
+}
+
+void DrawBoundaryLine(QPainter* dc, int x1, int x2, const TBoundaryLine& line, double zoom, int y) {
+  if (!Drawn(dc, line, zoom)) return;
+  const double dpi = dc->device()->logicalDpiY();
+  const int p = PenPixels(dc, line, zoom);
   const int h = p / 2;
   const QPen old = dc->pen();
 

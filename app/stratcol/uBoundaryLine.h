@@ -7,6 +7,7 @@
 #include <cstdint>
 
 class QPainter;
+class TLineBatch;
 
 // 16 bytes, copied whole between the column, its layers and the dialogs.
 struct TBoundaryLine {
@@ -25,3 +26,9 @@ QPen GdiThinPen(int32_t style, uint32_t color);
 // widths and dashes given in millimetres. Dashes of wide lines are drawn as
 // patterns in millimetres over a white under-line.
 void DrawBoundaryLine(QPainter* dc, int x1, int x2, const TBoundaryLine& line, double zoom, int y);
+
+// The lines DrawBoundaryLine would draw, put in `batch` when they all can join it (thin solid
+// pens): the white under-line is left out where the line itself covers every pixel of it.
+// False, with nothing put in, when the line must be drawn by DrawBoundaryLine.
+bool BatchBoundaryLine(TLineBatch& batch, const QPainter* dc, int x1, int x2, const TBoundaryLine& line, double zoom,
+                       int y);

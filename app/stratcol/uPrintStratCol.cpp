@@ -14,6 +14,7 @@
 #include "uIntervalImport.h"
 #include "uLanguage.h"
 #include "uLanguageObject.h"
+#include "uLineBatch.h"
 #include "uMemoryStream.h"
 #include "uNumbers.h"
 #include "uPropertiesDialogs.h"
@@ -587,7 +588,14 @@ void TPrintStratCol::Draw(TDrawContext& context) {
   }
   // All cut signs first, then the lines and the signs that may reach into neighbours.
   for (TStratColEntry* e : layers) e->DrawClipped(context);
-  for (TStratColEntry* e : layers) e->DrawOpen(context);
+  if (dc && context.Has(doBorders) && TLineBatch::Usable(dc)) {
+    // Boundaries and bottom lines of consecutive layers share pens: drawn in batches.
+    TLineBatch batch(context.ClipRect.Top - 1, context.ClipRect.Bottom + 1);
+    for (TStratColEntry* e : layers) e->DrawOpen(context, &batch);
+    batch.Flush(dc);
+  } else {
+    for (TStratColEntry* e : layers) e->DrawOpen(context);
+  }
   for (TPrintObject* c : others) c->Draw(context);
   if (context.Has(doBorders) && dc) {
     dc->drawLine(r.Left, r.Top, r.Right, r.Top);

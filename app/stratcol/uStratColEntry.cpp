@@ -10,6 +10,7 @@
 #include "uCodePage.h"
 #include "uIniFile.h"
 #include "uLanguage.h"
+#include "uLineBatch.h"
 #include "uPropertiesDialogs.h"
 
 namespace {
@@ -135,23 +136,53 @@ void TStratColEntry::DrawClipped(TDrawContext& context) {
   // The layer's own rectangle, white where no sign paints; nothing drawn
   // here leaves it. A clip keeps the signs as vectors in printed files.
   QPainter* dc = context.DC;
-  dc->save();
   const QRect rect = ToQRect(r);
+  if (stratRasterPainter(dc)) {
+    // On screens the signs' fills are cut to the layer instead: a clip set and restored per
+    // layer costs more than the layer's fills.
+    dc->fillRect(rect, Qt::white);
+    stratDrawFieldInside(FField.Get(), dc, r, r.Left, r.Top, 1, context.Zoom, FDataBase.Get());
+    return;
+  }
+  dc->save();
   dc->setClipRect(rect, Qt::IntersectClip);
   dc->fillRect(rect, Qt::white);
   FField->Draw(dc, r.Left, r.Top, 1, context.Zoom, FDataBase.Get());
   dc->restore();
 }
 
-void TStratColEntry::DrawOpen(TDrawContext& context) {
+bool TStratColEntry::HasOpenItems() const {
+  TStratPlacement item{};
+  for (int i = 0; i < SignCount(); ++i)
+    if (FField->GetItem(i, &item) == S_OK && (item.Flags & 1) == 0) return true;
+  return false;
+}
+
+void TStratColEntry::DrawOpen(TDrawContext& context, TLineBatch* batch) {
   if (GetWidth() <= 0 || GetHeight() <= 0) return;
   const TRect r = GetPixelRect(context);
-  if (context.Has(doBorders) && context.DC && r.Intersects(context.ClipRect) && FDataBase && FField) {
-    QPainter* dc = context.DC;
-    DrawBoundaryLine(dc, r.Left, r.Right, FTopLine, context.Zoom, r.Top);
-    dc->drawLine(r.Left, r.Bottom, r.Right, r.Bottom);
-    FField->Draw(dc, r.Left, r.Top, 0, context.Zoom, FDataBase.Get());
+  QPainter* dc = context.DC;
+  if (context.Has(doBorders) && dc && r.Intersects(context.ClipRect) && FDataBase && FField) {
+    if (!batch) {
+      DrawBoundaryLine(dc, r.Left, r.Right, FTopLine, context.Zoom, r.Top);
+      dc->drawLine(r.Left, r.Bottom, r.Right, r.Bottom);
+      FField->Draw(dc, r.Left, r.Top, 0, context.Zoom, FDataBase.Get());
+    } else {
+      if (!BatchBoundaryLine(*batch, dc, r.Left, r.Right, FTopLine, context.Zoom, r.Top)) {
+        batch->Flush(dc);
+        DrawBoundaryLine(dc, r.Left, r.Right, FTopLine, context.Zoom, r.Top);
+      }
+      if (!batch->Add(dc->pen(), QLine(r.Left, r.Bottom, r.Right, r.Bottom))) {
+        batch->Flush(dc);
+        dc->drawLine(r.Left, r.Bottom, r.Right, r.Bottom);
+      }
+      if (HasOpenItems()) {
+        batch->Flush(dc);
+        FField->Draw(dc, r.Left, r.Top, 0, context.Zoom, FDataBase.Get());
+      }
+    }
   }
+  if (batch && Selected() && context.Has(doSelection)) batch->Flush(dc);
   DrawSelection(context);
 }
 

@@ -15,6 +15,8 @@
 inline constexpr int kMaxLayerSigns = 100;
 
 // What a layer offers to its column and dialogs.
+class TLineBatch;
+
 class TabstractLCEntry : public TPrintDeepObject {
  public:
   virtual int SignCount() const = 0;
@@ -63,9 +65,10 @@ class TStratColEntry : public TabstractLCEntry {
 
   // The two drawing passes the column runs over all its layers: the signs cut
   // at the layer's edges, then the boundary lines and the signs that may
-  // extend beyond it.
+  // extend beyond it. With a batch (raster devices), thin lines join it and
+  // whatever else DrawOpen draws goes after the lines batched so far.
   void DrawClipped(TDrawContext& context);
-  void DrawOpen(TDrawContext& context);
+  void DrawOpen(TDrawContext& context, TLineBatch* batch = nullptr);
 
   int GetKind() const override { return kindLCEntry; }
   bool LoadFromQS(ICompoundStream* stream) override;
@@ -85,6 +88,8 @@ class TStratColEntry : public TabstractLCEntry {
   void DumpProperties(QJsonObject* json) const override;
 
  private:
+  // Whether an item of the field draws in the open pass (Flags bit 0 clear). FField set.
+  bool HasOpenItems() const;
   TComPtr<IStratField> FField;
   TComPtr<IStratDataBase> FDataBase;
   TBoundaryLine FTopLine{0, 0, -1.0};

@@ -2,6 +2,7 @@
 
 #include <QPaintDevice>
 #include <QPainter>
+#include <QRect>
 #include <algorithm>
 #include <cmath>
 #include <optional>
@@ -10,12 +11,40 @@
 #include "uEmfDocument.h"
 #include "uEmfPlayer.h"
 #include "uNumbers.h"
+#include "uRect.h"
 #include "uSignTileCache.h"
 
 namespace {
 // Each block plays the whole picture. A page at 600 dpi holds some 60,000 blocks of a 1 mm
 // sign; beyond this many in one call the remaining blocks are not drawn.
 constexpr int64_t kMaxBlocksPerCall = 65536;
+
+// The rectangle a field drawn on a raster device stays inside (DrawFieldInside), in the
+// painter's logical pixels; null when none. A layer of a column draws thousands of times a
+// repaint, and a clip saved, set and restored for each costs more than its signs' fills.
+struct TFieldBounds {
+  const QPainter* Painter;
+  QRect Rect;
+};
+thread_local const TFieldBounds* tBounds = nullptr;
+
+// Keeps what `dc` draws inside `bounds`, when there are bounds, for as long as it lives.
+class TBoundsClip {
+ public:
+  TBoundsClip(QPainter* dc, const QRect* bounds) : FPainter(bounds ? dc : nullptr) {
+    if (!FPainter) return;
+    FPainter->save();
+    FPainter->setClipRect(*bounds, Qt::IntersectClip);
+  }
+  ~TBoundsClip() {
+    if (FPainter) FPainter->restore();
+  }
+  TBoundsClip(const TBoundsClip&) = delete;
+  TBoundsClip& operator=(const TBoundsClip&) = delete;
+
+ private:
+  QPainter* FPainter;
+};
 
 // The range of block indexes along one axis whose blocks may touch [low, high):
 // block i spans [start + step * i, start + step * i + size).
@@ -39,8 +68,10 @@ TIndexRange VisibleRange(int32_t count, double start, double step, double size, 
 // Draws the blocks in `cols` x `rows` from the picture's block image on a raster device:
 // through one repeating brush where the blocks neither overlap nor paint outside themselves,
 // else one image per block in the order of playing. False when the metafile must be played.
+// With `bounds`, nothing lands outside them: the repeating fill is cut to them, the images
+// drawn one by one go under a clip.
 bool DrawBlocksFromImage(QPainter* dc, const TEmfDocument& picture, const TBlockLayout& b, TIndexRange cols,
-                         TIndexRange rows, double left0, double top0, double stepX, double stepY) {
+                         TIndexRange rows, double left0, double top0, double stepX, double stepY, const QRect* bounds) {
   if (!TSignTileCache::RasterTarget(dc)) return false;
   const int64_t columns = cols.Last - cols.First + 1;
   const int64_t rowCount = rows.Last - rows.First + 1;
@@ -58,8 +89,11 @@ bool DrawBlocksFromImage(QPainter* dc, const TEmfDocument& picture, const TBlock
   const double left = left0 + stepX * static_cast<double>(cols.First);
   const double top = top0 + stepY * static_cast<double>(rows.First);
   if (tiles.Brush.style() != Qt::NoBrush) {
-    const QRectF area(left, top, stepX * static_cast<double>(columns - 1) + b.Width,
-                      stepY * static_cast<double>(rowCount - 1) + b.Height);
+    QRectF area(left, top, stepX * static_cast<double>(columns - 1) + b.Width,
+                stepY * static_cast<double>(rowCount - 1) + b.Height);
+    // Whole pixels on both sides: the cut fills what a clip to the bounds would let through.
+    if (bounds) area &= QRectF(*bounds);
+    if (area.isEmpty()) return true;
     // The pattern starts at the first block, wherever the painter's brush origin was.
     const QPoint origin = dc->brushOrigin();
     dc->setBrushOrigin(QPointF(left, top));
@@ -67,6 +101,7 @@ bool DrawBlocksFromImage(QPainter* dc, const TEmfDocument& picture, const TBlock
     dc->setBrushOrigin(origin);
     return true;
   }
+  const TBoundsClip clip(dc, bounds);
   for (int64_t r = 0; r < rowCount; ++r)
     for (int64_t c = 0; c < columns; ++c)
       dc->drawImage(QPointF(left + stepX * static_cast<double>(c) + block.Offset.x(),
@@ -112,6 +147,8 @@ void DrawSignBlocks(QPainter* dc, const TEmfDocument& picture, double widthMM, d
   if (device->width() > 0 && device->height() > 0)
     area = toLogical.mapRect(QRectF(0, 0, device->width(), device->height()));
   if (dc->hasClipping()) area = area ? (*area & dc->clipBoundingRect()) : dc->clipBoundingRect();
+  const QRect* bounds = tBounds && tBounds->Painter == dc ? &tBounds->Rect : nullptr;
+  if (bounds) area = area ? (*area & QRectF(*bounds)) : QRectF(*bounds);
   TIndexRange cols{0, item.CountX - 1};
   TIndexRange rows{0, item.CountY - 1};
   if (area) {
@@ -126,9 +163,11 @@ void DrawSignBlocks(QPainter* dc, const TEmfDocument& picture, double widthMM, d
   }
   if (cols.First > cols.Last || rows.First > rows.Last) return;
   const int64_t visible = (cols.Last - cols.First + 1) * (rows.Last - rows.First + 1);
-  if (visible <= kMaxBlocksPerCall && DrawBlocksFromImage(dc, picture, b, cols, rows, left0, top0, stepX, stepY))
+  if (visible <= kMaxBlocksPerCall &&
+      DrawBlocksFromImage(dc, picture, b, cols, rows, left0, top0, stepX, stepY, bounds))
     return;
 
+  const TBoundsClip clip(dc, bounds);
   // Whatever the device says, a damaged count must not stall the drawing.
   int64_t budget = kMaxBlocksPerCall;
   for (int64_t r = rows.First; r <= rows.Last; ++r) {
@@ -146,4 +185,28 @@ void DrawFieldItem(const TStratPlacement& item, QPainter* dc, int32_t x0, int32_
   TComPtr<IStratSign> sign;
   if (database->FindByName(item.SignName, sign.Put()) != S_OK || !sign) return;
   sign->Draw(dc, item, x0, y0, scale);
+}
+
+HRESULT DrawFieldInside(IStratField* field, QPainter* dc, const QRect& bounds, int32_t x0, int32_t y0, int32_t pass,
+                        double scale, IStratDataBase* database) {
+  if (!field || !dc) return E_INVALIDARG;
+  if (!TSignTileCache::RasterTarget(dc)) {
+    const TBoundsClip clip(dc, &bounds);
+    return field->Draw(dc, x0, y0, pass, scale, database);
+  }
+  // A field drawn from within a sign's drawing keeps the outer bounds as well.
+  const TFieldBounds* outer = tBounds;
+  TFieldBounds inner{dc, outer && outer->Painter == dc ? (outer->Rect & bounds) : bounds};
+  tBounds = &inner;
+  const HRESULT hr = field->Draw(dc, x0, y0, pass, scale, database);
+  tBounds = outer;
+  return hr;
+}
+
+KERNO_EXPORT bool stratRasterPainter(const QPainter* dc) { return TSignTileCache::RasterTarget(dc); }
+
+KERNO_EXPORT HRESULT stratDrawFieldInside(IStratField* field, QPainter* dc, const TRect& bounds, int32_t x0, int32_t y0,
+                                          int32_t pass, double scale, IStratDataBase* database) {
+  const QRect rect(bounds.Left, bounds.Top, bounds.Right - bounds.Left, bounds.Bottom - bounds.Top);
+  return DrawFieldInside(field, dc, rect, x0, y0, pass, scale, database);
 }

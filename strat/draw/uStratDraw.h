@@ -6,6 +6,7 @@
 #include "strat.h"
 
 class QPainter;
+class QRect;
 class TEmfDocument;
 
 // Block geometry in device pixels, each value rounded to nearest with ties to even.
@@ -28,3 +29,11 @@ void DrawSignBlocks(QPainter* dc, const TEmfDocument& picture, double widthMM, d
 // Draws one item with the sign of its name from `database` (nothing when the sign is missing).
 void DrawFieldItem(const TStratPlacement& item, QPainter* dc, int32_t x0, int32_t y0, double scale,
                    IStratDataBase* database);
+
+// Draws the items of `pass` as field->Draw does, with nothing painted outside `bounds` (the
+// painter's logical pixels), as a clip to them would show it. On a raster device the blocks'
+// fills are cut to the bounds and the painter's clip is left alone (a clip set and restored
+// per layer of a column costs more than the layer's signs); elsewhere the field draws under
+// that clip, so vector output keeps it.
+HRESULT DrawFieldInside(IStratField* field, QPainter* dc, const QRect& bounds, int32_t x0, int32_t y0, int32_t pass,
+                        double scale, IStratDataBase* database);

@@ -4,6 +4,11 @@
 // the layers, fitting, rescaling and boundary floating.
 #include <QDirIterator>
 #include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QPicture>
+#include <algorithm>
+#include <cstdlib>
 
 #include "uStorage.h"
 #include "uStratColTestEnv.h"
@@ -418,4 +423,68 @@ TEST_F(StratColumnTest, CopiesCarryTheDatabaseAndTheTopLine) {
   EXPECT_EQ(copy->Layers()[1]->GetTopLine().Style, 1);
   EXPECT_EQ(copy->TopLine().Color, 0xFF);
   EXPECT_EQ(copy->UnknownSignLayers(), 0);
+}
+
+// On screen the layers' signs are cut to their layers without a clip and their lines go in
+// batches; recorded as vectors (a picture, drawn the way printers get it) and played onto the
+// same kind of image, the column must look the same: thin lines of several colours and
+// styles, a line drawing nothing, dashed and wide lines, layers a few pixels tall and a view
+// scrolled so that layers run past its top and bottom.
+TEST_F(StratColumnTest, OnScreenTheColumnLooksAsItsVectorDrawing) {
+  TTestBody body;
+  TPrintStratCol* column = body.AddColumn();
+  ASSERT_TRUE(column->LoadDataBase(DefaultLsd()));
+  // Mostly thin solid lines, which batch, in runs; now and then one drawn alone.
+  const TBoundaryLine lines[] = {{0, 0x0000FF, -1.0}, {0, 0x0000FF, -1.0}, {5, 0, -1.0},       {0, 0x00A000, 0.2},
+                                 {0, 0x00A000, 0.2},  {0, 0x000000, -1.0}, {2, 0, -1.0},       {7, 0x123456, -1.0},
+                                 {0, 0x0000FF, -1.0}, {1, 0xFF0000, 0.3},  {0, 0x00A000, 0.2}, {0, 0x804000, 0.6}};
+  const QStringList signs[] = {{"SST", "LST"}, {"CLY"}, {"SLT", "DOL", "ANH"}, {"COAL", "SH"}};
+  double top = 0;
+  for (int i = 0; i < 40; ++i) {
+    const double height = i % 5 == 0 ? 1.0 : 0.2 + 0.1 * (i % 3);  // metres: 1 to 5 mm
+    TStratColEntry* e = column->AddLayer(top, top + height, signs[i % 4]);
+    ASSERT_NE(e, nullptr);
+    e->SetTopLine(lines[i % 12]);
+    top += height;
+  }
+  column->AutoPlaceAll();
+  const QSize size(200, 260);
+  // At origin 0 six dots of a sign a pixel apart show already without batches or cuts
+  // (a picture keeps its coordinates less exactly than the screen): not compared here.
+  for (int originY : {37, 80, 150}) {
+    auto draw = [&](QPaintDevice* device) {
+      QPainter painter(device);
+      TDrawContext c;
+      c.DC = &painter;
+      c.Options = doBorders;
+      c.OriginX = 5;
+      c.OriginY = originY;
+      c.ClipRect = {0, 0, size.width(), size.height()};
+      column->Draw(c);
+    };
+    QImage screen(size, QImage::Format_RGB32);
+    screen.fill(Qt::white);
+    draw(&screen);
+    QPicture vectors;
+    draw(&vectors);
+    QImage played(size, QImage::Format_RGB32);
+    played.fill(Qt::white);
+    {
+      QPainter painter(&played);
+      vectors.play(&painter);
+    }
+    int differing = 0;
+    for (int y = 0; y < size.height(); ++y)
+      for (int x = 0; x < size.width(); ++x) {
+        const QRgb a = screen.pixel(x, y), b = played.pixel(x, y);
+        // Signs played straight and drawn from images differ by rounding only.
+        differing +=
+            std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))}) > 4;
+      }
+    EXPECT_EQ(differing, 0) << "origin " << originY;
+    if (differing) {
+      screen.save(Path(QStringLiteral("column-screen-%1.png").arg(originY)));
+      played.save(Path(QStringLiteral("column-vectors-%1.png").arg(originY)));
+    }
+  }
 }

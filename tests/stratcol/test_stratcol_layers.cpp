@@ -271,3 +271,56 @@ TEST_F(StratColEntryTest, RepaintOfABandMatchesTheWholeDrawing) {
   EXPECT_NE(selected.copy(area), whole.copy(area));  // the marks show in the band
   EXPECT_EQ(Painted(band, QRect(0, 0, 300, bandTop)), 0);
 }
+
+// On a raster device a layer's signs are cut to the layer without the painter's clip: the
+// pixels must be those of the field drawn under a clip, for repeating fills (spaced and
+// touching blocks) and images drawn one by one (overlapping blocks), with an outer clip of
+// the painter's and without one, and the painter's clip left as it was.
+TEST(StratColLayers, SignsCutToTheLayerMatchClippedSigns) {
+  TComPtr<IStratDataBase> database;
+  ASSERT_EQ(stratCreateDataBase(database.Put()), S_OK);
+  ASSERT_EQ(stratLoad(KERNO_SOURCE_DIR "/resources/lsd/default.lsd", database.Get()), S_OK);
+  TComPtr<IStratField> field;
+  ASSERT_EQ(stratCreateField(field.Put()), S_OK);
+  struct TItem {
+    const char* Name;
+    double Offset, Space;
+    int Count;
+  };
+  for (const TItem& it : {TItem{"SST", 0.7, 1.3, 12}, TItem{"LST", 1, -2, 9}, TItem{"CLY", 0, 0, 40}}) {
+    ASSERT_EQ(field->Add(MakeShortString(it.Name)), S_OK);
+    TStratPlacement item{};
+    field->GetItem(field->Count() - 1, &item);
+    item.OffsetX = item.OffsetY = it.Offset;
+    item.SpaceX = item.SpaceY = it.Space;
+    item.CountX = item.CountY = it.Count;
+    item.Flags = 1;
+    field->SetItem(field->Count() - 1, item);
+  }
+  QImage blank(230, 150, QImage::Format_RGB32);
+  blank.fill(Qt::white);
+  for (bool outerClip : {false, true}) {
+    const auto draw = [&](bool cut) {
+      QImage image = blank;
+      QPainter p(&image);
+      EXPECT_TRUE(stratRasterPainter(&p));
+      if (outerClip) p.setClipRect(QRect(20, 0, 150, 120));
+      for (int layer = 0; layer < 3; ++layer) {
+        const TRect r{7, 5 + layer * 37, 260, 5 + (layer + 1) * 37};  // past the right edge
+        if (cut) {
+          stratDrawFieldInside(field.Get(), &p, r, r.Left, r.Top, 1, 1.0, database.Get());
+          continue;
+        }
+        p.save();
+        p.setClipRect(QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top), Qt::IntersectClip);
+        field->Draw(&p, r.Left, r.Top, 1, 1.0, database.Get());
+        p.restore();
+      }
+      EXPECT_EQ(p.hasClipping(), outerClip);
+      return image;
+    };
+    const QImage cut = draw(true);
+    EXPECT_EQ(cut, draw(false)) << outerClip;
+    EXPECT_NE(cut, blank);
+  }
+}
