@@ -1,8 +1,11 @@
 #include "uDrawContext.h"
 
 #include <QFontMetrics>
+#include <QImage>
 #include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPainter>
+#include <algorithm>
 
 #include "uNumbers.h"
 
@@ -115,6 +118,77 @@ void DrawOutline(QPainter* dc, const TRect& r) {
   const QPoint points[5] = {QPoint(r.Left, r.Top), QPoint(r.Right - 1, r.Top), QPoint(r.Right - 1, r.Bottom - 1),
                             QPoint(r.Left, r.Bottom - 1), QPoint(r.Left, r.Top)};
   dc->drawPolyline(points, 5);
+}
+
+namespace {
+
+constexpr int kDashOn = 4;
+constexpr int kDashPeriod = 6;
+constexpr int kDashStrip = 2048;
+
+// A line of dashes `length` + one period long, across or down, in `color`
+// (transparent between the dashes); the last colour's strips are kept.
+const QImage& DashStrip(const QColor& color, bool down) {
+  thread_local QRgb kept = 0;
+  thread_local QImage across, along;
+  const QRgb rgb = color.rgba();
+  if (across.isNull() || kept != rgb) {
+    const QRgb on = qPremultiply(rgb);
+    across = QImage(kDashStrip + kDashPeriod, 1, QImage::Format_ARGB32_Premultiplied);
+    along = QImage(1, kDashStrip + kDashPeriod, QImage::Format_ARGB32_Premultiplied);
+    for (int i = 0; i < kDashStrip + kDashPeriod; ++i) {
+      const QRgb pixel = i % kDashPeriod < kDashOn ? on : 0;
+      across.setPixel(i, 0, pixel);
+      along.setPixel(0, i, pixel);
+    }
+    kept = rgb;
+  }
+  return down ? along : across;
+}
+
+// Dashes along one edge from `from` (inclusive) to `to` (exclusive) on the
+// line `at`, the pattern counted from `start`, drawn only within [low, high).
+void DashedEdge(QPainter* dc, bool down, int at, int start, int from, int to, int low, int high, const QColor& color) {
+  from = std::max(from, low);
+  to = std::min(to, high);
+  const QImage& strip = DashStrip(color, down);
+  while (from < to) {
+    const int phase = ((from - start) % kDashPeriod + kDashPeriod) % kDashPeriod;
+    const int length = std::min(to - from, kDashStrip);
+    if (down)
+      dc->drawImage(QPoint(at, from), strip, QRect(0, phase, 1, length));
+    else
+      dc->drawImage(QPoint(from, at), strip, QRect(phase, 0, length, 1));
+    from += length;
+  }
+}
+
+}  // namespace
+
+void DrawDashedOutline(QPainter* dc, const TRect& r, const TRect& clip, const QColor& color) {
+  if (!dc || r.IsEmpty()) return;
+  const QTransform& m = dc->transform();
+  const QPaintEngine* engine = dc->paintEngine();
+  if (!engine || engine->type() != QPaintEngine::Raster || m.type() > QTransform::TxTranslate ||
+      (dc->renderHints() & QPainter::Antialiasing)) {
+    const QPen previous = dc->pen();
+    dc->setPen(CosmeticPen(color, psDash, 1));
+    DrawOutline(dc, r);
+    dc->setPen(previous);
+    return;
+  }
+  // The clip in the painter's units (a translation at most).
+  const int dx = static_cast<int>(m.dx());
+  const int dy = static_cast<int>(m.dy());
+  const int left = clip.Left - dx, right = clip.Right - dx, top = clip.Top - dy, bottom = clip.Bottom - dy;
+  const int lastX = r.Right - 1;
+  const int lastY = r.Bottom - 1;
+  if (r.Top >= top && r.Top < bottom) DashedEdge(dc, false, r.Top, r.Left, r.Left, r.Right, left, right, color);
+  if (lastY != r.Top && lastY >= top && lastY < bottom)
+    DashedEdge(dc, false, lastY, r.Left, r.Left, r.Right, left, right, color);
+  if (r.Left >= left && r.Left < right) DashedEdge(dc, true, r.Left, r.Top, r.Top + 1, lastY, top, bottom, color);
+  if (lastX != r.Left && lastX >= left && lastX < right)
+    DashedEdge(dc, true, lastX, r.Top, r.Top + 1, lastY, top, bottom, color);
 }
 
 void FillPixelRect(QPainter* dc, const TRect& r, const QBrush& brush) {

@@ -98,6 +98,12 @@ QBrush GdiBrush(const QColor& color, int style = bsSolid, int hatch = hsHorizont
 // Outline of a pixel rectangle with the painter's current pen: the right and
 // bottom lines lie one pixel inside, on the last pixels the rectangle covers.
 void DrawOutline(QPainter* dc, const TRect& r);
+// The same outline dashed (4 pixels on, 2 off) in `color`, only within `clip`
+// (device pixels). On a raster image without scaling the dashes are copied
+// from a strip of them instead of stroked: Qt strokes a dashed line a pixel at
+// a time, which for a column as tall as the window costs more than the rest
+// of a mouse move together.
+void DrawDashedOutline(QPainter* dc, const TRect& r, const TRect& clip, const QColor& color);
 // A filled rectangle with the current brush and no outline (GDI FillRect).
 void FillPixelRect(QPainter* dc, const TRect& r, const QBrush& brush);
 // Text whose top-left corner (of the line's cell, ascent included) is at x, y.

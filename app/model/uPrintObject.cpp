@@ -92,9 +92,9 @@ void TPrintObject::DrawSelection(TDrawContext& context) {
   const TRect r = GetPixelRect(context);
   if (!r.Intersects(context.ClipRect)) return;
   QPainter* dc = context.DC;
+  DrawDashedOutline(dc, r, context.ClipRect, Qt::black);
   const QPen previous = dc->pen();
   dc->setPen(CosmeticPen(Qt::black, psDash, 1));
-  DrawOutline(dc, r);
   const int midX = r.Left + r.Width() / 2;
   const int midY = r.Top + r.Height() / 2;
   const QPoint handles[8] = {{r.Left, r.Top},     {midX, r.Top},    {r.Right, r.Top},   {r.Right, midY},

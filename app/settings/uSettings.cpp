@@ -255,8 +255,9 @@ void TSettings::SetMaxSteps(int value) {
   FIni.WriteInteger(kUndo, QStringLiteral("MAXSTEPS"), std::clamp(value, 0, 10));
 }
 
-double TSettings::SnapValue(double x) const {
-  const double step = Snap();
+double TSettings::SnapValue(double x) const { return SnapTo(x, Snap()); }
+
+double TSettings::SnapTo(double x, double step) {
   if (!(step > 0) || !std::isfinite(step) || !std::isfinite(x)) return x;
   return static_cast<double>(RoundEven64(x / step)) * step;
 }

@@ -127,6 +127,8 @@ class TSettings {
   // `x` rounded to the nearest multiple of Snap(), ties to even; `x` itself when
   // the step is not greater than 0.
   double SnapValue(double x) const;
+  // The same for a step read once (a point's two coordinates).
+  static double SnapTo(double x, double step);
 
   // A newer build seen in an opened file is remembered unless one at least as
   // high is already recorded; builds not newer than this program are ignored.

@@ -234,9 +234,15 @@ void TDocumentArea::TakeDragBase(TPrintObject* object) {
 void TDocumentArea::CopyToScreen(const QImage& from, const QRect& rect) {
   const QRect r = rect.intersected(from.rect()).intersected(FScreen.rect());
   if (r.isEmpty()) return;
+  // Rows by pointer: scanLine() checks for a shared copy at every row, which
+  // costs more than copying a narrow strip's row.
   const size_t bytes = static_cast<size_t>(r.width()) * 4;
-  for (int y = r.top(); y <= r.bottom(); ++y)
-    std::memcpy(FScreen.scanLine(y) + r.left() * 4, from.constScanLine(y) + r.left() * 4, bytes);
+  const qsizetype fromStride = from.bytesPerLine();
+  const qsizetype toStride = FScreen.bytesPerLine();
+  const uchar* source = from.constBits() + r.top() * fromStride + r.left() * 4;
+  uchar* target = FScreen.bits() + r.top() * toStride + r.left() * 4;
+  for (int y = r.top(); y <= r.bottom(); ++y, source += fromStride, target += toStride)
+    std::memcpy(target, source, bytes);
 }
 
 void TDocumentArea::DrawDragBase(QPainter* painter, const QRect& clip, TPrintObject* object) {
@@ -400,12 +406,18 @@ void TDocumentArea::DrawCross(QPainter* painter) {
 
 void TDocumentArea::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
-  const QRect r = event->rect();
-  const QRect shown = r.intersected(FScreen.rect());
-  if (!shown.isEmpty()) painter.drawImage(shown, FScreen, shown);
-  // A window larger than the buffer (between a resize and its event) shows grey.
-  const QRegion rest = QRegion(r).subtracted(QRegion(shown));
-  for (const QRect& part : rest) painter.fillRect(part, QColor(0xC8, 0xC8, 0xC8));
+  // One rectangle at a time, each its own clip: through the clip of a region
+  // of several rectangles (the edges of a drag outline) Qt blends the image
+  // row by row and hands the rows to worker threads, which costs more than
+  // the few pixels a mouse move changes.
+  for (const QRect& r : event->region()) {
+    const QRect shown = r.intersected(FScreen.rect());
+    painter.setClipRect(r);
+    if (!shown.isEmpty()) painter.drawImage(shown.topLeft(), FScreen, shown);
+    // A window larger than the buffer (between a resize and its event) shows grey.
+    if (shown != r)
+      for (const QRect& part : QRegion(r).subtracted(QRegion(shown))) painter.fillRect(part, QColor(0xC8, 0xC8, 0xC8));
+  }
 }
 
 void TDocumentArea::resizeEvent(QResizeEvent*) { SetViewRect(rect()); }

@@ -112,7 +112,12 @@ bool TDocumentInput::eventFilter(QObject* watched, QEvent* event) {
       return true;
     case QEvent::KeyPress:
       return Key(static_cast<QKeyEvent*>(event));
+    case QEvent::Enter:
+      // Another window may have shown its text meanwhile.
+      FStatusShown = false;
+      return false;
     case QEvent::Leave:
+      FStatusShown = false;
       if (FChild->CursorMode() == cmSize) FChild->Area()->SetCrossY(-1);
       FChild->TopRuller()->SetMousePosition(-1);
       FChild->LeftRuller()->SetMousePosition(-1);
@@ -124,8 +129,8 @@ bool TDocumentInput::eventFilter(QObject* watched, QEvent* event) {
 
 QPointF TDocumentInput::SnappedPage(QPoint pixel) const {
   const QPointF page = FChild->Area()->ScreenToPage(pixel);
-  const TSettings& settings = Settings();
-  return {settings.SnapValue(page.x()), settings.SnapValue(page.y())};
+  const double step = Settings().Snap();
+  return {TSettings::SnapTo(page.x(), step), TSettings::SnapTo(page.y(), step)};
 }
 
 QString TDocumentInput::StatusText(QPoint pixel) const {
@@ -200,9 +205,22 @@ void TDocumentInput::Press(QMouseEvent* event) {
   }
 }
 
+void TDocumentInput::ShowStatus(QPoint pixel) {
+  // A mouse move within one snapping step shows the same text: neither the
+  // hit test for the depth nor the number formatting is done again. Any
+  // render (an edit, a scroll, a zoom) may change the text for the same point.
+  const TDocumentArea* area = FChild->Area();
+  const TStatusKey key{SnappedPage(pixel), area->Zoom(), area->RenderCount()};
+  if (FStatusShown && key.Page == FStatusKey.Page && key.Zoom == FStatusKey.Zoom && key.Renders == FStatusKey.Renders)
+    return;
+  FStatusKey = key;
+  FStatusShown = true;
+  emit FChild->StatusChanged(StatusText(pixel));
+}
+
 void TDocumentInput::Move(QMouseEvent* event) {
   const QPoint pos = event->position().toPoint();
-  emit FChild->StatusChanged(StatusText(pos));
+  ShowStatus(pos);
   FChild->TopRuller()->SetMousePosition(pos.x());
   FChild->LeftRuller()->SetMousePosition(pos.y());
   const int mode = FChild->CursorMode();
@@ -285,7 +303,8 @@ void TDocumentInput::Wheel(QWheelEvent* event) {
   }
   event->accept();
   const QPoint pos = event->position().toPoint();
-  emit FChild->StatusChanged(StatusText(pos));
+  FStatusShown = false;
+  ShowStatus(pos);
   FLast = pos;
   UpdateCursor();
 }

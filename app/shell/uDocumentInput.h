@@ -52,6 +52,8 @@ class TDocumentInput : public QObject {
   void Wheel(QWheelEvent* event);
   bool Key(QKeyEvent* event);
   void ShowOutline(QPoint current);
+  // The status text for `pixel`, unless the text shown is for the same point.
+  void ShowStatus(QPoint pixel);
   void Pan(QPoint current);
   void ZoomAt(QPoint pixel, double zoom);
   bool Panning() const;
@@ -64,4 +66,12 @@ class TDocumentInput : public QObject {
   bool FCaptured = false;
   int FPanOriginX = 0;
   int FPanOriginY = 0;
+  // What the status text shown was made from.
+  struct TStatusKey {
+    QPointF Page;
+    double Zoom = 0;
+    int Renders = -1;
+  };
+  TStatusKey FStatusKey;
+  bool FStatusShown = false;
 };

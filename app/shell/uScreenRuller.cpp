@@ -1,6 +1,7 @@
 #include "uScreenRuller.h"
 
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 
 #include "uDocumentArea.h"
@@ -22,6 +23,8 @@ TScreenRuller::TScreenRuller(Qt::Orientation orientation, TDocumentArea* area, Q
                                 QStringLiteral("Drag ruller right to put vertical line on document")));
     setCursor(Qt::SplitHCursor);
   }
+  // The bar paints every pixel of itself: nothing under it needs painting first.
+  setAttribute(Qt::WA_OpaquePaintEvent);
   if (FArea) connect(FArea, &TDocumentArea::ViewChanged, this, &TScreenRuller::Follow);
   Follow();
 }
@@ -29,19 +32,34 @@ TScreenRuller::TScreenRuller(Qt::Orientation orientation, TDocumentArea* area, Q
 void TScreenRuller::Follow() {
   if (!FArea) return;
   const QPointF origin = FArea->VisibleOrigin();
-  FOriginMM = FOrientation == Qt::Horizontal ? origin.x() : origin.y();
-  FZoom = FArea->Zoom();
+  const double originMM = FOrientation == Qt::Horizontal ? origin.x() : origin.y();
+  const double zoom = FArea->Zoom();
+  if (FBarValid && originMM == FOriginMM && zoom == FZoom) return;
+  FOriginMM = originMM;
+  FZoom = zoom;
+  FBarValid = false;
   update();
+}
+
+QRect TScreenRuller::MarkRect(int pixel) const {
+  if (pixel < 0) return {};
+  return FOrientation == Qt::Horizontal ? QRect(pixel, 0, 1, height()) : QRect(0, pixel, width(), 1);
 }
 
 void TScreenRuller::SetMousePosition(int pixel) {
   if (pixel == FMouse) return;
+  update(MarkRect(FMouse));
   FMouse = pixel;
-  update();
+  update(MarkRect(FMouse));
 }
 
-void TScreenRuller::paintEvent(QPaintEvent*) {
-  QPainter painter(this);
+void TScreenRuller::DrawBar() {
+  const qreal ratio = devicePixelRatioF();
+  const QSize pixels = (QSizeF(size()) * ratio).toSize();
+  if (FBar.size() != pixels) FBar = QImage(pixels, QImage::Format_RGB32);
+  FBar.setDevicePixelRatio(ratio);
+  QPainter painter(&FBar);
+  painter.setFont(font());
   const QRect strip = rect();
   painter.fillRect(strip, palette().color(QPalette::Window).lighter(104));
   painter.setPen(palette().color(QPalette::Mid));
@@ -51,13 +69,23 @@ void TScreenRuller::paintEvent(QPaintEvent*) {
     painter.drawLine(strip.topRight(), strip.bottomRight());
   painter.setPen(palette().color(QPalette::WindowText));
   DrawScreenRuller(&painter, strip, FOrientation, FOriginMM, FZoom);
-  if (FMouse >= 0) {
-    painter.setPen(QColor(0, 0, 192));
-    if (FOrientation == Qt::Horizontal)
-      painter.drawLine(FMouse, 0, FMouse, strip.bottom());
-    else
-      painter.drawLine(0, FMouse, strip.right(), FMouse);
-  }
+  FBarValid = true;
+}
+
+void TScreenRuller::paintEvent(QPaintEvent* event) {
+  const qreal ratio = devicePixelRatioF();
+  if (!FBarValid || FBar.size() != (QSizeF(size()) * ratio).toSize() || FBar.devicePixelRatio() != ratio) DrawBar();
+  QPainter painter(this);
+  for (const QRect& r : event->region())
+    painter.drawImage(QPointF(r.topLeft()), FBar, QRectF(QPointF(r.topLeft()) * ratio, QSizeF(r.size()) * ratio));
+  const QRect mark = MarkRect(FMouse);
+  if (mark.intersects(event->rect())) painter.fillRect(mark, QColor(0, 0, 192));
+}
+
+void TScreenRuller::changeEvent(QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (type == QEvent::PaletteChange || type == QEvent::FontChange || type == QEvent::StyleChange) FBarValid = false;
+  QWidget::changeEvent(event);
 }
 
 QPoint TScreenRuller::AreaPoint(const QMouseEvent* event) const {

@@ -3,6 +3,7 @@
 // places a guide line there.
 #pragma once
 
+#include <QImage>
 #include <QWidget>
 
 class TDocumentArea;
@@ -22,7 +23,9 @@ class TScreenRuller : public QWidget {
   double OriginMM() const { return FOriginMM; }
   double Zoom() const { return FZoom; }
   // Shows the mouse position on the bar (window pixels of the area; -1 hides it).
+  // Only the old and the new mark are painted again.
   void SetMousePosition(int pixel);
+  int MousePosition() const { return FMouse; }
 
  signals:
   // A drag from the bar was released over the document at window pixel
@@ -32,6 +35,7 @@ class TScreenRuller : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void changeEvent(QEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
@@ -39,6 +43,9 @@ class TScreenRuller : public QWidget {
  private:
   void Follow();
   QPoint AreaPoint(const QMouseEvent* event) const;
+  // The bar without the mouse mark, drawn into FBar.
+  void DrawBar();
+  QRect MarkRect(int pixel) const;
 
   Qt::Orientation FOrientation;
   TDocumentArea* FArea;
@@ -46,4 +53,8 @@ class TScreenRuller : public QWidget {
   double FZoom = 1;
   bool FDragging = false;
   int FMouse = -1;
+  // The bar as last drawn: the mouse moves every few milliseconds, the
+  // graduations and their labels change only with the view.
+  QImage FBar;
+  bool FBarValid = false;
 };

@@ -5,14 +5,18 @@
 // over the rendered document, beside a full redraw in the same iterations
 // (x_cheaper: how many moves cost one redraw; renders_per_move must stay 0);
 // and frames per second scrolling down a 5 m long sheet of depth scales.
+// A move and a redraw each include painting what they changed into the
+// window (the pending update requests handled, as the event loop does next).
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <QWidget>
 #include <cstring>
 #include <string>
 #include <typeinfo>
@@ -114,6 +118,34 @@ void SendMove(TDocumentArea* area, QPoint p) {
   QCoreApplication::sendEvent(area, &event);
 }
 
+// Paints what the last changes left to paint in every window (the area, its
+// rulers), as the event loop does after an input event.
+void PaintPending() { QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest); }
+
+// Counts the pixels the area, and every widget of its window (the rulers, the
+// window's own background), are asked to paint.
+class TPaintCounter final : public QObject {
+ public:
+  explicit TPaintCounter(QWidget* area) : FArea(area) { QCoreApplication::instance()->installEventFilter(this); }
+  ~TPaintCounter() override { QCoreApplication::instance()->removeEventFilter(this); }
+  double AreaPixels = 0;
+  double WindowPixels = 0;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::Paint || !watched->isWidgetType()) return false;
+    if (static_cast<QWidget*>(watched)->window() != FArea->window()) return false;
+    double pixels = 0;
+    for (const QRect& r : static_cast<QPaintEvent*>(event)->region()) pixels += r.width() * r.height();
+    WindowPixels += pixels;
+    if (watched == FArea) AreaPixels += pixels;
+    return false;
+  }
+
+ private:
+  QWidget* FArea;
+};
+
 // The body of the document and a column of it wider than 10 mm.
 TPassportBody* Body(TPrintDocument* document) {
   for (int i = 0; i < document->Count(); ++i)
@@ -134,10 +166,14 @@ void BM_ScreenRedraw(benchmark::State& state) {
   area->SetZoom(state.range(0) / 100.0);
   area->SetOrigin(0, 60);
   QImage copy = area->Buffer().copy();
+  PaintPending();
   double redraw = 0, blit = 0;
   for (auto _ : state) {
     blit += OutsideTimed(state, [&] { Blit(area, &copy); });
-    redraw += Timed([&] { area->Repaint(); });
+    redraw += Timed([&] {
+      area->Repaint();
+      PaintPending();
+    });
   }
   state.counters["x_blit"] = blit > 0 ? redraw / blit : 0;
   state.counters["pixels"] = area->ViewRect().width() * area->ViewRect().height();
@@ -161,17 +197,32 @@ void BM_DragOutlineMove(benchmark::State& state) {
                     Qt::LeftButton, Qt::NoModifier);
   QCoreApplication::sendEvent(area, &press);
   if (!child->Selected() || child->Selected() == body) return state.SkipWithError("no column under the mouse");
+  PaintPending();
   const int rendered = area->RenderCount();
-  double move = 0, redraw = 0;
+  TPaintCounter painted(area);
+  double move = 0, redraw = 0, inputs = 0, paints = 0;
   int step = 0;
   for (auto _ : state) {
-    redraw += OutsideTimed(state, [&] { other->Area()->Repaint(); });
+    redraw += OutsideTimed(state, [&] {
+      other->Area()->Repaint();
+      PaintPending();
+    });
     const QPoint to = from + QPoint(++step % 40, 0);
-    move += Timed([&] { SendMove(area, to); });
+    const double input = Timed([&] { SendMove(area, to); });
+    const double paint = Timed(PaintPending);
+    inputs += input;
+    paints += paint;
+    move += input + paint;
   }
   const int renders = area->RenderCount() - rendered;
+  const double moves = static_cast<double>(state.iterations());
   state.counters["x_cheaper"] = move > 0 ? redraw / move : 0;
-  state.counters["renders_per_move"] = static_cast<double>(renders) / static_cast<double>(state.iterations());
+  state.counters["renders_per_move"] = renders / moves;
+  state.counters["area_px_per_move"] = painted.AreaPixels / moves;
+  state.counters["window_px_per_move"] = painted.WindowPixels / moves;
+  // Where a move's time goes: the mouse event itself, then the painting.
+  state.counters["input_us"] = inputs / moves * 1e6;
+  state.counters["paint_us"] = paints / moves * 1e6;
   const auto* list = dynamic_cast<TPrintObjectList*>(column);
   state.SetLabel(typeid(*column).name() + std::string(" with ") + std::to_string(list ? list->Count() : 0) +
                  " children");
@@ -186,9 +237,11 @@ void BM_ScrollFiveMetres(benchmark::State& state) {
   for (auto _ : state) {
     // One pass down the whole document, a wheel notch (10 mm) per frame.
     area->SetOrigin(0, area->MinOriginY());
+    PaintPending();
     const TClock::time_point start = TClock::now();
     for (int y = area->MinOriginY(); y <= area->MaxOriginY(); y += 10) {
       area->SetOriginY(y);
+      PaintPending();
       ++frames;
     }
     seconds += Seconds(start, TClock::now());

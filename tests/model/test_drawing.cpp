@@ -2,6 +2,7 @@
 // order in which lists draw, checked through the recording paint device.
 #include <QImage>
 #include <QPainter>
+#include <functional>
 
 #include "uModelTestEnv.h"
 #include "uPrintObjectList.h"
@@ -170,4 +171,73 @@ TEST_F(DrawingTest, GdiPensBrushesAndText) {
   ASSERT_NE(text, nullptr);
   EXPECT_NEAR(text->Baseline.y(), 30 + painter.fontMetrics().ascent(), 0.01);
   EXPECT_NEAR(text->Baseline.x(), 20, 0.01);
+}
+
+// On a raster image the dashed outline is copied from strips of dashes: it
+// must cover the pixels of the solid outline and no others, dashed along
+// every edge as Qt's own dashes are (4 on, 2 off), only within the clip, and
+// at the same place under a translated painter.
+TEST_F(DrawingTest, DashedOutlinesLieOnTheOutlineDashedAndClipped) {
+  const auto draw = [](const std::function<void(QPainter*)>& paint) {
+    QImage image(300, 5000, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    paint(&painter);
+    return image;
+  };
+  const TRect r{20, 30, 120, 4600};  // taller than one strip of dashes
+  const TRect all{0, 0, 300, 5000};
+  const QImage solid = draw([&](QPainter* p) {
+    p->setPen(CosmeticPen(Qt::black));
+    DrawOutline(p, r);
+  });
+  const QImage dashed = draw([&](QPainter* p) { DrawDashedOutline(p, r, all, Qt::black); });
+  const QImage stroked = draw([&](QPainter* p) {
+    p->setPen(CosmeticPen(Qt::black, psDash, 1));
+    DrawOutline(p, r);
+  });
+  const auto dark = [](const QImage& image, int x, int y) { return qGray(image.pixel(x, y)) < 128; };
+  int onOutline = 0, strokedCount = 0;
+  for (int y = 0; y < 5000; ++y)
+    for (int x = 0; x < 300; ++x) {
+      if (dark(dashed, x, y)) {
+        ASSERT_TRUE(dark(solid, x, y)) << "a dash off the outline at " << x << "," << y;
+        ++onOutline;
+      }
+      strokedCount += dark(stroked, x, y);
+    }
+  // Two thirds of the outline, as the stroked dashes cover.
+  int outline = 0;
+  for (int y = 0; y < 5000; ++y)
+    for (int x = 0; x < 300; ++x) outline += dark(solid, x, y);
+  EXPECT_NEAR(onOutline, outline * 2 / 3, 8);
+  EXPECT_NEAR(onOutline, strokedCount, 8);
+  // Along the left edge (its pattern counted from the corner, which the top
+  // edge drew): runs of 4 pixels, gaps of 2.
+  int run = 0, gap = 0, dashes = 0;
+  for (int y = r.Top + 4; y < r.Bottom - 1; ++y) {
+    if (dark(dashed, r.Left, y)) {
+      EXPECT_TRUE(gap == 0 || gap == 2) << "a gap of " << gap << " ending at " << y;
+      gap = 0;
+      ASSERT_LE(++run, 4) << "a dash longer than 4 pixels ending at " << y;
+    } else {
+      EXPECT_TRUE(run == 0 || run == 4) << "a dash of " << run << " ending at " << y;
+      dashes += run > 0;
+      run = 0;
+      ++gap;
+    }
+  }
+  EXPECT_GT(dashes, 700);
+
+  // Only within the clip; a translation moves the painter, not the clip.
+  const TRect clip{0, 100, 300, 200};
+  const QImage clipped = draw([&](QPainter* p) {
+    p->translate(5, 7);
+    DrawDashedOutline(p, {15, 23, 115, 4593}, clip, Qt::black);
+  });
+  for (int y = 0; y < 5000; ++y)
+    for (int x = 0; x < 300; ++x) {
+      const bool inside = y >= clip.Top && y < clip.Bottom;
+      ASSERT_EQ(dark(clipped, x, y), inside && dark(dashed, x, y)) << x << "," << y;
+    }
 }

@@ -4,6 +4,8 @@
 // the status text, guides dragged from a ruler, the pop-up menu, printing.
 #include <QLabel>
 #include <QMenu>
+#include <QPaintEvent>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 #include <QWheelEvent>
@@ -48,6 +50,32 @@ class Input : public TWindowTest {
   TDocumentArea* FArea = nullptr;
 };
 
+// Where each widget was asked to paint.
+class TPaintRecorder final : public QObject {
+ public:
+  TPaintRecorder() { QCoreApplication::instance()->installEventFilter(this); }
+  ~TPaintRecorder() override { QCoreApplication::instance()->removeEventFilter(this); }
+  QRegion Painted(const QObject* widget) const { return FPainted.value(widget); }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint) FPainted[watched] += static_cast<QPaintEvent*>(event)->region();
+    return false;
+  }
+
+ private:
+  QHash<const QObject*, QRegion> FPainted;
+};
+
+// Paints what is pending, as the event loop does after an input event.
+void PaintPending() { QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest); }
+
+qint64 Pixels(const QRegion& region) {
+  qint64 n = 0;
+  for (const QRect& r : region) n += static_cast<qint64>(r.width()) * r.height();
+  return n;
+}
+
 }  // namespace
 
 TEST_F(Input, DraggingAColumnMovesItOnceAndUndoRestoresTheSavedBytes) {
@@ -85,6 +113,92 @@ TEST_F(Input, DraggingAColumnMovesItOnceAndUndoRestoresTheSavedBytes) {
   // A click without a move changes nothing and keeps no undo step.
   Click(At(10, 100));
   EXPECT_EQ(FChild->Undo().Count(), 0);
+}
+
+// A mouse move of a drag renders nothing and asks the window to paint only
+// the strips along the outline's edges, where it was and where it goes; the
+// ruler paints its old and new mouse marks and nothing under them paints at
+// all. What the window then shows (its own pixels, painted piece by piece)
+// has the frame at the new place and the document alone at the old one.
+TEST_F(Input, ADragMovePaintsOnlyTheOutlinesEdges) {
+  const TPrintObject* column = Column(0);
+  ASSERT_GT(At(0, column->Top() + column->GetHeight()).y(), FArea->height())
+      << "the column must be taller than the view";
+  Mouse(FArea, QEvent::MouseButtonPress, At(10, 100), Qt::LeftButton, Qt::LeftButton);
+  ASSERT_TRUE(column->Selected());
+  Mouse(FArea, QEvent::MouseMove, At(30, 100), Qt::NoButton, Qt::LeftButton);  // the outline over 20-40 mm
+  PaintPending();
+  const int rendered = FArea->RenderCount();
+
+  TPaintRecorder recorder;
+  Mouse(FArea, QEvent::MouseMove, At(60, 100), Qt::NoButton, Qt::LeftButton);  // now over 50-70 mm
+  PaintPending();
+  EXPECT_EQ(FArea->RenderCount(), rendered) << "a mouse move rendered the document";
+  const QRegion painted = recorder.Painted(FArea);
+  ASSERT_FALSE(painted.isEmpty()) << "the move painted nothing";
+  // Strips a few pixels wide along the four vertical edges (the horizontal
+  // ones, with the column's top, may show too).
+  QRegion edges;
+  for (const double mm : {20.0, 40.0, 50.0, 70.0}) edges += QRect(At(mm, 0).x() - 4, 0, 9, FArea->height());
+  edges += QRect(0, At(0, column->Top()).y() - 4, FArea->width(), 9);
+  EXPECT_TRUE(painted.subtracted(edges).isEmpty())
+      << "painted away from the outline: " << Pixels(painted.subtracted(edges)) << " pixels";
+  EXPECT_LT(Pixels(painted), static_cast<qint64>(FArea->width()) * FArea->height() / 20);
+  const QRegion ruler = recorder.Painted(FChild->TopRuller());
+  EXPECT_EQ(ruler, QRegion(QRect(At(30, 100).x(), 0, 1, FChild->TopRuller()->height())) +
+                       QRect(At(60, 100).x(), 0, 1, FChild->TopRuller()->height()));
+  EXPECT_TRUE(recorder.Painted(FChild->LeftRuller()).isEmpty()) << "the mouse did not move up or down";
+  EXPECT_TRUE(recorder.Painted(FChild).isEmpty()) << "the window under the ruler painted";
+
+  // The window's own pixels, as the pieces painted so far left them.
+  const QPoint corner = FArea->mapTo(FArea->window(), QPoint(0, 0));
+  const QImage shown =
+      FArea->screen()
+          ->grabWindow(FArea->window()->winId(), corner.x(), corner.y(), FArea->width(), FArea->height())
+          .toImage()
+          .convertToFormat(QImage::Format_RGB32);
+  ASSERT_EQ(shown.size(), FArea->size());
+  const QImage& buffer = FArea->Buffer();
+  const auto column_of = [&](const QImage& image, int x) {
+    QList<QRgb> pixels;
+    for (int y = 0; y < FArea->height(); ++y) pixels.append(image.pixel(x, y) & 0xFFFFFF);
+    return pixels;
+  };
+  for (const double mm : {20.0, 40.0}) {
+    const int x = At(mm, 0).x() - (mm == 40.0 ? 1 : 0);
+    EXPECT_EQ(column_of(shown, x), column_of(buffer, x)) << "the outline left pixels at " << mm << " mm";
+  }
+  const int left = At(50, 0).x();
+  int dark = 0;
+  for (int y = 0; y < FArea->height(); ++y)
+    dark += qGray(shown.pixel(left, y)) < 64 && qGray(buffer.pixel(left, y)) > 192;
+  EXPECT_GT(dark, FArea->height() / 2) << "no frame where the column goes";
+  Mouse(FArea, QEvent::MouseButtonRelease, At(60, 100), Qt::LeftButton, Qt::NoButton);
+}
+
+// The ruler keeps its picture between mouse moves, yet follows a scroll and
+// a zoom at once, and shows the mouse mark over the kept picture.
+TEST_F(Input, TheRulerFollowsTheViewAndTheMouse) {
+  TScreenRuller* ruler = FChild->TopRuller();
+  const auto picture = [&] { return ruler->grab().toImage().convertToFormat(QImage::Format_RGB32); };
+  ruler->SetMousePosition(-1);
+  const QImage plain = picture();
+  ruler->SetMousePosition(40);
+  const QImage marked = picture();
+  EXPECT_EQ(marked.pixel(40, ruler->height() / 2) & 0xFFFFFF, 0x0000C0u) << "no mouse mark";
+  for (int x = 0; x < plain.width(); ++x) {
+    if (x == 40) continue;
+    ASSERT_EQ(marked.pixel(x, 5), plain.pixel(x, 5)) << "the mark spread to " << x;
+  }
+  ruler->SetMousePosition(-1);
+  const int origin = FArea->OriginX();
+  FArea->SetOrigin(origin - 7, FArea->OriginY());
+  ASSERT_EQ(FArea->OriginX(), origin - 7);
+  EXPECT_NE(picture(), plain) << "the ruler did not follow the scroll";
+  FArea->SetOrigin(origin, FArea->OriginY());
+  EXPECT_EQ(picture(), plain);
+  FArea->SetZoom(2);
+  EXPECT_NE(picture(), plain) << "the ruler did not follow the zoom";
 }
 
 TEST_F(Input, CursorShapesFollowHitCodesAndModes) {
