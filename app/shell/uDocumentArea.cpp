@@ -62,6 +62,7 @@ void TDocumentArea::Present(TPrintObject* object) {
   CopyBufferToScreen(FViewRect);
   const uint32_t overlays = FViewOptions & ~static_cast<uint32_t>(doBorders);
   FOutlineDirty.clear();
+  FUnderValid = false;
   FDragBaseValid = false;
   QPainter painter(&FScreen);
   DrawOverlays(&painter, FViewRect, object, overlays);
@@ -197,21 +198,61 @@ QPoint TDocumentArea::PageToScreen(QPointF mm) const {
 void TDocumentArea::ShowDragOutline(TPrintObject* object) {
   EnsureBuffers();
   if (!FDragBaseValid || FDragObject != object) TakeDragBase(object);
-  // Only the pixels the last outline covered are put back from the kept base;
-  // the new outline is drawn over it: a mouse move costs the lines of one
-  // object, not the window nor a walk through the document.
+  // Only the pixels the last outline covered are put back; the new outline is
+  // drawn over them: a mouse move costs the lines of one object, not the
+  // window nor a walk through the document.
   const std::vector<QRect> fresh = OverlayPixels([&](QPainter* painter) { DrawOutline(painter, FViewRect, object); });
   QRegion old;
   for (const QRect& r : FOutlineDirty) old += r;
   old &= FViewRect;
-  for (const QRect& r : old) CopyToScreen(FDragBase, r);
+  if (FUnderValid)
+    RestoreUnderOutline();
+  else
+    for (const QRect& r : old) CopyToScreen(FDragBase, r);
+  QRegion next;
+  for (const QRect& r : fresh) next += r;
+  next &= FViewRect;
+  KeepUnderOutline(next);
   QPainter painter(&FScreen);
   DrawOutline(&painter, FViewRect, object);
   DrawCross(&painter);
-  QRegion dirty = old;
-  for (const QRect& r : fresh) dirty += r;
   FOutlineDirty = fresh;
-  update(dirty & FViewRect);
+  update(old + next);
+}
+
+// The edges of a column as tall as the window are a few pixels of every row,
+// each row in a memory page of its own: copied into one short run they come
+// back at the next move at a fraction of the cost of reading them from the
+// kept base, whose rows a redraw elsewhere has long pushed out of the caches.
+void TDocumentArea::KeepUnderOutline(const QRegion& region) {
+  FUnderValid = false;
+  FUnderRects.clear();
+  FUnderPixels.clear();
+  qint64 pixels = 0;
+  for (const QRect& r : region) pixels += static_cast<qint64>(r.width()) * r.height();
+  // Beyond a strip's worth (every frame of a dragged body) the base is read.
+  if (pixels > static_cast<qint64>(FViewRect.width()) * FViewRect.height() / 8) return;
+  FUnderPixels.resize(static_cast<size_t>(pixels));
+  uint32_t* to = FUnderPixels.data();
+  const qsizetype stride = FScreen.bytesPerLine();
+  for (const QRect& r : region) {
+    const uchar* from = FScreen.constBits() + r.top() * stride + r.left() * 4;
+    for (int y = r.top(); y <= r.bottom(); ++y, from += stride, to += r.width())
+      std::memcpy(to, from, static_cast<size_t>(r.width()) * 4);
+    FUnderRects.push_back(r);
+  }
+  FUnderValid = true;
+}
+
+void TDocumentArea::RestoreUnderOutline() {
+  const uint32_t* from = FUnderPixels.data();
+  const qsizetype stride = FScreen.bytesPerLine();
+  for (const QRect& r : FUnderRects) {
+    uchar* to = FScreen.bits() + r.top() * stride + r.left() * 4;
+    for (int y = r.top(); y <= r.bottom(); ++y, to += stride, from += r.width())
+      std::memcpy(to, from, static_cast<size_t>(r.width()) * 4);
+  }
+  FUnderValid = false;
 }
 
 void TDocumentArea::TakeDragBase(TPrintObject* object) {
@@ -226,6 +267,7 @@ void TDocumentArea::TakeDragBase(TPrintObject* object) {
     std::memcpy(FDragBase.bits(), FScreen.constBits(), static_cast<size_t>(FScreen.sizeInBytes()));
   // The window now shows the base alone; the outline comes over it.
   FOutlineDirty.clear();
+  FUnderValid = false;
   FDragBaseValid = true;
   FDragObject = object;
   update(FViewRect);
@@ -267,6 +309,7 @@ std::vector<QRect> TDocumentArea::OverlayPixels(const std::function<void(QPainte
 void TDocumentArea::SetCrossX(int x) {
   if (x == FCrossX) return;
   EnsureBuffers();
+  FUnderValid = false;  // what the outline covers may change: the next move reads the base
   QPainter painter(&FScreen);
   if (FCrossX >= 0) {
     const QRect strip = QRect(FCrossX, 0, 1, FViewRect.height()).intersected(FViewRect);
@@ -290,6 +333,7 @@ void TDocumentArea::SetCrossX(int x) {
 void TDocumentArea::SetCrossY(int y) {
   if (y == FCrossY) return;
   EnsureBuffers();
+  FUnderValid = false;
   QPainter painter(&FScreen);
   if (FCrossY >= 0) {
     const QRect strip = QRect(0, FCrossY, FViewRect.width(), 1).intersected(FViewRect);
@@ -340,6 +384,7 @@ void TDocumentArea::EnsureBuffers() {
   FBuffer.setDotsPerMeterY(DotsPerMeter(logicalDpiY()));
   FBuffer.fill(QColor(0xC8, 0xC8, 0xC8));
   FScreen = FBuffer.copy();
+  FUnderValid = false;
 }
 
 void TDocumentArea::Render() {

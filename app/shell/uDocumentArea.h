@@ -121,6 +121,10 @@ class TDocumentArea : public QWidget, public TAbstractDocumentArea {
   // Draws the window again as the buffer with the drag base of `object` and
   // keeps that picture for the moves to come.
   void TakeDragBase(TPrintObject* object);
+  // Keeps the window's pixels within `region` (where the outline goes) for the
+  // next move, when the region is small; puts them back.
+  void KeepUnderOutline(const QRegion& region);
+  void RestoreUnderOutline();
   // Copies `rect` of `from` (the buffer or the drag base) to the window.
   void CopyToScreen(const QImage& from, const QRect& rect);
   // Where the overlays drawn by `draw` land, in window pixels.
@@ -150,6 +154,10 @@ class TDocumentArea : public QWidget, public TAbstractDocumentArea {
   bool FDragBaseValid = false;
   const TPrintObject* FDragObject = nullptr;
   std::vector<QRect> FOutlineDirty;
+  // The base under the last outline, row after row of FUnderRects.
+  std::vector<QRect> FUnderRects;
+  std::vector<uint32_t> FUnderPixels;
+  bool FUnderValid = false;
   bool FOriginPending = false;
   QPoint FPendingOrigin;
 };

@@ -133,8 +133,9 @@ QPointF TDocumentInput::SnappedPage(QPoint pixel) const {
   return {TSettings::SnapTo(page.x(), step), TSettings::SnapTo(page.y(), step)};
 }
 
-QString TDocumentInput::StatusText(QPoint pixel) const {
-  const QPointF page = SnappedPage(pixel);
+QString TDocumentInput::StatusText(QPoint pixel) const { return StatusTextAt(SnappedPage(pixel)); }
+
+QString TDocumentInput::StatusTextAt(QPointF page) const {
   QString text = Number(page.x()) + QStringLiteral(" x ") + Number(page.y()) + QStringLiteral(" (") +
                  QString::number(RoundEven(FChild->Area()->Zoom() * 100)) + QStringLiteral("%)");
   TPrintObject* target = nullptr;
@@ -180,6 +181,7 @@ void TDocumentInput::Press(QMouseEvent* event) {
   FShiftAtPress = event->modifiers() & Qt::ShiftModifier;
   FButton = event->button();
   FCaptured = true;
+  FPressSnap = Settings().Snap();
   FPanOriginX = FChild->Area()->OriginX();
   FPanOriginY = FChild->Area()->OriginY();
   FChild->Area()->setFocus(Qt::MouseFocusReason);
@@ -210,12 +212,17 @@ void TDocumentInput::ShowStatus(QPoint pixel) {
   // hit test for the depth nor the number formatting is done again. Any
   // render (an edit, a scroll, a zoom) may change the text for the same point.
   const TDocumentArea* area = FChild->Area();
-  const TStatusKey key{SnappedPage(pixel), area->Zoom(), area->RenderCount()};
+  // While a button is held the snapping step read at the press serves: the
+  // settings file is not looked at again at every move.
+  const QPointF exact = area->ScreenToPage(pixel);
+  const double step = FCaptured ? FPressSnap : Settings().Snap();
+  const TStatusKey key{QPointF(TSettings::SnapTo(exact.x(), step), TSettings::SnapTo(exact.y(), step)), area->Zoom(),
+                       area->RenderCount()};
   if (FStatusShown && key.Page == FStatusKey.Page && key.Zoom == FStatusKey.Zoom && key.Renders == FStatusKey.Renders)
     return;
   FStatusKey = key;
   FStatusShown = true;
-  emit FChild->StatusChanged(StatusText(pixel));
+  emit FChild->StatusChanged(StatusTextAt(key.Page));
 }
 
 void TDocumentInput::Move(QMouseEvent* event) {

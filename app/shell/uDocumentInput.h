@@ -52,6 +52,8 @@ class TDocumentInput : public QObject {
   void Wheel(QWheelEvent* event);
   bool Key(QKeyEvent* event);
   void ShowOutline(QPoint current);
+  // The status text of the snapped page point `page`.
+  QString StatusTextAt(QPointF page) const;
   // The status text for `pixel`, unless the text shown is for the same point.
   void ShowStatus(QPoint pixel);
   void Pan(QPoint current);
@@ -64,6 +66,7 @@ class TDocumentInput : public QObject {
   Qt::KeyboardModifiers FShiftAtPress;
   Qt::MouseButton FButton = Qt::NoButton;
   bool FCaptured = false;
+  double FPressSnap = 0;
   int FPanOriginX = 0;
   int FPanOriginY = 0;
   // What the status text shown was made from.

@@ -7,6 +7,7 @@
 #include <QPaintEvent>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -281,6 +282,29 @@ TEST_F(Input, TheStatusTextShowsTheSnappedPositionZoomAndDepth) {
   EXPECT_TRUE(text.endsWith(QStringLiteral("m"))) << text.toStdString();
   Mouse(FArea, QEvent::MouseMove, At(10, 100), Qt::NoButton, Qt::NoButton);
   EXPECT_TRUE(FFrame->StatusLabel()->text().contains(QStringLiteral("(100%)")));
+
+  // Within one snapping step the text is not made again; across a step, after
+  // a render (here a zoom) at the same point, and after another window showed
+  // its text, it is.
+  FSettings->SetSnap(5);
+  QSignalSpy spy(FChild, &TKernoChild::StatusChanged);
+  Mouse(FArea, QEvent::MouseMove, At(20, 100), Qt::NoButton, Qt::NoButton);
+  Mouse(FArea, QEvent::MouseMove, At(21, 100), Qt::NoButton, Qt::NoButton);
+  Mouse(FArea, QEvent::MouseMove, At(19, 101), Qt::NoButton, Qt::NoButton);
+  ASSERT_EQ(spy.count(), 1);
+  EXPECT_EQ(spy.at(0).at(0).toString(), QStringLiteral("20 x 100 (100%)   20m"));
+  Mouse(FArea, QEvent::MouseMove, At(24, 100), Qt::NoButton, Qt::NoButton);
+  ASSERT_EQ(spy.count(), 2);
+  EXPECT_EQ(spy.at(1).at(0).toString(), QStringLiteral("25 x 100 (100%)   20m"));
+  FArea->SetZoom(2);
+  Mouse(FArea, QEvent::MouseMove, At(24, 100), Qt::NoButton, Qt::NoButton);
+  ASSERT_EQ(spy.count(), 3);
+  EXPECT_EQ(spy.at(2).at(0).toString(), QStringLiteral("25 x 100 (200%)   20m"));
+  QEvent leave(QEvent::Leave), enter(QEvent::Enter);
+  QCoreApplication::sendEvent(FArea, &leave);
+  QCoreApplication::sendEvent(FArea, &enter);
+  Mouse(FArea, QEvent::MouseMove, At(24, 100), Qt::NoButton, Qt::NoButton);
+  EXPECT_EQ(spy.count(), 4);
 }
 
 TEST_F(Input, DraggingFromARulerPlacesAGuide) {
