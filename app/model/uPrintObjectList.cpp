@@ -17,6 +17,7 @@
 #include "uKinds.h"
 #include "uLanguage.h"
 #include "uMemoryBytes.h"
+#include "uMemoryStream.h"
 #include "uPropertiesDialogs.h"
 #include "uSettings.h"
 #include "uStorage.h"
@@ -590,18 +591,36 @@ bool TPrintObjectList::LoadFromStorage(TStorage* storage) {
   return true;
 }
 
-bool WriteVersionStream(TStorage* storage) {
-  if (!storage) return false;
+namespace {
+
+// The stored "version" stream; empty when it could not be made.
+std::vector<uint8_t> MakeVersionBytes() {
   TComPtr<ICompoundStream> qs;
   qsCreateCompoundStream(qs.Put());
-  if (!qs) return false;
-  if (!qsWriteInteger(qs.Get(), idVersionInternal, kVersionInternal)) return false;
-  if (!qsWriteDouble(qs.Get(), idVersionNumber, kVersionNumber)) return false;
-  if (!qsWriteShortStr(qs.Get(), idVersionText, kVersionText)) return false;
-  if (!qsWriteShortStr(qs.Get(), idVersionDate, kVersionDate)) return false;
+  if (!qs || !qsWriteInteger(qs.Get(), idVersionInternal, kVersionInternal) ||
+      !qsWriteDouble(qs.Get(), idVersionNumber, kVersionNumber) ||
+      !qsWriteShortStr(qs.Get(), idVersionText, kVersionText) ||
+      !qsWriteShortStr(qs.Get(), idVersionDate, kVersionDate))
+    return {};
+  TComPtr<IStream> memory;
+  std::vector<uint8_t> bytes;
+  if (CreateMemoryStream(memory.Put()) != S_OK || qsSaveToStream(qs.Get(), memory.Get()) != S_OK ||
+      memory->Seek(0, 0, nullptr) != S_OK || !ReadWholeStream(memory.Get(), &bytes))
+    return {};
+  return bytes;
+}
+
+}  // namespace
+
+bool WriteVersionStream(TStorage* storage) {
+  if (!storage) return false;
+  // Every list of a document writes the same bytes: they are made once.
+  static const std::vector<uint8_t> bytes = MakeVersionBytes();
+  if (bytes.empty()) return false;
   TComPtr<IStream> stream;
   if (storage->CreateStream(kVersionName, stream.Put()) != S_OK) return false;
-  return qsSaveToStream(qs.Get(), stream.Get()) == S_OK;
+  uint32_t done = 0;
+  return stream->Write(bytes.data(), static_cast<uint32_t>(bytes.size()), &done) == S_OK && done == bytes.size();
 }
 
 bool ReadVersionStream(TStorage* storage, TFileVersion* version) {

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <string>
+#include <unordered_set>
 
 #include "qsID.h"
 #include "uCodePage.h"
@@ -148,7 +150,10 @@ void TPrintStratCol::AttachDataBase() {
 int TPrintStratCol::UnknownSignLayers() const {
   // The database's names once, rather than a search of the database per sign:
   // a loaded document checks every sign of every layer.
+  // A layer's name spelt byte for byte as in the database is known without
+  // decoding it; only other spellings are compared without case.
   QSet<QString> known;
+  std::unordered_set<std::string> exact;
   const int count = FDataBase ? FDataBase->SignCount() : 0;
   for (int i = 0; i < count; ++i) {
     TComPtr<IStratSign> sign;
@@ -156,12 +161,26 @@ int TPrintStratCol::UnknownSignLayers() const {
     TShortString name{};
     sign->GetName(&name);
     known.insert(SignNameText(name).toUpper());
+    exact.emplace(ShortStringView(name));
   }
+  const auto isKnown = [&](const TShortString& name) {
+    if (name.Length == 0 || exact.count(std::string(ShortStringView(name)))) return true;
+    const QString text = SignNameText(name);
+    return text.isEmpty() || known.contains(text.toUpper());
+  };
   int n = 0;
+  TShortString name{};
   for (const TStratColEntry* e : Layers()) {
-    const QStringList names = e->SignNames();
-    n += std::any_of(names.begin(), names.end(),
-                     [&](const QString& name) { return !name.isEmpty() && !known.contains(name.toUpper()); });
+    const TComPtr<IStratField> field = e->GetField();
+    const int signs = field ? field->Count() : 0;
+    for (int k = 0; k < signs; ++k) {
+      name.Length = 0;
+      field->GetName(k, &name);
+      if (!isKnown(name)) {
+        ++n;
+        break;
+      }
+    }
   }
   return n;
 }

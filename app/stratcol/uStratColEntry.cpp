@@ -4,7 +4,10 @@
 #include <QJsonObject>
 #include <QPainter>
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstring>
+#include <iterator>
 
 #include "qsID.h"
 #include "uCodePage.h"
@@ -192,10 +195,85 @@ void TStratColEntry::Draw(TDrawContext& context) {
   TPrintDeepObject::Draw(context);
 }
 
+bool TStratColEntry::LoadSignsFromEntries(ICompoundStream* stream, int count, bool* added) {
+  *added = true;
+  TComPtr<IEnumEntries> entries;
+  if (stream->QueryInterface(IID_IEnumEntries, reinterpret_cast<void**>(entries.Put())) != S_OK || !entries)
+    return false;
+  // One pass over the stored values instead of eight look-ups per sign: each
+  // sign value is taken from the first entry of its ID, as a read finds it,
+  // and only when that entry has the value's type.
+  // Group 0 holds the names, groups 1-7 the placement values, 100 IDs apart.
+  constexpr int kGroupCount = 8;
+  constexpr int32_t kTags[kGroupCount] = {qsString, qsDouble,  qsDouble,  qsDouble,
+                                          qsDouble, qsInteger, qsInteger, qsInteger};
+  static_assert(idOffsetY - idOffsetX == 100 && idSignFlags - idOffsetX == 600 && kMaxLayerSigns <= 100);
+  struct TValue {
+    const uint8_t* Data;
+    uint32_t Size;
+    bool Seen;
+    bool Typed;
+  };
+  // Only the rows of the stored signs are cleared (a layer holds a few of the hundred).
+  std::array<TValue, kGroupCount> values[kMaxLayerSigns];
+  std::fill_n(&values[0][0], static_cast<size_t>(count) * kGroupCount, TValue{nullptr, 0, false, false});
+  entries->Reset();
+  TCompoundEntry batch[64];
+  int32_t fetched = 0;
+  do {
+    const HRESULT hr = entries->Next(64, batch, &fetched);
+    if (hr != S_OK && hr != S_FALSE) return false;
+    for (int32_t b = 0; b < fetched; ++b) {
+      const TCompoundEntry& e = batch[b];
+      int group = 0;
+      int64_t i = int64_t{e.ID} - idSignName;
+      if (i >= count) {
+        const int64_t rel = int64_t{e.ID} - idOffsetX;
+        if (rel < 0 || rel >= (kGroupCount - 1) * 100) continue;
+        group = 1 + static_cast<int>(rel / 100);
+        i = rel % 100;
+      }
+      if (i < 0 || i >= count) continue;
+      TValue& v = values[i][static_cast<size_t>(group)];
+      if (!v.Seen) v = {static_cast<const uint8_t*>(e.Data), e.Size, true, e.Tag == kTags[group]};
+    }
+  } while (fetched == 64);
+  const auto number = [](const TValue& v, auto def) {
+    // A shorter value replaces only its own bytes of the default, as a read does.
+    if (v.Typed) std::memcpy(&def, v.Data, std::min<size_t>(v.Size, sizeof def));
+    return def;
+  };
+  for (int i = 0; i < count; ++i) {
+    const std::array<TValue, kGroupCount>& v = values[i];
+    const std::string_view name =
+        v[0].Typed ? std::string_view(reinterpret_cast<const char*>(v[0].Data), std::min<uint32_t>(v[0].Size, 255))
+                   : std::string_view();
+    TStratPlacement item = DefaultPlacement(name);
+    if (FField->Add(item.SignName) != S_OK) {
+      *added = false;
+      return true;
+    }
+    item.OffsetX = FiniteOr(number(v[1], 1.0), 1.0);
+    item.OffsetY = FiniteOr(number(v[2], 1.0), 1.0);
+    item.SpaceX = FiniteOr(number(v[3], 5.0), 5.0);
+    item.SpaceY = FiniteOr(number(v[4], 5.0), 5.0);
+    item.CountX = number(v[5], int32_t{1});
+    item.CountY = number(v[6], int32_t{1});
+    item.Flags = number(v[7], int32_t{1});
+    FField->SetItem(FField->Count() - 1, item);
+  }
+  return true;
+}
+
 bool TStratColEntry::LoadFromQS(ICompoundStream* stream) {
   if (!TPrintDeepObject::LoadFromQS(stream)) return false;
   // A damaged count must not run on: the IDs of sign 100 are another group's.
   const int n = std::clamp(qsReadInteger(stream, idSignCount, 0), 0, kMaxLayerSigns);
+  if (bool added = false; n > 0 && FField && LoadSignsFromEntries(stream, n, &added)) {
+    if (!added) return false;
+    ReadTopLine(stream);
+    return true;
+  }
   for (int i = 0; i < n && FField; ++i) {
     const std::string name = qsReadShortStr(stream, idSignName + i, {});
     if (FField->Add(MakeShortString(name)) != S_OK) return false;
@@ -211,10 +289,14 @@ bool TStratColEntry::LoadFromQS(ICompoundStream* stream) {
     item.Flags = qsReadInteger(stream, idSignFlags + i, 1);
     FField->SetItem(index, item);
   }
+  ReadTopLine(stream);
+  return true;
+}
+
+void TStratColEntry::ReadTopLine(ICompoundStream* stream) {
   FTopLine.Style = qsReadInteger(stream, idLineStyle, 0);
   FTopLine.Color = qsReadInteger(stream, idLineColor, 0);
   FTopLine.LineWidth = FiniteOr(qsReadDouble(stream, idLineWidth, -1.0), -1.0);
-  return true;
 }
 
 bool TStratColEntry::SaveToQS(ICompoundStream* stream) {

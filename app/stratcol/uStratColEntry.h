@@ -90,6 +90,12 @@ class TStratColEntry : public TabstractLCEntry {
  private:
   // Whether an item of the field draws in the open pass (Flags bit 0 clear). FField set.
   bool HasOpenItems() const;
+  // The `count` signs from one pass over the stream's entries; false (and
+  // nothing added) when the stream cannot list its entries; *added is false
+  // when the field refused a sign.
+  bool LoadSignsFromEntries(ICompoundStream* stream, int count, bool* added);
+  void ReadTopLine(ICompoundStream* stream);
+
   TComPtr<IStratField> FField;
   TComPtr<IStratDataBase> FDataBase;
   TBoundaryLine FTopLine{0, 0, -1.0};

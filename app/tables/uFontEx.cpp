@@ -319,11 +319,12 @@ int Advance(const QFontMetrics& fm, const TLogFont& lf, QChar c) {
 
 void TFontEx::SelectInto(QPainter* dc) const {
   if (!dc) return;
-  FSaved.Valid = true;
-  FSaved.Font = dc->font();
-  FSaved.Pen = dc->pen();
-  FSaved.Background = dc->background();
-  FSaved.Mode = dc->backgroundMode();
+  TSaved& saved = FSaved.Get();
+  saved.Valid = true;
+  saved.Font = dc->font();
+  saved.Pen = dc->pen();
+  saved.Background = dc->background();
+  saved.Mode = dc->backgroundMode();
   dc->setPen(QPen(ColorRefToQColor(Color)));
   dc->setBackground(QBrush(ColorRefToQColor(BkgColor)));
   dc->setBackgroundMode(Transparent ? Qt::TransparentMode : Qt::OpaqueMode);
@@ -331,12 +332,14 @@ void TFontEx::SelectInto(QPainter* dc) const {
 }
 
 void TFontEx::UnselectFrom(QPainter* dc) const {
-  if (!dc || !FSaved.Valid) return;
-  dc->setFont(FSaved.Font);
-  dc->setPen(FSaved.Pen);
-  dc->setBackground(FSaved.Background);
-  dc->setBackgroundMode(FSaved.Mode);
-  FSaved = TSaved();
+  if (!dc || !FSaved.Valid()) return;
+  TSaved& saved = FSaved.Get();
+  dc->setFont(saved.Font);
+  dc->setPen(saved.Pen);
+  dc->setBackground(saved.Background);
+  dc->setBackgroundMode(saved.Mode);
+  // Kept for the next SelectInto: a font drawn once is mostly drawn again.
+  saved = TSaved();
 }
 
 QSize TFontEx::MeasureLine(QPainter* dc, const QString& line) const {

@@ -11,6 +11,7 @@
 #include <QSize>
 #include <QString>
 #include <cstdint>
+#include <memory>
 
 struct ICompoundStream;
 class QJsonObject;
@@ -141,7 +142,9 @@ class TFontEx {
   int32_t FResolution = 1;
   int32_t FSize = 10;
 
-  // What SelectInto replaced, restored by UnselectFrom.
+  // What SelectInto replaced, restored by UnselectFrom. Made on the first
+  // SelectInto: a QFont, QPen and QBrush for every font object would cost a
+  // document load more than the rest of the font's values together.
   struct TSaved {
     bool Valid = false;
     QFont Font;
@@ -149,7 +152,30 @@ class TFontEx {
     QBrush Background;
     Qt::BGMode Mode = Qt::TransparentMode;
   };
-  mutable TSaved FSaved;
+  // Copies with the font (a copy taken between SelectInto and UnselectFrom
+  // restores the same painter state).
+  class TSavedSlot {
+   public:
+    TSavedSlot() = default;
+    TSavedSlot(const TSavedSlot& other) : FPtr(other.FPtr ? std::make_unique<TSaved>(*other.FPtr) : nullptr) {}
+    TSavedSlot& operator=(const TSavedSlot& other) {
+      if (this != &other) FPtr = other.FPtr ? std::make_unique<TSaved>(*other.FPtr) : nullptr;
+      return *this;
+    }
+    TSavedSlot(TSavedSlot&&) noexcept = default;
+    TSavedSlot& operator=(TSavedSlot&&) noexcept = default;
+    ~TSavedSlot() = default;
+    bool Valid() const { return FPtr && FPtr->Valid; }
+    TSaved& Get() {
+      if (!FPtr) FPtr = std::make_unique<TSaved>();
+      return *FPtr;
+    }
+    void Reset() { FPtr.reset(); }
+
+   private:
+    std::unique_ptr<TSaved> FPtr;
+  };
+  mutable TSavedSlot FSaved;
 };
 
 // The font's values for "Kerno --dump".

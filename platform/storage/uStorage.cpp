@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <stdexcept>
@@ -65,12 +66,10 @@ bool TStorage::IsStorageFile(const QString& path) {
 
 std::unique_ptr<TStorage> TStorage::OpenFile(const QString& path, HRESULT* result) {
   QFile f(path);
-  if (!f.exists()) {
-    if (result) *result = STG_E_FILENOTFOUND;
-    return nullptr;
-  }
+  // Whether the file is there is asked only when it does not open: a load
+  // opens thousands of files in a session, each a system call saved.
   if (!f.open(QIODevice::ReadOnly)) {
-    if (result) *result = STG_E_ACCESSDENIED;
+    if (result) *result = f.exists() ? STG_E_ACCESSDENIED : STG_E_FILENOTFOUND;
     return nullptr;
   }
   // The whole file in one read, straight into the image the reader keeps
@@ -274,18 +273,27 @@ HRESULT TStorage::OpenStorageOf(int id, TStorage** storage) {
   *storage = nullptr;
   if (FWritable) return STG_E_INVALIDFUNCTION;
   if (id < 0 || !FRead->IsStorage(id)) return STG_E_FILENOTFOUND;
-  if (auto it = FOpened.find(id); it != FOpened.end()) {
-    *storage = it->second.get();
-    return S_OK;
+  auto at = FOpened.end();
+  if (!FOpened.empty() && FOpened.back().first >= id) {
+    at = std::lower_bound(FOpened.begin(), FOpened.end(), id,
+                          [](const auto& opened, int key) { return opened.first < key; });
+    if (at != FOpened.end() && at->first == id) {
+      *storage = at->second.get();
+      return S_OK;
+    }
   }
   std::unique_ptr<TStorage> sub(new TStorage());
   sub->FRead = FRead;
   sub->FEntry = id;
   sub->FDepth = FDepth + 1;
-  sub->FName = StoredName(FRead->Name(id));
   *storage = sub.get();
-  FOpened[id] = std::move(sub);
+  FOpened.emplace(at, id, std::move(sub));
   return S_OK;
+}
+
+QString TStorage::Name() const {
+  if (FRead && FEntry != TCfbReader::RootId) return StoredName(FRead->Name(FEntry));
+  return FName;
 }
 
 std::vector<TStorageElement> TStorage::Elements() const {

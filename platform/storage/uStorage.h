@@ -15,7 +15,6 @@
 
 #include <QString>
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <span>
 #include <string_view>
@@ -56,7 +55,7 @@ class TStorage {
   static bool IsValidName(const QString& name);
 
   bool IsWritable() const { return FWritable; }
-  QString Name() const { return FName; }
+  QString Name() const;
 
   // Writing. A created stream is an empty memory stream whose content at
   // Commit time is what the file receives. The storage keeps a reference.
@@ -109,7 +108,7 @@ class TStorage {
   HRESULT OpenStorageOf(int id, TStorage** storage);
 
   bool FWritable = false;
-  QString FName;
+  QString FName;    // a storage being written; one read takes its name from its entry
   QString FTarget;  // CreateFile's path
   int FDepth = 0;   // storages above this one
   // Writing: the children in creation order, indexed by name without case.
@@ -118,7 +117,9 @@ class TStorage {
   // Reading: the file and this storage's directory entry.
   std::shared_ptr<TCfbReader> FRead;
   int FEntry = 0;
-  std::map<int, std::unique_ptr<TStorage>> FOpened;
+  // The sub-storages opened so far, by directory entry in ascending order
+  // (lists open their children in that order, so each is appended).
+  std::vector<std::pair<int, std::unique_ptr<TStorage>>> FOpened;
   // Child names -> directory entries, built on first lookup: children named
   // by a position below their count in FNumbered, the others in FReadIndex,
   // or, with at most kLinearNames children, found by comparing their names.

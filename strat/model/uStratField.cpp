@@ -37,6 +37,8 @@ void* TStratField::FindInterface(const GUID& iid) {
 
 HRESULT TStratField::Add(const TShortString& name) {
   try {
+    // Layers hold a few signs: room for them at once, not three steps.
+    if (FItems.capacity() == 0) FItems.reserve(4);
     FItems.push_back(DefaultPlacement(ShortStringView(name)));
     NoteChange();
   } catch (const std::bad_alloc&) {

@@ -118,6 +118,66 @@ TEST(Storage, NestedRoundTripAndCaseInsensitiveLookup) {
   EXPECT_EQ(storages, 2);
 }
 
+// A reader keeps each opened sub-storage once, whatever order they are
+// opened in (lists open theirs in order, other code by name), and each
+// keeps the name its entry stores, in the stored case.
+TEST(Storage, SubStoragesOpenOnceInAnyOrderWithTheirStoredNames) {
+  auto root = TStorage::CreateNew();
+  constexpr int kCount = 3000;
+  for (int i = 0; i < kCount; ++i) {
+    TStorage* sub = nullptr;
+    ASSERT_EQ(root->CreateStorage(i % 2 ? QString::number(i) : QStringLiteral("Layer%1").arg(i), &sub), S_OK);
+    Put(sub, "x", Bytes(std::to_string(i)));
+  }
+  std::vector<uint8_t> file;
+  ASSERT_EQ(root->SaveToBytes(&file), S_OK);
+  auto r = TStorage::OpenBytes(file);
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->Name(), QString());
+  std::vector<TStorage*> opened(kCount, nullptr);
+  // Descending, then every third, then all ascending: the same storage each time.
+  const auto nameOf = [](int i) { return i % 2 ? QString::number(i) : QStringLiteral("LAYER%1").arg(i); };
+  for (int i = kCount - 1; i >= 0; i -= 7) {
+    ASSERT_EQ(r->OpenStorage(nameOf(i), &opened[static_cast<size_t>(i)]), S_OK) << i;
+    EXPECT_EQ(Get(opened[static_cast<size_t>(i)], "x"), Bytes(std::to_string(i)));
+  }
+  for (int i = 0; i < kCount; i += 3) {
+    TStorage* sub = nullptr;
+    ASSERT_EQ(i % 2 ? r->OpenStorageAt(static_cast<uint32_t>(i), &sub) : r->OpenStorage(nameOf(i), &sub), S_OK);
+    if (opened[static_cast<size_t>(i)]) {
+      EXPECT_EQ(sub, opened[static_cast<size_t>(i)]) << i;
+    }
+    opened[static_cast<size_t>(i)] = sub;
+  }
+  for (int i = 0; i < kCount; ++i) {
+    TStorage* sub = nullptr;
+    ASSERT_EQ(r->OpenStorage(nameOf(i), &sub), S_OK) << i;
+    if (opened[static_cast<size_t>(i)]) {
+      EXPECT_EQ(sub, opened[static_cast<size_t>(i)]) << i;
+    }
+    EXPECT_EQ(sub->Name(), i % 2 ? QString::number(i) : QStringLiteral("Layer%1").arg(i));
+    EXPECT_EQ(Get(sub, "x"), Bytes(std::to_string(i)));
+  }
+  TStorage* missing = nullptr;
+  EXPECT_EQ(r->OpenStorage("Layer1", &missing), STG_E_FILENOTFOUND);
+  EXPECT_EQ(r->OpenStorageAt(kCount * 2, &missing), STG_E_FILENOTFOUND);
+  // A storage being written keeps the name it was created with.
+  TStorage* made = nullptr;
+  ASSERT_EQ(root->CreateStorage("Made", &made), S_OK);
+  EXPECT_EQ(made->Name(), QStringLiteral("Made"));
+}
+
+TEST(StorageFile, MissingFilesAndFoldersAreToldApart) {
+  QTemporaryDir dir;
+  HRESULT hr = S_OK;
+  EXPECT_FALSE(TStorage::OpenFile(dir.filePath("none.knd"), &hr));
+  EXPECT_EQ(hr, STG_E_FILENOTFOUND);
+  hr = S_OK;
+  EXPECT_FALSE(TStorage::OpenFile(dir.path(), &hr));
+  EXPECT_NE(hr, S_OK);
+  EXPECT_NE(hr, STG_E_FILENOTFOUND) << "a folder is there, but no storage";
+}
+
 TEST(Storage, WriteStreamCopiesAWholeSourceFromItsStart) {
   auto s = TStorage::CreateNew();
   auto source = MemoryStreamFrom("0123456789", 10);

@@ -345,6 +345,12 @@ TEST_F(StratColumnTest, LayerTablesImportWhatIsSound) {
   EXPECT_EQ(report.Skipped, 4);
   EXPECT_EQ(report.Shortened, 1);
   EXPECT_EQ(col->UnknownSignLayers(), 1);
+  // Names are known without regard to case; a layer counts once however many of its signs are unknown.
+  col->AddLayer(8.2, 8.4, {QStringLiteral("sst"), QStringLiteral("Lst")});
+  col->AddLayer(8.4, 8.6, {QStringLiteral("SST"), QStringLiteral("zzz"), QStringLiteral("yyy")});
+  EXPECT_EQ(col->UnknownSignLayers(), 2);
+  col->DeleteChild(col->Count() - 1);
+  col->DeleteChild(col->Count() - 1);
   // The column grew to the last layer's bottom (8 m = 40 mm stays inside its 100 mm).
   EXPECT_DOUBLE_EQ(col->GetHeight(), 100);
   ASSERT_TRUE(col->ImportLayersFrom(*Table({{"10", "30", "SST"}})));

@@ -3,9 +3,13 @@
 // drawing passes (cut signs stay inside the layer, open ones may leave it).
 #include <QImage>
 #include <QPainter>
+#include <cmath>
+#include <cstring>
+#include <limits>
 
 #include "qs.h"
 #include "qsID.h"
+#include "uMemoryStream.h"
 #include "uStratColTestEnv.h"
 
 namespace {
@@ -100,6 +104,90 @@ TEST_F(StratColEntryTest, DamagedStreamsLoadWithTheDefaults) {
     ASSERT_TRUE(hostile.LoadFromQS(h.Get()));
     EXPECT_EQ(hostile.SignCount(), count < 0 ? 0 : kMaxLayerSigns) << count;
   }
+}
+
+// A stored layer may carry repeated IDs, values of another type, values
+// shorter than their type and numbers that are not finite: every sign value
+// loads as reading its ID alone would give it (the first entry, and only when
+// its type matches), whatever the order the values were stored in.
+TEST_F(StratColEntryTest, DamagedSignValuesLoadAsTheirFirstEntries) {
+  std::vector<uint8_t> bytes = {'M', 'T', 'S', 'Q', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  std::vector<uint8_t> data;
+  int32_t count = 0;
+  const auto put32 = [](std::vector<uint8_t>& b, uint32_t v) {
+    for (int k = 0; k < 4; ++k) b.push_back(static_cast<uint8_t>(v >> (8 * k)));
+  };
+  const auto add = [&](int32_t id, int32_t tag, const std::vector<uint8_t>& value) {
+    put32(bytes, static_cast<uint32_t>(id));
+    put32(bytes, static_cast<uint32_t>(tag));
+    put32(bytes, static_cast<uint32_t>(value.size()));
+    put32(bytes, 0);
+    data.insert(data.end(), value.begin(), value.end());
+    ++count;
+  };
+  const auto f64 = [](double v) {
+    std::vector<uint8_t> b(8);
+    std::memcpy(b.data(), &v, 8);
+    return b;
+  };
+  const auto i32 = [](int32_t v) {
+    std::vector<uint8_t> b(4);
+    std::memcpy(b.data(), &v, 4);
+    return b;
+  };
+  add(-40001, qsInteger, i32(3));
+  // Sign 2 first, then sign 0 with repeats, sign 1 with wrong types and short values.
+  add(-39998, qsString, {'C', 'L', 'Y'});
+  add(-36998, qsDouble, f64(4.5));
+  add(-40000, qsString, {'S', 'S', 'T'});
+  add(-40000, qsString, {'L', 'S', 'T'});  // a later repeat: not read
+  add(-37000, qsDouble, f64(2.25));
+  add(-37000, qsDouble, f64(9.0));
+  add(-36600, qsInteger, i32(6));
+  add(-36400, qsInteger, i32(0));
+  add(-39999, qsInteger, i32(7));       // a name stored as a number: no name
+  add(-36999, qsInteger, i32(8));       // a number of another type: the default
+  add(-36899, qsDouble, {0x00, 0x00});  // shorter than a double
+  add(-36799, qsDouble, f64(std::numeric_limits<double>::quiet_NaN()));
+  add(-36699, qsDouble, f64(std::numeric_limits<double>::infinity()));
+  add(-36599, qsInteger, {0x05});  // one byte of an integer
+  add(-36499, qsDouble, f64(3.0));
+  add(-36399, qsString, {'x'});
+  add(-36398, qsInteger, i32(0));
+  add(5633, qsInteger, i32(2));
+  bytes[4] = static_cast<uint8_t>(count);
+  bytes.insert(bytes.end(), data.begin(), data.end());
+  TComPtr<ICompoundStream> s;
+  ASSERT_EQ(qsCreateFromStream(MemoryStreamFrom(bytes.data(), bytes.size()).Get(), s.Put()), S_OK);
+
+  TStratColEntry back;
+  ASSERT_TRUE(back.LoadFromQS(s.Get()));
+  ASSERT_EQ(back.SignCount(), 3);
+  EXPECT_EQ(back.SignNames(), (QStringList{"SST", "", "CLY"}));
+  const auto finite = [](double v, double def) { return std::isfinite(v) ? v : def; };
+  for (int i = 0; i < 3; ++i) {
+    const TStratPlacement p = Placement(back, i);
+    EXPECT_EQ(p.OffsetX, finite(qsReadDouble(s.Get(), -37000 + i, 1.0), 1.0)) << i;
+    EXPECT_EQ(p.OffsetY, finite(qsReadDouble(s.Get(), -36900 + i, 1.0), 1.0)) << i;
+    EXPECT_EQ(p.SpaceX, finite(qsReadDouble(s.Get(), -36800 + i, 5.0), 5.0)) << i;
+    EXPECT_EQ(p.SpaceY, finite(qsReadDouble(s.Get(), -36700 + i, 5.0), 5.0)) << i;
+    EXPECT_EQ(p.CountX, qsReadInteger(s.Get(), -36600 + i, 1)) << i;
+    EXPECT_EQ(p.CountY, qsReadInteger(s.Get(), -36500 + i, 1)) << i;
+    EXPECT_EQ(p.Flags, qsReadInteger(s.Get(), -36400 + i, 1)) << i;
+  }
+  // Spelled out where the reads above could share a fault with the load.
+  EXPECT_EQ(Placement(back, 0).OffsetX, 2.25);
+  EXPECT_EQ(Placement(back, 0).CountX, 6);
+  EXPECT_EQ(Placement(back, 0).Flags, 0);
+  EXPECT_EQ(Placement(back, 1).OffsetX, 1.0);
+  EXPECT_EQ(Placement(back, 1).SpaceX, 5.0);
+  EXPECT_EQ(Placement(back, 1).SpaceY, 5.0);
+  EXPECT_EQ(Placement(back, 1).CountX, 5);  // the one byte over the default 1
+  EXPECT_EQ(Placement(back, 1).CountY, 1);
+  EXPECT_EQ(Placement(back, 1).Flags, 1);
+  EXPECT_EQ(Placement(back, 2).OffsetX, 4.5);
+  EXPECT_EQ(Placement(back, 2).Flags, 0);
+  EXPECT_EQ(back.GetTopLine().Style, 2);
 }
 
 TEST_F(StratColEntryTest, SignsAreInsertedAndLimited) {
