@@ -171,7 +171,7 @@ int TPrintStratCol::UnknownSignLayers() const {
   int n = 0;
   TShortString name{};
   for (const TStratColEntry* e : Layers()) {
-    const TComPtr<IStratField> field = e->GetField();
+    IStratField* field = e->Field();
     const int signs = field ? field->Count() : 0;
     for (int k = 0; k < signs; ++k) {
       name.Length = 0;

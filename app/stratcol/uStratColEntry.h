@@ -53,6 +53,8 @@ class TStratColEntry : public TabstractLCEntry {
   // the end appends). False outside that range or at kMaxLayerSigns.
   bool InsertSignName(int index, const QString& name) override;
   TComPtr<IStratField> GetField() const override { return FField; }
+  // The same without a reference taken, for loops over thousands of layers.
+  IStratField* Field() const { return FField.Get(); }
   // The library's block layout of every sign for the layer's size.
   bool AutoPlace() override;
 

@@ -114,7 +114,13 @@ bool TStorage::IsValidName(const QString& name) {
 }
 
 bool TStorage::ElementExists(const QString& name) const {
-  if (FWritable) return FNodeIndex.Find(View(name), [this](int i) { return View(FNodes[i]->Name); }) >= 0;
+  if (FWritable) {
+    const std::u16string_view wanted = View(name);
+    if (FNodes.size() <= kLinearNames)
+      return std::any_of(FNodes.begin(), FNodes.end(),
+                         [&](const std::unique_ptr<TNode>& n) { return cfb::SameName(View(n->Name), wanted); });
+    return FNodeIndex.Find(wanted, [this](int i) { return View(FNodes[i]->Name); }) >= 0;
+  }
   return FindReadChild(View(name)) >= 0;
 }
 
@@ -136,8 +142,7 @@ HRESULT TStorage::CreateStream(const QString& name, IStream** stream) {
   node->Stream = TComPtr<IStream>(node->Memory);
   *stream = node->Stream.Get();
   (*stream)->AddRef();
-  FNodes.push_back(std::move(node));
-  FNodeIndex.Insert(View(name), static_cast<int>(FNodes.size() - 1), [this](int i) { return View(FNodes[i]->Name); });
+  AddNode(std::move(node));
   return S_OK;
 }
 
@@ -153,8 +158,7 @@ HRESULT TStorage::CreateStorage(const QString& name, TStorage** storage) {
   node->Storage->FName = name;
   node->Storage->FDepth = FDepth + 1;
   *storage = node->Storage.get();
-  FNodes.push_back(std::move(node));
-  FNodeIndex.Insert(View(name), static_cast<int>(FNodes.size() - 1), [this](int i) { return View(FNodes[i]->Name); });
+  AddNode(std::move(node));
   return S_OK;
 }
 
@@ -169,6 +173,23 @@ HRESULT TStorage::WriteStream(const QString& name, IStream* source) {
   if (!bytes.empty() && target->Write(bytes.data(), static_cast<uint32_t>(bytes.size()), &done) != S_OK)
     return STG_E_WRITEFAULT;
   return S_OK;
+}
+
+void TStorage::AddNode(std::unique_ptr<TNode> node) {
+  // An object's storage holds a few elements: room for them at once.
+  if (FNodes.empty()) FNodes.reserve(4);
+  FNodes.push_back(std::move(node));
+  IndexNewNode();
+}
+
+void TStorage::IndexNewNode() {
+  // A storage of a few elements (an object's "index", "version" and its own
+  // streams) is searched in place: an index would cost more than it saves.
+  const size_t count = FNodes.size();
+  if (count <= kLinearNames) return;
+  const auto nameOf = [this](int i) { return View(FNodes[static_cast<size_t>(i)]->Name); };
+  for (size_t i = count == kLinearNames + 1 ? 0 : count - 1; i < count; ++i)
+    FNodeIndex.Insert(View(FNodes[i]->Name), static_cast<int>(i), nameOf);
 }
 
 void TStorage::IndexReadChildren() const {

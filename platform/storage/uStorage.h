@@ -111,9 +111,12 @@ class TStorage {
   QString FName;    // a storage being written; one read takes its name from its entry
   QString FTarget;  // CreateFile's path
   int FDepth = 0;   // storages above this one
-  // Writing: the children in creation order, indexed by name without case.
+  // Writing: the children in creation order, indexed by name without case
+  // once there are more than kLinearNames of them.
   std::vector<std::unique_ptr<TNode>> FNodes;
   cfb::TNameIndex FNodeIndex;
+  void AddNode(std::unique_ptr<TNode> node);
+  void IndexNewNode();
   // Reading: the file and this storage's directory entry.
   std::shared_ptr<TCfbReader> FRead;
   int FEntry = 0;

@@ -77,6 +77,26 @@ TEST(Storage, NamesFollowTheFormatsRules) {
   EXPECT_EQ(s->OpenStream("Index", stream.Put()), STG_E_INVALIDFUNCTION);
 }
 
+// A storage being written finds its elements by name without case while
+// it grows from a few elements (searched in place) to thousands (indexed):
+// every name created before or after the switch is refused a second time.
+TEST(Storage, NewNamesAreCheckedAgainstEveryEarlierOneAsTheStorageGrows) {
+  auto s = TStorage::CreateNew();
+  const auto nameOf = [](int i) { return QStringLiteral("Stream%1").arg(i); };
+  for (int i = 0; i < 2000; ++i) {
+    ASSERT_EQ(Put(s.get(), nameOf(i), Bytes("v")), S_OK) << i;
+    // The newest, the first and one in between, in another case.
+    for (const int j : {i, 0, i / 2}) {
+      TComPtr<IStream> again;
+      ASSERT_EQ(s->CreateStream(nameOf(j).toUpper(), again.Put()), STG_E_FILEALREADYEXISTS) << i << " " << j;
+    }
+    ASSERT_FALSE(s->ElementExists(nameOf(i + 1))) << i;
+  }
+  TStorage* sub = nullptr;
+  EXPECT_EQ(s->CreateStorage(QStringLiteral("stream7"), &sub), STG_E_FILEALREADYEXISTS);
+  EXPECT_EQ(s->Elements().size(), 2000u);
+}
+
 TEST(Storage, NestedRoundTripAndCaseInsensitiveLookup) {
   auto root = Tree();
   std::vector<uint8_t> file;
