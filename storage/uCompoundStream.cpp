@@ -16,7 +16,11 @@
 // - runs of ascending IDs, searched where the ID should lie: objects write
 //   their values in order and tables their cells, so even a table of a
 //   million cells is a few runs, indexed in one pass without allocating and
-//   extended in constant time as values are appended;
+//   extended in constant time as values are appended; in a container
+//   filled by writes a 256-bit filter of the IDs held beside them answers
+//   most look-ups of an absent ID without a search (an object writing its
+//   values in interleaved groups, as a lithology layer does per sign, asks
+//   one for every new value);
 // - a hash table once IDs come in more than 16 runs (edits in any order,
 //   interleaved ranges, hostile files), so that no order makes a look-up
 //   cost more than a constant.

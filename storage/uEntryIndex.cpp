@@ -9,6 +9,8 @@ uint32_t HashOf(int32_t id, uint32_t shift) { return (static_cast<uint32_t>(id) 
 
 void TEntryIndex::Clear() {
   std::fill(std::begin(FSmall), std::end(FSmall), kSmallAbsent);
+  std::fill(std::begin(FFilter), std::end(FFilter), 0);
+  FFiltered = true;
   FBuilt = true;
   FRunCount = 0;
   FHashed = false;

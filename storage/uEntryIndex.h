@@ -45,6 +45,7 @@ class TEntryIndex {
   // index is built by the first lookup that needs it.
   void ClearForLoad() {
     Clear();
+    FFiltered = false;
     FBuilt = false;
     TrustNext();
   }
@@ -66,6 +67,9 @@ class TEntryIndex {
     if (next < FNextTrustedBelow && next < entries.size() && entries[next].ID == id) return Found(entries, next);
     // Values are mostly written in ascending order: a new one is above them all.
     if (FBuilt && id > FHighest) return -1;
+    // An ID whose filter bit is clear was never stored (objects that write
+    // their values in interleaved groups ask this for every new value).
+    if (FFiltered && FBuilt && !FHashed && !MayHold(id)) return -1;
     return FindBeyondSmall(entries, id);
   }
   // The last entry of the table was just appended with an ID it did not hold.
@@ -73,6 +77,7 @@ class TEntryIndex {
     const size_t pos = entries.size() - 1;
     const int32_t id = entries[pos].ID;
     NoteSmall(id, pos);
+    if (FFiltered) Hold(id);
     if (!FBuilt) return;  // the build will take it in
     if (!FHashed && FRunCount && id > FRuns[FRunCount - 1].Last) {
       FRuns[FRunCount - 1].Last = id;
@@ -103,6 +108,22 @@ class TEntryIndex {
   bool HashInsert(int32_t id, uint32_t pos);
 
   uint16_t FSmall[kSmallIds];
+  // A filter of the IDs of a container filled by writes (a loaded one is
+  // mostly read, and its reads find what they ask for): bit FilterBit(id) is
+  // set for every ID appended (entries are never removed, only emptied), so a
+  // clear bit proves an ID absent; a set one may be another's.
+  static constexpr int kFilterWords = 4;
+  uint64_t FFilter[kFilterWords];
+  bool FFiltered = true;
+  static uint32_t FilterBit(int32_t id) { return (static_cast<uint32_t>(id) * 0x9E3779B1u) >> 24; }
+  void Hold(int32_t id) {
+    const uint32_t bit = FilterBit(id);
+    FFilter[bit >> 6] |= uint64_t{1} << (bit & 63);
+  }
+  bool MayHold(int32_t id) const {
+    const uint32_t bit = FilterBit(id);
+    return (FFilter[bit >> 6] >> (bit & 63)) & 1;
+  }
   // Whether the runs or the hash describe every entry, and then the highest ID.
   bool FBuilt = true;
   int32_t FHighest = INT32_MIN;
