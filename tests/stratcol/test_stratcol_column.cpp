@@ -6,10 +6,10 @@
 #include <QFile>
 #include <QImage>
 #include <QPainter>
-#include <QPicture>
 #include <algorithm>
 #include <cstdlib>
 
+#include "uImageCompare.h"
 #include "uStorage.h"
 #include "uStratColTestEnv.h"
 #include "uStringTable.h"
@@ -471,22 +471,9 @@ TEST_F(StratColumnTest, OnScreenTheColumnLooksAsItsVectorDrawing) {
     QImage screen(size, QImage::Format_RGB32);
     screen.fill(Qt::white);
     draw(&screen);
-    QPicture vectors;
-    draw(&vectors);
-    QImage played(size, QImage::Format_RGB32);
-    played.fill(Qt::white);
-    {
-      QPainter painter(&played);
-      vectors.play(&painter);
-    }
-    int differing = 0;
-    for (int y = 0; y < size.height(); ++y)
-      for (int x = 0; x < size.width(); ++x) {
-        const QRgb a = screen.pixel(x, y), b = played.pixel(x, y);
-        // Signs played straight and drawn from images differ by rounding only.
-        differing +=
-            std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))}) > 4;
-      }
+    const QImage played = PlayedVectorDrawing(size, draw);
+    // Signs played straight and drawn from images differ by rounding only.
+    const int differing = CountDifferingPixels(screen, played, 4);
     EXPECT_EQ(differing, 0) << "origin " << originY;
     if (differing) {
       screen.save(Path(QStringLiteral("column-screen-%1.png").arg(originY)));

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPainter>
+#include <QPicture>
 #include <algorithm>
 #include <cstdlib>
 
@@ -42,6 +43,16 @@ QImage SideBySide(const QImage& reference, const QImage& actual, int tolerance) 
 }
 
 }  // namespace
+
+QImage PlayedVectorDrawing(QSize size, const std::function<void(QPaintDevice*)>& draw) {
+  QPicture vectors;
+  draw(&vectors);
+  QImage played(size, QImage::Format_RGB32);
+  played.fill(Qt::white);
+  QPainter painter(&played);
+  vectors.play(&painter);
+  return played;
+}
 
 int CountDifferingPixels(const QImage& first, const QImage& second, int tolerance) {
   if (first.size() != second.size()) return -1;

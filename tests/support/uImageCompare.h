@@ -5,10 +5,17 @@
 
 #include <QImage>
 #include <QString>
+#include <functional>
+
+class QPaintDevice;
 
 // Pixels of two images of one size with a channel off by more than
 // `tolerance`; -1 when the sizes differ.
 int CountDifferingPixels(const QImage& a, const QImage& b, int tolerance);
+
+// What `draw` paints when recorded into a QPicture and played back onto a
+// white image of `size`: the vector path, to hold a raster shortcut against.
+QImage PlayedVectorDrawing(QSize size, const std::function<void(QPaintDevice*)>& draw);
 
 struct TImageComparison {
   bool Matches = false;

@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QPainter>
-#include <QPicture>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -409,23 +408,12 @@ TEST_F(ShippedTemplates, LithologyColumnOnScreenLooksAsItsVectorDrawing) {
     QImage screen(size, QImage::Format_RGB32);
     screen.fill(Qt::white);
     draw(&screen);
-    QPicture vectors;
-    draw(&vectors);
-    QImage played(size, QImage::Format_RGB32);
-    played.fill(Qt::white);
-    {
-      QPainter painter(&played);
-      vectors.play(&painter);
-    }
+    const QImage played = PlayedVectorDrawing(size, draw);
     ASSERT_GT(area.width() * area.height(), 10000);
-    int differing = 0, painted = 0;
+    const int differing = CountDifferingPixels(screen.copy(area), played.copy(area), 4);
+    int painted = 0;
     for (int y = area.top(); y <= area.bottom(); ++y)
-      for (int x = area.left(); x <= area.right(); ++x) {
-        const QRgb a = screen.pixel(x, y), b = played.pixel(x, y);
-        differing +=
-            std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))}) > 4;
-        painted += a != qRgb(255, 255, 255);
-      }
+      for (int x = area.left(); x <= area.right(); ++x) painted += screen.pixel(x, y) != qRgb(255, 255, 255);
     EXPECT_EQ(differing, 0) << "zoom " << zoom;
     EXPECT_GT(painted, area.width() * area.height() / 20) << "the signs show";
     if (differing) {
