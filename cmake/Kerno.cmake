@@ -1,12 +1,13 @@
 # Shared helpers for the subsystem CMake files.
 
-# kerno_add_test(NAME [GUI|WIDGETS] SOURCES a.cpp b.cpp LIBS lib1 lib2)
+# kerno_add_test(NAME [GUI|WIDGETS] [LOCK resource] SOURCES a.cpp b.cpp LIBS lib1 lib2)
 # One GoogleTest program per module; each case becomes a CTest test.
 # GUI: main() creates a QGuiApplication first (fonts, pixmaps, the recording
 # paint device); WIDGETS: a QApplication (dialogs). Both link ktestsupport
 # (tests/support) and replace GTest::gtest_main, whose main() would clash.
+# LOCK: cases holding the same resource never run at the same time (ctest -j).
 function(kerno_add_test name)
-  cmake_parse_arguments(T "GUI;WIDGETS" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "GUI;WIDGETS" "LOCK" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   if(T_WIDGETS)
     set(test_main ktestsupport_widgets_main ktestsupport)
@@ -22,10 +23,14 @@ function(kerno_add_test name)
     KERNO_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
     KERNO_PROGRAM_DIR="${KERNO_PROGRAM_DIR}")
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/tests")
+  set(lock)
+  if(T_LOCK)
+    set(lock RESOURCE_LOCK ${T_LOCK})
+  endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY "${CMAKE_BINARY_DIR}/tests"
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1")
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1" ${lock})
 endfunction()
 
 # kerno_add_bench(NAME SOURCES a.cpp LIBS lib1)
