@@ -7,72 +7,35 @@
 
 #include <QPainter>
 #include <QStringList>
-#include <QTemporaryDir>
-#include <memory>
 #include <vector>
 
 #include "uPrintDeepScale.h"
 #include "uPrintDiagramm.h"
 #include "uRecordingDevice.h"
-#include "uScriptedUi.h"
-#include "uSettings.h"
+#include "uScratchEnvTest.h"
+#include "uTestDeepBody.h"
 
-class TCurvesTest : public ::testing::Test {
+class TCurvesTest : public TScratchEnvTest {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(FDir.isValid());
-    SetProgramDir(FDir.path());
-    FSettings = std::make_unique<TSettings>(FDir.filePath("Kerno.ini"));
-    SetSettings(FSettings.get());
-    SetUiServices(&FUi);
-  }
-  void TearDown() override {
-    SetUiServices(nullptr);
-    SetSettings(nullptr);
-    SetProgramDir(QString());
-  }
-  QString Path(const QString& name) const { return FDir.filePath(name); }
-
-  QTemporaryDir FDir;
-  std::unique_ptr<TSettings> FSettings;
-  TScriptedUi FUi;
+  TCurvesTest() { UseScratchAsProgramDir(); }
 };
 
-class TTestBody : public TPrintDeepObject {
+class TTestBody : public TTestDeepBody {
  public:
-  explicit TTestBody(uint16_t scale = 200, double startDepth = 0) : FScale(scale), FStart(startDepth) {}
-  uint16_t GetVertScale() const override { return FScale; }
-  double GetStartDepth() const override { return FStart; }
-  void SetVertScale(uint16_t value) override {
-    const uint16_t old = std::exchange(FScale, value);
-    for (int i = 0; i < Count(); ++i)
-      if (auto* deep = dynamic_cast<TPrintDeepObject*>(GetChild(i))) deep->ScaleChanged(old, value);
-  }
-  std::unique_ptr<TPrintObject> CreateChild(int kind) override {
-    return CreateKindObject(kind, {kindDeepScale, kindDiagramm, kindObjectRuller});
-  }
+  explicit TTestBody(uint16_t scale = 200, double startDepth = 0)
+      : TTestDeepBody({kindDeepScale, kindDiagramm, kindObjectRuller}, scale, startDepth) {}
   TPrintDeepScale* AddScale(double left, double top, double right, double bottom) {
-    auto scale = std::make_unique<TPrintDeepScale>();
-    TPrintDeepScale* s = scale.get();
-    AddChild(std::move(scale));
-    s->SetBoundsRect({left, top, right, bottom});
-    return s;
+    return Add<TPrintDeepScale>(TBoundsRect{left, top, right, bottom});
   }
   // A curve at `left` with samples from `start` every `step` metres.
   TPrintDiagramm* AddCurve(double left, double start, double step, std::vector<double> values) {
-    auto curve = std::make_unique<TPrintDiagramm>();
-    TPrintDiagramm* c = curve.get();
-    AddChild(std::move(curve));
+    TPrintDiagramm* c = Add<TPrintDiagramm>();
     c->SetLeft(left);
     c->SetTop(DepthToPage(start));
     c->SetSamples(start, step, std::move(values));
     c->Changed();
     return c;
   }
-
- private:
-  uint16_t FScale;
-  double FStart;
 };
 
 struct TRecordingPage {

@@ -6,16 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QTemporaryDir>
 #include <memory>
 
 #include "uDocumentKinds.h"
 #include "uPassportBody.h"
 #include "uPrintDocument.h"
-#include "uPropertiesDialogs.h"
 #include "uRootDataObject.h"
-#include "uScriptedUi.h"
-#include "uSettings.h"
+#include "uScratchEnvTest.h"
 
 // A head stand-in: a block of kind 273 holding plain boxes.
 class TTestHead : public TRootDataObject {
@@ -41,14 +38,11 @@ class TTestColumn : public TDataObject {
   int FRan = 0;
 };
 
-class TDocumentTest : public ::testing::Test {
+class TDocumentTest : public TScratchEnvTest {
  protected:
+  TDocumentTest() { UseScratchAsProgramDir(); }
   void SetUp() override {
-    ASSERT_TRUE(FDir.isValid());
-    FSettings = std::make_unique<TSettings>(FDir.filePath("Kerno.ini"));
-    SetSettings(FSettings.get());
-    SetUiServices(&FUi);
-    SetProgramDir(FDir.path());
+    ASSERT_NO_FATAL_FAILURE(TScratchEnvTest::SetUp());
     RegisterDocumentKinds();
     RegisterKind(kindHead, [] { return std::unique_ptr<TPrintObject>(new TTestHead); });
     RegisterKind(kindDiagrams, [] { return std::unique_ptr<TPrintObject>(new TTestColumn); });
@@ -57,20 +51,8 @@ class TDocumentTest : public ::testing::Test {
     RegisterKind(kindHead, nullptr);
     RegisterKind(kindDiagrams, nullptr);
     RegisterPropertiesDialog(QStringLiteral("TPassportBody.NewColumn"), {});
-    SetProgramDir(QString());
-    SetUiServices(nullptr);
-    SetSettings(nullptr);
+    TScratchEnvTest::TearDown();
   }
-  QString Path(const QString& name) const { return FDir.filePath(name); }
-  void WriteText(const QString& name, const QByteArray& text) const {
-    QFile f(Path(name));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(text);
-  }
-
-  QTemporaryDir FDir;
-  std::unique_ptr<TSettings> FSettings;
-  TScriptedUi FUi;
 };
 
 // Adds a block of `T` with `height` mm (a head keeps its height; a body's

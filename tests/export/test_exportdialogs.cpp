@@ -124,7 +124,7 @@ TEST_F(TExportTest, TheFilterChosenSetsTheExtensionAndTheScaleTheSize) {
 
 TEST_F(TExportTest, AnExistingFileIsReplacedOnlyWhenTheUserSaysYes) {
   const auto boxes = MakeBoxes(0, 0, 40, 40);
-  Write("pic.emf", "old metafile");
+  WriteText("pic.emf", "old metafile");
   // No: nothing written, nothing else asked.
   FUi.FileAnswers = {Path("pic")};
   FUi.FilterAnswers = {1};
@@ -150,7 +150,7 @@ TEST_F(TExportTest, AnExistingFileIsReplacedOnlyWhenTheUserSaysYes) {
 // the failure is reported.
 TEST_F(TExportTest, YesToReplaceThenAFailureKeepsTheOldPictureAndReportsIt) {
   const auto empty = MakeBoxes(0, 0, 0, 0);
-  Write("pic.emf", "old metafile");
+  WriteText("pic.emf", "old metafile");
   FUi.FileAnswers = {Path("pic.emf")};
   FUi.FilterAnswers = {1};
   FUi.MessageAnswers = {TMsgResult::Yes};

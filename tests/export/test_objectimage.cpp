@@ -206,8 +206,8 @@ TEST_F(TExportTest, JpegQualityTradesSizeForDetail) {
 }
 
 TEST_F(TExportTest, AFailedExportLeavesTheOldPictureAndSaysWhy) {
-  Write("old.png", "old picture");
-  Write("old.emf", "old metafile");
+  WriteText("old.png", "old picture");
+  WriteText("old.emf", "old metafile");
   const auto tall = MakeBoxes(0, 0, 200, 5000);
   const auto empty = MakeBoxes(0, 0, 0, 0);
   const auto boxes = MakeBoxes(0, 0, 20, 20);

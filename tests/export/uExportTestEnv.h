@@ -5,39 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QTemporaryDir>
 #include <memory>
 
 #include "uPrintObjectList.h"
-#include "uScriptedUi.h"
-#include "uSettings.h"
+#include "uScratchEnvTest.h"
 
-class TExportTest : public ::testing::Test {
+class TExportTest : public TScratchEnvTest {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(FDir.isValid());
-    FSettings = std::make_unique<TSettings>(FDir.filePath("Kerno.ini"));
-    SetSettings(FSettings.get());
-    SetUiServices(&FUi);
-  }
-  void TearDown() override {
-    SetUiServices(nullptr);
-    SetSettings(nullptr);
-  }
-  QString Path(const QString& name) const { return FDir.filePath(name); }
-  void Write(const QString& name, const QByteArray& bytes) const {
-    QFile f(Path(name));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-  }
   QByteArray Read(const QString& name) const {
     QFile f(Path(name));
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
   }
-
-  QTemporaryDir FDir;
-  std::unique_ptr<TSettings> FSettings;
-  TScriptedUi FUi;
 };
 
 // A list `width` x `height` mm at (left, top) with its border printed, and

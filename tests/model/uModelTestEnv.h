@@ -4,36 +4,24 @@
 
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
-#include <memory>
 #include <vector>
 
 #include "qs.h"
 #include "uComPtr.h"
 #include "uOpenLists.h"
-#include "uScriptedUi.h"
-#include "uSettings.h"
+#include "uScratchEnvTest.h"
 #include "uStorage.h"
 
-class TModelTest : public ::testing::Test {
+class TModelTest : public TScratchEnvTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(FDir.isValid());
-    FSettings = std::make_unique<TSettings>(FDir.filePath("Kerno.ini"));
-    SetSettings(FSettings.get());
-    SetUiServices(&FUi);
+    ASSERT_NO_FATAL_FAILURE(TScratchEnvTest::SetUp());
     RegisterOpenLists(true);
   }
   void TearDown() override {
     RegisterOpenLists(false);
-    SetUiServices(nullptr);
-    SetSettings(nullptr);
+    TScratchEnvTest::TearDown();
   }
-  QString Path(const QString& name) const { return FDir.filePath(name); }
-
-  QTemporaryDir FDir;
-  std::unique_ptr<TSettings> FSettings;
-  TScriptedUi FUi;
 };
 
 // A fresh compound stream.

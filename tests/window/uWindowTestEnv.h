@@ -9,7 +9,6 @@
 #include <QApplication>
 #include <QFile>
 #include <QMouseEvent>
-#include <QTemporaryDir>
 #include <memory>
 
 #include "uKernoChild.h"
@@ -19,8 +18,7 @@
 #include "uPassportBody.h"
 #include "uPrintDocument.h"
 #include "uRegistration.h"
-#include "uScriptedUi.h"
-#include "uSettings.h"
+#include "uScratchEnvTest.h"
 #include "uSingleInstance.h"
 
 // Texts in assertion messages.
@@ -35,19 +33,16 @@ inline const char kTestTemplate[] =
     "[Scale_2]\nNAME=Depth 2\nLEFT=100\nWIDTH=20\nRULLER1=STEP=10 KOEF=5 MARKSIZE=3 RIGHT=0 FONT=1\n"
     "[ADDBLOCK]\nOBJECT1=Extra_1 274\n[Extra_1]\nNAME=More logs\nHEIGHT=50\n";
 
-class TWindowTest : public ::testing::Test {
+class TWindowTest : public TScratchEnvTest {
  protected:
+  TWindowTest() { UseScratchAsProgramDir(); }
   void SetUp() override {
-    ASSERT_TRUE(FDir.isValid());
-    SetProgramDir(FDir.path());
+    ASSERT_NO_FATAL_FAILURE(TScratchEnvTest::SetUp());
     for (const char* pack : {"english.vox", "russian.vox"})
       ASSERT_TRUE(QFile::copy(QStringLiteral(KERNO_SOURCE_DIR "/resources/") + QString::fromLatin1(pack),
                               FDir.filePath(QString::fromLatin1(pack))));
-    FSettings = std::make_unique<TSettings>(FDir.filePath(QStringLiteral("Kerno.ini")));
-    SetSettings(FSettings.get());
     FSettings->SetLanguage(QStringLiteral("english"));
     FSettings->SetTipStartUp(false);
-    SetUiServices(&FUi);
     static int serial = 0;
     SetInstanceServerName(QStringLiteral("kerno-test-%1-%2").arg(QCoreApplication::applicationPid()).arg(++serial));
     RegisterKinds();
@@ -60,20 +55,11 @@ class TWindowTest : public ::testing::Test {
     FFrames.clear();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     UnloadLanguage();
-    SetUiServices(nullptr);
-    SetSettings(nullptr);
-    SetProgramDir(QString());
+    TScratchEnvTest::TearDown();
     SetInstanceServerName(QString());
   }
 
-  QString Path(const QString& name) const { return FDir.filePath(name); }
   QString TemplatePath() const { return Path(QStringLiteral("template/test.knt")); }
-
-  void WriteText(const QString& name, const QByteArray& text) const {
-    QFile f(Path(name));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(text);
-  }
 
   // A document file made from the test template.
   QString MakeDocument(const QString& name) const {
@@ -124,8 +110,5 @@ class TWindowTest : public ::testing::Test {
     return Bytes(Path(name));
   }
 
-  QTemporaryDir FDir;
-  std::unique_ptr<TSettings> FSettings;
-  TScriptedUi FUi;
   std::vector<std::unique_ptr<TkrKernoMainForm>> FFrames;
 };
