@@ -12,7 +12,6 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
-#include <QTemporaryDir>
 
 #include "qs.h"
 #include "uComPtr.h"
@@ -20,8 +19,7 @@
 #include "uFColorLine.h"
 #include "uPrintColorLine.h"
 #include "uRecordingDevice.h"
-#include "uScriptedUi.h"
-#include "uSettings.h"
+#include "uScratchEnvTest.h"
 
 namespace {
 
@@ -50,22 +48,12 @@ std::vector<std::pair<double, double>> Spans(const TColorCategory& c) {
   return out;
 }
 
-class ColorLineTest : public ::testing::Test {
+class ColorLineTest : public TScratchEnvTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(FDir.isValid());
-    FSettings = std::make_unique<TSettings>(FDir.filePath("Kerno.ini"));
-    SetSettings(FSettings.get());
-    SetUiServices(&FUi);
+    ASSERT_NO_FATAL_FAILURE(TScratchEnvTest::SetUp());
     RegisterDepthLineKinds();
   }
-  void TearDown() override {
-    SetUiServices(nullptr);
-    SetSettings(nullptr);
-  }
-  QTemporaryDir FDir;
-  std::unique_ptr<TSettings> FSettings;
-  TScriptedUi FUi;
 };
 
 }  // namespace

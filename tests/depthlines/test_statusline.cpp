@@ -5,7 +5,6 @@
 
 #include <QLineEdit>
 #include <QPainter>
-#include <QTemporaryDir>
 
 #include "qs.h"
 #include "uComPtr.h"
@@ -14,8 +13,7 @@
 #include "uIniFile.h"
 #include "uPrintDeepTable.h"
 #include "uRecordingDevice.h"
-#include "uScriptedUi.h"
-#include "uSettings.h"
+#include "uScratchEnvTest.h"
 #include "uStatusDDLine.h"
 
 namespace {
@@ -23,13 +21,10 @@ namespace {
 const QChar kKa(0x041A), kGe(0x0413);
 
 // A depth table whose first column holds the mark and the next two the interval.
-class StatusLineTest : public ::testing::Test {
+class StatusLineTest : public TScratchEnvTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(FDir.isValid());
-    FSettings = std::make_unique<TSettings>(FDir.filePath("Kerno.ini"));
-    SetSettings(FSettings.get());
-    SetUiServices(&FUi);
+    ASSERT_NO_FATAL_FAILURE(TScratchEnvTest::SetUp());
     RegisterDepthLineKinds();
     FTable.StartColumn = 1;
     FTable.EndColumn = 2;
@@ -38,10 +33,6 @@ class StatusLineTest : public ::testing::Test {
     FLine = line.get();
     FTable.AddChild(std::move(line));
     FLine->SetLeft(20);
-  }
-  void TearDown() override {
-    SetUiServices(nullptr);
-    SetSettings(nullptr);
   }
   void Rows(const QStringList& marks) {
     TStringTableEx& t = FTable.Table();
@@ -60,9 +51,6 @@ class StatusLineTest : public ::testing::Test {
     return out;
   }
 
-  QTemporaryDir FDir;
-  std::unique_ptr<TSettings> FSettings;
-  TScriptedUi FUi;
   TPrintDeepTable FTable;
   TStatusDDLine* FLine = nullptr;
 };

@@ -7,14 +7,12 @@
 #include <QFile>
 #include <QPainter>
 #include <QSet>
-#include <QTemporaryDir>
 
 #include "uHeadSheets.h"
 #include "uPrintHeader.h"
 #include "uPrintText.h"
 #include "uRecordingDevice.h"
-#include "uScriptedUi.h"
-#include "uSettings.h"
+#include "uScratchEnvTest.h"
 
 namespace {
 
@@ -25,21 +23,16 @@ QByteArray Read(const QString& path) {
   return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-class ShippedHeads : public ::testing::Test {
+class ShippedHeads : public TScratchEnvTest {
  protected:
   void SetUp() override {
-    FSettings = std::make_unique<TSettings>(FDir.filePath("Kerno.ini"));
-    SetSettings(FSettings.get());
+    ASSERT_NO_FATAL_FAILURE(TScratchEnvTest::SetUp());
     RegisterTextKinds();
   }
   void TearDown() override {
-    SetProgramDir(QString());
-    SetSettings(nullptr);
+    SetProgramDir(QString());  // a test reads the program folder of this build
+    TScratchEnvTest::TearDown();
   }
-  QTemporaryDir FDir;
-  std::unique_ptr<TSettings> FSettings;
-  TScriptedUi FUi;
-  TScopedUi FScope{&FUi};
 };
 
 QStringList ParameterNames(const TPrintHeader& head) {

@@ -5,34 +5,26 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTemporaryDir>
 
 #include "uFObjectList.h"
 #include "uFObjectPos.h"
 #include "uModelDialogs.h"
 #include "uPrintObjectList.h"
 #include "uPropertiesDialogs.h"
-#include "uScriptedUi.h"
-#include "uSettings.h"
+#include "uScratchEnvTest.h"
 
 namespace {
 
-class DialogTest : public ::testing::Test {
+class DialogTest : public TScratchEnvTest {
  protected:
   void SetUp() override {
-    FSettings = std::make_unique<TSettings>(FDir.filePath("Kerno.ini"));
-    SetSettings(FSettings.get());
-    SetUiServices(&FUi);
+    ASSERT_NO_FATAL_FAILURE(TScratchEnvTest::SetUp());
     RegisterModelDialogs();
   }
   void TearDown() override {
     RegisterModelDialogs();  // drops dialogs a test registered
-    SetUiServices(nullptr);
-    SetSettings(nullptr);
+    TScratchEnvTest::TearDown();
   }
-  QTemporaryDir FDir;
-  std::unique_ptr<TSettings> FSettings;
-  TScriptedUi FUi;
 };
 
 template <class T>

@@ -5,7 +5,6 @@
 
 #include <QFile>
 #include <QPainter>
-#include <QTemporaryDir>
 
 #include "qs.h"
 #include "uBmpImage.h"
@@ -16,24 +15,16 @@
 #include "uPrintBitmap.h"
 #include "uPrintHeader.h"
 #include "uRecordingDevice.h"
-#include "uScriptedUi.h"
-#include "uSettings.h"
+#include "uScratchEnvTest.h"
 
 namespace {
 
-class BitmapTest : public ::testing::Test {
+class BitmapTest : public TScratchEnvTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(FDir.isValid());
-    FSettings = std::make_unique<TSettings>(FDir.filePath("Kerno.ini"));
-    SetSettings(FSettings.get());
-    SetUiServices(&FUi);
+    ASSERT_NO_FATAL_FAILURE(TScratchEnvTest::SetUp());
     RegisterHeadKinds();
     RegisterPictureKinds();
-  }
-  void TearDown() override {
-    SetUiServices(nullptr);
-    SetSettings(nullptr);
   }
   QString Write(const QString& name, const QByteArray& bytes) {
     QFile file(FDir.filePath(name));
@@ -55,10 +46,6 @@ class BitmapTest : public ::testing::Test {
     image.fill(color);
     return image;
   }
-
-  QTemporaryDir FDir;
-  std::unique_ptr<TSettings> FSettings;
-  TScriptedUi FUi;
 };
 
 TDrawContext PageContext(QPainter* painter, uint32_t options = doBorders) {

@@ -11,7 +11,6 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 
 #include "uBmpImage.h"
 #include "uDepthLineKinds.h"
@@ -27,8 +26,7 @@
 #include "uPrintHeader.h"
 #include "uPrintText.h"
 #include "uPrintVectorGraphic.h"
-#include "uScriptedUi.h"
-#include "uSettings.h"
+#include "uScratchEnvTest.h"
 #include "uStatusDDLine.h"
 #include "uTableKinds.h"
 
@@ -121,13 +119,10 @@ void BuildDocument(TPrintDocument* document) {
 
 }  // namespace
 
-class KindsDocument : public ::testing::Test {
+class KindsDocument : public TScratchEnvTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(FDir.isValid());
-    FSettings = std::make_unique<TSettings>(FDir.filePath("Kerno.ini"));
-    SetSettings(FSettings.get());
-    SetUiServices(&FUi);
+    ASSERT_NO_FATAL_FAILURE(TScratchEnvTest::SetUp());
     RegisterTextKinds();
     RegisterHeadKinds();
     RegisterDocumentKinds();
@@ -135,14 +130,6 @@ class KindsDocument : public ::testing::Test {
     RegisterPictureKinds();
     RegisterDepthLineKinds();
   }
-  void TearDown() override {
-    SetUiServices(nullptr);
-    SetSettings(nullptr);
-  }
-  QString Path(const QString& name) const { return FDir.filePath(name); }
-  QTemporaryDir FDir;
-  std::unique_ptr<TSettings> FSettings;
-  TScriptedUi FUi;
 };
 
 TEST_F(KindsDocument, RoundTripsDumpsAndPrintsAsTheReference) {

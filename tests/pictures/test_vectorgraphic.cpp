@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QPainter>
 #include <QTableWidget>
-#include <QTemporaryDir>
 #include <cstring>
 
 #include "qs.h"
@@ -15,24 +14,18 @@
 #include "uPictureKinds.h"
 #include "uPrintVectorGraphic.h"
 #include "uRecordingDevice.h"
-#include "uScriptedUi.h"
-#include "uSettings.h"
+#include "uScratchEnvTest.h"
 #include "uStringTable.h"
+#include "uTestDeepBody.h"
 
 namespace {
 
 // The owner of the depth mapping: 1:200 from depth 0 at page 0, so depth d
 // lies at 5d mm, 50d pixels on a page of 10 pixels per mm.
-class TBody : public TPrintDeepObject {
+class TBody : public TTestDeepBody {
  public:
-  std::unique_ptr<TPrintObject> CreateChild(int kind) override { return CreateKindObject(kind, {kindVectorGraphic}); }
-  TPrintVectorGraphic* Add(double left) {
-    auto made = std::make_unique<TPrintVectorGraphic>();
-    TPrintVectorGraphic* g = made.get();
-    AddChild(std::move(made));
-    g->SetBoundsRect({left, 0, left + 50, 100});
-    return g;
-  }
+  TBody() : TTestDeepBody({kindVectorGraphic}) {}
+  TPrintVectorGraphic* Add(double left) { return TTestDeepBody::Add<TPrintVectorGraphic>(left, 0, 50, 100); }
 };
 
 void Fill(TStringTable* t, const std::vector<QStringList>& rows) {
@@ -48,22 +41,12 @@ QStringList RowTexts(const TStringTable& t, int row) {
   return out;
 }
 
-class VectorGraphicTest : public ::testing::Test {
+class VectorGraphicTest : public TScratchEnvTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(FDir.isValid());
-    FSettings = std::make_unique<TSettings>(FDir.filePath("Kerno.ini"));
-    SetSettings(FSettings.get());
-    SetUiServices(&FUi);
+    ASSERT_NO_FATAL_FAILURE(TScratchEnvTest::SetUp());
     RegisterPictureKinds();
   }
-  void TearDown() override {
-    SetUiServices(nullptr);
-    SetSettings(nullptr);
-  }
-  QTemporaryDir FDir;
-  std::unique_ptr<TSettings> FSettings;
-  TScriptedUi FUi;
   TBody FBody;
 };
 

@@ -8,7 +8,6 @@
 #include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <cmath>
 
@@ -27,8 +26,7 @@
 #include "uPrintHeader.h"
 #include "uPrintStratCol.h"
 #include "uRegistration.h"
-#include "uScriptedUi.h"
-#include "uSettings.h"
+#include "uScratchEnvTest.h"
 #include "uStratColEntry.h"
 
 namespace {
@@ -57,13 +55,11 @@ double MeanOver(const TPrintDiagramm* curve, double top, double bottom) {
   return n ? sum / n : std::nan("");
 }
 
-class SampleDocument : public ::testing::Test {
+class SampleDocument : public TScratchEnvTest {
  protected:
+  SampleDocument() { UseProgramDir(QStringLiteral(KERNO_PROGRAM_DIR)); }
   void SetUp() override {
-    ASSERT_TRUE(FDir.isValid());
-    FSettings = std::make_unique<TSettings>(FDir.filePath("Kerno.ini"));
-    SetSettings(FSettings.get());
-    SetProgramDir(QStringLiteral(KERNO_PROGRAM_DIR));
+    ASSERT_NO_FATAL_FAILURE(TScratchEnvTest::SetUp());
     RegisterKinds();
     QString error;
     ASSERT_TRUE(FDocument.LoadFromFile(kSample, &error)) << error.toStdString();
@@ -74,10 +70,6 @@ class SampleDocument : public ::testing::Test {
     ASSERT_EQ(ColumnsOf<TPrintStratCol>(FBody).size(), 1u);
     FLithology = ColumnsOf<TPrintStratCol>(FBody)[0];
   }
-  void TearDown() override {
-    SetProgramDir(QString());
-    SetSettings(nullptr);
-  }
 
   const TPrintDiagramm* Curve(const QString& name) const {
     for (TPrintDiagramm* c : FindDocumentCurves(FBody))
@@ -85,10 +77,6 @@ class SampleDocument : public ::testing::Test {
     return nullptr;
   }
 
-  QTemporaryDir FDir;
-  std::unique_ptr<TSettings> FSettings;
-  TScriptedUi FUi;
-  TScopedUi FScope{&FUi};
   TPrintDocument FDocument;
   TPrintHeader* FCaptions = nullptr;
   TPassportBody* FBody = nullptr;

@@ -6,16 +6,13 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QFile>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QTemporaryDir>
 
 #include "uFConfirmListIndex.h"
 #include "uFImport.h"
 #include "uImportColumns.h"
-#include "uScriptedUi.h"
-#include "uSettings.h"
+#include "uScratchEnvTest.h"
 
 void PrintTo(const QString& s, std::ostream* os);
 
@@ -36,27 +33,20 @@ QApplication* App() {
   return qobject_cast<QApplication*>(qApp);
 }
 
-class TablesColumnImport : public ::testing::Test {
+class TablesColumnImport : public TScratchEnvTest {
  protected:
   void SetUp() override {
     App();
-    FSettings = std::make_unique<TSettings>(FDir.filePath("Kerno.ini"));
-    SetSettings(FSettings.get());
-    QFile f(FDir.filePath("data.csv"));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("depth;name;note\n10;sand;x\n20;clay;y\n");
-    FFile = f.fileName();
+    ASSERT_NO_FATAL_FAILURE(TScratchEnvTest::SetUp());
+    ASSERT_NO_FATAL_FAILURE(WriteText("data.csv", "depth;name;note\n10;sand;x\n20;clay;y\n"));
+    FFile = Path("data.csv");
   }
   void TearDown() override {
-    SetSettings(nullptr);
     SetColumnImportEditor({});
+    TScratchEnvTest::TearDown();
   }
 
-  QTemporaryDir FDir;
-  std::unique_ptr<TSettings> FSettings;
   QString FFile;
-  TScriptedUi FUi;
-  TScopedUi FScope{&FUi};
 };
 
 TEST_F(TablesColumnImport, ParametersReadTheirColumnsFromTheStartRow) {

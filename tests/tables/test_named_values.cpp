@@ -2,9 +2,6 @@
 // its limits, damaged streams, and filling from a table file.
 #include <gtest/gtest.h>
 
-#include <QFile>
-#include <QTemporaryDir>
-
 #include "qs.h"
 #include "qsID.h"
 #include "uCodePage.h"
@@ -12,8 +9,7 @@
 #include "uImportColumns.h"
 #include "uMemoryStream.h"
 #include "uNamedValueList.h"
-#include "uScriptedUi.h"
-#include "uSettings.h"
+#include "uScratchEnvTest.h"
 
 void PrintTo(const QString& s, std::ostream* os);
 
@@ -149,25 +145,18 @@ TEST(NamedValues, DamagedStreamsLoadWhatTheyHold) {
 
 namespace {
 
-class NamedValuesImport : public ::testing::Test {
+class NamedValuesImport : public TScratchEnvTest {
  protected:
   void SetUp() override {
-    FSettings = std::make_unique<TSettings>(FDir.filePath("Kerno.ini"));
-    SetSettings(FSettings.get());
-    QFile f(FDir.filePath("values.txt"));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("WELL\t12-bis\n\tno name\nFIELD\tEast\nWELL\t14\n");
-    FFile = f.fileName();
+    ASSERT_NO_FATAL_FAILURE(TScratchEnvTest::SetUp());
+    ASSERT_NO_FATAL_FAILURE(WriteText("values.txt", "WELL\t12-bis\n\tno name\nFIELD\tEast\nWELL\t14\n"));
+    FFile = Path("values.txt");
   }
   void TearDown() override {
-    SetSettings(nullptr);
     SetColumnImportEditor({});
+    TScratchEnvTest::TearDown();
   }
-  QTemporaryDir FDir;
-  std::unique_ptr<TSettings> FSettings;
   QString FFile;
-  TScriptedUi FUi;
-  TScopedUi FScope{&FUi};
 };
 
 }  // namespace

@@ -11,7 +11,6 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <cmath>
 
 #include "uDocumentKinds.h"
@@ -29,8 +28,7 @@
 #include "uPrintHeader.h"
 #include "uPrintStratCol.h"
 #include "uPrintText.h"
-#include "uScriptedUi.h"
-#include "uSettings.h"
+#include "uScratchEnvTest.h"
 #include "uStratColEntry.h"
 #include "uTableKinds.h"
 #include "uTemplateInfo.h"
@@ -69,14 +67,12 @@ QString MismatchFolder() { return QDir::current().filePath(QStringLiteral("test_
 
 QString Base(const QString& templateFile) { return QFileInfo(templateFile).completeBaseName(); }
 
-class ShippedTemplates : public ::testing::Test {
+class ShippedTemplates : public TScratchEnvTest {
  protected:
+  // The program folder of this build: templates, head files, language packs.
+  ShippedTemplates() { UseProgramDir(QStringLiteral(KERNO_PROGRAM_DIR)); }
   void SetUp() override {
-    ASSERT_TRUE(FDir.isValid());
-    FSettings = std::make_unique<TSettings>(FDir.filePath("Kerno.ini"));
-    SetSettings(FSettings.get());
-    // The program folder of this build: templates, head files, language packs.
-    SetProgramDir(QStringLiteral(KERNO_PROGRAM_DIR));
+    ASSERT_NO_FATAL_FAILURE(TScratchEnvTest::SetUp());
     RegisterTextKinds();
     RegisterHeadKinds();
     RegisterDepthScaleKinds();
@@ -88,10 +84,8 @@ class ShippedTemplates : public ::testing::Test {
   }
   void TearDown() override {
     UnloadLanguage();
-    SetProgramDir(QString());
-    SetSettings(nullptr);
+    TScratchEnvTest::TearDown();
   }
-  QString Path(const QString& name) const { return FDir.filePath(name); }
 
   // The PDF's pages as grey images at 100 dpi, in page order.
   QStringList Render(const QString& pdf, const QString& prefix) const {
@@ -121,11 +115,6 @@ class ShippedTemplates : public ::testing::Test {
       EXPECT_TRUE(result.Matches) << result.Message.toStdString();
     }
   }
-
-  QTemporaryDir FDir;
-  std::unique_ptr<TSettings> FSettings;
-  TScriptedUi FUi;
-  TScopedUi FScope{&FUi};
 };
 
 TPrintDeepScale* DepthScaleOf(TPassportBody* body) {
