@@ -20,6 +20,7 @@
 #include "uShortString.h"
 #include "uStratPlacement.h"
 
+class QImage;
 class QPainter;
 class TEmfDocument;
 
@@ -182,6 +183,21 @@ KERNO_EXPORT bool stratRasterPainter(const QPainter* dc);
 // (cheaper than a clip set and restored per call); elsewhere the field draws under that clip.
 KERNO_EXPORT HRESULT stratDrawFieldInside(IStratField* field, QPainter* dc, const TRect& bounds, int32_t x0, int32_t y0,
                                           int32_t pass, double scale, IStratDataBase* database);
+// Draws the items of `pass` onto `image` as stratDrawFieldInside would at its top-left corner
+// with the image's rectangle as bounds, through a painter with `renderHints`. S_OK when every
+// block came from an image of its sign, so the image looks the same copied to any whole-pixel
+// place of a raster device of the image's format and dpi as the field drawn there; S_FALSE when
+// some block was played from its picture (the image is still drawn).
+KERNO_EXPORT HRESULT stratDrawFieldImage(IStratField* field, QImage* image, int32_t pass, double scale,
+                                         IStratDataBase* database, int32_t renderHints);
+// How many times this thread has played blocks from their pictures in the library's drawing:
+// a drawing during which it stayed the same looks the same at any whole-pixel place of a like
+// raster device.
+KERNO_EXPORT uint64_t stratPlayedBlocks();
+// A number that changes whenever a field's drawing may change: the items of any field, the
+// signs of any database, any sign's name or picture. Drawings of fields kept beyond one paint
+// are valid while it stays the same.
+KERNO_EXPORT uint64_t stratDrawingChanges();
 KERNO_EXPORT HRESULT stratDrawListItem(QPainter* dc, IStratDataBase* database, const TRect& rect,
                                        const TShortString& name, bool transparent);
 KERNO_EXPORT HRESULT stratAdjuctField(IStratDataBase* database, IStratField* field, double width, double height);

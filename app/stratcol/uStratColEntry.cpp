@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QPainter>
+#include <QRegion>
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -141,10 +142,21 @@ void TStratColEntry::DrawClipped(TDrawContext& context) {
   QPainter* dc = context.DC;
   const QRect rect = ToQRect(r);
   if (stratRasterPainter(dc)) {
+    bool capture = false;
+    if (const std::shared_ptr<TLayerImage> image = CutImage(context, r, &capture)) {
+      dc->drawImage(rect.topLeft(), image->Image);
+      return;
+    }
     // On screens the signs' fills are cut to the layer instead: a clip set and restored per
     // layer costs more than the layer's fills.
     dc->fillRect(rect, Qt::white);
+    const uint64_t played = stratPlayedBlocks();
     stratDrawFieldInside(FField.Get(), dc, r, r.Left, r.Top, 1, context.Zoom, FDataBase.Get());
+    if (!capture) return;
+    if (stratPlayedBlocks() == played)
+      KeepCutImage(dc, rect);
+    else
+      FLook.Key.clear();  // played pictures may land differently elsewhere
     return;
   }
   dc->save();
@@ -154,11 +166,89 @@ void TStratColEntry::DrawClipped(TDrawContext& context) {
   dc->restore();
 }
 
+std::shared_ptr<TLayerImage> TStratColEntry::CutImage(const TDrawContext& context, const TRect& r, bool* capture) {
+  TLayerImages& images = TLayerImages::Shared();
+  const int32_t width = r.Right - r.Left, height = r.Bottom - r.Top;
+  const int64_t pixels = int64_t{width} * height;
+  if (images.Capacity() == 0 || pixels > TLayerImages::kMaxImagePixels) return nullptr;
+  const TLayerImageTarget target = TLayerImageTarget::Of(context.DC, context.Zoom);
+  if (!target.Valid()) return nullptr;
+  const uint64_t changes = stratDrawingChanges();
+  if (FLook.Changes != changes || FLook.DataBase != FDataBase.Get() || FLook.Width != width || FLook.Height != height ||
+      !(FLook.Target == target)) {
+    FLook.Changes = changes;
+    FLook.DataBase = FDataBase.Get();
+    FLook.Width = width;
+    FLook.Height = height;
+    FLook.Target = target;
+    FLook.Image.reset();
+    TLayerImages::KeyOf(FField.Get(), FDataBase.Get(), width, height, target, &FLook.Key);
+  } else if (std::shared_ptr<TLayerImage> kept = FLook.Image.lock()) {
+    images.Touch(*kept);
+    return kept;
+  }
+  if (FLook.Key.empty()) return nullptr;
+  if (std::shared_ptr<TLayerImage> found = images.Find(FLook.Key)) {
+    FLook.Image = found;
+    return found;
+  }
+  // Wholly on the device and inside the clip, the layer's drawing there is its image.
+  QPainter* dc = context.DC;
+  const QRect rect = ToQRect(r);
+  const QTransform& t = dc->deviceTransform();
+  const QRect onDevice = rect.translated(static_cast<int>(t.dx()), static_cast<int>(t.dy()));
+  if (QRect(QPoint(0, 0), QSize(dc->device()->width(), dc->device()->height())).contains(onDevice)) {
+    if (!dc->hasClipping()) {
+      *capture = true;
+      return nullptr;
+    }
+    const QRegion clip = dc->clipRegion();
+    if (clip.rectCount() == 1 && clip.boundingRect().contains(rect)) {
+      *capture = true;
+      return nullptr;
+    }
+  }
+  // A tall layer mostly out of view is drawn sign by sign until more of it shows.
+  const int64_t shownW = std::min(r.Right, context.ClipRect.Right) - std::max(r.Left, context.ClipRect.Left);
+  const int64_t shownH = std::min(r.Bottom, context.ClipRect.Bottom) - std::max(r.Top, context.ClipRect.Top);
+  if (pixels > (int64_t{1} << 16) && std::max<int64_t>(shownW, 0) * std::max<int64_t>(shownH, 0) * 8 < pixels)
+    return nullptr;
+  bool played = false;
+  std::shared_ptr<TLayerImage> image = images.Get(FLook.Key, [&] {
+    QImage made(width, height, target.Format);
+    if (made.isNull()) return made;
+    made.setDotsPerMeterX(target.DotsPerMeterX);
+    made.setDotsPerMeterY(target.DotsPerMeterY);
+    made.fill(Qt::white);
+    const HRESULT hr = stratDrawFieldImage(FField.Get(), &made, 1, context.Zoom, FDataBase.Get(), target.Hints);
+    // Played pictures may land differently elsewhere: such a layer keeps its own drawing.
+    played = hr != S_OK;
+    return played ? QImage() : made;
+  });
+  if (played) FLook.Key.clear();
+  FLook.Image = image;
+  return image;
+}
+
+void TStratColEntry::KeepCutImage(const QPainter* dc, const QRect& rect) {
+  const auto* device = static_cast<const QImage*>(dc->device());  // CutImage made sure
+  const QTransform& t = dc->deviceTransform();
+  QImage image = device->copy(rect.translated(static_cast<int>(t.dx()), static_cast<int>(t.dy())));
+  if (image.isNull()) return;
+  image.setDotsPerMeterX(FLook.Target.DotsPerMeterX);
+  image.setDotsPerMeterY(FLook.Target.DotsPerMeterY);
+  FLook.Image = TLayerImages::Shared().Get(FLook.Key, [&] { return std::move(image); });
+}
+
 bool TStratColEntry::HasOpenItems() const {
+  const uint64_t changes = stratDrawingChanges();
+  if (FOpenChanges == changes) return FHasOpen;
+  FHasOpen = false;
   TStratPlacement item{};
-  for (int i = 0; i < SignCount(); ++i)
-    if (FField->GetItem(i, &item) == S_OK && (item.Flags & 1) == 0) return true;
-  return false;
+  for (int i = 0; i < SignCount() && !FHasOpen; ++i)
+    FHasOpen = FField->GetItem(i, &item) == S_OK && (item.Flags & 1) == 0;
+  FOpenChanges = changes;
+  return FHasOpen;
 }
 
 void TStratColEntry::DrawOpen(TDrawContext& context, TLineBatch* batch) {

@@ -9,6 +9,7 @@
 #include "strat.h"
 #include "uBoundaryLine.h"
 #include "uComPtr.h"
+#include "uLayerImages.h"
 #include "uPrintDeepObject.h"
 
 // IDs of sign i are 100 apart per value group, so a layer holds at most 100 signs.
@@ -92,6 +93,13 @@ class TStratColEntry : public TabstractLCEntry {
  private:
   // Whether an item of the field draws in the open pass (Flags bit 0 clear). FField set.
   bool HasOpenItems() const;
+  // The image of the layer's white and cut signs at r's size for the context's raster
+  // device; null when the layer is drawn sign by sign (not a 32-bit image, signs played from
+  // their pictures, too large, or mostly out of view and not made yet). *capture is set when
+  // no image is kept yet and the layer lies wholly on the device and inside its clip: its
+  // drawing there is then taken as its image (KeepCutImage), cheaper than drawing it twice.
+  std::shared_ptr<TLayerImage> CutImage(const TDrawContext& context, const TRect& r, bool* capture);
+  void KeepCutImage(const QPainter* dc, const QRect& rect);
   // The `count` signs from one pass over the stream's entries; false (and
   // nothing added) when the stream cannot list its entries; *added is false
   // when the field refused a sign.
@@ -101,6 +109,11 @@ class TStratColEntry : public TabstractLCEntry {
   TComPtr<IStratField> FField;
   TComPtr<IStratDataBase> FDataBase;
   TBoundaryLine FTopLine{0, 0, -1.0};
+  // Kept between paints until stratDrawingChanges() moves: a column repaints thousands of
+  // layers whose signs rarely change.
+  TLayerLook FLook;
+  mutable uint64_t FOpenChanges = 0;
+  mutable bool FHasOpen = false;
 };
 
 // Windows-1251 <-> QString for sign names.

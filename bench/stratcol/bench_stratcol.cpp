@@ -1,8 +1,10 @@
 // A lithology column of 5,000 layers with three signs each on the shipped
 // database: saving it into a document storage and loading it back, each
 // beside copying the stored bytes; one redraw of a 300 mm view beside
-// filling as many rectangles as the view shows signs. Both sides of each
-// ratio are timed with the thread's CPU clock in every iteration.
+// filling as many rectangles as the view shows signs (a repaint of the same
+// view, one after an edit elsewhere, and the first paint with no layer image
+// kept, of these layers and of layers none of which share an image). Both sides of each ratio are timed with the
+// thread's CPU clock in every iteration.
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
@@ -12,6 +14,7 @@
 #include <memory>
 #include <vector>
 
+#include "uLayerImages.h"
 #include "uPrintStratCol.h"
 #include "uStorage.h"
 #include "uStratColEntry.h"
@@ -107,8 +110,16 @@ void BM_Load(benchmark::State& state) {
 }
 BENCHMARK(BM_Load)->Unit(benchmark::kMillisecond);
 
+// What a redraw finds kept from the redraw before it.
+enum TKept {
+  kAll,             // layer images and their keys: a repaint of an unchanged view
+  kImagesOnly,      // an edit elsewhere came between: every layer looks its signs up again
+  kNothing,         // an edit and no image kept: the first paint of a view
+  kNothingDistinct  // the same with no two layers alike, so that none shares another's image
+};
+
 // A 300 mm view in the middle of the column at 96 dpi.
-void BM_Redraw(benchmark::State& state) {
+void Redraw(benchmark::State& state, TKept kept) {
   TPrintStratCol* column = Scene().Column;
   const QSize device(200, static_cast<int>(kViewMM * 96 / 25.4));
   QImage image(device, QImage::Format_RGB32);
@@ -126,9 +137,25 @@ void BM_Redraw(benchmark::State& state) {
     if (!r.Intersects(c.ClipRect)) continue;
     for (int k = 0; k < e->SignCount(); ++k) rects.push_back(ToQRect(r));
   }
+  TStratColEntry* far = column->Layers().front();
+  TStratPlacement placement{};
+  far->GetPlacement(0, &placement);
+  // Layers told apart by offsets that round to the same pixels: the same drawing, no image shared.
+  const auto shift = [&](double step) {
+    int i = 0;
+    for (TStratColEntry* e : column->Layers()) {
+      TStratPlacement p{};
+      e->GetPlacement(0, &p);
+      p.OffsetX += step * ++i;
+      e->SetPlacement(0, p);
+    }
+  };
+  if (kept == kNothingDistinct) shift(1e-7);
   double redraw = 0, fills = 0;
   for (auto _ : state) {
     image.fill(Qt::white);
+    if (kept != kAll) far->SetPlacement(0, placement);
+    if (kept >= kNothing) TLayerImages::Shared().Clear();
     const auto t0 = TClock::now();
     column->Draw(c);
     const auto t1 = TClock::now();
@@ -139,11 +166,19 @@ void BM_Redraw(benchmark::State& state) {
     redraw += Seconds(t0, t1);
     fills += Seconds(t2, t3);
   }
+  if (kept == kNothingDistinct) shift(-1e-7);
   state.counters["redraw_ms"] = benchmark::Counter(1e3 * redraw / state.iterations());
   state.counters["rects"] = static_cast<double>(rects.size());
   state.counters["x_rects"] = redraw / fills;
 }
+void BM_Redraw(benchmark::State& state) { Redraw(state, kAll); }
 BENCHMARK(BM_Redraw)->Unit(benchmark::kMillisecond);
+void BM_RedrawAfterEdit(benchmark::State& state) { Redraw(state, kImagesOnly); }
+BENCHMARK(BM_RedrawAfterEdit)->Unit(benchmark::kMillisecond);
+void BM_RedrawFirst(benchmark::State& state) { Redraw(state, kNothing); }
+BENCHMARK(BM_RedrawFirst)->Unit(benchmark::kMillisecond);
+void BM_RedrawFirstDistinct(benchmark::State& state) { Redraw(state, kNothingDistinct); }
+BENCHMARK(BM_RedrawFirstDistinct)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -1,5 +1,6 @@
 #include "uStratDraw.h"
 
+#include <QImage>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QRect>
@@ -27,6 +28,9 @@ struct TFieldBounds {
   QRect Rect;
 };
 thread_local const TFieldBounds* tBounds = nullptr;
+// Blocks played from their pictures on this thread: an image of a field holding such blocks
+// may not look the same at another place (stratDrawFieldImage).
+thread_local uint64_t tPlayedBlocks = 0;
 
 // Keeps what `dc` draws inside `bounds`, when there are bounds, for as long as it lives.
 class TBoundsClip {
@@ -168,6 +172,7 @@ void DrawSignBlocks(QPainter* dc, const TEmfDocument& picture, double widthMM, d
     return;
 
   const TBoundsClip clip(dc, bounds);
+  ++tPlayedBlocks;
   // Whatever the device says, a damaged count must not stall the drawing.
   int64_t budget = kMaxBlocksPerCall;
   for (int64_t r = rows.First; r <= rows.Last; ++r) {
@@ -209,4 +214,18 @@ KERNO_EXPORT HRESULT stratDrawFieldInside(IStratField* field, QPainter* dc, cons
                                           int32_t pass, double scale, IStratDataBase* database) {
   const QRect rect(bounds.Left, bounds.Top, bounds.Right - bounds.Left, bounds.Bottom - bounds.Top);
   return DrawFieldInside(field, dc, rect, x0, y0, pass, scale, database);
+}
+
+KERNO_EXPORT uint64_t stratPlayedBlocks() { return tPlayedBlocks; }
+
+KERNO_EXPORT HRESULT stratDrawFieldImage(IStratField* field, QImage* image, int32_t pass, double scale,
+                                         IStratDataBase* database, int32_t renderHints) {
+  if (!field || !image || image->isNull()) return E_INVALIDARG;
+  QPainter painter(image);
+  painter.setRenderHints(painter.renderHints(), false);
+  painter.setRenderHints(QPainter::RenderHints(renderHints), true);
+  const uint64_t played = tPlayedBlocks;
+  const HRESULT hr = DrawFieldInside(field, &painter, image->rect(), 0, 0, pass, scale, database);
+  if (hr != S_OK) return hr;
+  return tPlayedBlocks == played ? S_OK : S_FALSE;
 }

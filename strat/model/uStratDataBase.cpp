@@ -105,6 +105,7 @@ HRESULT TStratDataBase::AddSign(IStratStream* sign, bool copy) {
     return E_OUTOFMEMORY;
   }
   ++FChanges;
+  NoteStratDrawingChange();
   return S_OK;
 }
 
@@ -121,6 +122,7 @@ bool TStratDataBase::DeleteSign(int32_t index) {
   if (!InRange(index)) return false;
   FSigns.erase(FSigns.begin() + index);
   ++FChanges;
+  NoteStratDrawingChange();
   return true;
 }
 
@@ -128,6 +130,7 @@ HRESULT TStratDataBase::ExchangeSigns(int32_t index1, int32_t index2) {
   if (!InRange(index1) || !InRange(index2)) return E_INVALIDARG;
   std::swap(FSigns[static_cast<size_t>(index1)], FSigns[static_cast<size_t>(index2)]);
   ++FChanges;
+  NoteStratDrawingChange();
   return S_OK;
 }
 
@@ -158,6 +161,7 @@ HRESULT TStratDataBase::LoadFromQS(ICompoundStream* qs) {
   if (hr != S_OK) return hr;
   FSigns.clear();
   ++FChanges;
+  NoteStratDrawingChange();
   int32_t count = 0;
   qs->ReadInteger(kCountValue, 0, 0, &count);
   qs->ReadInteger(kOptionsValue, 0, 0, &FOptions);
@@ -254,6 +258,7 @@ int32_t TStratDataBase::LoadOldForm(const void* buffer, int32_t length, bool acc
 
   FSigns.clear();
   ++FChanges;
+  NoteStratDrawingChange();
   uint64_t offset = kOldHeaderSize;
   for (int32_t i = 0; i < count; ++i) {
     TComPtr<IStratSign> sign;

@@ -21,11 +21,19 @@ constexpr int32_t kOffsetX = 1, kOffsetY = 2, kSpaceX = 3, kSpaceY = 4, kCountX 
 int32_t ItemBase(size_t index) { return static_cast<int32_t>(static_cast<uint32_t>(index) << 16); }
 
 std::atomic<uint64_t> gSignFieldChanges{1};
+std::atomic<uint64_t> gDrawingChanges{1};
 }  // namespace
 
 uint64_t StratSignFieldChanges() { return gSignFieldChanges.load(std::memory_order_relaxed); }
 
+uint64_t StratDrawingChanges() { return gDrawingChanges.load(std::memory_order_relaxed); }
+
+void NoteStratDrawingChange() { gDrawingChanges.fetch_add(1, std::memory_order_relaxed); }
+
+KERNO_EXPORT uint64_t stratDrawingChanges() { return StratDrawingChanges(); }
+
 void TStratField::NoteChange() {
+  NoteStratDrawingChange();
   if (FSignsOwn) gSignFieldChanges.fetch_add(1, std::memory_order_relaxed);
 }
 

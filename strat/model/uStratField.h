@@ -11,6 +11,12 @@
 // its own field, so whatever found signs by name stays valid while this number stays the same.
 uint64_t StratSignFieldChanges();
 
+// Counts changes to anything a field's drawing reads: the items of any field, the list of
+// signs of any database, any sign's picture. Whatever keeps a drawing of fields (an image of a
+// layer, the signs its names found) stays valid while this number stays the same.
+uint64_t StratDrawingChanges();
+void NoteStratDrawingChange();
+
 class TStratField final : public TStratStream<IStratField> {
  public:
   // Marks the field as a sign's own: its changes count in StratSignFieldChanges.

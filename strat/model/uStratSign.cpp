@@ -136,9 +136,12 @@ HRESULT TStratSign::SetMetafile(TEmfDocument* metafile) {
 
 void TStratSign::UpdateHeader() {
   if (FMetafile) FHeader = FMetafile->RawHeader100();
+  NoteStratDrawingChange();
 }
 
 void TStratSign::ForgetPicture() {
+  // Whatever was drawn from the picture is out of date, even where no picture was.
+  NoteStratDrawingChange();
   if (FMetafile) TSignTileCache::Shared().Forget(FMetafile->Serial());
 }
 
