@@ -18,15 +18,9 @@
 #include "uFDiagrams.h"
 #include "uLineStyleDialog.h"
 #include "uPrintDiagrams.h"
+#include "uWidgetLookup.h"
 
 namespace {
-
-template <class T>
-T* Find(QWidget* w, const char* name) {
-  T* child = w->findChild<T*>(QString::fromLatin1(name));
-  EXPECT_NE(child, nullptr) << name;
-  return child;
-}
 
 std::unique_ptr<TStringTable> Table(const std::vector<QStringList>& rows) {
   auto t = std::make_unique<TStringTable>();
