@@ -18,16 +18,6 @@
 
 namespace {
 
-void Fill(TStringTableEx* t, const std::vector<QStringList>& rows) {
-  t->AutoColumns = false;
-  int cols = 0;
-  for (const QStringList& r : rows) cols = std::max(cols, int(r.size()));
-  t->SetColCount(cols);
-  t->SetRowCount(int(rows.size()));
-  for (int r = 0; r < int(rows.size()); ++r)
-    for (int c = 0; c < rows[r].size(); ++c) t->SetCell(c, r, rows[r][c]);
-}
-
 // A head holding a free table of parameters, then a body at 1:500 from
 // 1200 m: a depth table of layers at the left, the description column beside it.
 void BuildPage(TPrintDocument* document) {
