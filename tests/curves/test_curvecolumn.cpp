@@ -21,15 +21,6 @@
 
 namespace {
 
-std::unique_ptr<TStringTable> MakeTable(const std::vector<QStringList>& rows) {
-  auto t = std::make_unique<TStringTable>();
-  t->SetColCount(static_cast<int>(rows.front().size()));
-  t->SetRowCount(static_cast<int>(rows.size()));
-  for (size_t r = 0; r < rows.size(); ++r)
-    for (int c = 0; c < rows[r].size(); ++c) t->SetCell(c, static_cast<int>(r), rows[r][c]);
-  return t;
-}
-
 // A body at 1:200 (5 mm per metre) from `start`, with a column 40 mm wide
 // and `height` mm high at its top.
 struct TColumnFixture {

@@ -18,26 +18,7 @@
 #include "uFDiagrams.h"
 #include "uLineStyleDialog.h"
 #include "uPrintDiagrams.h"
-
-namespace {
-
-template <class T>
-T* Find(QWidget* w, const char* name) {
-  T* child = w->findChild<T*>(QString::fromLatin1(name));
-  EXPECT_NE(child, nullptr) << name;
-  return child;
-}
-
-std::unique_ptr<TStringTable> Table(const std::vector<QStringList>& rows) {
-  auto t = std::make_unique<TStringTable>();
-  t->SetColCount(static_cast<int>(rows.front().size()));
-  t->SetRowCount(static_cast<int>(rows.size()));
-  for (size_t r = 0; r < rows.size(); ++r)
-    for (int c = 0; c < rows[r].size(); ++c) t->SetCell(c, static_cast<int>(r), rows[r][c]);
-  return t;
-}
-
-}  // namespace
+#include "uWidgetLookup.h"
 
 using CurveColumnDialogTest = TCurvesTest;
 
@@ -86,7 +67,7 @@ TEST_F(CurveColumnDialogTest, AddCurveProposesFromTheColumnAndAddsOnOk) {
   TPrintDiagrams* column = made.get();
   body.AddChild(std::move(made));
   column->SetBoundsRect({0, 0, 40, 100});
-  TFAddDiagramm d(column, Table({{"DEPT", "GR", "SP"}, {"10", "1", "5"}, {"10.5", "2", "6"}, {"11", "3", "7"}}));
+  TFAddDiagramm d(column, MakeTable({{"DEPT", "GR", "SP"}, {"10", "1", "5"}, {"10.5", "2", "6"}, {"11", "3", "7"}}));
   auto* ok = d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
   EXPECT_EQ(Find<QLineEdit>(&d, "sName")->text(), "GR");  // column 1 chosen at first
   EXPECT_EQ(Find<QLineEdit>(&d, "sStepDepth")->text(), "0.5");

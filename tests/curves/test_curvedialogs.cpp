@@ -2,14 +2,12 @@
 // show, what OK writes back, the fallbacks for unreadable entries, the
 // defaults saved for the curve's name, children opened from the curve
 // dialog, Help, and the properties commands that open them.
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTimer>
 #include <cmath>
 
 #include "uColorPanel.h"
@@ -24,29 +22,7 @@
 #include "uPrintObjectRuller.h"
 #include "uPrintText.h"
 #include "uPropertiesDialogs.h"
-
-namespace {
-
-template <class T>
-T* Find(QWidget* w, const char* name) {
-  T* child = w->findChild<T*>(QString::fromLatin1(name));
-  EXPECT_NE(child, nullptr) << name;
-  return child;
-}
-
-void SetText(QWidget* w, const char* name, const QString& text) { Find<QLineEdit>(w, name)->setText(text); }
-
-// Answers the next modal dialog: `edit` runs on it, then `button` is clicked.
-void Answer(const char* button, std::function<void(QWidget*)> edit = {}) {
-  QTimer::singleShot(0, [=] {
-    QWidget* dialog = QApplication::activeModalWidget();
-    ASSERT_NE(dialog, nullptr);
-    if (edit) edit(dialog);
-    dialog->findChild<QPushButton*>(button)->click();
-  });
-}
-
-}  // namespace
+#include "uWidgetLookup.h"
 
 using CurveDialogTest = TCurvesTest;
 
@@ -172,18 +148,18 @@ TEST_F(CurveDialogTest, PropertiesCommandsOpenTheRegisteredDialogs) {
   TTestBody body;
   TPrintDiagramm* c = body.AddCurve(10, 0, 1, {1, 2});
   c->SetModified(false);
-  Answer("btnCancel", [](QWidget* d) { d->findChild<QLineEdit*>("sMeasurement")->setText("7"); });
+  AnswerNextModal("btnCancel", [](QWidget* d) { d->findChild<QLineEdit*>("sMeasurement")->setText("7"); });
   EXPECT_FALSE(c->EditProperties());
   EXPECT_EQ(c->Measure(), 1);
   EXPECT_FALSE(c->GetModified());
-  Answer("btnOK", [](QWidget* d) { d->findChild<QLineEdit*>("sMeasurement")->setText("7"); });
+  AnswerNextModal("btnOK", [](QWidget* d) { d->findChild<QLineEdit*>("sMeasurement")->setText("7"); });
   EXPECT_TRUE(c->EditProperties());
   EXPECT_EQ(c->Measure(), 7);
   EXPECT_TRUE(c->GetModified());
 
   ASSERT_TRUE(c->ClickAt(2, 11, 2));
   auto* marker = static_cast<TPrintMarker*>(c->GetChild(0));
-  Answer("btnOK", [](QWidget* d) {
+  AnswerNextModal("btnOK", [](QWidget* d) {
     d->findChild<TMarkerShapeCombo*>("cbShape")->SetShape(msVertBar);
     d->findChild<QLineEdit*>("sWidth")->setText("5");
     d->findChild<QLineEdit*>("sTop")->setText("bad");
@@ -196,7 +172,7 @@ TEST_F(CurveDialogTest, PropertiesCommandsOpenTheRegisteredDialogs) {
   EXPECT_EQ(FUi.HelpTopics, QStringList{"data/marker"});
 
   TPrintObjectRuller ruler;
-  Answer("btnOK", [](QWidget* d) { d->findChild<TLineStyleCombo*>("cbStyle")->SetStyle(4); });
+  AnswerNextModal("btnOK", [](QWidget* d) { d->findChild<TLineStyleCombo*>("cbStyle")->SetStyle(4); });
   EXPECT_TRUE(ruler.EditProperties());
   EXPECT_EQ(ruler.LineStyle().Style, 4);
   EXPECT_EQ(ruler.LineStyle().LineWidth, 0.2);

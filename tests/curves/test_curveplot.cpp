@@ -14,15 +14,6 @@ namespace {
 
 constexpr double N = kDefaultNullValue;
 
-std::unique_ptr<TStringTable> Table(const std::vector<std::vector<QString>>& rows) {
-  auto t = std::make_unique<TStringTable>();
-  t->SetColCount(static_cast<int>(rows.front().size()));
-  t->SetRowCount(static_cast<int>(rows.size()));
-  for (int r = 0; r < static_cast<int>(rows.size()); ++r)
-    for (int c = 0; c < static_cast<int>(rows[r].size()); ++c) t->SetCell(c, r, rows[r][c]);
-  return t;
-}
-
 }  // namespace
 
 using CurvePlotTest = TCurvesTest;
@@ -131,7 +122,7 @@ TEST_F(CurvePlotTest, ImportColumnPutsRowsOnTheGridAndAddsCaptionAndScale) {
   TPrintDiagramm* c = body.AddCurve(10, 0, 0.5, {});
   c->SetName("GR");
   c->SetTop(500);
-  auto t = Table({{"DEPT", "GR"}, {"100.0", "1"}, {"100.2", "2"}, {"abc", "7"}, {"100.6", "3"}, {"101.0", "x"}});
+  auto t = MakeTable({{"DEPT", "GR"}, {"100.0", "1"}, {"100.2", "2"}, {"abc", "7"}, {"100.6", "3"}, {"101.0", "x"}});
   ASSERT_TRUE(c->ImportColumn(t.get(), 1, 1, 5));
   // 100.0 and 100.2 share index 0 (the later row wins); unreadable values are missing.
   EXPECT_EQ(c->StartDepth(), 100);
@@ -161,9 +152,9 @@ TEST_F(CurvePlotTest, ImportColumnPutsRowsOnTheGridAndAddsCaptionAndScale) {
   EXPECT_FALSE(c->ImportColumn(t.get(), 1, 3, 2));
   EXPECT_FALSE(c->ImportColumn(t.get(), 1, 1, 6));
   EXPECT_FALSE(c->ImportColumn(nullptr, 1, 1, 1));
-  auto far = Table({{"0", "1"}, {"1e9", "2"}});
+  auto far = MakeTable({{"0", "1"}, {"1e9", "2"}});
   EXPECT_FALSE(c->ImportColumn(far.get(), 1, 0, 1));
-  auto noDepth = Table({{"", "1"}, {"x", "2"}});
+  auto noDepth = MakeTable({{"", "1"}, {"x", "2"}});
   EXPECT_FALSE(c->ImportColumn(noDepth.get(), 1, 0, 1));
   EXPECT_EQ(c->Samples(), before);
   EXPECT_EQ(c->Count(), 2);

@@ -6,7 +6,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <cmath>
 #include <limits>
 
@@ -16,6 +15,7 @@
 #include "uComPtr.h"
 #include "uCurvesTestEnv.h"
 #include "uIniFile.h"
+#include "uKernoRun.h"
 #include "uObjectFile.h"
 #include "uPrintDiagrammScale.h"
 #include "uPrintMarker.h"
@@ -304,13 +304,7 @@ TEST_F(CurveStoreTest, CommandLineDumpsAndResavesACurveFile) {
   curve.ClickAt(2, 7, 3);
   const QString in = Path("curve.kno"), out = Path("again.kno");
   ASSERT_EQ(SaveObjectFile(&curve, in), S_OK);
-  const auto run = [](const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(KERNO_PROGRAM_DIR "/Kerno"), args);
-    EXPECT_TRUE(p.waitForFinished(60000) && p.exitCode() == 0) << p.readAllStandardError().toStdString();
-    return p.readAllStandardOutput();
-  };
-  const QJsonObject object = QJsonDocument::fromJson(run({"--dump", in})).object()["object"].toObject();
+  const QJsonObject object = QJsonDocument::fromJson(KernoOutput({"--dump", in})).object()["object"].toObject();
   EXPECT_EQ(object["name"].toString(), "GR");
   EXPECT_EQ(object["sampleCount"].toInt(), 4);
   EXPECT_EQ(object["startDepth"].toDouble(), 1200);
@@ -329,7 +323,7 @@ TEST_F(CurveStoreTest, CommandLineDumpsAndResavesACurveFile) {
   EXPECT_EQ(children[0].toObject()["measureName"].toString(), "API");
   EXPECT_TRUE(children[0].toObject()["markIndex1"].isNull());
   EXPECT_EQ(children[1].toObject()["shape"].toInt(), 0);
-  run({"--resave", in, out});
+  KernoOutput({"--resave", in, out});
   QFile a(in), b(out);
   ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
   EXPECT_EQ(a.readAll(), b.readAll());

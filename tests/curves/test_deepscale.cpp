@@ -5,7 +5,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <cmath>
 
 #include "qs.h"
@@ -13,6 +12,7 @@
 #include "uComPtr.h"
 #include "uCurvesTestEnv.h"
 #include "uIniFile.h"
+#include "uKernoRun.h"
 #include "uObjectFile.h"
 #include "uStorage.h"
 
@@ -266,19 +266,13 @@ TEST_F(DepthScaleTest, CommandLineDumpsAndResavesAScaleFile) {
   scale.Rullers().push_back(MakeRuller(1, 5, 1, true, false));
   const QString in = Path("scale.kno"), out = Path("again.kno");
   ASSERT_EQ(SaveObjectFile(&scale, in), S_OK);
-  const auto run = [](const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(KERNO_PROGRAM_DIR "/Kerno"), args);
-    EXPECT_TRUE(p.waitForFinished(60000) && p.exitCode() == 0) << p.readAllStandardError().toStdString();
-    return p.readAllStandardOutput();
-  };
-  const QJsonObject object = QJsonDocument::fromJson(run({"--dump", in})).object()["object"].toObject();
+  const QJsonObject object = QJsonDocument::fromJson(KernoOutput({"--dump", in})).object()["object"].toObject();
   const QJsonArray rulers = object["rulers"].toArray();
   ASSERT_EQ(rulers.size(), 2);
   EXPECT_EQ(rulers[0].toObject()["font"].toObject()["size"].toInt(), 10);
   EXPECT_EQ(rulers[1].toObject()["markSize"].toDouble(), 1);
   EXPECT_TRUE(rulers[1].toObject()["font"].isNull());
-  run({"--resave", in, out});
+  KernoOutput({"--resave", in, out});
   QFile a(in), b(out);
   ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
   EXPECT_EQ(a.readAll(), b.readAll());

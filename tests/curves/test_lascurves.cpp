@@ -6,10 +6,10 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <cmath>
 
 #include "uCurvesTestEnv.h"
+#include "uKernoRun.h"
 #include "uLasCurves.h"
 #include "uObjectFile.h"
 #include "uPrintDiagrammScale.h"
@@ -202,22 +202,6 @@ TEST_F(LasCurvesTest, PublicFilesRoundTripThroughExport) {
 
 namespace {
 
-struct TRun {
-  int Status = -1;
-  QByteArray Out, Err;
-};
-
-TRun Kerno(const QStringList& args) {
-  QProcess p;
-  p.start(QStringLiteral(KERNO_PROGRAM_DIR "/Kerno"), args);
-  TRun r;
-  if (!p.waitForFinished(60000)) return r;
-  r.Status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
-  r.Out = p.readAllStandardOutput();
-  r.Err = p.readAllStandardError();
-  return r;
-}
-
 void WriteFile(const QString& path, const QByteArray& bytes) {
   QFile f(path);
   ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -246,7 +230,7 @@ TEST_F(LasCurvesTest, CommandLineDumpsExportsAndRefusesBadInput) {
   const QString file = Path("column.kno");
   ASSERT_EQ(SaveObjectFile(column, file), S_OK);
 
-  const TRun dump = Kerno({"--dump", file});
+  const TKernoRun dump = RunKerno({"--dump", file});
   ASSERT_EQ(dump.Status, 0) << dump.Err.toStdString();
   const QJsonObject object = QJsonDocument::fromJson(dump.Out).object()["object"].toObject();
   EXPECT_EQ(object["curveCount"].toInt(), 1);
@@ -258,22 +242,22 @@ TEST_F(LasCurvesTest, CommandLineDumpsExportsAndRefusesBadInput) {
   EXPECT_EQ(children[1].toObject()["lastInterval"].toArray()[1].toDouble(), 103);
 
   WriteFile(Path("bad.las"), "~Version\nVERS. 2.0 :\n~Curve\nDEPT.M :\nGR.API :\n");
-  const TRun fill = Kerno({"--fill", "curve_log.knt", "--las", Path("bad.las"), Path("out.knd")});
+  const TKernoRun fill = RunKerno({"--fill", "curve_log.knt", "--las", Path("bad.las"), Path("out.knd")});
   EXPECT_EQ(fill.Status, 1);
   EXPECT_TRUE(fill.Err.contains("~A")) << fill.Err.toStdString();
   EXPECT_EQ(fill.Err.count('\n'), 1);
   EXPECT_FALSE(QFile::exists(Path("out.knd")));
-  const TRun wrongOut = Kerno({"--fill", "curve_log.knt", "--las", Path("bad.las"), Path("out.txt")});
+  const TKernoRun wrongOut = RunKerno({"--fill", "curve_log.knt", "--las", Path("bad.las"), Path("out.txt")});
   EXPECT_EQ(wrongOut.Status, 1);
   EXPECT_TRUE(wrongOut.Err.contains(".knd, .pdf or .las")) << wrongOut.Err.toStdString();
 
   // A document without curve samples has nothing to write as LAS.
-  const TRun made2 = Kerno({"--new", "well_log.knt", Path("empty.knd")});
+  const TKernoRun made2 = RunKerno({"--new", "well_log.knt", Path("empty.knd")});
   ASSERT_EQ(made2.Status, 0) << made2.Err.toStdString();
-  const TRun empty = Kerno({"--export", Path("empty.knd"), Path("empty.las")});
+  const TKernoRun empty = RunKerno({"--export", Path("empty.knd"), Path("empty.las")});
   EXPECT_EQ(empty.Status, 1);
   EXPECT_TRUE(empty.Err.contains("no curve samples")) << empty.Err.toStdString();
   EXPECT_FALSE(QFile::exists(Path("empty.las")));
-  const TRun pages = Kerno({"--export", Path("empty.knd"), Path("empty.las"), "--pages", "1"});
+  const TKernoRun pages = RunKerno({"--export", Path("empty.knd"), Path("empty.las"), "--pages", "1"});
   EXPECT_EQ(pages.Status, 1);
 }

@@ -1,32 +1,20 @@
 // The rulers dialog and the ruler dialog, driven offscreen: what reaches the
 // copies, what OK writes back and Cancel leaves alone, enabled states,
 // profiles, and the properties command that opens them.
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTimer>
 
 #include "uCurvesTestEnv.h"
 #include "uFRuller.h"
 #include "uFRullers.h"
 #include "uPreferences.h"
 #include "uPropertiesDialogs.h"
+#include "uWidgetLookup.h"
 
 namespace {
-
-template <class T>
-T* Find(QWidget* w, const char* name) {
-  T* child = w->findChild<T*>(QString::fromLatin1(name));
-  EXPECT_NE(child, nullptr) << name;
-  return child;
-}
-
-void Click(QWidget* w, const char* name) { Find<QPushButton>(w, name)->click(); }
-bool Enabled(QWidget* w, const char* name) { return Find<QPushButton>(w, name)->isEnabled(); }
-void SetText(QWidget* w, const char* name, const QString& text) { Find<QLineEdit>(w, name)->setText(text); }
 
 QStringList Lines(QWidget* dialog) {
   QStringList out;
@@ -156,12 +144,7 @@ TEST_F(RullerDialogTest, EditPropertiesOpensTheRegisteredDialog) {
   scale.SetBoundsRect({10, 0, 30, 100});
   scale.SetModified(false);
   const auto answer = [](const char* button) {
-    QTimer::singleShot(0, [=] {
-      QWidget* dialog = QApplication::activeModalWidget();
-      ASSERT_NE(dialog, nullptr);
-      dialog->findChild<QLineEdit*>("sWidth")->setText("40");
-      dialog->findChild<QPushButton*>(button)->click();
-    });
+    AnswerNextModal(button, [](QWidget* d) { d->findChild<QLineEdit*>("sWidth")->setText("40"); });
   };
   answer("btnCancel");
   EXPECT_FALSE(scale.EditProperties());

@@ -1,18 +1,21 @@
 // Test environment of the depth scale: program folder, settings and a
 // scripted user on a temporary folder; a deep parent owning the depth mapping
-// as a body does; a recording page of exactly 10 pixels per millimetre.
+// as a body does; a recording page of exactly 10 pixels per millimetre; a
+// string table made from rows of cells.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <QPainter>
 #include <QStringList>
+#include <memory>
 #include <vector>
 
 #include "uPrintDeepScale.h"
 #include "uPrintDiagramm.h"
 #include "uRecordingDevice.h"
 #include "uScratchEnvTest.h"
+#include "uStringTable.h"
 #include "uTestDeepBody.h"
 
 class TCurvesTest : public TScratchEnvTest {
@@ -76,4 +79,15 @@ inline QStringList TextForms(const TRullerList& rulers) {
   QStringList out;
   for (const TRuller& r : rulers) out << r.ToText();
   return out;
+}
+
+// A table of `rows`, as many columns as the first row has (a curve's source
+// or a column's import).
+inline std::unique_ptr<TStringTable> MakeTable(const std::vector<QStringList>& rows) {
+  auto t = std::make_unique<TStringTable>();
+  t->SetColCount(static_cast<int>(rows.front().size()));
+  t->SetRowCount(static_cast<int>(rows.size()));
+  for (size_t r = 0; r < rows.size(); ++r)
+    for (int c = 0; c < rows[r].size(); ++c) t->SetCell(c, static_cast<int>(r), rows[r][c]);
+  return t;
 }

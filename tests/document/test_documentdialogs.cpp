@@ -21,6 +21,7 @@
 #include "uFPassportBody.h"
 #include "uFStructure.h"
 #include "uPrinterTarget.h"
+#include "uWidgetLookup.h"
 
 namespace {
 
@@ -36,15 +37,6 @@ class DocumentDialogs : public TDocumentTest {
     TDocumentTest::TearDown();
   }
 };
-
-template <class T>
-T* Find(QWidget* w, const char* name) {
-  T* child = w->findChild<T*>(QString::fromLatin1(name));
-  EXPECT_NE(child, nullptr) << name;
-  return child;
-}
-
-void Click(QWidget* w, const char* name) { Find<QPushButton>(w, name)->click(); }
 
 // A body of three columns 0-50, 50-100, 100-150 named A, B, C.
 TPassportBody* ThreeColumns(TPrintDocument* document) {

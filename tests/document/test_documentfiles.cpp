@@ -11,6 +11,7 @@
 #include "uDocumentTestEnv.h"
 #include "uExtraBlocks.h"
 #include "uFixedRuller.h"
+#include "uNewQS.h"
 #include "uObjectFile.h"
 #include "uPdfPrintTarget.h"
 #include "uPrintDeepScale.h"
@@ -47,12 +48,6 @@ void WriteQS(TStorage* storage, const QString& name, ICompoundStream* qs) {
   TComPtr<IStream> stream;
   ASSERT_EQ(storage->CreateStream(name, stream.Put()), S_OK);
   ASSERT_EQ(qsSaveToStream(qs, stream.Get()), S_OK);
-}
-
-TComPtr<ICompoundStream> NewQS() {
-  TComPtr<ICompoundStream> qs;
-  qsCreateCompoundStream(qs.Put());
-  return qs;
 }
 
 }  // namespace

@@ -8,18 +8,13 @@
 #include "uComPtr.h"
 #include "uDocumentTestEnv.h"
 #include "uIniFile.h"
+#include "uNewQS.h"
 #include "uPrintDeepScale.h"
 #include "uRecordingDevice.h"
 
 namespace {
 
 class PassportBody : public TDocumentTest {};
-
-TComPtr<ICompoundStream> NewQS() {
-  TComPtr<ICompoundStream> qs;
-  qsCreateCompoundStream(qs.Put());
-  return qs;
-}
 
 // A new-column dialog that accepts what the body proposes.
 void AcceptNewColumns() {

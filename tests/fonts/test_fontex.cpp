@@ -10,16 +10,7 @@
 #include "uComPtr.h"
 #include "uDrawContext.h"
 #include "uFontEx.h"
-
-namespace {
-
-TComPtr<ICompoundStream> NewStream() {
-  TComPtr<ICompoundStream> s;
-  qsCreateCompoundStream(s.Put());
-  return s;
-}
-
-}  // namespace
+#include "uNewQS.h"
 
 // Wrong rounding or a swapped multiply-divide makes every text of a document a size off.
 TEST(FontExArithmetic, SizeHeightResolutionAndMillimetres) {
@@ -69,7 +60,7 @@ TEST(FontExRecord, DefaultRecordBytesAtTheirOffsets) {
   EXPECT_EQ(offsetof(TLogFont, lfFaceName), 28u);
   TFontEx f;
   f.SetResolution(96);
-  TComPtr<ICompoundStream> s = NewStream();
+  TComPtr<ICompoundStream> s = NewQS();
   ASSERT_TRUE(f.SaveToQS(s.Get()));
   uint8_t bytes[64] = {};
   uint32_t size = sizeof bytes;
@@ -96,7 +87,7 @@ TEST(FontExStream, RoundTripSetsSizeLast) {
   a.Color = 0x0000FF;
   a.BkgColor = 0x00FF00;
   a.Transparent = false;
-  TComPtr<ICompoundStream> s = NewStream();
+  TComPtr<ICompoundStream> s = NewQS();
   ASSERT_TRUE(a.SaveToQS(s.Get()));
   EXPECT_EQ(qsReadInteger(s.Get(), 261, 0), 14);
 
@@ -120,7 +111,7 @@ TEST(FontExStream, MissingOrWrongRecordKeepsTheCurrentFont) {
   TFontEx f;
   f.SetName("Courier New");
   f.SetStyle(fsBold);
-  TComPtr<ICompoundStream> s = NewStream();
+  TComPtr<ICompoundStream> s = NewQS();
   ASSERT_TRUE(f.LoadFromQS(s.Get()));
   EXPECT_EQ(f.Name(), "Courier New");
   EXPECT_EQ(f.Style(), fsBold);

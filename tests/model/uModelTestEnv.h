@@ -8,6 +8,7 @@
 
 #include "qs.h"
 #include "uComPtr.h"
+#include "uNewQS.h"
 #include "uOpenLists.h"
 #include "uScratchEnvTest.h"
 #include "uStorage.h"
@@ -23,13 +24,6 @@ class TModelTest : public TScratchEnvTest {
     TScratchEnvTest::TearDown();
   }
 };
-
-// A fresh compound stream.
-inline TComPtr<ICompoundStream> NewQS() {
-  TComPtr<ICompoundStream> qs;
-  qsCreateCompoundStream(qs.Put());
-  return qs;
-}
 
 // The whole storage tree of a list as Compound File bytes: the form undo and
 // round-trip tests compare.

@@ -12,6 +12,7 @@
 #include "uPrintObjectList.h"
 #include "uPropertiesDialogs.h"
 #include "uScratchEnvTest.h"
+#include "uWidgetLookup.h"
 
 namespace {
 
@@ -26,15 +27,6 @@ class DialogTest : public TScratchEnvTest {
     TScratchEnvTest::TearDown();
   }
 };
-
-template <class T>
-T* Find(QWidget* w, const char* name) {
-  T* child = w->findChild<T*>(QString::fromLatin1(name));
-  EXPECT_NE(child, nullptr) << name;
-  return child;
-}
-
-void Click(QWidget* w, const char* name) { Find<QPushButton>(w, name)->click(); }
 
 // A list of three boxes named by their left edges 1, 2, 3.
 void Fill(TPrintObjectList* list) {

@@ -19,6 +19,7 @@
 #include "uComPtr.h"
 #include "uMemoryBytes.h"
 #include "uMemoryStream.h"
+#include "uNewQS.h"
 #include "uPlainStream.h"
 
 // The largest single allocation made anywhere in the process (the library's
@@ -53,12 +54,6 @@ KERNO_REPLACE void operator delete[](void* p, size_t) noexcept { std::free(p); }
 
 namespace {
 using TBytes = std::vector<uint8_t>;
-
-TComPtr<ICompoundStream> NewStream() {
-  TComPtr<ICompoundStream> s;
-  qsCreateCompoundStream(s.Put());
-  return s;
-}
 
 TBytes Saved(ICompoundStream* s) {
   TComPtr<IStream> memory;
@@ -109,7 +104,7 @@ std::filesystem::path TempDir() {
 }  // namespace
 
 TEST(QsSerialisation, EmptyContainerIsSixteenBytesAndLoadsUnmodified) {
-  auto s = NewStream();
+  auto s = NewQS();
   EXPECT_EQ(Dirty(s.Get()), S_OK);  // new containers start modified
   const TBytes expect = {0x4D, 0x54, 0x53, 0x51, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
   EXPECT_EQ(Saved(s.Get()), expect);
@@ -121,7 +116,7 @@ TEST(QsSerialisation, EmptyContainerIsSixteenBytesAndLoadsUnmodified) {
 }
 
 TEST(QsSerialisation, EveryTagIsWrittenByteForByte) {
-  auto s = NewStream();
+  auto s = NewQS();
   s->WriteInteger(5, 7);
   s->WriteShortString(-2, MakeShortString("ab"));
   s->WriteDouble(3, 1.5);
@@ -155,7 +150,7 @@ TEST(QsSerialisation, EveryTagIsWrittenByteForByte) {
 }
 
 TEST(QsSerialisation, RewritingAnIdKeepsItsPlace) {
-  auto s = NewStream();
+  auto s = NewQS();
   s->WriteInteger(5, 7);
   s->WriteInteger(6, 8);
   s->WriteShortString(5, MakeShortString("ab"));
@@ -196,7 +191,7 @@ TEST(QsSerialisation, SurplusBytesAreIgnoredAndNotTruncatedBySave) {
 
   const TBytes filler(100, 0xEE);
   TComPtr<IStream> target = MemoryStreamFrom(filler.data(), filler.size());
-  ASSERT_EQ(qsSaveToStream(NewStream().Get(), target.Get()), S_OK);
+  ASSERT_EQ(qsSaveToStream(NewQS().Get(), target.Get()), S_OK);
   TBytes after;
   ReadWholeStream(target.Get(), &after);
   ASSERT_EQ(after.size(), 100u);
@@ -234,12 +229,12 @@ TEST(QsLoading, TruncatedAndCorruptStreamsFail) {
   // The probe does see the library's own allocations.
   const TBytes big(4u << 20, 1);
   gLargestAllocation = 0;
-  NewStream()->WriteBuffer(1, big.data(), static_cast<int32_t>(big.size()));
+  NewQS()->WriteBuffer(1, big.data(), static_cast<int32_t>(big.size()));
   EXPECT_GE(gLargestAllocation.load(), big.size());
 }
 
 TEST(QsLoading, FailedLoadDropsTheFormerContent) {
-  auto s = NewStream();
+  auto s = NewQS();
   s->WriteInteger(1, 1);
   auto persist = s.As<IPersistStream>(IID_IPersistStream);
   const TBytes junk = {'J', 'U', 'N', 'K', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
@@ -249,7 +244,7 @@ TEST(QsLoading, FailedLoadDropsTheFormerContent) {
 }
 
 TEST(QsValues, TypedReadsFallBackToTheirDefault) {
-  auto s = NewStream();
+  auto s = NewQS();
   s->WriteDouble(1, 2.5);
   int32_t v = 123;
   EXPECT_EQ(s->ReadInteger(7, qsRequired, 9, &v), E_INVALIDARG);
@@ -295,7 +290,7 @@ TEST(QsValues, FailedWriteLeavesAnEmptyEntryAndMarksModified) {
 
 // Rewriting a value from its own borrowed block must copy before freeing.
 TEST(QsValues, RewriteFromItsOwnBlockIsSafe) {
-  auto s = NewStream();
+  auto s = NewQS();
   const std::string text = "self-referencing value";
   s->WriteBuffer(1, text.data(), static_cast<int32_t>(text.size()));
   TCompoundEntry e{};
@@ -306,7 +301,7 @@ TEST(QsValues, RewriteFromItsOwnBlockIsSafe) {
 }
 
 TEST(QsValues, StreamsInAndOut) {
-  auto s = NewStream();
+  auto s = NewQS();
   const uint8_t src[] = {9, 8, 7, 6, 5};
   TComPtr<IStream> source = MemoryStreamFrom(src, 5);
   source->Seek(0, STREAM_SEEK_END, nullptr);  // taken from offset 0 regardless
@@ -345,7 +340,7 @@ TEST(QsValues, StreamsInAndOut) {
 // valid pointer, and an empty memory stream copies out the same way: some
 // callers' streams refuse a null buffer even for no bytes.
 TEST(QsValues, EmptyValuesReachStreamsThatRefuseNullBuffers) {
-  auto written = NewStream();
+  auto written = NewQS();
   const uint8_t none = 0;
   ASSERT_EQ(written->WriteBuffer(1, &none, 0), S_OK);
   for (const auto& s : {written, Loaded(Saved(written.Get()))}) {
@@ -368,8 +363,8 @@ TEST(QsValues, EmptyValuesReachStreamsThatRefuseNullBuffers) {
 }
 
 TEST(QsLibrary, NestingAndIsCompoundStream) {
-  auto parent = NewStream();
-  auto child = NewStream();
+  auto parent = NewQS();
+  auto child = NewQS();
   ASSERT_EQ(qsWriteCompoundStream(parent.Get(), 10, child.Get()), S_OK);
   EXPECT_EQ(Dirty(child.Get()), S_FALSE);  // saving the child cleared its flag
   TCompoundEntry e{};
@@ -378,7 +373,7 @@ TEST(QsLibrary, NestingAndIsCompoundStream) {
   EXPECT_EQ(TBytes(static_cast<uint8_t*>(e.Data), static_cast<uint8_t*>(e.Data) + e.Size), Header(0));
 
   child->WriteInteger(1, 77);
-  auto grandchild = NewStream();
+  auto grandchild = NewQS();
   grandchild->WriteShortString(2, MakeShortString("deep"));
   ASSERT_EQ(qsWriteCompoundStream(child.Get(), 3, grandchild.Get()), S_OK);
   ASSERT_EQ(qsWriteCompoundStream(parent.Get(), 11, child.Get()), S_OK);
@@ -404,7 +399,7 @@ TEST(QsLibrary, NestingAndIsCompoundStream) {
 }
 
 TEST(QsLibrary, CopyIsDeepAndClearsModifiedFlags) {
-  auto s = NewStream();
+  auto s = NewQS();
   s->WriteInteger(1, 1);
   TComPtr<ICompoundStream> copy;
   ASSERT_EQ(qsCopy(s.Get(), copy.Put()), S_OK);
@@ -417,7 +412,7 @@ TEST(QsLibrary, CopyIsDeepAndClearsModifiedFlags) {
 TEST(QsLibrary, FilesRoundTripAndFailCleanly) {
   const auto dir = TempDir();
   const std::string path = (dir / "a.qs").string();
-  auto s = NewStream();
+  auto s = NewQS();
   s->WriteDouble(4, -0.25);
   ASSERT_EQ(qsSaveToFile(path.c_str(), s.Get()), S_OK);
   ASSERT_EQ(qsSaveToFile(path.c_str(), s.Get()), S_OK);  // over an existing file
@@ -448,7 +443,7 @@ TEST(QsLibrary, FilesRoundTripAndFailCleanly) {
 }
 
 TEST(QsEnumerator, NextSkipResetAndCloneShareOneCursor) {
-  auto s = NewStream();
+  auto s = NewQS();
   for (int32_t id : {10, 20, 30}) s->WriteInteger(id, id);
   auto e = s.As<IEnumEntries>(IID_IEnumEntries);
   TCompoundEntry buf[4] = {};
@@ -523,7 +518,7 @@ TEST(QsLifetime, ReferencesOfEveryInterfaceCountOnOneObject) {
 // slots of their own: asked for the platform's IPersistMemory, the container
 // must refuse rather than hand out a table a caller would misuse.
 TEST(QsLifetime, MemoryPersistenceAnswersOnlyUnderItsOwnIdentifiers) {
-  auto s = NewStream();
+  auto s = NewQS();
   s->WriteInteger(3, 33);
   const GUID platformPersistMemory = {0xBD1AE5E0, 0xA6AE, 0x11CE, {0xBD, 0x37, 0x50, 0x42, 0x00, 0xC1, 0x00, 0x00}};
   void* refused = &refused;
@@ -537,7 +532,7 @@ TEST(QsLifetime, MemoryPersistenceAnswersOnlyUnderItsOwnIdentifiers) {
   TBytes saved(size);
   ASSERT_EQ(block->Save(saved.data(), 1, size), S_OK);
   EXPECT_EQ(saved, Saved(s.Get()));
-  auto other = NewStream();
+  auto other = NewQS();
   auto view = other.As<IPersistMemoryView>(IID_IPersistMemoryView);
   ASSERT_TRUE(view);
   ASSERT_EQ(view->LoadView(saved.data(), saved.size()), S_OK);
@@ -548,7 +543,7 @@ TEST(QsTypedHelpers, ReadsNeverFailAndWritesReport) {
   EXPECT_EQ(qsReadShortStr(nullptr, 1, "x"), "x");
   EXPECT_FALSE(qsWriteString(nullptr, 1, "x"));
 
-  auto s = NewStream();
+  auto s = NewQS();
   s->WriteInteger(1, 0x100);  // only the low byte makes the Boolean
   EXPECT_FALSE(qsReadBool(s.Get(), 1, true));
 
@@ -624,7 +619,7 @@ void ExpectSameAsModel(ICompoundStream* s, TModel& model, int32_t from, int32_t 
 TEST(QsStorage, RandomEditsMatchAPlainModel) {
   std::mt19937 random(12345);
   const uint32_t sizes[] = {0, 1, 4, 8, 17, 255, 300, 4095, 4096, 4097, 9000};
-  auto s = NewStream();
+  auto s = NewQS();
   TModel model;
   auto put = [&](int32_t id, int32_t tag, const TBytes& data) {
     if (tag == qsInteger) {
@@ -713,7 +708,7 @@ TEST(QsStorage, RandomEditsMatchAPlainModel) {
 TEST(QsStorage, InterleavedGroupsAgreeWithAMapThroughWritesDeletesAndLoads) {
   std::mt19937 random(20261209);
   for (const int groups : {3, 8, 15, 40}) {
-    auto s = NewStream();
+    auto s = NewQS();
     std::map<int32_t, int32_t> written;  // ID -> value; deleted IDs map to INT32_MIN
     std::vector<int32_t> ids;
     for (int member = 0; member < 12; ++member)
@@ -880,7 +875,7 @@ TEST(QsStorage, WithoutMemoryLookupsStillFindAndWritesReport) {
 // A container larger than one save buffer is written in pieces that must
 // join into exactly the stored layout.
 TEST(QsStorage, LargeContainersSaveWhole) {
-  auto s = NewStream();
+  auto s = NewQS();
   TModel model;
   const TBytes big(5u << 20, 0x3C);
   for (int32_t id = 0; id < 300000; ++id) {
@@ -966,12 +961,12 @@ TEST(QsLoading, BytesInMemoryAndOtherStreamsLoadAlike) {
 // values) must copy them before it lets its own memory go; and what it saves
 // into memory is what it saves into a stream.
 TEST(QsLoading, MemoryLoadsAndSavesIncludingFromItsOwnBytes) {
-  auto child = NewStream();
+  auto child = NewQS();
   child->WriteInteger(1, 11);
   child->WriteBuffer(2, "child", 5);
   const TBytes childBytes = Saved(child.Get());
   auto makeParent = [&] {
-    auto parent = NewStream();
+    auto parent = NewQS();
     parent->WriteInteger(1, 99);
     parent->WriteBuffer(5, childBytes.data(), static_cast<int32_t>(childBytes.size()));
     return parent;
@@ -1015,8 +1010,8 @@ TEST(QsLoading, ViewLoadsReadInPlaceAndNeverWriteThere) {
   TModel& model = cases.Model;
   const TBytes& good = cases.Good;
   for (const TBytes& image : cases.Images) {
-    auto copied = NewStream();
-    auto viewed = NewStream();
+    auto copied = NewQS();
+    auto viewed = NewQS();
     const HRESULT hrCopy = copied.As<IPersistBlock>(IID_IPersistBlock)->Load(image.data(), image.size());
     const HRESULT hrView = viewed.As<IPersistMemoryView>(IID_IPersistMemoryView)->LoadView(image.data(), image.size());
     ASSERT_EQ(hrView, hrCopy) << image.size() << " bytes";
@@ -1030,7 +1025,7 @@ TEST(QsLoading, ViewLoadsReadInPlaceAndNeverWriteThere) {
   }
 
   TBytes bytes = good;
-  auto s = NewStream();
+  auto s = NewQS();
   auto view = s.As<IPersistMemoryView>(IID_IPersistMemoryView);
   ASSERT_EQ(view->LoadView(bytes.data(), bytes.size()), S_OK);
   EXPECT_EQ(Dirty(s.Get()), S_FALSE);
@@ -1053,11 +1048,11 @@ TEST(QsLoading, ViewLoadsReadInPlaceAndNeverWriteThere) {
 
   // Bytes the container holds itself (a child stream kept as a value, in its
   // arena or in its load image) are taken as a copying load takes them.
-  auto child = NewStream();
+  auto child = NewQS();
   child->WriteInteger(1, 11);
   const TBytes childBytes = Saved(child.Get());
   for (int round = 0; round < 2; ++round) {
-    auto parent = NewStream();
+    auto parent = NewQS();
     parent->WriteBuffer(5, childBytes.data(), static_cast<int32_t>(childBytes.size()));
     if (round == 1) parent = Loaded(Saved(parent.Get()));
     TCompoundEntry value{};
@@ -1109,7 +1104,7 @@ TEST(QsLoading, ViewLoadedTypedReadsAnswerAsACopiedLoad) {
   };
   const auto expected = readAll(copied.Get());
   for (int round = 0; round < 3; ++round) {
-    auto s = NewStream();
+    auto s = NewQS();
     ASSERT_EQ(s.As<IPersistMemoryView>(IID_IPersistMemoryView)->LoadView(image.data(), image.size()), S_OK);
     // Round 1 builds the table first through an enumeration, round 2 through a write.
     if (round == 1) {
@@ -1180,7 +1175,7 @@ TEST(QsLoading, OneContainerLoadedAgainAndAgainAnswersAsAFreshOne) {
   models.push_back(large);
   models.push_back(models[0]);
 
-  auto s = NewStream();
+  auto s = NewQS();
   auto persist = s.As<IPersistStream>(IID_IPersistStream);
   auto memory = s.As<IPersistBlock>(IID_IPersistBlock);
   auto view = s.As<IPersistMemoryView>(IID_IPersistMemoryView);

@@ -23,6 +23,7 @@
 #include "uLanguageUi.h"
 #include "uScriptedUi.h"
 #include "uSettings.h"
+#include "uWidgetLookup.h"
 
 namespace {
 
@@ -42,12 +43,6 @@ class OptionsTest : public ::testing::Test {
   void TearDown() override {
     SetProgramDir(QString());
     UnloadLanguage();
-  }
-  template <class T>
-  T* Find(QWidget* dialog, const char* name) {
-    T* w = dialog->findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(w, nullptr) << name;
-    return w;
   }
   QTemporaryDir FDir;
 };

@@ -16,34 +16,14 @@
 #include "qs.h"
 #include "qsID.h"
 #include "uComPtr.h"
+#include "uKernoRun.h"
 #include "uPrintDocument.h"
 #include "uStorage.h"
 
 namespace {
 
-struct TRun {
-  int Status = -1;
-  QByteArray Out;
-  QByteArray Err;
-};
-
-TRun Kerno(const QStringList& args) {
-  QProcess p;
-  p.setProgram(QStringLiteral(KERNO_PROGRAM_DIR "/Kerno"));
-  p.setArguments(args);
-  // No display: the commands must not need one.
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.remove("DISPLAY");
-  env.remove("QT_QPA_PLATFORM");
-  p.setProcessEnvironment(env);
-  p.start();
-  TRun r;
-  if (!p.waitForFinished(60000)) return r;
-  r.Status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
-  r.Out = p.readAllStandardOutput();
-  r.Err = p.readAllStandardError();
-  return r;
-}
+// No display: the commands must not need one.
+TKernoRun Kerno(const QStringList& args) { return RunKerno(args, true); }
 
 QByteArray FileBytes(const QString& path) {
   QFile f(path);
@@ -98,7 +78,7 @@ class DocumentCommands : public ::testing::Test {
 }  // namespace
 
 TEST_F(DocumentCommands, ExportPrintsEveryPageOrTheChosenOnesToPdf) {
-  TRun r = Kerno({"--export", Path("t.knt"), Path("all.pdf")});
+  TKernoRun r = Kerno({"--export", Path("t.knt"), Path("all.pdf")});
   ASSERT_EQ(r.Status, 0) << r.Err.toStdString();
   EXPECT_TRUE(r.Err.isEmpty()) << r.Err.toStdString();
   EXPECT_TRUE(r.Out.contains("2 page(s)")) << r.Out.toStdString();
@@ -129,12 +109,12 @@ TEST_F(DocumentCommands, ExportFailuresSayWhyInOneLineAndLeaveTheOutputAlone) {
       {"--export", Path("t.knt"), Path("no/folder/x.pdf")},
   };
   for (const QStringList& args : cases) {
-    const TRun r = Kerno(args);
+    const TKernoRun r = Kerno(args);
     EXPECT_EQ(r.Status, 1) << args.join(' ').toStdString();
     EXPECT_EQ(r.Err.count('\n'), 1) << args.join(' ').toStdString() << ": " << r.Err.toStdString();
     EXPECT_EQ(FileBytes(Path("old.pdf")), "old") << args.join(' ').toStdString();
   }
-  const TRun wrongName = Kerno({"--export", Path("t.knt"), Path("out.knd")});
+  const TKernoRun wrongName = Kerno({"--export", Path("t.knt"), Path("out.knd")});
   EXPECT_EQ(wrongName.Status, 1);
   EXPECT_FALSE(QFile::exists(Path("out.knd"))) << "a PDF is never written under another name";
   EXPECT_EQ(Kerno({"--export", Path("t.knt")}).Status, 2) << "a wrong argument count";
@@ -143,7 +123,7 @@ TEST_F(DocumentCommands, ExportFailuresSayWhyInOneLineAndLeaveTheOutputAlone) {
 // Any other output than a PDF of a document is one picture of the whole
 // document (or of the object of a ".kno" file), its format by extension.
 TEST_F(DocumentCommands, ExportWritesAPictureByTheOutputsExtension) {
-  TRun r = Kerno({"--export", Path("t.knt"), Path("at100.png")});
+  TKernoRun r = Kerno({"--export", Path("t.knt"), Path("at100.png")});
   ASSERT_EQ(r.Status, 0) << r.Err.toStdString();
   const QImage at100(Path("at100.png"));
   ASSERT_FALSE(at100.isNull());
@@ -191,7 +171,7 @@ TEST_F(DocumentCommands, ExportOptionsThatDoNotFitThePictureAreRefused) {
       {"--export", Path("t.knt"), Path("x.gif")},
   };
   for (const QStringList& args : cases) {
-    const TRun r = Kerno(args);
+    const TKernoRun r = Kerno(args);
     EXPECT_EQ(r.Status, 1) << args.join(' ').toStdString();
     EXPECT_EQ(r.Err.count('\n'), 1) << args.join(' ').toStdString() << ": " << r.Err.toStdString();
   }
@@ -200,7 +180,7 @@ TEST_F(DocumentCommands, ExportOptionsThatDoNotFitThePictureAreRefused) {
 }
 
 TEST_F(DocumentCommands, NewMakesADocumentThatDumpAndResaveRead) {
-  TRun r = Kerno({"--new", Path("t.knt"), Path("new.knd")});
+  TKernoRun r = Kerno({"--new", Path("t.knt"), Path("new.knd")});
   ASSERT_EQ(r.Status, 0) << r.Err.toStdString();
   r = Kerno({"--dump", Path("new.knd")});
   ASSERT_EQ(r.Status, 0) << r.Err.toStdString();
@@ -249,7 +229,7 @@ TEST_F(DocumentCommands, WhatTheModelWouldShowInADialogGoesToStandardError) {
     ASSERT_EQ(qsSaveToStream(version.Get(), stream.Get()), S_OK);
     ASSERT_EQ(storage->SaveToFile(Path("newer.knd")), S_OK);
   }
-  TRun r = Kerno({"--dump", Path("newer.knd")});
+  TKernoRun r = Kerno({"--dump", Path("newer.knd")});
   ASSERT_EQ(r.Status, 0) << r.Err.toStdString();
   EXPECT_EQ(r.Err.count('\n'), 1) << r.Err.toStdString();
   EXPECT_TRUE(r.Err.contains("9.99")) << r.Err.toStdString();
@@ -267,7 +247,7 @@ TEST_F(DocumentCommands, WhatTheModelWouldShowInADialogGoesToStandardError) {
 // The shipped lithology log: its column dumps its database's size and every
 // layer its depths and sign names.
 TEST_F(DocumentCommands, DumpShowsTheLithologyColumnAndItsLayers) {
-  TRun r = Kerno({"--new", QStringLiteral("lithology_log.knt"), Path("litho.knd")});
+  TKernoRun r = Kerno({"--new", QStringLiteral("lithology_log.knt"), Path("litho.knd")});
   ASSERT_EQ(r.Status, 0) << r.Err.toStdString();
   r = Kerno({"--dump", Path("litho.knd")});
   ASSERT_EQ(r.Status, 0) << r.Err.toStdString();

@@ -14,6 +14,7 @@
 #include "uCodePage.h"
 #include "uDefaultSigns.h"
 #include "uEmfPlayer.h"
+#include "uImageCompare.h"
 #include "uTestStrat.h"
 
 using namespace teststrat;
@@ -197,27 +198,9 @@ TEST(StratDefaultDataBase, AFewSignsMatchTheirReference) {
       sign->Draw(&painter, item, k * 60 + 1, 1, 1.0);
     }
   }
-  const QString referencePath = QStringLiteral(KERNO_TEST_DATA "/strat/default-signs-reference.png");
-  const QImage reference = QImage(referencePath).convertToFormat(QImage::Format_RGB32);
-  const QString actualPath = QDir::current().filePath(QStringLiteral("default-signs-actual.png"));
-  ASSERT_FALSE(reference.isNull()) << "no reference picture; the actual one is at "
-                                   << (actual.save(actualPath), actualPath.toStdString());
-  ASSERT_EQ(reference.size(), actual.size());
-  QImage difference(actual.size(), QImage::Format_RGB32);
-  difference.fill(Qt::white);
-  int differ = 0;
-  for (int y = 0; y < actual.height(); ++y)
-    for (int x = 0; x < actual.width(); ++x)
-      if (std::abs(qGray(actual.pixel(x, y)) - qGray(reference.pixel(x, y))) > 48) {
-        ++differ;
-        difference.setPixel(x, y, qRgb(255, 0, 0));
-      }
   // Antialiasing may move single edge pixels between Qt versions; a pattern change moves many.
-  const int allowed = actual.width() * actual.height() / 200;
-  if (differ > allowed) {
-    actual.save(actualPath);
-    difference.save(QDir::current().filePath(QStringLiteral("default-signs-difference.png")));
-  }
-  EXPECT_LE(differ, allowed) << "see default-signs-actual.png and default-signs-difference.png in "
-                             << QDir::currentPath().toStdString();
+  const TImageComparison result =
+      CompareWithReference(actual, QStringLiteral(KERNO_TEST_DATA "/strat/default-signs-reference.png"),
+                           QDir::currentPath(), 48, actual.width() * actual.height() / 200);
+  EXPECT_TRUE(result.Matches) << result.Message.toStdString();
 }

@@ -10,15 +10,10 @@
 #include "qs.h"
 #include "qsID.h"
 #include "uMemoryStream.h"
+#include "uNewQS.h"
 #include "uStratColTestEnv.h"
 
 namespace {
-
-TComPtr<ICompoundStream> NewStream() {
-  TComPtr<ICompoundStream> s;
-  qsCreateCompoundStream(s.Put());
-  return s;
-}
 
 TStratPlacement Placement(const TStratColEntry& e, int i) {
   TStratPlacement item{};
@@ -45,7 +40,7 @@ TEST_F(StratColEntryTest, SignsKeepTheirPlacementsThroughTheStream) {
   p.OffsetX = 2.5, p.OffsetY = 0.4, p.SpaceX = 7, p.SpaceY = 3.2, p.CountX = 4, p.CountY = 9, p.Flags = 0;
   ASSERT_EQ(layer.SetPlacement(1, p), S_OK);
   layer.SetTopLine({3, 0x0000FF, 0.6});
-  TComPtr<ICompoundStream> s = NewStream();
+  TComPtr<ICompoundStream> s = NewQS();
   ASSERT_TRUE(layer.SaveToQS(s.Get()));
 
   TStratColEntry back;
@@ -71,7 +66,7 @@ TEST_F(StratColEntryTest, SignsKeepTheirPlacementsThroughTheStream) {
   TStratPlacement moved = Placement(gap, 0);
   moved.CountX = 7;
   gap.SetPlacement(0, moved);
-  TComPtr<ICompoundStream> g = NewStream();
+  TComPtr<ICompoundStream> g = NewQS();
   ASSERT_TRUE(gap.SaveToQS(g.Get()));
   TCompoundEntry entry{};
   EXPECT_NE(g->GetEntry(-40000, &entry), S_OK);
@@ -88,7 +83,7 @@ TEST_F(StratColEntryTest, SignsKeepTheirPlacementsThroughTheStream) {
 TEST_F(StratColEntryTest, DamagedStreamsLoadWithTheDefaults) {
   // No line width stored: a one-pixel top line.
   TStratColEntry plain;
-  TComPtr<ICompoundStream> s = NewStream();
+  TComPtr<ICompoundStream> s = NewQS();
   ASSERT_TRUE(plain.SaveToQS(s.Get()));
   s->DeleteValue(5634);
   TStratColEntry back;
@@ -97,7 +92,7 @@ TEST_F(StratColEntryTest, DamagedStreamsLoadWithTheDefaults) {
 
   // A hostile sign count reads at most the 100 signs the IDs can hold, and a negative one none.
   for (const int32_t count : {2000000000, -5, 101}) {
-    TComPtr<ICompoundStream> h = NewStream();
+    TComPtr<ICompoundStream> h = NewQS();
     ASSERT_TRUE(plain.SaveToQS(h.Get()));
     qsWriteInteger(h.Get(), -40001, count);
     TStratColEntry hostile;

@@ -9,17 +9,12 @@
 #include "uImportColumns.h"
 #include "uMemoryStream.h"
 #include "uNamedValueList.h"
+#include "uNewQS.h"
 #include "uScratchEnvTest.h"
 
 void PrintTo(const QString& s, std::ostream* os);
 
 namespace {
-
-TComPtr<ICompoundStream> NewQS() {
-  TComPtr<ICompoundStream> qs;
-  qsCreateCompoundStream(qs.Put());
-  return qs;
-}
 
 TNamedValueList WithA() {
   TNamedValueList list;

@@ -6,8 +6,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPainter>
-#include <QProcess>
 
+#include "uKernoRun.h"
 #include "uObjectFile.h"
 #include "uPrintDeepTable.h"
 #include "uPrintTable.h"
@@ -18,29 +18,12 @@ void PrintTo(const QString& s, std::ostream* os);
 
 namespace {
 
-void Fill(TStringTableEx* t, const std::vector<QStringList>& rows) {
-  t->AutoColumns = false;
-  int cols = 0;
-  for (const QStringList& r : rows) cols = std::max(cols, int(r.size()));
-  t->SetColCount(cols);
-  t->SetRowCount(int(rows.size()));
-  for (int r = 0; r < int(rows.size()); ++r)
-    for (int c = 0; c < rows[r].size(); ++c) t->SetCell(c, r, rows[r][c]);
-}
-
 TDrawContext Context(QPainter* painter, uint32_t options) {
   TDrawContext c;
   c.DC = painter;
   c.Options = options;
   c.ClipRect = {0, 0, 3000, 3000};
   return c;
-}
-
-QByteArray RunKerno(const QStringList& args) {
-  QProcess p;
-  p.start(QStringLiteral(KERNO_PROGRAM_DIR "/Kerno"), args);
-  EXPECT_TRUE(p.waitForFinished(60000) && p.exitCode() == 0) << p.readAllStandardError().toStdString();
-  return p.readAllStandardOutput();
 }
 
 }  // namespace
@@ -109,12 +92,12 @@ TEST_F(PrintTables, TablesKeepCellsColoursSizesAndIntervalColumnsInTheirFiles) {
 
   // --dump shows both tables with their cells, colours and interval columns.
   const QJsonObject dumped =
-      QJsonDocument::fromJson(RunKerno({"--dump", Path("table.kno")})).object()["object"].toObject();
+      QJsonDocument::fromJson(KernoOutput({"--dump", Path("table.kno")})).object()["object"].toObject();
   const QJsonObject cells = dumped["table"].toObject();
   EXPECT_EQ(cells["cells"].toArray()[1].toArray()[1].toString(), "sand\tstone");
   EXPECT_EQ(cells["cellData"].toArray()[0].toArray(), (QJsonArray{1, 1, 255}));
   const QJsonObject deepDump =
-      QJsonDocument::fromJson(RunKerno({"--dump", Path("deep.kno")})).object()["object"].toObject();
+      QJsonDocument::fromJson(KernoOutput({"--dump", Path("deep.kno")})).object()["object"].toObject();
   EXPECT_EQ(deepDump["sizeColumn"].toInt(), 7);
   EXPECT_EQ(deepDump["table"].toObject()["rowCount"].toInt(), 2);
 }

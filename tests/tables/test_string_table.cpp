@@ -10,17 +10,12 @@
 #include "uComPtr.h"
 #include "uIniFile.h"
 #include "uMemoryStream.h"
+#include "uNewQS.h"
 #include "uStringTableEx.h"
 
 void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace {
-
-TComPtr<ICompoundStream> NewStream() {
-  TComPtr<ICompoundStream> s;
-  qsCreateCompoundStream(s.Put());
-  return s;
-}
 
 // Every stored value as ID -> tag.
 std::map<int32_t, int32_t> Entries(ICompoundStream* s) {
@@ -38,7 +33,7 @@ TEST(TablesStringTable, SparseTableStoresOnlyCountsAndNonEmptyCells) {
   t.SetColCount(2);
   t.SetRowCount(3);
   t.SetCell(0, 1, "x");
-  auto s = NewStream();
+  auto s = NewQS();
   ASSERT_TRUE(t.SaveToQS(s.Get()));
   const std::map<int32_t, int32_t> expected = {{4866, qsInteger}, {4867, qsInteger}, {0xFF0002, qsString}};
   EXPECT_EQ(Entries(s.Get()), expected);
@@ -55,7 +50,7 @@ TEST(TablesStringTable, StreamRoundTripKeepsTextsDataAndCutsLongCellsTo255) {
   t.SetCell(1, 0, QString::fromUtf8("глина"));
   t.SetCellData(0, 0, 0x0000FF);
   t.SetCellData(2, 1, -7);
-  auto s = NewStream();
+  auto s = NewQS();
   ASSERT_TRUE(t.SaveToQS(s.Get()));
   TStringTable back;
   ASSERT_TRUE(back.LoadFromQS(s.Get()));
@@ -77,7 +72,7 @@ TEST(TablesStringTable, LargeTableValuesDoNotCollideWithTexts) {
   t.SetCell(0, 0, "first");
   t.SetCellData(999, 999, 0x123456);  // cell 999999: its value ID would be the text ID of cell 16959
   t.SetCell(959, 16, "victim");
-  auto s = NewStream();
+  auto s = NewQS();
   ASSERT_TRUE(t.SaveToQS(s.Get()));
   TStringTable back;
   ASSERT_TRUE(back.LoadFromQS(s.Get()));
@@ -87,7 +82,7 @@ TEST(TablesStringTable, LargeTableValuesDoNotCollideWithTexts) {
 }
 
 TEST(TablesStringTable, DamagedCountsGiveAnEmptyTableNotAHugeAllocation) {
-  auto s = NewStream();
+  auto s = NewQS();
   qsWriteInteger(s.Get(), 4866, 2000000000);
   qsWriteInteger(s.Get(), 4867, 2000000000);
   TStringTable t;
@@ -248,7 +243,7 @@ TEST(TablesStringTableEx, CurrentStreamsKeepFractionsOldOnesLoadIntegers) {
   t.RowHeights[0] = 7.25;
   t.DefaultColWidth = 11.5;
   t.Font.Color = 0x00FF00;
-  auto s = NewStream();
+  auto s = NewQS();
   ASSERT_TRUE(t.SaveToQS(s.Get()));
   EXPECT_EQ(qsReadInteger(s.Get(), 12, 0), 1);
   TStringTableEx back;
@@ -258,7 +253,7 @@ TEST(TablesStringTableEx, CurrentStreamsKeepFractionsOldOnesLoadIntegers) {
   EXPECT_EQ(back.DefaultColWidth, 11.5);
   EXPECT_EQ(back.Font.Color, 0x00FF00u);
   // An older writer: integers only, no ID 12, one column width missing.
-  auto old = NewStream();
+  auto old = NewQS();
   qsWriteInteger(old.Get(), 4866, 2);
   qsWriteInteger(old.Get(), 4867, 1);
   qsWriteInteger(old.Get(), 4864, 15);

@@ -38,16 +38,6 @@ void PrintTo(const QString& s, std::ostream* os);
 
 namespace {
 
-void Fill(TStringTableEx* t, const std::vector<QStringList>& rows) {
-  t->AutoColumns = false;
-  int cols = 0;
-  for (const QStringList& r : rows) cols = std::max(cols, int(r.size()));
-  t->SetColCount(cols);
-  t->SetRowCount(int(rows.size()));
-  for (int r = 0; r < int(rows.size()); ++r)
-    for (int c = 0; c < rows[r].size(); ++c) t->SetCell(c, r, rows[r][c]);
-}
-
 void Select(TTableGrid* grid, int top, int left, int bottom, int right) {
   QAbstractItemModel* m = grid->model();
   grid->setCurrentIndex(m->index(top, left));

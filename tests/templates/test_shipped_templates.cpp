@@ -15,6 +15,7 @@
 
 #include "uDocumentKinds.h"
 #include "uImageCompare.h"
+#include "uKernoRun.h"
 #include "uLanguage.h"
 #include "uLasCurves.h"
 #include "uLasFill.h"
@@ -44,21 +45,6 @@ const QString kRussianPack = QStringLiteral(KERNO_PROGRAM_DIR "/russian.vox");
 QByteArray FileBytes(const QString& path) {
   QFile f(path);
   return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-struct TRun {
-  int Status = -1;
-  QByteArray Err;
-};
-
-TRun Kerno(const QStringList& args) {
-  QProcess p;
-  p.start(QStringLiteral(KERNO_PROGRAM_DIR "/Kerno"), args);
-  TRun r;
-  if (!p.waitForFinished(60000)) return r;
-  r.Status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
-  r.Err = p.readAllStandardError();
-  return r;
 }
 
 // Where a page that does not match its reference is written, beside the
@@ -251,14 +237,14 @@ TEST_F(ShippedTemplates, EachMakesADocumentThatRoundTripsAndPrintsAsTheReference
     ASSERT_TRUE(loaded.SaveToFile(Path(base + ".again.knd")));
     EXPECT_EQ(FileBytes(Path(base + ".knd")), FileBytes(Path(base + ".again.knd")));
     // The command line finds the template by name in the program's folder.
-    const TRun made = Kerno({"--new", file, Path(base + ".new.knd")});
+    const TKernoRun made = RunKerno({"--new", file, Path(base + ".new.knd")});
     ASSERT_EQ(made.Status, 0) << made.Err.toStdString();
     EXPECT_EQ(FileBytes(Path(base + ".new.knd")), FileBytes(Path(base + ".knd")));
 
     TPdfPrintTarget pdf(Path(base + ".pdf"), QPageSize(QPageSize::A4));
     ASSERT_TRUE(loaded.Print(&pdf, 1, 99)) << pdf.ErrorText().toStdString();
     EXPECT_EQ(pdf.PagesWritten(), loaded.PageCount(TPageTiling::FromSettings(pdf.PageSizeMM())));
-    const TRun exported = Kerno({"--export", Path(base + ".new.knd"), Path(base + ".new.pdf")});
+    const TKernoRun exported = RunKerno({"--export", Path(base + ".new.knd"), Path(base + ".new.pdf")});
     ASSERT_EQ(exported.Status, 0) << exported.Err.toStdString();
     if (!render) continue;
     ExpectReferencePages(Path(base + ".pdf"), file, base);
@@ -273,7 +259,7 @@ TEST_F(ShippedTemplates, EachMakesADocumentThatRoundTripsAndPrintsAsTheReference
 // the document's curves written back as LAS give the sample's curves again.
 TEST_F(ShippedTemplates, CurveLogFilledFromTheSampleLasIsARealLog) {
   const QString las = QStringLiteral(KERNO_SOURCE_DIR "/resources/samples/curve_log_sample.las");
-  const TRun filled = Kerno({"--fill", "curve_log.knt", "--las", las, Path("filled.knd")});
+  const TKernoRun filled = RunKerno({"--fill", "curve_log.knt", "--las", las, Path("filled.knd")});
   ASSERT_EQ(filled.Status, 0) << filled.Err.toStdString();
   EXPECT_TRUE(filled.Err.contains("curve RT: no curve of that mnemonic")) << filled.Err.toStdString();
   EXPECT_EQ(filled.Err.count('\n'), 1) << filled.Err.toStdString();
@@ -292,9 +278,9 @@ TEST_F(ShippedTemplates, CurveLogFilledFromTheSampleLasIsARealLog) {
   EXPECT_EQ(curves[0]->SampleCount(), 1251);
   EXPECT_DOUBLE_EQ(body->GetHeight(), 250.0 * 1000 / body->GetVertScale());
 
-  const TRun pdf = Kerno({"--export", Path("filled.knd"), Path("filled.pdf")});
+  const TKernoRun pdf = RunKerno({"--export", Path("filled.knd"), Path("filled.pdf")});
   ASSERT_EQ(pdf.Status, 0) << pdf.Err.toStdString();
-  const TRun back = Kerno({"--export", Path("filled.knd"), Path("back.las")});
+  const TKernoRun back = RunKerno({"--export", Path("filled.knd"), Path("back.las")});
   ASSERT_EQ(back.Status, 0) << back.Err.toStdString();
   TLasData original, exported;
   QString error;

@@ -9,15 +9,9 @@
 #include "uFontDialog.h"
 #include "uLineStyleDialog.h"
 #include "uScriptedUi.h"
+#include "uWidgetLookup.h"
 
 namespace {
-
-template <class T>
-T* Child(QWidget* w, const char* name) {
-  T* c = w->findChild<T*>(name);
-  EXPECT_NE(c, nullptr) << name;
-  return c;
-}
 
 void Edit(QLineEdit* e, const QString& text) {
   e->setText(text);
@@ -31,14 +25,14 @@ TEST(TextFontDialog, ControlsUpdateTheWorkingFont) {
   TFontEx font;
   font.SetResolution(96);
   TfFont d(font, "x");
-  Edit(Child<QLineEdit>(&d, "sSize"), "14");
-  Edit(Child<QLineEdit>(&d, "sAngle"), "90");
-  Child<QComboBox>(&d, "cbAlign")->setCurrentIndex(2);
-  Child<QComboBox>(&d, "cbVAlign")->setCurrentIndex(1);
-  Child<QCheckBox>(&d, "cbBold")->setChecked(true);
-  Child<QCheckBox>(&d, "cbWordBreak")->setChecked(true);
-  Child<QCheckBox>(&d, "cbTransparent")->setChecked(false);
-  Child<QComboBox>(&d, "cbCharset")->setCurrentIndex(0);
+  Edit(Find<QLineEdit>(&d, "sSize"), "14");
+  Edit(Find<QLineEdit>(&d, "sAngle"), "90");
+  Find<QComboBox>(&d, "cbAlign")->setCurrentIndex(2);
+  Find<QComboBox>(&d, "cbVAlign")->setCurrentIndex(1);
+  Find<QCheckBox>(&d, "cbBold")->setChecked(true);
+  Find<QCheckBox>(&d, "cbWordBreak")->setChecked(true);
+  Find<QCheckBox>(&d, "cbTransparent")->setChecked(false);
+  Find<QComboBox>(&d, "cbCharset")->setCurrentIndex(0);
   const TFontEx& w = d.WorkFont();
   EXPECT_EQ(w.Size(), 14);
   EXPECT_EQ(w.Height(), -19);
@@ -56,11 +50,11 @@ TEST(TextFontDialog, NonNumericSizeOrAngleKeepsOldValue) {
   font.SetSize(12);
   font.SetAngle(45);
   TfFont d(font, "");
-  Edit(Child<QLineEdit>(&d, "sSize"), "big");
-  Edit(Child<QLineEdit>(&d, "sAngle"), "");
+  Edit(Find<QLineEdit>(&d, "sSize"), "big");
+  Edit(Find<QLineEdit>(&d, "sAngle"), "");
   EXPECT_EQ(d.WorkFont().Size(), 12);
   EXPECT_EQ(d.WorkFont().Angle(), 45);
-  Edit(Child<QLineEdit>(&d, "sSize"), "9,6");  // the tolerant reader takes a comma
+  Edit(Find<QLineEdit>(&d, "sSize"), "9,6");  // the tolerant reader takes a comma
   EXPECT_EQ(d.WorkFont().Size(), 10);
 }
 
@@ -70,7 +64,7 @@ TEST(TextFontDialog, UninstalledFaceAndSymbolCharsetAreKept) {
   font.SetName("Arial");
   font.SetCharset(SYMBOL_CHARSET);
   TfFont d(font, "");
-  Child<QCheckBox>(&d, "cbItalic")->setChecked(true);  // any change rewrites every field
+  Find<QCheckBox>(&d, "cbItalic")->setChecked(true);  // any change rewrites every field
   EXPECT_EQ(d.WorkFont().Name(), "Arial");
   EXPECT_EQ(d.WorkFont().Charset(), SYMBOL_CHARSET);
   EXPECT_EQ(d.WorkFont().Style(), fsItalic);
@@ -83,9 +77,9 @@ TEST(TextFontDialog, ColourPanelsTakeTheChosenColour) {
   ui.ColorAnswers = {QColor(255, 0, 0)};
   TFontEx font;
   TfFont d(font, "");
-  Child<TColorPanel>(&d, "pColor")->click();
+  Find<TColorPanel>(&d, "pColor")->click();
   EXPECT_EQ(d.WorkFont().Color, 0x0000FFu);
-  Child<TColorPanel>(&d, "pBkgColor")->click();  // cancelled: unchanged
+  Find<TColorPanel>(&d, "pBkgColor")->click();  // cancelled: unchanged
   EXPECT_EQ(d.WorkFont().BkgColor, 0xFFFFFFu);
 }
 
@@ -96,7 +90,7 @@ TEST(TextLineStyleDialog, WidthListMapsAndKeepsUnlistedWidths) {
   line.Color = 0x00FF00;
   line.LineWidth = 0.6;
   TfLineStyle d(line);
-  auto* width = Child<QComboBox>(&d, "cbWidth");
+  auto* width = Find<QComboBox>(&d, "cbWidth");
   EXPECT_EQ(width->currentIndex(), 4);
   TBoundaryLine out = d.Line();
   EXPECT_EQ(out.Style, 3);

@@ -14,6 +14,7 @@
 #include "qsID.h"
 #include "uComPtr.h"
 #include "uIniFile.h"
+#include "uNewQS.h"
 #include "uPrintDeepObject.h"
 #include "uPrintObjectList.h"
 #include "uPrintText.h"
@@ -24,19 +25,13 @@
 
 namespace {
 
-TComPtr<ICompoundStream> NewStream() {
-  TComPtr<ICompoundStream> s;
-  qsCreateCompoundStream(s.Put());
-  return s;
-}
-
 const QString kLines = QString::fromUtf8("Песчаник\r\nглинистый\r\n\r\n$B10$N м");
 
 }  // namespace
 
 // Streams of an older writer hold only the short strings; they must still load.
 TEST(TextObjectStream, OldStreamWithShortStringsOnlyLoads) {
-  TComPtr<ICompoundStream> s = NewStream();
+  TComPtr<ICompoundStream> s = NewQS();
   qsWriteInteger(s.Get(), 7, kindText);
   qsWriteShortStr(s.Get(), 4096, "edited");
   qsWriteShortStr(s.Get(), 4097, "printed");
@@ -62,7 +57,7 @@ TEST(TextObjectStream, LongTextRoundTripsUncut) {
   a.Font().SetSize(16);
   a.Font().Color = 0x0000FF;
   a.SetBoundsRect({10, 20, 60, 35});
-  TComPtr<ICompoundStream> s = NewStream();
+  TComPtr<ICompoundStream> s = NewQS();
   ASSERT_TRUE(a.SaveToQS(s.Get()));
   EXPECT_EQ(qsReadShortStr(s.Get(), 4096, "").size(), 255u);
   TPrintText b;
@@ -82,7 +77,7 @@ TEST(TextObjectStream, LongTextRoundTripsUncut) {
 TEST(TextObjectStream, MissingIntervalDefaultsToTheBox) {
   TPrintText a;
   a.SetBoundsRect({0, 30, 20, 45});
-  TComPtr<ICompoundStream> s = NewStream();
+  TComPtr<ICompoundStream> s = NewQS();
   ASSERT_TRUE(a.SaveToQS(s.Get()));
   s->DeleteValue(4101);
   s->DeleteValue(4102);
