@@ -186,7 +186,7 @@ HRESULT TCompoundStream::GetSizeMax(uint64_t* size) {
 
 HRESULT TCompoundStream::BuildEntries(const uint8_t* directory, int32_t count, uint8_t* values, uint64_t available,
                                       bool view) {
-  FIndex.ClearForLoad();
+  FIndex.PrepareForLoad();  // every load clears the container first
   if (view && static_cast<size_t>(count) <= kLazyMax) {
     // Room for the table is reserved now, so building it later cannot fail.
     try {
@@ -195,6 +195,14 @@ HRESULT TCompoundStream::BuildEntries(const uint8_t* directory, int32_t count, u
       Clear();
       return E_OUTOFMEMORY;
     }
+    // The IDs come in ascending runs (an object writes its values in order,
+    // a base class's before its own); when the runs' ranges are disjoint,
+    // no ID is stored twice.
+    constexpr int kRuns = 4;
+    int32_t runFirst[kRuns];
+    int32_t runLast[kRuns];
+    int runs = 0;
+    bool unique = true;
     uint64_t offset = 0;
     for (int32_t i = 0; i < count; ++i) {
       const uint8_t* rec = directory + static_cast<size_t>(i) * kRecordSize;
@@ -203,15 +211,29 @@ HRESULT TCompoundStream::BuildEntries(const uint8_t* directory, int32_t count, u
         Clear();
         return E_FAIL;
       }
-      FIndex.NoteSmall(static_cast<int32_t>(GetLE32(rec)), static_cast<size_t>(i));
+      const auto id = static_cast<int32_t>(GetLE32(rec));
+      if (runs && id > runLast[runs - 1]) {
+        runLast[runs - 1] = id;
+      } else if (runs < kRuns) {
+        runFirst[runs] = runLast[runs] = id;
+        ++runs;
+      } else {
+        unique = false;
+      }
+      FIndex.NoteSmall(id, static_cast<size_t>(i));
       FLazyOffsets[i] = static_cast<uint32_t>(offset);  // used only if all offsets fit, checked below
       offset += size;
     }
+    for (int a = 0; a < runs && unique; ++a)
+      for (int b = a + 1; b < runs; ++b)
+        if (runFirst[a] <= runLast[b] && runFirst[b] <= runLast[a]) unique = false;
     FDataBytes = offset;
     if (offset <= UINT32_MAX) {
       FLazyRecords = directory;
       FLazyValues = values;
       FLazyCount = count;
+      FLazyUnique = unique;
+      FLazyNext = 0;
       return S_OK;
     }
     // Offsets beyond 32 bits (values of gigabytes): the table straight away.

@@ -40,11 +40,10 @@ class TEntryIndex {
   // For an empty entry table; entries appended from now on are indexed as
   // they arrive.
   void Clear();
-  // For a table filled at once by a load: its small IDs are noted while it
-  // is filled (NoteSmall, even before the table exists), the rest of the
-  // index is built by the first lookup that needs it.
-  void ClearForLoad() {
-    Clear();
+  // For a table filled at once by a load, after Clear: its small IDs are
+  // noted while it is filled (NoteSmall, even before the table exists), the
+  // rest of the index is built by the first lookup that needs it.
+  void PrepareForLoad() {
     FFiltered = false;
     FBuilt = false;
     TrustNext();
