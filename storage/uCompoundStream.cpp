@@ -183,23 +183,31 @@ HRESULT TCompoundStream::Put(int32_t id, int32_t tag, const void* data, uint32_t
 }
 
 int64_t TCompoundStream::LazyFind(int32_t id) {
+  const int32_t count = FLazyCount;
   if (static_cast<uint32_t>(id) < kSmallIds) {
     const uint16_t pos = FIndex.SmallPosition(id);  // never kSmallFar: the records are few
-    return pos == TEntryIndex::kSmallAbsent ? -1 : pos;
+    if (pos == TEntryIndex::kSmallAbsent) return -1;
+    FLazyNext = pos + 1 == count ? 0 : pos + 1;
+    return pos;
   }
   const uint8_t* records = FLazyRecords;
-  const int32_t count = FLazyCount;
   const auto key = static_cast<uint32_t>(id);
-  const int32_t next = FLazyNext;
-  if (FLazyUnique && next < count && GetLE32(records + static_cast<size_t>(next) * kRecordSize) == key) {
-    FLazyNext = next + 1 == count ? 0 : next + 1;
-    return next;
+  const auto idAt = [records](int32_t i) { return GetLE32(records + static_cast<size_t>(i) * kRecordSize); };
+  const auto found = [this, count](int32_t i) {
+    FLazyNext = i + 1 == count ? 0 : i + 1;
+    return i;
+  };
+  if (!FLazyUnique) {
+    for (int32_t i = 0; i < count; ++i)
+      if (idAt(i) == key) return found(i);
+    return -1;
   }
-  for (int32_t i = 0; i < count; ++i)
-    if (GetLE32(records + static_cast<size_t>(i) * kRecordSize) == key) {
-      FLazyNext = i + 1 == count ? 0 : i + 1;
-      return i;
-    }
+  // Every ID is stored once: the search starts where the reader is.
+  const int32_t next = FLazyNext;
+  for (int32_t i = next; i < count; ++i)
+    if (idAt(i) == key) return found(i);
+  for (int32_t i = 0; i < next; ++i)
+    if (idAt(i) == key) return found(i);
   return -1;
 }
 

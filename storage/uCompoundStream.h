@@ -120,9 +120,9 @@ class TCompoundStream final
   // A small container loaded as a view builds no entry table unless it is
   // written or enumerated: its stored records answer every read (an object's
   // load reads each of its dozen or two values once). IDs below kSmallIds
-  // are found in the index's table of first positions, others by trying the
-  // record after the last one found (readers mostly go in stored order), then
-  // by a scan of at most kLazyMax records.
+  // are found in the index's table of first positions, others by a scan of
+  // at most kLazyMax records that starts after the last record found when
+  // no ID is stored twice (readers mostly go in stored order).
   void EnsureEntries() {
     if (FLazyRecords) BuildLazyEntries();
   }
@@ -162,8 +162,8 @@ class TCompoundStream final
   const uint8_t* FLazyRecords = nullptr;
   uint8_t* FLazyValues = nullptr;
   int32_t FLazyCount = 0;
-  // Every ID of the records is stored once, so the record after the last one
-  // found, when it has the ID asked for, is its first (and only) record.
+  // Every ID of the records is stored once, so a search may start anywhere;
+  // it starts at FLazyNext, the record after the last one found.
   bool FLazyUnique = false;
   int32_t FLazyNext = 0;
   uint32_t FLazyOffsets[kLazyMax];

@@ -49,8 +49,13 @@ class TEntryIndex {
     TrustNext();
   }
   void NoteSmall(int32_t id, size_t pos) {
-    if (static_cast<uint32_t>(id) < kSmallIds && FSmall[id] == kSmallAbsent)
-      FSmall[id] = pos < kSmallFar ? static_cast<uint16_t>(pos) : kSmallFar;
+    if (static_cast<uint32_t>(id) < kSmallIds) NoteSmallId(id, pos);
+  }
+  // The same for an ID known to be small; false when it was noted before.
+  bool NoteSmallId(int32_t id, size_t pos) {
+    if (FSmall[id] != kSmallAbsent) return false;
+    FSmall[id] = pos < kSmallFar ? static_cast<uint16_t>(pos) : kSmallFar;
+    return true;
   }
   // The first position noted for a small ID: a position, kSmallAbsent or kSmallFar.
   uint16_t SmallPosition(int32_t id) const { return FSmall[id]; }
