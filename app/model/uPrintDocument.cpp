@@ -21,6 +21,7 @@
 #include "uRootDataObject.h"
 #include "uSettings.h"
 #include "uStorage.h"
+#include "uStoredText.h"
 #include "uUiServices.h"
 
 namespace {
@@ -495,7 +496,7 @@ void TPrintDocument::Draw(TDrawContext& context) {
 
 bool TPrintDocument::LoadFromQS(ICompoundStream* stream) {
   if (!TPrintObjectList::LoadFromQS(stream)) return false;
-  FTemplateName = QString::fromStdString(Cp1251ToUtf8(qsReadShortStr(stream, idTemplateName, "")));
+  FTemplateName = qsReadText(stream, idTemplateName);
   return true;
 }
 

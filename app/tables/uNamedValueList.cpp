@@ -7,6 +7,7 @@
 #include "uCodePage.h"
 #include "uComPtr.h"
 #include "uImportColumns.h"
+#include "uStoredText.h"
 
 namespace {
 
@@ -31,9 +32,6 @@ bool WriteText(ICompoundStream* stream, int32_t shortId, int32_t longId, const Q
   return bytes.size() <= kShortLimit || qsWriteString(stream, longId, bytes);
 }
 
-QString ReadText(ICompoundStream* stream, int32_t shortId, int32_t longId) {
-  return FromBytes(qsReadString(stream, longId, qsReadShortStr(stream, shortId, "")));
-}
 
 TNamedValuesEditor& Editor() {
   static TNamedValuesEditor editor;
@@ -165,9 +163,9 @@ bool TNamedValueList::LoadFromQS(ICompoundStream* stream) {
   // A damaged count cannot ask for more entries than the form can hold.
   const int count = std::clamp(qsReadInteger(stream, idCount, 0), 0, kMaxCount);
   for (int i = 0; i < count; ++i) {
-    const QString name = ReadText(stream, idFirstName + i, idFirstLongName + i);
+    const QString name = qsReadFullText(stream, idFirstName + i, idFirstLongName + i);
     if (name.isEmpty()) continue;  // a missing entry
-    SetValue(name, ReadText(stream, idFirstValue + i, idFirstLongValue + i));
+    SetValue(name, qsReadFullText(stream, idFirstValue + i, idFirstLongValue + i));
   }
   return true;
 }
