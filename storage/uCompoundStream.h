@@ -130,8 +130,8 @@ class TCompoundStream final
   int64_t LazyFind(int32_t id);
   TValue LazyValue(size_t pos) const {
     const uint8_t* record = FLazyRecords + pos * kRecordSize;
-    return TValue{static_cast<int32_t>(GetLE32(record)), static_cast<int32_t>(GetLE32(record + 4)),
-                  GetLE32(record + 8), FLazyValues + FLazyOffsets[pos]};
+    return TValue{static_cast<int32_t>(GetLE32(record)), static_cast<int32_t>(GetLE32(record + 4)), GetLE32(record + 8),
+                  FLazyValues + FLazyOffsets[pos]};
   }
   // Entry `e` for a stored record whose value lies at `data`.
   static void FillEntry(TStoredEntry& e, const uint8_t* record, uint8_t* data, bool view);

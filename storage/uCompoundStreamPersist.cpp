@@ -262,8 +262,7 @@ HRESULT TCompoundStream::BuildEntries(const uint8_t* directory, int32_t count, u
       offset += size;
     }
     for (int a = 0; a < runCount && unique; ++a)
-      for (int b = a + 1; b < runCount && unique; ++b)
-        unique = !SharedId(directory, runs[a], runs[b]);
+      for (int b = a + 1; b < runCount && unique; ++b) unique = !SharedId(directory, runs[a], runs[b]);
     FDataBytes = offset;
     if (offset <= UINT32_MAX) {
       FLazyRecords = directory;

@@ -32,7 +32,6 @@ bool WriteText(ICompoundStream* stream, int32_t shortId, int32_t longId, const Q
   return bytes.size() <= kShortLimit || qsWriteString(stream, longId, bytes);
 }
 
-
 TNamedValuesEditor& Editor() {
   static TNamedValuesEditor editor;
   return editor;
