@@ -125,7 +125,10 @@ TFontEx TRuller::DefaultFont() {
 }
 
 TFontEx* TRuller::CreateFont() {
-  if (!FFont) FFont = std::make_unique<TFontEx>(DefaultFont());
+  // Every ruler starts with one (a document load makes hundreds): copied
+  // from one made once.
+  static const TFontEx kDefault = DefaultFont();
+  if (!FFont) FFont = std::make_unique<TFontEx>(kDefault);
   return FFont.get();
 }
 

@@ -94,7 +94,7 @@ void TNamedValueList::Reindex() {
 }
 
 void TNamedValueList::Scan(const QString& text, const std::function<void(QStringView)>& literal,
-                           const std::function<void(const QString&)>& name) const {
+                           const std::function<void(QStringView)>& name) const {
   const QStringView view(text);
   const qsizetype n = view.size();
   qsizetype i = 0;
@@ -117,7 +117,7 @@ void TNamedValueList::Scan(const QString& text, const std::function<void(QString
       literal(view.mid(i));  // never closed: kept as written
       break;
     }
-    name(view.mid(i + 1, close - i - 1).toString());
+    name(view.mid(i + 1, close - i - 1));
     i = close + 1;
   }
 }
@@ -129,14 +129,16 @@ QString TNamedValueList::Expand(const QString& text) const {
     const qsizetype room = kMaxExpandedLength - out.size();
     if (room > 0) out += part.left(room);
   };
-  Scan(text, append, [&](const QString& name) { append(ValueOf(name)); });
+  // The name is looked up where the text holds it, without a copy (a head's
+  // texts are expanded on every load and repaint).
+  Scan(text, append, [&](QStringView name) { append(ValueOf(QString::fromRawData(name.constData(), name.size()))); });
   return out;
 }
 
 QStringList TNamedValueList::NamesIn(const QString& text) const {
   QStringList names;
   Scan(
-      text, [](QStringView) {}, [&](const QString& name) { names << name; });
+      text, [](QStringView) {}, [&](QStringView name) { names << name.toString(); });
   return names;
 }
 
@@ -144,7 +146,8 @@ int TNamedValueList::AddNamesFrom(const QString& text) {
   int added = 0;
   Scan(
       text, [](QStringView) {},
-      [&](const QString& name) {
+      [&](QStringView view) {
+        const QString name = view.toString();
         if (!Contains(name) && SetValue(name, QString())) ++added;
       });
   return added;
