@@ -128,8 +128,8 @@ TFontEx* TRuller::CreateFont() {
   // Every ruler starts with one (a document load makes hundreds): copied
   // from one made once.
   static const TFontEx kDefault = DefaultFont();
-  if (!FFont) FFont = std::make_unique<TFontEx>(kDefault);
-  return FFont.get();
+  if (!FFont) FFont.emplace(kDefault);
+  return &*FFont;
 }
 
 QString TRuller::ToText() const {
@@ -192,7 +192,7 @@ bool TRuller::SaveToQS(ICompoundStream* stream) const {
   if (!stream) return false;
   if (!qsWriteDouble(stream, idStep, FStep) || !qsWriteDouble(stream, idMarkSize, FMarkSize) ||
       !qsWriteDouble(stream, idModulus, FModulus) || !qsWriteBool(stream, idRight, FRight) ||
-      !qsWriteBool(stream, idHasFont, FFont != nullptr))
+      !qsWriteBool(stream, idHasFont, FFont.has_value()))
     return false;
   return !FFont || FFont->SaveToQS(stream);
 }
