@@ -164,6 +164,8 @@ bool TNamedValueList::LoadFromQS(ICompoundStream* stream) {
   }
   // A damaged count cannot ask for more entries than the form can hold.
   const int count = std::clamp(qsReadInteger(stream, idCount, 0), 0, kMaxCount);
+  FItems.reserve(FItems.size() + static_cast<size_t>(count));
+  FIndex.reserve(FIndex.size() + count);
   for (int i = 0; i < count; ++i) {
     const QString name = qsReadFullText(stream, idFirstName + i, idFirstLongName + i);
     if (name.isEmpty()) continue;  // a missing entry
