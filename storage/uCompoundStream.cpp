@@ -184,12 +184,6 @@ HRESULT TCompoundStream::Put(int32_t id, int32_t tag, const void* data, uint32_t
 
 int64_t TCompoundStream::LazyFind(int32_t id) {
   const int32_t count = FLazyCount;
-  if (static_cast<uint32_t>(id) < kSmallIds) {
-    const uint16_t pos = FIndex.SmallPosition(id);  // never kSmallFar: the records are few
-    if (pos == TEntryIndex::kSmallAbsent) return -1;
-    FLazyNext = pos + 1 == count ? 0 : pos + 1;
-    return pos;
-  }
   const uint8_t* records = FLazyRecords;
   const auto key = static_cast<uint32_t>(id);
   const auto idAt = [records](int32_t i) { return GetLE32(records + static_cast<size_t>(i) * kRecordSize); };

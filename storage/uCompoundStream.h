@@ -91,7 +91,15 @@ class TCompoundStream final
   };
   // Position of the first value with the ID, or -1, for a read: a small view
   // load answers from its stored records (LazyFind) without an entry table.
-  int64_t Locate(int32_t id) { return FLazyRecords ? LazyFind(id) : FIndex.Find(FEntries, id); }
+  int64_t Locate(int32_t id) {
+    if (!FLazyRecords) return FIndex.Find(FEntries, id);
+    if (static_cast<uint32_t>(id) >= kSmallIds) return LazyFind(id);
+    // The base values every object reads, inline.
+    const uint16_t pos = FIndex.SmallPosition(id);  // never kSmallFar: the records are few
+    if (pos == TEntryIndex::kSmallAbsent) return -1;
+    FLazyNext = pos + 1 == FLazyCount ? 0 : pos + 1;
+    return pos;
+  }
   // The value at a position Locate returned.
   TValue ValueAt(int64_t pos) const {
     const auto i = static_cast<size_t>(pos);
@@ -127,6 +135,7 @@ class TCompoundStream final
     if (FLazyRecords) BuildLazyEntries();
   }
   void BuildLazyEntries();
+  // An ID of kSmallIds and above.
   int64_t LazyFind(int32_t id);
   TValue LazyValue(size_t pos) const {
     const uint8_t* record = FLazyRecords + pos * kRecordSize;
