@@ -33,7 +33,7 @@ const QString kAddBlock = QStringLiteral("ADDBLOCK");
 // Entries of "ADDBLOCK" offered at most: a template is the user's file.
 constexpr int kMaxAddBlocks = 1000;
 
-bool IsBlock(const TPrintObject* c) { return dynamic_cast<const TPrintDeepObject*>(c) != nullptr; }
+bool IsBlock(TPrintObject* c) { return c && c->AsDeepObject(); }
 
 struct TAddBlockEntry {
   QString Section;
