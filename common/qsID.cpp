@@ -35,6 +35,14 @@ bool qsWriteShortStr(ICompoundStream* s, int32_t id, std::string_view value) {
   return s && s->WriteShortString(id, MakeShortString(value)) == S_OK;
 }
 
+bool qsViewString(ICompoundStream* s, int32_t id, std::string_view* bytes) {
+  *bytes = {};
+  TCompoundEntry entry{};
+  if (!s || s->GetEntry(id, &entry) != S_OK || entry.Tag != qsString) return false;
+  if (entry.Size) *bytes = std::string_view(static_cast<const char*>(entry.Data), entry.Size);
+  return true;
+}
+
 std::string qsReadString(ICompoundStream* s, int32_t id, std::string_view def) {
   if (!s) return std::string(def);
   TComPtr<ICompoundStream2> s2 = TComPtr<ICompoundStream>(s).As<ICompoundStream2>(IID_ICompoundStream2);

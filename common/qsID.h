@@ -30,6 +30,10 @@ float qsReadSingle(ICompoundStream* s, int32_t id, float def);
 double qsReadFloat(ICompoundStream* s, int32_t id, float def);
 std::string qsReadShortStr(ICompoundStream* s, int32_t id, std::string_view def);
 bool qsWriteShortStr(ICompoundStream* s, int32_t id, std::string_view value);
+// The bytes of the String under `id` where the container keeps them (until
+// it is next written, loaded or released): no copy. False, and no bytes, when
+// the ID holds no String. A short string read is the first 255 of them.
+bool qsViewString(ICompoundStream* s, int32_t id, std::string_view* bytes);
 // A stored empty String reads back as `def`.
 std::string qsReadString(ICompoundStream* s, int32_t id, std::string_view def);
 bool qsWriteString(ICompoundStream* s, int32_t id, std::string_view value);

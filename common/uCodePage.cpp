@@ -96,6 +96,10 @@ std::string Cp1251ToUtf8(std::string_view bytes) {
   return out;
 }
 
+void Cp1251ToUtf16(std::string_view bytes, char16_t* out) {
+  for (const char c : bytes) *out++ = static_cast<char16_t>(ByteToCodePoint(static_cast<unsigned char>(c)));
+}
+
 std::string Utf8ToCp1251(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());

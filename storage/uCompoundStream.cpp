@@ -182,24 +182,37 @@ HRESULT TCompoundStream::Put(int32_t id, int32_t tag, const void* data, uint32_t
   return S_OK;
 }
 
+int64_t TCompoundStream::LazyFind(int32_t id) {
+  const int32_t count = FLazyCount;
+  const uint8_t* records = FLazyRecords;
+  const auto key = static_cast<uint32_t>(id);
+  const auto idAt = [records](int32_t i) { return GetLE32(records + static_cast<size_t>(i) * kRecordSize); };
+  const auto found = [this, count](int32_t i) {
+    FLazyNext = i + 1 == count ? 0 : i + 1;
+    return i;
+  };
+  if (!FLazyUnique) {
+    for (int32_t i = 0; i < count; ++i)
+      if (idAt(i) == key) return found(i);
+    return -1;
+  }
+  // Every ID is stored once: the search starts where the reader is.
+  const int32_t next = FLazyNext;
+  for (int32_t i = next; i < count; ++i)
+    if (idAt(i) == key) return found(i);
+  for (int32_t i = 0; i < next; ++i)
+    if (idAt(i) == key) return found(i);
+  return -1;
+}
+
 HRESULT TCompoundStream::TypedRead(int32_t id, int32_t flags, int32_t tag, void* out, uint32_t width) {
-  HRESULT result = S_OK;
-  if (flags & qsRequired) result = E_INVALIDARG;
-  if (FLazyRecords && static_cast<uint32_t>(id) < kSmallIds) {
-    const uint16_t pos = FIndex.SmallPosition(id);
-    if (pos == TEntryIndex::kSmallAbsent) return result;
-    const uint8_t* rec = FLazyRecords + static_cast<size_t>(pos) * kRecordSize;
-    if (static_cast<int32_t>(GetLE32(rec + 4)) != tag) return result;
-    CopyValue(out, FLazyValues + FLazyOffsets[pos], std::min(width, GetLE32(rec + 8)));
-    return S_OK;
-  }
-  const int64_t pos = Find(id);
-  if (pos >= 0 && FEntries[pos].Tag == tag) {
-    const TStoredEntry& e = FEntries[pos];
-    CopyValue(out, e.Data, std::min(width, e.Size));
-    result = S_OK;
-  }
-  return result;
+  const HRESULT absent = (flags & qsRequired) ? E_INVALIDARG : S_OK;
+  const int64_t pos = Locate(id);
+  if (pos < 0) return absent;
+  const TValue v = ValueAt(pos);
+  if (v.Tag != tag) return absent;
+  CopyValue(out, v.Data, std::min(width, v.Size));
+  return S_OK;
 }
 
 HRESULT TCompoundStream::ReadInteger(int32_t id, int32_t flags, int32_t def, int32_t* value) {
@@ -229,14 +242,16 @@ HRESULT TCompoundStream::ReadShortString(int32_t id, int32_t flags, const TShort
     result = E_INVALIDARG;
   else
     *value = def;
-  const int64_t pos = Find(id);
-  if (pos >= 0 && FEntries[pos].Tag == qsString) {
-    const TStoredEntry& e = FEntries[pos];
-    // Longer Strings are cut: a short string holds at most 255 characters.
-    const uint32_t n = std::min<uint32_t>(e.Size, 255);
-    value->Length = static_cast<uint8_t>(n);
-    if (n) std::memcpy(value->Chars, e.Data, n);
-    result = S_OK;
+  const int64_t pos = Locate(id);
+  if (pos >= 0) {
+    const TValue v = ValueAt(pos);
+    if (v.Tag == qsString) {
+      // Longer Strings are cut: a short string holds at most 255 characters.
+      const uint32_t n = std::min<uint32_t>(v.Size, 255);
+      value->Length = static_cast<uint8_t>(n);
+      if (n) std::memcpy(value->Chars, v.Data, n);
+      result = S_OK;
+    }
   }
   return result;
 }
@@ -246,9 +261,9 @@ HRESULT TCompoundStream::WriteShortString(int32_t id, const TShortString& value)
 }
 
 HRESULT TCompoundStream::ReadData(int32_t id, int32_t, void* buffer, uint32_t* size) {
-  const int64_t pos = Find(id);
+  const int64_t pos = Locate(id);
   if (pos < 0 || !size) return E_INVALIDARG;
-  const TStoredEntry& e = FEntries[pos];
+  const TValue e = ValueAt(pos);
   if (!buffer) {
     *size = e.Size;
     return S_OK;
@@ -269,9 +284,10 @@ HRESULT TCompoundStream::WriteBuffer(int32_t id, const void* buffer, int32_t siz
 
 HRESULT TCompoundStream::ReadStream(int32_t id, int32_t, IStream* target) {
   if (!target) return E_INVALIDARG;
-  const int64_t pos = Find(id);
-  if (pos < 0 || FEntries[pos].Tag != qsBinary) return E_PENDING;
-  const TStoredEntry& e = FEntries[pos];
+  const int64_t pos = Locate(id);
+  if (pos < 0) return E_PENDING;
+  const TValue e = ValueAt(pos);
+  if (e.Tag != qsBinary) return E_PENDING;
   target->Seek(0, STREAM_SEEK_SET, nullptr);
   uint32_t done = 0;
   // Never a null buffer, even for no bytes: a caller's stream may refuse one.
@@ -334,16 +350,18 @@ HRESULT TCompoundStream::DeleteValue(int32_t id) {
 }
 
 HRESULT TCompoundStream::GetEntry(int32_t id, TCompoundEntry* entry) {
-  const int64_t pos = Find(id);
+  const int64_t pos = Locate(id);
   if (pos < 0 || !entry) return E_INVALIDARG;
-  *entry = Public(FEntries[pos]);
+  const TValue v = ValueAt(pos);
+  *entry = TCompoundEntry{v.ID, v.Tag, v.Size ? const_cast<uint8_t*>(v.Data) : nullptr, v.Size};
   return S_OK;
 }
 
 HRESULT TCompoundStream::ReadString(int32_t id, char* buffer, uint32_t* length) {
-  const int64_t pos = Find(id);
-  if (pos < 0 || !length || FEntries[pos].Tag != qsString) return E_INVALIDARG;
-  const TStoredEntry& e = FEntries[pos];
+  const int64_t pos = Locate(id);
+  if (pos < 0 || !length) return E_INVALIDARG;
+  const TValue e = ValueAt(pos);
+  if (e.Tag != qsString) return E_INVALIDARG;
   // The caller's length bounds the copy: a buffer sized from an earlier call
   // must never be overrun.
   const uint32_t capacity = *length;

@@ -17,6 +17,7 @@
 
 #include "uCompoundStreamIntf.h"
 #include "uEntryIndex.h"
+#include "uLittleEndian.h"
 #include "uMemoryBytes.h"
 #include "uUnknownImpl.h"
 
@@ -75,10 +76,36 @@ class TCompoundStream final
   // A view load of at most this many records builds no entry table at first.
   static constexpr size_t kLazyMax = 32;
 
-  // Position of the first entry with the ID, or -1.
+  // Position of the first entry with the ID, or -1, for a write: the entry
+  // table is built first.
   int64_t Find(int32_t id) {
     EnsureEntries();
     return FIndex.Find(FEntries, id);
+  }
+  // A value as reads see it, wherever it lies.
+  struct TValue {
+    int32_t ID;
+    int32_t Tag;
+    uint32_t Size;
+    const uint8_t* Data;
+  };
+  // Position of the first value with the ID, or -1, for a read: a small view
+  // load answers from its stored records (LazyFind) without an entry table.
+  int64_t Locate(int32_t id) {
+    if (!FLazyRecords) return FIndex.Find(FEntries, id);
+    if (static_cast<uint32_t>(id) >= kSmallIds) return LazyFind(id);
+    // The base values every object reads, inline.
+    const uint16_t pos = FIndex.SmallPosition(id);  // never kSmallFar: the records are few
+    if (pos == TEntryIndex::kSmallAbsent) return -1;
+    FLazyNext = pos + 1 == FLazyCount ? 0 : pos + 1;
+    return pos;
+  }
+  // The value at a position Locate returned.
+  TValue ValueAt(int64_t pos) const {
+    const auto i = static_cast<size_t>(pos);
+    if (FLazyRecords) return LazyValue(i);
+    const TStoredEntry& e = FEntries[i];
+    return TValue{e.ID, e.Tag, e.Size, e.Data};
   }
   // Position of the entry with the ID, appending an empty one when absent;
   // -1 when there is no memory for it.
@@ -98,13 +125,23 @@ class TCompoundStream final
   // `values`, of which `available` bytes may be used (E_FAIL beyond). The
   // values of a view are not this container's to overwrite.
   HRESULT BuildEntries(const uint8_t* directory, int32_t count, uint8_t* values, uint64_t available, bool view);
-  // A small container loaded as a view builds no entry table at first: its
-  // stored records answer the typed reads of the IDs below kSmallIds, which
-  // is all most objects' loads ask. Anything else builds the table first.
+  // A small container loaded as a view builds no entry table unless it is
+  // written or enumerated: its stored records answer every read (an object's
+  // load reads each of its dozen or two values once). IDs below kSmallIds
+  // are found in the index's table of first positions, others by a scan of
+  // at most kLazyMax records that starts after the last record found when
+  // no ID is stored twice (readers mostly go in stored order).
   void EnsureEntries() {
     if (FLazyRecords) BuildLazyEntries();
   }
   void BuildLazyEntries();
+  // An ID of kSmallIds and above.
+  int64_t LazyFind(int32_t id);
+  TValue LazyValue(size_t pos) const {
+    const uint8_t* record = FLazyRecords + pos * kRecordSize;
+    return TValue{static_cast<int32_t>(GetLE32(record)), static_cast<int32_t>(GetLE32(record + 4)), GetLE32(record + 8),
+                  FLazyValues + FLazyOffsets[pos]};
+  }
   // Entry `e` for a stored record whose value lies at `data`.
   static void FillEntry(TStoredEntry& e, const uint8_t* record, uint8_t* data, bool view);
   // Whether `size` bytes at `data` overlap the load image.
@@ -134,5 +171,9 @@ class TCompoundStream final
   const uint8_t* FLazyRecords = nullptr;
   uint8_t* FLazyValues = nullptr;
   int32_t FLazyCount = 0;
+  // Every ID of the records is stored once, so a search may start anywhere;
+  // it starts at FLazyNext, the record after the last one found.
+  bool FLazyUnique = false;
+  int32_t FLazyNext = 0;
   uint32_t FLazyOffsets[kLazyMax];
 };

@@ -75,6 +75,42 @@ HRESULT ParseHeader(const uint8_t* header, uint64_t available, int32_t* count, u
   return S_OK;
 }
 
+// Records [Begin, End) of a directory whose IDs beyond the small ones ascend
+// from First to Last.
+struct TIdRun {
+  int32_t Begin;
+  int32_t End;
+  int32_t First;
+  int32_t Last;
+};
+
+// Whether two runs of a directory share an ID.
+bool SharedId(const uint8_t* directory, const TIdRun& a, const TIdRun& b) {
+  if (a.Last < b.First || b.Last < a.First) return false;
+  const auto idAt = [directory](int32_t i) {
+    return static_cast<int32_t>(GetLE32(directory + static_cast<size_t>(i) * kRecordSize));
+  };
+  const auto small = [](int32_t id) { return static_cast<uint32_t>(id) < TEntryIndex::kSmallIds; };
+  int32_t i = a.Begin;
+  int32_t j = b.Begin;
+  while (i < a.End && j < b.End) {
+    const int32_t x = idAt(i);
+    const int32_t y = idAt(j);
+    if (small(x)) {
+      ++i;
+    } else if (small(y)) {
+      ++j;
+    } else if (x == y) {
+      return true;
+    } else if (x < y) {
+      ++i;
+    } else {
+      ++j;
+    }
+  }
+  return false;
+}
+
 // The sum of the values' sizes the directory announces.
 uint64_t ValueBytes(const uint8_t* directory, int32_t count) {
   uint64_t bytes = 0;
@@ -186,7 +222,7 @@ HRESULT TCompoundStream::GetSizeMax(uint64_t* size) {
 
 HRESULT TCompoundStream::BuildEntries(const uint8_t* directory, int32_t count, uint8_t* values, uint64_t available,
                                       bool view) {
-  FIndex.ClearForLoad();
+  FIndex.PrepareForLoad();  // every load clears the container first
   if (view && static_cast<size_t>(count) <= kLazyMax) {
     // Room for the table is reserved now, so building it later cannot fail.
     try {
@@ -195,6 +231,14 @@ HRESULT TCompoundStream::BuildEntries(const uint8_t* directory, int32_t count, u
       Clear();
       return E_OUTOFMEMORY;
     }
+    // Whether any ID is stored twice: the small IDs' table notes a repeat;
+    // the others come in ascending runs (an object writes its values in
+    // order, a base class's before its own), and only runs whose ranges
+    // overlap are compared, by a merge.
+    constexpr int kRuns = 8;
+    TIdRun runs[kRuns];
+    int runCount = 0;
+    bool unique = true;
     uint64_t offset = 0;
     for (int32_t i = 0; i < count; ++i) {
       const uint8_t* rec = directory + static_cast<size_t>(i) * kRecordSize;
@@ -203,15 +247,29 @@ HRESULT TCompoundStream::BuildEntries(const uint8_t* directory, int32_t count, u
         Clear();
         return E_FAIL;
       }
-      FIndex.NoteSmall(static_cast<int32_t>(GetLE32(rec)), static_cast<size_t>(i));
+      const auto id = static_cast<int32_t>(GetLE32(rec));
+      if (static_cast<uint32_t>(id) < kSmallIds) {
+        if (!FIndex.NoteSmallId(id, static_cast<size_t>(i))) unique = false;
+      } else if (runCount && id > runs[runCount - 1].Last) {
+        runs[runCount - 1].Last = id;
+        runs[runCount - 1].End = i + 1;
+      } else if (runCount < kRuns) {
+        runs[runCount++] = TIdRun{i, i + 1, id, id};
+      } else {
+        unique = false;
+      }
       FLazyOffsets[i] = static_cast<uint32_t>(offset);  // used only if all offsets fit, checked below
       offset += size;
     }
+    for (int a = 0; a < runCount && unique; ++a)
+      for (int b = a + 1; b < runCount && unique; ++b) unique = !SharedId(directory, runs[a], runs[b]);
     FDataBytes = offset;
     if (offset <= UINT32_MAX) {
       FLazyRecords = directory;
       FLazyValues = values;
       FLazyCount = count;
+      FLazyUnique = unique;
+      FLazyNext = 0;
       return S_OK;
     }
     // Offsets beyond 32 bits (values of gigabytes): the table straight away.

@@ -40,18 +40,22 @@ class TEntryIndex {
   // For an empty entry table; entries appended from now on are indexed as
   // they arrive.
   void Clear();
-  // For a table filled at once by a load: its small IDs are noted while it
-  // is filled (NoteSmall, even before the table exists), the rest of the
-  // index is built by the first lookup that needs it.
-  void ClearForLoad() {
-    Clear();
+  // For a table filled at once by a load, after Clear: its small IDs are
+  // noted while it is filled (NoteSmall, even before the table exists), the
+  // rest of the index is built by the first lookup that needs it.
+  void PrepareForLoad() {
     FFiltered = false;
     FBuilt = false;
     TrustNext();
   }
   void NoteSmall(int32_t id, size_t pos) {
-    if (static_cast<uint32_t>(id) < kSmallIds && FSmall[id] == kSmallAbsent)
-      FSmall[id] = pos < kSmallFar ? static_cast<uint16_t>(pos) : kSmallFar;
+    if (static_cast<uint32_t>(id) < kSmallIds) NoteSmallId(id, pos);
+  }
+  // The same for an ID known to be small; false when it was noted before.
+  bool NoteSmallId(int32_t id, size_t pos) {
+    if (FSmall[id] != kSmallAbsent) return false;
+    FSmall[id] = pos < kSmallFar ? static_cast<uint16_t>(pos) : kSmallFar;
+    return true;
   }
   // The first position noted for a small ID: a position, kSmallAbsent or kSmallFar.
   uint16_t SmallPosition(int32_t id) const { return FSmall[id]; }

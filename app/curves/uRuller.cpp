@@ -125,8 +125,11 @@ TFontEx TRuller::DefaultFont() {
 }
 
 TFontEx* TRuller::CreateFont() {
-  if (!FFont) FFont = std::make_unique<TFontEx>(DefaultFont());
-  return FFont.get();
+  // Every ruler starts with one (a document load makes hundreds): copied
+  // from one made once.
+  static const TFontEx kDefault = DefaultFont();
+  if (!FFont) FFont.emplace(kDefault);
+  return &*FFont;
 }
 
 QString TRuller::ToText() const {
@@ -189,7 +192,7 @@ bool TRuller::SaveToQS(ICompoundStream* stream) const {
   if (!stream) return false;
   if (!qsWriteDouble(stream, idStep, FStep) || !qsWriteDouble(stream, idMarkSize, FMarkSize) ||
       !qsWriteDouble(stream, idModulus, FModulus) || !qsWriteBool(stream, idRight, FRight) ||
-      !qsWriteBool(stream, idHasFont, FFont != nullptr))
+      !qsWriteBool(stream, idHasFont, FFont.has_value()))
     return false;
   return !FFont || FFont->SaveToQS(stream);
 }

@@ -7,6 +7,7 @@
 #include <QRect>
 #include <QString>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "uFontEx.h"
@@ -44,9 +45,9 @@ class TRuller {
   void SetRight(bool value) { FRight = value; }
 
   // The labels' font; none means marks without labels.
-  bool HasFont() const { return FFont != nullptr; }
-  TFontEx* Font() { return FFont.get(); }
-  const TFontEx* Font() const { return FFont.get(); }
+  bool HasFont() const { return FFont.has_value(); }
+  TFontEx* Font() { return FFont ? &*FFont : nullptr; }
+  const TFontEx* Font() const { return FFont ? &*FFont : nullptr; }
   // Gives the ruler the default label font (10 pt, right-aligned, vertically
   // centred, single line) unless it has one already.
   TFontEx* CreateFont();
@@ -95,7 +96,8 @@ class TRuller {
   double FModulus = 5;
   double FMarkSize = 2;
   bool FRight = true;
-  std::unique_ptr<TFontEx> FFont;
+  // Kept in place: a document load makes hundreds of rulers.
+  std::optional<TFontEx> FFont;
 };
 
 using TRullerList = std::vector<TRuller>;

@@ -9,6 +9,7 @@
 #include "uLanguage.h"
 #include "uObjectFile.h"
 #include "uStorage.h"
+#include "uStoredText.h"
 #include "uUiServices.h"
 
 namespace {
@@ -51,7 +52,7 @@ bool TDataObject::LoadFromQS(ICompoundStream* stream) {
   if (!TPrintDeepObject::LoadFromQS(stream)) return false;
   TCompoundEntry entry{};
   if (stream->GetEntry(idName, &entry) == S_OK && entry.Tag == qsString) {
-    FName = QString::fromStdString(Cp1251ToUtf8(qsReadShortStr(stream, idName, "")));
+    FName = qsReadText(stream, idName);
     FHasName = true;
   } else {
     FName = TranslateKindName(GetKind());

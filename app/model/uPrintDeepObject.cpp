@@ -2,7 +2,7 @@
 
 #include <QJsonObject>
 
-TPrintDeepObject* TPrintDeepObject::DeepParent() const { return dynamic_cast<TPrintDeepObject*>(FParent); }
+TPrintDeepObject* TPrintDeepObject::DeepParent() const { return FParent ? FParent->AsDeepObject() : nullptr; }
 
 uint16_t TPrintDeepObject::GetVertScale() const {
   const TPrintDeepObject* p = DeepParent();

@@ -22,6 +22,7 @@ struct TDepthMapping {
 
 class TPrintDeepObject : public TPrintObjectList {
  public:
+  TPrintDeepObject* AsDeepObject() override { return this; }
   // Mapping parameters: the parent's when it is a deep object, else the defaults.
   virtual uint16_t GetVertScale() const;
   virtual void SetVertScale(uint16_t value);

@@ -21,6 +21,7 @@
 #include "uRootDataObject.h"
 #include "uSettings.h"
 #include "uStorage.h"
+#include "uStoredText.h"
 #include "uUiServices.h"
 
 namespace {
@@ -32,7 +33,7 @@ const QString kAddBlock = QStringLiteral("ADDBLOCK");
 // Entries of "ADDBLOCK" offered at most: a template is the user's file.
 constexpr int kMaxAddBlocks = 1000;
 
-bool IsBlock(const TPrintObject* c) { return dynamic_cast<const TPrintDeepObject*>(c) != nullptr; }
+bool IsBlock(TPrintObject* c) { return c && c->AsDeepObject(); }
 
 struct TAddBlockEntry {
   QString Section;
@@ -495,7 +496,7 @@ void TPrintDocument::Draw(TDrawContext& context) {
 
 bool TPrintDocument::LoadFromQS(ICompoundStream* stream) {
   if (!TPrintObjectList::LoadFromQS(stream)) return false;
-  FTemplateName = QString::fromStdString(Cp1251ToUtf8(qsReadShortStr(stream, idTemplateName, "")));
+  FTemplateName = qsReadText(stream, idTemplateName);
   return true;
 }
 

@@ -18,6 +18,7 @@ class TIniFile;
 class TPrintObject;
 class TAbstractPrintObjectList;
 class TPrintObjectList;
+class TPrintDeepObject;
 struct ICompoundStream;
 struct IStream;
 
@@ -111,6 +112,9 @@ class TPrintObject {
   // The object as a list of children, or null: a load and a save ask it of
   // every child, where a dynamic_cast would cost more than the question.
   virtual TPrintObjectList* AsObjectList() { return nullptr; }
+  // The same for a deep object (a block, a column), asked by the fitting of
+  // a document and by every depth mapping.
+  virtual TPrintDeepObject* AsDeepObject() { return nullptr; }
 
   // --- non-virtual operations ---
   bool LoadFromStream(IStream* stream);

@@ -4,7 +4,9 @@
 // thousands of such streams, and each would otherwise cost a copy of its
 // bytes, a memory stream and a container of its own. What Read returns lasts
 // until the next Read (the storage keeps the bytes until then); a reader of
-// the values keeps no reference to the container.
+// the values keeps no reference to the container. A reader gone leaves its
+// container to the thread's next one: a load makes a reader for every list
+// and depth scale, a few of them alive at once.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +23,9 @@ class TStorage;
 class TStreamViewReader {
  public:
   TStreamViewReader();
+  ~TStreamViewReader();
+  TStreamViewReader(const TStreamViewReader&) = delete;
+  TStreamViewReader& operator=(const TStreamViewReader&) = delete;
 
   // The stream `name` of `storage`; null when it is missing or not a compound stream.
   ICompoundStream* Read(TStorage* storage, std::u16string_view name);

@@ -7,6 +7,7 @@
 #include "uCodePage.h"
 #include "uComPtr.h"
 #include "uImportColumns.h"
+#include "uStoredText.h"
 
 namespace {
 
@@ -29,10 +30,6 @@ bool WriteText(ICompoundStream* stream, int32_t shortId, int32_t longId, const Q
   const std::string bytes = ToBytes(text);
   if (!qsWriteShortStr(stream, shortId, bytes)) return false;
   return bytes.size() <= kShortLimit || qsWriteString(stream, longId, bytes);
-}
-
-QString ReadText(ICompoundStream* stream, int32_t shortId, int32_t longId) {
-  return FromBytes(qsReadString(stream, longId, qsReadShortStr(stream, shortId, "")));
 }
 
 TNamedValuesEditor& Editor() {
@@ -97,7 +94,7 @@ void TNamedValueList::Reindex() {
 }
 
 void TNamedValueList::Scan(const QString& text, const std::function<void(QStringView)>& literal,
-                           const std::function<void(const QString&)>& name) const {
+                           const std::function<void(QStringView)>& name) const {
   const QStringView view(text);
   const qsizetype n = view.size();
   qsizetype i = 0;
@@ -120,7 +117,7 @@ void TNamedValueList::Scan(const QString& text, const std::function<void(QString
       literal(view.mid(i));  // never closed: kept as written
       break;
     }
-    name(view.mid(i + 1, close - i - 1).toString());
+    name(view.mid(i + 1, close - i - 1));
     i = close + 1;
   }
 }
@@ -132,14 +129,16 @@ QString TNamedValueList::Expand(const QString& text) const {
     const qsizetype room = kMaxExpandedLength - out.size();
     if (room > 0) out += part.left(room);
   };
-  Scan(text, append, [&](const QString& name) { append(ValueOf(name)); });
+  // The name is looked up where the text holds it, without a copy (a head's
+  // texts are expanded on every load and repaint).
+  Scan(text, append, [&](QStringView name) { append(ValueOf(QString::fromRawData(name.constData(), name.size()))); });
   return out;
 }
 
 QStringList TNamedValueList::NamesIn(const QString& text) const {
   QStringList names;
   Scan(
-      text, [](QStringView) {}, [&](const QString& name) { names << name; });
+      text, [](QStringView) {}, [&](QStringView name) { names << name.toString(); });
   return names;
 }
 
@@ -147,7 +146,8 @@ int TNamedValueList::AddNamesFrom(const QString& text) {
   int added = 0;
   Scan(
       text, [](QStringView) {},
-      [&](const QString& name) {
+      [&](QStringView view) {
+        const QString name = view.toString();
         if (!Contains(name) && SetValue(name, QString())) ++added;
       });
   return added;
@@ -164,10 +164,12 @@ bool TNamedValueList::LoadFromQS(ICompoundStream* stream) {
   }
   // A damaged count cannot ask for more entries than the form can hold.
   const int count = std::clamp(qsReadInteger(stream, idCount, 0), 0, kMaxCount);
+  FItems.reserve(FItems.size() + static_cast<size_t>(count));
+  FIndex.reserve(FIndex.size() + count);
   for (int i = 0; i < count; ++i) {
-    const QString name = ReadText(stream, idFirstName + i, idFirstLongName + i);
+    const QString name = qsReadFullText(stream, idFirstName + i, idFirstLongName + i);
     if (name.isEmpty()) continue;  // a missing entry
-    SetValue(name, ReadText(stream, idFirstValue + i, idFirstLongValue + i));
+    SetValue(name, qsReadFullText(stream, idFirstValue + i, idFirstLongValue + i));
   }
   return true;
 }

@@ -80,7 +80,7 @@ class TNamedValueList {
  private:
   // Walks `text`, giving each literal run and each placeholder name in turn.
   void Scan(const QString& text, const std::function<void(QStringView)>& literal,
-            const std::function<void(const QString&)>& name) const;
+            const std::function<void(QStringView)>& name) const;
   void Reindex();
 
   std::vector<TNamedValue> FItems;

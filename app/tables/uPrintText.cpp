@@ -9,11 +9,11 @@
 #include "uLanguage.h"
 #include "uNumbers.h"
 #include "uPropertiesDialogs.h"
+#include "uStoredText.h"
 
 namespace {
 
 std::string ToBytes(const QString& s) { return Utf8ToCp1251(s.toStdString()); }
-QString FromBytes(const std::string& s) { return QString::fromStdString(Cp1251ToUtf8(s)); }
 
 const QString kCrLf = QStringLiteral("\r\n");
 const QString kEscapedBreak = QStringLiteral("\\n");
@@ -30,14 +30,16 @@ void TPrintText::SetText(const QString& text) {
 
 bool TPrintText::LoadFromQS(ICompoundStream* stream) {
   if (!TPrintObject::LoadFromQS(stream)) return false;
-  // Short strings first, so a stream of an older writer that holds only
-  // those still loads; the full texts replace them when present.
-  std::string text = qsReadShortStr(stream, 4096, "");
-  std::string printed = qsReadShortStr(stream, 4097, "");
-  text = qsReadString(stream, 4099, text);
-  printed = qsReadString(stream, 4100, printed);
-  FText = FromBytes(text);
-  FPrintedText = FromBytes(printed);
+  // A stream of an older writer holds only the short strings; the full texts
+  // replace them when present. Read in stored order.
+  std::string_view text, printed, fullText, fullPrinted;
+  qsViewString(stream, 4096, &text);
+  qsViewString(stream, 4097, &printed);
+  qsViewString(stream, 4099, &fullText);
+  qsViewString(stream, 4100, &fullPrinted);
+  constexpr size_t kShortLimit = 255;
+  FText = Cp1251Text(fullText.empty() ? text.substr(0, kShortLimit) : fullText);
+  FPrintedText = Cp1251Text(fullPrinted.empty() ? printed.substr(0, kShortLimit) : fullPrinted);
   UseEditText = qsReadBool(stream, 4098, false);
   IntervalTop = qsReadDouble(stream, 4101, FTop);
   IntervalBottom = qsReadDouble(stream, 4102, FTop + GetHeight());

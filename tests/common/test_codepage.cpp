@@ -25,6 +25,12 @@ TEST(CodePage, EveryByteAgreesWithIconv) {
     const std::string byte(1, static_cast<char>(b));
     EXPECT_EQ(Cp1251ToUtf8(byte), IconvTo("UTF-8", "CP1251", byte)) << "byte " << b;
     EXPECT_EQ(Utf8ToCp1251(Cp1251ToUtf8(byte)), byte) << "byte " << b;
+    const std::string utf16 = IconvTo("UTF-16LE", "CP1251", byte);
+    ASSERT_EQ(utf16.size(), 2u) << "byte " << b;
+    char16_t unit = 0;
+    Cp1251ToUtf16(byte, &unit);
+    EXPECT_EQ(unit, static_cast<char16_t>(static_cast<uint8_t>(utf16[0]) | static_cast<uint8_t>(utf16[1]) << 8))
+        << "byte " << b;
   }
 }
 

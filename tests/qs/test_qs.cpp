@@ -1161,6 +1161,13 @@ TEST(QsLoading, OneContainerLoadedAgainAndAgainAnswersAsAFreshOne) {
   TModel high = models[0];
   for (auto& m : high) m.ID += 1000;
   models.push_back(high);
+  // More runs than a small view tells apart, the duplicate in the last one.
+  models.push_back({{1050, qsInteger, {1, 0, 0, 0}},
+                    {1040, qsInteger, {2, 0, 0, 0}},
+                    {1030, qsInteger, {3, 0, 0, 0}},
+                    {1020, qsInteger, {4, 0, 0, 0}},
+                    {1010, qsInteger, {5, 0, 0, 0}},
+                    {1050, qsInteger, {6, 0, 0, 0}}});
   // Ascending runs without duplicates (the usual object).
   models.push_back({{18, qsInteger, {1, 0, 0, 0}},
                     {8, qsDouble, TBytes(8, 7)},
