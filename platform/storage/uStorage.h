@@ -66,6 +66,10 @@ class TStorage {
   HRESULT CreateStorage(const QString& name, TStorage** storage);
   // Creates stream `name` holding every byte of `source` (from its start).
   HRESULT WriteStream(const QString& name, IStream* source);
+  // Creates stream `name` holding `bytes`, kept shared instead of copied:
+  // for content that many elements repeat (every list's "version"). The
+  // bytes must not change until the file is written.
+  HRESULT CreateSharedStream(const QString& name, std::shared_ptr<const std::vector<uint8_t>> bytes);
 
   // Reading. A stream is read whole into a new memory stream at position 0.
   HRESULT OpenStream(const QString& name, IStream** stream);
@@ -112,10 +116,12 @@ class TStorage {
   QString FTarget;  // CreateFile's path
   int FDepth = 0;   // storages above this one
   // Writing: the children in creation order, indexed by name without case
-  // once there are more than kLinearNames of them.
-  std::vector<std::unique_ptr<TNode>> FNodes;
+  // once there are more than kLinearNames of them. Held by value: a save
+  // makes a node for every object, and one allocation each would cost more
+  // than the node (a sub-storage and a stream stay where they are).
+  std::vector<TNode> FNodes;
   cfb::TNameIndex FNodeIndex;
-  void AddNode(std::unique_ptr<TNode> node);
+  void AddNode(TNode node);
   void IndexNewNode();
   // Reading: the file and this storage's directory entry.
   std::shared_ptr<TCfbReader> FRead;

@@ -208,6 +208,42 @@ TEST(Storage, WriteStreamCopiesAWholeSourceFromItsStart) {
   EXPECT_EQ(Get(TStorage::OpenBytes(file).get(), "copy"), Bytes("0123456789"));
 }
 
+// Shared bytes are written into every storage that holds them, as a stream
+// written with them would be, and obey the same name rules.
+TEST(Storage, SharedStreamsWriteAsCopiedOnesAndKeepTheNameRules) {
+  const auto shared = std::make_shared<const std::vector<uint8_t>>(Bytes("shared version"));
+  auto copied = TStorage::CreateNew();
+  auto withShared = TStorage::CreateNew();
+  for (TStorage* root : {copied.get(), withShared.get()}) {
+    for (const QString& name : {QStringLiteral("0"), QStringLiteral("1")}) {
+      TStorage* sub = nullptr;
+      ASSERT_EQ(root->CreateStorage(name, &sub), S_OK);
+      ASSERT_EQ(root == copied.get() ? Put(sub, "version", *shared) : sub->CreateSharedStream("version", shared), S_OK);
+      ASSERT_EQ(Put(sub, "index", Bytes(name.toStdString())), S_OK);
+    }
+  }
+  TStorage* sub = nullptr;
+  ASSERT_EQ(withShared->CreateStorage("2", &sub), S_OK);
+  EXPECT_EQ(sub->CreateSharedStream("x", nullptr), E_INVALIDARG);
+  ASSERT_EQ(sub->CreateSharedStream("x", shared), S_OK);
+  EXPECT_EQ(sub->CreateSharedStream("X", shared), STG_E_FILEALREADYEXISTS);
+  EXPECT_EQ(sub->CreateSharedStream("a/b", shared), STG_E_INVALIDNAME);
+  ASSERT_EQ(sub->Elements().size(), 1u);
+  EXPECT_EQ(sub->Elements()[0].Size, shared->size());
+  EXPECT_FALSE(sub->Elements()[0].IsStorage);
+  ASSERT_EQ(copied->CreateStorage("2", &sub), S_OK);
+  ASSERT_EQ(Put(sub, "x", *shared), S_OK);
+
+  std::vector<uint8_t> a;
+  std::vector<uint8_t> b;
+  ASSERT_EQ(copied->SaveToBytes(&a), S_OK);
+  ASSERT_EQ(withShared->SaveToBytes(&b), S_OK);
+  EXPECT_EQ(a, b);
+  auto read = TStorage::OpenBytes(b);
+  ASSERT_EQ(read->OpenStorage("1", &sub), S_OK);
+  EXPECT_EQ(Get(sub, "version"), *shared);
+}
+
 TEST(Storage, DamagedFilesAreRefusedCleanly) {
   HRESULT hr = S_OK;
   EXPECT_EQ(TStorage::OpenBytes(Bytes("plain text, not a compound file"), &hr), nullptr);
