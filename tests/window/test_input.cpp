@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -14,7 +15,9 @@
 #include "uDocumentArea.h"
 #include "uDocumentInput.h"
 #include "uDocumentPopup.h"
+#include "uDrawContext.h"
 #include "uFixedRuller.h"
+#include "uNumbers.h"
 #include "uPrinting.h"
 #include "uPropertiesDialogs.h"
 #include "uScreenRuller.h"
@@ -175,6 +178,64 @@ TEST_F(Input, ADragMovePaintsOnlyTheOutlinesEdges) {
     dark += qGray(shown.pixel(left, y)) < 64 && qGray(buffer.pixel(left, y)) > 192;
   EXPECT_GT(dark, FArea->height() / 2) << "no frame where the column goes";
   Mouse(FArea, QEvent::MouseButtonRelease, At(60, 100), Qt::LeftButton, Qt::NoButton);
+}
+
+// After a drag's outline has gone back and forth, over and beside where it
+// was, the window's own pixels (painted piece by piece, the outline played
+// over the kept picture) must be the rendered document with one outline, at
+// the last place, drawn straight onto it: no trace of an earlier place, and
+// the same pixels as drawing the outline directly. The cross lines follow.
+TEST_F(Input, ADragOutlineMovedBackAndForthLeavesNoTrace) {
+  TPrintObject* column = Column(0);
+  Mouse(FArea, QEvent::MouseButtonPress, At(10, 100), Qt::LeftButton, Qt::LeftButton);
+  ASSERT_TRUE(column->Selected());
+  FArea->SetCrossX(At(33, 0).x());  // under some outlines, beside others
+  QPoint last;
+  for (const double mm : {30.0, 31.0, 60.0, 12.0, 33.0, 34.0, 24.0}) {
+    last = At(mm, 100 + mm / 4);
+    Mouse(FArea, QEvent::MouseMove, last, Qt::NoButton, Qt::LeftButton);
+    PaintPending();
+  }
+  const QPoint corner = FArea->mapTo(FArea->window(), QPoint(0, 0));
+  const QImage shown =
+      FArea->screen()
+          ->grabWindow(FArea->window()->winId(), corner.x(), corner.y(), FArea->width(), FArea->height())
+          .toImage()
+          .convertToFormat(QImage::Format_RGB32);
+  ASSERT_EQ(shown.size(), FArea->size());
+
+  // The rendered document, the column's marks and frame where the last move
+  // tried it, then the cross line.
+  QImage expected = FArea->Buffer().copy(FArea->rect());
+  {
+    const QPointF from = FArea->ScreenToPage(At(10, 100));
+    const QPointF to = FArea->ScreenToPage(last);
+    const TBoundsRect start = column->GetBoundsRect();
+    column->DragBy(from.x(), from.y(), to.x(), to.y());
+    QPainter painter(&expected);
+    TDrawContext context;
+    context.DC = &painter;
+    context.OriginX = RoundEven(FArea->VisibleOrigin().x());
+    context.OriginY = RoundEven(FArea->VisibleOrigin().y());
+    context.Zoom = static_cast<float>(FArea->Zoom());
+    context.ClipRect = TRect{0, 0, FArea->width(), FArea->height()};
+    painter.setPen(CosmeticPen(Qt::black));
+    context.Options = doSelection;
+    column->Draw(context);
+    context.Options = doFrames;
+    column->Draw(context);
+    painter.setPen(CosmeticPen(QColor(0, 0, 192)));
+    painter.drawLine(FArea->CrossX(), 0, FArea->CrossX(), FArea->height() - 1);
+    column->SetBoundsRect(start);
+  }
+  int differing = 0;
+  for (int y = 0; y < shown.height(); ++y)
+    for (int x = 0; x < shown.width(); ++x)
+      differing += (shown.pixel(x, y) & 0xFFFFFF) != (expected.pixel(x, y) & 0xFFFFFF);
+  EXPECT_EQ(differing, 0) << "the window differs from one outline drawn over the document";
+  EXPECT_EQ(FArea->Screen().copy(FArea->rect()), expected) << "the area's own picture lags behind the window";
+  Mouse(FArea, QEvent::MouseButtonRelease, last, Qt::LeftButton, Qt::NoButton);
+  FArea->SetCrossX(-1);
 }
 
 // The ruler keeps its picture between mouse moves, yet follows a scroll and
