@@ -112,17 +112,7 @@ TStratPlacement Placement(const char* name, double offset, double space, int cx,
 // The hand-written picture with a raster operation before its rectangle: it inverts what
 // lies beneath, which no image drawn on transparency can do.
 std::unique_ptr<TEmfDocument> InvertingPicture() {
-  std::vector<uint8_t> bytes = MakeEmf(400, 300);
-  std::vector<uint8_t> rop;
-  Put32(rop, 20);  // EMR_SETROP2
-  Put32(rop, 12);
-  Put32(rop, 6);  // R2_NOT
-  bytes.insert(bytes.begin() + 88, rop.begin(), rop.end());
-  const uint32_t total = static_cast<uint32_t>(bytes.size()), records = 4;
-  for (int i = 0; i < 4; ++i) {
-    bytes[48 + i] = static_cast<uint8_t>(total >> (8 * i));
-    bytes[52 + i] = static_cast<uint8_t>(records >> (8 * i));
-  }
+  const std::vector<uint8_t> bytes = MakeInvertingEmf();
   return TEmfDocument::FromBytes(bytes.data(), bytes.size());
 }
 

@@ -50,4 +50,21 @@ inline std::vector<uint8_t> MakeEmf(int32_t width001mm, int32_t height001mm, boo
   return out;
 }
 
+// The rectangle picture with a raster operation before its rectangle: it inverts what lies
+// beneath, which no image drawn on its own ground can stand for.
+inline std::vector<uint8_t> MakeInvertingEmf() {
+  std::vector<uint8_t> bytes = MakeEmf(400, 300);
+  std::vector<uint8_t> rop;
+  Put32(rop, 20);  // EMR_SETROP2
+  Put32(rop, 12);
+  Put32(rop, 6);  // R2_NOT
+  bytes.insert(bytes.begin() + 88, rop.begin(), rop.end());
+  const uint32_t total = static_cast<uint32_t>(bytes.size()), records = 4;
+  for (int i = 0; i < 4; ++i) {
+    bytes[48 + i] = static_cast<uint8_t>(total >> (8 * i));
+    bytes[52 + i] = static_cast<uint8_t>(records >> (8 * i));
+  }
+  return bytes;
+}
+
 }  // namespace teststrat

@@ -84,17 +84,7 @@ void FillColumn(TPrintStratCol* column) {
 
 // A picture that inverts what lies under it: an image of it cannot stand for playing it.
 std::unique_ptr<TEmfDocument> InvertingPicture() {
-  std::vector<uint8_t> bytes = teststrat::MakeEmf(400, 300);
-  std::vector<uint8_t> rop;
-  teststrat::Put32(rop, 20);  // EMR_SETROP2
-  teststrat::Put32(rop, 12);
-  teststrat::Put32(rop, 6);  // R2_NOT
-  bytes.insert(bytes.begin() + 88, rop.begin(), rop.end());
-  const uint32_t total = static_cast<uint32_t>(bytes.size()), records = 4;
-  for (int i = 0; i < 4; ++i) {
-    bytes[48 + i] = static_cast<uint8_t>(total >> (8 * i));
-    bytes[52 + i] = static_cast<uint8_t>(records >> (8 * i));
-  }
+  const std::vector<uint8_t> bytes = teststrat::MakeInvertingEmf();
   return TEmfDocument::FromBytes(bytes.data(), bytes.size());
 }
 
@@ -125,17 +115,26 @@ TStratPlacement Placement(const char* name, double offset, double space, int cx,
 
 }  // namespace
 
-using StratColImagesTest = TStratColTest;
+class StratColImagesTest : public TStratColTest {
+ protected:
+  // A column on the default database with the example layers, and no layer images kept;
+  // null when the database does not load.
+  TPrintStratCol* FilledColumn(TTestBody& body) {
+    TPrintStratCol* column = body.AddColumn();
+    column->SetBoundsRect({10, 0, 50, 200});
+    if (!column->LoadDataBase(DefaultLsd())) return nullptr;
+    FillColumn(column);
+    TLayerImages::Shared().Clear();
+    return column;
+  }
+};
 
 // Layers of the same content share one image, copied to wherever each lands; the view is
 // scrolled so that layers are cut by its edges, and a band repaint goes through a clip.
 TEST_F(StratColImagesTest, LayersSharingAnImageMatchLayerByLayerDrawing) {
   TTestBody body;
-  TPrintStratCol* column = body.AddColumn();
-  column->SetBoundsRect({10, 0, 50, 200});
-  ASSERT_TRUE(column->LoadDataBase(DefaultLsd()));
-  FillColumn(column);
-  TLayerImages::Shared().Clear();
+  TPrintStratCol* column = FilledColumn(body);
+  ASSERT_NE(column, nullptr);
   for (TView view : {TView{0}, TView{7}, TView{33}, TView{21, 1.0f, 3780, {0, 117, 220, 301}}}) {
     const QImage drawn = Render(column, view);
     const QImage again = Render(column, view);  // from the images kept by the first
@@ -158,11 +157,8 @@ TEST_F(StratColImagesTest, LayersSharingAnImageMatchLayerByLayerDrawing) {
 // edited (picture, name, deleted) as the editor does, a database loaded, zoom and dpi.
 TEST_F(StratColImagesTest, EditsAfterARedrawShowAtOnce) {
   TTestBody body;
-  TPrintStratCol* column = body.AddColumn();
-  column->SetBoundsRect({10, 0, 50, 200});
-  ASSERT_TRUE(column->LoadDataBase(DefaultLsd()));
-  FillColumn(column);
-  TLayerImages::Shared().Clear();
+  TPrintStratCol* column = FilledColumn(body);
+  ASSERT_NE(column, nullptr);
   const std::vector<TStratColEntry*> layers = column->Layers();
   TView view{7};
   IStratDataBase* database = column->DataBase();

@@ -48,6 +48,14 @@ class Input : public TWindowTest {
                       Qt::NoScrollPhase, false);
     QCoreApplication::sendEvent(FArea, &event);
   }
+  // The window's own pixels over the area, as what was painted so far left them.
+  QImage Shown() const {
+    const QPoint corner = FArea->mapTo(FArea->window(), QPoint(0, 0));
+    return FArea->screen()
+        ->grabWindow(FArea->window()->winId(), corner.x(), corner.y(), FArea->width(), FArea->height())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
+  }
 
   TkrKernoMainForm* FFrame = nullptr;
   TKernoChild* FChild = nullptr;
@@ -155,12 +163,7 @@ TEST_F(Input, ADragMovePaintsOnlyTheOutlinesEdges) {
   EXPECT_TRUE(recorder.Painted(FChild).isEmpty()) << "the window under the ruler painted";
 
   // The window's own pixels, as the pieces painted so far left them.
-  const QPoint corner = FArea->mapTo(FArea->window(), QPoint(0, 0));
-  const QImage shown =
-      FArea->screen()
-          ->grabWindow(FArea->window()->winId(), corner.x(), corner.y(), FArea->width(), FArea->height())
-          .toImage()
-          .convertToFormat(QImage::Format_RGB32);
+  const QImage shown = Shown();
   ASSERT_EQ(shown.size(), FArea->size());
   const QImage& buffer = FArea->Buffer();
   const auto column_of = [&](const QImage& image, int x) {
@@ -196,12 +199,7 @@ TEST_F(Input, ADragOutlineMovedBackAndForthLeavesNoTrace) {
     Mouse(FArea, QEvent::MouseMove, last, Qt::NoButton, Qt::LeftButton);
     PaintPending();
   }
-  const QPoint corner = FArea->mapTo(FArea->window(), QPoint(0, 0));
-  const QImage shown =
-      FArea->screen()
-          ->grabWindow(FArea->window()->winId(), corner.x(), corner.y(), FArea->width(), FArea->height())
-          .toImage()
-          .convertToFormat(QImage::Format_RGB32);
+  const QImage shown = Shown();
   ASSERT_EQ(shown.size(), FArea->size());
 
   // The rendered document, the column's marks and frame where the last move
