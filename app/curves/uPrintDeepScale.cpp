@@ -16,6 +16,7 @@
 namespace {
 
 constexpr int32_t idRullerCount = 6144;
+constexpr size_t kTypicalRullers = 4;
 
 const QString kRullerKey = QStringLiteral("RULLER");
 const QString kFontKeys = QStringLiteral(".FONT.");
@@ -49,6 +50,9 @@ bool DeleteKeysStartingWith(TIniFile* ini, const QString& section, const QString
 }  // namespace
 
 TPrintDeepScale::TPrintDeepScale() {
+  // Room for the few rulers a scale has (a load replaces the default one),
+  // so that loading them takes no second block.
+  FRullers.reserve(kTypicalRullers);
   FRullers.emplace_back().SetModulus(1000.0 / ValidScale(GetVertScale(), kDefaultVertScale));
 }
 

@@ -1,5 +1,6 @@
 #include "uNamedValueList.h"
 
+#include <QVarLengthArray>
 #include <algorithm>
 
 #include "qs.h"
@@ -50,12 +51,18 @@ QString TNamedValueList::ValueOf(const QString& name) const {
 }
 
 bool TNamedValueList::SetValue(const QString& name, const QString& value) {
-  if (const int i = IndexOf(name); i >= 0) {
-    FItems[static_cast<size_t>(i)].Value = value;
+  // One look-up of the name whether it is there or not (a load sets every value).
+  const qsizetype before = FIndex.size();
+  int& slot = FIndex[name];
+  if (FIndex.size() == before) {
+    FItems[static_cast<size_t>(slot)].Value = value;
     return true;
   }
-  if (Count() >= kMaxCount) return false;
-  FIndex.insert(name, Count());
+  if (Count() >= kMaxCount) {
+    FIndex.remove(name);
+    return false;
+  }
+  slot = Count();
   FItems.push_back({name, value});
   return true;
 }
@@ -123,16 +130,25 @@ void TNamedValueList::Scan(const QString& text, const std::function<void(QString
 }
 
 QString TNamedValueList::Expand(const QString& text) const {
-  QString out;
-  out.reserve(text.size());
+  // The pieces are gathered on the stack and the result made in one block
+  // (growing a string piece by piece took two or three: a head's texts are
+  // expanded on every load and repaint).
+  QVarLengthArray<QChar, 256> out;
   const auto append = [&out](QStringView part) {
     const qsizetype room = kMaxExpandedLength - out.size();
-    if (room > 0) out += part.left(room);
+    if (room > 0) out.append(part.constData(), std::min(room, part.size()));
   };
-  // The name is looked up where the text holds it, without a copy (a head's
-  // texts are expanded on every load and repaint).
-  Scan(text, append, [&](QStringView name) { append(ValueOf(QString::fromRawData(name.constData(), name.size()))); });
-  return out;
+  // The name is looked up where the text holds it, without a copy.
+  Scan(text, append, [&](QStringView name) {
+    const int i = IndexOf(QString::fromRawData(name.constData(), name.size()));
+    append(i < 0 ? DefaultValue : FItems[static_cast<size_t>(i)].Value);
+  });
+  if (out.isEmpty()) {
+    QString empty;
+    empty.reserve(text.size());
+    return empty;
+  }
+  return QString(out.constData(), out.size());
 }
 
 QStringList TNamedValueList::NamesIn(const QString& text) const {

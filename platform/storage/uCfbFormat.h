@@ -85,6 +85,7 @@ uint32_t HashName(std::u16string_view name);
 // The number a name written as a plain decimal stands for (no sign, no
 // leading zero, at most nine digits), or -1: lists name their children so.
 int32_t DecimalName(std::u16string_view name);
+inline constexpr uint32_t kMaxDecimalName = 999999999;
 
 // A case-insensitive index of a storage's element names: open addressing over
 // the names' hashes, ids resolved to names by the caller (no copies of names).

@@ -1,6 +1,7 @@
 #include "uCfbReader.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "uCfbFormat.h"
@@ -11,6 +12,20 @@ using namespace cfb;
 // The per-sector steps of a walk are a few instructions each: a call apiece
 // would cost more than the step.
 #define KERNO_INLINE __attribute__((always_inline))
+
+namespace {
+
+// `count` little-endian 32-bit values from `p` (the allocation tables, in
+// one copy where the machine's order is the file's).
+void ReadLE32s(const uint8_t* p, uint32_t* out, size_t count) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(out, p, count * sizeof(uint32_t));
+  } else {
+    for (size_t i = 0; i < count; ++i) out[i] = GetLE32(p + 4 * i);
+  }
+}
+
+}  // namespace
 
 std::shared_ptr<TCfbReader> TCfbReader::Open(std::vector<uint8_t> bytes, HRESULT* result) {
   std::shared_ptr<TCfbReader> file(new TCfbReader());
@@ -96,14 +111,15 @@ bool TCfbReader::LoadFat() {
     const uint32_t s = where[k];
     if (s >= FSectorCount || SectorBytes(s) < FSectorSize) return false;
     const uint8_t* p = Sector(s);
-    uint32_t* out = FFat.data() + k * perSector;
-    for (uint32_t i = 0; i < perSector; ++i) out[i] = GetLE32(p + 4 * i);
+    ReadLE32s(p, FFat.data() + k * perSector, perSector);
   }
   return true;
 }
 
 bool TCfbReader::Chain(uint32_t start, uint64_t limit, std::vector<uint32_t>* sectors) const {
   sectors->clear();
+  // Room for the chain as far as the file allows, so that it grows without copies.
+  sectors->reserve(static_cast<size_t>(std::min<uint64_t>(limit, FSectorCount)));
   std::vector<bool> passed(FSectorCount);
   uint32_t s = start;
   while (s != kEndOfChain && sectors->size() < limit) {
@@ -121,7 +137,10 @@ bool TCfbReader::LoadDirectory() {
   const uint32_t perSector = FSectorSize / kDirEntrySize;
   // Each entry is written once, as it is read: a directory holds thousands.
   FEntries.reserve(sectors.size() * perSector);
-  FNames.reserve(sectors.size() * perSector * 4);
+  // Room for the longest names at once, cut to what they take at the end:
+  // growing unit by unit cost a check per unit.
+  FNames.resize(sectors.size() * perSector * 31);
+  size_t used = 0;
   for (size_t k = 0; k < sectors.size(); ++k) {
     if (SectorBytes(sectors[k]) < FSectorSize) return false;
     const uint8_t* base = Sector(sectors[k]);
@@ -139,15 +158,18 @@ bool TCfbReader::LoadDirectory() {
       const uint16_t length = GetLE16(p + kDeNameLength);
       size_t units = (length >= 2 && length <= 64 && length % 2 == 0) ? length / 2 - 1 : 31;
       units = std::min<size_t>(units, 31);
-      e.NameAt = static_cast<uint32_t>(FNames.size());
+      e.NameAt = static_cast<uint32_t>(used);
+      char16_t* name = FNames.data() + used;
       size_t n = 0;
       for (; n < units; ++n) {
         const char16_t c = GetLE16(p + 2 * n);
         if (c == 0) break;
-        FNames.push_back(c);
+        name[n] = c;
       }
+      used += n;
       e.NameLength = static_cast<uint8_t>(n);
-      e.Number = DecimalName(Name(static_cast<int>(FEntries.size() - 1)));
+      // Only a name starting with a digit can be a plain decimal.
+      e.Number = n > 0 && name[0] >= u'0' && name[0] <= u'9' ? DecimalName(std::u16string_view(name, n)) : -1;
       e.Color = p[kDeColor];
       e.Left = GetLE32(p + kDeLeft);
       e.Right = GetLE32(p + kDeRight);
@@ -158,6 +180,7 @@ bool TCfbReader::LoadDirectory() {
       if (FVersion4) e.Size |= static_cast<uint64_t>(GetLE32(p + kDeSize + 4)) << 32;
     }
   }
+  FNames.resize(used);
   return FEntries[0].Type == kTypeRoot;
 }
 
@@ -178,8 +201,7 @@ void TCfbReader::LoadMiniStream() {
   FMiniFat.resize(whole * perSector);
   for (size_t k = 0; k < whole; ++k) {
     const uint8_t* p = Sector(sectors[k]);
-    uint32_t* out = FMiniFat.data() + k * perSector;
-    for (uint32_t i = 0; i < perSector; ++i) out[i] = GetLE32(p + 4 * i);
+    ReadLE32s(p, FMiniFat.data() + k * perSector, perSector);
   }
 }
 
@@ -245,8 +267,10 @@ bool TCfbReader::BuildTree() {
 bool TCfbReader::NameBefore(int a, int b) const {
   // Plain decimals (no leading zero) order by length, then digit by digit:
   // as their numbers do.
-  const int32_t x = Entry(a).Number, y = Entry(b).Number;
-  if (x >= 0 && y >= 0) return x < y;
+  const TCfbEntry& ea = Entry(a);
+  const TCfbEntry& eb = Entry(b);
+  if (ea.Number >= 0 && eb.Number >= 0) return ea.Number < eb.Number;
+  if (ea.NameLength != eb.NameLength) return ea.NameLength < eb.NameLength;
   return CompareNames(Name(a), Name(b)) < 0;
 }
 

@@ -39,6 +39,25 @@ struct TStorage::TNode {
   const std::vector<uint8_t>& Bytes() const { return Shared ? *Shared : Memory->Bytes(); }
 };
 
+// The sub-storages of a file being read, in blocks that grow up to kMaxBlock.
+struct TStorage::TReadPool {
+  static constexpr size_t kFirstBlock = 8;
+  static constexpr size_t kMaxBlock = 256;
+  std::vector<std::unique_ptr<TStorage[]>> Blocks;
+  size_t BlockSize = 0;
+  size_t Used = 0;
+  TStorage* Make() {
+    if (Used == BlockSize) {
+      const size_t size = BlockSize ? std::min(BlockSize * 2, kMaxBlock) : kFirstBlock;
+      Blocks.reserve(Blocks.size() + 1);
+      Blocks.emplace_back(new TStorage[size]);
+      BlockSize = size;
+      Used = 0;
+    }
+    return &Blocks.back()[Used++];
+  }
+};
+
 TStorage::TStorage() = default;
 TStorage::~TStorage() = default;
 
@@ -208,31 +227,39 @@ void TStorage::IndexNewNode() {
 
 void TStorage::IndexReadChildren() const {
   const std::span<const int> children = FRead->Children(FEntry);
+  FReadIndexed = true;
+  // A storage of a few elements (an object's "index", "version" and its own
+  // streams, a body's columns) is searched in place, by name or by number:
+  // building an index would cost more than it saves.
+  FLinearNames = children.size() <= kLinearNames;
+  if (FLinearNames) return;
   auto nameOf = [&](int id) { return FRead->Name(id); };
   // Lists name their children by position: those names are looked up by
-  // number, the others through the name index. A storage of a few named
-  // elements (an object's "index", "version" and its own streams) is searched
-  // in place instead: building an index would cost more than it saves.
+  // number, the others through the name index.
   bool numbered = false;
   for (int id : children) {
     const int32_t n = FRead->Entry(id).Number;
     numbered = numbered || (n >= 0 && static_cast<size_t>(n) < children.size());
   }
   if (numbered) FNumbered.assign(children.size(), -1);
-  FLinearNames = children.size() <= kLinearNames;
   for (int id : children) {
     const int32_t n = FRead->Entry(id).Number;
     if (n >= 0 && static_cast<size_t>(n) < children.size())
       FNumbered[static_cast<size_t>(n)] = id;
-    else if (!FLinearNames)
+    else
       FReadIndex.Insert(FRead->Name(id), id, nameOf);
   }
-  FReadIndexed = true;
 }
 
 int TStorage::FindReadChildAt(uint32_t position) const {
   if (!FRead) return -1;
   if (!FReadIndexed) IndexReadChildren();
+  if (FLinearNames && position <= cfb::kMaxDecimalName) {
+    // Names are unique without case, so one plain decimal names one child.
+    for (int id : FRead->Children(FEntry))
+      if (FRead->Entry(id).Number == static_cast<int64_t>(position)) return id;
+    return -1;
+  }
   if (position < FNumbered.size()) return FNumbered[position];
   // Beyond the child count a position's name can only be in the name index.
   char16_t digits[10];
@@ -247,14 +274,30 @@ int TStorage::FindReadChildAt(uint32_t position) const {
 int TStorage::FindReadChild(std::u16string_view name) const {
   if (!FRead) return -1;
   if (!FReadIndexed) IndexReadChildren();
-  const int32_t n = cfb::DecimalName(name);
-  if (n >= 0 && static_cast<size_t>(n) < FNumbered.size()) return FNumbered[static_cast<size_t>(n)];
   if (FLinearNames) {
-    // The first of equal names, as the index keeps it.
-    for (int id : FRead->Children(FEntry))
+    // Readers mostly ask for the children in their stored order ("index",
+    // "ruller0", "ruller1", ...), and by their stored spelling: the child
+    // after the last one found is tried first, then every child as spelt.
+    // The reader keeps one child of names equal without case, so a match as
+    // spelt is the only match.
+    const std::span<const int> children = FRead->Children(FEntry);
+    const auto spelt = [&](int id) {
+      const std::u16string_view stored = FRead->Name(id);
+      return stored.size() == name.size() &&
+             std::memcmp(stored.data(), name.data(), name.size() * sizeof(char16_t)) == 0;
+    };
+    if (FNextChild < children.size() && spelt(children[FNextChild])) return children[FNextChild++];
+    for (size_t i = 0; i < children.size(); ++i)
+      if (spelt(children[i])) {
+        FNextChild = i + 1;
+        return children[i];
+      }
+    for (int id : children)
       if (cfb::SameName(FRead->Name(id), name)) return id;
     return -1;
   }
+  const int32_t n = cfb::DecimalName(name);
+  if (n >= 0 && static_cast<size_t>(n) < FNumbered.size()) return FNumbered[static_cast<size_t>(n)];
   return FReadIndex.Find(name, [&](int id) { return FRead->Name(id); });
 }
 
@@ -313,16 +356,21 @@ HRESULT TStorage::OpenStorageOf(int id, TStorage** storage) {
     at = std::lower_bound(FOpened.begin(), FOpened.end(), id,
                           [](const auto& opened, int key) { return opened.first < key; });
     if (at != FOpened.end() && at->first == id) {
-      *storage = at->second.get();
+      *storage = at->second;
       return S_OK;
     }
   }
-  std::unique_ptr<TStorage> sub(new TStorage());
+  if (!FRootPool) {
+    FPool = std::make_unique<TReadPool>();
+    FRootPool = FPool.get();
+  }
+  TStorage* sub = FRootPool->Make();
   sub->FRead = FRead;
   sub->FEntry = id;
   sub->FDepth = FDepth + 1;
-  *storage = sub.get();
-  FOpened.emplace(at, id, std::move(sub));
+  sub->FRootPool = FRootPool;
+  *storage = sub;
+  FOpened.emplace(at, id, sub);
   return S_OK;
 }
 

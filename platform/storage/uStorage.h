@@ -127,15 +127,22 @@ class TStorage {
   std::shared_ptr<TCfbReader> FRead;
   int FEntry = 0;
   // The sub-storages opened so far, by directory entry in ascending order
-  // (lists open their children in that order, so each is appended).
-  std::vector<std::pair<int, std::unique_ptr<TStorage>>> FOpened;
+  // (lists open their children in that order, so each is appended). They
+  // are made in blocks kept by the root until it goes (a load opens one for
+  // every list: a heap block each cost more than the storage's own work).
+  struct TReadPool;
+  std::unique_ptr<TReadPool> FPool;  // the root's
+  TReadPool* FRootPool = nullptr;    // the root's pool, in every storage read
+  std::vector<std::pair<int, TStorage*>> FOpened;
   // Child names -> directory entries, built on first lookup: children named
   // by a position below their count in FNumbered, the others in FReadIndex,
-  // or, with at most kLinearNames children, found by comparing their names.
+  // or, with at most kLinearNames children, found by comparing their names
+  // and numbers (FNextChild: the child after the last one found so).
   static constexpr size_t kLinearNames = 8;
   void IndexReadChildren() const;
   mutable cfb::TNameIndex FReadIndex;
   mutable std::vector<int> FNumbered;
   mutable bool FReadIndexed = false;
   mutable bool FLinearNames = false;
+  mutable size_t FNextChild = 0;
 };

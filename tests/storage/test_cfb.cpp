@@ -540,11 +540,12 @@ TEST(CompoundFile, ViewsMatchReadsWhetherSectorsLieTogetherOrApart) {
 // the name index; both kinds of name must find exactly their own element.
 // A storage of a few elements (an object's "index", "version" and its own
 // streams) is searched name by name, a larger one through its name index:
-// both find names without case and the numbered ones by number.
+// both find names without case and the numbered ones by number, asked in
+// any order (the small one tries the child after the last one found first).
 TEST(CompoundFile, SmallAndLargeStoragesFindTheSameNames) {
   for (const int extra : {0, 12}) {
     auto root = TStorage::CreateNew();
-    std::vector<QString> names = {"index", "ruller0", "ruller1", "0", QString::fromUtf8("Скважина")};
+    std::vector<QString> names = {"index", "ruller0", "ruller1", "0", QString::fromUtf8("Скважина"), "4294967295"};
     for (int i = 0; i < extra; ++i) names.push_back(QStringLiteral("extra%1").arg(i));
     for (const QString& n : names) Put(root.get(), n, Bytes(n.toStdString()));
     auto r = TStorage::OpenBytes(Save(*root));
@@ -559,10 +560,19 @@ TEST(CompoundFile, SmallAndLargeStoragesFindTheSameNames) {
         EXPECT_EQ(std::string(view.begin(), view.end()), n.toStdString());
       }
     }
+    for (auto n = names.rbegin(); n != names.rend(); ++n) {
+      ASSERT_EQ(r->ViewStream(n->toStdU16String(), &scratch, &view), S_OK) << n->toStdString();
+      EXPECT_EQ(std::string(view.begin(), view.end()), n->toStdString());
+    }
     for (const char16_t* absent : {u"ruller2", u"indexx", u"inde", u"", u"1"})
       EXPECT_EQ(r->ViewStream(absent, &scratch, &view), STG_E_FILENOTFOUND);
     ASSERT_EQ(r->ViewStreamAt(0, &scratch, &view), S_OK);
     EXPECT_EQ(std::string(view.begin(), view.end()), "0");
+    // A position beyond nine digits is found by its name.
+    ASSERT_EQ(r->ViewStreamAt(4294967295u, &scratch, &view), S_OK);
+    EXPECT_EQ(std::string(view.begin(), view.end()), "4294967295");
+    for (uint32_t absent : {1u, 5u, 429496729u})
+      EXPECT_EQ(r->ViewStreamAt(absent, &scratch, &view), STG_E_FILENOTFOUND) << absent;
   }
 }
 

@@ -59,6 +59,7 @@ TEST(NamedValues, TheListStopsWhereStoredIdsWouldCollide) {
   TNamedValueList list;
   for (int i = 0; i < TNamedValueList::kMaxCount; ++i) ASSERT_TRUE(list.SetValue(QString::number(i), "v"));
   EXPECT_FALSE(list.SetValue("one more", "v"));
+  EXPECT_EQ(list.IndexOf("one more"), -1) << "a refused name leaves nothing in the index";
   EXPECT_TRUE(list.SetValue("5", "changed")) << "existing names still take values";
   EXPECT_EQ(list.Count(), TNamedValueList::kMaxCount);
 
