@@ -137,10 +137,7 @@ bool TCfbReader::LoadDirectory() {
   const uint32_t perSector = FSectorSize / kDirEntrySize;
   // Each entry is written once, as it is read: a directory holds thousands.
   FEntries.reserve(sectors.size() * perSector);
-  // Room for the longest names at once, cut to what they take at the end:
-  // growing unit by unit cost a check per unit.
-  FNames.resize(sectors.size() * perSector * 31);
-  size_t used = 0;
+  FNames.reserve(sectors.size() * perSector * 8);
   for (size_t k = 0; k < sectors.size(); ++k) {
     if (SectorBytes(sectors[k]) < FSectorSize) return false;
     const uint8_t* base = Sector(sectors[k]);
@@ -158,15 +155,17 @@ bool TCfbReader::LoadDirectory() {
       const uint16_t length = GetLE16(p + kDeNameLength);
       size_t units = (length >= 2 && length <= 64 && length % 2 == 0) ? length / 2 - 1 : 31;
       units = std::min<size_t>(units, 31);
-      e.NameAt = static_cast<uint32_t>(used);
-      char16_t* name = FNames.data() + used;
+      // Gathered on the stack and appended at once: growing the pool unit
+      // by unit cost a check per unit.
+      char16_t name[31];
       size_t n = 0;
       for (; n < units; ++n) {
         const char16_t c = GetLE16(p + 2 * n);
         if (c == 0) break;
         name[n] = c;
       }
-      used += n;
+      e.NameAt = static_cast<uint32_t>(FNames.size());
+      FNames.insert(FNames.end(), name, name + n);
       e.NameLength = static_cast<uint8_t>(n);
       // Only a name starting with a digit can be a plain decimal.
       e.Number = n > 0 && name[0] >= u'0' && name[0] <= u'9' ? DecimalName(std::u16string_view(name, n)) : -1;
@@ -180,7 +179,6 @@ bool TCfbReader::LoadDirectory() {
       if (FVersion4) e.Size |= static_cast<uint64_t>(GetLE32(p + kDeSize + 4)) << 32;
     }
   }
-  FNames.resize(used);
   return FEntries[0].Type == kTypeRoot;
 }
 
