@@ -43,7 +43,7 @@ namespace {
 // replaced; smaller ones share arena chunks.
 constexpr uint32_t kOwnBlockSize = 4096;
 constexpr size_t kChunkHeader = 16;  // the link to the previous chunk; data stays 16-aligned
-constexpr size_t kFirstChunk = 256;
+constexpr size_t kFirstChunk = 512;  // an object's values in one chunk
 constexpr size_t kLargestChunk = 256 * 1024;
 
 // A typed read's value. A shorter block leaves the default's remaining
@@ -82,8 +82,9 @@ int64_t TCompoundStream::FindOrAppend(int32_t id) {
   const int64_t found = Find(id);
   if (found >= 0) return found;
   try {
-    // Objects write a dozen or two values: skip the smallest growth steps.
-    if (FEntries.capacity() == 0) FEntries.reserve(16);
+    // Objects write a dozen to a few dozen values (a lithology layer 42):
+    // skip the smallest growth steps.
+    if (FEntries.capacity() == 0) FEntries.reserve(64);
     FEntries.emplace_back(id);
   } catch (const std::bad_alloc&) {
     return -1;
@@ -144,7 +145,39 @@ void TCompoundStream::Clear(bool keepImage) {
   FDataBytes = 0;
 }
 
+bool TCompoundStream::AppendNew(int32_t id, int32_t tag, const void* data, uint32_t size) {
+  // Only with room for the entry and its value at hand: anything else (growth,
+  // a failed allocation) takes Put's general path.
+  if (FEntries.size() == FEntries.capacity()) return false;
+  uint8_t* block = nullptr;
+  const uint32_t capacity = RoundUp8(size);
+  if (capacity) {
+    if (capacity <= FChunkLeft) {
+      block = FChunkPos;
+      FChunkPos += capacity;
+      FChunkLeft -= capacity;
+    } else if (!(block = ArenaAllocate(capacity))) {
+      return false;
+    }
+    CopyValue(block, static_cast<const uint8_t*>(data), size);
+  }
+  TStoredEntry& e = FEntries.emplace_back(id);  // within the capacity: no allocation, no throw
+  e.Tag = tag;
+  e.Size = size;
+  e.Capacity = capacity;
+  e.Data = block;
+  FIndex.Appended(FEntries);
+  FDataBytes += size;
+  return true;
+}
+
 HRESULT TCompoundStream::Put(int32_t id, int32_t tag, const void* data, uint32_t size) {
+  // A new ID with a small value, what an object's save writes value after
+  // value, goes straight to the end of the table.
+  if (data && size <= kOwnBlockSize && Find(id) < 0 && AppendNew(id, tag, data, size)) {
+    FModified = true;
+    return S_OK;
+  }
   const int64_t pos = FindOrAppend(id);
   FModified = true;
   if (pos < 0) return E_OUTOFMEMORY;

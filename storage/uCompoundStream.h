@@ -73,8 +73,9 @@ class TCompoundStream final
 
  private:
   static constexpr int32_t kSmallIds = TEntryIndex::kSmallIds;
-  // A view load of at most this many records builds no entry table at first.
-  static constexpr size_t kLazyMax = 32;
+  // A view load of at most this many records builds no entry table at first
+  // (a lithology layer stores 42 values with three signs).
+  static constexpr size_t kLazyMax = 64;
 
   // Position of the first entry with the ID, or -1, for a write: the entry
   // table is built first.
@@ -111,6 +112,10 @@ class TCompoundStream final
   // -1 when there is no memory for it.
   int64_t FindOrAppend(int32_t id);
   HRESULT Put(int32_t id, int32_t tag, const void* data, uint32_t size);
+  // Appends a value under an ID the container does not hold (checked by the
+  // caller), of at most kOwnBlockSize bytes; false, and nothing changed,
+  // when the table or the arena would have to grow first.
+  bool AppendNew(int32_t id, int32_t tag, const void* data, uint32_t size);
   // Inlined into each typed read: a call apiece costs more than the look-up.
   [[gnu::always_inline]] inline HRESULT TypedRead(int32_t id, int32_t flags, int32_t tag, void* out, uint32_t width);
   void FreeValue(TStoredEntry& e);

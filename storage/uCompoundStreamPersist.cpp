@@ -4,6 +4,7 @@
 // IPersistBlock), or as a view of the caller's bytes; saves into a stream or
 // a block of memory.
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <new>
 
@@ -195,6 +196,12 @@ void PutHeader(uint8_t* p, size_t count) {
 }
 
 void PutRecord(uint8_t* p, int32_t id, int32_t tag, uint32_t size) {
+  if constexpr (std::endian::native == std::endian::little) {
+    // One 16-byte copy: the byte-wise stores cost a save a tenth of its time.
+    const uint32_t words[4] = {static_cast<uint32_t>(id), static_cast<uint32_t>(tag), size, 0};
+    std::memcpy(p, words, sizeof words);
+    return;
+  }
   PutLE32(p, static_cast<uint32_t>(id));
   PutLE32(p + 4, static_cast<uint32_t>(tag));
   PutLE32(p + 8, size);
@@ -455,6 +462,14 @@ HRESULT TCompoundStream::Save(IStream* target, int32_t clearDirty) {
   TLocalBuffer<kLocalSaveBuffer> saveBuffer;
   uint8_t* buffer = saveBuffer.Get(capacity);
   if (!buffer) return E_OUTOFMEMORY;
+  if (capacity == total) {
+    // The whole form fits the buffer (every object's stream does): laid out
+    // in place and written at once.
+    Save(buffer, 0, total);
+    const HRESULT hr = WriteExact(target, buffer, static_cast<uint32_t>(total));
+    if (Succeeded(hr) && clearDirty) FModified = false;
+    return hr;
+  }
   TSaveWriter out(target, buffer, capacity);
 
   PutHeader(out.Reserve(kHeaderSize), FEntries.size());
@@ -516,7 +531,13 @@ HRESULT TCompoundStream::Save(void* target, int32_t clearDirty, uint64_t size) {
     p += kRecordSize;
   }
   for (const TStoredEntry& e : FEntries) {
-    if (e.Size) std::memcpy(p, e.Data, e.Size);
+    // Mostly integers and doubles: fixed-size copies instead of a call each.
+    if (e.Size == 4)
+      std::memcpy(p, e.Data, 4);
+    else if (e.Size == 8)
+      std::memcpy(p, e.Data, 8);
+    else if (e.Size)
+      std::memcpy(p, e.Data, e.Size);
     p += e.Size;
   }
   if (clearDirty) FModified = false;

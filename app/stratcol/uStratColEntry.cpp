@@ -285,14 +285,12 @@ void TStratColEntry::Draw(TDrawContext& context) {
   TPrintDeepObject::Draw(context);
 }
 
-bool TStratColEntry::LoadSignsFromEntries(ICompoundStream* stream, int count, bool* added) {
-  *added = true;
-  TComPtr<IEnumEntries> entries;
-  if (stream->QueryInterface(IID_IEnumEntries, reinterpret_cast<void**>(entries.Put())) != S_OK || !entries)
-    return false;
-  // One pass over the stored values instead of eight look-ups per sign: each
-  // sign value is taken from the first entry of its ID, as a read finds it,
-  // and only when that entry has the value's type.
+bool TStratColEntry::LoadSigns(ICompoundStream* stream, int count) {
+  // Each sign value is taken from the first entry of its ID, as a read finds
+  // it, and only when that entry has the value's type. The entries are asked
+  // for in stored order (sign by sign), so that a container finds each where
+  // the last one ended: a small one from its stored records, without building
+  // an entry table, a larger one at its index's guess.
   // Group 0 holds the names, groups 1-7 the placement values, 100 IDs apart.
   constexpr int kGroupCount = 8;
   constexpr int32_t kTags[kGroupCount] = {qsString, qsDouble,  qsDouble,  qsDouble,
@@ -301,33 +299,16 @@ bool TStratColEntry::LoadSignsFromEntries(ICompoundStream* stream, int count, bo
   struct TValue {
     const uint8_t* Data;
     uint32_t Size;
-    bool Seen;
     bool Typed;
   };
-  // Only the rows of the stored signs are cleared (a layer holds a few of the hundred).
   std::array<TValue, kGroupCount> values[kMaxLayerSigns];
-  std::fill_n(&values[0][0], static_cast<size_t>(count) * kGroupCount, TValue{nullptr, 0, false, false});
-  entries->Reset();
-  TCompoundEntry batch[64];
-  int32_t fetched = 0;
-  do {
-    const HRESULT hr = entries->Next(64, batch, &fetched);
-    if (hr != S_OK && hr != S_FALSE) return false;
-    for (int32_t b = 0; b < fetched; ++b) {
-      const TCompoundEntry& e = batch[b];
-      int group = 0;
-      int64_t i = int64_t{e.ID} - idSignName;
-      if (i >= count) {
-        const int64_t rel = int64_t{e.ID} - idOffsetX;
-        if (rel < 0 || rel >= (kGroupCount - 1) * 100) continue;
-        group = 1 + static_cast<int>(rel / 100);
-        i = rel % 100;
-      }
-      if (i < 0 || i >= count) continue;
-      TValue& v = values[i][static_cast<size_t>(group)];
-      if (!v.Seen) v = {static_cast<const uint8_t*>(e.Data), e.Size, true, e.Tag == kTags[group]};
+  for (int i = 0; i < count; ++i)
+    for (int group = 0; group < kGroupCount; ++group) {
+      const int32_t id = group == 0 ? idSignName + i : idOffsetX + (group - 1) * 100 + i;
+      TCompoundEntry e{};
+      const bool typed = stream->GetEntry(id, &e) == S_OK && e.Tag == kTags[group];
+      values[i][static_cast<size_t>(group)] = {static_cast<const uint8_t*>(e.Data), e.Size, typed};
     }
-  } while (fetched == 64);
   const auto number = [](const TValue& v, auto def) {
     // A shorter value replaces only its own bytes of the default, as a read does.
     if (v.Typed) std::memcpy(&def, v.Data, std::min<size_t>(v.Size, sizeof def));
@@ -339,10 +320,7 @@ bool TStratColEntry::LoadSignsFromEntries(ICompoundStream* stream, int count, bo
         v[0].Typed ? std::string_view(reinterpret_cast<const char*>(v[0].Data), std::min<uint32_t>(v[0].Size, 255))
                    : std::string_view();
     TStratPlacement item = DefaultPlacement(name);
-    if (FField->Add(item.SignName) != S_OK) {
-      *added = false;
-      return true;
-    }
+    if (FField->Add(item.SignName) != S_OK) return false;
     item.OffsetX = FiniteOr(number(v[1], 1.0), 1.0);
     item.OffsetY = FiniteOr(number(v[2], 1.0), 1.0);
     item.SpaceX = FiniteOr(number(v[3], 5.0), 5.0);
@@ -359,33 +337,15 @@ bool TStratColEntry::LoadFromQS(ICompoundStream* stream) {
   if (!TPrintDeepObject::LoadFromQS(stream)) return false;
   // A damaged count must not run on: the IDs of sign 100 are another group's.
   const int n = std::clamp(qsReadInteger(stream, idSignCount, 0), 0, kMaxLayerSigns);
-  if (bool added = false; n > 0 && FField && LoadSignsFromEntries(stream, n, &added)) {
-    if (!added) return false;
-    ReadTopLine(stream);
-    return true;
-  }
-  for (int i = 0; i < n && FField; ++i) {
-    const std::string name = qsReadShortStr(stream, idSignName + i, {});
-    if (FField->Add(MakeShortString(name)) != S_OK) return false;
-    const int index = FField->Count() - 1;
-    TStratPlacement item{};
-    FField->GetItem(index, &item);
-    item.OffsetX = FiniteOr(qsReadDouble(stream, idOffsetX + i, 1.0), 1.0);
-    item.OffsetY = FiniteOr(qsReadDouble(stream, idOffsetY + i, 1.0), 1.0);
-    item.SpaceX = FiniteOr(qsReadDouble(stream, idSpaceX + i, 5.0), 5.0);
-    item.SpaceY = FiniteOr(qsReadDouble(stream, idSpaceY + i, 5.0), 5.0);
-    item.CountX = qsReadInteger(stream, idCountX + i, 1);
-    item.CountY = qsReadInteger(stream, idCountY + i, 1);
-    item.Flags = qsReadInteger(stream, idSignFlags + i, 1);
-    FField->SetItem(index, item);
-  }
+  if (n > 0 && FField && !LoadSigns(stream, n)) return false;
   ReadTopLine(stream);
   return true;
 }
 
 void TStratColEntry::ReadTopLine(ICompoundStream* stream) {
-  FTopLine.Style = qsReadInteger(stream, idLineStyle, 0);
+  // In stored order, so that each read finds its value where the last one ended.
   FTopLine.Color = qsReadInteger(stream, idLineColor, 0);
+  FTopLine.Style = qsReadInteger(stream, idLineStyle, 0);
   FTopLine.LineWidth = FiniteOr(qsReadDouble(stream, idLineWidth, -1.0), -1.0);
 }
 
@@ -393,16 +353,20 @@ bool TStratColEntry::SaveToQS(ICompoundStream* stream) {
   if (!TPrintDeepObject::SaveToQS(stream)) return false;
   const int n = std::min(SignCount(), kMaxLayerSigns);
   if (!qsWriteInteger(stream, idSignCount, n)) return false;
+  TStratPlacement item;  // filled whole by GetItem
   for (int i = 0; i < n; ++i) {
-    TStratPlacement item{};
     if (FField->GetItem(i, &item) != S_OK) return false;
     // Signs without a name are counted but not written.
     if (item.SignName.Length == 0) continue;
-    if (!qsWriteShortStr(stream, idSignName + i, ShortStringView(item.SignName)) ||
-        !qsWriteDouble(stream, idOffsetX + i, item.OffsetX) || !qsWriteDouble(stream, idOffsetY + i, item.OffsetY) ||
-        !qsWriteDouble(stream, idSpaceX + i, item.SpaceX) || !qsWriteDouble(stream, idSpaceY + i, item.SpaceY) ||
-        !qsWriteInteger(stream, idCountX + i, item.CountX) || !qsWriteInteger(stream, idCountY + i, item.CountY) ||
-        !qsWriteInteger(stream, idSignFlags + i, item.Flags))
+    // The name goes as the short string it is, without a copy through text.
+    if (stream->WriteShortString(idSignName + i, item.SignName) != S_OK ||
+        stream->WriteDouble(idOffsetX + i, item.OffsetX) != S_OK ||
+        stream->WriteDouble(idOffsetY + i, item.OffsetY) != S_OK ||
+        stream->WriteDouble(idSpaceX + i, item.SpaceX) != S_OK ||
+        stream->WriteDouble(idSpaceY + i, item.SpaceY) != S_OK ||
+        stream->WriteInteger(idCountX + i, item.CountX) != S_OK ||
+        stream->WriteInteger(idCountY + i, item.CountY) != S_OK ||
+        stream->WriteInteger(idSignFlags + i, item.Flags) != S_OK)
       return false;
   }
   return qsWriteInteger(stream, idLineColor, FTopLine.Color) && qsWriteInteger(stream, idLineStyle, FTopLine.Style) &&

@@ -100,10 +100,8 @@ class TStratColEntry : public TabstractLCEntry {
   // drawing there is then taken as its image (KeepCutImage), cheaper than drawing it twice.
   std::shared_ptr<TLayerImage> CutImage(const TDrawContext& context, const TRect& r, bool* capture);
   void KeepCutImage(const QPainter* dc, const QRect& rect);
-  // The `count` signs from one pass over the stream's entries; false (and
-  // nothing added) when the stream cannot list its entries; *added is false
-  // when the field refused a sign.
-  bool LoadSignsFromEntries(ICompoundStream* stream, int count, bool* added);
+  // The `count` signs stored in the stream; false when the field refused one.
+  bool LoadSigns(ICompoundStream* stream, int count);
   void ReadTopLine(ICompoundStream* stream);
 
   TComPtr<IStratField> FField;

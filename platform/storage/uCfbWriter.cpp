@@ -136,21 +136,28 @@ HRESULT WriteCompoundFile(const std::vector<TCfbWriteEntry>& entries, std::vecto
   const auto miniStreamStart = static_cast<uint32_t>(dirStart + dirSectors);
   const auto bigStart = static_cast<uint32_t>(miniStreamStart + miniStreamSectors);
 
-  out->assign((total + 1) * kSectorSize, 0);
-  uint8_t* file = out->data();
-  auto sector = [&](uint64_t s) { return file + (s + 1) * kSectorSize; };
+  // The file is appended in its own order, each byte once: only padding and
+  // the directory (mostly zero fields) are zero-filled, not the whole file first.
+  out->reserve((total + 1) * kSectorSize);
+  const auto append = [out](const uint8_t* bytes, uint64_t size) {
+    if (size) out->insert(out->end(), bytes, bytes + size);
+  };
+  // Zeros up to the next multiple of `unit` bytes counted from `from`.
+  const auto padTo = [out](size_t from, uint64_t unit) {
+    const uint64_t used = (out->size() - from) % unit;
+    if (used) out->resize(out->size() + (unit - used), 0);
+  };
+  // A region of `sectors` sectors filled with `fill`, returned for its entries.
+  const auto region = [out](uint64_t sectors, uint8_t fill) {
+    const size_t at = out->size();
+    out->resize(at + sectors * kSectorSize, fill);
+    return out->data() + at;
+  };
+  for (size_t i = 1; i < count; ++i)
+    if (!entries[i].IsStorage && entries[i].Size >= kMiniStreamCutoff) dir[i].Start += bigStart;
 
-  // The allocation table, one run of sectors from sector 0.
-  uint8_t* fat = sector(0);
-  std::memset(fat, 0xFF, fatSectors * kSectorSize);
-  for (uint64_t s = 0; s < fatSectors; ++s) PutLE32(fat + 4 * s, kFatSect);
-  for (uint64_t s = 0; s < difatSectors; ++s) PutLE32(fat + 4 * (difatStart + s), kDifSect);
-  Chain(fat, miniFatStart, miniFatSectors);
-  Chain(fat, dirStart, dirSectors);
-  Chain(fat, miniStreamStart, miniStreamSectors);
-
-  // The header and the DIFAT.
-  uint8_t* h = file;
+  // The header and its DIFAT.
+  uint8_t* h = region(1, 0);
   std::memcpy(h, kSignature, 8);
   PutLE16(h + kHdrMinorVersion, 0x003E);
   PutLE16(h + kHdrMajorVersion, 3);
@@ -166,8 +173,22 @@ HRESULT WriteCompoundFile(const std::vector<TCfbWriteEntry>& entries, std::vecto
   PutLE32(h + kHdrDifatSectors, static_cast<uint32_t>(difatSectors));
   for (int i = 0; i < kHeaderDifatCount; ++i)
     PutLE32(h + kHdrDifat + 4 * i, static_cast<uint64_t>(i) < fatSectors ? static_cast<uint32_t>(i) : kFreeSect);
+
+  // The allocation table, one run of sectors from sector 0.
+  uint8_t* fat = region(fatSectors, 0xFF);
+  for (uint64_t s = 0; s < fatSectors; ++s) PutLE32(fat + 4 * s, kFatSect);
+  for (uint64_t s = 0; s < difatSectors; ++s) PutLE32(fat + 4 * (difatStart + s), kDifSect);
+  Chain(fat, miniFatStart, miniFatSectors);
+  Chain(fat, dirStart, dirSectors);
+  Chain(fat, miniStreamStart, miniStreamSectors);
+  for (size_t i = 1; i < count; ++i) {
+    const TCfbWriteEntry& e = entries[i];
+    if (!e.IsStorage && e.Size >= kMiniStreamCutoff) Chain(fat, dir[i].Start, Ceil(e.Size, kSectorSize));
+  }
+
+  // The DIFAT sectors.
   for (uint64_t d = 0; d < difatSectors; ++d) {
-    uint8_t* p = sector(difatStart + d);
+    uint8_t* p = region(1, 0);
     for (uint32_t i = 0; i < kPerDifat; ++i) {
       const uint64_t listed = kHeaderDifatCount + d * kPerDifat + i;
       PutLE32(p + 4 * i, listed < fatSectors ? static_cast<uint32_t>(listed) : kFreeSect);
@@ -175,25 +196,16 @@ HRESULT WriteCompoundFile(const std::vector<TCfbWriteEntry>& entries, std::vecto
     PutLE32(p + 4 * kPerDifat, d + 1 < difatSectors ? static_cast<uint32_t>(difatStart + d + 1) : kEndOfChain);
   }
 
-  // The streams' bytes and chains.
-  uint8_t* miniFat = sector(miniFatStart);
-  std::memset(miniFat, 0xFF, miniFatSectors * kSectorSize);
-  uint8_t* miniStream = sector(miniStreamStart);
+  // The mini table.
+  uint8_t* miniFat = region(miniFatSectors, 0xFF);
   for (size_t i = 1; i < count; ++i) {
     const TCfbWriteEntry& e = entries[i];
-    if (e.IsStorage || e.Size == 0) continue;
-    if (e.Size < kMiniStreamCutoff) {
-      std::memcpy(miniStream + static_cast<uint64_t>(dir[i].Start) * kMiniSectorSize, e.Data, e.Size);
+    if (!e.IsStorage && e.Size && e.Size < kMiniStreamCutoff)
       Chain(miniFat, dir[i].Start, Ceil(e.Size, kMiniSectorSize));
-    } else {
-      dir[i].Start += bigStart;
-      std::memcpy(sector(dir[i].Start), e.Data, e.Size);
-      Chain(fat, dir[i].Start, Ceil(e.Size, kSectorSize));
-    }
   }
 
   // The directory; unused entries at its end link nowhere.
-  uint8_t* entryBase = sector(dirStart);
+  uint8_t* entryBase = region(dirSectors, 0);
   static const std::u16string_view kRootName = u"Root Entry";
   for (size_t i = 0; i < dirSectors * (kSectorSize / kDirEntrySize); ++i) {
     uint8_t* p = entryBase + i * kDirEntrySize;
@@ -217,6 +229,28 @@ HRESULT WriteCompoundFile(const std::vector<TCfbWriteEntry>& entries, std::vecto
       PutLE32(p + kDeStart, dir[i].Start);
       PutLE32(p + kDeSize, static_cast<uint32_t>(e.Size));
     }
+  }
+
+  // The mini stream: the small streams in entry order, each from a mini sector of its own.
+  const size_t miniBegin = out->size();
+  for (size_t i = 1; i < count; ++i) {
+    const TCfbWriteEntry& e = entries[i];
+    if (e.IsStorage || e.Size == 0 || e.Size >= kMiniStreamCutoff) continue;
+    append(e.Data, e.Size);
+    padTo(miniBegin, kMiniSectorSize);
+  }
+  padTo(miniBegin, kSectorSize);
+
+  // The large streams in entry order, each from a sector of its own.
+  for (size_t i = 1; i < count; ++i) {
+    const TCfbWriteEntry& e = entries[i];
+    if (e.IsStorage || e.Size < kMiniStreamCutoff) continue;
+    append(e.Data, e.Size);
+    padTo(0, kSectorSize);
+  }
+  if (out->size() != (total + 1) * kSectorSize) {
+    out->clear();
+    return E_FAIL;  // the layout above and the bytes written disagree: never expected
   }
   return S_OK;
 }

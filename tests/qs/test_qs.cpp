@@ -1127,6 +1127,51 @@ TEST(QsLoading, ViewLoadedTypedReadsAnswerAsACopiedLoad) {
   }
 }
 
+// Views of up to 64 records answer from their stored records too: values
+// written as a lithology layer writes them (base values, then interleaved
+// groups, one run per sign), read in stored order and in any other, with and
+// without a repeated ID, just below, at and beyond that size.
+TEST(QsLoading, LargerViewsAnswerAsACopiedLoad) {
+  const auto layer = [](int signs, bool repeat) {
+    TModel model;
+    for (int32_t id : {18, 8, 9, 10, 11, 1, 2, 3, 4, 7, 19, 16, 20})
+      model.push_back(TModelEntry{id, qsInteger, {static_cast<uint8_t>(id), 0, 0, 0}});
+    model.push_back(TModelEntry{-40001, qsInteger, {static_cast<uint8_t>(signs), 0, 0, 0}});
+    for (int k = 0; k < signs; ++k) {
+      model.push_back(TModelEntry{-40000 + k, qsString, {'S', static_cast<uint8_t>('0' + k)}});
+      for (int g = 0; g < 7; ++g)
+        model.push_back(TModelEntry{-37000 + 100 * g + k, g < 4 ? qsDouble : qsInteger,
+                                    TBytes(g < 4 ? 8 : 4, static_cast<uint8_t>(16 * k + g))});
+    }
+    if (repeat) model.push_back(TModelEntry{-36999, qsInteger, {9, 9, 9, 9}});
+    for (int32_t id : {5632, 5633, 5634}) model.push_back(TModelEntry{id, qsInteger, {1, 2, 3, 4}});
+    return model;
+  };
+  for (const auto& [signs, repeat] : {std::pair{5, false}, std::pair{5, true}, std::pair{6, false}}) {
+    TModel model = layer(signs, repeat);
+    const TBytes image = ModelImage(model);
+    for (int order = 0; order < 3; ++order) {
+      auto s = NewQS();
+      ASSERT_EQ(s.As<IPersistMemoryView>(IID_IPersistMemoryView)->LoadView(image.data(), image.size()), S_OK);
+      // Stored order, reversed, and every ID in a range (absent ones between).
+      std::vector<int32_t> ids;
+      for (const TModelEntry& m : model) ids.push_back(m.ID);
+      if (order == 1) std::reverse(ids.begin(), ids.end());
+      for (int32_t id : ids) {
+        TCompoundEntry e{};
+        ASSERT_EQ(s->GetEntry(id, &e), S_OK) << "id " << id;
+        const TModelEntry* m = FirstOf(model, id);
+        ASSERT_EQ(e.Tag, m->Tag) << "id " << id;
+        ASSERT_EQ(e.Size, m->Data.size()) << "id " << id;
+        EXPECT_EQ(std::memcmp(e.Data, m->Data.data(), e.Size), 0) << "id " << id;
+      }
+      if (order == 2) ExpectSameAsModel(s.Get(), model, -40002, 5640);
+      EXPECT_EQ(qsReadInteger(s.Get(), 80, -5), -5);
+      EXPECT_EQ(Saved(s.Get()), image) << signs << " signs";
+    }
+  }
+}
+
 TEST(QsLoading, UnsizedStreamsLoadAndRefuseHostileSizes) {
   TModel model;
   model.push_back(TModelEntry{1, qsBinary, TBytes(3u << 20, 0x77)});

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cstdlib>
+#include <tuple>
 
 #include "uImageCompare.h"
 #include "uStorage.h"
@@ -480,4 +481,76 @@ TEST_F(StratColumnTest, OnScreenTheColumnLooksAsItsVectorDrawing) {
       played.save(Path(QStringLiteral("column-vectors-%1.png").arg(originY)));
     }
   }
+}
+
+// The stored form of layers is fixed: `stratcol/layers.knd` was written by the
+// column's save before its layers wrote and read their values the way they do
+// now (layers of no, one, a few and many signs, an unnamed sign, a top line).
+// The same column must save to those bytes, and they must load back to it.
+TEST_F(StratColumnTest, LayersSaveToTheStoredBytesAndLoadBackFromThem) {
+  FSettings->SetLdbMsgError(false);  // the column has no database: every name is unknown to it
+  const auto build = [](TPrintStratCol* col) {
+    col->AddLayer(0, 1, {});
+    col->AddLayer(1, 2, {QStringLiteral("SST")});
+    TStratColEntry* few = col->AddLayer(2, 4, {QStringLiteral("SST"), QStringLiteral("Глина"), QStringLiteral("LST")});
+    TStratPlacement p{};
+    few->GetPlacement(1, &p);
+    p.OffsetX = 2.5, p.OffsetY = 0.25, p.SpaceX = 7, p.SpaceY = 3.5, p.CountX = 4, p.CountY = 9, p.Flags = 0;
+    few->SetPlacement(1, p);
+    few->SetTopLine({3, 0x0000FF, 0.6});
+    TStratColEntry* gap = col->AddLayer(4, 5, {QString(), QStringLiteral("DOL")});
+    gap->GetPlacement(0, &p);
+    p.CountX = 7;
+    gap->SetPlacement(0, p);
+    // Five signs are the most a layer stores in 64 values, six are more.
+    for (int signs : {5, 6}) {
+      QStringList names;
+      for (int k = 0; k < signs; ++k) names << QStringLiteral("S%1").arg(k);
+      TStratColEntry* many = col->AddLayer(5 + signs, 6 + signs, names);
+      for (int k = 0; k < signs; ++k) {
+        many->GetPlacement(k, &p);
+        p.OffsetY = k + 0.5;
+        p.CountY = k + 2;
+        many->SetPlacement(k, p);
+      }
+    }
+  };
+  QFile file(QStringLiteral(KERNO_TEST_DATA "/stratcol/layers.knd"));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QByteArray stored = file.readAll();
+  const std::vector<uint8_t> expected(stored.begin(), stored.end());
+
+  TTestBody body;
+  TPrintStratCol* col = body.AddColumn();
+  build(col);
+  EXPECT_EQ(SaveBytes(col), expected);
+
+  TTestBody other;
+  bool loaded = false;
+  TPrintStratCol* back = LoadInto(&other, expected, &loaded);
+  EXPECT_TRUE(loaded);
+  ASSERT_EQ(back->Count(), col->Count());
+  for (int i = 0; i < col->Count(); ++i) {
+    auto* a = dynamic_cast<TStratColEntry*>(col->GetChild(i));
+    auto* b = dynamic_cast<TStratColEntry*>(back->GetChild(i));
+    ASSERT_TRUE(a && b);
+    ASSERT_EQ(b->SignCount(), a->SignCount()) << "layer " << i;
+    EXPECT_EQ(b->SignNames(), a->SignNames()) << "layer " << i;
+    for (int k = 0; k < a->SignCount(); ++k) {
+      TStratPlacement x{}, y{};
+      a->GetPlacement(k, &x);
+      b->GetPlacement(k, &y);
+      // An unnamed sign is not stored: it loads with the defaults.
+      if (x.SignName.Length == 0) x = DefaultPlacement();
+      const auto fields = [](const TStratPlacement& t) {
+        return std::make_tuple(ShortStringText(t.SignName), t.OffsetX, t.OffsetY, t.SpaceX, t.SpaceY, t.CountX,
+                               t.CountY, t.Flags);
+      };
+      EXPECT_EQ(fields(y), fields(x)) << "layer " << i << ", sign " << k;
+    }
+    EXPECT_EQ(b->GetTopLine().Style, a->GetTopLine().Style);
+    EXPECT_EQ(b->GetTopLine().Color, a->GetTopLine().Color);
+    EXPECT_EQ(b->GetTopLine().LineWidth, a->GetTopLine().LineWidth);
+  }
+  EXPECT_EQ(SaveBytes(back), expected);
 }
