@@ -113,8 +113,41 @@ QBrush GdiBrush(const QColor& color, int style, int hatch) {
   return QBrush(color, s);
 }
 
+namespace {
+
+// Whether the painter's pen draws a one-pixel opaque solid line on a raster
+// image without scaling, where a line along a row or a column is exactly a
+// filled run of pixels.
+bool PlainRasterPen(QPainter* dc) {
+  const QPaintEngine* engine = dc->paintEngine();
+  if (!engine || engine->type() != QPaintEngine::Raster) return false;
+  if (dc->transform().type() > QTransform::TxTranslate || (dc->renderHints() & QPainter::Antialiasing)) return false;
+  if (dc->compositionMode() != QPainter::CompositionMode_SourceOver) return false;
+  const QPen& pen = dc->pen();
+  return pen.style() == Qt::SolidLine && pen.brush().style() == Qt::SolidPattern && pen.color().alpha() == 255 &&
+         (pen.widthF() == 0 || (pen.isCosmetic() && pen.widthF() == 1));
+}
+
+}  // namespace
+
 void DrawOutline(QPainter* dc, const TRect& r) {
   if (!dc) return;
+  // Qt strokes each pixel of a line through its span machinery: for the
+  // frame of a column as tall as the window that is most of a drag's mouse
+  // move. Four filled runs give the same pixels.
+  // (A single pixel is left to Qt, whose stroke of a line without length draws nothing.)
+  if (r.Right - 1 >= r.Left && r.Bottom - 1 >= r.Top && r.Width() + r.Height() > 2 && PlainRasterPen(dc)) {
+    const QColor color = dc->pen().color();
+    const int lastX = r.Right - 1;
+    const int lastY = r.Bottom - 1;
+    dc->fillRect(QRect(QPoint(r.Left, r.Top), QPoint(lastX, r.Top)), color);
+    if (lastY > r.Top) dc->fillRect(QRect(QPoint(r.Left, lastY), QPoint(lastX, lastY)), color);
+    if (lastY - 1 > r.Top) {
+      dc->fillRect(QRect(QPoint(r.Left, r.Top + 1), QPoint(r.Left, lastY - 1)), color);
+      if (lastX > r.Left) dc->fillRect(QRect(QPoint(lastX, r.Top + 1), QPoint(lastX, lastY - 1)), color);
+    }
+    return;
+  }
   const QPoint points[5] = {QPoint(r.Left, r.Top), QPoint(r.Right - 1, r.Top), QPoint(r.Right - 1, r.Bottom - 1),
                             QPoint(r.Left, r.Bottom - 1), QPoint(r.Left, r.Top)};
   dc->drawPolyline(points, 5);

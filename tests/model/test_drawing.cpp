@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QPainter>
 #include <functional>
+#include <vector>
 
 #include "uModelTestEnv.h"
 #include "uPrintObjectList.h"
@@ -130,6 +131,38 @@ TEST_F(DrawingTest, OutlineCoversTheRectanglesLastPixels) {
   EXPECT_NE(image.pixel(19, 25), black) << "the bottom edge is exclusive";
   EXPECT_EQ(image.pixel(10, 24), black);
   EXPECT_NE(image.pixel(15, 15), black);
+}
+
+// On a plain raster image the outline is filled, not stroked: the pixels must
+// stay those of Qt's stroke of the same polyline, under a translation and a
+// clip, for thin and degenerate rectangles alike.
+TEST_F(DrawingTest, FilledOutlinesMatchQtsStrokeOnRasterImages) {
+  const std::vector<TRect> rects = {{10, 10, 20, 25}, {5, 5, 6, 30},    {5, 5, 30, 6},    {7, 7, 9, 9},
+                                    {3, 3, 4, 4},     {-5, 12, 70, 50}, {20, 30, 21, 31}, {0, 0, 60, 60}};
+  const auto draw = [](const TRect& r, QImage::Format format, const QPen& pen, bool viaOutline) {
+    QImage image(64, 64, format);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.translate(3, -2);
+    painter.setClipRect(QRect(0, 8, 50, 40));
+    painter.setPen(pen);
+    if (viaOutline) {
+      DrawOutline(&painter, r);
+    } else {
+      const QPoint points[5] = {QPoint(r.Left, r.Top), QPoint(r.Right - 1, r.Top), QPoint(r.Right - 1, r.Bottom - 1),
+                                QPoint(r.Left, r.Bottom - 1), QPoint(r.Left, r.Top)};
+      painter.drawPolyline(points, 5);
+    }
+    painter.end();
+    return image;
+  };
+  QPen wide(QColor(200, 30, 40), 1);
+  wide.setCosmetic(true);
+  for (const QPen& pen : {CosmeticPen(Qt::black), CosmeticPen(QColor(0, 128, 255)), wide})
+    for (const QImage::Format format : {QImage::Format_RGB32, QImage::Format_ARGB32_Premultiplied})
+      for (const TRect& r : rects)
+        EXPECT_EQ(draw(r, format, pen, true), draw(r, format, pen, false))
+            << r.Left << "," << r.Top << "," << r.Right << "," << r.Bottom << " format " << format;
 }
 
 TEST_F(DrawingTest, ListsDrawThemselvesThenChildrenInOrder) {
