@@ -217,12 +217,27 @@ void BM_DragOutlineMove(benchmark::State& state) {
   const int renders = area->RenderCount() - rendered;
   const double moves = static_cast<double>(state.iterations());
   state.counters["x_cheaper"] = move > 0 ? redraw / move : 0;
-  state.counters["renders_per_move"] = renders / moves;
   state.counters["area_px_per_move"] = painted.AreaPixels / moves;
   state.counters["window_px_per_move"] = painted.WindowPixels / moves;
   // Where a move's time goes: the mouse event itself, then the painting.
   state.counters["input_us"] = inputs / moves * 1e6;
   state.counters["paint_us"] = paints / moves * 1e6;
+  // The same moves in a row, as a drag makes them, with nothing drawn
+  // between: beside the redraws above they show what the other window's
+  // redraw before each move costs the move (its rows pushed out of the caches).
+  double inRow = 0;
+  constexpr int kInRow = 200;
+  const int renderedBefore = area->RenderCount();
+  for (int i = 0; i < kInRow; ++i) {
+    const QPoint to = from + QPoint(++step % 40, 0);
+    inRow += Timed([&] {
+      SendMove(area, to);
+      PaintPending();
+    });
+  }
+  state.counters["renders_per_move"] = (renders + area->RenderCount() - renderedBefore) / (moves + kInRow);
+  state.counters["in_row_us"] = inRow / kInRow * 1e6;
+  state.counters["x_cheaper_in_row"] = inRow > 0 ? redraw / moves / (inRow / kInRow) : 0;
   const auto* list = dynamic_cast<TPrintObjectList*>(column);
   state.SetLabel(typeid(*column).name() + std::string(" with ") + std::to_string(list ? list->Count() : 0) +
                  " children");
