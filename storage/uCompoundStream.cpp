@@ -103,6 +103,7 @@ uint8_t* TCompoundStream::ArenaAllocate(size_t size) {
     FChunks = chunk;
     FChunkPos = chunk + kChunkHeader;
     FChunkLeft = want;
+    FChunkSize = want;
     FNextChunk = std::min(step * 2, kLargestChunk);
   }
   uint8_t* p = FChunkPos;
@@ -137,12 +138,34 @@ void TCompoundStream::Clear(bool keepImage) {
   }
   FChunkPos = nullptr;
   FChunkLeft = 0;
+  FChunkSize = 0;
   FNextChunk = 0;
   if (!keepImage) {
     FImage.reset();
     FImageCapacity = 0;
   }
   FDataBytes = 0;
+}
+
+void TCompoundStream::Empty() {
+  // Kept only up to what a few objects' values take, so that one large
+  // object does not leave the reused container holding its memory.
+  constexpr size_t kKeptEntries = 1024;
+  constexpr size_t kKeptChunk = 64 * 1024;
+  uint8_t* kept = FChunkSize <= kKeptChunk ? FChunks : nullptr;
+  const size_t keptSize = FChunkSize;
+  if (kept) std::memcpy(&FChunks, kept, sizeof FChunks);  // the older chunks go
+  if (FEntries.capacity() > kKeptEntries) TStoredEntries().swap(FEntries);
+  Clear(true);
+  FModified = true;
+  if (!kept) return;
+  const uint8_t* none = nullptr;
+  std::memcpy(kept, &none, sizeof none);
+  FChunks = kept;
+  FChunkPos = kept + kChunkHeader;
+  FChunkLeft = keptSize;
+  FChunkSize = keptSize;
+  FNextChunk = std::min(std::max(keptSize, kFirstChunk) * 2, kLargestChunk);
 }
 
 bool TCompoundStream::AppendNew(int32_t id, int32_t tag, const void* data, uint32_t size) {

@@ -68,6 +68,12 @@ class TCompoundStream final
   HRESULT Reset() override;
   HRESULT Clone(IEnumEntries** result) override;
 
+  // Empties the container as a new one is, keeping memory for the values
+  // written next: the entry table and the newest arena chunk, unless they
+  // outgrew what an object's values take (a save reuses one container for
+  // object after object).
+  void Empty();
+
  protected:
   void* FindInterface(const GUID& iid) override;
 
@@ -165,6 +171,7 @@ class TCompoundStream final
   uint8_t* FChunks = nullptr;
   uint8_t* FChunkPos = nullptr;
   size_t FChunkLeft = 0;
+  size_t FChunkSize = 0;  // bytes of the newest chunk after its header
   size_t FNextChunk = 0;
   size_t FOwnBlocks = 0;  // values in blocks of their own
   // Sum of the entries' sizes, so the stored size is known without a walk.

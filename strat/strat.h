@@ -127,6 +127,9 @@ struct IStratField : IUnknown {
   virtual HRESULT Draw(QPainter* dc, int32_t x0, int32_t y0, int32_t pass, double scale, IStratDataBase* database) = 0;
   // 1 when every named item is found in the database, else 0; E_INVALIDARG for a null database.
   virtual int32_t CheckNames(IStratDataBase* database) = 0;
+  // Appends a whole item: what Add and a SetItem of the new index do, with
+  // the item copied in once (a layer's load adds every sign so).
+  virtual HRESULT AddItem(const TStratPlacement& item) = 0;
 };
 
 // An ordered, named collection of signs.

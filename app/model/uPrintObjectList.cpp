@@ -526,11 +526,7 @@ std::unique_ptr<TPrintObject> TPrintObjectList::ExtractChild(int index) {
 
 bool TPrintObjectList::SaveToStorage(TStorage* storage) {
   if (!storage) return false;
-  {
-    TComPtr<IStream> index;
-    if (storage->CreateStream(kIndexName, index.Put()) != S_OK) return false;
-    if (!SaveToStream(index.Get())) return false;
-  }
+  if (!SaveToNewStream(storage, kIndexName)) return false;
   // Writing "index" cleared the modified mark; a save that does not complete
   // must leave the list unsaved.
   if (!WriteVersionStream(storage)) {
@@ -545,9 +541,8 @@ bool TPrintObjectList::SaveToStorage(TStorage* storage) {
     if (auto* list = c->AsObjectList()) {
       TStorage* sub = nullptr;
       if (storage->CreateStorage(name, &sub) != S_OK || !list->SaveToStorage(sub)) complete = false;
-    } else {
-      TComPtr<IStream> stream;
-      if (storage->CreateStream(name, stream.Put()) != S_OK || !c->SaveToStream(stream.Get())) complete = false;
+    } else if (!c->SaveToNewStream(storage, name)) {
+      complete = false;
     }
   }
   if (!complete) {

@@ -319,8 +319,8 @@ bool TStratColEntry::LoadSigns(ICompoundStream* stream, int count) {
     const std::string_view name =
         v[0].Typed ? std::string_view(reinterpret_cast<const char*>(v[0].Data), std::min<uint32_t>(v[0].Size, 255))
                    : std::string_view();
+    // Built once and copied into the field once.
     TStratPlacement item = DefaultPlacement(name);
-    if (FField->Add(item.SignName) != S_OK) return false;
     item.OffsetX = FiniteOr(number(v[1], 1.0), 1.0);
     item.OffsetY = FiniteOr(number(v[2], 1.0), 1.0);
     item.SpaceX = FiniteOr(number(v[3], 5.0), 5.0);
@@ -328,7 +328,7 @@ bool TStratColEntry::LoadSigns(ICompoundStream* stream, int count) {
     item.CountX = number(v[5], int32_t{1});
     item.CountY = number(v[6], int32_t{1});
     item.Flags = number(v[7], int32_t{1});
-    FField->SetItem(FField->Count() - 1, item);
+    if (FField->AddItem(item) != S_OK) return false;
   }
   return true;
 }

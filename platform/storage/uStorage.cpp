@@ -36,7 +36,48 @@ struct TStorage::TNode {
   TMemoryStream* Memory = nullptr;    // the same stream, for its bytes
   // Or, for a stream made by CreateSharedStream, its bytes as given.
   std::shared_ptr<const std::vector<uint8_t>> Shared;
-  const std::vector<uint8_t>& Bytes() const { return Shared ? *Shared : Memory->Bytes(); }
+  // Or, for a stream made by CreateStreamBytes, its bytes in the root's arena.
+  std::span<const uint8_t> Arena;
+  std::span<const uint8_t> Bytes() const {
+    if (Shared) return *Shared;
+    if (Memory) return Memory->Bytes();
+    return Arena;
+  }
+};
+
+// Chunks of stream bytes for a tree being written; a stream larger than a
+// chunk's share gets a block of its own.
+struct TStorage::TWriteArena {
+  static constexpr size_t kChunk = 256 * 1024;
+  static constexpr size_t kOwnBlock = kChunk / 8;
+  std::vector<std::unique_ptr<uint8_t[]>> Blocks;
+  uint8_t* Pos = nullptr;
+  size_t Left = 0;
+  // `size` bytes (at least one), or null without the memory.
+  uint8_t* Allocate(size_t size) {
+    if (size == 0) size = 1;
+    if (size <= Left) {
+      uint8_t* p = Pos;
+      Pos += size;
+      Left -= size;
+      return p;
+    }
+    const bool own = size > kOwnBlock;
+    try {
+      Blocks.reserve(Blocks.size() + 1);
+    } catch (const std::bad_alloc&) {
+      return nullptr;
+    }
+    std::unique_ptr<uint8_t[]> block(new (std::nothrow) uint8_t[own ? size : kChunk]);
+    if (!block) return nullptr;
+    uint8_t* p = block.get();
+    Blocks.push_back(std::move(block));
+    if (!own) {
+      Pos = p + size;
+      Left = kChunk - size;
+    }
+    return p;
+  }
 };
 
 // The sub-storages of a file being read, in blocks that grow up to kMaxBlock.
@@ -179,6 +220,31 @@ HRESULT TStorage::CreateSharedStream(const QString& name, std::shared_ptr<const 
   return S_OK;
 }
 
+TStorage::TWriteArena* TStorage::WriteArena() {
+  // Only the root comes here without one: sub-storages get the root's.
+  if (!FRootArena) {
+    FArena.reset(new (std::nothrow) TWriteArena());
+    FRootArena = FArena.get();
+  }
+  return FRootArena;
+}
+
+HRESULT TStorage::CreateStreamBytes(const QString& name, size_t size, uint8_t** data) {
+  if (!data) return E_INVALIDARG;
+  *data = nullptr;
+  const HRESULT hr = CheckNewName(name);
+  if (hr != S_OK) return hr;
+  TWriteArena* arena = WriteArena();
+  uint8_t* bytes = arena ? arena->Allocate(size) : nullptr;
+  if (!bytes) return E_OUTOFMEMORY;
+  TNode node;
+  node.Name = name;
+  node.Arena = std::span<const uint8_t>(bytes, size);
+  AddNode(std::move(node));
+  *data = bytes;
+  return S_OK;
+}
+
 HRESULT TStorage::CreateStorage(const QString& name, TStorage** storage) {
   if (!storage) return E_INVALIDARG;
   *storage = nullptr;
@@ -190,6 +256,8 @@ HRESULT TStorage::CreateStorage(const QString& name, TStorage** storage) {
   node.Storage = CreateNew();
   node.Storage->FName = name;
   node.Storage->FDepth = FDepth + 1;
+  node.Storage->FRootArena = WriteArena();
+  if (!node.Storage->FRootArena) return E_OUTOFMEMORY;
   *storage = node.Storage.get();
   AddNode(std::move(node));
   return S_OK;
@@ -425,7 +493,7 @@ HRESULT TStorage::SaveToBytes(std::vector<uint8_t>* bytes) const {
       if (e.IsStorage) {
         queue.emplace_back(node.Storage.get(), entries.size());
       } else {
-        const std::vector<uint8_t>& data = node.Bytes();
+        const std::span<const uint8_t> data = node.Bytes();
         e.Data = data.data();
         e.Size = data.size();
       }

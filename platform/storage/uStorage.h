@@ -71,6 +71,12 @@ class TStorage {
   // bytes must not change until the file is written.
   HRESULT CreateSharedStream(const QString& name, std::shared_ptr<const std::vector<uint8_t>> bytes);
 
+  // Creates stream `name` of `size` bytes held in memory the root storage
+  // keeps for its tree, and sets *data to them: the caller fills them before
+  // the file is written. For the many small streams of a save (an object's
+  // values), which need no memory stream or block of their own.
+  HRESULT CreateStreamBytes(const QString& name, size_t size, uint8_t** data);
+
   // Reading. A stream is read whole into a new memory stream at position 0.
   HRESULT OpenStream(const QString& name, IStream** stream);
   // The sub-storage stays owned by this storage; opening it again gives the same one.
@@ -121,6 +127,12 @@ class TStorage {
   // than the node (a sub-storage and a stream stay where they are).
   std::vector<TNode> FNodes;
   cfb::TNameIndex FNodeIndex;
+  // The bytes of CreateStreamBytes, in chunks the root owns and every
+  // storage of its tree appends to (freed at once with the tree).
+  struct TWriteArena;
+  std::unique_ptr<TWriteArena> FArena;  // the root's
+  TWriteArena* FRootArena = nullptr;    // the root's arena, in every storage written
+  TWriteArena* WriteArena();
   void AddNode(TNode node);
   void IndexNewNode();
   // Reading: the file and this storage's directory entry.

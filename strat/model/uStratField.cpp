@@ -55,6 +55,17 @@ HRESULT TStratField::Add(const TShortString& name) {
   return S_OK;
 }
 
+HRESULT TStratField::AddItem(const TStratPlacement& item) {
+  try {
+    if (FItems.capacity() == 0) FItems.reserve(4);
+    FItems.push_back(item);
+    NoteChange();
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
+  return S_OK;
+}
+
 HRESULT TStratField::Exchange(int32_t index1, int32_t index2) {
   if (!InRange(index1) || !InRange(index2)) return E_INVALIDARG;
   std::swap(FItems[static_cast<size_t>(index1)], FItems[static_cast<size_t>(index2)]);

@@ -235,6 +235,13 @@ TEST(StratField, ItemsAddDeleteExchange) {
   TStratPlacement back{};
   field->GetItem(1, &back);
   EXPECT_EQ(std::memcmp(&back, &custom, sizeof custom), 0);
+  // A whole item added at once, as an Add and a SetItem of it would leave it.
+  const uint64_t changes = stratDrawingChanges();
+  ASSERT_EQ(field->AddItem(custom), S_OK);
+  EXPECT_NE(stratDrawingChanges(), changes);
+  ASSERT_EQ(field->Count(), 3);
+  field->GetItem(2, &back);
+  EXPECT_EQ(std::memcmp(&back, &custom, sizeof custom), 0);
   EXPECT_EQ(field->Clear(), S_OK);
   EXPECT_EQ(field->Count(), 0);
 }
