@@ -17,7 +17,8 @@
 namespace {
 
 std::u16string_view View(const QString& s) {
-  return {reinterpret_cast<const char16_t*>(s.utf16()), static_cast<size_t>(s.size())};
+  // constData, not utf16: that one is a call, and a save asks for every name several times.
+  return {reinterpret_cast<const char16_t*>(s.constData()), static_cast<size_t>(s.size())};
 }
 
 // The stored units as they are (a decoder would replace unpaired surrogates,
