@@ -17,7 +17,7 @@
 //   their values in order and tables their cells, so even a table of a
 //   million cells is a few runs, indexed in one pass without allocating and
 //   extended in constant time as values are appended; in a container
-//   filled by writes a 256-bit filter of the IDs held beside them answers
+//   filled by writes a 1,024-bit filter of the IDs held beside them answers
 //   most look-ups of an absent ID without a search (an object writing its
 //   values in interleaved groups, as a lithology layer does per sign, asks
 //   one for every new value);
@@ -155,7 +155,7 @@ void TCompoundStream::Empty() {
   uint8_t* kept = FChunkSize <= kKeptChunk ? FChunks : nullptr;
   const size_t keptSize = FChunkSize;
   if (kept) std::memcpy(&FChunks, kept, sizeof FChunks);  // the older chunks go
-  if (FEntries.capacity() > kKeptEntries) TStoredEntries().swap(FEntries);
+  if (FEntries.capacity() > kKeptEntries) FEntries.release();
   Clear(true);
   FModified = true;
   if (!kept) return;
@@ -170,7 +170,7 @@ void TCompoundStream::Empty() {
 
 bool TCompoundStream::AppendNew(int32_t id, int32_t tag, const void* data, uint32_t size) {
   // Only with room for the entry and its value at hand: anything else (growth,
-  // a failed allocation) takes Put's general path.
+  // a failed allocation) takes the general path.
   if (FEntries.size() == FEntries.capacity()) return false;
   uint8_t* block = nullptr;
   const uint32_t capacity = RoundUp8(size);
@@ -195,12 +195,15 @@ bool TCompoundStream::AppendNew(int32_t id, int32_t tag, const void* data, uint3
 }
 
 HRESULT TCompoundStream::Put(int32_t id, int32_t tag, const void* data, uint32_t size) {
-  // A new ID with a small value, what an object's save writes value after
-  // value, goes straight to the end of the table.
+  // A new ID with a small value goes straight to the end of the table.
   if (data && size <= kOwnBlockSize && Find(id) < 0 && AppendNew(id, tag, data, size)) {
     FModified = true;
     return S_OK;
   }
+  return PutAny(id, tag, data, size);
+}
+
+HRESULT TCompoundStream::PutAny(int32_t id, int32_t tag, const void* data, uint32_t size) {
   const int64_t pos = FindOrAppend(id);
   FModified = true;
   if (pos < 0) return E_OUTOFMEMORY;

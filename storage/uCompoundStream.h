@@ -117,11 +117,14 @@ class TCompoundStream final
   // Position of the entry with the ID, appending an empty one when absent;
   // -1 when there is no memory for it.
   int64_t FindOrAppend(int32_t id);
-  HRESULT Put(int32_t id, int32_t tag, const void* data, uint32_t size);
+  // A write: inlined into each typed write for a new ID's small value, what
+  // an object's save writes value after value; PutAny does the rest.
+  [[gnu::always_inline]] inline HRESULT Put(int32_t id, int32_t tag, const void* data, uint32_t size);
+  HRESULT PutAny(int32_t id, int32_t tag, const void* data, uint32_t size);
   // Appends a value under an ID the container does not hold (checked by the
   // caller), of at most kOwnBlockSize bytes; false, and nothing changed,
   // when the table or the arena would have to grow first.
-  bool AppendNew(int32_t id, int32_t tag, const void* data, uint32_t size);
+  [[gnu::always_inline]] inline bool AppendNew(int32_t id, int32_t tag, const void* data, uint32_t size);
   // Inlined into each typed read: a call apiece costs more than the look-up.
   [[gnu::always_inline]] inline HRESULT TypedRead(int32_t id, int32_t flags, int32_t tag, void* out, uint32_t width);
   void FreeValue(TStoredEntry& e);
