@@ -100,7 +100,16 @@ class TCompoundStream final
   // load answers from its stored records (LazyFind) without an entry table.
   int64_t Locate(int32_t id) {
     if (!FLazyRecords) return FIndex.Find(FEntries, id);
-    if (static_cast<uint32_t>(id) >= kSmallIds) return LazyFind(id);
+    if (static_cast<uint32_t>(id) >= kSmallIds) {
+      // Most reads ask for the record after the last one found.
+      const int32_t next = FLazyNext;
+      if (FLazyUnique && next < FLazyCount &&
+          GetLE32(FLazyRecords + static_cast<size_t>(next) * kRecordSize) == static_cast<uint32_t>(id)) {
+        FLazyNext = next + 1 == FLazyCount ? 0 : next + 1;
+        return next;
+      }
+      return LazyFind(id);
+    }
     // The base values every object reads, inline.
     const uint16_t pos = FIndex.SmallPosition(id);  // never kSmallFar: the records are few
     if (pos == TEntryIndex::kSmallAbsent) return -1;

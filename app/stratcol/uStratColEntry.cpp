@@ -327,8 +327,10 @@ bool TStratColEntry::LoadSigns(ICompoundStream* stream, int count) {
     const std::string_view name =
         v[0].Typed ? std::string_view(reinterpret_cast<const char*>(v[0].Data), std::min<uint32_t>(v[0].Size, 255))
                    : std::string_view();
+    // The item as DefaultPlacement makes it, filled in place.
     TStratPlacement& item = items[batched++];
-    item = DefaultPlacement(name);
+    std::memset(&item, 0, sizeof item);
+    SetShortString(&item.SignName, name);
     item.OffsetX = FiniteOr(number(v[1], 1.0), 1.0);
     item.OffsetY = FiniteOr(number(v[2], 1.0), 1.0);
     item.SpaceX = FiniteOr(number(v[3], 5.0), 5.0);
