@@ -111,14 +111,19 @@ class TStorage {
   TStorage();
   // The root storage of an opened file; null for a null reader.
   static std::unique_ptr<TStorage> FromReader(std::shared_ptr<TCfbReader> file);
-  HRESULT CheckNewName(const QString& name) const;
+  HRESULT CheckNewName(std::u16string_view name) const;
+  bool NodeExists(std::u16string_view name) const;
+  // The name copied into the root's arena, or an empty view without the memory.
+  std::u16string_view KeepName(std::u16string_view name);
   int FindReadChild(std::u16string_view name) const;
   int FindReadChildAt(uint32_t position) const;
   HRESULT ViewStreamOf(int id, std::vector<uint8_t>* scratch, std::span<const uint8_t>* view);
   HRESULT OpenStorageOf(int id, TStorage** storage);
 
   bool FWritable = false;
-  QString FName;    // a storage being written; one read takes its name from its entry
+  // A storage being written: its name, kept in the root's arena; one read
+  // takes its name from its entry.
+  std::u16string_view FName;
   QString FTarget;  // CreateFile's path
   int FDepth = 0;   // storages above this one
   // Writing: the children in creation order, indexed by name without case
@@ -139,9 +144,10 @@ class TStorage {
   std::shared_ptr<TCfbReader> FRead;
   int FEntry = 0;
   // The sub-storages opened so far, by directory entry in ascending order
-  // (lists open their children in that order, so each is appended). They
-  // are made in blocks kept by the root until it goes (a load opens one for
-  // every list: a heap block each cost more than the storage's own work).
+  // (lists open their children in that order, so each is appended). They,
+  // and the sub-storages of a tree being written, are made in blocks kept by
+  // the root until it goes (a load opens one for every list and a save makes
+  // one: a heap block each cost more than the storage's own work).
   struct TReadPool;
   std::unique_ptr<TReadPool> FPool;  // the root's
   TReadPool* FRootPool = nullptr;    // the root's pool, in every storage read

@@ -295,6 +295,49 @@ TEST(Storage, StreamBytesWriteAsWrittenStreamsAndKeepTheNameRules) {
   EXPECT_EQ(inPlace->Elements().back().Size, 4u);
 }
 
+// A tree being written keeps its sub-storages in blocks and the names of its
+// elements in memory of its own: hundreds of sub-storages (several blocks),
+// each named as created, list, name and save as made.
+TEST(Storage, ManyWrittenSubStoragesKeepTheirNamesAndContent) {
+  auto root = TStorage::CreateNew();
+  std::vector<TStorage*> subs;
+  for (int i = 0; i < 600; ++i) {
+    TStorage* sub = nullptr;
+    const QString name = i % 3 ? QString::number(i) : QStringLiteral("Layer%1").arg(i);
+    ASSERT_EQ(root->CreateStorage(name, &sub), S_OK);
+    ASSERT_EQ(Put(sub, "index", Bytes(name.toStdString())), S_OK);
+    subs.push_back(sub);
+  }
+  TStorage* deeper = nullptr;
+  ASSERT_EQ(subs[5]->CreateStorage("deeper", &deeper), S_OK);
+  ASSERT_EQ(Put(deeper, "c", Bytes("see")), S_OK);
+  EXPECT_EQ(root->Name(), QString());
+  EXPECT_EQ(subs[3]->Name(), QStringLiteral("Layer3"));
+  EXPECT_EQ(subs[599]->Name(), QStringLiteral("599"));
+  EXPECT_EQ(deeper->Name(), QStringLiteral("deeper"));
+  const std::vector<TStorageElement> elements = root->Elements();
+  ASSERT_EQ(elements.size(), 600u);
+  EXPECT_EQ(elements[300].Name, QStringLiteral("Layer300"));
+  EXPECT_TRUE(elements[300].IsStorage);
+  EXPECT_TRUE(root->ElementExists("LAYER297"));
+  EXPECT_EQ(root->CreateStorage("layer0", &deeper), STG_E_FILEALREADYEXISTS);
+
+  std::vector<uint8_t> file;
+  ASSERT_EQ(root->SaveToBytes(&file), S_OK);
+  auto read = TStorage::OpenBytes(file);
+  ASSERT_TRUE(read);
+  for (int i : {0, 1, 299, 599}) {
+    TStorage* sub = nullptr;
+    const QString name = subs[static_cast<size_t>(i)]->Name();
+    ASSERT_EQ(read->OpenStorage(name, &sub), S_OK) << i;
+    EXPECT_EQ(Get(sub, "index"), Bytes(name.toStdString()));
+  }
+  TStorage* sub = nullptr;
+  ASSERT_EQ(read->OpenStorage("5", &sub), S_OK);
+  ASSERT_EQ(sub->OpenStorage("deeper", &deeper), S_OK);
+  EXPECT_EQ(Get(deeper, "c"), Bytes("see"));
+}
+
 TEST(Storage, DamagedFilesAreRefusedCleanly) {
   HRESULT hr = S_OK;
   EXPECT_EQ(TStorage::OpenBytes(Bytes("plain text, not a compound file"), &hr), nullptr);
