@@ -156,7 +156,7 @@ void TCompoundStream::Empty() {
   const size_t keptSize = FChunkSize;
   if (kept) std::memcpy(&FChunks, kept, sizeof FChunks);  // the older chunks go
   if (FEntries.capacity() > kKeptEntries) FEntries.release();
-  Clear(true);
+  Clear();  // a load image goes: writes never use it
   FModified = true;
   if (!kept) return;
   const uint8_t* none = nullptr;

@@ -71,7 +71,7 @@ class TCompoundStream final
   // Empties the container as a new one is, keeping memory for the values
   // written next: the entry table and the newest arena chunk, unless they
   // outgrew what an object's values take (a save reuses one container for
-  // object after object).
+  // object after object). A load image is freed.
   void Empty();
 
  protected:
