@@ -363,13 +363,20 @@ void TStratColEntry::ReadTopLine(ICompoundStream* stream) {
 }
 
 bool TStratColEntry::SaveToQS(ICompoundStream* stream) {
-  if (!TPrintDeepObject::SaveToQS(stream)) return false;
+  // Read where the field keeps them: only a few of each item's 304 bytes are
+  // written. A column's fields lie apart in memory: the lines holding those
+  // bytes are asked for first and arrive while the base values are written.
   const int n = std::min(SignCount(), kMaxLayerSigns);
-  if (!qsWriteInteger(stream, idSignCount, n)) return false;
-  // Read where the field keeps them: only a few of each item's 304 bytes are written.
   const TStratPlacement* items = nullptr;
   int32_t stored = 0;
   if (n > 0 && (FField->GetItems(&items, &stored) != S_OK || stored < n)) return false;
+  for (int i = 0; i < n; ++i) {
+    __builtin_prefetch(&items[i]);
+    __builtin_prefetch(&items[i].SignName);
+    __builtin_prefetch(&items[i].Flags);
+  }
+  if (!TPrintDeepObject::SaveToQS(stream)) return false;
+  if (!qsWriteInteger(stream, idSignCount, n)) return false;
   for (int i = 0; i < n; ++i) {
     const TStratPlacement& item = items[i];
     // Signs without a name are counted but not written.

@@ -46,40 +46,44 @@ struct TStorage::TNode {
   }
 };
 
-// Chunks of stream bytes for a tree being written; a stream larger than a
-// chunk's share gets a block of its own.
+// Chunks of stream bytes and element names for a tree being written; a
+// stream larger than a chunk's share gets a block of its own. The names lie
+// together, apart from the bytes: laying the file out reads each name twice
+// (its sort key, its directory entry), and names scattered among megabytes of
+// streams would be a cache miss each.
 struct TStorage::TWriteArena {
-  static constexpr size_t kChunk = 256 * 1024;
-  static constexpr size_t kOwnBlock = kChunk / 8;
+  struct TRegion {
+    size_t Chunk;  // bytes of each chunk; larger requests than an eighth get their own block
+    uint8_t* Pos = nullptr;
+    size_t Left = 0;
+  };
   std::vector<std::unique_ptr<uint8_t[]>> Blocks;
-  uint8_t* Pos = nullptr;
-  size_t Left = 0;
-  // `size` bytes (at least one) aligned to `align` (a power of two up to
-  // 16), or null without the memory.
-  uint8_t* Allocate(size_t size, size_t align = 1) {
+  TRegion Bytes{256 * 1024};
+  TRegion Names{16 * 1024};
+  // `size` bytes (at least one) of a region, aligned to `align` (a power of
+  // two up to 16), or null without the memory.
+  uint8_t* Allocate(TRegion& region, size_t size, size_t align = 1) {
     if (size == 0) size = 1;
-    const size_t skip = (align - reinterpret_cast<uintptr_t>(Pos) % align) % align;
-    if (skip + size <= Left) {
-      Pos += skip;
-      Left -= skip;
-      uint8_t* p = Pos;
-      Pos += size;
-      Left -= size;
+    const size_t skip = (align - reinterpret_cast<uintptr_t>(region.Pos) % align) % align;
+    if (skip + size <= region.Left) {
+      uint8_t* p = region.Pos + skip;
+      region.Pos = p + size;
+      region.Left -= skip + size;
       return p;
     }
-    const bool own = size > kOwnBlock;
+    const bool own = size > region.Chunk / 8;
     try {
       Blocks.reserve(Blocks.size() + 1);
     } catch (const std::bad_alloc&) {
       return nullptr;
     }
-    std::unique_ptr<uint8_t[]> block(new (std::nothrow) uint8_t[own ? size : kChunk]);
+    std::unique_ptr<uint8_t[]> block(new (std::nothrow) uint8_t[own ? size : region.Chunk]);
     if (!block) return nullptr;
     uint8_t* p = block.get();
     Blocks.push_back(std::move(block));
     if (!own) {
-      Pos = p + size;
-      Left = kChunk - size;
+      region.Pos = p + size;
+      region.Left = region.Chunk - size;
     }
     return p;
   }
@@ -202,8 +206,9 @@ HRESULT TStorage::CheckNewName(std::u16string_view name) const {
 
 std::u16string_view TStorage::KeepName(std::u16string_view name) {
   TWriteArena* arena = WriteArena();
-  auto* kept =
-      arena ? reinterpret_cast<char16_t*>(arena->Allocate(name.size() * sizeof(char16_t), alignof(char16_t))) : nullptr;
+  auto* kept = arena ? reinterpret_cast<char16_t*>(
+                           arena->Allocate(arena->Names, name.size() * sizeof(char16_t), alignof(char16_t)))
+                     : nullptr;
   if (!kept) return {};
   std::memcpy(kept, name.data(), name.size() * sizeof(char16_t));
   return {kept, name.size()};
@@ -254,7 +259,7 @@ HRESULT TStorage::CreateStreamBytes(const QString& name, size_t size, uint8_t** 
   TNode node;
   node.Name = KeepName(View(name));
   TWriteArena* arena = WriteArena();
-  uint8_t* bytes = arena && !node.Name.empty() ? arena->Allocate(size) : nullptr;
+  uint8_t* bytes = arena && !node.Name.empty() ? arena->Allocate(arena->Bytes, size) : nullptr;
   if (!bytes) return E_OUTOFMEMORY;
   node.Arena = std::span<const uint8_t>(bytes, size);
   AddNode(std::move(node));
