@@ -132,8 +132,9 @@ class TStorage {
   // than the node (a sub-storage and a stream stay where they are).
   std::vector<TNode> FNodes;
   cfb::TNameIndex FNodeIndex;
-  // The bytes of CreateStreamBytes, in chunks the root owns and every
-  // storage of its tree appends to (freed at once with the tree).
+  // The bytes of CreateStreamBytes and the names of all elements, in chunks
+  // the root owns and every storage of its tree appends to (freed at once
+  // with the tree).
   struct TWriteArena;
   std::unique_ptr<TWriteArena> FArena;  // the root's
   TWriteArena* FRootArena = nullptr;    // the root's arena, in every storage written
@@ -150,7 +151,7 @@ class TStorage {
   // one: a heap block each cost more than the storage's own work).
   struct TReadPool;
   std::unique_ptr<TReadPool> FPool;  // the root's
-  TReadPool* FRootPool = nullptr;    // the root's pool, in every storage read
+  TReadPool* FRootPool = nullptr;    // the root's pool, in every storage of its tree
   std::vector<std::pair<int, TStorage*>> FOpened;
   // Child names -> directory entries, built on first lookup: children named
   // by a position below their count in FNumbered, the others in FReadIndex,
