@@ -11,6 +11,10 @@
 #include "uExport.h"
 
 KERNO_EXPORT void qsCreateCompoundStream(ICompoundStream** stream);
+// Empties a container of this library as if it were new, keeping its memory
+// for the values written next (one container reused for many objects' saves);
+// E_INVALIDARG for null or a container of another implementation.
+KERNO_EXPORT HRESULT qsEmptyCompoundStream(ICompoundStream* stream);
 KERNO_EXPORT HRESULT qsCreateFromStream(IStream* source, ICompoundStream** stream);
 KERNO_EXPORT HRESULT qsSaveToStream(ICompoundStream* stream, IStream* target);
 KERNO_EXPORT HRESULT qsGetSize(ICompoundStream* stream, uint64_t* size);

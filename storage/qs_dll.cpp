@@ -41,6 +41,13 @@ KERNO_EXPORT void qsCreateCompoundStream(ICompoundStream** stream) {
   if (container) container->QueryInterface(IID_ICompoundStream, reinterpret_cast<void**>(stream));
 }
 
+KERNO_EXPORT HRESULT qsEmptyCompoundStream(ICompoundStream* stream) {
+  auto* container = dynamic_cast<TCompoundStream*>(stream);
+  if (!container) return E_INVALIDARG;
+  container->Empty();
+  return S_OK;
+}
+
 KERNO_EXPORT HRESULT qsCreateFromStream(IStream* source, ICompoundStream** stream) {
   if (!stream) return E_INVALIDARG;
   *stream = nullptr;

@@ -17,7 +17,7 @@
 //   their values in order and tables their cells, so even a table of a
 //   million cells is a few runs, indexed in one pass without allocating and
 //   extended in constant time as values are appended; in a container
-//   filled by writes a 256-bit filter of the IDs held beside them answers
+//   filled by writes a 1,024-bit filter of the IDs held beside them answers
 //   most look-ups of an absent ID without a search (an object writing its
 //   values in interleaved groups, as a lithology layer does per sign, asks
 //   one for every new value);
@@ -103,6 +103,7 @@ uint8_t* TCompoundStream::ArenaAllocate(size_t size) {
     FChunks = chunk;
     FChunkPos = chunk + kChunkHeader;
     FChunkLeft = want;
+    FChunkSize = want;
     FNextChunk = std::min(step * 2, kLargestChunk);
   }
   uint8_t* p = FChunkPos;
@@ -137,6 +138,7 @@ void TCompoundStream::Clear(bool keepImage) {
   }
   FChunkPos = nullptr;
   FChunkLeft = 0;
+  FChunkSize = 0;
   FNextChunk = 0;
   if (!keepImage) {
     FImage.reset();
@@ -145,9 +147,30 @@ void TCompoundStream::Clear(bool keepImage) {
   FDataBytes = 0;
 }
 
+void TCompoundStream::Empty() {
+  // Kept only up to what a few objects' values take, so that one large
+  // object does not leave the reused container holding its memory.
+  constexpr size_t kKeptEntries = 1024;
+  constexpr size_t kKeptChunk = 64 * 1024;
+  uint8_t* kept = FChunkSize <= kKeptChunk ? FChunks : nullptr;
+  const size_t keptSize = FChunkSize;
+  if (kept) std::memcpy(&FChunks, kept, sizeof FChunks);  // the older chunks go
+  if (FEntries.capacity() > kKeptEntries) FEntries.release();
+  Clear();  // a load image goes: writes never use it
+  FModified = true;
+  if (!kept) return;
+  const uint8_t* none = nullptr;
+  std::memcpy(kept, &none, sizeof none);
+  FChunks = kept;
+  FChunkPos = kept + kChunkHeader;
+  FChunkLeft = keptSize;
+  FChunkSize = keptSize;
+  FNextChunk = std::min(std::max(keptSize, kFirstChunk) * 2, kLargestChunk);
+}
+
 bool TCompoundStream::AppendNew(int32_t id, int32_t tag, const void* data, uint32_t size) {
   // Only with room for the entry and its value at hand: anything else (growth,
-  // a failed allocation) takes Put's general path.
+  // a failed allocation) takes the general path.
   if (FEntries.size() == FEntries.capacity()) return false;
   uint8_t* block = nullptr;
   const uint32_t capacity = RoundUp8(size);
@@ -172,12 +195,15 @@ bool TCompoundStream::AppendNew(int32_t id, int32_t tag, const void* data, uint3
 }
 
 HRESULT TCompoundStream::Put(int32_t id, int32_t tag, const void* data, uint32_t size) {
-  // A new ID with a small value, what an object's save writes value after
-  // value, goes straight to the end of the table.
+  // A new ID with a small value goes straight to the end of the table.
   if (data && size <= kOwnBlockSize && Find(id) < 0 && AppendNew(id, tag, data, size)) {
     FModified = true;
     return S_OK;
   }
+  return PutAny(id, tag, data, size);
+}
+
+HRESULT TCompoundStream::PutAny(int32_t id, int32_t tag, const void* data, uint32_t size) {
   const int64_t pos = FindOrAppend(id);
   FModified = true;
   if (pos < 0) return E_OUTOFMEMORY;

@@ -68,6 +68,12 @@ class TCompoundStream final
   HRESULT Reset() override;
   HRESULT Clone(IEnumEntries** result) override;
 
+  // Empties the container as a new one is, keeping memory for the values
+  // written next: the entry table and the newest arena chunk, unless they
+  // outgrew what an object's values take (a save reuses one container for
+  // object after object). A load image is freed.
+  void Empty();
+
  protected:
   void* FindInterface(const GUID& iid) override;
 
@@ -94,7 +100,16 @@ class TCompoundStream final
   // load answers from its stored records (LazyFind) without an entry table.
   int64_t Locate(int32_t id) {
     if (!FLazyRecords) return FIndex.Find(FEntries, id);
-    if (static_cast<uint32_t>(id) >= kSmallIds) return LazyFind(id);
+    if (static_cast<uint32_t>(id) >= kSmallIds) {
+      // Most reads ask for the record after the last one found.
+      const int32_t next = FLazyNext;
+      if (FLazyUnique && next < FLazyCount &&
+          GetLE32(FLazyRecords + static_cast<size_t>(next) * kRecordSize) == static_cast<uint32_t>(id)) {
+        FLazyNext = next + 1 == FLazyCount ? 0 : next + 1;
+        return next;
+      }
+      return LazyFind(id);
+    }
     // The base values every object reads, inline.
     const uint16_t pos = FIndex.SmallPosition(id);  // never kSmallFar: the records are few
     if (pos == TEntryIndex::kSmallAbsent) return -1;
@@ -111,11 +126,14 @@ class TCompoundStream final
   // Position of the entry with the ID, appending an empty one when absent;
   // -1 when there is no memory for it.
   int64_t FindOrAppend(int32_t id);
-  HRESULT Put(int32_t id, int32_t tag, const void* data, uint32_t size);
+  // A write: inlined into each typed write for a new ID's small value, what
+  // an object's save writes value after value; PutAny does the rest.
+  [[gnu::always_inline]] inline HRESULT Put(int32_t id, int32_t tag, const void* data, uint32_t size);
+  HRESULT PutAny(int32_t id, int32_t tag, const void* data, uint32_t size);
   // Appends a value under an ID the container does not hold (checked by the
   // caller), of at most kOwnBlockSize bytes; false, and nothing changed,
   // when the table or the arena would have to grow first.
-  bool AppendNew(int32_t id, int32_t tag, const void* data, uint32_t size);
+  [[gnu::always_inline]] inline bool AppendNew(int32_t id, int32_t tag, const void* data, uint32_t size);
   // Inlined into each typed read: a call apiece costs more than the look-up.
   [[gnu::always_inline]] inline HRESULT TypedRead(int32_t id, int32_t flags, int32_t tag, void* out, uint32_t width);
   void FreeValue(TStoredEntry& e);
@@ -165,6 +183,7 @@ class TCompoundStream final
   uint8_t* FChunks = nullptr;
   uint8_t* FChunkPos = nullptr;
   size_t FChunkLeft = 0;
+  size_t FChunkSize = 0;  // bytes of the newest chunk after its header
   size_t FNextChunk = 0;
   size_t FOwnBlocks = 0;  // values in blocks of their own
   // Sum of the entries' sizes, so the stored size is known without a walk.

@@ -76,41 +76,31 @@ HRESULT ParseHeader(const uint8_t* header, uint64_t available, int32_t* count, u
   return S_OK;
 }
 
-// Records [Begin, End) of a directory whose IDs beyond the small ones ascend
-// from First to Last.
-struct TIdRun {
-  int32_t Begin;
-  int32_t End;
-  int32_t First;
-  int32_t Last;
-};
-
-// Whether two runs of a directory share an ID.
-bool SharedId(const uint8_t* directory, const TIdRun& a, const TIdRun& b) {
-  if (a.Last < b.First || b.Last < a.First) return false;
-  const auto idAt = [directory](int32_t i) {
-    return static_cast<int32_t>(GetLE32(directory + static_cast<size_t>(i) * kRecordSize));
-  };
-  const auto small = [](int32_t id) { return static_cast<uint32_t>(id) < TEntryIndex::kSmallIds; };
-  int32_t i = a.Begin;
-  int32_t j = b.Begin;
-  while (i < a.End && j < b.End) {
-    const int32_t x = idAt(i);
-    const int32_t y = idAt(j);
-    if (small(x)) {
-      ++i;
-    } else if (small(y)) {
-      ++j;
-    } else if (x == y) {
-      return true;
-    } else if (x < y) {
-      ++i;
-    } else {
-      ++j;
+// The IDs of a small directory (at most 64 records), to tell whether one is
+// stored twice: an open-addressing set of 128 slots, at most half full,
+// whose empty slots are told by a bit each, so that setting it up costs two
+// stores rather than clearing the slots.
+class TSmallIdSet {
+ public:
+  static constexpr int32_t kMaxIds = 64;
+  // False when the ID was inserted before.
+  bool Insert(int32_t id) {
+    for (uint32_t h = (static_cast<uint32_t>(id) * 0x9E3779B1u) >> 25;; h = (h + 1) & 127) {
+      uint64_t& word = FUsed[h >> 6];
+      const uint64_t bit = uint64_t{1} << (h & 63);
+      if (!(word & bit)) {
+        word |= bit;
+        FIds[h] = id;
+        return true;
+      }
+      if (FIds[h] == id) return false;
     }
   }
-  return false;
-}
+
+ private:
+  uint64_t FUsed[2] = {0, 0};
+  int32_t FIds[128];
+};
 
 // The sum of the values' sizes the directory announces.
 uint64_t ValueBytes(const uint8_t* directory, int32_t count) {
@@ -238,13 +228,11 @@ HRESULT TCompoundStream::BuildEntries(const uint8_t* directory, int32_t count, u
       Clear();
       return E_OUTOFMEMORY;
     }
-    // Whether any ID is stored twice: the small IDs' table notes a repeat;
-    // the others come in ascending runs (an object writes its values in
-    // order, a base class's before its own), and only runs whose ranges
-    // overlap are compared, by a merge.
-    constexpr int kRuns = 8;
-    TIdRun runs[kRuns];
-    int runCount = 0;
+    // Whether any ID is stored twice: the small IDs' table notes a repeat,
+    // a set takes the others (a layer's come in a run per sign, whose ranges
+    // overlap).
+    static_assert(kLazyMax <= TSmallIdSet::kMaxIds);
+    TSmallIdSet ids;
     bool unique = true;
     uint64_t offset = 0;
     for (int32_t i = 0; i < count; ++i) {
@@ -257,19 +245,12 @@ HRESULT TCompoundStream::BuildEntries(const uint8_t* directory, int32_t count, u
       const auto id = static_cast<int32_t>(GetLE32(rec));
       if (static_cast<uint32_t>(id) < kSmallIds) {
         if (!FIndex.NoteSmallId(id, static_cast<size_t>(i))) unique = false;
-      } else if (runCount && id > runs[runCount - 1].Last) {
-        runs[runCount - 1].Last = id;
-        runs[runCount - 1].End = i + 1;
-      } else if (runCount < kRuns) {
-        runs[runCount++] = TIdRun{i, i + 1, id, id};
-      } else {
+      } else if (!ids.Insert(id)) {
         unique = false;
       }
       FLazyOffsets[i] = static_cast<uint32_t>(offset);  // used only if all offsets fit, checked below
       offset += size;
     }
-    for (int a = 0; a < runCount && unique; ++a)
-      for (int b = a + 1; b < runCount && unique; ++b) unique = !SharedId(directory, runs[a], runs[b]);
     FDataBytes = offset;
     if (offset <= UINT32_MAX) {
       FLazyRecords = directory;

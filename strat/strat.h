@@ -127,6 +127,14 @@ struct IStratField : IUnknown {
   virtual HRESULT Draw(QPainter* dc, int32_t x0, int32_t y0, int32_t pass, double scale, IStratDataBase* database) = 0;
   // 1 when every named item is found in the database, else 0; E_INVALIDARG for a null database.
   virtual int32_t CheckNames(IStratDataBase* database) = 0;
+  // Appends `count` whole items: what an Add and a SetItem of the new index
+  // do for each, with each item copied in once and room made for all at
+  // once (a layer's load adds its signs so). E_INVALIDARG for a negative
+  // count or null items.
+  virtual HRESULT AddItems(const TStratPlacement* items, int32_t count) = 0;
+  // The items where the field keeps them, *count of them, valid until the
+  // field next changes: for reading many without copying each (a layer's save).
+  virtual HRESULT GetItems(const TStratPlacement** items, int32_t* count) = 0;
 };
 
 // An ordered, named collection of signs.

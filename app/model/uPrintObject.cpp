@@ -3,6 +3,7 @@
 #include <QJsonObject>
 #include <QPainter>
 #include <algorithm>
+#include <cstring>
 
 #include "qs.h"
 #include "qsID.h"
@@ -13,7 +14,9 @@
 #include "uLanguage.h"
 #include "uNumbers.h"
 #include "uPropertiesDialogs.h"
+#include "uSaveContainer.h"
 #include "uSettings.h"
+#include "uStorage.h"
 #include "uUiServices.h"
 
 namespace {
@@ -285,10 +288,26 @@ bool TPrintObject::LoadFromStream(IStream* stream) {
 
 bool TPrintObject::SaveToStream(IStream* stream) {
   if (!stream) return false;
-  TComPtr<ICompoundStream> qs;
-  qsCreateCompoundStream(qs.Put());
-  if (!qs || !SaveToQS(qs.Get())) return false;
+  TSaveContainer qs;
+  if (!qs.Get() || !SaveToQS(qs.Get())) return false;
   if (qsSaveToStream(qs.Get(), stream) != S_OK) return false;
+  SetModified(false);
+  return true;
+}
+
+bool TPrintObject::SaveToNewStream(TStorage* storage, const QString& name) {
+  if (!storage) return false;
+  TSaveContainer qs;
+  if (!qs.Get() || !qs.Block() || !SaveToQS(qs.Get())) return false;
+  uint64_t size = 0;
+  uint8_t* bytes = nullptr;
+  if (qs.Block()->GetSizeMax(&size) != S_OK || size > SIZE_MAX ||
+      storage->CreateStreamBytes(name, static_cast<size_t>(size), &bytes) != S_OK)
+    return false;
+  if (qs.Block()->Save(bytes, 1, size) != S_OK) {
+    std::memset(bytes, 0, static_cast<size_t>(size));  // never memory left unset in a file
+    return false;
+  }
   SetModified(false);
   return true;
 }

@@ -19,6 +19,7 @@ class TPrintObject;
 class TAbstractPrintObjectList;
 class TPrintObjectList;
 class TPrintDeepObject;
+class TStorage;
 struct ICompoundStream;
 struct IStream;
 
@@ -119,6 +120,10 @@ class TPrintObject {
   // --- non-virtual operations ---
   bool LoadFromStream(IStream* stream);
   bool SaveToStream(IStream* stream);
+  // Saves into a new stream `name` of a storage being written, laid out
+  // straight in the storage's memory (TStorage::CreateStreamBytes); the same
+  // bytes as SaveToStream into a stream made by CreateStream.
+  bool SaveToNewStream(TStorage* storage, const QString& name);
   TRect GetPixelRect(const TDrawContext& context) const;
   TBoundsRect GetBoundsRect() const;
   void SetBoundsRect(const TBoundsRect& bounds);

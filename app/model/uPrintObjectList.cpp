@@ -38,8 +38,24 @@ constexpr int32_t idVersionText = 770;
 constexpr int32_t idVersionDate = 771;
 
 constexpr std::u16string_view kIndex = u"index";
-const QString kIndexName = QString::fromUtf16(kIndex.data(), static_cast<qsizetype>(kIndex.size()));
+// Literals: copying them costs no shared reference count (a save names two
+// streams per list).
+const QString kIndexName = QStringLiteral("index");
 const QString kVersionName = QStringLiteral("version");
+
+// A child's element name: its position in decimal, as QString::number
+// writes it, without that call's general conversion.
+QString PositionName(int position) {
+  char16_t digits[10];
+  size_t n = sizeof digits / sizeof digits[0];
+  auto value = static_cast<uint32_t>(position);
+  do {
+    digits[--n] = static_cast<char16_t>(u'0' + value % 10);
+    value /= 10;
+  } while (value);
+  return QString(reinterpret_cast<const QChar*>(digits + n),
+                 static_cast<qsizetype>(sizeof digits / sizeof digits[0] - n));
+}
 
 QString Cp1251(const std::string& bytes) { return QString::fromStdString(Cp1251ToUtf8(bytes)); }
 
@@ -526,11 +542,7 @@ std::unique_ptr<TPrintObject> TPrintObjectList::ExtractChild(int index) {
 
 bool TPrintObjectList::SaveToStorage(TStorage* storage) {
   if (!storage) return false;
-  {
-    TComPtr<IStream> index;
-    if (storage->CreateStream(kIndexName, index.Put()) != S_OK) return false;
-    if (!SaveToStream(index.Get())) return false;
-  }
+  if (!SaveToNewStream(storage, kIndexName)) return false;
   // Writing "index" cleared the modified mark; a save that does not complete
   // must leave the list unsaved.
   if (!WriteVersionStream(storage)) {
@@ -541,13 +553,12 @@ bool TPrintObjectList::SaveToStorage(TStorage* storage) {
   for (int i = 0; i < Count(); ++i) {
     TPrintObject* c = FChildren[i].get();
     if (!c) continue;
-    const QString name = QString::number(i);
+    const QString name = PositionName(i);
     if (auto* list = c->AsObjectList()) {
       TStorage* sub = nullptr;
       if (storage->CreateStorage(name, &sub) != S_OK || !list->SaveToStorage(sub)) complete = false;
-    } else {
-      TComPtr<IStream> stream;
-      if (storage->CreateStream(name, stream.Put()) != S_OK || !c->SaveToStream(stream.Get())) complete = false;
+    } else if (!c->SaveToNewStream(storage, name)) {
+      complete = false;
     }
   }
   if (!complete) {

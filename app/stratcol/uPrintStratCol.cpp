@@ -8,7 +8,9 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <string_view>
 #include <unordered_set>
+#include <vector>
 
 #include "qsID.h"
 #include "uCodePage.h"
@@ -151,34 +153,36 @@ int TPrintStratCol::UnknownSignLayers() const {
   // A layer's name spelt byte for byte as in the database is known without
   // decoding it; only other spellings are compared without case.
   QSet<QString> known;
-  std::unordered_set<std::string> exact;
   const int count = FDataBase ? FDataBase->SignCount() : 0;
+  std::vector<std::string> spelt;
+  spelt.reserve(static_cast<size_t>(std::max(count, 0)));
   for (int i = 0; i < count; ++i) {
     TComPtr<IStratSign> sign;
     if (FDataBase->GetSign(i, sign.Put()) != S_OK || !sign) continue;
     TShortString name{};
     sign->GetName(&name);
     known.insert(SignNameText(name).toUpper());
-    exact.emplace(ShortStringView(name));
+    spelt.emplace_back(ShortStringView(name));
   }
+  const std::unordered_set<std::string_view> exact(spelt.begin(), spelt.end());
   const auto isKnown = [&](const TShortString& name) {
-    if (name.Length == 0 || exact.count(std::string(ShortStringView(name)))) return true;
+    if (name.Length == 0 || exact.count(ShortStringView(name))) return true;
     const QString text = SignNameText(name);
     return text.isEmpty() || known.contains(text.toUpper());
   };
   int n = 0;
-  TShortString name{};
   for (const TStratColEntry* e : Layers()) {
+    // The names read where the field keeps them: a copy of each would read
+    // its 256 bytes, most of them beyond the name.
     IStratField* field = e->Field();
-    const int signs = field ? field->Count() : 0;
-    for (int k = 0; k < signs; ++k) {
-      name.Length = 0;
-      field->GetName(k, &name);
-      if (!isKnown(name)) {
+    const TStratPlacement* items = nullptr;
+    int32_t signs = 0;
+    if (!field || field->GetItems(&items, &signs) != S_OK) continue;
+    for (int32_t k = 0; k < signs; ++k)
+      if (!isKnown(items[k].SignName)) {
         ++n;
         break;
       }
-    }
   }
   return n;
 }

@@ -310,17 +310,27 @@ bool TStratColEntry::LoadSigns(ICompoundStream* stream, int count) {
       values[i][static_cast<size_t>(group)] = {static_cast<const uint8_t*>(e.Data), e.Size, typed};
     }
   const auto number = [](const TValue& v, auto def) {
+    if (!v.Typed) return def;
     // A shorter value replaces only its own bytes of the default, as a read does.
-    if (v.Typed) std::memcpy(&def, v.Data, std::min<size_t>(v.Size, sizeof def));
+    if (v.Size >= sizeof def)
+      std::memcpy(&def, v.Data, sizeof def);
+    else if (v.Size)
+      std::memcpy(&def, v.Data, v.Size);
     return def;
   };
+  // The items go to the field in batches, each copied in once.
+  constexpr int kBatch = 8;
+  TStratPlacement items[kBatch];
+  int batched = 0;
   for (int i = 0; i < count; ++i) {
     const std::array<TValue, kGroupCount>& v = values[i];
     const std::string_view name =
         v[0].Typed ? std::string_view(reinterpret_cast<const char*>(v[0].Data), std::min<uint32_t>(v[0].Size, 255))
                    : std::string_view();
-    TStratPlacement item = DefaultPlacement(name);
-    if (FField->Add(item.SignName) != S_OK) return false;
+    // The item as DefaultPlacement makes it, filled in place.
+    TStratPlacement& item = items[batched++];
+    std::memset(&item, 0, sizeof item);
+    SetShortString(&item.SignName, name);
     item.OffsetX = FiniteOr(number(v[1], 1.0), 1.0);
     item.OffsetY = FiniteOr(number(v[2], 1.0), 1.0);
     item.SpaceX = FiniteOr(number(v[3], 5.0), 5.0);
@@ -328,7 +338,10 @@ bool TStratColEntry::LoadSigns(ICompoundStream* stream, int count) {
     item.CountX = number(v[5], int32_t{1});
     item.CountY = number(v[6], int32_t{1});
     item.Flags = number(v[7], int32_t{1});
-    FField->SetItem(FField->Count() - 1, item);
+    if (batched == kBatch || i + 1 == count) {
+      if (FField->AddItems(items, batched) != S_OK) return false;
+      batched = 0;
+    }
   }
   return true;
 }
@@ -350,12 +363,22 @@ void TStratColEntry::ReadTopLine(ICompoundStream* stream) {
 }
 
 bool TStratColEntry::SaveToQS(ICompoundStream* stream) {
-  if (!TPrintDeepObject::SaveToQS(stream)) return false;
+  // Read where the field keeps them: only a few of each item's 304 bytes are
+  // written. A column's fields lie apart in memory: the lines holding those
+  // bytes are asked for first and arrive while the base values are written.
   const int n = std::min(SignCount(), kMaxLayerSigns);
-  if (!qsWriteInteger(stream, idSignCount, n)) return false;
-  TStratPlacement item;  // filled whole by GetItem
+  const TStratPlacement* items = nullptr;
+  int32_t stored = 0;
+  if (n > 0 && (FField->GetItems(&items, &stored) != S_OK || stored < n)) return false;
   for (int i = 0; i < n; ++i) {
-    if (FField->GetItem(i, &item) != S_OK) return false;
+    __builtin_prefetch(&items[i]);
+    __builtin_prefetch(&items[i].SignName);
+    __builtin_prefetch(&items[i].Flags);
+  }
+  if (!TPrintDeepObject::SaveToQS(stream)) return false;
+  if (!qsWriteInteger(stream, idSignCount, n)) return false;
+  for (int i = 0; i < n; ++i) {
+    const TStratPlacement& item = items[i];
     // Signs without a name are counted but not written.
     if (item.SignName.Length == 0) continue;
     // The name goes as the short string it is, without a copy through text.

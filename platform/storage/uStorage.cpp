@@ -17,7 +17,8 @@
 namespace {
 
 std::u16string_view View(const QString& s) {
-  return {reinterpret_cast<const char16_t*>(s.utf16()), static_cast<size_t>(s.size())};
+  // constData, not utf16: that one is a call, and a save asks for every name several times.
+  return {reinterpret_cast<const char16_t*>(s.constData()), static_cast<size_t>(s.size())};
 }
 
 // The stored units as they are (a decoder would replace unpaired surrogates,
@@ -30,16 +31,65 @@ QString StoredName(std::u16string_view name) {
 
 // An element of a storage being written.
 struct TStorage::TNode {
-  QString Name;
-  std::unique_ptr<TStorage> Storage;  // set for a sub-storage
-  TComPtr<IStream> Stream;            // set for a stream
-  TMemoryStream* Memory = nullptr;    // the same stream, for its bytes
+  std::u16string_view Name;         // in the root's arena
+  TStorage* Storage = nullptr;      // set for a sub-storage (the root's pool owns it)
+  TComPtr<IStream> Stream;          // set for a stream
+  TMemoryStream* Memory = nullptr;  // the same stream, for its bytes
   // Or, for a stream made by CreateSharedStream, its bytes as given.
   std::shared_ptr<const std::vector<uint8_t>> Shared;
-  const std::vector<uint8_t>& Bytes() const { return Shared ? *Shared : Memory->Bytes(); }
+  // Or, for a stream made by CreateStreamBytes, its bytes in the root's arena.
+  std::span<const uint8_t> Arena;
+  std::span<const uint8_t> Bytes() const {
+    if (Shared) return *Shared;
+    if (Memory) return Memory->Bytes();
+    return Arena;
+  }
 };
 
-// The sub-storages of a file being read, in blocks that grow up to kMaxBlock.
+// Chunks of stream bytes and element names for a tree being written; a
+// stream larger than a chunk's share gets a block of its own. The names lie
+// together, apart from the bytes: laying the file out reads each name twice
+// (its sort key, its directory entry), and names scattered among megabytes of
+// streams would be a cache miss each.
+struct TStorage::TWriteArena {
+  struct TRegion {
+    size_t Chunk;  // bytes of each chunk; larger requests than an eighth get their own block
+    uint8_t* Pos = nullptr;
+    size_t Left = 0;
+  };
+  std::vector<std::unique_ptr<uint8_t[]>> Blocks;
+  TRegion Bytes{256 * 1024};
+  TRegion Names{16 * 1024};
+  // `size` bytes (at least one) of a region, aligned to `align` (a power of
+  // two up to 16), or null without the memory.
+  uint8_t* Allocate(TRegion& region, size_t size, size_t align = 1) {
+    if (size == 0) size = 1;
+    const size_t skip = (align - reinterpret_cast<uintptr_t>(region.Pos) % align) % align;
+    if (skip + size <= region.Left) {
+      uint8_t* p = region.Pos + skip;
+      region.Pos = p + size;
+      region.Left -= skip + size;
+      return p;
+    }
+    const bool own = size > region.Chunk / 8;
+    try {
+      Blocks.reserve(Blocks.size() + 1);
+    } catch (const std::bad_alloc&) {
+      return nullptr;
+    }
+    std::unique_ptr<uint8_t[]> block(new (std::nothrow) uint8_t[own ? size : region.Chunk]);
+    if (!block) return nullptr;
+    uint8_t* p = block.get();
+    Blocks.push_back(std::move(block));
+    if (!own) {
+      region.Pos = p + size;
+      region.Left = region.Chunk - size;
+    }
+    return p;
+  }
+};
+
+// The sub-storages of a tree being read or written, in blocks that grow up to kMaxBlock.
 struct TStorage::TReadPool {
   static constexpr size_t kFirstBlock = 8;
   static constexpr size_t kMaxBlock = 256;
@@ -136,30 +186,42 @@ bool TStorage::IsValidName(const QString& name) {
 }
 
 bool TStorage::ElementExists(const QString& name) const {
-  if (FWritable) {
-    const std::u16string_view wanted = View(name);
-    if (FNodes.size() <= kLinearNames)
-      return std::any_of(FNodes.begin(), FNodes.end(),
-                         [&](const TNode& n) { return cfb::SameName(View(n.Name), wanted); });
-    return FNodeIndex.Find(wanted, [this](int i) { return View(FNodes[i].Name); }) >= 0;
-  }
-  return FindReadChild(View(name)) >= 0;
+  return FWritable ? NodeExists(View(name)) : FindReadChild(View(name)) >= 0;
 }
 
-HRESULT TStorage::CheckNewName(const QString& name) const {
+bool TStorage::NodeExists(std::u16string_view name) const {
+  if (FNodes.size() <= kLinearNames)
+    return std::any_of(FNodes.begin(), FNodes.end(), [&](const TNode& n) { return cfb::SameName(n.Name, name); });
+  return FNodeIndex.Find(name, [this](int i) { return FNodes[static_cast<size_t>(i)].Name; }) >= 0;
+}
+
+HRESULT TStorage::CheckNewName(std::u16string_view name) const {
   if (!FWritable) return STG_E_ACCESSDENIED;
-  if (!IsValidName(name)) return STG_E_INVALIDNAME;
-  if (ElementExists(name)) return STG_E_FILEALREADYEXISTS;
+  if (name.empty() || name.size() > MaxNameLength) return STG_E_INVALIDNAME;
+  for (char16_t c : name)
+    if (c == u'/' || c == u'\\' || c == u':' || c == u'!' || c < 32) return STG_E_INVALIDNAME;
+  if (NodeExists(name)) return STG_E_FILEALREADYEXISTS;
   return S_OK;
+}
+
+std::u16string_view TStorage::KeepName(std::u16string_view name) {
+  TWriteArena* arena = WriteArena();
+  auto* kept = arena ? reinterpret_cast<char16_t*>(
+                           arena->Allocate(arena->Names, name.size() * sizeof(char16_t), alignof(char16_t)))
+                     : nullptr;
+  if (!kept) return {};
+  std::memcpy(kept, name.data(), name.size() * sizeof(char16_t));
+  return {kept, name.size()};
 }
 
 HRESULT TStorage::CreateStream(const QString& name, IStream** stream) {
   if (!stream) return E_INVALIDARG;
   *stream = nullptr;
-  const HRESULT hr = CheckNewName(name);
+  const HRESULT hr = CheckNewName(View(name));
   if (hr != S_OK) return hr;
   TNode node;
-  node.Name = name;
+  node.Name = KeepName(View(name));
+  if (node.Name.empty()) return E_OUTOFMEMORY;
   node.Memory = new TMemoryStream();
   node.Stream = TComPtr<IStream>(node.Memory);
   *stream = node.Stream.Get();
@@ -170,27 +232,62 @@ HRESULT TStorage::CreateStream(const QString& name, IStream** stream) {
 
 HRESULT TStorage::CreateSharedStream(const QString& name, std::shared_ptr<const std::vector<uint8_t>> bytes) {
   if (!bytes) return E_INVALIDARG;
-  const HRESULT hr = CheckNewName(name);
+  const HRESULT hr = CheckNewName(View(name));
   if (hr != S_OK) return hr;
   TNode node;
-  node.Name = name;
+  node.Name = KeepName(View(name));
+  if (node.Name.empty()) return E_OUTOFMEMORY;
   node.Shared = std::move(bytes);
   AddNode(std::move(node));
+  return S_OK;
+}
+
+TStorage::TWriteArena* TStorage::WriteArena() {
+  // Only the root comes here without one: sub-storages get the root's.
+  if (!FRootArena) {
+    FArena.reset(new (std::nothrow) TWriteArena());
+    FRootArena = FArena.get();
+  }
+  return FRootArena;
+}
+
+HRESULT TStorage::CreateStreamBytes(const QString& name, size_t size, uint8_t** data) {
+  if (!data) return E_INVALIDARG;
+  *data = nullptr;
+  const HRESULT hr = CheckNewName(View(name));
+  if (hr != S_OK) return hr;
+  TNode node;
+  node.Name = KeepName(View(name));
+  TWriteArena* arena = WriteArena();
+  uint8_t* bytes = arena && !node.Name.empty() ? arena->Allocate(arena->Bytes, size) : nullptr;
+  if (!bytes) return E_OUTOFMEMORY;
+  node.Arena = std::span<const uint8_t>(bytes, size);
+  AddNode(std::move(node));
+  *data = bytes;
   return S_OK;
 }
 
 HRESULT TStorage::CreateStorage(const QString& name, TStorage** storage) {
   if (!storage) return E_INVALIDARG;
   *storage = nullptr;
-  const HRESULT hr = CheckNewName(name);
+  const HRESULT hr = CheckNewName(View(name));
   if (hr != S_OK) return hr;
   if (FDepth + 1 > cfb::kMaxDepth) return STG_E_INVALIDFUNCTION;
   TNode node;
-  node.Name = name;
-  node.Storage = CreateNew();
-  node.Storage->FName = name;
-  node.Storage->FDepth = FDepth + 1;
-  *storage = node.Storage.get();
+  node.Name = KeepName(View(name));
+  if (node.Name.empty()) return E_OUTOFMEMORY;
+  if (!FRootPool) {
+    FPool = std::make_unique<TReadPool>();
+    FRootPool = FPool.get();
+  }
+  TStorage* sub = FRootPool->Make();
+  sub->FWritable = true;
+  sub->FName = node.Name;
+  sub->FDepth = FDepth + 1;
+  sub->FRootArena = FRootArena;
+  sub->FRootPool = FRootPool;
+  node.Storage = sub;
+  *storage = sub;
   AddNode(std::move(node));
   return S_OK;
 }
@@ -220,9 +317,9 @@ void TStorage::IndexNewNode() {
   // streams) is searched in place: an index would cost more than it saves.
   const size_t count = FNodes.size();
   if (count <= kLinearNames) return;
-  const auto nameOf = [this](int i) { return View(FNodes[static_cast<size_t>(i)].Name); };
+  const auto nameOf = [this](int i) { return FNodes[static_cast<size_t>(i)].Name; };
   for (size_t i = count == kLinearNames + 1 ? 0 : count - 1; i < count; ++i)
-    FNodeIndex.Insert(View(FNodes[i].Name), static_cast<int>(i), nameOf);
+    FNodeIndex.Insert(FNodes[i].Name, static_cast<int>(i), nameOf);
 }
 
 void TStorage::IndexReadChildren() const {
@@ -376,7 +473,7 @@ HRESULT TStorage::OpenStorageOf(int id, TStorage** storage) {
 
 QString TStorage::Name() const {
   if (FRead && FEntry != TCfbReader::RootId) return StoredName(FRead->Name(FEntry));
-  return FName;
+  return FName.empty() ? QString() : StoredName(FName);
 }
 
 std::vector<TStorageElement> TStorage::Elements() const {
@@ -385,7 +482,7 @@ std::vector<TStorageElement> TStorage::Elements() const {
     result.reserve(FNodes.size());
     for (const auto& n : FNodes) {
       TStorageElement e;
-      e.Name = n.Name;
+      e.Name = StoredName(n.Name);
       e.IsStorage = n.Storage != nullptr;
       if (!e.IsStorage) e.Size = n.Bytes().size();
       result.push_back(e);
@@ -420,12 +517,12 @@ HRESULT TStorage::SaveToBytes(std::vector<uint8_t>* bytes) const {
     entries[at].ChildCount = static_cast<int>(storage->FNodes.size());
     for (const auto& node : storage->FNodes) {
       TCfbWriteEntry e;
-      e.Name = View(node.Name);
+      e.Name = node.Name;
       e.IsStorage = node.Storage != nullptr;
       if (e.IsStorage) {
-        queue.emplace_back(node.Storage.get(), entries.size());
+        queue.emplace_back(node.Storage, entries.size());
       } else {
-        const std::vector<uint8_t>& data = node.Bytes();
+        const std::span<const uint8_t> data = node.Bytes();
         e.Data = data.data();
         e.Size = data.size();
       }

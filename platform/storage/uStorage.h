@@ -71,6 +71,12 @@ class TStorage {
   // bytes must not change until the file is written.
   HRESULT CreateSharedStream(const QString& name, std::shared_ptr<const std::vector<uint8_t>> bytes);
 
+  // Creates stream `name` of `size` bytes held in memory the root storage
+  // keeps for its tree, and sets *data to them: the caller fills them before
+  // the file is written. For the many small streams of a save (an object's
+  // values), which need no memory stream or block of their own.
+  HRESULT CreateStreamBytes(const QString& name, size_t size, uint8_t** data);
+
   // Reading. A stream is read whole into a new memory stream at position 0.
   HRESULT OpenStream(const QString& name, IStream** stream);
   // The sub-storage stays owned by this storage; opening it again gives the same one.
@@ -105,14 +111,19 @@ class TStorage {
   TStorage();
   // The root storage of an opened file; null for a null reader.
   static std::unique_ptr<TStorage> FromReader(std::shared_ptr<TCfbReader> file);
-  HRESULT CheckNewName(const QString& name) const;
+  HRESULT CheckNewName(std::u16string_view name) const;
+  bool NodeExists(std::u16string_view name) const;
+  // The name copied into the root's arena, or an empty view without the memory.
+  std::u16string_view KeepName(std::u16string_view name);
   int FindReadChild(std::u16string_view name) const;
   int FindReadChildAt(uint32_t position) const;
   HRESULT ViewStreamOf(int id, std::vector<uint8_t>* scratch, std::span<const uint8_t>* view);
   HRESULT OpenStorageOf(int id, TStorage** storage);
 
   bool FWritable = false;
-  QString FName;    // a storage being written; one read takes its name from its entry
+  // A storage being written: its name, kept in the root's arena; one read
+  // takes its name from its entry.
+  std::u16string_view FName;
   QString FTarget;  // CreateFile's path
   int FDepth = 0;   // storages above this one
   // Writing: the children in creation order, indexed by name without case
@@ -121,18 +132,26 @@ class TStorage {
   // than the node (a sub-storage and a stream stay where they are).
   std::vector<TNode> FNodes;
   cfb::TNameIndex FNodeIndex;
+  // The bytes of CreateStreamBytes and the names of all elements, in chunks
+  // the root owns and every storage of its tree appends to (freed at once
+  // with the tree).
+  struct TWriteArena;
+  std::unique_ptr<TWriteArena> FArena;  // the root's
+  TWriteArena* FRootArena = nullptr;    // the root's arena, in every storage written
+  TWriteArena* WriteArena();
   void AddNode(TNode node);
   void IndexNewNode();
   // Reading: the file and this storage's directory entry.
   std::shared_ptr<TCfbReader> FRead;
   int FEntry = 0;
   // The sub-storages opened so far, by directory entry in ascending order
-  // (lists open their children in that order, so each is appended). They
-  // are made in blocks kept by the root until it goes (a load opens one for
-  // every list: a heap block each cost more than the storage's own work).
+  // (lists open their children in that order, so each is appended). They,
+  // and the sub-storages of a tree being written, are made in blocks kept by
+  // the root until it goes (a load opens one for every list and a save makes
+  // one: a heap block each cost more than the storage's own work).
   struct TReadPool;
   std::unique_ptr<TReadPool> FPool;  // the root's
-  TReadPool* FRootPool = nullptr;    // the root's pool, in every storage read
+  TReadPool* FRootPool = nullptr;    // the root's pool, in every storage of its tree
   std::vector<std::pair<int, TStorage*>> FOpened;
   // Child names -> directory entries, built on first lookup: children named
   // by a position below their count in FNumbered, the others in FReadIndex,

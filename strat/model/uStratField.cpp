@@ -55,6 +55,28 @@ HRESULT TStratField::Add(const TShortString& name) {
   return S_OK;
 }
 
+HRESULT TStratField::AddItems(const TStratPlacement* items, int32_t count) {
+  if (count < 0 || (count && !items)) return E_INVALIDARG;
+  if (count == 0) return S_OK;
+  try {
+    // Exactly the room asked for: a loaded layer keeps its signs as they are.
+    if (FItems.size() + static_cast<size_t>(count) > FItems.capacity())
+      FItems.reserve(FItems.size() + static_cast<size_t>(count));
+    FItems.insert(FItems.end(), items, items + count);
+    NoteChange();
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
+  return S_OK;
+}
+
+HRESULT TStratField::GetItems(const TStratPlacement** items, int32_t* count) {
+  if (!items || !count) return E_INVALIDARG;
+  *items = FItems.data();
+  *count = static_cast<int32_t>(FItems.size());
+  return S_OK;
+}
+
 HRESULT TStratField::Exchange(int32_t index1, int32_t index2) {
   if (!InRange(index1) || !InRange(index2)) return E_INVALIDARG;
   std::swap(FItems[static_cast<size_t>(index1)], FItems[static_cast<size_t>(index2)]);

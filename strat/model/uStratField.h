@@ -31,6 +31,8 @@ class TStratField final : public TStratStream<IStratField> {
   void GetName(int32_t index, TShortString* result) override;
   HRESULT Draw(QPainter* dc, int32_t x0, int32_t y0, int32_t pass, double scale, IStratDataBase* database) override;
   int32_t CheckNames(IStratDataBase* database) override;
+  HRESULT AddItems(const TStratPlacement* items, int32_t count) override;
+  HRESULT GetItems(const TStratPlacement** items, int32_t* count) override;
 
   HRESULT LoadFromQS(ICompoundStream* qs) override;
   HRESULT SaveToQS(ICompoundStream* qs) override;

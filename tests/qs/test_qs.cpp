@@ -409,6 +409,48 @@ TEST(QsLibrary, CopyIsDeepAndClearsModifiedFlags) {
   EXPECT_EQ(qsReadInteger(copy.Get(), 1, 0), 1);
 }
 
+// A save reuses one emptied container for object after object: whatever it
+// held before (small values in several arena chunks, large values in blocks
+// of their own, a loaded image, a hashed index), it then answers and saves
+// as a new one would.
+TEST(QsLibrary, EmptiedContainersAnswerAndSaveAsNewOnes) {
+  const auto fill = [](ICompoundStream* s, int round) {
+    for (int32_t id = 0; id < 40; ++id) s->WriteInteger(1000 - id * 3 + round, id * round);
+    s->WriteDouble(7, 0.5 * round);
+    s->WriteShortString(5, MakeShortString("sign" + std::to_string(round)));
+  };
+  auto reused = NewQS();
+  for (int round = 0; round < 4; ++round) {
+    // What it held before this round's values.
+    if (round == 1) {
+      for (int32_t id = 0; id < 5000; ++id) reused->WriteBuffer(id * 7919, TBytes(100, 1).data(), 100);
+    } else if (round == 2) {
+      reused->WriteBuffer(3, TBytes(100000, 2).data(), 100000);
+    } else if (round == 3) {
+      auto persist = reused.As<IPersistBlock>(IID_IPersistBlock);
+      const TBytes image = Saved(Loaded(Saved(reused.Get())).Get());
+      ASSERT_EQ(persist->Load(image.data(), image.size()), S_OK);
+    }
+    ASSERT_EQ(qsEmptyCompoundStream(reused.Get()), S_OK);
+    uint64_t size = 0;
+    EXPECT_EQ(qsGetSize(reused.Get(), &size), S_OK);
+    EXPECT_EQ(size, 16u) << round;
+    EXPECT_EQ(Dirty(reused.Get()), S_OK);
+    TCompoundEntry entry{};
+    EXPECT_NE(reused->GetEntry(3, &entry), S_OK);
+    auto entries = reused.As<IEnumEntries>(IID_IEnumEntries);
+    int32_t fetched = -1;
+    EXPECT_EQ(entries->Next(1, &entry, &fetched), S_FALSE);
+    EXPECT_EQ(fetched, 0);
+    fill(reused.Get(), round);
+    auto fresh = NewQS();
+    fill(fresh.Get(), round);
+    EXPECT_EQ(Saved(reused.Get()), Saved(fresh.Get())) << round;
+    EXPECT_EQ(qsReadInteger(reused.Get(), 1000 + round, -1), 0);
+  }
+  EXPECT_EQ(qsEmptyCompoundStream(nullptr), E_INVALIDARG);
+}
+
 TEST(QsLibrary, FilesRoundTripAndFailCleanly) {
   const auto dir = TempDir();
   const std::string path = (dir / "a.qs").string();

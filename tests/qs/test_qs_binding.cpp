@@ -20,7 +20,7 @@ TEST(QsBinding, ExportsByNameAndInterfaceSlots) {
   for (const char* name :
        {"qsCreateCompoundStream", "qsCreateFromStream", "qsSaveToStream", "qsGetSize", "qsWriteCompoundStream",
         "qsReadCompoundStream", "qsCopy", "qsCreateFromFile", "qsSaveToFile", "qsReadStream", "qsIsCompoundStream",
-        "SaveStreamToFile", "CreateStreamFromFile", "LoadStreamFromFile"})
+        "SaveStreamToFile", "CreateStreamFromFile", "LoadStreamFromFile", "qsEmptyCompoundStream"})
     EXPECT_NE(dlsym(lib, name), nullptr) << name;
   auto create = reinterpret_cast<void (*)(void**)>(dlsym(lib, "qsCreateCompoundStream"));
   auto save = reinterpret_cast<HRESULT (*)(void*, IStream*)>(dlsym(lib, "qsSaveToStream"));

@@ -139,6 +139,33 @@ TEST(CompoundFile, SiblingTreesAreOrderedAndColouredForEveryCount) {
   }
 }
 
+// Names mostly come in ascending runs (a list's "index" and "version", then
+// its children "0", "1", ...), which are merged rather than sorted; any
+// number of runs gives the same ordered tree.
+TEST(CompoundFile, SiblingTreesOfNamesInRunsAreOrdered) {
+  for (size_t n : {size_t(10), size_t(1000)}) {
+    auto root = TStorage::CreateNew();
+    for (const char* name : {"index", "version"}) Put(root.get(), name, Bytes("x"));
+    for (size_t i = 0; i < n; ++i) Put(root.get(), QString::number(i), Bytes("x"));
+    for (const char* name : {"default.lsd", "Lsd2"}) Put(root.get(), name, Bytes("x"));
+    HRESULT hr = E_FAIL;
+    auto file = TCfbReader::Open(Save(*root), &hr);
+    ASSERT_TRUE(file) << n;
+    CheckTree(*file, TCfbReader::RootId, n + 4);
+  }
+  // Run r holds names starting with a letter below run r - 1's: r runs exactly.
+  for (int runs = 1; runs <= 12; ++runs) {
+    auto root = TStorage::CreateNew();
+    for (int r = 0; r < runs; ++r)
+      for (int i = 0; i < 30; ++i)
+        Put(root.get(), QString(QChar(u'z' - r)) + QString("%1").arg(i, 3, 10, QChar(u'0')), Bytes("x"));
+    HRESULT hr = E_FAIL;
+    auto file = TCfbReader::Open(Save(*root), &hr);
+    ASSERT_TRUE(file) << runs;
+    CheckTree(*file, TCfbReader::RootId, static_cast<size_t>(runs) * 30);
+  }
+}
+
 TEST(CompoundFile, CaseInsensitiveNamesBeyondAscii) {
   auto root = TStorage::CreateNew();
   Put(root.get(), QString::fromUtf8("Скважина"), Bytes("1"));

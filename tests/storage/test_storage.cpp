@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <csignal>
+#include <cstring>
 #include <map>
 #include <random>
 
@@ -242,6 +243,99 @@ TEST(Storage, SharedStreamsWriteAsCopiedOnesAndKeepTheNameRules) {
   auto read = TStorage::OpenBytes(b);
   ASSERT_EQ(read->OpenStorage("1", &sub), S_OK);
   EXPECT_EQ(Get(sub, "version"), *shared);
+}
+
+// Streams laid out in the storage's own memory write as streams written
+// through CreateStream: small and empty ones, ones beyond a chunk's share and
+// beyond a chunk, enough of them to fill several chunks, in nested storages.
+TEST(Storage, StreamBytesWriteAsWrittenStreamsAndKeepTheNameRules) {
+  std::vector<std::vector<uint8_t>> contents;
+  for (size_t size : {size_t(0), size_t(1), size_t(300), size_t(5000), size_t(40000), size_t(300000)})
+    contents.emplace_back(size, static_cast<uint8_t>(size % 251));
+  for (int i = 0; i < 2000; ++i) contents.emplace_back(100 + i % 200, static_cast<uint8_t>(i));
+  const auto fill = [&](TStorage* root, bool inPlace) {
+    TStorage* sub = nullptr;
+    ASSERT_EQ(root->CreateStorage("sub", &sub), S_OK);
+    for (size_t i = 0; i < contents.size(); ++i) {
+      TStorage* target = i % 2 ? sub : root;
+      const QString name = QString::number(i);
+      if (!inPlace) {
+        ASSERT_EQ(Put(target, name, contents[i]), S_OK);
+        continue;
+      }
+      uint8_t* data = nullptr;
+      ASSERT_EQ(target->CreateStreamBytes(name, contents[i].size(), &data), S_OK);
+      ASSERT_NE(data, nullptr);
+      if (!contents[i].empty()) std::memcpy(data, contents[i].data(), contents[i].size());
+    }
+  };
+  auto written = TStorage::CreateNew();
+  auto inPlace = TStorage::CreateNew();
+  fill(written.get(), false);
+  fill(inPlace.get(), true);
+  std::vector<uint8_t> a;
+  std::vector<uint8_t> b;
+  ASSERT_EQ(written->SaveToBytes(&a), S_OK);
+  ASSERT_EQ(inPlace->SaveToBytes(&b), S_OK);
+  EXPECT_EQ(a, b);
+  auto read = TStorage::OpenBytes(b);
+  TStorage* sub = nullptr;
+  ASSERT_EQ(read->OpenStorage("sub", &sub), S_OK);
+  EXPECT_EQ(Get(sub, "5"), contents[5]);
+  EXPECT_EQ(Get(read.get(), "4"), contents[4]);
+
+  uint8_t* data = nullptr;
+  EXPECT_EQ(inPlace->CreateStreamBytes("0", 4, &data), STG_E_FILEALREADYEXISTS);
+  EXPECT_EQ(data, nullptr);
+  EXPECT_EQ(inPlace->CreateStreamBytes("SUB", 4, &data), STG_E_FILEALREADYEXISTS);
+  EXPECT_EQ(inPlace->CreateStreamBytes("a:b", 4, &data), STG_E_INVALIDNAME);
+  EXPECT_EQ(inPlace->CreateStreamBytes("x", 4, nullptr), E_INVALIDARG);
+  EXPECT_EQ(read->CreateStreamBytes("x", 4, &data), STG_E_ACCESSDENIED);
+  ASSERT_EQ(inPlace->CreateStreamBytes("x", 4, &data), S_OK);
+  EXPECT_EQ(inPlace->Elements().back().Size, 4u);
+}
+
+// A tree being written keeps its sub-storages in blocks and the names of its
+// elements in memory of its own: hundreds of sub-storages (several blocks),
+// each named as created, list, name and save as made.
+TEST(Storage, ManyWrittenSubStoragesKeepTheirNamesAndContent) {
+  auto root = TStorage::CreateNew();
+  std::vector<TStorage*> subs;
+  for (int i = 0; i < 600; ++i) {
+    TStorage* sub = nullptr;
+    const QString name = i % 3 ? QString::number(i) : QStringLiteral("Layer%1").arg(i);
+    ASSERT_EQ(root->CreateStorage(name, &sub), S_OK);
+    ASSERT_EQ(Put(sub, "index", Bytes(name.toStdString())), S_OK);
+    subs.push_back(sub);
+  }
+  TStorage* deeper = nullptr;
+  ASSERT_EQ(subs[5]->CreateStorage("deeper", &deeper), S_OK);
+  ASSERT_EQ(Put(deeper, "c", Bytes("see")), S_OK);
+  EXPECT_EQ(root->Name(), QString());
+  EXPECT_EQ(subs[3]->Name(), QStringLiteral("Layer3"));
+  EXPECT_EQ(subs[599]->Name(), QStringLiteral("599"));
+  EXPECT_EQ(deeper->Name(), QStringLiteral("deeper"));
+  const std::vector<TStorageElement> elements = root->Elements();
+  ASSERT_EQ(elements.size(), 600u);
+  EXPECT_EQ(elements[300].Name, QStringLiteral("Layer300"));
+  EXPECT_TRUE(elements[300].IsStorage);
+  EXPECT_TRUE(root->ElementExists("LAYER297"));
+  EXPECT_EQ(root->CreateStorage("layer0", &deeper), STG_E_FILEALREADYEXISTS);
+
+  std::vector<uint8_t> file;
+  ASSERT_EQ(root->SaveToBytes(&file), S_OK);
+  auto read = TStorage::OpenBytes(file);
+  ASSERT_TRUE(read);
+  for (int i : {0, 1, 299, 599}) {
+    TStorage* sub = nullptr;
+    const QString name = subs[static_cast<size_t>(i)]->Name();
+    ASSERT_EQ(read->OpenStorage(name, &sub), S_OK) << i;
+    EXPECT_EQ(Get(sub, "index"), Bytes(name.toStdString()));
+  }
+  TStorage* sub = nullptr;
+  ASSERT_EQ(read->OpenStorage("5", &sub), S_OK);
+  ASSERT_EQ(sub->OpenStorage("deeper", &deeper), S_OK);
+  EXPECT_EQ(Get(deeper, "c"), Bytes("see"));
 }
 
 TEST(Storage, DamagedFilesAreRefusedCleanly) {

@@ -235,6 +235,26 @@ TEST(StratField, ItemsAddDeleteExchange) {
   TStratPlacement back{};
   field->GetItem(1, &back);
   EXPECT_EQ(std::memcmp(&back, &custom, sizeof custom), 0);
+  // Whole items added at once, as an Add and a SetItem of each would leave them.
+  const uint64_t changes = stratDrawingChanges();
+  const TStratPlacement added[2] = {custom, DefaultPlacement("Y")};
+  ASSERT_EQ(field->AddItems(added, 2), S_OK);
+  EXPECT_NE(stratDrawingChanges(), changes);
+  ASSERT_EQ(field->Count(), 4);
+  for (int i = 0; i < 2; ++i) {
+    field->GetItem(2 + i, &back);
+    EXPECT_EQ(std::memcmp(&back, &added[i], sizeof back), 0) << i;
+  }
+  EXPECT_EQ(field->AddItems(added, 0), S_OK);
+  EXPECT_EQ(field->AddItems(nullptr, 1), E_INVALIDARG);
+  EXPECT_EQ(field->AddItems(added, -1), E_INVALIDARG);
+  EXPECT_EQ(field->Count(), 4);
+  const TStratPlacement* kept = nullptr;
+  int32_t count = 0;
+  ASSERT_EQ(field->GetItems(&kept, &count), S_OK);
+  ASSERT_EQ(count, 4);
+  EXPECT_EQ(std::memcmp(&kept[2], &added[0], sizeof custom), 0);
+  EXPECT_EQ(field->GetItems(nullptr, &count), E_INVALIDARG);
   EXPECT_EQ(field->Clear(), S_OK);
   EXPECT_EQ(field->Count(), 0);
 }
