@@ -1,42 +1,26 @@
 #include "uStreamViewReader.h"
 
-#include <new>
 #include <vector>
 
+#include "uSpareContainers.h"
 #include "uStorage.h"
 
 namespace {
 
 // Containers of readers gone, for the next readers of the thread. Only a
 // view load ever reaches them, which replaces whatever they held.
-struct TSpareContainer {
-  TComPtr<ICompoundStream> Qs;
-  TComPtr<IPersistMemoryView> Persist;
-};
+using TSpare = TSpareContainer<IPersistMemoryView>;
 constexpr size_t kMaxSpares = 8;
-thread_local std::vector<TSpareContainer> gSpares;
 
 }  // namespace
 
 TStreamViewReader::TStreamViewReader() {
-  if (!gSpares.empty()) {
-    FQs = std::move(gSpares.back().Qs);
-    FPersist = std::move(gSpares.back().Persist);
-    gSpares.pop_back();
-    return;
-  }
-  qsCreateCompoundStream(FQs.Put());
-  if (FQs) FQs->QueryInterface(IID_IPersistMemoryView, reinterpret_cast<void**>(FPersist.Put()));
+  TSpare spare = TSpare::Take(IID_IPersistMemoryView);
+  FQs = std::move(spare.Qs);
+  FPersist = std::move(spare.Other);
 }
 
-TStreamViewReader::~TStreamViewReader() {
-  if (!FQs || !FPersist || gSpares.size() >= kMaxSpares) return;
-  try {
-    gSpares.push_back({std::move(FQs), std::move(FPersist)});
-  } catch (const std::bad_alloc&) {
-    // Without room to keep it the container simply goes.
-  }
-}
+TStreamViewReader::~TStreamViewReader() { TSpare::Give({std::move(FQs), std::move(FPersist)}, kMaxSpares); }
 
 ICompoundStream* TStreamViewReader::Read(TStorage* storage, std::u16string_view name) {
   std::span<const uint8_t> bytes;
