@@ -178,10 +178,12 @@ std::unique_ptr<TStorage> TStorage::FromReader(std::shared_ptr<TCfbReader> file)
   return s;
 }
 
-bool TStorage::IsValidName(const QString& name) {
-  if (name.isEmpty() || name.size() > MaxNameLength) return false;
-  for (QChar c : name)
-    if (c == u'/' || c == u'\\' || c == u':' || c == u'!' || c.unicode() < 32) return false;
+bool TStorage::IsValidName(const QString& name) { return IsValidName(View(name)); }
+
+bool TStorage::IsValidName(std::u16string_view name) {
+  if (name.empty() || name.size() > MaxNameLength) return false;
+  for (char16_t c : name)
+    if (c == u'/' || c == u'\\' || c == u':' || c == u'!' || c < 32) return false;
   return true;
 }
 
@@ -197,9 +199,7 @@ bool TStorage::NodeExists(std::u16string_view name) const {
 
 HRESULT TStorage::CheckNewName(std::u16string_view name) const {
   if (!FWritable) return STG_E_ACCESSDENIED;
-  if (name.empty() || name.size() > MaxNameLength) return STG_E_INVALIDNAME;
-  for (char16_t c : name)
-    if (c == u'/' || c == u'\\' || c == u':' || c == u'!' || c < 32) return STG_E_INVALIDNAME;
+  if (!IsValidName(name)) return STG_E_INVALIDNAME;
   if (NodeExists(name)) return STG_E_FILEALREADYEXISTS;
   return S_OK;
 }

@@ -53,6 +53,7 @@ class TStorage {
   static bool IsStorageFile(const QString& path);
   // Whether `name` may name an element.
   static bool IsValidName(const QString& name);
+  static bool IsValidName(std::u16string_view name);
 
   bool IsWritable() const { return FWritable; }
   QString Name() const;
