@@ -57,9 +57,12 @@ QString HeadParameterOfMnemonic(const QString& mnemonic) {
 TLasFillReport FillFromLas(TPrintObject* root, const TLasData& las) {
   TLasFillReport report;
   // The bodies first: their start depth places the curves.
+  int bodyScale = 0;
   Walk(root, [&](TPrintObject* o) {
     auto* body = dynamic_cast<TPassportBody*>(o);
-    if (body && !FindCurveColumns(body).empty() && std::isfinite(las.Start)) body->SetStartDepth(las.Start);
+    if (!body || FindCurveColumns(body).empty()) return;
+    if (std::isfinite(las.Start)) body->SetStartDepth(las.Start);
+    if (bodyScale == 0) bodyScale = body->GetVertScale();
   });
   std::vector<bool> used(las.Curves.size(), false);
   for (TPrintDiagrams* column : FindCurveColumns(root)) {
@@ -106,6 +109,13 @@ TLasFillReport FillFromLas(TPrintObject* root, const TLasData& las) {
       if (i < 0) continue;
       values.SetValueAt(i, item.Value);
       ++report.FilledParameters;
+      changed = true;
+    }
+    // The head's depth scale is the one the curves are drawn at, unless the
+    // file gave it a value.
+    if (const int i = FindParameter(values, QStringLiteral("SCALE"));
+        i >= 0 && bodyScale > 0 && values.At(i).Value.isEmpty()) {
+      values.SetValueAt(i, QString::number(bodyScale));
       changed = true;
     }
     if (changed) {

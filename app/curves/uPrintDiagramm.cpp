@@ -1,6 +1,7 @@
 #include "uPrintDiagramm.h"
 
 #include <QJsonObject>
+#include <QPainter>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -188,7 +189,19 @@ void TPrintDiagramm::DrawData(TDrawContext& context) {
   samples.Row = [&](int64_t i) { return pixels.Y(depths.ToPage(DepthOfIndex(i))); };
   samples.RowKey = {FStartDepth, FDepthStep,     depths.StartDepth, depths.Scale,
                     depths.Top,  pixels.OriginY, pixels.Ky,         pixels.Zoom};
+  // In a curve column the curve stays inside its track: a scale set for the
+  // common range (density from 1.95) cuts the rare values beyond it at the
+  // track's edges instead of drawing them over the neighbouring tracks.
+  const auto* track = dynamic_cast<const TPrintObject*>(Parent());
+  const bool inTrack = track && track->GetKind() == kindDiagrams;
+  if (inTrack) {
+    const TRect r = track->GetPixelRect(context);
+    dc->save();
+    dc->setClipRect(QRect(r.Left, context.ClipRect.Top - 1, r.Right - r.Left + 1, context.ClipRect.Height() + 3),
+                    Qt::IntersectClip);
+  }
   DrawCurveSamples(dc, samples, first, last, std::max(1, context.ClipRect.Height()), &FDrawCache, FDrawing);
+  if (inTrack) dc->restore();
 }
 
 uint32_t TPrintDiagramm::HitTest(double x, double y, TPrintObject** target) {

@@ -51,6 +51,8 @@ constexpr int kInsertableKinds[] = {kindDiagramm, kindText, kindObjectRuller, ki
 // column's top, one band per curve.
 constexpr double kHeaderBand = 10;
 constexpr double kCaptionHeight = 5;
+// Headers ending this close over the column's top count as above it.
+constexpr double kAboveTolerance = 0.01;
 // Pens wider than this (pixels) come only from damaged widths.
 constexpr int kMaxGridPen = 4096;
 // Cells of an export table at most (depth rows times curves and the depth).
@@ -60,6 +62,7 @@ constexpr double kMaxExportCells = double(1 << 25);
 constexpr double kMaxGridLines = 100000;
 
 bool IsCurve(const TPrintObject* o) { return o && (o->GetKind() == kindDiagramm || o->GetKind() == kindHistogramm); }
+bool IsHeader(const TPrintObject* o) { return o && (o->GetKind() == kindText || o->GetKind() == kindDiagrammScale); }
 
 QString IniBeside(const QString& fileName) {
   const QFileInfo info(fileName);
@@ -117,16 +120,30 @@ TPrintDiagrammBase* TPrintDiagrams::FindCurve(const QString& name) const {
   return nullptr;
 }
 
-void TPrintDiagrams::StackHeaders() {
+bool TPrintDiagrams::HeadersAbove() const {
+  for (int i = 0; i < Count(); ++i) {
+    const auto* list = IsCurve(GetChild(i)) ? GetChild(i)->AsObjectList() : nullptr;
+    for (int k = 0; list && k < list->Count(); ++k)
+      if (const TPrintObject* child = list->GetChild(k); child && child->GetKind() == kindDiagrammScale)
+        return child->Top() + child->GetHeight() <= FTop + kAboveTolerance;
+  }
+  return false;
+}
+
+void TPrintDiagrams::StackHeaders(THeaderSide side) {
+  const bool above = side == THeaderSide::Above || (side == THeaderSide::Keep && HeadersAbove());
+  int curves = 0;
+  for (int i = 0; i < Count(); ++i) curves += IsCurve(GetChild(i)) ? 1 : 0;
+  const double first = above ? FTop - kHeaderBand * curves : FTop;
   int slot = 0;
   for (int i = 0; i < Count(); ++i) {
     TPrintObject* curve = GetChild(i);
     if (!IsCurve(curve)) continue;
     auto* list = curve->AsObjectList();
-    const double top = FTop + kHeaderBand * slot++;
+    const double top = first + kHeaderBand * slot++;
     for (int k = 0; list && k < list->Count(); ++k) {
       TPrintObject* child = list->GetChild(k);
-      if (!child || (child->GetKind() != kindText && child->GetKind() != kindDiagrammScale)) continue;
+      if (!IsHeader(child)) continue;
       child->SetTop(child->GetKind() == kindText ? top : top + kCaptionHeight);
       // The headers span the curve, whose width follows its largest value.
       child->SetLeft(curve->Left());
@@ -275,7 +292,9 @@ bool TPrintDiagrams::LoadFromIni(TIniFile* ini, const QString& section, const QS
     const QString own = sections[k++];
     curve->SetName(ini->ReadString(own, QStringLiteral("CURVENAME"), curve->Name()));
     if (curve->Count() > 0) continue;
-    curve->AddNameCaption(nullptr)->LoadFromIni(ini, own, QStringLiteral("NAME."));
+    // A curve saved without a name caption (its scale header naming it) gets none.
+    if (ini->ValueExists(own, QStringLiteral("NAME.TEXT")))
+      curve->AddNameCaption(nullptr)->LoadFromIni(ini, own, QStringLiteral("NAME."));
     curve->AddScaleHeader(nullptr)->LoadFromIni(ini, own, QStringLiteral("SCALE."));
   }
   FFilling = false;

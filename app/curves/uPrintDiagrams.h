@@ -99,9 +99,16 @@ class TPrintDiagrams : public TDataObject {
   // One histogram per value column (2 on) of an interval table ("From",
   // "To", values...); the number added.
   int AddHistograms(const TStringTable& intervals);
-  // Stacks the name captions and scale headers of the curves at the
-  // column's top, one 10 mm band per curve in list order.
-  void StackHeaders();
+  // Where StackHeaders puts the headers: inside the column from its top
+  // down, above it ending at its top (in a head over the body, so that no
+  // header hides the top of a log), or on the side they are on now.
+  enum class THeaderSide { Keep, Inside, Above };
+  // Stacks the name captions and scale headers of the curves, one 10 mm
+  // band per curve in list order, each as wide as its curve.
+  void StackHeaders(THeaderSide side = THeaderSide::Keep);
+  // Whether the curves' headers lie above the column, judged by the first
+  // scale header (a new curve's name caption starts just above its curve).
+  bool HeadersAbove() const;
 
   // A curve plot placed as the column places new ones: across the column,
   // its top at the column's top (its headers then lie inside the column,

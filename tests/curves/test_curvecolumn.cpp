@@ -3,6 +3,8 @@
 // the export table, curve parameter files, adding objects by kind, the
 // add-curve choices and the histogram.
 #include <QFile>
+#include <QImage>
+#include <QPainter>
 #include <cmath>
 
 #include "qs.h"
@@ -283,6 +285,73 @@ TEST_F(CurveColumnTest, LasFillMatchesMnemonicsWithoutCaseAndReportsTheRest) {
   EXPECT_EQ(gr->Samples()[1], gr->NullValue());
   EXPECT_EQ(HeadParameterOfMnemonic("fld"), "FIELD");
   EXPECT_EQ(HeadParameterOfMnemonic("WELL"), "");
+}
+
+// Headers a template puts above the column (into the head over the body)
+// stay above it when curves come or the column is restacked; a column whose
+// headers are inside keeps stacking them down from its top.
+TEST_F(CurveColumnTest, HeadersAboveTheColumnStayAboveWhenRestacked) {
+  TColumnFixture f(0, 100);
+  f.Column->SetTop(40);
+  TPrintDiagramm* gr = f.Column->AddEmptyCurve("GR", 0.5);
+  gr->AddNameCaption(nullptr);
+  gr->AddScaleHeader(nullptr);
+  EXPECT_FALSE(f.Column->HeadersAbove()) << "a new curve's caption starts above it, its scale does not";
+  f.Column->StackHeaders(TPrintDiagrams::THeaderSide::Above);
+  EXPECT_TRUE(f.Column->HeadersAbove());
+  TLasData las;
+  las.Start = 0;
+  las.Step = 0.5;
+  las.Curves.push_back({"GR", "GAPI", {1, 2, 3}});
+  las.Curves.push_back({"SP", "MV", {-10, -20, -30}});
+  ASSERT_EQ(f.Column->ImportLas(las, nullptr), 2);
+  const std::vector<TPrintDiagramm*> curves = f.Column->Curves();
+  ASSERT_EQ(curves.size(), 2u);
+  // Two bands of 10 mm ending at the column's top, in curve order.
+  for (size_t k = 0; k < curves.size(); ++k)
+    for (int i = 0; i < curves[k]->Count(); ++i) {
+      const TPrintObject* child = curves[k]->GetChild(i);
+      EXPECT_DOUBLE_EQ(child->Top(), 20.0 + 10.0 * k + (child->GetKind() == kindDiagrammScale ? 5 : 0));
+    }
+  f.Column->StackHeaders(TPrintDiagrams::THeaderSide::Inside);
+  EXPECT_FALSE(f.Column->HeadersAbove());
+  EXPECT_DOUBLE_EQ(curves[1]->GetChild(0)->Top(), 50);
+}
+
+// A curve in a curve column is cut at the column's edges: values beyond
+// the track's scale leave the neighbouring columns untouched.
+TEST_F(CurveColumnTest, CurvesAreCutAtTheirColumnsEdges) {
+  TColumnFixture f(0, 100);  // the column spans 10-50 mm: pixels 100-500 at 254 dpi
+  TPrintDiagramm* curve = f.Column->AddEmptyCurve("RHOB", 0.5);
+  curve->SetMeasure(1);
+  curve->SetLeft(-20);  // the zero 30 mm left of the column: values 3-7 inside it
+  ASSERT_TRUE(curve->SetSamples(0, 0.5, {0, 5, 9, 5, 1, 5}));
+  curve->Changed();
+  QImage image(700, 300, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  image.setDotsPerMeterX(10000);
+  image.setDotsPerMeterY(10000);
+  QPainter painter(&image);
+  TDrawContext c;
+  c.DC = &painter;
+  c.ClipRect = {0, 0, 700, 300};
+  c.Options = doBorders;
+  curve->Draw(c);
+  painter.end();
+  int inside = 0, outside = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (image.pixel(x, y) != qRgb(255, 255, 255)) (x >= 100 && x <= 500 ? inside : outside)++;
+  EXPECT_GT(inside, 100);
+  EXPECT_EQ(outside, 0);
+  // Cut, not left out: the segments run up to both edges.
+  int atLeft = 0, atRight = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    atLeft += image.pixel(100, y) != qRgb(255, 255, 255);
+    atRight += image.pixel(500, y) != qRgb(255, 255, 255) || image.pixel(499, y) != qRgb(255, 255, 255);
+  }
+  EXPECT_GT(atLeft, 0);
+  EXPECT_GT(atRight, 0);
 }
 
 using HistogramTest = TCurvesTest;

@@ -107,7 +107,8 @@ TEST_F(ShippedHeads, EachLoadsWithItsParametersAndFitsAnA4Page) {
     EXPECT_EQ(head.Top(), 0);
     EXPECT_EQ(head.GetWidth(), 190) << "the content width of an A4 page";
     EXPECT_GT(head.GetHeight(), 30);
-    EXPECT_LT(head.GetHeight(), 80);
+    // The curve log's head ends in its tracks' titles and the rows of the curves' headers.
+    EXPECT_LT(head.GetHeight(), 90);
     // Frames tile the head: inside it, none overlapping another.
     for (int i = 0; i < head.Count(); ++i) {
       const TBoundsRect a = head.GetChild(i)->GetBoundsRect();
@@ -140,6 +141,8 @@ TEST_F(ShippedHeads, FilledInTextsStayInsideTheirFrames) {
     for (int i = 0; i < head.Count(); ++i) {
       auto* text = dynamic_cast<TPrintText*>(head.GetChild(i));
       ASSERT_NE(text, nullptr);
+      // An empty frame is room for what stands over it (curve headers).
+      if (text->GetText().isEmpty()) continue;
       device.Clear();
       text->Draw(context);
       const TRect frame = text->GetPixelRect(context);

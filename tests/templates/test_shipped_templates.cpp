@@ -25,6 +25,7 @@
 #include "uPrintDeepScale.h"
 #include "uPrintDiagramm.h"
 #include "uPrintDiagrammBase.h"
+#include "uPrintDiagrams.h"
 #include "uPrintDocument.h"
 #include "uPrintHeader.h"
 #include "uPrintStratCol.h"
@@ -277,6 +278,18 @@ TEST_F(ShippedTemplates, CurveLogFilledFromTheSampleLasIsARealLog) {
   EXPECT_EQ(curves[0]->Name(), "GR");
   EXPECT_EQ(curves[0]->SampleCount(), 1251);
   EXPECT_DOUBLE_EQ(body->GetHeight(), 250.0 * 1000 / body->GetVertScale());
+  // The head names the scale the curves are drawn at; the curves' scales
+  // stand in the head's last rows, inside their tracks, and hide no log.
+  EXPECT_EQ(head->Parameters().ValueOf("SCALE"), "500");
+  for (TPrintDiagrams* track : FindCurveColumns(body)) {
+    EXPECT_TRUE(track->HeadersAbove()) << track->Name().toStdString();
+    for (TPrintDiagramm* curve : track->Curves())
+      for (int i = 0; i < curve->Count(); ++i) {
+        const TBoundsRect r = curve->GetChild(i)->GetBoundsRect();
+        EXPECT_GE(r.Top, head->Top() + 46) << curve->Name().toStdString();
+        EXPECT_LE(r.Bottom, body->Top()) << curve->Name().toStdString();
+      }
+  }
 
   const TKernoRun pdf = RunKerno({"--export", Path("filled.knd"), Path("filled.pdf")});
   ASSERT_EQ(pdf.Status, 0) << pdf.Err.toStdString();

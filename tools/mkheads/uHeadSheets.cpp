@@ -64,6 +64,22 @@ TCell Left2(int row, const char* en, const char* ru) { return {0, Row(row), kHal
 TCell Right2(int row, const char* en, const char* ru) { return {kHalf, Row(row), kHalf, kRowHeight, en, ru}; }
 TCell Whole(int row, const char* en, const char* ru) { return {0, Row(row), kWidth, kRowHeight, en, ru}; }
 
+// The curve log's tracks left to right (mm): the depth track lies between
+// the first two. The template's body places its columns at the same edges.
+struct TTrackPlace {
+  double Left, Right;
+};
+constexpr TTrackPlace kCurveTracks[] = {{0, 60}, {90, 140}, {140, kWidth}};
+constexpr double kTrackTitle = 6;
+constexpr double kTrackHeaders = 30;
+
+TCell Track(const TTrackPlace& t, const char* en, const char* ru) {
+  return {t.Left, Row(4), t.Right - t.Left, kTrackTitle, en, ru};
+}
+TCell TrackHeaders(const TTrackPlace& t) {
+  return {t.Left, Row(4) + kTrackTitle, t.Right - t.Left, kTrackHeaders, "", ""};
+}
+
 std::unique_ptr<TPrintHeader> WellLog(TLanguage language) {
   return MakeHead(
       language,
@@ -100,8 +116,11 @@ std::unique_ptr<TPrintHeader> LithologyLog(TLanguage language) {
 std::unique_ptr<TPrintHeader> CurveLog(TLanguage language) {
   return MakeHead(
       language,
-      {Company(), Title("WELL LOGS\r\nWell %WELL%", "КАРОТАЖНАЯ ДИАГРАММА\r\nСкважина %WELL%"), Scale(),
-       Left3(0, "Field: %FIELD%", "Месторождение: %FIELD%"), Mid3(0, "Area: %AREA%", "Площадь: %AREA%"),
+      {Company(),
+       Title("WELL LOGS\r\nWell %WELL%", "КАРОТАЖНАЯ ДИАГРАММА\r\nСкважина %WELL%"),
+       Scale(),
+       Left3(0, "Field: %FIELD%", "Месторождение: %FIELD%"),
+       Mid3(0, "Area: %AREA%", "Площадь: %AREA%"),
        Right3(0, "Log date: %LOG_DATE%", "Дата каротажа: %LOG_DATE%"),
        Left2(1, "Logged interval: %TOP_DEPTH% – %BOTTOM_DEPTH% m", "Интервал каротажа: %TOP_DEPTH% – %BOTTOM_DEPTH% м"),
        Right2(1, "Logging company: %LOGGING_COMPANY%", "Геофизическая организация: %LOGGING_COMPANY%"),
@@ -110,7 +129,17 @@ std::unique_ptr<TPrintHeader> CurveLog(TLanguage language) {
        Right3(2, "Mud: %MUD%", "Буровой раствор: %MUD%"),
        Left3(3, "Elevation: %ELEVATION% m", "Альтитуда: %ELEVATION% м"),
        Mid3(3, "Engineer: %ENGINEER%", "Инженер: %ENGINEER%"),
-       Right3(3, "Interpreted by: %GEOLOGIST%", "Интерпретатор: %GEOLOGIST%")});
+       Right3(3, "Interpreted by: %GEOLOGIST%", "Интерпретатор: %GEOLOGIST%"),
+       // The tracks' titles over the curve log's body; the rows under them
+       // hold the curves' headers (a 10 mm band each, up to three a track).
+       Track(kCurveTracks[0], "Lithology logs", "Литологические кривые"),
+       {kCurveTracks[0].Right, Row(4), kCurveTracks[1].Left - kCurveTracks[0].Right, kTrackTitle + kTrackHeaders,
+        "Depth, m", "Глубина, м"},
+       Track(kCurveTracks[1], "Resistivity", "Сопротивление"),
+       Track(kCurveTracks[2], "Porosity logs", "Кривые пористости"),
+       TrackHeaders(kCurveTracks[0]),
+       TrackHeaders(kCurveTracks[1]),
+       TrackHeaders(kCurveTracks[2])});
 }
 
 // A head for the end of a sheet (or a page of its own): the conclusions, the

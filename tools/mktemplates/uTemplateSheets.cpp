@@ -17,6 +17,7 @@
 #include "uPrintDeepTable.h"
 #include "uPrintDesc.h"
 #include "uPrintDiagramm.h"
+#include "uPrintDiagrammScale.h"
 #include "uPrintDiagrams.h"
 #include "uPrintDocument.h"
 #include "uPrintHeader.h"
@@ -58,6 +59,9 @@ struct TCurveRecipe {
   bool Logarithmic;
   double Offset;  // mm from the column's left edge to the curve's zero (or 1 on a log axis)
   int Style;      // 0 solid, 1 dash, 2 dot
+  int MarkStep;   // mm between the scale's labels, counted from the curve's zero
+  int FirstMark;  // the label on the track's left edge
+  int LastMark;   // the last label; the curve's name and unit follow it, inside the track
 };
 
 // A curve column: its place in the body and its curves.
@@ -82,6 +86,7 @@ struct TBodyRecipe {
   double Metres;     // the depth the body covers: its height is Metres * 1000 / Scale mm
   double ScaleLeft;  // mm from the body's left edge; the framed room before it awaits other columns
   std::vector<TRulerRecipe> Rulers;
+  double ScaleWidth = kScaleWidth;
   TColumnsRecipe Columns = {};
   std::vector<TTrackRecipe> Tracks = {};
   // A lithology column right of the depth scale, with these layers (none: no column).
@@ -127,17 +132,31 @@ const std::vector<TRulerRecipe> kHalfMetres = {{5, 5, true}, {1, 3.5, false}, {0
 const std::vector<TRulerRecipe> kDecimetres = {{1, 5, true}, {0.5, 3.5, false}, {0.1, 1.5, false}};
 
 // The curve log's tracks: gamma ray, SP and caliper left of the depth
-// scale; resistivities on a logarithmic track and the porosity logs right of it.
+// scale; resistivities on a logarithmic track and the porosity logs right of
+// it. A scale's marks count from the curve's zero (1 on a logarithmic
+// axis), so each zero lies a whole number of marks from its track's left
+// edge and the first label falls on that edge; values beyond a track are cut
+// at its edges. The tracks' titles and the curves' scales (with the curve's
+// name after the unit) stand in the head's last rows, above the body.
+constexpr double kCurveScaleWidth = 30;  // mm: the depth track between the curve tracks
 const std::vector<TTrackRecipe> kCurveTracks = {
     {{"Lithology logs", "Литологические кривые"},
      0,
      60,
-     {{"GR", 0x008000, 25, false, 0, 0}, {"SP", 0x0000FF, 20, false, 30, 0}, {"CALI", 0x000000, 2.5, false, 0, 1}}},
-    {{"Resistivity", "Сопротивление"}, 80, 50, {{"ILD", 0xFF0000, 1, true, 10, 0}, {"RT", 0x0000FF, 1, true, 10, 1}}},
-    {{"Porosity logs", "Кривые пористости"},
-     130,
+     {{"GR", 0x008000, 25, false, 0, 0, 20, 0, 2},       // 0-150 API
+      {"SP", 0x0000FF, 20, false, 40, 0, 20, -2, 0},     // -80..+40 mV
+      {"CALI", 0x000000, 2, false, -20, 1, 20, 1, 3}}},  // 4-16 in
+    {{"Resistivity", "Сопротивление"},
+     90,
      50,
-     {{"RHOB", 0x0000C0, 0.5, false, 0, 0}, {"NPHI", 0xC00000, 0.1, false, 0, 1}, {"DT", 0xC000C0, 25, false, 0, 2}}},
+     {{"ILD", 0xFF0000, 1, true, 10, 0, 10, -1, 2},  // 0.1-10,000 ohm.m, a decade a centimetre
+      {"RT", 0x0000FF, 1, true, 10, 1, 10, -1, 2}}},
+    {{"Porosity logs", "Кривые пористости"},
+     140,
+     50,
+     {{"RHOB", 0x0000C0, 0.2, false, -100, 0, 25, 4, 5},  // 2.0-3.0 g/cm3
+      {"NPHI", 0xC00000, 0.1, false, 0, 1, 10, 0, 2},     // 0-0.5
+      {"DT", 0xC000C0, 20, false, -20, 2, 20, 1, 2}}},    // 40-140 us/ft
 };
 
 const THeadRecipe kRemarks = {
@@ -158,7 +177,7 @@ const std::vector<TTemplateRecipe>& Recipes() {
         "литологии, таблицей интервалов керна и колонкой описаний. Добавляемые блоки: детальный интервал 1:50 и "
         "заголовок для заключения и примечаний."},
        {"Head", {"Head", "Заголовок"}, {"well_log.hdr", "well_log_ru.hdr"}, true},
-       {"Body", {"Log", "Разрез"}, 200, 100, 20, kMetres, {70, 108, 190}},
+       {"Body", {"Log", "Разрез"}, 200, 100, 20, kMetres, kScaleWidth, {70, 108, 190}},
        {"Detail", {"Detailed interval 1:50", "Детальный интервал 1:50"}, 50, 10, 20, kDecimetres},
        kRemarks},
       {"lithology_log.knt",
@@ -174,22 +193,24 @@ const std::vector<TTemplateRecipe>& Recipes() {
         "таблицей интервалов керна и колонкой описаний. Добавляемые блоки: керновый интервал 1:50 и заголовок для "
         "заключения и примечаний."},
        {"Head", {"Head", "Заголовок"}, {"lithology_log.hdr", "lithology_log_ru.hdr"}},
-       {"Body", {"Lithology", "Литология"}, 100, 50, 0, kHalfMetres, {60, 98, 190}, {}, kExampleLayers},
+       {"Body", {"Lithology", "Литология"}, 100, 50, 0, kHalfMetres, kScaleWidth, {60, 98, 190}, {}, kExampleLayers},
        {"Core", {"Core interval 1:50", "Керновый интервал 1:50"}, 50, 10, 0, kDecimetres},
        kRemarks},
       {"curve_log.knt",
        {"Well logs 1:500", "Каротажная диаграмма 1:500"},
        {"Logging curves of a well: a head with the logged interval, logging company, bit size, casing shoe and "
-        "mud, and a body at 1:500 for 250 m of depth with a depth track (marks every metre, labels every 10 m) "
-        "after a 60 mm track on its left, the curve tracks going on both sides. Blocks to add: a repeat section "
-        "at 1:200 and a head for the conclusions and remarks.",
+        "mud, and a body at 1:500 for 250 m of depth: gamma ray, SP and caliper left of the depth track (marks "
+        "every metre, labels every 10 m), resistivities on a logarithmic track and density, neutron and sonic "
+        "right of it, the curves' scales in the head above the body. Blocks to add: a repeat section at 1:200 "
+        "and a head for the conclusions and remarks.",
         "Каротажные кривые скважины: заголовок с интервалом каротажа, геофизической организацией, диаметром "
-        "долота, башмаком колонны и буровым раствором и тело в масштабе 1:500 на 250 м глубины с колонкой глубин "
-        "(штрихи через 1 м, подписи через 10 м) после дорожки шириной 60 мм слева; дорожки кривых встают по обе "
-        "стороны. Добавляемые блоки: повторный замер 1:200 и заголовок для заключения и примечаний."},
+        "долота, башмаком колонны и буровым раствором и тело в масштабе 1:500 на 250 м глубины: ГК, ПС и "
+        "кавернометрия слева от колонки глубин (штрихи через 1 м, подписи через 10 м), сопротивления в "
+        "логарифмическом масштабе и плотность, нейтронный и акустический каротаж справа от неё, шкалы кривых в "
+        "заголовке над телом. Добавляемые блоки: повторный замер 1:200 и заголовок для заключения и примечаний."},
        {"Head", {"Head", "Заголовок"}, {"curve_log.hdr", "curve_log_ru.hdr"}},
-       {"Body", {"Logs", "Каротаж"}, 500, 250, 60, kMetres, {}, kCurveTracks},
-       {"Repeat", {"Repeat section 1:200", "Повторный замер 1:200"}, 200, 50, 60, kMetres},
+       {"Body", {"Logs", "Каротаж"}, 500, 250, 60, kMetres, kCurveScaleWidth, {}, kCurveTracks},
+       {"Repeat", {"Repeat section 1:200", "Повторный замер 1:200"}, 200, 50, 60, kMetres, kCurveScaleWidth},
        kRemarks},
   };
   return recipes;
@@ -254,7 +275,7 @@ bool WriteBody(TIniFile* ini, const TBodyRecipe& recipe) {
     rulers.push_back(ruler);
   }
   scale->SetRullers(rulers);
-  scale->SetBoundsRect({recipe.ScaleLeft, 0, recipe.ScaleLeft + kScaleWidth, height});
+  scale->SetBoundsRect({recipe.ScaleLeft, 0, recipe.ScaleLeft + recipe.ScaleWidth, height});
   body.AddChild(std::move(scale));
   // Names of the children in the other language, in child order.
   std::vector<TText> names{{"", ""}};
@@ -263,7 +284,7 @@ bool WriteBody(TIniFile* ini, const TBodyRecipe& recipe) {
     TPrintStratCol* column = made.get();
     body.AddChild(std::move(made));
     // The room between the depth scale and the core table.
-    const double left = recipe.ScaleLeft + kScaleWidth;
+    const double left = recipe.ScaleLeft + recipe.ScaleWidth;
     const double right = recipe.Columns.CoreLeft > left ? recipe.Columns.CoreLeft : left + kLithologyWidth;
     column->SetName(Text(kLithologyName.En));
     column->SetBoundsRect({left, 0, right, height});
@@ -314,10 +335,14 @@ bool WriteBody(TIniFile* ini, const TBodyRecipe& recipe) {
       curve->SetColor(c.Color);
       curve->SetLineStyle(c.Style);
       curve->SetLeft(t.Left + c.Offset);
-      curve->AddNameCaption(nullptr);
-      curve->AddScaleHeader(nullptr);
+      TPrintDiagrammScale* header = curve->AddScaleHeader(nullptr);
+      header->ScaleFont().SetSize(7);
+      header->SetMarkStep(c.MarkStep);
+      header->SetMarkIndex1(c.FirstMark);
+      header->SetMarkIndex2(c.LastMark);
+      header->SetShowName(true);
     }
-    track->StackHeaders();
+    track->StackHeaders(TPrintDiagrams::THeaderSide::Above);
     names.push_back(t.Name);
   }
   // The scale holds no data: the body keeps the height given here.
