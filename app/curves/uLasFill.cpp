@@ -57,7 +57,7 @@ QString HeadParameterOfMnemonic(const QString& mnemonic) {
 TLasFillReport FillFromLas(TPrintObject* root, const TLasData& las) {
   TLasFillReport report;
   // The bodies first: their start depth places the curves.
-  int bodyScale = 0;
+  uint16_t bodyScale = 0;
   Walk(root, [&](TPrintObject* o) {
     auto* body = dynamic_cast<TPassportBody*>(o);
     if (!body || FindCurveColumns(body).empty()) return;
@@ -113,11 +113,7 @@ TLasFillReport FillFromLas(TPrintObject* root, const TLasData& las) {
     }
     // The head's depth scale is the one the curves are drawn at, unless the
     // file gave it a value.
-    if (const int i = FindParameter(values, QStringLiteral("SCALE"));
-        i >= 0 && bodyScale > 0 && values.At(i).Value.isEmpty()) {
-      values.SetValueAt(i, QString::number(bodyScale));
-      changed = true;
-    }
+    changed = head->FillScaleParameter(bodyScale) || changed;
     if (changed) {
       head->SubstituteParameters();
       head->SetModified(true);

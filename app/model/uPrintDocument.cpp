@@ -17,6 +17,7 @@
 #include "uNumbers.h"
 #include "uObjectFile.h"
 #include "uPassportBody.h"
+#include "uPrintHeader.h"
 #include "uPropertiesDialogs.h"
 #include "uRootDataObject.h"
 #include "uSettings.h"
@@ -167,7 +168,14 @@ bool TPrintDocument::LoadTemplateFile(const QString& path, QString* error) {
       FExtraBlocks->Clear();
       loaded = LoadFromIni(&ini, kPassport, QString());
     }
-    if (loaded) FTemplateName = QFileInfo(file).fileName();
+    if (loaded) {
+      FTemplateName = QFileInfo(file).fileName();
+      // A new sheet's heads name the scale its body is drawn at.
+      TPassportBody* body = nullptr;
+      for (int i = 0; i < Count() && !body; ++i) body = dynamic_cast<TPassportBody*>(GetChild(i));
+      for (int i = 0; i < Count() && body; ++i)
+        if (auto* head = dynamic_cast<TPrintHeader*>(GetChild(i))) head->FillScaleParameter(body->GetVertScale());
+    }
     Changed();
   }
   if (!loaded && error) *error = QStringLiteral("%1: not a template (no [PASSPORT] section)").arg(path);

@@ -256,6 +256,14 @@ void TPrintHeader::CollectInto(TNamedValueList* list) {
 
 void TPrintHeader::CollectParameters() { CollectInto(&FParameters); }
 
+bool TPrintHeader::FillScaleParameter(uint16_t scale) {
+  const int i = FParameters.IndexOf(QStringLiteral("SCALE"));
+  if (i < 0 || scale == 0 || !FParameters.At(i).Value.isEmpty()) return false;
+  FParameters.SetValueAt(i, QString::number(scale));
+  SubstituteParameters();
+  return true;
+}
+
 void TPrintHeader::SubstituteParameters() {
   for (int i = 0; i < Count(); ++i)
     if (auto* text = dynamic_cast<TPrintText*>(GetChild(i))) text->SetPrintedText(FParameters.Expand(text->GetText()));

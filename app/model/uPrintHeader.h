@@ -54,6 +54,10 @@ class TPrintHeader : public TRootDataObject {
   void CollectParameters();
   // Gives every text its template with the parameters substituted, for display.
   void SubstituteParameters();
+  // Gives the head's "SCALE" parameter, when its texts use it and it has no
+  // value yet, the scale of the body the sheet is drawn at (200 for 1:200);
+  // true when it did.
+  bool FillScaleParameter(uint16_t scale);
   // The values dialog on a copy of the parameters (names collected first);
   // on OK the values are taken, shown and the head is modified. False on Cancel.
   bool EditValues();

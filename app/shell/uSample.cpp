@@ -337,6 +337,9 @@ std::unique_ptr<TPrintDocument> MakeSampleDocument(QString* error) {
   const QString path = TemplateDir() + QString::fromLatin1(kSampleTemplate);
   auto document = std::make_unique<TPrintDocument>();
   if (!document->LoadFromFile(path, error)) return nullptr;
+  // The sample's columns differ from the template's: its own caption head
+  // (below) replaces the template's column titles.
+  if (document->Count() > 2 && dynamic_cast<TPrintHeader*>(document->GetChild(1))) document->DeleteChild(1);
   auto* head = dynamic_cast<TPrintHeader*>(document->GetChild(0));
   auto* body = dynamic_cast<TPassportBody*>(document->GetChild(1));
   if (!head || head->Count() == 0 || !body) {

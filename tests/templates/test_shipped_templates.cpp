@@ -104,6 +104,9 @@ class ShippedTemplates : public TScratchEnvTest {
   }
 };
 
+// A template's blocks: its head, the titles of its columns, its body.
+constexpr int kBody = 2;
+
 TPrintDeepScale* DepthScaleOf(TPassportBody* body) {
   for (int i = 0; i < body->Count(); ++i)
     if (auto* scale = dynamic_cast<TPrintDeepScale*>(body->GetChild(i))) return scale;
@@ -204,14 +207,28 @@ TEST_F(ShippedTemplates, EachMakesADocumentThatRoundTripsAndPrintsAsTheReference
     ASSERT_TRUE(document.LoadFromFile(TemplateDir() + file, &error)) << error.toStdString();
     EXPECT_TRUE(FUi.Messages.empty()) << "every head file found";
     EXPECT_EQ(document.TemplateName(), file);
-    ASSERT_EQ(document.Count(), 2);
+    ASSERT_EQ(document.Count(), 3);
     auto* head = dynamic_cast<TPrintHeader*>(document.GetChild(0));
-    auto* body = dynamic_cast<TPassportBody*>(document.GetChild(1));
+    auto* titles = dynamic_cast<TPrintHeader*>(document.GetChild(1));
+    auto* body = dynamic_cast<TPassportBody*>(document.GetChild(kBody));
     ASSERT_NE(head, nullptr);
+    ASSERT_NE(titles, nullptr);
     ASSERT_NE(body, nullptr);
     EXPECT_GE(head->Count(), 9) << "the head file's texts";
     EXPECT_EQ(head->GetWidth(), 190);
-    EXPECT_DOUBLE_EQ(body->Top(), head->GetHeight());
+    EXPECT_EQ(head->Parameters().ValueOf("SCALE"), QString::number(body->GetVertScale())) << "the sheet's scale";
+    // Every column of the body stands under a title that spans it.
+    for (int i = 0; i < body->Count(); ++i) {
+      const TBoundsRect c = body->GetChild(i)->GetBoundsRect();
+      bool titled = false;
+      for (int k = 0; k < titles->Count() && !titled; ++k) {
+        const TBoundsRect t = titles->GetChild(k)->GetBoundsRect();
+        titled = t.Left <= c.Left + 1e-9 && t.Right >= c.Right - 1e-9 &&
+                 !dynamic_cast<TPrintText*>(titles->GetChild(k))->GetText().isEmpty();
+      }
+      EXPECT_TRUE(titled) << body->GetChild(i)->Caption().toStdString();
+    }
+    EXPECT_DOUBLE_EQ(body->Top(), head->GetHeight() + titles->GetHeight());
     ExpectReadableDepthScale(body);
     EXPECT_DOUBLE_EQ(document.DepthAt(body->Top() + 50), 50.0 * body->GetVertScale() / 1000);
     if (base == QStringLiteral("lithology_log")) {
@@ -268,8 +285,9 @@ TEST_F(ShippedTemplates, CurveLogFilledFromTheSampleLasIsARealLog) {
   TPrintDocument document;
   ASSERT_TRUE(document.LoadFromFile(Path("filled.knd")));
   auto* head = dynamic_cast<TPrintHeader*>(document.GetChild(0));
-  auto* body = dynamic_cast<TPassportBody*>(document.GetChild(1));
-  ASSERT_TRUE(head && body);
+  auto* titles = dynamic_cast<TPrintHeader*>(document.GetChild(1));
+  auto* body = dynamic_cast<TPassportBody*>(document.GetChild(kBody));
+  ASSERT_TRUE(head && titles && body);
   EXPECT_EQ(head->Parameters().ValueOf("WELL"), "7-K");
   EXPECT_EQ(head->Parameters().ValueOf("FIELD"), "Severnoye");
   EXPECT_EQ(body->GetStartDepth(), 1450);
@@ -286,7 +304,7 @@ TEST_F(ShippedTemplates, CurveLogFilledFromTheSampleLasIsARealLog) {
     for (TPrintDiagramm* curve : track->Curves())
       for (int i = 0; i < curve->Count(); ++i) {
         const TBoundsRect r = curve->GetChild(i)->GetBoundsRect();
-        EXPECT_GE(r.Top, head->Top() + 46) << curve->Name().toStdString();
+        EXPECT_GE(r.Top, titles->Top()) << curve->Name().toStdString();
         EXPECT_LE(r.Bottom, body->Top()) << curve->Name().toStdString();
       }
   }
@@ -334,7 +352,7 @@ TEST_F(ShippedTemplates, TheirExtraBlocksJoinTheDocumentInTheProgramsLanguage) {
       const QString title = dynamic_cast<TPrintText*>(head->GetChild(1))->GetText();
       EXPECT_EQ(title.contains(QRegularExpression("[А-Я]")), russian) << title.toStdString();
       EXPECT_EQ(head->Caption(), russian ? "Заголовок" : "Head");
-      const QString bodyName = document.GetChild(1)->Caption();
+      const QString bodyName = document.GetChild(kBody)->Caption();
       EXPECT_EQ(bodyName.contains(QRegularExpression("[А-Яа-я]")), russian) << bodyName.toStdString();
 
       ASSERT_TRUE(document.HasAddBlocks());
@@ -348,16 +366,16 @@ TEST_F(ShippedTemplates, TheirExtraBlocksJoinTheDocumentInTheProgramsLanguage) {
       ASSERT_EQ(offered.size(), 2);
       for (const QString& name : offered)
         EXPECT_EQ(name.contains(QRegularExpression("[А-Яа-я]")), russian) << name.toStdString();
-      ASSERT_EQ(document.Count(), 4);
-      auto* detail = dynamic_cast<TPassportBody*>(document.GetChild(2));
+      ASSERT_EQ(document.Count(), kBody + 3);
+      auto* detail = dynamic_cast<TPassportBody*>(document.GetChild(kBody + 1));
       ASSERT_NE(detail, nullptr);
       EXPECT_EQ(detail->Caption(), "Closer look");
-      EXPECT_LT(detail->GetVertScale(), dynamic_cast<TPassportBody*>(document.GetChild(1))->GetVertScale())
+      EXPECT_LT(detail->GetVertScale(), dynamic_cast<TPassportBody*>(document.GetChild(kBody))->GetVertScale())
           << "a closer look than the main body";
-      EXPECT_EQ(document.GetChild(1)->Caption(), bodyName) << "the main body is left alone";
+      EXPECT_EQ(document.GetChild(kBody)->Caption(), bodyName) << "the main body is left alone";
       ExpectReadableDepthScale(detail);
-      EXPECT_DOUBLE_EQ(detail->Top(), document.GetChild(1)->Top() + document.GetChild(1)->GetHeight());
-      auto* remarks = dynamic_cast<TPrintHeader*>(document.GetChild(3));
+      EXPECT_DOUBLE_EQ(detail->Top(), document.GetChild(kBody)->Top() + document.GetChild(kBody)->GetHeight());
+      auto* remarks = dynamic_cast<TPrintHeader*>(document.GetChild(kBody + 2));
       ASSERT_NE(remarks, nullptr);
       EXPECT_EQ(remarks->Caption(), "Closing");
       EXPECT_GE(remarks->Parameters().IndexOf(QStringLiteral("CONCLUSIONS")), 0);

@@ -1,6 +1,7 @@
 #include "uHeadSheets.h"
 
 #include <QDir>
+#include <vector>
 
 #include "uPrintHeader.h"
 #include "uPrintText.h"
@@ -26,7 +27,7 @@ struct TCell {
   bool Bold = false;
 };
 
-std::unique_ptr<TPrintHeader> MakeHead(TLanguage language, std::initializer_list<TCell> cells) {
+std::unique_ptr<TPrintHeader> MakeHead(TLanguage language, const std::vector<TCell>& cells) {
   auto head = std::make_unique<TPrintHeader>();
   head->SetName(language == English ? QStringLiteral("Head") : QStringLiteral("Заголовок"));
   double bottom = 0;
@@ -64,22 +65,6 @@ TCell Left2(int row, const char* en, const char* ru) { return {0, Row(row), kHal
 TCell Right2(int row, const char* en, const char* ru) { return {kHalf, Row(row), kHalf, kRowHeight, en, ru}; }
 TCell Whole(int row, const char* en, const char* ru) { return {0, Row(row), kWidth, kRowHeight, en, ru}; }
 
-// The curve log's tracks left to right (mm): the depth track lies between
-// the first two. The template's body places its columns at the same edges.
-struct TTrackPlace {
-  double Left, Right;
-};
-constexpr TTrackPlace kCurveTracks[] = {{0, 60}, {90, 140}, {140, kWidth}};
-constexpr double kTrackTitle = 6;
-constexpr double kTrackHeaders = 30;
-
-TCell Track(const TTrackPlace& t, const char* en, const char* ru) {
-  return {t.Left, Row(4), t.Right - t.Left, kTrackTitle, en, ru};
-}
-TCell TrackHeaders(const TTrackPlace& t) {
-  return {t.Left, Row(4) + kTrackTitle, t.Right - t.Left, kTrackHeaders, "", ""};
-}
-
 std::unique_ptr<TPrintHeader> WellLog(TLanguage language) {
   return MakeHead(
       language,
@@ -116,11 +101,8 @@ std::unique_ptr<TPrintHeader> LithologyLog(TLanguage language) {
 std::unique_ptr<TPrintHeader> CurveLog(TLanguage language) {
   return MakeHead(
       language,
-      {Company(),
-       Title("WELL LOGS\r\nWell %WELL%", "КАРОТАЖНАЯ ДИАГРАММА\r\nСкважина %WELL%"),
-       Scale(),
-       Left3(0, "Field: %FIELD%", "Месторождение: %FIELD%"),
-       Mid3(0, "Area: %AREA%", "Площадь: %AREA%"),
+      {Company(), Title("WELL LOGS\r\nWell %WELL%", "КАРОТАЖНАЯ ДИАГРАММА\r\nСкважина %WELL%"), Scale(),
+       Left3(0, "Field: %FIELD%", "Месторождение: %FIELD%"), Mid3(0, "Area: %AREA%", "Площадь: %AREA%"),
        Right3(0, "Log date: %LOG_DATE%", "Дата каротажа: %LOG_DATE%"),
        Left2(1, "Logged interval: %TOP_DEPTH% – %BOTTOM_DEPTH% m", "Интервал каротажа: %TOP_DEPTH% – %BOTTOM_DEPTH% м"),
        Right2(1, "Logging company: %LOGGING_COMPANY%", "Геофизическая организация: %LOGGING_COMPANY%"),
@@ -129,17 +111,79 @@ std::unique_ptr<TPrintHeader> CurveLog(TLanguage language) {
        Right3(2, "Mud: %MUD%", "Буровой раствор: %MUD%"),
        Left3(3, "Elevation: %ELEVATION% m", "Альтитуда: %ELEVATION% м"),
        Mid3(3, "Engineer: %ENGINEER%", "Инженер: %ENGINEER%"),
-       Right3(3, "Interpreted by: %GEOLOGIST%", "Интерпретатор: %GEOLOGIST%"),
-       // The tracks' titles over the curve log's body; the rows under them
-       // hold the curves' headers (a 10 mm band each, up to three a track).
-       Track(kCurveTracks[0], "Lithology logs", "Литологические кривые"),
-       {kCurveTracks[0].Right, Row(4), kCurveTracks[1].Left - kCurveTracks[0].Right, kTrackTitle + kTrackHeaders,
-        "Depth, m", "Глубина, м"},
-       Track(kCurveTracks[1], "Resistivity", "Сопротивление"),
-       Track(kCurveTracks[2], "Porosity logs", "Кривые пористости"),
-       TrackHeaders(kCurveTracks[0]),
-       TrackHeaders(kCurveTracks[1]),
-       TrackHeaders(kCurveTracks[2])});
+       Right3(3, "Interpreted by: %GEOLOGIST%", "Интерпретатор: %GEOLOGIST%")});
+}
+
+// The heads of column titles that stand between a template's head and its
+// body, each title over its column (edges in mm, as the templates place the
+// columns). A core table's title spans its three columns.
+constexpr double kTitleRow = 6;
+constexpr double kCoreWidths[] = {12, 12, 14};  // From, To, recovery
+
+TCell Column(double left, double right, double height, const char* en, const char* ru) {
+  return {left, 0, right - left, height, en, ru};
+}
+
+// The core table's title over its columns' titles, from `left` on.
+std::vector<TCell> CoreTitles(double left) {
+  std::vector<TCell> cells{{left, 0, kCoreWidths[0] + kCoreWidths[1] + kCoreWidths[2], kTitleRow, "Core", "Керн"}};
+  const char* en[] = {"From, m", "To, m", "Rec., m"};
+  const char* ru[] = {"От, м", "До, м", "Вынос, м"};
+  for (size_t i = 0; i < std::size(kCoreWidths); ++i) {
+    cells.push_back({left, kTitleRow, kCoreWidths[i], kTitleRow, en[i], ru[i]});
+    left += kCoreWidths[i];
+  }
+  return cells;
+}
+
+std::unique_ptr<TPrintHeader> Titles(TLanguage language, const std::vector<TCell>& cells) {
+  auto head = MakeHead(language, cells);
+  head->SetName(language == English ? QStringLiteral("Columns") : QStringLiteral("Колонки"));
+  return head;
+}
+
+// The well log sheet: stratigraphy, depth, room for the lithology, the core
+// table and the descriptions.
+std::unique_ptr<TPrintHeader> WellLogColumns(TLanguage language) {
+  constexpr double kHeight = 2 * kTitleRow;
+  std::vector<TCell> cells{Column(0, 20, kHeight, "Stratigraphy", "Стратиграфия"),
+                           Column(20, 40, kHeight, "Depth, m", "Глубина, м"),
+                           Column(40, 70, kHeight, "Lithology", "Литология")};
+  for (const TCell& c : CoreTitles(70)) cells.push_back(c);
+  cells.push_back(Column(108, kWidth, kHeight, "Description of rocks", "Описание пород"));
+  return Titles(language, cells);
+}
+
+// The lithology log: depth, the lithology column, the core table and the descriptions.
+std::unique_ptr<TPrintHeader> LithologyLogColumns(TLanguage language) {
+  constexpr double kHeight = 2 * kTitleRow;
+  std::vector<TCell> cells{Column(0, 20, kHeight, "Depth, m", "Глубина, м"),
+                           Column(20, 60, kHeight, "Lithology", "Литология")};
+  for (const TCell& c : CoreTitles(60)) cells.push_back(c);
+  cells.push_back(Column(98, kWidth, kHeight, "Description of rocks", "Описание пород"));
+  return Titles(language, cells);
+}
+
+// The curve log: the tracks' titles, then rows for the curves' scales (a
+// 10 mm band each, up to three a track), which the template's curve
+// columns keep above the body.
+std::unique_ptr<TPrintHeader> CurveLogColumns(TLanguage language) {
+  constexpr double kHeaders = 30;
+  constexpr double kHeight = kTitleRow + kHeaders;
+  struct TTrack {
+    double Left, Right;
+    const char* En;
+    const char* Ru;
+  };
+  const TTrack tracks[] = {{0, 60, "Lithology logs", "Литологические кривые"},
+                           {90, 140, "Resistivity", "Сопротивление"},
+                           {140, kWidth, "Porosity logs", "Кривые пористости"}};
+  std::vector<TCell> cells{Column(60, 90, kHeight, "Depth, m", "Глубина, м")};
+  for (const TTrack& t : tracks) {
+    cells.push_back(Column(t.Left, t.Right, kTitleRow, t.En, t.Ru));
+    cells.push_back({t.Left, kTitleRow, t.Right - t.Left, kHeaders, "", ""});
+  }
+  return Titles(language, cells);
 }
 
 // A head for the end of a sheet (or a page of its own): the conclusions, the
@@ -171,6 +215,12 @@ const std::vector<THeadSheet>& HeadSheets() {
       {QStringLiteral("curve_log_ru.hdr"), [] { return CurveLog(Russian); }},
       {QStringLiteral("remarks.hdr"), [] { return Remarks(English); }, false},
       {QStringLiteral("remarks_ru.hdr"), [] { return Remarks(Russian); }, false},
+      {QStringLiteral("well_log_columns.hdr"), [] { return WellLogColumns(English); }, false, true},
+      {QStringLiteral("well_log_columns_ru.hdr"), [] { return WellLogColumns(Russian); }, false, true},
+      {QStringLiteral("lithology_log_columns.hdr"), [] { return LithologyLogColumns(English); }, false, true},
+      {QStringLiteral("lithology_log_columns_ru.hdr"), [] { return LithologyLogColumns(Russian); }, false, true},
+      {QStringLiteral("curve_log_columns.hdr"), [] { return CurveLogColumns(English); }, false, true},
+      {QStringLiteral("curve_log_columns_ru.hdr"), [] { return CurveLogColumns(Russian); }, false, true},
   };
   return sheets;
 }

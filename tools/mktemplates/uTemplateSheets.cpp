@@ -119,6 +119,7 @@ struct TTemplateRecipe {
   TText Name;
   TText Description;
   THeadRecipe Head;
+  THeadRecipe Columns;  // the columns' titles, between the head and the body
   TBodyRecipe Body;
   // Offered to add later: a body for a closer look, a head to close the sheet.
   TBodyRecipe ExtraBody;
@@ -177,6 +178,7 @@ const std::vector<TTemplateRecipe>& Recipes() {
         "литологии, таблицей интервалов керна и колонкой описаний. Добавляемые блоки: детальный интервал 1:50 и "
         "заголовок для заключения и примечаний."},
        {"Head", {"Head", "Заголовок"}, {"well_log.hdr", "well_log_ru.hdr"}, true},
+       {"Columns", {"Columns", "Колонки"}, {"well_log_columns.hdr", "well_log_columns_ru.hdr"}},
        {"Body", {"Log", "Разрез"}, 200, 100, 20, kMetres, kScaleWidth, {70, 108, 190}},
        {"Detail", {"Detailed interval 1:50", "Детальный интервал 1:50"}, 50, 10, 20, kDecimetres},
        kRemarks},
@@ -193,6 +195,7 @@ const std::vector<TTemplateRecipe>& Recipes() {
         "таблицей интервалов керна и колонкой описаний. Добавляемые блоки: керновый интервал 1:50 и заголовок для "
         "заключения и примечаний."},
        {"Head", {"Head", "Заголовок"}, {"lithology_log.hdr", "lithology_log_ru.hdr"}},
+       {"Columns", {"Columns", "Колонки"}, {"lithology_log_columns.hdr", "lithology_log_columns_ru.hdr"}},
        {"Body", {"Lithology", "Литология"}, 100, 50, 0, kHalfMetres, kScaleWidth, {60, 98, 190}, {}, kExampleLayers},
        {"Core", {"Core interval 1:50", "Керновый интервал 1:50"}, 50, 10, 0, kDecimetres},
        kRemarks},
@@ -209,6 +212,7 @@ const std::vector<TTemplateRecipe>& Recipes() {
         "логарифмическом масштабе и плотность, нейтронный и акустический каротаж справа от неё, шкалы кривых в "
         "заголовке над телом. Добавляемые блоки: повторный замер 1:200 и заголовок для заключения и примечаний."},
        {"Head", {"Head", "Заголовок"}, {"curve_log.hdr", "curve_log_ru.hdr"}},
+       {"Columns", {"Columns", "Колонки"}, {"curve_log_columns.hdr", "curve_log_columns_ru.hdr"}},
        {"Body", {"Logs", "Каротаж"}, 500, 250, 60, kMetres, kCurveScaleWidth, {}, kCurveTracks},
        {"Repeat", {"Repeat section 1:200", "Повторный замер 1:200"}, 200, 50, 60, kMetres, kCurveScaleWidth},
        kRemarks},
@@ -373,8 +377,10 @@ bool WriteTemplate(const QString& path, const TTemplateRecipe& recipe) {
       ini.WriteString(QStringLiteral("PASSPORT"), QStringLiteral("OBJECT1"),
                       block.arg(recipe.Head.Section).arg(kindHead)) &&
       ini.WriteString(QStringLiteral("PASSPORT"), QStringLiteral("OBJECT2"),
+                      block.arg(recipe.Columns.Section).arg(kindHead)) &&
+      ini.WriteString(QStringLiteral("PASSPORT"), QStringLiteral("OBJECT3"),
                       block.arg(recipe.Body.Section).arg(kindBody)) &&
-      WriteHead(&ini, recipe.Head) && WriteBody(&ini, recipe.Body) &&
+      WriteHead(&ini, recipe.Head) && WriteHead(&ini, recipe.Columns) && WriteBody(&ini, recipe.Body) &&
       ini.WriteString(QStringLiteral("ADDBLOCK"), QStringLiteral("OBJECT1"),
                       block.arg(recipe.ExtraBody.Section).arg(kindBody)) &&
       ini.WriteString(QStringLiteral("ADDBLOCK"), QStringLiteral("OBJECT2"),
