@@ -440,6 +440,56 @@ HRESULT TCompoundStream::WriteString(int32_t id, const char* buffer, int32_t len
   return Put(id, qsString, buffer, static_cast<uint32_t>(length));
 }
 
+HRESULT TCompoundStream::WriteEntries(const TCompoundEntry* values, int32_t count) {
+  if (count < 0 || (count > 0 && !values)) return E_INVALIDARG;
+  if (count == 0) return S_OK;
+  EnsureEntries();
+  // Room for the whole batch at once, so that each new value takes the inline
+  // append (without the memory the values still go one by one, below).
+  if (FEntries.capacity() - FEntries.size() < static_cast<size_t>(count)) {
+    try {
+      FEntries.reserve(std::max({FEntries.size() + static_cast<size_t>(count), 2 * FEntries.capacity(), size_t{64}}));
+    } catch (const std::bad_alloc&) {
+    }
+  }
+  static const uint8_t kNoBytes = 0;
+  for (int32_t i = 0; i < count; ++i) {
+    const TCompoundEntry& v = values[i];
+    const bool fits = v.Tag == qsInteger                       ? v.Size == 4
+                      : v.Tag == qsDouble                      ? v.Size == 8
+                      : v.Tag == qsString || v.Tag == qsBinary ? v.Size <= uint32_t{INT32_MAX}
+                                                               : false;
+    if (!fits || (!v.Data && v.Size)) {
+      FModified = FModified || i > 0;
+      return E_INVALIDARG;
+    }
+    const void* data = v.Size ? v.Data : &kNoBytes;
+    // As Put, asking the index the cheapest way first.
+    if (v.Size <= kOwnBlockSize && FIndex.Absent(FEntries, v.ID) && AppendNew(v.ID, v.Tag, data, v.Size)) continue;
+    const HRESULT hr = PutAny(v.ID, v.Tag, data, v.Size);
+    if (hr != S_OK) return hr;
+  }
+  FModified = true;
+  return S_OK;
+}
+
+HRESULT TCompoundStream::GetEntries(const int32_t* ids, int32_t count, TCompoundEntry* entries) {
+  if (count < 0 || (count > 0 && (!ids || !entries))) return E_INVALIDARG;
+  HRESULT result = S_OK;
+  for (int32_t i = 0; i < count; ++i) {
+    const int32_t id = ids[i];
+    const int64_t pos = Locate(id);
+    if (pos < 0) {
+      entries[i] = TCompoundEntry{id, qsEmpty, nullptr, 0};
+      result = S_FALSE;
+      continue;
+    }
+    const TValue v = ValueAt(pos);
+    entries[i] = TCompoundEntry{v.ID, v.Tag, v.Size ? const_cast<uint8_t*>(v.Data) : nullptr, v.Size};
+  }
+  return result;
+}
+
 HRESULT TCompoundStream::Next(int32_t count, TCompoundEntry* buffer, int32_t* fetched) {
   if (count < 0 || (count > 1 && !fetched) || (count > 0 && !buffer)) return E_INVALIDARG;
   EnsureEntries();

@@ -51,6 +51,8 @@ class TCompoundStream final
   // ICompoundStream2
   HRESULT ReadString(int32_t id, char* buffer, uint32_t* length) override;
   HRESULT WriteString(int32_t id, const char* buffer, int32_t length) override;
+  HRESULT WriteEntries(const TCompoundEntry* values, int32_t count) override;
+  HRESULT GetEntries(const int32_t* ids, int32_t count, TCompoundEntry* entries) override;
   // IPersistStream
   HRESULT GetClassID(GUID* classId) override;
   HRESULT IsDirty() override;

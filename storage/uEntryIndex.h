@@ -88,8 +88,9 @@ class TEntryIndex {
 
   TEntryIndex() { Clear(); }
 
-  // For an empty entry table; entries appended from now on are indexed as
-  // they arrive.
+  // For an empty entry table; entries appended from now on are noted in the
+  // small table and the filter as they arrive, and in the runs or the hash
+  // once a look-up has built them.
   void Clear();
   // For a table filled at once by a load, after Clear: its small IDs are
   // noted while it is filled (NoteSmall, even before the table exists), the
@@ -124,15 +125,26 @@ class TEntryIndex {
     if (FBuilt && id > FHighest) return -1;
     // An ID whose filter bit is clear was never stored (objects that write
     // their values in interleaved groups ask this for every new value).
-    if (FFiltered && FBuilt && !FHashed && !MayHold(id)) return -1;
+    if (FFiltered && !FHashed && !MayHold(id)) return -1;
     return FindBeyondSmall(entries, id);
+  }
+  // Whether no entry holds the ID, as Find(entries, id) < 0, asking the small
+  // table or the filter first: a save's writes mostly add IDs never held.
+  bool Absent(const TStoredEntries& entries, int32_t id) {
+    if (static_cast<uint32_t>(id) < kSmallIds) return FSmall[id] == kSmallAbsent;
+    if (FFiltered && !FHashed && !MayHold(id)) return true;
+    return Find(entries, id) < 0;
   }
   // The last entry of the table was just appended with an ID it did not hold.
   void Appended(const TStoredEntries& entries) {
     const size_t pos = entries.size() - 1;
     const int32_t id = entries[pos].ID;
-    NoteSmall(id, pos);
-    if (FFiltered) Hold(id);
+    // A small ID is found through its table unless it lies beyond the table's
+    // reach: only then does the filter take it, so that the other IDs'
+    // look-ups do not meet the bits of the base values every object writes.
+    const bool small = static_cast<uint32_t>(id) < kSmallIds;
+    if (small) NoteSmallId(id, pos);
+    if (FFiltered && (!small || FSmall[id] == kSmallFar)) Hold(id);
     if (!FBuilt) return;  // the build will take it in
     if (!FHashed && FRunCount && id > FRuns[FRunCount - 1].Last) {
       FRuns[FRunCount - 1].Last = id;
@@ -165,9 +177,10 @@ class TEntryIndex {
   uint16_t FSmall[kSmallIds];
   // A filter of the IDs of a container filled by writes (a loaded one is
   // mostly read, and its reads find what they ask for): bit FilterBit(id) is
-  // set for every ID appended (entries are never removed, only emptied), so a
-  // clear bit proves an ID absent; a set one may be another's. 1,024 bits: a
-  // lithology layer's 42 values leave about one look-up in 25 to the runs.
+  // set for every ID appended that its small table does not answer (entries
+  // are never removed, only emptied), so a clear bit proves such an ID
+  // absent; a set one may be another's. 1,024 bits: a lithology layer's
+  // values leave no look-up of its own to the runs.
   static constexpr int kFilterWords = 16;
   uint64_t FFilter[kFilterWords];
   bool FFiltered = true;
