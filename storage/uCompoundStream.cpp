@@ -182,15 +182,19 @@ bool TCompoundStream::AppendNew(int32_t id, int32_t tag, const void* data, uint3
     } else if (!(block = ArenaAllocate(capacity))) {
       return false;
     }
-    CopyValue(block, static_cast<const uint8_t*>(data), size);
   }
-  TStoredEntry& e = FEntries.emplace_back(id);  // within the capacity: no allocation, no throw
+  TStoredEntry& e = FEntries.append_within_capacity();  // checked above
+  e.ID = id;
   e.Tag = tag;
   e.Size = size;
   e.Capacity = capacity;
   e.Data = block;
+  e.Own = false;
   FIndex.Appended(FEntries);
   FDataBytes += size;
+  // The value last: its bytes may alias anything, so the compiler would load
+  // every member again after them.
+  if (capacity) CopyValue(block, static_cast<const uint8_t*>(data), size);
   return true;
 }
 

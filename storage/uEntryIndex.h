@@ -65,6 +65,9 @@ class TStoredEntries {
     e = TStoredEntry(id);
     return e;
   }
+  // An entry appended where the caller made sure of the room, left unset for
+  // it to fill.
+  TStoredEntry& append_within_capacity() { return FData[FSize++]; }
   // The memory given back.
   void release() {
     FData.reset();
