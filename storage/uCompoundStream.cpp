@@ -246,6 +246,7 @@ HRESULT TCompoundStream::PutAny(int32_t id, int32_t tag, const void* data, uint3
 }
 
 int64_t TCompoundStream::LazyFind(int32_t id) {
+  if (!FLazyIds.Contains(id)) return -1;
   const int32_t count = FLazyCount;
   const uint8_t* records = FLazyRecords;
   const auto key = static_cast<uint32_t>(id);

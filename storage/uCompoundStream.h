@@ -202,4 +202,7 @@ class TCompoundStream final
   bool FLazyUnique = false;
   int32_t FLazyNext = 0;
   uint32_t FLazyOffsets[kLazyMax];
+  // Every ID of the records from kSmallIds up: a read of an ID they do not
+  // hold (a list's child count, which a layer never stores) needs no scan.
+  TSmallIdSet FLazyIds;
 };

@@ -80,6 +80,40 @@ class TStoredEntries {
   size_t FCapacity = 0;
 };
 
+// The IDs of a small directory (at most 64 records): whether one is stored
+// twice, and whether an ID is stored at all. An open-addressing set of 128
+// slots, at most half full, whose empty slots are told by a bit each, so
+// that setting it up costs two stores rather than clearing the slots.
+class TSmallIdSet {
+ public:
+  static constexpr int32_t kMaxIds = 64;
+  void Clear() { FUsed[0] = FUsed[1] = 0; }
+  // False when the ID was inserted before.
+  bool Insert(int32_t id) {
+    for (uint32_t h = Slot(id);; h = (h + 1) & 127) {
+      uint64_t& word = FUsed[h >> 6];
+      const uint64_t bit = uint64_t{1} << (h & 63);
+      if (!(word & bit)) {
+        word |= bit;
+        FIds[h] = id;
+        return true;
+      }
+      if (FIds[h] == id) return false;
+    }
+  }
+  bool Contains(int32_t id) const {
+    for (uint32_t h = Slot(id);; h = (h + 1) & 127) {
+      if (!((FUsed[h >> 6] >> (h & 63)) & 1)) return false;
+      if (FIds[h] == id) return true;
+    }
+  }
+
+ private:
+  static uint32_t Slot(int32_t id) { return (static_cast<uint32_t>(id) * 0x9E3779B1u) >> 25; }
+  uint64_t FUsed[2] = {0, 0};
+  int32_t FIds[128];
+};
+
 // Not thread-safe: a lookup may build the index or move its guess.
 class TEntryIndex {
  public:
