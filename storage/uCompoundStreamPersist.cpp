@@ -479,14 +479,14 @@ HRESULT TCompoundStream::Save(void* target, int32_t clearDirty, uint64_t size) {
   uint64_t total = 0;
   GetSizeMax(&total);
   if (size < total) return STG_E_MEDIUMFULL;
-  auto* p = static_cast<uint8_t*>(target);
-  PutHeader(p, FEntries.size());
-  p += kHeaderSize;
+  auto* record = static_cast<uint8_t*>(target);
+  PutHeader(record, FEntries.size());
+  record += kHeaderSize;
+  // The records and the values in one pass, each entry read once.
+  uint8_t* p = record + kRecordSize * FEntries.size();
   for (const TStoredEntry& e : FEntries) {
-    PutRecord(p, e.ID, e.Tag, e.Size);
-    p += kRecordSize;
-  }
-  for (const TStoredEntry& e : FEntries) {
+    PutRecord(record, e.ID, e.Tag, e.Size);
+    record += kRecordSize;
     // Mostly integers and doubles: fixed-size copies instead of a call each.
     if (e.Size == 4)
       std::memcpy(p, e.Data, 4);
