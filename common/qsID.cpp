@@ -62,3 +62,24 @@ bool qsWriteString(ICompoundStream* s, int32_t id, std::string_view value) {
   if (value.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max())) return false;
   return s2->WriteString(id, value.data(), static_cast<int32_t>(value.size())) == S_OK;
 }
+
+bool qsWriteEntries(ICompoundStream* s, const TCompoundEntry* values, int32_t count) {
+  if (!s) return false;
+  ICompoundStream2* s2 = nullptr;
+  if (s->QueryInterface(IID_ICompoundStream2, reinterpret_cast<void**>(&s2)) != S_OK || !s2) return false;
+  const HRESULT hr = s2->WriteEntries(values, count);
+  s2->Release();
+  return hr == S_OK;
+}
+
+void qsGetEntries(ICompoundStream* s, const int32_t* ids, int32_t count, TCompoundEntry* entries) {
+  if (count <= 0 || !ids || !entries) return;
+  ICompoundStream2* s2 = nullptr;
+  if (s && s->QueryInterface(IID_ICompoundStream2, reinterpret_cast<void**>(&s2)) == S_OK && s2) {
+    const HRESULT hr = s2->GetEntries(ids, count, entries);
+    s2->Release();
+    if (Succeeded(hr)) return;
+  }
+  for (int32_t i = 0; i < count; ++i)
+    if (!s || s->GetEntry(ids[i], &entries[i]) != S_OK) entries[i] = TCompoundEntry{ids[i], qsEmpty, nullptr, 0};
+}

@@ -54,6 +54,16 @@ struct ICompoundStream2 : ICompoundStream {
   // Strings of any length; call with a null buffer first to learn the length.
   virtual HRESULT ReadString(int32_t id, char* buffer, uint32_t* length) = 0;
   virtual HRESULT WriteString(int32_t id, const char* buffer, int32_t length) = 0;
+  // An object's values in one call each way, the same as the calls one by one
+  // in order. WriteEntries writes values[i].Size bytes at values[i].Data (the
+  // stored form: little-endian) under values[i].ID as values[i].Tag: qsInteger
+  // of 4 bytes, qsDouble of 8, qsString or qsBinary of any size (Data may be
+  // null only for none); it stops at the first value refused (E_INVALIDARG)
+  // or not written, those before it written.
+  virtual HRESULT WriteEntries(const TCompoundEntry* values, int32_t count) = 0;
+  // Fills entries[i] as GetEntry(ids[i]) would, and with {ids[i], qsEmpty,
+  // nullptr, 0} for an absent ID; S_FALSE when some ID was absent.
+  virtual HRESULT GetEntries(const int32_t* ids, int32_t count, TCompoundEntry* entries) = 0;
 };
 
 // Walks the entry table; records are TCompoundEntry.

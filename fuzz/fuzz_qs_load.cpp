@@ -2,7 +2,7 @@
 // qsCreateFromStream; whatever loads is walked value by value (every typed
 // read, strings, child streams) and must survive a save and reload unchanged.
 // Long-lived containers also load every input (copied, and as a view) and
-// must agree.
+// must agree, batch reads and writes included.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -137,6 +137,63 @@ void CheckPlainLoader(const uint8_t* data, size_t size, ICompoundStream* fresh) 
   if (fresh) Check(Save(other.Get()) == Save(fresh));
 }
 
+// A batch read answers each ID as GetEntry does (asked of the reused
+// container before anything builds its table); a batch write of what it
+// read leaves the same bytes as the writes one by one.
+void CheckBatches(ICompoundStream* reused, ICompoundStream* fresh) {
+  std::vector<int32_t> ids = {0, 1, 63, 64, -1};
+  TComPtr<IEnumEntries> entries;
+  Check(Succeeded(fresh->QueryInterface(IID_IEnumEntries, reinterpret_cast<void**>(entries.Put()))));
+  entries->Reset();
+  TCompoundEntry entry{};
+  int32_t fetched = 0;
+  while (ids.size() < 300 && entries->Next(1, &entry, &fetched) == S_OK && fetched == 1) ids.push_back(entry.ID);
+  TComPtr<ICompoundStream2> reused2;
+  Check(Succeeded(reused->QueryInterface(IID_ICompoundStream2, reinterpret_cast<void**>(reused2.Put()))));
+  std::vector<TCompoundEntry> got(ids.size());
+  const HRESULT hr = reused2->GetEntries(ids.data(), static_cast<int32_t>(ids.size()), got.data());
+  bool all = true;
+  std::vector<TCompoundEntry> values;
+  for (size_t k = 0; k < ids.size(); ++k) {
+    TCompoundEntry one{};
+    Check(got[k].ID == ids[k]);
+    if (fresh->GetEntry(ids[k], &one) != S_OK) {
+      all = false;
+      Check(got[k].Tag == qsEmpty && got[k].Size == 0 && !got[k].Data);
+      continue;
+    }
+    Check(got[k].Tag == one.Tag && got[k].Size == one.Size &&
+          (one.Size == 0 || std::memcmp(got[k].Data, one.Data, one.Size) == 0));
+    const bool fits = got[k].Tag == qsInteger  ? got[k].Size == 4
+                      : got[k].Tag == qsDouble ? got[k].Size == 8
+                                               : got[k].Tag == qsString || got[k].Tag == qsBinary;
+    if (fits) values.push_back(got[k]);
+  }
+  Check(hr == (all ? S_OK : S_FALSE));
+  TComPtr<ICompoundStream> batched, single;
+  qsCreateCompoundStream(batched.Put());
+  qsCreateCompoundStream(single.Put());
+  TComPtr<ICompoundStream2> batched2, single2;
+  Check(Succeeded(batched->QueryInterface(IID_ICompoundStream2, reinterpret_cast<void**>(batched2.Put()))));
+  Check(Succeeded(single->QueryInterface(IID_ICompoundStream2, reinterpret_cast<void**>(single2.Put()))));
+  Check(batched2->WriteEntries(values.data(), static_cast<int32_t>(values.size())) == S_OK);
+  static const char kNone = 0;
+  for (const TCompoundEntry& v : values) {
+    const void* bytes = v.Size ? v.Data : &kNone;
+    int32_t i = 0;
+    double d = 0;
+    if (v.Tag == qsInteger) std::memcpy(&i, bytes, 4);
+    if (v.Tag == qsDouble) std::memcpy(&d, bytes, 8);
+    const HRESULT one = v.Tag == qsInteger  ? single2->WriteInteger(v.ID, i)
+                        : v.Tag == qsDouble ? single2->WriteDouble(v.ID, d)
+                        : v.Tag == qsString
+                            ? single2->WriteString(v.ID, static_cast<const char*>(bytes), static_cast<int32_t>(v.Size))
+                            : single2->WriteBuffer(v.ID, bytes, static_cast<int32_t>(v.Size));
+    Check(one == S_OK);
+  }
+  Check(Save(batched.Get()) == Save(single.Get()));
+}
+
 // One container loaded with every input in turn (as a list loads its
 // children) answers as a fresh one: the same result, entries and bytes. The
 // view loader reads the input where it lies; rewriting its values from their
@@ -156,6 +213,7 @@ void CheckReusedContainer(const uint8_t* data, size_t size, ICompoundStream* fre
     hr = persist->Load(data, size);
   }
   Check(Succeeded(hr) == (fresh != nullptr));
+  if (fresh) CheckBatches(reused.Get(), fresh);
   // Typed reads first, of the small IDs first: a small view answers them
   // before it builds its table.
   if (fresh)

@@ -182,15 +182,19 @@ bool TCompoundStream::AppendNew(int32_t id, int32_t tag, const void* data, uint3
     } else if (!(block = ArenaAllocate(capacity))) {
       return false;
     }
-    CopyValue(block, static_cast<const uint8_t*>(data), size);
   }
-  TStoredEntry& e = FEntries.emplace_back(id);  // within the capacity: no allocation, no throw
+  TStoredEntry& e = FEntries.append_within_capacity();  // checked above
+  e.ID = id;
   e.Tag = tag;
   e.Size = size;
   e.Capacity = capacity;
   e.Data = block;
+  e.Own = false;
   FIndex.Appended(FEntries);
   FDataBytes += size;
+  // The value last: its bytes may alias anything, so the compiler would load
+  // every member again after them.
+  if (capacity) CopyValue(block, static_cast<const uint8_t*>(data), size);
   return true;
 }
 
@@ -242,6 +246,7 @@ HRESULT TCompoundStream::PutAny(int32_t id, int32_t tag, const void* data, uint3
 }
 
 int64_t TCompoundStream::LazyFind(int32_t id) {
+  if (!FLazyIds.Contains(id)) return -1;
   const int32_t count = FLazyCount;
   const uint8_t* records = FLazyRecords;
   const auto key = static_cast<uint32_t>(id);
@@ -438,6 +443,56 @@ HRESULT TCompoundStream::WriteString(int32_t id, const char* buffer, int32_t len
     return FindOrAppend(id) < 0 ? E_OUTOFMEMORY : E_INVALIDARG;
   }
   return Put(id, qsString, buffer, static_cast<uint32_t>(length));
+}
+
+HRESULT TCompoundStream::WriteEntries(const TCompoundEntry* values, int32_t count) {
+  if (count < 0 || (count > 0 && !values)) return E_INVALIDARG;
+  if (count == 0) return S_OK;
+  EnsureEntries();
+  // Room for the whole batch at once, so that each new value takes the inline
+  // append (without the memory the values still go one by one, below).
+  if (FEntries.capacity() - FEntries.size() < static_cast<size_t>(count)) {
+    try {
+      FEntries.reserve(std::max({FEntries.size() + static_cast<size_t>(count), 2 * FEntries.capacity(), size_t{64}}));
+    } catch (const std::bad_alloc&) {
+    }
+  }
+  static const uint8_t kNoBytes = 0;
+  for (int32_t i = 0; i < count; ++i) {
+    const TCompoundEntry& v = values[i];
+    const bool fits = v.Tag == qsInteger                       ? v.Size == 4
+                      : v.Tag == qsDouble                      ? v.Size == 8
+                      : v.Tag == qsString || v.Tag == qsBinary ? v.Size <= uint32_t{INT32_MAX}
+                                                               : false;
+    if (!fits || (!v.Data && v.Size)) {
+      FModified = FModified || i > 0;
+      return E_INVALIDARG;
+    }
+    const void* data = v.Size ? v.Data : &kNoBytes;
+    // As Put, asking the index the cheapest way first.
+    if (v.Size <= kOwnBlockSize && FIndex.Absent(FEntries, v.ID) && AppendNew(v.ID, v.Tag, data, v.Size)) continue;
+    const HRESULT hr = PutAny(v.ID, v.Tag, data, v.Size);
+    if (hr != S_OK) return hr;
+  }
+  FModified = true;
+  return S_OK;
+}
+
+HRESULT TCompoundStream::GetEntries(const int32_t* ids, int32_t count, TCompoundEntry* entries) {
+  if (count < 0 || (count > 0 && (!ids || !entries))) return E_INVALIDARG;
+  HRESULT result = S_OK;
+  for (int32_t i = 0; i < count; ++i) {
+    const int32_t id = ids[i];
+    const int64_t pos = Locate(id);
+    if (pos < 0) {
+      entries[i] = TCompoundEntry{id, qsEmpty, nullptr, 0};
+      result = S_FALSE;
+      continue;
+    }
+    const TValue v = ValueAt(pos);
+    entries[i] = TCompoundEntry{v.ID, v.Tag, v.Size ? const_cast<uint8_t*>(v.Data) : nullptr, v.Size};
+  }
+  return result;
 }
 
 HRESULT TCompoundStream::Next(int32_t count, TCompoundEntry* buffer, int32_t* fetched) {

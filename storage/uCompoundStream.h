@@ -51,6 +51,8 @@ class TCompoundStream final
   // ICompoundStream2
   HRESULT ReadString(int32_t id, char* buffer, uint32_t* length) override;
   HRESULT WriteString(int32_t id, const char* buffer, int32_t length) override;
+  HRESULT WriteEntries(const TCompoundEntry* values, int32_t count) override;
+  HRESULT GetEntries(const int32_t* ids, int32_t count, TCompoundEntry* entries) override;
   // IPersistStream
   HRESULT GetClassID(GUID* classId) override;
   HRESULT IsDirty() override;
@@ -200,4 +202,7 @@ class TCompoundStream final
   bool FLazyUnique = false;
   int32_t FLazyNext = 0;
   uint32_t FLazyOffsets[kLazyMax];
+  // Every ID of the records from kSmallIds up: a read of an ID they do not
+  // hold (a list's child count, which a layer never stores) needs no scan.
+  TSmallIdSet FLazyIds;
 };

@@ -76,32 +76,6 @@ HRESULT ParseHeader(const uint8_t* header, uint64_t available, int32_t* count, u
   return S_OK;
 }
 
-// The IDs of a small directory (at most 64 records), to tell whether one is
-// stored twice: an open-addressing set of 128 slots, at most half full,
-// whose empty slots are told by a bit each, so that setting it up costs two
-// stores rather than clearing the slots.
-class TSmallIdSet {
- public:
-  static constexpr int32_t kMaxIds = 64;
-  // False when the ID was inserted before.
-  bool Insert(int32_t id) {
-    for (uint32_t h = (static_cast<uint32_t>(id) * 0x9E3779B1u) >> 25;; h = (h + 1) & 127) {
-      uint64_t& word = FUsed[h >> 6];
-      const uint64_t bit = uint64_t{1} << (h & 63);
-      if (!(word & bit)) {
-        word |= bit;
-        FIds[h] = id;
-        return true;
-      }
-      if (FIds[h] == id) return false;
-    }
-  }
-
- private:
-  uint64_t FUsed[2] = {0, 0};
-  int32_t FIds[128];
-};
-
 // The sum of the values' sizes the directory announces.
 uint64_t ValueBytes(const uint8_t* directory, int32_t count) {
   uint64_t bytes = 0;
@@ -232,7 +206,8 @@ HRESULT TCompoundStream::BuildEntries(const uint8_t* directory, int32_t count, u
     // a set takes the others (a layer's come in a run per sign, whose ranges
     // overlap).
     static_assert(kLazyMax <= TSmallIdSet::kMaxIds);
-    TSmallIdSet ids;
+    TSmallIdSet& ids = FLazyIds;
+    ids.Clear();
     bool unique = true;
     uint64_t offset = 0;
     for (int32_t i = 0; i < count; ++i) {
@@ -504,14 +479,14 @@ HRESULT TCompoundStream::Save(void* target, int32_t clearDirty, uint64_t size) {
   uint64_t total = 0;
   GetSizeMax(&total);
   if (size < total) return STG_E_MEDIUMFULL;
-  auto* p = static_cast<uint8_t*>(target);
-  PutHeader(p, FEntries.size());
-  p += kHeaderSize;
+  auto* record = static_cast<uint8_t*>(target);
+  PutHeader(record, FEntries.size());
+  record += kHeaderSize;
+  // The records and the values in one pass, each entry read once.
+  uint8_t* p = record + kRecordSize * FEntries.size();
   for (const TStoredEntry& e : FEntries) {
-    PutRecord(p, e.ID, e.Tag, e.Size);
-    p += kRecordSize;
-  }
-  for (const TStoredEntry& e : FEntries) {
+    PutRecord(record, e.ID, e.Tag, e.Size);
+    record += kRecordSize;
     // Mostly integers and doubles: fixed-size copies instead of a call each.
     if (e.Size == 4)
       std::memcpy(p, e.Data, 4);

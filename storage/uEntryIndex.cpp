@@ -11,7 +11,10 @@ void TEntryIndex::Clear() {
   std::fill(std::begin(FSmall), std::end(FSmall), kSmallAbsent);
   std::fill(std::begin(FFilter), std::end(FFilter), 0);
   FFiltered = true;
-  FBuilt = true;
+  // The runs wait for the first look-up the small table and the filter
+  // cannot answer: an object's save never asks one, and its appends then
+  // cost no run upkeep.
+  FBuilt = false;
   FRunCount = 0;
   FHashed = false;
   FHashDuplicates = false;

@@ -65,6 +65,9 @@ class TStoredEntries {
     e = TStoredEntry(id);
     return e;
   }
+  // An entry appended where the caller made sure of the room, left unset for
+  // it to fill.
+  TStoredEntry& append_within_capacity() { return FData[FSize++]; }
   // The memory given back.
   void release() {
     FData.reset();
@@ -75,6 +78,40 @@ class TStoredEntries {
   std::unique_ptr<TStoredEntry[]> FData;
   size_t FSize = 0;
   size_t FCapacity = 0;
+};
+
+// The IDs of a small directory (at most 64 records): whether one is stored
+// twice, and whether an ID is stored at all. An open-addressing set of 128
+// slots, at most half full, whose empty slots are told by a bit each, so
+// that setting it up costs two stores rather than clearing the slots.
+class TSmallIdSet {
+ public:
+  static constexpr int32_t kMaxIds = 64;
+  void Clear() { FUsed[0] = FUsed[1] = 0; }
+  // False when the ID was inserted before.
+  bool Insert(int32_t id) {
+    for (uint32_t h = Slot(id);; h = (h + 1) & 127) {
+      uint64_t& word = FUsed[h >> 6];
+      const uint64_t bit = uint64_t{1} << (h & 63);
+      if (!(word & bit)) {
+        word |= bit;
+        FIds[h] = id;
+        return true;
+      }
+      if (FIds[h] == id) return false;
+    }
+  }
+  bool Contains(int32_t id) const {
+    for (uint32_t h = Slot(id);; h = (h + 1) & 127) {
+      if (!((FUsed[h >> 6] >> (h & 63)) & 1)) return false;
+      if (FIds[h] == id) return true;
+    }
+  }
+
+ private:
+  static uint32_t Slot(int32_t id) { return (static_cast<uint32_t>(id) * 0x9E3779B1u) >> 25; }
+  uint64_t FUsed[2] = {0, 0};
+  int32_t FIds[128];
 };
 
 // Not thread-safe: a lookup may build the index or move its guess.
@@ -88,8 +125,9 @@ class TEntryIndex {
 
   TEntryIndex() { Clear(); }
 
-  // For an empty entry table; entries appended from now on are indexed as
-  // they arrive.
+  // For an empty entry table; entries appended from now on are noted in the
+  // small table and the filter as they arrive, and in the runs or the hash
+  // once a look-up has built them.
   void Clear();
   // For a table filled at once by a load, after Clear: its small IDs are
   // noted while it is filled (NoteSmall, even before the table exists), the
@@ -124,15 +162,26 @@ class TEntryIndex {
     if (FBuilt && id > FHighest) return -1;
     // An ID whose filter bit is clear was never stored (objects that write
     // their values in interleaved groups ask this for every new value).
-    if (FFiltered && FBuilt && !FHashed && !MayHold(id)) return -1;
+    if (FFiltered && !FHashed && !MayHold(id)) return -1;
     return FindBeyondSmall(entries, id);
+  }
+  // Whether no entry holds the ID, as Find(entries, id) < 0, asking the small
+  // table or the filter first: a save's writes mostly add IDs never held.
+  bool Absent(const TStoredEntries& entries, int32_t id) {
+    if (static_cast<uint32_t>(id) < kSmallIds) return FSmall[id] == kSmallAbsent;
+    if (FFiltered && !FHashed && !MayHold(id)) return true;
+    return Find(entries, id) < 0;
   }
   // The last entry of the table was just appended with an ID it did not hold.
   void Appended(const TStoredEntries& entries) {
     const size_t pos = entries.size() - 1;
     const int32_t id = entries[pos].ID;
-    NoteSmall(id, pos);
-    if (FFiltered) Hold(id);
+    // A small ID is found through its table unless it lies beyond the table's
+    // reach: only then does the filter take it, so that the other IDs'
+    // look-ups do not meet the bits of the base values every object writes.
+    const bool small = static_cast<uint32_t>(id) < kSmallIds;
+    if (small) NoteSmallId(id, pos);
+    if (FFiltered && (!small || FSmall[id] == kSmallFar)) Hold(id);
     if (!FBuilt) return;  // the build will take it in
     if (!FHashed && FRunCount && id > FRuns[FRunCount - 1].Last) {
       FRuns[FRunCount - 1].Last = id;
@@ -165,9 +214,10 @@ class TEntryIndex {
   uint16_t FSmall[kSmallIds];
   // A filter of the IDs of a container filled by writes (a loaded one is
   // mostly read, and its reads find what they ask for): bit FilterBit(id) is
-  // set for every ID appended (entries are never removed, only emptied), so a
-  // clear bit proves an ID absent; a set one may be another's. 1,024 bits: a
-  // lithology layer's 42 values leave about one look-up in 25 to the runs.
+  // set for every ID appended that its small table does not answer (entries
+  // are never removed, only emptied), so a clear bit proves such an ID
+  // absent; a set one may be another's. 1,024 bits: a lithology layer's
+  // values leave no look-up of its own to the runs.
   static constexpr int kFilterWords = 16;
   uint64_t FFilter[kFilterWords];
   bool FFiltered = true;

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "qs.h"
 #include "qsID.h"
@@ -37,12 +38,6 @@ constexpr int32_t idFlags = 19;
 
 // Grab zone around a resizable edge, in page mm whatever the zoom.
 constexpr double kGrabZone = 2.0;
-
-double ReadDoubleValue(ICompoundStream* stream, int32_t id) {
-  double value = 0;
-  if (stream->ReadDouble(id, 0, 0, &value) != S_OK) return 0;
-  return value;
-}
 
 }  // namespace
 
@@ -119,16 +114,20 @@ void TPrintObject::DrawBorder(TDrawContext& context) {
 
 bool TPrintObject::LoadFromQS(ICompoundStream* stream) {
   if (!stream) return false;
-  if (qsReadInteger(stream, idKind, GetKind()) != GetKind()) return false;
-  FFlags = static_cast<uint32_t>(qsReadInteger(stream, idFlags, static_cast<int32_t>(FFlags)));
-  FBorder = qsReadBool(stream, idBorder, FBorder);
-  if (qsReadBool(stream, idDoubleGeometry, false)) {
-    FLeft = ReadDoubleValue(stream, idLeft);
-    FTop = ReadDoubleValue(stream, idTop);
+  // The base values in one call: every object of a load reads them.
+  constexpr int32_t kIds[] = {idKind, idFlags, idBorder, idDoubleGeometry, idLeft, idTop, idWidth, idHeight};
+  TCompoundEntry v[std::size(kIds)];
+  qsGetEntries(stream, kIds, std::size(kIds), v);
+  if (qsEntryInteger(v[0], GetKind()) != GetKind()) return false;
+  FFlags = static_cast<uint32_t>(qsEntryInteger(v[1], static_cast<int32_t>(FFlags)));
+  FBorder = qsEntryBool(v[2], FBorder);
+  if (qsEntryBool(v[3], false)) {
+    FLeft = qsEntryDouble(v[4], 0);
+    FTop = qsEntryDouble(v[5], 0);
     // The width is stored as a double; reading it whole keeps a load (and an
     // undo snapshot) from shifting widths by single-precision rounding.
-    SetWidth(ReadDoubleValue(stream, idWidth));
-    FHeight = ReadDoubleValue(stream, idHeight);
+    SetWidth(qsEntryDouble(v[6], 0));
+    FHeight = qsEntryDouble(v[7], 0);
   } else {
     SetLeft(qsReadInteger(stream, idLeftInt, 0));
     SetTop(qsReadInteger(stream, idTopInt, 0));
@@ -141,19 +140,28 @@ bool TPrintObject::LoadFromQS(ICompoundStream* stream) {
 
 bool TPrintObject::SaveToQS(ICompoundStream* stream) {
   if (!stream) return false;
-  if (!qsWriteBool(stream, idDoubleGeometry, true)) return false;
-  if (stream->WriteDouble(idLeft, FLeft) != S_OK) return false;
-  if (stream->WriteDouble(idTop, FTop) != S_OK) return false;
-  if (stream->WriteDouble(idWidth, GetWidth()) != S_OK) return false;
-  if (stream->WriteDouble(idHeight, GetHeight()) != S_OK) return false;
+  // The base values in one call: every object of a save writes them.
+  const int32_t doubleGeometry = 1;
+  const double width = GetWidth(), height = GetHeight();
   // Whole millimetres for older readers.
-  if (stream->WriteInteger(idLeftInt, RoundEven(FLeft)) != S_OK) return false;
-  if (stream->WriteInteger(idTopInt, RoundEven(FTop)) != S_OK) return false;
-  if (stream->WriteInteger(idWidthInt, RoundEven(GetWidth())) != S_OK) return false;
-  if (stream->WriteInteger(idHeightInt, RoundEven(GetHeight())) != S_OK) return false;
-  if (stream->WriteInteger(idKind, GetKind()) != S_OK) return false;
-  if (stream->WriteInteger(idFlags, static_cast<int32_t>(FFlags)) != S_OK) return false;
-  qsWriteBool(stream, idBorder, FBorder);
+  const int32_t leftInt = RoundEven(FLeft), topInt = RoundEven(FTop), widthInt = RoundEven(width),
+                heightInt = RoundEven(height), kind = GetKind(), flags = static_cast<int32_t>(FFlags),
+                border = FBorder ? 1 : 0;
+  const TCompoundEntry values[] = {
+      qsIntegerEntry(idDoubleGeometry, doubleGeometry),
+      qsDoubleEntry(idLeft, FLeft),
+      qsDoubleEntry(idTop, FTop),
+      qsDoubleEntry(idWidth, width),
+      qsDoubleEntry(idHeight, height),
+      qsIntegerEntry(idLeftInt, leftInt),
+      qsIntegerEntry(idTopInt, topInt),
+      qsIntegerEntry(idWidthInt, widthInt),
+      qsIntegerEntry(idHeightInt, heightInt),
+      qsIntegerEntry(idKind, kind),
+      qsIntegerEntry(idFlags, flags),
+      qsIntegerEntry(idBorder, border),
+  };
+  if (!qsWriteEntries(stream, values, std::size(values))) return false;
   SetModified(false);
   return true;
 }

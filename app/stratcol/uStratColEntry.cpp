@@ -5,7 +5,6 @@
 #include <QPainter>
 #include <QRegion>
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstring>
 #include <iterator>
@@ -287,60 +286,56 @@ void TStratColEntry::Draw(TDrawContext& context) {
 
 bool TStratColEntry::LoadSigns(ICompoundStream* stream, int count) {
   // Each sign value is taken from the first entry of its ID, as a read finds
-  // it, and only when that entry has the value's type. The entries are asked
-  // for in stored order (sign by sign), so that a container finds each where
-  // the last one ended: a small one from its stored records, without building
-  // an entry table, a larger one at its index's guess.
+  // it, and only when that entry has the value's type. The signs are asked
+  // for in batches, each in one call and in stored order (sign by sign, the
+  // top line after the last), so that a container finds each value where the
+  // last one ended: a small one from its stored records, without building an
+  // entry table, a larger one at its index's guess.
   // Group 0 holds the names, groups 1-7 the placement values, 100 IDs apart.
   constexpr int kGroupCount = 8;
-  constexpr int32_t kTags[kGroupCount] = {qsString, qsDouble,  qsDouble,  qsDouble,
-                                          qsDouble, qsInteger, qsInteger, qsInteger};
+  constexpr int kTopLine = 3;
   static_assert(idOffsetY - idOffsetX == 100 && idSignFlags - idOffsetX == 600 && kMaxLayerSigns <= 100);
-  struct TValue {
-    const uint8_t* Data;
-    uint32_t Size;
-    bool Typed;
-  };
-  std::array<TValue, kGroupCount> values[kMaxLayerSigns];
-  for (int i = 0; i < count; ++i)
-    for (int group = 0; group < kGroupCount; ++group) {
-      const int32_t id = group == 0 ? idSignName + i : idOffsetX + (group - 1) * 100 + i;
-      TCompoundEntry e{};
-      const bool typed = stream->GetEntry(id, &e) == S_OK && e.Tag == kTags[group];
-      values[i][static_cast<size_t>(group)] = {static_cast<const uint8_t*>(e.Data), e.Size, typed};
-    }
-  const auto number = [](const TValue& v, auto def) {
-    if (!v.Typed) return def;
-    // A shorter value replaces only its own bytes of the default, as a read does.
-    if (v.Size >= sizeof def)
-      std::memcpy(&def, v.Data, sizeof def);
-    else if (v.Size)
-      std::memcpy(&def, v.Data, v.Size);
-    return def;
-  };
-  // The items go to the field in batches, each copied in once.
+  // The items go to the field in batches too, each copied in once.
   constexpr int kBatch = 8;
+  int32_t ids[kBatch * kGroupCount + kTopLine];
+  TCompoundEntry values[kBatch * kGroupCount + kTopLine];
   TStratPlacement items[kBatch];
-  int batched = 0;
-  for (int i = 0; i < count; ++i) {
-    const std::array<TValue, kGroupCount>& v = values[i];
-    const std::string_view name =
-        v[0].Typed ? std::string_view(reinterpret_cast<const char*>(v[0].Data), std::min<uint32_t>(v[0].Size, 255))
-                   : std::string_view();
-    // The item as DefaultPlacement makes it, filled in place.
-    TStratPlacement& item = items[batched++];
-    std::memset(&item, 0, sizeof item);
-    SetShortString(&item.SignName, name);
-    item.OffsetX = FiniteOr(number(v[1], 1.0), 1.0);
-    item.OffsetY = FiniteOr(number(v[2], 1.0), 1.0);
-    item.SpaceX = FiniteOr(number(v[3], 5.0), 5.0);
-    item.SpaceY = FiniteOr(number(v[4], 5.0), 5.0);
-    item.CountX = number(v[5], int32_t{1});
-    item.CountY = number(v[6], int32_t{1});
-    item.Flags = number(v[7], int32_t{1});
-    if (batched == kBatch || i + 1 == count) {
-      if (FField->AddItems(items, batched) != S_OK) return false;
-      batched = 0;
+  for (int first = 0; first == 0 || first < count; first += kBatch) {
+    const int batched = std::min(count - first, kBatch);
+    int32_t* id = ids;
+    for (int i = first; i < first + batched; ++i) {
+      *id++ = idSignName + i;
+      for (int group = 1; group < kGroupCount; ++group) *id++ = idOffsetX + (group - 1) * 100 + i;
+    }
+    const bool last = first + kBatch >= count;
+    if (last) {
+      *id++ = idLineColor;
+      *id++ = idLineStyle;
+      *id++ = idLineWidth;
+    }
+    qsGetEntries(stream, ids, static_cast<int32_t>(id - ids), values);
+    for (int k = 0; k < batched; ++k) {
+      const TCompoundEntry* v = values + k * kGroupCount;
+      // The item as DefaultPlacement makes it, filled in place.
+      TStratPlacement& item = items[k];
+      std::memset(&item, 0, sizeof item);
+      if (v[0].Tag == qsString)
+        SetShortString(&item.SignName,
+                       std::string_view(static_cast<const char*>(v[0].Data), std::min<uint32_t>(v[0].Size, 255)));
+      item.OffsetX = FiniteOr(qsEntryDouble(v[1], 1.0), 1.0);
+      item.OffsetY = FiniteOr(qsEntryDouble(v[2], 1.0), 1.0);
+      item.SpaceX = FiniteOr(qsEntryDouble(v[3], 5.0), 5.0);
+      item.SpaceY = FiniteOr(qsEntryDouble(v[4], 5.0), 5.0);
+      item.CountX = qsEntryInteger(v[5], 1);
+      item.CountY = qsEntryInteger(v[6], 1);
+      item.Flags = qsEntryInteger(v[7], 1);
+    }
+    if (batched > 0 && FField->AddItems(items, batched) != S_OK) return false;
+    if (last) {
+      const TCompoundEntry* line = values + batched * kGroupCount;
+      FTopLine.Color = qsEntryInteger(line[0], 0);
+      FTopLine.Style = qsEntryInteger(line[1], 0);
+      FTopLine.LineWidth = FiniteOr(qsEntryDouble(line[2], -1.0), -1.0);
     }
   }
   return true;
@@ -349,17 +344,8 @@ bool TStratColEntry::LoadSigns(ICompoundStream* stream, int count) {
 bool TStratColEntry::LoadFromQS(ICompoundStream* stream) {
   if (!TPrintDeepObject::LoadFromQS(stream)) return false;
   // A damaged count must not run on: the IDs of sign 100 are another group's.
-  const int n = std::clamp(qsReadInteger(stream, idSignCount, 0), 0, kMaxLayerSigns);
-  if (n > 0 && FField && !LoadSigns(stream, n)) return false;
-  ReadTopLine(stream);
-  return true;
-}
-
-void TStratColEntry::ReadTopLine(ICompoundStream* stream) {
-  // In stored order, so that each read finds its value where the last one ended.
-  FTopLine.Color = qsReadInteger(stream, idLineColor, 0);
-  FTopLine.Style = qsReadInteger(stream, idLineStyle, 0);
-  FTopLine.LineWidth = FiniteOr(qsReadDouble(stream, idLineWidth, -1.0), -1.0);
+  const int n = FField ? std::clamp(qsReadInteger(stream, idSignCount, 0), 0, kMaxLayerSigns) : 0;
+  return LoadSigns(stream, n);
 }
 
 bool TStratColEntry::SaveToQS(ICompoundStream* stream) {
@@ -376,24 +362,33 @@ bool TStratColEntry::SaveToQS(ICompoundStream* stream) {
     __builtin_prefetch(&items[i].Flags);
   }
   if (!TPrintDeepObject::SaveToQS(stream)) return false;
-  if (!qsWriteInteger(stream, idSignCount, n)) return false;
+  // The values go in batches, one call each (a layer's in one).
+  constexpr int kBatch = 8 * 8 + 4;
+  TCompoundEntry values[kBatch];
+  int batched = 0;
+  values[batched++] = qsIntegerEntry(idSignCount, n);
   for (int i = 0; i < n; ++i) {
     const TStratPlacement& item = items[i];
     // Signs without a name are counted but not written.
     if (item.SignName.Length == 0) continue;
+    if (batched + 8 > kBatch - 3) {
+      if (!qsWriteEntries(stream, values, batched)) return false;
+      batched = 0;
+    }
     // The name goes as the short string it is, without a copy through text.
-    if (stream->WriteShortString(idSignName + i, item.SignName) != S_OK ||
-        stream->WriteDouble(idOffsetX + i, item.OffsetX) != S_OK ||
-        stream->WriteDouble(idOffsetY + i, item.OffsetY) != S_OK ||
-        stream->WriteDouble(idSpaceX + i, item.SpaceX) != S_OK ||
-        stream->WriteDouble(idSpaceY + i, item.SpaceY) != S_OK ||
-        stream->WriteInteger(idCountX + i, item.CountX) != S_OK ||
-        stream->WriteInteger(idCountY + i, item.CountY) != S_OK ||
-        stream->WriteInteger(idSignFlags + i, item.Flags) != S_OK)
-      return false;
+    values[batched++] = {idSignName + i, qsString, const_cast<char*>(item.SignName.Chars), item.SignName.Length};
+    values[batched++] = qsDoubleEntry(idOffsetX + i, item.OffsetX);
+    values[batched++] = qsDoubleEntry(idOffsetY + i, item.OffsetY);
+    values[batched++] = qsDoubleEntry(idSpaceX + i, item.SpaceX);
+    values[batched++] = qsDoubleEntry(idSpaceY + i, item.SpaceY);
+    values[batched++] = qsIntegerEntry(idCountX + i, item.CountX);
+    values[batched++] = qsIntegerEntry(idCountY + i, item.CountY);
+    values[batched++] = qsIntegerEntry(idSignFlags + i, item.Flags);
   }
-  return qsWriteInteger(stream, idLineColor, FTopLine.Color) && qsWriteInteger(stream, idLineStyle, FTopLine.Style) &&
-         qsWriteDouble(stream, idLineWidth, FTopLine.LineWidth);
+  values[batched++] = qsIntegerEntry(idLineColor, FTopLine.Color);
+  values[batched++] = qsIntegerEntry(idLineStyle, FTopLine.Style);
+  values[batched++] = qsDoubleEntry(idLineWidth, FTopLine.LineWidth);
+  return qsWriteEntries(stream, values, batched);
 }
 
 bool TStratColEntry::LoadFromIni(TIniFile* ini, const QString& section, const QString& prefix) {

@@ -100,9 +100,9 @@ class TStratColEntry : public TabstractLCEntry {
   // drawing there is then taken as its image (KeepCutImage), cheaper than drawing it twice.
   std::shared_ptr<TLayerImage> CutImage(const TDrawContext& context, const TRect& r, bool* capture);
   void KeepCutImage(const QPainter* dc, const QRect& rect);
-  // The `count` signs stored in the stream; false when the field refused one.
+  // The `count` signs stored in the stream and the top line; false when the
+  // field refused a sign.
   bool LoadSigns(ICompoundStream* stream, int count);
-  void ReadTopLine(ICompoundStream* stream);
 
   TComPtr<IStratField> FField;
   TComPtr<IStratDataBase> FDataBase;

@@ -1314,3 +1314,253 @@ TEST(QsLoading, OneContainerLoadedAgainAndAgainAnswersAsAFreshOne) {
     EXPECT_EQ(s->GetEntry(5, &e), E_INVALIDARG);
   }
 }
+
+namespace {
+// One value as a typed call writes it (an empty one from a buffer of its own:
+// the calls refuse a null one).
+HRESULT WriteOne(ICompoundStream2* s, const TCompoundEntry& v) {
+  static const char kNone = 0;
+  const void* data = v.Size ? v.Data : &kNone;
+  const auto* bytes = static_cast<const uint8_t*>(data);
+  switch (v.Tag) {
+    case qsInteger: {
+      int32_t i = 0;
+      std::memcpy(&i, bytes, 4);
+      return s->WriteInteger(v.ID, i);
+    }
+    case qsDouble: {
+      double d = 0;
+      std::memcpy(&d, bytes, 8);
+      return s->WriteDouble(v.ID, d);
+    }
+    case qsString:
+      return s->WriteString(v.ID, static_cast<const char*>(data), static_cast<int32_t>(v.Size));
+    default:
+      return s->WriteBuffer(v.ID, data, static_cast<int32_t>(v.Size));
+  }
+}
+}  // namespace
+
+// A batch write is the same writes one by one, byte for byte: new IDs in and
+// out of order, an ID repeated inside a batch, rewrites of held IDs that grow
+// and shrink, large values, empty ones, on new, emptied and loaded
+// containers, and beyond the small IDs' table's reach.
+TEST(QsBatches, WriteEntriesMatchesTheWritesOneByOne) {
+  std::mt19937 random(7);
+  const int32_t one = 1, two = -2;
+  const double half = 0.5, third = 1.0 / 3;
+  const TBytes large(5000, 0xAB), small = {1, 2, 3};
+  const char* text = "sandstone";
+  std::vector<TCompoundEntry> pool = {
+      {18, qsInteger, const_cast<int32_t*>(&one), 4},
+      {8, qsDouble, const_cast<double*>(&half), 8},
+      {-40000, qsString, const_cast<char*>(text), 9},
+      {-37000, qsDouble, const_cast<double*>(&third), 8},
+      {19, qsInteger, const_cast<int32_t*>(&two), 4},
+      {5632, qsBinary, const_cast<uint8_t*>(small.data()), 3},
+      {700, qsBinary, const_cast<uint8_t*>(large.data()), 5000},
+      {-36999, qsString, nullptr, 0},
+      {3, qsBinary, nullptr, 0},
+  };
+  for (int round = 0; round < 40; ++round) {
+    auto batched = NewQS();
+    auto single = NewQS();
+    if (round % 4 == 1) {
+      // Loaded containers, as an object rewritten after a load.
+      for (auto* s : {&batched, &single}) {
+        (*s)->WriteInteger(19, 5);
+        (*s)->WriteDouble(-37000, 2);
+        *s = Loaded(Saved(s->Get()));
+      }
+    }
+    if (round % 4 == 2) {
+      for (auto* s : {&batched, &single}) {
+        for (int32_t id = 0; id < 0x10000; ++id) (*s)->WriteInteger(100000 + id, id);
+        (*s)->WriteInteger(19, 5);  // a small ID beyond its table's reach
+      }
+    }
+    if (round % 4 == 3) {
+      for (auto* s : {&batched, &single}) {
+        (*s)->WriteInteger(20, 1);
+        ASSERT_EQ(qsEmptyCompoundStream(s->Get()), S_OK);
+      }
+    }
+    auto b2 = batched.As<ICompoundStream2>(IID_ICompoundStream2);
+    auto s2 = single.As<ICompoundStream2>(IID_ICompoundStream2);
+    for (int batch = 0; batch < 6; ++batch) {
+      std::vector<TCompoundEntry> values;
+      const int n = static_cast<int>(random() % 12);
+      for (int k = 0; k < n; ++k) values.push_back(pool[random() % pool.size()]);
+      ASSERT_EQ(b2->WriteEntries(values.data(), static_cast<int32_t>(values.size())), S_OK);
+      for (const TCompoundEntry& v : values) ASSERT_EQ(WriteOne(s2.Get(), v), S_OK);
+      ASSERT_EQ(Saved(batched.Get()), Saved(single.Get())) << "round " << round << " batch " << batch;
+    }
+    int32_t v = 0;
+    EXPECT_EQ(b2->ReadInteger(19, qsRequired, 0, &v), s2->ReadInteger(19, qsRequired, 0, &v));
+  }
+}
+
+// A refused value stops the batch there: the values before it are written
+// (and the container marked modified), none after; nothing is read beyond
+// the count.
+TEST(QsBatches, WriteEntriesRefusesWhatNoTypedWriteWrites) {
+  const int32_t i = 4;
+  const double d = 1.5;
+  const TCompoundEntry good[] = {{1, qsInteger, const_cast<int32_t*>(&i), 4},
+                                 {2, qsDouble, const_cast<double*>(&d), 8}};
+  const TCompoundEntry refused[] = {
+      {3, qsInteger, const_cast<double*>(&d), 8},
+      {3, qsDouble, const_cast<int32_t*>(&i), 4},
+      {3, qsEmpty, const_cast<int32_t*>(&i), 4},
+      {3, 9, const_cast<int32_t*>(&i), 4},
+      {3, qsBinary, nullptr, 4},
+      {3, qsString, const_cast<int32_t*>(&i), 0x80000000u},
+  };
+  auto expected = NewQS();
+  for (const TCompoundEntry& v : good)
+    ASSERT_EQ(WriteOne(expected.As<ICompoundStream2>(IID_ICompoundStream2).Get(), v), S_OK);
+  for (const TCompoundEntry& bad : refused) {
+    auto s = NewQS();
+    auto s2 = s.As<ICompoundStream2>(IID_ICompoundStream2);
+    const TCompoundEntry batch[] = {good[0], good[1], bad, good[0]};
+    EXPECT_EQ(s2->WriteEntries(batch, 4), E_INVALIDARG) << bad.Tag << " " << bad.Size;
+    EXPECT_EQ(Saved(s.Get()), Saved(expected.Get()));
+    auto untouched = NewQS();
+    Saved(untouched.Get());  // clears the modified mark
+    EXPECT_EQ(untouched.As<ICompoundStream2>(IID_ICompoundStream2)->WriteEntries(&bad, 1), E_INVALIDARG);
+    EXPECT_EQ(Dirty(untouched.Get()), S_FALSE);
+  }
+  auto s = NewQS();
+  auto s2 = s.As<ICompoundStream2>(IID_ICompoundStream2);
+  EXPECT_EQ(s2->WriteEntries(nullptr, 1), E_INVALIDARG);
+  EXPECT_EQ(s2->WriteEntries(good, -1), E_INVALIDARG);
+  EXPECT_EQ(s2->WriteEntries(nullptr, 0), S_OK);
+  EXPECT_EQ(Saved(s.Get()).size(), 16u);
+  EXPECT_TRUE(qsWriteEntries(s.Get(), good, 2));
+  EXPECT_FALSE(qsWriteEntries(nullptr, good, 2));
+  EXPECT_EQ(Saved(s.Get()), Saved(expected.Get()));
+}
+
+// A batch read answers each ID as GetEntry does (the first entry of a
+// repeated ID, absent ones empty) on small and larger views, copied loads and
+// written containers, in stored order and out of it; damaged streams leave a
+// container that answers every ID as absent.
+TEST(QsBatches, GetEntriesAnswersAsGetEntry) {
+  TModel model;
+  for (int32_t id : {18, 8, 9, 1, 7, 16, 19, -40001, -40000, -37000, -36400, -39999, -36999, 5632, 5633})
+    model.push_back(TModelEntry{id, id % 2 ? qsInteger : qsDouble, TBytes(id % 2 ? 4 : 8, static_cast<uint8_t>(id))});
+  TModel repeated = model;
+  repeated.push_back(TModelEntry{-37000, qsInteger, {1, 2, 3, 4}});
+  repeated.push_back(TModelEntry{8, qsString, {}});
+  TModel larger = model;
+  for (int32_t id = 0; id < 80; ++id) larger.push_back(TModelEntry{-30000 - id, qsInteger, {1, 0, 0, 0}});
+  std::vector<int32_t> ids;
+  for (const auto& e : larger) ids.push_back(e.ID);
+  for (int32_t id : {0, 63, 64, 80, -1, -36401, 5634}) ids.push_back(id);
+  std::vector<int32_t> shuffled = ids;
+  std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(3));
+  for (const TModel* m : {&model, &repeated, &larger}) {
+    const TBytes image = ModelImage(*m);
+    auto view = NewQS();
+    ASSERT_EQ(view.As<IPersistMemoryView>(IID_IPersistMemoryView)->LoadView(image.data(), image.size()), S_OK);
+    auto written = NewQS();
+    for (const auto& e : *m) {
+      auto w2 = written.As<ICompoundStream2>(IID_ICompoundStream2);
+      if (FirstOf(const_cast<TModel&>(*m), e.ID) != &e) continue;  // the first entry of an ID is what reads see
+      const TCompoundEntry v{e.ID, e.Tag, const_cast<uint8_t*>(e.Data.data()), static_cast<uint32_t>(e.Data.size())};
+      ASSERT_EQ(w2->WriteEntries(&v, 1), S_OK);
+    }
+    auto copied = Loaded(image);
+    for (auto* s : {view.Get(), copied.Get(), written.Get()})
+      for (const auto* order : {&ids, &shuffled}) {
+        std::vector<TCompoundEntry> got(order->size());
+        auto s2 = TComPtr<ICompoundStream>(s).As<ICompoundStream2>(IID_ICompoundStream2);
+        bool all = true;
+        for (size_t k = 0; k < order->size(); ++k) {
+          TCompoundEntry one{};
+          if (s->GetEntry((*order)[k], &one) != S_OK) {
+            one = TCompoundEntry{(*order)[k], qsEmpty, nullptr, 0};
+            all = false;
+          }
+          got[k] = one;
+        }
+        std::vector<TCompoundEntry> batch(order->size());
+        EXPECT_EQ(s2->GetEntries(order->data(), static_cast<int32_t>(order->size()), batch.data()),
+                  all ? S_OK : S_FALSE);
+        for (size_t k = 0; k < order->size(); ++k) {
+          ASSERT_EQ(batch[k].ID, got[k].ID);
+          ASSERT_EQ(batch[k].Tag, got[k].Tag) << got[k].ID;
+          ASSERT_EQ(batch[k].Size, got[k].Size) << got[k].ID;
+          ASSERT_EQ(batch[k].Data, got[k].Data) << got[k].ID;
+        }
+      }
+  }
+  // Damaged: a record announcing more bytes than follow, a cut directory.
+  TBytes damaged = ModelImage(model);
+  damaged[16 + 8] = 0xFF;
+  const TBytes whole = ModelImage(model);
+  const TBytes cut(whole.begin(), whole.begin() + 40);
+  for (const TBytes* bad : {static_cast<const TBytes*>(&damaged), &cut}) {
+    auto s = NewQS();
+    EXPECT_NE(s.As<IPersistMemoryView>(IID_IPersistMemoryView)->LoadView(bad->data(), bad->size()), S_OK);
+    std::vector<TCompoundEntry> got(ids.size());
+    EXPECT_EQ(s.As<ICompoundStream2>(IID_ICompoundStream2)
+                  ->GetEntries(ids.data(), static_cast<int32_t>(ids.size()), got.data()),
+              S_FALSE);
+    for (const TCompoundEntry& e : got) EXPECT_EQ(e.Tag, qsEmpty);
+  }
+  auto s2 = NewQS().As<ICompoundStream2>(IID_ICompoundStream2);
+  TCompoundEntry e{};
+  EXPECT_EQ(s2->GetEntries(nullptr, 1, &e), E_INVALIDARG);
+  EXPECT_EQ(s2->GetEntries(ids.data(), 1, nullptr), E_INVALIDARG);
+  EXPECT_EQ(s2->GetEntries(ids.data(), -1, &e), E_INVALIDARG);
+  EXPECT_EQ(s2->GetEntries(nullptr, 0, nullptr), S_OK);
+}
+
+// The typed reads' results from entries: the default unless the kind
+// matches, a shorter value replacing only its own bytes of it.
+TEST(QsBatches, EntryValuesReadAsTheTypedReads) {
+  auto s = NewQS();
+  auto s2 = s.As<ICompoundStream2>(IID_ICompoundStream2);
+  const uint8_t two[] = {0x34, 0x12};
+  ASSERT_EQ(s->WriteInteger(1, 0x100), S_OK);
+  ASSERT_EQ(s->WriteBuffer(2, two, 2), S_OK);
+  ASSERT_EQ(s->WriteDouble(3, 2.5), S_OK);
+  TModel shorter = {
+      {4, qsInteger, {0x34, 0x12}}, {5, qsDouble, {1, 2, 3}}, {6, qsInteger, {}}, {7, qsInteger, {0, 1, 0, 0}}};
+  auto loaded = Loaded(ModelImage(shorter));
+  const int32_t ids[] = {1, 2, 3, 4, 5, 6, 7, 8};
+  for (ICompoundStream* c : {s.Get(), loaded.Get()}) {
+    TCompoundEntry e[8];
+    qsGetEntries(c, ids, 8, e);
+    for (int k = 0; k < 8; ++k) {
+      EXPECT_EQ(qsEntryInteger(e[k], -5), qsReadInteger(c, ids[k], -5)) << ids[k];
+      EXPECT_EQ(qsEntryDouble(e[k], -5.5), qsReadDouble(c, ids[k], -5.5)) << ids[k];
+      EXPECT_EQ(qsEntryBool(e[k], true), qsReadBool(c, ids[k], true)) << ids[k];
+      EXPECT_EQ(qsEntryBool(e[k], false), qsReadBool(c, ids[k], false)) << ids[k];
+    }
+  }
+  TCompoundEntry none[2];
+  qsGetEntries(nullptr, ids, 2, none);
+  EXPECT_EQ(none[1].ID, 2);
+  EXPECT_EQ(none[1].Tag, qsEmpty);
+}
+
+// A small ID stored beyond its table's reach is found through the general
+// index (its filter bit included), so a rewrite replaces it in place, by a
+// typed write and by a batch alike.
+TEST(QsStorage, SmallIdsBeyondTheirTableAreRewrittenInPlace) {
+  auto s = NewQS();
+  for (int32_t id = 0; id < 0x10000; ++id) ASSERT_EQ(s->WriteInteger(100000 + id, id), S_OK);
+  ASSERT_EQ(s->WriteInteger(19, 5), S_OK);
+  ASSERT_EQ(s->WriteInteger(19, 6), S_OK);
+  const int32_t seven = 7;
+  const TCompoundEntry batch = qsIntegerEntry(20, seven);
+  ASSERT_TRUE(qsWriteEntries(s.Get(), &batch, 1));
+  ASSERT_TRUE(qsWriteEntries(s.Get(), &batch, 1));
+  EXPECT_EQ(qsReadInteger(s.Get(), 19, 0), 6);
+  EXPECT_EQ(qsReadInteger(s.Get(), 20, 0), 7);
+  uint64_t size = 0;
+  ASSERT_EQ(qsGetSize(s.Get(), &size), S_OK);
+  EXPECT_EQ(size, 16u + (0x10000 + 2) * 20u);
+}
