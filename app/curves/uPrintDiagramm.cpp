@@ -190,7 +190,7 @@ void TPrintDiagramm::DrawData(TDrawContext& context) {
   samples.RowKey = {FStartDepth, FDepthStep,     depths.StartDepth, depths.Scale,
                     depths.Top,  pixels.OriginY, pixels.Ky,         pixels.Zoom};
   // In a curve column the curve stays inside its track: a scale set for the
-  // common range (density from 1.95) cuts the rare values beyond it at the
+  // common range (density from 2.0) cuts the rare values beyond it at the
   // track's edges instead of drawing them over the neighbouring tracks.
   const auto* track = dynamic_cast<const TPrintObject*>(Parent());
   const bool inTrack = track && track->GetKind() == kindDiagrams;
