@@ -1,21 +1,40 @@
 #include "uPdfPrintTarget.h"
 
 #include <QPdfWriter>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <cmath>
 
 #include "uNumbers.h"
 #include "uSettings.h"
 
+namespace {
+
+constexpr double kDefaultMarginMM = 10;
+constexpr double kMinPrintableMM = 10;
+
+bool SaneMargin(double mm) { return std::isfinite(mm) && mm >= 0 && mm <= 1000; }
+
+}  // namespace
+
 TPdfPrintTarget::TPdfPrintTarget(const QString& path, const QPageSize& size, QPageLayout::Orientation orientation,
-                                 int dpi)
-    : FPath(path), FSize(size.isValid() ? size : QPageSize(QPageSize::A4)), FOrientation(orientation), FDpi(dpi) {}
+                                 int dpi, const QMarginsF& marginsMM)
+    : FPath(path), FSize(size.isValid() ? size : QPageSize(QPageSize::A4)), FOrientation(orientation), FDpi(dpi) {
+  QSizeF mm = FSize.size(QPageSize::Millimeter);
+  if (FOrientation == QPageLayout::Landscape) mm.transpose();
+  const bool sane = SaneMargin(marginsMM.left()) && SaneMargin(marginsMM.top()) && SaneMargin(marginsMM.right()) &&
+                    SaneMargin(marginsMM.bottom());
+  if (sane && mm.width() - marginsMM.left() - marginsMM.right() >= kMinPrintableMM &&
+      mm.height() - marginsMM.top() - marginsMM.bottom() >= kMinPrintableMM)
+    FMargins = marginsMM;
+}
 
 TPdfPrintTarget::~TPdfPrintTarget() { AbortJob(); }
 
 QSize TPdfPrintTarget::PageSizeMM() const {
   QSizeF mm = FSize.size(QPageSize::Millimeter);
   if (FOrientation == QPageLayout::Landscape) mm.transpose();
+  mm -= QSizeF(FMargins.left() + FMargins.right(), FMargins.top() + FMargins.bottom());
   // The document tiles by whole millimetres of the printable area.
   return QSize(static_cast<int>(std::floor(mm.width() + 1e-6)), static_cast<int>(std::floor(mm.height() + 1e-6)));
 }
@@ -33,7 +52,7 @@ bool TPdfPrintTarget::BeginJob(const QString& title) {
   FWriter->setTitle(title);
   FWriter->setCreator(title);
   FWriter->setResolution(FDpi);
-  FWriter->setPageLayout(QPageLayout(FSize, FOrientation, QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
+  FWriter->setPageLayout(QPageLayout(FSize, FOrientation, FMargins, QPageLayout::Millimeter));
   if (!FPainter.begin(FWriter.get())) {
     FError = QStringLiteral("%1: the PDF could not be started").arg(FPath);
     AbortJob();
@@ -104,4 +123,25 @@ QPageLayout::Orientation PrintOrientationFromSettings() {
   const QString text = Settings().ReadText(QStringLiteral("PRINT"), QStringLiteral("ORIENTATION")).trimmed();
   return text.compare(QLatin1String("LANDSCAPE"), Qt::CaseInsensitive) == 0 ? QPageLayout::Landscape
                                                                             : QPageLayout::Portrait;
+}
+
+QMarginsF PrintMarginsFromSettings() {
+  const QMarginsF standard(kDefaultMarginMM, kDefaultMarginMM, kDefaultMarginMM, kDefaultMarginMM);
+  const QString text = Settings().ReadText(QStringLiteral("PRINT"), QStringLiteral("MARGINS")).trimmed();
+  static const QRegularExpression kSeparators(QStringLiteral("[;\\s]+"));
+  const QStringList parts = text.split(kSeparators, Qt::SkipEmptyParts);
+  if (parts.size() != 1 && parts.size() != 4) return standard;
+  double mm[4];
+  for (int i = 0; i < 4; ++i) {
+    mm[i] = ReadNumber(parts[parts.size() == 1 ? 0 : i].toStdString(), -1);
+    if (!SaneMargin(mm[i])) return standard;
+  }
+  return QMarginsF(mm[0], mm[1], mm[2], mm[3]);
+}
+
+QString PrintMarginsText(const QMarginsF& margins) {
+  const double mm[4] = {margins.left(), margins.top(), margins.right(), margins.bottom()};
+  QStringList parts;
+  for (double v : mm) parts << QString::fromStdString(FormatGeneral(std::round(v * 10) / 10));
+  return parts.join(QLatin1Char(';'));
 }

@@ -15,10 +15,14 @@ class QSaveFile;
 
 class TPdfPrintTarget final : public TPrintTarget {
  public:
-  // Pages of `size` without margins (a PDF page is printable to its edges),
-  // drawn at `dpi` device pixels per inch.
+  static constexpr int kDefaultDpi = 600;
+
+  // Pages of `size` drawn at `dpi` device pixels per inch. The printable area
+  // is the page less `marginsMM` (none by default: a PDF page is printable to
+  // its edges); margins that would leave less than 10 mm are dropped.
   TPdfPrintTarget(const QString& path, const QPageSize& size,
-                  QPageLayout::Orientation orientation = QPageLayout::Portrait, int dpi = 600);
+                  QPageLayout::Orientation orientation = QPageLayout::Portrait, int dpi = kDefaultDpi,
+                  const QMarginsF& marginsMM = QMarginsF());
   ~TPdfPrintTarget() override;
 
   QSize PageSizeMM() const override;
@@ -37,6 +41,7 @@ class TPdfPrintTarget final : public TPrintTarget {
   QPageSize FSize;
   QPageLayout::Orientation FOrientation;
   int FDpi;
+  QMarginsF FMargins;
   std::unique_ptr<QSaveFile> FFile;
   std::unique_ptr<QPdfWriter> FWriter;
   QPainter FPainter;
@@ -50,3 +55,10 @@ class TPdfPrintTarget final : public TPrintTarget {
 QPageSize PrintPaperFromSettings();
 // "PRINT"/"ORIENTATION": "LANDSCAPE" (any case) turns the paper; portrait otherwise.
 QPageLayout::Orientation PrintOrientationFromSettings();
+// "PRINT"/"MARGINS": the unprinted edges of a PDF page in mm, as one number for
+// all four or "left;top;right;bottom"; 10 mm each when missing or not
+// understood, so that a sheet made without a printer does not print up to the
+// paper's edge.
+QMarginsF PrintMarginsFromSettings();
+// The text "PRINT"/"MARGINS" keeps for `margins`.
+QString PrintMarginsText(const QMarginsF& margins);

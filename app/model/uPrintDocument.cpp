@@ -329,8 +329,12 @@ bool TPrintDocument::Print(TPrintTarget* target, int fromPage, int toPage) {
     context.OriginX = column * tiling.StepX() - tiling.ShiftX;
     context.OriginY = row * tiling.StepY() - tiling.ShiftY;
     context.Zoom = 1;
-    if (const QPaintDevice* device = context.DC ? context.DC->device() : nullptr)
+    if (const QPaintDevice* device = context.DC ? context.DC->device() : nullptr) {
       context.ClipRect = TRect{0, 0, device->width(), device->height()};
+      // Objects reaching past the page would print into its margins (a PDF
+      // page has no hardware edge to cut them).
+      context.DC->setClipRect(QRect(0, 0, device->width(), device->height()));
+    }
     context.Options = doBorders;
     Draw(context);
     ok = Ui().StepProgress(page - first + 1);

@@ -22,7 +22,7 @@ QString PrintFailedText() {
 
 // The paper of the print settings as the PDF target lays it out.
 QPageLayout SettingsLayout() {
-  return QPageLayout(PrintPaperFromSettings(), PrintOrientationFromSettings(), QMarginsF(0, 0, 0, 0),
+  return QPageLayout(PrintPaperFromSettings(), PrintOrientationFromSettings(), PrintMarginsFromSettings(),
                      QPageLayout::Millimeter);
 }
 
@@ -37,7 +37,7 @@ TPrinting::~TPrinting() = default;
 
 QSize TPrinting::PageSizeMM() const {
   if (FHasPrinter) return TPrinterTarget(FPrinter.get()).PageSizeMM();
-  const QRectF page = SettingsLayout().fullRect(QPageLayout::Millimeter);
+  const QRectF page = SettingsLayout().paintRect(QPageLayout::Millimeter);
   return QSize(static_cast<int>(std::floor(page.width() + 1e-6)), static_cast<int>(std::floor(page.height() + 1e-6)));
 }
 
@@ -79,7 +79,8 @@ bool TPrinting::Print(TPrintDocument* document, QWidget* parent) {
 }
 
 bool TPrinting::PrintToPdf(TPrintDocument* document, const QString& path, QString* error) {
-  TPdfPrintTarget target(path, PrintPaperFromSettings(), PrintOrientationFromSettings());
+  TPdfPrintTarget target(path, PrintPaperFromSettings(), PrintOrientationFromSettings(), TPdfPrintTarget::kDefaultDpi,
+                         PrintMarginsFromSettings());
   const bool printed = document->Print(&target, 1, PageCount(document));
   if (!printed && error) *error = target.ErrorText();
   return printed;
@@ -101,7 +102,8 @@ bool TPrinting::SetUp(QWidget* parent) {
   QPageSetupDialog dialog(FPrinter.get(), parent);
   if (dialog.exec() != QDialog::Accepted) return false;
   if (!FHasPrinter) {
-    // The PDF target prints on the paper of the settings: keep the choice there.
+    // The PDF target prints on the paper and within the margins of the
+    // settings: keep the choice there.
     const QPageLayout layout = FPrinter->pageLayout();
     const QSizeF mm = layout.pageSize().size(QPageSize::Millimeter);
     Settings().WriteText(QStringLiteral("PRINT"), QStringLiteral("PAPER"),
@@ -109,6 +111,8 @@ bool TPrinting::SetUp(QWidget* parent) {
     Settings().WriteText(
         QStringLiteral("PRINT"), QStringLiteral("ORIENTATION"),
         layout.orientation() == QPageLayout::Landscape ? QStringLiteral("LANDSCAPE") : QStringLiteral("PORTRAIT"));
+    Settings().WriteText(QStringLiteral("PRINT"), QStringLiteral("MARGINS"),
+                         PrintMarginsText(layout.margins(QPageLayout::Millimeter)));
   }
   return PageSizeMM() != before;
 }

@@ -4,8 +4,9 @@ namespace {
 
 // The sample LAS file's beds in this interval: shale to 1462 m, sand
 // 1462-1470, shale 1470-1485, limestone 1485-1491, sand 1491-1511, shale
-// 1511-1529, coal 1529-1533, sand below. The column splits them as a
-// geologist describing the cuttings and the core would.
+// 1511-1529, coal 1529-1533, sand below (the sheet ends at the seam's floor).
+// The column splits them as a geologist describing the cuttings and the core
+// would.
 constexpr TSampleLayer kLayers[] = {
     {1450, 1455, "ARG", "Argillite, dark grey, massive, micaceous, with carbonised plant detritus."},
     {1455, 1462, "SLT ARG", "Siltstone, grey, laminated, interbedded with argillite (5-20 cm), lenses of fine sand."},
@@ -18,13 +19,12 @@ constexpr TSampleLayer kLayers[] = {
     {1511, 1524, "ARG", "Argillite, dark grey to black, platy, with pyrite and plant remains."},
     {1524, 1529, "SHC", "Shale, carbonaceous, black, with coal lenses: the roof of the seam."},
     {1529, 1533, "COAL", "Coal, black, bright, blocky, with films of pyrite on the cleats."},
-    {1533, 1540, "SSTC", "Sandstone, grey, coarse-grained, poorly sorted, with gravel at the base; water-bearing."},
 };
 
 constexpr TSampleUnit kUnits[] = {
     {1450, 1485, "Aptian\nK1a"},
     {1485, 1529, "Barre-\nmian\nK1br"},
-    {1529, 1540, "Hauteri-\nvian\nK1h"},
+    {1529, 1533, "Hauteri-\nvian\nK1h"},
 };
 
 // Cored 1488-1512 m: 24 m, 20.6 m recovered (86 %).
@@ -37,7 +37,6 @@ constexpr TSampleCoreRun kCoreRuns[] = {
 constexpr TSampleSaturation kSaturation[] = {
     {1462, 1470, TSampleFluid::Water},
     {1492.5, 1507, TSampleFluid::Oil},
-    {1533, 1540, TSampleFluid::Water},
 };
 
 }  // namespace

@@ -8,10 +8,10 @@
 
 #include <span>
 
-// The body's interval: 90 m, so that at 1:200 the sheet with its closing
-// head fills two A4 pages.
+// The body's interval: 83 m, so that at 1:200 the sheet with its closing
+// head fills two A4 pages within their margins.
 inline constexpr double kSampleTopDepth = 1450;
-inline constexpr double kSampleBottomDepth = 1540;
+inline constexpr double kSampleBottomDepth = 1533;
 
 // A layer of the lithology column: its rock codes of default.lsd and the
 // geologist's description of it.

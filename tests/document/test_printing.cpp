@@ -238,3 +238,56 @@ TEST_F(Printing, ThePdfShowsTheDocumentWhereTheShiftPutsIt) {
   EXPECT_EQ(darkLeftOfIt, 0);
   EXPECT_FALSE(dark(40, 40)) << "nothing above the document's top at 30 mm";
 }
+
+TEST_F(Printing, PdfMarginsComeFromThePrintSettingsAndShrinkThePrintableArea) {
+  EXPECT_EQ(PrintMarginsFromSettings(), QMarginsF(10, 10, 10, 10)) << "10 mm when nothing is set";
+  FSettings->WriteText("PRINT", "MARGINS", "5");
+  EXPECT_EQ(PrintMarginsFromSettings(), QMarginsF(5, 5, 5, 5));
+  FSettings->WriteText("PRINT", "MARGINS", " 12; 25 ;7,5;0 ");
+  EXPECT_EQ(PrintMarginsFromSettings(), QMarginsF(12, 25, 7.5, 0)) << "a comma is a decimal separator";
+  EXPECT_EQ(PrintMarginsText(PrintMarginsFromSettings()), "12;25;7.5;0");
+  for (const char* bad : {"5;6", "-3", "ten", "1;2;3;x", "1e9"}) {
+    FSettings->WriteText("PRINT", "MARGINS", bad);
+    EXPECT_EQ(PrintMarginsFromSettings(), QMarginsF(10, 10, 10, 10)) << bad;
+  }
+
+  const QPageSize a4(QPageSize::A4);
+  EXPECT_EQ(TPdfPrintTarget("x.pdf", a4, QPageLayout::Portrait, 600, QMarginsF(10, 10, 10, 10)).PageSizeMM(),
+            QSize(190, 277));
+  EXPECT_EQ(TPdfPrintTarget("x.pdf", a4, QPageLayout::Landscape, 600, QMarginsF(12, 25, 7.5, 0)).PageSizeMM(),
+            QSize(277, 185));
+  EXPECT_EQ(TPdfPrintTarget("x.pdf", a4, QPageLayout::Portrait, 600, QMarginsF(100, 0, 101, 0)).PageSizeMM(),
+            QSize(210, 297))
+      << "margins that leave no page are dropped";
+}
+
+// The printable area starts at the left and top margins: the document's
+// outline lies there on paper, and nothing is printed in the margins, not
+// even the part of the document that goes on to the next page.
+TEST_F(Printing, ThePdfShowsTheDocumentWithinItsMargins) {
+  if (Tool("pdftoppm").isEmpty()) GTEST_SKIP() << "pdftoppm (poppler-utils) not installed";
+  FSettings->SetPrintLineWidth(1);
+  TPrintDocument document;
+  BuildTallDocument(&document);
+  TPdfPrintTarget target(Path("margins.pdf"), QPageSize(QPageSize::A4), QPageLayout::Portrait, 600,
+                         QMarginsF(12, 25, 8, 10));
+  ASSERT_EQ(document.PageCount(TPageTiling::FromSettings(target.PageSizeMM())), 2);
+  ASSERT_TRUE(document.Print(&target, 1, 1));
+  RunTool(Tool("pdftoppm"), {"-r", "50.8", "-png", "-singlefile", Path("margins.pdf"), Path("margins")});
+  QImage page(Path("margins.png"));
+  ASSERT_FALSE(page.isNull());
+  ASSERT_NEAR(page.width(), 420, 1) << "the whole A4 sheet";
+  auto dark = [&](int x, int y) { return qGray(page.pixel(x, y)) < 128; };
+  int darkOnBorder = 0;
+  for (int y = 60; y < 560; y += 10) darkOnBorder += dark(23, y) || dark(24, y) || dark(25, y);
+  EXPECT_GE(darkOnBorder, 45) << "the body's border 12 mm from the sheet's left edge";
+  for (int y = 0; y < page.height(); y += 4)
+    for (int x = 0; x < 22; ++x) ASSERT_FALSE(dark(x, y)) << x << "," << y << ": inside the left margin";
+  for (int x = 0; x < page.width(); x += 4)
+    for (int y = 0; y < 48; ++y) ASSERT_FALSE(dark(x, y)) << x << "," << y << ": inside the top margin";
+  // The document goes on below the page: its border stops at the bottom margin.
+  EXPECT_TRUE(dark(24, 570) || dark(23, 570) || dark(25, 570));
+  for (int x = 0; x < page.width(); ++x)
+    for (int y = 578; y < page.height(); y += 2)
+      ASSERT_FALSE(dark(x, y)) << x << "," << y << ": inside the bottom margin";
+}

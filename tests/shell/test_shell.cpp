@@ -84,7 +84,7 @@ TEST(CommandLine, DumpShowsTheStorageAndObjectTreesOfTheSample) {
       ASSERT_GE(c["children"].toArray().size(), 1) << what;
       for (const auto& curve : c["children"].toArray()) {
         EXPECT_EQ(curve.toObject()["startDepth"].toDouble(), 1450) << what;
-        EXPECT_NEAR(curve.toObject()["endDepth"].toDouble(), 1540, 1e-6) << what;
+        EXPECT_NEAR(curve.toObject()["endDepth"].toDouble(), 1533, 1e-6) << what;
       }
     } else if (kind == "DeepTable") {
       EXPECT_GE(c["table"].toObject()["rowCount"].toInt(), 3) << what;

@@ -241,7 +241,7 @@ TEST_F(ShippedTemplates, EachMakesADocumentThatRoundTripsAndPrintsAsTheReference
       ASSERT_GE(column->Layers().size(), 10u);
       EXPECT_EQ(column->UnknownSignLayers(), 0);
       EXPECT_DOUBLE_EQ(column->Layers().front()->TopDepth(), 0);
-      EXPECT_NEAR(column->Layers().back()->BottomDepth(), 50, 1e-9);
+      EXPECT_NEAR(column->Layers().back()->BottomDepth(), body->GetHeight() * body->GetVertScale() / 1000, 1e-9);
       for (TStratColEntry* layer : column->Layers()) {
         TStratPlacement item{};
         ASSERT_EQ(layer->GetPlacement(0, &item), S_OK);
@@ -259,7 +259,9 @@ TEST_F(ShippedTemplates, EachMakesADocumentThatRoundTripsAndPrintsAsTheReference
     ASSERT_EQ(made.Status, 0) << made.Err.toStdString();
     EXPECT_EQ(FileBytes(Path(base + ".new.knd")), FileBytes(Path(base + ".knd")));
 
-    TPdfPrintTarget pdf(Path(base + ".pdf"), QPageSize(QPageSize::A4));
+    // Within the margins the program gives PDF pages, as --export prints them.
+    TPdfPrintTarget pdf(Path(base + ".pdf"), QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                        TPdfPrintTarget::kDefaultDpi, PrintMarginsFromSettings());
     ASSERT_TRUE(loaded.Print(&pdf, 1, 99)) << pdf.ErrorText().toStdString();
     EXPECT_EQ(pdf.PagesWritten(), loaded.PageCount(TPageTiling::FromSettings(pdf.PageSizeMM())));
     const TKernoRun exported = RunKerno({"--export", Path(base + ".new.knd"), Path(base + ".new.pdf")});

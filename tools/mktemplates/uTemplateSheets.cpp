@@ -99,7 +99,7 @@ constexpr double kLithologyWidth = 30;  // mm
 const std::vector<TLayerRecipe> kExampleLayers = {
     {0, 3, {"LOAM"}},   {3, 7.5, {"CLY"}}, {7.5, 12, {"SSTF"}}, {12, 14, {"SLT"}},
     {14, 15, {"COAL"}}, {15, 21, {"ARG"}}, {21, 27, {"LST"}},   {27, 30, {"LSTA", "CLY"}},
-    {30, 36, {"DOL"}},  {36, 38, {"ANH"}}, {38, 44, {"SSTM"}},  {44, 50, {"CGL"}},
+    {30, 36, {"DOL"}},  {36, 38, {"ANH"}}, {38, 42, {"SSTM"}},  {42, 45, {"CGL"}},
 };
 
 constexpr double kCoreColumnWidths[] = {12, 12, 14};  // From, To, recovery
@@ -179,7 +179,7 @@ const std::vector<TTemplateRecipe>& Recipes() {
         "заголовок для заключения и примечаний."},
        {"Head", {"Head", "Заголовок"}, {"well_log.hdr", "well_log_ru.hdr"}, true},
        {"Columns", {"Columns", "Колонки"}, {"well_log_columns.hdr", "well_log_columns_ru.hdr"}},
-       {"Body", {"Log", "Разрез"}, 200, 100, 20, kMetres, kScaleWidth, {70, 108, 190}},
+       {"Body", {"Log", "Разрез"}, 200, 90, 20, kMetres, kScaleWidth, {70, 108, 190}},
        {"Detail", {"Detailed interval 1:50", "Детальный интервал 1:50"}, 50, 10, 20, kDecimetres},
        kRemarks},
       {"lithology_log.knt",
@@ -196,7 +196,7 @@ const std::vector<TTemplateRecipe>& Recipes() {
         "заключения и примечаний."},
        {"Head", {"Head", "Заголовок"}, {"lithology_log.hdr", "lithology_log_ru.hdr"}},
        {"Columns", {"Columns", "Колонки"}, {"lithology_log_columns.hdr", "lithology_log_columns_ru.hdr"}},
-       {"Body", {"Lithology", "Литология"}, 100, 50, 0, kHalfMetres, kScaleWidth, {60, 98, 190}, {}, kExampleLayers},
+       {"Body", {"Lithology", "Литология"}, 100, 45, 0, kHalfMetres, kScaleWidth, {60, 98, 190}, {}, kExampleLayers},
        {"Core", {"Core interval 1:50", "Керновый интервал 1:50"}, 50, 10, 0, kDecimetres},
        kRemarks},
       {"curve_log.knt",
@@ -213,7 +213,7 @@ const std::vector<TTemplateRecipe>& Recipes() {
         "заголовке над телом. Добавляемые блоки: повторный замер 1:200 и заголовок для заключения и примечаний."},
        {"Head", {"Head", "Заголовок"}, {"curve_log.hdr", "curve_log_ru.hdr"}},
        {"Columns", {"Columns", "Колонки"}, {"curve_log_columns.hdr", "curve_log_columns_ru.hdr"}},
-       {"Body", {"Logs", "Каротаж"}, 500, 250, 60, kMetres, kCurveScaleWidth, {}, kCurveTracks},
+       {"Body", {"Logs", "Каротаж"}, 500, 230, 60, kMetres, kCurveScaleWidth, {}, kCurveTracks},
        {"Repeat", {"Repeat section 1:200", "Повторный замер 1:200"}, 200, 50, 60, kMetres, kCurveScaleWidth},
        kRemarks},
   };
