@@ -8,6 +8,7 @@
 #include "uIniFile.h"
 #include "uLanguage.h"
 #include "uNumbers.h"
+#include "uPrintDocument.h"
 #include "uPropertiesDialogs.h"
 #include "uUiServices.h"
 
@@ -43,6 +44,7 @@ void TPassportBody::SetVertScale(uint16_t value) {
   for (int i = 0; i < Count(); ++i)
     if (auto* deep = dynamic_cast<TPrintDeepObject*>(GetChild(i))) deep->ScaleChanged(old, value);
   Changed();
+  if (auto* document = dynamic_cast<TPrintDocument*>(Parent())) document->BodyScaleChanged(this, old, value);
 }
 
 void TPassportBody::SetHorzScale(uint16_t value) {

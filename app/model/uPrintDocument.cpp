@@ -347,6 +347,15 @@ bool TPrintDocument::Print(TPrintTarget* target, int fromPage, int toPage) {
   return target->EndJob();
 }
 
+void TPrintDocument::BodyScaleChanged(const TPassportBody* body, uint16_t old, uint16_t now) {
+  const TPassportBody* main = nullptr;
+  for (int i = 0; i < Count() && !main; ++i) main = dynamic_cast<TPassportBody*>(GetChild(i));
+  if (!body || body != main) return;
+  for (int i = 0; i < Count(); ++i)
+    if (auto* head = dynamic_cast<TPrintHeader*>(GetChild(i)); head && head->FollowScale(old, now))
+      head->Invalidate(head);
+}
+
 // --- block menus ---
 
 void TPrintDocument::AddBlockMenus(TMenuEntry* menu) {

@@ -14,6 +14,7 @@
 
 class TExtraBlocks;
 class TFixedRuller;
+class TPassportBody;
 
 // The block entries the document puts into a main menu carry this tag plus
 // the block's index (the window passes it back to ExecuteBlockCommand).
@@ -72,6 +73,10 @@ class TPrintDocument : public TPrintObjectList {
   TFixedRuller* AddFixedRuller(int orientation, double y, double x);
   // Depth at page Y in the first body whose extent holds it; NaN elsewhere.
   double DepthAt(double y) const;
+  // The scale of `body` went from `old` to `now`: when it is the sheet's main
+  // body (the first), the heads that name the old scale name the new one, so
+  // that a printed sheet never states a scale it is not drawn at.
+  void BodyScaleChanged(const TPassportBody* body, uint16_t old, uint16_t now);
 
   // --- pages ---
   int PagesAcross(const TPageTiling& tiling) const;

@@ -264,6 +264,15 @@ bool TPrintHeader::FillScaleParameter(uint16_t scale) {
   return true;
 }
 
+bool TPrintHeader::FollowScale(uint16_t old, uint16_t now) {
+  const int i = FParameters.IndexOf(QStringLiteral("SCALE"));
+  if (i < 0 || now == 0 || old == now || FParameters.At(i).Value.trimmed() != QString::number(old)) return false;
+  FParameters.SetValueAt(i, QString::number(now));
+  SubstituteParameters();
+  SetModified(true);
+  return true;
+}
+
 void TPrintHeader::SubstituteParameters() {
   for (int i = 0; i < Count(); ++i)
     if (auto* text = dynamic_cast<TPrintText*>(GetChild(i))) text->SetPrintedText(FParameters.Expand(text->GetText()));

@@ -58,6 +58,9 @@ class TPrintHeader : public TRootDataObject {
   // value yet, the scale of the body the sheet is drawn at (200 for 1:200);
   // true when it did.
   bool FillScaleParameter(uint16_t scale);
+  // The body's scale went from `old` to `now`: a "SCALE" value naming the old
+  // scale follows it (one the user wrote otherwise stays); true when it did.
+  bool FollowScale(uint16_t old, uint16_t now);
   // The values dialog on a copy of the parameters (names collected first);
   // on OK the values are taken, shown and the head is modified. False on Cancel.
   bool EditValues();

@@ -388,6 +388,43 @@ TEST_F(ShippedTemplates, TheirExtraBlocksJoinTheDocumentInTheProgramsLanguage) {
   }
 }
 
+// The head states the scale the sheet is drawn at, also after the main body's
+// scale changes; a scale the user wrote in, or a detail block's change, leaves it.
+TEST_F(ShippedTemplates, TheHeadFollowsTheMainBodysScale) {
+  TPrintDocument document;
+  ASSERT_TRUE(document.LoadFromFile(TemplateDir() + "well_log.knt"));
+  auto* head = dynamic_cast<TPrintHeader*>(document.GetChild(0));
+  auto* body = dynamic_cast<TPassportBody*>(document.GetChild(kBody));
+  ASSERT_TRUE(head && body);
+  auto printed = [&] {
+    QString all;
+    for (int i = 0; i < head->Count(); ++i)
+      if (auto* text = dynamic_cast<TPrintText*>(head->GetChild(i))) all += text->PrintedText() + '\n';
+    return all;
+  };
+  ASSERT_TRUE(printed().contains("1:200")) << printed().toStdString();
+  document.SetModified(false);
+
+  body->SetVertScale(500);
+  EXPECT_EQ(head->Parameters().ValueOf("SCALE"), "500");
+  EXPECT_TRUE(printed().contains("1:500")) << printed().toStdString();
+  EXPECT_FALSE(printed().contains("1:200"));
+  EXPECT_TRUE(document.GetModified());
+
+  FUi.ListAnswers = {0};
+  FUi.TextAnswers = {"Detail"};
+  ASSERT_TRUE(document.AddBlockFromTemplate());
+  auto* detail = dynamic_cast<TPassportBody*>(document.GetChild(kBody + 1));
+  ASSERT_NE(detail, nullptr);
+  detail->SetVertScale(500 == detail->GetVertScale() ? 20 : 500);
+  detail->SetVertScale(1000);
+  EXPECT_EQ(head->Parameters().ValueOf("SCALE"), "500") << "only the main body's scale is the sheet's";
+
+  head->Parameters().SetValueAt(head->Parameters().IndexOf("SCALE"), "500 (reduced)");
+  body->SetVertScale(1000);
+  EXPECT_EQ(head->Parameters().ValueOf("SCALE"), "500 (reduced)") << "the user's own text stays";
+}
+
 // On screen the lithology column's signs come from images of their blocks; the column
 // must look as the signs' metafiles played one by one draw it (recorded as vectors in a
 // picture, then played onto the same kind of image), at two zooms. Only the column is
