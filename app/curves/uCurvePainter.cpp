@@ -6,6 +6,7 @@
 #include <QPolygon>
 #include <QRect>
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "uCurveOutline.h"
@@ -22,8 +23,8 @@ constexpr size_t kLineBatch = 4096;
 // so a row's samples paint exactly the span between their extreme columns.
 bool IsHairline(const QPen& pen) { return pen.style() == Qt::SolidLine && pen.isCosmetic() && pen.widthF() <= 1; }
 
-// A device that keeps the geometry it is given (a PDF file, a printer) rather
-// than pixels. It is handed one polyline per unbroken stretch of the curve,
+// A device that keeps the geometry it is given (a PDF or SVG file, a printer)
+// rather than pixels. It is handed one polyline per unbroken stretch of the curve,
 // each point named once: the hairline form names every inner point twice (the
 // end of one segment and the start of the next) and adds a rectangle per row,
 // and all of it is formatted and compressed into the file. Its rasteriser
@@ -31,17 +32,76 @@ bool IsHairline(const QPen& pen) { return pen.style() == Qt::SolidLine && pen.is
 // hairline form reproduces on raster devices.
 bool KeepsGeometry(const QPainter* dc) {
   const QPaintEngine* engine = dc->paintEngine();
-  return engine && engine->type() == QPaintEngine::Pdf;
+  return engine && (engine->type() == QPaintEngine::Pdf || engine->type() == QPaintEngine::SVG);
+}
+
+// Qt's SVG generator writes no clip paths: a curve cut at its track's edges
+// must be cut before it is drawn there.
+bool IgnoresClip(const QPainter* dc) {
+  const QPaintEngine* engine = dc->paintEngine();
+  return engine && engine->type() == QPaintEngine::SVG && dc->hasClipping();
 }
 
 // A polyline being collected; consecutive equal points are one point (a
 // segment of no length adds nothing), a point passed on the way along a row
 // is left out (the row's segments cover it), and a polyline of one point
-// draws nothing.
+// draws nothing. With a cut, only the parts of its segments between two
+// columns are kept: a segment leaving them ends the polyline at the edge, one
+// coming back starts a new one there.
 class TPolylineSink {
  public:
   explicit TPolylineSink(QPainter* dc) : FDC(dc) {}
+  void CutTo(int left, int right) {
+    FCut = left <= right;
+    FLeft = left;
+    FRight = right;
+  }
   void Add(const QPoint& p) {
+    if (!FCut) {
+      Append(p);
+      return;
+    }
+    const bool inside = Inside(p);
+    if (!FHasPrevious) {
+      FHasPrevious = true;
+      FPrevious = p;
+      if (inside) Append(p);
+      return;
+    }
+    const QPoint q = FPrevious;
+    FPrevious = p;
+    if (Inside(q) && inside) {
+      Append(p);
+      return;
+    }
+    // Both ends outside on the same side, or on one column outside: nothing shows.
+    const int dx = p.x() - q.x();
+    if (dx == 0) return;
+    const double tLeft = static_cast<double>(FLeft - q.x()) / dx;
+    const double tRight = static_cast<double>(FRight - q.x()) / dx;
+    const double t0 = std::max(0.0, std::min(tLeft, tRight));
+    const double t1 = std::min(1.0, std::max(tLeft, tRight));
+    if (t0 > t1) return;
+    const auto at = [&](double t) {
+      const int x = std::clamp(static_cast<int>(std::lround(q.x() + t * dx)), FLeft, FRight);
+      return QPoint(x, static_cast<int>(std::lround(q.y() + t * (p.y() - q.y()))));
+    };
+    if (!Inside(q)) Append(at(t0));
+    Append(at(t1));
+    if (!inside) Flush();
+  }
+  void Break() {
+    Flush();
+    FHasPrevious = false;
+  }
+
+ private:
+  bool Inside(const QPoint& p) const { return p.x() >= FLeft && p.x() <= FRight; }
+  void Flush() {
+    if (FPoints.size() >= 2) FDC->drawPolyline(FPoints);
+    FPoints.clear();
+  }
+  void Append(const QPoint& p) {
     const qsizetype n = FPoints.size();
     if (n > 0 && FPoints[n - 1] == p) return;
     if (n > 1 && FPoints[n - 1].y() == p.y() && FPoints[n - 2].y() == p.y()) {
@@ -53,14 +113,14 @@ class TPolylineSink {
     }
     FPoints.append(p);
   }
-  void Break() {
-    if (FPoints.size() >= 2) FDC->drawPolyline(FPoints);
-    FPoints.clear();
-  }
 
- private:
   QPainter* FDC;
   QPolygon FPoints;
+  bool FCut = false;
+  int FLeft = 0;
+  int FRight = 0;
+  bool FHasPrevious = false;
+  QPoint FPrevious;
 };
 
 // The hairline form of the same polyline: the segments between rows, each
@@ -220,6 +280,10 @@ void DrawCurveSamples(QPainter* dc, const TCurveSamples& samples, int64_t first,
 
   const bool hairline = IsHairline(dc->pen()) && !KeepsGeometry(dc);
   TPolylineSink polyline(dc);
+  if (IgnoresClip(dc)) {
+    const QRectF clip = dc->clipBoundingRect();
+    polyline.CutTo(static_cast<int>(std::floor(clip.left())), static_cast<int>(std::ceil(clip.right())) - 1);
+  }
   TLineSink lines(dc);
   const auto breakLine = [&] { hairline ? lines.Break() : polyline.Break(); };
 

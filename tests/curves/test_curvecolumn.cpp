@@ -2,9 +2,12 @@
 // grid with the older whole-number step, the import of all curves of a table,
 // the export table, curve parameter files, adding objects by kind, the
 // add-curve choices and the histogram.
+#include <QBuffer>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
+#include <QRegularExpression>
+#include <QSvgGenerator>
 #include <cmath>
 
 #include "qs.h"
@@ -352,6 +355,45 @@ TEST_F(CurveColumnTest, CurvesAreCutAtTheirColumnsEdges) {
   }
   EXPECT_GT(atLeft, 0);
   EXPECT_GT(atRight, 0);
+
+  // An SVG file keeps no clip: the curve's polylines themselves end at the
+  // edges, and a stretch coming back into the column starts a new one there.
+  QBuffer svg;
+  svg.open(QIODevice::WriteOnly);
+  QSvgGenerator generator;
+  generator.setOutputDevice(&svg);
+  generator.setResolution(254);
+  generator.setSize(QSize(700, 300));
+  QPainter vector(&generator);
+  c.DC = &vector;
+  curve->Draw(c);
+  vector.end();
+  const QString text = QString::fromUtf8(svg.data());
+  static const QRegularExpression kPolyline(QStringLiteral("<polyline[^>]*points=\"([^\"]*)\""));
+  std::vector<std::vector<QPoint>> pieces;
+  for (auto m = kPolyline.globalMatch(text); m.hasNext();) {
+    std::vector<QPoint> points;
+    for (const QString& pair : m.next().captured(1).split(' ', Qt::SkipEmptyParts)) {
+      const QStringList xy = pair.split(',');
+      ASSERT_EQ(xy.size(), 2) << pair.toStdString();
+      points.emplace_back(qRound(xy[0].toDouble()), qRound(xy[1].toDouble()));
+    }
+    pieces.push_back(points);
+  }
+  // Values 0 5 9 5 1 5 at 1 unit a mm from -20 mm: 5 is inside, 0 and 1 left
+  // of the column, 9 right of it: three stretches inside.
+  ASSERT_EQ(pieces.size(), 3u) << text.toStdString();
+  for (const auto& piece : pieces)
+    for (const QPoint& p : piece) {
+      EXPECT_GE(p.x(), 100) << text.toStdString();
+      EXPECT_LE(p.x(), 500) << text.toStdString();
+    }
+  EXPECT_EQ(pieces[0].front().x(), 100);
+  EXPECT_EQ(pieces[0].back().x(), 500);
+  EXPECT_EQ(pieces[1].front().x(), 500);
+  EXPECT_EQ(pieces[1].back().x(), 100);
+  EXPECT_EQ(pieces[2].front().x(), 100);
+  EXPECT_EQ(pieces[2].back().x(), 300) << "the last sample, inside";
 }
 
 using HistogramTest = TCurvesTest;
