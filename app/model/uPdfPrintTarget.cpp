@@ -145,3 +145,14 @@ QString PrintMarginsText(const QMarginsF& margins) {
   for (double v : mm) parts << QString::fromStdString(FormatGeneral(std::round(v * 10) / 10));
   return parts.join(QLatin1Char(';'));
 }
+
+void KeepPrintLayoutInSettings(const QPageLayout& layout) {
+  const QSizeF mm = layout.pageSize().size(QPageSize::Millimeter);
+  Settings().WriteText(QStringLiteral("PRINT"), QStringLiteral("PAPER"),
+                       QStringLiteral("%1x%2").arg(qRound(mm.width())).arg(qRound(mm.height())));
+  Settings().WriteText(
+      QStringLiteral("PRINT"), QStringLiteral("ORIENTATION"),
+      layout.orientation() == QPageLayout::Landscape ? QStringLiteral("LANDSCAPE") : QStringLiteral("PORTRAIT"));
+  Settings().WriteText(QStringLiteral("PRINT"), QStringLiteral("MARGINS"),
+                       PrintMarginsText(layout.margins(QPageLayout::Millimeter)));
+}

@@ -62,3 +62,6 @@ QPageLayout::Orientation PrintOrientationFromSettings();
 QMarginsF PrintMarginsFromSettings();
 // The text "PRINT"/"MARGINS" keeps for `margins`.
 QString PrintMarginsText(const QMarginsF& margins);
+// Keeps the paper, orientation and margins of `layout` in the print settings,
+// where the three readers above find them.
+void KeepPrintLayoutInSettings(const QPageLayout& layout);

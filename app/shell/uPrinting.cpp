@@ -104,15 +104,7 @@ bool TPrinting::SetUp(QWidget* parent) {
   if (!FHasPrinter) {
     // The PDF target prints on the paper and within the margins of the
     // settings: keep the choice there.
-    const QPageLayout layout = FPrinter->pageLayout();
-    const QSizeF mm = layout.pageSize().size(QPageSize::Millimeter);
-    Settings().WriteText(QStringLiteral("PRINT"), QStringLiteral("PAPER"),
-                         QStringLiteral("%1x%2").arg(qRound(mm.width())).arg(qRound(mm.height())));
-    Settings().WriteText(
-        QStringLiteral("PRINT"), QStringLiteral("ORIENTATION"),
-        layout.orientation() == QPageLayout::Landscape ? QStringLiteral("LANDSCAPE") : QStringLiteral("PORTRAIT"));
-    Settings().WriteText(QStringLiteral("PRINT"), QStringLiteral("MARGINS"),
-                         PrintMarginsText(layout.margins(QPageLayout::Millimeter)));
+    KeepPrintLayoutInSettings(FPrinter->pageLayout());
   }
   return PageSizeMM() != before;
 }

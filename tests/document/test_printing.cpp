@@ -259,6 +259,16 @@ TEST_F(Printing, PdfMarginsComeFromThePrintSettingsAndShrinkThePrintableArea) {
   EXPECT_EQ(TPdfPrintTarget("x.pdf", a4, QPageLayout::Portrait, 600, QMarginsF(100, 0, 101, 0)).PageSizeMM(),
             QSize(210, 297))
       << "margins that leave no page are dropped";
+
+  // What the page set-up chose comes back from the settings as it was chosen.
+  KeepPrintLayoutInSettings(
+      QPageLayout(QPageSize(QPageSize::A3), QPageLayout::Landscape, QMarginsF(12, 8, 6.5, 4), QPageLayout::Millimeter));
+  EXPECT_EQ(PrintMarginsFromSettings(), QMarginsF(12, 8, 6.5, 4));
+  EXPECT_EQ(PrintOrientationFromSettings(), QPageLayout::Landscape);
+  EXPECT_EQ(TPdfPrintTarget("x.pdf", PrintPaperFromSettings(), PrintOrientationFromSettings(), 600,
+                            PrintMarginsFromSettings())
+                .PageSizeMM(),
+            QSize(401, 285)) << "420 - 12 - 6.5 mm across, in whole millimetres";
 }
 
 // The printable area starts at the left and top margins: the document's
