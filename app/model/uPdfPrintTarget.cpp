@@ -125,19 +125,26 @@ QPageLayout::Orientation PrintOrientationFromSettings() {
                                                                             : QPageLayout::Portrait;
 }
 
-QMarginsF PrintMarginsFromSettings() {
-  const QMarginsF standard(kDefaultMarginMM, kDefaultMarginMM, kDefaultMarginMM, kDefaultMarginMM);
-  const QString text = Settings().ReadText(QStringLiteral("PRINT"), QStringLiteral("MARGINS")).trimmed();
+bool ParsePrintMargins(const QString& text, QMarginsF* margins) {
   static const QRegularExpression kSeparators(QStringLiteral("[;\\s]+"));
   const QStringList parts = text.split(kSeparators, Qt::SkipEmptyParts);
-  if (parts.size() != 1 && parts.size() != 4) return standard;
+  if (parts.size() != 1 && parts.size() != 4) return false;
   double mm[4];
   for (int i = 0; i < 4; ++i) {
     mm[i] = ReadNumber(parts[parts.size() == 1 ? 0 : i].toStdString(), -1);
-    if (!SaneMargin(mm[i])) return standard;
+    if (!SaneMargin(mm[i])) return false;
   }
-  return QMarginsF(mm[0], mm[1], mm[2], mm[3]);
+  if (margins) *margins = QMarginsF(mm[0], mm[1], mm[2], mm[3]);
+  return true;
 }
+
+QMarginsF PrintMarginsFromSettings(const TSettings& settings) {
+  QMarginsF margins(kDefaultMarginMM, kDefaultMarginMM, kDefaultMarginMM, kDefaultMarginMM);
+  ParsePrintMargins(settings.ReadText(QStringLiteral("PRINT"), QStringLiteral("MARGINS")), &margins);
+  return margins;
+}
+
+QMarginsF PrintMarginsFromSettings() { return PrintMarginsFromSettings(Settings()); }
 
 QString PrintMarginsText(const QMarginsF& margins) {
   const double mm[4] = {margins.left(), margins.top(), margins.right(), margins.bottom()};

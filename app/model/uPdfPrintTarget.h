@@ -12,6 +12,7 @@
 
 class QPdfWriter;
 class QSaveFile;
+class TSettings;
 
 class TPdfPrintTarget final : public TPrintTarget {
  public:
@@ -60,6 +61,10 @@ QPageLayout::Orientation PrintOrientationFromSettings();
 // understood, so that a sheet made without a printer does not print up to the
 // paper's edge.
 QMarginsF PrintMarginsFromSettings();
+QMarginsF PrintMarginsFromSettings(const TSettings& settings);
+// `text` as "PRINT"/"MARGINS" holds it; false (and `margins` untouched) when
+// it is not one number or four, or a margin is negative or beyond 1 m.
+bool ParsePrintMargins(const QString& text, QMarginsF* margins);
 // The text "PRINT"/"MARGINS" keeps for `margins`.
 QString PrintMarginsText(const QMarginsF& margins);
 // Keeps the paper, orientation and margins of `layout` in the print settings,

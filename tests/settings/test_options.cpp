@@ -21,6 +21,7 @@
 #include "uKinds.h"
 #include "uLanguage.h"
 #include "uLanguageUi.h"
+#include "uPdfPrintTarget.h"
 #include "uScriptedUi.h"
 #include "uSettings.h"
 #include "uWidgetLookup.h"
@@ -104,6 +105,8 @@ TEST_F(OptionsTest, OkStoresParsedValuesAndAnnouncesLanguageChange) {
   Find<QLineEdit>(&dialog, "eLineWidth")->setText(" 0,3 ");
   Find<QLineEdit>(&dialog, "eShiftX")->setText("-4");
   Find<QLineEdit>(&dialog, "eShiftY")->setText("x");
+  EXPECT_EQ(Find<QLineEdit>(&dialog, "ePdfMargins")->text(), "10;10;10;10") << "the margins PDF pages get unset";
+  Find<QLineEdit>(&dialog, "ePdfMargins")->setText("15; 10 ;7,5;10");
   Find<QCheckBox>(&dialog, "chOldVersion")->setChecked(false);
   Find<QPushButton>(&dialog, "btnOK")->click();
 
@@ -129,7 +132,15 @@ TEST_F(OptionsTest, OkStoresParsedValuesAndAnnouncesLanguageChange) {
   EXPECT_EQ(s.PrintLineWidth(), 0.3);
   EXPECT_EQ(s.PrintShiftX(), -4);
   EXPECT_EQ(s.PrintShiftY(), 0);
+  EXPECT_EQ(PrintMarginsFromSettings(s), QMarginsF(15, 10, 7.5, 10));
   EXPECT_FALSE(s.ShowOldVersionMessage());
+
+  // Margins that are not understood keep the ones set before.
+  TFOptions again(s);
+  EXPECT_EQ(Find<QLineEdit>(&again, "ePdfMargins")->text(), "15;10;7.5;10");
+  Find<QLineEdit>(&again, "ePdfMargins")->setText("5;5");
+  Find<QPushButton>(&again, "btnOK")->click();
+  EXPECT_EQ(PrintMarginsFromSettings(s), QMarginsF(15, 10, 7.5, 10));
 }
 
 TEST_F(OptionsTest, SnapOffItemAndUnchangedLanguage) {

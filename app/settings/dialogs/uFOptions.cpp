@@ -19,6 +19,7 @@
 #include "uLanguage.h"
 #include "uLanguageUi.h"
 #include "uNumberFields.h"
+#include "uPdfPrintTarget.h"
 #include "uSettings.h"
 #include "uUiServices.h"
 
@@ -151,10 +152,14 @@ TFOptions::TFOptions(TSettings& settings, QWidget* parent) : QDialog(parent), FS
   eLineWidth = Named(new QLineEdit(gPrint), "eLineWidth");
   eShiftX = Named(new QLineEdit(gPrint), "eShiftX");
   eShiftY = Named(new QLineEdit(gPrint), "eShiftY");
+  ePdfMargins = Named(new QLineEdit(gPrint), "ePdfMargins");
+  ePdfMargins->setToolTip(TranslateGeneral(QStringLiteral("PdfMarginsHint"),
+                                           QStringLiteral("One number for all four, or left;top;right;bottom")));
   fPrint->addRow(TranslateGeneral(QStringLiteral("PageOverlay"), QStringLiteral("Page overlay")), ePageOverlay);
   fPrint->addRow(TranslateGeneral(QStringLiteral("LineWidth"), QStringLiteral("Line width")), eLineWidth);
   fPrint->addRow(TranslateGeneral(QStringLiteral("HorizontalShift"), QStringLiteral("Horizontal shift")), eShiftX);
   fPrint->addRow(TranslateGeneral(QStringLiteral("VerticalShift"), QStringLiteral("Vertical shift")), eShiftY);
+  fPrint->addRow(TranslateGeneral(QStringLiteral("PdfMargins"), QStringLiteral("PDF margins, mm")), ePdfMargins);
   right->addWidget(gPrint);
 
   // 9. Newer build reminder
@@ -215,6 +220,7 @@ void TFOptions::FormShow() {
   eLineWidth->setText(NumberText(FSettings.PrintLineWidth()));
   eShiftX->setText(QString::number(FSettings.PrintShiftX()));
   eShiftY->setText(QString::number(FSettings.PrintShiftY()));
+  ePdfMargins->setText(PrintMarginsText(PrintMarginsFromSettings(FSettings)));
 
   chOldVersion->setChecked(FSettings.ShowOldVersionMessage());
   UpdateEnabling();
@@ -274,6 +280,9 @@ void TFOptions::btnOKClick() {
   FSettings.SetPrintLineWidth(FieldNumber(eLineWidth->text(), 0));
   FSettings.SetPrintShiftX(FieldInteger(eShiftX->text(), 0));
   FSettings.SetPrintShiftY(FieldInteger(eShiftY->text(), 0));
+  // Text that is no margins keeps the margins as they were.
+  if (QMarginsF margins; ParsePrintMargins(ePdfMargins->text(), &margins))
+    FSettings.WriteText(QStringLiteral("PRINT"), QStringLiteral("MARGINS"), PrintMarginsText(margins));
 
   FSettings.SetShowOldVersionMessage(chOldVersion->isChecked());
   accept();

@@ -50,6 +50,7 @@ class TFOptions : public QDialog {
   QLineEdit* eLineWidth;
   QLineEdit* eShiftX;
   QLineEdit* eShiftY;
+  QLineEdit* ePdfMargins;
   QCheckBox* chOldVersion;
   QDialogButtonBox* FButtons;
 };
