@@ -40,6 +40,6 @@ bool PrinterAvailable() { return !QPrinterInfo::availablePrinterNames().isEmpty(
 void SetUpPdfPrinter(QPrinter* printer, const QString& path) {
   printer->setOutputFormat(QPrinter::PdfFormat);
   printer->setOutputFileName(path);
-  printer->setPageLayout(QPageLayout(PrintPaperFromSettings(), PrintOrientationFromSettings(), QMarginsF(0, 0, 0, 0),
-                                     QPageLayout::Millimeter));
+  printer->setPageLayout(QPageLayout(PrintPaperFromSettings(), PrintOrientationFromSettings(),
+                                     PrintMarginsFromSettings(), QPageLayout::Millimeter));
 }

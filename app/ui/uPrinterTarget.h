@@ -29,5 +29,6 @@ class TPrinterTarget final : public TPrintTarget {
 
 // Whether a printer is installed (otherwise printing goes to a PDF file).
 bool PrinterAvailable();
-// Sets `printer` up to write the PDF file `path` with the paper of the print settings.
+// Sets `printer` up to write the PDF file `path` with the paper and PDF
+// margins of the print settings.
 void SetUpPdfPrinter(QPrinter* printer, const QString& path);
