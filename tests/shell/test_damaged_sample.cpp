@@ -1,0 +1,142 @@
+// The shipped sample holds an object of every kind the body draws. Each of
+// its streams is damaged in turn (cut short, emptied, bytes and counts
+// overwritten, junk appended) and the document opened again: a damaged file
+// must load what is sound or be refused, and whatever loads must save, load
+// back and draw without a crash.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPainter>
+#include <functional>
+#include <random>
+
+#include "uDrawContext.h"
+#include "uPrintDocument.h"
+#include "uRegistration.h"
+#include "uScratchEnvTest.h"
+#include "uStorage.h"
+
+namespace {
+
+const QString kSample = QStringLiteral(KERNO_SOURCE_DIR "/resources/samples/sample.knd");
+
+using TMutation = std::function<void(std::vector<uint8_t>*, std::mt19937*)>;
+
+// Copies the tree of `from` into `to`; the stream numbered `target` in the
+// order of the walk goes through `damage` on the way. Returns the streams seen.
+int CopyDamaged(TStorage* from, TStorage* to, int target, const TMutation& damage, std::mt19937* rng, int counter = 0) {
+  for (const TStorageElement& e : from->Elements()) {
+    if (e.IsStorage) {
+      TStorage* sub = nullptr;
+      TStorage* copy = nullptr;
+      if (from->OpenStorage(e.Name, &sub) != S_OK || to->CreateStorage(e.Name, &copy) != S_OK) {
+        ADD_FAILURE() << "the sample's storage " << e.Name.toStdString() << " did not copy";
+        continue;
+      }
+      counter = CopyDamaged(sub, copy, target, damage, rng, counter);
+      continue;
+    }
+    std::vector<uint8_t> bytes;
+    if (from->ReadStream(e.Name, &bytes) != S_OK) {
+      ADD_FAILURE() << "the sample's stream " << e.Name.toStdString() << " did not read";
+      continue;
+    }
+    if (counter++ == target) damage(&bytes, rng);
+    uint8_t* data = nullptr;
+    if (to->CreateStreamBytes(e.Name, bytes.size(), &data) == S_OK && !bytes.empty())
+      std::copy(bytes.begin(), bytes.end(), data);
+  }
+  return counter;
+}
+
+// Sizes and counts are mostly little-endian 32-bit words: the values that
+// break them are all bits set, the largest positive number and zero.
+void OverwriteWords(std::vector<uint8_t>* b, std::mt19937* rng) {
+  if (b->size() < 4) return;
+  for (const uint32_t word : {0xFFFFFFFFu, 0x7FFFFFFFu, 0u, 0x00010000u}) {
+    const size_t at = (*rng)() % (b->size() / 4) * 4;
+    for (int k = 0; k < 4; ++k) (*b)[at + static_cast<size_t>(k)] = static_cast<uint8_t>(word >> (8 * k));
+  }
+}
+
+const std::vector<std::pair<const char*, TMutation>>& Mutations() {
+  static const std::vector<std::pair<const char*, TMutation>> kMutations = {
+      {"cut short",
+       [](std::vector<uint8_t>* b, std::mt19937* rng) { b->resize(b->empty() ? 0 : (*rng)() % b->size()); }},
+      {"emptied", [](std::vector<uint8_t>* b, std::mt19937*) { b->clear(); }},
+      {"bytes overwritten",
+       [](std::vector<uint8_t>* b, std::mt19937* rng) {
+         for (int k = 0; k < 8 && !b->empty(); ++k) (*b)[(*rng)() % b->size()] = static_cast<uint8_t>((*rng)());
+       }},
+      {"counts overwritten", OverwriteWords},
+      {"junk appended",
+       [](std::vector<uint8_t>* b, std::mt19937* rng) {
+         for (int k = 0; k < 300; ++k) b->push_back(static_cast<uint8_t>((*rng)()));
+       }},
+  };
+  return kMutations;
+}
+
+class DamagedSample : public TScratchEnvTest {
+ protected:
+  DamagedSample() { UseProgramDir(QStringLiteral(KERNO_PROGRAM_DIR)); }
+  void SetUp() override {
+    ASSERT_NO_FATAL_FAILURE(TScratchEnvTest::SetUp());
+    RegisterKinds();
+  }
+};
+
+// Draws the whole document small, as the window's overview would.
+void DrawSmall(TPrintDocument* document) {
+  QImage image(300, 400, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  QPainter painter(&image);
+  TDrawContext context;
+  context.DC = &painter;
+  context.Zoom = 0.25f;
+  context.ClipRect = {0, 0, image.width(), image.height()};
+  context.Options = doBorders;
+  document->Draw(context);
+}
+
+}  // namespace
+
+TEST_F(DamagedSample, EveryDamagedStreamLoadsWhatIsSoundOrIsRefused) {
+  HRESULT hr = S_OK;
+  const std::unique_ptr<TStorage> sample = TStorage::OpenFile(kSample, &hr);
+  ASSERT_TRUE(sample) << "the sample did not open";
+  std::mt19937 rng(20261209);
+  // One pass without damage counts the streams (and shows the copy is sound).
+  const int streams = [&] {
+    const std::unique_ptr<TStorage> copy = TStorage::CreateNew();
+    return CopyDamaged(sample.get(), copy.get(), -1, {}, &rng);
+  }();
+  ASSERT_GT(streams, 50) << "the sample holds every kind of column";
+
+  int loaded = 0, refused = 0;
+  for (int target = 0; target < streams; ++target) {
+    for (const auto& [what, damage] : Mutations()) {
+      SCOPED_TRACE("stream " + std::to_string(target) + " " + what);
+      const std::unique_ptr<TStorage> copy = TStorage::CreateNew();
+      CopyDamaged(sample.get(), copy.get(), target, damage, &rng);
+      const QString damaged = Path("damaged.knd");
+      ASSERT_EQ(copy->SaveToFile(damaged), S_OK);
+      TPrintDocument document;
+      QString error;
+      if (!document.LoadFromFile(damaged, &error)) {
+        EXPECT_FALSE(error.isEmpty()) << "a refused file is reported";
+        ++refused;
+        continue;
+      }
+      ++loaded;
+      DrawSmall(&document);
+      ASSERT_TRUE(document.SaveToFile(Path("saved.knd"), &error)) << error.toStdString();
+      TPrintDocument again;
+      ASSERT_TRUE(again.LoadFromFile(Path("saved.knd"), &error)) << "what was saved opens: " << error.toStdString();
+      DrawSmall(&again);
+    }
+  }
+  EXPECT_GT(loaded, streams) << "damage to one object's values leaves the document readable";
+  RecordProperty("loaded", loaded);
+  RecordProperty("refused", refused);
+}
