@@ -8,6 +8,7 @@
 #include <QPen>
 #include <QRect>
 #include <QString>
+#include <algorithm>
 #include <cstdint>
 
 #include "uRect.h"
@@ -20,7 +21,14 @@ QColor ColorRefToQColor(uint32_t color);
 uint32_t QColorToColorRef(const QColor& color);
 
 // The Qt form of a pixel rectangle (width and height from the exclusive edges).
-inline QRect ToQRect(const TRect& r) { return QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top); }
+// Edges far beyond any device (sizes from a damaged file) are held where Qt's
+// rectangle arithmetic cannot overflow.
+inline int32_t DeviceEdge(int32_t v) { return std::clamp<int32_t>(v, -(1 << 28), 1 << 28); }
+inline QRect ToQRect(const TRect& r) {
+  const int32_t left = DeviceEdge(r.Left);
+  const int32_t top = DeviceEdge(r.Top);
+  return QRect(left, top, DeviceEdge(r.Right) - left, DeviceEdge(r.Bottom) - top);
+}
 
 // Options of a drawing context.
 enum TDrawOption : uint32_t {

@@ -2,6 +2,7 @@
 // order in which lists draw, checked through the recording paint device.
 #include <QImage>
 #include <QPainter>
+#include <climits>
 #include <functional>
 #include <vector>
 
@@ -45,6 +46,15 @@ TEST_F(DrawingTest, MappingRoundsTiesToEvenWithSinglePrecisionFactors) {
   EXPECT_EQ(s.PixelX(10), 38);
   TDrawContext none;
   EXPECT_EQ(none.DpiX(), 96);
+
+  // Pixel edges of a damaged size (a depth of 1e300 mm maps to the int range's
+  // end) make a Qt rectangle whose arithmetic stays within int.
+  const QRect far = ToQRect(TRect{INT32_MIN, -5, INT32_MAX, INT32_MIN});
+  EXPECT_EQ(far.left(), -(1 << 28));
+  EXPECT_EQ(far.width(), 1 << 29);
+  EXPECT_EQ(far.top(), -5);
+  EXPECT_EQ(far.height(), -(1 << 28) + 5);
+  EXPECT_EQ(ToQRect(TRect{3, 4, 13, 24}), QRect(3, 4, 10, 20));
 }
 
 TEST_F(DrawingTest, SelectionMarksSitOnCornersAndEdgeMidpoints) {
