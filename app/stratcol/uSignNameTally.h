@@ -27,9 +27,12 @@ class TSignNameTally {
   static constexpr uint32_t kSlots = 2 * kMaxNames;  // at most half full
   static constexpr uint8_t kEmpty = 0xFF;
   std::vector<std::string> FNames;
-  // Open addressing over FNames: the index of each name by its hash, and the
-  // hash, which settles most comparisons without the bytes.
+  // Open addressing over FNames: the index of each name by its hash, with
+  // the name's length and first eight bytes, which settle the comparison of
+  // a name of up to eight bytes (every sign name of the shipped databases)
+  // without a call.
   uint8_t FSlots[kSlots];
-  uint32_t FHashes[kSlots];
+  uint8_t FLengths[kSlots];
+  uint64_t FKeys[kSlots];
   bool FOverflow = false;
 };

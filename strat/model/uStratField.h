@@ -47,6 +47,7 @@ class TStratField final : public TStratStream<IStratField> {
   bool InRange(int32_t index) const { return index >= 0 && static_cast<size_t>(index) < FItems.size(); }
   void NoteChange();
 
-  TStratItems FItems;
+  // Before the items: a new field's constructor then writes only its first cache lines.
   bool FSignsOwn = false;
+  TStratItems FItems;
 };
