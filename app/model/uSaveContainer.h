@@ -5,7 +5,10 @@
 // once (an object's save may save another).
 #pragma once
 
+#include <optional>
+
 #include "qs.h"
+#include "qsID.h"
 #include "uComPtr.h"
 #include "uMemoryBytes.h"
 
@@ -25,4 +28,6 @@ class TSaveContainer {
  private:
   TComPtr<ICompoundStream> FQs;
   TComPtr<IPersistBlock> FBlock;
+  TComPtr<ICompoundStream2> FQs2;
+  std::optional<TLentCompoundStream2> FLent;
 };
