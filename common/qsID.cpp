@@ -63,51 +63,8 @@ bool qsWriteString(ICompoundStream* s, int32_t id, std::string_view value) {
   return s2->WriteString(id, value.data(), static_cast<int32_t>(value.size())) == S_OK;
 }
 
-namespace {
-// The containers lent on this thread (TLentCompoundStream2), newest last.
-struct TLent {
-  ICompoundStream* Qs[TLentCompoundStream2::kMaxLent];
-  ICompoundStream2* Second[TLentCompoundStream2::kMaxLent];
-  int Count = 0;
-};
-thread_local TLent tLent;
-
-ICompoundStream2* LentSecond(ICompoundStream* s) {
-  const TLent& lent = tLent;
-  for (int i = lent.Count; i-- > 0;)
-    if (lent.Qs[i] == s) return lent.Second[i];
-  return nullptr;
-}
-}  // namespace
-
-TLentCompoundStream2::TLentCompoundStream2(ICompoundStream* qs, ICompoundStream2* second) {
-  TLent& lent = tLent;
-  if (!qs || !second || lent.Count == kMaxLent) return;
-  lent.Qs[lent.Count] = qs;
-  lent.Second[lent.Count] = second;
-  ++lent.Count;
-  FQs = qs;
-}
-
-void TLentCompoundStream2::End() {
-  if (!FQs) return;
-  TLent& lent = tLent;
-  // Mostly the newest; lenders that end out of order are taken from where they are.
-  for (int i = lent.Count; i-- > 0;)
-    if (lent.Qs[i] == FQs) {
-      for (int k = i + 1; k < lent.Count; ++k) {
-        lent.Qs[k - 1] = lent.Qs[k];
-        lent.Second[k - 1] = lent.Second[k];
-      }
-      --lent.Count;
-      break;
-    }
-  FQs = nullptr;
-}
-
 bool qsWriteEntries(ICompoundStream* s, const TCompoundEntry* values, int32_t count) {
   if (!s) return false;
-  if (ICompoundStream2* lent = LentSecond(s)) return lent->WriteEntries(values, count) == S_OK;
   ICompoundStream2* s2 = nullptr;
   if (s->QueryInterface(IID_ICompoundStream2, reinterpret_cast<void**>(&s2)) != S_OK || !s2) return false;
   const HRESULT hr = s2->WriteEntries(values, count);
@@ -117,15 +74,11 @@ bool qsWriteEntries(ICompoundStream* s, const TCompoundEntry* values, int32_t co
 
 void qsGetEntries(ICompoundStream* s, const int32_t* ids, int32_t count, TCompoundEntry* entries) {
   if (count <= 0 || !ids || !entries) return;
-  if (ICompoundStream2* lent = s ? LentSecond(s) : nullptr) {
-    if (Succeeded(lent->GetEntries(ids, count, entries))) return;
-  } else {
-    ICompoundStream2* s2 = nullptr;
-    if (s && s->QueryInterface(IID_ICompoundStream2, reinterpret_cast<void**>(&s2)) == S_OK && s2) {
-      const HRESULT hr = s2->GetEntries(ids, count, entries);
-      s2->Release();
-      if (Succeeded(hr)) return;
-    }
+  ICompoundStream2* s2 = nullptr;
+  if (s && s->QueryInterface(IID_ICompoundStream2, reinterpret_cast<void**>(&s2)) == S_OK && s2) {
+    const HRESULT hr = s2->GetEntries(ids, count, entries);
+    s2->Release();
+    if (Succeeded(hr)) return;
   }
   for (int32_t i = 0; i < count; ++i)
     if (!s || s->GetEntry(ids[i], &entries[i]) != S_OK) entries[i] = TCompoundEntry{ids[i], qsEmpty, nullptr, 0};

@@ -54,26 +54,6 @@ bool qsWriteDouble(ICompoundStream* s, int32_t id, double value);
 // nullptr, 0}.
 bool qsWriteEntries(ICompoundStream* s, const TCompoundEntry* values, int32_t count);
 void qsGetEntries(ICompoundStream* s, const int32_t* ids, int32_t count, TCompoundEntry* entries);
-
-// While a lender lives, qsWriteEntries and qsGetEntries called on this thread
-// with `qs` use `second` (qs's own ICompoundStream2, both held by the lender's
-// owner meanwhile) instead of asking QueryInterface, a reference taken and
-// dropped (two locked adds) per call: for the containers a load or a save
-// reuses for object after object. Lenders nest (a container lent twice at once
-// with the same interface); beyond kMaxLent alive at once the calls simply ask.
-class TLentCompoundStream2 {
- public:
-  static constexpr int kMaxLent = 16;
-  TLentCompoundStream2(ICompoundStream* qs, ICompoundStream2* second);
-  ~TLentCompoundStream2() { End(); }
-  TLentCompoundStream2(const TLentCompoundStream2&) = delete;
-  TLentCompoundStream2& operator=(const TLentCompoundStream2&) = delete;
-  // Ends the lending before the lender goes (its owner is about to let the container go).
-  void End();
-
- private:
-  ICompoundStream* FQs = nullptr;  // null when not lent
-};
 // The entry of a plain value to write: its bytes stay the caller's until written.
 inline TCompoundEntry qsIntegerEntry(int32_t id, const int32_t& value) {
   return TCompoundEntry{id, qsInteger, const_cast<int32_t*>(&value), 4};

@@ -5,10 +5,7 @@
 // once (an object's save may save another).
 #pragma once
 
-#include <optional>
-
 #include "qs.h"
-#include "qsID.h"
 #include "uComPtr.h"
 #include "uMemoryBytes.h"
 
@@ -28,6 +25,4 @@ class TSaveContainer {
  private:
   TComPtr<ICompoundStream> FQs;
   TComPtr<IPersistBlock> FBlock;
-  TComPtr<ICompoundStream2> FQs2;
-  std::optional<TLentCompoundStream2> FLent;
 };

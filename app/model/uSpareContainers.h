@@ -16,9 +16,6 @@ template <class Second>
 struct TSpareContainer {
   TComPtr<ICompoundStream> Qs;
   TComPtr<Second> Other;
-  // Asked for once with the container: its users lend it to the typed helpers
-  // (TLentCompoundStream2) instead of a QueryInterface per call.
-  TComPtr<ICompoundStream2> Qs2;
 
   // A kept container when there is one, else a new one with `iid` asked for.
   static TSpareContainer Take(const GUID& iid) {
@@ -30,10 +27,7 @@ struct TSpareContainer {
     }
     TSpareContainer made;
     qsCreateCompoundStream(made.Qs.Put());
-    if (made.Qs) {
-      made.Qs->QueryInterface(iid, reinterpret_cast<void**>(made.Other.Put()));
-      made.Qs->QueryInterface(IID_ICompoundStream2, reinterpret_cast<void**>(made.Qs2.Put()));
-    }
+    if (made.Qs) made.Qs->QueryInterface(iid, reinterpret_cast<void**>(made.Other.Put()));
     return made;
   }
 

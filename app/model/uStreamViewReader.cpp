@@ -18,15 +18,9 @@ TStreamViewReader::TStreamViewReader() {
   TSpare spare = TSpare::Take(IID_IPersistMemoryView);
   FQs = std::move(spare.Qs);
   FPersist = std::move(spare.Other);
-  FQs2 = std::move(spare.Qs2);
-  // The objects read through it ask for their values in batches, each through the helpers.
-  if (FQs && FQs2) FLent.emplace(FQs.Get(), FQs2.Get());
 }
 
-TStreamViewReader::~TStreamViewReader() {
-  FLent.reset();
-  TSpare::Give({std::move(FQs), std::move(FPersist), std::move(FQs2)}, kMaxSpares);
-}
+TStreamViewReader::~TStreamViewReader() { TSpare::Give({std::move(FQs), std::move(FPersist)}, kMaxSpares); }
 
 ICompoundStream* TStreamViewReader::Read(TStorage* storage, std::u16string_view name) {
   std::span<const uint8_t> bytes;

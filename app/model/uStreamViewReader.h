@@ -10,13 +10,11 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <string_view>
 #include <vector>
 
 #include "qs.h"
-#include "qsID.h"
 #include "uComPtr.h"
 #include "uMemoryBytes.h"
 
@@ -39,7 +37,5 @@ class TStreamViewReader {
 
   TComPtr<ICompoundStream> FQs;
   TComPtr<IPersistMemoryView> FPersist;
-  TComPtr<ICompoundStream2> FQs2;
-  std::optional<TLentCompoundStream2> FLent;
   std::vector<uint8_t> FScratch;
 };

@@ -9,7 +9,6 @@
 #include <fstream>
 #include <iterator>
 #include <map>
-#include <memory>
 #include <new>
 #include <random>
 #include <string>
@@ -1545,57 +1544,6 @@ TEST(QsBatches, EntryValuesReadAsTheTypedReads) {
   qsGetEntries(nullptr, ids, 2, none);
   EXPECT_EQ(none[1].ID, 2);
   EXPECT_EQ(none[1].Tag, qsEmpty);
-}
-
-// A container lent to the typed helpers is reached through the interface lent, for as long
-// as its lender lives; lenders nest and may end in any order, after which the helpers ask
-// the container itself again. (Lending one container's interface under another's name shows
-// which one the helpers used.)
-TEST(QsBatches, LentInterfacesServeTheHelpersWhileLent) {
-  auto a = NewQS(), b = NewQS(), c = NewQS();
-  auto a2 = a.As<ICompoundStream2>(IID_ICompoundStream2), b2 = b.As<ICompoundStream2>(IID_ICompoundStream2);
-  const int32_t one = 1, two = 2, three = 3;
-  const TCompoundEntry first = qsIntegerEntry(10, one), second = qsIntegerEntry(20, two),
-                       third = qsIntegerEntry(30, three);
-  const int32_t ids[] = {10, 20, 30};
-  TCompoundEntry got[3];
-  {
-    TLentCompoundStream2 own(a.Get(), a2.Get());
-    ASSERT_TRUE(qsWriteEntries(a.Get(), &first, 1));
-    {
-      TLentCompoundStream2 crossed(c.Get(), b2.Get());  // c's calls go to b
-      ASSERT_TRUE(qsWriteEntries(c.Get(), &second, 1));
-      qsGetEntries(c.Get(), ids, 3, got);
-      EXPECT_EQ(qsEntryInteger(got[1], 0), 2);
-      own.End();  // out of order: c stays lent
-      ASSERT_TRUE(qsWriteEntries(a.Get(), &third, 1));
-      ASSERT_TRUE(qsWriteEntries(c.Get(), &third, 1));
-    }
-    own.End();  // ended twice: nothing more
-  }
-  EXPECT_EQ(qsReadInteger(a.Get(), 10, 0), 1);
-  EXPECT_EQ(qsReadInteger(a.Get(), 30, 0), 3);
-  EXPECT_EQ(qsReadInteger(b.Get(), 20, 0), 2);
-  EXPECT_EQ(qsReadInteger(b.Get(), 30, 0), 3);
-  EXPECT_EQ(qsReadInteger(c.Get(), 20, 0), 0);
-  // Lending over: c answers for itself.
-  ASSERT_TRUE(qsWriteEntries(c.Get(), &second, 1));
-  qsGetEntries(c.Get(), ids, 3, got);
-  EXPECT_EQ(qsEntryInteger(got[1], 0), 2);
-  EXPECT_EQ(got[0].Tag, qsEmpty);
-  // Beyond the lenders kept, the helpers simply ask.
-  std::vector<std::unique_ptr<TLentCompoundStream2>> many;
-  for (int k = 0; k < TLentCompoundStream2::kMaxLent + 2; ++k)
-    many.push_back(std::make_unique<TLentCompoundStream2>(a.Get(), b2.Get()));
-  many.push_back(std::make_unique<TLentCompoundStream2>(c.Get(), b2.Get()));  // not kept
-  const TCompoundEntry fourth = qsIntegerEntry(40, one);
-  ASSERT_TRUE(qsWriteEntries(c.Get(), &fourth, 1));
-  EXPECT_EQ(qsReadInteger(c.Get(), 40, 0), 1);
-  ASSERT_TRUE(qsWriteEntries(a.Get(), &fourth, 1));
-  EXPECT_EQ(qsReadInteger(b.Get(), 40, 0), 1);
-  many.clear();
-  ASSERT_TRUE(qsWriteEntries(a.Get(), &second, 1));
-  EXPECT_EQ(qsReadInteger(a.Get(), 20, 0), 2);
 }
 
 // A small ID stored beyond its table's reach is found through the general
