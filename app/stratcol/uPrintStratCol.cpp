@@ -23,6 +23,7 @@
 #include "uNumbers.h"
 #include "uPropertiesDialogs.h"
 #include "uSettings.h"
+#include "uSignNameTally.h"
 #include "uStorage.h"
 #include "uStratColEntry.h"
 #include "uStratColExport.h"
@@ -147,7 +148,9 @@ void TPrintStratCol::AttachDataBase() {
   }
 }
 
-int TPrintStratCol::UnknownSignLayers() const {
+int TPrintStratCol::UnknownSignLayers() const { return UnknownSignLayers(nullptr); }
+
+int TPrintStratCol::UnknownSignLayers(const TSignNameTally* loaded) const {
   // The database's names once, rather than a search of the database per sign:
   // a loaded document checks every sign of every layer.
   // A layer's name spelt byte for byte as in the database is known without
@@ -165,11 +168,15 @@ int TPrintStratCol::UnknownSignLayers() const {
     spelt.emplace_back(ShortStringView(name));
   }
   const std::unordered_set<std::string_view> exact(spelt.begin(), spelt.end());
-  const auto isKnown = [&](const TShortString& name) {
-    if (name.Length == 0 || exact.count(ShortStringView(name))) return true;
-    const QString text = SignNameText(name);
+  const auto isKnown = [&](std::string_view name) {
+    if (name.empty() || exact.count(name)) return true;
+    const QString text = QString::fromStdString(Cp1251ToUtf8(name));
     return text.isEmpty() || known.contains(text.toUpper());
   };
+  if (loaded && loaded->Complete() &&
+      std::all_of(loaded->Names().begin(), loaded->Names().end(),
+                  [&](const std::string& name) { return isKnown(name); }))
+    return 0;
   int n = 0;
   for (const TStratColEntry* e : Layers()) {
     // The names read where the field keeps them: a copy of each would read
@@ -179,7 +186,7 @@ int TPrintStratCol::UnknownSignLayers() const {
     int32_t signs = 0;
     if (!field || field->GetItems(&items, &signs) != S_OK) continue;
     for (int32_t k = 0; k < signs; ++k)
-      if (!isKnown(items[k].SignName)) {
+      if (!isKnown(ShortStringView(items[k].SignName))) {
         ++n;
         break;
       }
@@ -187,8 +194,10 @@ int TPrintStratCol::UnknownSignLayers() const {
   return n;
 }
 
-void TPrintStratCol::CheckSigns() {
-  if (!Settings().LdbMsgError() || UnknownSignLayers() == 0) return;
+void TPrintStratCol::CheckSigns() { CheckSigns(nullptr); }
+
+void TPrintStratCol::CheckSigns(const TSignNameTally* loaded) {
+  if (!Settings().LdbMsgError() || UnknownSignLayers(loaded) == 0) return;
   Ui().Message(
       TMsgKind::Error, TranslateWord(QStringLiteral("Error")),
       Caption() + QLatin1Char(' ') +
@@ -666,7 +675,12 @@ std::unique_ptr<TPrintObject> TPrintStratCol::CreateChild(int kind) {
 }
 
 bool TPrintStratCol::LoadFromStorage(TStorage* storage) {
-  if (!TDataObject::LoadFromStorage(storage)) return false;
+  // The layers note their sign names as they load, while the names are at hand.
+  TSignNameTally names;
+  FLoadingNames = &names;
+  const bool children = TDataObject::LoadFromStorage(storage);
+  FLoadingNames = nullptr;
+  if (!children) return false;
   const bool modified = FModified;
   bool loaded = false;
   std::vector<uint8_t> bytes;
@@ -681,7 +695,7 @@ bool TPrintStratCol::LoadFromStorage(TStorage* storage) {
   AttachDataBase();
   DataBaseChanged();
   FModified = modified;
-  CheckSigns();
+  CheckSigns(&names);
   return loaded;
 }
 

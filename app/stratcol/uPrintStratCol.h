@@ -16,6 +16,7 @@
 #include "uComPtr.h"
 #include "uDataObject.h"
 
+class TSignNameTally;
 class TStratColEntry;
 class TStringTable;
 
@@ -75,6 +76,8 @@ class TPrintStratCol : public TDataObject {
   void AttachDataBase();
   // Layers naming signs that the database lacks.
   int UnknownSignLayers() const;
+  // While the column's storage loads: where its layers note their sign names.
+  TSignNameTally* LoadingNames() const { return FLoadingNames; }
   // With "LDB.MSG.ERROR" on and unknown signs: the error, then the column dialog.
   void CheckSigns();
   // Every layer's signs laid out anew for its size.
@@ -150,12 +153,17 @@ class TPrintStratCol : public TDataObject {
   void FitChild(TPrintObject* child);
   void ReportImport(const TLayerImportReport& report);
   void DataBaseChanged();
+  // With `loaded`, the names of every layer as they loaded: when the database
+  // knows each of them, the layers need no walk.
+  int UnknownSignLayers(const TSignNameTally* loaded) const;
+  void CheckSigns(const TSignNameTally* loaded);
 
   TComPtr<IStratDataBase> FDataBase;
   std::vector<std::pair<int, std::function<void()>>> FWatchers;
   int FLastWatch = 0;
   QString FDataBaseFile;
   TBoundaryLine FTopLine;
+  TSignNameTally* FLoadingNames = nullptr;
 };
 
 // Registers kinds 5 and 8.

@@ -14,7 +14,9 @@
 #include "uIniFile.h"
 #include "uLanguage.h"
 #include "uLineBatch.h"
+#include "uPrintStratCol.h"
 #include "uPropertiesDialogs.h"
+#include "uSignNameTally.h"
 
 namespace {
 
@@ -118,7 +120,11 @@ bool TStratColEntry::AutoPlace() {
   return placed;
 }
 
-void TStratColEntry::SetDataBase(IStratDataBase* database) { FDataBase = TComPtr<IStratDataBase>(database); }
+void TStratColEntry::SetDataBase(IStratDataBase* database) {
+  // A column attaches its database to every layer again after a load: the
+  // same one costs no reference taken and dropped.
+  if (FDataBase.Get() != database) FDataBase = TComPtr<IStratDataBase>(database);
+}
 
 QStringList TStratColEntry::SignNames() const {
   QStringList names;
@@ -284,7 +290,7 @@ void TStratColEntry::Draw(TDrawContext& context) {
   TPrintDeepObject::Draw(context);
 }
 
-bool TStratColEntry::LoadSigns(ICompoundStream* stream, int count) {
+bool TStratColEntry::LoadSigns(ICompoundStream* stream, int count, TSignNameTally* names) {
   // Each sign value is taken from the first entry of its ID, as a read finds
   // it, and only when that entry has the value's type. The signs are asked
   // for in batches, each in one call and in stored order (sign by sign, the
@@ -319,9 +325,11 @@ bool TStratColEntry::LoadSigns(ICompoundStream* stream, int count) {
       // The item as DefaultPlacement makes it, filled in place.
       TStratPlacement& item = items[k];
       std::memset(&item, 0, sizeof item);
-      if (v[0].Tag == qsString)
+      if (v[0].Tag == qsString) {
         SetShortString(&item.SignName,
                        std::string_view(static_cast<const char*>(v[0].Data), std::min<uint32_t>(v[0].Size, 255)));
+        if (names && item.SignName.Length) names->Add(ShortStringView(item.SignName));
+      }
       item.OffsetX = FiniteOr(qsEntryDouble(v[1], 1.0), 1.0);
       item.OffsetY = FiniteOr(qsEntryDouble(v[2], 1.0), 1.0);
       item.SpaceX = FiniteOr(qsEntryDouble(v[3], 5.0), 5.0);
@@ -345,7 +353,11 @@ bool TStratColEntry::LoadFromQS(ICompoundStream* stream) {
   if (!TPrintDeepObject::LoadFromQS(stream)) return false;
   // A damaged count must not run on: the IDs of sign 100 are another group's.
   const int n = FField ? std::clamp(qsReadInteger(stream, idSignCount, 0), 0, kMaxLayerSigns) : 0;
-  return LoadSigns(stream, n);
+  // A column loading its storage gathers the names for its check of unknown signs.
+  TSignNameTally* names = nullptr;
+  if (TAbstractPrintObjectList* parent = Parent(); parent && parent->GetKind() == kindStratCol)
+    names = static_cast<TPrintStratCol*>(parent)->LoadingNames();
+  return LoadSigns(stream, n, names);
 }
 
 bool TStratColEntry::SaveToQS(ICompoundStream* stream) {

@@ -17,6 +17,7 @@ inline constexpr int kMaxLayerSigns = 100;
 
 // What a layer offers to its column and dialogs.
 class TLineBatch;
+class TSignNameTally;
 
 class TabstractLCEntry : public TPrintDeepObject {
  public:
@@ -100,9 +101,9 @@ class TStratColEntry : public TabstractLCEntry {
   // drawing there is then taken as its image (KeepCutImage), cheaper than drawing it twice.
   std::shared_ptr<TLayerImage> CutImage(const TDrawContext& context, const TRect& r, bool* capture);
   void KeepCutImage(const QPainter* dc, const QRect& rect);
-  // The `count` signs stored in the stream and the top line; false when the
-  // field refused a sign.
-  bool LoadSigns(ICompoundStream* stream, int count);
+  // The `count` signs stored in the stream and the top line, their names
+  // added to `names` when given; false when the field refused a sign.
+  bool LoadSigns(ICompoundStream* stream, int count, TSignNameTally* names);
 
   TComPtr<IStratField> FField;
   TComPtr<IStratDataBase> FDataBase;

@@ -35,12 +35,11 @@ struct TStorage::TNode {
   TStorage* Storage = nullptr;      // set for a sub-storage (the root's pool owns it)
   TComPtr<IStream> Stream;          // set for a stream
   TMemoryStream* Memory = nullptr;  // the same stream, for its bytes
-  // Or, for a stream made by CreateSharedStream, its bytes as given.
-  std::shared_ptr<const std::vector<uint8_t>> Shared;
-  // Or, for a stream made by CreateStreamBytes, its bytes in the root's arena.
+  // Or, for a stream made by CreateStreamBytes, its bytes in the root's
+  // arena; for one made by CreateSharedStream, the bytes given (the root
+  // keeps them).
   std::span<const uint8_t> Arena;
   std::span<const uint8_t> Bytes() const {
-    if (Shared) return *Shared;
     if (Memory) return Memory->Bytes();
     return Arena;
   }
@@ -60,6 +59,23 @@ struct TStorage::TWriteArena {
   std::vector<std::unique_ptr<uint8_t[]>> Blocks;
   TRegion Bytes{256 * 1024};
   TRegion Names{16 * 1024};
+  // Elements and storages of the whole tree, so that laying the file out
+  // sizes its lists at once (a save of thousands of objects grew them
+  // step by step, copying each).
+  size_t Nodes = 0;
+  size_t Storages = 0;
+  // The bytes of CreateSharedStream, each kept once however many streams
+  // repeat them (a reference per stream cost two locked counts per object).
+  std::vector<std::shared_ptr<const std::vector<uint8_t>>> Shared;
+  bool Keep(const std::shared_ptr<const std::vector<uint8_t>>& bytes) {
+    if (!Shared.empty() && Shared.back() == bytes) return true;
+    try {
+      Shared.push_back(bytes);
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+    return true;
+  }
   // `size` bytes (at least one) of a region, aligned to `align` (a power of
   // two up to 16), or null without the memory.
   uint8_t* Allocate(TRegion& region, size_t size, size_t align = 1) {
@@ -230,14 +246,15 @@ HRESULT TStorage::CreateStream(const QString& name, IStream** stream) {
   return S_OK;
 }
 
-HRESULT TStorage::CreateSharedStream(const QString& name, std::shared_ptr<const std::vector<uint8_t>> bytes) {
+HRESULT TStorage::CreateSharedStream(const QString& name, const std::shared_ptr<const std::vector<uint8_t>>& bytes) {
   if (!bytes) return E_INVALIDARG;
   const HRESULT hr = CheckNewName(View(name));
   if (hr != S_OK) return hr;
   TNode node;
   node.Name = KeepName(View(name));
-  if (node.Name.empty()) return E_OUTOFMEMORY;
-  node.Shared = std::move(bytes);
+  TWriteArena* arena = WriteArena();
+  if (node.Name.empty() || !arena || !arena->Keep(bytes)) return E_OUTOFMEMORY;
+  node.Arena = std::span<const uint8_t>(bytes->data(), bytes->size());
   AddNode(std::move(node));
   return S_OK;
 }
@@ -308,7 +325,12 @@ HRESULT TStorage::WriteStream(const QString& name, IStream* source) {
 void TStorage::AddNode(TNode node) {
   // An object's storage holds a few elements: room for them at once.
   if (FNodes.empty()) FNodes.reserve(4);
+  const bool storage = node.Storage != nullptr;
   FNodes.push_back(std::move(node));
+  if (FRootArena) {
+    ++FRootArena->Nodes;
+    if (storage) ++FRootArena->Storages;
+  }
   IndexNewNode();
 }
 
@@ -510,6 +532,10 @@ HRESULT TStorage::SaveToBytes(std::vector<uint8_t>* bytes) const {
   std::vector<TCfbWriteEntry> entries(1);
   entries[0].IsStorage = true;
   std::vector<std::pair<const TStorage*, size_t>> queue{{this, 0}};
+  if (FRootArena) {
+    entries.reserve(FRootArena->Nodes + 1);
+    queue.reserve(FRootArena->Storages + 1);
+  }
   for (size_t q = 0; q < queue.size(); ++q) {
     const TStorage* storage = queue[q].first;
     const size_t at = queue[q].second;

@@ -70,7 +70,7 @@ class TStorage {
   // Creates stream `name` holding `bytes`, kept shared instead of copied:
   // for content that many elements repeat (every list's "version"). The
   // bytes must not change until the file is written.
-  HRESULT CreateSharedStream(const QString& name, std::shared_ptr<const std::vector<uint8_t>> bytes);
+  HRESULT CreateSharedStream(const QString& name, const std::shared_ptr<const std::vector<uint8_t>>& bytes);
 
   // Creates stream `name` of `size` bytes held in memory the root storage
   // keeps for its tree, and sets *data to them: the caller fills them before

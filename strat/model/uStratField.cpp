@@ -3,6 +3,7 @@
 #include <atomic>
 #include <new>
 #include <utility>
+#include <vector>
 
 #include "uComPtr.h"
 #include "uStratDraw.h"
@@ -45,8 +46,6 @@ void* TStratField::FindInterface(const GUID& iid) {
 
 HRESULT TStratField::Add(const TShortString& name) {
   try {
-    // Layers hold a few signs: room for them at once, not three steps.
-    if (FItems.capacity() == 0) FItems.reserve(4);
     FItems.push_back(DefaultPlacement(ShortStringView(name)));
     NoteChange();
   } catch (const std::bad_alloc&) {
@@ -62,8 +61,11 @@ HRESULT TStratField::AddItems(const TStratPlacement* items, int32_t count) {
     // Exactly the room asked for: a loaded layer keeps its signs as they are.
     if (FItems.size() + static_cast<size_t>(count) > FItems.capacity())
       FItems.reserve(FItems.size() + static_cast<size_t>(count));
-    FItems.insert(FItems.end(), items, items + count);
+    // Noted before the items are copied in (the copy cannot fail now): the
+    // counter's locked add waits for every store before it, and a layer's
+    // load would wait for its items' cache lines to be written.
     NoteChange();
+    FItems.append(items, static_cast<size_t>(count));
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
   }
@@ -86,7 +88,7 @@ HRESULT TStratField::Exchange(int32_t index1, int32_t index2) {
 
 HRESULT TStratField::Delete(int32_t index) {
   if (!InRange(index)) return E_INVALIDARG;
-  FItems.erase(FItems.begin() + index);
+  FItems.erase(static_cast<size_t>(index));
   NoteChange();
   return S_OK;
 }
@@ -186,7 +188,11 @@ HRESULT TStratField::LoadFromQS(ICompoundStream* qs) {
     qs->ReadInteger(base + kFlags, 0, 0, &item.Flags);
     qs->ReadShortString(base + kSignName, 0, empty, &item.SignName);
   }
-  FItems = std::move(items);
+  try {
+    FItems.assign(items.data(), items.size());
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
   NoteChange();
   return S_OK;
 }

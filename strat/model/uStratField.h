@@ -3,8 +3,8 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
+#include "uStratItems.h"
 #include "uStratStream.h"
 
 // Counts changes to the items of the fields that signs keep. A sign's name is item 0 of
@@ -19,6 +19,8 @@ void NoteStratDrawingChange();
 
 class TStratField final : public TStratStream<IStratField> {
  public:
+  // User-provided: a value-initialised field would zero its inline items first.
+  TStratField() {}  // NOLINT(modernize-use-equals-default)
   // Marks the field as a sign's own: its changes count in StratSignFieldChanges.
   void SetSignsOwn() { FSignsOwn = true; }
   int32_t Count() override { return static_cast<int32_t>(FItems.size()); }
@@ -45,6 +47,7 @@ class TStratField final : public TStratStream<IStratField> {
   bool InRange(int32_t index) const { return index >= 0 && static_cast<size_t>(index) < FItems.size(); }
   void NoteChange();
 
-  std::vector<TStratPlacement> FItems;
+  // Before the items: a new field's constructor then writes only its first cache lines.
   bool FSignsOwn = false;
+  TStratItems FItems;
 };

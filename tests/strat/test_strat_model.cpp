@@ -259,6 +259,40 @@ TEST(StratField, ItemsAddDeleteExchange) {
   EXPECT_EQ(field->Count(), 0);
 }
 
+// A field keeps its first three items inside itself and moves them to a block of their own
+// beyond that: every call sees the same items in the same order either way.
+TEST(StratField, ItemsBeyondTheFieldsOwnRoomKeepTheirOrder) {
+  TComPtr<IStratField> field;
+  stratCreateField(field.Put());
+  for (const char* n : {"A", "B", "C"}) field->Add(MakeShortString(n));
+  // The field's own items added again: read before they move.
+  const TStratPlacement* kept = nullptr;
+  int32_t count = 0;
+  ASSERT_EQ(field->GetItems(&kept, &count), S_OK);
+  ASSERT_EQ(field->AddItems(kept, count), S_OK);
+  ASSERT_EQ(field->Count(), 6);
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(ItemName(field.Get(), i), std::string(1, static_cast<char>('A' + i % 3))) << i;
+  field->Add(MakeShortString("D"));
+  ASSERT_EQ(field->Delete(1), S_OK);
+  ASSERT_EQ(field->Exchange(0, 5), S_OK);
+  std::string names;
+  for (int i = 0; i < field->Count(); ++i) names += ItemName(field.Get(), i);
+  EXPECT_EQ(names, "DCABCA");
+
+  // Through the stored form into a field holding other items, and back within its own room.
+  TComPtr<ICompoundStream> form = SavedForm(field.Get());
+  ASSERT_TRUE(form);
+  TComPtr<IStratField> copy;
+  stratCreateField(copy.Put());
+  copy->Add(MakeShortString("X"));
+  ASSERT_EQ(LoadForm(copy.Get(), form.Get()), S_OK);
+  ASSERT_EQ(copy->Count(), 6);
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(ItemName(copy.Get(), i), ItemName(field.Get(), i)) << i;
+  EXPECT_EQ(copy->Clear(), S_OK);
+  for (const char* n : {"P", "Q"}) copy->Add(MakeShortString(n));
+  EXPECT_EQ(ItemName(copy.Get(), 0) + ItemName(copy.Get(), 1), "PQ");
+}
+
 TEST(StratField, SavedFormRoundTripAndDefaults) {
   TComPtr<IStratField> field;
   stratCreateField(field.Put());

@@ -11,6 +11,7 @@
 #include <tuple>
 
 #include "uImageCompare.h"
+#include "uSignNameTally.h"
 #include "uStorage.h"
 #include "uStratColTestEnv.h"
 #include "uStringTable.h"
@@ -214,6 +215,68 @@ TEST_F(StratColumnTest, DamagedDatabaseStreamsLeaveAnEmptyDatabaseAndSaySo) {
   FSettings->SetLdbMsgError(false);
   back->CheckSigns();
   EXPECT_EQ(FUi.Messages.size(), 1u);
+}
+
+// A loaded column checks its layers' signs through the distinct names they loaded: any
+// spelling the database knows (case aside) passes, one unknown name is reported, and more
+// distinct spellings than the tally keeps fall back to a walk over every layer.
+TEST_F(StratColumnTest, LoadedLayersAreCheckedForUnknownSigns) {
+  FSettings->SetLdbMsgError(true);
+  const auto loadedMessages = [&](const std::vector<QStringList>& layers) {
+    TTestBody body;
+    TPrintStratCol* col = body.AddColumn();
+    EXPECT_TRUE(col->LoadDataBase(DefaultLsd()));
+    for (size_t i = 0; i < layers.size(); ++i) col->AddLayer(static_cast<double>(i), i + 1.0, layers[i]);
+    const std::vector<uint8_t> bytes = SaveBytes(col);
+    FUi.Messages.clear();
+    TTestBody other;
+    bool loaded = false;
+    TPrintStratCol* back = LoadInto(&other, bytes, &loaded);
+    EXPECT_TRUE(loaded);
+    EXPECT_EQ(back->Count(), static_cast<int>(layers.size()));
+    return std::make_pair(FUi.Messages.size(), back->UnknownSignLayers());
+  };
+  const QStringList known = {QStringLiteral("SST"), QStringLiteral("lst"), QStringLiteral("Cly")};
+  EXPECT_EQ(loadedMessages({known, known, {}}), std::make_pair(size_t{0}, 0));
+  EXPECT_EQ(loadedMessages({known, {QStringLiteral("SST"), QStringLiteral("ZZZ")}, known}),
+            std::make_pair(size_t{1}, 1));
+  // Every spelling of nine known names, 76 in all: beyond what the tally keeps, still all
+  // known; then one unknown name among them.
+  std::vector<QStringList> spellings;
+  for (const char* name : {"sst", "lst", "cly", "slt", "dol", "anh", "mrl", "coal", "sh"}) {
+    const QString lower = QString::fromLatin1(name);
+    for (int bits = 0; bits < (1 << lower.size()); ++bits) {
+      QString s = lower;
+      for (qsizetype c = 0; c < s.size(); ++c)
+        if (bits & (1 << c)) s[c] = s[c].toUpper();
+      spellings.push_back({s});
+    }
+  }
+  ASSERT_EQ(spellings.size(), 76u);
+  EXPECT_EQ(loadedMessages(spellings), std::make_pair(size_t{0}, 0));
+  spellings.push_back({QStringLiteral("QQQ")});
+  EXPECT_EQ(loadedMessages(spellings), std::make_pair(size_t{1}, 1));
+  FSettings->SetLdbMsgError(false);
+}
+
+TEST(SignNameTally, KeepsEachDistinctNameOnceUpToItsLimit) {
+  TSignNameTally tally;
+  for (int round = 0; round < 3; ++round)
+    for (const char* name : {"SST", "sst", "LST", "SST", "", "S"}) tally.Add(name);
+  EXPECT_TRUE(tally.Complete());
+  EXPECT_EQ(tally.Names(), (std::vector<std::string>{"SST", "sst", "LST", "", "S"}));
+  std::vector<std::string> more;
+  for (size_t k = tally.Names().size(); k < TSignNameTally::kMaxNames; ++k) more.push_back("N" + std::to_string(k));
+  for (const std::string& name : more) tally.Add(name);
+  tally.Add("LST");  // held already: still complete
+  EXPECT_TRUE(tally.Complete());
+  EXPECT_EQ(tally.Names().size(), TSignNameTally::kMaxNames);
+  tally.Add("one too many");
+  EXPECT_FALSE(tally.Complete());
+  tally.Clear();
+  tally.Add("SST");
+  EXPECT_TRUE(tally.Complete());
+  EXPECT_EQ(tally.Names().size(), 1u);
 }
 
 TEST_F(StratColumnTest, UnreadableDatabaseFilesChangeNothing) {
