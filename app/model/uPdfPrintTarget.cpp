@@ -17,17 +17,24 @@ bool SaneMargin(double mm) { return std::isfinite(mm) && mm >= 0 && mm <= 1000; 
 
 }  // namespace
 
-TPdfPrintTarget::TPdfPrintTarget(const QString& path, const QPageSize& size, QPageLayout::Orientation orientation,
-                                 int dpi, const QMarginsF& marginsMM)
-    : FPath(path), FSize(size.isValid() ? size : QPageSize(QPageSize::A4)), FOrientation(orientation), FDpi(dpi) {
-  QSizeF mm = FSize.size(QPageSize::Millimeter);
-  if (FOrientation == QPageLayout::Landscape) mm.transpose();
+QMarginsF MarginsWithin(const QPageSize& size, QPageLayout::Orientation orientation, const QMarginsF& marginsMM) {
+  QSizeF mm = size.size(QPageSize::Millimeter);
+  if (orientation == QPageLayout::Landscape) mm.transpose();
   const bool sane = SaneMargin(marginsMM.left()) && SaneMargin(marginsMM.top()) && SaneMargin(marginsMM.right()) &&
                     SaneMargin(marginsMM.bottom());
   if (sane && mm.width() - marginsMM.left() - marginsMM.right() >= kMinPrintableMM &&
       mm.height() - marginsMM.top() - marginsMM.bottom() >= kMinPrintableMM)
-    FMargins = marginsMM;
+    return marginsMM;
+  return QMarginsF();
 }
+
+TPdfPrintTarget::TPdfPrintTarget(const QString& path, const QPageSize& size, QPageLayout::Orientation orientation,
+                                 int dpi, const QMarginsF& marginsMM)
+    : FPath(path),
+      FSize(size.isValid() ? size : QPageSize(QPageSize::A4)),
+      FOrientation(orientation),
+      FDpi(dpi),
+      FMargins(MarginsWithin(FSize, orientation, marginsMM)) {}
 
 TPdfPrintTarget::~TPdfPrintTarget() { AbortJob(); }
 

@@ -65,6 +65,9 @@ QMarginsF PrintMarginsFromSettings(const TSettings& settings);
 // `text` as "PRINT"/"MARGINS" holds it; false (and `margins` untouched) when
 // it is not one number or four, or a margin is negative or beyond 1 m.
 bool ParsePrintMargins(const QString& text, QMarginsF* margins);
+// `marginsMM` when they leave at least 10 mm of the page both ways, no margins
+// otherwise (as every PDF page of that paper gets them).
+QMarginsF MarginsWithin(const QPageSize& size, QPageLayout::Orientation orientation, const QMarginsF& marginsMM);
 // The text "PRINT"/"MARGINS" keeps for `margins`.
 QString PrintMarginsText(const QMarginsF& margins);
 // Keeps the paper, orientation and margins of `layout` in the print settings,

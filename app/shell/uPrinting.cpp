@@ -22,7 +22,9 @@ QString PrintFailedText() {
 
 // The paper of the print settings as the PDF target lays it out.
 QPageLayout SettingsLayout() {
-  return QPageLayout(PrintPaperFromSettings(), PrintOrientationFromSettings(), PrintMarginsFromSettings(),
+  const QPageSize paper = PrintPaperFromSettings();
+  const QPageLayout::Orientation orientation = PrintOrientationFromSettings();
+  return QPageLayout(paper, orientation, MarginsWithin(paper, orientation, PrintMarginsFromSettings()),
                      QPageLayout::Millimeter);
 }
 

@@ -40,6 +40,8 @@ bool PrinterAvailable() { return !QPrinterInfo::availablePrinterNames().isEmpty(
 void SetUpPdfPrinter(QPrinter* printer, const QString& path) {
   printer->setOutputFormat(QPrinter::PdfFormat);
   printer->setOutputFileName(path);
-  printer->setPageLayout(QPageLayout(PrintPaperFromSettings(), PrintOrientationFromSettings(),
-                                     PrintMarginsFromSettings(), QPageLayout::Millimeter));
+  const QPageSize paper = PrintPaperFromSettings();
+  const QPageLayout::Orientation orientation = PrintOrientationFromSettings();
+  printer->setPageLayout(QPageLayout(paper, orientation, MarginsWithin(paper, orientation, PrintMarginsFromSettings()),
+                                     QPageLayout::Millimeter));
 }

@@ -20,6 +20,7 @@
 #include "uFNewColumn.h"
 #include "uFPassportBody.h"
 #include "uFStructure.h"
+#include "uPdfPrintTarget.h"
 #include "uPrinterTarget.h"
 #include "uWidgetLookup.h"
 
@@ -259,4 +260,15 @@ TEST_F(DocumentDialogs, PrinterTargetPrintsThePagesOnTheChosenPrinter) {
   p.waitForFinished(60000);
   const QString info = QString::fromUtf8(p.readAllStandardOutput());
   EXPECT_TRUE(info.contains(QRegularExpression("Pages:\\s+2\\b"))) << info.toStdString();
+
+  // Margins that leave no page are dropped here as by the PDF target, so
+  // that both lay the document out on the same pages.
+  FSettings->WriteText("PRINT", "MARGINS", "150");
+  QPrinter wide(QPrinter::HighResolution);
+  SetUpPdfPrinter(&wide, Path("wide.pdf"));
+  EXPECT_EQ(TPrinterTarget(&wide).PageSizeMM(), QSize(210, 297));
+  EXPECT_EQ(TPdfPrintTarget(Path("wide.pdf"), PrintPaperFromSettings(), PrintOrientationFromSettings(), 600,
+                            PrintMarginsFromSettings())
+                .PageSizeMM(),
+            QSize(210, 297));
 }
