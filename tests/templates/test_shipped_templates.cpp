@@ -183,6 +183,18 @@ TEST_F(ShippedTemplates, TheSelectionListsEachWithItsNameDescriptionAndPictureIn
     ASSERT_FALSE(picture.isNull());
     EXPECT_LT(qGray(picture.pixel(0, 0)), 160) << "the head's frame in the corner";
   }
+  // The descriptions state the body's scale and depth as the sheets have them.
+  std::vector<std::pair<QString, QString>> bodies;  // scale, metres
+  for (const TTemplateInfo& t : english) {
+    TPrintDocument document;
+    ASSERT_TRUE(document.LoadFromFile(t.Path));
+    const auto* body = dynamic_cast<TPassportBody*>(document.GetChild(kBody));
+    ASSERT_NE(body, nullptr);
+    bodies.emplace_back(QString::number(body->GetVertScale()),
+                        QString::number(body->GetHeight() * body->GetVertScale() / 1000));
+    const QString stated = "1:" + bodies.back().first + " for " + bodies.back().second + " m of depth";
+    EXPECT_TRUE(t.Description.contains(stated)) << stated.toStdString() << " in " << t.Description.toStdString();
+  }
   ASSERT_TRUE(LoadLanguage(kRussianPack));
   const std::vector<TTemplateInfo> russian = ListTemplates(TemplateDir());
   ASSERT_EQ(russian.size(), english.size());
@@ -191,6 +203,9 @@ TEST_F(ShippedTemplates, TheSelectionListsEachWithItsNameDescriptionAndPictureIn
     EXPECT_TRUE(russian[i].Name.contains(cyrillic)) << russian[i].Name.toStdString();
     EXPECT_TRUE(russian[i].Description.contains(cyrillic)) << russian[i].Description.toStdString();
     EXPECT_NE(russian[i].Name, english[i].Name);
+    const QString stated =
+        "1:" + bodies[i].first + QStringLiteral(" на ") + bodies[i].second + QStringLiteral(" м глубины");
+    EXPECT_TRUE(russian[i].Description.contains(stated)) << stated.toStdString();
   }
 }
 

@@ -168,12 +168,12 @@ const std::vector<TTemplateRecipe>& Recipes() {
       {"well_log.knt",
        {"Well log sheet 1:200", "Геологический разрез скважины 1:200"},
        {"The standard sheet of a well: a head with the well's parameters (well, field, area, operator, dates, "
-        "interval, elevation, coordinates) and a body at 1:200 for 100 m of depth with a depth scale (marks every "
+        "interval, elevation, coordinates) and a body at 1:200 for 90 m of depth with a depth scale (marks every "
         "metre, labels every 10 m), room on its left for the stratigraphy and, right of room for the lithology, "
         "a depth table of core intervals and the description column. Blocks to add: a detailed interval at 1:50 "
         "and a head for the conclusions and remarks.",
         "Стандартный лист скважины: заголовок с параметрами скважины (скважина, месторождение, площадь, "
-        "недропользователь, даты, интервал, альтитуда, координаты) и тело в масштабе 1:200 на 100 м глубины со "
+        "недропользователь, даты, интервал, альтитуда, координаты) и тело в масштабе 1:200 на 90 м глубины со "
         "шкалой глубин (штрихи через 1 м, подписи через 10 м), местом слева для стратиграфии и, правее места для "
         "литологии, таблицей интервалов керна и колонкой описаний. Добавляемые блоки: детальный интервал 1:50 и "
         "заголовок для заключения и примечаний."},
@@ -185,12 +185,12 @@ const std::vector<TTemplateRecipe>& Recipes() {
       {"lithology_log.knt",
        {"Lithology log 1:100", "Литологическая колонка 1:100"},
        {"The lithological description of a drilled or cored interval: a head with the field, area, described "
-        "interval, core recovery and the geologist, and a body at 1:100 for 50 m of depth with a depth scale at "
+        "interval, core recovery and the geologist, and a body at 1:100 for 45 m of depth with a depth scale at "
         "its left edge (marks every 0.5 m, labels every 5 m), room for the lithology column to its right, then a "
         "depth table of core intervals and the description column. Blocks to add: a core interval at 1:50 and a head "
         "for the conclusions and remarks.",
         "Литологическое описание пробуренного или керного интервала: заголовок с месторождением, площадью, "
-        "интервалом описания, выносом керна и геологом и тело в масштабе 1:100 на 50 м глубины со шкалой глубин у "
+        "интервалом описания, выносом керна и геологом и тело в масштабе 1:100 на 45 м глубины со шкалой глубин у "
         "левого края (штрихи через 0,5 м, подписи через 5 м), местом для колонки литологии справа от неё, затем "
         "таблицей интервалов керна и колонкой описаний. Добавляемые блоки: керновый интервал 1:50 и заголовок для "
         "заключения и примечаний."},
@@ -202,12 +202,12 @@ const std::vector<TTemplateRecipe>& Recipes() {
       {"curve_log.knt",
        {"Well logs 1:500", "Каротажная диаграмма 1:500"},
        {"Logging curves of a well: a head with the logged interval, logging company, bit size, casing shoe and "
-        "mud, and a body at 1:500 for 250 m of depth: gamma ray, SP and caliper left of the depth track (marks "
+        "mud, and a body at 1:500 for 230 m of depth: gamma ray, SP and caliper left of the depth track (marks "
         "every metre, labels every 10 m), resistivities on a logarithmic track and density, neutron and sonic "
         "right of it, the curves' scales in the head above the body. Blocks to add: a repeat section at 1:200 "
         "and a head for the conclusions and remarks.",
         "Каротажные кривые скважины: заголовок с интервалом каротажа, геофизической организацией, диаметром "
-        "долота, башмаком колонны и буровым раствором и тело в масштабе 1:500 на 250 м глубины: ГК, ПС и "
+        "долота, башмаком колонны и буровым раствором и тело в масштабе 1:500 на 230 м глубины: ГК, ПС и "
         "кавернометрия слева от колонки глубин (штрихи через 1 м, подписи через 10 м), сопротивления в "
         "логарифмическом масштабе и плотность, нейтронный и акустический каротаж справа от неё, шкалы кривых в "
         "заголовке над телом. Добавляемые блоки: повторный замер 1:200 и заголовок для заключения и примечаний."},
