@@ -30,9 +30,12 @@ TPixelMapping TDrawContext::Pixels() const {
   return m;
 }
 
-int32_t TPixelMapping::X(double mm) const { return RoundEven((mm - OriginX) * Kx * Zoom); }
+// Positions and lengths from sizes in a damaged file are held within 2^28
+// pixels, far beyond any device, where the sums objects make of them (and
+// Qt's rectangle arithmetic) cannot overflow.
+int32_t TPixelMapping::X(double mm) const { return DeviceEdge(RoundEven((mm - OriginX) * Kx * Zoom)); }
 
-int32_t TPixelMapping::Y(double mm) const { return RoundEven((mm - OriginY) * Ky * Zoom); }
+int32_t TPixelMapping::Y(double mm) const { return DeviceEdge(RoundEven((mm - OriginY) * Ky * Zoom)); }
 
 double TDrawContext::PageX(double pixel) const {
   const double k = static_cast<double>(Kx()) * static_cast<double>(Zoom);
@@ -45,11 +48,11 @@ double TDrawContext::PageY(double pixel) const {
 }
 
 int32_t TDrawContext::LengthX(double mm) const {
-  return RoundEven(mm * static_cast<double>(Kx()) * static_cast<double>(Zoom));
+  return DeviceEdge(RoundEven(mm * static_cast<double>(Kx()) * static_cast<double>(Zoom)));
 }
 
 int32_t TDrawContext::LengthY(double mm) const {
-  return RoundEven(mm * static_cast<double>(Ky()) * static_cast<double>(Zoom));
+  return DeviceEdge(RoundEven(mm * static_cast<double>(Ky()) * static_cast<double>(Zoom)));
 }
 
 namespace {

@@ -2,9 +2,12 @@
 // its streams is damaged in turn (cut short, emptied, bytes and counts
 // overwritten, junk appended) and the document opened again: a damaged file
 // must load what is sound or be refused, and whatever loads must save, load
-// back and draw without a crash.
+// back and draw without a crash. The shipped templates (text files) are
+// damaged line by line the same way.
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <functional>
@@ -139,4 +142,58 @@ TEST_F(DamagedSample, EveryDamagedStreamLoadsWhatIsSoundOrIsRefused) {
   EXPECT_GT(loaded, streams) << "damage to one object's values leaves the document readable";
   RecordProperty("loaded", loaded);
   RecordProperty("refused", refused);
+}
+
+// A template's lines lost, cut, doubled or given values no key expects.
+TEST_F(DamagedSample, DamagedTemplatesLoadWhatIsSoundOrAreRefused) {
+  const QDir templates(QStringLiteral(KERNO_PROGRAM_DIR "/template"));
+  const QStringList files = templates.entryList({"*.knt"}, QDir::Files, QDir::Name);
+  ASSERT_GE(files.size(), 3);
+  std::mt19937 rng(20261210);
+  const QList<QByteArray> junk = {"", "x", "-1", "1e308", "-1e308", "99999999999", "0", "nan", ";;;", "%SCALE%"};
+  int loaded = 0;
+  for (const QString& file : files) {
+    QFile in(templates.filePath(file));
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = in.readAll().split('\n');
+    for (int variant = 0; variant < 60; ++variant) {
+      SCOPED_TRACE(file.toStdString() + " variant " + std::to_string(variant));
+      QList<QByteArray> damaged = lines;
+      for (int edits = 1 + static_cast<int>(rng() % 3); edits > 0 && !damaged.isEmpty(); --edits) {
+        const auto at = static_cast<qsizetype>(rng() % static_cast<uint32_t>(damaged.size()));
+        QByteArray& line = damaged[at];
+        switch (variant % 4) {
+          case 0:
+            damaged.removeAt(at);
+            break;
+          case 1:
+            line.truncate(static_cast<qsizetype>(rng() % static_cast<uint32_t>(line.size() + 1)));
+            break;
+          case 2:
+            damaged.insert(at, line);
+            break;
+          default:
+            if (const qsizetype eq = line.indexOf('='); eq >= 0)
+              line = line.left(eq + 1) + junk[static_cast<qsizetype>(rng() % static_cast<uint32_t>(junk.size()))];
+        }
+      }
+      const QString path = Path(file);
+      QFile out(path);
+      ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+      out.write(damaged.join('\n'));
+      out.close();
+      TPrintDocument document;
+      QString error;
+      if (!document.LoadFromFile(path, &error)) {
+        EXPECT_FALSE(error.isEmpty()) << "a refused template is reported";
+        continue;
+      }
+      ++loaded;
+      DrawSmall(&document);
+      ASSERT_TRUE(document.SaveToFile(Path("from_template.knd"), &error)) << error.toStdString();
+      TPrintDocument again;
+      ASSERT_TRUE(again.LoadFromFile(Path("from_template.knd"), &error)) << error.toStdString();
+    }
+  }
+  EXPECT_GT(loaded, 60) << "a damaged line leaves the rest of a template readable";
 }
