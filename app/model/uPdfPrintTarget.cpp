@@ -36,6 +36,9 @@ TPdfPrintTarget::TPdfPrintTarget(const QString& path, const QPageSize& size, QPa
       FDpi(dpi),
       FMargins(MarginsWithin(FSize, orientation, marginsMM)) {}
 
+TPdfPrintTarget::TPdfPrintTarget(const QString& path, const QPageLayout& layout, int dpi)
+    : TPdfPrintTarget(path, layout.pageSize(), layout.orientation(), dpi, layout.margins(QPageLayout::Millimeter)) {}
+
 TPdfPrintTarget::~TPdfPrintTarget() { AbortJob(); }
 
 QSize TPdfPrintTarget::PageSizeMM() const {
@@ -152,6 +155,13 @@ QMarginsF PrintMarginsFromSettings(const TSettings& settings) {
 }
 
 QMarginsF PrintMarginsFromSettings() { return PrintMarginsFromSettings(Settings()); }
+
+QPageLayout PrintLayoutFromSettings() {
+  const QPageSize paper = PrintPaperFromSettings();
+  const QPageLayout::Orientation orientation = PrintOrientationFromSettings();
+  return QPageLayout(paper, orientation, MarginsWithin(paper, orientation, PrintMarginsFromSettings()),
+                     QPageLayout::Millimeter);
+}
 
 QString PrintMarginsText(const QMarginsF& margins) {
   const double mm[4] = {margins.left(), margins.top(), margins.right(), margins.bottom()};

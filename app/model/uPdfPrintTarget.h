@@ -24,6 +24,8 @@ class TPdfPrintTarget final : public TPrintTarget {
   TPdfPrintTarget(const QString& path, const QPageSize& size,
                   QPageLayout::Orientation orientation = QPageLayout::Portrait, int dpi = kDefaultDpi,
                   const QMarginsF& marginsMM = QMarginsF());
+  // Pages of `layout`'s paper, orientation and margins (in mm).
+  TPdfPrintTarget(const QString& path, const QPageLayout& layout, int dpi = kDefaultDpi);
   ~TPdfPrintTarget() override;
 
   QSize PageSizeMM() const override;
@@ -68,6 +70,9 @@ bool ParsePrintMargins(const QString& text, QMarginsF* margins);
 // `marginsMM` when they leave at least 10 mm of the page both ways, no margins
 // otherwise (as every PDF page of that paper gets them).
 QMarginsF MarginsWithin(const QPageSize& size, QPageLayout::Orientation orientation, const QMarginsF& marginsMM);
+// The page of the print settings: their paper and orientation, and their PDF
+// margins where they leave a page.
+QPageLayout PrintLayoutFromSettings();
 // The text "PRINT"/"MARGINS" keeps for `margins`.
 QString PrintMarginsText(const QMarginsF& margins);
 // Keeps the paper, orientation and margins of `layout` in the print settings,

@@ -27,6 +27,13 @@
 
 namespace {
 
+// The sheet's main body: the first; its scale is the one the heads state.
+const TPassportBody* MainBody(const TPrintDocument& document) {
+  for (int i = 0; i < document.Count(); ++i)
+    if (const auto* body = dynamic_cast<const TPassportBody*>(document.GetChild(i))) return body;
+  return nullptr;
+}
+
 constexpr int32_t idTemplateName = 8704;
 const QString kExtra = QStringLiteral("extra");
 const QString kPassport = QStringLiteral("PASSPORT");
@@ -171,8 +178,7 @@ bool TPrintDocument::LoadTemplateFile(const QString& path, QString* error) {
     if (loaded) {
       FTemplateName = QFileInfo(file).fileName();
       // A new sheet's heads name the scale its body is drawn at.
-      TPassportBody* body = nullptr;
-      for (int i = 0; i < Count() && !body; ++i) body = dynamic_cast<TPassportBody*>(GetChild(i));
+      const TPassportBody* body = MainBody(*this);
       for (int i = 0; i < Count() && body; ++i)
         if (auto* head = dynamic_cast<TPrintHeader*>(GetChild(i))) head->FillScaleParameter(body->GetVertScale());
     }
@@ -348,9 +354,7 @@ bool TPrintDocument::Print(TPrintTarget* target, int fromPage, int toPage) {
 }
 
 void TPrintDocument::BodyScaleChanged(const TPassportBody* body, uint16_t old, uint16_t now) {
-  const TPassportBody* main = nullptr;
-  for (int i = 0; i < Count() && !main; ++i) main = dynamic_cast<TPassportBody*>(GetChild(i));
-  if (!body || body != main) return;
+  if (!body || body != MainBody(*this)) return;
   for (int i = 0; i < Count(); ++i)
     if (auto* head = dynamic_cast<TPrintHeader*>(GetChild(i)); head && head->FollowScale(old, now))
       head->Invalidate(head);

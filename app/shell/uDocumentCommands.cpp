@@ -37,8 +37,7 @@ bool HasSuffix(const QString& path, const char* suffix) {
 // Pages from..to (to = 0: the last) of a loaded document into a PDF file.
 int PrintToPdf(TPrintDocument& document, const QString& in, const QString& pdf, bool ranged, int from, int to,
                QTextStream& out, QTextStream& err) {
-  TPdfPrintTarget target(pdf, PrintPaperFromSettings(), PrintOrientationFromSettings(), TPdfPrintTarget::kDefaultDpi,
-                         PrintMarginsFromSettings());
+  TPdfPrintTarget target(pdf, PrintLayoutFromSettings());
   const int count = document.PageCount(TPageTiling::FromSettings(target.PageSizeMM()));
   if (count <= 0) return Fail(err, QStringLiteral("%1: the document is empty, nothing to print").arg(in));
   if (!ranged) to = count;

@@ -20,26 +20,18 @@ QString PrintFailedText() {
   return TranslateError(QStringLiteral("PrintFailed"), QStringLiteral("The document was not printed completely"));
 }
 
-// The paper of the print settings as the PDF target lays it out.
-QPageLayout SettingsLayout() {
-  const QPageSize paper = PrintPaperFromSettings();
-  const QPageLayout::Orientation orientation = PrintOrientationFromSettings();
-  return QPageLayout(paper, orientation, MarginsWithin(paper, orientation, PrintMarginsFromSettings()),
-                     QPageLayout::Millimeter);
-}
-
 }  // namespace
 
 TPrinting::TPrinting()
     : FPrinter(std::make_unique<QPrinter>(QPrinter::HighResolution)), FHasPrinter(PrinterAvailable()) {
-  if (!FHasPrinter) FPrinter->setPageLayout(SettingsLayout());
+  if (!FHasPrinter) FPrinter->setPageLayout(PrintLayoutFromSettings());
 }
 
 TPrinting::~TPrinting() = default;
 
 QSize TPrinting::PageSizeMM() const {
   if (FHasPrinter) return TPrinterTarget(FPrinter.get()).PageSizeMM();
-  const QRectF page = SettingsLayout().paintRect(QPageLayout::Millimeter);
+  const QRectF page = PrintLayoutFromSettings().paintRect(QPageLayout::Millimeter);
   return QSize(static_cast<int>(std::floor(page.width() + 1e-6)), static_cast<int>(std::floor(page.height() + 1e-6)));
 }
 
@@ -81,8 +73,7 @@ bool TPrinting::Print(TPrintDocument* document, QWidget* parent) {
 }
 
 bool TPrinting::PrintToPdf(TPrintDocument* document, const QString& path, QString* error) {
-  TPdfPrintTarget target(path, PrintPaperFromSettings(), PrintOrientationFromSettings(), TPdfPrintTarget::kDefaultDpi,
-                         PrintMarginsFromSettings());
+  TPdfPrintTarget target(path, PrintLayoutFromSettings());
   const bool printed = document->Print(&target, 1, PageCount(document));
   if (!printed && error) *error = target.ErrorText();
   return printed;

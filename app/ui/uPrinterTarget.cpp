@@ -40,8 +40,5 @@ bool PrinterAvailable() { return !QPrinterInfo::availablePrinterNames().isEmpty(
 void SetUpPdfPrinter(QPrinter* printer, const QString& path) {
   printer->setOutputFormat(QPrinter::PdfFormat);
   printer->setOutputFileName(path);
-  const QPageSize paper = PrintPaperFromSettings();
-  const QPageLayout::Orientation orientation = PrintOrientationFromSettings();
-  printer->setPageLayout(QPageLayout(paper, orientation, MarginsWithin(paper, orientation, PrintMarginsFromSettings()),
-                                     QPageLayout::Millimeter));
+  printer->setPageLayout(PrintLayoutFromSettings());
 }
