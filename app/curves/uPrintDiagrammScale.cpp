@@ -38,6 +38,15 @@ int Column(const TDrawContext& context, double mm) {
   return std::clamp(context.PixelX(mm), -kCurveColumnLimit, kCurveColumnLimit);
 }
 
+// Where a label of width w for the mark at x begins: centred, moved inside
+// [spanLeft, spanRight] with a gap from the end marks when it fits there (a
+// span narrower than the label leaves it centred).
+int LabelLeft(int x, int w, int spanLeft, int spanRight, int gap) {
+  const int centred = x - w / 2;
+  if (spanRight - spanLeft < w + 2 * gap) return centred;
+  return std::clamp(centred, spanLeft + gap, spanRight - w - gap);
+}
+
 }  // namespace
 
 TPrintDiagrammScale::TPrintDiagrammScale() {
@@ -115,12 +124,18 @@ void TPrintDiagrammScale::Draw(TDrawContext& context) {
       const int x = Column(context, FLeft + static_cast<double>(i) * FMarkStep);
       LineExclusive(dc, x, y1, x, y2);
     }
+    // Labels centre on their marks, but the end ones stay within the first and
+    // last mark: a header usually starts at its track's edge, where a centred
+    // "-80" would be cut by the neighbouring track or the page to read "80".
+    const int spanLeft = Column(context, FLeft + static_cast<double>(a) * FMarkStep);
+    const int spanRight = Column(context, FLeft + static_cast<double>(b) * FMarkStep);
+    const int gap = std::max(1, context.LengthX(0.4));
     for (int64_t i = i1; i <= i2; ++i) {
       const QString label = MarkLabel(i);
       if (label.isEmpty()) continue;
       const int x = Column(context, FLeft + static_cast<double>(i) * FMarkStep);
       const int w = font.MeasureLine(dc, label).width();
-      font.DrawLine(dc, x - w / 2, y2 + 1, label);
+      font.DrawLine(dc, LabelLeft(x, w, spanLeft, spanRight, gap), y2 + 1, label);
     }
     const double unitAt = FLeft + static_cast<double>(b) * FMarkStep + FMarkStep / 3.0;
     if (std::abs(context.PixelX(unitAt)) < kCurveColumnLimit) font.DrawLine(dc, context.PixelX(unitAt), y2, UnitText());

@@ -73,6 +73,15 @@ TEST_F(CurveScaleTest, LabelsComeFromTheCurvesAxisAndTheUnitFollowsTheLastMark) 
   // The unit text starts a third of a step after the last mark.
   const TRecordedItem* unit = page.Device.FindText("API");
   EXPECT_NEAR(unit->Baseline.x(), 900 + 67, 1);
+  // The end labels stay between the first and the last mark: a header at its
+  // track's edge must not have half its first value cut by the neighbour.
+  const TRecordedItem* first = page.Device.FindText("0");
+  const TRecordedItem* last = page.Device.FindText("400");
+  ASSERT_TRUE(first && last);
+  EXPECT_GT(first->Rect.left(), 100);
+  EXPECT_LT(first->Rect.left(), 110);
+  EXPECT_LT(last->Rect.right(), 900);
+  EXPECT_GT(last->Rect.right(), 890);
 
   c->SetLogarithmic(true);
   c->SetMeasure(2);  // 2 cm per decade: a mark every 20 mm is a decade
