@@ -17,6 +17,46 @@ struct TAlias {
 constexpr TAlias kAliases[] = {{"FLD", "FIELD"},     {"COMP", "COMPANY"},   {"SRVC", "LOGGING_COMPANY"},
                                {"DATE", "LOG_DATE"}, {"STRT", "TOP_DEPTH"}, {"STOP", "BOTTOM_DEPTH"}};
 
+// Other mnemonics logging companies give the curves a template names by the
+// usual ones, tried in this order when the file lacks the template's own
+// (GK, PS, IK, BK, AK: the Russian names of the same logs).
+struct TCurveFamily {
+  const char* Name;
+  const char* Others[10];
+};
+constexpr TCurveFamily kFamilies[] = {
+    {"GR", {"GK", "GRC", "GAMN", "SGR", "CGR", "GRD", "GAM"}},
+    {"SP", {"PS", "SSP", "SPC"}},
+    {"CALI", {"CAL", "HCAL", "CALS", "CAL1", "KAV", "DS"}},
+    {"ILD", {"RILD", "IND", "IK", "RIK"}},
+    {"RT", {"RD", "LLD", "RLLD", "RLA5", "AT90", "RESD", "BK", "RBK"}},
+    {"RHOB", {"RHOZ", "DEN", "ZDEN", "DENS"}},
+    {"NPHI", {"TNPH", "NPOR", "NPHIE", "CNC", "NEU"}},
+    {"DT", {"DTC", "DTCO", "AC", "AK", "DT24"}},
+};
+
+int FindLasCurve(const TLasData& las, const QString& mnemonic) {
+  for (size_t k = 0; k < las.Curves.size(); ++k)
+    if (las.Curves[k].Mnemonic.compare(mnemonic, Qt::CaseInsensitive) == 0) return static_cast<int>(k);
+  return -1;
+}
+
+// The file's curve for a template curve: its own mnemonic, else the first
+// other name of its family that the file has and no other curve took.
+int MatchLasCurve(const TLasData& las, const QString& name, const std::vector<bool>& used) {
+  const int own = FindLasCurve(las, name);
+  if (own >= 0) return own;
+  for (const TCurveFamily& family : kFamilies) {
+    if (name.compare(QLatin1String(family.Name), Qt::CaseInsensitive) != 0) continue;
+    for (const char* other : family.Others) {
+      if (!other) break;
+      const int k = FindLasCurve(las, QLatin1String(other));
+      if (k >= 0 && !used[static_cast<size_t>(k)]) return k;
+    }
+  }
+  return -1;
+}
+
 template <class Visit>
 void Walk(TPrintObject* object, Visit visit) {
   if (!object) return;
@@ -67,12 +107,12 @@ TLasFillReport FillFromLas(TPrintObject* root, const TLasData& las) {
   std::vector<bool> used(las.Curves.size(), false);
   for (TPrintDiagrams* column : FindCurveColumns(root)) {
     for (TPrintDiagramm* curve : column->Curves()) {
-      size_t k = 0;
-      while (k < las.Curves.size() && las.Curves[k].Mnemonic.compare(curve->Name(), Qt::CaseInsensitive) != 0) ++k;
-      if (k == las.Curves.size()) {
+      const int found = MatchLasCurve(las, curve->Name(), used);
+      if (found < 0) {
         report.EmptyCurves << curve->Name();
         continue;
       }
+      const size_t k = static_cast<size_t>(found);
       std::vector<double> samples = las.Curves[k].Samples;
       for (double& v : samples)
         if (std::isnan(v)) v = curve->NullValue();
@@ -82,6 +122,8 @@ TLasFillReport FillFromLas(TPrintObject* root, const TLasData& las) {
       }
       used[k] = true;
       ++report.FilledCurves;
+      if (las.Curves[k].Mnemonic.compare(curve->Name(), Qt::CaseInsensitive) != 0)
+        report.FilledFromOthers.push_back({curve->Name(), las.Curves[k].Mnemonic});
       for (int i = 0; i < curve->Count(); ++i)
         if (auto* scale = dynamic_cast<TPrintDiagrammScale*>(curve->GetChild(i)))
           if (scale->MeasureName().isEmpty()) scale->SetMeasureName(las.Curves[k].Unit);

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <utility>
 #include <vector>
 
 #include "uLasCurves.h"
@@ -27,12 +28,14 @@ struct TLasFillReport {
   int FilledParameters = 0;
   QStringList EmptyCurves;   // curves of the document no LAS curve matched
   QStringList UnusedCurves;  // LAS mnemonics no curve of the document took
+  // Curves filled from another mnemonic of their log (GR from GAMN): name, mnemonic.
+  std::vector<std::pair<QString, QString>> FilledFromOthers;
 };
 
 // Fills every curve plot whose name equals a LAS mnemonic without regard to
-// case, every head parameter named by a ~Well mnemonic (or its alias), and
-// sets the start depth of every body holding a curve column to the grid's
-// start (STRT).
+// case (for the usual log names, GR, SP, CALI, ILD, RT, RHOB, NPHI and DT, from
+// another name of the same log when the file lacks that one), every head parameter named by a ~Well mnemonic (or its
+// alias), and sets the start depth of every body holding a curve column to the grid's start (STRT).
 TLasFillReport FillFromLas(TPrintObject* root, const TLasData& las);
 
 // The ~Well items of a document's head parameters for an export: WELL,

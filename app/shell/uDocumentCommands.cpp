@@ -214,6 +214,8 @@ int RunFill(const QStringList& args, QTextStream& out, QTextStream& err) {
   const TLasFillReport report = FillFromLas(&document, las);
   for (const QString& name : report.EmptyCurves)
     err << "Kerno: curve " << name << ": no curve of that mnemonic in " << args[2] << "; left empty\n";
+  for (const auto& [name, mnemonic] : report.FilledFromOthers)
+    err << "Kerno: curve " << name << ": filled from " << mnemonic << " of " << args[2] << "\n";
   for (const QString& name : report.UnusedCurves)
     err << "Kerno: " << args[2] << ": curve " << name << " has no curve of that name in the template; not used\n";
   out << target << ": " << report.FilledCurves << " curve(s), " << report.FilledParameters

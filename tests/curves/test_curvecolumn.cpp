@@ -290,6 +290,39 @@ TEST_F(CurveColumnTest, LasFillMatchesMnemonicsWithoutCaseAndReportsTheRest) {
   EXPECT_EQ(HeadParameterOfMnemonic("WELL"), "");
 }
 
+// Logging companies name the same log differently: a template's GR takes the
+// file's GK or GAMN when it has no GR, but never a curve another took, and an
+// exact name always wins.
+TEST_F(CurveColumnTest, LasFillTakesOtherNamesOfTheSameLog) {
+  TColumnFixture f(0, 100);
+  f.Column->AddEmptyCurve("GR", 0.5);
+  f.Column->AddEmptyCurve("gr", 0.5);
+  f.Column->AddEmptyCurve("gr", 0.5);
+  f.Column->AddEmptyCurve("RT", 0.5);
+  f.Column->AddEmptyCurve("NPHI", 0.5);
+  f.Column->AddEmptyCurve("SP", 0.5);
+  TLasData las;
+  las.Start = 100;
+  las.Step = 0.5;
+  las.Curves.push_back({"GAMN", "GAPI", {1, 2}});
+  las.Curves.push_back({"gk", "UR/H", {3, 4}});
+  las.Curves.push_back({"LLD", "OHMM", {5, 6}});
+  las.Curves.push_back({"NPHI", "V/V", {0.1, 0.2}});
+  las.Curves.push_back({"TNPH", "V/V", {0.3, 0.4}});
+  const TLasFillReport report = FillFromLas(&f.Body, las);
+  EXPECT_EQ(report.FilledCurves, 4);
+  EXPECT_EQ(report.EmptyCurves, (QStringList{"gr", "SP"}));
+  EXPECT_EQ(report.UnusedCurves, QStringList{"TNPH"});
+  const std::vector<std::pair<QString, QString>> others = {{"GR", "gk"}, {"gr", "GAMN"}, {"RT", "LLD"}};
+  EXPECT_EQ(report.FilledFromOthers, others);
+  const std::vector<TPrintDiagramm*> curves = f.Column->Curves();
+  EXPECT_EQ(curves[0]->Samples()[0], 3);
+  EXPECT_EQ(curves[1]->Samples()[0], 1);
+  EXPECT_EQ(curves[2]->SampleCount(), 0);
+  EXPECT_EQ(curves[3]->Samples()[1], 6);
+  EXPECT_EQ(curves[4]->Samples()[0], 0.1);
+}
+
 // Headers a template puts above the column (into the head over the body)
 // stay above it when curves come or the column is restacked; a column whose
 // headers are inside keeps stacking them down from its top.
