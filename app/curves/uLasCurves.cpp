@@ -47,6 +47,38 @@ double Number(const QString& text) { return Number(std::string_view(text.toStdSt
 // Values as LAS files carry them: up to ten significant digits.
 QString LasNumber(double value) { return QString::fromStdString(FormatSignificant(value, 10)); }
 
+// Metres per unit of a depth unit other than metres; 0 for metres and for
+// units that are no length (a time index stays as it is).
+double MetresPerDepthUnit(const QString& unit) {
+  const QString u = unit.trimmed().toUpper();
+  if (u == QLatin1String("F") || u == QLatin1String("FT") || u == QLatin1String("FEET") || u == QLatin1String("FOOT"))
+    return 0.3048;
+  if (u == QLatin1String(".1IN")) return 0.00254;
+  return 0;
+}
+
+// The unit the file's depths are in: the index curve's, else STRT's.
+QString DepthUnit(const TLasHeader& header) {
+  if (!header.Curves.empty() && !header.Curves.front().Unit.trimmed().isEmpty()) return header.Curves.front().Unit;
+  for (const TLasHeaderItem& item : header.Well)
+    if (item.Mnemonic.compare(QLatin1String("STRT"), Qt::CaseInsensitive) == 0) return item.Unit;
+  return QString();
+}
+
+// The document's depths are metres: STRT, STOP and STEP in the depth unit
+// are restated in metres so that what fills a head agrees with the curves.
+void RestateInMetres(TLasHeader* header, const QString& unit, double factor) {
+  for (TLasHeaderItem& item : header->Well) {
+    const QString m = item.Mnemonic.toUpper();
+    if (m != QLatin1String("STRT") && m != QLatin1String("STOP") && m != QLatin1String("STEP")) continue;
+    if (item.Unit.trimmed().compare(unit.trimmed(), Qt::CaseInsensitive) != 0) continue;
+    const double v = Number(item.Value);
+    if (!std::isfinite(v)) continue;
+    item.Value = LasNumber(v * factor);
+    item.Unit = QStringLiteral("M");
+  }
+}
+
 }  // namespace
 
 QString TLasHeader::WellValue(const QString& mnemonic) const {
@@ -115,8 +147,17 @@ bool ParseLasCurves(QByteArray bytes, TLasData* data, QString* error) {
   std::vector<TRow> rows;
   rows.reserve(static_cast<size_t>(cells.RowCount()));
   int warnings = 0;
+  const QString depthUnit = DepthUnit(data->Header);
+  const double metres = MetresPerDepthUnit(depthUnit);
+  const double stated = std::fabs(Number(data->Header.WellValue(QStringLiteral("STEP")))) * (metres > 0 ? metres : 1);
+  if (metres > 0) {
+    RestateInMetres(&data->Header, depthUnit, metres);
+    data->Warnings << SubstituteArgs(
+        LasError(QStringLiteral("LasDepthUnit"), QStringLiteral("The depths are in %s: they are converted to metres")),
+        {depthUnit.trimmed()});
+  }
   for (int r = 1; r < cells.RowCount(); ++r) {
-    const double d = Number(cells.Utf8(0, r));
+    const double d = Number(cells.Utf8(0, r)) * (metres > 0 ? metres : 1);
     if (std::isfinite(d)) {
       rows.push_back({d, r});
     } else if (warnings++ < kMaxWarnings) {
@@ -141,7 +182,6 @@ bool ParseLasCurves(QByteArray bytes, TLasData* data, QString* error) {
   diffs.reserve(rows.size());
   for (size_t i = 1; i < rows.size(); ++i)
     if (rows[i].Depth > rows[i - 1].Depth) diffs.push_back(rows[i].Depth - rows[i - 1].Depth);
-  const double stated = std::fabs(Number(data->Header.WellValue(QStringLiteral("STEP"))));
   auto keepsTo = [&](double step) {
     for (const double d : diffs)
       if (std::fabs(d - step) > step * 1e-6) return false;

@@ -96,6 +96,31 @@ TEST_F(LasCurvesTest, UpwardLogsAndWrappedFilesReadTopDown) {
   EXPECT_EQ(d.Curves[1].Samples, (std::vector<double>{2, 4}));
 }
 
+// A document's depths are metres: a file logged in feet would otherwise be
+// drawn at the wrong scale and exported again as metres.
+TEST_F(LasCurvesTest, DepthsInFeetBecomeMetres) {
+  TLasData d;
+  QString error;
+  ASSERT_TRUE(Parse(Las("STRT.FT 1000 :\nSTOP.FT 1001 :\nSTEP.FT 0.5 :\nWELL. W :\n",
+                        "DEPT.FT : depth\nGR.GAPI : gamma\n", "1000 1\n1000.5 2\n1001 3\n"),
+                    &d, &error))
+      << error.toStdString();
+  EXPECT_DOUBLE_EQ(d.Start, 304.8);
+  EXPECT_DOUBLE_EQ(d.Step, 0.1524);
+  EXPECT_FALSE(d.Resampled);
+  EXPECT_EQ(d.Curves[0].Samples, (std::vector<double>{1, 2, 3}));
+  EXPECT_EQ(d.Header.WellValue("STRT"), "304.8");
+  EXPECT_EQ(d.Header.WellValue("STOP"), "305.1048");
+  EXPECT_EQ(d.Warnings.size(), 1);
+  EXPECT_TRUE(d.Warnings.value(0).contains("FT"));
+  // The index's own unit decides; STRT's only when the index has none.
+  ASSERT_TRUE(Parse(Las("STRT.F 10 :\n", "DEPT. : depth\nGR.GAPI : gamma\n", "10 1\n20 2\n"), &d, &error));
+  EXPECT_DOUBLE_EQ(d.Start, 3.048);
+  ASSERT_TRUE(Parse(Las("STRT.FT 10 :\n", kCurves, "10 1 1\n20 2 2\n"), &d, &error));
+  EXPECT_DOUBLE_EQ(d.Start, 10);
+  EXPECT_TRUE(d.Warnings.isEmpty());
+}
+
 TEST_F(LasCurvesTest, DamagedFilesAreRefusedOrReadWithWarnings) {
   TLasData d;
   QString error;
