@@ -57,6 +57,36 @@ int MatchLasCurve(const TLasData& las, const QString& name, const std::vector<bo
   return -1;
 }
 
+// Units of the quantities templates scale their logs in, each with its size
+// in the quantity's first unit: a file's curve in another unit of the same
+// quantity is converted to the unit the template's scale header names.
+struct TUnit {
+  const char* Name;
+  int Quantity;
+  double Size;
+};
+constexpr TUnit kUnits[] = {
+    {"M", 1, 1},    {"CM", 1, 0.01},         {"MM", 1, 0.001},         {"IN", 1, 0.0254},   {"INCH", 1, 0.0254},
+    {"G/C3", 2, 1}, {"G/CC", 2, 1},          {"G/CM3", 2, 1},          {"KG/M3", 2, 0.001}, {"V/V", 3, 1},
+    {"DEC", 3, 1},  {"FRAC", 3, 1},          {"M3/M3", 3, 1},          {"%", 3, 0.01},      {"PU", 3, 0.01},
+    {"US/M", 4, 1}, {"US/F", 4, 1 / 0.3048}, {"US/FT", 4, 1 / 0.3048}, {"GAPI", 5, 1},      {"API", 5, 1},
+    {"OHMM", 6, 1}, {"OHM.M", 6, 1},         {"OHM-M", 6, 1},          {"OHM/M", 6, 1},
+};
+
+const TUnit* FindUnit(const QString& name) {
+  const QString u = name.trimmed();
+  for (const TUnit& unit : kUnits)
+    if (u.compare(QLatin1String(unit.Name), Qt::CaseInsensitive) == 0) return &unit;
+  return nullptr;
+}
+
+// The unit a curve's first scale header names; empty without one.
+QString TemplateUnit(TPrintDiagramm* curve) {
+  for (int i = 0; i < curve->Count(); ++i)
+    if (auto* scale = dynamic_cast<TPrintDiagrammScale*>(curve->GetChild(i))) return scale->MeasureName();
+  return QString();
+}
+
 template <class Visit>
 void Walk(TPrintObject* object, Visit visit) {
   if (!object) return;
@@ -114,8 +144,19 @@ TLasFillReport FillFromLas(TPrintObject* root, const TLasData& las) {
       }
       const size_t k = static_cast<size_t>(found);
       std::vector<double> samples = las.Curves[k].Samples;
-      for (double& v : samples)
-        if (std::isnan(v)) v = curve->NullValue();
+      double factor = 1;
+      const QString fileUnit = las.Curves[k].Unit.trimmed(), wanted = TemplateUnit(curve).trimmed();
+      if (!fileUnit.isEmpty() && !wanted.isEmpty() && fileUnit.compare(wanted, Qt::CaseInsensitive) != 0) {
+        const TUnit* from = FindUnit(fileUnit);
+        const TUnit* to = FindUnit(wanted);
+        if (from && to && from->Quantity == to->Quantity) {
+          factor = from->Size / to->Size;
+          if (factor != 1) report.ConvertedCurves.push_back({curve->Name(), fileUnit, wanted});
+        } else {
+          report.UnitMismatches.push_back({curve->Name(), fileUnit, wanted});
+        }
+      }
+      for (double& v : samples) v = std::isnan(v) ? curve->NullValue() : v * factor;
       if (!curve->SetSamples(las.Start, las.Step, std::move(samples))) {
         report.EmptyCurves << curve->Name();
         continue;

@@ -30,6 +30,15 @@ struct TLasFillReport {
   QStringList UnusedCurves;  // LAS mnemonics no curve of the document took
   // Curves filled from another mnemonic of their log (GR from GAMN): name, mnemonic.
   std::vector<std::pair<QString, QString>> FilledFromOthers;
+  // Curves whose file unit differs from the unit their scale header names:
+  // converted (MM to IN, KG/M3 to G/C3, % to V/V, US/M to US/F...) or, for
+  // units of different or unknown quantities, drawn as read.
+  struct TUnitChange {
+    QString Curve, FileUnit, TemplateUnit;
+    bool operator==(const TUnitChange&) const = default;
+  };
+  std::vector<TUnitChange> ConvertedCurves;
+  std::vector<TUnitChange> UnitMismatches;
 };
 
 // Fills every curve plot whose name equals a LAS mnemonic without regard to

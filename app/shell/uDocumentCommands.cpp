@@ -216,6 +216,11 @@ int RunFill(const QStringList& args, QTextStream& out, QTextStream& err) {
     err << "Kerno: curve " << name << ": no curve of that mnemonic in " << args[2] << "; left empty\n";
   for (const auto& [name, mnemonic] : report.FilledFromOthers)
     err << "Kerno: curve " << name << ": filled from " << mnemonic << " of " << args[2] << "\n";
+  for (const TLasFillReport::TUnitChange& c : report.ConvertedCurves)
+    err << "Kerno: curve " << c.Curve << ": converted from " << c.FileUnit << " to " << c.TemplateUnit << "\n";
+  for (const TLasFillReport::TUnitChange& c : report.UnitMismatches)
+    err << "Kerno: curve " << c.Curve << ": the file's unit " << c.FileUnit << " is not the template's "
+        << c.TemplateUnit << "; drawn as read\n";
   for (const QString& name : report.UnusedCurves)
     err << "Kerno: " << args[2] << ": curve " << name << " has no curve of that name in the template; not used\n";
   out << target << ": " << report.FilledCurves << " curve(s), " << report.FilledParameters

@@ -323,6 +323,43 @@ TEST_F(CurveColumnTest, LasFillTakesOtherNamesOfTheSameLog) {
   EXPECT_EQ(curves[4]->Samples()[0], 0.1);
 }
 
+// A template's scale header names the unit its marks are in: a file's curve
+// in another unit of the same quantity is converted, other units are drawn as
+// read and reported.
+TEST_F(CurveColumnTest, LasFillConvertsCurvesToTheTemplatesUnits) {
+  TColumnFixture f(0, 100);
+  const struct {
+    const char* Name;
+    const char* TemplateUnit;
+    const char* FileUnit;
+    double Read, Drawn;
+  } cases[] = {
+      {"CALI", "IN", "MM", 254, 10},  {"RHOB", "G/C3", "kg/m3", 2450, 2.45},
+      {"NPHI", "V/V", "%", 25, 0.25}, {"DT", "US/F", "US/M", 100 / 0.3048, 100},
+      {"GR", "GAPI", "API", 80, 80},  {"SP", "MV", "UR/H", 12, 12},
+      {"RT", "", "OHMM", 7, 7},
+  };
+  TLasData las;
+  las.Start = 0;
+  las.Step = 1;
+  for (const auto& k : cases) {
+    TPrintDiagramm* curve = f.Column->AddEmptyCurve(k.Name, 1);
+    if (*k.TemplateUnit) curve->AddScaleHeader(nullptr)->SetMeasureName(k.TemplateUnit);
+    las.Curves.push_back({k.Name, k.FileUnit, {k.Read, NAN}});
+  }
+  const TLasFillReport report = FillFromLas(&f.Body, las);
+  const std::vector<TPrintDiagramm*> curves = f.Column->Curves();
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    EXPECT_NEAR(curves[i]->Samples()[0], cases[i].Drawn, 1e-9) << cases[i].Name;
+    EXPECT_EQ(curves[i]->Samples()[1], curves[i]->NullValue()) << cases[i].Name;
+  }
+  using TChange = TLasFillReport::TUnitChange;
+  EXPECT_EQ(report.ConvertedCurves,
+            (std::vector<TChange>{
+                {"CALI", "MM", "IN"}, {"RHOB", "kg/m3", "G/C3"}, {"NPHI", "%", "V/V"}, {"DT", "US/M", "US/F"}}));
+  EXPECT_EQ(report.UnitMismatches, (std::vector<TChange>{{"SP", "UR/H", "MV"}}));
+}
+
 // Headers a template puts above the column (into the head over the body)
 // stay above it when curves come or the column is restacked; a column whose
 // headers are inside keeps stacking them down from its top.

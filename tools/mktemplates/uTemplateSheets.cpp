@@ -57,11 +57,12 @@ struct TCurveRecipe {
   uint32_t Color;  // 0x00BBGGRR
   double Measure;  // units per cm, or cm per decade
   bool Logarithmic;
-  double Offset;  // mm from the column's left edge to the curve's zero (or 1 on a log axis)
-  int Style;      // 0 solid, 1 dash, 2 dot
-  int MarkStep;   // mm between the scale's labels, counted from the curve's zero
-  int FirstMark;  // the label on the track's left edge
-  int LastMark;   // the last label; the curve's name and unit follow it, inside the track
+  double Offset;     // mm from the column's left edge to the curve's zero (or 1 on a log axis)
+  int Style;         // 0 solid, 1 dash, 2 dot
+  int MarkStep;      // mm between the scale's labels, counted from the curve's zero
+  int FirstMark;     // the label on the track's left edge
+  int LastMark;      // the last label; the curve's name and unit follow it, inside the track
+  const char* Unit;  // the scale's unit: a filled file in another unit of it is converted
 };
 
 // A curve column: its place in the body and its curves.
@@ -144,20 +145,20 @@ const std::vector<TTrackRecipe> kCurveTracks = {
     {{"Lithology logs", "Литологические кривые"},
      0,
      60,
-     {{"GR", 0x008000, 25, false, 0, 0, 20, 0, 2},       // 0-150 API
-      {"SP", 0x0000FF, 20, false, 40, 0, 20, -2, 0},     // -80..+40 mV
-      {"CALI", 0x000000, 2, false, -20, 1, 20, 1, 3}}},  // 4-16 in
+     {{"GR", 0x008000, 25, false, 0, 0, 20, 0, 2, "GAPI"},     // 0-150 API
+      {"SP", 0x0000FF, 20, false, 40, 0, 20, -2, 0, "MV"},     // -80..+40 mV
+      {"CALI", 0x000000, 2, false, -20, 1, 20, 1, 3, "IN"}}},  // 4-16 in
     {{"Resistivity", "Сопротивление"},
      90,
      50,
-     {{"ILD", 0xFF0000, 1, true, 10, 0, 10, -1, 2},  // 0.1-10,000 ohm.m, a decade a centimetre
-      {"RT", 0x0000FF, 1, true, 10, 1, 10, -1, 2}}},
+     {{"ILD", 0xFF0000, 1, true, 10, 0, 10, -1, 2, "OHMM"},  // 0.1-10,000 ohm.m, a decade a centimetre
+      {"RT", 0x0000FF, 1, true, 10, 1, 10, -1, 2, "OHMM"}}},
     {{"Porosity logs", "Кривые пористости"},
      140,
      50,
-     {{"RHOB", 0x0000C0, 0.2, false, -100, 0, 25, 4, 5},  // 2.0-3.0 g/cm3
-      {"NPHI", 0xC00000, 0.1, false, 0, 1, 10, 0, 2},     // 0-0.5
-      {"DT", 0xC000C0, 20, false, -20, 2, 20, 1, 2}}},    // 40-140 us/ft
+     {{"RHOB", 0x0000C0, 0.2, false, -100, 0, 25, 4, 5, "G/C3"},  // 2.0-3.0 g/cm3
+      {"NPHI", 0xC00000, 0.1, false, 0, 1, 10, 0, 2, "V/V"},      // 0-0.5
+      {"DT", 0xC000C0, 20, false, -20, 2, 20, 1, 2, "US/F"}}},    // 40-140 us/ft
 };
 
 const THeadRecipe kRemarks = {
@@ -345,6 +346,7 @@ bool WriteBody(TIniFile* ini, const TBodyRecipe& recipe) {
       header->SetMarkIndex1(c.FirstMark);
       header->SetMarkIndex2(c.LastMark);
       header->SetShowName(true);
+      header->SetMeasureName(Text(c.Unit));
     }
     track->StackHeaders(TPrintDiagrams::THeaderSide::Above);
     names.push_back(t.Name);
