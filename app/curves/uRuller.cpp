@@ -1,6 +1,7 @@
 #include "uRuller.h"
 
 #include <QFontMetrics>
+#include <QPagedPaintDevice>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QStringList>
@@ -256,6 +257,15 @@ void TRuller::DrawDepthMarks(const TDrawContext& context, const TPrintDeepObject
   }
   int64_t i1 = 0, i2 = 0;
   if (!IndexRange(first, last, &i1, &i2)) return;
+  // A printed sheet ends at its page: a label cut by the page's edge would
+  // print half on each sheet, so it stays whole on the page holding its mark
+  // and is left off the page that holds only a part of it.
+  const bool paged = dynamic_cast<const QPagedPaintDevice*>(dc->device()) != nullptr;
+  int labelTop = r.Top, labelBottom = r.Bottom;
+  if (paged) {
+    labelTop = std::max(labelTop, context.ClipRect.Top);
+    labelBottom = std::min(labelBottom, context.ClipRect.Bottom);
+  }
 
   for (int64_t i = i1; i <= i2; ++i) {
     const double position = y0 + static_cast<double>(i) * u;
@@ -265,9 +275,10 @@ void TRuller::DrawDepthMarks(const TDrawContext& context, const TPrintDeepObject
       // Centred on its mark, but kept inside the column: the label of a mark
       // on the column's top or bottom edge would print over the block above
       // or below (the head's last row, the next body).
+      if (paged && (y < context.ClipRect.Top || y >= context.ClipRect.Bottom)) continue;
       const int height = labelHeight / 2 * 2;
       int top = y - labelHeight / 2;
-      if (r.Bottom - r.Top >= height) top = std::clamp(top, r.Top, r.Bottom - height);
+      if (labelBottom - labelTop >= height) top = std::clamp(top, labelTop, labelBottom - height);
       const QRect label(box.Left, top, box.Right - box.Left, height);
       if (label.width() > 0) font.DrawFormatted(dc, label, Label(static_cast<double>(i) * FStep));
     }

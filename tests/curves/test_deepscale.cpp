@@ -2,9 +2,13 @@
 // mapping, rescaling, damaged input, the storage and INI forms, and the
 // program's --dump and --resave of a scale file.
 #include <QFile>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <cmath>
 
 #include "qs.h"
@@ -14,6 +18,7 @@
 #include "uIniFile.h"
 #include "uKernoRun.h"
 #include "uObjectFile.h"
+#include "uPdfPrintTarget.h"
 #include "uStorage.h"
 
 namespace {
@@ -97,6 +102,57 @@ TEST_F(DepthScaleTest, LabelsOfMarksOnTheColumnsEdgesStayInsideIt) {
   flat->Draw(c);
   ASSERT_NE(page.Device.FindText("0"), nullptr) << page.Device.Dump();
   EXPECT_NEAR(page.Device.FindText("0")->Rect.center().y(), 400, 4);
+}
+
+// A printed sheet ends at its page: the label of a mark on a page break is
+// printed whole on the page holding the mark, not half on each sheet.
+TEST_F(DepthScaleTest, PrintedLabelsAreNotCutByThePageBreak) {
+  const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+  if (pdftoppm.isEmpty()) GTEST_SKIP() << "pdftoppm (poppler-utils) not installed: pages not compared";
+  TTestBody body(200);
+  body.SetTop(40);
+  TPrintDeepScale* scale = body.AddScale(10, 40, 30, 140);  // marks at 40, 90 and 140 mm
+  QTemporaryDir dir;
+  const QString path = dir.filePath("pages.pdf");
+  // Two 40 mm sheets, the second starting at the mark of 10 m (90 mm).
+  TPdfPrintTarget target(path, QPageSize(QSizeF(40, 40), QPageSize::Millimeter, QString(), QPageSize::ExactMatch));
+  ASSERT_TRUE(target.BeginJob(QStringLiteral("scale")));
+  for (const int originMM : {50, 90}) {
+    if (originMM > 50) {
+      ASSERT_TRUE(target.NewPage());
+    }
+    TDrawContext context;
+    context.DC = target.Painter();
+    context.OriginY = originMM;
+    context.Options = doBorders;
+    context.ClipRect = {0, 0, context.DC->device()->width(), context.DC->device()->height()};
+    scale->Draw(context);
+  }
+  ASSERT_TRUE(target.EndJob()) << target.ErrorText().toStdString();
+  QProcess p;
+  p.start(pdftoppm, {"-r", "254", "-gray", "-png", path, dir.filePath("page")});  // 10 pixels a millimetre
+  ASSERT_TRUE(p.waitForFinished(60000));
+  const QImage first(dir.filePath("page-1.png")), second(dir.filePath("page-2.png"));
+  ASSERT_FALSE(first.isNull());
+  ASSERT_FALSE(second.isNull());
+  // Rows holding ink where labels stand: right of the frame at 10 mm, left of the marks.
+  const auto inkRows = [](const QImage& page, int fromRow, int toRow) {
+    std::vector<int> rows;
+    for (int y = fromRow; y < toRow; ++y)
+      for (int x = 104; x < 270; ++x)
+        if (qGray(page.pixel(x, y)) < 128) {
+          rows.push_back(y);
+          break;
+        }
+    return rows;
+  };
+  // (The reader shades the sheet's last, partial row: it is left out.)
+  EXPECT_TRUE(inkRows(first, 330, first.height() - 1).empty())
+      << "a part of the next sheet's label: " << SaveDebugPng(first, "break-page1").toStdString();
+  const std::vector<int> top = inkRows(second, 1, 60);
+  ASSERT_FALSE(top.empty()) << SaveDebugPng(second, "break-page2").toStdString();
+  EXPECT_GT(top.front(), 1) << "the label starts on the sheet";
+  EXPECT_GE(top.back() - top.front(), 20) << "the whole height of its digits (10 pt), not the lower half";
 }
 
 TEST_F(DepthScaleTest, MarksFallOnTheirDepthsWhateverTheMapping) {
