@@ -1,5 +1,6 @@
 #include "uLasFill.h"
 
+#include <QRegularExpression>
 #include <cmath>
 
 #include "uPassportBody.h"
@@ -93,6 +94,16 @@ void Walk(TPrintObject* object, Visit visit) {
   visit(object);
   if (TPrintObjectList* list = object->AsObjectList())
     for (int i = 0; i < list->Count(); ++i) Walk(list->GetChild(i), visit);
+}
+
+// A depth as files write it ("0.0500000", "136.600") is shown without the
+// zeros that say nothing: "0.05", "136.6"; "1450.0" keeps its one decimal.
+QString ShortDepthText(const QString& value) {
+  static const QRegularExpression number(QStringLiteral("^[-+]?\\d+\\.\\d+$"));
+  QString text = value.trimmed();
+  if (!number.match(text).hasMatch()) return value;
+  while (text.endsWith(QLatin1Char('0')) && text[text.size() - 2] != QLatin1Char('.')) text.chop(1);
+  return text;
 }
 
 int FindParameter(const TNamedValueList& list, const QString& name) {
@@ -190,7 +201,9 @@ TLasFillReport FillFromLas(TPrintObject* root, const TLasData& las) {
         if (!alias.isEmpty()) i = FindParameter(values, alias);
       }
       if (i < 0) continue;
-      values.SetValueAt(i, item.Value);
+      const bool depth = item.Mnemonic.compare(QLatin1String("STRT"), Qt::CaseInsensitive) == 0 ||
+                         item.Mnemonic.compare(QLatin1String("STOP"), Qt::CaseInsensitive) == 0;
+      values.SetValueAt(i, depth ? ShortDepthText(item.Value) : item.Value);
       ++report.FilledParameters;
       changed = true;
     }

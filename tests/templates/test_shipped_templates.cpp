@@ -288,6 +288,57 @@ TEST_F(ShippedTemplates, EachMakesADocumentThatRoundTripsAndPrintsAsTheReference
   if (!render) GTEST_SKIP() << "pdftoppm (poppler-utils) not installed: pages not compared";
 }
 
+// A file as logging companies write them: depths in feet, gamma ray as GAMN,
+// caliper in millimetres. The log lands at its depth in metres, GR and CALI
+// are filled (CALI in the inches its scale is drawn in), the head's interval
+// reads in metres, and standard error says what was done.
+TEST_F(ShippedTemplates, CurveLogFilledFromAFileInFeetWithOtherNames) {
+  WriteText("feet.las",
+            "~Version\nVERS. 2.0 :\nWRAP. NO :\n~Well\nSTRT.FT 4920.0000 :\nSTOP.FT 4921.0000 :\n"
+            "STEP.FT 0.5000 :\nNULL. -999.25 :\nWELL. 12-F :\n~Curve\nDEPT.FT :\nGAMN.GAPI :\nCALI.MM :\n"
+            "~A\n4920.0 40 215.9\n4920.5 -999.25 228.6\n4921.0 60 254\n");
+  const TKernoRun filled = RunKerno({"--fill", "curve_log.knt", "--las", Path("feet.las"), Path("feet.knd")});
+  ASSERT_EQ(filled.Status, 0) << filled.Err.toStdString();
+  for (const char* said :
+       {"in FT: they are converted to metres", "curve GR: filled from GAMN", "curve CALI: converted from MM to IN"})
+    EXPECT_TRUE(filled.Err.contains(said)) << said << "\n" << filled.Err.toStdString();
+
+  TPrintDocument document;
+  ASSERT_TRUE(document.LoadFromFile(Path("feet.knd")));
+  auto* head = dynamic_cast<TPrintHeader*>(document.GetChild(0));
+  auto* body = dynamic_cast<TPassportBody*>(document.GetChild(kBody));
+  ASSERT_TRUE(head && body);
+  EXPECT_DOUBLE_EQ(body->GetStartDepth(), 4920 * 0.3048);
+  EXPECT_EQ(head->Parameters().ValueOf("TOP_DEPTH"), "1499.616");
+  EXPECT_EQ(head->Parameters().ValueOf("BOTTOM_DEPTH"), "1499.9208");
+  TPrintDiagramm* gr = nullptr;
+  TPrintDiagramm* cali = nullptr;
+  for (TPrintDiagramm* c : FindDocumentCurves(&document)) {
+    if (c->Name() == "GR") gr = c;
+    if (c->Name() == "CALI") cali = c;
+  }
+  ASSERT_TRUE(gr && cali);
+  EXPECT_DOUBLE_EQ(gr->DepthStep(), 0.1524);
+  ASSERT_EQ(gr->SampleCount(), 3);
+  EXPECT_EQ(gr->Samples()[2], 60);
+  EXPECT_EQ(gr->Samples()[1], gr->NullValue());
+  ASSERT_EQ(cali->SampleCount(), 3);
+  EXPECT_DOUBLE_EQ(cali->Samples()[0], 8.5);
+  EXPECT_DOUBLE_EQ(cali->Samples()[2], 10);
+
+  // Depths in metres keep the file's text, less the zeros that say nothing.
+  WriteText("metres.las",
+            "~Version\nVERS. 2.0 :\n~Well\nSTRT.M 0.0500000 :\nSTOP.M 136.600 :\n~Curve\nDEPT.M :\nGR.GAPI :\n"
+            "~A\n0.05 1\n0.10 2\n");
+  ASSERT_EQ(RunKerno({"--fill", "curve_log.knt", "--las", Path("metres.las"), Path("metres.knd")}).Status, 0);
+  TPrintDocument metres;
+  ASSERT_TRUE(metres.LoadFromFile(Path("metres.knd")));
+  auto* metresHead = dynamic_cast<TPrintHeader*>(metres.GetChild(0));
+  ASSERT_TRUE(metresHead);
+  EXPECT_EQ(metresHead->Parameters().ValueOf("TOP_DEPTH"), "0.05");
+  EXPECT_EQ(metresHead->Parameters().ValueOf("BOTTOM_DEPTH"), "136.6");
+}
+
 // The curve log filled from the sample LAS file: curves by mnemonic, the
 // head from ~Well, the body at STRT; the one template curve the file lacks
 // named on standard error; the printed pages as the references show them; and
