@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 #include <cmath>
 
+#include "uLasMatch.h"
 #include "uPassportBody.h"
 #include "uPrintDiagramm.h"
 #include "uPrintDiagrammScale.h"
@@ -17,76 +18,6 @@ struct TAlias {
 };
 constexpr TAlias kAliases[] = {{"FLD", "FIELD"},     {"COMP", "COMPANY"},   {"SRVC", "LOGGING_COMPANY"},
                                {"DATE", "LOG_DATE"}, {"STRT", "TOP_DEPTH"}, {"STOP", "BOTTOM_DEPTH"}};
-
-// Other mnemonics logging companies give the curves a template names by the
-// usual ones, tried in this order when the file lacks the template's own
-// (GK, PS, IK, BK, AK: the Russian names of the same logs).
-struct TCurveFamily {
-  const char* Name;
-  const char* Others[10];
-};
-constexpr TCurveFamily kFamilies[] = {
-    {"GR", {"GK", "GRC", "GAMN", "SGR", "CGR", "GRD", "GAM"}},
-    {"SP", {"PS", "SSP", "SPC"}},
-    {"CALI", {"CAL", "HCAL", "CALS", "CAL1", "KAV", "DS"}},
-    {"ILD", {"RILD", "IND", "IK", "RIK"}},
-    {"RT", {"RD", "LLD", "RLLD", "RLA5", "AT90", "RESD", "BK", "RBK"}},
-    {"RHOB", {"RHOZ", "DEN", "ZDEN", "DENS"}},
-    {"NPHI", {"TNPH", "NPOR", "NPHIE", "CNC", "NEU"}},
-    {"DT", {"DTC", "DTCO", "AC", "AK", "DT24"}},
-};
-
-int FindLasCurve(const TLasData& las, const QString& mnemonic) {
-  for (size_t k = 0; k < las.Curves.size(); ++k)
-    if (las.Curves[k].Mnemonic.compare(mnemonic, Qt::CaseInsensitive) == 0) return static_cast<int>(k);
-  return -1;
-}
-
-// The file's curve for a template curve: its own mnemonic, else the first
-// other name of its family that the file has and no other curve took.
-int MatchLasCurve(const TLasData& las, const QString& name, const std::vector<bool>& used) {
-  const int own = FindLasCurve(las, name);
-  if (own >= 0) return own;
-  for (const TCurveFamily& family : kFamilies) {
-    if (name.compare(QLatin1String(family.Name), Qt::CaseInsensitive) != 0) continue;
-    for (const char* other : family.Others) {
-      if (!other) break;
-      const int k = FindLasCurve(las, QLatin1String(other));
-      if (k >= 0 && !used[static_cast<size_t>(k)]) return k;
-    }
-  }
-  return -1;
-}
-
-// Units of the quantities templates scale their logs in, each with its size
-// in the quantity's first unit: a file's curve in another unit of the same
-// quantity is converted to the unit the template's scale header names.
-struct TUnit {
-  const char* Name;
-  int Quantity;
-  double Size;
-};
-constexpr TUnit kUnits[] = {
-    {"M", 1, 1},    {"CM", 1, 0.01},         {"MM", 1, 0.001},         {"IN", 1, 0.0254},   {"INCH", 1, 0.0254},
-    {"G/C3", 2, 1}, {"G/CC", 2, 1},          {"G/CM3", 2, 1},          {"KG/M3", 2, 0.001}, {"V/V", 3, 1},
-    {"DEC", 3, 1},  {"FRAC", 3, 1},          {"M3/M3", 3, 1},          {"%", 3, 0.01},      {"PU", 3, 0.01},
-    {"US/M", 4, 1}, {"US/F", 4, 1 / 0.3048}, {"US/FT", 4, 1 / 0.3048}, {"GAPI", 5, 1},      {"API", 5, 1},
-    {"OHMM", 6, 1}, {"OHM.M", 6, 1},         {"OHM-M", 6, 1},          {"OHM/M", 6, 1},
-};
-
-const TUnit* FindUnit(const QString& name) {
-  const QString u = name.trimmed();
-  for (const TUnit& unit : kUnits)
-    if (u.compare(QLatin1String(unit.Name), Qt::CaseInsensitive) == 0) return &unit;
-  return nullptr;
-}
-
-// The unit a curve's first scale header names; empty without one.
-QString TemplateUnit(TPrintDiagramm* curve) {
-  for (int i = 0; i < curve->Count(); ++i)
-    if (auto* scale = dynamic_cast<TPrintDiagrammScale*>(curve->GetChild(i))) return scale->MeasureName();
-  return QString();
-}
 
 template <class Visit>
 void Walk(TPrintObject* object, Visit visit) {
@@ -148,25 +79,21 @@ TLasFillReport FillFromLas(TPrintObject* root, const TLasData& las) {
   std::vector<bool> used(las.Curves.size(), false);
   for (TPrintDiagrams* column : FindCurveColumns(root)) {
     for (TPrintDiagramm* curve : column->Curves()) {
-      const int found = MatchLasCurve(las, curve->Name(), used);
+      int found = FindLasCurve(las, curve->Name());
+      if (found < 0) found = FindOtherNameOfLog(las, curve->Name(), used, ScaleUnitOf(curve));
       if (found < 0) {
         report.EmptyCurves << curve->Name();
         continue;
       }
       const size_t k = static_cast<size_t>(found);
       std::vector<double> samples = las.Curves[k].Samples;
-      double factor = 1;
-      const QString fileUnit = las.Curves[k].Unit.trimmed(), wanted = TemplateUnit(curve).trimmed();
-      if (!fileUnit.isEmpty() && !wanted.isEmpty() && fileUnit.compare(wanted, Qt::CaseInsensitive) != 0) {
-        const TUnit* from = FindUnit(fileUnit);
-        const TUnit* to = FindUnit(wanted);
-        if (from && to && from->Quantity == to->Quantity) {
-          factor = from->Size / to->Size;
-          if (factor != 1) report.ConvertedCurves.push_back({curve->Name(), fileUnit, wanted});
-        } else {
-          report.UnitMismatches.push_back({curve->Name(), fileUnit, wanted});
-        }
-      }
+      const QString scaleUnit = ScaleUnitOf(curve).trimmed();
+      const TUnitFit fit = FitUnit(las.Curves[k].Unit, scaleUnit);
+      if (fit.Kind == TUnitFit::Converted)
+        report.ConvertedCurves.push_back({curve->Name(), las.Curves[k].Unit.trimmed(), scaleUnit});
+      else if (fit.Kind == TUnitFit::Different)
+        report.UnitMismatches.push_back({curve->Name(), las.Curves[k].Unit.trimmed(), scaleUnit});
+      const double factor = fit.Factor;
       for (double& v : samples) v = std::isnan(v) ? curve->NullValue() : v * factor;
       if (!curve->SetSamples(las.Start, las.Step, std::move(samples))) {
         report.EmptyCurves << curve->Name();

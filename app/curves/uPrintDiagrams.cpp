@@ -16,6 +16,7 @@
 #include "uIntervalImport.h"
 #include "uLanguage.h"
 #include "uLasCurves.h"
+#include "uLasMatch.h"
 #include "uNumbers.h"
 #include "uPrintDiagramm.h"
 #include "uPrintDiagrammScale.h"
@@ -391,7 +392,7 @@ bool TPrintDiagrams::ImportAllFromTable(const TStringTable& table, const QString
   return true;
 }
 
-int TPrintDiagrams::ImportLas(const TLasData& las, QString* error) {
+int TPrintDiagrams::ImportLas(const TLasData& las, QString* error, QStringList* notes) {
   if (las.Curves.empty() || !(las.Step > 0)) {
     if (error) *error = TranslateError(QStringLiteral("LasNoCurves"), QStringLiteral("The LAS file holds no curves"));
     return -1;
@@ -400,21 +401,48 @@ int TPrintDiagrams::ImportLas(const TLasData& las, QString* error) {
   int added = 0;
   FFilling = true;
   // Curves here before the import (a template's) take the data of their
-  // name, each once; a file naming two curves alike gets two curves.
+  // name, each once; a file naming two curves alike gets two curves. Those
+  // left then take another name of their log (GR from GAMN) the file has.
   std::vector<TPrintDiagramm*> waiting = Curves();
-  for (const TLasData::TCurve& c : las.Curves) {
-    TPrintDiagramm* curve = nullptr;
+  std::vector<TPrintDiagramm*> target(las.Curves.size(), nullptr);
+  std::vector<bool> taken(las.Curves.size(), false);
+  for (size_t k = 0; k < las.Curves.size(); ++k)
     for (TPrintDiagramm*& w : waiting)
-      if (w && w->Name().compare(c.Mnemonic, Qt::CaseInsensitive) == 0) {
-        curve = std::exchange(w, nullptr);
+      if (w && w->Name().compare(las.Curves[k].Mnemonic, Qt::CaseInsensitive) == 0) {
+        target[k] = std::exchange(w, nullptr);
+        taken[k] = true;
         break;
       }
+  for (TPrintDiagramm*& w : waiting) {
+    if (!w) continue;
+    const int k = FindOtherNameOfLog(las, w->Name(), taken, ScaleUnitOf(w));
+    if (k < 0) continue;
+    target[static_cast<size_t>(k)] = std::exchange(w, nullptr);
+    taken[static_cast<size_t>(k)] = true;
+    if (notes)
+      *notes << SubstituteArgs(
+          TranslateGeneral(QStringLiteral("LasFilledFrom"), QStringLiteral("%s: filled from %s of the file")),
+          {target[static_cast<size_t>(k)]->Name(), las.Curves[static_cast<size_t>(k)].Mnemonic});
+  }
+  for (size_t k = 0; k < las.Curves.size(); ++k) {
+    const TLasData::TCurve& c = las.Curves[k];
+    TPrintDiagramm* curve = target[k];
     const bool fresh = curve == nullptr;
     if (fresh) curve = AddEmptyCurve(c.Mnemonic, las.Step);
     if (!curve) continue;
+    // A curve the column had is drawn in the unit its scale names.
+    const TUnitFit fit = fresh ? TUnitFit() : FitUnit(c.Unit, ScaleUnitOf(curve));
+    if (notes && fit.Kind == TUnitFit::Converted)
+      *notes << SubstituteArgs(
+          TranslateGeneral(QStringLiteral("LasConverted"), QStringLiteral("%s: converted from %s to %s")),
+          {curve->Name(), c.Unit.trimmed(), ScaleUnitOf(curve).trimmed()});
+    if (notes && fit.Kind == TUnitFit::Different)
+      *notes << SubstituteArgs(
+          TranslateGeneral(QStringLiteral("LasUnitDiffers"),
+                           QStringLiteral("%s: the file's unit %s is not the scale's %s; drawn as read")),
+          {curve->Name(), c.Unit.trimmed(), ScaleUnitOf(curve).trimmed()});
     std::vector<double> samples = c.Samples;
-    for (double& v : samples)
-      if (std::isnan(v)) v = curve->NullValue();
+    for (double& v : samples) v = std::isnan(v) ? curve->NullValue() : v * fit.Factor;
     if (!curve->SetSamples(las.Start, las.Step, std::move(samples))) continue;
     curve->SetHeight(curve->DepthToPage(curve->EndDepth()) - curve->Top());
     if (fresh) {
@@ -555,11 +583,11 @@ bool TPrintDiagrams::ImportWithDialog() {
     TLasData las;
     if (ReadLasCurves(name, &las, &error)) {
       Clear();
-      done = ImportLas(las, &error) >= 0;
+      QStringList notes = las.Warnings;
+      done = ImportLas(las, &error, &notes) >= 0;
       if (done) ApplyParameters(IniBeside(name));
-      if (done && !las.Warnings.isEmpty())
-        Ui().Message(TMsgKind::Warning, TranslateWord(QStringLiteral("Import")), las.Warnings.join(QLatin1Char('\n')),
-                     mbOK);
+      if (done && !notes.isEmpty())
+        Ui().Message(TMsgKind::Warning, TranslateWord(QStringLiteral("Import")), notes.join(QLatin1Char('\n')), mbOK);
     }
   } else {
     TStringTable table;

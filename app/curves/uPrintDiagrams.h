@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <vector>
 
@@ -88,8 +89,10 @@ class TPrintDiagrams : public TDataObject {
   // not increase.
   bool ImportAllFromTable(const TStringTable& table, const QString& fileName);
   // Every curve of a LAS file on its regular grid (see uLasCurves.h); the
-  // number of curves added, -1 with *error when nothing could be read.
-  int ImportLas(const TLasData& las, QString* error);
+  // number of curves added, -1 with *error when nothing could be read. Curves
+  // the column has take the file's curve of their name or of another name of
+  // their log, in the unit their scale names; `notes` gets a line for each.
+  int ImportLas(const TLasData& las, QString* error, QStringList* notes = nullptr);
   // The table of the export: "Depth" and one column per curve plot, rows
   // from depth 0 down to the column's bottom at the smallest curve step;
   // null when that would be more than 2^25 cells (the LAS export has no

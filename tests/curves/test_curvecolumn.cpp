@@ -360,6 +360,34 @@ TEST_F(CurveColumnTest, LasFillConvertsCurvesToTheTemplatesUnits) {
   EXPECT_EQ(report.UnitMismatches, (std::vector<TChange>{{"SP", "UR/H", "MV"}}));
 }
 
+// Importing a LAS file into a column that has curves (a template's track):
+// they take the file's curve of their name or another name of their log, in
+// their scale's unit, and say so; the file's other curves join as new ones.
+TEST_F(CurveColumnTest, LasImportFillsTheColumnsCurvesUnderOtherNamesAndUnits) {
+  TColumnFixture f(0, 100);
+  f.Column->AddEmptyCurve("GR", 0.5)->AddScaleHeader(nullptr)->SetMeasureName("GAPI");
+  f.Column->AddEmptyCurve("CALI", 0.5)->AddScaleHeader(nullptr)->SetMeasureName("IN");
+  f.Column->AddEmptyCurve("SP", 0.5)->AddScaleHeader(nullptr)->SetMeasureName("MV");
+  TLasData las;
+  las.Start = 10;
+  las.Step = 0.5;
+  las.Curves.push_back({"CALI", "MM", {254, 228.6}});
+  las.Curves.push_back({"GAMN", "GAPI", {40, 50}});
+  las.Curves.push_back({"SP", "UR/H", {7, 8}});
+  las.Curves.push_back({"GK", "UR/H", {9, 10}});
+  QStringList notes;
+  ASSERT_EQ(f.Column->ImportLas(las, nullptr, &notes), 4);
+  const std::vector<TPrintDiagramm*> curves = f.Column->Curves();
+  ASSERT_EQ(curves.size(), 4u);
+  EXPECT_EQ(curves[0]->Samples(), (std::vector<double>{40, 50})) << "GR from GAMN: GK comes first, but in UR/H";
+  EXPECT_DOUBLE_EQ(curves[1]->Samples()[0], 10);
+  EXPECT_DOUBLE_EQ(curves[1]->Samples()[1], 9);
+  EXPECT_EQ(curves[2]->Samples(), (std::vector<double>{7, 8}));
+  EXPECT_EQ(curves[3]->Name(), "GK") << "a curve no curve of the column took joins as it is";
+  EXPECT_EQ(notes, (QStringList{"GR: filled from GAMN of the file", "CALI: converted from MM to IN",
+                                "SP: the file's unit UR/H is not the scale's MV; drawn as read"}));
+}
+
 // Headers a template puts above the column (into the head over the body)
 // stay above it when curves come or the column is restacked; a column whose
 // headers are inside keeps stacking them down from its top.

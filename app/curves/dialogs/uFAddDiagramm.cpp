@@ -140,8 +140,10 @@ void TFAddDiagramm::UpdateOk() {
 bool TFAddDiagramm::Apply() {
   if (FLas) {
     QString error;
-    const bool added = FColumn->ImportLas(*FLas, &error) > 0;
+    QStringList notes;
+    const bool added = FColumn->ImportLas(*FLas, &error, &notes) > 0;
     if (!added && !error.isEmpty()) Ui().Message(TMsgKind::Error, Caption(), error, mbOK);
+    if (added && !notes.isEmpty()) Ui().Message(TMsgKind::Information, Caption(), notes.join(QLatin1Char('\n')), mbOK);
     FColumn->Invalidate(FColumn);
     return added;
   }
