@@ -2,8 +2,9 @@
 // its streams is damaged in turn (cut short, emptied, bytes and counts
 // overwritten, junk appended) and the document opened again: a damaged file
 // must load what is sound or be refused, and whatever loads must save, load
-// back and draw without a crash. The shipped templates (text files) are
-// damaged line by line the same way.
+// back and draw without a crash. Each column saved alone as an object file
+// (".kno") is damaged the same way, and the shipped templates (text files)
+// line by line.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -14,6 +15,8 @@
 #include <random>
 
 #include "uDrawContext.h"
+#include "uObjectFile.h"
+#include "uObjectImage.h"
 #include "uPrintDocument.h"
 #include "uRegistration.h"
 #include "uScratchEnvTest.h"
@@ -142,6 +145,55 @@ TEST_F(DamagedSample, EveryDamagedStreamLoadsWhatIsSoundOrIsRefused) {
   EXPECT_GT(loaded, streams) << "damage to one object's values leaves the document readable";
   RecordProperty("loaded", loaded);
   RecordProperty("refused", refused);
+}
+
+// An object file is a column on its own (Save object, then Insert object or
+// `--export` of the file): it too loads what is sound or is refused.
+TEST_F(DamagedSample, DamagedObjectFilesLoadWhatIsSoundOrAreRefused) {
+  TPrintDocument sample;
+  QString error;
+  ASSERT_TRUE(sample.LoadFromFile(kSample, &error)) << error.toStdString();
+  std::vector<TPrintObjectList*> columns;
+  for (int b = 0; b < sample.Count(); ++b)
+    if (TPrintObjectList* block = sample.GetChild(b)->AsObjectList())
+      for (int i = 0; i < block->Count(); ++i)
+        if (TPrintObjectList* column = block->GetChild(i)->AsObjectList()) columns.push_back(column);
+  ASSERT_GE(columns.size(), 6u) << "the sample's body holds its columns";
+  std::mt19937 rng(20261211);
+  int loaded = 0, variants = 0;
+  for (size_t c = 0; c < columns.size(); ++c) {
+    const QString original = Path(QStringLiteral("column%1.kno").arg(c));
+    ASSERT_EQ(SaveObjectFile(columns[c], original, &error), S_OK) << error.toStdString();
+    HRESULT hr = S_OK;
+    const std::unique_ptr<TStorage> file = TStorage::OpenFile(original, &hr);
+    ASSERT_TRUE(file);
+    const int streams = [&] {
+      const std::unique_ptr<TStorage> copy = TStorage::CreateNew();
+      return CopyDamaged(file.get(), copy.get(), -1, {}, &rng);
+    }();
+    for (int target = 0; target < streams; ++target) {
+      for (const auto& [what, damage] : Mutations()) {
+        SCOPED_TRACE("column " + std::to_string(c) + " stream " + std::to_string(target) + " " + what);
+        ++variants;
+        const std::unique_ptr<TStorage> copy = TStorage::CreateNew();
+        CopyDamaged(file.get(), copy.get(), target, damage, &rng);
+        const QString damaged = Path("damaged.kno");
+        ASSERT_EQ(copy->SaveToFile(damaged), S_OK);
+        const std::unique_ptr<TPrintObjectList> object = LoadObjectFile(damaged, &error);
+        if (!object) {
+          EXPECT_FALSE(error.isEmpty()) << "a refused file is reported";
+          continue;
+        }
+        ++loaded;
+        RenderObjectBitmap(object.get(), 0.25);
+        ASSERT_EQ(SaveObjectFile(object.get(), Path("saved.kno"), &error), S_OK) << error.toStdString();
+        const std::unique_ptr<TPrintObjectList> again = LoadObjectFile(Path("saved.kno"), &error);
+        ASSERT_TRUE(again) << "what was saved opens: " << error.toStdString();
+        RenderObjectBitmap(again.get(), 0.25);
+      }
+    }
+  }
+  EXPECT_GT(loaded, variants / 2) << "damage to one value leaves most of an object readable";
 }
 
 // A template's lines lost, cut, doubled or given values no key expects.
