@@ -272,13 +272,16 @@ void TRuller::DrawDepthMarks(const TDrawContext& context, const TPrintDeepObject
     const int y = context.PixelY(position);
     LineExclusive(dc, markFrom, y, markTo, y);
     if (FFont) {
-      // Centred on its mark, but kept inside the column: the label of a mark
-      // on the column's top or bottom edge would print over the block above
-      // or below (the head's last row, the next body).
       if (paged && (y < context.ClipRect.Top || y >= context.ClipRect.Bottom)) continue;
+      // Centred on its mark, but kept inside the column (and the page): the
+      // label of a mark on the column's top or bottom edge would print over
+      // the block above or below (the head's last row, the next body).
       const int height = labelHeight / 2 * 2;
       int top = y - labelHeight / 2;
-      if (labelBottom - labelTop >= height) top = std::clamp(top, labelTop, labelBottom - height);
+      if (labelBottom - labelTop >= height)
+        top = std::clamp(top, labelTop, labelBottom - height);
+      else if (r.Bottom - r.Top >= height)
+        top = std::clamp(top, r.Top, r.Bottom - height);
       const QRect label(box.Left, top, box.Right - box.Left, height);
       if (label.width() > 0) font.DrawFormatted(dc, label, Label(static_cast<double>(i) * FStep));
     }
