@@ -12,7 +12,7 @@ struct TCurveFamily {
   const char* Others[10];
 };
 constexpr TCurveFamily kFamilies[] = {
-    {"GR", {"GK", "GRC", "GAMN", "SGR", "CGR", "GRD", "GAM"}},
+    {"GR", {"GK", "GRC", "GAMN", "SGR", "CGR", "GRD", "GAM", "GAMMA"}},
     {"SP", {"PS", "SSP", "SPC"}},
     {"CALI", {"CAL", "HCAL", "CALS", "CAL1", "KAV", "DS"}},
     {"ILD", {"RILD", "IND", "IK", "RIK"}},
@@ -30,11 +30,11 @@ struct TUnit {
   double Size;
 };
 constexpr TUnit kUnits[] = {
-    {"M", 1, 1},    {"CM", 1, 0.01},         {"MM", 1, 0.001},         {"IN", 1, 0.0254},   {"INCH", 1, 0.0254},
-    {"G/C3", 2, 1}, {"G/CC", 2, 1},          {"G/CM3", 2, 1},          {"KG/M3", 2, 0.001}, {"V/V", 3, 1},
-    {"DEC", 3, 1},  {"FRAC", 3, 1},          {"M3/M3", 3, 1},          {"%", 3, 0.01},      {"PU", 3, 0.01},
-    {"US/M", 4, 1}, {"US/F", 4, 1 / 0.3048}, {"US/FT", 4, 1 / 0.3048}, {"GAPI", 5, 1},      {"API", 5, 1},
-    {"OHMM", 6, 1}, {"OHM.M", 6, 1},         {"OHM-M", 6, 1},          {"OHM/M", 6, 1},
+    {"M", 1, 1},     {"CM", 1, 0.01}, {"MM", 1, 0.001},        {"IN", 1, 0.0254},        {"INCH", 1, 0.0254},
+    {"G/C3", 2, 1},  {"G/CC", 2, 1},  {"G/CM3", 2, 1},         {"KG/M3", 2, 0.001},      {"K/M3", 2, 0.001},
+    {"V/V", 3, 1},   {"DEC", 3, 1},   {"FRAC", 3, 1},          {"M3/M3", 3, 1},          {"%", 3, 0.01},
+    {"PU", 3, 0.01}, {"US/M", 4, 1},  {"US/F", 4, 1 / 0.3048}, {"US/FT", 4, 1 / 0.3048}, {"GAPI", 5, 1},
+    {"API", 5, 1},   {"OHMM", 6, 1},  {"OHM.M", 6, 1},         {"OHM-M", 6, 1},          {"OHM/M", 6, 1},
 };
 
 const TUnit* FindUnit(const QString& name) {

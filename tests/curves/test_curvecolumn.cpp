@@ -334,7 +334,7 @@ TEST_F(CurveColumnTest, LasFillConvertsCurvesToTheTemplatesUnits) {
     const char* FileUnit;
     double Read, Drawn;
   } cases[] = {
-      {"CALI", "IN", "MM", 254, 10},  {"RHOB", "G/C3", "kg/m3", 2450, 2.45},
+      {"CALI", "IN", "MM", 254, 10},  {"RHOB", "G/C3", "k/m3", 2450, 2.45},
       {"NPHI", "V/V", "%", 25, 0.25}, {"DT", "US/F", "US/M", 100 / 0.3048, 100},
       {"GR", "GAPI", "API", 80, 80},  {"SP", "MV", "UR/H", 12, 12},
       {"RT", "", "OHMM", 7, 7},
@@ -356,7 +356,7 @@ TEST_F(CurveColumnTest, LasFillConvertsCurvesToTheTemplatesUnits) {
   using TChange = TLasFillReport::TUnitChange;
   EXPECT_EQ(report.ConvertedCurves,
             (std::vector<TChange>{
-                {"CALI", "MM", "IN"}, {"RHOB", "kg/m3", "G/C3"}, {"NPHI", "%", "V/V"}, {"DT", "US/M", "US/F"}}));
+                {"CALI", "MM", "IN"}, {"RHOB", "k/m3", "G/C3"}, {"NPHI", "%", "V/V"}, {"DT", "US/M", "US/F"}}));
   EXPECT_EQ(report.UnitMismatches, (std::vector<TChange>{{"SP", "UR/H", "MV"}}));
 }
 
