@@ -1,5 +1,6 @@
 #include "uCommandLine.h"
 
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -7,10 +8,12 @@
 #include "uComPtr.h"
 #include "uDocumentCommands.h"
 #include "uKinds.h"
+#include "uLanguage.h"
 #include "uObjectFile.h"
 #include "uPrintDocument.h"
 #include "uPrintObjectList.h"
 #include "uSample.h"
+#include "uSettings.h"
 #include "uStorage.h"
 #include "uTableToText.h"
 
@@ -64,6 +67,15 @@ int Resave(const QStringList& args, QTextStream&, QTextStream& err) {
 
 int MakeSample(const QStringList& args, QTextStream&, QTextStream& err) {
   QString error;
+  // The sample in another language: that language's pack gives the
+  // template's heads and names, the sample its own texts.
+  if (args.size() > 1) {
+    const QString pack = ProgramDir() + u'/' + QFileInfo(args[1]).fileName() + QStringLiteral(".vox");
+    if (!LoadLanguage(pack)) {
+      err << "Kerno: " << LanguageLoadFailureText(pack) << "\n";
+      return 1;
+    }
+  }
   auto sample = MakeSampleDocument(&error);
   if (!sample || !sample->SaveToFile(args[0], &error)) {
     err << "Kerno: " << error << "\n";
@@ -75,7 +87,7 @@ int MakeSample(const QStringList& args, QTextStream&, QTextStream& err) {
 const TCommandLineCommand kCommands[] = {
     {"--dump", 1, "--dump FILE", &Dump},
     {"--resave", 2, "--resave IN OUT", &Resave},
-    {"--make-sample", 1, "--make-sample OUT", &MakeSample},
+    {"--make-sample", 1, "--make-sample OUT [LANGUAGE]", &MakeSample, 2},
     {"--table-to-text", 2, "--table-to-text IN OUT", &RunTableToText},
     {"--export", 2, kExportUsage, &RunExport, 8},
     {"--new", 2, "--new TEMPLATE OUT.knd", &RunNew},

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "uIniFile.h"
+#include "uLanguage.h"
 #include "uLasCurves.h"
 #include "uLasFill.h"
 #include "uPassportBody.h"
@@ -29,29 +30,31 @@ namespace {
 // A made-up well of a made-up field; the parameters the heads name.
 constexpr struct {
   const char* Name;
-  const char* Value;
+  TSampleText Value;
 } kValues[] = {
-    {"COMPANY", "Ozerneft LLC"},
-    {"WELL", "412-R"},
-    {"FIELD", "Ozernoye"},
-    {"AREA", "Severo-Ozernaya"},
-    {"OPERATOR", "Ozerneft LLC"},
-    {"GEOLOGIST", "I. P. Sokolova"},
-    {"SPUD_DATE", "14.03.2023"},
-    {"COMPLETION_DATE", "02.05.2023"},
-    {"LOG_DATE", "28.04.2023"},
-    {"ELEVATION", "142.6"},
-    {"TOTAL_DEPTH", "1620"},
-    {"COORD_X", "6 712 345.2"},
-    {"COORD_Y", "15 487 220.8"},
-    {"COORD_SYSTEM", "Pulkovo 1942, zone 15"},
-    {"SCALE", "200"},
-    {"REMARKS", "Cored 1488-1512 m, recovery 86 %"},
+    {"COMPANY", {"Ozerneft LLC", "Озернефть"}},  // beside the logo: a narrow cell
+    {"WELL", {"412-R", "412-Р"}},
+    {"FIELD", {"Ozernoye", "Озёрное"}},
+    {"AREA", {"Severo-Ozernaya", "Северо-Озёрная"}},
+    {"OPERATOR", {"Ozerneft LLC", "ООО «Озернефть»"}},
+    {"GEOLOGIST", {"I. P. Sokolova", "И. П. Соколова"}},
+    {"SPUD_DATE", {"14.03.2023", "14.03.2023"}},
+    {"COMPLETION_DATE", {"02.05.2023", "02.05.2023"}},
+    {"LOG_DATE", {"28.04.2023", "28.04.2023"}},
+    {"ELEVATION", {"142.6", "142,6"}},
+    {"TOTAL_DEPTH", {"1620", "1620"}},
+    {"COORD_X", {"6 712 345.2", "6 712 345,2"}},
+    {"COORD_Y", {"15 487 220.8", "15 487 220,8"}},
+    {"COORD_SYSTEM", {"Pulkovo 1942, zone 15", "Пулково 1942, зона 15"}},
+    {"SCALE", {"200", "200"}},
+    {"REMARKS", {"Cored 1488-1512 m, recovery 86 %", "Керн отобран в интервале 1488-1512 м, вынос 86 %"}},
     {"CONCLUSIONS",
-     "Oil-saturated sandstones at 1492.5-1507.0 m (porosity 18-21 %) are recommended for testing. "
-     "The sandstones at 1462-1470 m and below 1533 m are water-bearing."},
-    {"CHECKED_BY", "V. N. Orlov"},
-    {"REPORT_DATE", "15.05.2023"},
+     {"Oil-saturated sandstones at 1492.5-1507.0 m (porosity 18-21 %) are recommended for testing. "
+      "The sandstones at 1462-1470 m and below 1533 m are water-bearing.",
+      "Нефтенасыщенные песчаники в интервале 1492,5-1507,0 м (пористость 18-21 %) рекомендуются к "
+      "испытанию. Песчаники в интервале 1462-1470 м и ниже 1533 м водонасыщенные."}},
+    {"CHECKED_BY", {"V. N. Orlov", "В. Н. Орлов"}},
+    {"REPORT_DATE", {"15.05.2023", "15.05.2023"}},
 };
 
 // The columns of the body, left to right, in mm from its left edge; the
@@ -106,11 +109,11 @@ bool Fail(QString* error, const QString& text) {
 }
 
 // Gives the head's parameters the well's values (names it does not use are left out).
-void FillValues(TPrintHeader* head) {
+void FillValues(TPrintHeader* head, bool russian) {
   TNamedValueList& values = head->Parameters();
   for (const auto& v : kValues) {
     const QString name = Utf8(v.Name);
-    if (values.Contains(name)) values.SetValue(name, Utf8(v.Value));
+    if (values.Contains(name)) values.SetValue(name, Utf8(v.Value.In(russian)));
   }
   if (values.Contains(QStringLiteral("TOP_DEPTH")))
     values.SetValue(QStringLiteral("TOP_DEPTH"), QString::number(kSampleTopDepth));
@@ -131,10 +134,10 @@ TBoundsRect ColumnBounds(const TPassportBody* body, const TPlace& place) {
 }
 
 template <class T>
-T* AddColumn(TPassportBody* body, const TPlace& place, const char* name) {
+T* AddColumn(TPassportBody* body, const TPlace& place, const TSampleText& name, bool russian) {
   auto made = std::make_unique<T>();
   T* column = made.get();
-  column->SetName(Utf8(name));
+  column->SetName(Utf8(name.In(russian)));
   column->SetBoundsRect(ColumnBounds(body, place));
   body->AddChild(std::move(made));
   return column;
@@ -142,40 +145,41 @@ T* AddColumn(TPassportBody* body, const TPlace& place, const char* name) {
 
 // The head of column titles between the well's head and the body; the curve
 // tracks' scale headers lie in its lower rows.
-std::unique_ptr<TPrintHeader> MakeCaptionHead(double width) {
+std::unique_ptr<TPrintHeader> MakeCaptionHead(double width, bool russian) {
   auto head = std::make_unique<TPrintHeader>();
-  head->SetName(QStringLiteral("Columns"));
+  head->SetName(Utf8(russian ? "Колонки" : "Columns"));
   head->SetBoundsRect({0, 0, width, kCaptionHeight});
-  const auto add = [&](double left, double right, double top, double bottom, const char* text) {
+  const auto add = [&](double left, double right, double top, double bottom, const TSampleText& text) {
     auto t = std::make_unique<TPrintText>();
     t->SetBoundsRect({left, top, right, bottom});
-    t->SetText(Utf8(text));
+    t->SetText(Utf8(text.In(russian)));
     t->Font().SetName(QStringLiteral("Arial"));
     t->Font().SetSize(7);
     t->Font().Format = DT_CENTER | DT_VCENTER | DT_WORDBREAK;
     head->AddChild(std::move(t));
   };
-  add(kUnitsPlace.Left, kUnitsPlace.Right, 0, kCaptionHeight, "Stage");
-  add(kScalePlace.Left, kScalePlace.Right, 0, kCaptionHeight, "Depth, m");
-  add(kLithologyPlace.Left, kFluidPlace.Right, 0, kCaptionHeight, "Lithology");
+  add(kUnitsPlace.Left, kUnitsPlace.Right, 0, kCaptionHeight, {"Stage", "Ярус"});
+  add(kScalePlace.Left, kScalePlace.Right, 0, kCaptionHeight, {"Depth, m", "Глубина, м"});
+  add(kLithologyPlace.Left, kFluidPlace.Right, 0, kCaptionHeight, {"Lithology", "Литология"});
   for (const auto& [place, title] :
-       {std::pair{kGammaPlace, "Gamma ray"}, std::pair{kResistivityPlace, "Resistivity, porosity"}}) {
+       {std::pair{kGammaPlace, TSampleText{"Gamma ray", "Гамма-каротаж"}},
+        std::pair{kResistivityPlace, TSampleText{"Resistivity, porosity", "Сопротивление, пористость"}}}) {
     add(place.Left, place.Right, 0, kTitleRow, title);
-    add(place.Left, place.Right, kTitleRow, kCaptionHeight, "");
+    add(place.Left, place.Right, kTitleRow, kCaptionHeight, {"", ""});
   }
-  add(kCorePlace.Left, kCorePlace.Right, 0, kTitleRow, "Core");
+  add(kCorePlace.Left, kCorePlace.Right, 0, kTitleRow, {"Core", "Керн"});
   double left = kCorePlace.Left;
-  const char* coreTitles[] = {"From, m", "To, m", "Rec., m"};
+  const TSampleText coreTitles[] = {{"From, m", "От, м"}, {"To, m", "До, м"}, {"Rec., m", "Вын., м"}};
   for (size_t i = 0; i < std::size(kCoreWidths); ++i) {
     add(left, left + kCoreWidths[i], kTitleRow, kCaptionHeight, coreTitles[i]);
     left += kCoreWidths[i];
   }
-  add(kDescPlace.Left, kDescPlace.Right, 0, kCaptionHeight, "Description of rocks");
+  add(kDescPlace.Left, kDescPlace.Right, 0, kCaptionHeight, {"Description of rocks", "Описание пород"});
   return head;
 }
 
-bool AddLithology(TPassportBody* body, QString* error) {
-  auto* column = AddColumn<TPrintStratCol>(body, kLithologyPlace, "Lithology");
+bool AddLithology(TPassportBody* body, bool russian, QString* error) {
+  auto* column = AddColumn<TPrintStratCol>(body, kLithologyPlace, {"Lithology", "Литология"}, russian);
   if (!column->LoadDataBase(QStringLiteral("default.lsd")))
     return Fail(error, QStringLiteral("the sign database default.lsd is missing"));
   for (const TSampleLayer& layer : SampleLayers()) {
@@ -189,14 +193,15 @@ bool AddLithology(TPassportBody* body, QString* error) {
 }
 
 // Oil and water in the reservoirs, a bar each beside the lithology.
-void AddFluids(TPassportBody* body) {
-  auto* line = AddColumn<TPrintColorLine>(body, kFluidPlace, "Saturation");
+void AddFluids(TPassportBody* body, bool russian) {
+  auto* line = AddColumn<TPrintColorLine>(body, kFluidPlace, {"Saturation", "Насыщение"}, russian);
   TPrintColorLine::TCategories categories;
   const double width = kFluidPlace.Right - kFluidPlace.Left;
   for (const auto& [fluid, name, color] :
-       {std::tuple{TSampleFluid::Oil, "Oil", kOilColor}, std::tuple{TSampleFluid::Water, "Water", kWaterColor}}) {
+       {std::tuple{TSampleFluid::Oil, TSampleText{"Oil", "Нефть"}, kOilColor},
+        std::tuple{TSampleFluid::Water, TSampleText{"Water", "Вода"}, kWaterColor}}) {
     auto category = std::make_unique<TColorCategory>();
-    category->Name = Utf8(name);
+    category->Name = Utf8(name.In(russian));
     category->Color = color;
     category->BarLeft = 0;
     category->BarRight = width;
@@ -228,9 +233,9 @@ bool ReadSampleLogs(TLasData* las, QString* error) {
   return true;
 }
 
-void AddTrack(TPassportBody* body, const TPlace& place, const char* name, std::span<const TSampleCurve> curves,
-              const TLasData& las) {
-  auto* track = AddColumn<TPrintDiagrams>(body, place, name);
+void AddTrack(TPassportBody* body, const TPlace& place, const TSampleText& name, bool russian,
+              std::span<const TSampleCurve> curves, const TLasData& las) {
+  auto* track = AddColumn<TPrintDiagrams>(body, place, name, russian);
   track->VertLines1 = {2, 0xC0C0C0, -1, 5};
   track->HorzLines1 = {0, 0xC0C0C0, -1, 10};
   track->HorzLines2 = {2, 0xC0C0C0, -1, 2};
@@ -265,15 +270,15 @@ void BindTexts(TPrintDesc* column) {
   column->SetChildFlags((column->ChildFlags() & ~static_cast<uint32_t>(pfMoveY)) | kDescSmartBorder);
 }
 
-void AddUnits(TPassportBody* body) {
-  auto* units = AddColumn<TPrintDesc>(body, kUnitsPlace, "Stratigraphy");
+void AddUnits(TPassportBody* body, bool russian) {
+  auto* units = AddColumn<TPrintDesc>(body, kUnitsPlace, {"Stratigraphy", "Стратиграфия"}, russian);
   units->Font.SetName(QStringLiteral("Arial"));
   units->Font.SetSize(7);
   units->Font.Format = DT_CENTER | DT_VCENTER | DT_WORDBREAK;
   units->TextBorders = true;
   BindTexts(units);
   units->LeftIndent = units->RightIndent = 0.5;
-  for (const TSampleUnit& u : SampleUnits()) units->CreateText(u.Top, u.Bottom, Utf8(u.Name));
+  for (const TSampleUnit& u : SampleUnits()) units->CreateText(u.Top, u.Bottom, Utf8(u.Name.In(russian)));
   units->ApplyToTexts();
 }
 
@@ -297,17 +302,18 @@ void FillCore(TPrintDeepTable* core) {
   core->RebuildIntervals();
 }
 
-void FillDescriptions(TPrintDesc* desc) {
+void FillDescriptions(TPrintDesc* desc, bool russian) {
   desc->Font.SetName(QStringLiteral("Arial"));
   desc->Font.SetSize(7);
   desc->Font.Format = DT_WORDBREAK;
   desc->TextBorders = true;
   BindTexts(desc);
-  for (const TSampleLayer& layer : SampleLayers()) desc->CreateText(layer.Top, layer.Bottom, Utf8(layer.Description));
+  for (const TSampleLayer& layer : SampleLayers())
+    desc->CreateText(layer.Top, layer.Bottom, Utf8(layer.Description.In(russian)));
   desc->ApplyToTexts();
 }
 
-bool BuildBody(TPassportBody* body, QString* error) {
+bool BuildBody(TPassportBody* body, bool russian, QString* error) {
   auto* scale = ChildOfKind<TPrintDeepScale>(body);
   auto* core = ChildOfKind<TPrintDeepTable>(body);
   auto* desc = ChildOfKind<TPrintDesc>(body);
@@ -319,13 +325,13 @@ bool BuildBody(TPassportBody* body, QString* error) {
   scale->SetBoundsRect(ColumnBounds(body, kScalePlace));
   core->SetBoundsRect(ColumnBounds(body, kCorePlace));
   desc->SetBoundsRect(ColumnBounds(body, kDescPlace));
-  AddUnits(body);
-  if (!AddLithology(body, error)) return false;
-  AddFluids(body);
-  AddTrack(body, kGammaPlace, "Gamma ray", kGammaCurves, las);
-  AddTrack(body, kResistivityPlace, "Resistivity", kResistivityCurves, las);
+  AddUnits(body, russian);
+  if (!AddLithology(body, russian, error)) return false;
+  AddFluids(body, russian);
+  AddTrack(body, kGammaPlace, {"Gamma ray", "Гамма-каротаж"}, russian, kGammaCurves, las);
+  AddTrack(body, kResistivityPlace, {"Resistivity", "Сопротивление"}, russian, kResistivityCurves, las);
   FillCore(core);
-  FillDescriptions(desc);
+  FillDescriptions(desc, russian);
   body->SortByTop();
   body->Changed();
   return true;
@@ -334,6 +340,9 @@ bool BuildBody(TPassportBody* body, QString* error) {
 }  // namespace
 
 std::unique_ptr<TPrintDocument> MakeSampleDocument(QString* error) {
+  // The template's heads and names come in the loaded language; the
+  // sample's own texts follow it.
+  const bool russian = CurrentLanguage() == QLatin1String("russian");
   const QString path = TemplateDir() + QString::fromLatin1(kSampleTemplate);
   auto document = std::make_unique<TPrintDocument>();
   if (!document->LoadFromFile(path, error)) return nullptr;
@@ -356,11 +365,11 @@ std::unique_ptr<TPrintDocument> MakeSampleDocument(QString* error) {
   }
   TPrintHeader* closing = remarks.get();
   document->AddChild(std::move(remarks));
-  document->InsertChild(MakeCaptionHead(head->GetWidth()), 1);
-  FillValues(head);
-  FillValues(closing);
+  document->InsertChild(MakeCaptionHead(head->GetWidth(), russian), 1);
+  FillValues(head, russian);
+  FillValues(closing, russian);
   QString why;
-  if (!BuildBody(body, &why)) {
+  if (!BuildBody(body, russian, &why)) {
     if (error) *error = QStringLiteral("%1: %2").arg(path, why);
     return nullptr;
   }

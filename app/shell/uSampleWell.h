@@ -13,20 +13,28 @@
 inline constexpr double kSampleTopDepth = 1450;
 inline constexpr double kSampleBottomDepth = 1533;
 
+// A text of the sample in English and in Russian (the sample is made in
+// either language: "Kerno --make-sample OUT russian").
+struct TSampleText {
+  const char* En;
+  const char* Ru;
+  const char* In(bool russian) const { return russian ? Ru : En; }
+};
+
 // A layer of the lithology column: its rock codes of default.lsd and the
 // geologist's description of it.
 struct TSampleLayer {
   double Top;
   double Bottom;
   const char* Signs;  // separated by spaces
-  const char* Description;
+  TSampleText Description;
 };
 
 // A stratigraphic unit (stage and its index).
 struct TSampleUnit {
   double Top;
   double Bottom;
-  const char* Name;
+  TSampleText Name;
 };
 
 // A core run: the cored interval and the metres recovered.

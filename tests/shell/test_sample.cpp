@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <algorithm>
 #include <cmath>
@@ -31,7 +32,7 @@
 
 namespace {
 
-const QString kSample = QStringLiteral(KERNO_SOURCE_DIR "/resources/samples/sample.knd");
+const QString kSamples = QStringLiteral(KERNO_SOURCE_DIR "/resources/samples/");
 const QString kReferences = QStringLiteral(KERNO_TEST_DATA "/samples");
 
 template <class T>
@@ -55,14 +56,16 @@ double MeanOver(const TPrintDiagramm* curve, double top, double bottom) {
   return n ? sum / n : std::nan("");
 }
 
-class SampleDocument : public TScratchEnvTest {
+// The sample in English ("sample") and in Russian ("sample_ru"): the same
+// well, the same columns, the texts in the language.
+class SampleDocument : public TScratchEnvTest, public ::testing::WithParamInterface<const char*> {
  protected:
   SampleDocument() { UseProgramDir(QStringLiteral(KERNO_PROGRAM_DIR)); }
   void SetUp() override {
     ASSERT_NO_FATAL_FAILURE(TScratchEnvTest::SetUp());
     RegisterKinds();
     QString error;
-    ASSERT_TRUE(FDocument.LoadFromFile(kSample, &error)) << error.toStdString();
+    ASSERT_TRUE(FDocument.LoadFromFile(File(), &error)) << error.toStdString();
     ASSERT_EQ(FDocument.Count(), 4);
     FCaptions = dynamic_cast<TPrintHeader*>(FDocument.GetChild(1));
     FBody = dynamic_cast<TPassportBody*>(FDocument.GetChild(2));
@@ -70,6 +73,10 @@ class SampleDocument : public TScratchEnvTest {
     ASSERT_EQ(ColumnsOf<TPrintStratCol>(FBody).size(), 1u);
     FLithology = ColumnsOf<TPrintStratCol>(FBody)[0];
   }
+
+  static QString Name() { return QString::fromLatin1(GetParam()); }
+  static QString File() { return kSamples + Name() + QStringLiteral(".knd"); }
+  static bool Russian() { return Name().endsWith(QLatin1String("_ru")); }
 
   const TPrintDiagramm* Curve(const QString& name) const {
     for (TPrintDiagramm* c : FindDocumentCurves(FBody))
@@ -85,7 +92,7 @@ class SampleDocument : public TScratchEnvTest {
 
 }  // namespace
 
-TEST_F(SampleDocument, ColumnsShareTheIntervalAndFitTheSheetSideBySide) {
+TEST_P(SampleDocument, ColumnsShareTheIntervalAndFitTheSheetSideBySide) {
   const double width = FDocument.GetChild(0)->GetWidth();
   std::vector<TPrintObject*> columns;
   for (int i = 0; i < FBody->Count(); ++i) columns.push_back(FBody->GetChild(i));
@@ -126,6 +133,8 @@ TEST_F(SampleDocument, ColumnsShareTheIntervalAndFitTheSheetSideBySide) {
     EXPECT_NEAR(descriptions[i].TopDepth, layers[i]->TopDepth(), 1e-6);
     EXPECT_NEAR(descriptions[i].BottomDepth, layers[i]->BottomDepth(), 1e-6);
     EXPECT_GE(descriptions[i].Text.size(), 30) << "a real description";
+    EXPECT_EQ(descriptions[i].Text.contains(QRegularExpression(QStringLiteral("[а-яё]"))), Russian())
+        << "in the sample's language: " << descriptions[i].Text.toStdString();
   }
   const std::vector<TDescEntry> units = stages->Entries();
   ASSERT_GE(units.size(), 2u);
@@ -144,7 +153,7 @@ TEST_F(SampleDocument, ColumnsShareTheIntervalAndFitTheSheetSideBySide) {
 
 // Low gamma ray in sandstones, high in argillaceous rocks; the coal seam
 // light and resistive; oil and water marked only in sandstones.
-TEST_F(SampleDocument, LogsAgreeWithTheRocks) {
+TEST_P(SampleDocument, LogsAgreeWithTheRocks) {
   const TPrintDiagramm* gr = Curve("GR");
   const TPrintDiagramm* ild = Curve("ILD");
   const TPrintDiagramm* nphi = Curve("NPHI");
@@ -195,7 +204,7 @@ TEST_F(SampleDocument, LogsAgreeWithTheRocks) {
 
 // The curve tracks' scale headers lie in the caption head's rows above their
 // track, one row each, so that none hides the top of a log.
-TEST_F(SampleDocument, CurveScalesSitAboveTheLogs) {
+TEST_P(SampleDocument, CurveScalesSitAboveTheLogs) {
   const std::vector<TPrintDiagrams*> tracks = FindCurveColumns(FBody);
   ASSERT_EQ(tracks.size(), 2u);
   for (TPrintDiagrams* track : tracks) {
@@ -222,23 +231,26 @@ TEST_F(SampleDocument, CurveScalesSitAboveTheLogs) {
   }
 }
 
-TEST_F(SampleDocument, PrintsAsTheReferencePages) {
+TEST_P(SampleDocument, PrintsAsTheReferencePages) {
   const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
   if (pdftoppm.isEmpty()) GTEST_SKIP() << "pdftoppm (poppler-utils) not installed: pages not compared";
-  const QString pdf = FDir.filePath("sample.pdf");
+  const QString pdf = FDir.filePath(Name() + ".pdf");
   QProcess kerno;
-  kerno.start(QStringLiteral(KERNO_PROGRAM_DIR "/Kerno"), {"--export", kSample, pdf});
+  kerno.start(QStringLiteral(KERNO_PROGRAM_DIR "/Kerno"), {"--export", File(), pdf});
   ASSERT_TRUE(kerno.waitForFinished(60000));
   ASSERT_EQ(kerno.exitCode(), 0) << kerno.readAllStandardError().toStdString();
   QProcess render;
-  render.start(pdftoppm, {"-r", "100", "-gray", "-png", pdf, FDir.filePath("sample")});
+  render.start(pdftoppm, {"-r", "100", "-gray", "-png", pdf, FDir.filePath(Name())});
   ASSERT_TRUE(render.waitForFinished(60000));
-  const QStringList pages = QDir(FDir.path()).entryList({"sample-*.png"}, QDir::Files, QDir::Name);
+  const QStringList pages = QDir(FDir.path()).entryList({Name() + "-*.png"}, QDir::Files, QDir::Name);
   ASSERT_EQ(pages.size(), 2) << "the sheet, then its end with the closing head";
   const QString mismatches = QDir::current().filePath(QStringLiteral("test_sample-mismatches"));
   for (int i = 0; i < pages.size(); ++i) {
-    const TImageComparison result = CompareWithReference(
-        QImage(FDir.filePath(pages[i])), kReferences + QStringLiteral("/sample-%1.png").arg(i + 1), mismatches, 64, 4);
+    const TImageComparison result =
+        CompareWithReference(QImage(FDir.filePath(pages[i])),
+                             kReferences + QStringLiteral("/%1-%2.png").arg(Name()).arg(i + 1), mismatches, 64, 4);
     EXPECT_TRUE(result.Matches) << result.Message.toStdString();
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(Languages, SampleDocument, ::testing::Values("sample", "sample_ru"));
