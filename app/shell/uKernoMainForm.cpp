@@ -32,6 +32,7 @@
 #include "uKernoChild.h"
 #include "uLanguage.h"
 #include "uLanguageUi.h"
+#include "uLasFillCommand.h"
 #include "uLithologyEditor.h"
 #include "uMenuBuilder.h"
 #include "uNumbers.h"
@@ -127,6 +128,7 @@ void TkrKernoMainForm::ConnectCommands() {
   on(a.FilePrint, &TkrKernoMainForm::FilePrintExecute);
   on(a.FilePrintPreview, &TkrKernoMainForm::FilePrintPreviewExecute);
   on(a.FilePrintSetup, &TkrKernoMainForm::FilePrintSetupExecute);
+  on(a.FileFillFromLas, &TkrKernoMainForm::FileFillFromLasExecute);
   on(a.FileExport, &TkrKernoMainForm::FileExportExecute);
   on(a.FileAddBlock, &TkrKernoMainForm::FileAddBlockExecute);
   on(a.FileAddExtraBlock, &TkrKernoMainForm::FileAddExtraBlockExecute);
@@ -528,6 +530,10 @@ void TkrKernoMainForm::FilePrintSetupExecute() {
   // The pages are tiled anew by the page the printer now has.
   for (TKernoChild* child : Children()) child->SetPageSize(FPrinting->PageSizeMM());
   if (TKernoChild* child = ActiveChild()) child->Refresh();
+}
+
+void TkrKernoMainForm::FileFillFromLasExecute() {
+  if (TKernoChild* child = ActiveChild()) child->RunEdit([child] { return FillDocumentFromLas(child->Document()); });
 }
 
 void TkrKernoMainForm::FileExportExecute() {

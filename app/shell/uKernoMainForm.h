@@ -79,6 +79,7 @@ class TkrKernoMainForm : public QMainWindow {
   void FilePrintExecute();
   void FilePrintPreviewExecute();
   void FilePrintSetupExecute();
+  void FileFillFromLasExecute();
   void FileExportExecute();
   void FileAddBlockExecute();
   void FileAddExtraBlockExecute();

@@ -59,20 +59,21 @@ QIcon ActionIcon(const QString& name) {
 }
 
 QList<QAction*> TMainActions::All() const {
-  return {FileNew,        FileOpen,          FileSave,           FileSaveAs,     FileSaveAll,   TemplateSave,
-          FileAddBlock,   FileAddExtraBlock, FileEditExtraBlock, FileExport,     FilePrint,     FilePrintPreview,
-          FilePrintSetup, FileExit,          FileUndo,           EditDelete,     ViewEdit,      ViewPage,
-          ViewGrid,       ViewZoomIn,        ViewZoomOut,        CursorSelect,   CursorHand,    CursorSize,
-          CursorScale,    ServiceStructure,  ServiceLDBEdit,     ServiceOptions, WindowCascade, WindowTile,
-          WindowNext,     WindowPrevious,    WindowClose,        WindowCloseAll, HelpHelp,      HelpNew,
-          HelpPdf,        HelpTips,          HelpTipsSwitch,     HelpOnLine,     HelpWeb,       HelpAbout};
+  return {FileNew,          FileOpen,          FileSave,           FileSaveAs,      FileSaveAll,    TemplateSave,
+          FileAddBlock,     FileAddExtraBlock, FileEditExtraBlock, FileFillFromLas, FileExport,     FilePrint,
+          FilePrintPreview, FilePrintSetup,    FileExit,           FileUndo,        EditDelete,     ViewEdit,
+          ViewPage,         ViewGrid,          ViewZoomIn,         ViewZoomOut,     CursorSelect,   CursorHand,
+          CursorSize,       CursorScale,       ServiceStructure,   ServiceLDBEdit,  ServiceOptions, WindowCascade,
+          WindowTile,       WindowNext,        WindowPrevious,     WindowClose,     WindowCloseAll, HelpHelp,
+          HelpNew,          HelpPdf,           HelpTips,           HelpTipsSwitch,  HelpOnLine,     HelpWeb,
+          HelpAbout};
 }
 
 QList<QAction*> TMainActions::DocumentActions() const {
-  return {FileSave,     FileSaveAs, FileExport,     FilePrint,   FilePrintPreview, FileEditExtraBlock,
-          TemplateSave, ViewEdit,   ViewPage,       ViewGrid,    ViewZoomIn,       ViewZoomOut,
-          CursorSelect, CursorHand, CursorSize,     CursorScale, ServiceStructure, WindowCascade,
-          WindowTile,   WindowNext, WindowPrevious, WindowClose, WindowCloseAll};
+  return {FileSave,           FileSaveAs,   FileFillFromLas, FileExport,     FilePrint,   FilePrintPreview,
+          FileEditExtraBlock, TemplateSave, ViewEdit,        ViewPage,       ViewGrid,    ViewZoomIn,
+          ViewZoomOut,        CursorSelect, CursorHand,      CursorSize,     CursorScale, ServiceStructure,
+          WindowCascade,      WindowTile,   WindowNext,      WindowPrevious, WindowClose, WindowCloseAll};
 }
 
 TMainActions CreateMainActions(QMainWindow* frame) {
@@ -88,6 +89,8 @@ TMainActions CreateMainActions(QMainWindow* frame) {
   a.FileAddExtraBlock =
       Make(frame, "FileAddExtraBlock", "Insert extra block", "Insert one of the document's extra blocks");
   a.FileEditExtraBlock = Make(frame, "FileEditExtraBlock", "Extra blocks...", "Edit the document's extra blocks");
+  a.FileFillFromLas = Make(frame, "FileFillFromLas", "Fill from LAS file...",
+                           "Fill the active document's curves and head from a LAS file");
   a.FileExport = Make(frame, "FileExport", "Export as image...", "Export the active document as a picture", "export");
   a.FilePrint = Make(frame, "FilePrint", "Print...", "Print the active document", "print", QKeySequence::Print);
   a.FilePrintPreview = Make(frame, "FilePrintPreview", "Print preview...", "Show the printed pages", "print-preview");
@@ -149,7 +152,7 @@ TMainActions CreateMainActions(QMainWindow* frame) {
   file->addSeparator();
   file->addActions({a.FileAddBlock, a.FileAddExtraBlock, a.FileEditExtraBlock});
   file->addSeparator();
-  file->addAction(a.FileExport);
+  file->addActions({a.FileFillFromLas, a.FileExport});
   file->addSeparator();
   file->addActions({a.FilePrint, a.FilePrintPreview, a.FilePrintSetup});
   file->addSeparator();

@@ -46,6 +46,7 @@ struct TMainActions {
   QAction* FileAddBlock = nullptr;
   QAction* FileAddExtraBlock = nullptr;
   QAction* FileEditExtraBlock = nullptr;
+  QAction* FileFillFromLas = nullptr;
   QAction* FileExport = nullptr;
   QAction* FilePrint = nullptr;
   QAction* FilePrintPreview = nullptr;

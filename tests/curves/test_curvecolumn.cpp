@@ -17,6 +17,7 @@
 #include "uCurvesTestEnv.h"
 #include "uIniFile.h"
 #include "uLasFill.h"
+#include "uLasFillCommand.h"
 #include "uPassportBody.h"
 #include "uPrintDiagrammScale.h"
 #include "uPrintDiagrams.h"
@@ -386,6 +387,50 @@ TEST_F(CurveColumnTest, LasImportFillsTheColumnsCurvesUnderOtherNamesAndUnits) {
   EXPECT_EQ(curves[3]->Name(), "GK") << "a curve no curve of the column took joins as it is";
   EXPECT_EQ(notes, (QStringList{"GR: filled from GAMN of the file", "CALI: converted from MM to IN",
                                 "SP: the file's unit UR/H is not the scale's MV; drawn as read"}));
+}
+
+// File > Fill from LAS file: the file asked for, the document's curves
+// filled, and one message saying what was filled, taken, converted, left
+// empty and not used; nothing changes without a curve column, without a file
+// or with a file that is no LAS.
+TEST_F(CurveColumnTest, FillFromLasCommandAsksFillsAndReports) {
+  WriteText("log.las",
+            "~Version\nVERS. 2.0 :\n~Well\nSTRT.M 100 :\n~Curve\nDEPT.M :\nGAMN.GAPI :\nCALI.MM :\nXYZ.U :\n"
+            "~A\n100 40 254 1\n100.5 50 228.6 2\n");
+  TColumnFixture f(0, 100);
+  f.Column->AddEmptyCurve("GR", 0.5);
+  f.Column->AddEmptyCurve("CALI", 0.5)->AddScaleHeader(nullptr)->SetMeasureName("IN");
+  f.Column->AddEmptyCurve("SP", 0.5);
+  FUi.FileAnswers.push_back(Path("log.las"));
+  ASSERT_TRUE(FillDocumentFromLas(&f.Body));
+  ASSERT_EQ(FUi.FileDialogs.size(), 1u);
+  EXPECT_TRUE(FUi.FileDialogs[0].Filter.contains("*.las"));
+  const std::vector<TPrintDiagramm*> curves = f.Column->Curves();
+  EXPECT_EQ(curves[0]->Samples(), (std::vector<double>{40, 50}));
+  EXPECT_DOUBLE_EQ(curves[1]->Samples()[0], 10);
+  EXPECT_EQ(curves[2]->SampleCount(), 0);
+  ASSERT_EQ(FUi.Messages.size(), 1u);
+  EXPECT_EQ(FUi.Messages[0].Kind, TMsgKind::Information);
+  EXPECT_EQ(FUi.Messages[0].Text.split('\n'),
+            (QStringList{"Curves filled: 2; head parameters filled: 0", "GR: filled from GAMN of the file",
+                         "CALI: converted from MM to IN", "Not in the file, left as they were: SP",
+                         "Curves of the file no curve of the document takes: XYZ"}));
+
+  // Cancelled, unreadable, or nothing to fill: no change, and a reason where there is one.
+  FUi.Messages.clear();
+  EXPECT_FALSE(FillDocumentFromLas(&f.Body));
+  EXPECT_TRUE(FUi.Messages.empty()) << "a cancelled dialog says nothing";
+  WriteText("bad.las", "not a log");
+  EXPECT_FALSE(FillDocumentFromLas(&f.Body, Path("bad.las")));
+  ASSERT_EQ(FUi.Messages.size(), 1u);
+  EXPECT_EQ(FUi.Messages[0].Kind, TMsgKind::Error);
+  EXPECT_TRUE(FUi.Messages[0].Text.startsWith(Path("bad.las"))) << FUi.Messages[0].Text.toStdString();
+  EXPECT_EQ(curves[0]->Samples(), (std::vector<double>{40, 50}));
+  TTestBody empty;
+  FUi.Messages.clear();
+  EXPECT_FALSE(FillDocumentFromLas(&empty, Path("log.las")));
+  ASSERT_EQ(FUi.Messages.size(), 1u);
+  EXPECT_TRUE(FUi.Messages[0].Text.contains("no curve column")) << FUi.Messages[0].Text.toStdString();
 }
 
 // Headers a template puts above the column (into the head over the body)

@@ -18,6 +18,8 @@
 #include "uFSelectTemplate.h"
 #include "uFTips.h"
 #include "uIniFile.h"
+#include "uLasFill.h"
+#include "uPrintDiagramm.h"
 #include "uWindowTestEnv.h"
 
 namespace {
@@ -210,6 +212,36 @@ TEST_F(Frame, TheActiveDocumentsBlocksHaveTheirMenus) {
   Settle();
   EXPECT_EQ(child->Document()->Count(), 1);
   EXPECT_EQ(frame->BlockMenus().size(), 1);
+}
+
+// File > Fill from LAS file fills the active document's curves from the
+// chosen file, says what it did, and undo takes the fill back.
+TEST_F(Frame, FillFromLasFillsTheActiveDocumentsCurvesWithUndo) {
+  WriteText(QStringLiteral("template/logs.knt"),
+            "[PASSPORT]\nOBJECT1=Body_1 274\n[Body_1]\nNAME=Logs\nHEIGHT=300\nOBJECT1=Track_1 4\n"
+            "[Track_1]\nNAME=Gamma\nLEFT=0\nWIDTH=40\nHEIGHT=300\nOBJECT1=Curve_1 276\n"
+            "[Curve_1]\nSCALE.MEASUREMENT=25\nCURVENAME=GR\n");
+  WriteText(QStringLiteral("gr.las"),
+            "~Version\nVERS. 2.0 :\n~Curve\nDEPT.M :\nGK.UR/H :\n~A\n1000 7\n1000.5 8\n1001 9\n");
+  TkrKernoMainForm* frame = NewFrame();
+  TKernoChild* child = frame->NewFromTemplate(Path(QStringLiteral("template/logs.knt")));
+  ASSERT_NE(child, nullptr);
+  TMainActions& a = frame->Actions();
+  EXPECT_TRUE(a.FileFillFromLas->isEnabled());
+  FUi.FileAnswers = {Path(QStringLiteral("gr.las"))};
+  a.FileFillFromLas->trigger();
+  Settle();
+  const auto curves = [&] { return FindDocumentCurves(child->Document()); };
+  ASSERT_EQ(curves().size(), 1u);
+  EXPECT_EQ(curves()[0]->SampleCount(), 3) << "GR from the file's GK";
+  ASSERT_EQ(FUi.Messages.size(), 1u);
+  EXPECT_TRUE(FUi.Messages[0].Text.contains(QStringLiteral("GR: filled from GK")))
+      << FUi.Messages[0].Text.toStdString();
+  EXPECT_TRUE(child->IsModified());
+  a.FileUndo->trigger();
+  Settle();
+  ASSERT_EQ(curves().size(), 1u);
+  EXPECT_EQ(curves()[0]->SampleCount(), 0);
 }
 
 TEST_F(Frame, SecondInstanceHandsItsFilesToTheRunningOne) {

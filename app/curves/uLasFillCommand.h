@@ -1,0 +1,15 @@
+// Filling an open document from a LAS file, as `Kerno --fill` fills a new one
+// (File > Fill from LAS file...): every curve column of the document takes
+// the file's curves, the heads its ~Well values, the bodies its start depth.
+#pragma once
+
+#include <QString>
+
+class TPrintObject;
+
+// Asks for the file when `fileName` is empty, reads it and fills `root`
+// (see FillFromLas); a message then says what was filled, converted, left
+// empty or not used. True when anything was filled. A document without a
+// curve column, a file that cannot be read and a cancelled dialog change
+// nothing (the first two say why).
+bool FillDocumentFromLas(TPrintObject* root, QString fileName = QString());
