@@ -63,5 +63,7 @@ bool FillDocumentFromLas(TPrintObject* root, QString fileName) {
   const TLasFillReport report = FillFromLas(root, las);
   Ui().Message(report.FilledCurves > 0 ? TMsgKind::Information : TMsgKind::Warning, Caption(), ReportText(las, report),
                mbOK);
-  return report.FilledCurves > 0 || report.FilledParameters > 0;
+  // The bodies start at the file's first depth even when no curve matched:
+  // the document has changed, and the change must be one that undo takes back.
+  return true;
 }

@@ -9,7 +9,8 @@ class TPrintObject;
 
 // Asks for the file when `fileName` is empty, reads it and fills `root`
 // (see FillFromLas); a message then says what was filled, converted, left
-// empty or not used. True when anything was filled. A document without a
-// curve column, a file that cannot be read and a cancelled dialog change
-// nothing (the first two say why).
+// empty or not used. True when the document was filled (its bodies moved to
+// the file's start even if no curve matched). A document without a curve
+// column, a file that cannot be read and a cancelled dialog change nothing
+// and give false (the first two say why).
 bool FillDocumentFromLas(TPrintObject* root, QString fileName = QString());
