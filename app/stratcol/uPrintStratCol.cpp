@@ -155,7 +155,9 @@ int TPrintStratCol::UnknownSignLayers(const TSignNameTally* loaded) const {
   // a loaded document checks every sign of every layer.
   // A layer's name spelt byte for byte as in the database is known without
   // decoding it; only other spellings are compared without case.
-  QSet<QString> known;
+  // The names as text, without case, only once a name is not spelt as stored:
+  // decoding every name of the database took longer than the check of a
+  // loaded column's names.
   const int count = FDataBase ? FDataBase->SignCount() : 0;
   std::vector<std::string> spelt;
   spelt.reserve(static_cast<size_t>(std::max(count, 0)));
@@ -164,14 +166,20 @@ int TPrintStratCol::UnknownSignLayers(const TSignNameTally* loaded) const {
     if (FDataBase->GetSign(i, sign.Put()) != S_OK || !sign) continue;
     TShortString name{};
     sign->GetName(&name);
-    known.insert(SignNameText(name).toUpper());
     spelt.emplace_back(ShortStringView(name));
   }
   const std::unordered_set<std::string_view> exact(spelt.begin(), spelt.end());
+  QSet<QString> known;
+  bool decoded = false;
   const auto isKnown = [&](std::string_view name) {
     if (name.empty() || exact.count(name)) return true;
     const QString text = QString::fromStdString(Cp1251ToUtf8(name));
-    return text.isEmpty() || known.contains(text.toUpper());
+    if (text.isEmpty()) return true;
+    if (!decoded) {
+      for (const std::string& stored : spelt) known.insert(QString::fromStdString(Cp1251ToUtf8(stored)).toUpper());
+      decoded = true;
+    }
+    return known.contains(text.toUpper());
   };
   if (loaded && loaded->Complete() &&
       std::all_of(loaded->Names().begin(), loaded->Names().end(),
@@ -197,7 +205,8 @@ int TPrintStratCol::UnknownSignLayers(const TSignNameTally* loaded) const {
 void TPrintStratCol::CheckSigns() { CheckSigns(nullptr); }
 
 void TPrintStratCol::CheckSigns(const TSignNameTally* loaded) {
-  if (!Settings().LdbMsgError() || UnknownSignLayers(loaded) == 0) return;
+  // The setting is read from its file: asked only when a sign is unknown.
+  if (UnknownSignLayers(loaded) == 0 || !Settings().LdbMsgError()) return;
   Ui().Message(
       TMsgKind::Error, TranslateWord(QStringLiteral("Error")),
       Caption() + QLatin1Char(' ') +
