@@ -510,15 +510,32 @@ bool TPrintStratCol::SaveToIni(TIniFile* ini, const QString& section, const QStr
   return FDataBaseFile.isEmpty() || ini->WriteString(section, prefix + QStringLiteral("Lsd"), DataBaseStreamName());
 }
 
+void TPrintStratCol::FitLoadedLayer(TPrintObject* layer) {
+  if (!FLoadingNames || !layer || layer->Parent() != this) return;
+  const double left = layer->Left(), width = layer->GetWidth(), top = layer->Top();
+  FitChild(layer);
+  // The setters change (and mark) exactly what is not equal to the column's.
+  if (!(left == layer->Left()) || !(width == layer->GetWidth()) || !(top == layer->Top())) FLoadFits.Moved = true;
+  FLoadFits.Lowest = std::max(FLoadFits.Lowest, layer->BottomEdge());
+  ++FLoadFits.Count;
+}
+
 void TPrintStratCol::Changed() {
   if (FFilling) return;
   const double bottom = BottomEdge();
   double lowest = bottom;
-  for (int i = 0; i < Count(); ++i) {
-    TPrintObject* c = GetChild(i);
-    if (!c) continue;
-    FitChild(c);
-    lowest = std::max(lowest, c->BottomEdge());
+  if (FLoadingNames && FLoadFits.Count == Count()) {
+    // Every child is a layer fitted as it loaded: what the walk below would
+    // find (a layer it moves is marked modified, and so is the column).
+    if (FLoadFits.Moved) SetModified(true);
+    lowest = std::max(lowest, FLoadFits.Lowest);
+  } else {
+    for (int i = 0; i < Count(); ++i) {
+      TPrintObject* c = GetChild(i);
+      if (!c) continue;
+      FitChild(c);
+      lowest = std::max(lowest, c->BottomEdge());
+    }
   }
   if (lowest > bottom) {
     SetHeight(lowest - FTop);
@@ -687,6 +704,7 @@ bool TPrintStratCol::LoadFromStorage(TStorage* storage) {
   // The layers note their sign names as they load, while the names are at hand.
   TSignNameTally names;
   FLoadingNames = &names;
+  FLoadFits = {};
   const bool children = TDataObject::LoadFromStorage(storage);
   FLoadingNames = nullptr;
   if (!children) return false;

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -78,6 +79,10 @@ class TPrintStratCol : public TDataObject {
   int UnknownSignLayers() const;
   // While the column's storage loads: where its layers note their sign names.
   TSignNameTally* LoadingNames() const { return FLoadingNames; }
+  // While the column's storage loads: a layer whose own values have just
+  // loaded is fitted to the column at once, while its values are at hand,
+  // instead of in a walk of every layer after the load.
+  void FitLoadedLayer(TPrintObject* layer);
   // With "LDB.MSG.ERROR" on and unknown signs: the error, then the column dialog.
   void CheckSigns();
   // Every layer's signs laid out anew for its size.
@@ -164,6 +169,14 @@ class TPrintStratCol : public TDataObject {
   QString FDataBaseFile;
   TBoundaryLine FTopLine;
   TSignNameTally* FLoadingNames = nullptr;
+  // What FitLoadedLayer saw during the load: how many layers it fitted,
+  // whether a fit moved one and the lowest bottom edge after the fits.
+  struct TLoadFits {
+    int Count = 0;
+    bool Moved = false;
+    double Lowest = -std::numeric_limits<double>::infinity();
+  };
+  TLoadFits FLoadFits;
 };
 
 // Registers kinds 5 and 8.

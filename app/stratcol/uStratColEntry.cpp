@@ -353,10 +353,14 @@ bool TStratColEntry::LoadFromQS(ICompoundStream* stream) {
   if (!TPrintDeepObject::LoadFromQS(stream)) return false;
   // A damaged count must not run on: the IDs of sign 100 are another group's.
   const int n = FField ? std::clamp(qsReadInteger(stream, idSignCount, 0), 0, kMaxLayerSigns) : 0;
-  // A column loading its storage gathers the names for its check of unknown signs.
+  // A column loading its storage gathers the names for its check of unknown
+  // signs, and fits the layer now that its size has loaded.
   TSignNameTally* names = nullptr;
-  if (TAbstractPrintObjectList* parent = Parent(); parent && parent->GetKind() == kindStratCol)
-    names = static_cast<TPrintStratCol*>(parent)->LoadingNames();
+  if (TAbstractPrintObjectList* parent = Parent(); parent && parent->GetKind() == kindStratCol) {
+    auto* column = static_cast<TPrintStratCol*>(parent);
+    names = column->LoadingNames();
+    if (names) column->FitLoadedLayer(this);
+  }
   return LoadSigns(stream, n, names);
 }
 
