@@ -520,6 +520,13 @@ void TPrintStratCol::FitLoadedLayer(TPrintObject* layer) {
   ++FLoadFits.Count;
 }
 
+void TPrintStratCol::AttachLoadedLayer(TStratColEntry* layer) {
+  if (!FLoadingNames || !layer || layer->Parent() != this) return;
+  layer->SetDataBase(FDataBase.Get());
+  layer->SetModified(true);
+  ++FLoadFits.Attached;
+}
+
 void TPrintStratCol::Changed() {
   if (FFilling) return;
   const double bottom = BottomEdge();
@@ -673,10 +680,13 @@ int TPrintStratCol::AddChild(std::unique_ptr<TPrintObject> child) {
   TPrintObject* c = child.get();
   const int index = TDataObject::AddChild(std::move(child));
   if (index < 0) return index;
-  FitChild(c);
+  // A child of a loading storage is fitted once its values are in (by
+  // FitLoadedLayer, or the walk of Changed after the load).
+  if (!FLoadingNames) FitChild(c);
   if (auto* e = dynamic_cast<TStratColEntry*>(c)) {
     e->SetDataBase(FDataBase.Get());
     e->SetTopLine(FTopLine);
+    if (FLoadingNames) ++FLoadFits.Layers;
   }
   // The other children are fitted already: only the new one can make the
   // column grow (a full fit per child would make loading quadratic).
@@ -708,6 +718,7 @@ bool TPrintStratCol::LoadFromStorage(TStorage* storage) {
   const bool children = TDataObject::LoadFromStorage(storage);
   FLoadingNames = nullptr;
   if (!children) return false;
+  const bool attached = FLoadFits.Attached == FLoadFits.Layers;
   const bool modified = FModified;
   bool loaded = false;
   std::vector<uint8_t> bytes;
@@ -719,7 +730,9 @@ bool TPrintStratCol::LoadFromStorage(TStorage* storage) {
   if (!loaded && storage->ReadStream(DataBaseStreamName(), &bytes) == S_OK)
     if (TComPtr<IStratDataBase> db = DataBaseFromBytes(std::move(bytes), true))
       loaded = stratCopy(db.Get(), FDataBase.Get()) == S_OK;
-  AttachDataBase();
+  // The layers hold the database already (the same one, its content loaded
+  // now) unless one did not load.
+  if (!attached) AttachDataBase();
   DataBaseChanged();
   FModified = modified;
   CheckSigns(&names);

@@ -349,6 +349,13 @@ bool TStratColEntry::LoadSigns(ICompoundStream* stream, int count, TSignNameTall
   return true;
 }
 
+bool TStratColEntry::LoadFromStorage(TStorage* storage) {
+  const bool loaded = TPrintDeepObject::LoadFromStorage(storage);
+  if (TAbstractPrintObjectList* parent = Parent(); parent && parent->GetKind() == kindStratCol)
+    if (auto* column = static_cast<TPrintStratCol*>(parent); column->LoadingNames()) column->AttachLoadedLayer(this);
+  return loaded;
+}
+
 bool TStratColEntry::LoadFromQS(ICompoundStream* stream) {
   if (!TPrintDeepObject::LoadFromQS(stream)) return false;
   // A damaged count must not run on: the IDs of sign 100 are another group's.

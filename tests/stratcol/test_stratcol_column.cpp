@@ -271,6 +271,9 @@ TEST_F(StratColumnTest, LoadedLayersAreFittedToTheColumn) {
     EXPECT_TRUE(loaded);
     EXPECT_EQ(back->Count(), 2);
     for (int i = 0; i < back->Count(); ++i) {
+      // Attached to the column's database, and marked modified as that does.
+      auto* layer = dynamic_cast<TStratColEntry*>(back->GetChild(i));
+      EXPECT_TRUE(layer && layer->DataBase() == back->DataBase() && layer->GetModified()) << "layer " << i;
       EXPECT_EQ(back->GetChild(i)->Left(), back->Left()) << "layer " << i;
       EXPECT_EQ(back->GetChild(i)->GetWidth(), back->GetWidth()) << "layer " << i;
       EXPECT_GE(back->GetChild(i)->Top(), back->Top()) << "layer " << i;
