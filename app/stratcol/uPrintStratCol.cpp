@@ -155,7 +155,9 @@ int TPrintStratCol::UnknownSignLayers(const TSignNameTally* loaded) const {
   // a loaded document checks every sign of every layer.
   // A layer's name spelt byte for byte as in the database is known without
   // decoding it; only other spellings are compared without case.
-  QSet<QString> known;
+  // The names as text, without case, only once a name is not spelt as stored:
+  // decoding every name of the database took longer than the check of a
+  // loaded column's names.
   const int count = FDataBase ? FDataBase->SignCount() : 0;
   std::vector<std::string> spelt;
   spelt.reserve(static_cast<size_t>(std::max(count, 0)));
@@ -164,14 +166,20 @@ int TPrintStratCol::UnknownSignLayers(const TSignNameTally* loaded) const {
     if (FDataBase->GetSign(i, sign.Put()) != S_OK || !sign) continue;
     TShortString name{};
     sign->GetName(&name);
-    known.insert(SignNameText(name).toUpper());
     spelt.emplace_back(ShortStringView(name));
   }
   const std::unordered_set<std::string_view> exact(spelt.begin(), spelt.end());
+  QSet<QString> known;
+  bool decoded = false;
   const auto isKnown = [&](std::string_view name) {
     if (name.empty() || exact.count(name)) return true;
     const QString text = QString::fromStdString(Cp1251ToUtf8(name));
-    return text.isEmpty() || known.contains(text.toUpper());
+    if (text.isEmpty()) return true;
+    if (!decoded) {
+      for (const std::string& stored : spelt) known.insert(QString::fromStdString(Cp1251ToUtf8(stored)).toUpper());
+      decoded = true;
+    }
+    return known.contains(text.toUpper());
   };
   if (loaded && loaded->Complete() &&
       std::all_of(loaded->Names().begin(), loaded->Names().end(),
@@ -197,7 +205,8 @@ int TPrintStratCol::UnknownSignLayers(const TSignNameTally* loaded) const {
 void TPrintStratCol::CheckSigns() { CheckSigns(nullptr); }
 
 void TPrintStratCol::CheckSigns(const TSignNameTally* loaded) {
-  if (!Settings().LdbMsgError() || UnknownSignLayers(loaded) == 0) return;
+  // The setting is read from its file: asked only when a sign is unknown.
+  if (UnknownSignLayers(loaded) == 0 || !Settings().LdbMsgError()) return;
   Ui().Message(
       TMsgKind::Error, TranslateWord(QStringLiteral("Error")),
       Caption() + QLatin1Char(' ') +
@@ -501,15 +510,39 @@ bool TPrintStratCol::SaveToIni(TIniFile* ini, const QString& section, const QStr
   return FDataBaseFile.isEmpty() || ini->WriteString(section, prefix + QStringLiteral("Lsd"), DataBaseStreamName());
 }
 
+void TPrintStratCol::FitLoadedLayer(TPrintObject* layer) {
+  if (!FLoadingNames || !layer || layer->Parent() != this) return;
+  const double left = layer->Left(), width = layer->GetWidth(), top = layer->Top();
+  FitChild(layer);
+  // The setters change (and mark) exactly what is not equal to the column's.
+  if (!(left == layer->Left()) || !(width == layer->GetWidth()) || !(top == layer->Top())) FLoadFits.Moved = true;
+  FLoadFits.Lowest = std::max(FLoadFits.Lowest, layer->BottomEdge());
+  ++FLoadFits.Count;
+}
+
+void TPrintStratCol::AttachLoadedLayer(TStratColEntry* layer) {
+  if (!FLoadingNames || !layer || layer->Parent() != this) return;
+  layer->SetDataBase(FDataBase.Get());
+  layer->SetModified(true);
+  ++FLoadFits.Attached;
+}
+
 void TPrintStratCol::Changed() {
   if (FFilling) return;
   const double bottom = BottomEdge();
   double lowest = bottom;
-  for (int i = 0; i < Count(); ++i) {
-    TPrintObject* c = GetChild(i);
-    if (!c) continue;
-    FitChild(c);
-    lowest = std::max(lowest, c->BottomEdge());
+  if (FLoadingNames && FLoadFits.Count == Count()) {
+    // Every child is a layer fitted as it loaded: what the walk below would
+    // find (a layer it moves is marked modified, and so is the column).
+    if (FLoadFits.Moved) SetModified(true);
+    lowest = std::max(lowest, FLoadFits.Lowest);
+  } else {
+    for (int i = 0; i < Count(); ++i) {
+      TPrintObject* c = GetChild(i);
+      if (!c) continue;
+      FitChild(c);
+      lowest = std::max(lowest, c->BottomEdge());
+    }
   }
   if (lowest > bottom) {
     SetHeight(lowest - FTop);
@@ -647,10 +680,13 @@ int TPrintStratCol::AddChild(std::unique_ptr<TPrintObject> child) {
   TPrintObject* c = child.get();
   const int index = TDataObject::AddChild(std::move(child));
   if (index < 0) return index;
-  FitChild(c);
+  // A child of a loading storage is fitted once its values are in (by
+  // FitLoadedLayer, or the walk of Changed after the load).
+  if (!FLoadingNames) FitChild(c);
   if (auto* e = dynamic_cast<TStratColEntry*>(c)) {
     e->SetDataBase(FDataBase.Get());
     e->SetTopLine(FTopLine);
+    if (FLoadingNames) ++FLoadFits.Layers;
   }
   // The other children are fitted already: only the new one can make the
   // column grow (a full fit per child would make loading quadratic).
@@ -678,9 +714,11 @@ bool TPrintStratCol::LoadFromStorage(TStorage* storage) {
   // The layers note their sign names as they load, while the names are at hand.
   TSignNameTally names;
   FLoadingNames = &names;
+  FLoadFits = {};
   const bool children = TDataObject::LoadFromStorage(storage);
   FLoadingNames = nullptr;
   if (!children) return false;
+  const bool attached = FLoadFits.Attached == FLoadFits.Layers;
   const bool modified = FModified;
   bool loaded = false;
   std::vector<uint8_t> bytes;
@@ -692,7 +730,9 @@ bool TPrintStratCol::LoadFromStorage(TStorage* storage) {
   if (!loaded && storage->ReadStream(DataBaseStreamName(), &bytes) == S_OK)
     if (TComPtr<IStratDataBase> db = DataBaseFromBytes(std::move(bytes), true))
       loaded = stratCopy(db.Get(), FDataBase.Get()) == S_OK;
-  AttachDataBase();
+  // The layers hold the database already (the same one, its content loaded
+  // now) unless one did not load.
+  if (!attached) AttachDataBase();
   DataBaseChanged();
   FModified = modified;
   CheckSigns(&names);

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -78,6 +79,15 @@ class TPrintStratCol : public TDataObject {
   int UnknownSignLayers() const;
   // While the column's storage loads: where its layers note their sign names.
   TSignNameTally* LoadingNames() const { return FLoadingNames; }
+  // While the column's storage loads: a layer whose own values have just
+  // loaded is fitted to the column at once, while its values are at hand,
+  // instead of in a walk of every layer after the load.
+  void FitLoadedLayer(TPrintObject* layer);
+  // While the column's storage loads: a layer that has loaded gets the
+  // column's database and is marked modified, as AttachDataBase does after
+  // the load, while it is at hand (a layer that does not come through here
+  // makes the load attach every layer again).
+  void AttachLoadedLayer(TStratColEntry* layer);
   // With "LDB.MSG.ERROR" on and unknown signs: the error, then the column dialog.
   void CheckSigns();
   // Every layer's signs laid out anew for its size.
@@ -164,6 +174,17 @@ class TPrintStratCol : public TDataObject {
   QString FDataBaseFile;
   TBoundaryLine FTopLine;
   TSignNameTally* FLoadingNames = nullptr;
+  // What FitLoadedLayer saw during the load: how many layers it fitted,
+  // whether a fit moved one and the lowest bottom edge after the fits; the
+  // layers added and those AttachLoadedLayer attached.
+  struct TLoadFits {
+    int Count = 0;
+    int Layers = 0;
+    int Attached = 0;
+    bool Moved = false;
+    double Lowest = -std::numeric_limits<double>::infinity();
+  };
+  TLoadFits FLoadFits;
 };
 
 // Registers kinds 5 and 8.

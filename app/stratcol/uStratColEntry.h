@@ -75,6 +75,9 @@ class TStratColEntry : public TabstractLCEntry {
   void DrawOpen(TDrawContext& context, TLineBatch* batch = nullptr);
 
   int GetKind() const override { return kindLCEntry; }
+  // In a loading column the layer is attached to the column's database as
+  // soon as it has loaded (TPrintStratCol::AttachLoadedLayer).
+  bool LoadFromStorage(TStorage* storage) override;
   bool LoadFromQS(ICompoundStream* stream) override;
   bool SaveToQS(ICompoundStream* stream) override;
   // Templates name the signs (keys "SIGN1", "SIGN2", ...); the column lays them out.

@@ -98,6 +98,10 @@ std::unique_ptr<TEmfDocument> TEmfDocument::FromBytes(const uint8_t* data, size_
     return nullptr;
   }
   std::vector<uint32_t> offsets;
+  // Room for the records the header counts, as far as the bytes can hold them
+  // (8 bytes each at least): a column's load parses hundreds of sign
+  // pictures, and growing the list took several blocks each.
+  offsets.reserve(std::min<size_t>(h.Records, h.Bytes / 8));
   size_t pos = 0;
   bool sawEof = false;
   TEmfCursor c(data, h.Bytes);

@@ -23,7 +23,76 @@ int32_t ItemBase(size_t index) { return static_cast<int32_t>(static_cast<uint32_
 
 std::atomic<uint64_t> gSignFieldChanges{1};
 std::atomic<uint64_t> gDrawingChanges{1};
+
+// Builds with AddressSanitizer take every field from the heap, so that each
+// field's lifetime stays checked.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kKeepBlocks = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kKeepBlocks = false;
+#else
+constexpr bool kKeepBlocks = true;
+#endif
+#else
+constexpr bool kKeepBlocks = true;
+#endif
+
+// The blocks of fields gone on this thread, up to a budget: enough for the
+// layers of a large column (about 1 KB each).
+constexpr size_t kMaxKeptBlocks = 8192;
+
+struct TFreeBlock {
+  TFreeBlock* Next;
+};
+
+struct TKeptBlocks {
+  TFreeBlock* First = nullptr;
+  size_t Count = 0;
+  ~TKeptBlocks();
+};
+
+thread_local TKeptBlocks tKept;
+// Set once the thread's blocks are gone (a field may still go later, as the
+// thread or the program ends): its block then goes straight back.
+thread_local bool tKeptGone = false;
+
+TKeptBlocks::~TKeptBlocks() {
+  tKeptGone = true;
+  while (First) {
+    TFreeBlock* next = First->Next;
+    ::operator delete(First);
+    First = next;
+  }
+  Count = 0;
+}
 }  // namespace
+
+void* TStratField::operator new(size_t size, const std::nothrow_t&) noexcept {
+  // Every block kept is of this class's size (the class is final).
+  if (kKeepBlocks && size == sizeof(TStratField) && !tKeptGone) {
+    TKeptBlocks& kept = tKept;
+    if (TFreeBlock* block = kept.First) {
+      kept.First = block->Next;
+      --kept.Count;
+      return block;
+    }
+  }
+  return ::operator new(size, std::nothrow);
+}
+
+void TStratField::operator delete(void* block, size_t size) noexcept {
+  if (!block) return;
+  if (kKeepBlocks && size == sizeof(TStratField) && !tKeptGone && tKept.Count < kMaxKeptBlocks) {
+    TKeptBlocks& kept = tKept;
+    auto* free = static_cast<TFreeBlock*>(block);
+    free->Next = kept.First;
+    kept.First = free;
+    ++kept.Count;
+    return;
+  }
+  ::operator delete(block);
+}
 
 uint64_t StratSignFieldChanges() { return gSignFieldChanges.load(std::memory_order_relaxed); }
 

@@ -2,7 +2,9 @@
 // its templates; every layer of a lithology column keeps one as its content.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <new>
 
 #include "uStratItems.h"
 #include "uStratStream.h"
@@ -21,6 +23,15 @@ class TStratField final : public TStratStream<IStratField> {
  public:
   // User-provided: a value-initialised field would zero its inline items first.
   TStratField() {}  // NOLINT(modernize-use-equals-default)
+  // A field's memory comes from the blocks of fields gone on the same thread while there
+  // are any: a column's layers are thousands of fields made and freed together, each
+  // beyond the heap's per-thread cache, and the heap's general path for them was a tenth
+  // of a column's load. Null instead of std::bad_alloc, as new (std::nothrow) gives.
+  static void* operator new(size_t size, const std::nothrow_t&) noexcept;
+  static void operator delete(void* block, size_t size) noexcept;
+  static void operator delete(void* block, const std::nothrow_t&) noexcept {
+    operator delete(block, sizeof(TStratField));
+  }
   // Marks the field as a sign's own: its changes count in StratSignFieldChanges.
   void SetSignsOwn() { FSignsOwn = true; }
   int32_t Count() override { return static_cast<int32_t>(FItems.size()); }

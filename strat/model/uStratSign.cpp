@@ -197,19 +197,13 @@ HRESULT TStratSign::LoadFromQS(ICompoundStream* qs) {
   HRESULT hr = TStratStreamCore::LoadFromQS(qs);
   if (hr != S_OK) return hr;
 
-  uint32_t size = 0;
-  if (qs->ReadData(kMetafileValue, 0, nullptr, &size) == S_OK && size > 0) {
-    std::vector<uint8_t> bytes;
-    try {
-      bytes.resize(size);
-    } catch (const std::bad_alloc&) {
-      return E_OUTOFMEMORY;
-    }
-    hr = qs->ReadData(kMetafileValue, 0, bytes.data(), &size);
-    if (hr != S_OK) return hr;
+  // The picture's bytes where the container holds them (whatever their
+  // type, as a read of the raw value gives them): the document copies them.
+  TCompoundEntry picture{};
+  if (qs->GetEntry(kMetafileValue, &picture) == S_OK && picture.Size > 0 && picture.Data) {
     ForgetPicture();
     FMetafile.reset();
-    FMetafile = TEmfDocument::FromBytes(bytes.data(), size);
+    FMetafile = TEmfDocument::FromBytes(static_cast<const uint8_t*>(picture.Data), picture.Size);
     if (!FMetafile) return E_FAIL;
   } else {
     // Signs without a picture are saved without one; they load as such.

@@ -44,7 +44,13 @@ KERNO_EXPORT HRESULT stratCreateSign(IStratSign** sign) {
 KERNO_EXPORT HRESULT stratCreateField(IStratField** field) {
   if (!field) return E_INVALIDARG;
   *field = nullptr;
-  return HandOut(new (std::nothrow) TStratField(), IID_IStratField, reinterpret_cast<void**>(field));
+  // Handed out as the interface it is, with its one reference: every layer of a
+  // column makes one, and a query would take and drop two more (locked counts).
+  auto* made = new (std::nothrow) TStratField();
+  if (!made) return E_OUTOFMEMORY;
+  made->AddRef();
+  *field = made;
+  return S_OK;
 }
 
 KERNO_EXPORT HRESULT stratCreateDataBase(IStratDataBase** database) {

@@ -259,6 +259,64 @@ TEST_F(StratColumnTest, LoadedLayersAreCheckedForUnknownSigns) {
   FSettings->SetLdbMsgError(false);
 }
 
+TEST_F(StratColumnTest, LoadedLayersAreFittedToTheColumn) {
+  FSettings->SetLdbMsgError(false);
+  TTestBody body;
+  TPrintStratCol* col = body.AddColumn();
+  TStratColEntry* a = col->AddLayer(0, 1, {QStringLiteral("SST")});
+  TStratColEntry* b = col->AddLayer(1, 2, {});
+  const auto load = [&](TTestBody* into) {
+    bool loaded = false;
+    TPrintStratCol* back = LoadInto(into, SaveBytes(col), &loaded);
+    EXPECT_TRUE(loaded);
+    EXPECT_EQ(back->Count(), 2);
+    for (int i = 0; i < back->Count(); ++i) {
+      // Attached to the column's database, and marked modified as that does.
+      auto* layer = dynamic_cast<TStratColEntry*>(back->GetChild(i));
+      EXPECT_TRUE(layer && layer->DataBase() == back->DataBase() && layer->GetModified()) << "layer " << i;
+      EXPECT_EQ(back->GetChild(i)->Left(), back->Left()) << "layer " << i;
+      EXPECT_EQ(back->GetChild(i)->GetWidth(), back->GetWidth()) << "layer " << i;
+      EXPECT_GE(back->GetChild(i)->Top(), back->Top()) << "layer " << i;
+    }
+    return back;
+  };
+  // Layers stored as the column fits them leave it as it was stored.
+  {
+    TTestBody other;
+    TPrintStratCol* back = load(&other);
+    EXPECT_FALSE(back->GetModified());
+    EXPECT_EQ(back->BottomEdge(), col->BottomEdge());
+  }
+  // Layers stored beside the column and above its top are moved into it,
+  // which marks it modified; one reaching below its bottom makes it grow.
+  a->SetLeft(col->Left() + 7);
+  a->SetWidth(3);
+  {
+    TTestBody other;
+    TPrintStratCol* back = load(&other);
+    EXPECT_TRUE(back->GetModified());
+    EXPECT_EQ(back->BottomEdge(), col->BottomEdge());
+  }
+  a->SetLeft(col->Left());
+  a->SetWidth(col->GetWidth());
+  a->SetTop(col->Top() - 4);
+  {
+    TTestBody other;
+    TPrintStratCol* back = load(&other);
+    EXPECT_TRUE(back->GetModified());
+    EXPECT_EQ(back->GetChild(0)->Top(), back->Top());
+  }
+  a->SetTop(col->Top());
+  b->SetHeight(col->BottomEdge() + 30 - b->Top());
+  {
+    TTestBody other;
+    TPrintStratCol* back = load(&other);
+    EXPECT_TRUE(back->GetModified());
+    EXPECT_EQ(back->BottomEdge(), b->BottomEdge());
+    EXPECT_EQ(back->GetChild(1)->BottomEdge(), b->BottomEdge());
+  }
+}
+
 TEST(SignNameTally, KeepsEachDistinctNameOnceUpToItsLimit) {
   TSignNameTally tally;
   for (int round = 0; round < 3; ++round)
