@@ -22,24 +22,61 @@ constexpr TCurveFamily kFamilies[] = {
     {"DT", {"DTC", "DTCO", "AC", "AK", "DT24"}},
 };
 
-// Units of the quantities logs are scaled in, each with its size in the
-// quantity's first unit.
+// Units of the quantities logs are scaled in (in Latin and, as Russian files
+// write them, in Cyrillic letters), each with its size in the quantity's first unit.
 struct TUnit {
   const char* Name;
   int Quantity;
   double Size;
 };
 constexpr TUnit kUnits[] = {
-    {"M", 1, 1},     {"CM", 1, 0.01}, {"MM", 1, 0.001},        {"IN", 1, 0.0254},        {"INCH", 1, 0.0254},
-    {"G/C3", 2, 1},  {"G/CC", 2, 1},  {"G/CM3", 2, 1},         {"KG/M3", 2, 0.001},      {"K/M3", 2, 0.001},
-    {"V/V", 3, 1},   {"DEC", 3, 1},   {"FRAC", 3, 1},          {"M3/M3", 3, 1},          {"%", 3, 0.01},
-    {"PU", 3, 0.01}, {"US/M", 4, 1},  {"US/F", 4, 1 / 0.3048}, {"US/FT", 4, 1 / 0.3048}, {"GAPI", 5, 1},
-    {"API", 5, 1},   {"OHMM", 6, 1},  {"OHM.M", 6, 1},         {"OHM-M", 6, 1},          {"OHM/M", 6, 1},
+    {"M", 1, 1},
+    {"CM", 1, 0.01},
+    {"MM", 1, 0.001},
+    {"IN", 1, 0.0254},
+    {"INCH", 1, 0.0254},
+    {"м", 1, 1},
+    {"см", 1, 0.01},
+    {"мм", 1, 0.001},
+    {"G/C3", 2, 1},
+    {"G/CC", 2, 1},
+    {"G/CM3", 2, 1},
+    {"KG/M3", 2, 0.001},
+    {"K/M3", 2, 0.001},
+    {"г/см3", 2, 1},
+    {"кг/м3", 2, 0.001},
+    {"V/V", 3, 1},
+    {"DEC", 3, 1},
+    {"FRAC", 3, 1},
+    {"M3/M3", 3, 1},
+    {"д.ед.", 3, 1},
+    {"%", 3, 0.01},
+    {"PU", 3, 0.01},
+    {"US/M", 4, 1},
+    {"US/F", 4, 1 / 0.3048},
+    {"US/FT", 4, 1 / 0.3048},
+    {"мкс/м", 4, 1},
+    {"GAPI", 5, 1},
+    {"API", 5, 1},
+    {"OHMM", 6, 1},
+    {"OHM.M", 6, 1},
+    {"OHM-M", 6, 1},
+    {"OHM/M", 6, 1},
+    {"Омм", 6, 1},
+    {"Ом*м", 6, 1},
+    {"Ом.м", 6, 1},
+    {"Ом-м", 6, 1},
+    {"MV", 7, 1},
+    {"мВ", 7, 1},
+    // Gamma ray in exposure rate, as Russian logs give it (no conversion to API units).
+    {"UR/H", 8, 1},
+    {"MKR/H", 8, 1},
+    {"мкР/ч", 8, 1},
 };
 
 const TUnit* FindUnit(const QString& name) {
   for (const TUnit& unit : kUnits)
-    if (name.compare(QLatin1String(unit.Name), Qt::CaseInsensitive) == 0) return &unit;
+    if (name.compare(QString::fromUtf8(unit.Name), Qt::CaseInsensitive) == 0) return &unit;
   return nullptr;
 }
 

@@ -335,10 +335,19 @@ TEST_F(CurveColumnTest, LasFillConvertsCurvesToTheTemplatesUnits) {
     const char* FileUnit;
     double Read, Drawn;
   } cases[] = {
-      {"CALI", "IN", "MM", 254, 10},  {"RHOB", "G/C3", "k/m3", 2450, 2.45},
-      {"NPHI", "V/V", "%", 25, 0.25}, {"DT", "US/F", "US/M", 100 / 0.3048, 100},
-      {"GR", "GAPI", "API", 80, 80},  {"SP", "MV", "UR/H", 12, 12},
+      {"CALI", "IN", "MM", 254, 10},
+      {"RHOB", "G/C3", "k/m3", 2450, 2.45},
+      {"NPHI", "V/V", "%", 25, 0.25},
+      {"DT", "US/F", "US/M", 100 / 0.3048, 100},
+      {"GR", "GAPI", "API", 80, 80},
+      {"SP", "MV", "UR/H", 12, 12},
       {"RT", "", "OHMM", 7, 7},
+      // As Russian files write the units.
+      {"DEN", "G/C3", "кг/м3", 2450, 2.45},
+      {"CAL", "IN", "мм", 254, 10},
+      {"RES", "OHMM", "Омм", 7, 7},
+      {"PS", "MV", "мВ", -12, -12},
+      {"GK", "UR/H", "мкР/ч", 9, 9},
   };
   TLasData las;
   las.Start = 0;
@@ -355,9 +364,12 @@ TEST_F(CurveColumnTest, LasFillConvertsCurvesToTheTemplatesUnits) {
     EXPECT_EQ(curves[i]->Samples()[1], curves[i]->NullValue()) << cases[i].Name;
   }
   using TChange = TLasFillReport::TUnitChange;
-  EXPECT_EQ(report.ConvertedCurves,
-            (std::vector<TChange>{
-                {"CALI", "MM", "IN"}, {"RHOB", "k/m3", "G/C3"}, {"NPHI", "%", "V/V"}, {"DT", "US/M", "US/F"}}));
+  EXPECT_EQ(report.ConvertedCurves, (std::vector<TChange>{{"CALI", "MM", "IN"},
+                                                          {"RHOB", "k/m3", "G/C3"},
+                                                          {"NPHI", "%", "V/V"},
+                                                          {"DT", "US/M", "US/F"},
+                                                          {"DEN", "кг/м3", "G/C3"},
+                                                          {"CAL", "мм", "IN"}}));
   EXPECT_EQ(report.UnitMismatches, (std::vector<TChange>{{"SP", "UR/H", "MV"}}));
 }
 
