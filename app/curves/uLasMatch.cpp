@@ -6,20 +6,21 @@
 namespace {
 
 // Other mnemonics logging companies give the usual logs, tried in this order
-// (GK, PS, IK, BK, AK: the Russian names of the same logs).
+// (GK, PS, IK, BK, AK and their Cyrillic spellings: the Russian names of the
+// same logs).
 struct TCurveFamily {
   const char* Name;
   const char* Others[10];
 };
 constexpr TCurveFamily kFamilies[] = {
-    {"GR", {"GK", "GRC", "GAMN", "SGR", "CGR", "GRD", "GAM", "GAMMA"}},
-    {"SP", {"PS", "SSP", "SPC"}},
-    {"CALI", {"CAL", "HCAL", "CALS", "CAL1", "KAV", "DS"}},
-    {"ILD", {"RILD", "IND", "IK", "RIK"}},
-    {"RT", {"RD", "LLD", "RLLD", "RLA5", "AT90", "RESD", "BK", "RBK"}},
+    {"GR", {"GK", "ГК", "GRC", "GAMN", "SGR", "CGR", "GRD", "GAM", "GAMMA"}},
+    {"SP", {"PS", "ПС", "SSP", "SPC"}},
+    {"CALI", {"CAL", "HCAL", "CALS", "CAL1", "KAV", "DS", "ДС", "КАВ"}},
+    {"ILD", {"RILD", "IND", "IK", "ИК", "RIK"}},
+    {"RT", {"RD", "LLD", "RLLD", "RLA5", "AT90", "RESD", "BK", "БК", "RBK"}},
     {"RHOB", {"RHOZ", "DEN", "ZDEN", "DENS"}},
     {"NPHI", {"TNPH", "NPOR", "NPHIE", "CNC", "NEU"}},
-    {"DT", {"DTC", "DTCO", "AC", "AK", "DT24"}},
+    {"DT", {"DTC", "DTCO", "AC", "AK", "АК", "DT24"}},
 };
 
 // Units of the quantities logs are scaled in (in Latin and, as Russian files
@@ -97,7 +98,7 @@ int FindOtherNameOfLog(const TLasData& las, const QString& name, const std::vect
     for (const bool anyUnit : {false, true})
       for (const char* other : family.Others) {
         if (!other) break;
-        const int k = FindLasCurve(las, QLatin1String(other));
+        const int k = FindLasCurve(las, QString::fromUtf8(other));
         if (k < 0 || (static_cast<size_t>(k) < used.size() && used[static_cast<size_t>(k)])) continue;
         if (anyUnit || FitUnit(las.Curves[static_cast<size_t>(k)].Unit, scaleUnit).Kind != TUnitFit::Different)
           return k;

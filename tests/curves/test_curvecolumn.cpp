@@ -302,6 +302,7 @@ TEST_F(CurveColumnTest, LasFillTakesOtherNamesOfTheSameLog) {
   f.Column->AddEmptyCurve("RT", 0.5);
   f.Column->AddEmptyCurve("NPHI", 0.5);
   f.Column->AddEmptyCurve("SP", 0.5);
+  f.Column->AddEmptyCurve("DT", 0.5);
   TLasData las;
   las.Start = 100;
   las.Step = 0.5;
@@ -310,11 +311,12 @@ TEST_F(CurveColumnTest, LasFillTakesOtherNamesOfTheSameLog) {
   las.Curves.push_back({"LLD", "OHMM", {5, 6}});
   las.Curves.push_back({"NPHI", "V/V", {0.1, 0.2}});
   las.Curves.push_back({"TNPH", "V/V", {0.3, 0.4}});
+  las.Curves.push_back({"ак", "US/F", {70, 80}});  // acoustic log, named in Cyrillic
   const TLasFillReport report = FillFromLas(&f.Body, las);
-  EXPECT_EQ(report.FilledCurves, 4);
+  EXPECT_EQ(report.FilledCurves, 5);
   EXPECT_EQ(report.EmptyCurves, (QStringList{"gr", "SP"}));
   EXPECT_EQ(report.UnusedCurves, QStringList{"TNPH"});
-  const std::vector<std::pair<QString, QString>> others = {{"GR", "gk"}, {"gr", "GAMN"}, {"RT", "LLD"}};
+  const std::vector<std::pair<QString, QString>> others = {{"GR", "gk"}, {"gr", "GAMN"}, {"RT", "LLD"}, {"DT", "ак"}};
   EXPECT_EQ(report.FilledFromOthers, others);
   const std::vector<TPrintDiagramm*> curves = f.Column->Curves();
   EXPECT_EQ(curves[0]->Samples()[0], 3);
@@ -322,6 +324,7 @@ TEST_F(CurveColumnTest, LasFillTakesOtherNamesOfTheSameLog) {
   EXPECT_EQ(curves[2]->SampleCount(), 0);
   EXPECT_EQ(curves[3]->Samples()[1], 6);
   EXPECT_EQ(curves[4]->Samples()[0], 0.1);
+  EXPECT_EQ(curves[6]->Samples()[0], 70);
 }
 
 // A template's scale header names the unit its marks are in: a file's curve
