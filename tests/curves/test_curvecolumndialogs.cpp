@@ -102,10 +102,14 @@ TEST_F(CurveColumnDialogTest, LasFormSaysHowDepthsAreTakenAndAddsEveryCurve) {
                      &las, &error));
   TFAddDiagramm d(column, las, "well.las");
   EXPECT_TRUE(Find<QLabel>(&d, "lResample")->text().contains("not evenly spaced"));
+  EXPECT_FALSE(Find<QLabel>(&d, "lResample")->text().contains("A curve the column has")) << "the column has none";
   EXPECT_EQ(Find<QListWidget>(&d, "iCurveList")->item(0)->text(), "GR (GAPI)");
   ASSERT_TRUE(d.Apply());
   ASSERT_EQ(column->Curves().size(), 2u);
   TPrintDiagramm* sp = column->Curves()[1];
   EXPECT_EQ(sp->Samples()[0], sp->NullValue());
   EXPECT_EQ(CurveUnit(sp), "MV");
+  // Now that the column has curves, the form says they take the file's curves of their names.
+  TFAddDiagramm again(column, las, "well.las");
+  EXPECT_TRUE(Find<QLabel>(&again, "lResample")->text().contains("A curve the column has takes the file's curve"));
 }

@@ -77,6 +77,11 @@ TFAddDiagramm::TFAddDiagramm(TPrintDiagrams* column, TLasData las, const QString
                                                                 "NULL value marks missing samples. Grid: %s to %s, "
                                                                 "step %s.")),
                                 {Num(FLas->Start), Num(stop), Num(FLas->Step)});
+  if (FColumn && !FColumn->Curves().empty())
+    text +=
+        QLatin1Char(' ') + TranslateGeneral(QStringLiteral("LasColumnCurves"),
+                                            QStringLiteral("A curve the column has takes the file's curve of its "
+                                                           "name or another name of its log, in its scale's unit."));
   text += QLatin1Char(' ');
   text +=
       FLas->Resampled
