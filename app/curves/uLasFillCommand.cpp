@@ -3,6 +3,7 @@
 #include "uLanguage.h"
 #include "uLasCurves.h"
 #include "uLasFill.h"
+#include "uLasMatch.h"
 #include "uUiServices.h"
 
 namespace {
@@ -20,13 +21,11 @@ QString ReportText(const TLasData& las, const TLasFillReport& report) {
   QStringList lines = las.Warnings;
   lines << FillText("LasFilledCount", "Curves filled: %s; head parameters filled: %s",
                     {QString::number(report.FilledCurves), QString::number(report.FilledParameters)});
-  for (const auto& [name, mnemonic] : report.FilledFromOthers)
-    lines << FillText("LasFilledFrom", "%s: filled from %s of the file", {name, mnemonic});
+  for (const auto& [name, mnemonic] : report.FilledFromOthers) lines << FilledFromNote(name, mnemonic);
   for (const TLasFillReport::TUnitChange& c : report.ConvertedCurves)
-    lines << FillText("LasConverted", "%s: converted from %s to %s", {c.Curve, c.FileUnit, c.TemplateUnit});
+    lines << UnitNote(TUnitFit::Converted, c.Curve, c.FileUnit, c.TemplateUnit);
   for (const TLasFillReport::TUnitChange& c : report.UnitMismatches)
-    lines << FillText("LasUnitDiffers", "%s: the file's unit %s is not the scale's %s; drawn as read",
-                      {c.Curve, c.FileUnit, c.TemplateUnit});
+    lines << UnitNote(TUnitFit::Different, c.Curve, c.FileUnit, c.TemplateUnit);
   if (!report.EmptyCurves.isEmpty())
     lines << FillText("LasLeftEmpty", "Not in the file, left as they were: %s", {report.EmptyCurves.join(", ")});
   if (!report.UnusedCurves.isEmpty())

@@ -1,5 +1,6 @@
 #include "uLasMatch.h"
 
+#include "uLanguage.h"
 #include "uPrintDiagramm.h"
 #include "uPrintDiagrammScale.h"
 
@@ -123,4 +124,23 @@ TUnitFit FitUnit(const QString& fileUnit, const QString& scaleUnit) {
   const double factor = a->Size / b->Size;
   if (factor == 1) return {};
   return {TUnitFit::Converted, factor};
+}
+
+QString FilledFromNote(const QString& curve, const QString& mnemonic) {
+  return SubstituteArgs(
+      TranslateGeneral(QStringLiteral("LasFilledFrom"), QStringLiteral("%s: filled from %s of the file")),
+      {curve, mnemonic});
+}
+
+QString UnitNote(TUnitFit::TKind kind, const QString& curve, const QString& fileUnit, const QString& scaleUnit) {
+  if (kind == TUnitFit::Converted)
+    return SubstituteArgs(
+        TranslateGeneral(QStringLiteral("LasConverted"), QStringLiteral("%s: converted from %s to %s")),
+        {curve, fileUnit.trimmed(), scaleUnit.trimmed()});
+  if (kind == TUnitFit::Different)
+    return SubstituteArgs(
+        TranslateGeneral(QStringLiteral("LasUnitDiffers"),
+                         QStringLiteral("%s: the file's unit %s is not the scale's %s; drawn as read")),
+        {curve, fileUnit.trimmed(), scaleUnit.trimmed()});
+  return QString();
 }

@@ -32,3 +32,8 @@ struct TUnitFit {
 // units of one quantity (MM, CM, IN; G/C3, KG/M3; V/V, %, PU; US/M, US/F);
 // Different otherwise (drawn as read).
 TUnitFit FitUnit(const QString& fileUnit, const QString& scaleUnit);
+
+// The lines a fill or an import shows: a curve filled from another name of
+// its log, and a unit converted or drawn as read (empty when the units agree).
+QString FilledFromNote(const QString& curve, const QString& mnemonic);
+QString UnitNote(TUnitFit::TKind kind, const QString& curve, const QString& fileUnit, const QString& scaleUnit);

@@ -420,9 +420,7 @@ int TPrintDiagrams::ImportLas(const TLasData& las, QString* error, QStringList* 
     target[static_cast<size_t>(k)] = std::exchange(w, nullptr);
     taken[static_cast<size_t>(k)] = true;
     if (notes)
-      *notes << SubstituteArgs(
-          TranslateGeneral(QStringLiteral("LasFilledFrom"), QStringLiteral("%s: filled from %s of the file")),
-          {target[static_cast<size_t>(k)]->Name(), las.Curves[static_cast<size_t>(k)].Mnemonic});
+      *notes << FilledFromNote(target[static_cast<size_t>(k)]->Name(), las.Curves[static_cast<size_t>(k)].Mnemonic);
   }
   for (size_t k = 0; k < las.Curves.size(); ++k) {
     const TLasData::TCurve& c = las.Curves[k];
@@ -432,15 +430,7 @@ int TPrintDiagrams::ImportLas(const TLasData& las, QString* error, QStringList* 
     if (!curve) continue;
     // A curve the column had is drawn in the unit its scale names.
     const TUnitFit fit = fresh ? TUnitFit() : FitUnit(c.Unit, ScaleUnitOf(curve));
-    if (notes && fit.Kind == TUnitFit::Converted)
-      *notes << SubstituteArgs(
-          TranslateGeneral(QStringLiteral("LasConverted"), QStringLiteral("%s: converted from %s to %s")),
-          {curve->Name(), c.Unit.trimmed(), ScaleUnitOf(curve).trimmed()});
-    if (notes && fit.Kind == TUnitFit::Different)
-      *notes << SubstituteArgs(
-          TranslateGeneral(QStringLiteral("LasUnitDiffers"),
-                           QStringLiteral("%s: the file's unit %s is not the scale's %s; drawn as read")),
-          {curve->Name(), c.Unit.trimmed(), ScaleUnitOf(curve).trimmed()});
+    if (notes && fit.Kind != TUnitFit::Same) *notes << UnitNote(fit.Kind, curve->Name(), c.Unit, ScaleUnitOf(curve));
     std::vector<double> samples = c.Samples;
     for (double& v : samples) v = std::isnan(v) ? curve->NullValue() : v * fit.Factor;
     if (!curve->SetSamples(las.Start, las.Step, std::move(samples))) continue;
