@@ -210,6 +210,14 @@ bool TStorage::ElementExists(const QString& name) const {
 bool TStorage::NodeExists(std::u16string_view name) const {
   if (FNodes.size() <= kLinearNames)
     return std::any_of(FNodes.begin(), FNodes.end(), [&](const TNode& n) { return cfb::SameName(n.Name, name); });
+  // A plain decimal equals no other spelling, with or without case: only the
+  // node of its number can hold it.
+  const int32_t number = cfb::DecimalName(name);
+  if (number >= 0) {
+    const auto at = static_cast<size_t>(number);
+    if (at < FNodeNumbered.size() && FNodeNumbered[at] >= 0) return true;
+    if (FNodeDecimalsHashed == 0) return false;
+  }
   return FNodeIndex.Find(name, [this](int i) { return FNodes[static_cast<size_t>(i)].Name; }) >= 0;
 }
 
@@ -339,9 +347,22 @@ void TStorage::IndexNewNode() {
   // streams) is searched in place: an index would cost more than it saves.
   const size_t count = FNodes.size();
   if (count <= kLinearNames) return;
-  const auto nameOf = [this](int i) { return FNodes[static_cast<size_t>(i)].Name; };
-  for (size_t i = count == kLinearNames + 1 ? 0 : count - 1; i < count; ++i)
-    FNodeIndex.Insert(FNodes[i].Name, static_cast<int>(i), nameOf);
+  for (size_t i = count == kLinearNames + 1 ? 0 : count - 1; i < count; ++i) IndexNode(i);
+}
+
+void TStorage::IndexNode(size_t i) {
+  const std::u16string_view name = FNodes[i].Name;
+  const int32_t number = cfb::DecimalName(name);
+  // The table covers numbers up to a few times the node count: a list's
+  // children "0", "1", ... fill it, a stray large number goes to the hash.
+  if (number >= 0 && static_cast<size_t>(number) < std::max<size_t>(64, 4 * FNodes.size())) {
+    const auto at = static_cast<size_t>(number);
+    if (at >= FNodeNumbered.size()) FNodeNumbered.resize(std::max({at + 1, 2 * FNodeNumbered.size(), size_t{64}}), -1);
+    FNodeNumbered[at] = static_cast<int>(i);
+    return;
+  }
+  if (number >= 0) ++FNodeDecimalsHashed;
+  FNodeIndex.Insert(name, static_cast<int>(i), [this](int k) { return FNodes[static_cast<size_t>(k)].Name; });
 }
 
 void TStorage::IndexReadChildren() const {

@@ -127,12 +127,17 @@ class TStorage {
   std::u16string_view FName;
   QString FTarget;  // CreateFile's path
   int FDepth = 0;   // storages above this one
-  // Writing: the children in creation order, indexed by name without case
-  // once there are more than kLinearNames of them. Held by value: a save
+  // Writing: the children in creation order, indexed once there are more
+  // than kLinearNames of them: names written as a plain decimal (a list's
+  // positions) by number in FNodeNumbered, the others by name without case
+  // (a hash per name cost a list's save more than its children's names took
+  // to make). Held by value: a save
   // makes a node for every object, and one allocation each would cost more
   // than the node (a sub-storage and a stream stay where they are).
   std::vector<TNode> FNodes;
   cfb::TNameIndex FNodeIndex;
+  std::vector<int> FNodeNumbered;  // node by number, -1 where none
+  size_t FNodeDecimalsHashed = 0;  // plain decimals beyond the table's reach, in FNodeIndex
   // The bytes of CreateStreamBytes and the names of all elements, in chunks
   // the root owns and every storage of its tree appends to (freed at once
   // with the tree).
@@ -142,6 +147,7 @@ class TStorage {
   TWriteArena* WriteArena();
   void AddNode(TNode node);
   void IndexNewNode();
+  void IndexNode(size_t i);
   // Reading: the file and this storage's directory entry.
   std::shared_ptr<TCfbReader> FRead;
   int FEntry = 0;

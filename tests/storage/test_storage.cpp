@@ -500,3 +500,66 @@ TEST(StorageFile, OtherCompoundFileReadersOpenOurFiles) {
   }
   if (readers == 0) GTEST_SKIP() << "neither the gsf tool (libgsf-bin) nor python3-olefile is installed";
 }
+
+// A storage being written finds names that are plain decimals (a list's
+// children) by number and the others by name: each kind is refused again
+// in every spelling that is the same name, and only then, wherever in the
+// order it came and however far the numbers go.
+TEST(Storage, DecimalAndOtherNamesAreRefusedAgainWhileWriting) {
+  auto s = TStorage::CreateNew();
+  // Far numbers first, while the storage is small, then many near ones.
+  const QStringList early = {"index", "version", "100000", "007", "1234567890", "999999999", "0x1", "5"};
+  for (const QString& name : early) ASSERT_EQ(Put(s.get(), name, Bytes("v")), S_OK) << name.toStdString();
+  for (int i = 0; i < 30000; ++i) {
+    if (i == 5) continue;
+    ASSERT_EQ(Put(s.get(), QString::number(i), Bytes("v")), S_OK) << i;
+  }
+  for (const QString& name : early + QStringList{"INDEX", "Version", "0X1", "0", "29999", "17"})
+    EXPECT_EQ(Put(s.get(), name, Bytes("w")), STG_E_FILEALREADYEXISTS) << name.toStdString();
+  TStorage* sub = nullptr;
+  EXPECT_EQ(s->CreateStorage("100000", &sub), STG_E_FILEALREADYEXISTS);
+  // Other spellings of the same numbers are other names.
+  for (const QString& name : QStringList{"30007", "0007", "100001", "30000", "123456789", "00", "index2"})
+    EXPECT_EQ(Put(s.get(), name, Bytes("w")), S_OK) << name.toStdString();
+  EXPECT_TRUE(s->ElementExists("30007"));
+  EXPECT_FALSE(s->ElementExists("30001"));
+  EXPECT_FALSE(s->ElementExists("08"));
+
+  std::vector<uint8_t> file;
+  ASSERT_EQ(s->SaveToBytes(&file), S_OK);
+  auto read = TStorage::OpenBytes(file);
+  ASSERT_TRUE(read);
+  EXPECT_EQ(read->Elements().size(), s->Elements().size());
+  EXPECT_EQ(Get(read.get(), "100000"), Bytes("v"));
+  EXPECT_EQ(Get(read.get(), "0007"), Bytes("w"));
+}
+
+// The writer's layout, byte for byte, as files written before it were: a
+// tree of many small streams (a mini table and a directory of many sectors,
+// empty streams among them), sub-storages and large streams.
+TEST(Storage, LayoutOfManyElementsIsTheOneWrittenBefore) {
+  auto root = TStorage::CreateNew();
+  const auto pattern = [](size_t size, int seed) {
+    std::vector<uint8_t> bytes(size);
+    for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>(i * 13 + static_cast<size_t>(seed) * 7);
+    return bytes;
+  };
+  ASSERT_EQ(Put(root.get(), "index", pattern(700, 1)), S_OK);
+  for (int i = 0; i < 700; ++i) {
+    TStorage* sub = nullptr;
+    ASSERT_EQ(root->CreateStorage(QString::number(i), &sub), S_OK);
+    ASSERT_EQ(Put(sub, "index", pattern(static_cast<size_t>(i * 37 % 1500), i)), S_OK);
+    ASSERT_EQ(Put(sub, "version", pattern(i % 5 ? 90 : 0, 3)), S_OK);
+    if (i % 100 == 7) {
+      ASSERT_EQ(Put(sub, "Large", pattern(4096 + static_cast<size_t>(i), i)), S_OK);
+    }
+  }
+  ASSERT_EQ(Put(root.get(), "Data", pattern(150000, 9)), S_OK);
+  ASSERT_EQ(Put(root.get(), "DataLsd2", pattern(4095, 8)), S_OK);
+  std::vector<uint8_t> file;
+  ASSERT_EQ(root->SaveToBytes(&file), S_OK);
+  uint64_t hash = 14695981039346656037ull;  // FNV-1a
+  for (uint8_t b : file) hash = (hash ^ b) * 1099511628211ull;
+  EXPECT_EQ(file.size(), 1120768u);
+  EXPECT_EQ(hash, 9260517894206062750ull);
+}
