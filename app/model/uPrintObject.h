@@ -116,6 +116,9 @@ class TPrintObject {
   // The same for a deep object (a block, a column), asked by the fitting of
   // a document and by every depth mapping.
   virtual TPrintDeepObject* AsDeepObject() { return nullptr; }
+  // Asks for memory of its own that its save will read (a block it points
+  // to), without waiting for it: a list's save calls it on a child ahead.
+  virtual void PrefetchForSave() const {}
 
   // --- non-virtual operations ---
   bool LoadFromStream(IStream* stream);

@@ -58,7 +58,7 @@ QString PositionName(int position) {
 }
 
 // How far ahead a list's save asks for its children's memory, and how much of each.
-constexpr int kSaveAhead = 2;
+constexpr int kSaveAhead = 4;
 constexpr size_t kSaveAheadLines = 4;
 
 QString Cp1251(const std::string& bytes) { return QString::fromStdString(Cp1251ToUtf8(bytes)); }
@@ -287,12 +287,25 @@ bool TPrintObjectList::SaveToQS(ICompoundStream* stream) {
   if (!TPrintObject::SaveToQS(stream)) return false;
   stream->WriteInteger(idChildFlags, static_cast<int32_t>(FChildFlags));
   if (Count() > 0 && stream->WriteInteger(idChildCount, Count()) != S_OK) return false;
+  // The kinds in batches, one call each (a column writes thousands), each
+  // child's memory asked for a few children ahead of its kind.
+  constexpr int kBatch = 64;
+  constexpr int kAhead = 8;
+  int32_t kinds[kBatch];
+  TCompoundEntry values[kBatch];
+  int batched = 0;
   for (int i = 0; i < Count(); ++i) {
+    if (i + kAhead < Count()) __builtin_prefetch(FChildren[i + kAhead].get());
     if (!FChildren[i]) continue;
     const int32_t id = static_cast<int32_t>(static_cast<uint32_t>(idFirstChildKind) + static_cast<uint32_t>(i));
-    if (stream->WriteInteger(id, FChildren[i]->GetKind()) != S_OK) return false;
+    kinds[batched] = FChildren[i]->GetKind();
+    values[batched] = qsIntegerEntry(id, kinds[batched]);
+    if (++batched == kBatch) {
+      if (!qsWriteEntries(stream, values, batched)) return false;
+      batched = 0;
+    }
   }
-  return true;
+  return batched == 0 || qsWriteEntries(stream, values, batched);
 }
 
 uint32_t TPrintObjectList::HitTest(double x, double y, TPrintObject** target) {
@@ -556,11 +569,14 @@ bool TPrintObjectList::SaveToStorage(TStorage* storage) {
   bool complete = true;
   for (int i = 0; i < Count(); ++i) {
     // Children lie apart in memory: the first lines of one a few ahead are
-    // asked for while this one saves (each would be a wait otherwise).
+    // asked for while this one saves (each would be a wait otherwise), and
+    // the one half as far ahead, its lines at hand, asks for what it points to.
     if (i + kSaveAhead < Count())
       if (const TPrintObject* ahead = FChildren[i + kSaveAhead].get())
         for (size_t line = 0; line < kSaveAheadLines; ++line)
           __builtin_prefetch(reinterpret_cast<const char*>(ahead) + 64 * line);
+    if (i + kSaveAhead / 2 < Count())
+      if (const TPrintObject* ahead = FChildren[i + kSaveAhead / 2].get()) ahead->PrefetchForSave();
     TPrintObject* c = FChildren[i].get();
     if (!c) continue;
     const QString name = PositionName(i);

@@ -80,6 +80,8 @@ class TStratColEntry : public TabstractLCEntry {
   bool LoadFromStorage(TStorage* storage) override;
   bool LoadFromQS(ICompoundStream* stream) override;
   bool SaveToQS(ICompoundStream* stream) override;
+  // The field's count and items, read by the save.
+  void PrefetchForSave() const override;
   // Templates name the signs (keys "SIGN1", "SIGN2", ...); the column lays them out.
   bool LoadFromIni(TIniFile* ini, const QString& section, const QString& prefix) override;
   bool SaveToIni(TIniFile* ini, const QString& section, const QString& prefix) override;
