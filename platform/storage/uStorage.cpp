@@ -59,6 +59,7 @@ struct TStorage::TWriteArena {
   std::vector<std::unique_ptr<uint8_t[]>> Blocks;
   TRegion Bytes{256 * 1024};
   TRegion Names{16 * 1024};
+  TRegion NodeBlocks{64 * 1024};
   // Elements and storages of the whole tree, so that laying the file out
   // sizes its lists at once (a save of thousands of objects grew them
   // step by step, copying each).
@@ -123,6 +124,23 @@ struct TStorage::TReadPool {
     return &Blocks.back()[Used++];
   }
 };
+
+// The most nodes a block in the arena holds: what an object's storage takes.
+constexpr size_t kArenaNodes = 4;
+
+template <class T>
+T* TStorage::TNodeAllocator<T>::allocate(size_t n) {
+  if (!Arena || n > kArenaNodes) return std::allocator<T>().allocate(n);
+  void* p = Arena->Allocate(Arena->NodeBlocks, n * sizeof(T), alignof(T));
+  if (!p) throw std::bad_alloc();
+  return static_cast<T*>(p);
+}
+
+template <class T>
+void TStorage::TNodeAllocator<T>::deallocate(T* p, size_t n) {
+  // A block of the arena goes with the arena.
+  if (!Arena || n > kArenaNodes) std::allocator<T>().deallocate(p, n);
+}
 
 TStorage::TStorage() = default;
 TStorage::~TStorage() = default;
@@ -306,6 +324,7 @@ HRESULT TStorage::CreateStorage(const QString& name, TStorage** storage) {
     FRootPool = FPool.get();
   }
   TStorage* sub = FRootPool->Make();
+  sub->FNodes = decltype(FNodes)(TNodeAllocator<TNode>(FRootArena));
   sub->FWritable = true;
   sub->FName = node.Name;
   sub->FDepth = FDepth + 1;
@@ -332,7 +351,7 @@ HRESULT TStorage::WriteStream(const QString& name, IStream* source) {
 
 void TStorage::AddNode(TNode node) {
   // An object's storage holds a few elements: room for them at once.
-  if (FNodes.empty()) FNodes.reserve(4);
+  if (FNodes.empty()) FNodes.reserve(kArenaNodes);
   const bool storage = node.Storage != nullptr;
   FNodes.push_back(std::move(node));
   if (FRootArena) {

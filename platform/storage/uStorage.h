@@ -18,6 +18,7 @@
 #include <memory>
 #include <span>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "uCfbFormat.h"
@@ -133,15 +134,33 @@ class TStorage {
   // (a hash per name cost a list's save more than its children's names took
   // to make). Held by value: a save
   // makes a node for every object, and one allocation each would cost more
-  // than the node (a sub-storage and a stream stay where they are).
-  std::vector<TNode> FNodes;
+  // than the node (a sub-storage and a stream stay where they are). A
+  // sub-storage's first few nodes lie in the root's arena, the nodes of one
+  // storage after another's (a block each from the heap cost a save more
+  // than its nodes, and laying the file out walks them all).
+  struct TWriteArena;
+  template <class T>
+  struct TNodeAllocator {
+    using value_type = T;
+    using propagate_on_container_move_assignment = std::true_type;
+    using propagate_on_container_swap = std::true_type;
+    using is_always_equal = std::false_type;
+    TWriteArena* Arena = nullptr;  // null: the heap only
+    TNodeAllocator() = default;
+    explicit TNodeAllocator(TWriteArena* arena) : Arena(arena) {}
+    template <class U>
+    TNodeAllocator(const TNodeAllocator<U>& other) : Arena(other.Arena) {}
+    T* allocate(size_t n);
+    void deallocate(T* p, size_t n);
+    friend bool operator==(const TNodeAllocator& a, const TNodeAllocator& b) { return a.Arena == b.Arena; }
+  };
+  std::vector<TNode, TNodeAllocator<TNode>> FNodes;
   cfb::TNameIndex FNodeIndex;
   std::vector<int> FNodeNumbered;  // node by number, -1 where none
   size_t FNodeDecimalsHashed = 0;  // plain decimals beyond the table's reach, in FNodeIndex
   // The bytes of CreateStreamBytes and the names of all elements, in chunks
   // the root owns and every storage of its tree appends to (freed at once
   // with the tree).
-  struct TWriteArena;
   std::unique_ptr<TWriteArena> FArena;  // the root's
   TWriteArena* FRootArena = nullptr;    // the root's arena, in every storage written
   TWriteArena* WriteArena();
