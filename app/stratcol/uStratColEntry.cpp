@@ -383,15 +383,6 @@ bool TStratColEntry::LoadFromQS(ICompoundStream* stream) {
   return LoadSigns(stream, n, names);
 }
 
-void TStratColEntry::PrefetchForSave() const {
-  // A field keeps its count and up to three items within its own block of
-  // about a kilobyte; prefetches past its end are harmless.
-  constexpr size_t kFieldLines = 16;
-  const auto* field = reinterpret_cast<const char*>(FField.Get());
-  if (!field) return;
-  for (size_t line = 0; line < kFieldLines; ++line) __builtin_prefetch(field + 64 * line);
-}
-
 bool TStratColEntry::SaveToQS(ICompoundStream* stream) {
   // Read where the field keeps them: only a few of each item's 304 bytes are
   // written. A column's fields lie apart in memory: the lines holding those
@@ -433,6 +424,15 @@ bool TStratColEntry::SaveToQS(ICompoundStream* stream) {
   values[batched++] = qsIntegerEntry(idLineStyle, FTopLine.Style);
   values[batched++] = qsDoubleEntry(idLineWidth, FTopLine.LineWidth);
   return qsWriteEntries(stream, values, batched);
+}
+
+void TStratColEntry::PrefetchForSave() const {
+  // A field keeps its count and up to three items within its own block of
+  // about a kilobyte; prefetches past its end are harmless.
+  constexpr size_t kFieldLines = 16;
+  const auto* field = reinterpret_cast<const char*>(FField.Get());
+  if (!field) return;
+  for (size_t line = 0; line < kFieldLines; ++line) __builtin_prefetch(field + 64 * line);
 }
 
 bool TStratColEntry::LoadFromIni(TIniFile* ini, const QString& section, const QString& prefix) {
