@@ -142,9 +142,9 @@ class TStorage {
   TWriteArena* WriteArena();
   void AddNode(TNode node);
   void IndexNewNode();
-  // Reading: the file and this storage's directory entry. The root owns the
-  // file; its sub-storages, which go with it, point at it (a shared reference
-  // per sub-storage cost two locked counts for every list of a load).
+  // Reading: the file and this storage's directory entry.
+  // The root owns the file; its sub-storages, which go with it, point at it
+  // (a shared reference each cost two locked counts for every list of a load).
   std::shared_ptr<TCfbReader> FFile;
   TCfbReader* FRead = nullptr;
   int FEntry = 0;
