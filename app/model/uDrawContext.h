@@ -51,6 +51,17 @@ struct TPixelMapping {
   int32_t Y(double mm) const;
 };
 
+// The sheets a print cuts the page into along y. Sheet j shows page mm
+// [First + j * Step, First + j * Step + Height); the one being drawn is Index.
+// Inactive on screens and in pictures.
+struct TPrintedPages {
+  bool Active = false;
+  int32_t First = 0;
+  int32_t Step = 0;
+  int32_t Height = 0;
+  int32_t Index = 0;
+};
+
 struct TDrawContext {
   QPainter* DC = nullptr;
   int32_t OriginX = 0;  // page mm shown at the device's left edge
@@ -61,6 +72,8 @@ struct TDrawContext {
   // An object (with its children) the drawing leaves out: the document area
   // keeps the marks of everything but a dragged object between mouse moves.
   const TPrintObject* Skip = nullptr;
+  // Set while printing: texts keep their lines whole on one sheet.
+  TPrintedPages Pages;
 
   // Logical dots per inch of the painter's device (96 without a device).
   int DpiX() const;

@@ -342,6 +342,7 @@ bool TPrintDocument::Print(TPrintTarget* target, int fromPage, int toPage) {
       context.DC->setClipRect(QRect(0, 0, device->width(), device->height()));
     }
     context.Options = doBorders;
+    context.Pages = TPrintedPages{true, -tiling.ShiftY, tiling.StepY(), tiling.PageHeight, row};
     Draw(context);
     ok = Ui().StepProgress(page - first + 1);
   }

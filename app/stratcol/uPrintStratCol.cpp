@@ -72,8 +72,8 @@ QStringList RowNames(const TStringTable& table, int row, bool keepEmpty) {
 }
 
 // A fresh database loaded from `bytes` in either stored form, or null. The
-// stored form is read from a memory stream that takes the bytes over.
-TComPtr<IStratDataBase> DataBaseFromBytes(std::vector<uint8_t>&& bytes, bool oldForm) {
+// stored form is read from `memory`, a memory stream holding those bytes.
+TComPtr<IStratDataBase> DataBaseFromBytes(const std::vector<uint8_t>& bytes, bool oldForm, IStream* memory) {
   TComPtr<IStratDataBase> db;
   if (stratCreateDataBase(db.Put()) != S_OK || bytes.empty() ||
       bytes.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max()))
@@ -84,10 +84,43 @@ TComPtr<IStratDataBase> DataBaseFromBytes(std::vector<uint8_t>&& bytes, bool old
     return db;
   }
   auto stream = db.As<IStratStream>(IID_IStratStream);
-  if (!stream) return nullptr;
-  TComPtr<IStream> source(new TMemoryStream(std::move(bytes)));
-  if (stream->LoadFromStream(source.Get()) != S_OK) return nullptr;
+  if (!stream || !memory || stream->LoadFromStream(memory) != S_OK) return nullptr;
   return db;
+}
+
+// Copies `loaded`, a fresh database loaded from `stored`, into `target` as
+// stratCopy does: saved into memory and loaded from there. When the saved
+// bytes are the stored ones, the load would parse the same bytes again and
+// give what `loaded` holds (a load replaces the signs and the options and
+// nothing else): its signs are handed over instead.
+HRESULT CopyLoadedDataBase(IStratDataBase* loaded, const std::vector<uint8_t>& stored, IStratDataBase* target) {
+  auto from = TComPtr<IStratDataBase>(loaded).As<IStratStream>(IID_IStratStream);
+  auto to = TComPtr<IStratDataBase>(target).As<IStratStream>(IID_IStratStream);
+  if (!from || !to) return stratCopy(loaded, target);
+  auto* memory = new TMemoryStream();
+  TComPtr<IStream> saved(memory);
+  HRESULT hr = from->SaveToStream(saved.Get());
+  if (hr != S_OK) return hr;
+  const std::vector<uint8_t>& bytes = memory->Bytes();
+  if (bytes.size() == stored.size() && std::equal(bytes.begin(), bytes.end(), stored.begin())) {
+    std::vector<TComPtr<IStratStream>> signs;
+    signs.reserve(static_cast<size_t>(std::max(loaded->SignCount(), 0)));
+    bool complete = true;
+    for (int32_t i = 0; complete && i < loaded->SignCount(); ++i) {
+      TComPtr<IStratSign> sign;
+      complete = loaded->GetSign(i, sign.Put()) == S_OK;
+      if (complete) signs.push_back(sign.As<IStratStream>(IID_IStratStream));
+      complete = complete && signs.back();
+    }
+    for (int32_t n = target->SignCount(); complete && n > 0; --n) complete = target->DeleteSign(n - 1);
+    for (size_t i = 0; complete && i < signs.size(); ++i) complete = target->AddSign(signs[i].Get(), false) == S_OK;
+    if (complete) {
+      target->SetOptions(loaded->GetOptions());
+      return S_OK;
+    }
+    // Out of memory half-way: the load below replaces whatever was handed over.
+  }
+  return to->LoadFromStream(saved.Get());
 }
 
 }  // namespace
@@ -722,13 +755,17 @@ bool TPrintStratCol::LoadFromStorage(TStorage* storage) {
   const bool modified = FModified;
   bool loaded = false;
   std::vector<uint8_t> bytes;
-  if (storage->ReadStream(kLsd2, &bytes) == S_OK)
-    if (TComPtr<IStratDataBase> db = DataBaseFromBytes(std::move(bytes), false))
-      loaded = stratCopy(db.Get(), FDataBase.Get()) == S_OK;
+  if (storage->ReadStream(kLsd2, &bytes) == S_OK) {
+    // Read from a memory stream that takes the bytes over.
+    auto* memory = new TMemoryStream(std::move(bytes));
+    TComPtr<IStream> source(memory);
+    if (TComPtr<IStratDataBase> db = DataBaseFromBytes(memory->Bytes(), false, source.Get()))
+      loaded = CopyLoadedDataBase(db.Get(), memory->Bytes(), FDataBase.Get()) == S_OK;
+  }
   // Older documents hold only the raw form, under the database's file name
   // ("default.lsd" when the column named none, as saves write it).
   if (!loaded && storage->ReadStream(DataBaseStreamName(), &bytes) == S_OK)
-    if (TComPtr<IStratDataBase> db = DataBaseFromBytes(std::move(bytes), true))
+    if (TComPtr<IStratDataBase> db = DataBaseFromBytes(bytes, true, nullptr))
       loaded = stratCopy(db.Get(), FDataBase.Get()) == S_OK;
   // The layers hold the database already (the same one, its content loaded
   // now) unless one did not load.

@@ -31,6 +31,8 @@ constexpr int32_t idCountY = -36500;
 constexpr int32_t idSignFlags = -36400;
 constexpr int32_t idLineColor = 5632;
 constexpr int32_t idLineStyle = 5633;
+// The items a field holds inside itself (more go to a block of their own).
+constexpr size_t kPrefetchItems = 3;
 constexpr int32_t idLineWidth = 5634;
 
 constexpr int kEditMode = 2;
@@ -362,6 +364,15 @@ bool TStratColEntry::LoadSigns(ICompoundStream* stream, int count, TSignNameTall
 }
 
 bool TStratColEntry::LoadFromStorage(TStorage* storage) {
+  // The signs' items go into the field's own memory, unused since fields of an
+  // earlier load went: its lines are asked for now and arrive while the
+  // layer's stream is found and read. Written cold, the items' stores would
+  // be pending when the next locked count (a reference taken) waits for them.
+  const TStratPlacement* items = nullptr;
+  int32_t stored = 0;
+  if (FField && FField->GetItems(&items, &stored) == S_OK && stored == 0 && items)
+    for (size_t at = 0; at < kPrefetchItems * sizeof(TStratPlacement); at += 64)
+      __builtin_prefetch(reinterpret_cast<const char*>(items) + at, 1);
   const bool loaded = TPrintDeepObject::LoadFromStorage(storage);
   if (TAbstractPrintObjectList* parent = Parent(); parent && parent->GetKind() == kindStratCol)
     if (auto* column = static_cast<TPrintStratCol*>(parent); column->LoadingNames()) column->AttachLoadedLayer(this);

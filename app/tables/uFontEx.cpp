@@ -15,6 +15,7 @@
 #include "uDrawContext.h"
 #include "uIniFile.h"
 #include "uNumbers.h"
+#include "uPageLines.h"
 
 // ---------------------------------------------------------------------------
 // The logical font record
@@ -432,22 +433,26 @@ QString TFontEx::WrapText(QPainter* dc, int width, const QString& text) const {
   return out;
 }
 
-void TFontEx::DrawInRect(QPainter* dc, const QRect& rect, const QString& text) const {
+void TFontEx::DrawInRect(QPainter* dc, const QRect& rect, const QString& text, TPageLines* sheets) const {
   if (!dc || !dc->device() || text.isEmpty()) return;
   SelectInto(dc);
   if (Angle() == 0)
-    DrawHorizontal(dc, rect, text);
+    DrawHorizontal(dc, rect, text, sheets);
   else
     DrawRotated(dc, rect, text);
   UnselectFrom(dc);
 }
 
 // Rectangles are the platform's: right and bottom are left + width and top + height.
-void TFontEx::DrawHorizontal(QPainter* dc, const QRect& rect, const QString& text) const {
+void TFontEx::DrawHorizontal(QPainter* dc, const QRect& rect, const QString& text, TPageLines* sheets) const {
   const QStringList lines = SplitLines(text);
   const int n = static_cast<int>(lines.size());
+  const bool paged = sheets && sheets->Active();
+  // Printed across sheets, centred and bottom lines are laid out in the box's
+  // height as every sheet counts it.
+  const int height = paged ? sheets->Rows() : rect.height();
   const int left = rect.left(), top = rect.top();
-  const int right = left + rect.width(), bottom = top + rect.height();
+  const int right = left + rect.width(), bottom = top + height;
   const QFontMetrics fm(dc->font(), dc->device());
   const int absHeight = FLogFont.lfHeight != 0 ? std::abs(FLogFont.lfHeight) : fm.height();
   for (int i = 0; i < n; ++i) {
@@ -463,11 +468,16 @@ void TFontEx::DrawHorizontal(QPainter* dc, const QRect& rect, const QString& tex
       x = left + 2;
     int y;
     if (Format & DT_VCENTER)
-      y = top + rect.height() / 2 + i * lh - (n * lh) / 2;
+      y = top + height / 2 + i * lh - (n * lh) / 2;
     else if (Format & DT_BOTTOM)
       y = bottom + lh * (i - n);
     else
       y = top + 2 + i * absHeight;
+    if (paged) {
+      const std::optional<int32_t> row = sheets->Place(y - top, lh);
+      if (!row) continue;
+      y = *row;
+    }
     if (line.contains(QChar('$')))
       DrawMarkupLine(dc, x, y, line);
     else if (!line.isEmpty())
@@ -634,9 +644,26 @@ void TFontEx::DrawRotated(QPainter* dc, const QRect& rect, const QString& text) 
   }
 }
 
-void TFontEx::DrawFormatted(QPainter* dc, const QRect& rect, const QString& text) const {
+void TFontEx::DrawFormatted(QPainter* dc, const QRect& rect, const QString& text, TPageLines* sheets) const {
   if (!dc || !dc->device() || text.isEmpty()) return;
   SelectInto(dc);
+  QRect box = rect;
+  if (sheets && sheets->Active() && (Format & DT_SINGLELINE) && Angle() == 0) {
+    // The line's own box, placed on the sheet that holds it whole.
+    const int lineHeight = QFontMetrics(dc->font(), dc->device()).height();
+    const int rows = sheets->Rows();
+    int offset = 0;
+    if (Format & DT_VCENTER)
+      offset = (rows - lineHeight) / 2;
+    else if (Format & DT_BOTTOM)
+      offset = rows - lineHeight;
+    const std::optional<int32_t> row = sheets->Place(offset, lineHeight);
+    if (!row) {
+      UnselectFrom(dc);
+      return;
+    }
+    box = QRect(rect.left(), *row, rect.width(), lineHeight);
+  }
   int flags = Qt::TextExpandTabs;
   if (Format & DT_CENTER)
     flags |= Qt::AlignHCenter;
@@ -661,8 +688,8 @@ void TFontEx::DrawFormatted(QPainter* dc, const QRect& rect, const QString& text
     s.replace(QChar('\r'), QChar('\n'));
   }
   dc->save();
-  dc->setClipRect(rect, dc->hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
-  dc->drawText(rect, flags, TextForCharset(FLogFont, s));
+  dc->setClipRect(box, dc->hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
+  dc->drawText(box, flags, TextForCharset(FLogFont, s));
   dc->restore();
   UnselectFrom(dc);
 }

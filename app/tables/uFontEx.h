@@ -17,6 +17,7 @@ struct ICompoundStream;
 class QJsonObject;
 class QPainter;
 class TIniFile;
+class TPageLines;
 
 // The platform's ANSI logical font record (60 bytes, stored in files as is).
 #pragma pack(push, 1)
@@ -125,8 +126,10 @@ class TFontEx {
   // Drawing onto a painter whose coordinates are device pixels.
   void SelectInto(QPainter* dc) const;
   void UnselectFrom(QPainter* dc) const;
-  void DrawInRect(QPainter* dc, const QRect& rect, const QString& text) const;
-  void DrawFormatted(QPainter* dc, const QRect& rect, const QString& text) const;
+  // With `sheets` (printing), a line that a sheet's edge would cut moves to
+  // the next sheet; DrawFormatted does so for single lines.
+  void DrawInRect(QPainter* dc, const QRect& rect, const QString& text, TPageLines* sheets = nullptr) const;
+  void DrawFormatted(QPainter* dc, const QRect& rect, const QString& text, TPageLines* sheets = nullptr) const;
   QString WrapText(QPainter* dc, int width, const QString& text) const;
   QSize MeasureLine(QPainter* dc, const QString& line) const;
   // One line of marked-up text whose top-left corner is at x, y (the font
@@ -134,7 +137,7 @@ class TFontEx {
   void DrawLine(QPainter* dc, int x, int y, const QString& line) const;
 
  private:
-  void DrawHorizontal(QPainter* dc, const QRect& rect, const QString& text) const;
+  void DrawHorizontal(QPainter* dc, const QRect& rect, const QString& text, TPageLines* sheets) const;
   void DrawRotated(QPainter* dc, const QRect& rect, const QString& text) const;
   void DrawMarkupLine(QPainter* dc, int x, int y, const QString& line) const;
 

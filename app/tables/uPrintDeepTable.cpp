@@ -1,5 +1,6 @@
 #include "uPrintDeepTable.h"
 
+#include <QFontMetrics>
 #include <QJsonObject>
 #include <QPainter>
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include "uIniFile.h"
 #include "uLanguage.h"
 #include "uNumbers.h"
+#include "uPageLines.h"
 #include "uPrintTable.h"
 #include "uPropertiesDialogs.h"
 #include "uStatusDDLine.h"
@@ -194,6 +196,14 @@ void TPrintDeepTable::Draw(TDrawContext& context) {
         if (text.isEmpty()) continue;
         dc->setPen(ColorRefToQColor(static_cast<uint32_t>(FTable.GetCellData(k, r))));
         TRect textBox = box;
+        if (TPageLines sheets(context, top, bottom - top, y0); sheets.Active()) {
+          // Printed across two sheets, the line goes whole onto the one that holds it.
+          const int lineHeight = QFontMetrics(dc->font(), dc->device()).height();
+          const std::optional<int32_t> row = sheets.Place((sheets.Rows() - lineHeight) / 2, lineHeight);
+          if (!row) continue;
+          textBox.Top = *row;
+          textBox.Bottom = *row + lineHeight;
+        }
         DrawTextFormatted(dc, &textBox, QLatin1Char(' ') + text + QLatin1Char(' '),
                           dtCenter | dtVCenter | dtSingleLine | dtNoClip | dtNoPrefix);
       }

@@ -9,6 +9,7 @@
 #include "uIniFile.h"
 #include "uLanguage.h"
 #include "uNumbers.h"
+#include "uPageLines.h"
 #include "uPropertiesDialogs.h"
 #include "uStorage.h"
 #include "uUiServices.h"
@@ -134,7 +135,8 @@ void TPrintTable::Draw(TDrawContext& context) {
       // The cell's value is its text colour; the font would otherwise put its own.
       const uint32_t fontColor = font.Color;
       font.Color = static_cast<uint32_t>(FTable.GetCellData(k, r));
-      font.DrawFormatted(dc, ToQRect(cell), text);
+      TPageLines sheets(context, top, bottom - top, y0);
+      font.DrawFormatted(dc, ToQRect(cell), text, &sheets);
       font.Color = fontColor;
     }
   }

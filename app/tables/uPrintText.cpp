@@ -8,6 +8,7 @@
 #include "uIniFile.h"
 #include "uLanguage.h"
 #include "uNumbers.h"
+#include "uPageLines.h"
 #include "uPropertiesDialogs.h"
 #include "uStoredText.h"
 
@@ -133,7 +134,8 @@ void TPrintText::Draw(TDrawContext& context) {
       box.Right = context.PixelX(FLeft + GetWidth() - RightIndent);
     }
     const QString text = UseEditText ? FText : FPrintedText;
-    FFont.DrawInRect(dc, ToQRect(box), FFont.WrapText(dc, box.Width(), text));
+    TPageLines sheets(context, FTop, GetHeight(), r.Top);
+    FFont.DrawInRect(dc, ToQRect(box), FFont.WrapText(dc, box.Width(), text), &sheets);
 
     // Leader ticks from the interval's middle to the box's middle; their
     // lengths are page lengths at zoom 1.

@@ -106,22 +106,41 @@ struct TStorage::TWriteArena {
   }
 };
 
-// The sub-storages of a tree being read or written, in blocks that grow up to kMaxBlock.
+// The sub-storages of a tree being read or written, in blocks that grow up to
+// kMaxBlock. Each storage is made where it is handed out: a block made whole
+// at once wrote every storage's lines (67 KB of them) long before their use,
+// and they were written again, from beyond the first-level cache, when used.
 struct TStorage::TReadPool {
   static constexpr size_t kFirstBlock = 8;
   static constexpr size_t kMaxBlock = 256;
-  std::vector<std::unique_ptr<TStorage[]>> Blocks;
+  struct TFree {
+    void operator()(TStorage* block) const { ::operator delete(static_cast<void*>(block)); }
+  };
+  struct TBlock {
+    std::unique_ptr<TStorage, TFree> Storages;
+    size_t Made = 0;
+  };
+  std::vector<TBlock> Blocks;
   size_t BlockSize = 0;
-  size_t Used = 0;
+  TReadPool() = default;
+  TReadPool(const TReadPool&) = delete;
+  TReadPool& operator=(const TReadPool&) = delete;
+  ~TReadPool() {
+    for (TBlock& block : Blocks)
+      for (size_t i = 0; i < block.Made; ++i) block.Storages.get()[i].~TStorage();
+  }
   TStorage* Make() {
-    if (Used == BlockSize) {
+    if (Blocks.empty() || Blocks.back().Made == BlockSize) {
       const size_t size = BlockSize ? std::min(BlockSize * 2, kMaxBlock) : kFirstBlock;
       Blocks.reserve(Blocks.size() + 1);
-      Blocks.emplace_back(new TStorage[size]);
+      Blocks.push_back(
+          {std::unique_ptr<TStorage, TFree>(static_cast<TStorage*>(::operator new(size * sizeof(TStorage)))), 0});
       BlockSize = size;
-      Used = 0;
     }
-    return &Blocks.back()[Used++];
+    TBlock& block = Blocks.back();
+    TStorage* made = new (block.Storages.get() + block.Made) TStorage();
+    ++block.Made;
+    return made;
   }
 };
 
@@ -210,7 +229,8 @@ std::unique_ptr<TStorage> TStorage::OpenBytes(std::vector<uint8_t> bytes, HRESUL
 std::unique_ptr<TStorage> TStorage::FromReader(std::shared_ptr<TCfbReader> file) {
   if (!file) return nullptr;
   std::unique_ptr<TStorage> s(new TStorage());
-  s->FRead = std::move(file);
+  s->FFile = std::move(file);
+  s->FRead = s->FFile.get();
   s->FEntry = TCfbReader::RootId;
   return s;
 }
@@ -517,6 +537,8 @@ HRESULT TStorage::OpenStorageOf(int id, TStorage** storage) {
   *storage = nullptr;
   if (FWritable) return STG_E_INVALIDFUNCTION;
   if (id < 0 || !FRead->IsStorage(id)) return STG_E_FILENOTFOUND;
+  // A list opens all its children: room for each at once.
+  if (FOpened.empty()) FOpened.reserve(FRead->Children(FEntry).size());
   auto at = FOpened.end();
   if (!FOpened.empty() && FOpened.back().first >= id) {
     at = std::lower_bound(FOpened.begin(), FOpened.end(), id,

@@ -168,7 +168,10 @@ class TStorage {
   void IndexNewNode();
   void IndexNode(size_t i);
   // Reading: the file and this storage's directory entry.
-  std::shared_ptr<TCfbReader> FRead;
+  // The root owns the file; its sub-storages, which go with it, point at it
+  // (a shared reference each cost two locked counts for every list of a load).
+  std::shared_ptr<TCfbReader> FFile;
+  TCfbReader* FRead = nullptr;
   int FEntry = 0;
   // The sub-storages opened so far, by directory entry in ascending order
   // (lists open their children in that order, so each is appended). They,

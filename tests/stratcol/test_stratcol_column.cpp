@@ -9,8 +9,11 @@
 #include <algorithm>
 #include <cstdlib>
 #include <tuple>
+#include <utility>
 
+#include "qs.h"
 #include "uImageCompare.h"
+#include "uMemoryStream.h"
 #include "uSignNameTally.h"
 #include "uStorage.h"
 #include "uStratColTestEnv.h"
@@ -41,6 +44,42 @@ std::vector<uint8_t> StreamBytes(const std::vector<uint8_t>& file, const QString
   std::vector<uint8_t> data;
   if (storage) storage->ReadStream(name, &data);
   return data;
+}
+
+// The file's bytes with stream `name` of the top storage holding `data` instead
+// (the storages one level down copied as they are).
+std::vector<uint8_t> WithStream(const std::vector<uint8_t>& file, const QString& name,
+                                const std::vector<uint8_t>& data) {
+  std::unique_ptr<TStorage> source = TStorage::OpenBytes(file);
+  std::unique_ptr<TStorage> target = TStorage::CreateNew();
+  const auto copy = [](TStorage* to, const QString& stream, const std::vector<uint8_t>& bytes) {
+    TComPtr<IStream> out;
+    EXPECT_EQ(to->CreateStream(stream, out.Put()), S_OK);
+    uint32_t done = 0;
+    if (out && !bytes.empty()) out->Write(bytes.data(), static_cast<uint32_t>(bytes.size()), &done);
+  };
+  for (const TStorageElement& e : source->Elements()) {
+    std::vector<uint8_t> bytes;
+    if (e.IsStorage) {
+      TStorage *from = nullptr, *to = nullptr;
+      EXPECT_EQ(source->OpenStorage(e.Name, &from), S_OK);
+      EXPECT_EQ(target->CreateStorage(e.Name, &to), S_OK);
+      if (!from || !to) continue;
+      for (const TStorageElement& sub : from->Elements()) {
+        EXPECT_EQ(from->ReadStream(sub.Name, &bytes), S_OK);
+        copy(to, sub.Name, bytes);
+      }
+      continue;
+    }
+    if (e.Name == name)
+      bytes = data;
+    else
+      EXPECT_EQ(source->ReadStream(e.Name, &bytes), S_OK);
+    copy(target.get(), e.Name, bytes);
+  }
+  std::vector<uint8_t> bytes;
+  EXPECT_EQ(target->SaveToBytes(&bytes), S_OK);
+  return bytes;
 }
 
 std::unique_ptr<TStringTable> Table(const std::vector<QStringList>& rows) {
@@ -175,6 +214,60 @@ TEST_F(StratColumnTest, DatabasesRoundTripInBothStoredForms) {
     EXPECT_EQ(StreamBytes(again, raw), StreamBytes(bytes, raw));
     if (col == fgdc) {
       EXPECT_EQ(again, bytes);
+    }
+  }
+}
+
+// A stored database is loaded into a fresh one and copied into the column's
+// (saved and loaded again); one that a save writes back byte for byte has its
+// signs handed over instead. Stored bytes that a save does not give back go
+// through the copy and load as before.
+TEST_F(StratColumnTest, StoredDatabasesNotAsSavedLoadThroughTheCopy) {
+  TTestBody body;
+  TPrintStratCol* col = body.AddColumn();
+  ASSERT_TRUE(col->LoadDataBase(DefaultLsd()));
+  col->AddLayer(0, 2, {QStringLiteral("SST"), QStringLiteral("LST")});
+  const int signs = col->DataBase()->SignCount();
+  ASSERT_GT(signs, 1);
+  const std::vector<uint8_t> bytes = SaveBytes(col);
+  const std::vector<uint8_t> lsd2 = StreamBytes(bytes, QStringLiteral("lsd2"));
+  ASSERT_FALSE(lsd2.empty());
+
+  // The compound stream with one more value, which no save writes.
+  TComPtr<ICompoundStream> qs;
+  ASSERT_EQ(qsCreateFromStream(TComPtr<IStream>(new TMemoryStream(lsd2)).Get(), qs.Put()), S_OK);
+  ASSERT_EQ(qs->WriteInteger(1 << 20, 7), S_OK);
+  TComPtr<IStream> extended(new TMemoryStream());
+  ASSERT_EQ(qsSaveToStream(qs.Get(), extended.Get()), S_OK);
+  std::vector<uint8_t> longer;
+  ASSERT_EQ(extended->Seek(0, STREAM_SEEK_SET, nullptr), S_OK);
+  ASSERT_TRUE(ReadWholeStream(extended.Get(), &longer));
+  ASSERT_NE(longer, lsd2);
+  // The raw form under the compound form's name.
+  const std::vector<uint8_t> raw = StreamBytes(bytes, col->DataBaseStreamName());
+  ASSERT_FALSE(raw.empty());
+
+  for (const std::vector<uint8_t>* stored : {&lsd2, &std::as_const(longer), &raw}) {
+    TTestBody other;
+    bool loaded = false;
+    TPrintStratCol* back = LoadInto(&other, WithStream(bytes, QStringLiteral("lsd2"), *stored), &loaded);
+    EXPECT_TRUE(loaded);
+    ASSERT_EQ(back->DataBase()->SignCount(), signs);
+    EXPECT_EQ(back->UnknownSignLayers(), 0);
+    EXPECT_EQ(back->DataBase()->GetOptions(), col->DataBase()->GetOptions());
+    for (int i = 0; i < signs; ++i) {
+      TComPtr<IStratSign> a, b;
+      ASSERT_EQ(col->DataBase()->GetSign(i, a.Put()), S_OK);
+      ASSERT_EQ(back->DataBase()->GetSign(i, b.Put()), S_OK);
+      TShortString x{}, y{};
+      a->GetName(&x);
+      b->GetName(&y);
+      EXPECT_EQ(SignNameText(x), SignNameText(y)) << i;
+    }
+    // Both the saved and the extended stream give the column's database back
+    // as saved (the raw form holds no captions).
+    if (stored != &raw) {
+      EXPECT_EQ(SaveBytes(back), bytes);
     }
   }
 }

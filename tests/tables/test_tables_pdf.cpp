@@ -95,3 +95,84 @@ TEST_F(TablesPdf, APrintedPageMatchesItsReference) {
                            QDir::currentPath(), 64, actual.width() * actual.height() / 500);
   EXPECT_TRUE(result.Matches) << result.Message.toStdString();
 }
+
+namespace {
+
+// Runs of rows holding ink between columns x0 and x1 of a page, leaving out
+// rows inked across most of the span (table rules): the text lines' heights.
+std::vector<int> InkedRuns(const QImage& page, int x0, int x1) {
+  std::vector<int> runs;
+  int run = 0;
+  for (int y = 0; y <= page.height(); ++y) {
+    int ink = 0;
+    for (int x = x0; y < page.height() && x < x1; ++x) ink += qGray(page.pixel(x, y)) < 128;
+    const bool text = ink > 0 && ink < (x1 - x0) * 8 / 10;
+    if (text) {
+      ++run;
+    } else if (run > 0) {
+      runs.push_back(run);
+      run = 0;
+    }
+  }
+  return runs;
+}
+
+}  // namespace
+
+// A description and a depth table's cell that a sheet's foot cuts: each line
+// prints whole on one sheet, none lost, wherever the break falls among them.
+TEST_F(TablesPdf, TextsCrossingASheetBreakPrintWholeLines) {
+  const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+  if (pdftoppm.isEmpty()) GTEST_SKIP() << "pdftoppm (poppler-utils) not installed";
+  const QStringList lines = {"FIRST LINE", "SECOND LINE", "THIRD LINE", "FOURTH LINE",
+                             "FIFTH LINE", "SIXTH LINE",  "SEVENTH",    "EIGHTH"};
+  // Sheets of 100 x 150 mm with no margins; at 1:200 from 1000 m the first
+  // break lies at 1030 m. The texts move down by about a fifth of a line.
+  for (int step = 0; step < 5; ++step) {
+    const double shift = step * 0.14;
+    TPrintDocument document;
+    auto made = std::make_unique<TPassportBody>();
+    TPassportBody* body = made.get();
+    document.AddChild(std::move(made));
+    body->SetVertScale(200);
+    body->SetStartDepth(1000);
+    auto deep = std::make_unique<TPrintDeepTable>();
+    TPrintDeepTable* cores = deep.get();
+    body->AddChild(std::move(deep));
+    cores->SetBoundsRect({0, body->Top(), 30, body->Top() + 200});
+    Fill(&cores->Table(), {{QString::number(1027 + shift), QString::number(1033 + shift), "CORE"}});
+    cores->Table().ColWidths = {5, 5, 20};
+    cores->RebuildIntervals();
+    auto column = std::make_unique<TPrintDesc>();
+    TPrintDesc* desc = column.get();
+    body->AddChild(std::move(column));
+    desc->SetBoundsRect({35, body->Top(), 80, body->Top() + 200});
+    desc->Font.SetSizeMM(3);
+    desc->CreateText(1028 + shift, 1040, lines.join("\r\n"));
+    body->Changed();
+    document.Changed();
+
+    const QString pdf = Path(QStringLiteral("break%1.pdf").arg(step));
+    TPdfPrintTarget target(pdf, QPageSize(QSizeF(100, 150), QPageSize::Millimeter));
+    ASSERT_TRUE(document.Print(&target, 1, 2));
+    QProcess p;
+    // 4 pixels per millimetre.
+    p.start(pdftoppm, {"-r", "101.6", "-png", "-gray", pdf, Path(QStringLiteral("break%1").arg(step))});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    std::vector<int> descRuns, coreRuns;
+    for (const char* suffix : {"-1.png", "-2.png"}) {
+      const QImage page(Path(QStringLiteral("break%1").arg(step)) + QLatin1String(suffix));
+      ASSERT_FALSE(page.isNull()) << suffix;
+      // The columns inside their edges: the description 37-78 mm, the cell's text 11-29 mm.
+      for (int h : InkedRuns(page, 37 * 4, 78 * 4)) descRuns.push_back(h);
+      for (int h : InkedRuns(page, 11 * 4, 29 * 4)) coreRuns.push_back(h);
+    }
+    // Capitals alone: every whole line inks the same rows, give or take one.
+    EXPECT_EQ(descRuns.size(), static_cast<size_t>(lines.size())) << "shift " << shift;
+    ASSERT_FALSE(descRuns.empty());
+    const int full = *std::max_element(descRuns.begin(), descRuns.end());
+    for (int h : descRuns) EXPECT_GE(h, full - 1) << "a description line cut; shift " << shift;
+    EXPECT_EQ(coreRuns.size(), 1u) << "the cell's text cut in two or lost; shift " << shift;
+    for (int h : coreRuns) EXPECT_GE(h, full - 1) << "the cell's text cut; shift " << shift;
+  }
+}
