@@ -69,3 +69,12 @@ std::optional<int32_t> TPageLines::Place(int32_t offset, int32_t height) {
     return ToRow(static_cast<int64_t>(FTopRow) + row);
   return std::nullopt;
 }
+
+std::optional<int32_t> TPageLines::PlaceSingleLine(int32_t height, TVertical where) {
+  int32_t offset = 0;
+  if (where == Centred)
+    offset = (FRows - height) / 2;
+  else if (where == AtBottom)
+    offset = FRows - height;
+  return Place(offset, height);
+}

@@ -26,6 +26,10 @@ class TPageLines {
   // and `height` rows tall prints on this sheet, or nothing when another
   // sheet holds it. Lines are placed in their order, top to bottom.
   std::optional<int32_t> Place(int32_t offset, int32_t height);
+  // The box's one line, `height` rows tall, at the box's top, centred in it
+  // or at its bottom, as Place places it.
+  enum TVertical { AtTop, Centred, AtBottom };
+  std::optional<int32_t> PlaceSingleLine(int32_t height, TVertical where);
 
  private:
   // The first and the last-plus-one row of sheet `index`, from the box's top.

@@ -651,13 +651,9 @@ void TFontEx::DrawFormatted(QPainter* dc, const QRect& rect, const QString& text
   if (sheets && sheets->Active() && (Format & DT_SINGLELINE) && Angle() == 0) {
     // The line's own box, placed on the sheet that holds it whole.
     const int lineHeight = QFontMetrics(dc->font(), dc->device()).height();
-    const int rows = sheets->Rows();
-    int offset = 0;
-    if (Format & DT_VCENTER)
-      offset = (rows - lineHeight) / 2;
-    else if (Format & DT_BOTTOM)
-      offset = rows - lineHeight;
-    const std::optional<int32_t> row = sheets->Place(offset, lineHeight);
+    const std::optional<int32_t> row = sheets->PlaceSingleLine(lineHeight, (Format & DT_VCENTER)  ? TPageLines::Centred
+                                                                           : (Format & DT_BOTTOM) ? TPageLines::AtBottom
+                                                                                                  : TPageLines::AtTop);
     if (!row) {
       UnselectFrom(dc);
       return;

@@ -199,7 +199,7 @@ void TPrintDeepTable::Draw(TDrawContext& context) {
         if (TPageLines sheets(context, top, bottom - top, y0); sheets.Active()) {
           // Printed across two sheets, the line goes whole onto the one that holds it.
           const int lineHeight = QFontMetrics(dc->font(), dc->device()).height();
-          const std::optional<int32_t> row = sheets.Place((sheets.Rows() - lineHeight) / 2, lineHeight);
+          const std::optional<int32_t> row = sheets.PlaceSingleLine(lineHeight, TPageLines::Centred);
           if (!row) continue;
           textBox.Top = *row;
           textBox.Bottom = *row + lineHeight;
