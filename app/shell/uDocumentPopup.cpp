@@ -2,6 +2,7 @@
 
 #include <QMenu>
 
+#include "uClipboardCommands.h"
 #include "uDataObject.h"
 #include "uDocumentArea.h"
 #include "uFontDialog.h"
@@ -82,6 +83,12 @@ QMenu* BuildDocumentPopup(TKernoChild* child, QPointF page) {
       Item(menu, "PopupDelete", TranslateWord(QStringLiteral("Delete")), selected && (selected->Flags() & pfDeletable));
   QObject::connect(del, &QAction::triggered, menu,
                    [child, selected] { child->RunEdit([&] { return selected->DeleteWithConfirm(); }); });
+  QAction* cut = Item(menu, "PopupCut", TranslateWord(QStringLiteral("Cut")), CanCutSelected(child));
+  QObject::connect(cut, &QAction::triggered, menu, [child] { CutSelected(child); });
+  QAction* copy = Item(menu, "PopupCopy", TranslateWord(QStringLiteral("Copy")), CanCopySelected(child));
+  QObject::connect(copy, &QAction::triggered, menu, [child] { CopySelected(child); });
+  QAction* paste = Item(menu, "PopupPaste", TranslateWord(QStringLiteral("Paste")), ClipboardHoldsObject());
+  QObject::connect(paste, &QAction::triggered, menu, [child] { PasteIntoSelected(child); });
   QAction* properties = Item(menu, "PopupProperties", TranslateWord(QStringLiteral("Properties")), selected);
   QObject::connect(properties, &QAction::triggered, menu,
                    [child, selected] { child->RunEdit([&] { return selected->EditProperties(); }); });

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
@@ -22,6 +23,7 @@
 #include <cmath>
 
 #include "uAutoSave.h"
+#include "uClipboardCommands.h"
 #include "uDocumentArea.h"
 #include "uExtraBlocks.h"
 #include "uFAbout.h"
@@ -136,6 +138,14 @@ void TkrKernoMainForm::ConnectCommands() {
   on(a.FileUndo, &TkrKernoMainForm::FileUndoExecute);
   on(a.TemplateSave, &TkrKernoMainForm::TemplateSaveExecute);
   on(a.EditDelete, &TkrKernoMainForm::EditDeleteExecute);
+  connect(a.EditCut, &QAction::triggered, this, [this] { CutSelected(ActiveChild()); });
+  connect(a.EditCopy, &QAction::triggered, this, [this] {
+    CopySelected(ActiveChild());
+    UpdateCommands();
+  });
+  connect(a.EditPaste, &QAction::triggered, this, [this] { PasteIntoSelected(ActiveChild()); });
+  // Paste follows what the clipboard holds, whichever program put it there.
+  connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &TkrKernoMainForm::UpdateCommands);
   on(a.ViewGrid, &TkrKernoMainForm::ViewGridExecute);
   on(a.ServiceStructure, &TkrKernoMainForm::ServiceStructureExecute);
   on(a.ServiceLDBEdit, &TkrKernoMainForm::ServiceLDBEditExecute);
@@ -425,6 +435,9 @@ void TkrKernoMainForm::UpdateCommands() {
     s.HasExtraBlocks = document->ExtraBlocks() && document->ExtraBlocks()->Count() > 0;
     TPrintObject* selected = child->Selected();
     s.CanDelete = selected && (selected->Flags() & pfDeletable) && selected->Parent();
+    s.CanCopy = CanCopySelected(child);
+    s.CanCut = CanCutSelected(child);
+    s.CanPaste = ClipboardHoldsObject();
     s.ViewOptions = child->Area()->ViewOptions();
     s.CursorMode = child->CursorMode();
     s.Zoom = child->Area()->Zoom();

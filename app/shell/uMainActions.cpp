@@ -59,13 +59,15 @@ QIcon ActionIcon(const QString& name) {
 }
 
 QList<QAction*> TMainActions::All() const {
-  return {FileNew,          FileOpen,          FileSave,           FileSaveAs,      FileSaveAll,    TemplateSave,
-          FileAddBlock,     FileAddExtraBlock, FileEditExtraBlock, FileFillFromLas, FileExport,     FilePrint,
-          FilePrintPreview, FilePrintSetup,    FileExit,           FileUndo,        EditDelete,     ViewEdit,
-          ViewPage,         ViewGrid,          ViewZoomIn,         ViewZoomOut,     CursorSelect,   CursorHand,
-          CursorSize,       CursorScale,       ServiceStructure,   ServiceLDBEdit,  ServiceOptions, WindowCascade,
-          WindowTile,       WindowNext,        WindowPrevious,     WindowClose,     WindowCloseAll, HelpHelp,
-          HelpNew,          HelpPdf,           HelpTips,           HelpTipsSwitch,  HelpOnLine,     HelpWeb,
+  return {FileNew,        FileOpen,       FileSave,          FileSaveAs,         FileSaveAll,
+          TemplateSave,   FileAddBlock,   FileAddExtraBlock, FileEditExtraBlock, FileFillFromLas,
+          FileExport,     FilePrint,      FilePrintPreview,  FilePrintSetup,     FileExit,
+          FileUndo,       EditCut,        EditCopy,          EditPaste,          EditDelete,
+          ViewEdit,       ViewPage,       ViewGrid,          ViewZoomIn,         ViewZoomOut,
+          CursorSelect,   CursorHand,     CursorSize,        CursorScale,        ServiceStructure,
+          ServiceLDBEdit, ServiceOptions, WindowCascade,     WindowTile,         WindowNext,
+          WindowPrevious, WindowClose,    WindowCloseAll,    HelpHelp,           HelpNew,
+          HelpPdf,        HelpTips,       HelpTipsSwitch,    HelpOnLine,         HelpWeb,
           HelpAbout};
 }
 
@@ -97,6 +99,10 @@ TMainActions CreateMainActions(QMainWindow* frame) {
   a.FilePrintSetup = Make(frame, "FilePrintSetup", "Print setup...", "Choose and set up the printer");
   a.FileExit = Make(frame, "FileExit", "Exit", "Close the program", nullptr, QKeySequence::Quit);
   a.FileUndo = Make(frame, "FileUndo", "Undo", "Undo the last change", "undo", QKeySequence::Undo);
+  a.EditCut = Make(frame, "EditCut", "Cut", "Move the selected object to the clipboard", "cut", QKeySequence::Cut);
+  a.EditCopy = Make(frame, "EditCopy", "Copy", "Copy the selected object to the clipboard", "copy", QKeySequence::Copy);
+  a.EditPaste = Make(frame, "EditPaste", "Paste", "Paste the copied object into the selected column or block", "paste",
+                     QKeySequence::Paste);
   a.EditDelete = Make(frame, "EditDelete", "Delete", "Delete the selected object", "delete", QKeySequence::Delete);
   a.ViewEdit = Make(frame, "ViewEdit", "Edit view", "Show the document for editing", "view-edit");
   a.ViewPage = Make(frame, "ViewPage", "Page view", "Show the document page by page", "view-page");
@@ -161,7 +167,7 @@ TMainActions CreateMainActions(QMainWindow* frame) {
   QMenu* edit = TopMenu(bar, "miEdit", "Edit");
   edit->addAction(a.FileUndo);
   edit->addSeparator();
-  edit->addAction(a.EditDelete);
+  edit->addActions({a.EditCut, a.EditCopy, a.EditPaste, a.EditDelete});
 
   a.ViewMenu = TopMenu(bar, "miView", "View");
   a.ViewMenu->addActions({a.ViewEdit, a.ViewPage});
@@ -207,7 +213,7 @@ TMainActions CreateMainActions(QMainWindow* frame) {
   standard->addSeparator();
   standard->addActions({a.FilePrint, a.FilePrintPreview, a.FileExport});
   standard->addSeparator();
-  standard->addActions({a.FileUndo, a.EditDelete});
+  standard->addActions({a.FileUndo, a.EditCut, a.EditCopy, a.EditPaste, a.EditDelete});
   QToolBar* view = Bar(frame, "tbView", "View");
   view->addActions({a.ViewEdit, a.ViewPage, a.ViewGrid, a.ServiceStructure});
   QToolBar* cursors = Bar(frame, "tbCursor", "Cursor");
@@ -238,6 +244,9 @@ void UpdateMainActions(TMainActions& a, const TCommandState& s) {
   a.FileAddBlock->setEnabled(s.HasActive && s.HasAddBlocks);
   a.FileAddExtraBlock->setEnabled(s.HasActive && s.HasExtraBlocks);
   a.EditDelete->setEnabled(s.HasActive && s.CanDelete);
+  a.EditCut->setEnabled(s.HasActive && s.CanCut);
+  a.EditCopy->setEnabled(s.HasActive && s.CanCopy);
+  a.EditPaste->setEnabled(s.HasActive && s.CanPaste);
   a.ViewEdit->setChecked(s.HasActive && s.ViewOptions == kViewEdit);
   a.ViewPage->setChecked(s.HasActive && s.ViewOptions == kViewPage);
   a.ViewGrid->setChecked(s.Grid);

@@ -27,6 +27,9 @@ struct TCommandState {
   bool HasAddBlocks = false;
   bool HasExtraBlocks = false;
   bool CanDelete = false;
+  bool CanCopy = false;
+  bool CanCut = false;
+  bool CanPaste = false;  // the clipboard holds a copied object
   uint32_t ViewOptions = 0;
   int CursorMode = 0;
   double Zoom = 1;
@@ -53,6 +56,9 @@ struct TMainActions {
   QAction* FilePrintSetup = nullptr;
   QAction* FileExit = nullptr;
   QAction* FileUndo = nullptr;
+  QAction* EditCut = nullptr;
+  QAction* EditCopy = nullptr;
+  QAction* EditPaste = nullptr;
   QAction* EditDelete = nullptr;
   QAction* ViewEdit = nullptr;
   QAction* ViewPage = nullptr;

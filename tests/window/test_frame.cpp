@@ -1,9 +1,10 @@
 // The frame and its document windows: opening (twice, failures), the close
 // questions, the enabled states of the commands, single instance hand-over,
 // auto-save and recovery, the start-up's failure path and reminder, block
-// menus and the translation of every command.
+// menus, the translation of every command, and cut, copy and paste.
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QListWidget>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -451,4 +452,56 @@ TEST_F(Frame, ExportWritesTheActiveDocumentAsAPictureAndHelpOpensItsTopics) {
   a.HelpHelp->trigger();
   a.HelpNew->trigger();
   EXPECT_EQ(FUi.HelpTopics, (QStringList{QStringLiteral("index"), QStringLiteral("version")}));
+}
+
+TEST_F(Frame, ObjectsAreCutCopiedAndPastedBetweenDocumentsWithUndo) {
+  QGuiApplication::clipboard()->clear();
+  TkrKernoMainForm* frame = NewFrame();
+  TMainActions& a = frame->Actions();
+  TKernoChild* first = frame->NewFromTemplate(TemplatePath());
+  ASSERT_TRUE(first);
+  EXPECT_FALSE(a.EditCopy->isEnabled()) << "nothing selected";
+  EXPECT_FALSE(a.EditPaste->isEnabled()) << "nothing copied";
+  const auto body = [](TKernoChild* child) { return static_cast<TPassportBody*>(child->Document()->GetChild(0)); };
+  ASSERT_EQ(body(first)->Count(), 2);
+  body(first)->GetChild(1)->SetSelected(true);
+  emit first->CommandsChanged();
+  ASSERT_TRUE(a.EditCopy->isEnabled());
+  const bool modified = first->IsModified();
+  a.EditCopy->trigger();
+  EXPECT_TRUE(a.EditPaste->isEnabled()) << "the clipboard holds the column";
+  EXPECT_EQ(first->IsModified(), modified) << "copying changes nothing";
+  EXPECT_FALSE(a.FileUndo->isEnabled()) << "nor is it an edit";
+
+  TKernoChild* second = frame->NewFromTemplate(TemplatePath());
+  ASSERT_TRUE(second);
+  body(second)->SetSelected(true);
+  a.EditPaste->trigger();
+  Settle();
+  EXPECT_EQ(body(second)->Count(), 3);
+  EXPECT_TRUE(a.FileUndo->isEnabled());
+  a.FileUndo->trigger();
+  Settle();
+  EXPECT_EQ(body(second)->Count(), 2);
+
+  // A cut asks nothing: the column is on the clipboard and the cut undoes.
+  frame->MdiArea()->setActiveSubWindow(first);
+  body(first)->GetChild(0)->SetSelected(true);
+  emit first->CommandsChanged();
+  FUi.Messages.clear();
+  a.EditCut->trigger();
+  Settle();
+  EXPECT_TRUE(FUi.Messages.empty());
+  EXPECT_EQ(body(first)->Count(), 1);
+  a.FileUndo->trigger();
+  Settle();
+  EXPECT_EQ(body(first)->Count(), 2);
+
+  // Plain text put there by another program is no object.
+  QGuiApplication::clipboard()->setText(QStringLiteral("plain text"));
+  EXPECT_FALSE(a.EditPaste->isEnabled()) << "text is not an object";
+  FUi.MessageAnswers = {TMsgResult::No, TMsgResult::No};
+  frame->MdiArea()->closeAllSubWindows();
+  Settle();
+  frame->close();
 }

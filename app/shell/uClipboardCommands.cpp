@@ -1,0 +1,79 @@
+#include "uClipboardCommands.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+
+#include "uKernoChild.h"
+#include "uLanguage.h"
+#include "uObjectClipboard.h"
+#include "uPrintDocument.h"
+#include "uUiServices.h"
+
+namespace {
+
+void ShowError(const QString& text) { Ui().Message(TMsgKind::Error, QString(), text, mbOK); }
+
+QString MimeType() { return QString::fromLatin1(kObjectMimeType); }
+
+// Puts the selection on the clipboard; false (after telling the user) when it cannot be written.
+bool PutOnClipboard(TPrintObject* selected) {
+  QString error;
+  const QByteArray bytes = CopyObjectBytes(selected, &error);
+  if (bytes.isEmpty()) {
+    ShowError(error);
+    return false;
+  }
+  auto* data = new QMimeData;
+  data->setData(MimeType(), bytes);
+  QString caption;
+  selected->GetCaption(&caption);
+  // Other programs get the object's caption as plain text.
+  data->setText(caption);
+  QGuiApplication::clipboard()->setMimeData(data);
+  return true;
+}
+
+}  // namespace
+
+bool ClipboardHoldsObject() {
+  const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+  return data && data->hasFormat(MimeType());
+}
+
+bool CanCopySelected(TKernoChild* child) {
+  TPrintObject* selected = child ? child->Selected() : nullptr;
+  return selected && selected->Parent();
+}
+
+bool CanCutSelected(TKernoChild* child) { return CanCopySelected(child) && (child->Selected()->Flags() & pfDeletable); }
+
+bool CopySelected(TKernoChild* child) {
+  if (!CanCopySelected(child)) return false;
+  return PutOnClipboard(child->Selected());
+}
+
+bool CutSelected(TKernoChild* child) {
+  if (!CanCutSelected(child)) return false;
+  TPrintObject* selected = child->Selected();
+  return child->RunEdit([selected] {
+    if (!PutOnClipboard(selected)) return false;
+    // The object is on the clipboard and the cut can be undone: no question.
+    return selected->Parent()->RemoveChild(selected);
+  });
+}
+
+bool PasteIntoSelected(TKernoChild* child) {
+  if (!child) return false;
+  const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+  if (!data || !data->hasFormat(MimeType())) return false;
+  const QByteArray bytes = data->data(MimeType());
+  TPrintObject* selected = child->Selected();
+  if (!selected) selected = child->Document();
+  return child->RunEdit([&] {
+    QString error;
+    if (PasteObjectBytes(bytes, selected, &error)) return true;
+    ShowError(error);
+    return false;
+  });
+}

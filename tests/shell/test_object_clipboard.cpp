@@ -1,0 +1,242 @@
+// Copy and paste of objects on the shipped sample: a column lands right of
+// the selected one with its curves, a curve finds the column that holds
+// curves, head texts keep their place in their block, blocks go below the
+// last, and damaged or misplaced clipboard contents change nothing.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "uLasFill.h"
+#include "uObjectClipboard.h"
+#include "uPassportBody.h"
+#include "uPrintDiagramm.h"
+#include "uPrintDiagrams.h"
+#include "uPrintDocument.h"
+#include "uPrintHeader.h"
+#include "uPrintStratCol.h"
+#include "uRegistration.h"
+#include "uScratchEnvTest.h"
+#include "uStorage.h"
+
+namespace {
+
+const QString kSample = QStringLiteral(KERNO_SOURCE_DIR "/resources/samples/sample.knd");
+
+class ObjectClipboard : public TScratchEnvTest {
+ protected:
+  ObjectClipboard() { UseProgramDir(QStringLiteral(KERNO_PROGRAM_DIR)); }
+  void SetUp() override {
+    ASSERT_NO_FATAL_FAILURE(TScratchEnvTest::SetUp());
+    RegisterKinds();
+    QString error;
+    ASSERT_TRUE(FDocument.LoadFromFile(kSample, &error)) << error.toStdString();
+    FBody = dynamic_cast<TPassportBody*>(FDocument.GetChild(2));
+    ASSERT_TRUE(FBody);
+    FDocument.SetModified(false);
+  }
+
+  TPrintDiagrams* CurveColumn(const QString& name) const {
+    for (int i = 0; i < FBody->Count(); ++i)
+      if (auto* c = dynamic_cast<TPrintDiagrams*>(FBody->GetChild(i)); c && c->Name() == name) return c;
+    return nullptr;
+  }
+
+  template <class T>
+  T* Column() const {
+    for (int i = 0; i < FBody->Count(); ++i)
+      if (auto* c = dynamic_cast<T*>(FBody->GetChild(i))) return c;
+    return nullptr;
+  }
+
+  static std::vector<TPrintDiagramm*> CurvesOf(TPrintObject* column) { return FindDocumentCurves(column); }
+
+  static void ExpectSameCurves(TPrintObject* a, TPrintObject* b) {
+    const auto ca = CurvesOf(a);
+    const auto cb = CurvesOf(b);
+    ASSERT_EQ(ca.size(), cb.size());
+    ASSERT_FALSE(ca.empty());
+    for (size_t i = 0; i < ca.size(); ++i) {
+      EXPECT_EQ(ca[i]->Name(), cb[i]->Name());
+      EXPECT_EQ(ca[i]->Samples(), cb[i]->Samples());
+      EXPECT_DOUBLE_EQ(ca[i]->StartDepth(), cb[i]->StartDepth());
+      EXPECT_DOUBLE_EQ(ca[i]->DepthStep(), cb[i]->DepthStep());
+    }
+  }
+
+  TPrintDocument FDocument;
+  TPassportBody* FBody = nullptr;
+};
+
+}  // namespace
+
+TEST_F(ObjectClipboard, AColumnIsPastedRightOfTheSelectedOneWithItsCurvesAndSavesWithTheDocument) {
+  TPrintDiagrams* gamma = CurveColumn(QStringLiteral("Gamma ray"));
+  ASSERT_TRUE(gamma);
+  std::vector<std::pair<TPrintObject*, double>> lefts;
+  for (int i = 0; i < FBody->Count(); ++i) lefts.emplace_back(FBody->GetChild(i), FBody->GetChild(i)->Left());
+  const int columns = FBody->Count();
+
+  QString error;
+  const QByteArray bytes = CopyObjectBytes(gamma, &error);
+  ASSERT_FALSE(bytes.isEmpty()) << error.toStdString();
+  EXPECT_FALSE(FDocument.GetModified()) << "a copy is not a change";
+  EXPECT_EQ(CopiedObjectKind(bytes), gamma->GetKind());
+
+  TPrintObject* pasted = PasteObjectBytes(bytes, gamma, &error);
+  ASSERT_TRUE(pasted) << error.toStdString();
+  EXPECT_EQ(FBody->Count(), columns + 1);
+  EXPECT_EQ(pasted->Parent(), FBody);
+  EXPECT_TRUE(pasted->Selected());
+  EXPECT_FALSE(gamma->Selected());
+  EXPECT_TRUE(FDocument.GetModified());
+  EXPECT_DOUBLE_EQ(pasted->Left(), gamma->Left() + gamma->GetWidth());
+  EXPECT_DOUBLE_EQ(pasted->GetWidth(), gamma->GetWidth());
+  EXPECT_DOUBLE_EQ(pasted->Top(), FBody->Top());
+  EXPECT_DOUBLE_EQ(pasted->GetHeight(), FBody->GetHeight());
+  for (const auto& [column, left] : lefts) {
+    const double expected = left > gamma->Left() ? left + gamma->GetWidth() : left;
+    EXPECT_DOUBLE_EQ(column->Left(), expected) << "the columns right of it make room";
+  }
+  ExpectSameCurves(gamma, pasted);
+  // The curves are drawn on the same depths in the new place.
+  const auto from = CurvesOf(gamma);
+  const auto to = CurvesOf(pasted);
+  EXPECT_DOUBLE_EQ(to[0]->Top(), from[0]->Top());
+  EXPECT_DOUBLE_EQ(to[0]->Left() - pasted->Left(), from[0]->Left() - gamma->Left());
+
+  ASSERT_TRUE(FDocument.SaveToFile(Path("pasted.knd"), &error)) << error.toStdString();
+  TPrintDocument again;
+  ASSERT_TRUE(again.LoadFromFile(Path("pasted.knd"), &error)) << error.toStdString();
+  auto* body = dynamic_cast<TPassportBody*>(again.GetChild(2));
+  ASSERT_TRUE(body);
+  ASSERT_EQ(body->Count(), columns + 1);
+  EXPECT_EQ(CurvesOf(body).size(), CurvesOf(FBody).size());
+}
+
+TEST_F(ObjectClipboard, CopyingLeavesTheMarksOfChangesAsTheyWere) {
+  TPrintDiagrams* gamma = CurveColumn(QStringLiteral("Gamma ray"));
+  ASSERT_TRUE(gamma);
+  TPrintDiagramm* curve = CurvesOf(gamma)[0];
+  curve->MoveBy(1, 0);
+  ASSERT_TRUE(curve->GetModified());
+  ASSERT_FALSE(CopyObjectBytes(gamma).isEmpty());
+  EXPECT_TRUE(curve->GetModified()) << "a copy must not pass for a save";
+  EXPECT_TRUE(gamma->GetModified());
+  EXPECT_TRUE(FDocument.GetModified());
+  // A document saved (or loaded) with marks left below it stays unmarked.
+  FDocument.SetModified(false);
+  FBody->SetModified(false);
+  ASSERT_FALSE(CopyObjectBytes(gamma).isEmpty());
+  EXPECT_TRUE(curve->GetModified());
+  EXPECT_FALSE(FBody->GetModified());
+  EXPECT_FALSE(FDocument.GetModified());
+}
+
+TEST_F(ObjectClipboard, ObjectsFindTheNearestListThatHoldsTheirKind) {
+  TPrintDiagrams* gamma = CurveColumn(QStringLiteral("Gamma ray"));
+  TPrintDiagrams* resistivity = CurveColumn(QStringLiteral("Resistivity"));
+  ASSERT_TRUE(gamma && resistivity);
+  TPrintDiagramm* curve = CurvesOf(gamma)[0];
+  const QByteArray bytes = CopyObjectBytes(curve);
+  ASSERT_FALSE(bytes.isEmpty());
+
+  // A curve selected in the other column: the curve goes beside it, into that column.
+  const size_t before = CurvesOf(resistivity).size();
+  QString error;
+  TPrintObject* pasted = PasteObjectBytes(bytes, CurvesOf(resistivity)[0], &error);
+  ASSERT_TRUE(pasted) << error.toStdString();
+  EXPECT_EQ(pasted->Parent(), resistivity);
+  ASSERT_EQ(CurvesOf(resistivity).size(), before + 1);
+  auto* copy = dynamic_cast<TPrintDiagramm*>(pasted);
+  ASSERT_TRUE(copy);
+  EXPECT_EQ(copy->Samples(), curve->Samples());
+  EXPECT_DOUBLE_EQ(copy->StartDepth(), curve->StartDepth());
+  EXPECT_DOUBLE_EQ(pasted->Left() - resistivity->Left(), curve->Left() - gamma->Left());
+
+  // The lithology column and the head hold no curves, nor does anything above them.
+  auto* lithology = Column<TPrintStratCol>();
+  ASSERT_TRUE(lithology);
+  const int columns = FBody->Count();
+  EXPECT_FALSE(PasteObjectBytes(bytes, lithology, &error));
+  EXPECT_FALSE(error.isEmpty());
+  EXPECT_FALSE(PasteObjectBytes(bytes, FDocument.GetChild(0), &error));
+  EXPECT_EQ(FBody->Count(), columns);
+  EXPECT_EQ(CurvesOf(resistivity).size(), before + 1);
+
+  // A head text keeps its place in whichever head it goes to.
+  auto* head = dynamic_cast<TPrintHeader*>(FDocument.GetChild(0));
+  auto* remarks = dynamic_cast<TPrintHeader*>(FDocument.GetChild(3));
+  ASSERT_TRUE(head && remarks && head->Count() > 2);
+  TPrintObject* text = head->GetChild(2);
+  const QByteArray textBytes = CopyObjectBytes(text);
+  const int texts = remarks->Count();
+  pasted = PasteObjectBytes(textBytes, remarks, &error);
+  ASSERT_TRUE(pasted) << error.toStdString();
+  EXPECT_EQ(remarks->Count(), texts + 1);
+  EXPECT_DOUBLE_EQ(pasted->Left() - remarks->Left(), text->Left() - head->Left());
+  EXPECT_DOUBLE_EQ(pasted->Top() - remarks->Top(), text->Top() - head->Top());
+  QString a, b;
+  text->GetCaption(&a);
+  pasted->GetCaption(&b);
+  EXPECT_EQ(a, b);
+}
+
+TEST_F(ObjectClipboard, ABlockGoesBelowTheLastAndTheBlockMenusAreRebuilt) {
+  int structureChanges = 0;
+  FDocument.SetOnStructureChanged([&](TPrintDocument*) { ++structureChanges; });
+  const QByteArray bytes = CopyObjectBytes(FDocument.GetChild(0));
+  ASSERT_FALSE(bytes.isEmpty());
+  double bottom = 0;
+  for (int i = 0; i < FDocument.Count(); ++i)
+    bottom = std::max(bottom, FDocument.GetChild(i)->Top() + FDocument.GetChild(i)->GetHeight());
+  const int blocks = FDocument.Count();
+  QString error;
+  // A column selected: neither it nor the body holds heads; the document does.
+  TPrintObject* pasted = PasteObjectBytes(bytes, FBody->GetChild(0), &error);
+  ASSERT_TRUE(pasted) << error.toStdString();
+  EXPECT_EQ(FDocument.Count(), blocks + 1);
+  EXPECT_EQ(pasted->Parent(), &FDocument);
+  EXPECT_DOUBLE_EQ(pasted->Top(), bottom);
+  EXPECT_GE(structureChanges, 1);
+}
+
+TEST_F(ObjectClipboard, DamagedClipboardContentsChangeNothing) {
+  TPrintDiagrams* gamma = CurveColumn(QStringLiteral("Gamma ray"));
+  ASSERT_TRUE(gamma);
+  const QByteArray good = CopyObjectBytes(gamma);
+  ASSERT_FALSE(good.isEmpty());
+  std::vector<QByteArray> damaged = {QByteArray(), QByteArray("not an object"), good.left(good.size() / 2),
+                                     good.left(512)};
+  std::mt19937 rng(7);
+  for (int k = 0; k < 40; ++k) {
+    QByteArray b = good;
+    for (int n = 0; n < 16; ++n) b[static_cast<qsizetype>(rng() % static_cast<uint32_t>(b.size()))] = char(rng());
+    damaged.push_back(b);
+  }
+  // A well-formed copy of a kind no list holds.
+  {
+    auto storage = TStorage::CreateNew();
+    ASSERT_TRUE(storage);
+    std::vector<uint8_t> bytes;
+    ASSERT_EQ(storage->SaveToBytes(&bytes), S_OK);
+    damaged.emplace_back(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+  }
+  const int columns = FBody->Count();
+  const size_t curves = CurvesOf(FBody).size();
+  int refused = 0;
+  for (const QByteArray& b : damaged) {
+    QString error;
+    TPrintObject* pasted = PasteObjectBytes(b, gamma, &error);
+    if (!pasted) {
+      ++refused;
+      EXPECT_FALSE(error.isEmpty());
+      EXPECT_EQ(FBody->Count(), columns);
+      EXPECT_EQ(CurvesOf(FBody).size(), curves);
+      continue;
+    }
+    // Bytes that still load paste a column; it goes again so the next case starts alike.
+    EXPECT_EQ(FBody->Count(), columns + 1);
+    ASSERT_TRUE(FBody->RemoveChild(pasted));
+  }
+  EXPECT_GE(refused, 5);
+}
