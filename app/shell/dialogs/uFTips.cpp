@@ -37,6 +37,9 @@ QStringList TipTexts() {
       Translate(QStringLiteral("TIPS"), QStringLiteral("Tip8"),
                 QStringLiteral("Edit > Undo takes back the last change. Service > Options sets how many changes "
                                "are kept.")),
+      Translate(QStringLiteral("TIPS"), QStringLiteral("Tip9"),
+                QStringLiteral("Ctrl+C and Ctrl+V copy a column with all its data into another document: select "
+                               "the column to paste beside, or the body.")),
   };
 }
 
