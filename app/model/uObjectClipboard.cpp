@@ -141,7 +141,9 @@ void Place(TPrintObjectList* list, TPrintObject* selected, TPrintObject* object,
     body->SortByTop();
     return;
   }
-  if (auto* document = dynamic_cast<TPrintDocument*>(list)) {
+  // Blocks stack down the document; a guide keeps its place like any other object.
+  auto* document = dynamic_cast<TPrintDocument*>(list);
+  if (document && (copied.Kind == kindHead || copied.Kind == kindBody)) {
     double bottom = document->Top();
     for (int i = 0; i < document->Count(); ++i)
       if (TPrintObject* c = document->GetChild(i); c && c != object)
