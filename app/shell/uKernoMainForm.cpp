@@ -263,7 +263,9 @@ TKernoChild* TkrKernoMainForm::AddChild() {
   connect(child, &TKernoChild::CommandsChanged, this, &TkrKernoMainForm::UpdateCommands);
   connect(child, &TKernoChild::CursorModeChanged, this, &TkrKernoMainForm::UpdateCommands);
   connect(child, &TKernoChild::CaptionChanged, this, &TkrKernoMainForm::UpdateTitle);
-  connect(child, &TKernoChild::StatusChanged, FStatusLabel, &QLabel::setText);
+  connect(child, &TKernoChild::StatusChanged, this, [this, child](const QString& text) {
+    if (child == ActiveChild()) FStatusLabel->setText(text);
+  });
   connect(child, &TKernoChild::StructureChanged, this, [this, child] {
     if (child == ActiveChild()) RebuildBlockMenus();
   });
@@ -282,6 +284,8 @@ TKernoChild* TkrKernoMainForm::AddChild() {
 }
 
 void TkrKernoMainForm::ChildActivated(QMdiSubWindow*) {
+  // The position shown belonged to the window left; the next mouse move over this one tells its own.
+  FStatusLabel->clear();
   RebuildBlockMenus();
   UpdateCommands();
   UpdateTitle();

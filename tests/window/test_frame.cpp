@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QLabel>
 #include <QListWidget>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -500,6 +501,25 @@ TEST_F(Frame, ObjectsAreCutCopiedAndPastedBetweenDocumentsWithUndo) {
   // Plain text put there by another program is no object.
   QGuiApplication::clipboard()->setText(QStringLiteral("plain text"));
   EXPECT_FALSE(a.EditPaste->isEnabled()) << "text is not an object";
+  FUi.MessageAnswers = {TMsgResult::No, TMsgResult::No};
+  frame->MdiArea()->closeAllSubWindows();
+  Settle();
+  frame->close();
+}
+
+TEST_F(Frame, TheStatusShowsOnlyTheActiveWindowsPosition) {
+  TkrKernoMainForm* frame = NewFrame();
+  TKernoChild* first = frame->NewFromTemplate(TemplatePath());
+  TKernoChild* second = frame->NewFromTemplate(TemplatePath());
+  ASSERT_TRUE(first && second);
+  auto* status = frame->findChild<QLabel*>(QStringLiteral("StatusPosition"));
+  ASSERT_TRUE(status);
+  emit second->StatusChanged(QStringLiteral("10 x 20 (100%)"));
+  EXPECT_EQ(status->text(), QStringLiteral("10 x 20 (100%)"));
+  emit first->StatusChanged(QStringLiteral("1 x 2 (100%)"));
+  EXPECT_EQ(status->text(), QStringLiteral("10 x 20 (100%)")) << "a window behind does not speak";
+  frame->MdiArea()->setActiveSubWindow(first);
+  EXPECT_TRUE(status->text().isEmpty()) << "the other window's position is gone";
   FUi.MessageAnswers = {TMsgResult::No, TMsgResult::No};
   frame->MdiArea()->closeAllSubWindows();
   Settle();
