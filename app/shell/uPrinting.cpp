@@ -83,6 +83,8 @@ void TPrinting::Preview(TPrintDocument* document, QWidget* parent) {
   if (!document) return;
   QPrintPreviewDialog preview(FPrinter.get(), parent);
   preview.setWindowTitle(TranslateGeneral(QStringLiteral("PrintPreview"), QStringLiteral("Print preview")));
+  // Pages of a log are tall: the preview takes most of the frame instead of Qt's small default.
+  if (parent) preview.resize(parent->window()->size() * 0.9);
   QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [this, document](QPrinter* printer) {
     TPrinterTarget target(printer);
     document->Print(&target, 1, PageCount(document));

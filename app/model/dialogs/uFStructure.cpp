@@ -43,6 +43,8 @@ TfStructure::TfStructure(TPrintDocument* document, QWidget* parent) : QDialog(pa
   tvObjects->setObjectName(QStringLiteral("tvObjects"));
   tvObjects->setHeaderHidden(true);
   tvObjects->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  // A document holds dozens of objects: room for a screenful of them and their captions.
+  tvObjects->setMinimumSize(360, 420);
   lCaption = Label("lCaption", this);
   lGeometry = Label("lGeometry", this);
   lKind = Label("lKind", this);
