@@ -4,8 +4,15 @@
 // last, and damaged or misplaced clipboard contents change nothing.
 #include <gtest/gtest.h>
 
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QPainter>
 #include <random>
 
+#include "uDrawContext.h"
+#include "uKinds.h"
 #include "uLasFill.h"
 #include "uObjectClipboard.h"
 #include "uPassportBody.h"
@@ -239,4 +246,73 @@ TEST_F(ObjectClipboard, DamagedClipboardContentsChangeNothing) {
     ASSERT_TRUE(FBody->RemoveChild(pasted));
   }
   EXPECT_GE(refused, 5);
+}
+
+namespace {
+
+// An object's properties with every horizontal position left out (a pasted
+// column stands elsewhere across the sheet, and so do the columns it moved).
+QJsonValue WithoutLefts(const QJsonValue& value) {
+  if (value.isArray()) {
+    QJsonArray out;
+    for (const QJsonValue& v : value.toArray()) out.append(WithoutLefts(v));
+    return out;
+  }
+  // Widths and value ranges are worked out from positions: ten digits are theirs, the rest rounding.
+  if (value.isDouble()) return QString::number(value.toDouble(), 'g', 10).toDouble();
+  if (!value.isObject()) return value;
+  QJsonObject out;
+  const QJsonObject in = value.toObject();
+  for (auto it = in.begin(); it != in.end(); ++it)
+    if (it.key() != QLatin1String("left")) out.insert(it.key(), WithoutLefts(it.value()));
+  return out;
+}
+
+std::string Properties(TPrintObject* object) {
+  QJsonObject json;
+  object->DumpProperties(&json);
+  return QJsonDocument(WithoutLefts(json).toObject()).toJson(QJsonDocument::Indented).toStdString();
+}
+
+void DrawSmall(TPrintDocument* document) {
+  QImage image(300, 400, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  QPainter painter(&image);
+  TDrawContext context;
+  context.DC = &painter;
+  context.Zoom = 0.25f;
+  context.ClipRect = {0, 0, image.width(), image.height()};
+  context.Options = doBorders;
+  document->Draw(context);
+}
+
+}  // namespace
+
+TEST_F(ObjectClipboard, EveryColumnOfTheSamplePastesAsAnEqualColumnThatSavesAndDraws) {
+  std::vector<TPrintObject*> originals;
+  for (int i = 0; i < FBody->Count(); ++i) originals.push_back(FBody->GetChild(i));
+  ASSERT_GE(originals.size(), 8u);
+  std::vector<std::pair<TPrintObject*, TPrintObject*>> pairs;
+  for (TPrintObject* column : originals) {
+    SCOPED_TRACE(KindName(column->GetKind()).toStdString());
+    QString error;
+    TPrintObject* pasted = PasteObjectBytes(CopyObjectBytes(column, &error), column, &error);
+    ASSERT_TRUE(pasted) << error.toStdString();
+    EXPECT_EQ(pasted->GetKind(), column->GetKind());
+    pairs.emplace_back(column, pasted);
+    DrawSmall(&FDocument);
+  }
+  for (const auto& [column, pasted] : pairs) {
+    SCOPED_TRACE(KindName(column->GetKind()).toStdString());
+    EXPECT_EQ(Properties(pasted), Properties(column));
+  }
+  QString error;
+  ASSERT_TRUE(FDocument.SaveToFile(Path("doubled.knd"), &error)) << error.toStdString();
+  TPrintDocument again;
+  ASSERT_TRUE(again.LoadFromFile(Path("doubled.knd"), &error)) << error.toStdString();
+  auto* body = dynamic_cast<TPassportBody*>(again.GetChild(2));
+  ASSERT_TRUE(body);
+  ASSERT_EQ(body->Count(), FBody->Count());
+  for (int i = 0; i < body->Count(); ++i) EXPECT_EQ(Properties(body->GetChild(i)), Properties(FBody->GetChild(i)));
+  DrawSmall(&again);
 }
