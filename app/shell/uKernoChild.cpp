@@ -218,6 +218,14 @@ bool TKernoChild::UndoLast() {
   return true;
 }
 
+bool TKernoChild::RedoLast() {
+  if (!FUndo.Redo(FDocument.get())) return false;
+  FArea->Repaint();
+  emit StructureChanged();
+  emit CommandsChanged();
+  return true;
+}
+
 // --- view ---
 
 void TKernoChild::SetCursorMode(int mode) {

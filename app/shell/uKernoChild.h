@@ -68,6 +68,8 @@ class TKernoChild : public QMdiSubWindow {
   // repaints and reports the new command states. Returns what `edit` returned.
   bool RunEdit(const std::function<bool()>& edit);
   bool UndoLast();
+  // Takes back the last undo (until the next edit).
+  bool RedoLast();
 
   // --- view ---
   int CursorMode() const { return FCursorMode; }

@@ -136,6 +136,9 @@ void TkrKernoMainForm::ConnectCommands() {
   on(a.FileAddExtraBlock, &TkrKernoMainForm::FileAddExtraBlockExecute);
   on(a.FileEditExtraBlock, &TkrKernoMainForm::FileEditExtraBlockExecute);
   on(a.FileUndo, &TkrKernoMainForm::FileUndoExecute);
+  connect(a.EditRedo, &QAction::triggered, this, [this] {
+    if (TKernoChild* child = ActiveChild()) child->RedoLast();
+  });
   on(a.TemplateSave, &TkrKernoMainForm::TemplateSaveExecute);
   on(a.EditDelete, &TkrKernoMainForm::EditDeleteExecute);
   connect(a.EditCut, &QAction::triggered, this, [this] { CutSelected(ActiveChild()); });
@@ -435,6 +438,7 @@ void TkrKernoMainForm::UpdateCommands() {
   if (child) {
     TPrintDocument* document = child->Document();
     s.CanUndo = child->Undo().Count() > 0;
+    s.CanRedo = child->Undo().RedoCount() > 0;
     s.HasAddBlocks = document->HasAddBlocks();
     s.HasExtraBlocks = document->ExtraBlocks() && document->ExtraBlocks()->Count() > 0;
     TPrintObject* selected = child->Selected();

@@ -59,16 +59,14 @@ QIcon ActionIcon(const QString& name) {
 }
 
 QList<QAction*> TMainActions::All() const {
-  return {FileNew,        FileOpen,       FileSave,          FileSaveAs,         FileSaveAll,
-          TemplateSave,   FileAddBlock,   FileAddExtraBlock, FileEditExtraBlock, FileFillFromLas,
-          FileExport,     FilePrint,      FilePrintPreview,  FilePrintSetup,     FileExit,
-          FileUndo,       EditCut,        EditCopy,          EditPaste,          EditDelete,
-          ViewEdit,       ViewPage,       ViewGrid,          ViewZoomIn,         ViewZoomOut,
-          CursorSelect,   CursorHand,     CursorSize,        CursorScale,        ServiceStructure,
-          ServiceLDBEdit, ServiceOptions, WindowCascade,     WindowTile,         WindowNext,
-          WindowPrevious, WindowClose,    WindowCloseAll,    HelpHelp,           HelpNew,
-          HelpPdf,        HelpTips,       HelpTipsSwitch,    HelpOnLine,         HelpWeb,
-          HelpAbout};
+  return {FileNew,          FileOpen,          FileSave,           FileSaveAs,      FileSaveAll, TemplateSave,
+          FileAddBlock,     FileAddExtraBlock, FileEditExtraBlock, FileFillFromLas, FileExport,  FilePrint,
+          FilePrintPreview, FilePrintSetup,    FileExit,           FileUndo,        EditRedo,    EditCut,
+          EditCopy,         EditPaste,         EditDelete,         ViewEdit,        ViewPage,    ViewGrid,
+          ViewZoomIn,       ViewZoomOut,       CursorSelect,       CursorHand,      CursorSize,  CursorScale,
+          ServiceStructure, ServiceLDBEdit,    ServiceOptions,     WindowCascade,   WindowTile,  WindowNext,
+          WindowPrevious,   WindowClose,       WindowCloseAll,     HelpHelp,        HelpNew,     HelpPdf,
+          HelpTips,         HelpTipsSwitch,    HelpOnLine,         HelpWeb,         HelpAbout};
 }
 
 QList<QAction*> TMainActions::DocumentActions() const {
@@ -99,6 +97,9 @@ TMainActions CreateMainActions(QMainWindow* frame) {
   a.FilePrintSetup = Make(frame, "FilePrintSetup", "Print setup...", "Choose and set up the printer");
   a.FileExit = Make(frame, "FileExit", "Exit", "Close the program", nullptr, QKeySequence::Quit);
   a.FileUndo = Make(frame, "FileUndo", "Undo", "Undo the last change", "undo", QKeySequence::Undo);
+  a.EditRedo = Make(frame, "EditRedo", "Redo", "Take back the last undo", "redo", QKeySequence::Redo);
+  // Both usual keys: Ctrl+Shift+Z (the desktop's standard here) and Ctrl+Y.
+  a.EditRedo->setShortcuts({QKeySequence(QKeySequence::Redo), QKeySequence(Qt::CTRL | Qt::Key_Y)});
   a.EditCut = Make(frame, "EditCut", "Cut", "Move the selected object to the clipboard", "cut", QKeySequence::Cut);
   a.EditCopy = Make(frame, "EditCopy", "Copy", "Copy the selected object to the clipboard", "copy", QKeySequence::Copy);
   a.EditPaste = Make(frame, "EditPaste", "Paste", "Paste the copied object into the selected column or block", "paste",
@@ -165,7 +166,7 @@ TMainActions CreateMainActions(QMainWindow* frame) {
   file->addAction(a.FileExit);
 
   QMenu* edit = TopMenu(bar, "miEdit", "Edit");
-  edit->addAction(a.FileUndo);
+  edit->addActions({a.FileUndo, a.EditRedo});
   edit->addSeparator();
   edit->addActions({a.EditCut, a.EditCopy, a.EditPaste, a.EditDelete});
 
@@ -213,7 +214,7 @@ TMainActions CreateMainActions(QMainWindow* frame) {
   standard->addSeparator();
   standard->addActions({a.FilePrint, a.FilePrintPreview, a.FileExport});
   standard->addSeparator();
-  standard->addActions({a.FileUndo, a.EditCut, a.EditCopy, a.EditPaste, a.EditDelete});
+  standard->addActions({a.FileUndo, a.EditRedo, a.EditCut, a.EditCopy, a.EditPaste, a.EditDelete});
   QToolBar* view = Bar(frame, "tbView", "View");
   view->addActions({a.ViewEdit, a.ViewPage, a.ViewGrid, a.ServiceStructure});
   QToolBar* cursors = Bar(frame, "tbCursor", "Cursor");
@@ -241,6 +242,7 @@ void UpdateMainActions(TMainActions& a, const TCommandState& s) {
   a.SnapMenu->setEnabled(s.HasActive);
   a.FileSaveAll->setEnabled(s.DocumentCount > 1);
   a.FileUndo->setEnabled(s.HasActive && s.CanUndo);
+  a.EditRedo->setEnabled(s.HasActive && s.CanRedo);
   a.FileAddBlock->setEnabled(s.HasActive && s.HasAddBlocks);
   a.FileAddExtraBlock->setEnabled(s.HasActive && s.HasExtraBlocks);
   a.EditDelete->setEnabled(s.HasActive && s.CanDelete);

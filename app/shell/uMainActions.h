@@ -24,6 +24,7 @@ struct TCommandState {
   int DocumentCount = 0;
   bool HasActive = false;  // a document window is active
   bool CanUndo = false;
+  bool CanRedo = false;
   bool HasAddBlocks = false;
   bool HasExtraBlocks = false;
   bool CanDelete = false;
@@ -56,6 +57,7 @@ struct TMainActions {
   QAction* FilePrintSetup = nullptr;
   QAction* FileExit = nullptr;
   QAction* FileUndo = nullptr;
+  QAction* EditRedo = nullptr;
   QAction* EditCut = nullptr;
   QAction* EditCopy = nullptr;
   QAction* EditPaste = nullptr;

@@ -186,3 +186,62 @@ TEST_F(UndoTest, PushOfAnUnsavedDocumentKeepsItUnsaved) {
   undo.DropLast();  // empty: nothing
   EXPECT_EQ(undo.Count(), 0);
 }
+
+TEST_F(UndoTest, RedoTakesBackUndoesInTurnUntilTheNextEdit) {
+  FSettings->SetMaxSteps(5);
+  TUndoStack undo;
+  std::vector<std::vector<uint8_t>> states{StorageBytes(&FDoc)};
+  for (int i = 1; i <= 3; ++i) {
+    ASSERT_TRUE(undo.Push(&FDoc));
+    FDoc.SetLeft(i);
+    static_cast<TDataObject*>(FDoc.GetChild(0))->SetName(QString("Step %1").arg(i));
+    states.push_back(StorageBytes(&FDoc));
+  }
+  EXPECT_EQ(undo.RedoCount(), 0);
+  EXPECT_FALSE(undo.Redo(&FDoc)) << "nothing undone yet";
+  ASSERT_TRUE(undo.Restore(&FDoc));
+  ASSERT_TRUE(undo.Restore(&FDoc));
+  EXPECT_EQ(StorageBytes(&FDoc), states[1]);
+  EXPECT_EQ(undo.RedoCount(), 2);
+  FDoc.SetModified(false);
+  ASSERT_TRUE(undo.Redo(&FDoc));
+  EXPECT_TRUE(FDoc.GetModified());
+  EXPECT_EQ(StorageBytes(&FDoc), states[2]);
+  EXPECT_EQ(undo.Count(), 2) << "what was redone can be undone again";
+  ASSERT_TRUE(undo.Redo(&FDoc));
+  EXPECT_EQ(StorageBytes(&FDoc), states[3]);
+  EXPECT_FALSE(undo.Redo(&FDoc));
+  ASSERT_TRUE(undo.Restore(&FDoc));
+  EXPECT_EQ(StorageBytes(&FDoc), states[2]);
+
+  // An edit that was announced and did not happen leaves redo as it was;
+  // one that happened ends it.
+  ASSERT_TRUE(undo.Push(&FDoc));
+  undo.DropLast();
+  EXPECT_EQ(undo.RedoCount(), 1);
+  ASSERT_TRUE(undo.Push(&FDoc));
+  FDoc.SetLeft(40);
+  EXPECT_EQ(undo.RedoCount(), 0);
+  EXPECT_FALSE(undo.Redo(&FDoc));
+  EXPECT_DOUBLE_EQ(FDoc.Left(), 40);
+  ASSERT_TRUE(undo.Restore(&FDoc));
+  undo.Clear();
+  EXPECT_EQ(undo.RedoCount(), 0);
+}
+
+TEST_F(UndoTest, RedoKeepsNoMoreStepsThanUndo) {
+  FSettings->SetMaxSteps(2);
+  TUndoStack undo;
+  for (int i = 0; i < 2; ++i) {
+    ASSERT_TRUE(undo.Push(&FDoc));
+    FDoc.SetLeft(i + 1);
+  }
+  ASSERT_TRUE(undo.Restore(&FDoc));
+  ASSERT_TRUE(undo.Restore(&FDoc));
+  EXPECT_EQ(undo.RedoCount(), 2);
+  // Redone steps go back on a stack that holds two.
+  ASSERT_TRUE(undo.Redo(&FDoc));
+  ASSERT_TRUE(undo.Redo(&FDoc));
+  EXPECT_DOUBLE_EQ(FDoc.Left(), 2);
+  EXPECT_EQ(undo.Count(), 2);
+}

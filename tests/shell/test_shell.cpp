@@ -210,7 +210,7 @@ TEST(CommandLine, HeadObjectFilesKeepTheirParameters) {
 }
 
 // scripts/run starts the program that scripts/build made: in $BUILD_DIR when
-// that is set. Run on a copy whose install and build steps do nothing and
+// that is set, on the sample in the program's language. Run on a copy whose install and build steps do nothing and
 // whose program only says how it was started.
 TEST(Scripts, RunStartsTheProgramOfBuildDir) {
   QTemporaryDir dir;
@@ -235,5 +235,14 @@ TEST(Scripts, RunStartsTheProgramOfBuildDir) {
   p.start("bash", {dir.filePath("scripts/run"), "--extra"});
   ASSERT_TRUE(p.waitForFinished(60000));
   EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+  EXPECT_EQ(p.readAllStandardOutput(), "started elsewhere/bin/samples/sample_ru.knd --extra\n")
+      << "the program starts in Russian: the Russian sample";
+  // Once the options chose English, the English sample.
+  QFile ini(dir.filePath("elsewhere/bin/Kerno.ini"));
+  ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+  ini.write("[COMMON]\nLanguage=english\n");
+  ini.close();
+  p.start("bash", {dir.filePath("scripts/run"), "--extra"});
+  ASSERT_TRUE(p.waitForFinished(60000));
   EXPECT_EQ(p.readAllStandardOutput(), "started elsewhere/bin/samples/sample.knd --extra\n");
 }

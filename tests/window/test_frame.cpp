@@ -484,6 +484,13 @@ TEST_F(Frame, ObjectsAreCutCopiedAndPastedBetweenDocumentsWithUndo) {
   a.FileUndo->trigger();
   Settle();
   EXPECT_EQ(body(second)->Count(), 2);
+  ASSERT_TRUE(a.EditRedo->isEnabled()) << "the paste can be redone";
+  a.EditRedo->trigger();
+  Settle();
+  EXPECT_EQ(body(second)->Count(), 3);
+  EXPECT_FALSE(a.EditRedo->isEnabled());
+  a.FileUndo->trigger();
+  Settle();
 
   // A cut asks nothing: the column is on the clipboard and the cut undoes.
   frame->MdiArea()->setActiveSubWindow(first);
