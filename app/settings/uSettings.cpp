@@ -207,6 +207,47 @@ void TSettings::SetTip(int value) { FIni.WriteInteger(kHelp, QStringLiteral("Tip
 bool TSettings::TipStartUp() const { return FIni.ReadBool(kHelp, QStringLiteral("TipStartUp"), true); }
 void TSettings::SetTipStartUp(bool value) { FIni.WriteBool(kHelp, QStringLiteral("TipStartUp"), value); }
 
+namespace {
+const QString kRecent = QStringLiteral("RECENT");
+QString RecentKey(int n) { return QStringLiteral("File") + QString::number(n); }
+}  // namespace
+
+QStringList TSettings::RecentFiles() const {
+  QStringList files;
+  for (int n = 1; n <= kMaxRecentFiles; ++n) {
+    const QString path = FIni.ReadString(kRecent, RecentKey(n), QString()).trimmed();
+    if (!path.isEmpty() && !files.contains(path)) files << path;
+  }
+  return files;
+}
+
+void TSettings::SetRecentFiles(const QStringList& files) {
+  QStringList kept;
+  for (const QString& f : files)
+    if (!f.trimmed().isEmpty() && !kept.contains(f.trimmed()) && kept.size() < kMaxRecentFiles) kept << f.trimmed();
+  FIni.BeginBulk();
+  for (int n = 1; n <= kMaxRecentFiles; ++n) {
+    if (n <= kept.size())
+      FIni.WriteString(kRecent, RecentKey(n), kept[n - 1]);
+    else
+      FIni.DeleteKey(kRecent, RecentKey(n));
+  }
+  FIni.CommitBulk();
+}
+
+void TSettings::AddRecentFile(const QString& path) {
+  QStringList files = RecentFiles();
+  files.removeAll(path.trimmed());
+  files.prepend(path);
+  SetRecentFiles(files);
+}
+
+void TSettings::RemoveRecentFile(const QString& path) {
+  QStringList files = RecentFiles();
+  files.removeAll(path.trimmed());
+  SetRecentFiles(files);
+}
+
 int TSettings::Wheel() const { return WheelIndex(FIni.ReadInteger(kMouse, QStringLiteral("WHEEL"), 5), 5); }
 void TSettings::SetWheel(int value) { FIni.WriteInteger(kMouse, QStringLiteral("WHEEL"), value); }
 int TSettings::WheelCtrl() const { return WheelIndex(FIni.ReadInteger(kMouse, QStringLiteral("WHEELCTRL"), 3), 3); }

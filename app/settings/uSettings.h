@@ -96,6 +96,14 @@ class TSettings {
   void SetTip(int value);
   bool TipStartUp() const;
   void SetTipStartUp(bool value);
+  // "RECENT": the documents opened or saved last, the newest first, at most
+  // kMaxRecentFiles ("File1", "File2", ...; empty and repeated entries skipped).
+  static constexpr int kMaxRecentFiles = 8;
+  QStringList RecentFiles() const;
+  void SetRecentFiles(const QStringList& files);
+  // Puts `path` first (once), dropping the oldest beyond the limit.
+  void AddRecentFile(const QString& path);
+  void RemoveRecentFile(const QString& path);
   // "MOUSE": indexes into kWheelActions (a stored index outside it gives the default)
   int Wheel() const;
   void SetWheel(int value);

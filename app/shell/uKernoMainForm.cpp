@@ -93,6 +93,7 @@ TkrKernoMainForm::TkrKernoMainForm(QWidget* parent) : QMainWindow(parent), FPrin
   connect(FInstance, &TSingleInstance::FilesReceived, this, &TkrKernoMainForm::ReceiveFiles);
   connect(FMdi, &QMdiArea::subWindowActivated, this, &TkrKernoMainForm::ChildActivated);
   ConnectCommands();
+  RebuildRecentMenu();
   resize(1100, 800);
   UpdateCommands();
 }
@@ -136,6 +137,10 @@ void TkrKernoMainForm::ConnectCommands() {
   on(a.FileAddExtraBlock, &TkrKernoMainForm::FileAddExtraBlockExecute);
   on(a.FileEditExtraBlock, &TkrKernoMainForm::FileEditExtraBlockExecute);
   on(a.FileUndo, &TkrKernoMainForm::FileUndoExecute);
+  connect(a.FileRecentClear, &QAction::triggered, this, [this] {
+    Settings().SetRecentFiles({});
+    RebuildRecentMenu();
+  });
   connect(a.EditRedo, &QAction::triggered, this, [this] {
     if (TKernoChild* child = ActiveChild()) child->RedoLast();
   });
@@ -265,7 +270,14 @@ TKernoChild* TkrKernoMainForm::AddChild() {
   child->SetPageSize(FPrinting->PageSizeMM());
   connect(child, &TKernoChild::CommandsChanged, this, &TkrKernoMainForm::UpdateCommands);
   connect(child, &TKernoChild::CursorModeChanged, this, &TkrKernoMainForm::UpdateCommands);
-  connect(child, &TKernoChild::CaptionChanged, this, &TkrKernoMainForm::UpdateTitle);
+  connect(child, &TKernoChild::CaptionChanged, this, [this](const QString& caption) {
+    UpdateTitle();
+    // Opened or saved under this name: a file worth offering again.
+    if (QFileInfo(caption).isFile()) {
+      Settings().AddRecentFile(SameFile(caption));
+      RebuildRecentMenu();
+    }
+  });
   connect(child, &TKernoChild::StatusChanged, this, [this, child](const QString& text) {
     if (child == ActiveChild()) FStatusLabel->setText(text);
   });
@@ -335,6 +347,34 @@ TKernoChild* TkrKernoMainForm::OpenFile(const QString& name) {
 
 void TkrKernoMainForm::OpenFiles(const QStringList& names) {
   for (const QString& name : names) OpenFile(name);
+}
+
+TKernoChild* TkrKernoMainForm::OpenRecent(const QString& path) {
+  TKernoChild* child = OpenFile(path);
+  if (!child && !QFileInfo::exists(path)) {
+    Settings().RemoveRecentFile(path);
+    RebuildRecentMenu();
+  }
+  return child;
+}
+
+void TkrKernoMainForm::RebuildRecentMenu() {
+  QMenu* menu = FActions.RecentMenu;
+  menu->clear();
+  const QStringList files = Settings().RecentFiles();
+  int n = 0;
+  for (const QString& path : files) {
+    ++n;
+    // "&1 name": the digit chooses it from the keyboard; the hint shows the folder.
+    QAction* item = menu->addAction(QStringLiteral("&%1 %2").arg(n).arg(QFileInfo(path).fileName()));
+    item->setObjectName(QStringLiteral("RecentFile%1").arg(n));
+    item->setStatusTip(path);
+    item->setToolTip(path);
+    connect(item, &QAction::triggered, this, [this, path] { OpenRecent(path); });
+  }
+  if (!files.isEmpty()) menu->addSeparator();
+  menu->addAction(FActions.FileRecentClear);
+  FActions.FileRecentClear->setEnabled(!files.isEmpty());
 }
 
 TKernoChild* TkrKernoMainForm::NewFromTemplate(const QString& path) {

@@ -49,6 +49,10 @@ class TkrKernoMainForm : public QMainWindow {
   // new window loads it. The window, or null when the file did not load.
   TKernoChild* OpenFile(const QString& name);
   void OpenFiles(const QStringList& names);
+  // File > Recent documents: the settings' list; a file gone since is
+  // reported by the open and leaves the list.
+  void RebuildRecentMenu();
+  TKernoChild* OpenRecent(const QString& path);
   // A new document window loaded from the template at `path`.
   TKernoChild* NewFromTemplate(const QString& path);
   // File names from a second instance: the frame comes forward, each opens.

@@ -59,14 +59,14 @@ QIcon ActionIcon(const QString& name) {
 }
 
 QList<QAction*> TMainActions::All() const {
-  return {FileNew,          FileOpen,          FileSave,           FileSaveAs,      FileSaveAll, TemplateSave,
-          FileAddBlock,     FileAddExtraBlock, FileEditExtraBlock, FileFillFromLas, FileExport,  FilePrint,
-          FilePrintPreview, FilePrintSetup,    FileExit,           FileUndo,        EditRedo,    EditCut,
-          EditCopy,         EditPaste,         EditDelete,         ViewEdit,        ViewPage,    ViewGrid,
-          ViewZoomIn,       ViewZoomOut,       CursorSelect,       CursorHand,      CursorSize,  CursorScale,
-          ServiceStructure, ServiceLDBEdit,    ServiceOptions,     WindowCascade,   WindowTile,  WindowNext,
-          WindowPrevious,   WindowClose,       WindowCloseAll,     HelpHelp,        HelpNew,     HelpPdf,
-          HelpTips,         HelpTipsSwitch,    HelpOnLine,         HelpWeb,         HelpAbout};
+  return {FileNew,          FileOpen,          FileSave,           FileSaveAs,      FileSaveAll,   TemplateSave,
+          FileAddBlock,     FileAddExtraBlock, FileEditExtraBlock, FileFillFromLas, FileExport,    FilePrint,
+          FilePrintPreview, FilePrintSetup,    FileExit,           FileRecentClear, FileUndo,      EditRedo,
+          EditCut,          EditCopy,          EditPaste,          EditDelete,      ViewEdit,      ViewPage,
+          ViewGrid,         ViewZoomIn,        ViewZoomOut,        CursorSelect,    CursorHand,    CursorSize,
+          CursorScale,      ServiceStructure,  ServiceLDBEdit,     ServiceOptions,  WindowCascade, WindowTile,
+          WindowNext,       WindowPrevious,    WindowClose,        WindowCloseAll,  HelpHelp,      HelpNew,
+          HelpPdf,          HelpTips,          HelpTipsSwitch,     HelpOnLine,      HelpWeb,       HelpAbout};
 }
 
 QList<QAction*> TMainActions::DocumentActions() const {
@@ -96,6 +96,7 @@ TMainActions CreateMainActions(QMainWindow* frame) {
   a.FilePrintPreview = Make(frame, "FilePrintPreview", "Print preview...", "Show the printed pages", "print-preview");
   a.FilePrintSetup = Make(frame, "FilePrintSetup", "Print setup...", "Choose and set up the printer");
   a.FileExit = Make(frame, "FileExit", "Exit", "Close the program", nullptr, QKeySequence::Quit);
+  a.FileRecentClear = Make(frame, "FileRecentClear", "Clear the list", "Forget the documents opened last");
   a.FileUndo = Make(frame, "FileUndo", "Undo", "Undo the last change", "undo", QKeySequence::Undo);
   a.EditRedo = Make(frame, "EditRedo", "Redo", "Take back the last undo", "redo", QKeySequence::Redo);
   // Both usual keys: Ctrl+Shift+Z (the desktop's standard here) and Ctrl+Y.
@@ -162,6 +163,8 @@ TMainActions CreateMainActions(QMainWindow* frame) {
   file->addActions({a.FileFillFromLas, a.FileExport});
   file->addSeparator();
   file->addActions({a.FilePrint, a.FilePrintPreview, a.FilePrintSetup});
+  file->addSeparator();
+  a.RecentMenu = SubMenu(file, "miRecent", "Recent documents");
   file->addSeparator();
   file->addAction(a.FileExit);
 

@@ -56,6 +56,7 @@ struct TMainActions {
   QAction* FilePrintPreview = nullptr;
   QAction* FilePrintSetup = nullptr;
   QAction* FileExit = nullptr;
+  QAction* FileRecentClear = nullptr;
   QAction* FileUndo = nullptr;
   QAction* EditRedo = nullptr;
   QAction* EditCut = nullptr;
@@ -93,6 +94,7 @@ struct TMainActions {
   QActionGroup* Cursors = nullptr;    // tags: the cursor modes
   QList<QAction*> ZoomItems;          // tags: the zoom in percent
   QMenu* ViewMenu = nullptr;
+  QMenu* RecentMenu = nullptr;  // the frame fills it from the settings
   QMenu* WindowMenu = nullptr;
   QMenu* SnapMenu = nullptr;
   QMenu* ToolBarMenu = nullptr;

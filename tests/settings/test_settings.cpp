@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "uIniFile.h"
 #include "uLanguage.h"
 #include "uSettings.h"
 
@@ -240,4 +241,35 @@ TEST_F(SettingsTest, GlobalSettingsCanBeReplaced) {
   EXPECT_EQ(LanguagePackPath(), FDir.path() + "/english.vox");
   mine.SetLanguage("../../etc/evil");
   EXPECT_EQ(LanguagePackPath(), FDir.path() + "/evil.vox");
+}
+
+TEST_F(SettingsTest, RecentFilesKeepTheNewestFirstOnceEachWithinTheLimit) {
+  TSettings s(IniPath());
+  EXPECT_TRUE(s.RecentFiles().isEmpty());
+  for (int i = 1; i <= 10; ++i) s.AddRecentFile(QString("/wells/%1.knd").arg(i));
+  QStringList expected;
+  for (int i = 10; i > 10 - TSettings::kMaxRecentFiles; --i) expected << QString("/wells/%1.knd").arg(i);
+  EXPECT_EQ(s.RecentFiles(), expected);
+  // Opening one again brings it to the front without a second entry.
+  s.AddRecentFile("/wells/5.knd");
+  EXPECT_EQ(s.RecentFiles().first(), "/wells/5.knd");
+  EXPECT_EQ(s.RecentFiles().count("/wells/5.knd"), 1);
+  EXPECT_EQ(s.RecentFiles().size(), TSettings::kMaxRecentFiles);
+  s.RemoveRecentFile("/wells/9.knd");
+  EXPECT_FALSE(s.RecentFiles().contains("/wells/9.knd"));
+  EXPECT_EQ(s.RecentFiles().size(), TSettings::kMaxRecentFiles - 1);
+  // What the file holds is read the same by the next start; entries edited
+  // by hand into blanks and repeats are passed over.
+  TSettings again(IniPath());
+  EXPECT_EQ(again.RecentFiles(), s.RecentFiles());
+  TIniFile ini(IniPath());
+  ini.WriteString("RECENT", "File1", "  ");
+  ini.WriteString("RECENT", "File2", "/wells/5.knd");
+  ini.WriteString("RECENT", "File3", "/wells/5.knd");
+  const QStringList read = TSettings(IniPath()).RecentFiles();
+  EXPECT_FALSE(read.contains(""));
+  EXPECT_EQ(read.count("/wells/5.knd"), 1);
+  s.SetRecentFiles({});
+  EXPECT_TRUE(TSettings(IniPath()).RecentFiles().isEmpty());
+  EXPECT_TRUE(TIniFile(IniPath()).ReadSection("RECENT").isEmpty());
 }

@@ -10,6 +10,7 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QMdiArea>
+#include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -528,6 +529,56 @@ TEST_F(Frame, TheStatusShowsOnlyTheActiveWindowsPosition) {
   frame->MdiArea()->setActiveSubWindow(first);
   EXPECT_TRUE(status->text().isEmpty()) << "the other window's position is gone";
   FUi.MessageAnswers = {TMsgResult::No, TMsgResult::No};
+  frame->MdiArea()->closeAllSubWindows();
+  Settle();
+  frame->close();
+}
+
+TEST_F(Frame, RecentDocumentsAreOfferedAgainAndOnesGoneLeaveTheList) {
+  Settings().SetRecentFiles({});
+  const QString a = Path(QStringLiteral("a.knd"));
+  const QString b = Path(QStringLiteral("b.knd"));
+  for (const QString& path : {a, b}) {
+    TkrKernoMainForm* maker = NewFrame();
+    TKernoChild* made = maker->NewFromTemplate(TemplatePath());
+    ASSERT_TRUE(made && made->SaveToPath(path));
+    made->SetCaption(path);
+    maker->MdiArea()->closeAllSubWindows();
+    Settle();
+    maker->close();
+  }
+  TkrKernoMainForm* frame = NewFrame();
+  QMenu* recent = frame->Actions().RecentMenu;
+  const auto entries = [&] {
+    QStringList paths;
+    for (QAction* item : recent->actions())
+      if (item->objectName().startsWith(QLatin1String("RecentFile"))) paths << item->statusTip();
+    return paths;
+  };
+  EXPECT_EQ(entries(), (QStringList{b, a})) << "the last saved first, as the next start reads them";
+  QAction* second = nullptr;
+  for (QAction* item : recent->actions())
+    if (item->objectName() == QLatin1String("RecentFile2")) second = item;
+  ASSERT_TRUE(second);
+  EXPECT_TRUE(second->text().contains(QStringLiteral("a.knd")));
+  second->trigger();
+  Settle();
+  ASSERT_EQ(frame->Children().size(), 1);
+  EXPECT_EQ(frame->Children()[0]->Caption(), a);
+  EXPECT_EQ(entries(), (QStringList{a, b})) << "opened: first again";
+
+  // A file deleted since: the open says so and the entry goes.
+  ASSERT_TRUE(QFile::remove(b));
+  FUi.Messages.clear();
+  frame->OpenRecent(b);
+  Settle();
+  ASSERT_EQ(FUi.Messages.size(), 1u);
+  EXPECT_EQ(FUi.Messages[0].Kind, TMsgKind::Error);
+  EXPECT_EQ(entries(), QStringList{a});
+  frame->Actions().FileRecentClear->trigger();
+  EXPECT_TRUE(entries().isEmpty());
+  EXPECT_FALSE(frame->Actions().FileRecentClear->isEnabled());
+  EXPECT_TRUE(Settings().RecentFiles().isEmpty());
   frame->MdiArea()->closeAllSubWindows();
   Settle();
   frame->close();
