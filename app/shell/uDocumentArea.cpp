@@ -88,6 +88,17 @@ void TDocumentArea::SetZoom(double zoom) {
   emit ViewChanged();
 }
 
+void TDocumentArea::FitWidth() {
+  if (!FDocument) return;
+  constexpr int kMarginMM = 5;
+  const double width = FDocument->GetWidth() + 2 * kMarginMM;
+  const double window = FViewRect.width() / PixelsPerMM();
+  if (!(width > 0) || !(window > 0)) return;
+  // Floored to a whole percent, so that the rounding of pixels never pushes the edge out of view.
+  SetZoom(std::floor(window / width * 100) / 100);
+  SetOriginX(-kMarginMM);
+}
+
 void TDocumentArea::SetOriginX(int x) {
   x = std::clamp(x, MinOriginX(), MaxOriginX());
   if (x == FOriginX) return;

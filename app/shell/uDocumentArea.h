@@ -47,6 +47,9 @@ class TDocumentArea : public QWidget, public TAbstractDocumentArea {
   double Zoom() const { return FZoom; }
   // Clamped to 0.1 .. 5; renders only when the zoom changes.
   void SetZoom(double zoom);
+  // The zoom at which the document's width and a margin on both sides fill
+  // the window, scrolled to its left edge (a log read down its length).
+  void FitWidth();
   int OriginX() const { return FOriginX; }
   int OriginY() const { return FOriginY; }
   // Clamped to the scroll limits; renders only on a change. Before the

@@ -180,6 +180,10 @@ void TkrKernoMainForm::ConnectCommands() {
   connect(a.ViewZoomOut, &QAction::triggered, this, [this] {
     if (TKernoChild* c = ActiveChild()) ViewScaleClick(static_cast<int>(std::lround(c->Area()->Zoom() * 80)));
   });
+  connect(a.ViewZoomWidth, &QAction::triggered, this, [this] {
+    if (TKernoChild* c = ActiveChild()) c->Area()->FitWidth();
+    UpdateCommands();
+  });
   connect(a.ZoomBox->lineEdit(), &QLineEdit::editingFinished, this, [this] {
     QString text = FActions.ZoomBox->currentText();
     text.remove(QLatin1Char('%'));

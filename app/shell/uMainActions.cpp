@@ -59,21 +59,23 @@ QIcon ActionIcon(const QString& name) {
 }
 
 QList<QAction*> TMainActions::All() const {
-  return {FileNew,          FileOpen,          FileSave,           FileSaveAs,      FileSaveAll,   TemplateSave,
-          FileAddBlock,     FileAddExtraBlock, FileEditExtraBlock, FileFillFromLas, FileExport,    FilePrint,
-          FilePrintPreview, FilePrintSetup,    FileExit,           FileRecentClear, FileUndo,      EditRedo,
-          EditCut,          EditCopy,          EditPaste,          EditDelete,      ViewEdit,      ViewPage,
-          ViewGrid,         ViewZoomIn,        ViewZoomOut,        CursorSelect,    CursorHand,    CursorSize,
-          CursorScale,      ServiceStructure,  ServiceLDBEdit,     ServiceOptions,  WindowCascade, WindowTile,
-          WindowNext,       WindowPrevious,    WindowClose,        WindowCloseAll,  HelpHelp,      HelpNew,
-          HelpPdf,          HelpTips,          HelpTipsSwitch,     HelpOnLine,      HelpWeb,       HelpAbout};
+  return {FileNew,          FileOpen,          FileSave,           FileSaveAs,      FileSaveAll,    TemplateSave,
+          FileAddBlock,     FileAddExtraBlock, FileEditExtraBlock, FileFillFromLas, FileExport,     FilePrint,
+          FilePrintPreview, FilePrintSetup,    FileExit,           FileRecentClear, FileUndo,       EditRedo,
+          EditCut,          EditCopy,          EditPaste,          EditDelete,      ViewEdit,       ViewPage,
+          ViewGrid,         ViewZoomIn,        ViewZoomOut,        ViewZoomWidth,   CursorSelect,   CursorHand,
+          CursorSize,       CursorScale,       ServiceStructure,   ServiceLDBEdit,  ServiceOptions, WindowCascade,
+          WindowTile,       WindowNext,        WindowPrevious,     WindowClose,     WindowCloseAll, HelpHelp,
+          HelpNew,          HelpPdf,           HelpTips,           HelpTipsSwitch,  HelpOnLine,     HelpWeb,
+          HelpAbout};
 }
 
 QList<QAction*> TMainActions::DocumentActions() const {
-  return {FileSave,           FileSaveAs,   FileFillFromLas, FileExport,     FilePrint,   FilePrintPreview,
-          FileEditExtraBlock, TemplateSave, ViewEdit,        ViewPage,       ViewGrid,    ViewZoomIn,
-          ViewZoomOut,        CursorSelect, CursorHand,      CursorSize,     CursorScale, ServiceStructure,
-          WindowCascade,      WindowTile,   WindowNext,      WindowPrevious, WindowClose, WindowCloseAll};
+  return {FileSave,         FileSaveAs,         FileFillFromLas, FileExport,       FilePrint,
+          FilePrintPreview, FileEditExtraBlock, TemplateSave,    ViewEdit,         ViewPage,
+          ViewGrid,         ViewZoomIn,         ViewZoomOut,     ViewZoomWidth,    CursorSelect,
+          CursorHand,       CursorSize,         CursorScale,     ServiceStructure, WindowCascade,
+          WindowTile,       WindowNext,         WindowPrevious,  WindowClose,      WindowCloseAll};
 }
 
 TMainActions CreateMainActions(QMainWindow* frame) {
@@ -111,6 +113,8 @@ TMainActions CreateMainActions(QMainWindow* frame) {
   a.ViewGrid = Make(frame, "ViewGrid", "Grid", "Show or hide the grid", "grid");
   a.ViewZoomIn = Make(frame, "ViewZoomIn", "Zoom in", "Enlarge the document", "zoom-in", QKeySequence::ZoomIn);
   a.ViewZoomOut = Make(frame, "ViewZoomOut", "Zoom out", "Reduce the document", "zoom-out", QKeySequence::ZoomOut);
+  a.ViewZoomWidth =
+      Make(frame, "ViewZoomWidth", "Fit width", "Zoom so that the document's width fills the window", "zoom-width");
   a.CursorSelect = Make(frame, "CursorSelect", "Select", "Select and move objects", "cursor-select");
   a.CursorHand = Make(frame, "CursorHand", "Hand", "Move the page with the mouse", "cursor-hand");
   a.CursorSize = Make(frame, "CursorSize", "Cross", "Add objects and markers", "cursor-size");
@@ -178,7 +182,7 @@ TMainActions CreateMainActions(QMainWindow* frame) {
   a.ViewMenu->addSeparator();
   a.ViewMenu->addAction(a.ViewGrid);
   QMenu* zoom = SubMenu(a.ViewMenu, "miScale", "Zoom");
-  zoom->addActions({a.ViewZoomIn, a.ViewZoomOut});
+  zoom->addActions({a.ViewZoomIn, a.ViewZoomOut, a.ViewZoomWidth});
   zoom->addSeparator();
   auto* zoomGroup = new QActionGroup(frame);
   zoomGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
@@ -232,6 +236,7 @@ TMainActions CreateMainActions(QMainWindow* frame) {
   a.ZoomBox->setMinimumContentsLength(5);
   scale->addWidget(a.ZoomBox);
   scale->addAction(a.ViewZoomIn);
+  scale->addAction(a.ViewZoomWidth);
   return a;
 }
 

@@ -68,6 +68,7 @@ struct TMainActions {
   QAction* ViewGrid = nullptr;
   QAction* ViewZoomIn = nullptr;
   QAction* ViewZoomOut = nullptr;
+  QAction* ViewZoomWidth = nullptr;
   QAction* CursorSelect = nullptr;
   QAction* CursorHand = nullptr;
   QAction* CursorSize = nullptr;

@@ -330,3 +330,23 @@ TEST_F(DocumentArea, PageViewShowsTheBoundariesWithoutRendering) {
   EXPECT_GT(three->Rect.center().x(), one->Rect.center().x());
   EXPECT_NE(device.FindHorizontalLine(0, 400, 400, 1), nullptr) << "the edge at 200 mm:\n" << device.Dump();
 }
+
+TEST_F(DocumentArea, FitWidthShowsTheWholeWidthWithAMargin) {
+  for (const double viewWidth : {60.0, 200.0, 700.0}) {
+    SCOPED_TRACE(viewWidth);
+    ViewMM(viewWidth, 100);
+    FArea.SetOrigin(30, 40);
+    FArea.FitWidth();
+    const QPoint left = FArea.PageToScreen({FDocument.Left(), FDocument.Top()});
+    const QPoint right = FArea.PageToScreen({FDocument.Left() + FDocument.GetWidth(), FDocument.Top()});
+    const int view = FArea.ViewRect().width();
+    EXPECT_GT(left.x(), 0) << "a margin before the left edge";
+    EXPECT_LT(right.x(), view) << "and after the right edge";
+    EXPECT_GT(right.x() - left.x(), view * 0.85) << "the width fills the window";
+    EXPECT_EQ(FArea.OriginY(), 40) << "the depth in view stays";
+  }
+  // A window too narrow for the smallest zoom shows what it can from the left.
+  ViewMM(5, 100);
+  FArea.FitWidth();
+  EXPECT_DOUBLE_EQ(FArea.Zoom(), kMinZoom);
+}
