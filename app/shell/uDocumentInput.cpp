@@ -90,6 +90,10 @@ double WheelZoom(int action, int delta, double zoom) {
 
 TDocumentInput::TDocumentInput(TKernoChild* child) : QObject(child), FChild(child) {
   child->Area()->installEventFilter(this);
+  // A zoom or a scroll puts another page point under the mouse, and the zoom is in the text.
+  connect(child->Area(), &TDocumentArea::ViewChanged, this, [this] {
+    if (FLast.x() >= 0) ShowStatus(FLast);
+  });
 }
 
 bool TDocumentInput::eventFilter(QObject* watched, QEvent* event) {
