@@ -325,6 +325,21 @@ bool TDocumentInput::Key(QKeyEvent* event) {
     FChild->SetCursorMode(FChild->CursorMode() == cmHand ? cmSelect : cmHand);
     return true;
   }
+  if (event->key() == Qt::Key_Escape) {
+    if (FCaptured && FButton == Qt::LeftButton && !Panning()) {
+      // The drag is called off: the outline goes and the release moves nothing.
+      FCaptured = false;
+      FButton = Qt::NoButton;
+      FChild->Area()->Present(nullptr);
+      UpdateCursor();
+      return true;
+    }
+    if (!FChild->Selected()) return false;
+    FChild->Document()->SetSelected(false);
+    FChild->Area()->Present(nullptr);
+    emit FChild->CommandsChanged();
+    return true;
+  }
   double dx = 0;
   double dy = 0;
   switch (event->key()) {

@@ -127,6 +127,26 @@ TEST_F(Input, DraggingAColumnMovesItOnceAndUndoRestoresTheSavedBytes) {
   EXPECT_EQ(FChild->Undo().Count(), 0);
 }
 
+TEST_F(Input, EscapeCallsOffADragAndThenClearsTheSelection) {
+  TPrintDocument* document = FChild->Document();
+  const QByteArray before = StoredForm(document, QStringLiteral("before.knd"));
+  Mouse(FArea, QEvent::MouseButtonPress, At(10, 100), Qt::LeftButton, Qt::LeftButton);
+  Mouse(FArea, QEvent::MouseMove, At(40, 100), Qt::NoButton, Qt::LeftButton);
+  const QPoint outline = At(30, 150);
+  ASSERT_EQ(FArea->Screen().pixel(outline) & 0xFFFFFF, 0u) << "the outline shows";
+  QTest::keyClick(FArea, Qt::Key_Escape);
+  EXPECT_EQ(FArea->Screen().pixel(outline) & 0xFFFFFF, 0xFFFFFFu) << "the outline is gone";
+  Mouse(FArea, QEvent::MouseButtonRelease, At(40, 100), Qt::LeftButton, Qt::NoButton);
+  EXPECT_DOUBLE_EQ(Column(0)->Left(), 0) << "the release after Escape moved the column";
+  EXPECT_EQ(FChild->Undo().Count(), 0);
+  EXPECT_EQ(StoredForm(document, QStringLiteral("after.knd")), before);
+  ASSERT_TRUE(Column(0)->Selected()) << "calling off the drag keeps the selection";
+  ASSERT_TRUE(FFrame->Actions().EditCopy->isEnabled());
+  QTest::keyClick(FArea, Qt::Key_Escape);
+  EXPECT_EQ(FChild->Selected(), nullptr);
+  EXPECT_FALSE(FFrame->Actions().EditCopy->isEnabled());
+}
+
 // A mouse move of a drag renders nothing and asks the window to paint only
 // the strips along the outline's edges, where it was and where it goes; the
 // ruler paints its old and new mouse marks and nothing under them paints at
