@@ -202,9 +202,13 @@ TPrintObject* PasteObjectBytes(const QByteArray& bytes, TPrintObject* selected, 
                               {TranslateKindName(copied.Kind)});
     return nullptr;
   }
+  // A paste that fails leaves no mark of a change behind.
+  std::vector<TPrintObject*> unmarked;
+  for (TPrintObject* o = list; o; o = o->Parent())
+    if (!o->GetModified()) unmarked.push_back(o);
   std::unique_ptr<TPrintObject> made = list->CreateChild(copied.Kind);
   TPrintObject* object = made.get();
-  const int index = list->AddChild(std::move(made));
+  const int index = object ? list->AddChild(std::move(made)) : -1;
   if (index < 0) {
     if (error) *error = NotAnObject();
     return nullptr;
@@ -213,6 +217,7 @@ TPrintObject* PasteObjectBytes(const QByteArray& bytes, TPrintObject* selected, 
   if (!LoadObject(copied.Storage.get(), object)) {
     list->DeleteChild(index);
     list->Changed();
+    for (TPrintObject* o : unmarked) o->SetModified(false);
     if (error) *error = NotAnObject();
     return nullptr;
   }

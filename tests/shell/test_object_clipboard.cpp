@@ -11,9 +11,12 @@
 #include <QPainter>
 #include <random>
 
+#include "qsID.h"
 #include "uDrawContext.h"
 #include "uKinds.h"
 #include "uLasFill.h"
+#include "uMemoryStream.h"
+#include "uNewQS.h"
 #include "uObjectClipboard.h"
 #include "uPassportBody.h"
 #include "uPrintDiagramm.h"
@@ -220,14 +223,25 @@ TEST_F(ObjectClipboard, DamagedClipboardContentsChangeNothing) {
     for (int n = 0; n < 16; ++n) b[static_cast<qsizetype>(rng() % static_cast<uint32_t>(b.size()))] = char(rng());
     damaged.push_back(b);
   }
-  // A well-formed copy of a kind no list holds.
-  {
+  // A storage without the header; headers naming a kind no list holds, and a
+  // curve column whose values are missing (made, then taken out again).
+  const auto withHeader = [](int kind) {
     auto storage = TStorage::CreateNew();
-    ASSERT_TRUE(storage);
+    if (kind) {
+      TComPtr<ICompoundStream> qs = NewQS();
+      qsWriteInteger(qs.Get(), 1, kind);
+      TComPtr<IStream> memory;
+      CreateMemoryStream(memory.Put());
+      qsSaveToStream(qs.Get(), memory.Get());
+      memory->Seek(0, 0, nullptr);
+      storage->WriteStream(QStringLiteral("clip"), memory.Get());
+    }
     std::vector<uint8_t> bytes;
-    ASSERT_EQ(storage->SaveToBytes(&bytes), S_OK);
-    damaged.emplace_back(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
-  }
+    storage->SaveToBytes(&bytes);
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+  };
+  for (const int kind : {0, 9999, -4, static_cast<int>(kindDiagrams)}) damaged.push_back(withHeader(kind));
+  ASSERT_EQ(CopiedObjectKind(damaged.back()), kindDiagrams);
   const int columns = FBody->Count();
   const size_t curves = CurvesOf(FBody).size();
   int refused = 0;
@@ -239,11 +253,13 @@ TEST_F(ObjectClipboard, DamagedClipboardContentsChangeNothing) {
       EXPECT_FALSE(error.isEmpty());
       EXPECT_EQ(FBody->Count(), columns);
       EXPECT_EQ(CurvesOf(FBody).size(), curves);
+      EXPECT_FALSE(FDocument.GetModified()) << "a refused paste left a mark of a change";
       continue;
     }
     // Bytes that still load paste a column; it goes again so the next case starts alike.
     EXPECT_EQ(FBody->Count(), columns + 1);
     ASSERT_TRUE(FBody->RemoveChild(pasted));
+    FDocument.SetModified(false);
   }
   EXPECT_GE(refused, 5);
 }
