@@ -15,6 +15,7 @@
 #include <random>
 
 #include "uDrawContext.h"
+#include "uDrawSmall.h"
 #include "uObjectFile.h"
 #include "uObjectImage.h"
 #include "uPrintDocument.h"
@@ -91,19 +92,6 @@ class DamagedSample : public TScratchEnvTest {
     RegisterKinds();
   }
 };
-
-// Draws the whole document small, as the window's overview would.
-void DrawSmall(TPrintDocument* document) {
-  QImage image(300, 400, QImage::Format_RGB32);
-  image.fill(Qt::white);
-  QPainter painter(&image);
-  TDrawContext context;
-  context.DC = &painter;
-  context.Zoom = 0.25f;
-  context.ClipRect = {0, 0, image.width(), image.height()};
-  context.Options = doBorders;
-  document->Draw(context);
-}
 
 }  // namespace
 

@@ -13,6 +13,7 @@
 
 #include "qsID.h"
 #include "uDrawContext.h"
+#include "uDrawSmall.h"
 #include "uKinds.h"
 #include "uLasFill.h"
 #include "uMemoryStream.h"
@@ -288,18 +289,6 @@ std::string Properties(TPrintObject* object) {
   QJsonObject json;
   object->DumpProperties(&json);
   return QJsonDocument(WithoutLefts(json).toObject()).toJson(QJsonDocument::Indented).toStdString();
-}
-
-void DrawSmall(TPrintDocument* document) {
-  QImage image(300, 400, QImage::Format_RGB32);
-  image.fill(Qt::white);
-  QPainter painter(&image);
-  TDrawContext context;
-  context.DC = &painter;
-  context.Zoom = 0.25f;
-  context.ClipRect = {0, 0, image.width(), image.height()};
-  context.Options = doBorders;
-  document->Draw(context);
 }
 
 }  // namespace
