@@ -6,6 +6,7 @@
 #include <QPixmap>
 #include <QScrollBar>
 #include <QWheelEvent>
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -320,9 +321,62 @@ void TDocumentInput::Wheel(QWheelEvent* event) {
   UpdateCursor();
 }
 
+namespace {
+
+// Every object of the document below it, each list before its children, in drawing order.
+void CollectObjects(TPrintObject* object, std::vector<TPrintObject*>* out) {
+  TPrintObjectList* list = object->AsObjectList();
+  if (!list) return;
+  for (int i = 0; i < list->Count(); ++i) {
+    TPrintObject* child = list->GetChild(i);
+    if (!child) continue;
+    out->push_back(child);
+    CollectObjects(child, out);
+  }
+}
+
+}  // namespace
+
+void TDocumentInput::SelectNext(int direction) {
+  TPrintDocument* document = FChild->Document();
+  std::vector<TPrintObject*> objects;
+  CollectObjects(document, &objects);
+  if (objects.empty()) return;
+  const auto at = std::find(objects.begin(), objects.end(), FChild->Selected());
+  const int n = static_cast<int>(objects.size());
+  int index =
+      at == objects.end() ? (direction > 0 ? 0 : n - 1) : (static_cast<int>(at - objects.begin()) + direction + n) % n;
+  TPrintObject* next = objects[static_cast<size_t>(index)];
+  document->SetSelected(false);
+  next->SetSelected(true);
+  // Brought into view when it lies outside the window: its top-left corner a little inside.
+  TDocumentArea* area = FChild->Area();
+  const QPointF topLeft = area->ScreenToPage(QPointF(0, 0));
+  const QPointF bottomRight = area->ScreenToPage(QPointF(area->ViewRect().width(), area->ViewRect().height()));
+  const QRectF view(topLeft, bottomRight);
+  const QRectF bounds(next->Left(), next->Top(), std::max(next->GetWidth(), 0.1), std::max(next->GetHeight(), 0.1));
+  if (!view.intersects(bounds)) {
+    constexpr double kInsideMM = 5;
+    area->SetOrigin(static_cast<int>(std::floor(next->Left() - document->Left() - kInsideMM)),
+                    static_cast<int>(std::floor(next->Top() - document->Top() - kInsideMM)));
+  }
+  area->Present(nullptr);
+  emit FChild->CommandsChanged();
+}
+
 bool TDocumentInput::Key(QKeyEvent* event) {
   if (event->key() == Qt::Key_Space && !event->isAutoRepeat()) {
     FChild->SetCursorMode(FChild->CursorMode() == cmHand ? cmSelect : cmHand);
+    return true;
+  }
+  if (event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) {
+    SelectNext(event->key() == Qt::Key_Tab && !(event->modifiers() & Qt::ShiftModifier) ? 1 : -1);
+    return true;
+  }
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !FCaptured) {
+    TPrintObject* selected = FChild->Selected();
+    if (!selected) return false;
+    FChild->RunEdit([selected] { return selected->EditProperties(); });
     return true;
   }
   if (event->key() == Qt::Key_Escape) {

@@ -52,6 +52,9 @@ class TDocumentInput : public QObject {
   void Wheel(QWheelEvent* event);
   bool Key(QKeyEvent* event);
   void ShowOutline(QPoint current);
+  // Tab and Shift+Tab: the next or previous object of the document (in the
+  // order of the structure dialog's tree), brought into view.
+  void SelectNext(int direction);
   // The status text of the snapped page point `page`.
   QString StatusTextAt(QPointF page) const;
   // The status text for `pixel`, unless the text shown is for the same point.

@@ -147,6 +147,47 @@ TEST_F(Input, EscapeCallsOffADragAndThenClearsTheSelection) {
   EXPECT_FALSE(FFrame->Actions().EditCopy->isEnabled());
 }
 
+TEST_F(Input, TabWalksTheObjectsAndEnterOpensTheSelectedOnesProperties) {
+  // The document holds the body, the body its two columns.
+  std::vector<TPrintObject*> order{Body(), Column(0), Column(1)};
+  for (TPrintObject* o : order) {
+    QTest::keyClick(FArea, Qt::Key_Tab);
+    EXPECT_EQ(FChild->Selected(), o);
+  }
+  QTest::keyClick(FArea, Qt::Key_Tab);
+  EXPECT_EQ(FChild->Selected(), Body()) << "after the last comes the first";
+  QTest::keyClick(FArea, Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_EQ(FChild->Selected(), Column(1)) << "and before the first the last";
+  EXPECT_TRUE(FFrame->Actions().EditCopy->isEnabled()) << "the commands follow the selection";
+
+  // An object out of view is scrolled to; one in view stays where it is.
+  FArea->SetZoom(5);
+  FArea->SetOrigin(FArea->MaxOriginX(), FArea->MaxOriginY());
+  ASSERT_LT(FArea->PageToScreen(QPointF(Column(0)->Left() + Column(0)->GetWidth(), 0)).x(), 0) << "out of view";
+  QTest::keyClick(FArea, Qt::Key_Backtab, Qt::ShiftModifier);
+  ASSERT_EQ(FChild->Selected(), Column(0));
+  const QPoint corner = FArea->PageToScreen(QPointF(Column(0)->Left(), Column(0)->Top()));
+  EXPECT_TRUE(FArea->ViewRect().contains(corner)) << corner.x() << ", " << corner.y();
+  QTest::keyClick(FArea, Qt::Key_Tab);
+  const QPoint origin(FArea->OriginX(), FArea->OriginY());
+  QTest::keyClick(FArea, Qt::Key_Tab);
+  ASSERT_EQ(FChild->Selected(), Body());
+  EXPECT_EQ(QPoint(FArea->OriginX(), FArea->OriginY()), origin) << "the body was in view";
+  QTest::keyClick(FArea, Qt::Key_Tab);
+
+  int opened = 0;
+  RegisterPropertiesDialog(QStringLiteral("TPrintDeepScale"), [&](TPrintObject* object) {
+    EXPECT_EQ(object, Column(0));
+    ++opened;
+    return false;
+  });
+  ASSERT_EQ(FChild->Selected(), Column(0));
+  QTest::keyClick(FArea, Qt::Key_Return);
+  RegisterDialogs();
+  EXPECT_EQ(opened, 1);
+  EXPECT_EQ(FChild->Undo().Count(), 0) << "a cancelled dialog keeps no step";
+}
+
 // A mouse move of a drag renders nothing and asks the window to paint only
 // the strips along the outline's edges, where it was and where it goes; the
 // ruler paints its old and new mouse marks and nothing under them paints at
