@@ -369,7 +369,9 @@ bool TDocumentInput::Key(QKeyEvent* event) {
     FChild->SetCursorMode(FChild->CursorMode() == cmHand ? cmSelect : cmHand);
     return true;
   }
-  if (event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) {
+  // Ctrl+Tab belongs to the windows.
+  if ((event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) &&
+      !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
     SelectNext(event->key() == Qt::Key_Tab && !(event->modifiers() & Qt::ShiftModifier) ? 1 : -1);
     return true;
   }
