@@ -151,6 +151,11 @@ void TkrKernoMainForm::ConnectCommands() {
     CopySelected(ActiveChild());
     UpdateCommands();
   });
+  connect(a.EditProperties, &QAction::triggered, this, [this] {
+    TKernoChild* child = ActiveChild();
+    if (TPrintObject* selected = child ? child->Selected() : nullptr)
+      child->RunEdit([selected] { return selected->EditProperties(); });
+  });
   connect(a.EditPaste, &QAction::triggered, this, [this] { PasteIntoSelected(ActiveChild()); });
   // Paste follows what the clipboard holds, whichever program put it there.
   connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &TkrKernoMainForm::UpdateCommands);
@@ -487,6 +492,7 @@ void TkrKernoMainForm::UpdateCommands() {
     s.HasExtraBlocks = document->ExtraBlocks() && document->ExtraBlocks()->Count() > 0;
     TPrintObject* selected = child->Selected();
     s.CanDelete = selected && (selected->Flags() & pfDeletable) && selected->Parent();
+    s.HasSelection = selected != nullptr;
     s.CanCopy = CanCopySelected(child);
     s.CanCut = CanCutSelected(child);
     s.CanPaste = ClipboardHoldsObject();

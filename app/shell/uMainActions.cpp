@@ -59,15 +59,23 @@ QIcon ActionIcon(const QString& name) {
 }
 
 QList<QAction*> TMainActions::All() const {
-  return {FileNew,          FileOpen,          FileSave,           FileSaveAs,      FileSaveAll,    TemplateSave,
-          FileAddBlock,     FileAddExtraBlock, FileEditExtraBlock, FileFillFromLas, FileExport,     FilePrint,
-          FilePrintPreview, FilePrintSetup,    FileExit,           FileRecentClear, FileUndo,       EditRedo,
-          EditCut,          EditCopy,          EditPaste,          EditDelete,      ViewEdit,       ViewPage,
-          ViewGrid,         ViewZoomIn,        ViewZoomOut,        ViewZoomWidth,   CursorSelect,   CursorHand,
-          CursorSize,       CursorScale,       ServiceStructure,   ServiceLDBEdit,  ServiceOptions, WindowCascade,
-          WindowTile,       WindowNext,        WindowPrevious,     WindowClose,     WindowCloseAll, HelpHelp,
-          HelpNew,          HelpPdf,           HelpTips,           HelpTipsSwitch,  HelpOnLine,     HelpWeb,
-          HelpAbout};
+  return {FileNew,          FileOpen,          FileSave,
+          FileSaveAs,       FileSaveAll,       TemplateSave,
+          FileAddBlock,     FileAddExtraBlock, FileEditExtraBlock,
+          FileFillFromLas,  FileExport,        FilePrint,
+          FilePrintPreview, FilePrintSetup,    FileExit,
+          FileRecentClear,  FileUndo,          EditRedo,
+          EditCut,          EditCopy,          EditPaste,
+          EditDelete,       EditProperties,    ViewEdit,
+          ViewPage,         ViewGrid,          ViewZoomIn,
+          ViewZoomOut,      ViewZoomWidth,     CursorSelect,
+          CursorHand,       CursorSize,        CursorScale,
+          ServiceStructure, ServiceLDBEdit,    ServiceOptions,
+          WindowCascade,    WindowTile,        WindowNext,
+          WindowPrevious,   WindowClose,       WindowCloseAll,
+          HelpHelp,         HelpNew,           HelpPdf,
+          HelpTips,         HelpTipsSwitch,    HelpOnLine,
+          HelpWeb,          HelpAbout};
 }
 
 QList<QAction*> TMainActions::DocumentActions() const {
@@ -107,6 +115,8 @@ TMainActions CreateMainActions(QMainWindow* frame) {
   a.EditCopy = Make(frame, "EditCopy", "Copy", "Copy the selected object to the clipboard", "copy", QKeySequence::Copy);
   a.EditPaste = Make(frame, "EditPaste", "Paste", "Paste the copied object into the selected column or block", "paste",
                      QKeySequence::Paste);
+  a.EditProperties = Make(frame, "EditProperties", "Properties...", "Open the selected object's dialog", nullptr,
+                          QKeySequence(Qt::ALT | Qt::Key_Return));
   a.EditDelete = Make(frame, "EditDelete", "Delete", "Delete the selected object", "delete", QKeySequence::Delete);
   a.ViewEdit = Make(frame, "ViewEdit", "Edit view", "Show the document for editing", "view-edit");
   a.ViewPage = Make(frame, "ViewPage", "Page view", "Show the document page by page", "view-page");
@@ -176,6 +186,8 @@ TMainActions CreateMainActions(QMainWindow* frame) {
   edit->addActions({a.FileUndo, a.EditRedo});
   edit->addSeparator();
   edit->addActions({a.EditCut, a.EditCopy, a.EditPaste, a.EditDelete});
+  edit->addSeparator();
+  edit->addAction(a.EditProperties);
 
   a.ViewMenu = TopMenu(bar, "miView", "View");
   a.ViewMenu->addActions({a.ViewEdit, a.ViewPage});
@@ -254,6 +266,7 @@ void UpdateMainActions(TMainActions& a, const TCommandState& s) {
   a.FileAddBlock->setEnabled(s.HasActive && s.HasAddBlocks);
   a.FileAddExtraBlock->setEnabled(s.HasActive && s.HasExtraBlocks);
   a.EditDelete->setEnabled(s.HasActive && s.CanDelete);
+  a.EditProperties->setEnabled(s.HasActive && s.HasSelection);
   a.EditCut->setEnabled(s.HasActive && s.CanCut);
   a.EditCopy->setEnabled(s.HasActive && s.CanCopy);
   a.EditPaste->setEnabled(s.HasActive && s.CanPaste);

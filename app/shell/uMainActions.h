@@ -28,6 +28,7 @@ struct TCommandState {
   bool HasAddBlocks = false;
   bool HasExtraBlocks = false;
   bool CanDelete = false;
+  bool HasSelection = false;
   bool CanCopy = false;
   bool CanCut = false;
   bool CanPaste = false;  // the clipboard holds a copied object
@@ -63,6 +64,7 @@ struct TMainActions {
   QAction* EditCopy = nullptr;
   QAction* EditPaste = nullptr;
   QAction* EditDelete = nullptr;
+  QAction* EditProperties = nullptr;
   QAction* ViewEdit = nullptr;
   QAction* ViewPage = nullptr;
   QAction* ViewGrid = nullptr;

@@ -183,9 +183,13 @@ TEST_F(Input, TabWalksTheObjectsAndEnterOpensTheSelectedOnesProperties) {
   });
   ASSERT_EQ(FChild->Selected(), Column(0));
   QTest::keyClick(FArea, Qt::Key_Return);
+  ASSERT_TRUE(FFrame->Actions().EditProperties->isEnabled());
+  FFrame->Actions().EditProperties->trigger();
   RegisterDialogs();
-  EXPECT_EQ(opened, 1);
+  EXPECT_EQ(opened, 2) << "Enter and Edit > Properties open the same dialog";
   EXPECT_EQ(FChild->Undo().Count(), 0) << "a cancelled dialog keeps no step";
+  QTest::keyClick(FArea, Qt::Key_Escape);
+  EXPECT_FALSE(FFrame->Actions().EditProperties->isEnabled()) << "nothing selected";
 }
 
 // A mouse move of a drag renders nothing and asks the window to paint only
