@@ -254,6 +254,31 @@ int main(int argc, char** argv) {
     CHECK(body->Count() == 3 && body->GetChild(1)->Left() == 60);
     Shot("undone");
 
+    // Copied and pasted with the keys: the copy goes right of the column;
+    // undone, redone and undone again.
+    Mouse(area, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+    Mouse(area, QEvent::MouseButtonRelease, from, Qt::LeftButton, Qt::NoButton);
+    body = BodyOf(child);
+    CHECK(child->Selected() == body->GetChild(1));
+    // The keys are the frame's shortcuts: they reach it while it is the active window.
+    frame.activateWindow();
+    CHECK(QTest::qWaitForWindowActive(&frame));
+    area->setFocus();
+    QTest::keyClick(area, Qt::Key_C, Qt::ControlModifier);
+    QTest::keyClick(area, Qt::Key_V, Qt::ControlModifier);
+    QTest::qWait(100);
+    body = BodyOf(child);
+    CHECK(body->Count() == 4);
+    CHECK(child->Selected() && child->Selected()->Left() == 80);
+    Shot("pasted");
+    QTest::keyClick(area, Qt::Key_Z, Qt::ControlModifier);
+    CHECK(BodyOf(child)->Count() == 3);
+    QTest::keyClick(area, Qt::Key_Y, Qt::ControlModifier);
+    CHECK(BodyOf(child)->Count() == 4);
+    QTest::keyClick(area, Qt::Key_Z, Qt::ControlModifier);
+    body = BodyOf(child);
+    CHECK(body->Count() == 3 && body->GetChild(1)->Left() == 60);
+
     // Saved through the save dialog, closed, opened through the open dialog.
     Expect("save dialog", Is<QFileDialog>(), [saved](QWidget* w) {
       auto* dialog = static_cast<QFileDialog*>(w);
