@@ -238,12 +238,12 @@ void TDocumentArea::ShowDragOutline(TPrintObject* object) {
 void TDocumentArea::KeepUnderOutline(const QRegion& region) {
   FUnderValid = false;
   FUnderRects.clear();
-  FUnderPixels.clear();
   qint64 pixels = 0;
   for (const QRect& r : region) pixels += static_cast<qint64>(r.width()) * r.height();
   // Beyond a strip's worth (every frame of a dragged body) the base is read.
   if (pixels > static_cast<qint64>(FViewRect.width()) * FViewRect.height() / 8) return;
-  FUnderPixels.resize(static_cast<size_t>(pixels));
+  // Only ever grown: a resize from empty would zero every pixel the copy overwrites next.
+  if (FUnderPixels.size() < static_cast<size_t>(pixels)) FUnderPixels.resize(static_cast<size_t>(pixels));
   uint32_t* to = FUnderPixels.data();
   const qsizetype stride = FScreen.bytesPerLine();
   for (const QRect& r : region) {
