@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "uDirectPixels.h"
 #include "uNumbers.h"
 
 QColor ColorRefToQColor(uint32_t color) { return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF); }
@@ -143,6 +144,16 @@ void DrawOutline(QPainter* dc, const TRect& r) {
     const QColor color = dc->pen().color();
     const int lastX = r.Right - 1;
     const int lastY = r.Bottom - 1;
+    if (const TDirectPixels pixels(dc); pixels.Valid()) {
+      const QRgb rgb = color.rgba();
+      pixels.Row(r.Top, r.Left, lastX, rgb);
+      if (lastY > r.Top) pixels.Row(lastY, r.Left, lastX, rgb);
+      if (lastY - 1 > r.Top) {
+        pixels.Column(r.Left, r.Top + 1, lastY - 1, rgb);
+        if (lastX > r.Left) pixels.Column(lastX, r.Top + 1, lastY - 1, rgb);
+      }
+      return;
+    }
     dc->fillRect(QRect(QPoint(r.Left, r.Top), QPoint(lastX, r.Top)), color);
     if (lastY > r.Top) dc->fillRect(QRect(QPoint(r.Left, lastY), QPoint(lastX, lastY)), color);
     if (lastY - 1 > r.Top) {
@@ -184,9 +195,18 @@ const QImage& DashStrip(const QColor& color, bool down) {
 
 // Dashes along one edge from `from` (inclusive) to `to` (exclusive) on the
 // line `at`, the pattern counted from `start`, drawn only within [low, high).
-void DashedEdge(QPainter* dc, bool down, int at, int start, int from, int to, int low, int high, const QColor& color) {
+void DashedEdge(QPainter* dc, bool down, int at, int start, int from, int to, int low, int high, const QColor& color,
+                const TDirectPixels& pixels) {
   from = std::max(from, low);
   to = std::min(to, high);
+  if (pixels.Valid() && color.alpha() == 255) {
+    if (from >= to) return;
+    if (down)
+      pixels.DashedColumn(at, from, to - 1, start, color.rgba());
+    else
+      pixels.DashedRow(at, from, to - 1, start, color.rgba());
+    return;
+  }
   const QImage& strip = DashStrip(color, down);
   while (from < to) {
     const int phase = ((from - start) % kDashPeriod + kDashPeriod) % kDashPeriod;
@@ -219,12 +239,14 @@ void DrawDashedOutline(QPainter* dc, const TRect& r, const TRect& clip, const QC
   const int left = clip.Left - dx, right = clip.Right - dx, top = clip.Top - dy, bottom = clip.Bottom - dy;
   const int lastX = r.Right - 1;
   const int lastY = r.Bottom - 1;
-  if (r.Top >= top && r.Top < bottom) DashedEdge(dc, false, r.Top, r.Left, r.Left, r.Right, left, right, color);
+  const TDirectPixels pixels(dc);
+  if (r.Top >= top && r.Top < bottom) DashedEdge(dc, false, r.Top, r.Left, r.Left, r.Right, left, right, color, pixels);
   if (lastY != r.Top && lastY >= top && lastY < bottom)
-    DashedEdge(dc, false, lastY, r.Left, r.Left, r.Right, left, right, color);
-  if (r.Left >= left && r.Left < right) DashedEdge(dc, true, r.Left, r.Top, r.Top + 1, lastY, top, bottom, color);
+    DashedEdge(dc, false, lastY, r.Left, r.Left, r.Right, left, right, color, pixels);
+  if (r.Left >= left && r.Left < right)
+    DashedEdge(dc, true, r.Left, r.Top, r.Top + 1, lastY, top, bottom, color, pixels);
   if (lastX != r.Left && lastX >= left && lastX < right)
-    DashedEdge(dc, true, lastX, r.Top, r.Top + 1, lastY, top, bottom, color);
+    DashedEdge(dc, true, lastX, r.Top, r.Top + 1, lastY, top, bottom, color, pixels);
 }
 
 void FillPixelRect(QPainter* dc, const TRect& r, const QBrush& brush) {

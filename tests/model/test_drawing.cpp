@@ -6,6 +6,7 @@
 #include <functional>
 #include <vector>
 
+#include "uDirectPixels.h"
 #include "uModelTestEnv.h"
 #include "uPrintObjectList.h"
 #include "uRecordingDevice.h"
@@ -282,5 +283,56 @@ TEST_F(DrawingTest, DashedOutlinesLieOnTheOutlineDashedAndClipped) {
     for (int x = 0; x < 300; ++x) {
       const bool inside = y >= clip.Top && y < clip.Bottom;
       ASSERT_EQ(dark(clipped, x, y), inside && dark(dashed, x, y)) << x << "," << y;
+    }
+}
+
+// Pixels are written straight into an image only where Qt would have given
+// the same: never into pixels another image shares, nor under scaling,
+// antialiasing, another composition or a clip of several rectangles.
+TEST_F(DrawingTest, DirectPixelsOnlyWhereQtsPixelsAreCertain) {
+  QImage image(40, 40, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  {
+    const QImage sharer = image;  // shares the pixels until one is written
+    QPainter painter(&image);
+    const TDirectPixels pixels(&painter);
+    pixels.Column(1, 0, 39, qRgb(0, 0, 0));
+    painter.end();
+    EXPECT_EQ(sharer.pixel(1, 1), qRgb(255, 255, 255)) << "the write reached the image sharing the pixels";
+    EXPECT_EQ(image.pixel(1, 1), qRgb(0, 0, 0));
+    image.fill(Qt::white);
+  }
+  const auto valid = [&](const std::function<void(QPainter*)>& set) {
+    QPainter painter(&image);
+    set(&painter);
+    return TDirectPixels(&painter).Valid();
+  };
+  EXPECT_TRUE(valid([](QPainter*) {}));
+  EXPECT_TRUE(valid([](QPainter* p) {
+    p->translate(3, 4);
+    p->setClipRect(QRect(0, 0, 10, 10));
+  }));
+  EXPECT_FALSE(valid([](QPainter* p) { p->scale(2, 2); }));
+  EXPECT_FALSE(valid([](QPainter* p) { p->translate(0.5, 0); }));
+  EXPECT_FALSE(valid([](QPainter* p) { p->setRenderHint(QPainter::Antialiasing); }));
+  EXPECT_FALSE(valid([](QPainter* p) { p->setCompositionMode(QPainter::CompositionMode_Xor); }));
+  EXPECT_FALSE(valid([](QPainter* p) { p->setClipRegion(QRegion(0, 0, 5, 5) + QRegion(20, 20, 5, 5)); }));
+  QPainter other;
+  EXPECT_FALSE(TDirectPixels(&other).Valid()) << "an inactive painter";
+
+  // Runs stay within the painter's clip, in its coordinates.
+  QPainter painter(&image);
+  painter.translate(3, 4);
+  painter.setClipRect(QRect(0, 0, 10, 10));
+  const TDirectPixels pixels(&painter);
+  pixels.Column(2, -5, 30, qRgb(0, 0, 0));
+  pixels.DashedRow(5, -5, 30, 0, qRgb(255, 0, 0));
+  painter.end();
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 40; ++x) {
+      const bool column = x == 5 && y >= 4 && y <= 13;
+      const bool row = y == 9 && x >= 3 && x <= 12 && ((x - 3) % 6) < 4;  // drawn last
+      const QRgb expected = row ? qRgb(255, 0, 0) : column ? qRgb(0, 0, 0) : qRgb(255, 255, 255);
+      ASSERT_EQ(image.pixel(x, y), expected) << x << "," << y;
     }
 }
