@@ -41,27 +41,23 @@ void TUndoStack::DropLast() {
   FRedoOfPush.clear();
 }
 
-bool TUndoStack::Restore(TPrintObject* document) {
-  if (FItems.empty() || !document) return false;
-  std::unique_ptr<TPrintObject> undone = Snapshot(document);
-  std::unique_ptr<TPrintObject> snapshot = std::move(FItems.back());
-  FItems.pop_back();
-  document->Assign(snapshot.get());
-  if (undone) Append(&FRedo, std::move(undone), std::max(1, Settings().MaxSteps()));
+bool TUndoStack::Step(TSnapshots* from, TSnapshots* to, int limit, TPrintObject* document) {
+  if (from->empty() || !document) return false;
+  std::unique_ptr<TPrintObject> left = Snapshot(document);
+  std::unique_ptr<TPrintObject> taken = std::move(from->back());
+  from->pop_back();
+  document->Assign(taken.get());
+  if (left && limit > 0) Append(to, std::move(left), limit);
   FRedoOfPush.clear();
   return true;
 }
 
-bool TUndoStack::Redo(TPrintObject* document) {
-  if (FRedo.empty() || !document) return false;
-  std::unique_ptr<TPrintObject> current = Snapshot(document);
-  std::unique_ptr<TPrintObject> redone = std::move(FRedo.back());
-  FRedo.pop_back();
-  document->Assign(redone.get());
-  if (current && Settings().MaxSteps() > 0) Append(&FItems, std::move(current), Settings().MaxSteps());
-  FRedoOfPush.clear();
-  return true;
+// An undone step can always be redone; a redone one is undoable within the limit.
+bool TUndoStack::Restore(TPrintObject* document) {
+  return Step(&FItems, &FRedo, std::max(1, Settings().MaxSteps()), document);
 }
+
+bool TUndoStack::Redo(TPrintObject* document) { return Step(&FRedo, &FItems, Settings().MaxSteps(), document); }
 
 void TUndoStack::Clear() {
   FItems.clear();

@@ -42,6 +42,9 @@ class TUndoStack {
   using TSnapshots = std::vector<std::unique_ptr<TPrintObject>>;
   // A copy of `document`; null when its kind cannot be made.
   std::unique_ptr<TPrintObject> Snapshot(TPrintObject* document) const;
+  // Takes the newest of `from` into `document`, the state it left going to
+  // `to` (at most `limit` kept there).
+  bool Step(TSnapshots* from, TSnapshots* to, int limit, TPrintObject* document);
   // Appends to `items`, dropping the oldest beyond `limit`.
   static void Append(TSnapshots* items, std::unique_ptr<TPrintObject> snapshot, int limit);
 

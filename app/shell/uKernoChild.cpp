@@ -210,16 +210,13 @@ bool TKernoChild::RunEdit(const std::function<bool()>& edit) {
   return changed;
 }
 
-bool TKernoChild::UndoLast() {
-  if (!FUndo.Restore(FDocument.get())) return false;
-  FArea->Repaint();
-  emit StructureChanged();
-  emit CommandsChanged();
-  return true;
-}
+bool TKernoChild::UndoLast() { return Replaced(FUndo.Restore(FDocument.get())); }
 
-bool TKernoChild::RedoLast() {
-  if (!FUndo.Redo(FDocument.get())) return false;
+bool TKernoChild::RedoLast() { return Replaced(FUndo.Redo(FDocument.get())); }
+
+bool TKernoChild::Replaced(bool done) {
+  if (!done) return false;
+  // The whole document was replaced: its blocks, their menus and every command's state.
   FArea->Repaint();
   emit StructureChanged();
   emit CommandsChanged();

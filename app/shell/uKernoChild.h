@@ -101,6 +101,8 @@ class TKernoChild : public QMdiSubWindow {
 
  private:
   void SyncScrollBars();
+  // After an undo or redo (`done`): the document's content was replaced.
+  bool Replaced(bool done);
   void DocumentResized();
   void Loaded();
 
