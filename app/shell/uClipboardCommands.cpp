@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QMimeData>
 
+#include "uClipboardText.h"
 #include "uKernoChild.h"
 #include "uLanguage.h"
 #include "uObjectClipboard.h"
@@ -26,10 +27,8 @@ bool PutOnClipboard(TPrintObject* selected) {
   }
   auto* data = new QMimeData;
   data->setData(MimeType(), bytes);
-  QString caption;
-  selected->GetCaption(&caption);
-  // Other programs get the object's caption as plain text.
-  data->setText(caption);
+  // Other programs get what they can use of it: a table's cells, else its caption.
+  data->setText(ClipboardText(selected));
   QGuiApplication::clipboard()->setMimeData(data);
   return true;
 }

@@ -12,6 +12,7 @@
 #include <random>
 
 #include "qsID.h"
+#include "uClipboardText.h"
 #include "uDrawContext.h"
 #include "uDrawSmall.h"
 #include "uKinds.h"
@@ -20,6 +21,8 @@
 #include "uNewQS.h"
 #include "uObjectClipboard.h"
 #include "uPassportBody.h"
+#include "uPrintDeepTable.h"
+#include "uPrintDesc.h"
 #include "uPrintDiagramm.h"
 #include "uPrintDiagrams.h"
 #include "uPrintDocument.h"
@@ -28,6 +31,7 @@
 #include "uRegistration.h"
 #include "uScratchEnvTest.h"
 #include "uStorage.h"
+#include "uTableEdits.h"
 
 namespace {
 
@@ -320,4 +324,34 @@ TEST_F(ObjectClipboard, EveryColumnOfTheSamplePastesAsAnEqualColumnThatSavesAndD
   ASSERT_EQ(body->Count(), FBody->Count());
   for (int i = 0; i < body->Count(); ++i) EXPECT_EQ(Properties(body->GetChild(i)), Properties(FBody->GetChild(i)));
   DrawSmall(&again);
+}
+
+TEST_F(ObjectClipboard, OtherProgramsGetATablesCellsAsTabSeparatedText) {
+  auto* core = Column<TPrintDeepTable>();
+  ASSERT_TRUE(core);
+  const TStringTable& table = core->Table();
+  ASSERT_GT(table.RowCount(), 1);
+  const std::vector<QStringList> rows = ParseTabText(ClipboardText(core));
+  ASSERT_EQ(static_cast<int>(rows.size()), table.RowCount());
+  for (int r = 0; r < table.RowCount(); ++r)
+    for (int c = 0; c < table.ColCount(); ++c)
+      EXPECT_EQ(rows[static_cast<size_t>(r)].value(c), table.GetCell(c, r)) << r << "," << c;
+
+  // The description column: an interval and its text per line.
+  TPrintDesc* rocks = nullptr;
+  for (int i = 0; i < FBody->Count(); ++i)
+    if (auto* d = dynamic_cast<TPrintDesc*>(FBody->GetChild(i));
+        d && (!rocks || d->Entries().size() > rocks->Entries().size()))
+      rocks = d;
+  ASSERT_TRUE(rocks && !rocks->Entries().empty());
+  const std::vector<QStringList> texts = ParseTabText(ClipboardText(rocks));
+  ASSERT_EQ(texts.size(), rocks->Entries().size());
+  EXPECT_EQ(texts[0].size(), 3);
+  EXPECT_DOUBLE_EQ(texts[0].value(0).toDouble(), 1450);
+  EXPECT_FALSE(texts[0].value(2).isEmpty());
+
+  // Anything else: its caption.
+  QString caption;
+  FBody->GetCaption(&caption);
+  EXPECT_EQ(ClipboardText(FBody), caption);
 }
