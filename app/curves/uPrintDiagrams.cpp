@@ -457,13 +457,15 @@ std::unique_ptr<TStringTable> TPrintDiagrams::ExportTable() const {
   double step = 9999;
   for (const TPrintDiagramm* c : curves) step = std::min(step, c->DepthStep());
   if (!(step < 9999)) step = 1;
-  const double rows = std::nearbyint(BottomDepth() / step) + 1;
+  // The header, then every step from depth 0 down to the bottom edge itself:
+  // a curve ending there keeps its last sample.
+  const double rows = std::nearbyint(BottomDepth() / step) + 2;
   // A deep column at a tiny step would need more cells than memory holds.
   if (rows * static_cast<double>(curves.size() + 1) > kMaxExportCells) return nullptr;
   auto table = std::make_unique<TStringTable>();
   table->SetColCount(static_cast<int>(curves.size()) + 1);
   // A column above depth 0 gets the header row only.
-  const int count = rows >= 1 ? static_cast<int>(rows) : 1;
+  const int count = rows >= 2 && BottomDepth() >= 0 ? static_cast<int>(rows) : 1;
   table->SetRowCount(count);
   table->SetCell(0, 0, TranslateWord(QStringLiteral("Depth")));
   for (int r = 1; r < count; ++r)

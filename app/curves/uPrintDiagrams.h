@@ -94,7 +94,7 @@ class TPrintDiagrams : public TDataObject {
   // their log, in the unit their scale names; `notes` gets a line for each.
   int ImportLas(const TLasData& las, QString* error, QStringList* notes = nullptr);
   // The table of the export: "Depth" and one column per curve plot, rows
-  // from depth 0 down to the column's bottom at the smallest curve step;
+  // from depth 0 down to the column's bottom (included) at the smallest curve step;
   // null when that would be more than 2^25 cells (the LAS export has no
   // such limit: it writes row by row).
   std::unique_ptr<TStringTable> ExportTable() const;

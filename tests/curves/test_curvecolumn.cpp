@@ -138,7 +138,8 @@ TEST_F(CurveColumnTest, ExportTableRunsFromDepthZeroAtTheFinestStep) {
   b->SetSamples(0, 0.2, {7, 8});
   const std::unique_ptr<TStringTable> t = f.Column->ExportTable();
   ASSERT_EQ(t->ColCount(), 3);
-  ASSERT_EQ(t->RowCount(), 11);  // the header, then depths 0 .. 0.9 every 0.1
+  ASSERT_EQ(t->RowCount(), 12);  // the header, then depths 0 .. 1 every 0.1, the bottom edge included
+  EXPECT_EQ(t->GetCell(0, 11), "1");
   EXPECT_EQ(t->GetCell(0, 0), "Depth");
   EXPECT_EQ(t->GetCell(0, 6), "0.5");
   EXPECT_EQ(t->GetCell(1, 6), "1");

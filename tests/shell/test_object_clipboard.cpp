@@ -355,3 +355,19 @@ TEST_F(ObjectClipboard, OtherProgramsGetATablesCellsAsTabSeparatedText) {
   FBody->GetCaption(&caption);
   EXPECT_EQ(ClipboardText(FBody), caption);
 }
+
+TEST_F(ObjectClipboard, ACurveColumnReachesOtherProgramsAsDepthsAndValues) {
+  TPrintDiagrams* gamma = CurveColumn(QStringLiteral("Gamma ray"));
+  ASSERT_TRUE(gamma);
+  const std::vector<TPrintDiagramm*> curves = CurvesOf(gamma);
+  ASSERT_EQ(curves.size(), 1u);
+  const TPrintDiagramm* gr = curves[0];
+  const std::vector<QStringList> rows = ParseTabText(ClipboardText(gamma));
+  ASSERT_GE(rows.size(), 2u);
+  EXPECT_EQ(rows[0].value(1), gr->Name()) << "a header row of the curves' names";
+  // From the curve's first sample to its last, not from depth 0.
+  EXPECT_NEAR(rows[1].value(0).toDouble(), gr->StartDepth(), 1e-6);
+  EXPECT_NEAR(rows.back().value(0).toDouble(), gr->EndDepth(), 1e-6);
+  EXPECT_EQ(static_cast<int64_t>(rows.size()) - 1, gr->SampleCount());
+  EXPECT_NEAR(rows[1].value(1).toDouble(), gr->Samples().front(), 1e-6);
+}

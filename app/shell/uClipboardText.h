@@ -8,5 +8,7 @@ class TPrintObject;
 
 // A free or depth table: its cells as tab-separated lines (a spreadsheet
 // pastes them cell by cell). A description column: its intervals and texts
-// as From, To, Text lines. Anything else: its caption.
+// as From, To, Text lines. A curve column of up to a million cells: "Depth"
+// and its curves over the depths they have values at. Anything else: its
+// caption.
 QString ClipboardText(TPrintObject* object);
