@@ -111,11 +111,14 @@ bool LoadObject(TStorage* storage, TPrintObject* object) {
   return qs && object->LoadFromQS(qs);
 }
 
-// The nearest of `selected` and its ancestors whose factory makes `kind`.
-TPrintObjectList* TargetFor(TPrintObject* selected, int kind) {
+// The nearest of `selected` and its ancestors whose factory makes `kind`,
+// with the object it made (*made); null when none does.
+TPrintObjectList* TargetFor(TPrintObject* selected, int kind, std::unique_ptr<TPrintObject>* made) {
   for (TPrintObject* o = selected; o; o = o->Parent()) {
     TPrintObjectList* list = o->AsObjectList();
-    if (list && list->CreateChild(kind)) return list;
+    if (!list) continue;
+    *made = list->CreateChild(kind);
+    if (*made) return list;
   }
   return nullptr;
 }
@@ -193,7 +196,8 @@ TPrintObject* PasteObjectBytes(const QByteArray& bytes, TPrintObject* selected, 
     if (error) *error = NotAnObject();
     return nullptr;
   }
-  TPrintObjectList* list = TargetFor(selected, copied.Kind);
+  std::unique_ptr<TPrintObject> made;
+  TPrintObjectList* list = TargetFor(selected, copied.Kind, &made);
   if (!list) {
     if (error)
       *error = SubstituteArgs(TranslateError(QStringLiteral("PasteNotHere"),
@@ -206,9 +210,8 @@ TPrintObject* PasteObjectBytes(const QByteArray& bytes, TPrintObject* selected, 
   std::vector<TPrintObject*> unmarked;
   for (TPrintObject* o = list; o; o = o->Parent())
     if (!o->GetModified()) unmarked.push_back(o);
-  std::unique_ptr<TPrintObject> made = list->CreateChild(copied.Kind);
   TPrintObject* object = made.get();
-  const int index = object ? list->AddChild(std::move(made)) : -1;
+  const int index = list->AddChild(std::move(made));
   if (index < 0) {
     if (error) *error = NotAnObject();
     return nullptr;
