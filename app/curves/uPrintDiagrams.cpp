@@ -56,8 +56,6 @@ constexpr double kCaptionHeight = 5;
 constexpr double kAboveTolerance = 0.01;
 // Pens wider than this (pixels) come only from damaged widths.
 constexpr int kMaxGridPen = 4096;
-// Cells of an export table at most (depth rows times curves and the depth).
-constexpr double kMaxExportCells = double(1 << 25);
 // Grid lines of one set drawn at most in one repaint (a tiny step in a deep
 // column would otherwise draw for ever, every line on the same pixel rows).
 constexpr double kMaxGridLines = 100000;
@@ -452,7 +450,7 @@ int TPrintDiagrams::ImportLas(const TLasData& las, QString* error, QStringList* 
   return added;
 }
 
-std::unique_ptr<TStringTable> TPrintDiagrams::ExportTable() const {
+std::unique_ptr<TStringTable> TPrintDiagrams::ExportTable(double maxCells) const {
   const std::vector<TPrintDiagramm*> curves = Curves();
   double step = 9999;
   for (const TPrintDiagramm* c : curves) step = std::min(step, c->DepthStep());
@@ -461,7 +459,7 @@ std::unique_ptr<TStringTable> TPrintDiagrams::ExportTable() const {
   // a curve ending there keeps its last sample.
   const double rows = std::nearbyint(BottomDepth() / step) + 2;
   // A deep column at a tiny step would need more cells than memory holds.
-  if (rows * static_cast<double>(curves.size() + 1) > kMaxExportCells) return nullptr;
+  if (rows * static_cast<double>(curves.size() + 1) > maxCells) return nullptr;
   auto table = std::make_unique<TStringTable>();
   table->SetColCount(static_cast<int>(curves.size()) + 1);
   // A column above depth 0 gets the header row only.

@@ -95,9 +95,10 @@ class TPrintDiagrams : public TDataObject {
   int ImportLas(const TLasData& las, QString* error, QStringList* notes = nullptr);
   // The table of the export: "Depth" and one column per curve plot, rows
   // from depth 0 down to the column's bottom (included) at the smallest curve step;
-  // null when that would be more than 2^25 cells (the LAS export has no
+  // null when that would be more than `maxCells` cells (the LAS export has no
   // such limit: it writes row by row).
-  std::unique_ptr<TStringTable> ExportTable() const;
+  static constexpr double kMaxExportCells = double(1 << 25);
+  std::unique_ptr<TStringTable> ExportTable(double maxCells = kMaxExportCells) const;
 
   // One histogram per value column (2 on) of an interval table ("From",
   // "To", values...); the number added.

@@ -1,11 +1,9 @@
 #include "uClipboardText.h"
 
-#include <algorithm>
 #include <memory>
 
 #include "uPrintDeepTable.h"
 #include "uPrintDesc.h"
-#include "uPrintDiagramm.h"
 #include "uPrintDiagrams.h"
 #include "uPrintTable.h"
 #include "uTableEdits.h"
@@ -24,13 +22,8 @@ constexpr double kMaxCurveCells = 1'000'000;
 // "Depth" and the curves, from the first depth any curve has a value at to
 // the last (the export's table starts at depth 0).
 QString CurveColumnText(const TPrintDiagrams& column) {
-  const std::vector<TPrintDiagramm*> curves = column.Curves();
-  if (curves.empty()) return {};
-  double step = 9999;
-  for (const TPrintDiagramm* c : curves) step = std::min(step, c->DepthStep());
-  if (!(step > 0 && step < 9999)) return {};
-  if ((column.BottomDepth() / step + 1) * static_cast<double>(curves.size() + 1) > kMaxCurveCells) return {};
-  const std::unique_ptr<TStringTable> table = column.ExportTable();
+  if (column.Curves().empty()) return {};
+  const std::unique_ptr<TStringTable> table = column.ExportTable(kMaxCurveCells);
   if (!table || table->RowCount() < 2) return {};
   int first = -1;
   int last = -1;
