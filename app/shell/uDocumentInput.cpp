@@ -159,13 +159,17 @@ QString TDocumentInput::StatusTextAt(QPointF page) const {
 TPrintObject* TDocumentInput::SelectAt(QPoint pixel) {
   TPrintDocument* document = FChild->Document();
   const QPointF page = FChild->Area()->ScreenToPage(pixel);
-  document->SetSelected(false);
   TPrintObject* target = nullptr;
   document->HitTest(page.x(), page.y(), &target);
-  if (target) target->SetSelected(true);
+  Select(target);
+  return target;
+}
+
+void TDocumentInput::Select(TPrintObject* object) {
+  FChild->Document()->SetSelected(false);
+  if (object) object->SetSelected(true);
   FChild->Area()->Present(nullptr);
   emit FChild->CommandsChanged();
-  return target;
 }
 
 void TDocumentInput::UpdateCursor() {
@@ -344,11 +348,9 @@ void TDocumentInput::SelectNext(int direction) {
   if (objects.empty()) return;
   const auto at = std::find(objects.begin(), objects.end(), FChild->Selected());
   const int n = static_cast<int>(objects.size());
-  int index =
+  const int index =
       at == objects.end() ? (direction > 0 ? 0 : n - 1) : (static_cast<int>(at - objects.begin()) + direction + n) % n;
   TPrintObject* next = objects[static_cast<size_t>(index)];
-  document->SetSelected(false);
-  next->SetSelected(true);
   // Brought into view when it lies outside the window: its top-left corner a little inside.
   TDocumentArea* area = FChild->Area();
   const QPointF topLeft = area->ScreenToPage(QPointF(0, 0));
@@ -360,8 +362,7 @@ void TDocumentInput::SelectNext(int direction) {
     area->SetOrigin(static_cast<int>(std::floor(next->Left() - document->Left() - kInsideMM)),
                     static_cast<int>(std::floor(next->Top() - document->Top() - kInsideMM)));
   }
-  area->Present(nullptr);
-  emit FChild->CommandsChanged();
+  Select(next);
 }
 
 bool TDocumentInput::Key(QKeyEvent* event) {
@@ -391,9 +392,7 @@ bool TDocumentInput::Key(QKeyEvent* event) {
       return true;
     }
     if (!FChild->Selected()) return false;
-    FChild->Document()->SetSelected(false);
-    FChild->Area()->Present(nullptr);
-    emit FChild->CommandsChanged();
+    Select(nullptr);
     return true;
   }
   double dx = 0;

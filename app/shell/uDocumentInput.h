@@ -40,6 +40,8 @@ class TDocumentInput : public QObject {
   // Selects the object under `pixel` (nothing but the document when nothing
   // else is hit); the selected object or null.
   TPrintObject* SelectAt(QPoint pixel);
+  // `object` alone selected (none for null), shown and the commands told.
+  void Select(TPrintObject* object);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
