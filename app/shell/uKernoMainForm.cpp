@@ -494,7 +494,6 @@ void TkrKernoMainForm::UpdateCommands() {
     s.CanDelete = selected && (selected->Flags() & pfDeletable) && selected->Parent();
     s.HasSelection = selected != nullptr;
     s.CanCopy = CanCopySelected(child);
-    s.CanCut = CanCutSelected(child);
     s.CanPaste = ClipboardHoldsObject();
     s.ViewOptions = child->Area()->ViewOptions();
     s.CursorMode = child->CursorMode();

@@ -267,7 +267,8 @@ void UpdateMainActions(TMainActions& a, const TCommandState& s) {
   a.FileAddExtraBlock->setEnabled(s.HasActive && s.HasExtraBlocks);
   a.EditDelete->setEnabled(s.HasActive && s.CanDelete);
   a.EditProperties->setEnabled(s.HasActive && s.HasSelection);
-  a.EditCut->setEnabled(s.HasActive && s.CanCut);
+  // A cut is a copy and a delete: whatever may be deleted may be cut.
+  a.EditCut->setEnabled(s.HasActive && s.CanDelete);
   a.EditCopy->setEnabled(s.HasActive && s.CanCopy);
   a.EditPaste->setEnabled(s.HasActive && s.CanPaste);
   a.ViewEdit->setChecked(s.HasActive && s.ViewOptions == kViewEdit);

@@ -30,7 +30,6 @@ struct TCommandState {
   bool CanDelete = false;
   bool HasSelection = false;
   bool CanCopy = false;
-  bool CanCut = false;
   bool CanPaste = false;  // the clipboard holds a copied object
   uint32_t ViewOptions = 0;
   int CursorMode = 0;
