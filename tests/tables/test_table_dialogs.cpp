@@ -29,6 +29,7 @@
 #include "uPrintDeepTable.h"
 #include "uPrintTable.h"
 #include "uRecordingDevice.h"
+#include "uScriptedUi.h"
 #include "uTableForm.h"
 #include "uTableGrid.h"
 #include "uTableImport.h"
@@ -240,6 +241,59 @@ TEST_F(TableDialogs, TheDescriptionGridWritesTextsBack) {
   EXPECT_EQ(texts[1]->GetText(), "lime");
   EXPECT_EQ(texts[1]->BottomEdge(), 45);
   EXPECT_TRUE(texts[1]->Border());
+}
+
+// A row typed into the grid either becomes a text or OK says which row
+// cannot: nothing typed is dropped without a word.
+TEST_F(TableDialogs, TheDescriptionGridRefusesRowsItCannotPlace) {
+  TScriptedUi ui;
+  TScopedUi scope(&ui);
+  TTableBody body;
+  auto* desc = body.Add<TPrintDesc>(0, 40, 50, 100);
+  {
+    TFPrintDesc dialog(desc);
+    QAbstractItemModel* m = dialog.gTexts->model();
+    dialog.AddRow();
+    EXPECT_EQ(dialog.Work().GetCell(0, 0), "40") << "the first row starts at the column's top";
+    m->setData(m->index(0, 2), "sand");
+    EXPECT_FALSE(dialog.Accept());
+    ASSERT_EQ(ui.Messages.size(), 1u);
+    EXPECT_TRUE(ui.Messages[0].Text.startsWith("Row 1: the top and bottom depths are equal"));
+    EXPECT_EQ(dialog.gTexts->currentIndex(), m->index(0, 1)) << "the cell to mend is current";
+    EXPECT_TRUE(desc->Texts().empty());
+
+    m->setData(m->index(0, 1), "45,5");
+    dialog.gTexts->setCurrentIndex(m->index(0, 0));
+    dialog.AddRow();  // after the last row: a blank one, left blank
+    dialog.AddRow();
+    m->setData(m->index(2, 0), "46 m");
+    m->setData(m->index(2, 2), "clay");
+    EXPECT_FALSE(dialog.Accept());
+    EXPECT_EQ(ui.Messages.back().Text, "Row 3: the depth \"46 m\" is not a number");
+    m->setData(m->index(2, 0), "");
+    EXPECT_FALSE(dialog.Accept());
+    EXPECT_EQ(ui.Messages.back().Text, "Row 3: enter the top and bottom depths of the text");
+    m->setData(m->index(2, 0), "47");
+    m->setData(m->index(2, 1), "50");
+    EXPECT_TRUE(dialog.Accept());
+  }
+  const std::vector<TPrintText*> texts = desc->Texts();
+  ASSERT_EQ(texts.size(), 2u) << "the blank row makes no text";
+  EXPECT_DOUBLE_EQ(texts[0]->IntervalBottom, desc->DepthToPage(45.5));
+  EXPECT_EQ(texts[1]->GetText(), "clay");
+
+  // An existing text keeps its depth when the cell is emptied, and one
+  // that was stored without height does not hold up the others' OK.
+  texts[1]->IntervalTop = texts[1]->IntervalBottom = desc->DepthToPage(50);
+  TFPrintDesc dialog(desc);
+  QAbstractItemModel* m = dialog.gTexts->model();
+  m->setData(m->index(0, 0), "");
+  m->setData(m->index(0, 2), "grey sand");
+  const size_t shown = ui.Messages.size();
+  EXPECT_TRUE(dialog.Accept());
+  EXPECT_EQ(ui.Messages.size(), shown);
+  EXPECT_EQ(desc->Texts()[0]->GetText(), "grey sand");
+  EXPECT_DOUBLE_EQ(desc->Texts()[0]->IntervalTop, desc->DepthToPage(40));
 }
 
 TEST_F(TableDialogs, SizeAndSearchDialogsAcceptOnlyCompleteInput) {

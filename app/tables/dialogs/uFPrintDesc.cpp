@@ -14,6 +14,7 @@
 #include "uNumbers.h"
 #include "uTableEdits.h"
 #include "uTableGrid.h"
+#include "uUiServices.h"
 
 namespace {
 
@@ -64,8 +65,7 @@ TFPrintDesc::TFPrintDesc(TPrintDesc* desc, QWidget* parent) : QDialog(parent), F
 
   auto* buttons = NewOkCancelButtons(this, QStringLiteral("data/desc"));
   connect(buttons, &QDialogButtonBox::accepted, this, [this] {
-    Store();
-    accept();
+    if (Accept()) accept();
   });
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   auto* layout = new QVBoxLayout(this);
@@ -78,11 +78,11 @@ TFPrintDesc::TFPrintDesc(TPrintDesc* desc, QWidget* parent) : QDialog(parent), F
 void TFPrintDesc::AddRow() {
   const int at = gTexts->currentIndex().isValid() ? gTexts->currentIndex().row() + 1 : FWork.RowCount();
   InsertTableRow(&FWork, at);
-  // A new row starts where the one above it ends.
-  if (at > 0) {
-    FWork.SetCell(0, at, FWork.GetCell(1, at - 1));
-    FWork.SetCell(1, at, FWork.GetCell(1, at - 1));
-  }
+  // A new row starts where the one above it ends, the first one at the
+  // column's top, and ends where the row below it starts.
+  const QString from = at > 0 ? FWork.GetCell(1, at - 1) : Number(FDesc->TopDepth());
+  FWork.SetCell(0, at, from);
+  FWork.SetCell(1, at, at + 1 < FWork.RowCount() ? FWork.GetCell(0, at + 1) : from);
   gTexts->Reload();
   gTexts->setCurrentIndex(gTexts->model()->index(at, 2));
 }
@@ -94,24 +94,72 @@ void TFPrintDesc::DeleteRows() {
   gTexts->Reload();
 }
 
+const TDescEntry* TFPrintDesc::Source(int row) const {
+  const int source = FWork.GetCellData(0, row) - 1;
+  return source >= 0 && source < static_cast<int>(FEntries.size()) ? &FEntries[static_cast<size_t>(source)] : nullptr;
+}
+
 std::vector<TDescEntry> TFPrintDesc::GridEntries() const {
   std::vector<TDescEntry> out;
   for (int r = 0; r < FWork.RowCount(); ++r) {
+    const TDescEntry* old = Source(r);
+    if (!old && FWork.GetCell(2, r).trimmed().isEmpty()) continue;
     TDescEntry e;
-    const int source = FWork.GetCellData(0, r) - 1;
-    const TDescEntry* old =
-        source >= 0 && source < static_cast<int>(FEntries.size()) ? &FEntries[static_cast<size_t>(source)] : nullptr;
     e.Source = old ? old->Source : nullptr;
     e.TopDepth = ReadOrNan(FWork.GetCell(0, r));
     e.BottomDepth = ReadOrNan(FWork.GetCell(1, r));
-    // A depth that is not a number keeps what an existing text had; a new
-    // row without its depths makes no text.
+    // A depth that is not a number keeps what an existing text had (OK
+    // refuses such rows first; the column skips a new one).
     if (old && !std::isfinite(e.TopDepth)) e.TopDepth = old->TopDepth;
     if (old && !std::isfinite(e.BottomDepth)) e.BottomDepth = old->BottomDepth;
     e.Text = DescCellToText(FWork.GetCell(2, r));
     out.push_back(e);
   }
   return out;
+}
+
+TFPrintDesc::TProblem TFPrintDesc::FirstProblem() const {
+  const auto problem = [](int row, int col, const QString& key, const QString& def, const QString& cell = {}) {
+    return TProblem{row, col, SubstituteArgs(TranslateError(key, def), {QString::number(row + 1), cell})};
+  };
+  for (int r = 0; r < FWork.RowCount(); ++r) {
+    const TDescEntry* old = Source(r);
+    if (!old && FWork.GetCell(2, r).trimmed().isEmpty()) continue;  // a blank new row makes no text
+    double depth[2];
+    for (int c = 0; c < 2; ++c) {
+      const QString cell = FWork.GetCell(c, r).trimmed();
+      depth[c] = ReadOrNan(cell);
+      if (!cell.isEmpty() && !std::isfinite(depth[c]))
+        return problem(r, c, QStringLiteral("DescDepthNotNumber"),
+                       QStringLiteral("Row %s: the depth \"%s\" is not a number"), cell);
+      // An empty depth keeps an existing text's; a new row has none to keep.
+      if (std::isfinite(depth[c])) continue;
+      if (!old)
+        return problem(r, c, QStringLiteral("DescNoDepths"),
+                       QStringLiteral("Row %s: enter the top and bottom depths of the text"));
+      depth[c] = c == 0 ? old->TopDepth : old->BottomDepth;
+    }
+    // A text with no height would be on the sheet and never seen (one
+    // that came so, from an import, is left as it was).
+    const bool moved = !old || depth[0] != old->TopDepth || depth[1] != old->BottomDepth;
+    if (moved && depth[0] == depth[1])
+      return problem(r, 1, QStringLiteral("DescEmptyInterval"),
+                     QStringLiteral("Row %s: the top and bottom depths are equal; enter the interval the text "
+                                    "describes"));
+  }
+  return {};
+}
+
+bool TFPrintDesc::Accept() {
+  gTexts->setCurrentIndex(QModelIndex());  // a cell being edited is committed first
+  const TProblem problem = FirstProblem();
+  if (problem.Row >= 0) {
+    Ui().Message(TMsgKind::Error, windowTitle(), problem.Message, mbOK);
+    gTexts->setCurrentIndex(gTexts->model()->index(problem.Row, problem.Col));
+    return false;
+  }
+  Store();
+  return true;
 }
 
 void TFPrintDesc::Store() {

@@ -25,6 +25,16 @@ class TFPrintDesc : public QDialog {
   void DeleteRows();
   // The grid as entries (what OK gives the column).
   std::vector<TDescEntry> GridEntries() const;
+  // The first row OK cannot turn into a text: its cell and what is wrong
+  // (row -1 when every row is sound).
+  struct TProblem {
+    int Row = -1;
+    int Col = 0;
+    QString Message;
+  };
+  TProblem FirstProblem() const;
+  // OK: the grid checked, then stored; a problem is reported and keeps the dialog open.
+  bool Accept();
   void Store();
 
   TTableGrid* gTexts;
@@ -34,4 +44,6 @@ class TFPrintDesc : public QDialog {
   TPrintDesc* FDesc;
   std::vector<TDescEntry> FEntries;  // as the dialog opened; cell (0, r) holds index + 1
   TStringTableEx FWork;
+
+  const TDescEntry* Source(int row) const;  // the text a row came from, or null
 };
