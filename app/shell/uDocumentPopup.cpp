@@ -34,6 +34,15 @@ TDataObject* OwningDataObject(TPrintObject* object) {
   return nullptr;
 }
 
+// Where Add puts a new object: the selection when it takes children, else
+// its nearest ancestor that does (a text of a head adds to the head, a text
+// of a description column to the column), as paste does.
+TPrintObjectList* AddTarget(TPrintObject* selected) {
+  for (TPrintObject* o = selected; o; o = o->Parent())
+    if (auto* list = o->AsObjectList(); list && (o->Flags() & pfInsert)) return list;
+  return nullptr;
+}
+
 bool EditFont(TPrintObject* object, QWidget* parent) {
   auto* font = static_cast<TFontEx*>(object->GetFont());
   if (!font) return false;
@@ -73,9 +82,15 @@ QMenu* BuildDocumentPopup(TKernoChild* child, QPointF page) {
   auto* menu = new QMenu(child);
   menu->setObjectName(QStringLiteral("DocumentPopup"));
   TPrintObject* selected = child->Selected();
-  auto* list = selected ? selected->AsObjectList() : nullptr;
-
-  QAction* add = Item(menu, "PopupAdd", TranslateWord(QStringLiteral("Add")), list && (selected->Flags() & pfInsert));
+  TPrintObjectList* list = AddTarget(selected);
+  QString addText = TranslateWord(QStringLiteral("Add"));
+  if (list && list != selected->AsObjectList()) {
+    QString caption;
+    list->GetCaption(&caption);
+    addText =
+        SubstituteArgs(TranslateGeneral(QStringLiteral("PopupAddTo"), QStringLiteral("Add to \"%s\"")), {caption});
+  }
+  QAction* add = Item(menu, "PopupAdd", addText, list != nullptr);
   QObject::connect(add, &QAction::triggered, menu, [child, list, page] {
     child->RunEdit([&] { return list->InsertNewChildAt(page.x(), page.y(), page.x() + kNewColumnWidth, page.y()); });
   });

@@ -462,7 +462,9 @@ TEST_F(Input, ThePopupMenuOffersWhatTheSelectionAllows) {
   };
   Click(At(10, 100));
   std::unique_ptr<QMenu> menu(BuildDocumentPopup(FChild, QPointF(10, 100)));
-  EXPECT_FALSE(item(menu.get(), "PopupAdd")->isEnabled()) << "a depth scale takes no children";
+  // A depth scale takes no children: Add puts a column into its body, and says so.
+  EXPECT_TRUE(item(menu.get(), "PopupAdd")->isEnabled());
+  EXPECT_EQ(item(menu.get(), "PopupAdd")->text(), QStringLiteral("Add to \"Logs\""));
   EXPECT_TRUE(item(menu.get(), "PopupDelete")->isEnabled());
   EXPECT_TRUE(item(menu.get(), "PopupFont")->isEnabled());
   EXPECT_TRUE(item(menu.get(), "PopupBorder")->isChecked());
@@ -478,6 +480,7 @@ TEST_F(Input, ThePopupMenuOffersWhatTheSelectionAllows) {
   ASSERT_TRUE(Body()->Selected());
   menu.reset(BuildDocumentPopup(FChild, QPointF(60, 100)));
   EXPECT_TRUE(item(menu.get(), "PopupAdd")->isEnabled());
+  EXPECT_EQ(item(menu.get(), "PopupAdd")->text(), QStringLiteral("Add"));
   EXPECT_FALSE(item(menu.get(), "PopupFont")->isEnabled());
   RegisterPropertiesDialog(QStringLiteral("TPassportBody.NewColumn"), [](TPrintObject*) { return true; });
   RegisterPropertiesDialog(QStringLiteral("TPrintDeepScale"), [](TPrintObject*) { return false; });
