@@ -62,6 +62,22 @@ TEST_F(StratColDialogs, NewLayerNeedsAnInterval) {
   ASSERT_EQ(col->Layers().size(), 1u);
   EXPECT_DOUBLE_EQ(col->Layers()[0]->TopDepth(), 2);
   EXPECT_DOUBLE_EQ(col->Layers()[0]->BottomDepth(), 4);
+
+  // A click has no extent: the proposal starts at it, runs 5 mm of the sheet
+  // down and reads as a depth one would type.
+  QString proposed;
+  QTimer::singleShot(0, [&proposed] {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* d = dynamic_cast<TFAddLCE*>(w); d && d->isVisible()) {
+        proposed = d->edFrom->text() + " " + d->edTo->text() + (d->btnOK->isEnabled() ? " ok" : "");
+        d->reject();
+      }
+  });
+  const double click = col->DepthToPage(5.123456);
+  EXPECT_FALSE(col->InsertNewChildAt(20, click, 20, click));
+  const double bottom = std::round(col->PageToDepth(click + 5) * 10) / 10;
+  EXPECT_EQ(proposed, "5.1 " + QString::number(bottom) + " ok");
+  EXPECT_EQ(col->Layers().size(), 1u);
 }
 
 TEST_F(StratColDialogs, LayerDialogEditsLiveAndCancelRestores) {
