@@ -241,6 +241,7 @@ bool TkrKernoMainForm::StartUp(const QStringList& args) {
     Ui().Message(TMsgKind::Error, QStringLiteral("Kerno"), LanguageLoadFailureText(pack), mbOK);
     return false;
   }
+  InstallQtTranslation();
   TranslateInterface();
   OpenFiles(FileArguments(args));
   UpdateCommands();

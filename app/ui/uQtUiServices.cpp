@@ -1,5 +1,6 @@
 #include "uQtUiServices.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
@@ -9,6 +10,27 @@
 
 #include "uHelpWindow.h"
 #include "uLanguage.h"
+
+namespace {
+
+// Qt's boxes name their buttons in English unless Qt's own translation is
+// installed; the pack's words are always at hand.
+void TranslateBoxButtons(QMessageBox* box) {
+  static const struct {
+    QMessageBox::StandardButton Button;
+    const char* Word;
+  } kWords[] = {
+      {QMessageBox::Ok, "OK"}, {QMessageBox::Yes, "Yes"}, {QMessageBox::No, "No"}, {QMessageBox::Cancel, "Cancel"}};
+  for (const auto& w : kWords)
+    if (QAbstractButton* b = box->button(w.Button)) b->setText(TranslateWord(QString::fromLatin1(w.Word)));
+}
+
+void TranslateInputButtons(QInputDialog* dialog) {
+  dialog->setOkButtonText(TranslateWord(QStringLiteral("OK")));
+  dialog->setCancelButtonText(TranslateWord(QStringLiteral("Cancel")));
+}
+
+}  // namespace
 
 TQtUiServices::TQtUiServices() = default;
 
@@ -41,6 +63,7 @@ TMsgResult TQtUiServices::Message(TMsgKind kind, const QString& title, const QSt
   if (buttons & mbCancel) std |= QMessageBox::Cancel;
   if (!std) std = QMessageBox::Ok;
   box.setStandardButtons(std);
+  TranslateBoxButtons(&box);
   switch (box.exec()) {
     case QMessageBox::Ok:
       return TMsgResult::OK;
@@ -81,10 +104,14 @@ bool TQtUiServices::SaveFileName(const TFileDialogOptions& options, QString* fil
 }
 
 bool TQtUiServices::PromptText(const QString& title, const QString& label, QString* value) {
-  bool ok = false;
-  const QString text = QInputDialog::getText(Owner(), title, label, QLineEdit::Normal, value ? *value : QString(), &ok);
-  if (ok && value) *value = text;
-  return ok;
+  QInputDialog dialog(Owner());
+  dialog.setWindowTitle(title);
+  dialog.setLabelText(label);
+  dialog.setTextValue(value ? *value : QString());
+  TranslateInputButtons(&dialog);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  if (value) *value = dialog.textValue();
+  return true;
 }
 
 bool TQtUiServices::PromptTextOffering(const QString& title, const QString& label, const QStringList& offered,
@@ -95,6 +122,7 @@ bool TQtUiServices::PromptTextOffering(const QString& title, const QString& labe
   dialog.setComboBoxItems(offered);
   dialog.setComboBoxEditable(true);
   dialog.setTextValue(value ? *value : QString());
+  TranslateInputButtons(&dialog);
   if (dialog.exec() != QDialog::Accepted) return false;
   if (value) *value = dialog.textValue();
   return true;
@@ -102,10 +130,15 @@ bool TQtUiServices::PromptTextOffering(const QString& title, const QString& labe
 
 int TQtUiServices::ChooseFromList(const QString& title, const QString& label, const QStringList& items, int current) {
   if (items.isEmpty()) return -1;
-  bool ok = false;
-  const QString chosen = QInputDialog::getItem(Owner(), title, label, items,
-                                               qBound(0, current, static_cast<int>(items.size()) - 1), false, &ok);
-  return ok ? static_cast<int>(items.indexOf(chosen)) : -1;
+  QInputDialog dialog(Owner());
+  dialog.setWindowTitle(title);
+  dialog.setLabelText(label);
+  dialog.setComboBoxItems(items);
+  dialog.setComboBoxEditable(false);
+  dialog.setTextValue(items[qBound(0, current, static_cast<int>(items.size()) - 1)]);
+  TranslateInputButtons(&dialog);
+  if (dialog.exec() != QDialog::Accepted) return -1;
+  return static_cast<int>(items.indexOf(dialog.textValue()));
 }
 
 bool TQtUiServices::ChooseColor(const QColor& initial, QColor* result) {
@@ -118,7 +151,7 @@ bool TQtUiServices::ChooseColor(const QColor& initial, QColor* result) {
 void TQtUiServices::BeginProgress(const QString& text, qint64 total) {
   EndProgress();
   FTotal = total > 0 ? total : 0;
-  FProgress = new QProgressDialog(text, QObject::tr("Cancel"), 0, 1000, Owner());
+  FProgress = new QProgressDialog(text, TranslateWord(QStringLiteral("Cancel")), 0, 1000, Owner());
   FProgress->setWindowModality(Qt::WindowModal);
   FProgress->setMinimumDuration(500);
   FProgress->setValue(0);

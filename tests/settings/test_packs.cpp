@@ -2,13 +2,21 @@
 // must find its key in both packs, and both packs must hold the same keys.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileDialog>
+#include <QLibraryInfo>
+#include <QMessageBox>
 #include <QRegularExpression>
 #include <QSet>
+#include <QTimer>
 #include <map>
 
 #include "uLanguage.h"
+#include "uLanguageUi.h"
+#include "uQtUiServices.h"
 
 namespace {
 
@@ -133,4 +141,34 @@ TEST(LanguagePacks, ShippedPacksLoadAndTranslate) {
   ASSERT_TRUE(LoadLanguage(kSourceDir + "/resources/english.vox"));
   EXPECT_EQ(Translate("MENU", "FileHint", "x"), "File operations");
   UnloadLanguage();
+}
+
+// A Russian program asks "save the changes?" with Russian buttons, and Qt's
+// own dialogs (files, printing) speak Russian where Qt's translation is installed.
+TEST(LanguagePacks, QtsBoxesAndDialogsSpeakThePacksLanguage) {
+  ASSERT_TRUE(LoadLanguage(kSourceDir + "/resources/russian.vox"));
+  QStringList buttons;
+  QTimer::singleShot(0, [&buttons] {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+        for (QAbstractButton* b : box->buttons()) buttons << b->text();
+        box->reject();
+      }
+  });
+  TQtUiServices ui;
+  EXPECT_EQ(ui.Message(TMsgKind::Question, "t", "x", mbYes | mbNo | mbCancel), TMsgResult::Cancel);
+  buttons.sort();
+  EXPECT_EQ(buttons, QStringList({"Да", "Нет", "Отмена"}));
+
+  const bool haveQtRussian =
+      QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_ru.qm"));
+  EXPECT_EQ(InstallQtTranslation(), haveQtRussian);
+  if (haveQtRussian) {
+    EXPECT_NE(QFileDialog().labelText(QFileDialog::LookIn), "Look in:");
+  }
+  ASSERT_TRUE(LoadLanguage(kSourceDir + "/resources/english.vox"));
+  EXPECT_FALSE(InstallQtTranslation()) << "English needs none, and the Russian one is taken away";
+  EXPECT_EQ(QFileDialog().labelText(QFileDialog::LookIn), "Look in:");
+  UnloadLanguage();
+  EXPECT_FALSE(InstallQtTranslation());
 }

@@ -1,12 +1,17 @@
 #include "uLanguageUi.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
+#include <QLibraryInfo>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QToolBar>
+#include <QTranslator>
+#include <memory>
 
 #include "uLanguage.h"
 
@@ -100,4 +105,20 @@ void TranslateButtonBox(QDialogButtonBox* box) {
                 {QDialogButtonBox::Apply, "Apply"}};
   for (const auto& w : kWords)
     if (QPushButton* b = box->button(w.Button)) b->setText(TranslateWord(QString::fromLatin1(w.Word)));
+}
+
+bool InstallQtTranslation() {
+  static std::unique_ptr<QTranslator> installed;
+  if (installed) QCoreApplication::removeTranslator(installed.get());
+  installed.reset();
+  const QString code = TranslateGeneral(QStringLiteral("LanguageCode"), QStringLiteral("en")).trimmed().toLower();
+  // A code names a file in Qt's folder: letters and an underscore, nothing that leaves it.
+  static const QRegularExpression kCode(QStringLiteral("^[a-z]{2,3}(_[a-z]{2})?$"));
+  if (code == QLatin1String("en") || !kCode.match(code).hasMatch()) return false;
+  auto translator = std::make_unique<QTranslator>();
+  if (!translator->load(QStringLiteral("qtbase_") + code, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    return false;
+  QCoreApplication::installTranslator(translator.get());
+  installed = std::move(translator);
+  return true;
 }

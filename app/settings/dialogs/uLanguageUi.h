@@ -29,3 +29,8 @@ void TranslateDialogActions(const QString& section, const QList<QAction*>& actio
 QList<QAction*> TranslateToolBars(QMainWindow* window, QMenu* toolBarMenu);
 // The standard buttons of a box through TranslateWord ("OK", "Cancel", "Help", ...).
 void TranslateButtonBox(QDialogButtonBox* box);
+// Qt's own dialogs (files, printing, colours, the print preview) in the
+// language of the loaded pack ("VOX"/"LanguageCode"), when Qt's translation
+// into it is installed; English otherwise. Replaces an earlier call's.
+// Returns whether a translation was installed.
+bool InstallQtTranslation();
