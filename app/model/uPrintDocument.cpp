@@ -301,6 +301,39 @@ double TPrintDocument::DepthAt(double y) const {
   return std::numeric_limits<double>::quiet_NaN();
 }
 
+namespace {
+
+// Bodies that show depths down the sheet: with a height, not laid out across.
+bool ShowsDepths(const TPassportBody* body) {
+  return body && body->GetHeight() > 0 && body->GetDirection() != bdHorizontal && std::isfinite(body->TopDepth()) &&
+         std::isfinite(body->BottomDepth());
+}
+
+}  // namespace
+
+double TPrintDocument::PageYAt(double depth) const {
+  if (!std::isfinite(depth)) return std::numeric_limits<double>::quiet_NaN();
+  // Half a micrometre of the sheet: the bottom edge's depth, read back from
+  // the page, still counts as inside.
+  constexpr double kSlackMM = 5e-4;
+  for (const auto& c : FChildren) {
+    const auto* body = dynamic_cast<const TPassportBody*>(c.get());
+    if (!ShowsDepths(body)) continue;
+    const double y = body->DepthToPage(depth);
+    if (y >= body->Top() - kSlackMM && y <= body->BottomEdge() + kSlackMM) return y;
+  }
+  return std::numeric_limits<double>::quiet_NaN();
+}
+
+QString TPrintDocument::DepthRanges() const {
+  const auto metres = [](double depth) { return QString::fromStdString(FormatSignificant(depth, 8)); };
+  QStringList ranges;
+  for (const auto& c : FChildren)
+    if (const auto* body = dynamic_cast<const TPassportBody*>(c.get()); ShowsDepths(body))
+      ranges << metres(body->TopDepth()) + QStringLiteral(" – ") + metres(body->BottomDepth());
+  return ranges.join(QStringLiteral(", "));
+}
+
 // --- pages ---
 
 int TPrintDocument::PagesAcross(const TPageTiling& t) const {

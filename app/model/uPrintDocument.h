@@ -73,6 +73,12 @@ class TPrintDocument : public TPrintObjectList {
   TFixedRuller* AddFixedRuller(int orientation, double y, double x);
   // Depth at page Y in the first body whose extent holds it; NaN elsewhere.
   double DepthAt(double y) const;
+  // Page Y of `depth` in the first body laid out down the sheet whose depths
+  // include it; NaN when none does (View > Go to depth).
+  double PageYAt(double depth) const;
+  // The depth ranges in metres such bodies show ("1450 – 1533, 1490 – 1500"),
+  // for messages; empty when there is none.
+  QString DepthRanges() const;
   // The scale of `body` went from `old` to `now`: when it is the sheet's main
   // body (the first), the heads that name the old scale name the new one, so
   // that a printed sheet never states a scale it is not drawn at.

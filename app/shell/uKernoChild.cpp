@@ -4,10 +4,13 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QScrollBar>
+#include <cmath>
+#include <limits>
 
 #include "uDocumentArea.h"
 #include "uDocumentInput.h"
 #include "uLanguage.h"
+#include "uNumbers.h"
 #include "uPrintDocument.h"
 #include "uScreenRuller.h"
 #include "uUiServices.h"
@@ -236,6 +239,47 @@ void TKernoChild::SetCursorMode(int mode) {
 TPrintObject* TKernoChild::Selected() const { return FDocument->FindSelected(); }
 
 void TKernoChild::ScrollBy(int dxMM, int dyMM) { FArea->SetOrigin(FArea->OriginX() + dxMM, FArea->OriginY() + dyMM); }
+
+bool TKernoChild::GoToDepth() {
+  TPrintDocument* document = Document();
+  const QString title = TranslateGeneral(QStringLiteral("GoToDepth"), QStringLiteral("Go to depth"));
+  const QString ranges = document->DepthRanges();
+  if (ranges.isEmpty()) {
+    Ui().Message(TMsgKind::Information, title,
+                 TranslateError(QStringLiteral("NoDepths"), QStringLiteral("The document has no body with depths")),
+                 mbOK);
+    return false;
+  }
+  const auto middle = [this] { return FArea->ScreenToPage(QPointF(0, FArea->ViewRect().height() / 2.0)).y(); };
+  const double shown = document->DepthAt(middle());
+  QString text =
+      std::isfinite(shown) ? QString::fromStdString(FormatSignificant(std::round(shown * 10) / 10, 8)) : QString();
+  const QString label = SubstituteArgs(
+      TranslateGeneral(QStringLiteral("GoToDepthLabel"), QStringLiteral("Depth in metres (the document shows %s m):")),
+      {ranges});
+  if (!Ui().PromptText(title, label, &text)) return false;
+  const double depth = ReadNumber(text.trimmed().toStdString(), std::numeric_limits<double>::quiet_NaN());
+  if (!std::isfinite(depth)) {
+    Ui().Message(TMsgKind::Error, title,
+                 SubstituteArgs(TranslateError(QStringLiteral("DepthNotNumber"),
+                                               QStringLiteral("\"%s\" is not a depth in metres")),
+                                {text.trimmed()}),
+                 mbOK);
+    return false;
+  }
+  const double y = document->PageYAt(depth);
+  if (!std::isfinite(y)) {
+    Ui().Message(TMsgKind::Error, title,
+                 SubstituteArgs(TranslateError(QStringLiteral("DepthNotShown"),
+                                               QStringLiteral("No body of the document shows the depth %s m; it "
+                                                              "shows %s m")),
+                                {QString::fromStdString(FormatSignificant(depth, 8)), ranges}),
+                 mbOK);
+    return false;
+  }
+  ScrollBy(0, static_cast<int>(std::lround(y - middle())));
+  return true;
+}
 
 void TKernoChild::SetPageSize(QSize pageMM) { FArea->SetPageSize(pageMM); }
 

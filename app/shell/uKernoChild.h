@@ -77,6 +77,10 @@ class TKernoChild : public QMdiSubWindow {
   TPrintObject* Selected() const;
   // Scrolls by whole mm (positive: towards the document's end).
   void ScrollBy(int dxMM, int dyMM);
+  // Asks for a depth (the one in the middle of the window offered) and
+  // scrolls it to the middle of the window; a depth no body shows, or text
+  // that is no number, is reported. True when it scrolled.
+  bool GoToDepth();
   // The printable page the page view is tiled by.
   void SetPageSize(QSize pageMM);
   // Re-reads what the drawing depends on in the settings and renders again.

@@ -189,6 +189,9 @@ void TkrKernoMainForm::ConnectCommands() {
     if (TKernoChild* c = ActiveChild()) c->Area()->FitWidth();
     UpdateCommands();
   });
+  connect(a.ViewGoToDepth, &QAction::triggered, this, [this] {
+    if (TKernoChild* c = ActiveChild()) c->GoToDepth();
+  });
   connect(a.ZoomBox->lineEdit(), &QLineEdit::editingFinished, this, [this] {
     QString text = FActions.ZoomBox->currentText();
     text.remove(QLatin1Char('%'));

@@ -68,22 +68,22 @@ QList<QAction*> TMainActions::All() const {
           EditCut,          EditCopy,          EditPaste,
           EditDelete,       EditProperties,    ViewEdit,
           ViewPage,         ViewGrid,          ViewZoomIn,
-          ViewZoomOut,      ViewZoomWidth,     CursorSelect,
-          CursorHand,       CursorSize,        CursorScale,
-          ServiceStructure, ServiceLDBEdit,    ServiceOptions,
-          WindowCascade,    WindowTile,        WindowNext,
-          WindowPrevious,   WindowClose,       WindowCloseAll,
-          HelpHelp,         HelpNew,           HelpPdf,
-          HelpTips,         HelpTipsSwitch,    HelpOnLine,
-          HelpWeb,          HelpAbout};
+          ViewZoomOut,      ViewZoomWidth,     ViewGoToDepth,
+          CursorSelect,     CursorHand,        CursorSize,
+          CursorScale,      ServiceStructure,  ServiceLDBEdit,
+          ServiceOptions,   WindowCascade,     WindowTile,
+          WindowNext,       WindowPrevious,    WindowClose,
+          WindowCloseAll,   HelpHelp,          HelpNew,
+          HelpPdf,          HelpTips,          HelpTipsSwitch,
+          HelpOnLine,       HelpWeb,           HelpAbout};
 }
 
 QList<QAction*> TMainActions::DocumentActions() const {
-  return {FileSave,         FileSaveAs,         FileFillFromLas, FileExport,       FilePrint,
-          FilePrintPreview, FileEditExtraBlock, TemplateSave,    ViewEdit,         ViewPage,
-          ViewGrid,         ViewZoomIn,         ViewZoomOut,     ViewZoomWidth,    CursorSelect,
-          CursorHand,       CursorSize,         CursorScale,     ServiceStructure, WindowCascade,
-          WindowTile,       WindowNext,         WindowPrevious,  WindowClose,      WindowCloseAll};
+  return {FileSave,           FileSaveAs,       FileFillFromLas, FileExport,   FilePrint,  FilePrintPreview,
+          FileEditExtraBlock, TemplateSave,     ViewEdit,        ViewPage,     ViewGrid,   ViewZoomIn,
+          ViewZoomOut,        ViewZoomWidth,    ViewGoToDepth,   CursorSelect, CursorHand, CursorSize,
+          CursorScale,        ServiceStructure, WindowCascade,   WindowTile,   WindowNext, WindowPrevious,
+          WindowClose,        WindowCloseAll};
 }
 
 TMainActions CreateMainActions(QMainWindow* frame) {
@@ -125,6 +125,8 @@ TMainActions CreateMainActions(QMainWindow* frame) {
   a.ViewZoomOut = Make(frame, "ViewZoomOut", "Zoom out", "Reduce the document", "zoom-out", QKeySequence::ZoomOut);
   a.ViewZoomWidth =
       Make(frame, "ViewZoomWidth", "Fit width", "Zoom so that the document's width fills the window", "zoom-width");
+  a.ViewGoToDepth = Make(frame, "ViewGoToDepth", "Go to depth...", "Scroll the document to a depth", nullptr,
+                         QKeySequence(Qt::CTRL | Qt::Key_G));
   a.CursorSelect = Make(frame, "CursorSelect", "Select", "Select and move objects", "cursor-select");
   a.CursorHand = Make(frame, "CursorHand", "Hand", "Move the page with the mouse", "cursor-hand");
   a.CursorSize = Make(frame, "CursorSize", "Cross", "Add objects and markers", "cursor-size");
@@ -193,6 +195,7 @@ TMainActions CreateMainActions(QMainWindow* frame) {
   a.ViewMenu->addActions({a.ViewEdit, a.ViewPage});
   a.ViewMenu->addSeparator();
   a.ViewMenu->addAction(a.ViewGrid);
+  a.ViewMenu->addAction(a.ViewGoToDepth);
   QMenu* zoom = SubMenu(a.ViewMenu, "miScale", "Zoom");
   zoom->addActions({a.ViewZoomIn, a.ViewZoomOut, a.ViewZoomWidth});
   zoom->addSeparator();

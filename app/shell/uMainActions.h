@@ -70,6 +70,7 @@ struct TMainActions {
   QAction* ViewZoomIn = nullptr;
   QAction* ViewZoomOut = nullptr;
   QAction* ViewZoomWidth = nullptr;
+  QAction* ViewGoToDepth = nullptr;
   QAction* CursorSelect = nullptr;
   QAction* CursorHand = nullptr;
   QAction* CursorSize = nullptr;

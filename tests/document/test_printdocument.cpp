@@ -84,6 +84,26 @@ TEST_F(PrintDocument, DepthAtAnswersInBodiesOnly) {
   EXPECT_TRUE(std::isnan(document.DepthAt(341))) << "below every block";
 }
 
+// Go to depth finds the page position in the first body showing the depth,
+// its bottom edge included, and nothing between or beyond the bodies.
+TEST_F(PrintDocument, PageYAtFindsADepthInTheBodyShowingIt) {
+  TPrintDocument document;
+  AddHead(&document, 40);
+  AddBody(&document, 300)->SetStartDepth(1000);
+  TPassportBody* repeat = AddBody(&document, 50);
+  repeat->SetStartDepth(2000);
+  EXPECT_EQ(document.DepthRanges(), QStringLiteral("1000 – 1060, 2000 – 2010"));
+  EXPECT_DOUBLE_EQ(document.PageYAt(1020), 140);
+  EXPECT_NEAR(document.PageYAt(1060), 340, 1e-9) << "the bottom edge";
+  EXPECT_NEAR(document.PageYAt(2005), 365, 1e-9);
+  for (const double outside : {999.99, 1500.0, 2010.01, std::nan("")})
+    EXPECT_TRUE(std::isnan(document.PageYAt(outside))) << outside;
+  // A body laid out across the sheet shows no depths down it.
+  repeat->SetDirection(bdHorizontal);
+  EXPECT_EQ(document.DepthRanges(), QStringLiteral("1000 – 1060"));
+  EXPECT_TRUE(std::isnan(document.PageYAt(2005)));
+}
+
 TEST_F(PrintDocument, InsertsABlockOfTheChosenKindAndNameAtTheBottom) {
   TPrintDocument document;
   AddHead(&document, 40);

@@ -498,6 +498,33 @@ TEST_F(Input, ThePopupMenuOffersWhatTheSelectionAllows) {
   EXPECT_EQ(Body()->Count(), 2);
 }
 
+TEST_F(Input, GoToDepthScrollsTheDepthToTheMiddleOfTheWindow) {
+  Body()->SetStartDepth(1000);
+  TPrintDocument* document = FChild->Document();
+  const auto middle = [this, document] {
+    return document->DepthAt(FArea->ScreenToPage(QPointF(0, FArea->ViewRect().height() / 2.0)).y());
+  };
+  const double bottom = Body()->BottomDepth();
+  const double target = 1000 + (bottom - 1000) * 0.8;
+  FUi.TextAnswers = {QString::number(target).replace('.', ',')};  // the decimal comma reads too
+  FFrame->Actions().ViewGoToDepth->trigger();
+  ASSERT_TRUE(FUi.Messages.empty()) << FUi.Messages[0].Text.toStdString();
+  const double mmPerMetre = (document->PageYAt(bottom) - document->PageYAt(1000)) / (bottom - 1000);
+  EXPECT_NEAR(middle(), target, 1 / mmPerMetre) << "within a millimetre of the sheet";
+
+  // The prompt offers the depth shown; a depth outside the body or a word is reported.
+  FUi.TextAnswers = {QStringLiteral("999")};
+  FFrame->Actions().ViewGoToDepth->trigger();
+  ASSERT_EQ(FUi.Messages.size(), 1u);
+  EXPECT_TRUE(FUi.Messages[0].Text.startsWith("No body of the document shows the depth 999 m; it shows 1000 – "));
+  FUi.TextAnswers = {QStringLiteral("deep")};
+  FFrame->Actions().ViewGoToDepth->trigger();
+  ASSERT_EQ(FUi.Messages.size(), 2u);
+  EXPECT_EQ(FUi.Messages[1].Text, "\"deep\" is not a depth in metres");
+  EXPECT_NEAR(middle(), target, 1 / mmPerMetre) << "nothing scrolled";
+  EXPECT_EQ(FChild->Undo().Count(), 0) << "going to a depth is no edit";
+}
+
 TEST_F(Input, WithoutAPrinterPrintingWritesAPdfFile) {
   FFrame->Printing().SetHasPrinter(false);
   EXPECT_EQ(FFrame->Printing().PageCount(FChild->Document()), 2) << "300 mm on A4";

@@ -40,6 +40,8 @@ QStringList TipTexts() {
       Translate(QStringLiteral("TIPS"), QStringLiteral("Tip9"),
                 QStringLiteral("Ctrl+C and Ctrl+V copy a column with all its data into another document: select "
                                "the column to paste beside, or the body.")),
+      Translate(QStringLiteral("TIPS"), QStringLiteral("Tip10"),
+                QStringLiteral("Ctrl+G (View > Go to depth) scrolls a long log straight to the depth you type.")),
   };
 }
 
