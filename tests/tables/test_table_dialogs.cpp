@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
@@ -16,6 +17,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
+#include <QToolTip>
 
 #include "uFConfirmListIndex.h"
 #include "uFDescRules.h"
@@ -241,6 +243,31 @@ TEST_F(TableDialogs, TheDescriptionGridWritesTextsBack) {
   EXPECT_EQ(texts[1]->GetText(), "lime");
   EXPECT_EQ(texts[1]->BottomEdge(), 45);
   EXPECT_TRUE(texts[1]->Border());
+}
+
+// The grid shows columns at their printed width: a cell too narrow for its
+// text shows it whole as a tip, a cell that shows it all does not.
+TEST_F(TableDialogs, ANarrowCellShowsItsWholeTextAsATip) {
+  TStringTableEx table;
+  Fill(&table, {{"1494.0", "x"}});
+  table.DefaultColWidth = 10;
+  TTableGrid grid(&table);
+  grid.SetPixelsPerMM(3);
+  grid.setColumnWidth(1, 200);
+  grid.resize(400, 200);
+  grid.show();
+  const auto tipAt = [&grid](int column) {
+    const QPoint at = grid.visualRect(grid.model()->index(0, column)).center();
+    QHelpEvent help(QEvent::ToolTip, at, grid.viewport()->mapToGlobal(at));
+    QApplication::sendEvent(grid.viewport(), &help);
+    return help.isAccepted() ? QToolTip::text() : QString();
+  };
+  grid.setColumnWidth(0, 12);
+  EXPECT_EQ(tipAt(0), "1494.0");
+  EXPECT_EQ(tipAt(1), "") << "the whole text shows";
+  grid.setColumnWidth(0, 200);
+  EXPECT_EQ(tipAt(0), "");
+  QToolTip::hideText();
 }
 
 // A row typed into the grid either becomes a text or OK says which row

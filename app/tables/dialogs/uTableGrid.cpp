@@ -3,8 +3,10 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QToolTip>
 
 #include "uDrawContext.h"
 #include "uNumbers.h"
@@ -144,6 +146,24 @@ void TTableGrid::keyPressEvent(QKeyEvent* event) {
     }
   }
   QTableView::keyPressEvent(event);
+}
+
+bool TTableGrid::viewportEvent(QEvent* event) {
+  if (event->type() != QEvent::ToolTip) return QTableView::viewportEvent(event);
+  const auto* help = static_cast<QHelpEvent*>(event);
+  const QModelIndex index = indexAt(help->pos());
+  const QString text = index.isValid() ? model()->data(index, Qt::DisplayRole).toString() : QString();
+  const QRect cell = visualRect(index);
+  // The text's lines against the cell, less the margins the style draws inside it.
+  const QSize need = fontMetrics().size(0, text) + QSize(2 * 3, 0);
+  if (text.isEmpty() || (need.width() <= cell.width() && need.height() <= cell.height())) {
+    QToolTip::hideText();
+    event->ignore();
+    return true;
+  }
+  QToolTip::showText(help->globalPos(), text, viewport(), cell);
+  event->accept();
+  return true;
 }
 
 void TTableGrid::SetPixelsPerMM(int pixels) {

@@ -65,6 +65,9 @@ class TTableGrid : public QTableView {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  // A cell narrower than its text (the grid shows columns at their printed
+  // width) shows the whole text as a tip.
+  bool viewportEvent(QEvent* event) override;
 
  private:
   void ApplySizes();
