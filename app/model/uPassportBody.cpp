@@ -3,6 +3,7 @@
 #include <QJsonObject>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "qsID.h"
 #include "uIniFile.h"
@@ -285,8 +286,18 @@ bool TPassportBody::ExecuteMenuCommand(int index) {
       if (!Ui().PromptText(TranslateGeneral(QStringLiteral("StartDepth"), QStringLiteral("Start depth")),
                            TranslateGeneral(QStringLiteral("EnterTopDepth"), QStringLiteral("Enter top depth")), &text))
         return false;
-      // Text that is no number keeps the old depth.
-      SetStartDepth(ReadNumber(text.toStdString(), FStartDepth));
+      // Text that is no number keeps the old depth, and says so: nothing
+      // changed, so it is no edit to undo.
+      const double depth = ReadNumber(text.trimmed().toStdString(), std::numeric_limits<double>::quiet_NaN());
+      if (!std::isfinite(depth)) {
+        Ui().Message(TMsgKind::Error, TranslateGeneral(QStringLiteral("StartDepth"), QStringLiteral("Start depth")),
+                     SubstituteArgs(TranslateError(QStringLiteral("DepthNotNumber"),
+                                                   QStringLiteral("\"%s\" is not a depth in metres")),
+                                    {text.trimmed()}),
+                     mbOK);
+        return false;
+      }
+      SetStartDepth(depth);
       Changed();
       Invalidate(this);
       return true;

@@ -21,6 +21,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <cmath>
+#include <limits>
 
 #include "uAutoSave.h"
 #include "uClipboardCommands.h"
@@ -673,7 +674,18 @@ void TkrKernoMainForm::SnapClick(double step) {
 void TkrKernoMainForm::miSnapSelectClick() {
   QString text = Settings().SnapText();
   if (!Ui().PromptText(TranslateWord(QStringLiteral("Snap")), TranslateWord(QStringLiteral("Snap")), &text)) return;
-  SnapClick(ReadNumber(text.toStdString(), Settings().Snap()));
+  // Text that is no step keeps the current one, and says so.
+  const double step = ReadNumber(text.trimmed().toStdString(), std::numeric_limits<double>::quiet_NaN());
+  if (!std::isfinite(step) || step < 0) {
+    Ui().Message(TMsgKind::Error, TranslateWord(QStringLiteral("Snap")),
+                 SubstituteArgs(TranslateError(QStringLiteral("SnapNotStep"),
+                                               QStringLiteral("\"%s\" is not a snapping step in millimetres (0 "
+                                                              "switches snapping off)")),
+                                {text.trimmed()}),
+                 mbOK);
+    return;
+  }
+  SnapClick(step);
 }
 
 void TkrKernoMainForm::mnuSnapPopup() {

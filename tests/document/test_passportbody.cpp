@@ -249,8 +249,10 @@ TEST_F(PassportBody, MenuCommandsAskThroughTheUserServicesAndReportWhetherTheyRa
   EXPECT_TRUE(body.VerbExecute(kOwnCommandTag + bcStartDepth));
   EXPECT_EQ(body.GetStartDepth(), 12.5);
   FUi.TextAnswers = {QStringLiteral("deep")};
-  EXPECT_TRUE(body.VerbExecute(kOwnCommandTag + bcStartDepth));
+  EXPECT_FALSE(body.VerbExecute(kOwnCommandTag + bcStartDepth)) << "no edit to undo";
   EXPECT_EQ(body.GetStartDepth(), 12.5) << "text that is no number keeps the depth";
+  ASSERT_FALSE(FUi.Messages.empty()) << "and says so";
+  EXPECT_EQ(FUi.Messages.back().Text, "\"deep\" is not a depth in metres");
 
   codes.clear();
   EXPECT_FALSE(body.VerbExecute(kOwnCommandTag + bcStartDepth)) << "the prompt was cancelled";

@@ -583,3 +583,27 @@ TEST_F(Frame, RecentDocumentsAreOfferedAgainAndOnesGoneLeaveTheList) {
   Settle();
   frame->close();
 }
+
+// The snap menu's own step: a number is taken, anything else is reported and
+// the step stays.
+TEST_F(Frame, TheSnapMenuTakesATypedStepAndRefusesText) {
+  TkrKernoMainForm* frame = NewFrame();
+  QMenu* menu = frame->Actions().SnapMenu;
+  const auto choose = [menu](const QString& typed, TScriptedUi* ui) {
+    emit menu->aboutToShow();
+    ASSERT_FALSE(menu->actions().isEmpty());
+    ui->TextAnswers = {typed};
+    menu->actions().back()->trigger();
+  };
+  choose(QStringLiteral("0,25"), &FUi);
+  EXPECT_EQ(Settings().Snap(), 0.25);
+  EXPECT_TRUE(FUi.Messages.empty());
+  for (const QString& bad : {QStringLiteral("fine"), QStringLiteral("-1")}) {
+    choose(bad, &FUi);
+    EXPECT_EQ(Settings().Snap(), 0.25) << bad.toStdString();
+    ASSERT_FALSE(FUi.Messages.empty());
+    EXPECT_TRUE(FUi.Messages.back().Text.startsWith("\"" + bad + "\" is not a snapping step"));
+  }
+  EXPECT_EQ(FUi.Messages.size(), 2u);
+  frame->close();
+}
