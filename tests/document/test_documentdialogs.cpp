@@ -81,6 +81,19 @@ TEST_F(DocumentDialogs, BodyDialogListsColumnsAndAppliesEditsAfterAskingWhenTheC
   EXPECT_EQ(body->GetChild(1)->Caption(), "Curves");
   EXPECT_EQ(list->item(1)->text(), "Curves 50-110mm");
 
+  // A right side left of the left side is refused with a word: the column keeps its place.
+  list->setCurrentRow(1);
+  Find<QLineEdit>(&dialog, "sRight")->setText("30");
+  FUi.MessageAnswers = {TMsgResult::Yes};
+  const size_t asked = FUi.Messages.size();
+  list->setCurrentRow(0);
+  ASSERT_EQ(FUi.Messages.size(), asked + 2);
+  EXPECT_EQ(FUi.Messages.back().Kind, TMsgKind::Error);
+  EXPECT_TRUE(FUi.Messages.back().Text.startsWith("Curves: the right side (30 mm)"));
+  EXPECT_DOUBLE_EQ(body->GetChild(1)->Left(), 50);
+  EXPECT_DOUBLE_EQ(body->GetChild(1)->GetWidth(), 60);
+  EXPECT_EQ(list->item(1)->text(), "Curves 50-110mm");
+
   // Edits pending when the dialog closes are asked for too.
   Find<QLineEdit>(&dialog, "sLeft")->setText("2");
   FUi.MessageAnswers = {TMsgResult::Yes};

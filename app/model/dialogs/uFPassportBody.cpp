@@ -15,6 +15,7 @@
 #include "uNumbers.h"
 #include "uPassportBody.h"
 #include "uSettings.h"
+#include "uUiServices.h"
 
 namespace {
 
@@ -140,6 +141,17 @@ void TFPassportBody::ApplyPending() {
   // Text that is no number keeps the old edge.
   const double left = ReadNumber(sLeft->text().toStdString(), c->Left());
   const double right = ReadNumber(sRight->text().toStdString(), c->Left() + c->GetWidth());
+  // A right side at or left of the left side would make a column of no or
+  // negative width, which nothing can draw or click: the column stays.
+  if (!(right > left)) {
+    Ui().Message(TMsgKind::Error, windowTitle(),
+                 SubstituteArgs(TranslateError(QStringLiteral("ColumnEdges"),
+                                               QStringLiteral("%s: the right side (%s mm) must lie right of the left "
+                                                              "side (%s mm); the column keeps its place")),
+                                {c->Caption(), Number(right), Number(left)}),
+                 mbOK);
+    return;
+  }
   c->SetLeft(left);
   c->SetWidth(right - left);
   if (data && !sName->text().trimmed().isEmpty()) data->SetName(sName->text().trimmed());
