@@ -338,6 +338,8 @@ TKernoChild* TkrKernoMainForm::OpenFile(const QString& name) {
         mbOK);
     return child;
   }
+  if (QFileInfo(path).suffix().compare(QLatin1String("las"), Qt::CaseInsensitive) == 0 && QFileInfo(path).isFile())
+    return OpenLasFile(path);
   TKernoChild* child = AddChild();
   QApplication::setOverrideCursor(Qt::WaitCursor);
   QString error;
@@ -409,6 +411,29 @@ TKernoChild* TkrKernoMainForm::NewFromTemplate(const QString& path) {
   child->showMaximized();
   FMdi->setActiveSubWindow(child);
   UpdateCommands();
+  return child;
+}
+
+TKernoChild* TkrKernoMainForm::OpenLasFile(const QString& path) {
+  const QString question = SubstituteArgs(
+      TranslateGeneral(QStringLiteral("OpenLasAsNew"),
+                       QStringLiteral("%s is a LAS file, not a Kerno document.\nMake a new document from "
+                                      "the curve log template and fill it with the file's curves?")),
+      {QFileInfo(path).fileName()});
+  if (Ui().Message(TMsgKind::Question, AppName(), question, mbYes | mbNo) != TMsgResult::Yes) return nullptr;
+  // The shipped curve log template; where it was taken away, the user picks one.
+  QString templatePath = TemplateDir() + QStringLiteral("curve_log.knt");
+  if (!QFileInfo(templatePath).isFile()) templatePath = TFSelectTemplate::Execute(this);
+  if (templatePath.isEmpty()) return nullptr;
+  TKernoChild* child = NewFromTemplate(templatePath);
+  if (!child) return nullptr;
+  // The fill reports what it took; a file it cannot read leaves no empty window behind.
+  if (!child->RunEdit([child, path] { return FillDocumentFromLas(child->Document(), path); })) {
+    child->SetAskOnClose(false);
+    child->close();
+    UpdateCommands();
+    return nullptr;
+  }
   return child;
 }
 

@@ -55,6 +55,11 @@ class TkrKernoMainForm : public QMainWindow {
   TKernoChild* OpenRecent(const QString& path);
   // A new document window loaded from the template at `path`.
   TKernoChild* NewFromTemplate(const QString& path);
+  // A LAS file opened as a document (File > Open, a drop, the command line):
+  // asks whether to make a new document from the curve log template filled
+  // with its curves, as File > Fill from LAS file does. The new window, or
+  // null when declined or nothing could be filled.
+  TKernoChild* OpenLasFile(const QString& path);
   // File names from a second instance: the frame comes forward, each opens.
   void ReceiveFiles(const QStringList& names);
   // Saves the active document as the template `name` in the template folder.

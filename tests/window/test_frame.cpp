@@ -247,6 +247,44 @@ TEST_F(Frame, FillFromLasFillsTheActiveDocumentsCurvesWithUndo) {
   EXPECT_EQ(curves()[0]->SampleCount(), 0);
 }
 
+// A LAS file opened as a document offers a new curve log filled with it.
+TEST_F(Frame, OpeningALasFileOffersANewCurveLogFilledWithIt) {
+  WriteText(QStringLiteral("template/curve_log.knt"),
+            "[PASSPORT]\nOBJECT1=Body_1 274\n[Body_1]\nNAME=Logs\nHEIGHT=300\nOBJECT1=Track_1 4\n"
+            "[Track_1]\nNAME=Gamma\nLEFT=0\nWIDTH=40\nHEIGHT=300\nOBJECT1=Curve_1 276\n"
+            "[Curve_1]\nSCALE.MEASUREMENT=25\nCURVENAME=GR\n");
+  WriteText(QStringLiteral("gr.LAS"),
+            "~Version\nVERS. 2.0 :\n~Curve\nDEPT.M :\nGR.API :\n~A\n1000 7\n1000.5 8\n1001 9\n");
+  WriteText(QStringLiteral("bad.las"), "not a LAS file at all\n");
+  TkrKernoMainForm* frame = NewFrame();
+  FUi.MessageAnswers = {TMsgResult::No};
+  EXPECT_EQ(frame->OpenFile(Path(QStringLiteral("gr.LAS"))), nullptr);
+  ASSERT_EQ(FUi.Messages.size(), 1u);
+  EXPECT_EQ(FUi.Messages[0].Kind, TMsgKind::Question);
+  EXPECT_TRUE(FUi.Messages[0].Text.startsWith("gr.LAS is a LAS file, not a Kerno document."));
+  EXPECT_TRUE(frame->Children().isEmpty());
+
+  FUi.MessageAnswers = {TMsgResult::Yes};
+  TKernoChild* child = frame->OpenFile(Path(QStringLiteral("gr.LAS")));
+  ASSERT_NE(child, nullptr);
+  const auto curves = FindDocumentCurves(child->Document());
+  ASSERT_EQ(curves.size(), 1u);
+  EXPECT_EQ(curves[0]->SampleCount(), 3);
+  EXPECT_EQ(FUi.Messages.size(), 3u) << "the question and what was filled";
+  EXPECT_EQ(child->Undo().Count(), 1) << "the fill can be taken back";
+  EXPECT_FALSE(child->Caption().endsWith(QStringLiteral(".las"), Qt::CaseInsensitive))
+      << "saving asks for a name, never writes over the LAS file";
+
+  FUi.MessageAnswers = {TMsgResult::Yes};
+  EXPECT_EQ(frame->OpenFile(Path(QStringLiteral("bad.las"))), nullptr);
+  Settle();
+  EXPECT_EQ(frame->Children().size(), 1) << "no empty window stays behind";
+  EXPECT_EQ(FUi.Messages.back().Kind, TMsgKind::Error);
+  frame->MdiArea()->closeAllSubWindows();
+  Settle();
+  frame->close();
+}
+
 TEST_F(Frame, SecondInstanceHandsItsFilesToTheRunningOne) {
   TkrKernoMainForm* frame = NewFrame();
   ASSERT_TRUE(frame->ListenForInstances());
