@@ -80,14 +80,14 @@ TLasFillReport FillFromLas(TPrintObject* root, const TLasData& las) {
   for (TPrintDiagrams* column : FindCurveColumns(root)) {
     for (TPrintDiagramm* curve : column->Curves()) {
       int found = FindLasCurve(las, curve->Name());
-      if (found < 0) found = FindOtherNameOfLog(las, curve->Name(), used, ScaleUnitOf(curve));
+      if (found < 0) found = FindOtherNameOfLog(las, curve->Name(), used, CurveUnit(curve));
       if (found < 0) {
         report.EmptyCurves << curve->Name();
         continue;
       }
       const size_t k = static_cast<size_t>(found);
       std::vector<double> samples = las.Curves[k].Samples;
-      const QString scaleUnit = ScaleUnitOf(curve).trimmed();
+      const QString scaleUnit = CurveUnit(curve).trimmed();
       const TUnitFit fit = FitUnit(las.Curves[k].Unit, scaleUnit);
       if (fit.Kind == TUnitFit::Converted)
         report.ConvertedCurves.push_back({curve->Name(), las.Curves[k].Unit.trimmed(), scaleUnit});

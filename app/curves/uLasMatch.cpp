@@ -108,13 +108,6 @@ int FindOtherNameOfLog(const TLasData& las, const QString& name, const std::vect
   return -1;
 }
 
-QString ScaleUnitOf(const TPrintDiagramm* curve) {
-  if (!curve) return QString();
-  for (int i = 0; i < curve->Count(); ++i)
-    if (const auto* scale = dynamic_cast<const TPrintDiagrammScale*>(curve->GetChild(i))) return scale->MeasureName();
-  return QString();
-}
-
 TUnitFit FitUnit(const QString& fileUnit, const QString& scaleUnit) {
   const QString from = fileUnit.trimmed(), to = scaleUnit.trimmed();
   if (from.isEmpty() || to.isEmpty() || from.compare(to, Qt::CaseInsensitive) == 0) return {};

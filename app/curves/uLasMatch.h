@@ -20,9 +20,6 @@ int FindLasCurve(const TLasData& las, const QString& mnemonic);
 int FindOtherNameOfLog(const TLasData& las, const QString& name, const std::vector<bool>& used,
                        const QString& scaleUnit = QString());
 
-// The unit a curve's first scale header names; empty without one.
-QString ScaleUnitOf(const TPrintDiagramm* curve);
-
 // How a file curve's values come into a curve whose scale names a unit.
 struct TUnitFit {
   enum TKind { Same, Converted, Different } Kind = Same;

@@ -413,7 +413,7 @@ int TPrintDiagrams::ImportLas(const TLasData& las, QString* error, QStringList* 
       }
   for (TPrintDiagramm*& w : waiting) {
     if (!w) continue;
-    const int k = FindOtherNameOfLog(las, w->Name(), taken, ScaleUnitOf(w));
+    const int k = FindOtherNameOfLog(las, w->Name(), taken, CurveUnit(w));
     if (k < 0) continue;
     target[static_cast<size_t>(k)] = std::exchange(w, nullptr);
     taken[static_cast<size_t>(k)] = true;
@@ -427,8 +427,8 @@ int TPrintDiagrams::ImportLas(const TLasData& las, QString* error, QStringList* 
     if (fresh) curve = AddEmptyCurve(c.Mnemonic, las.Step);
     if (!curve) continue;
     // A curve the column had is drawn in the unit its scale names.
-    const TUnitFit fit = fresh ? TUnitFit() : FitUnit(c.Unit, ScaleUnitOf(curve));
-    if (notes && fit.Kind != TUnitFit::Same) *notes << UnitNote(fit.Kind, curve->Name(), c.Unit, ScaleUnitOf(curve));
+    const TUnitFit fit = fresh ? TUnitFit() : FitUnit(c.Unit, CurveUnit(curve));
+    if (notes && fit.Kind != TUnitFit::Same) *notes << UnitNote(fit.Kind, curve->Name(), c.Unit, CurveUnit(curve));
     std::vector<double> samples = c.Samples;
     for (double& v : samples) v = std::isnan(v) ? curve->NullValue() : v * fit.Factor;
     if (!curve->SetSamples(las.Start, las.Step, std::move(samples))) continue;

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <vector>
 
+#include "uCurveReadout.h"
 #include "uDocumentArea.h"
 #include "uDocumentPopup.h"
 #include "uKernoChild.h"
@@ -148,8 +149,12 @@ QString TDocumentInput::StatusTextAt(QPointF page) const {
   for (TPrintObject* o = target; o; o = o->Parent()) {
     if (const auto* deep = dynamic_cast<const TPrintDeepObject*>(o)) {
       const double depth = deep->PageToDepth(page.y());
-      if (std::isfinite(depth))
+      if (std::isfinite(depth)) {
         text += QStringLiteral("   ") + QString::fromStdString(FormatSignificant(depth, 6)) + QStringLiteral("m");
+        // Over a curve column, its curves' values at that depth.
+        const QString values = CurveReadout(target, depth);
+        if (!values.isEmpty()) text += QStringLiteral("   ") + values;
+      }
       break;
     }
   }

@@ -14,6 +14,7 @@
 #include "qsID.h"
 #include "uAddCurve.h"
 #include "uComPtr.h"
+#include "uCurveReadout.h"
 #include "uCurvesTestEnv.h"
 #include "uIniFile.h"
 #include "uLasFill.h"
@@ -174,6 +175,23 @@ TEST_F(CurveColumnTest, ParameterFilesKeepCaptionAndScaleUnderTheirPrefixes) {
   EXPECT_EQ(other->Color(), 0xFF00u);
   EXPECT_EQ(other->Measure(), 25);
   EXPECT_EQ(scale->MeasureName(), "GAPI");
+}
+
+// The status bar over a curve column: each curve with samples, its value at
+// the depth (the nearest sample) and its scale's unit; a dash where it has none.
+TEST_F(CurveColumnTest, ReadoutGivesEachCurvesValueAtADepth) {
+  TColumnFixture f;
+  TPrintDiagramm* gr = f.Column->AddEmptyCurve("GR", 0.5);
+  gr->SetSamples(1000, 0.5, {7, 8.25, kDefaultNullValue});
+  gr->AddScaleHeader(nullptr)->SetMeasureName("GAPI");
+  TPrintDiagramm* sp = f.Column->AddEmptyCurve("SP", 0.5);
+  sp->SetSamples(1000.5, 0.5, {-31.126});
+  f.Column->AddEmptyCurve("CALI", 0.5);  // no samples: not listed
+  EXPECT_EQ(CurveReadout(f.Column, 1000.5), "GR 8.25 GAPI   SP -31.13");
+  EXPECT_EQ(CurveReadout(sp, 1000.6), "GR 8.25 GAPI   SP -31.13") << "from a curve, the nearest sample";
+  EXPECT_EQ(CurveReadout(f.Column, 1001), "GR –   SP –") << "a null sample and beyond the samples";
+  EXPECT_EQ(CurveReadout(f.Column, std::nan("")), "");
+  EXPECT_EQ(CurveReadout(nullptr, 1000), "");
 }
 
 TEST_F(CurveColumnTest, MenuAndInsertableKindsFollowTheCommandTable) {
