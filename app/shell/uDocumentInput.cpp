@@ -400,6 +400,19 @@ bool TDocumentInput::Key(QKeyEvent* event) {
     Select(nullptr);
     return true;
   }
+  // Through a long log by the page, as in any reader.
+  switch (event->key()) {
+    case Qt::Key_PageDown:
+    case Qt::Key_PageUp:
+      FChild->ScrollPages(event->key() == Qt::Key_PageDown ? 1 : -1);
+      return true;
+    case Qt::Key_Home:
+    case Qt::Key_End:
+      FChild->ScrollToEdge(event->key() == Qt::Key_End);
+      return true;
+    default:
+      break;
+  }
   double dx = 0;
   double dy = 0;
   switch (event->key()) {

@@ -240,6 +240,19 @@ TPrintObject* TKernoChild::Selected() const { return FDocument->FindSelected(); 
 
 void TKernoChild::ScrollBy(int dxMM, int dyMM) { FArea->SetOrigin(FArea->OriginX() + dxMM, FArea->OriginY() + dyMM); }
 
+void TKernoChild::ScrollPages(int pages) {
+  const double windowMM =
+      FArea->ScreenToPage(QPointF(0, FArea->ViewRect().height())).y() - FArea->ScreenToPage(QPointF(0, 0)).y();
+  ScrollBy(0, static_cast<int>(std::lround(pages * windowMM * 0.9)));
+}
+
+void TKernoChild::ScrollToEdge(bool bottom) {
+  if (!bottom) return FArea->SetOriginY(kStartMargin);
+  const double windowMM =
+      FArea->ScreenToPage(QPointF(0, FArea->ViewRect().height())).y() - FArea->ScreenToPage(QPointF(0, 0)).y();
+  FArea->SetOriginY(static_cast<int>(std::lround(FDocument->GetHeight() - windowMM)) - kStartMargin);
+}
+
 bool TKernoChild::GoToDepth() {
   TPrintDocument* document = Document();
   const QString title = TranslateGeneral(QStringLiteral("GoToDepth"), QStringLiteral("Go to depth"));

@@ -81,6 +81,11 @@ class TKernoChild : public QMdiSubWindow {
   // scrolls it to the middle of the window; a depth no body shows, or text
   // that is no number, is reported. True when it scrolled.
   bool GoToDepth();
+  // PageUp/PageDown: a window's height less a tenth, so a line of the last
+  // view stays in sight; Home/End: the document's top or bottom edge with a
+  // little margin, as a document opens.
+  void ScrollPages(int pages);
+  void ScrollToEdge(bool bottom);
   // The printable page the page view is tiled by.
   void SetPageSize(QSize pageMM);
   // Re-reads what the drawing depends on in the settings and renders again.

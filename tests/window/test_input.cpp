@@ -498,6 +498,26 @@ TEST_F(Input, ThePopupMenuOffersWhatTheSelectionAllows) {
   EXPECT_EQ(Body()->Count(), 2);
 }
 
+TEST_F(Input, PageKeysScrollByAWindowAndHomeAndEndToTheEdges) {
+  FFrame->ViewScaleClick(200);  // the 300 mm document is taller than the window
+  const auto top = [this] { return FArea->ScreenToPage(QPointF(0, 0)).y(); };
+  const auto bottom = [this] { return FArea->ScreenToPage(QPointF(0, FArea->ViewRect().height())).y(); };
+  QTest::keyClick(FArea, Qt::Key_Home);
+  EXPECT_EQ(FArea->OriginY(), -5) << "as a document opens";
+  const double window = bottom() - top();
+  ASSERT_LT(window, 250);
+  const double before = top();
+  QTest::keyClick(FArea, Qt::Key_PageDown);
+  EXPECT_NEAR(top() - before, window * 0.9, 1) << "a tenth of the last view stays in sight";
+  QTest::keyClick(FArea, Qt::Key_PageUp);
+  EXPECT_NEAR(top(), before, 1);
+  QTest::keyClick(FArea, Qt::Key_End);
+  const double end = FChild->Document()->Top() + FChild->Document()->GetHeight();
+  EXPECT_GT(bottom(), end) << "the bottom edge in view";
+  EXPECT_LT(bottom() - end, 10) << "with a little margin";
+  EXPECT_EQ(FChild->Undo().Count(), 0);
+}
+
 TEST_F(Input, GoToDepthScrollsTheDepthToTheMiddleOfTheWindow) {
   Body()->SetStartDepth(1000);
   TPrintDocument* document = FChild->Document();
