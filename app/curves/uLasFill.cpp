@@ -60,6 +60,18 @@ std::vector<TPrintDiagramm*> FindDocumentCurves(TPrintObject* root) {
   return result;
 }
 
+int WriteDocumentLas(TPrintObject* root, const QString& fileName, QString* error) {
+  std::vector<const TPrintDiagramm*> curves;
+  QStringList units;
+  for (const TPrintDiagramm* c : FindDocumentCurves(root)) {
+    if (c->SampleCount() == 0) continue;
+    curves.push_back(c);
+    units << CurveUnit(c);
+  }
+  // WriteLasFile names the want of samples itself.
+  return WriteLasFile(fileName, curves, units, WellItemsOf(root), error) ? static_cast<int>(curves.size()) : -1;
+}
+
 QString HeadParameterOfMnemonic(const QString& mnemonic) {
   for (const TAlias& a : kAliases)
     if (mnemonic.compare(QLatin1String(a.Mnemonic), Qt::CaseInsensitive) == 0) return QLatin1String(a.Parameter);

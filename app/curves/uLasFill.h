@@ -17,6 +17,10 @@ class TPrintObject;
 std::vector<TPrintDiagrams*> FindCurveColumns(TPrintObject* root);
 // Every curve plot of those columns.
 std::vector<TPrintDiagramm*> FindDocumentCurves(TPrintObject* root);
+// Writes every curve with samples below `root` into one LAS file (see
+// WriteLasFile: one grid at the finest step; the heads' ~Well values). The
+// number of curves written, or -1 with `error` set (no samples, a failed write).
+int WriteDocumentLas(TPrintObject* root, const QString& fileName, QString* error);
 
 // The head parameter a ~Well mnemonic fills besides one of its own name:
 // FLD -> FIELD, COMP -> COMPANY, SRVC -> LOGGING_COMPANY, DATE -> LOG_DATE,

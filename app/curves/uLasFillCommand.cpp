@@ -1,9 +1,12 @@
 #include "uLasFillCommand.h"
 
+#include <algorithm>
+
 #include "uLanguage.h"
 #include "uLasCurves.h"
 #include "uLasFill.h"
 #include "uLasMatch.h"
+#include "uPrintDiagramm.h"
 #include "uUiServices.h"
 
 namespace {
@@ -64,5 +67,34 @@ bool FillDocumentFromLas(TPrintObject* root, QString fileName) {
                mbOK);
   // The bodies start at the file's first depth even when no curve matched:
   // the document has changed, and the change must be one that undo takes back.
+  return true;
+}
+
+bool ExportDocumentLas(TPrintObject* root, const QString& suggested, QString fileName) {
+  if (!root) return false;
+  const QString caption =
+      Translate(QStringLiteral("MENU"), QStringLiteral("FileExportLas"), QStringLiteral("Export curves to LAS..."));
+  const std::vector<TPrintDiagramm*> curves = FindDocumentCurves(root);
+  if (std::none_of(curves.begin(), curves.end(), [](const TPrintDiagramm* c) { return c->SampleCount() > 0; })) {
+    Ui().Message(
+        TMsgKind::Error, caption,
+        TranslateError(QStringLiteral("LasNothingToExport"), QStringLiteral("There are no curve samples to export")),
+        mbOK);
+    return false;
+  }
+  if (fileName.isEmpty()) {
+    TFileDialogOptions options;
+    options.Title = caption;
+    options.Filter = TranslateGeneral(QStringLiteral("LasFilter"), QStringLiteral("LAS files|*.las|All files|*.*"));
+    options.DefaultSuffix = QStringLiteral("las");
+    options.FileName = suggested;
+    int filterIndex = 1;
+    if (!Ui().SaveFileName(options, &fileName, &filterIndex)) return false;
+  }
+  QString error;
+  if (WriteDocumentLas(root, fileName, &error) < 0) {
+    Ui().Message(TMsgKind::Error, caption, error, mbOK);
+    return false;
+  }
   return true;
 }

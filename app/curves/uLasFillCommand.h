@@ -14,3 +14,9 @@ class TPrintObject;
 // column, a file that cannot be read and a cancelled dialog change nothing
 // and give false (the first two say why).
 bool FillDocumentFromLas(TPrintObject* root, QString fileName = QString());
+
+// File > Export curves to LAS...: asks for the file (offering `suggested`)
+// when `fileName` is empty and writes every curve with samples of the
+// document into it (see WriteDocumentLas). A document without samples and a
+// failed write are reported; true when written.
+bool ExportDocumentLas(TPrintObject* root, const QString& suggested = QString(), QString fileName = QString());

@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <algorithm>
 
 #include "uLasCurves.h"
 #include "uLasFill.h"
@@ -56,17 +57,13 @@ int PrintToPdf(TPrintDocument& document, const QString& in, const QString& pdf, 
 // Every curve of the document on one grid: the finest step, from the
 // shallowest start to the deepest end (see WriteLasFile).
 int ExportLas(TPrintDocument& document, const QString& in, const QString& las, QTextStream& out, QTextStream& err) {
-  std::vector<const TPrintDiagramm*> curves;
-  QStringList units;
-  for (const TPrintDiagramm* c : FindDocumentCurves(&document)) {
-    if (c->SampleCount() == 0) continue;
-    curves.push_back(c);
-    units << CurveUnit(c);
-  }
-  if (curves.empty()) return Fail(err, QStringLiteral("%1: the document holds no curve samples").arg(in));
+  const std::vector<TPrintDiagramm*> curves = FindDocumentCurves(&document);
+  if (std::none_of(curves.begin(), curves.end(), [](const TPrintDiagramm* c) { return c->SampleCount() > 0; }))
+    return Fail(err, QStringLiteral("%1: the document holds no curve samples").arg(in));
   QString error;
-  if (!WriteLasFile(las, curves, units, WellItemsOf(&document), &error)) return Fail(err, error);
-  out << las << ": " << curves.size() << " curve(s)\n";
+  const int written = WriteDocumentLas(&document, las, &error);
+  if (written < 0) return Fail(err, error);
+  out << las << ": " << written << " curve(s)\n";
   return 0;
 }
 

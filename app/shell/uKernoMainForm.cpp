@@ -133,6 +133,7 @@ void TkrKernoMainForm::ConnectCommands() {
   on(a.FilePrintPreview, &TkrKernoMainForm::FilePrintPreviewExecute);
   on(a.FilePrintSetup, &TkrKernoMainForm::FilePrintSetupExecute);
   on(a.FileFillFromLas, &TkrKernoMainForm::FileFillFromLasExecute);
+  on(a.FileExportLas, &TkrKernoMainForm::FileExportLasExecute);
   on(a.FileExport, &TkrKernoMainForm::FileExportExecute);
   on(a.FileAddBlock, &TkrKernoMainForm::FileAddBlockExecute);
   on(a.FileAddExtraBlock, &TkrKernoMainForm::FileAddExtraBlockExecute);
@@ -634,6 +635,12 @@ void TkrKernoMainForm::FilePrintSetupExecute() {
 
 void TkrKernoMainForm::FileFillFromLasExecute() {
   if (TKernoChild* child = ActiveChild()) child->RunEdit([child] { return FillDocumentFromLas(child->Document()); });
+}
+
+void TkrKernoMainForm::FileExportLasExecute() {
+  // The file is named after the document's file.
+  if (TKernoChild* child = ActiveChild())
+    ExportDocumentLas(child->Document(), QFileInfo(child->Caption()).completeBaseName() + QStringLiteral(".las"));
 }
 
 void TkrKernoMainForm::FileExportExecute() {

@@ -89,6 +89,7 @@ class TkrKernoMainForm : public QMainWindow {
   void FilePrintPreviewExecute();
   void FilePrintSetupExecute();
   void FileFillFromLasExecute();
+  void FileExportLasExecute();
   void FileExportExecute();
   void FileAddBlockExecute();
   void FileAddExtraBlockExecute();

@@ -59,31 +59,25 @@ QIcon ActionIcon(const QString& name) {
 }
 
 QList<QAction*> TMainActions::All() const {
-  return {FileNew,          FileOpen,          FileSave,
-          FileSaveAs,       FileSaveAll,       TemplateSave,
-          FileAddBlock,     FileAddExtraBlock, FileEditExtraBlock,
-          FileFillFromLas,  FileExport,        FilePrint,
-          FilePrintPreview, FilePrintSetup,    FileExit,
-          FileRecentClear,  FileUndo,          EditRedo,
-          EditCut,          EditCopy,          EditPaste,
-          EditDelete,       EditProperties,    ViewEdit,
-          ViewPage,         ViewGrid,          ViewZoomIn,
-          ViewZoomOut,      ViewZoomWidth,     ViewGoToDepth,
-          CursorSelect,     CursorHand,        CursorSize,
-          CursorScale,      ServiceStructure,  ServiceLDBEdit,
-          ServiceOptions,   WindowCascade,     WindowTile,
-          WindowNext,       WindowPrevious,    WindowClose,
-          WindowCloseAll,   HelpHelp,          HelpNew,
-          HelpPdf,          HelpTips,          HelpTipsSwitch,
-          HelpOnLine,       HelpWeb,           HelpAbout};
+  return {FileNew,          FileOpen,        FileSave,          FileSaveAs,         FileSaveAll,
+          TemplateSave,     FileAddBlock,    FileAddExtraBlock, FileEditExtraBlock, FileFillFromLas,
+          FileExport,       FileExportLas,   FilePrint,         FilePrintPreview,   FilePrintSetup,
+          FileExit,         FileRecentClear, FileUndo,          EditRedo,           EditCut,
+          EditCopy,         EditPaste,       EditDelete,        EditProperties,     ViewEdit,
+          ViewPage,         ViewGrid,        ViewZoomIn,        ViewZoomOut,        ViewZoomWidth,
+          ViewGoToDepth,    CursorSelect,    CursorHand,        CursorSize,         CursorScale,
+          ServiceStructure, ServiceLDBEdit,  ServiceOptions,    WindowCascade,      WindowTile,
+          WindowNext,       WindowPrevious,  WindowClose,       WindowCloseAll,     HelpHelp,
+          HelpNew,          HelpPdf,         HelpTips,          HelpTipsSwitch,     HelpOnLine,
+          HelpWeb,          HelpAbout};
 }
 
 QList<QAction*> TMainActions::DocumentActions() const {
-  return {FileSave,           FileSaveAs,       FileFillFromLas, FileExport,   FilePrint,  FilePrintPreview,
-          FileEditExtraBlock, TemplateSave,     ViewEdit,        ViewPage,     ViewGrid,   ViewZoomIn,
-          ViewZoomOut,        ViewZoomWidth,    ViewGoToDepth,   CursorSelect, CursorHand, CursorSize,
-          CursorScale,        ServiceStructure, WindowCascade,   WindowTile,   WindowNext, WindowPrevious,
-          WindowClose,        WindowCloseAll};
+  return {FileSave,         FileSaveAs,         FileFillFromLas,  FileExport,    FileExportLas, FilePrint,
+          FilePrintPreview, FileEditExtraBlock, TemplateSave,     ViewEdit,      ViewPage,      ViewGrid,
+          ViewZoomIn,       ViewZoomOut,        ViewZoomWidth,    ViewGoToDepth, CursorSelect,  CursorHand,
+          CursorSize,       CursorScale,        ServiceStructure, WindowCascade, WindowTile,    WindowNext,
+          WindowPrevious,   WindowClose,        WindowCloseAll};
 }
 
 TMainActions CreateMainActions(QMainWindow* frame) {
@@ -102,6 +96,8 @@ TMainActions CreateMainActions(QMainWindow* frame) {
   a.FileFillFromLas = Make(frame, "FileFillFromLas", "Fill from LAS file...",
                            "Fill the active document's curves and head from a LAS file");
   a.FileExport = Make(frame, "FileExport", "Export as image...", "Export the active document as a picture", "export");
+  a.FileExportLas = Make(frame, "FileExportLas", "Export curves to LAS...",
+                         "Write every curve of the active document into one LAS file");
   a.FilePrint = Make(frame, "FilePrint", "Print...", "Print the active document", "print", QKeySequence::Print);
   a.FilePrintPreview = Make(frame, "FilePrintPreview", "Print preview...", "Show the printed pages", "print-preview");
   a.FilePrintSetup = Make(frame, "FilePrintSetup", "Print setup...", "Choose and set up the printer");
@@ -176,7 +172,7 @@ TMainActions CreateMainActions(QMainWindow* frame) {
   file->addSeparator();
   file->addActions({a.FileAddBlock, a.FileAddExtraBlock, a.FileEditExtraBlock});
   file->addSeparator();
-  file->addActions({a.FileFillFromLas, a.FileExport});
+  file->addActions({a.FileFillFromLas, a.FileExportLas, a.FileExport});
   file->addSeparator();
   file->addActions({a.FilePrint, a.FilePrintPreview, a.FilePrintSetup});
   file->addSeparator();

@@ -52,6 +52,7 @@ struct TMainActions {
   QAction* FileEditExtraBlock = nullptr;
   QAction* FileFillFromLas = nullptr;
   QAction* FileExport = nullptr;
+  QAction* FileExportLas = nullptr;
   QAction* FilePrint = nullptr;
   QAction* FilePrintPreview = nullptr;
   QAction* FilePrintSetup = nullptr;

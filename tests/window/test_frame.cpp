@@ -275,11 +275,30 @@ TEST_F(Frame, OpeningALasFileOffersANewCurveLogFilledWithIt) {
   EXPECT_FALSE(child->Caption().endsWith(QStringLiteral(".las"), Qt::CaseInsensitive))
       << "saving asks for a name, never writes over the LAS file";
 
+  // And back out: File > Export curves to LAS writes the document's curves.
+  FUi.FileAnswers = {Path(QStringLiteral("out.las"))};
+  frame->Actions().FileExportLas->trigger();
+  ASSERT_EQ(FUi.FileDialogs.size(), 1u);
+  EXPECT_TRUE(FUi.FileDialogs[0].FileName.endsWith(QStringLiteral(".las")));
+  TLasData back;
+  QString error;
+  ASSERT_TRUE(ReadLasCurves(Path(QStringLiteral("out.las")), &back, &error)) << error.toStdString();
+  ASSERT_EQ(back.Curves.size(), 1u);
+  EXPECT_EQ(back.Curves[0].Mnemonic, "GR");
+  EXPECT_EQ(FUi.Messages.size(), 3u) << "written without a word";
+
   FUi.MessageAnswers = {TMsgResult::Yes};
   EXPECT_EQ(frame->OpenFile(Path(QStringLiteral("bad.las"))), nullptr);
   Settle();
   EXPECT_EQ(frame->Children().size(), 1) << "no empty window stays behind";
   EXPECT_EQ(FUi.Messages.back().Kind, TMsgKind::Error);
+
+  // A document without samples has nothing to write, and says so before asking for a file.
+  ASSERT_NE(frame->NewFromTemplate(Path(QStringLiteral("template/curve_log.knt"))), nullptr);
+  const size_t dialogs = FUi.FileDialogs.size();
+  frame->Actions().FileExportLas->trigger();
+  EXPECT_EQ(FUi.FileDialogs.size(), dialogs);
+  EXPECT_EQ(FUi.Messages.back().Text, "There are no curve samples to export");
   frame->MdiArea()->closeAllSubWindows();
   Settle();
   frame->close();
