@@ -1,6 +1,7 @@
 #include "uLasFill.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 #include <cmath>
 
 #include "uLasMatch.h"
@@ -58,6 +59,11 @@ std::vector<TPrintDiagramm*> FindDocumentCurves(TPrintObject* root) {
   for (TPrintDiagrams* column : FindCurveColumns(root))
     for (TPrintDiagramm* c : column->Curves()) result.push_back(c);
   return result;
+}
+
+bool HoldsCurveSamples(TPrintObject* root) {
+  const std::vector<TPrintDiagramm*> curves = FindDocumentCurves(root);
+  return std::any_of(curves.begin(), curves.end(), [](const TPrintDiagramm* c) { return c->SampleCount() > 0; });
 }
 
 int WriteDocumentLas(TPrintObject* root, const QString& fileName, QString* error) {

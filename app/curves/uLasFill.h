@@ -17,6 +17,8 @@ class TPrintObject;
 std::vector<TPrintDiagrams*> FindCurveColumns(TPrintObject* root);
 // Every curve plot of those columns.
 std::vector<TPrintDiagramm*> FindDocumentCurves(TPrintObject* root);
+// Whether any curve below `root` has samples (what a LAS export writes).
+bool HoldsCurveSamples(TPrintObject* root);
 // Writes every curve with samples below `root` into one LAS file (see
 // WriteLasFile: one grid at the finest step; the heads' ~Well values). The
 // number of curves written, or -1 with `error` set (no samples, a failed write).

@@ -1,12 +1,9 @@
 #include "uLasFillCommand.h"
 
-#include <algorithm>
-
 #include "uLanguage.h"
 #include "uLasCurves.h"
 #include "uLasFill.h"
 #include "uLasMatch.h"
-#include "uPrintDiagramm.h"
 #include "uUiServices.h"
 
 namespace {
@@ -74,8 +71,7 @@ bool ExportDocumentLas(TPrintObject* root, const QString& suggested, QString fil
   if (!root) return false;
   const QString caption =
       Translate(QStringLiteral("MENU"), QStringLiteral("FileExportLas"), QStringLiteral("Export curves to LAS..."));
-  const std::vector<TPrintDiagramm*> curves = FindDocumentCurves(root);
-  if (std::none_of(curves.begin(), curves.end(), [](const TPrintDiagramm* c) { return c->SampleCount() > 0; })) {
+  if (!HoldsCurveSamples(root)) {
     Ui().Message(
         TMsgKind::Error, caption,
         TranslateError(QStringLiteral("LasNothingToExport"), QStringLiteral("There are no curve samples to export")),

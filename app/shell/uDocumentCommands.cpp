@@ -57,8 +57,7 @@ int PrintToPdf(TPrintDocument& document, const QString& in, const QString& pdf, 
 // Every curve of the document on one grid: the finest step, from the
 // shallowest start to the deepest end (see WriteLasFile).
 int ExportLas(TPrintDocument& document, const QString& in, const QString& las, QTextStream& out, QTextStream& err) {
-  const std::vector<TPrintDiagramm*> curves = FindDocumentCurves(&document);
-  if (std::none_of(curves.begin(), curves.end(), [](const TPrintDiagramm* c) { return c->SampleCount() > 0; }))
+  if (!HoldsCurveSamples(&document))
     return Fail(err, QStringLiteral("%1: the document holds no curve samples").arg(in));
   QString error;
   const int written = WriteDocumentLas(&document, las, &error);

@@ -7,11 +7,11 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QToolBar>
 #include <QTranslator>
-#include <memory>
 
 #include "uLanguage.h"
 
@@ -108,17 +108,22 @@ void TranslateButtonBox(QDialogButtonBox* box) {
 }
 
 bool InstallQtTranslation() {
-  static std::unique_ptr<QTranslator> installed;
-  if (installed) QCoreApplication::removeTranslator(installed.get());
-  installed.reset();
+  // Owned by the application, so it goes with it.
+  static QPointer<QTranslator> installed;
+  if (installed) {
+    QCoreApplication::removeTranslator(installed);
+    delete installed;
+  }
   const QString code = TranslateGeneral(QStringLiteral("LanguageCode"), QStringLiteral("en")).trimmed().toLower();
   // A code names a file in Qt's folder: letters and an underscore, nothing that leaves it.
   static const QRegularExpression kCode(QStringLiteral("^[a-z]{2,3}(_[a-z]{2})?$"));
   if (code == QLatin1String("en") || !kCode.match(code).hasMatch()) return false;
-  auto translator = std::make_unique<QTranslator>();
-  if (!translator->load(QStringLiteral("qtbase_") + code, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+  auto* translator = new QTranslator(QCoreApplication::instance());
+  if (!translator->load(QStringLiteral("qtbase_") + code, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    delete translator;
     return false;
-  QCoreApplication::installTranslator(translator.get());
-  installed = std::move(translator);
+  }
+  QCoreApplication::installTranslator(translator);
+  installed = translator;
   return true;
 }
