@@ -240,17 +240,18 @@ TPrintObject* TKernoChild::Selected() const { return FDocument->FindSelected(); 
 
 void TKernoChild::ScrollBy(int dxMM, int dyMM) { FArea->SetOrigin(FArea->OriginX() + dxMM, FArea->OriginY() + dyMM); }
 
+double TKernoChild::ViewPageY(double fraction) const {
+  return FArea->ScreenToPage(QPointF(0, FArea->ViewRect().height() * fraction)).y();
+}
+
 void TKernoChild::ScrollPages(int pages) {
-  const double windowMM =
-      FArea->ScreenToPage(QPointF(0, FArea->ViewRect().height())).y() - FArea->ScreenToPage(QPointF(0, 0)).y();
-  ScrollBy(0, static_cast<int>(std::lround(pages * windowMM * 0.9)));
+  ScrollBy(0, static_cast<int>(std::lround(pages * (ViewPageY(1) - ViewPageY(0)) * 0.9)));
 }
 
 void TKernoChild::ScrollToEdge(bool bottom) {
   if (!bottom) return FArea->SetOriginY(kStartMargin);
-  const double windowMM =
-      FArea->ScreenToPage(QPointF(0, FArea->ViewRect().height())).y() - FArea->ScreenToPage(QPointF(0, 0)).y();
-  FArea->SetOriginY(static_cast<int>(std::lround(FDocument->GetHeight() - windowMM)) - kStartMargin);
+  FArea->SetOriginY(static_cast<int>(std::lround(FDocument->GetHeight() - (ViewPageY(1) - ViewPageY(0)))) -
+                    kStartMargin);
 }
 
 bool TKernoChild::GoToDepth() {
@@ -263,8 +264,7 @@ bool TKernoChild::GoToDepth() {
                  mbOK);
     return false;
   }
-  const auto middle = [this] { return FArea->ScreenToPage(QPointF(0, FArea->ViewRect().height() / 2.0)).y(); };
-  const double shown = document->DepthAt(middle());
+  const double shown = document->DepthAt(ViewPageY(0.5));
   QString text =
       std::isfinite(shown) ? QString::fromStdString(FormatSignificant(std::round(shown * 10) / 10, 8)) : QString();
   const QString label = SubstituteArgs(
@@ -290,7 +290,7 @@ bool TKernoChild::GoToDepth() {
                  mbOK);
     return false;
   }
-  ScrollBy(0, static_cast<int>(std::lround(y - middle())));
+  ScrollBy(0, static_cast<int>(std::lround(y - ViewPageY(0.5))));
   return true;
 }
 

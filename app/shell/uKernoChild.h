@@ -110,6 +110,8 @@ class TKernoChild : public QMdiSubWindow {
 
  private:
   void SyncScrollBars();
+  // Page Y at that fraction of the window's height (0 its top, 1 its bottom).
+  double ViewPageY(double fraction) const;
   // After an undo or redo (`done`): the document's content was replaced.
   bool Replaced(bool done);
   void DocumentResized();
