@@ -16,6 +16,7 @@
 #include "uIntervalImport.h"
 #include "uLanguage.h"
 #include "uLasCurves.h"
+#include "uLasFill.h"
 #include "uLasMatch.h"
 #include "uNumbers.h"
 #include "uPrintDiagramm.h"
@@ -620,7 +621,10 @@ bool TPrintDiagrams::ExportWithDialog() {
       curves.push_back(c);
       units << CurveUnit(c);
     }
-    written = WriteLasFile(name, curves, units, {}, &error);
+    // The well's name, field and company come from the heads of the document it stands in.
+    TPrintObject* top = this;
+    while (top->Parent()) top = top->Parent();
+    written = WriteLasFile(name, curves, units, WellItemsOf(top), &error);
   } else {
     const std::unique_ptr<TStringTable> table = ExportTable();
     if (!table) {

@@ -22,6 +22,8 @@
 #include "uPassportBody.h"
 #include "uPrintDiagrammScale.h"
 #include "uPrintDiagrams.h"
+#include "uPrintDocument.h"
+#include "uPrintHeader.h"
 #include "uPrintHistogramm.h"
 #include "uPrintText.h"
 #include "uStringTable.h"
@@ -251,6 +253,28 @@ TEST_F(CurveColumnTest, InsertedRulerSpansTheColumnAndCancelledCommandsChangeNot
   EXPECT_FALSE(f.Column->ExecuteMenuCommand(ccExport));
   EXPECT_FALSE(f.Column->ExecuteMenuCommand(ccLoadParams));
   EXPECT_EQ(f.Column->Count(), 1);
+}
+
+// A column's own LAS export names the well of the document it stands in, as
+// the document's export does.
+TEST_F(CurveColumnTest, AColumnsLasExportNamesTheWellOfItsDocument) {
+  TPrintDocument document;
+  auto head = std::make_unique<TPrintHeader>();
+  head->Parameters().SetValue("WELL", "7-K");
+  document.AddChild(std::move(head));
+  auto body = std::make_unique<TPassportBody>();
+  auto column = std::make_unique<TPrintDiagrams>();
+  TPrintDiagrams* c = column.get();
+  body->AddChild(std::move(column));
+  document.AddChild(std::move(body));
+  c->AddEmptyCurve("GR", 1)->SetSamples(0, 1, {1, 2});
+  FUi.FileAnswers = {Path("column.las")};
+  ASSERT_TRUE(c->ExecuteMenuCommand(ccExport));
+  TLasData back;
+  QString error;
+  ASSERT_TRUE(ReadLasCurves(Path("column.las"), &back, &error)) << error.toStdString();
+  EXPECT_EQ(back.Header.WellValue("WELL"), "7-K");
+  ASSERT_EQ(back.Curves.size(), 1u);
 }
 
 TEST_F(CurveColumnTest, AddCurveChoicesProposeStepNameAndRememberSettings) {
