@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -103,4 +104,14 @@ TEST(ValuesDialog, TheModelReachesTheDialogThroughTheRegisteredEditor) {
   EXPECT_TRUE(seen);
   EXPECT_EQ(list.ValueOf("WELL"), "15");
   SetNamedValuesEditor({});
+}
+
+// A head's parameters all show without scrolling while the screen has room.
+TEST(ValuesDialog, OpensTallEnoughForEveryParameter) {
+  TNamedValueList list;
+  for (int i = 0; i < 10; ++i) list.SetValue(QStringLiteral("PARAMETER_%1").arg(i), QString::number(i));
+  TfValues dialog(&list);
+  dialog.show();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(dialog.gValues->verticalScrollBar()->maximum(), 0) << dialog.height();
 }

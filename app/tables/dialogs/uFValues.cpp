@@ -1,9 +1,12 @@
 #include "uFValues.h"
 
 #include <QDialogButtonBox>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "uDialogButtons.h"
 #include "uLanguage.h"
@@ -35,7 +38,12 @@ TfValues::TfValues(TNamedValueList* values, QWidget* parent) : QDialog(parent), 
     accept();
   });
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-  resize(480, 360);
+  // Every parameter of a head in view where the screen allows (a sheet's head
+  // has twenty or so; eight showed and the rest needed scrolling).
+  const int rows = gValues->verticalHeader()->length() + gValues->horizontalHeader()->sizeHint().height();
+  const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+  const int most = screen ? screen->availableGeometry().height() * 4 / 5 : 600;
+  resize(520, std::clamp(rows + buttons->sizeHint().height() + 40, 360, std::max(360, most)));
 }
 
 void TfValues::Store() {
