@@ -166,11 +166,13 @@ TLasFillReport FillFromLas(TPrintObject* root, const TLasData& las) {
 std::vector<TLasHeaderItem> WellItemsOf(TPrintObject* root) {
   std::vector<TLasHeaderItem> items;
   static const char* const kMnemonics[] = {"WELL", "FLD", "COMP", "SRVC", "DATE"};
+  // The descriptions LAS files usually give these lines.
+  static const char* const kDescriptions[] = {"WELL", "FIELD", "COMPANY", "SERVICE COMPANY", "LOG DATE"};
   Walk(root, [&](TPrintObject* o) {
     auto* head = dynamic_cast<TPrintHeader*>(o);
     if (!head) return;
-    for (const char* m : kMnemonics) {
-      const QString mnemonic = QLatin1String(m);
+    for (size_t k = 0; k < std::size(kMnemonics); ++k) {
+      const QString mnemonic = QLatin1String(kMnemonics[k]);
       bool have = false;
       for (const TLasHeaderItem& item : items) have = have || item.Mnemonic == mnemonic;
       if (have) continue;
@@ -178,7 +180,7 @@ std::vector<TLasHeaderItem> WellItemsOf(TPrintObject* root) {
       if (i < 0 && !HeadParameterOfMnemonic(mnemonic).isEmpty())
         i = FindParameter(head->Parameters(), HeadParameterOfMnemonic(mnemonic));
       if (i < 0 || head->Parameters().At(i).Value.isEmpty()) continue;
-      items.push_back({mnemonic, QString(), head->Parameters().At(i).Value, QString()});
+      items.push_back({mnemonic, QString(), head->Parameters().At(i).Value, QLatin1String(kDescriptions[k])});
     }
   });
   return items;

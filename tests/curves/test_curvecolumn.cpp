@@ -275,6 +275,10 @@ TEST_F(CurveColumnTest, AColumnsLasExportNamesTheWellOfItsDocument) {
   ASSERT_TRUE(ReadLasCurves(Path("column.las"), &back, &error)) << error.toStdString();
   EXPECT_EQ(back.Header.WellValue("WELL"), "7-K");
   ASSERT_EQ(back.Curves.size(), 1u);
+  QFile file(Path("column.las"));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QRegularExpression wellLine(QStringLiteral("^WELL\\.\\s+7-K\\s+: WELL$"), QRegularExpression::MultilineOption);
+  EXPECT_TRUE(wellLine.match(QString::fromLatin1(file.readAll())).hasMatch()) << "with the usual description";
 }
 
 TEST_F(CurveColumnTest, AddCurveChoicesProposeStepNameAndRememberSettings) {
