@@ -19,6 +19,7 @@
 #include "uFLC.h"
 #include "uFLCEntry.h"
 #include "uImageCompare.h"
+#include "uLanguage.h"
 #include "uLineStyleDialog.h"
 #include "uStratColDialogs.h"
 #include "uStratColExport.h"
@@ -281,4 +282,19 @@ TEST_F(StratColDialogs, TopBoundaryAndExportChoices) {
   ASSERT_FALSE(FUi.Messages.empty());
   exportDialog.accept();
   EXPECT_EQ(choice.Hole, QStringLiteral("W9"));
+}
+
+// Sign lists show each code with its rock's name in the program's language.
+TEST_F(StratColDialogs, SignCaptionsFollowTheProgramsLanguage) {
+  TTestBody body;
+  TPrintStratCol* col = body.AddColumn();
+  ASSERT_TRUE(col->LoadDataBase(DefaultLsd()));
+  IStratDataBase* db = col->DataBase();
+  ASSERT_TRUE(LoadLanguage(QStringLiteral(KERNO_SOURCE_DIR "/resources/russian.vox")));
+  EXPECT_EQ(SignCaption(db, QStringLiteral("SST")), QStringLiteral("Песчаник"));
+  ASSERT_TRUE(LoadLanguage(QStringLiteral(KERNO_SOURCE_DIR "/resources/english.vox")));
+  EXPECT_EQ(SignCaption(db, QStringLiteral("sst")), QStringLiteral("Sandstone")) << "names match without case";
+  EXPECT_EQ(SignCaption(db, QStringLiteral("NOSUCH")), QString());
+  EXPECT_EQ(SignCaption(nullptr, QStringLiteral("SST")), QString());
+  UnloadLanguage();
 }

@@ -48,7 +48,28 @@ void TSignItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
   const QRect r = option.rect.adjusted(1, 1, -1, -1);
   stratDrawListItem(painter, FDataBase, TRect{r.left(), r.top(), r.right() + 1, r.bottom() + 1}, SignNameBytes(name),
                     false);
+  const QString caption = SignCaption(FDataBase, name);
+  if (!caption.isEmpty()) {
+    // After the icon (as wide as the row is high) and the name, as the library lays them out.
+    const int left = r.left() + r.height() + 2 + painter->fontMetrics().horizontalAdvance(name) + 10;
+    painter->setPen(option.palette.color(option.state & QStyle::State_Selected ? QPalette::HighlightedText
+                                                                               : QPalette::PlaceholderText));
+    painter->drawText(QRect(left, r.top(), std::max(0, r.right() - left), r.height()),
+                      Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, caption);
+  }
   painter->restore();
+}
+
+QString SignCaption(IStratDataBase* database, const QString& name) {
+  TComPtr<IStratSign> sign;
+  if (!database || name.isEmpty() || database->FindByName(SignNameBytes(name), sign.Put()) != S_OK || !sign) return {};
+  TComPtr<IStratSignCaptions> captions = sign.As<IStratSignCaptions>(IID_IStratSignCaptions);
+  if (!captions) return {};
+  const std::string language =
+      TranslateGeneral(QStringLiteral("LanguageCode"), QStringLiteral("en")).trimmed().toLower().toStdString();
+  TShortString caption{};
+  captions->GetCaption(language.c_str(), &caption);
+  return SignNameText(caption);
 }
 
 QSize TSignItemDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {

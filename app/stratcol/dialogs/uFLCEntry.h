@@ -23,7 +23,9 @@ class TLineStyleCombo;
 class TLineWidthCombo;
 class TStratColEntry;
 
-// Draws a sign name with its pattern ("LDB.ICON" on), rows "LDB.ICON.SIZE" high.
+// Draws a sign name with its pattern ("LDB.ICON" on), rows "LDB.ICON.SIZE"
+// high, and the sign's caption beside the name: the codes alone (SST, CLY)
+// do not tell a geologist which rock is meant.
 class TSignItemDelegate : public QStyledItemDelegate {
  public:
   TSignItemDelegate(IStratDataBase* database, QObject* parent);
@@ -37,6 +39,9 @@ class TSignItemDelegate : public QStyledItemDelegate {
 
 // Every sign name of a database, sorted with "LDB.SORT".
 QStringList DataBaseSignNames(IStratDataBase* database);
+// A sign's caption in the program's language ("Sandstone" for SST with the
+// English pack, "Песчаник" with the Russian one); empty when it has none.
+QString SignCaption(IStratDataBase* database, const QString& name);
 // Gives a list view the sign drawing when "LDB.ICON" is on.
 void UseSignIcons(QAbstractItemView* view, IStratDataBase* database);
 void UseSignIcons(QComboBox* combo, IStratDataBase* database);
