@@ -142,7 +142,7 @@ bool TKernoChild::SaveAs() {
   TFileDialogOptions options;
   options.Title = TranslateFileTitle(QStringLiteral("knds"));
   options.Filter = TranslateFileMask(QStringLiteral("knds"));
-  options.FileName = FCaption;
+  options.FileName = FSuggestedFileName.isEmpty() || QFileInfo(FCaption).isFile() ? FCaption : FSuggestedFileName;
   options.DefaultSuffix = QStringLiteral("knd");
   QString name;
   if (!Ui().SaveFileName(options, &name, nullptr) || name.isEmpty()) return false;

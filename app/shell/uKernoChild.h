@@ -52,6 +52,9 @@ class TKernoChild : public QMdiSubWindow {
   // The save dialog (the caption proposed, ".knd" enforced); the caption
   // becomes the new name on success.
   bool SaveAs();
+  // The name Save As offers while the document has no file of its own (a
+  // curve log made from a LAS file offers the LAS file's name as ".knd").
+  void SetSuggestedFileName(const QString& path) { FSuggestedFileName = path; }
   bool IsModified() const;
   // Closing asks whenever the document holds changes (unless this is off).
   void SetAskOnClose(bool ask) { FAskOnClose = ask; }
@@ -131,6 +134,7 @@ class TKernoChild : public QMdiSubWindow {
   bool FLastNotifyPushed = false;
   int FTrialDepth = 0;
   bool FAskOnClose = true;
+  QString FSuggestedFileName;
   bool FClosed = false;
   bool FSyncing = false;
 };

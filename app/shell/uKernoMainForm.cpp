@@ -435,6 +435,9 @@ TKernoChild* TkrKernoMainForm::OpenLasFile(const QString& path) {
     UpdateCommands();
     return nullptr;
   }
+  // Saved, it is offered beside the LAS file under the same name.
+  const QFileInfo las(path);
+  child->SetSuggestedFileName(las.absolutePath() + QLatin1Char('/') + las.completeBaseName() + QStringLiteral(".knd"));
   return child;
 }
 

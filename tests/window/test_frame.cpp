@@ -274,6 +274,10 @@ TEST_F(Frame, OpeningALasFileOffersANewCurveLogFilledWithIt) {
   EXPECT_EQ(child->Undo().Count(), 1) << "the fill can be taken back";
   EXPECT_FALSE(child->Caption().endsWith(QStringLiteral(".las"), Qt::CaseInsensitive))
       << "saving asks for a name, never writes over the LAS file";
+  frame->Actions().FileSave->trigger();  // the file dialog is cancelled
+  ASSERT_EQ(FUi.FileDialogs.size(), 1u);
+  EXPECT_EQ(FUi.FileDialogs[0].FileName, Path(QStringLiteral("gr.knd"))) << "offered beside the LAS file";
+  FUi.FileDialogs.clear();
 
   // And back out: File > Export curves to LAS writes the document's curves.
   FUi.FileAnswers = {Path(QStringLiteral("out.las"))};
