@@ -7,6 +7,7 @@
 class TPrintObject;
 
 // The readout for the curve column `object` is, or lies in (a curve, its
-// scale header or a marker); empty elsewhere or when none of its curves has
-// samples. A curve without a value at `depth` shows a dash.
+// scale header or a marker), and over a depth scale for every curve column of
+// its body; empty elsewhere or when none of those curves has samples. A curve
+// without a value at `depth` shows a dash.
 QString CurveReadout(TPrintObject* object, double depth);

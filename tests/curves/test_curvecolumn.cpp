@@ -20,6 +20,7 @@
 #include "uLasFill.h"
 #include "uLasFillCommand.h"
 #include "uPassportBody.h"
+#include "uPrintDeepScale.h"
 #include "uPrintDiagrammScale.h"
 #include "uPrintDiagrams.h"
 #include "uPrintDocument.h"
@@ -194,6 +195,16 @@ TEST_F(CurveColumnTest, ReadoutGivesEachCurvesValueAtADepth) {
   EXPECT_EQ(CurveReadout(f.Column, 1001), "GR –   SP –") << "a null sample and beyond the samples";
   EXPECT_EQ(CurveReadout(f.Column, std::nan("")), "");
   EXPECT_EQ(CurveReadout(nullptr, 1000), "");
+
+  // Over the depth scale between the tracks: every track of the body.
+  auto other = std::make_unique<TPrintDiagrams>();
+  other->AddEmptyCurve("RT", 0.5)->SetSamples(1000, 0.5, {12.5});
+  f.Body.AddChild(std::move(other));
+  auto scale = std::make_unique<TPrintDeepScale>();
+  TPrintDeepScale* depths = scale.get();
+  f.Body.AddChild(std::move(scale));
+  EXPECT_EQ(CurveReadout(depths, 1000), "GR 7 GAPI   SP –   RT 12.5");
+  EXPECT_EQ(CurveReadout(f.Column, 1000), "GR 7 GAPI   SP –") << "over a track, its own curves";
 }
 
 TEST_F(CurveColumnTest, MenuAndInsertableKindsFollowTheCommandTable) {
