@@ -296,5 +296,11 @@ TEST_F(StratColDialogs, SignCaptionsFollowTheProgramsLanguage) {
   EXPECT_EQ(SignCaption(db, QStringLiteral("sst")), QStringLiteral("Sandstone")) << "names match without case";
   EXPECT_EQ(SignCaption(db, QStringLiteral("NOSUCH")), QString());
   EXPECT_EQ(SignCaption(nullptr, QStringLiteral("SST")), QString());
+  // The layer dialog's closed sign box shows the code, and the name as its tip.
+  TStratColEntry* layer = col->AddLayer(0, 4, {QStringLiteral("SST")});
+  TFLCEntry dialog(layer);
+  dialog.lbSigns->setCurrentRow(0);
+  EXPECT_EQ(dialog.cbSign->currentText(), QStringLiteral("SST"));
+  EXPECT_EQ(dialog.cbSign->toolTip(), QStringLiteral("Sandstone"));
   UnloadLanguage();
 }

@@ -289,7 +289,11 @@ TFLCEntry::TFLCEntry(TStratColEntry* layer, QWidget* parent) : QDialog(parent), 
     connect(f, &TMmField::Changed, this, [this] { WriteSelected(); });
   for (QSpinBox* s : {seCountX, seCountY}) connect(s, &QSpinBox::valueChanged, this, [this] { WriteSelected(); });
   connect(cbCut, &QCheckBox::toggled, this, [this] { WriteSelected(); });
-  connect(cbSign, &QComboBox::currentIndexChanged, this, [this] { WriteSelected(); });
+  connect(cbSign, &QComboBox::currentIndexChanged, this, [this, db] {
+    // The closed box shows the code alone; the rock's name is a tip away.
+    cbSign->setToolTip(SignCaption(db, cbSign->currentText()));
+    WriteSelected();
+  });
   connect(pColor, &TColorPanel::ColorChanged, this, [this] { WriteLine(); });
   connect(cbWidth, &QComboBox::currentIndexChanged, this, [this] { WriteLine(); });
   connect(cbStyle, &QComboBox::currentIndexChanged, this, [this] { WriteLine(); });
@@ -348,6 +352,7 @@ void TFLCEntry::ShowSelected() {
   } else {
     cbSign->setCurrentIndex(-1);
   }
+  cbSign->setToolTip(SignCaption(FLayer->DataBase(), cbSign->currentText()));
   FFilling = false;
 }
 
