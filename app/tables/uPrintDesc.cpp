@@ -419,10 +419,16 @@ std::unique_ptr<TPrintObject> TPrintDesc::CreateChild(int kind) {
 }
 
 bool TPrintDesc::InsertNewChildAt(double, double y0, double, double y) {
-  const double top = std::min(y0, y);
-  double bottom = std::max(y0, y);
-  if (bottom - top < 1) bottom = top + 5;  // a click makes a text 5 mm high
-  TPrintText* t = CreateText(PageToDepth(top), PageToDepth(bottom), QString());
+  double topDepth = PageToDepth(std::min(y0, y));
+  double bottomDepth = PageToDepth(std::max(y0, y));
+  if (std::abs(y0 - y) < 1) {
+    // A click makes a text 5 mm high, from the clicked depth to the
+    // decimetre, so that its dialog offers depths one would type.
+    const auto decimetres = [](double depth) { return std::round(depth * 10) / 10; };
+    topDepth = decimetres(topDepth);
+    bottomDepth = std::max(decimetres(PageToDepth(DepthToPage(topDepth) + 5)), topDepth + 0.1);
+  }
+  TPrintText* t = CreateText(topDepth, bottomDepth, QString());
   if (!t) return false;
   Changed();
   if (!t->EditProperties()) {

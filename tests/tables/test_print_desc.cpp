@@ -318,4 +318,14 @@ TEST_F(PrintDesc, AnInsertedTextWhoseDialogIsCancelledIsRemoved) {
   ASSERT_EQ(c.Desc->Texts().size(), 1u);
   EXPECT_EQ(c.Desc->Texts()[0]->IntervalTop, 10);
   EXPECT_EQ(c.Desc->Texts()[0]->IntervalBottom, 30);
+
+  // A click has no extent: 5 mm of the sheet from the clicked depth, to the decimetre.
+  const double click = c.Desc->DepthToPage(1.2345);
+  ASSERT_TRUE(c.Desc->InsertNewChildAt(20, click, 20, click));
+  ASSERT_EQ(c.Desc->Texts().size(), 2u);
+  const TPrintText* t = c.Desc->Texts()[0];  // the texts in order of depth
+  EXPECT_DOUBLE_EQ(c.Desc->PageToDepth(t->IntervalTop), 1.2);
+  EXPECT_NEAR(c.Desc->PageToDepth(t->IntervalBottom), std::round(c.Desc->PageToDepth(t->IntervalTop + 5) * 10) / 10,
+              1e-9);
+  EXPECT_GT(t->IntervalBottom, t->IntervalTop);
 }

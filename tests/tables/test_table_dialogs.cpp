@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
@@ -30,6 +31,7 @@
 #include "uNamedValueList.h"
 #include "uPrintDeepTable.h"
 #include "uPrintTable.h"
+#include "uPrintTextDialog.h"
 #include "uRecordingDevice.h"
 #include "uScriptedUi.h"
 #include "uTableForm.h"
@@ -268,6 +270,53 @@ TEST_F(TableDialogs, ANarrowCellShowsItsWholeTextAsATip) {
   grid.setColumnWidth(0, 200);
   EXPECT_EQ(tipAt(0), "");
   QToolTip::hideText();
+}
+
+// A description's text is given its exact interval in its own dialog; a
+// text elsewhere has no such fields.
+TEST_F(TableDialogs, ADescriptionTextsDialogEditsItsInterval) {
+  TScriptedUi ui;
+  TScopedUi scope(&ui);
+  TTableBody body;
+  auto* desc = body.Add<TPrintDesc>(0, 0, 50, 100);
+  TPrintText* text = desc->CreateText(10, 15, "sand");
+  ASSERT_NE(text, nullptr);
+  {
+    TfPrintText dialog(text);
+    ASSERT_NE(dialog.FromField(), nullptr);
+    EXPECT_EQ(dialog.FromField()->text(), "10");
+    EXPECT_EQ(dialog.ToField()->text(), "15");
+    dialog.FromField()->setText("12,5");
+    dialog.ToField()->setText("12");
+    EXPECT_FALSE(dialog.Accept());
+    ASSERT_EQ(ui.Messages.size(), 1u);
+    EXPECT_EQ(ui.Messages[0].Text, "The bottom depth (12 m) must lie below the top depth (12,5 m)");
+    dialog.ToField()->setText("deep");
+    EXPECT_FALSE(dialog.Accept());
+    EXPECT_EQ(ui.Messages.back().Text, "\"deep\" is not a depth in metres");
+    dialog.ToField()->setText("20");
+    ASSERT_TRUE(dialog.Accept());
+    dialog.Apply();
+  }
+  EXPECT_DOUBLE_EQ(text->IntervalTop, desc->DepthToPage(12.5));
+  EXPECT_DOUBLE_EQ(text->IntervalBottom, desc->DepthToPage(20));
+  EXPECT_DOUBLE_EQ(text->Top(), desc->DepthToPage(12.5)) << "placed on its new interval";
+  EXPECT_DOUBLE_EQ(text->BottomEdge(), desc->DepthToPage(20));
+
+  // Left as shown, the interval keeps the place the layout gave the text.
+  text->SetTop(text->Top() + 1);
+  {
+    TfPrintText dialog(text);
+    dialog.Memo()->setPlainText("grey sand");
+    ASSERT_TRUE(dialog.Accept());
+    dialog.Apply();
+  }
+  EXPECT_DOUBLE_EQ(text->Top(), desc->DepthToPage(12.5) + 1);
+
+  TPrintText loose;
+  TfPrintText other(&loose);
+  EXPECT_EQ(other.FromField(), nullptr);
+  EXPECT_TRUE(other.Accept());
 }
 
 // A row typed into the grid either becomes a text or OK says which row

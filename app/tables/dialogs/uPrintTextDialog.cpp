@@ -4,15 +4,22 @@
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <cmath>
+#include <limits>
 
 #include "uDialogButtons.h"
 #include "uFontDialog.h"
 #include "uLanguage.h"
+#include "uNumbers.h"
+#include "uPrintDesc.h"
 #include "uPrintText.h"
 #include "uPropertiesDialogs.h"
+#include "uUiServices.h"
 
 namespace {
 
@@ -28,6 +35,12 @@ QString ToObjectText(const QString& memo) {
   s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   s.replace(QChar('\n'), QStringLiteral("\r\n"));
   return s;
+}
+
+QString Metres(double depth) { return QString::fromStdString(FormatSignificant(std::round(depth * 1000) / 1000, 10)); }
+
+double ReadDepth(const QLineEdit* field) {
+  return ReadNumber(field->text().trimmed().toStdString(), std::numeric_limits<double>::quiet_NaN());
 }
 
 QString ToMemoText(const QString& text) {
@@ -58,7 +71,9 @@ TfPrintText::TfPrintText(TPrintText* text, QWidget* parent) : QDialog(parent), F
   btnFont = NewButton("btnFont", TranslateWord("Font"), this);
   box->addButton(blockSize, QDialogButtonBox::ActionRole);
   box->addButton(btnFont, QDialogButtonBox::ActionRole);
-  connect(box, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(box, &QDialogButtonBox::accepted, this, [this] {
+    if (Accept()) accept();
+  });
   connect(box, &QDialogButtonBox::rejected, this, &QDialog::reject);
   connect(blockSize, &QPushButton::clicked, this, &TfPrintText::btnBlockSizeClick);
   connect(btnFont, &QPushButton::clicked, this, &TfPrintText::btnFontClick);
@@ -67,6 +82,25 @@ TfPrintText::TfPrintText(TPrintText* text, QWidget* parent) : QDialog(parent), F
   buttons->addWidget(cbBorder);
   buttons->addWidget(box, 1);
   auto* root = new QVBoxLayout(this);
+  // A description's text says which interval it describes: typed here, its
+  // depths are exact (a text added with the mouse starts at the click).
+  FDesc = dynamic_cast<TPrintDesc*>(text->Parent());
+  if (FDesc) {
+    FShownFrom = Metres(FDesc->PageToDepth(text->IntervalTop));
+    FShownTo = Metres(FDesc->PageToDepth(text->IntervalBottom));
+    sFrom = new QLineEdit(FShownFrom, this);
+    sFrom->setObjectName("sFrom");
+    sTo = new QLineEdit(FShownTo, this);
+    sTo->setObjectName("sTo");
+    auto* depths = new QHBoxLayout;
+    depths->addWidget(new QLabel(TranslateWord("From"), this));
+    depths->addWidget(sFrom);
+    depths->addWidget(new QLabel(TranslateWord("To"), this));
+    depths->addWidget(sTo);
+    depths->addWidget(new QLabel(TranslateGeneral("MetresShort", "m"), this));
+    depths->addStretch();
+    root->addLayout(depths);
+  }
   root->addWidget(mText, 1);
   root->addLayout(buttons);
   resize(520, 320);
@@ -96,11 +130,37 @@ void TfPrintText::btnFontClick() {
   UpdateWrap();
 }
 
+bool TfPrintText::Accept() {
+  if (!FDesc) return true;
+  const double from = ReadDepth(sFrom);
+  const double to = ReadDepth(sTo);
+  QString problem;
+  for (const QLineEdit* field : {sFrom, sTo})
+    if (problem.isEmpty() && !std::isfinite(ReadDepth(field)))
+      problem = SubstituteArgs(TranslateError("DepthNotNumber", "\"%s\" is not a depth in metres"),
+                               {field->text().trimmed()});
+  if (problem.isEmpty() && !(to > from))
+    problem = SubstituteArgs(
+        TranslateError("TextIntervalOrder", "The bottom depth (%s m) must lie below the top depth (%s m)"),
+        {sTo->text().trimmed(), sFrom->text().trimmed()});
+  if (problem.isEmpty()) return true;
+  Ui().Message(TMsgKind::Error, windowTitle(), problem, mbOK);
+  return false;
+}
+
 void TfPrintText::Apply() {
   // No Notify here: the window took the undo snapshot before it opened the
   // dialog, and a second one would make one OK cost two undos.
   FText->SetText(ToObjectText(mText->toPlainText()));
   FText->SetBorder(cbBorder->isChecked());
+  // A new interval places the text on it, as the column's grid does; an
+  // interval left as shown keeps the place the layout gave the text.
+  if (FDesc && (sFrom->text() != FShownFrom || sTo->text() != FShownTo) && Accept()) {
+    FText->IntervalTop = FDesc->DepthToPage(ReadDepth(sFrom));
+    FText->IntervalBottom = FDesc->DepthToPage(ReadDepth(sTo));
+    FBounds.Top = FText->IntervalTop;
+    FBounds.Bottom = FText->IntervalBottom;
+  }
   FText->SetBoundsRect(FBounds);
   FText->Font().Assign(FFont);
   FText->SetModified(true);

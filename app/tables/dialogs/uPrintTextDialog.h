@@ -1,5 +1,6 @@
 // The text object's properties dialog: the text in a memo, the border flag,
-// the box position and size, and the font; all edited on copies.
+// the box position and size, and the font; all edited on copies. A text of a
+// description column also shows the depths of the interval it describes.
 #pragma once
 
 #include <QDialog>
@@ -8,8 +9,10 @@
 #include "uPrintObject.h"
 
 class QCheckBox;
+class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class TPrintDesc;
 class TPrintText;
 
 class TfPrintText : public QDialog {
@@ -17,10 +20,16 @@ class TfPrintText : public QDialog {
   TfPrintText(TPrintText* text, QWidget* parent = nullptr);
   // Writes the edits back into the object (what OK does).
   void Apply();
+  // OK: a description text's interval checked (depths that are numbers, the
+  // bottom below the top), reported when it is not, then applied.
+  bool Accept();
   static bool Execute(TPrintObject* object);
 
   QPlainTextEdit* Memo() const { return mText; }
   QCheckBox* BorderBox() const { return cbBorder; }
+  // The interval's depths of a description's text; null for other texts.
+  QLineEdit* FromField() const { return sFrom; }
+  QLineEdit* ToField() const { return sTo; }
   TFontEx& WorkFont() { return FFont; }
   TBoundsRect& WorkBounds() { return FBounds; }
 
@@ -35,6 +44,11 @@ class TfPrintText : public QDialog {
   QPlainTextEdit* mText;
   QCheckBox* cbBorder;
   QPushButton* btnFont;
+  // Only for a text of a description column (null otherwise).
+  TPrintDesc* FDesc = nullptr;
+  QLineEdit* sFrom = nullptr;
+  QLineEdit* sTo = nullptr;
+  QString FShownFrom, FShownTo;
 };
 
 // Registers the text object's dialog for EditProperties.
