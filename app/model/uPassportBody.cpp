@@ -291,10 +291,7 @@ bool TPassportBody::ExecuteMenuCommand(int index) {
       const double depth = ReadNumber(text.trimmed().toStdString(), std::numeric_limits<double>::quiet_NaN());
       if (!std::isfinite(depth)) {
         Ui().Message(TMsgKind::Error, TranslateGeneral(QStringLiteral("StartDepth"), QStringLiteral("Start depth")),
-                     SubstituteArgs(TranslateError(QStringLiteral("DepthNotNumber"),
-                                                   QStringLiteral("\"%s\" is not a depth in metres")),
-                                    {text.trimmed()}),
-                     mbOK);
+                     NotADepthText(text), mbOK);
         return false;
       }
       SetStartDepth(depth);

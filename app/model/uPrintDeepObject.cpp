@@ -1,6 +1,10 @@
 #include "uPrintDeepObject.h"
 
 #include <QJsonObject>
+#include <algorithm>
+#include <cmath>
+
+#include "uLanguage.h"
 
 TPrintDeepObject* TPrintDeepObject::DeepParent() const { return FParent ? FParent->AsDeepObject() : nullptr; }
 
@@ -65,6 +69,18 @@ double TPrintDeepObject::PageToHorz(double x) const {
   if (const TPrintDeepObject* p = DeepParent()) return p->PageToHorz(x);
   const double h = ValidScale(GetHorzScale(), kDefaultHorzScale);
   return h * (x - FLeft) / 1000.0;
+}
+
+QString NotADepthText(const QString& typed) {
+  return SubstituteArgs(
+      TranslateError(QStringLiteral("DepthNotNumber"), QStringLiteral("\"%s\" is not a depth in metres")),
+      {typed.trimmed()});
+}
+
+std::pair<double, double> TPrintDeepObject::ClickDepths(double y) const {
+  const auto decimetres = [](double depth) { return std::round(depth * 10) / 10; };
+  const double top = decimetres(PageToDepth(y));
+  return {top, std::max(decimetres(PageToDepth(y + 5)), top + 0.1)};
 }
 
 void TPrintDeepObject::RescaleChildren(double factor) {

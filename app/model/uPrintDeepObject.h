@@ -4,7 +4,9 @@
 // agree.
 #pragma once
 
+#include <QString>
 #include <cstdint>
+#include <utility>
 
 #include "uPrintObjectList.h"
 
@@ -19,6 +21,9 @@ struct TDepthMapping {
   double ToPage(double depth) const { return (depth - StartDepth) * 1000.0 / Scale + Top; }
   double ToDepth(double y) const { return Scale * (y - Top) / 1000.0 + StartDepth; }
 };
+
+// The message for typed text that is no depth ("\"1450 m\" is not a depth in metres").
+QString NotADepthText(const QString& typed);
 
 class TPrintDeepObject : public TPrintObjectList {
  public:
@@ -49,6 +54,11 @@ class TPrintDeepObject : public TPrintObjectList {
   double BottomDepth() const { return PageToDepth(FTop + GetHeight()); }
   void SetTopDepth(double depth) { SetTop(DepthToPage(depth)); }
   void SetBottomDepth(double depth) { SetHeight(DepthToPage(depth) - FTop); }
+
+  // The interval a click (no dragged range) proposes for a new entry at page
+  // Y: from the clicked depth over 5 mm of the sheet, both to the decimetre
+  // (depths one would type), at least 0.1 m long.
+  std::pair<double, double> ClickDepths(double y) const;
 
   // Scales every child's distance from this object's top by `factor`.
   void RescaleChildren(double factor);

@@ -10,7 +10,9 @@
 #include "uDocumentArea.h"
 #include "uDocumentInput.h"
 #include "uLanguage.h"
+#include "uNumberFields.h"
 #include "uNumbers.h"
+#include "uPrintDeepObject.h"
 #include "uPrintDocument.h"
 #include "uScreenRuller.h"
 #include "uUiServices.h"
@@ -271,13 +273,9 @@ bool TKernoChild::GoToDepth() {
       TranslateGeneral(QStringLiteral("GoToDepthLabel"), QStringLiteral("Depth in metres (the document shows %s m):")),
       {ranges});
   if (!Ui().PromptText(title, label, &text)) return false;
-  const double depth = ReadNumber(text.trimmed().toStdString(), std::numeric_limits<double>::quiet_NaN());
+  const double depth = FieldNumber(text, std::numeric_limits<double>::quiet_NaN());
   if (!std::isfinite(depth)) {
-    Ui().Message(TMsgKind::Error, title,
-                 SubstituteArgs(TranslateError(QStringLiteral("DepthNotNumber"),
-                                               QStringLiteral("\"%s\" is not a depth in metres")),
-                                {text.trimmed()}),
-                 mbOK);
+    Ui().Message(TMsgKind::Error, title, NotADepthText(text), mbOK);
     return false;
   }
   const double y = document->PageYAt(depth);

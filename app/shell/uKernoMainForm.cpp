@@ -38,6 +38,7 @@
 #include "uLasFillCommand.h"
 #include "uLithologyEditor.h"
 #include "uMenuBuilder.h"
+#include "uNumberFields.h"
 #include "uNumbers.h"
 #include "uPrintDocument.h"
 #include "uPrinting.h"
@@ -710,7 +711,7 @@ void TkrKernoMainForm::miSnapSelectClick() {
   QString text = Settings().SnapText();
   if (!Ui().PromptText(TranslateWord(QStringLiteral("Snap")), TranslateWord(QStringLiteral("Snap")), &text)) return;
   // Text that is no step keeps the current one, and says so.
-  const double step = ReadNumber(text.trimmed().toStdString(), std::numeric_limits<double>::quiet_NaN());
+  const double step = FieldNumber(text, std::numeric_limits<double>::quiet_NaN());
   if (!std::isfinite(step) || step < 0) {
     Ui().Message(TMsgKind::Error, TranslateWord(QStringLiteral("Snap")),
                  SubstituteArgs(TranslateError(QStringLiteral("SnapNotStep"),

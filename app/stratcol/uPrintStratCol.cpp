@@ -9,6 +9,7 @@
 #include <limits>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <unordered_set>
 #include <vector>
 
@@ -733,16 +734,12 @@ int TPrintStratCol::AddChild(std::unique_ptr<TPrintObject> child) {
 
 bool TPrintStratCol::InsertNewChildAt(double, double y0, double, double y) {
   // Depths are proposed to the centimetre: nobody types 1466.72583241192.
-  const auto rounded = [](double depth, double unit) { return std::round(depth / unit) * unit; };
-  double from = rounded(PageToDepth(y + 1), 0.01);
-  double to = rounded(PageToDepth(y0 - 1), 0.01);
+  const auto centimetres = [](double depth) { return std::round(depth * 100) / 100; };
+  double from = centimetres(PageToDepth(y + 1));
+  double to = centimetres(PageToDepth(y0 - 1));
   // A click (the pop-up's Add, the structure dialog) has no extent to take
-  // the boundaries from, which would propose a top below the bottom: the
-  // layer starts at the click and takes 5 mm of the sheet, to the decimetre.
-  if (std::abs(y0 - y) < 2) {
-    from = rounded(PageToDepth(y), 0.1);
-    to = std::max(rounded(PageToDepth(y + 5), 0.1), from + 0.1);
-  }
+  // the boundaries from, which would propose a top below the bottom.
+  if (std::abs(y0 - y) < 2) std::tie(from, to) = ClickDepths(y);
   ProposedFrom = from >= 0 ? from : -1;
   ProposedTo = to >= 0 ? to : -1;
   return RunPropertiesDialog(QStringLiteral("TPrintStratCol.AddLayer"), this);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <tuple>
 #include <unordered_set>
 
 #include "qsID.h"
@@ -421,13 +422,7 @@ std::unique_ptr<TPrintObject> TPrintDesc::CreateChild(int kind) {
 bool TPrintDesc::InsertNewChildAt(double, double y0, double, double y) {
   double topDepth = PageToDepth(std::min(y0, y));
   double bottomDepth = PageToDepth(std::max(y0, y));
-  if (std::abs(y0 - y) < 1) {
-    // A click makes a text 5 mm high, from the clicked depth to the
-    // decimetre, so that its dialog offers depths one would type.
-    const auto decimetres = [](double depth) { return std::round(depth * 10) / 10; };
-    topDepth = decimetres(topDepth);
-    bottomDepth = std::max(decimetres(PageToDepth(DepthToPage(topDepth) + 5)), topDepth + 0.1);
-  }
+  if (std::abs(y0 - y) < 1) std::tie(topDepth, bottomDepth) = ClickDepths(y);  // a click: no range to take
   TPrintText* t = CreateText(topDepth, bottomDepth, QString());
   if (!t) return false;
   Changed();

@@ -7,6 +7,7 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QProgressDialog>
+#include <optional>
 
 #include "uHelpWindow.h"
 #include "uLanguage.h"
@@ -25,9 +26,22 @@ void TranslateBoxButtons(QMessageBox* box) {
     if (QAbstractButton* b = box->button(w.Button)) b->setText(TranslateWord(QString::fromLatin1(w.Word)));
 }
 
-void TranslateInputButtons(QInputDialog* dialog) {
-  dialog->setOkButtonText(TranslateWord(QStringLiteral("OK")));
-  dialog->setCancelButtonText(TranslateWord(QStringLiteral("Cancel")));
+// The one input box of the questions that take a text: typed freely, or
+// chosen from `items` (typed too when `editable`). The text on OK, nothing on Cancel.
+std::optional<QString> InputBox(QWidget* owner, const QString& title, const QString& label, const QStringList& items,
+                                bool editable, const QString& value) {
+  QInputDialog dialog(owner);
+  dialog.setWindowTitle(title);
+  dialog.setLabelText(label);
+  if (!items.isEmpty()) {
+    dialog.setComboBoxItems(items);
+    dialog.setComboBoxEditable(editable);
+  }
+  dialog.setTextValue(value);
+  dialog.setOkButtonText(TranslateWord(QStringLiteral("OK")));
+  dialog.setCancelButtonText(TranslateWord(QStringLiteral("Cancel")));
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return dialog.textValue();
 }
 
 }  // namespace
@@ -104,41 +118,23 @@ bool TQtUiServices::SaveFileName(const TFileDialogOptions& options, QString* fil
 }
 
 bool TQtUiServices::PromptText(const QString& title, const QString& label, QString* value) {
-  QInputDialog dialog(Owner());
-  dialog.setWindowTitle(title);
-  dialog.setLabelText(label);
-  dialog.setTextValue(value ? *value : QString());
-  TranslateInputButtons(&dialog);
-  if (dialog.exec() != QDialog::Accepted) return false;
-  if (value) *value = dialog.textValue();
-  return true;
+  const std::optional<QString> text = InputBox(Owner(), title, label, {}, true, value ? *value : QString());
+  if (text && value) *value = *text;
+  return text.has_value();
 }
 
 bool TQtUiServices::PromptTextOffering(const QString& title, const QString& label, const QStringList& offered,
                                        QString* value) {
-  QInputDialog dialog(Owner());
-  dialog.setWindowTitle(title);
-  dialog.setLabelText(label);
-  dialog.setComboBoxItems(offered);
-  dialog.setComboBoxEditable(true);
-  dialog.setTextValue(value ? *value : QString());
-  TranslateInputButtons(&dialog);
-  if (dialog.exec() != QDialog::Accepted) return false;
-  if (value) *value = dialog.textValue();
-  return true;
+  const std::optional<QString> text = InputBox(Owner(), title, label, offered, true, value ? *value : QString());
+  if (text && value) *value = *text;
+  return text.has_value();
 }
 
 int TQtUiServices::ChooseFromList(const QString& title, const QString& label, const QStringList& items, int current) {
   if (items.isEmpty()) return -1;
-  QInputDialog dialog(Owner());
-  dialog.setWindowTitle(title);
-  dialog.setLabelText(label);
-  dialog.setComboBoxItems(items);
-  dialog.setComboBoxEditable(false);
-  dialog.setTextValue(items[qBound(0, current, static_cast<int>(items.size()) - 1)]);
-  TranslateInputButtons(&dialog);
-  if (dialog.exec() != QDialog::Accepted) return -1;
-  return static_cast<int>(items.indexOf(dialog.textValue()));
+  const std::optional<QString> chosen =
+      InputBox(Owner(), title, label, items, false, items[qBound(0, current, static_cast<int>(items.size()) - 1)]);
+  return chosen ? static_cast<int>(items.indexOf(*chosen)) : -1;
 }
 
 bool TQtUiServices::ChooseColor(const QColor& initial, QColor* result) {

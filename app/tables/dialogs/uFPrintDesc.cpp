@@ -11,18 +11,14 @@
 
 #include "uDialogButtons.h"
 #include "uLanguage.h"
-#include "uNumbers.h"
+#include "uNumberFields.h"
 #include "uTableEdits.h"
 #include "uTableGrid.h"
 #include "uUiServices.h"
 
 namespace {
 
-QString Number(double v) { return QString::fromStdString(FormatGeneral(v)); }
-
-double ReadOrNan(const QString& text) {
-  return ReadNumber(text.trimmed().toStdString(), std::numeric_limits<double>::quiet_NaN());
-}
+double ReadOrNan(const QString& text) { return FieldNumber(text, std::numeric_limits<double>::quiet_NaN()); }
 
 }  // namespace
 
@@ -37,8 +33,8 @@ TFPrintDesc::TFPrintDesc(TPrintDesc* desc, QWidget* parent) : QDialog(parent), F
   FWork.SetHeader(2, TranslateWord(QStringLiteral("Text")));
   for (size_t i = 0; i < FEntries.size(); ++i) {
     const int r = static_cast<int>(i);
-    FWork.SetCell(0, r, Number(FEntries[i].TopDepth));
-    FWork.SetCell(1, r, Number(FEntries[i].BottomDepth));
+    FWork.SetCell(0, r, NumberText(FEntries[i].TopDepth));
+    FWork.SetCell(1, r, NumberText(FEntries[i].BottomDepth));
     FWork.SetCell(2, r, DescTextToCell(FEntries[i].Text));
     // Which text the row came from travels with the row.
     FWork.SetCellData(0, r, r + 1);
@@ -80,7 +76,7 @@ void TFPrintDesc::AddRow() {
   InsertTableRow(&FWork, at);
   // A new row starts where the one above it ends, the first one at the
   // column's top, and ends where the row below it starts.
-  const QString from = at > 0 ? FWork.GetCell(1, at - 1) : Number(FDesc->TopDepth());
+  const QString from = at > 0 ? FWork.GetCell(1, at - 1) : NumberText(FDesc->TopDepth());
   FWork.SetCell(0, at, from);
   FWork.SetCell(1, at, at + 1 < FWork.RowCount() ? FWork.GetCell(0, at + 1) : from);
   gTexts->Reload();

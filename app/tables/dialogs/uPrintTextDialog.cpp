@@ -15,7 +15,7 @@
 #include "uDialogButtons.h"
 #include "uFontDialog.h"
 #include "uLanguage.h"
-#include "uNumbers.h"
+#include "uNumberFields.h"
 #include "uPrintDesc.h"
 #include "uPrintText.h"
 #include "uPropertiesDialogs.h"
@@ -37,10 +37,11 @@ QString ToObjectText(const QString& memo) {
   return s;
 }
 
-QString Metres(double depth) { return QString::fromStdString(FormatSignificant(std::round(depth * 1000) / 1000, 10)); }
+// Depths shown to the millimetre.
+QString Metres(double depth) { return NumberText(std::round(depth * 1000) / 1000); }
 
 double ReadDepth(const QLineEdit* field) {
-  return ReadNumber(field->text().trimmed().toStdString(), std::numeric_limits<double>::quiet_NaN());
+  return FieldNumber(field->text(), std::numeric_limits<double>::quiet_NaN());
 }
 
 QString ToMemoText(const QString& text) {
@@ -135,11 +136,11 @@ bool TfPrintText::Accept() {
   const double from = ReadDepth(sFrom);
   const double to = ReadDepth(sTo);
   QString problem;
-  for (const QLineEdit* field : {sFrom, sTo})
-    if (problem.isEmpty() && !std::isfinite(ReadDepth(field)))
-      problem = SubstituteArgs(TranslateError("DepthNotNumber", "\"%s\" is not a depth in metres"),
-                               {field->text().trimmed()});
-  if (problem.isEmpty() && !(to > from))
+  if (!std::isfinite(from))
+    problem = NotADepthText(sFrom->text());
+  else if (!std::isfinite(to))
+    problem = NotADepthText(sTo->text());
+  else if (!(to > from))
     problem = SubstituteArgs(
         TranslateError("TextIntervalOrder", "The bottom depth (%s m) must lie below the top depth (%s m)"),
         {sTo->text().trimmed(), sFrom->text().trimmed()});
@@ -155,11 +156,16 @@ void TfPrintText::Apply() {
   FText->SetBorder(cbBorder->isChecked());
   // A new interval places the text on it, as the column's grid does; an
   // interval left as shown keeps the place the layout gave the text.
-  if (FDesc && (sFrom->text() != FShownFrom || sTo->text() != FShownTo) && Accept()) {
-    FText->IntervalTop = FDesc->DepthToPage(ReadDepth(sFrom));
-    FText->IntervalBottom = FDesc->DepthToPage(ReadDepth(sTo));
-    FBounds.Top = FText->IntervalTop;
-    FBounds.Bottom = FText->IntervalBottom;
+  // (Accept has checked it; a bottom not below the top, or no number, is no interval.)
+  if (FDesc && (sFrom->text() != FShownFrom || sTo->text() != FShownTo)) {
+    const double from = ReadDepth(sFrom);
+    const double to = ReadDepth(sTo);
+    if (to > from) {
+      FText->IntervalTop = FDesc->DepthToPage(from);
+      FText->IntervalBottom = FDesc->DepthToPage(to);
+      FBounds.Top = FText->IntervalTop;
+      FBounds.Bottom = FText->IntervalBottom;
+    }
   }
   FText->SetBoundsRect(FBounds);
   FText->Font().Assign(FFont);
