@@ -95,22 +95,27 @@ const TDescEntry* TFPrintDesc::Source(int row) const {
   return source >= 0 && source < static_cast<int>(FEntries.size()) ? &FEntries[static_cast<size_t>(source)] : nullptr;
 }
 
+// A blank new row makes no text.
+bool TFPrintDesc::MakesText(int row) const { return Source(row) || !FWork.GetCell(2, row).trimmed().isEmpty(); }
+
+TDescEntry TFPrintDesc::RowEntry(int row) const {
+  const TDescEntry* old = Source(row);
+  TDescEntry e;
+  e.Source = old ? old->Source : nullptr;
+  e.TopDepth = ReadOrNan(FWork.GetCell(0, row));
+  e.BottomDepth = ReadOrNan(FWork.GetCell(1, row));
+  // A depth that is not a number keeps what an existing text had (OK
+  // refuses such rows first; the column skips a new one).
+  if (old && !std::isfinite(e.TopDepth)) e.TopDepth = old->TopDepth;
+  if (old && !std::isfinite(e.BottomDepth)) e.BottomDepth = old->BottomDepth;
+  e.Text = DescCellToText(FWork.GetCell(2, row));
+  return e;
+}
+
 std::vector<TDescEntry> TFPrintDesc::GridEntries() const {
   std::vector<TDescEntry> out;
-  for (int r = 0; r < FWork.RowCount(); ++r) {
-    const TDescEntry* old = Source(r);
-    if (!old && FWork.GetCell(2, r).trimmed().isEmpty()) continue;
-    TDescEntry e;
-    e.Source = old ? old->Source : nullptr;
-    e.TopDepth = ReadOrNan(FWork.GetCell(0, r));
-    e.BottomDepth = ReadOrNan(FWork.GetCell(1, r));
-    // A depth that is not a number keeps what an existing text had (OK
-    // refuses such rows first; the column skips a new one).
-    if (old && !std::isfinite(e.TopDepth)) e.TopDepth = old->TopDepth;
-    if (old && !std::isfinite(e.BottomDepth)) e.BottomDepth = old->BottomDepth;
-    e.Text = DescCellToText(FWork.GetCell(2, r));
-    out.push_back(e);
-  }
+  for (int r = 0; r < FWork.RowCount(); ++r)
+    if (MakesText(r)) out.push_back(RowEntry(r));
   return out;
 }
 
@@ -119,26 +124,23 @@ TFPrintDesc::TProblem TFPrintDesc::FirstProblem() const {
     return TProblem{row, col, SubstituteArgs(TranslateError(key, def), {QString::number(row + 1), cell})};
   };
   for (int r = 0; r < FWork.RowCount(); ++r) {
-    const TDescEntry* old = Source(r);
-    if (!old && FWork.GetCell(2, r).trimmed().isEmpty()) continue;  // a blank new row makes no text
-    double depth[2];
+    if (!MakesText(r)) continue;
     for (int c = 0; c < 2; ++c) {
       const QString cell = FWork.GetCell(c, r).trimmed();
-      depth[c] = ReadOrNan(cell);
-      if (!cell.isEmpty() && !std::isfinite(depth[c]))
+      if (!cell.isEmpty() && !std::isfinite(ReadOrNan(cell)))
         return problem(r, c, QStringLiteral("DescDepthNotNumber"),
                        QStringLiteral("Row %s: the depth \"%s\" is not a number"), cell);
-      // An empty depth keeps an existing text's; a new row has none to keep.
-      if (std::isfinite(depth[c])) continue;
-      if (!old)
-        return problem(r, c, QStringLiteral("DescNoDepths"),
-                       QStringLiteral("Row %s: enter the top and bottom depths of the text"));
-      depth[c] = c == 0 ? old->TopDepth : old->BottomDepth;
     }
+    // An empty depth keeps an existing text's; a new row has none to keep.
+    const TDescEntry e = RowEntry(r);
+    if (!std::isfinite(e.TopDepth) || !std::isfinite(e.BottomDepth))
+      return problem(r, std::isfinite(e.TopDepth) ? 1 : 0, QStringLiteral("DescNoDepths"),
+                     QStringLiteral("Row %s: enter the top and bottom depths of the text"));
     // A text with no height would be on the sheet and never seen (one
     // that came so, from an import, is left as it was).
-    const bool moved = !old || depth[0] != old->TopDepth || depth[1] != old->BottomDepth;
-    if (moved && depth[0] == depth[1])
+    const TDescEntry* old = Source(r);
+    const bool moved = !old || e.TopDepth != old->TopDepth || e.BottomDepth != old->BottomDepth;
+    if (moved && e.TopDepth == e.BottomDepth)
       return problem(r, 1, QStringLiteral("DescEmptyInterval"),
                      QStringLiteral("Row %s: the top and bottom depths are equal; enter the interval the text "
                                     "describes"));

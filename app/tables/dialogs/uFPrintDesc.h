@@ -46,4 +46,6 @@ class TFPrintDesc : public QDialog {
   TStringTableEx FWork;
 
   const TDescEntry* Source(int row) const;  // the text a row came from, or null
+  bool MakesText(int row) const;
+  TDescEntry RowEntry(int row) const;
 };
