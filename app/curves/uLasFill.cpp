@@ -86,12 +86,17 @@ QString HeadParameterOfMnemonic(const QString& mnemonic) {
 
 TLasFillReport FillFromLas(TPrintObject* root, const TLasData& las) {
   TLasFillReport report;
-  // The bodies first: their start depth places the curves.
+  // The bodies first: their start depth places the curves, and the sheet
+  // shows the file's interval (a template's longer one would stay empty).
+  size_t rows = 0;
+  for (const TLasData::TCurve& c : las.Curves) rows = std::max(rows, c.Samples.size());
+  const double length = rows > 1 ? static_cast<double>(rows - 1) * las.Step : 0;
   uint16_t bodyScale = 0;
   Walk(root, [&](TPrintObject* o) {
     auto* body = dynamic_cast<TPassportBody*>(o);
     if (!body || FindCurveColumns(body).empty()) return;
     if (std::isfinite(las.Start)) body->SetStartDepth(las.Start);
+    if (std::isfinite(length) && length > 0) body->SetIntervalLength(length);
     if (bodyScale == 0) bodyScale = body->GetVertScale();
   });
   std::vector<bool> used(las.Curves.size(), false);

@@ -19,6 +19,8 @@ constexpr int32_t idVertScale = 6;
 constexpr int32_t idHorzScale = 13;
 constexpr int32_t idDirection = 14;
 constexpr int32_t idStartDepth = 21;
+// Files written before the planned interval existed lack it.
+constexpr int32_t idLength = 22;
 
 constexpr int kInsertableKinds[] = {kindVectorGraphic, kindDeepScale, kindDiagrams,  kindStratCol,
                                     kindTextDesc,      kindColorLine, kindDeepTable, kindTable};
@@ -60,6 +62,21 @@ void TPassportBody::SetStartDepth(double value) {
   SetModified(true);
 }
 
+void TPassportBody::SetIntervalLength(double metres) {
+  if (!std::isfinite(metres) || metres < 0) metres = 0;
+  if (metres == FLength) return;
+  FLength = metres;
+  SetModified(true);
+}
+
+bool TPassportBody::SetDepthInterval(double top, double bottom) {
+  if (!std::isfinite(top) || !std::isfinite(bottom) || !(bottom > top)) return false;
+  SetStartDepth(top);
+  SetIntervalLength(bottom - top);
+  Changed();
+  return true;
+}
+
 void TPassportBody::SetDirection(int value) {
   value = NormalDirection(value);
   if (value == FDirection) return;
@@ -88,7 +105,7 @@ void TPassportBody::Changed() {
       height = std::max(height, c->Top() + c->GetHeight() - FTop);
       width = std::max(width, list->GetChildrenWidth());
     }
-    SetHeight(height);
+    SetHeight(std::max(height, PlannedHeight()));
     SetWidth(width);
     for (int i = 0; i < Count(); ++i) {
       if (TPrintObject* c = GetChild(i)) {
@@ -104,9 +121,10 @@ void TPassportBody::Changed() {
       height = std::max(height, list->GetChildrenHeight());
       width = std::max(width, c->Left() + c->GetWidth() - FLeft);
     }
-    // Columns that hold nothing yet (a body fresh from a template) would make
-    // the body 0 mm high: nothing to click into, no scale drawn. Such a body
-    // keeps the height its template or file gave it.
+    height = std::max(height, PlannedHeight());
+    // Columns that hold nothing yet in a body without a planned interval would
+    // make it 0 mm high: nothing to click into, no scale drawn. Such a body
+    // keeps the height its file gave it.
     if (height > 0) SetHeight(height);
     SetWidth(width);
     for (int i = 0; i < Count(); ++i) {
@@ -182,6 +200,10 @@ bool TPassportBody::RemoveChild(TPrintObject* child) {
 }
 
 bool TPassportBody::LoadFromQS(ICompoundStream* stream) {
+  // Read first, so that laying out the loaded columns does not keep an
+  // interval this body had before the load.
+  const double length = qsReadDouble(stream, idLength, std::numeric_limits<double>::quiet_NaN());
+  FLength = std::isfinite(length) && length >= 0 ? length : 0;
   if (!TRootDataObject::LoadFromQS(stream)) return false;
   // A scale of 0 has no mapping: the current one stays.
   FVertScale = ValidScale(qsReadInteger(stream, idVertScale, FVertScale), FVertScale);
@@ -189,6 +211,8 @@ bool TPassportBody::LoadFromQS(ICompoundStream* stream) {
   FDirection = NormalDirection(qsReadInteger(stream, idDirection, FDirection));
   const double start = qsReadDouble(stream, idStartDepth, FStartDepth);
   if (std::isfinite(start)) FStartDepth = start;
+  // An older file planned the interval it was saved with.
+  if (!std::isfinite(length)) FLength = MetresOf(GetHeight());
   SetModified(false);
   return true;
 }
@@ -198,7 +222,7 @@ bool TPassportBody::SaveToQS(ICompoundStream* stream) {
   if (!qsWriteInteger(stream, idVertScale, FVertScale)) return false;
   if (!qsWriteInteger(stream, idHorzScale, FHorzScale)) return false;
   if (!qsWriteInteger(stream, idDirection, FDirection)) return false;
-  return qsWriteDouble(stream, idStartDepth, FStartDepth);
+  return qsWriteDouble(stream, idStartDepth, FStartDepth) && qsWriteDouble(stream, idLength, FLength);
 }
 
 bool TPassportBody::LoadFromIni(TIniFile* ini, const QString& section, const QString& prefix) {
@@ -213,7 +237,15 @@ bool TPassportBody::LoadFromIni(TIniFile* ini, const QString& section, const QSt
   }
   SetHorzScale(ValidScale(ini->ReadInteger(section, prefix + QStringLiteral("HORZSCALE"), kDefaultHorzScale),
                           kDefaultHorzScale));
-  return TRootDataObject::LoadFromIni(ini, section, prefix);
+  // A template plans the interval of the height it gives the body, unless it
+  // names the length itself.
+  const double height = ini->ReadFloat(section, prefix + QStringLiteral("HEIGHT"), 0);
+  const double length = ini->ReadFloat(section, prefix + QStringLiteral("LENGTH"), MetresOf(height));
+  FLength = 0;
+  if (!TRootDataObject::LoadFromIni(ini, section, prefix)) return false;
+  SetIntervalLength(length);
+  Changed();
+  return true;
 }
 
 bool TPassportBody::SaveToIni(TIniFile* ini, const QString& section, const QString& prefix) {
@@ -223,6 +255,7 @@ bool TPassportBody::SaveToIni(TIniFile* ini, const QString& section, const QStri
                    FDirection == bdHorizontal ? QStringLiteral("HORZ") : QStringLiteral("VERT"));
   ini->WriteInteger(section, prefix + QStringLiteral("VERTSCALE"), FVertScale);
   ini->WriteInteger(section, prefix + QStringLiteral("HORZSCALE"), FHorzScale);
+  ini->WriteFloat(section, prefix + QStringLiteral("LENGTH"), FLength);
   return TRootDataObject::SaveToIni(ini, section, prefix);
 }
 
@@ -230,7 +263,9 @@ bool TPassportBody::EditProperties() { return RunPropertiesDialog(QStringLiteral
 
 void TPassportBody::DumpProperties(QJsonObject* json) const {
   TRootDataObject::DumpProperties(json);
-  if (json) (*json)[QStringLiteral("direction")] = FDirection;
+  if (!json) return;
+  (*json)[QStringLiteral("direction")] = FDirection;
+  (*json)[QStringLiteral("intervalLength")] = FLength;
 }
 
 void TPassportBody::GetMenuCommandCaption(int index, QString* text) {
@@ -245,6 +280,9 @@ void TPassportBody::GetMenuCommandCaption(int index, QString* text) {
       break;
     case bcStartDepth:
       *text = TranslateGeneral(QStringLiteral("StartDepth"), QStringLiteral("Start depth"));
+      break;
+    case bcInterval:
+      *text = TranslateGeneral(QStringLiteral("DepthInterval"), QStringLiteral("Depth interval"));
       break;
     case bcLoadObject:
       *text = TranslateGeneral(QStringLiteral("LoadObject"), QStringLiteral("Load object"));
@@ -299,6 +337,10 @@ bool TPassportBody::ExecuteMenuCommand(int index) {
       Invalidate(this);
       return true;
     }
+    case bcInterval:
+      if (!RunPropertiesDialog(QStringLiteral("TPassportBody.Interval"), this)) return false;
+      Invalidate(this);
+      return true;
     case bcLoadObject:
       return LoadObjectFromFile() == S_OK;
     case bcSaveObject:

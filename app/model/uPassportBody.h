@@ -13,7 +13,14 @@ inline constexpr std::array<uint16_t, 10> kBodyScales = {50, 100, 150, 200, 250,
 enum TBodyDirection : int { bdVertical = 1, bdHorizontal = 2 };
 
 // Commands of the body's menu.
-enum TBodyCommand : int { bcProperties = 0, bcScale = 1, bcStartDepth = 2, bcLoadObject = 3, bcSaveObject = 4 };
+enum TBodyCommand : int {
+  bcProperties = 0,
+  bcScale = 1,
+  bcStartDepth = 2,
+  bcInterval = 3,
+  bcLoadObject = 4,
+  bcSaveObject = 5
+};
 
 class TPassportBody : public TRootDataObject {
  public:
@@ -30,6 +37,15 @@ class TPassportBody : public TRootDataObject {
   void SetStartDepth(double value);
   // Direction 2 stacks the columns as rows; anything else lays them side by side.
   void SetDirection(int value);
+  // The depth (m) the body shows at least from its start depth, whatever its
+  // columns hold: a sheet keeps the interval it was planned for while it is
+  // being filled; data reaching further lengthen it. 0 for none.
+  double IntervalLength() const { return FLength; }
+  void SetIntervalLength(double metres);
+  // Start depth and planned length at once (bottom > top), laid out again.
+  bool SetDepthInterval(double top, double bottom);
+  // The depth at the body's bottom edge as laid out.
+  double BottomDepth() const { return FStartDepth + GetHeight() * FVertScale / 1000.0; }
 
   // --- overrides ---
   int GetKind() const override { return kindBody; }
@@ -52,7 +68,7 @@ class TPassportBody : public TRootDataObject {
   bool EditProperties() override;
   void DumpProperties(QJsonObject* json) const override;
 
-  int GetMenuCommandCount() override { return 5; }
+  int GetMenuCommandCount() override { return 6; }
   void GetMenuCommandCaption(int index, QString* text) override;
   bool ExecuteMenuCommand(int index) override;
 
@@ -62,10 +78,14 @@ class TPassportBody : public TRootDataObject {
   void ShiftColumnsFrom(double left, double dx, const TPrintObject* except = nullptr);
 
  private:
+  double PlannedHeight() const { return FLength * 1000.0 / FVertScale; }
+  double MetresOf(double mm) const { return mm * FVertScale / 1000.0; }
+
   uint16_t FVertScale = kDefaultVertScale;
   uint16_t FHorzScale = kDefaultHorzScale;
   int FDirection = bdVertical;
   double FStartDepth = 0;
+  double FLength = 0;
 };
 
 // The scale's text as the menus show it ("1:200").

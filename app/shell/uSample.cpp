@@ -178,9 +178,10 @@ std::unique_ptr<TPrintHeader> MakeCaptionHead(double width, bool russian) {
   return head;
 }
 
-bool AddLithology(TPassportBody* body, bool russian, QString* error) {
-  auto* column = AddColumn<TPrintStratCol>(body, kLithologyPlace, {"Lithology", "Литология"}, russian);
-  if (!column->LoadDataBase(QStringLiteral("default.lsd")))
+// The template's lithology column, with the sample's layers.
+bool FillLithology(TPassportBody* body, TPrintStratCol* column, QString* error) {
+  column->SetBoundsRect(ColumnBounds(body, kLithologyPlace));
+  if (!column->DataBase() || column->DataBase()->SignCount() == 0)
     return Fail(error, QStringLiteral("the sign database default.lsd is missing"));
   for (const TSampleLayer& layer : SampleLayers()) {
     const QStringList signs = Utf8(layer.Signs).split(QLatin1Char(' '), Qt::SkipEmptyParts);
@@ -270,8 +271,9 @@ void BindTexts(TPrintDesc* column) {
   column->SetChildFlags((column->ChildFlags() & ~static_cast<uint32_t>(pfMoveY)) | kDescSmartBorder);
 }
 
-void AddUnits(TPassportBody* body, bool russian) {
-  auto* units = AddColumn<TPrintDesc>(body, kUnitsPlace, {"Stratigraphy", "Стратиграфия"}, russian);
+// The template's stratigraphy column, with the sample's stages.
+void FillUnits(TPassportBody* body, TPrintDesc* units, bool russian) {
+  units->SetBoundsRect(ColumnBounds(body, kUnitsPlace));
   units->Font.SetName(QStringLiteral("Arial"));
   units->Font.SetSize(7);
   units->Font.Format = DT_CENTER | DT_VCENTER | DT_WORDBREAK;
@@ -316,17 +318,26 @@ void FillDescriptions(TPrintDesc* desc, bool russian) {
 bool BuildBody(TPassportBody* body, bool russian, QString* error) {
   auto* scale = ChildOfKind<TPrintDeepScale>(body);
   auto* core = ChildOfKind<TPrintDeepTable>(body);
-  auto* desc = ChildOfKind<TPrintDesc>(body);
-  if (!scale || !core || !desc) return Fail(error, QStringLiteral("the body lacks its depth scale, table or texts"));
+  auto* lithology = ChildOfKind<TPrintStratCol>(body);
+  // Two description columns: the stratigraphy at the left edge, the rocks' descriptions at the right.
+  TPrintDesc* units = nullptr;
+  TPrintDesc* desc = nullptr;
+  for (int i = 0; i < body->Count(); ++i) {
+    auto* d = dynamic_cast<TPrintDesc*>(body->GetChild(i));
+    if (!d) continue;
+    if (!units || d->Left() < units->Left()) units = d;
+    if (!desc || d->Left() > desc->Left()) desc = d;
+  }
+  if (!scale || !core || !lithology || !units || units == desc)
+    return Fail(error, QStringLiteral("the body lacks its depth scale, lithology, table or text columns"));
   TLasData las;
   if (!ReadSampleLogs(&las, error)) return false;
-  body->SetStartDepth(kSampleTopDepth);
-  body->SetHeight((kSampleBottomDepth - kSampleTopDepth) * 1000 / body->GetVertScale());
+  body->SetDepthInterval(kSampleTopDepth, kSampleBottomDepth);
   scale->SetBoundsRect(ColumnBounds(body, kScalePlace));
   core->SetBoundsRect(ColumnBounds(body, kCorePlace));
   desc->SetBoundsRect(ColumnBounds(body, kDescPlace));
-  AddUnits(body, russian);
-  if (!AddLithology(body, russian, error)) return false;
+  FillUnits(body, units, russian);
+  if (!FillLithology(body, lithology, error)) return false;
   AddFluids(body, russian);
   AddTrack(body, kGammaPlace, {"Gamma ray", "Гамма-каротаж"}, russian, kGammaCurves, las);
   AddTrack(body, kResistivityPlace, {"Resistivity", "Сопротивление"}, russian, kResistivityCurves, las);

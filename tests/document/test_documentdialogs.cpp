@@ -1,5 +1,5 @@
 // The document's dialogs driven as a user would: the body properties (apply
-// on moving on, add, delete, scale), the new-column dialog, the extra
+// on moving on, add, delete, scale), the body's depth interval, the new-column dialog, the extra
 // blocks dialog (Cancel keeps the store) and the structure dialog; and the
 // printer target the window prints through.
 #include <QApplication>
@@ -12,10 +12,12 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTreeWidget>
+#include <tuple>
 
 #include "uDocumentDialogs.h"
 #include "uDocumentTestEnv.h"
 #include "uExtraBlocks.h"
+#include "uFBodyInterval.h"
 #include "uFExtraBlocks.h"
 #include "uFNewColumn.h"
 #include "uFPassportBody.h"
@@ -151,6 +153,56 @@ TEST_F(DocumentDialogs, NewColumnDialogRefusesAColumnWithoutRoom) {
   EXPECT_DOUBLE_EQ(column.Left(), 10.5);
   EXPECT_DOUBLE_EQ(column.GetWidth(), 29.5);
   EXPECT_EQ(column.Name(), "Porosity");
+}
+
+// The interval dialog shows the body as laid out, refuses what makes no
+// interval and keeps the field to mend, and says when data keep the sheet
+// longer than asked.
+TEST_F(DocumentDialogs, DepthIntervalDialogSetsTopAndBottomAndSaysWhenDataReachDeeper) {
+  TPrintDocument document;
+  TPassportBody* body = AddBody(&document, 100);  // 100 mm of content: 20 m at 1:200
+  body->SetStartDepth(1000);
+  TFBodyInterval dialog(body);
+  auto* from = Find<QLineEdit>(&dialog, "sFrom");
+  auto* to = Find<QLineEdit>(&dialog, "sTo");
+  EXPECT_EQ(from->text(), "1000");
+  EXPECT_EQ(to->text(), "1020");
+
+  for (const auto& [top, bottom, wrong] : {std::tuple{"1450", "deep", "deep"}, std::tuple{"x", "1500", "x"},
+                                           std::tuple{"1450", "1450", "1450"}, std::tuple{"1450", "1400", "1400"}}) {
+    SCOPED_TRACE(std::string(top) + " " + bottom);
+    FUi.Messages.clear();
+    from->setText(QString::fromLatin1(top));
+    to->setText(QString::fromLatin1(bottom));
+    Click(&dialog, "btnOK");
+    ASSERT_EQ(FUi.Messages.size(), 1u);
+    EXPECT_EQ(FUi.Messages[0].Kind, TMsgKind::Error);
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+    EXPECT_TRUE(FUi.Messages[0].Text.contains(QString::fromLatin1(wrong))) << "names what is wrong";
+    EXPECT_DOUBLE_EQ(body->GetStartDepth(), 1000) << "nothing applied";
+  }
+
+  // 1450-1540 m: 450 mm at 1:200, longer than the content.
+  FUi.Messages.clear();
+  from->setText("1450");
+  to->setText("1540,0");
+  Click(&dialog, "btnOK");
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  EXPECT_TRUE(FUi.Messages.empty());
+  EXPECT_DOUBLE_EQ(body->GetStartDepth(), 1450);
+  EXPECT_DOUBLE_EQ(body->BottomDepth(), 1540);
+  EXPECT_DOUBLE_EQ(body->GetHeight(), 450);
+  EXPECT_DOUBLE_EQ(body->GetChild(0)->GetHeight(), 450) << "the columns span the interval";
+
+  // A bottom above the content's: the content wins, and the user is told.
+  TFBodyInterval shorter(body);
+  Find<QLineEdit>(&shorter, "sTo")->setText("1460");
+  Click(&shorter, "btnOK");
+  EXPECT_EQ(shorter.result(), QDialog::Accepted);
+  ASSERT_EQ(FUi.Messages.size(), 1u);
+  EXPECT_EQ(FUi.Messages[0].Kind, TMsgKind::Information);
+  EXPECT_TRUE(FUi.Messages[0].Text.contains("1470")) << FUi.Messages[0].Text.toStdString();
+  EXPECT_DOUBLE_EQ(body->BottomDepth(), 1470);
 }
 
 TEST_F(DocumentDialogs, ExtraBlocksDialogChangesTheStoreOnlyOnOk) {

@@ -44,9 +44,12 @@ TEST_F(PassportBody, TakesTheTallestColumnContentAndEveryColumnSpansIt) {
   EXPECT_DOUBLE_EQ(document.GetHeight(), 40 + 95);
 }
 
-// Without this, a document fresh from a template shows a 0 mm body: nothing
-// to click into, and its depth scale draws nothing.
-TEST_F(PassportBody, ColumnsWithoutContentKeepTheHeightTheTemplateOrFileGave) {
+// A sheet keeps the interval it was planned for while it is filled: a
+// template's height plans it, content beyond it lengthens the body, and the
+// planned depth survives scale changes, saving and loading. Without a plan
+// (0) the body takes its content's extent exactly, and an empty one keeps
+// the height its file gave it (never 0 mm: nothing to click into).
+TEST_F(PassportBody, KeepsThePlannedIntervalAndGrowsWithContentBeyondIt) {
   WriteText("t.knt",
             "[PASSPORT]\nOBJECT1=Body_1 274\n"
             "[Body_1]\nNAME=Logs\nHEIGHT=250\nWIDTH=100\nOBJECT1=Col_1 4\n"
@@ -56,23 +59,71 @@ TEST_F(PassportBody, ColumnsWithoutContentKeepTheHeightTheTemplateOrFileGave) {
   auto* body = dynamic_cast<TPassportBody*>(document.GetChild(0));
   ASSERT_NE(body, nullptr);
   ASSERT_EQ(body->Count(), 1);
+  EXPECT_DOUBLE_EQ(body->IntervalLength(), 50) << "250 mm at 1:200";
   EXPECT_DOUBLE_EQ(body->GetHeight(), 250);
-  EXPECT_DOUBLE_EQ(body->GetChild(0)->GetHeight(), 250) << "the empty column spans the kept height";
+  EXPECT_DOUBLE_EQ(body->GetChild(0)->GetHeight(), 250) << "the empty column spans the planned height";
   EXPECT_DOUBLE_EQ(document.GetHeight(), 250);
 
-  // And from a file.
-  ASSERT_TRUE(document.SaveToFile(Path("t.knd")));
-  TPrintDocument loaded;
-  ASSERT_TRUE(loaded.LoadFromFile(Path("t.knd")));
-  EXPECT_DOUBLE_EQ(loaded.GetChild(0)->GetHeight(), 250);
-
-  // Once a column holds something, the body follows the rule exactly.
+  // The first entry does not shrink the sheet to itself.
   auto* column = static_cast<TTestColumn*>(body->GetChild(0));
   auto box = std::make_unique<TPrintObject>();
   box->SetBoundsRect({0, body->Top(), 10, body->Top() + 30});
+  TPrintObject* entry = box.get();
   column->AddChild(std::move(box));
   body->Changed();
-  EXPECT_DOUBLE_EQ(body->GetHeight(), 30);
+  EXPECT_DOUBLE_EQ(body->GetHeight(), 250);
+  entry->SetHeight(300);
+  body->Changed();
+  EXPECT_DOUBLE_EQ(body->GetHeight(), 300) << "content beyond the plan lengthens the body";
+  EXPECT_DOUBLE_EQ(body->BottomDepth(), 60);
+  entry->SetHeight(30);
+  body->Changed();
+
+  // The plan is a depth: at 1:100 the same 50 m take 500 mm.
+  body->SetVertScale(100);
+  EXPECT_DOUBLE_EQ(body->GetHeight(), 500);
+  EXPECT_DOUBLE_EQ(body->BottomDepth(), 50);
+
+  // Saved and loaded, and written into a template as its own key.
+  ASSERT_TRUE(document.SaveToFile(Path("t.knd")));
+  TPrintDocument loaded;
+  ASSERT_TRUE(loaded.LoadFromFile(Path("t.knd")));
+  auto* again = dynamic_cast<TPassportBody*>(loaded.GetChild(0));
+  ASSERT_NE(again, nullptr);
+  EXPECT_DOUBLE_EQ(again->IntervalLength(), 50);
+  EXPECT_DOUBLE_EQ(again->GetHeight(), 500);
+  {
+    TIniFile ini(Path("b.ini"));
+    ASSERT_TRUE(body->SaveToIni(&ini, QStringLiteral("B"), QString()));
+    EXPECT_DOUBLE_EQ(ini.ReadFloat(QStringLiteral("B"), QStringLiteral("LENGTH"), 0), 50);
+  }
+
+  // No plan: the content's extent exactly, both ways.
+  body->SetIntervalLength(0);
+  body->Changed();
+  EXPECT_DOUBLE_EQ(body->GetHeight(), 60);
+  column->DeleteChild(0);
+  body->Changed();
+  EXPECT_DOUBLE_EQ(body->GetHeight(), 60) << "an empty body keeps its height";
+}
+
+// Files written before the plan existed hold no value for it: they plan the
+// interval they were saved with, whatever the body held before the load.
+TEST_F(PassportBody, AFileWithoutAPlannedIntervalPlansTheOneItWasSavedWith) {
+  TPassportBody saved;
+  saved.SetStartDepth(1000);
+  saved.SetBoundsRect({0, 0, 100, 150});
+  saved.SetIntervalLength(0);
+  TComPtr<ICompoundStream> stream = NewQS();
+  ASSERT_TRUE(saved.SaveToQS(stream.Get()));
+  ASSERT_EQ(stream->DeleteValue(22), S_OK);
+
+  TPassportBody body;
+  body.SetIntervalLength(500);
+  ASSERT_TRUE(body.LoadFromQS(stream.Get()));
+  EXPECT_DOUBLE_EQ(body.IntervalLength(), 30) << "150 mm at 1:200";
+  EXPECT_DOUBLE_EQ(body.GetHeight(), 150);
+  EXPECT_DOUBLE_EQ(body.BottomDepth(), 1030);
 }
 
 // The case the kept height is for: a sheet fresh from its template prints
@@ -232,7 +283,7 @@ TEST_F(PassportBody, MenuCommandsAskThroughTheUserServicesAndReportWhetherTheyRa
     return S_OK;
   });
   const TMenuEntry& menu = body.MenuItem();
-  ASSERT_GE(menu.Items.size(), 5u);
+  ASSERT_GE(menu.Items.size(), 6u);
   EXPECT_EQ(menu.Items[1].Caption, "Zoom 1:200");
   EXPECT_EQ(menu.Items[2].Caption, "Start depth");
 
@@ -253,6 +304,24 @@ TEST_F(PassportBody, MenuCommandsAskThroughTheUserServicesAndReportWhetherTheyRa
   EXPECT_EQ(body.GetStartDepth(), 12.5) << "text that is no number keeps the depth";
   ASSERT_FALSE(FUi.Messages.empty()) << "and says so";
   EXPECT_EQ(FUi.Messages.back().Text, "\"deep\" is not a depth in metres");
+
+  // Depth interval: its dialog, an undo step only when it applied.
+  int shown = 0;
+  bool apply = true;
+  RegisterPropertiesDialog(QStringLiteral("TPassportBody.Interval"), [&](TPrintObject* o) {
+    ++shown;
+    return apply && static_cast<TPassportBody*>(o)->SetDepthInterval(100, 150);
+  });
+  EXPECT_EQ(body.MenuItem().Items[3].Caption, "Depth interval");
+  codes.clear();
+  EXPECT_TRUE(body.VerbExecute(kOwnCommandTag + bcInterval));
+  EXPECT_EQ(body.GetStartDepth(), 100);
+  EXPECT_EQ(body.IntervalLength(), 50);
+  apply = false;
+  EXPECT_FALSE(body.VerbExecute(kOwnCommandTag + bcInterval));
+  EXPECT_EQ(shown, 2);
+  EXPECT_EQ(codes, (std::vector<int>{ncBeforeChange, ncBeforeChange, ncChangeCancelled}));
+  RegisterPropertiesDialog(QStringLiteral("TPassportBody.Interval"), {});
 
   codes.clear();
   EXPECT_FALSE(body.VerbExecute(kOwnCommandTag + bcStartDepth)) << "the prompt was cancelled";

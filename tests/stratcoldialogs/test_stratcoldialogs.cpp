@@ -1,5 +1,6 @@
 // The lithology column's dialogs driven offscreen: the new-layer dialog's OK
-// rule, the layer dialog's live edits and their undoing on Cancel, the grid's
+// rule, the layer dialog's live edits and their undoing on Cancel, a layer's
+// first sign filling it, the grid's
 // write-back, row insertion, sign replacement and Cancel, the grid's sign
 // pictures (drawn once per sign, redrawn when the database changes), the top
 // boundary with "Apply for all", and the export dialog's choice.
@@ -124,6 +125,50 @@ TEST_F(StratColDialogs, LayerDialogEditsLiveAndCancelRestores) {
   TFLCEntry none(empty);
   EXPECT_FALSE(none.btnDelete->isEnabled());
   EXPECT_FALSE(none.cbSign->isEnabled());
+}
+
+// A layer's first sign fills the layer exactly as "Place Automatically"
+// would; a second one is left where the user will arrange it.
+TEST_F(StratColDialogs, ALayersFirstSignFillsItsLayer) {
+  TTestBody body;
+  TPrintStratCol* col = body.AddColumn();
+  ASSERT_TRUE(col->LoadDataBase(DefaultLsd()));
+  TStratColEntry* layer = col->AddLayer(0, 6);
+  TStratColEntry* twin = col->AddLayer(6, 12, {QStringLiteral("SST")});
+  ASSERT_TRUE(twin->AutoPlace());
+  TStratPlacement expected{};
+  ASSERT_EQ(twin->GetPlacement(0, &expected), S_OK);
+  ASSERT_GT(expected.CountY, 1) << "a 6 m layer takes more than one row of blocks";
+
+  TFLCEntry dialog(layer);
+  const auto choose = [](const char* code) {
+    QTimer::singleShot(0, [code] {
+      for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* d = dynamic_cast<TfLDBList*>(w); d && d->isVisible()) {
+          const auto found = d->lbSigns->findItems(QString::fromLatin1(code), Qt::MatchExactly);
+          if (!found.isEmpty()) d->lbSigns->setCurrentItem(found.front());
+          d->accept();
+        }
+    });
+  };
+  choose("SST");
+  dialog.btnAdd->click();
+  ASSERT_EQ(layer->SignNames(), QStringList{"SST"});
+  TStratPlacement first{};
+  ASSERT_EQ(layer->GetPlacement(0, &first), S_OK);
+  EXPECT_EQ(first.CountX, expected.CountX);
+  EXPECT_EQ(first.CountY, expected.CountY);
+  EXPECT_DOUBLE_EQ(first.OffsetY, expected.OffsetY);
+
+  choose("LST");
+  dialog.btnAdd->click();
+  ASSERT_EQ(layer->SignNames(), (QStringList{"SST", "LST"}));
+  TStratPlacement kept{};
+  ASSERT_EQ(layer->GetPlacement(0, &kept), S_OK);
+  EXPECT_EQ(kept.CountY, first.CountY) << "the first sign keeps its place";
+  TStratPlacement second{};
+  ASSERT_EQ(layer->GetPlacement(1, &second), S_OK);
+  EXPECT_EQ(second.CountY, 1) << "the second is not placed for the user";
 }
 
 TEST_F(StratColDialogs, GridWritesBackAndCancelRestores) {

@@ -166,7 +166,12 @@ TEST_F(ShippedTemplates, EveryShippedFileIsTheGeneratorsOutput) {
   shipped.sort();
   EXPECT_EQ(shipped, made) << "every shipped template file comes from the generator";
 
-  // Without its head files the generator says so instead of drawing an empty head.
+  // Without its sign database or its head files the generator says so
+  // instead of writing empty lithology columns or drawing an empty head.
+  EXPECT_FALSE(WriteTemplateSheets(Path("headless/template"), &error));
+  EXPECT_TRUE(error.contains("default.lsd")) << error.toStdString();
+  ASSERT_TRUE(QDir().mkpath(Path("headless/lsd")));
+  ASSERT_TRUE(QFile::copy(Path("made/lsd/default.lsd"), Path("headless/lsd/default.lsd")));
   EXPECT_FALSE(WriteTemplateSheets(Path("headless/template"), &error));
   EXPECT_TRUE(error.contains("well_log.hdr")) << error.toStdString();
 }
@@ -309,6 +314,7 @@ TEST_F(ShippedTemplates, CurveLogFilledFromAFileInFeetWithOtherNames) {
   auto* body = dynamic_cast<TPassportBody*>(document.GetChild(kBody));
   ASSERT_TRUE(head && body);
   EXPECT_DOUBLE_EQ(body->GetStartDepth(), 4920 * 0.3048);
+  EXPECT_NEAR(body->BottomDepth(), 4921 * 0.3048, 1e-9) << "the file's interval, not the template's 230 m";
   EXPECT_EQ(head->Parameters().ValueOf("TOP_DEPTH"), "1499.616");
   EXPECT_EQ(head->Parameters().ValueOf("BOTTOM_DEPTH"), "1499.9208");
   TPrintDiagramm* gr = nullptr;

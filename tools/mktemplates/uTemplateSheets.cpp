@@ -43,12 +43,17 @@ struct TRulerRecipe {
 };
 
 // The data columns a body starts with (left edges in mm from the body's
-// left; 0 for none): an empty depth table of core intervals (From, To,
-// recovery) and the description column reaching to the body's right edge.
+// left; 0 for none): a stratigraphy column of texts bound to their intervals
+// from the body's left edge, an empty depth table of core intervals (From,
+// To, recovery) and the description column reaching to the body's right
+// edge; with Lithology an empty lithology column between the depth scale and
+// the core table.
 struct TColumnsRecipe {
   double CoreLeft = 0;
   double DescLeft = 0;
   double DescRight = 0;
+  double UnitsRight = 0;
+  bool Lithology = false;
 };
 
 // A curve of a curve column, named by the mnemonic a LAS file gives it.
@@ -107,6 +112,7 @@ constexpr double kCoreColumnWidths[] = {12, 12, 14};  // From, To, recovery
 const TText kCoreName = {"Core", "Керн"};
 const TText kDescName = {"Description", "Описание пород"};
 const TText kLithologyName = {"Lithology", "Литология"};
+const TText kUnitsName = {"Stratigraphy", "Стратиграфия"};
 
 struct THeadRecipe {
   const char* Section;
@@ -169,32 +175,32 @@ const std::vector<TTemplateRecipe>& Recipes() {
       {"well_log.knt",
        {"Well log sheet 1:200", "Геологический разрез скважины 1:200"},
        {"The standard sheet of a well: a head with the well's parameters (well, field, area, operator, dates, "
-        "interval, elevation, coordinates) and a body at 1:200 for 90 m of depth with a depth scale (marks every "
-        "metre, labels every 10 m), room on its left for the stratigraphy and, right of room for the lithology, "
-        "a depth table of core intervals and the description column. Blocks to add: a detailed interval at 1:50 "
-        "and a head for the conclusions and remarks.",
+        "interval, elevation, coordinates) and a body at 1:200 for 90 m of depth: a stratigraphy column, the "
+        "depth scale (marks every metre, labels every 10 m), a lithology column on the shipped sign database, a "
+        "depth table of core intervals and the description column, all empty and ready to fill. Blocks to add: "
+        "a detailed interval at 1:50 and a head for the conclusions and remarks.",
         "Стандартный лист скважины: заголовок с параметрами скважины (скважина, месторождение, площадь, "
-        "недропользователь, даты, интервал, альтитуда, координаты) и тело в масштабе 1:200 на 90 м глубины со "
-        "шкалой глубин (штрихи через 1 м, подписи через 10 м), местом слева для стратиграфии и, правее места для "
-        "литологии, таблицей интервалов керна и колонкой описаний. Добавляемые блоки: детальный интервал 1:50 и "
-        "заголовок для заключения и примечаний."},
+        "недропользователь, даты, интервал, альтитуда, координаты) и тело в масштабе 1:200 на 90 м глубины: "
+        "колонка стратиграфии, шкала глубин (штрихи через 1 м, подписи через 10 м), колонка литологии на "
+        "поставляемой базе знаков, таблица интервалов керна и колонка описаний, все пустые и готовые к "
+        "заполнению. Добавляемые блоки: детальный интервал 1:50 и заголовок для заключения и примечаний."},
        {"Head", {"Head", "Заголовок"}, {"well_log.hdr", "well_log_ru.hdr"}, true},
        {"Columns", {"Columns", "Колонки"}, {"well_log_columns.hdr", "well_log_columns_ru.hdr"}},
-       {"Body", {"Log", "Разрез"}, 200, 90, 20, kMetres, kScaleWidth, {70, 108, 190}},
+       {"Body", {"Log", "Разрез"}, 200, 90, 20, kMetres, kScaleWidth, {70, 108, 190, 20, true}},
        {"Detail", {"Detailed interval 1:50", "Детальный интервал 1:50"}, 50, 10, 20, kDecimetres},
        kRemarks},
       {"lithology_log.knt",
        {"Lithology log 1:100", "Литологическая колонка 1:100"},
        {"The lithological description of a drilled or cored interval: a head with the field, area, described "
         "interval, core recovery and the geologist, and a body at 1:100 for 45 m of depth with a depth scale at "
-        "its left edge (marks every 0.5 m, labels every 5 m), room for the lithology column to its right, then a "
-        "depth table of core intervals and the description column. Blocks to add: a core interval at 1:50 and a head "
-        "for the conclusions and remarks.",
+        "its left edge (marks every 0.5 m, labels every 5 m), a lithology column to its right with example layers "
+        "to replace, then a depth table of core intervals and the description column. Blocks to add: a core "
+        "interval at 1:50 and a head for the conclusions and remarks.",
         "Литологическое описание пробуренного или керного интервала: заголовок с месторождением, площадью, "
         "интервалом описания, выносом керна и геологом и тело в масштабе 1:100 на 45 м глубины со шкалой глубин у "
-        "левого края (штрихи через 0,5 м, подписи через 5 м), местом для колонки литологии справа от неё, затем "
-        "таблицей интервалов керна и колонкой описаний. Добавляемые блоки: керновый интервал 1:50 и заголовок для "
-        "заключения и примечаний."},
+        "левого края (штрихи через 0,5 м, подписи через 5 м), колонкой литологии справа от неё с примерами слоёв "
+        "для замены, затем таблицей интервалов керна и колонкой описаний. Добавляемые блоки: керновый интервал "
+        "1:50 и заголовок для заключения и примечаний."},
        {"Head", {"Head", "Заголовок"}, {"lithology_log.hdr", "lithology_log_ru.hdr"}},
        {"Columns", {"Columns", "Колонки"}, {"lithology_log_columns.hdr", "lithology_log_columns_ru.hdr"}},
        {"Body", {"Lithology", "Литология"}, 100, 45, 0, kHalfMetres, kScaleWidth, {60, 98, 190}, {}, kExampleLayers},
@@ -281,10 +287,25 @@ bool WriteBody(TIniFile* ini, const TBodyRecipe& recipe) {
   }
   scale->SetRullers(rulers);
   scale->SetBoundsRect({recipe.ScaleLeft, 0, recipe.ScaleLeft + recipe.ScaleWidth, height});
+  // Names of the children in the other language, in child order (none for the scale).
+  std::vector<TText> names;
+  if (recipe.Columns.UnitsRight > 0) {
+    // Stage or formation names, centred in the intervals they span.
+    auto units = std::make_unique<TPrintDesc>();
+    units->SetName(Text(kUnitsName.En));
+    units->Font.SetName(QStringLiteral("Arial"));
+    units->Font.SetSize(8);
+    units->Font.Format = DT_CENTER | DT_VCENTER | DT_WORDBREAK;
+    units->TextBorders = true;
+    units->LeftIndent = units->RightIndent = 0.5;
+    units->SetChildFlags((units->ChildFlags() & ~static_cast<uint32_t>(pfMoveY)) | kDescSmartBorder);
+    units->SetBoundsRect({0, 0, recipe.Columns.UnitsRight, height});
+    body.AddChild(std::move(units));
+    names.push_back(kUnitsName);
+  }
   body.AddChild(std::move(scale));
-  // Names of the children in the other language, in child order.
-  std::vector<TText> names{{"", ""}};
-  if (!recipe.Layers.empty()) {
+  names.push_back({"", ""});
+  if (recipe.Columns.Lithology || !recipe.Layers.empty()) {
     auto made = std::make_unique<TPrintStratCol>();
     TPrintStratCol* column = made.get();
     body.AddChild(std::move(made));
@@ -351,15 +372,16 @@ bool WriteBody(TIniFile* ini, const TBodyRecipe& recipe) {
     track->StackHeaders(TPrintDiagrams::THeaderSide::Above);
     names.push_back(t.Name);
   }
-  // The scale holds no data: the body keeps the height given here.
-  body.SetHeight(height);
+  // The sheet's planned interval: the columns hold no data below it.
+  body.SetIntervalLength(recipe.Metres);
   body.Changed();
   const QString section = Text(recipe.Section);
   if (!body.SaveToIni(ini, section, QString()) ||
       !ini->WriteString(section, TranslatedIniKey(QStringLiteral("NAME"), kRussian), Text(recipe.Name.Ru)))
     return false;
   // Each column's section is named in its OBJECTn line ("section kind").
-  for (size_t i = 1; i < names.size(); ++i) {
+  for (size_t i = 0; i < names.size(); ++i) {
+    if (!*names[i].Ru) continue;
     const QString line = ini->ReadString(section, QStringLiteral("OBJECT%1").arg(i + 1), QString());
     const QString child = line.section(QLatin1Char(' '), 0, 0);
     if (child.isEmpty() ||
@@ -477,6 +499,9 @@ bool WriteTemplateSheets(const QString& folder, QString* error) {
   if (!QDir().mkpath(folder)) return fail(QStringLiteral("cannot create %1").arg(folder));
   const QDir dir(folder);
   TProgramDirScope programDir(QFileInfo(dir.absolutePath()).path());
+  // The lithology columns take their signs from the program folder's database.
+  const QString database = QDir(ProgramDir()).filePath(QStringLiteral("lsd/default.lsd"));
+  if (!QFileInfo::exists(database)) return fail(QStringLiteral("the sign database %1 is missing").arg(database));
   // Written through the program's own BMP writer: the bytes the templates load.
   QSaveFile logo(dir.filePath(TemplateLogoFile()));
   if (!logo.open(QIODevice::WriteOnly) || logo.write(EncodeBmp(RenderLogoPlaceholder())) <= 0 || !logo.commit())

@@ -1,5 +1,6 @@
 #include "uDocumentDialogs.h"
 
+#include "uFBodyInterval.h"
 #include "uFExtraBlocks.h"
 #include "uFNewColumn.h"
 #include "uFPassportBody.h"
@@ -9,6 +10,7 @@
 void RegisterDocumentDialogs() {
   RegisterPropertiesDialog(QStringLiteral("TPassportBody"), &TFPassportBody::Execute);
   RegisterPropertiesDialog(QStringLiteral("TPassportBody.NewColumn"), &TFNewColumn::Execute);
+  RegisterPropertiesDialog(QStringLiteral("TPassportBody.Interval"), &TFBodyInterval::Execute);
   RegisterPropertiesDialog(QStringLiteral("TExtraBlocks"), &TFExtraBlocks::Execute);
   RegisterPropertiesDialog(QStringLiteral("TPrintDocument"), &TfStructure::Execute);
 }

@@ -388,6 +388,9 @@ void TFLCEntry::Add() {
   if (!ChooseSign(FLayer->DataBase(), &name, this)) return;
   const int at = lbSigns->currentRow() + 1;
   if (!FLayer->InsertSignName(at, name)) return;
+  // A layer's first sign fills the layer, as a rock pattern is expected to;
+  // with several signs the user arranges them (or asks for placement).
+  if (FLayer->SignCount() == 1) FLayer->AutoPlace();
   FillList(std::min(at, FLayer->SignCount() - 1));
   Changed();
 }
