@@ -71,10 +71,18 @@ void TPassportBody::SetIntervalLength(double metres) {
 
 bool TPassportBody::SetDepthInterval(double top, double bottom) {
   if (!std::isfinite(top) || !std::isfinite(bottom) || !(bottom > top)) return false;
+  const double oldTop = FStartDepth;
+  const double oldBottom = BottomDepth();
   SetStartDepth(top);
   SetIntervalLength(bottom - top);
   Changed();
+  IntervalChanged(oldTop, oldBottom);
   return true;
+}
+
+void TPassportBody::IntervalChanged(double oldTop, double oldBottom) {
+  if (auto* document = dynamic_cast<TPrintDocument*>(Parent()))
+    document->BodyIntervalChanged(this, oldTop, oldBottom, FStartDepth, BottomDepth());
 }
 
 void TPassportBody::SetDirection(int value) {
@@ -332,8 +340,11 @@ bool TPassportBody::ExecuteMenuCommand(int index) {
                      NotADepthText(text), mbOK);
         return false;
       }
+      const double oldTop = FStartDepth;
+      const double oldBottom = BottomDepth();
       SetStartDepth(depth);
       Changed();
+      IntervalChanged(oldTop, oldBottom);
       Invalidate(this);
       return true;
     }

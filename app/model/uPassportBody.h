@@ -78,6 +78,8 @@ class TPassportBody : public TRootDataObject {
   void ShiftColumnsFrom(double left, double dx, const TPrintObject* except = nullptr);
 
  private:
+  // Tells the document, whose heads may state the interval.
+  void IntervalChanged(double oldTop, double oldBottom);
   double PlannedHeight() const { return FLength * 1000.0 / FVertScale; }
   double MetresOf(double mm) const { return mm * FVertScale / 1000.0; }
 

@@ -394,6 +394,15 @@ void TPrintDocument::BodyScaleChanged(const TPassportBody* body, uint16_t old, u
       head->Invalidate(head);
 }
 
+void TPrintDocument::BodyIntervalChanged(const TPassportBody* body, double oldTop, double oldBottom, double top,
+                                         double bottom) {
+  if (!body || body != MainBody(*this)) return;
+  for (int i = 0; i < Count(); ++i)
+    if (auto* head = dynamic_cast<TPrintHeader*>(GetChild(i));
+        head && head->FollowInterval(oldTop, oldBottom, top, bottom))
+      head->Invalidate(head);
+}
+
 // --- block menus ---
 
 void TPrintDocument::AddBlockMenus(TMenuEntry* menu) {

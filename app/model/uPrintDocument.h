@@ -83,6 +83,9 @@ class TPrintDocument : public TPrintObjectList {
   // body (the first), the heads that name the old scale name the new one, so
   // that a printed sheet never states a scale it is not drawn at.
   void BodyScaleChanged(const TPassportBody* body, uint16_t old, uint16_t now);
+  // The user moved the main body's interval from [oldTop, oldBottom] to
+  // [top, bottom]: the heads' interval values follow it the same way.
+  void BodyIntervalChanged(const TPassportBody* body, double oldTop, double oldBottom, double top, double bottom);
 
   // --- pages ---
   int PagesAcross(const TPageTiling& tiling) const;

@@ -5,10 +5,12 @@
 #include <QJsonObject>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "uComPtr.h"
 #include "uIniFile.h"
 #include "uLanguage.h"
+#include "uNumbers.h"
 #include "uPrintText.h"
 #include "uSettings.h"
 #include "uStorage.h"
@@ -268,6 +270,29 @@ bool TPrintHeader::FollowScale(uint16_t old, uint16_t now) {
   const int i = FParameters.IndexOf(QStringLiteral("SCALE"));
   if (i < 0 || now == 0 || old == now || FParameters.At(i).Value.trimmed() != QString::number(old)) return false;
   FParameters.SetValueAt(i, QString::number(now));
+  SubstituteParameters();
+  SetModified(true);
+  return true;
+}
+
+bool TPrintHeader::FollowInterval(double oldTop, double oldBottom, double top, double bottom) {
+  CollectParameters();
+  bool changed = false;
+  const auto follow = [&](const QString& name, double old, double now) {
+    const int i = FParameters.IndexOf(name);
+    if (i < 0) return;
+    const QString value = FParameters.At(i).Value.trimmed();
+    const double stated = ReadNumber(value.toStdString(), std::numeric_limits<double>::quiet_NaN());
+    const bool namesOld = std::isfinite(stated) && std::abs(stated - old) < 1e-6;
+    if (!value.isEmpty() && !namesOld) return;
+    const QString text = QString::fromStdString(FormatGeneral(now));
+    if (value == text) return;
+    FParameters.SetValueAt(i, text);
+    changed = true;
+  };
+  follow(QStringLiteral("TOP_DEPTH"), oldTop, top);
+  follow(QStringLiteral("BOTTOM_DEPTH"), oldBottom, bottom);
+  if (!changed) return false;
   SubstituteParameters();
   SetModified(true);
   return true;

@@ -61,6 +61,10 @@ class TPrintHeader : public TRootDataObject {
   // The body's scale went from `old` to `now`: a "SCALE" value naming the old
   // scale follows it (one the user wrote otherwise stays); true when it did.
   bool FollowScale(uint16_t old, uint16_t now);
+  // The sheet's interval went from [oldTop, oldBottom] to [top, bottom]:
+  // "TOP_DEPTH" and "BOTTOM_DEPTH" values that are empty or name the old
+  // depths follow it; true when one did.
+  bool FollowInterval(double oldTop, double oldBottom, double top, double bottom);
   // The values dialog on a copy of the parameters (names collected first);
   // on OK the values are taken, shown and the head is modified. False on Cancel.
   bool EditValues();

@@ -293,6 +293,31 @@ TEST_F(ShippedTemplates, EachMakesADocumentThatRoundTripsAndPrintsAsTheReference
   if (!render) GTEST_SKIP() << "pdftoppm (poppler-utils) not installed: pages not compared";
 }
 
+// The well's interval stated in the head follows the sheet's interval as the
+// user sets it, unless the user wrote something else there.
+TEST_F(ShippedTemplates, TheHeadStatesTheIntervalTheSheetIsSetTo) {
+  TPrintDocument document;
+  QString error;
+  ASSERT_TRUE(document.LoadFromFile(TemplateDir() + "well_log.knt", &error)) << error.toStdString();
+  auto* head = dynamic_cast<TPrintHeader*>(document.GetChild(0));
+  auto* body = dynamic_cast<TPassportBody*>(document.GetChild(kBody));
+  ASSERT_TRUE(head && body);
+  const auto stated = [head] {
+    for (int i = 0; i < head->Count(); ++i)
+      if (auto* t = dynamic_cast<TPrintText*>(head->GetChild(i)); t && t->GetText().contains("%TOP_DEPTH%"))
+        return t->PrintedText();
+    return QString();
+  };
+  ASSERT_TRUE(body->SetDepthInterval(1450, 1540));
+  EXPECT_EQ(stated(), QString::fromUtf8("Interval: 1450 – 1540 m"));
+  EXPECT_TRUE(head->GetModified());
+
+  ASSERT_TRUE(head->Parameters().SetValue("BOTTOM_DEPTH", "see remarks"));
+  ASSERT_TRUE(body->SetDepthInterval(1400.5, 1600));
+  EXPECT_EQ(head->Parameters().ValueOf("TOP_DEPTH"), "1400.5");
+  EXPECT_EQ(head->Parameters().ValueOf("BOTTOM_DEPTH"), "see remarks") << "the user's own words stay";
+}
+
 // A file as logging companies write them: depths in feet, gamma ray as GAMN,
 // caliper in millimetres. The log lands at its depth in metres, GR and CALI
 // are filled (CALI in the inches its scale is drawn in), the head's interval
