@@ -44,8 +44,6 @@ class TPassportBody : public TRootDataObject {
   void SetIntervalLength(double metres);
   // Start depth and planned length at once (bottom > top), laid out again.
   bool SetDepthInterval(double top, double bottom);
-  // The depth at the body's bottom edge as laid out.
-  double BottomDepth() const { return FStartDepth + GetHeight() * FVertScale / 1000.0; }
 
   // --- overrides ---
   int GetKind() const override { return kindBody; }

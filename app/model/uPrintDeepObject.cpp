@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "uLanguage.h"
+#include "uNumbers.h"
 
 TPrintDeepObject* TPrintDeepObject::DeepParent() const { return FParent ? FParent->AsDeepObject() : nullptr; }
 
@@ -76,6 +77,8 @@ QString NotADepthText(const QString& typed) {
       TranslateError(QStringLiteral("DepthNotNumber"), QStringLiteral("\"%s\" is not a depth in metres")),
       {typed.trimmed()});
 }
+
+QString DepthText(double depth) { return QString::fromStdString(FormatSignificant(depth, 8)); }
 
 std::pair<double, double> TPrintDeepObject::ClickDepths(double y) const {
   const auto decimetres = [](double depth) { return std::round(depth * 10) / 10; };

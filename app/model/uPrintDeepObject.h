@@ -24,6 +24,9 @@ struct TDepthMapping {
 
 // The message for typed text that is no depth ("\"1450 m\" is not a depth in metres").
 QString NotADepthText(const QString& typed);
+// A depth as fields and messages show it: to eight significant digits, so
+// that a computed 1539.9999999998 reads 1540.
+QString DepthText(double depth);
 
 class TPrintDeepObject : public TPrintObjectList {
  public:

@@ -326,11 +326,10 @@ double TPrintDocument::PageYAt(double depth) const {
 }
 
 QString TPrintDocument::DepthRanges() const {
-  const auto metres = [](double depth) { return QString::fromStdString(FormatSignificant(depth, 8)); };
   QStringList ranges;
   for (const auto& c : FChildren)
     if (const auto* body = dynamic_cast<const TPassportBody*>(c.get()); ShowsDepths(body))
-      ranges << metres(body->TopDepth()) + QStringLiteral(" – ") + metres(body->BottomDepth());
+      ranges << DepthText(body->TopDepth()) + QStringLiteral(" – ") + DepthText(body->BottomDepth());
   return ranges.join(QStringLiteral(", "));
 }
 

@@ -267,8 +267,7 @@ bool TKernoChild::GoToDepth() {
     return false;
   }
   const double shown = document->DepthAt(ViewPageY(0.5));
-  QString text =
-      std::isfinite(shown) ? QString::fromStdString(FormatSignificant(std::round(shown * 10) / 10, 8)) : QString();
+  QString text = std::isfinite(shown) ? DepthText(std::round(shown * 10) / 10) : QString();
   const QString label = SubstituteArgs(
       TranslateGeneral(QStringLiteral("GoToDepthLabel"), QStringLiteral("Depth in metres (the document shows %s m):")),
       {ranges});
@@ -284,7 +283,7 @@ bool TKernoChild::GoToDepth() {
                  SubstituteArgs(TranslateError(QStringLiteral("DepthNotShown"),
                                                QStringLiteral("No body of the document shows the depth %s m; it "
                                                               "shows %s m")),
-                                {QString::fromStdString(FormatSignificant(depth, 8)), ranges}),
+                                {DepthText(depth), ranges}),
                  mbOK);
     return false;
   }

@@ -203,6 +203,18 @@ TEST_F(DocumentDialogs, DepthIntervalDialogSetsTopAndBottomAndSaysWhenDataReachD
   EXPECT_EQ(FUi.Messages[0].Kind, TMsgKind::Information);
   EXPECT_TRUE(FUi.Messages[0].Text.contains("1470")) << FUi.Messages[0].Text.toStdString();
   EXPECT_DOUBLE_EQ(body->BottomDepth(), 1470);
+
+  // The body's own dialog shows the interval and opens this one, taking effect at once.
+  SetProgramDir(QStringLiteral(KERNO_SOURCE_DIR "/resources"));
+  RegisterPropertiesDialog(QStringLiteral("TPassportBody.Interval"),
+                           [](TPrintObject* o) { return static_cast<TPassportBody*>(o)->SetDepthInterval(1000, 1100); });
+  TFPassportBody properties(body);
+  EXPECT_EQ(Find<QLabel>(&properties, "lInterval")->text(), "1450 - 1470 m");
+  Click(&properties, "btnInterval");
+  EXPECT_EQ(Find<QLabel>(&properties, "lInterval")->text(), "1000 - 1100 m");
+  EXPECT_DOUBLE_EQ(body->BottomDepth(), 1100);
+  EXPECT_TRUE(properties.ChangedBody());
+  RegisterPropertiesDialog(QStringLiteral("TPassportBody.Interval"), {});
 }
 
 TEST_F(DocumentDialogs, ExtraBlocksDialogChangesTheStoreOnlyOnOk) {

@@ -22,8 +22,6 @@ QString Word(const char* key, const char* def) {
   return TranslateGeneral(QString::fromLatin1(key), QString::fromLatin1(def));
 }
 
-QString DepthText(double depth) { return QString::fromStdString(FormatSignificant(depth, 8)); }
-
 QLineEdit* Edit(const char* name, double depth, QWidget* parent) {
   auto* edit = new QLineEdit(DepthText(depth), parent);
   edit->setObjectName(QString::fromLatin1(name));

@@ -14,6 +14,8 @@
 #include "uLanguageUi.h"
 #include "uNumbers.h"
 #include "uPassportBody.h"
+#include "uPrintDeepObject.h"
+#include "uPropertiesDialogs.h"
 #include "uSettings.h"
 #include "uUiServices.h"
 
@@ -57,12 +59,18 @@ TFPassportBody::TFPassportBody(TPassportBody* body, QWidget* parent) : QDialog(p
   btnScale = Button("btnScale", Word("Scale", "Scale"), this);
   lScale = new QLabel(ScaleText(body->GetVertScale()), this);
   lScale->setObjectName(QStringLiteral("lScale"));
+  btnInterval = Button("btnInterval", Word("DepthInterval", "Depth interval"), this);
+  lInterval = new QLabel(IntervalText(), this);
+  lInterval->setObjectName(QStringLiteral("lInterval"));
   auto* side = new QVBoxLayout();
   side->addWidget(btnAdd);
   side->addWidget(btnDelete);
   side->addSpacing(12);
   side->addWidget(btnScale);
   side->addWidget(lScale);
+  side->addSpacing(12);
+  side->addWidget(btnInterval);
+  side->addWidget(lInterval);
   side->addStretch();
 
   auto* top = new QHBoxLayout();
@@ -88,6 +96,7 @@ TFPassportBody::TFPassportBody(TPassportBody* body, QWidget* parent) : QDialog(p
   connect(btnAdd, &QPushButton::clicked, this, [this] { btnAddClick(); });
   connect(btnDelete, &QPushButton::clicked, this, [this] { btnDeleteClick(); });
   connect(btnScale, &QPushButton::clicked, this, [this] { btnScaleClick(); });
+  connect(btnInterval, &QPushButton::clicked, this, [this] { btnIntervalClick(); });
   FillList(nullptr);
 }
 
@@ -199,6 +208,19 @@ void TFPassportBody::btnScaleClick() {
   if (scale == 0) return;
   FScale = scale;
   lScale->setText(ScaleText(scale));
+}
+
+QString TFPassportBody::IntervalText() const {
+  return DepthText(FBody->GetStartDepth()) + QStringLiteral(" - ") + DepthText(FBody->BottomDepth()) +
+         QLatin1Char(' ') + Word("MetresShort", "m");
+}
+
+void TFPassportBody::btnIntervalClick() {
+  ApplyPending();
+  if (!RunPropertiesDialog(QStringLiteral("TPassportBody.Interval"), FBody)) return;
+  FChanged = true;
+  lInterval->setText(IntervalText());
+  FBody->Invalidate(FBody);
 }
 
 void TFPassportBody::lColumnsDblClick() {

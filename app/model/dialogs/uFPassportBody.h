@@ -1,7 +1,8 @@
 // The body properties dialog: the body's columns with their kind icons and
 // extents; name, left and right side of the chosen column (applied after a
 // question when the choice moves on or the dialog closes); adding, deleting
-// and editing columns; the body's scale. Column edits take effect at once.
+// and editing columns; the body's scale and depth interval. Column and
+// interval edits take effect at once, the scale on closing.
 #pragma once
 
 #include <QDialog>
@@ -32,6 +33,8 @@ class TFPassportBody : public QDialog {
   void btnAddClick();
   void btnDeleteClick();
   void btnScaleClick();
+  void btnIntervalClick();
+  QString IntervalText() const;
   void lColumnsDblClick();
   TPrintObject* Current() const;
 
@@ -46,7 +49,9 @@ class TFPassportBody : public QDialog {
   QLineEdit* sLeft;
   QLineEdit* sRight;
   QLabel* lScale;
+  QLabel* lInterval;
   QPushButton* btnAdd;
   QPushButton* btnDelete;
   QPushButton* btnScale;
+  QPushButton* btnInterval;
 };

@@ -27,7 +27,8 @@
 
 namespace {
 
-QString DepthText(double depth) { return depth < 0 ? QString() : QString::fromStdString(FormatGeneral(depth)); }
+// A proposed depth; a negative one leaves its field empty.
+QString ProposedDepthText(double depth) { return depth < 0 ? QString() : QString::fromStdString(FormatGeneral(depth)); }
 
 double ParsedOrMinusOne(const QString& text) {
   const double v = ReadNumber(text.trimmed().toStdString(), std::numeric_limits<double>::quiet_NaN());
@@ -39,9 +40,9 @@ double ParsedOrMinusOne(const QString& text) {
 TFAddLCE::TFAddLCE(double from, double to, QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("TFAddLCE"));
   setWindowTitle(TranslateGeneral(QStringLiteral("LCEAdd"), QStringLiteral("Adding boundary")));
-  edFrom = new QLineEdit(DepthText(from), this);
+  edFrom = new QLineEdit(ProposedDepthText(from), this);
   edFrom->setObjectName(QStringLiteral("edFrom"));
-  edTo = new QLineEdit(DepthText(to), this);
+  edTo = new QLineEdit(ProposedDepthText(to), this);
   edTo->setObjectName(QStringLiteral("edTo"));
   auto* form = new QFormLayout;
   form->addRow(TranslateGeneral(QStringLiteral("LCESetBoundary"), QStringLiteral("Enter boundaries")),
