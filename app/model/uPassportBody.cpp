@@ -64,6 +64,7 @@ void TPassportBody::SetStartDepth(double value) {
 
 void TPassportBody::SetIntervalLength(double metres) {
   if (!std::isfinite(metres) || metres < 0) metres = 0;
+  metres = std::min(metres, kMaxIntervalLength);
   if (metres == FLength) return;
   FLength = metres;
   SetModified(true);
@@ -211,7 +212,7 @@ bool TPassportBody::LoadFromQS(ICompoundStream* stream) {
   // Read first, so that laying out the loaded columns does not keep an
   // interval this body had before the load.
   const double length = qsReadDouble(stream, idLength, std::numeric_limits<double>::quiet_NaN());
-  FLength = std::isfinite(length) && length >= 0 ? length : 0;
+  FLength = std::isfinite(length) && length >= 0 ? std::min(length, kMaxIntervalLength) : 0;
   if (!TRootDataObject::LoadFromQS(stream)) return false;
   // A scale of 0 has no mapping: the current one stays.
   FVertScale = ValidScale(qsReadInteger(stream, idVertScale, FVertScale), FVertScale);
@@ -220,7 +221,7 @@ bool TPassportBody::LoadFromQS(ICompoundStream* stream) {
   const double start = qsReadDouble(stream, idStartDepth, FStartDepth);
   if (std::isfinite(start)) FStartDepth = start;
   // An older file planned the interval it was saved with.
-  if (!std::isfinite(length)) FLength = MetresOf(GetHeight());
+  if (!std::isfinite(length)) FLength = std::min(MetresOf(GetHeight()), kMaxIntervalLength);
   SetModified(false);
   return true;
 }

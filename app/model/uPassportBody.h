@@ -9,6 +9,10 @@
 // Scales the body offers (1:S).
 inline constexpr std::array<uint16_t, 10> kBodyScales = {50, 100, 150, 200, 250, 500, 750, 1000, 2000, 5000};
 
+// The longest depth interval a body plans (m): deeper than any well, and
+// short enough that a damaged value cannot make a sheet of endless pages.
+inline constexpr double kMaxIntervalLength = 100000;
+
 // Body layout directions.
 enum TBodyDirection : int { bdVertical = 1, bdHorizontal = 2 };
 

@@ -168,8 +168,9 @@ TEST_F(DocumentDialogs, DepthIntervalDialogSetsTopAndBottomAndSaysWhenDataReachD
   EXPECT_EQ(from->text(), "1000");
   EXPECT_EQ(to->text(), "1020");
 
-  for (const auto& [top, bottom, wrong] : {std::tuple{"1450", "deep", "deep"}, std::tuple{"x", "1500", "x"},
-                                           std::tuple{"1450", "1450", "1450"}, std::tuple{"1450", "1400", "1400"}}) {
+  for (const auto& [top, bottom, wrong] :
+       {std::tuple{"1450", "deep", "deep"}, std::tuple{"x", "1500", "x"}, std::tuple{"1450", "1450", "1450"},
+        std::tuple{"1450", "1400", "1400"}, std::tuple{"0", "1e9", "100000"}}) {
     SCOPED_TRACE(std::string(top) + " " + bottom);
     FUi.Messages.clear();
     from->setText(QString::fromLatin1(top));
@@ -206,8 +207,9 @@ TEST_F(DocumentDialogs, DepthIntervalDialogSetsTopAndBottomAndSaysWhenDataReachD
 
   // The body's own dialog shows the interval and opens this one, taking effect at once.
   SetProgramDir(QStringLiteral(KERNO_SOURCE_DIR "/resources"));
-  RegisterPropertiesDialog(QStringLiteral("TPassportBody.Interval"),
-                           [](TPrintObject* o) { return static_cast<TPassportBody*>(o)->SetDepthInterval(1000, 1100); });
+  RegisterPropertiesDialog(QStringLiteral("TPassportBody.Interval"), [](TPrintObject* o) {
+    return static_cast<TPassportBody*>(o)->SetDepthInterval(1000, 1100);
+  });
   TFPassportBody properties(body);
   EXPECT_EQ(Find<QLabel>(&properties, "lInterval")->text(), "1450 - 1470 m");
   Click(&properties, "btnInterval");

@@ -124,6 +124,14 @@ TEST_F(PassportBody, AFileWithoutAPlannedIntervalPlansTheOneItWasSavedWith) {
   EXPECT_DOUBLE_EQ(body.IntervalLength(), 30) << "150 mm at 1:200";
   EXPECT_DOUBLE_EQ(body.GetHeight(), 150);
   EXPECT_DOUBLE_EQ(body.BottomDepth(), 1030);
+
+  // A damaged value plans no endless sheet.
+  ASSERT_EQ(stream->WriteDouble(22, 1e300), S_OK);
+  ASSERT_TRUE(body.LoadFromQS(stream.Get()));
+  EXPECT_DOUBLE_EQ(body.IntervalLength(), kMaxIntervalLength);
+  ASSERT_EQ(stream->WriteDouble(22, -5), S_OK);
+  ASSERT_TRUE(body.LoadFromQS(stream.Get()));
+  EXPECT_DOUBLE_EQ(body.IntervalLength(), 0);
 }
 
 // The case the kept height is for: a sheet fresh from its template prints

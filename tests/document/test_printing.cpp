@@ -268,7 +268,8 @@ TEST_F(Printing, PdfMarginsComeFromThePrintSettingsAndShrinkThePrintableArea) {
   EXPECT_EQ(TPdfPrintTarget("x.pdf", PrintPaperFromSettings(), PrintOrientationFromSettings(), 600,
                             PrintMarginsFromSettings())
                 .PageSizeMM(),
-            QSize(401, 285)) << "420 - 12 - 6.5 mm across, in whole millimetres";
+            QSize(401, 285))
+      << "420 - 12 - 6.5 mm across, in whole millimetres";
 }
 
 // The printable area starts at the left and top margins: the document's

@@ -73,6 +73,12 @@ void TFBodyInterval::btnOKClick() {
     text = SubstituteArgs(TranslateError(QStringLiteral("TextIntervalOrder"),
                                          QStringLiteral("The bottom depth (%s m) must lie below the top depth (%s m)")),
                           {DepthText(to), DepthText(from)});
+  } else if (to - from > kMaxIntervalLength) {
+    wrong = sTo;
+    text = SubstituteArgs(TranslateError(QStringLiteral("IntervalTooLong"),
+                                         QStringLiteral("An interval of %s m is longer than a sheet can show (at "
+                                                        "most %s m)")),
+                          {DepthText(to - from), DepthText(kMaxIntervalLength)});
   }
   if (wrong) {
     Ui().Message(TMsgKind::Error, windowTitle(), text, mbOK);
