@@ -94,9 +94,12 @@ TLasFillReport FillFromLas(TPrintObject* root, const TLasData& las) {
   uint16_t bodyScale = 0;
   Walk(root, [&](TPrintObject* o) {
     auto* body = dynamic_cast<TPassportBody*>(o);
-    if (!body || FindCurveColumns(body).empty()) return;
-    if (std::isfinite(las.Start)) body->SetStartDepth(las.Start);
-    if (std::isfinite(length) && length > 0) body->SetIntervalLength(length);
+    if (!body || FindCurveColumns(body).empty() || !std::isfinite(las.Start)) return;
+    // Layers or texts above the file's top keep the sheet starting at them.
+    const double placed = body->PlacedContentDepth();
+    const double start = std::isfinite(placed) ? std::min(las.Start, placed) : las.Start;
+    body->SetStartDepth(start);
+    if (std::isfinite(length) && length > 0) body->SetIntervalLength(las.Start + length - start);
     if (bodyScale == 0) bodyScale = body->GetVertScale();
   });
   std::vector<bool> used(las.Curves.size(), false);

@@ -58,8 +58,34 @@ void TPassportBody::SetHorzScale(uint16_t value) {
 
 void TPassportBody::SetStartDepth(double value) {
   if (!std::isfinite(value) || value == FStartDepth) return;
+  const double old = FStartDepth;
   FStartDepth = value;
+  // Curves and tables keep their depths by themselves; layers and texts
+  // stand on the page and are moved, or the logs and the lithology would no
+  // longer agree.
+  for (int i = 0; i < Count(); ++i)
+    if (auto* deep = dynamic_cast<TPrintDeepObject*>(GetChild(i)); deep && deep->PlacesChildrenOnPage())
+      deep->KeepChildDepths(old, value);
   SetModified(true);
+}
+
+double TPassportBody::PlacedContentDepth() const {
+  double top = std::numeric_limits<double>::infinity();
+  for (int i = 0; i < Count(); ++i)
+    if (auto* deep = dynamic_cast<TPrintDeepObject*>(GetChild(i)); deep && deep->PlacesChildrenOnPage())
+      top = std::min(top, deep->ChildrenTop());
+  return std::isfinite(top) ? FStartDepth + (top - FTop) * FVertScale / 1000.0
+                            : std::numeric_limits<double>::quiet_NaN();
+}
+
+QString TPassportBody::StartDepthRefusal(double depth) const {
+  const double placed = PlacedContentDepth();
+  // A thousandth of a millimetre of the sheet: what rounding may leave.
+  if (!std::isfinite(placed) || depth <= placed + FVertScale * 1e-6) return QString();
+  return SubstituteArgs(TranslateError(QStringLiteral("StartBelowContent"),
+                                       QStringLiteral("The columns hold layers or texts from %s m: the sheet "
+                                                      "starts there or above (delete or move them to start at %s m)")),
+                        {DepthText(placed), DepthText(depth)});
 }
 
 void TPassportBody::SetIntervalLength(double metres) {
@@ -339,6 +365,11 @@ bool TPassportBody::ExecuteMenuCommand(int index) {
       if (!std::isfinite(depth)) {
         Ui().Message(TMsgKind::Error, TranslateGeneral(QStringLiteral("StartDepth"), QStringLiteral("Start depth")),
                      NotADepthText(text), mbOK);
+        return false;
+      }
+      if (const QString why = StartDepthRefusal(depth); !why.isEmpty()) {
+        Ui().Message(TMsgKind::Error, TranslateGeneral(QStringLiteral("StartDepth"), QStringLiteral("Start depth")),
+                     why, mbOK);
         return false;
       }
       const double oldTop = FStartDepth;

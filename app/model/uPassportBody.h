@@ -38,7 +38,13 @@ class TPassportBody : public TRootDataObject {
   void SetHorzScale(uint16_t value) override;
   int GetDirection() const override { return FDirection; }
   double GetStartDepth() const override { return FStartDepth; }
+  // Every column's content keeps its depth: layers and texts move on the page.
   void SetStartDepth(double value);
+  // The depth of the highest layer or text of the columns; NaN without any.
+  double PlacedContentDepth() const;
+  // Why the sheet cannot start at `depth` (layers or texts above it would
+  // stand over the blocks above the body); empty when it can.
+  QString StartDepthRefusal(double depth) const;
   // Direction 2 stacks the columns as rows; anything else lays them side by side.
   void SetDirection(int value);
   // The depth (m) the body shows at least from its start depth, whatever its

@@ -3,6 +3,7 @@
 #include <QJsonObject>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "uLanguage.h"
 #include "uNumbers.h"
@@ -90,6 +91,24 @@ void TPrintDeepObject::RescaleChildren(double factor) {
   const double t = FTop;
   for (int i = 0; i < Count(); ++i)
     if (TPrintObject* c = GetChild(i)) RescaleChild(c, factor, t);
+}
+
+void TPrintDeepObject::KeepChildDepths(double oldStart, double newStart) {
+  const double dy = (oldStart - newStart) * 1000.0 / GetVertScale();
+  if (dy == 0 || !std::isfinite(dy)) return;
+  for (int i = 0; i < Count(); ++i)
+    if (TPrintObject* c = GetChild(i)) {
+      c->SetTop(c->Top() + dy);
+      c->ShiftInterval(dy);
+    }
+  SetModified(true);
+}
+
+double TPrintDeepObject::ChildrenTop() const {
+  double top = std::numeric_limits<double>::infinity();
+  for (int i = 0; i < Count(); ++i)
+    if (const TPrintObject* c = GetChild(i)) top = std::min(top, c->Top());
+  return top;
 }
 
 void TPrintDeepObject::RescaleChild(TPrintObject* child, double factor, double t) {

@@ -65,6 +65,14 @@ class TPrintDeepObject : public TPrintObjectList {
 
   // Scales every child's distance from this object's top by `factor`.
   void RescaleChildren(double factor);
+  // Columns whose children stand at page positions (layers, description
+  // texts) rather than at depths the children keep themselves.
+  virtual bool PlacesChildrenOnPage() const { return false; }
+  // The start depth went from `oldStart` to `newStart`: children placed on
+  // the page move so that they keep their depths, as curves and tables do.
+  void KeepChildDepths(double oldStart, double newStart);
+  // The top of the highest child, page mm; +infinity without children.
+  double ChildrenTop() const;
 
   // A scale read from a file: a stored 0 has no mapping and becomes the default.
   static uint16_t ValidScale(int32_t stored, uint16_t def) {

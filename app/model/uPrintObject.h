@@ -110,6 +110,8 @@ class TPrintObject {
   // `factor`; objects holding further page Y positions of their own (a text's
   // annotated interval) move them here the same way: y -> top + factor * (y - top).
   virtual void RescaleInterval(double factor, double top) { (void)factor, (void)top; }
+  // The same moved by `dy` page mm.
+  virtual void ShiftInterval(double dy) { (void)dy; }
   // The object as a list of children, or null: a load and a save ask it of
   // every child, where a dynamic_cast would cost more than the question.
   virtual TPrintObjectList* AsObjectList() { return nullptr; }

@@ -153,6 +153,7 @@ class TPrintStratCol : public TDataObject {
   bool LoadFromStorage(TStorage* storage) override;
   bool SaveToStorage(TStorage* storage) override;
   void ScaleChanged(uint16_t oldScale, uint16_t newScale) override;
+  bool PlacesChildrenOnPage() const override { return true; }
   int GetMenuCommandCount() override { return scCommandCount; }
   void GetMenuCommandCaption(int index, QString* text) override;
   bool ExecuteMenuCommand(int index) override;

@@ -118,6 +118,7 @@ class TPrintDesc : public TDataObject {
   int GetInsertableKind(int index) override { return index == 0 ? kindText : 0; }
   bool InsertNewChildAt(double x0, double y0, double x, double y) override;
   void ScaleChanged(uint16_t oldScale, uint16_t newScale) override;
+  bool PlacesChildrenOnPage() const override { return true; }
   // The column moving (its body placed lower on the page) takes its texts'
   // intervals along with their boxes.
   void SetTop(double value) override;

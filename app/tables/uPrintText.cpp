@@ -189,6 +189,11 @@ void RegisterTextKinds() {
   RegisterKind(kindText, []() -> std::unique_ptr<TPrintObject> { return std::make_unique<TPrintText>(); });
 }
 
+void TPrintText::ShiftInterval(double dy) {
+  IntervalTop += dy;
+  IntervalBottom += dy;
+}
+
 void TPrintText::RescaleInterval(double factor, double top) {
   IntervalTop = top + factor * (IntervalTop - top);
   IntervalBottom = top + factor * (IntervalBottom - top);

@@ -24,6 +24,7 @@ class TPrintText : public TPrintObject {
   void DumpProperties(QJsonObject* json) const override;
   // A depth column rescaling its children moves the bound interval with the box.
   void RescaleInterval(double factor, double top) override;
+  void ShiftInterval(double dy) override;
 
   virtual QString GetText() const { return FText; }
   // Sets both the edited and the printed text.

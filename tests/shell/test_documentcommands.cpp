@@ -247,9 +247,7 @@ TEST_F(DocumentCommands, WhatTheModelWouldShowInADialogGoesToStandardError) {
 // The shipped lithology log: its column dumps its database's size and every
 // layer its depths and sign names.
 TEST_F(DocumentCommands, DumpShowsTheLithologyColumnAndItsLayers) {
-  TKernoRun r = Kerno({"--new", QStringLiteral("lithology_log.knt"), Path("litho.knd")});
-  ASSERT_EQ(r.Status, 0) << r.Err.toStdString();
-  r = Kerno({"--dump", Path("litho.knd")});
+  const TKernoRun r = Kerno({"--dump", QStringLiteral(KERNO_SOURCE_DIR "/resources/samples/sample.knd")});
   ASSERT_EQ(r.Status, 0) << r.Err.toStdString();
   const QJsonObject object = QJsonDocument::fromJson(r.Out).object()["object"].toObject();
   QJsonObject column;
@@ -261,10 +259,11 @@ TEST_F(DocumentCommands, DumpShowsTheLithologyColumnAndItsLayers) {
   EXPECT_EQ(column["unknownSignLayers"].toInt(), 0);
   const QJsonArray layers = column["children"].toArray();
   ASSERT_EQ(layers.size(), column["layerCount"].toInt());
-  const QJsonObject two = layers[7].toObject();
+  ASSERT_GE(layers.size(), 2);
+  const QJsonObject two = layers[1].toObject();
   EXPECT_EQ(two["kindName"].toString(), "LCEntry");
-  EXPECT_DOUBLE_EQ(two["topDepth"].toDouble(), 27);
-  EXPECT_DOUBLE_EQ(two["bottomDepth"].toDouble(), 30);
+  EXPECT_DOUBLE_EQ(two["topDepth"].toDouble(), 1455);
+  EXPECT_DOUBLE_EQ(two["bottomDepth"].toDouble(), 1462);
   EXPECT_EQ(two["signCount"].toInt(), 2);
-  EXPECT_EQ(two["signs"].toArray()[0].toString(), "LSTA");
+  EXPECT_EQ(two["signs"].toArray()[0].toString(), "SLT");
 }

@@ -23,6 +23,7 @@
 #include "uPdfPrintTarget.h"
 #include "uPictureKinds.h"
 #include "uPrintDeepScale.h"
+#include "uPrintDesc.h"
 #include "uPrintDiagramm.h"
 #include "uPrintDiagrammBase.h"
 #include "uPrintDiagrams.h"
@@ -251,22 +252,14 @@ TEST_F(ShippedTemplates, EachMakesADocumentThatRoundTripsAndPrintsAsTheReference
     EXPECT_DOUBLE_EQ(body->Top(), head->GetHeight() + titles->GetHeight());
     ExpectReadableDepthScale(body);
     EXPECT_DOUBLE_EQ(document.DepthAt(body->Top() + 50), 50.0 * body->GetVertScale() / 1000);
-    if (base == QStringLiteral("lithology_log")) {
-      // The example lithology column: layers from the top to the body's depth,
-      // every sign found in the shipped database and laid out.
+    if (base != QStringLiteral("curve_log")) {
+      // An empty lithology column on the shipped database, ready for layers.
       TPrintStratCol* column = nullptr;
       for (int i = 0; i < body->Count() && !column; ++i) column = dynamic_cast<TPrintStratCol*>(body->GetChild(i));
       ASSERT_NE(column, nullptr);
+      ASSERT_NE(column->DataBase(), nullptr);
       EXPECT_GE(column->DataBase()->SignCount(), 60);
-      ASSERT_GE(column->Layers().size(), 10u);
-      EXPECT_EQ(column->UnknownSignLayers(), 0);
-      EXPECT_DOUBLE_EQ(column->Layers().front()->TopDepth(), 0);
-      EXPECT_NEAR(column->Layers().back()->BottomDepth(), body->GetHeight() * body->GetVertScale() / 1000, 1e-9);
-      for (TStratColEntry* layer : column->Layers()) {
-        TStratPlacement item{};
-        ASSERT_EQ(layer->GetPlacement(0, &item), S_OK);
-        EXPECT_GE(item.CountY, 1);
-      }
+      EXPECT_TRUE(column->Layers().empty());
     }
 
     ASSERT_TRUE(document.SaveToFile(Path(base + ".knd"), &error)) << error.toStdString();
@@ -316,6 +309,65 @@ TEST_F(ShippedTemplates, TheHeadStatesTheIntervalTheSheetIsSetTo) {
   ASSERT_TRUE(body->SetDepthInterval(1400.5, 1600));
   EXPECT_EQ(head->Parameters().ValueOf("TOP_DEPTH"), "1400.5");
   EXPECT_EQ(head->Parameters().ValueOf("BOTTOM_DEPTH"), "see remarks") << "the user's own words stay";
+}
+
+// A sheet moved to start higher or lower keeps every column's content at its
+// depth: the lithology and the descriptions (placed on the page) move with
+// the curves (placed by depth), so the logs and the rocks still agree. A top
+// below the first layer or text is refused: they would stand over the head.
+TEST_F(ShippedTemplates, ChangingTheStartDepthKeepsEveryColumnAtItsDepths) {
+  TPrintDocument document;
+  ASSERT_TRUE(document.LoadFromFile(QStringLiteral(KERNO_SOURCE_DIR "/resources/samples/sample.knd")));
+  auto* body = dynamic_cast<TPassportBody*>(document.GetChild(kBody));
+  ASSERT_NE(body, nullptr);
+  TPrintStratCol* lithology = nullptr;
+  std::vector<TPrintDesc*> descs;
+  for (int i = 0; i < body->Count(); ++i) {
+    if (auto* c = dynamic_cast<TPrintStratCol*>(body->GetChild(i))) lithology = c;
+    if (auto* d = dynamic_cast<TPrintDesc*>(body->GetChild(i))) descs.push_back(d);
+  }
+  ASSERT_TRUE(lithology && !descs.empty());
+  const auto depths = [&] {
+    std::vector<double> all;
+    for (TStratColEntry* layer : lithology->Layers()) all.insert(all.end(), {layer->TopDepth(), layer->BottomDepth()});
+    for (TPrintDesc* d : descs)
+      for (TPrintText* t : d->Texts())
+        all.insert(all.end(),
+                   {d->PageToDepth(t->Top()), d->PageToDepth(t->IntervalTop), d->PageToDepth(t->IntervalBottom)});
+    for (TPrintDiagramm* c : FindDocumentCurves(&document)) all.push_back(c->StartDepth());
+    return all;
+  };
+  const std::vector<double> before = depths();
+  const double first = lithology->Layers().front()->TopDepth();
+  EXPECT_DOUBLE_EQ(body->PlacedContentDepth(), first);
+
+  body->SetStartDepth(body->GetStartDepth() - 10);
+  body->Changed();
+  const std::vector<double> after = depths();
+  ASSERT_EQ(after.size(), before.size());
+  for (size_t i = 0; i < before.size(); ++i) EXPECT_NEAR(after[i], before[i], 1e-9) << i;
+  EXPECT_DOUBLE_EQ(body->PlacedContentDepth(), first);
+
+  EXPECT_TRUE(body->StartDepthRefusal(first).isEmpty());
+  const QString why = body->StartDepthRefusal(first + 5);
+  EXPECT_TRUE(why.contains(DepthText(first))) << why.toStdString();
+  // The body's commands refuse it too, without an undo step.
+  FUi.TextAnswers = {DepthText(first + 5)};
+  const double start = body->GetStartDepth();
+  EXPECT_FALSE(body->ExecuteMenuCommand(bcStartDepth));
+  EXPECT_EQ(body->GetStartDepth(), start);
+  ASSERT_FALSE(FUi.Messages.empty());
+  EXPECT_EQ(FUi.Messages.back().Text, why);
+
+  // A LAS file starting below the first layer fills the curves at their
+  // depths; the sheet keeps starting at the layer.
+  TLasData las;
+  las.Start = first + 20;
+  las.Step = 0.5;
+  las.Curves.push_back({"GR", "GAPI", {50, 60, 70}});
+  FillFromLas(&document, las);
+  EXPECT_DOUBLE_EQ(body->GetStartDepth(), first);
+  EXPECT_NEAR(lithology->Layers().front()->TopDepth(), first, 1e-9);
 }
 
 // A file as logging companies write them: depths in feet, gamma ray as GAMN,
@@ -525,7 +577,8 @@ TEST_F(ShippedTemplates, TheHeadFollowsTheMainBodysScale) {
 // On screen the lithology column's signs come from images of their blocks; the column
 // must look as the signs' metafiles played one by one draw it (recorded as vectors in a
 // picture, then played onto the same kind of image), at two zooms. Only the column is
-// compared: text replayed from a picture may sit a pixel apart.
+// compared: text replayed from a picture may sit a pixel apart. The layers are a
+// clastic and carbonate section of the shipped database's signs.
 TEST_F(ShippedTemplates, LithologyColumnOnScreenLooksAsItsVectorDrawing) {
   TPrintDocument document;
   ASSERT_TRUE(document.LoadFromFile(TemplateDir() + QStringLiteral("lithology_log.knt")));
@@ -534,6 +587,15 @@ TEST_F(ShippedTemplates, LithologyColumnOnScreenLooksAsItsVectorDrawing) {
     if (auto* list = dynamic_cast<TPrintObjectList*>(document.GetChild(i)))
       for (int k = 0; k < list->Count() && !column; ++k) column = dynamic_cast<TPrintStratCol*>(list->GetChild(k));
   ASSERT_NE(column, nullptr);
+  const struct {
+    double Top, Bottom;
+    QStringList Signs;
+  } layers[] = {{0, 3, {"LOAM"}},   {3, 7.5, {"CLY"}}, {7.5, 12, {"SSTF"}}, {12, 14, {"SLT"}},
+                {14, 15, {"COAL"}}, {15, 21, {"ARG"}}, {21, 27, {"LST"}},   {27, 30, {"LSTA", "CLY"}},
+                {30, 36, {"DOL"}},  {36, 38, {"ANH"}}, {38, 42, {"SSTM"}},  {42, 45, {"CGL"}}};
+  for (const auto& l : layers) ASSERT_NE(column->AddLayer(l.Top, l.Bottom, l.Signs), nullptr) << l.Top;
+  EXPECT_EQ(column->UnknownSignLayers(), 0) << "every sign is in the shipped database";
+  column->AutoPlaceAll();
   for (float zoom : {1.0f, 1.7f}) {
     const QSize size(static_cast<int>(210 * 96 / 25.4 * zoom), static_cast<int>(297 * 96 / 25.4 * zoom));
     QRect area;

@@ -78,35 +78,19 @@ struct TTrackRecipe {
   std::vector<TCurveRecipe> Curves;
 };
 
-// A layer of an example lithology column: depths in metres and rock codes of default.lsd.
-struct TLayerRecipe {
-  double Top;
-  double Bottom;
-  std::vector<const char*> Signs;
-};
-
 struct TBodyRecipe {
   const char* Section;
   TText Name;
   uint16_t Scale;
   double Metres;     // the depth the body covers: its height is Metres * 1000 / Scale mm
-  double ScaleLeft;  // mm from the body's left edge; the framed room before it awaits other columns
+  double ScaleLeft;  // mm from the body's left edge
   std::vector<TRulerRecipe> Rulers;
   double ScaleWidth = kScaleWidth;
   TColumnsRecipe Columns = {};
   std::vector<TTrackRecipe> Tracks = {};
-  // A lithology column right of the depth scale, with these layers (none: no column).
-  std::vector<TLayerRecipe> Layers = {};
 };
 
 constexpr double kLithologyWidth = 30;  // mm
-
-// A few layers of a clastic and carbonate section, so a geologist sees how the column works.
-const std::vector<TLayerRecipe> kExampleLayers = {
-    {0, 3, {"LOAM"}},   {3, 7.5, {"CLY"}}, {7.5, 12, {"SSTF"}}, {12, 14, {"SLT"}},
-    {14, 15, {"COAL"}}, {15, 21, {"ARG"}}, {21, 27, {"LST"}},   {27, 30, {"LSTA", "CLY"}},
-    {30, 36, {"DOL"}},  {36, 38, {"ANH"}}, {38, 42, {"SSTM"}},  {42, 45, {"CGL"}},
-};
 
 constexpr double kCoreColumnWidths[] = {12, 12, 14};  // From, To, recovery
 const TText kCoreName = {"Core", "Керн"};
@@ -193,17 +177,17 @@ const std::vector<TTemplateRecipe>& Recipes() {
        {"Lithology log 1:100", "Литологическая колонка 1:100"},
        {"The lithological description of a drilled or cored interval: a head with the field, area, described "
         "interval, core recovery and the geologist, and a body at 1:100 for 45 m of depth with a depth scale at "
-        "its left edge (marks every 0.5 m, labels every 5 m), a lithology column to its right with example layers "
-        "to replace, then a depth table of core intervals and the description column. Blocks to add: a core "
-        "interval at 1:50 and a head for the conclusions and remarks.",
+        "its left edge (marks every 0.5 m, labels every 5 m), a lithology column on the shipped sign database "
+        "to its right, then a depth table of core intervals and the description column, all empty and ready to "
+        "fill. Blocks to add: a core interval at 1:50 and a head for the conclusions and remarks.",
         "Литологическое описание пробуренного или керного интервала: заголовок с месторождением, площадью, "
         "интервалом описания, выносом керна и геологом и тело в масштабе 1:100 на 45 м глубины со шкалой глубин у "
-        "левого края (штрихи через 0,5 м, подписи через 5 м), колонкой литологии справа от неё с примерами слоёв "
-        "для замены, затем таблицей интервалов керна и колонкой описаний. Добавляемые блоки: керновый интервал "
-        "1:50 и заголовок для заключения и примечаний."},
+        "левого края (штрихи через 0,5 м, подписи через 5 м), колонкой литологии на поставляемой базе знаков "
+        "справа от неё, затем таблицей интервалов керна и колонкой описаний, все пустые и готовые к заполнению. "
+        "Добавляемые блоки: керновый интервал 1:50 и заголовок для заключения и примечаний."},
        {"Head", {"Head", "Заголовок"}, {"lithology_log.hdr", "lithology_log_ru.hdr"}},
        {"Columns", {"Columns", "Колонки"}, {"lithology_log_columns.hdr", "lithology_log_columns_ru.hdr"}},
-       {"Body", {"Lithology", "Литология"}, 100, 45, 0, kHalfMetres, kScaleWidth, {60, 98, 190}, {}, kExampleLayers},
+       {"Body", {"Lithology", "Литология"}, 100, 45, 0, kHalfMetres, kScaleWidth, {60, 98, 190, 0, true}},
        {"Core", {"Core interval 1:50", "Керновый интервал 1:50"}, 50, 10, 0, kDecimetres},
        kRemarks},
       {"curve_log.knt",
@@ -305,7 +289,7 @@ bool WriteBody(TIniFile* ini, const TBodyRecipe& recipe) {
   }
   body.AddChild(std::move(scale));
   names.push_back({"", ""});
-  if (recipe.Columns.Lithology || !recipe.Layers.empty()) {
+  if (recipe.Columns.Lithology) {
     auto made = std::make_unique<TPrintStratCol>();
     TPrintStratCol* column = made.get();
     body.AddChild(std::move(made));
@@ -316,11 +300,6 @@ bool WriteBody(TIniFile* ini, const TBodyRecipe& recipe) {
     column->SetBoundsRect({left, 0, right, height});
     // From the program folder's "lsd"; the template names it by file name only.
     if (!column->LoadDataBase(QStringLiteral("default.lsd"))) return false;
-    for (const TLayerRecipe& layer : recipe.Layers) {
-      QStringList signs;
-      for (const char* sign : layer.Signs) signs << Text(sign);
-      if (!column->AddLayer(layer.Top, layer.Bottom, signs)) return false;
-    }
     names.push_back(kLithologyName);
   }
   if (recipe.Columns.CoreLeft > 0) {

@@ -73,6 +73,9 @@ void TFBodyInterval::btnOKClick() {
     text = SubstituteArgs(TranslateError(QStringLiteral("TextIntervalOrder"),
                                          QStringLiteral("The bottom depth (%s m) must lie below the top depth (%s m)")),
                           {DepthText(to), DepthText(from)});
+  } else if (const QString why = FBody->StartDepthRefusal(from); !why.isEmpty()) {
+    wrong = sFrom;
+    text = why;
   } else if (to - from > kMaxIntervalLength) {
     wrong = sTo;
     text = SubstituteArgs(TranslateError(QStringLiteral("IntervalTooLong"),
