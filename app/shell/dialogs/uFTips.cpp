@@ -42,6 +42,9 @@ QStringList TipTexts() {
                                "the column to paste beside, or the body.")),
       Translate(QStringLiteral("TIPS"), QStringLiteral("Tip10"),
                 QStringLiteral("Ctrl+G (View > Go to depth) scrolls a long log straight to the depth you type.")),
+      Translate(QStringLiteral("TIPS"), QStringLiteral("Tip11"),
+                QStringLiteral("Set a new sheet's interval with the body's Depth interval command before importing "
+                               "data at the well's depths.")),
   };
 }
 
