@@ -106,6 +106,13 @@ int TPrintDiagrams::GetInsertableKind(int index) {
   return index >= 0 && index < static_cast<int>(std::size(kInsertableKinds)) ? kInsertableKinds[index] : 0;
 }
 
+double TPrintDiagrams::DataTopDepth() const {
+  double top = std::numeric_limits<double>::quiet_NaN();
+  for (const TPrintDiagramm* c : Curves())
+    if (c->SampleCount() > 0 && (std::isnan(top) || c->StartDepth() < top)) top = c->StartDepth();
+  return top;
+}
+
 std::vector<TPrintDiagramm*> TPrintDiagrams::Curves() const {
   std::vector<TPrintDiagramm*> result;
   for (int i = 0; i < Count(); ++i)

@@ -74,6 +74,8 @@ class TPrintDiagrams : public TDataObject {
 
   // The curve plots among the children, in list order.
   std::vector<TPrintDiagramm*> Curves() const;
+  // The shallowest start of a curve with samples.
+  double DataTopDepth() const override;
   // The first curve plot or histogram whose name equals `name` without regard to case.
   TPrintDiagrammBase* FindCurve(const QString& name) const;
 

@@ -78,6 +78,22 @@ double TPassportBody::PlacedContentDepth() const {
                             : std::numeric_limits<double>::quiet_NaN();
 }
 
+double TPassportBody::DataTopDepth() const {
+  double top = std::numeric_limits<double>::quiet_NaN();
+  for (int i = 0; i < Count(); ++i)
+    if (auto* deep = dynamic_cast<TPrintDeepObject*>(GetChild(i))) {
+      const double t = deep->DataTopDepth();
+      if (std::isfinite(t) && (std::isnan(top) || t < top)) top = t;
+    }
+  return top;
+}
+
+double TPassportBody::DataBelowPlan(double dataTopBefore) const {
+  const double top = DataTopDepth();
+  const bool below = FLength > 0 && std::isfinite(top) && top >= FStartDepth + FLength - 1e-9;
+  return std::isnan(dataTopBefore) && below ? top : std::numeric_limits<double>::quiet_NaN();
+}
+
 QString TPassportBody::StartDepthRefusal(double depth) const {
   const double placed = PlacedContentDepth();
   // A thousandth of a millimetre of the sheet: what rounding may leave.

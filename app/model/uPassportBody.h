@@ -42,6 +42,13 @@ class TPassportBody : public TRootDataObject {
   void SetStartDepth(double value);
   // The depth of the highest layer or text of the columns; NaN without any.
   double PlacedContentDepth() const;
+  // The shallowest depth any column holds data at; NaN when none holds any.
+  double DataTopDepth() const override;
+  // After an edit: the depth data newly put into this body begin at, when
+  // they all lie at or below the bottom of its planned interval (the sheet
+  // would print empty pages down to them) and the body held none before
+  // (`dataTopBefore` NaN); NaN otherwise.
+  double DataBelowPlan(double dataTopBefore) const;
   // Why the sheet cannot start at `depth` (layers or texts above it would
   // stand over the blocks above the body); empty when it can.
   QString StartDepthRefusal(double depth) const;

@@ -111,6 +111,11 @@ double TPrintDeepObject::ChildrenTop() const {
   return top;
 }
 
+double TPrintDeepObject::DataTopDepth() const {
+  const double top = PlacesChildrenOnPage() ? ChildrenTop() : std::numeric_limits<double>::infinity();
+  return std::isfinite(top) ? PageToDepth(top) : std::numeric_limits<double>::quiet_NaN();
+}
+
 void TPrintDeepObject::RescaleChild(TPrintObject* child, double factor, double t) {
   const double oldTop = child->Top();
   const double oldBottom = oldTop + child->GetHeight();

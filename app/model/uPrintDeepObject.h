@@ -73,6 +73,9 @@ class TPrintDeepObject : public TPrintObjectList {
   void KeepChildDepths(double oldStart, double newStart);
   // The top of the highest child, page mm; +infinity without children.
   double ChildrenTop() const;
+  // The shallowest depth the column holds data at; NaN when it holds none.
+  // Columns that place children on the page answer with their highest child.
+  virtual double DataTopDepth() const;
 
   // A scale read from a file: a stored 0 has no mapping and becomes the default.
   static uint16_t ValidScale(int32_t stored, uint16_t def) {

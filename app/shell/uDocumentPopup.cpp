@@ -58,7 +58,7 @@ void AddDataCommands(QMenu* menu, TKernoChild* child, TDataObject* data) {
   if (auto* root = dynamic_cast<TRootDataObject*>(data)) {
     // A block's commands bracket themselves for undo.
     FillMenu(menu, root->MenuItem(), [child, root](uint32_t tag) {
-      root->VerbExecute(tag);
+      child->RunBlockCommand([&] { return root->VerbExecute(tag); });
       child->Refresh();
       emit child->CommandsChanged();
     });

@@ -15,6 +15,7 @@
 #include "uPrintDeepObject.h"
 #include "uPrintDocument.h"
 #include "uScreenRuller.h"
+#include "uSheetAtData.h"
 #include "uUiServices.h"
 
 namespace {
@@ -206,10 +207,22 @@ void TKernoChild::UndoCancel() {
 
 bool TKernoChild::RunEdit(const std::function<bool()>& edit) {
   const bool pushed = FUndo.Push(FDocument.get());
+  const TBodyDataTops before = BodyDataTops(*FDocument);
   ++FEditDepth;
   const bool changed = edit();
+  // Inside the same undo step; nested edits leave it to the outermost.
+  if (changed && FEditDepth == 1) OfferSheetsAtData(FDocument.get(), before);
   --FEditDepth;
   if (!changed && pushed) FUndo.DropLast();
+  FArea->Repaint();
+  emit CommandsChanged();
+  return changed;
+}
+
+bool TKernoChild::RunBlockCommand(const std::function<bool()>& command) {
+  const TBodyDataTops before = BodyDataTops(*FDocument);
+  const bool changed = command();
+  if (changed) OfferSheetsAtData(FDocument.get(), before);
   FArea->Repaint();
   emit CommandsChanged();
   return changed;

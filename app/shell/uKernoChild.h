@@ -70,6 +70,10 @@ class TKernoChild : public QMdiSubWindow {
   // Runs `edit` between a snapshot and its drop when `edit` returns false;
   // repaints and reports the new command states. Returns what `edit` returned.
   bool RunEdit(const std::function<bool()>& edit);
+  // A block's menu command (it brackets itself for undo); afterwards, as after
+  // every edit, a sheet whose new data lie below its interval is offered to
+  // move there.
+  bool RunBlockCommand(const std::function<bool()>& command);
   bool UndoLast();
   // Takes back the last undo (until the next edit).
   bool RedoLast();

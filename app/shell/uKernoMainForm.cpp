@@ -565,7 +565,7 @@ void TkrKernoMainForm::RebuildBlockMenus() {
     const uint32_t blockTag = entry.Tag;
     FillMenu(menu, entry, [this, target, blockTag](uint32_t tag) {
       if (!target) return;
-      target->Document()->ExecuteBlockCommand(blockTag, tag);
+      target->RunBlockCommand([&] { return target->Document()->ExecuteBlockCommand(blockTag, tag); });
       target->Refresh();
       UpdateCommands();
     });

@@ -43,6 +43,13 @@ TPrintDeepTable::TPrintDeepTable() {
   FFlags |= pfInsert;
 }
 
+double TPrintDeepTable::DataTopDepth() const {
+  double top = std::numeric_limits<double>::quiet_NaN();
+  for (const auto& i : FIntervals)
+    if (i && std::isfinite(i->Top) && (std::isnan(top) || i->Top < top)) top = i->Top;
+  return top;
+}
+
 void TPrintDeepTable::RebuildIntervals() {
   FIntervals.clear();
   FIntervals.reserve(static_cast<size_t>(FTable.RowCount()));

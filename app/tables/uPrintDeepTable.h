@@ -56,6 +56,8 @@ class TPrintDeepTable : public TDataObject {
   void Changed() override;
   void Assign(TPrintObject* source) override;
   void ContentChanged() override { RebuildIntervals(); }
+  // The shallowest top of its rows' intervals.
+  double DataTopDepth() const override;
   void ClearData() override;
   std::unique_ptr<TPrintObject> CreateChild(int kind) override;
   int GetInsertableKind(int index) override;

@@ -32,6 +32,7 @@
 #include "uPrintStratCol.h"
 #include "uPrintText.h"
 #include "uScratchEnvTest.h"
+#include "uSheetAtData.h"
 #include "uStratColEntry.h"
 #include "uTableKinds.h"
 #include "uTemplateInfo.h"
@@ -368,6 +369,35 @@ TEST_F(ShippedTemplates, ChangingTheStartDepthKeepsEveryColumnAtItsDepths) {
   FillFromLas(&document, las);
   EXPECT_DOUBLE_EQ(body->GetStartDepth(), first);
   EXPECT_NEAR(lithology->Layers().front()->TopDepth(), first, 1e-9);
+}
+
+// Curves added at the well's depths into the curve log fresh from its
+// template (0-230 m) lie below its plan: the user is asked, and Yes starts
+// the sheet at the first curve. Data inside the plan ask nothing.
+TEST_F(ShippedTemplates, CurvesBelowAFreshCurveLogOfferToStartTheSheetAtThem) {
+  for (const double start : {1450.0, 12.5}) {
+    SCOPED_TRACE(start);
+    TPrintDocument document;
+    ASSERT_TRUE(document.LoadFromFile(TemplateDir() + "curve_log.knt"));
+    auto* body = dynamic_cast<TPassportBody*>(document.GetChild(kBody));
+    ASSERT_NE(body, nullptr);
+    const TBodyDataTops before = BodyDataTops(document);
+    ASSERT_EQ(before.size(), 1u);
+    EXPECT_TRUE(std::isnan(before[0].second)) << "the template's curves are empty";
+    std::vector<TPrintDiagramm*> curves = FindDocumentCurves(&document);
+    ASSERT_GE(curves.size(), 2u);
+    ASSERT_TRUE(curves[0]->SetSamples(start + 3, 0.5, {1, 2, 3}));
+    ASSERT_TRUE(curves[1]->SetSamples(start, 0.5, {4, 5}));
+    body->Changed();
+    EXPECT_DOUBLE_EQ(body->DataTopDepth(), start) << "the shallowest curve";
+    FUi.Messages.clear();
+    FUi.MessageAnswers = {TMsgResult::Yes};
+    const bool moved = OfferSheetsAtData(&document, before);
+    EXPECT_EQ(moved, start > 230);
+    EXPECT_EQ(FUi.Messages.size(), start > 230 ? 1u : 0u);
+    EXPECT_DOUBLE_EQ(body->GetStartDepth(), start > 230 ? start : 0);
+    EXPECT_DOUBLE_EQ(body->IntervalLength(), 230);
+  }
 }
 
 // A file as logging companies write them: depths in feet, gamma ray as GAMN,

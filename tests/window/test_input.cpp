@@ -18,6 +18,7 @@
 #include "uDrawContext.h"
 #include "uFixedRuller.h"
 #include "uNumbers.h"
+#include "uPrintDeepTable.h"
 #include "uPrinting.h"
 #include "uPropertiesDialogs.h"
 #include "uScreenRuller.h"
@@ -554,4 +555,54 @@ TEST_F(Input, WithoutAPrinterPrintingWritesAPdfFile) {
   EXPECT_TRUE(FUi.FileDialogs[0].Filter.contains(QStringLiteral("*.pdf")));
   EXPECT_TRUE(Bytes(Path(QStringLiteral("out.pdf"))).startsWith("%PDF"));
   EXPECT_TRUE(FUi.Messages.empty());
+}
+
+// Data put into a fresh sheet at the well's depths, below its planned
+// interval, would print empty pages down to them: the window offers to start
+// the sheet there, inside the same undo step. A sheet that held data is never asked about.
+TEST_F(Input, DataBelowAFreshSheetOffersToStartTheSheetAtThem) {
+  TPassportBody* body = Body();
+  ASSERT_DOUBLE_EQ(body->GetStartDepth(), 0);
+  ASSERT_DOUBLE_EQ(body->IntervalLength(), 60);  // 300 mm at 1:200
+  const auto addCore = [&](double top, double bottom) {
+    return FChild->RunEdit([&] {
+      auto table = std::make_unique<TPrintDeepTable>();
+      table->SetBoundsRect({130, body->Top(), 160, body->Top() + 10});
+      table->Table().SetColCount(2);
+      table->Table().SetRowCount(1);
+      table->Table().SetCell(0, 0, DepthText(top));
+      table->Table().SetCell(1, 0, DepthText(bottom));
+      table->RebuildIntervals();
+      body->AddChild(std::move(table));
+      body->Changed();
+      return true;
+    });
+  };
+  FUi.MessageAnswers = {TMsgResult::Yes};
+  ASSERT_TRUE(addCore(1450, 1460));
+  ASSERT_EQ(FUi.Messages.size(), 1u);
+  EXPECT_EQ(FUi.Messages[0].Kind, TMsgKind::Question);
+  EXPECT_TRUE(FUi.Messages[0].Text.contains("1450")) << FUi.Messages[0].Text.toStdString();
+  EXPECT_DOUBLE_EQ(body->GetStartDepth(), 1450);
+  EXPECT_DOUBLE_EQ(body->BottomDepth(), 1510) << "the planned 60 m from the data";
+  EXPECT_DOUBLE_EQ(body->DataTopDepth(), 1450);
+
+  // Another core run: the sheet held data, nothing is asked.
+  ASSERT_TRUE(addCore(1600, 1610));
+  EXPECT_EQ(FUi.Messages.size(), 1u);
+
+  // One undo step took the table and the move: the first undo keeps the
+  // second run out, the next one brings the empty sheet back at 0 m.
+  ASSERT_TRUE(FChild->UndoLast());
+  ASSERT_TRUE(FChild->UndoLast());
+  body = Body();
+  EXPECT_DOUBLE_EQ(body->GetStartDepth(), 0);
+  EXPECT_TRUE(std::isnan(body->DataTopDepth()));
+
+  // No keeps the sheet where it was.
+  FUi.MessageAnswers = {TMsgResult::No};
+  ASSERT_TRUE(addCore(1450, 1460));
+  EXPECT_EQ(FUi.Messages.size(), 2u);
+  EXPECT_DOUBLE_EQ(body->GetStartDepth(), 0);
+  EXPECT_DOUBLE_EQ(body->BottomDepth(), 1460);
 }

@@ -43,8 +43,8 @@ QStringList TipTexts() {
       Translate(QStringLiteral("TIPS"), QStringLiteral("Tip10"),
                 QStringLiteral("Ctrl+G (View > Go to depth) scrolls a long log straight to the depth you type.")),
       Translate(QStringLiteral("TIPS"), QStringLiteral("Tip11"),
-                QStringLiteral("Set a new sheet's interval with the body's Depth interval command before importing "
-                               "data at the well's depths.")),
+                QStringLiteral("The body's Depth interval command sets the depths a sheet shows; data imported "
+                               "below a new sheet's interval make Kerno offer to start the sheet at them.")),
   };
 }
 
