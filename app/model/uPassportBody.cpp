@@ -69,24 +69,20 @@ void TPassportBody::SetStartDepth(double value) {
   SetModified(true);
 }
 
-double TPassportBody::PlacedContentDepth() const {
-  double top = std::numeric_limits<double>::infinity();
-  for (int i = 0; i < Count(); ++i)
-    if (auto* deep = dynamic_cast<TPrintDeepObject*>(GetChild(i)); deep && deep->PlacesChildrenOnPage())
-      top = std::min(top, deep->ChildrenTop());
-  return std::isfinite(top) ? FStartDepth + (top - FTop) * FVertScale / 1000.0
-                            : std::numeric_limits<double>::quiet_NaN();
-}
-
-double TPassportBody::DataTopDepth() const {
+double TPassportBody::ShallowestData(bool placedOnly) const {
   double top = std::numeric_limits<double>::quiet_NaN();
   for (int i = 0; i < Count(); ++i)
-    if (auto* deep = dynamic_cast<TPrintDeepObject*>(GetChild(i))) {
+    if (auto* deep = dynamic_cast<TPrintDeepObject*>(GetChild(i));
+        deep && (!placedOnly || deep->PlacesChildrenOnPage())) {
       const double t = deep->DataTopDepth();
       if (std::isfinite(t) && (std::isnan(top) || t < top)) top = t;
     }
   return top;
 }
+
+double TPassportBody::PlacedContentDepth() const { return ShallowestData(true); }
+
+double TPassportBody::DataTopDepth() const { return ShallowestData(false); }
 
 double TPassportBody::DataBelowPlan(double dataTopBefore) const {
   const double top = DataTopDepth();

@@ -93,6 +93,9 @@ class TPassportBody : public TRootDataObject {
   void ShiftColumnsFrom(double left, double dx, const TPrintObject* except = nullptr);
 
  private:
+  // The shallowest data top of the columns (only those placing their
+  // children on the page when `placedOnly`); NaN when none holds data.
+  double ShallowestData(bool placedOnly) const;
   // Tells the document, whose heads may state the interval.
   void IntervalChanged(double oldTop, double oldBottom);
   double PlannedHeight() const { return FLength * 1000.0 / FVertScale; }
