@@ -11,7 +11,7 @@
 
 #include "uDialogButtons.h"
 #include "uLanguage.h"
-#include "uNumbers.h"
+#include "uNumberFields.h"
 #include "uPassportBody.h"
 #include "uPrintDeepObject.h"
 #include "uUiServices.h"
@@ -26,10 +26,6 @@ QLineEdit* Edit(const char* name, double depth, QWidget* parent) {
   auto* edit = new QLineEdit(DepthText(depth), parent);
   edit->setObjectName(QString::fromLatin1(name));
   return edit;
-}
-
-double Parse(const QLineEdit* edit) {
-  return ReadNumber(edit->text().trimmed().toStdString(), std::numeric_limits<double>::quiet_NaN());
 }
 
 }  // namespace
@@ -58,8 +54,8 @@ TFBodyInterval::TFBodyInterval(TPassportBody* body, QWidget* parent) : QDialog(p
 }
 
 void TFBodyInterval::btnOKClick() {
-  const double from = Parse(sFrom);
-  const double to = Parse(sTo);
+  const double from = FieldNumber(sFrom->text(), std::numeric_limits<double>::quiet_NaN());
+  const double to = FieldNumber(sTo->text(), std::numeric_limits<double>::quiet_NaN());
   QLineEdit* wrong = nullptr;
   QString text;
   if (!std::isfinite(from)) {
