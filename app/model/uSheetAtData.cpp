@@ -29,7 +29,7 @@ bool OfferSheetsAtData(TPrintDocument* document, const TBodyDataTops& before) {
     const double length = body->IntervalLength();
     const QString question = SubstituteArgs(
         TranslateGeneral(QStringLiteral("DataBelowSheet"),
-                         QStringLiteral("The data of \"%s\" begin at %s m, below the sheet's interval %s - %s m: "
+                         QStringLiteral("The data of \"%s\" begin at %s m, below the sheet's interval %s – %s m: "
                                         "the pages down to them would stay empty. Start the sheet at %s m? "
                                         "Everything keeps its depth.")),
         {body->Caption(), DepthText(data), DepthText(body->GetStartDepth()), DepthText(body->GetStartDepth() + length),

@@ -211,9 +211,9 @@ TEST_F(DocumentDialogs, DepthIntervalDialogSetsTopAndBottomAndSaysWhenDataReachD
     return static_cast<TPassportBody*>(o)->SetDepthInterval(1000, 1100);
   });
   TFPassportBody properties(body);
-  EXPECT_EQ(Find<QLabel>(&properties, "lInterval")->text(), "1450 - 1470 m");
+  EXPECT_EQ(Find<QLabel>(&properties, "lInterval")->text(), "1450 – 1470 m");
   Click(&properties, "btnInterval");
-  EXPECT_EQ(Find<QLabel>(&properties, "lInterval")->text(), "1000 - 1100 m");
+  EXPECT_EQ(Find<QLabel>(&properties, "lInterval")->text(), "1000 – 1100 m");
   EXPECT_DOUBLE_EQ(body->BottomDepth(), 1100);
   EXPECT_TRUE(properties.ChangedBody());
   RegisterPropertiesDialog(QStringLiteral("TPassportBody.Interval"), {});

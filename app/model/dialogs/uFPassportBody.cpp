@@ -211,7 +211,7 @@ void TFPassportBody::btnScaleClick() {
 }
 
 QString TFPassportBody::IntervalText() const {
-  return DepthText(FBody->GetStartDepth()) + QStringLiteral(" - ") + DepthText(FBody->BottomDepth()) +
+  return DepthText(FBody->GetStartDepth()) + QStringLiteral(" – ") + DepthText(FBody->BottomDepth()) +
          QLatin1Char(' ') + Word("MetresShort", "m");
 }
 
