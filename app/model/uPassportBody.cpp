@@ -110,16 +110,16 @@ void TPassportBody::SetIntervalLength(double metres) {
 
 bool TPassportBody::SetDepthInterval(double top, double bottom) {
   if (!std::isfinite(top) || !std::isfinite(bottom) || !(bottom > top)) return false;
-  const double oldTop = FStartDepth;
-  const double oldBottom = BottomDepth();
-  SetStartDepth(top);
-  SetIntervalLength(bottom - top);
-  Changed();
-  IntervalChanged(oldTop, oldBottom);
+  MoveInterval(top, bottom - top);
   return true;
 }
 
-void TPassportBody::IntervalChanged(double oldTop, double oldBottom) {
+void TPassportBody::MoveInterval(double top, double length) {
+  const double oldTop = FStartDepth;
+  const double oldBottom = BottomDepth();
+  SetStartDepth(top);
+  SetIntervalLength(length);
+  Changed();
   if (auto* document = dynamic_cast<TPrintDocument*>(Parent()))
     document->BodyIntervalChanged(this, oldTop, oldBottom, FStartDepth, BottomDepth());
 }
@@ -384,11 +384,7 @@ bool TPassportBody::ExecuteMenuCommand(int index) {
                      why, mbOK);
         return false;
       }
-      const double oldTop = FStartDepth;
-      const double oldBottom = BottomDepth();
-      SetStartDepth(depth);
-      Changed();
-      IntervalChanged(oldTop, oldBottom);
+      MoveInterval(depth, FLength);
       Invalidate(this);
       return true;
     }

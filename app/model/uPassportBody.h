@@ -96,8 +96,8 @@ class TPassportBody : public TRootDataObject {
   // The shallowest data top of the columns (only those placing their
   // children on the page when `placedOnly`); NaN when none holds data.
   double ShallowestData(bool placedOnly) const;
-  // Tells the document, whose heads may state the interval.
-  void IntervalChanged(double oldTop, double oldBottom);
+  // The user's new interval, laid out; the document's heads may state it.
+  void MoveInterval(double top, double length);
   double PlannedHeight() const { return FLength * 1000.0 / FVertScale; }
   double MetresOf(double mm) const { return mm * FVertScale / 1000.0; }
 

@@ -104,15 +104,11 @@ void TPrintDeepObject::KeepChildDepths(double oldStart, double newStart) {
   SetModified(true);
 }
 
-double TPrintDeepObject::ChildrenTop() const {
-  double top = std::numeric_limits<double>::infinity();
-  for (int i = 0; i < Count(); ++i)
-    if (const TPrintObject* c = GetChild(i)) top = std::min(top, c->Top());
-  return top;
-}
-
 double TPrintDeepObject::DataTopDepth() const {
-  const double top = PlacesChildrenOnPage() ? ChildrenTop() : std::numeric_limits<double>::infinity();
+  double top = std::numeric_limits<double>::infinity();
+  if (PlacesChildrenOnPage())
+    for (int i = 0; i < Count(); ++i)
+      if (const TPrintObject* c = GetChild(i)) top = std::min(top, c->Top());
   return std::isfinite(top) ? PageToDepth(top) : std::numeric_limits<double>::quiet_NaN();
 }
 

@@ -71,8 +71,6 @@ class TPrintDeepObject : public TPrintObjectList {
   // The start depth went from `oldStart` to `newStart`: children placed on
   // the page move so that they keep their depths, as curves and tables do.
   void KeepChildDepths(double oldStart, double newStart);
-  // The top of the highest child, page mm; +infinity without children.
-  double ChildrenTop() const;
   // The shallowest depth the column holds data at; NaN when it holds none.
   // Columns that place children on the page answer with their highest child.
   virtual double DataTopDepth() const;
