@@ -229,7 +229,11 @@ TEST_F(DocumentCommands, WhatTheModelWouldShowInADialogGoesToStandardError) {
     ASSERT_EQ(qsSaveToStream(version.Get(), stream.Get()), S_OK);
     ASSERT_EQ(storage->SaveToFile(Path("newer.knd")), S_OK);
   }
-  TKernoRun r = Kerno({"--dump", Path("newer.knd")});
+  TKernoRun r;
+  {
+    const TProgramSettingsKept kept;
+    r = Kerno({"--dump", Path("newer.knd")});
+  }
   ASSERT_EQ(r.Status, 0) << r.Err.toStdString();
   EXPECT_EQ(r.Err.count('\n'), 1) << r.Err.toStdString();
   EXPECT_TRUE(r.Err.contains("9.99")) << r.Err.toStdString();

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QByteArray>
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStringList>
@@ -36,6 +37,34 @@ inline TKernoRun RunKerno(const QStringList& args, bool withoutDisplay = false) 
   r.Err = p.readAllStandardError();
   return r;
 }
+
+// For runs that change the program's own settings (a document from a newer
+// program records that build in the program folder's Kerno.ini): the file
+// is put back as it was when the scope ends, so that the program a user
+// starts from this build afterwards is not told of a made-up version.
+class TProgramSettingsKept {
+ public:
+  TProgramSettingsKept() : FFile(QStringLiteral(KERNO_PROGRAM_DIR "/Kerno.ini")) {
+    FExisted = FFile.open(QIODevice::ReadOnly);
+    if (FExisted) FBytes = FFile.readAll();
+    FFile.close();
+  }
+  ~TProgramSettingsKept() {
+    if (!FExisted) {
+      FFile.remove();
+    } else if (FFile.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+      FFile.write(FBytes);
+      FFile.close();
+    }
+  }
+  TProgramSettingsKept(const TProgramSettingsKept&) = delete;
+  TProgramSettingsKept& operator=(const TProgramSettingsKept&) = delete;
+
+ private:
+  QFile FFile;
+  QByteArray FBytes;
+  bool FExisted = false;
+};
 
 // What Kerno writes to its standard output for `args`; a run that does not
 // end with exit code 0 fails the test, showing what Kerno wrote to stderr.
