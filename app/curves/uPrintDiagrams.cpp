@@ -222,6 +222,13 @@ bool TPrintDiagrams::EditProperties() {
   return true;
 }
 
+bool TPrintDiagrams::ChildStandsOnPage(const TPrintObject* child) const { return child && !IsCurve(child); }
+
+void TPrintDiagrams::ScaleChanged(uint16_t oldScale, uint16_t newScale) {
+  if (oldScale > 0 && newScale > 0) KeepNoteDepths(static_cast<double>(oldScale) / newScale);
+  TDataObject::ScaleChanged(oldScale, newScale);
+}
+
 void TPrintDiagrams::Changed() {
   if (FFilling) return;
   if (FParent) FParent->Changed();

@@ -76,6 +76,9 @@ class TPrintDiagrams : public TDataObject {
   std::vector<TPrintDiagramm*> Curves() const;
   // The shallowest start of a curve with samples.
   double DataTopDepth() const override;
+  // Texts, pictures and rulers stand on the page; curves and histograms keep their depths.
+  bool ChildStandsOnPage(const TPrintObject* child) const override;
+  void ScaleChanged(uint16_t oldScale, uint16_t newScale) override;
   // The first curve plot or histogram whose name equals `name` without regard to case.
   TPrintDiagrammBase* FindCurve(const QString& name) const;
 

@@ -60,21 +60,19 @@ void TPassportBody::SetStartDepth(double value) {
   if (!std::isfinite(value) || value == FStartDepth) return;
   const double old = FStartDepth;
   FStartDepth = value;
-  // Curves and tables keep their depths by themselves; layers and texts
-  // stand on the page and are moved, or the logs and the lithology would no
-  // longer agree.
+  // Curves and tables keep their depths by themselves; layers, texts and
+  // the notes put beside curves stand on the page and are moved, or the logs
+  // and the lithology would no longer agree.
   for (int i = 0; i < Count(); ++i)
-    if (auto* deep = dynamic_cast<TPrintDeepObject*>(GetChild(i)); deep && deep->PlacesChildrenOnPage())
-      deep->KeepChildDepths(old, value);
+    if (auto* deep = dynamic_cast<TPrintDeepObject*>(GetChild(i))) deep->KeepChildDepths(old, value);
   SetModified(true);
 }
 
 double TPassportBody::ShallowestData(bool placedOnly) const {
   double top = std::numeric_limits<double>::quiet_NaN();
   for (int i = 0; i < Count(); ++i)
-    if (auto* deep = dynamic_cast<TPrintDeepObject*>(GetChild(i));
-        deep && (!placedOnly || deep->PlacesChildrenOnPage())) {
-      const double t = deep->DataTopDepth();
+    if (auto* deep = dynamic_cast<TPrintDeepObject*>(GetChild(i))) {
+      const double t = placedOnly ? deep->PlacedTopDepth() : deep->DataTopDepth();
       if (std::isfinite(t) && (std::isnan(top) || t < top)) top = t;
     }
   return top;
@@ -94,10 +92,11 @@ QString TPassportBody::StartDepthRefusal(double depth) const {
   const double placed = PlacedContentDepth();
   // A thousandth of a millimetre of the sheet: what rounding may leave.
   if (!std::isfinite(placed) || depth <= placed + FVertScale * 1e-6) return QString();
-  return SubstituteArgs(TranslateError(QStringLiteral("StartBelowContent"),
-                                       QStringLiteral("The columns hold layers or texts from %s m: the sheet "
-                                                      "starts there or above (delete or move them to start at %s m)")),
-                        {DepthText(placed), DepthText(depth)});
+  return SubstituteArgs(
+      TranslateError(QStringLiteral("StartBelowContent"),
+                     QStringLiteral("The columns hold layers, texts, images or rulers from %s m: the sheet "
+                                    "starts there or above (delete or move them to start at %s m)")),
+      {DepthText(placed), DepthText(depth)});
 }
 
 void TPassportBody::SetIntervalLength(double metres) {

@@ -38,9 +38,9 @@ class TPassportBody : public TRootDataObject {
   void SetHorzScale(uint16_t value) override;
   int GetDirection() const override { return FDirection; }
   double GetStartDepth() const override { return FStartDepth; }
-  // Every column's content keeps its depth: layers and texts move on the page.
+  // Every column's content keeps its depth: layers, texts and notes move on the page.
   void SetStartDepth(double value);
-  // The depth of the highest layer or text of the columns; NaN without any.
+  // The depth of the highest layer, text or note of the columns; NaN without any.
   double PlacedContentDepth() const;
   // The shallowest depth any column holds data at; NaN when none holds any.
   double DataTopDepth() const override;
@@ -49,7 +49,7 @@ class TPassportBody : public TRootDataObject {
   // would print empty pages down to them) and the body held none before
   // (`dataTopBefore` NaN); NaN otherwise.
   double DataBelowPlan(double dataTopBefore) const;
-  // Why the sheet cannot start at `depth` (layers or texts above it would
+  // Why the sheet cannot start at `depth` (layers, texts or notes above it would
   // stand over the blocks above the body); empty when it can.
   QString StartDepthRefusal(double depth) const;
   // Direction 2 stacks the columns as rows; anything else lays them side by side.
@@ -93,8 +93,8 @@ class TPassportBody : public TRootDataObject {
   void ShiftColumnsFrom(double left, double dx, const TPrintObject* except = nullptr);
 
  private:
-  // The shallowest data top of the columns (only those placing their
-  // children on the page when `placedOnly`); NaN when none holds data.
+  // The shallowest data top of the columns (of their children standing on
+  // the page when `placedOnly`); NaN when none holds data.
   double ShallowestData(bool placedOnly) const;
   // The user's new interval, laid out; the document's heads may state it.
   void MoveInterval(double top, double length);

@@ -96,20 +96,41 @@ void TPrintDeepObject::RescaleChildren(double factor) {
 void TPrintDeepObject::KeepChildDepths(double oldStart, double newStart) {
   const double dy = (oldStart - newStart) * 1000.0 / GetVertScale();
   if (dy == 0 || !std::isfinite(dy)) return;
+  bool moved = false;
   for (int i = 0; i < Count(); ++i)
-    if (TPrintObject* c = GetChild(i)) {
+    if (TPrintObject* c = GetChild(i); c && ChildStandsOnPage(c)) {
       c->SetTop(c->Top() + dy);
       c->ShiftInterval(dy);
+      moved = true;
     }
-  SetModified(true);
+  if (moved) SetModified(true);
+}
+
+void TPrintDeepObject::KeepNoteDepths(double factor) {
+  if (!std::isfinite(factor) || !(factor > 0) || factor == 1) return;
+  const double t = FTop;
+  bool moved = false;
+  for (int i = 0; i < Count(); ++i)
+    if (TPrintObject* c = GetChild(i); c && ChildStandsOnPage(c)) {
+      const double h = c->GetHeight();
+      const double middle = c->Top() + h / 2;
+      const double top = t + factor * (middle - t) - h / 2;
+      c->ShiftInterval(top - c->Top());
+      c->SetTop(top);
+      moved = true;
+    }
+  if (moved) SetModified(true);
+}
+
+double TPrintDeepObject::PlacedTopDepth() const {
+  double top = std::numeric_limits<double>::infinity();
+  for (int i = 0; i < Count(); ++i)
+    if (const TPrintObject* c = GetChild(i); c && ChildStandsOnPage(c)) top = std::min(top, c->Top());
+  return std::isfinite(top) ? PageToDepth(top) : std::numeric_limits<double>::quiet_NaN();
 }
 
 double TPrintDeepObject::DataTopDepth() const {
-  double top = std::numeric_limits<double>::infinity();
-  if (PlacesChildrenOnPage())
-    for (int i = 0; i < Count(); ++i)
-      if (const TPrintObject* c = GetChild(i)) top = std::min(top, c->Top());
-  return std::isfinite(top) ? PageToDepth(top) : std::numeric_limits<double>::quiet_NaN();
+  return PlacesChildrenOnPage() ? PlacedTopDepth() : std::numeric_limits<double>::quiet_NaN();
 }
 
 void TPrintDeepObject::RescaleChild(TPrintObject* child, double factor, double t) {

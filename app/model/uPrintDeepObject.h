@@ -68,9 +68,20 @@ class TPrintDeepObject : public TPrintObjectList {
   // Columns whose children stand at page positions (layers, description
   // texts) rather than at depths the children keep themselves.
   virtual bool PlacesChildrenOnPage() const { return false; }
-  // The start depth went from `oldStart` to `newStart`: children placed on
+  // Whether `child` stands at a page position: every child of such columns,
+  // and the notes (texts, pictures, depth lines) put into other columns.
+  virtual bool ChildStandsOnPage(const TPrintObject* child) const {
+    (void)child;
+    return PlacesChildrenOnPage();
+  }
+  // The start depth went from `oldStart` to `newStart`: children standing on
   // the page move so that they keep their depths, as curves and tables do.
   void KeepChildDepths(double oldStart, double newStart);
+  // The vertical scale changed by `factor` (old scale / new scale): notes
+  // keep their size and the depth of their middle.
+  void KeepNoteDepths(double factor);
+  // The shallowest depth a child standing on the page is at; NaN when none.
+  double PlacedTopDepth() const;
   // The shallowest depth the column holds data at; NaN when it holds none.
   // Columns that place children on the page answer with their highest child.
   virtual double DataTopDepth() const;

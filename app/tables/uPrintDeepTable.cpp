@@ -50,6 +50,15 @@ double TPrintDeepTable::DataTopDepth() const {
   return top;
 }
 
+bool TPrintDeepTable::ChildStandsOnPage(const TPrintObject* child) const {
+  return child && child->GetKind() != kindStatusDDLine;
+}
+
+void TPrintDeepTable::ScaleChanged(uint16_t oldScale, uint16_t newScale) {
+  if (oldScale > 0 && newScale > 0) KeepNoteDepths(static_cast<double>(oldScale) / newScale);
+  TDataObject::ScaleChanged(oldScale, newScale);
+}
+
 void TPrintDeepTable::RebuildIntervals() {
   FIntervals.clear();
   FIntervals.reserve(static_cast<size_t>(FTable.RowCount()));

@@ -56,6 +56,9 @@ class TPrintDeepTable : public TDataObject {
   void Changed() override;
   void Assign(TPrintObject* source) override;
   void ContentChanged() override { RebuildIntervals(); }
+  // Pictures and texts put into the table stand on the page; status lines follow the rows.
+  bool ChildStandsOnPage(const TPrintObject* child) const override;
+  void ScaleChanged(uint16_t oldScale, uint16_t newScale) override;
   // The shallowest top of its rows' intervals.
   double DataTopDepth() const override;
   void ClearData() override;

@@ -23,6 +23,7 @@
 #include "uPdfPrintTarget.h"
 #include "uPictureKinds.h"
 #include "uPrintDeepScale.h"
+#include "uPrintDeepTable.h"
 #include "uPrintDesc.h"
 #include "uPrintDiagramm.h"
 #include "uPrintDiagrammBase.h"
@@ -33,6 +34,7 @@
 #include "uPrintText.h"
 #include "uScratchEnvTest.h"
 #include "uSheetAtData.h"
+#include "uStatusDDLine.h"
 #include "uStratColEntry.h"
 #include "uTableKinds.h"
 #include "uTemplateInfo.h"
@@ -312,22 +314,57 @@ TEST_F(ShippedTemplates, TheHeadStatesTheIntervalTheSheetIsSetTo) {
   EXPECT_EQ(head->Parameters().ValueOf("BOTTOM_DEPTH"), "see remarks") << "the user's own words stay";
 }
 
-// A sheet moved to start higher or lower keeps every column's content at its
-// depth: the lithology and the descriptions (placed on the page) move with
-// the curves (placed by depth), so the logs and the rocks still agree. A top
-// below the first layer or text is refused: they would stand over the head.
-TEST_F(ShippedTemplates, ChangingTheStartDepthKeepsEveryColumnAtItsDepths) {
-  TPrintDocument document;
-  ASSERT_TRUE(document.LoadFromFile(QStringLiteral(KERNO_SOURCE_DIR "/resources/samples/sample.knd")));
-  auto* body = dynamic_cast<TPassportBody*>(document.GetChild(kBody));
-  ASSERT_NE(body, nullptr);
-  TPrintStratCol* lithology = nullptr;
-  std::vector<TPrintDesc*> descs;
-  for (int i = 0; i < body->Count(); ++i) {
-    if (auto* c = dynamic_cast<TPrintStratCol*>(body->GetChild(i))) lithology = c;
-    if (auto* d = dynamic_cast<TPrintDesc*>(body->GetChild(i))) descs.push_back(d);
+// The sample's body with a ruler marking a depth in a curve track and a
+// picture in the core table: notes that stand on the page beside data that
+// keep their depths by themselves.
+struct TSampleWithNotes {
+  TPrintDocument Document;
+  TPassportBody* Body = nullptr;
+  TPrintStratCol* Lithology = nullptr;
+  std::vector<TPrintDesc*> Descs;
+  TPrintDeepTable* Table = nullptr;
+  TPrintObject* Ruler = nullptr;
+  TPrintObject* Picture = nullptr;
+
+  bool Load() {
+    if (!Document.LoadFromFile(QStringLiteral(KERNO_SOURCE_DIR "/resources/samples/sample.knd"))) return false;
+    Body = dynamic_cast<TPassportBody*>(Document.GetChild(kBody));
+    TPrintDiagrams* track = nullptr;
+    for (int i = 0; Body && i < Body->Count(); ++i) {
+      TPrintObject* c = Body->GetChild(i);
+      if (auto* l = dynamic_cast<TPrintStratCol*>(c)) Lithology = l;
+      if (auto* d = dynamic_cast<TPrintDesc*>(c)) Descs.push_back(d);
+      if (auto* t = dynamic_cast<TPrintDeepTable*>(c)) Table = t;
+      if (auto* t = dynamic_cast<TPrintDiagrams*>(c); t && !track) track = t;
+    }
+    if (!Lithology || Descs.empty() || !Table || !track) return false;
+    const double y = Body->DepthToPage(Lithology->Layers().front()->TopDepth() + 12);
+    Ruler = Add(track, kindObjectRuller, {track->Left(), y, track->Left() + track->GetWidth(), y + 2});
+    Picture = Add(Table, kindImage, {Table->Left() + 2, y + 5, Table->Left() + 20, y + 25});
+    return Ruler && Picture;
   }
-  ASSERT_TRUE(lithology && !descs.empty());
+  static TPrintObject* Add(TPrintObjectList* column, int kind, const TBoundsRect& bounds) {
+    std::unique_ptr<TPrintObject> made = column->CreateChild(kind);
+    if (!made) return nullptr;
+    made->SetBoundsRect(bounds);
+    TPrintObject* note = made.get();
+    return column->AddChild(std::move(made)) >= 0 ? note : nullptr;
+  }
+  double DepthOf(double y) const { return Body->PageToDepth(y); }
+};
+
+// A sheet moved to start higher or lower keeps every column's content at its
+// depth: the lithology, the descriptions and the notes (placed on the page)
+// move with the curves and the table rows (placed by depth), so the logs and
+// the rocks still agree. A top below the first layer or text is refused:
+// they would stand over the head.
+TEST_F(ShippedTemplates, ChangingTheStartDepthKeepsEveryColumnAtItsDepths) {
+  TSampleWithNotes sample;
+  ASSERT_TRUE(sample.Load());
+  TPrintDocument& document = sample.Document;
+  TPassportBody* body = sample.Body;
+  TPrintStratCol* lithology = sample.Lithology;
+  const std::vector<TPrintDesc*>& descs = sample.Descs;
   const auto depths = [&] {
     std::vector<double> all;
     for (TStratColEntry* layer : lithology->Layers()) all.insert(all.end(), {layer->TopDepth(), layer->BottomDepth()});
@@ -336,6 +373,9 @@ TEST_F(ShippedTemplates, ChangingTheStartDepthKeepsEveryColumnAtItsDepths) {
         all.insert(all.end(),
                    {d->PageToDepth(t->Top()), d->PageToDepth(t->IntervalTop), d->PageToDepth(t->IntervalBottom)});
     for (TPrintDiagramm* c : FindDocumentCurves(&document)) all.push_back(c->StartDepth());
+    for (const TPrintObject* note : {sample.Ruler, sample.Picture})
+      all.insert(all.end(), {sample.DepthOf(note->Top()), sample.DepthOf(note->Top() + note->GetHeight())});
+    all.push_back(sample.Table->DataTopDepth());
     return all;
   };
   const std::vector<double> before = depths();
@@ -369,6 +409,40 @@ TEST_F(ShippedTemplates, ChangingTheStartDepthKeepsEveryColumnAtItsDepths) {
   FillFromLas(&document, las);
   EXPECT_DOUBLE_EQ(body->GetStartDepth(), first);
   EXPECT_NEAR(lithology->Layers().front()->TopDepth(), first, 1e-9);
+
+  // A note above every layer holds the sheet's top just as a layer does.
+  sample.Ruler->SetTop(body->DepthToPage(first - 3));
+  EXPECT_NEAR(body->PlacedContentDepth(), first - 3, 1e-9);
+  EXPECT_FALSE(body->StartDepthRefusal(first).isEmpty());
+}
+
+// A new vertical scale: layers and texts stretch with their intervals; the
+// notes keep their size and the depth of their middle, and the table's
+// status lines still run down its rows.
+TEST_F(ShippedTemplates, ChangingTheScaleKeepsTheNotesAtTheirDepths) {
+  TSampleWithNotes sample;
+  ASSERT_TRUE(sample.Load());
+  auto status = std::make_unique<TStatusDDLine>();
+  TStatusDDLine* line = status.get();
+  line->SetBoundsRect({sample.Table->Left(), 0, sample.Table->Left() + 3, 1});
+  ASSERT_GE(sample.Table->AddChild(std::move(status)), 0);
+  sample.Table->ContentChanged();
+
+  const auto middle = [&](const TPrintObject* o) { return sample.DepthOf(o->Top() + o->GetHeight() / 2); };
+  const double rulerDepth = middle(sample.Ruler), pictureDepth = middle(sample.Picture);
+  const double rulerHeight = sample.Ruler->GetHeight(), pictureHeight = sample.Picture->GetHeight();
+  const double layerTop = sample.Lithology->Layers().back()->TopDepth();
+  const double rowsTop = sample.Table->DataTopDepth();
+
+  sample.Body->SetVertScale(static_cast<uint16_t>(sample.Body->GetVertScale() * 2));
+  EXPECT_NEAR(middle(sample.Ruler), rulerDepth, 1e-9);
+  EXPECT_NEAR(middle(sample.Picture), pictureDepth, 1e-9);
+  EXPECT_DOUBLE_EQ(sample.Ruler->GetHeight(), rulerHeight);
+  EXPECT_DOUBLE_EQ(sample.Picture->GetHeight(), pictureHeight);
+  EXPECT_NEAR(sample.Lithology->Layers().back()->TopDepth(), layerTop, 1e-9);
+  EXPECT_NEAR(sample.Table->DataTopDepth(), rowsTop, 1e-9);
+  EXPECT_DOUBLE_EQ(line->Top(), sample.Table->Top());
+  EXPECT_DOUBLE_EQ(line->GetHeight(), sample.Table->GetChildrenHeight()) << "down to the last row";
 }
 
 // Curves added at the well's depths into the curve log fresh from its
