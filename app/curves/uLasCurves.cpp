@@ -213,22 +213,43 @@ bool ParseLasCurves(QByteArray bytes, TLasData* data, QString* error) {
   data->Start = start;
   data->Step = step;
 
-  // The values of one column as numbers, in depth order (NaN: missing).
-  std::vector<double> values(rows.size());
+  // Every column's values as numbers, in depth order (NaN: missing). Read
+  // row by row: the cells of a row lie together, those of a column do not,
+  // and a column at a time went through the whole table once per curve.
+  const size_t n = rows.size();
+  std::vector<double> all(n * static_cast<size_t>(curves));
+  struct TBadCells {
+    int Count = 0;
+    std::vector<size_t> First;  // the first few, named in the warnings
+  };
+  std::vector<TBadCells> bad(static_cast<size_t>(curves));
+  for (size_t i = 0; i < n; ++i) {
+    const int row = rows[i].Row;
+    for (int c = 1; c <= curves; ++c) {
+      const std::string_view text = cells.Utf8(c, row);
+      double& v = all[static_cast<size_t>(c - 1) * n + i];
+      v = text.empty() ? kNaN : Number(text);
+      if (!text.empty() && std::isnan(v)) {
+        TBadCells& b = bad[static_cast<size_t>(c - 1)];
+        if (b.Count++ < kMaxWarnings) b.First.push_back(i);
+      }
+    }
+  }
   for (int c = 1; c <= curves; ++c) {
     TLasData::TCurve curve;
     curve.Mnemonic = cells.Text(c, 0);
     const auto defined = static_cast<size_t>(c);
     if (defined < data->Header.Curves.size()) curve.Unit = data->Header.Curves[defined].Unit;
-    for (size_t i = 0; i < rows.size(); ++i) {
-      const std::string_view text = cells.Utf8(c, rows[i].Row);
-      values[i] = text.empty() ? kNaN : Number(text);
-      if (!text.empty() && std::isnan(values[i]) && warnings++ < kMaxWarnings)
+    // Named column by column, as the curves are listed.
+    const TBadCells& column = bad[static_cast<size_t>(c - 1)];
+    for (const size_t i : column.First)
+      if (warnings++ < kMaxWarnings)
         data->Warnings << SubstituteArgs(
             LasError(QStringLiteral("LasBadValue"),
                      QStringLiteral("Data row %s: \"%s\" of %s is not a number; the sample is missing")),
             {QString::number(rows[i].Row), cells.Text(c, rows[i].Row), curve.Mnemonic});
-    }
+    warnings += column.Count - static_cast<int>(column.First.size());
+    const double* values = all.data() + static_cast<size_t>(c - 1) * n;
     curve.Samples.assign(count, kNaN);
     size_t j = 0;  // the last row at or above the grid depth
     for (size_t k = 0; k < count; ++k) {

@@ -142,6 +142,15 @@ TEST_F(LasCurvesTest, DamagedFilesAreRefusedOrReadWithWarnings) {
   ASSERT_EQ(d.Warnings.size(), 2);
   EXPECT_TRUE(d.Warnings[0].contains("abc"));
   EXPECT_TRUE(d.Warnings[1].contains("zz"));
+
+  // Many bad cells: the first five named curve by curve, the rest counted.
+  ASSERT_TRUE(Parse(Las("", kCurves, "1 a1 b1\n2 a2 2\n3 a3 b3\n4 4 b4\n5 a5 b5\n"), &d, &error));
+  ASSERT_EQ(d.Warnings.size(), 6);
+  const char* named[] = {"a1", "a2", "a3", "a5", "b1"};
+  for (int i = 0; i < 5; ++i) EXPECT_TRUE(d.Warnings[i].contains(named[i])) << d.Warnings[i].toStdString();
+  EXPECT_TRUE(d.Warnings[5].contains("3 more")) << d.Warnings[5].toStdString();
+  EXPECT_EQ(d.Curves[1].Samples[1], 2);
+  EXPECT_TRUE(std::isnan(d.Curves[1].Samples[2]));
 }
 
 TEST_F(LasCurvesTest, ExportReadsBackOnTheFinestMergedGrid) {
