@@ -284,6 +284,12 @@ bool TPrintDeepTable::InsertNewChildAt(double x0, double y0, double x, double y)
   std::unique_ptr<TPrintObject> made = CreateChild(chosen);
   if (!made) return false;
   made->SetBoundsRect({std::min(x0, x), std::min(y0, y), std::max(x0, x), std::max(y0, y)});
+  // A status line is a narrow strip of its own width; the pop-up proposes a
+  // column's width at the click. Either way the child starts inside the table.
+  if (chosen == kindStatusDDLine) made->SetWidth(TStatusDDLine::kNewWidth);
+  const double width = std::min(made->GetWidth(), GetWidth());
+  made->SetWidth(width);
+  made->SetLeft(std::clamp(made->Left(), FLeft, FLeft + GetWidth() - width));
   TPrintObject* child = made.get();
   if (AddChild(std::move(made)) < 0) return false;
   RebuildIntervals();

@@ -32,7 +32,7 @@ TStatusDDLine::TStatusDDLine() {
   // first letter of a row's first cell, as core recovery tables mark it.
   FillCondition = QStringLiteral("C1RNS1=") + QChar(0x041A);
   PointCondition = QStringLiteral("C1RNS1=") + QChar(0x0413);
-  FWidth = 1;
+  FWidth = kNewWidth;
 }
 
 void TStatusDDLine::GetCaption(QString* text) {

@@ -22,6 +22,8 @@ struct TIntervalEx {
 
 class TStatusDDLine : public TPrintDeepObject {
  public:
+  static constexpr double kNewWidth = 1;  // mm
+
   TStatusDDLine();
 
   // "KEY=VALUE": KEY a cell reference of `table` ("C1RNS1": column 1, the

@@ -33,3 +33,27 @@ bool ReadNumberField(const QLineEdit* edit, double* value) {
   *value = v;
   return true;
 }
+
+QString MillimetreText(double mm) {
+  const double rounded = std::round(mm * 100) / 100;
+  return NumberText(std::isfinite(rounded) ? rounded + 0.0 : mm);  // + 0.0: no "-0"
+}
+
+QLineEdit* NewMillimetreEdit(const QString& name, double mm, QWidget* parent) {
+  auto* edit = new QLineEdit(MillimetreText(mm), parent);
+  edit->setObjectName(name);
+  return edit;
+}
+
+bool ReadMillimetreField(const QLineEdit* edit, double current, double* value) {
+  if (edit->text().trimmed() == MillimetreText(current)) {
+    *value = current;
+    return true;
+  }
+  return ReadNumberField(edit, value);
+}
+
+double MillimetreField(const QLineEdit* edit, double current) {
+  double value = current;
+  return ReadMillimetreField(edit, current, &value) ? value : current;
+}

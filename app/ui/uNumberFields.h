@@ -16,3 +16,14 @@ double FieldNumber(const QString& text, double def);
 int FieldInteger(const QString& text, int def);
 // True, with the number, when the field holds a finite number.
 bool ReadNumberField(const QLineEdit* edit, double* value);
+
+// Positions and sizes on the sheet, in millimetres, shown to a hundredth (a
+// mouse drag leaves values such as 132.583329506384).
+QString MillimetreText(double mm);
+QLineEdit* NewMillimetreEdit(const QString& name, double mm, QWidget* parent);
+// True, with the value, when the field holds a finite number: `current` itself
+// while the field still shows it, so that a dialog confirmed unchanged moves
+// nothing by the rounding.
+bool ReadMillimetreField(const QLineEdit* edit, double current, double* value);
+// The same with `current` for a field that holds no number.
+double MillimetreField(const QLineEdit* edit, double current);

@@ -12,6 +12,7 @@
 #include "uFStatusDDLine.h"
 #include "uIniFile.h"
 #include "uPrintDeepTable.h"
+#include "uPropertiesDialogs.h"
 #include "uRecordingDevice.h"
 #include "uScratchEnvTest.h"
 #include "uStatusDDLine.h"
@@ -146,4 +147,35 @@ TEST_F(StatusLineTest, TheDialogAppliesAndTheTableRebuilds) {
   EXPECT_EQ(States(), (std::vector<int>{isEmpty, isFilled}));
   EXPECT_EQ(FLine->GetWidth(), 3.5);
   EXPECT_EQ(FLine->PointInterval, 2);
+}
+
+// A mouse drag leaves positions such as 20.583329506384: the dialog shows
+// them to a hundredth, and OK without a change leaves them as they were.
+TEST_F(StatusLineTest, TheDialogShowsPositionsToAHundredthAndKeepsThemUntouched) {
+  FLine->SetLeft(20.583329506384);
+  TFStatusDDLine dialog(FLine);
+  auto* left = dialog.findChild<QLineEdit*>("sLeft");
+  EXPECT_EQ(left->text(), "20.58");
+  dialog.Apply();
+  EXPECT_EQ(FLine->Left(), 20.583329506384);
+  left->setText("21,25");
+  dialog.Apply();
+  EXPECT_EQ(FLine->Left(), 21.25);
+}
+
+// The pop-up's Add proposes a column's width at the click: a new status line
+// keeps its own narrow width, and whatever is added starts inside the table.
+TEST_F(StatusLineTest, AddedStripsStandInsideTheTable) {
+  RegisterPropertiesDialog("TStatusDDLine", [](TPrintObject*) { return true; });
+  Rows({"A", "B"});
+  FUi.ListAnswers.push_back(0);  // the status line, first of the kinds offered
+  ASSERT_TRUE(FTable.InsertNewChildAt(25, 3, 45, 3));
+  const TPrintObject* added = FTable.GetChild(FTable.Count() - 1);
+  ASSERT_EQ(added->GetKind(), kindStatusDDLine);
+  EXPECT_EQ(added->GetWidth(), TStatusDDLine::kNewWidth);
+  EXPECT_EQ(added->Left(), 25);
+  FUi.ListAnswers.push_back(0);
+  ASSERT_TRUE(FTable.InsertNewChildAt(29.8, 3, 49.8, 3));
+  EXPECT_EQ(FTable.GetChild(FTable.Count() - 1)->Left(), 30 - TStatusDDLine::kNewWidth) << "kept inside the right edge";
+  EXPECT_EQ(FTable.GetChild(FTable.Count() - 1)->GetHeight(), FTable.GetChildrenHeight()) << "down to the last row";
 }

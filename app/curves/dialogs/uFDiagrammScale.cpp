@@ -14,7 +14,7 @@
 #include "uFontDialog.h"
 #include "uKinds.h"
 #include "uLanguage.h"
-#include "uNumbers.h"
+#include "uNumberFields.h"
 #include "uPrintDiagrammScale.h"
 
 namespace {
@@ -25,13 +25,6 @@ QLineEdit* Edit(const char* name, const QString& text, QWidget* parent) {
   auto* edit = new QLineEdit(text, parent);
   edit->setObjectName(QLatin1String(name));
   return edit;
-}
-
-QString Number(double v) { return QString::fromStdString(FormatGeneral(v)); }
-
-double Parse(const QLineEdit* edit, double def) {
-  const QByteArray text = edit->text().toUtf8();
-  return ReadNumber(std::string_view(text.constData(), static_cast<size_t>(text.size())), def);
 }
 
 // A whole number, or `def` for any other text.
@@ -64,9 +57,9 @@ TFDiagrammScale::TFDiagrammScale(TPrintDiagrammScale* scale, QWidget* parent)
 
   auto* gSize = new QGroupBox(TranslateWord(QStringLiteral("Size")), this);
   gSize->setObjectName(QStringLiteral("gSize"));
-  sPosition = Edit("sPosition", Number(scale->Top()), gSize);
-  sWidth = Edit("sWidth", Number(scale->GetWidth()), gSize);
-  sHeight = Edit("sHeight", Number(scale->GetHeight()), gSize);
+  sPosition = NewMillimetreEdit(QStringLiteral("sPosition"), scale->Top(), gSize);
+  sWidth = NewMillimetreEdit(QStringLiteral("sWidth"), scale->GetWidth(), gSize);
+  sHeight = NewMillimetreEdit(QStringLiteral("sHeight"), scale->GetHeight(), gSize);
   auto* sizeForm = new QFormLayout(gSize);
   sizeForm->addRow(TranslateWord(QStringLiteral("Position")), sPosition);
   sizeForm->addRow(Mm("Width"), sWidth);
@@ -123,9 +116,9 @@ void TFDiagrammScale::btnFontClick() {
 void TFDiagrammScale::Apply() {
   // The step first: the width keeps room for two of the new steps.
   FScale->SetMarkStep(ParseInt(sMarkStep->currentText(), kDefaultMarkStep));
-  FScale->SetTop(Parse(sPosition, FScale->Top()));
-  FScale->SetWidth(Parse(sWidth, FScale->GetWidth()));
-  FScale->SetHeight(Parse(sHeight, FScale->GetHeight()));
+  FScale->SetTop(MillimetreField(sPosition, FScale->Top()));
+  FScale->SetWidth(MillimetreField(sWidth, FScale->GetWidth()));
+  FScale->SetHeight(MillimetreField(sHeight, FScale->GetHeight()));
   FScale->SetMeasureName(sMeasureName->text());
   FScale->SetMarkSize(ParseInt(sMarkSize->text(), FShownMarkSize));
   FScale->SetMarkIndex1(ParseInt(sMarkIndex1->text(), kMarkIndexUnset));

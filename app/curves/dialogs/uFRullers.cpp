@@ -66,10 +66,8 @@ TFRullers::TFRullers(TPrintDeepScale* scale, QWidget* parent) : QDialog(parent),
   listRow->addWidget(FList, 1);
   listRow->addLayout(listButtons);
 
-  sLeft = new QLineEdit(NumberText(scale->Left()), this);
-  sLeft->setObjectName(QStringLiteral("sLeft"));
-  sWidth = new QLineEdit(NumberText(scale->GetWidth()), this);
-  sWidth->setObjectName(QStringLiteral("sWidth"));
+  sLeft = NewMillimetreEdit(QStringLiteral("sLeft"), scale->Left(), this);
+  sWidth = NewMillimetreEdit(QStringLiteral("sWidth"), scale->GetWidth(), this);
   bBorder = new QCheckBox(TranslateWord(QStringLiteral("Border")), this);
   bBorder->setObjectName(QStringLiteral("bBorder"));
   bBorder->setChecked(scale->Border());
@@ -214,8 +212,8 @@ void TFRullers::btnDeleteProfileClick() {
 
 void TFRullers::Apply() {
   FScale->SetRullers(FRullers);
-  FScale->SetLeft(Parse(sLeft, FScale->Left()));
-  FScale->SetWidth(Parse(sWidth, FScale->GetWidth()));
+  FScale->SetLeft(MillimetreField(sLeft, FScale->Left()));
+  FScale->SetWidth(MillimetreField(sWidth, FScale->GetWidth()));
   FScale->SetBorder(bBorder->isChecked());
   FScale->Changed();
 }

@@ -8,7 +8,7 @@
 
 #include "uDialogButtons.h"
 #include "uLanguage.h"
-#include "uNumbers.h"
+#include "uNumberFields.h"
 #include "uStatusDDLine.h"
 
 namespace {
@@ -17,13 +17,6 @@ QLineEdit* Edit(const char* name, const QString& text, QWidget* parent) {
   auto* edit = new QLineEdit(text, parent);
   edit->setObjectName(QLatin1String(name));
   return edit;
-}
-
-QString Number(double value) { return QString::fromStdString(FormatGeneral(value)); }
-
-double Parse(const QLineEdit* edit, double def) {
-  const QByteArray text = edit->text().trimmed().toUtf8();
-  return ReadNumber(std::string_view(text.constData(), static_cast<size_t>(text.size())), def);
 }
 
 }  // namespace
@@ -35,14 +28,21 @@ TFStatusDDLine::TFStatusDDLine(TStatusDDLine* line, QWidget* parent) : QDialog(p
   gFill->setObjectName(QStringLiteral("gFill"));
   sICFill = Edit("sICFill", line->FillCondition, gFill);
   sICPoint = Edit("sICPoint", line->PointCondition, gFill);
+  // Both rows carry the same label; the hints say which is which.
+  sICFill->setToolTip(TranslateGeneral(QStringLiteral("StatusFillHint"),
+                                       QStringLiteral("Rows meeting this condition are drawn as boxes, filled and "
+                                                      "empty in turn (for example C1RNS1=C: the first letter of the "
+                                                      "row's first cell is C)")));
+  sICPoint->setToolTip(TranslateGeneral(QStringLiteral("StatusPointHint"),
+                                        QStringLiteral("Rows meeting this condition are drawn as a dotted line")));
   auto* fill = new QFormLayout(gFill);
   fill->addRow(TranslateWord(QStringLiteral("Condition")), sICFill);
   fill->addRow(TranslateWord(QStringLiteral("Condition")), sICPoint);
   auto* gPosition = new QGroupBox(TranslateWord(QStringLiteral("Position")), this);
   gPosition->setObjectName(QStringLiteral("gPosition"));
-  sLeft = Edit("sLeft", Number(line->Left()), gPosition);
-  sWidth = Edit("sWidth", Number(line->GetWidth()), gPosition);
-  sPointInterval = Edit("sPointInterval", Number(line->PointInterval), gPosition);
+  sLeft = NewMillimetreEdit(QStringLiteral("sLeft"), line->Left(), gPosition);
+  sWidth = NewMillimetreEdit(QStringLiteral("sWidth"), line->GetWidth(), gPosition);
+  sPointInterval = NewNumberEdit(QStringLiteral("sPointInterval"), line->PointInterval, gPosition);
   auto* position = new QFormLayout(gPosition);
   position->addRow(TranslateWord(QStringLiteral("Left")), sLeft);
   position->addRow(TranslateWord(QStringLiteral("Width")), sWidth);
@@ -60,9 +60,9 @@ void TFStatusDDLine::Apply() {
   FLine->Notify(ncBeforeChange);
   FLine->FillCondition = sICFill->text();
   FLine->PointCondition = sICPoint->text();
-  FLine->PointInterval = Parse(sPointInterval, FLine->PointInterval);
-  FLine->SetLeft(Parse(sLeft, FLine->Left()));
-  FLine->SetWidth(Parse(sWidth, FLine->GetWidth()));
+  FLine->PointInterval = FieldNumber(sPointInterval->text(), FLine->PointInterval);
+  FLine->SetLeft(MillimetreField(sLeft, FLine->Left()));
+  FLine->SetWidth(MillimetreField(sWidth, FLine->GetWidth()));
   FLine->SetModified(true);
   if (TAbstractPrintObjectList* parent = FLine->Parent()) parent->ContentChanged();
   FLine->Invalidate(nullptr);

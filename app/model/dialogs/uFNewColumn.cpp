@@ -5,19 +5,14 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <cmath>
-#include <limits>
 
 #include "uDataObject.h"
 #include "uDialogButtons.h"
 #include "uLanguage.h"
-#include "uNumbers.h"
+#include "uNumberFields.h"
 #include "uUiServices.h"
 
 namespace {
-double Parse(const QLineEdit* edit) {
-  return ReadNumber(edit->text().toStdString(), std::numeric_limits<double>::quiet_NaN());
-}
 QLineEdit* Edit(const char* name, const QString& text, QWidget* parent) {
   auto* edit = new QLineEdit(text, parent);
   edit->setObjectName(QString::fromLatin1(name));
@@ -32,8 +27,8 @@ TFNewColumn::TFNewColumn(TPrintObject* column, QWidget* parent) : QDialog(parent
   const auto* data = dynamic_cast<const TDataObject*>(column);
   sName = Edit("sName", data ? data->Name() : column->Caption(), this);
   sName->setEnabled(data != nullptr);
-  sLeft = Edit("sLeft", QString::fromStdString(FormatGeneral(column->Left())), this);
-  sRight = Edit("sRight", QString::fromStdString(FormatGeneral(column->Left() + column->GetWidth())), this);
+  sLeft = NewMillimetreEdit(QStringLiteral("sLeft"), column->Left(), this);
+  sRight = NewMillimetreEdit(QStringLiteral("sRight"), column->Left() + column->GetWidth(), this);
   auto* form = new QFormLayout();
   form->addRow(TranslateGeneral(QStringLiteral("Name"), QStringLiteral("Name")), sName);
   form->addRow(TranslateGeneral(QStringLiteral("LeftSide"), QStringLiteral("Left side")), sLeft);
@@ -47,10 +42,10 @@ TFNewColumn::TFNewColumn(TPrintObject* column, QWidget* parent) : QDialog(parent
 }
 
 void TFNewColumn::btnOKClick() {
-  const double left = Parse(sLeft);
-  const double right = Parse(sRight);
+  double left = 0, right = 0;
   // A column needs room: its right side lies right of its left side.
-  if (std::isnan(left) || std::isnan(right) || right <= left) {
+  if (!ReadMillimetreField(sLeft, FColumn->Left(), &left) ||
+      !ReadMillimetreField(sRight, FColumn->Left() + FColumn->GetWidth(), &right) || right <= left) {
     Ui().Message(
         TMsgKind::Error, windowTitle(),
         TranslateError(QStringLiteral("WrongParameters"), QStringLiteral("One or more parameters are corrupted")),

@@ -16,10 +16,10 @@ TFObjectPos::TFObjectPos(TPrintObject* object, QWidget* parent) : QDialog(parent
   setObjectName(QStringLiteral("TFObjectPos"));
   setWindowTitle(object->Caption());
   auto* form = new QFormLayout();
-  FLeft = NewNumberEdit(QStringLiteral("sLeft"), object->Left(), this);
-  FTop = NewNumberEdit(QStringLiteral("sTop"), object->Top(), this);
-  FWidth = NewNumberEdit(QStringLiteral("sWidth"), object->GetWidth(), this);
-  FHeight = NewNumberEdit(QStringLiteral("sHeight"), object->GetHeight(), this);
+  FLeft = NewMillimetreEdit(QStringLiteral("sLeft"), object->Left(), this);
+  FTop = NewMillimetreEdit(QStringLiteral("sTop"), object->Top(), this);
+  FWidth = NewMillimetreEdit(QStringLiteral("sWidth"), object->GetWidth(), this);
+  FHeight = NewMillimetreEdit(QStringLiteral("sHeight"), object->GetHeight(), this);
   form->addRow(TranslateGeneral(QStringLiteral("Left"), QStringLiteral("Left")), FLeft);
   form->addRow(TranslateGeneral(QStringLiteral("Top"), QStringLiteral("Top")), FTop);
   form->addRow(TranslateGeneral(QStringLiteral("Width"), QStringLiteral("Width")), FWidth);
@@ -37,8 +37,9 @@ TFObjectPos::TFObjectPos(TPrintObject* object, QWidget* parent) : QDialog(parent
 void TFObjectPos::btnOKClick() {
   double values[4] = {};
   const QLineEdit* fields[4] = {FLeft, FTop, FWidth, FHeight};
+  const double shown[4] = {FObject->Left(), FObject->Top(), FObject->GetWidth(), FObject->GetHeight()};
   for (int i = 0; i < 4; ++i) {
-    if (!ReadNumberField(fields[i], &values[i])) {
+    if (!ReadMillimetreField(fields[i], shown[i], &values[i])) {
       Ui().Message(
           TMsgKind::Error, windowTitle(),
           TranslateError(QStringLiteral("WrongParameters"), QStringLiteral("One or more parameters are corrupted")),

@@ -12,7 +12,7 @@
 
 #include "uLanguage.h"
 #include "uLanguageUi.h"
-#include "uNumbers.h"
+#include "uNumberFields.h"
 #include "uPassportBody.h"
 #include "uPrintDeepObject.h"
 #include "uPropertiesDialogs.h"
@@ -20,8 +20,6 @@
 #include "uUiServices.h"
 
 namespace {
-
-QString Number(double v) { return QString::fromStdString(FormatGeneral(v)); }
 
 QPushButton* Button(const char* name, const QString& text, QWidget* parent) {
   auto* b = new QPushButton(text, parent);
@@ -101,8 +99,8 @@ TFPassportBody::TFPassportBody(TPassportBody* body, QWidget* parent) : QDialog(p
 }
 
 QString TFPassportBody::LineText(TPrintObject* column) const {
-  return column->Caption() + QLatin1Char(' ') + Number(column->Left()) + QLatin1Char('-') +
-         Number(column->Left() + column->GetWidth()) + Word("mm", "mm");
+  return column->Caption() + QLatin1Char(' ') + MillimetreText(column->Left()) + QLatin1Char('-') +
+         MillimetreText(column->Left() + column->GetWidth()) + Word("mm", "mm");
 }
 
 void TFPassportBody::FillList(const TPrintObject* select) {
@@ -133,8 +131,8 @@ void TFPassportBody::ShowColumn(int row) {
   auto* data = dynamic_cast<TDataObject*>(c);
   sName->setText(data ? data->Name() : QString());
   sName->setEnabled(data != nullptr);
-  sLeft->setText(c ? Number(c->Left()) : QString());
-  sRight->setText(c ? Number(c->Left() + c->GetWidth()) : QString());
+  sLeft->setText(c ? MillimetreText(c->Left()) : QString());
+  sRight->setText(c ? MillimetreText(c->Left() + c->GetWidth()) : QString());
   sLeft->setEnabled(c != nullptr);
   sRight->setEnabled(c != nullptr);
   btnDelete->setEnabled(c != nullptr);
@@ -144,12 +142,13 @@ void TFPassportBody::ApplyPending() {
   if (FShown < 0 || FShown >= static_cast<int>(FColumns.size())) return;
   TPrintObject* c = FColumns[static_cast<size_t>(FShown)];
   auto* data = dynamic_cast<TDataObject*>(c);
-  const bool differs = sLeft->text() != Number(c->Left()) || sRight->text() != Number(c->Left() + c->GetWidth()) ||
+  const bool differs = sLeft->text() != MillimetreText(c->Left()) ||
+                       sRight->text() != MillimetreText(c->Left() + c->GetWidth()) ||
                        (data && sName->text() != data->Name());
   if (!differs || !Confirm(QStringLiteral("ApplyObject"), c->Caption())) return;
   // Text that is no number keeps the old edge.
-  const double left = ReadNumber(sLeft->text().toStdString(), c->Left());
-  const double right = ReadNumber(sRight->text().toStdString(), c->Left() + c->GetWidth());
+  const double left = MillimetreField(sLeft, c->Left());
+  const double right = MillimetreField(sRight, c->Left() + c->GetWidth());
   // A right side at or left of the left side would make a column of no or
   // negative width, which nothing can draw or click: the column stays.
   if (!(right > left)) {
@@ -157,7 +156,7 @@ void TFPassportBody::ApplyPending() {
                  SubstituteArgs(TranslateError(QStringLiteral("ColumnEdges"),
                                                QStringLiteral("%s: the right side (%s mm) must lie right of the left "
                                                               "side (%s mm); the column keeps its place")),
-                                {c->Caption(), Number(right), Number(left)}),
+                                {c->Caption(), MillimetreText(right), MillimetreText(left)}),
                  mbOK);
     return;
   }

@@ -9,13 +9,12 @@
 
 #include "uLanguage.h"
 #include "uLanguageUi.h"
-#include "uNumbers.h"
+#include "uNumberFields.h"
 #include "uPrintDocument.h"
 #include "uSettings.h"
 #include "uUiServices.h"
 
 namespace {
-QString Number(double v) { return QString::fromStdString(FormatGeneral(v)); }
 QString Word(const char* key, const char* def) {
   return TranslateGeneral(QString::fromLatin1(key), QString::fromLatin1(def));
 }
@@ -32,8 +31,8 @@ QLabel* Label(const char* name, QWidget* parent) {
 }  // namespace
 
 QString GeometryText(TPrintObject* o) {
-  return QStringLiteral("XxY=") + Number(o->Left()) + QLatin1Char('x') + Number(o->Top()) + QStringLiteral("  WxH=") +
-         Number(o->GetWidth()) + QLatin1Char('x') + Number(o->GetHeight());
+  return QStringLiteral("XxY=") + MillimetreText(o->Left()) + QLatin1Char('x') + MillimetreText(o->Top()) +
+         QStringLiteral("  WxH=") + MillimetreText(o->GetWidth()) + QLatin1Char('x') + MillimetreText(o->GetHeight());
 }
 
 TfStructure::TfStructure(TPrintDocument* document, QWidget* parent) : QDialog(parent), FDocument(document) {
