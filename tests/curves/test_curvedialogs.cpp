@@ -48,7 +48,7 @@ TEST_F(CurveDialogTest, CurveDialogWritesBackOnOkWithItsFallbacks) {
   Find<TColorPanel>(&d, "cColor")->SetColor(0x00FF00);
   c->SetLineWidth(0.7);
   d.Apply();
-  EXPECT_EQ(c->LineWidth(), 0) << "unreadable width";
+  EXPECT_EQ(c->LineWidth(), 0.7) << "unreadable width: the curve keeps its own";
   EXPECT_EQ(c->Measure(), 5) << "unreadable measure: the value shown at opening";
   EXPECT_TRUE(c->Logarithmic());
   EXPECT_EQ(c->LineStyle(), 2);

@@ -19,7 +19,7 @@
 #include "uKinds.h"
 #include "uLanguage.h"
 #include "uLineStyleDialog.h"
-#include "uNumbers.h"
+#include "uNumberFields.h"
 #include "uPrintDiagrammBase.h"
 #include "uPrintObjectRuller.h"
 #include "uPropertiesDialogs.h"
@@ -27,12 +27,7 @@
 
 namespace {
 
-double Parse(const QString& text, double def) {
-  const QByteArray bytes = text.toUtf8();
-  return ReadNumber(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())), def);
-}
-
-QString Number(double v) { return QString::fromStdString(FormatGeneral(v)); }
+double Parse(const QString& text, double def) { return FieldNumber(text, def); }
 
 }  // namespace
 
@@ -43,12 +38,12 @@ TfDiagramm::TfDiagramm(TPrintDiagrammBase* curve, QWidget* parent) : QDialog(par
   cColor = new TColorPanel(this);
   cColor->setObjectName(QStringLiteral("cColor"));
   cColor->SetColor(curve->Color());
-  sLineWidth = new QLineEdit(Number(curve->LineWidth()), this);
+  sLineWidth = new QLineEdit(NumberText(curve->LineWidth()), this);
   sLineWidth->setObjectName(QStringLiteral("sLineWidth"));
   iLineStyle = new TLineStyleCombo(this);
   iLineStyle->setObjectName(QStringLiteral("iLineStyle"));
   iLineStyle->SetStyle(curve->LineStyle());
-  FShownMeasure = Number(curve->Measure());
+  FShownMeasure = NumberText(curve->Measure());
   sMeasurement = new QLineEdit(FShownMeasure, this);
   sMeasurement->setObjectName(QStringLiteral("sMeasurement"));
   lMeasurement = new QLabel(this);
@@ -130,7 +125,8 @@ void TfDiagramm::ChildClicked(int row) {
 
 void TfDiagramm::Apply() {
   FCurve->SetColor(cColor->Color());
-  FCurve->SetLineWidth(Parse(sLineWidth->text(), 0));
+  // A width that is no number keeps the curve's own.
+  FCurve->SetLineWidth(Parse(sLineWidth->text(), FCurve->LineWidth()));
   FCurve->SetLineStyle(iLineStyle->Style());
   FCurve->SetLogarithmic(bLogariphmic->isChecked());
   FCurve->SetMeasure(Parse(sMeasurement->text(), Parse(FShownMeasure, FCurve->Measure())));
