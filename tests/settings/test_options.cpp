@@ -125,7 +125,7 @@ TEST_F(OptionsTest, OkStoresParsedValuesAndAnnouncesLanguageChange) {
   EXPECT_FALSE(s.LdbSort());
   EXPECT_FALSE(s.LdbMsgError());
   EXPECT_EQ(s.EmfScaleX(), 1.05);
-  EXPECT_EQ(s.EmfScaleY(), 1.0);  // unparsable: the default 1
+  EXPECT_EQ(s.EmfScaleY(), 1.0);  // unparsable: as it was
   EXPECT_EQ(s.Wheel(), 0);
   EXPECT_EQ(s.WheelShift(), 2);
   EXPECT_EQ(s.PageOverlay(), 12);
@@ -154,7 +154,7 @@ TEST_F(OptionsTest, SnapOffItemAndUnchangedLanguage) {
   EXPECT_TRUE(ui.Messages.empty());  // the language stayed: no restart notice
   EXPECT_EQ(s.Snap(), 0.0);
   EXPECT_EQ(s.SnapValue(1.13), 1.13);
-  EXPECT_EQ(s.MaxSteps(), 0);
+  EXPECT_EQ(s.MaxSteps(), 5) << "an undo depth it cannot read keeps undo as it was, not off";
 }
 
 TEST_F(OptionsTest, CancelStoresNothing) {

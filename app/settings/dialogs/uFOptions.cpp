@@ -255,13 +255,15 @@ void TFOptions::btnOKClick() {
 
   FSettings.SetAutoSave(chAutoSave->isChecked());
   FSettings.SetAutoSaveInterval(seInterval->value());
-  FSettings.SetMaxSteps(FieldInteger(eUndoSteps->text(), 0));
+  // Text that is no number keeps a value as it was (an unreadable undo depth
+  // must not turn undo off).
+  FSettings.SetMaxSteps(FieldInteger(eUndoSteps->text(), FSettings.MaxSteps()));
 
   FSettings.SetQuickMode(chQuickMode->isChecked());
   // The first item ("(None)" in any language) is no number and turns snapping off.
   const double snap = cbSnap->currentIndex() == 0 && cbSnap->currentText() == cbSnap->itemText(0)
                           ? 0.0
-                          : FieldNumber(cbSnap->currentText(), 0);
+                          : FieldNumber(cbSnap->currentText(), FSettings.Snap());
   FSettings.SetSnap(std::max(0.0, snap));
 
   FSettings.SetLdbIcon(chShowIcons->isChecked());
@@ -269,17 +271,17 @@ void TFOptions::btnOKClick() {
   FSettings.SetLdbIconSize(seIconSize->value());
   FSettings.SetLdbMsgError(chShowLCError->isChecked());
 
-  FSettings.SetEmfScaleX(FieldNumber(eAmendmentX->text(), 1));
-  FSettings.SetEmfScaleY(FieldNumber(eAmendmentY->text(), 1));
+  FSettings.SetEmfScaleX(FieldNumber(eAmendmentX->text(), FSettings.EmfScaleX()));
+  FSettings.SetEmfScaleY(FieldNumber(eAmendmentY->text(), FSettings.EmfScaleY()));
 
   FSettings.SetWheel(cbWheel->currentIndex());
   FSettings.SetWheelCtrl(cbWheelCtrl->currentIndex());
   FSettings.SetWheelShift(cbWheelShift->currentIndex());
 
-  FSettings.SetPageOverlay(FieldInteger(ePageOverlay->text(), 0));
-  FSettings.SetPrintLineWidth(FieldNumber(eLineWidth->text(), 0));
-  FSettings.SetPrintShiftX(FieldInteger(eShiftX->text(), 0));
-  FSettings.SetPrintShiftY(FieldInteger(eShiftY->text(), 0));
+  FSettings.SetPageOverlay(FieldInteger(ePageOverlay->text(), FSettings.PageOverlay()));
+  FSettings.SetPrintLineWidth(FieldNumber(eLineWidth->text(), FSettings.PrintLineWidth()));
+  FSettings.SetPrintShiftX(FieldInteger(eShiftX->text(), FSettings.PrintShiftX()));
+  FSettings.SetPrintShiftY(FieldInteger(eShiftY->text(), FSettings.PrintShiftY()));
   // Text that is no margins keeps the margins as they were.
   if (QMarginsF margins; ParsePrintMargins(ePdfMargins->text(), &margins))
     FSettings.WriteText(QStringLiteral("PRINT"), QStringLiteral("MARGINS"), PrintMarginsText(margins));
