@@ -536,6 +536,7 @@ bool TPrintDiagrams::InsertNewChildAt(double x0, double y0, double x, double y) 
       made->SetLeft(x0);
       made->SetTop(y0);
       if (!made->EditProperties()) return false;
+      FitChildInside(made.get());  // a picture takes its file's size
       AddChild(std::move(made));
       Invalidate(this);
       return true;

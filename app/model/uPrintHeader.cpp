@@ -135,11 +135,18 @@ bool TPrintHeader::InsertNewChildAt(double x0, double y0, double x, double y) {
     if (!named || name.trimmed().isEmpty()) return false;
     data->SetName(name.trimmed());
   }
+  // A picture is chosen before it joins the head and then fitted into it:
+  // joined first, its file's size would widen the head and the sheet.
+  const bool picture = chosen == kindImage;
+  if (picture) {
+    if (!made->EditProperties()) return false;
+    FitChildInside(made.get(), true);
+  }
   TPrintObject* child = made.get();
   const int index = AddChild(std::move(made));
   if (index < 0) return false;
   Changed();
-  if (!child->EditProperties()) {
+  if (!picture && !child->EditProperties()) {
     DeleteChild(IndexOf(child));
     return false;
   }

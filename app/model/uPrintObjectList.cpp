@@ -239,6 +239,23 @@ int TPrintObjectList::ChooseInsertableKind() {
   return choice >= 0 && choice < static_cast<int>(kinds.size()) ? kinds[static_cast<size_t>(choice)] : 0;
 }
 
+void TPrintObjectList::FitChildInside(TPrintObject* child, bool withinHeight) const {
+  if (!child) return;
+  // No room (an empty head is as wide as its children) limits nothing.
+  const double room = GetWidth();
+  const double tall = withinHeight ? GetHeight() : 0;
+  const double width = child->GetWidth();
+  const double height = child->GetHeight();
+  double factor = room > 0 && width > room ? room / width : 1;
+  if (tall > 0 && height * factor > tall) factor = tall / height;
+  if (factor < 1) {
+    child->SetWidth(width * factor);
+    child->SetHeight(height * factor);
+  }
+  if (room > 0) child->SetLeft(std::clamp(child->Left(), FLeft, FLeft + room - child->GetWidth()));
+  if (tall > 0) child->SetTop(std::clamp(child->Top(), FTop, FTop + tall - child->GetHeight()));
+}
+
 void TPrintObjectList::SetLeft(double value) {
   const double old = FLeft;
   TPrintObject::SetLeft(value);

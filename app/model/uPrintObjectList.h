@@ -36,6 +36,11 @@ class TPrintObjectList : public TAbstractPrintObjectList {
   // Asks the user which of the registered insertable kinds to add: the kind,
   // or 0 when there is none to offer or the user cancels.
   int ChooseInsertableKind();
+  // Keeps a new child inside this object's width (and, for blocks of a fixed
+  // height, inside that height): one larger is scaled down, its proportions
+  // kept (a picture takes its file's size), and its edges move inside. A
+  // width or height of 0 limits nothing.
+  void FitChildInside(TPrintObject* child, bool withinHeight = false) const;
   virtual bool LoadFromStorage(TStorage* storage);
   // False when the list's own elements could not be written or a child's
   // element failed: a save with a missing child must not pass for complete.

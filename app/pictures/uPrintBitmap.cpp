@@ -56,9 +56,10 @@ bool TPrintBitmap::EditProperties() {
   int filter = 1;
   if (!Ui().OpenFileName(options, &path, &filter)) return false;
   QString error;
-  if (!LoadPictureFile(path, &error))
-    Ui().Message(TMsgKind::Error, Caption(), ErrorText(error) + QStringLiteral("\n") + path, mbOK);
-  return true;
+  if (LoadPictureFile(path, &error)) return true;
+  // Nothing changed: a new picture is not added empty.
+  Ui().Message(TMsgKind::Error, Caption(), ErrorText(error) + QStringLiteral("\n") + path, mbOK);
+  return false;
 }
 
 bool TPrintBitmap::LoadPictureFile(const QString& path, QString* error) {

@@ -17,8 +17,8 @@ class TPrintBitmap : public TPrintObject {
   int GetKind() const override { return kindImage; }
   void GetCaption(QString* text) override;
   void Draw(TDrawContext& context) override;
-  // Asks for a picture file; true when one was chosen, even when it was
-  // refused (the reason is shown), false when cancelled.
+  // Asks for a picture file; true when one was loaded, false when cancelled
+  // or refused (the reason is shown; the picture stays as it was).
   bool EditProperties() override;
   bool LoadFromQS(ICompoundStream* stream) override;
   bool SaveToQS(ICompoundStream* stream) override;

@@ -285,15 +285,17 @@ bool TPrintDeepTable::InsertNewChildAt(double x0, double y0, double x, double y)
   if (!made) return false;
   made->SetBoundsRect({std::min(x0, x), std::min(y0, y), std::max(x0, x), std::max(y0, y)});
   // A status line is a narrow strip of its own width; the pop-up proposes a
-  // column's width at the click. Either way the child starts inside the table.
+  // column's width at the click.
   if (chosen == kindStatusDDLine) made->SetWidth(TStatusDDLine::kNewWidth);
-  const double width = std::min(made->GetWidth(), GetWidth());
-  made->SetWidth(width);
-  made->SetLeft(std::clamp(made->Left(), FLeft, FLeft + GetWidth() - width));
+  // A picture is chosen before it joins the table and then fitted into it:
+  // joined first, its file's size would widen the table and the sheet.
+  const bool picture = chosen == kindImage;
+  if (picture && !made->EditProperties()) return false;
+  FitChildInside(made.get());
   TPrintObject* child = made.get();
   if (AddChild(std::move(made)) < 0) return false;
   RebuildIntervals();
-  if (!child->EditProperties()) {
+  if (!picture && !child->EditProperties()) {
     DeleteChild(IndexOf(child));
     return false;
   }

@@ -13,6 +13,7 @@
 #include "uObjectFile.h"
 #include "uPictureKinds.h"
 #include "uPrintBitmap.h"
+#include "uPrintDeepTable.h"
 #include "uPrintHeader.h"
 #include "uRecordingDevice.h"
 #include "uScratchEnvTest.h"
@@ -98,7 +99,7 @@ TEST_F(BitmapTest, LoadingSizesTheImageAtThreePixelsPerMillimetre) {
 TEST_F(BitmapTest, PropertiesAskForAFileAndReportARefusal) {
   TPrintBitmap image;
   FUi.FileAnswers.push_back(Write("bad.bmp", QByteArray("BM not really a bitmap, just words")));
-  EXPECT_TRUE(image.EditProperties());  // a file was chosen, even though it was refused
+  EXPECT_FALSE(image.EditProperties()) << "refused: nothing changed, and a new picture is not added empty";
   ASSERT_EQ(FUi.Messages.size(), 1u);
   EXPECT_EQ(FUi.Messages[0].Kind, TMsgKind::Error);
   EXPECT_TRUE(FUi.Messages[0].Text.contains(QStringLiteral("bad.bmp")));
@@ -214,4 +215,33 @@ TEST_F(BitmapTest, TemplatesNameTheirPictureBesideThemselves) {
   EXPECT_TRUE(missing.Picture().isEmpty());
   ASSERT_EQ(FUi.Messages.size(), 1u);
   EXPECT_TRUE(FUi.Messages[0].Text.contains(QStringLiteral("gone.bmp")));
+}
+
+// A picture takes its file's size (3 pixels a millimetre): one added to a head
+// or into a table column is scaled down to fit it, its proportions kept. A
+// file that cannot be read adds nothing.
+TEST_F(BitmapTest, APictureAddedToABlockOrColumnFitsInsideIt) {
+  TPrintHeader head;
+  head.SetBoundsRect({0, 0, 190, 40});
+  auto title = std::make_unique<TPrintBitmap>();  // a head is as wide as what it holds
+  title->SetBoundsRect({0, 0, 190, 10});
+  head.AddChild(std::move(title));
+  FUi.ListAnswers = {0, 0};
+  FUi.FileAnswers.push_back(WriteImage("logo.png", Filled(1200, 300, qRgb(200, 0, 0)), "PNG"));
+  ASSERT_TRUE(head.InsertNewChildAt(150, 20, 170, 20));
+  const TPrintObject* logo = head.GetChild(head.Count() - 1);
+  EXPECT_EQ(logo->GetBoundsRect(), (TBoundsRect{30, 0, 190, 40})) << "400 x 100 mm cut to the head's height";
+
+  TPrintDeepTable table;
+  table.SetBoundsRect({100, 50, 130, 60});
+  FUi.FileAnswers.push_back(WriteImage("core.png", Filled(300, 900, qRgb(150, 100, 50)), "PNG"));
+  ASSERT_TRUE(table.InsertNewChildAt(120, 70, 140, 70));
+  const TPrintObject* core = table.GetChild(table.Count() - 1);
+  EXPECT_EQ(core->GetBoundsRect(), (TBoundsRect{100, 70, 130, 160})) << "100 x 300 mm cut to the table's width";
+
+  FUi.ListAnswers = {0};
+  FUi.FileAnswers.push_back(Write("bad.png", QByteArray("not a picture")));
+  const int before = table.Count();
+  EXPECT_FALSE(table.InsertNewChildAt(120, 70, 140, 70));
+  EXPECT_EQ(table.Count(), before) << "no empty picture left behind";
 }
