@@ -252,8 +252,9 @@ void TPrintObjectList::FitChildInside(TPrintObject* child, bool withinHeight) co
     child->SetWidth(width * factor);
     child->SetHeight(height * factor);
   }
-  if (room > 0) child->SetLeft(std::clamp(child->Left(), FLeft, FLeft + room - child->GetWidth()));
-  if (tall > 0) child->SetTop(std::clamp(child->Top(), FTop, FTop + tall - child->GetHeight()));
+  // max(): a scaled width may exceed the room by a rounding error.
+  if (room > 0) child->SetLeft(std::clamp(child->Left(), FLeft, std::max(FLeft, FLeft + room - child->GetWidth())));
+  if (tall > 0) child->SetTop(std::clamp(child->Top(), FTop, std::max(FTop, FTop + tall - child->GetHeight())));
 }
 
 void TPrintObjectList::SetLeft(double value) {
