@@ -508,12 +508,13 @@ bool TPrintDiagrams::InsertNewChildAt(double x0, double y0, double x, double y) 
       const double w = x == x0 ? 40 : x - x0;
       made->SetBoundsRect({x0, y0, x0 + w, y0 + h});
       made->SetFlags(made->Flags() | pfMoveX | pfMoveY | pfSizeX | pfSizeY);
-      TPrintObject* text = made.get();
-      if (AddChild(std::move(made)) < 0) return false;
+      auto* text = dynamic_cast<TPrintText*>(made.get());
+      if (!text || AddChild(std::move(made)) < 0) return false;
       if (!text->EditProperties()) {
         DeleteChild(IndexOf(text));
         return false;
       }
+      text->GrowToText();  // the proposed box may be smaller than what was typed
       Invalidate(this);
       return true;
     }

@@ -150,6 +150,8 @@ bool TPrintHeader::InsertNewChildAt(double x0, double y0, double x, double y) {
     DeleteChild(IndexOf(child));
     return false;
   }
+  // A click proposes a box smaller than most texts (the head then keeps it inside).
+  if (auto* text = dynamic_cast<TPrintText*>(child)) text->GrowToText();
   Changed();
   Invalidate(this);
   return true;

@@ -433,6 +433,19 @@ QString TFontEx::WrapText(QPainter* dc, int width, const QString& text) const {
   return out;
 }
 
+QSize TFontEx::MeasureText(QPainter* dc, int width, const QString& text) const {
+  if (!dc || !dc->device() || text.isEmpty()) return {};
+  const QStringList lines = SplitLines(WrapText(dc, width, text));
+  int widest = 0, height = 0;
+  for (const QString& line : lines) {
+    const QSize m = MeasureLine(dc, line);
+    widest = std::max(widest, m.width());
+    height += m.height();
+  }
+  // DrawHorizontal insets left-aligned lines and the first line by 2 pixels.
+  return {widest + 4, height + 4};
+}
+
 void TFontEx::DrawInRect(QPainter* dc, const QRect& rect, const QString& text, TPageLines* sheets) const {
   if (!dc || !dc->device() || text.isEmpty()) return;
   SelectInto(dc);

@@ -132,6 +132,10 @@ class TFontEx {
   void DrawFormatted(QPainter* dc, const QRect& rect, const QString& text, TPageLines* sheets = nullptr) const;
   QString WrapText(QPainter* dc, int width, const QString& text) const;
   QSize MeasureLine(QPainter* dc, const QString& line) const;
+  // The pixels DrawInRect needs for `text` in a box `width` pixels wide
+  // (lines broken as WrapText breaks them): the widest line with its inset,
+  // and every line's height.
+  QSize MeasureText(QPainter* dc, int width, const QString& text) const;
   // One line of marked-up text whose top-left corner is at x, y (the font
   // selected for it and restored afterwards); the width MeasureLine gives.
   void DrawLine(QPainter* dc, int x, int y, const QString& line) const;

@@ -1,5 +1,6 @@
 #include "uPrintText.h"
 
+#include <QImage>
 #include <QJsonObject>
 #include <QPainter>
 
@@ -187,6 +188,28 @@ void TPrintText::DumpProperties(QJsonObject* json) const {
 
 void RegisterTextKinds() {
   RegisterKind(kindText, []() -> std::unique_ptr<TPrintObject> { return std::make_unique<TPrintText>(); });
+}
+
+void TPrintText::GrowToText() {
+  if (FFont.Angle() != 0) return;
+  // Measured as a 300 dpi printer would draw it.
+  constexpr int kDpi = 300;
+  constexpr double kMmPerPixel = 25.4 / kDpi;
+  QImage probe(1, 1, QImage::Format_RGB32);
+  probe.setDotsPerMeterX(qRound(kDpi / 0.0254));
+  probe.setDotsPerMeterY(qRound(kDpi / 0.0254));
+  QPainter dc(&probe);
+  TFontEx font;
+  font.Assign(FFont);
+  font.SetResolution(kDpi);
+  const QString text = UseEditText ? FText : FPrintedText;
+  const QSize need = font.MeasureText(&dc, RoundEven(GetWidth() / kMmPerPixel), text);
+  if (need.isEmpty()) return;
+  // A millimetre to spare: screen fonts, hinted at few pixels, run wider.
+  const double width = need.width() * kMmPerPixel + 1;
+  const double height = need.height() * kMmPerPixel;
+  if (width > GetWidth() && !(FFont.Format & DT_WORDBREAK)) SetWidth(width);
+  if (height > GetHeight()) SetHeight(height);
 }
 
 void TPrintText::ShiftInterval(double dy) {

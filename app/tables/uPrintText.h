@@ -29,6 +29,9 @@ class TPrintText : public TPrintObject {
   virtual QString GetText() const { return FText; }
   // Sets both the edited and the printed text.
   virtual void SetText(const QString& text);
+  // A box too small for its text grows to hold it (a text that wraps only
+  // grows down); a larger box and a turned text stay as they are.
+  void GrowToText();
 
   TFontEx& Font() { return FFont; }
   const TFontEx& Font() const { return FFont; }

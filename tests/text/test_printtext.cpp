@@ -308,3 +308,33 @@ TEST(TextObjectDialog, ButtonRow) {
   EXPECT_EQ(d.result(), QDialog::Rejected);
   EXPECT_EQ(t.GetText(), "old");
 }
+
+// A note typed into a box the click proposed grows to hold its text; a text
+// that wraps grows down only; a box already large enough keeps its size.
+TEST(TextObjectBox, GrowsToHoldItsText) {
+  TPrintText note;
+  note.SetBoundsRect({10, 10, 30, 15});
+  note.SetText(QStringLiteral("Perforation 1457-1459 m\rshots 20 per metre"));
+  note.GrowToText();
+  const double wide = note.GetWidth();
+  EXPECT_GT(wide, 30);
+  EXPECT_LT(wide, 80) << "no wider than the longer line needs";
+  EXPECT_GT(note.GetHeight(), 5) << "two lines";
+  EXPECT_EQ(note.Left(), 10);
+  EXPECT_EQ(note.Top(), 10);
+  note.GrowToText();
+  EXPECT_EQ(note.GetWidth(), wide) << "a box that holds its text stays";
+
+  TPrintText wrapped;
+  wrapped.Font().Format |= DT_WORDBREAK;
+  wrapped.SetBoundsRect({0, 0, 20, 5});
+  wrapped.SetText(QStringLiteral("Sandstone, light grey, fine-grained, well sorted"));
+  wrapped.GrowToText();
+  EXPECT_EQ(wrapped.GetWidth(), 20);
+  EXPECT_GT(wrapped.GetHeight(), 10) << "broken into several lines";
+
+  TPrintText empty;
+  empty.SetBoundsRect({0, 0, 2.5, 2.5});
+  empty.GrowToText();
+  EXPECT_EQ(empty.GetBoundsRect(), (TBoundsRect{0, 0, 2.5, 2.5}));
+}
