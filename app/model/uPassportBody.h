@@ -28,6 +28,9 @@ enum TBodyCommand : int {
 
 class TPassportBody : public TRootDataObject {
  public:
+  // The width a new column is proposed with (mm).
+  static constexpr double kNewColumnWidth = 20;
+
   TPassportBody();
 
   // --- mapping parameters (every column asks the body) ---

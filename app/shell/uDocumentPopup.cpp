@@ -10,15 +10,12 @@
 #include "uKernoChild.h"
 #include "uLanguage.h"
 #include "uMenuBuilder.h"
+#include "uPassportBody.h"
 #include "uPrintDocument.h"
 #include "uRootDataObject.h"
 #include "uUiServices.h"
 
 namespace {
-
-// A new column offered from the pop-up starts this wide (the new-column
-// dialog asks for its sides).
-constexpr double kNewColumnWidth = 20;
 
 QAction* Item(QMenu* menu, const char* name, const QString& text, bool enabled) {
   QAction* action = menu->addAction(text);
@@ -92,7 +89,9 @@ QMenu* BuildDocumentPopup(TKernoChild* child, QPointF page) {
   }
   QAction* add = Item(menu, "PopupAdd", addText, list != nullptr);
   QObject::connect(add, &QAction::triggered, menu, [child, list, page] {
-    child->RunEdit([&] { return list->InsertNewChildAt(page.x(), page.y(), page.x() + kNewColumnWidth, page.y()); });
+    child->RunEdit([&] {
+      return list->InsertNewChildAt(page.x(), page.y(), page.x() + TPassportBody::kNewColumnWidth, page.y());
+    });
   });
   QAction* del =
       Item(menu, "PopupDelete", TranslateWord(QStringLiteral("Delete")), selected && (selected->Flags() & pfDeletable));

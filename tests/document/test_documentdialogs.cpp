@@ -107,7 +107,9 @@ TEST_F(DocumentDialogs, BodyDialogListsColumnsAndAppliesEditsAfterAskingWhenTheC
 TEST_F(DocumentDialogs, BodyDialogAddsDeletesAndRescales) {
   TPrintDocument document;
   TPassportBody* body = ThreeColumns(&document);
-  RegisterPropertiesDialog(QStringLiteral("TPassportBody.NewColumn"), [](TPrintObject* c) {
+  double proposed = 0;
+  RegisterPropertiesDialog(QStringLiteral("TPassportBody.NewColumn"), [&](TPrintObject* c) {
+    proposed = c->GetWidth();
     c->SetWidth(30);
     return true;
   });
@@ -119,6 +121,7 @@ TEST_F(DocumentDialogs, BodyDialogAddsDeletesAndRescales) {
   ASSERT_EQ(list->count(), 4);
   EXPECT_EQ(list->currentRow(), 3) << "the new column at the right end is chosen";
   EXPECT_DOUBLE_EQ(body->GetChild(3)->Left(), 150);
+  EXPECT_EQ(proposed, TPassportBody::kNewColumnWidth) << "a column proposed with room, not 0 mm wide";
 
   list->setCurrentRow(0);
   FUi.MessageAnswers = {TMsgResult::Yes};

@@ -181,7 +181,7 @@ void TFPassportBody::btnAddClick() {
   for (int i = 0; i < FBody->Count(); ++i)
     if (const TPrintObject* c = FBody->GetChild(i)) right = std::max(right, c->Left() + c->GetWidth());
   const double bottom = FBody->Top() + FBody->GetHeight();
-  if (!FBody->InsertNewChildAt(right, bottom, right, bottom)) return;
+  if (!FBody->InsertNewChildAt(right, bottom, right + TPassportBody::kNewColumnWidth, bottom)) return;
   FChanged = true;
   // The new column is the one not listed yet.
   const TPrintObject* added = nullptr;
