@@ -135,13 +135,13 @@ bool TPrintHeader::InsertNewChildAt(double x0, double y0, double x, double y) {
     if (!named || name.trimmed().isEmpty()) return false;
     data->SetName(name.trimmed());
   }
-  // A picture is chosen before it joins the head and then fitted into it:
-  // joined first, its file's size would widen the head and the sheet.
+  // A head is as wide as what it holds: a box proposed at its right edge, or
+  // a picture joining at its file's size, would widen the head and the
+  // sheet. A picture is chosen first, then everything is fitted inside.
   const bool picture = chosen == kindImage;
-  if (picture) {
-    if (!made->EditProperties()) return false;
-    FitChildInside(made.get(), true);
-  }
+  if (picture && !made->EditProperties()) return false;
+  FitChildInside(made.get(), true);
+  const double right = FLeft + GetWidth();
   TPrintObject* child = made.get();
   const int index = AddChild(std::move(made));
   if (index < 0) return false;
@@ -150,8 +150,15 @@ bool TPrintHeader::InsertNewChildAt(double x0, double y0, double x, double y) {
     DeleteChild(IndexOf(child));
     return false;
   }
-  // A click proposes a box smaller than most texts (the head then keeps it inside).
-  if (auto* text = dynamic_cast<TPrintText*>(child)) text->GrowToText();
+  // A click proposes a box smaller than most texts; grown to the text, it
+  // stays within the head's width.
+  if (auto* text = dynamic_cast<TPrintText*>(child)) {
+    text->GrowToText();
+    if (right > FLeft) {
+      text->SetWidth(std::min(text->GetWidth(), right - FLeft));
+      text->SetLeft(std::clamp(text->Left(), FLeft, right - text->GetWidth()));
+    }
+  }
   Changed();
   Invalidate(this);
   return true;

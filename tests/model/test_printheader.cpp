@@ -412,6 +412,26 @@ TEST_F(Head, InsertingOffersTheKindsTheProgramHasAndCancelRemoves) {
   RegisterPropertiesDialog("TPrintObjectList", {});
 }
 
+// A text typed into the box a click proposed grows to hold it, and stays
+// within the head: a head is as wide as what it holds, so a text running past
+// its right edge would widen the sheet.
+TEST_F(Head, ANewTextGrowsToItsWordsWithinTheHead) {
+  TPrintHeader head;
+  head.SetHeight(40);
+  AddText(head, {0, 0, 190, 10}, "title");
+  RegisterPropertiesDialog("TPrintText", [](TPrintObject* o) {
+    static_cast<TPrintText*>(o)->SetText(QStringLiteral("Drilling contractor: Severo-Ozernaya Burenie LLC"));
+    return true;
+  });
+  FUi.ListAnswers.push_back(0);
+  ASSERT_TRUE(head.InsertNewChildAt(175, 20, 195, 20));
+  const TPrintObject* text = head.GetChild(1);
+  EXPECT_GT(text->GetWidth(), 50) << "grown to its words";
+  EXPECT_LE(text->Left() + text->GetWidth(), 190 + 1e-9);
+  EXPECT_DOUBLE_EQ(head.GetWidth(), 190) << "the head keeps its width";
+  RegisterPropertiesDialog("TPrintText", {});
+}
+
 TEST_F(Head, TemplateHeadsFindTheirFileInThreePlaces) {
   SetProgramDir(FDir.path());
   const QByteArray file = "[MAIN]\nHEIGHT=20\nNAME=From file\n[TEXT1]\nWIDTH=10\nHEIGHT=5\nTEXT=%WELL%\n";
