@@ -1,5 +1,6 @@
 #include "uAddCurve.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -60,6 +61,31 @@ void LoadRememberedCurve(const QString& name, TAddCurveChoice* choice) {
   choice->Color =
       static_cast<uint32_t>(ini.ReadInteger(name, QStringLiteral("COLOR"), static_cast<int32_t>(choice->Color)));
   choice->Interpolate = ini.ReadBool(name, QStringLiteral("INTERPOLATE"), false);
+}
+
+bool RemembersMeasure(const QString& name) {
+  if (name.isEmpty()) return false;
+  const TIniFile ini(CurveDefaultsFileName());
+  return IsNumber(ini.ReadString(name, QStringLiteral("SCALE.MEASUREMENT"), QString()));
+}
+
+double ColumnMaxValue(const TStringTable& table, int column, int firstRow) {
+  double most = kNaN;
+  if (column < 0 || column >= table.ColCount()) return most;
+  for (int r = std::max(firstRow, 0); r < table.RowCount(); ++r) {
+    const double v = Number(table.GetCell(column, r));
+    if (std::isfinite(v) && !(v <= most)) most = v;
+  }
+  return most;
+}
+
+double FittingMeasure(double maxValue, double widthMm) {
+  if (!(maxValue > 0) || !std::isfinite(maxValue) || !(widthMm > 0) || !std::isfinite(widthMm)) return 0;
+  const double wanted = maxValue * 10 / widthMm;  // value per cm that just fits
+  const double decade = std::pow(10.0, std::floor(std::log10(wanted)));
+  for (const double step : {1.0, 2.0, 5.0, 10.0})
+    if (step * decade >= wanted * (1 - 1e-9)) return step * decade;
+  return 10 * decade;
 }
 
 bool CurveChoiceComplete(const TAddCurveChoice& choice) {

@@ -29,6 +29,14 @@ QStringList CurveColumnCaptions(const TStringTable& table);
 void ChooseCurveColumn(const TStringTable& table, int column, TAddCurveChoice* choice);
 // The remembered measure, colour and interpolation of a name ("kerno.ini").
 void LoadRememberedCurve(const QString& name, TAddCurveChoice* choice);
+// Whether "kerno.ini" remembers a measure for the name.
+bool RemembersMeasure(const QString& name);
+// The largest number of a table column from `firstRow`; NaN when it holds none.
+double ColumnMaxValue(const TStringTable& table, int column, int firstRow);
+// The measure (value per cm) that puts values up to `maxValue` within
+// `widthMm`, rounded up to 1, 2 or 5 times a power of ten; 0 when the values
+// or the width give none (the measure then stays as it is).
+double FittingMeasure(double maxValue, double widthMm);
 // A name, a step > 0 and a numeric measure.
 bool CurveChoiceComplete(const TAddCurveChoice& choice);
 // Adds the chosen column as a curve of `column` and remembers its settings

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "qsID.h"
+#include "uAddCurve.h"
 #include "uCurveSamples.h"
 #include "uIniFile.h"
 #include "uIntervalImport.h"
@@ -567,6 +568,9 @@ int TPrintDiagrams::AddHistograms(const TStringTable& intervals) {
     h->SetBoundsRect({FLeft, FTop, FLeft + 1, FTop + GetHeight()});
     if (AddChild(std::move(made)) < 0) continue;
     h->ImportIntervalColumn(intervals, 0, col, 1);
+    // A name without a remembered measure gets one that keeps it in the track.
+    if (!RemembersMeasure(h->Name()) && !h->Logarithmic())
+      if (const double fit = FittingMeasure(h->MaxValue(), GetWidth()); fit > 0) h->SetMeasure(fit);
     ++added;
   }
   FFilling = false;

@@ -112,14 +112,15 @@ void TPrintHistogramm::Changed() {
   TPrintObject::Changed();
 }
 
-void TPrintHistogramm::ImportIntervalColumn(const TStringTable& table, int fromColumn, int valueColumn, int toColumn,
-                                            int firstRow) {
+void TPrintHistogramm::ImportIntervalColumn(const TStringTable& table, int fromColumn, int valueColumn, int toColumn) {
   if (valueColumn < 0 || valueColumn >= table.ColCount()) return;
-  SetName(table.GetCell(valueColumn, 0));
+  // The interval import names its columns in the headers: every row is data
+  // (the first was once taken for the names, losing the shallowest interval).
+  SetName(table.GetHeader(valueColumn));
   std::vector<THistInterval> intervals;
   const int cols = table.ColCount();
   if (fromColumn >= 0 && fromColumn < cols && toColumn >= 0 && toColumn < cols)
-    for (int r = std::max(firstRow, 0); r < table.RowCount(); ++r) {
+    for (int r = 0; r < table.RowCount(); ++r) {
       const THistInterval i{Cell(table, fromColumn, r), Cell(table, toColumn, r), Cell(table, valueColumn, r)};
       if (std::isnan(i.TopDepth) || std::isnan(i.BottomDepth) || std::isnan(i.Value)) continue;
       intervals.push_back(i);

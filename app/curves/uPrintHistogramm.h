@@ -42,9 +42,9 @@ class TPrintHistogramm : public TPrintDiagrammBase {
   // The first interval with TopDepth <= depth <= BottomDepth, or -1.
   int FindInterval(double depth) const;
   // Name from the value column's header; one interval per row whose three
-  // texts are numbers (rows from `firstRow`); then the user defaults of the
-  // name, the name caption and the scale header.
-  void ImportIntervalColumn(const TStringTable& table, int fromColumn, int valueColumn, int toColumn, int firstRow = 1);
+  // texts are numbers; then the user defaults of the name, the name caption
+  // and the scale header.
+  void ImportIntervalColumn(const TStringTable& table, int fromColumn, int valueColumn, int toColumn);
 
  private:
   std::vector<THistInterval> FIntervals;

@@ -640,7 +640,7 @@ TEST_F(HistogramTest, TouchingIntervalsDrawOneStepLineAndGapsBreakIt) {
 
 TEST_F(HistogramTest, ImportSkipsRowsWithoutNumbersAndStoresIntervalsInOrder) {
   const auto tp =
-      MakeTable({{"From", "To", "Value1"}, {"10", "20", "3"}, {"20", "25", ""}, {"5", "8", "x"}, {"1", "2", "-4"}});
+      MakeIntervals({"From", "To", "Value1"}, {{"10", "20", "3"}, {"20", "25", ""}, {"5", "8", "x"}, {"1", "2", "-4"}});
   const TStringTable& t = *tp;
   TTestBody body;
   auto made = std::make_unique<TPrintHistogramm>();
@@ -664,10 +664,43 @@ TEST_F(HistogramTest, ImportSkipsRowsWithoutNumbersAndStoresIntervalsInOrder) {
   EXPECT_TRUE(back.Intervals().empty());
   EXPECT_EQ(FUi.Messages.size(), 1u);
 
-  const auto nonep = MakeTable({{"From", "To", "V"}, {"1", "2", ""}});
+  const auto nonep = MakeIntervals({"From", "To", "V"}, {{"1", "2", ""}});
   TPrintHistogramm empty;
   empty.ImportIntervalColumn(*nonep, 0, 2, 1);
   EXPECT_TRUE(empty.Intervals().empty());
   EXPECT_EQ(empty.MaxValue(), 0);
   EXPECT_EQ(empty.GetWidth(), kMinCurveWidth);
+}
+
+// A measure that keeps values within a track: rounded up to 1, 2 or 5 times a
+// power of ten, none for values or widths that give no scale.
+TEST(FittingMeasure, RoundsUpToAStepThatFits) {
+  EXPECT_EQ(FittingMeasure(150, 34), 50) << "44.1 per cm needed";
+  EXPECT_EQ(FittingMeasure(22, 34), 10);
+  EXPECT_EQ(FittingMeasure(20, 20), 10) << "an exact fit is kept";
+  EXPECT_DOUBLE_EQ(FittingMeasure(0.35, 40), 0.1);
+  EXPECT_EQ(FittingMeasure(2600, 50), 1000) << "520 per cm";
+  for (const double none : {0.0, -5.0, std::nan(""), HUGE_VAL}) EXPECT_EQ(FittingMeasure(none, 34), 0);
+  EXPECT_EQ(FittingMeasure(10, 0), 0);
+}
+
+// Histograms added to a track fit it, unless their name is remembered with a
+// measure of its own.
+TEST_F(HistogramTest, AddedHistogramsFitTheirTrackUnlessTheirMeasureIsRemembered) {
+  TTestBody body;
+  auto made = std::make_unique<TPrintDiagrams>();
+  TPrintDiagrams* column = made.get();
+  body.AddChild(std::move(made));
+  column->SetBoundsRect({50, 0, 84, 100});
+  TIniFile(CurveDefaultsFileName()).WriteString("KERN", "SCALE.MEASUREMENT", "2");
+  const auto table = MakeIntervals({"From", "To", "Porosity", "KERN"}, {{"1", "2", "22", "4"}, {"2", "3", "9", "3"}});
+  ASSERT_EQ(column->AddHistograms(*table), 2);
+  const auto* porosity = dynamic_cast<TPrintHistogramm*>(column->FindCurve("Porosity"));
+  const auto* kern = dynamic_cast<TPrintHistogramm*>(column->FindCurve("KERN"));
+  ASSERT_TRUE(porosity && kern);
+  EXPECT_EQ(porosity->Measure(), 10);
+  EXPECT_LE(porosity->GetWidth(), column->GetWidth());
+  EXPECT_EQ(kern->Measure(), 2) << "the remembered measure";
+  ASSERT_EQ(porosity->Intervals().size(), 2u) << "the shallowest interval too";
+  EXPECT_EQ(porosity->Intervals()[0], (THistInterval{1, 2, 22}));
 }

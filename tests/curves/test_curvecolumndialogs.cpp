@@ -71,9 +71,11 @@ TEST_F(CurveColumnDialogTest, AddCurveProposesFromTheColumnAndAddsOnOk) {
   auto* ok = d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
   EXPECT_EQ(Find<QLineEdit>(&d, "sName")->text(), "GR");  // column 1 chosen at first
   EXPECT_EQ(Find<QLineEdit>(&d, "sStepDepth")->text(), "0.5");
+  EXPECT_EQ(Find<QLineEdit>(&d, "sMeasurement")->text(), "1") << "values up to 3 within 40 mm";
   EXPECT_TRUE(ok->isEnabled());
   Find<QListWidget>(&d, "iColList")->setCurrentRow(2);
   EXPECT_EQ(Find<QLineEdit>(&d, "sName")->text(), "SP");
+  EXPECT_EQ(Find<QLineEdit>(&d, "sMeasurement")->text(), "2") << "values up to 7 within 40 mm";
   Find<QLineEdit>(&d, "sMeasurement")->setText("x");
   EXPECT_FALSE(ok->isEnabled());
   Find<QLineEdit>(&d, "sMeasurement")->setText("2");

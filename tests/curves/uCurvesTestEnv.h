@@ -91,3 +91,11 @@ inline std::unique_ptr<TStringTable> MakeTable(const std::vector<QStringList>& r
     for (int c = 0; c < rows[r].size(); ++c) t->SetCell(c, static_cast<int>(r), rows[r][c]);
   return t;
 }
+
+// An interval table as the interval import gives one: the column names as
+// headers, every row data.
+inline std::unique_ptr<TStringTable> MakeIntervals(const QStringList& names, const std::vector<QStringList>& rows) {
+  auto t = MakeTable(rows);
+  for (int c = 0; c < names.size(); ++c) t->SetHeader(c, names[c]);
+  return t;
+}

@@ -115,6 +115,11 @@ void TFAddDiagramm::ColumnChosen(int column) {
   ChooseCurveColumn(*FTable, column, &FChoice);
   FFilling = true;
   sStepDepth->setText(FChoice.StepText);
+  // A measure that keeps the column's values within the track; a name
+  // remembered with a measure of its own gets that one (NameChanged).
+  if (const double fit = FittingMeasure(ColumnMaxValue(*FTable, column, FChoice.FirstRow), FColumn->GetWidth());
+      fit > 0)
+    sMeasurement->setText(Num(fit));
   FFilling = false;
   sName->setText(FChoice.Name);
   NameChanged(sName->text());
