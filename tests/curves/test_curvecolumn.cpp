@@ -688,10 +688,7 @@ TEST(FittingMeasure, RoundsUpToAStepThatFits) {
 // measure of its own.
 TEST_F(HistogramTest, AddedHistogramsFitTheirTrackUnlessTheirMeasureIsRemembered) {
   TTestBody body;
-  auto made = std::make_unique<TPrintDiagrams>();
-  TPrintDiagrams* column = made.get();
-  body.AddChild(std::move(made));
-  column->SetBoundsRect({50, 0, 84, 100});
+  TPrintDiagrams* column = body.Add<TPrintDiagrams>(TBoundsRect{50, 0, 84, 100});
   TIniFile(CurveDefaultsFileName()).WriteString("KERN", "SCALE.MEASUREMENT", "2");
   const auto table = MakeIntervals({"From", "To", "Porosity", "KERN"}, {{"1", "2", "22", "4"}, {"2", "3", "9", "3"}});
   ASSERT_EQ(column->AddHistograms(*table), 2);

@@ -24,10 +24,7 @@ using CurveColumnDialogTest = TCurvesTest;
 
 TEST_F(CurveColumnDialogTest, GridTabsKeepTheirSetsAndOkWritesAllFour) {
   TTestBody body;
-  auto made = std::make_unique<TPrintDiagrams>();
-  TPrintDiagrams* column = made.get();
-  body.AddChild(std::move(made));
-  column->SetBoundsRect({20, 0, 60, 100});
+  TPrintDiagrams* column = body.Add<TPrintDiagrams>(TBoundsRect{20, 0, 60, 100});
   column->HorzLines1 = {1, 0, 0.3, 10};
   TPrintDiagramm* curve = column->AddEmptyCurve("GR", 1);
 
@@ -63,10 +60,7 @@ TEST_F(CurveColumnDialogTest, GridTabsKeepTheirSetsAndOkWritesAllFour) {
 
 TEST_F(CurveColumnDialogTest, AddCurveProposesFromTheColumnAndAddsOnOk) {
   TTestBody body;
-  auto made = std::make_unique<TPrintDiagrams>();
-  TPrintDiagrams* column = made.get();
-  body.AddChild(std::move(made));
-  column->SetBoundsRect({0, 0, 40, 100});
+  TPrintDiagrams* column = body.Add<TPrintDiagrams>(TBoundsRect{0, 0, 40, 100});
   TFAddDiagramm d(column, MakeTable({{"DEPT", "GR", "SP"}, {"10", "1", "5"}, {"10.5", "2", "6"}, {"11", "3", "7"}}));
   auto* ok = d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
   EXPECT_EQ(Find<QLineEdit>(&d, "sName")->text(), "GR");  // column 1 chosen at first
@@ -92,10 +86,7 @@ TEST_F(CurveColumnDialogTest, AddCurveProposesFromTheColumnAndAddsOnOk) {
 
 TEST_F(CurveColumnDialogTest, LasFormSaysHowDepthsAreTakenAndAddsEveryCurve) {
   TTestBody body;
-  auto made = std::make_unique<TPrintDiagrams>();
-  TPrintDiagrams* column = made.get();
-  body.AddChild(std::move(made));
-  column->SetBoundsRect({0, 0, 40, 100});
+  TPrintDiagrams* column = body.Add<TPrintDiagrams>(TBoundsRect{0, 0, 40, 100});
   TLasData las;
   QString error;
   ASSERT_TRUE(

@@ -251,10 +251,7 @@ TEST_F(LasCurvesTest, CommandLineDumpsExportsAndRefusesBadInput) {
   RegisterTextKinds();
   RegisterCurvePlotKinds();
   TTestBody body;
-  auto made = std::make_unique<TPrintDiagrams>();
-  TPrintDiagrams* column = made.get();
-  body.AddChild(std::move(made));
-  column->SetBoundsRect({0, 0, 40, 100});
+  TPrintDiagrams* column = body.Add<TPrintDiagrams>(TBoundsRect{0, 0, 40, 100});
   column->HorzLines1 = {0, 0, -1, 10};
   column->AddEmptyCurve("GR", 0.5)->SetSamples(100, 0.5, {1, 2, 3});
   auto histogram = std::make_unique<TPrintHistogramm>();
