@@ -28,13 +28,15 @@ TFStatusDDLine::TFStatusDDLine(TStatusDDLine* line, QWidget* parent) : QDialog(p
   gFill->setObjectName(QStringLiteral("gFill"));
   sICFill = Edit("sICFill", line->FillCondition, gFill);
   sICPoint = Edit("sICPoint", line->PointCondition, gFill);
-  // Both rows carry the same label; the hints say which is which.
-  sICFill->setToolTip(TranslateGeneral(QStringLiteral("StatusFillHint"),
-                                       QStringLiteral("Rows meeting this condition are drawn as boxes, filled and "
-                                                      "empty in turn (for example C1RNS1=C: the first letter of the "
-                                                      "row's first cell is C)")));
-  sICPoint->setToolTip(TranslateGeneral(QStringLiteral("StatusPointHint"),
-                                        QStringLiteral("Rows meeting this condition are drawn as a dotted line")));
+  // Both rows carry the same label; the hints say which is which (as
+  // paragraphs, which tool tips wrap, instead of one line across the screen).
+  const auto hint = [](const char* key, const char* def) {
+    return QStringLiteral("<p>%1</p>").arg(TranslateGeneral(QLatin1String(key), QLatin1String(def)).toHtmlEscaped());
+  };
+  sICFill->setToolTip(hint("StatusFillHint",
+                           "Rows meeting this condition are drawn as boxes, filled and empty in turn (for example "
+                           "C1RNS1=C: the first letter of the row's first cell is C)"));
+  sICPoint->setToolTip(hint("StatusPointHint", "Rows meeting this condition are drawn as a dotted line"));
   auto* fill = new QFormLayout(gFill);
   fill->addRow(TranslateWord(QStringLiteral("Condition")), sICFill);
   fill->addRow(TranslateWord(QStringLiteral("Condition")), sICPoint);
