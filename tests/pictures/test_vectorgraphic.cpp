@@ -3,6 +3,7 @@
 // preview, OK and Cancel.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QFile>
 #include <QPainter>
 #include <QTableWidget>
@@ -181,6 +182,22 @@ TEST_F(VectorGraphicTest, TheEditorPreviewsAndCancelRestores) {
   }
   EXPECT_EQ(g->Commands()[1].CommandType, vgArrow);
   EXPECT_EQ(g->Highlighted(), -1);
+  {
+    // The command cell edits with the list of commands.
+    TFVectorGraphic dialog(g);
+    QTableWidget* grid = dialog.Grid();
+    grid->setCurrentCell(0, 0);
+    grid->editItem(grid->item(0, 0));
+    auto* box = grid->findChild<QComboBox*>(QStringLiteral("cbCommand"));
+    ASSERT_NE(box, nullptr);
+    QStringList names;
+    for (int i = 0; i < box->count(); ++i) names << box->itemText(i);
+    EXPECT_EQ(names, (QStringList{"RECT", "LINE", "ARROW", "TEXT", "LINEP"}));
+    EXPECT_EQ(box->currentText(), "LINE");
+    box->setCurrentText("TEXT");
+    grid->setCurrentCell(1, 1);  // the editor hands its text to the cell
+    EXPECT_EQ(grid->item(0, 0)->text(), "TEXT");
+  }
 }
 
 TEST_F(VectorGraphicTest, ImportReplacesTheCommandsFromATableFile) {

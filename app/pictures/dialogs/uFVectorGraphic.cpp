@@ -1,9 +1,11 @@
 #include "uFVectorGraphic.h"
 
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -14,6 +16,26 @@
 namespace {
 
 constexpr int kColumns = 5;
+
+// The command column edits with a list of the five commands (still open to
+// typing: a table pasted or imported may hold anything).
+class TCommandDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const override {
+    auto* box = new QComboBox(parent);
+    box->setObjectName(QStringLiteral("cbCommand"));
+    box->setEditable(true);
+    for (int type = vgRect; type <= vgLineP; ++type) box->addItem(VGCommandName(type));
+    return box;
+  }
+  void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+    static_cast<QComboBox*>(editor)->setCurrentText(index.data().toString());
+  }
+  void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override {
+    model->setData(index, static_cast<QComboBox*>(editor)->currentText());
+  }
+};
 
 }  // namespace
 
@@ -31,6 +53,7 @@ TFVectorGraphic::TFVectorGraphic(TPrintVectorGraphic* graphic, QWidget* parent) 
                                    TranslateGeneral(QStringLiteral("VGX2"), QStringLiteral("X2 / font size")),
                                    TranslateGeneral(QStringLiteral("VGDepth2"), QStringLiteral("Y2 (depth) / text"))});
   grid->horizontalHeader()->setStretchLastSection(true);
+  grid->setItemDelegateForColumn(0, new TCommandDelegate(grid));
   for (int row = 0; row < FOriginal.RowCount(); ++row)
     for (int col = 0; col < kColumns; ++col) grid->setItem(row, col, new QTableWidgetItem(FOriginal.GetCell(col, row)));
   connect(grid, &QTableWidget::currentCellChanged, this, [this](int row, int, int, int) { Preview(row); });
