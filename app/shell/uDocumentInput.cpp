@@ -15,7 +15,7 @@
 #include "uDocumentPopup.h"
 #include "uKernoChild.h"
 #include "uNumbers.h"
-#include "uPrintDeepObject.h"
+#include "uPassportBody.h"
 #include "uPrintDocument.h"
 #include "uScreenRuller.h"
 #include "uSettings.h"
@@ -146,9 +146,10 @@ QString TDocumentInput::StatusTextAt(QPointF page) const {
                  QString::number(RoundEven(FChild->Area()->Zoom() * 100)) + QStringLiteral("%)");
   TPrintObject* target = nullptr;
   FChild->Document()->HitTest(page.x(), page.y(), &target);
+  // Depths are a body's: heads map page positions too, but to no depth of the well.
   for (TPrintObject* o = target; o; o = o->Parent()) {
-    if (const auto* deep = dynamic_cast<const TPrintDeepObject*>(o)) {
-      const double depth = deep->PageToDepth(page.y());
+    if (const auto* body = dynamic_cast<const TPassportBody*>(o)) {
+      const double depth = body->PageToDepth(page.y());
       if (std::isfinite(depth)) {
         text += QStringLiteral("   ") + QString::fromStdString(FormatSignificant(depth, 6)) + QStringLiteral("m");
         // Over a curve column, its curves' values at that depth.

@@ -19,6 +19,8 @@
 #include "uFixedRuller.h"
 #include "uNumbers.h"
 #include "uPrintDeepTable.h"
+#include "uPrintHeader.h"
+#include "uPrintText.h"
 #include "uPrinting.h"
 #include "uPropertiesDialogs.h"
 #include "uScreenRuller.h"
@@ -407,6 +409,21 @@ TEST_F(Input, TheStatusTextShowsTheSnappedPositionZoomAndDepth) {
   EXPECT_TRUE(text.endsWith(QStringLiteral("m"))) << text.toStdString();
   Mouse(FArea, QEvent::MouseMove, At(10, 100), Qt::NoButton, Qt::NoButton);
   EXPECT_TRUE(FFrame->StatusLabel()->text().contains(QStringLiteral("(100%)")));
+  // A head maps page positions as well, but to no depth of the well.
+  auto head = std::make_unique<TPrintHeader>();
+  const double below = Body()->Top() + Body()->GetHeight();
+  head->SetBoundsRect({0, below, 190, below + 20});
+  auto title = std::make_unique<TPrintText>();
+  title->SetBoundsRect({0, below, 190, below + 20});
+  head->AddChild(std::move(title));
+  const double inHead = below + 10;
+  const TPrintHeader* added = head.get();
+  FChild->Document()->AddChild(std::move(head));
+  TPrintObject* hit = nullptr;
+  FChild->Document()->HitTest(10, inHead, &hit);
+  ASSERT_TRUE(hit && (hit == added || hit->Parent() == added));
+  const QString overHead = FChild->Input()->StatusText(At(10, inHead));
+  EXPECT_TRUE(overHead.endsWith(QStringLiteral("(100%)"))) << overHead.toStdString();
 
   // Within one snapping step the text is not made again; across a step, after
   // a zoom, and after another window showed its text, it is.
