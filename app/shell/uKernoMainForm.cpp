@@ -40,6 +40,8 @@
 #include "uMenuBuilder.h"
 #include "uNumberFields.h"
 #include "uNumbers.h"
+#include "uPictureDecoders.h"
+#include "uPictureDrop.h"
 #include "uPrintDocument.h"
 #include "uPrinting.h"
 #include "uSettings.h"
@@ -809,5 +811,24 @@ void TkrKernoMainForm::dropEvent(QDropEvent* event) {
   for (const QUrl& url : event->mimeData()->urls())
     if (url.isLocalFile()) names << url.toLocalFile();
   event->acceptProposedAction();
+  if (names.size() == 1 && PictureTypeOf(names.front()) != TPictureType::Unknown &&
+      DropPicture(names.front(), event->position().toPoint()))
+    return;
   OpenFiles(names);
+}
+
+bool TkrKernoMainForm::DropPicture(const QString& path, QPoint at) {
+  TKernoChild* child = nullptr;
+  for (QWidget* w = childAt(at); w && !child; w = w->parentWidget()) child = qobject_cast<TKernoChild*>(w);
+  if (!child) return false;
+  TDocumentArea* area = child->Area();
+  const QPoint pixel = area->mapFrom(this, at);
+  if (!area->rect().contains(pixel)) return false;
+  const QPointF page = area->ScreenToPage(pixel);
+  TPrintObjectList* target = PictureTargetAt(child->Document(), page.x(), page.y());
+  if (!target) return false;
+  QString error;
+  if (!child->RunEdit([&] { return AddPictureFileAt(target, path, page.x(), page.y(), &error); }) && !error.isEmpty())
+    Ui().Message(TMsgKind::Error, TranslateWord(QStringLiteral("Bitmap")), error, mbOK);
+  return true;
 }

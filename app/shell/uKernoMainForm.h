@@ -119,6 +119,10 @@ class TkrKernoMainForm : public QMainWindow {
   void dropEvent(QDropEvent* event) override;
 
  private:
+  // A picture file dropped at `at` (this window's pixels) on a document's
+  // head, depth table or curve column joins it there; false when nothing
+  // under the drop takes pictures.
+  bool DropPicture(const QString& path, QPoint at);
   TKernoChild* AddChild();
   void ChildActivated(QMdiSubWindow* window);
   void UpdateTitle();

@@ -11,6 +11,7 @@
 #include "uComPtr.h"
 #include "uIniFile.h"
 #include "uObjectFile.h"
+#include "uPictureDrop.h"
 #include "uPictureKinds.h"
 #include "uPrintBitmap.h"
 #include "uPrintDeepTable.h"
@@ -244,4 +245,20 @@ TEST_F(BitmapTest, APictureAddedToABlockOrColumnFitsInsideIt) {
   const int before = table.Count();
   EXPECT_FALSE(table.InsertNewChildAt(120, 70, 140, 70));
   EXPECT_EQ(table.Count(), before) << "no empty picture left behind";
+}
+
+// A picture file dropped on a depth table: fitted inside at the drop; a file
+// that cannot be read says why and adds nothing.
+TEST_F(BitmapTest, ADroppedPictureFileJoinsAtTheDropOrSaysWhyNot) {
+  TPrintDeepTable table;
+  table.SetBoundsRect({100, 50, 130, 60});
+  QString error;
+  EXPECT_FALSE(AddPictureFileAt(&table, Write("bad.png", QByteArray("not a picture")), 105, 70, &error));
+  EXPECT_TRUE(error.contains(QStringLiteral("bad.png"))) << error.toStdString();
+  EXPECT_EQ(table.Count(), 0);
+  ASSERT_TRUE(
+      AddPictureFileAt(&table, WriteImage("core.png", Filled(300, 900, qRgb(150, 100, 50)), "PNG"), 120, 70, &error));
+  ASSERT_EQ(table.Count(), 1);
+  EXPECT_EQ(table.GetChild(0)->GetBoundsRect(), (TBoundsRect{100, 70, 130, 160}));
+  EXPECT_TRUE(table.GetModified());
 }

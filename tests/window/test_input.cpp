@@ -4,12 +4,14 @@
 // the status text, guides dragged from a ruler, the pop-up menu, printing.
 #include <QLabel>
 #include <QMenu>
+#include <QMimeData>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QUrl>
 #include <QWheelEvent>
 
 #include "uDocumentArea.h"
@@ -622,4 +624,51 @@ TEST_F(Input, DataBelowAFreshSheetOffersToStartTheSheetAtThem) {
   EXPECT_EQ(FUi.Messages.size(), 2u);
   EXPECT_DOUBLE_EQ(body->GetStartDepth(), 0);
   EXPECT_DOUBLE_EQ(body->BottomDepth(), 1460);
+}
+
+// A picture file dropped on a head joins it at the drop, fitted inside; one
+// dropped where nothing takes pictures is opened as a document would be (and
+// refused as one).
+TEST_F(Input, APictureDroppedOnAHeadJoinsItThere) {
+  auto head = std::make_unique<TPrintHeader>();
+  const double below = Body()->Top() + Body()->GetHeight();
+  head->SetBoundsRect({0, below, 190, below + 30});
+  auto title = std::make_unique<TPrintText>();
+  title->SetBoundsRect({0, below, 190, below + 30});
+  head->AddChild(std::move(title));
+  TPrintHeader* added = head.get();
+  FChild->Document()->AddChild(std::move(head));
+  FArea->SetZoom(0.2);  // the whole sheet in view
+  QImage photo(600, 300, QImage::Format_RGB32);
+  photo.fill(qRgb(120, 90, 60));
+  const QString path = Path(QStringLiteral("logo.png"));
+  ASSERT_TRUE(photo.save(path));
+
+  const auto drop = [&](double x, double y) {
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    const QPoint at = FArea->mapTo(FFrame, At(x, y));
+    // A drop goes where the drag entered.
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(FFrame, &enter);
+    QDropEvent event(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(FFrame, &event);
+  };
+  const int undo = FChild->Undo().Count();
+  drop(150, below + 10);
+  ASSERT_EQ(added->Count(), 2);
+  const TPrintObject* picture = added->GetChild(1);
+  EXPECT_EQ(picture->GetKind(), kindImage);
+  EXPECT_NEAR(picture->Left() + picture->GetWidth(), 190, 1e-9) << "200 mm cut to the head's width";
+  EXPECT_NEAR(picture->GetHeight(), picture->GetWidth() / 2, 1e-9) << "its proportions kept";
+  EXPECT_EQ(FChild->Undo().Count(), undo + 1) << "one step to take it back";
+  ASSERT_TRUE(FChild->UndoLast());
+  EXPECT_EQ(static_cast<TPrintHeader*>(FChild->Document()->GetChild(1))->Count(), 1);
+
+  // On the depth scale nothing takes pictures: the file is opened as a document, and refused.
+  FUi.Messages.clear();
+  drop(10, 50);
+  EXPECT_EQ(FFrame->Children().size(), 1);
+  ASSERT_EQ(FUi.Messages.size(), 1u);
+  EXPECT_TRUE(FUi.Messages[0].Text.contains(QStringLiteral("logo.png"))) << FUi.Messages[0].Text.toStdString();
 }
