@@ -148,19 +148,25 @@ bool DecodeQtImage(const QByteArray& data, const char* format, int64_t limit, TD
   if (size.width() <= 0 || size.height() <= 0) return Fail(error, "PictureEmpty");
   // Qt's PNG and TIFF readers reduce only after decoding the whole picture.
   if (int64_t(size.width()) * size.height() > limit) return Fail(error, "PictureTooLarge");
-  QImage image = reader.read();
+  const QImage image = reader.read();
   if (image.isNull()) return Fail(error, "PictureDamaged");
+  return DecodeImage(image, limit, out, error);
+}
+
+bool DecodeImage(const QImage& image, int64_t limit, TDecodedPicture* out, QString* error) {
+  if (image.isNull() || image.width() <= 0 || image.height() <= 0) return Fail(error, "PictureEmpty");
+  if (int64_t(image.width()) * image.height() > limit) return Fail(error, "PictureTooLarge");
+  QImage flat = image;
   if (image.hasAlphaChannel()) {
-    QImage flat(image.size(), QImage::Format_RGB32);
+    flat = QImage(image.size(), QImage::Format_RGB32);
     if (flat.isNull()) return Fail(error, "PictureTooLarge");
     flat.fill(Qt::white);
     QPainter painter(&flat);
     painter.drawImage(0, 0, image);
     painter.end();
-    image = std::move(flat);
   }
-  out->SourceSize = size;
-  out->Bmp = EncodeBmp(image);
+  out->SourceSize = image.size();
+  out->Bmp = EncodeBmp(flat);
   return !out->Bmp.isEmpty() || Fail(error, "PictureTooLarge");
 }
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QImage>
 #include <QSize>
 #include <QString>
 #include <cstdint>
@@ -28,6 +29,8 @@ bool DecodeJpeg(const char* data, size_t size, int64_t limit, TDecodedPicture* o
 // PNG or TIFF (`format` "png" or "tiff") through Qt's image readers;
 // transparency is laid over white. Pictures beyond `limit` are refused.
 bool DecodeQtImage(const QByteArray& data, const char* format, int64_t limit, TDecodedPicture* out, QString* error);
+// An image already in memory (a pasted one), as DecodeQtImage keeps a read one.
+bool DecodeImage(const QImage& image, int64_t limit, TDecodedPicture* out, QString* error);
 
 // The picture file types by extension, compared without case.
 enum class TPictureType { Unknown, Bmp, Jpeg, Png, Tiff };

@@ -1,5 +1,6 @@
 #include "uPictureDrop.h"
 
+#include <functional>
 #include <memory>
 
 #include "uPrintBitmap.h"
@@ -14,27 +15,14 @@ bool OffersPictures(TPrintObjectList* list) {
   return false;
 }
 
-}  // namespace
-
-TPrintObjectList* PictureTargetAt(TPrintDocument* document, double x, double y) {
-  if (!document) return nullptr;
-  TPrintObject* hit = nullptr;
-  document->HitTest(x, y, &hit);
-  for (TPrintObject* o = hit; o; o = o->Parent())
-    if (TPrintObjectList* list = o->AsObjectList(); list && OffersPictures(list)) return list;
-  return nullptr;
-}
-
-bool AddPictureFileAt(TPrintObjectList* target, const QString& path, double x, double y, QString* error) {
+// A new picture of `target`, loaded by `load` (false with a key of section
+// "ERROR"), placed at (x, y) and fitted inside, then added.
+bool AddPictureAt(TPrintObjectList* target, double x, double y,
+                  const std::function<bool(TPrintBitmap*, QString*)>& load, QString* key) {
   if (!target) return false;
   std::unique_ptr<TPrintObject> made = target->CreateChild(kindImage);
   auto* picture = dynamic_cast<TPrintBitmap*>(made.get());
-  if (!picture) return false;
-  QString key;
-  if (!picture->LoadPictureFile(path, &key)) {
-    if (error) *error = TPrintBitmap::ErrorText(key) + QStringLiteral("\n") + path;
-    return false;
-  }
+  if (!picture || !load(picture, key)) return false;
   picture->SetLeft(x);
   picture->SetTop(y);
   // Joined before it is fitted, its file's size would widen the block and the sheet.
@@ -45,4 +33,35 @@ bool AddPictureFileAt(TPrintObjectList* target, const QString& path, double x, d
   target->SetModified(true);
   target->Invalidate(target);
   return true;
+}
+
+}  // namespace
+
+TPrintObjectList* PictureTargetOf(TPrintObject* object) {
+  for (TPrintObject* o = object; o; o = o->Parent())
+    if (TPrintObjectList* list = o->AsObjectList(); list && OffersPictures(list)) return list;
+  return nullptr;
+}
+
+TPrintObjectList* PictureTargetAt(TPrintDocument* document, double x, double y) {
+  if (!document) return nullptr;
+  TPrintObject* hit = nullptr;
+  document->HitTest(x, y, &hit);
+  return PictureTargetOf(hit);
+}
+
+bool AddPictureFileAt(TPrintObjectList* target, const QString& path, double x, double y, QString* error) {
+  QString key;
+  const bool added = AddPictureAt(
+      target, x, y, [&](TPrintBitmap* p, QString* why) { return p->LoadPictureFile(path, why); }, &key);
+  if (!added && error && !key.isEmpty()) *error = TPrintBitmap::ErrorText(key) + QStringLiteral("\n") + path;
+  return added;
+}
+
+bool AddPictureImageAt(TPrintObjectList* target, const QImage& image, double x, double y, QString* error) {
+  QString key;
+  const bool added = AddPictureAt(
+      target, x, y, [&](TPrintBitmap* p, QString* why) { return p->LoadPictureImage(image, why); }, &key);
+  if (!added && error && !key.isEmpty()) *error = TPrintBitmap::ErrorText(key);
+  return added;
 }

@@ -64,7 +64,15 @@ bool TPrintBitmap::EditProperties() {
 
 bool TPrintBitmap::LoadPictureFile(const QString& path, QString* error) {
   TDecodedPicture picture;
-  if (!LoadPictureBytes(path, &picture, error)) return false;
+  return LoadPictureBytes(path, &picture, error) && TakePicture(std::move(picture));
+}
+
+bool TPrintBitmap::LoadPictureImage(const QImage& image, QString* error) {
+  TDecodedPicture picture;
+  return DecodeImage(image, kMaxPicturePixels, &picture, error) && TakePicture(std::move(picture));
+}
+
+bool TPrintBitmap::TakePicture(TDecodedPicture picture) {
   FPicture = std::move(picture.Bmp);
   PictureChanged();
   SetWidth(picture.SourceSize.width() / kPixelsPerMm);

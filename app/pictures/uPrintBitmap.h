@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QSize>
 
+#include "uPictureDecoders.h"
 #include "uPrintObject.h"
 
 class TPrintBitmap : public TPrintObject {
@@ -35,6 +36,8 @@ class TPrintBitmap : public TPrintObject {
   // sizes the object at 3 pixels per millimetre of the file's own picture.
   // False with a key of section "ERROR" in `error`; the picture stays as it was.
   bool LoadPictureFile(const QString& path, QString* error = nullptr);
+  // The same for an image in memory (a pasted one).
+  bool LoadPictureImage(const QImage& image, QString* error = nullptr);
   // The stored BMP file image (empty: no picture).
   const QByteArray& Picture() const { return FPicture; }
   // Replaces the picture by a BMP file image; false (nothing changes) when
@@ -53,6 +56,8 @@ class TPrintBitmap : public TPrintObject {
   static QString ErrorText(const QString& key);
 
  private:
+  // Makes a decoded picture this object's, sized at 3 pixels per millimetre.
+  bool TakePicture(TDecodedPicture picture);
   void PictureChanged();
 
   QByteArray FPicture;

@@ -2,13 +2,16 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QImage>
 #include <QMimeData>
 
 #include "uClipboardText.h"
 #include "uKernoChild.h"
 #include "uLanguage.h"
 #include "uObjectClipboard.h"
+#include "uPictureDrop.h"
 #include "uPrintDocument.h"
+#include "uPrintObjectList.h"
 #include "uUiServices.h"
 
 namespace {
@@ -33,11 +36,30 @@ bool PutOnClipboard(TPrintObject* selected) {
   return true;
 }
 
+// A picture from another program joins the selected head, depth table or
+// curve column (or the one around the selection) at the selection's corner.
+bool PastePicture(TKernoChild* child, const QImage& image) {
+  TPrintObject* selected = child->Selected();
+  TPrintObjectList* target = PictureTargetOf(selected);
+  if (!target) {
+    ShowError(
+        TranslateError(QStringLiteral("PastePictureWhere"),
+                       QStringLiteral("Select a head, a depth table or a curve column to paste the picture into")));
+    return false;
+  }
+  return child->RunEdit([&] {
+    QString error;
+    if (AddPictureImageAt(target, image, selected->Left(), selected->Top(), &error)) return true;
+    ShowError(error);
+    return false;
+  });
+}
+
 }  // namespace
 
-bool ClipboardHoldsObject() {
+bool ClipboardCanPaste() {
   const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-  return data && data->hasFormat(MimeType());
+  return data && (data->hasFormat(MimeType()) || data->hasImage());
 }
 
 bool CanCopySelected(TKernoChild* child) {
@@ -65,6 +87,8 @@ bool CutSelected(TKernoChild* child) {
 bool PasteIntoSelected(TKernoChild* child) {
   if (!child) return false;
   const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+  if (data && !data->hasFormat(MimeType()) && data->hasImage())
+    return PastePicture(child, qvariant_cast<QImage>(data->imageData()));
   if (!data || !data->hasFormat(MimeType())) return false;
   const QByteArray bytes = data->data(MimeType());
   TPrintObject* selected = child->Selected();

@@ -101,7 +101,7 @@ QMenu* BuildDocumentPopup(TKernoChild* child, QPointF page) {
   QObject::connect(cut, &QAction::triggered, menu, [child] { CutSelected(child); });
   QAction* copy = Item(menu, "PopupCopy", TranslateWord(QStringLiteral("Copy")), CanCopySelected(child));
   QObject::connect(copy, &QAction::triggered, menu, [child] { CopySelected(child); });
-  QAction* paste = Item(menu, "PopupPaste", TranslateWord(QStringLiteral("Paste")), ClipboardHoldsObject());
+  QAction* paste = Item(menu, "PopupPaste", TranslateWord(QStringLiteral("Paste")), ClipboardCanPaste());
   QObject::connect(paste, &QAction::triggered, menu, [child] { PasteIntoSelected(child); });
   QAction* properties = Item(menu, "PopupProperties", TranslateWord(QStringLiteral("Properties")), selected);
   QObject::connect(properties, &QAction::triggered, menu,

@@ -531,7 +531,7 @@ void TkrKernoMainForm::UpdateCommands() {
     s.CanDelete = selected && (selected->Flags() & pfDeletable) && selected->Parent();
     s.HasSelection = selected != nullptr;
     s.CanCopy = CanCopySelected(child);
-    s.CanPaste = ClipboardHoldsObject();
+    s.CanPaste = ClipboardCanPaste();
     s.ViewOptions = child->Area()->ViewOptions();
     s.CursorMode = child->CursorMode();
     s.Zoom = child->Area()->Zoom();

@@ -23,6 +23,8 @@
 #include "uIniFile.h"
 #include "uLasFill.h"
 #include "uPrintDiagramm.h"
+#include "uPrintHeader.h"
+#include "uPrintText.h"
 #include "uWindowTestEnv.h"
 
 namespace {
@@ -571,6 +573,56 @@ TEST_F(Frame, ObjectsAreCutCopiedAndPastedBetweenDocumentsWithUndo) {
   QGuiApplication::clipboard()->setText(QStringLiteral("plain text"));
   EXPECT_FALSE(a.EditPaste->isEnabled()) << "text is not an object";
   FUi.MessageAnswers = {TMsgResult::No, TMsgResult::No};
+  frame->MdiArea()->closeAllSubWindows();
+  Settle();
+  frame->close();
+}
+
+// A picture copied in another program pastes into the selected head (or the
+// head around the selection), fitted inside; with nothing that takes pictures
+// selected the user is told what to select.
+TEST_F(Frame, APictureFromAnotherProgramPastesIntoTheSelectedHead) {
+  TkrKernoMainForm* frame = NewFrame();
+  TMainActions& a = frame->Actions();
+  TKernoChild* child = frame->NewFromTemplate(TemplatePath());
+  ASSERT_TRUE(child);
+  auto head = std::make_unique<TPrintHeader>();
+  head->SetBoundsRect({0, 400, 190, 430});
+  auto title = std::make_unique<TPrintText>();
+  title->SetBoundsRect({100, 405, 190, 415});
+  TPrintText* text = title.get();
+  head->AddChild(std::move(title));
+  TPrintHeader* block = head.get();
+  child->Document()->AddChild(std::move(head));
+
+  QImage logo(900, 150, QImage::Format_RGB32);
+  logo.fill(qRgb(0, 90, 160));
+  QGuiApplication::clipboard()->setImage(logo);
+  Settle();
+  EXPECT_TRUE(a.EditPaste->isEnabled()) << "a picture can be pasted";
+
+  child->Document()->GetChild(0)->SetSelected(true);  // the body takes no pictures
+  a.EditPaste->trigger();
+  ASSERT_EQ(FUi.Messages.size(), 1u);
+  EXPECT_TRUE(FUi.Messages[0].Text.contains(QStringLiteral("depth table"))) << FUi.Messages[0].Text.toStdString();
+  EXPECT_EQ(block->Count(), 1);
+
+  child->Document()->GetChild(0)->SetSelected(false);
+  text->SetSelected(true);
+  a.EditPaste->trigger();
+  Settle();
+  ASSERT_EQ(block->Count(), 2);
+  const TPrintObject* picture = block->GetChild(1);
+  EXPECT_EQ(picture->GetKind(), kindImage);
+  // 300 x 50 mm at its file's size: fitted into the head, proportions kept.
+  EXPECT_NEAR(picture->GetWidth(), 6 * picture->GetHeight(), 1e-9);
+  EXPECT_LE(picture->GetHeight(), block->GetHeight() + 1e-9);
+  EXPECT_GE(picture->Left(), block->Left());
+  EXPECT_GE(picture->Top(), block->Top());
+  EXPECT_LE(picture->Top() + picture->GetHeight(), block->Top() + block->GetHeight() + 1e-9);
+  EXPECT_TRUE(a.FileUndo->isEnabled());
+  QGuiApplication::clipboard()->clear();
+  FUi.MessageAnswers = {TMsgResult::No};
   frame->MdiArea()->closeAllSubWindows();
   Settle();
   frame->close();
