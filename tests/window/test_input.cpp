@@ -42,6 +42,18 @@ class Input : public TWindowTest {
   }
   TPassportBody* Body() const { return static_cast<TPassportBody*>(FChild->Document()->GetChild(0)); }
   TPrintObject* Column(int i) const { return Body()->GetChild(i); }
+  // A head `height` mm tall below the body, filled by one text.
+  TPrintHeader* AddHeadBelowBody(double height) const {
+    auto head = std::make_unique<TPrintHeader>();
+    const double below = Body()->Top() + Body()->GetHeight();
+    head->SetBoundsRect({0, below, 190, below + height});
+    auto title = std::make_unique<TPrintText>();
+    title->SetBoundsRect({0, below, 190, below + height});
+    head->AddChild(std::move(title));
+    TPrintHeader* added = head.get();
+    FChild->Document()->AddChild(std::move(head));
+    return added;
+  }
   QPoint At(double x, double y) const { return FArea->PageToScreen(QPointF(x, y)); }
   void Click(QPoint p, Qt::MouseButton button = Qt::LeftButton) {
     Mouse(FArea, QEvent::MouseButtonPress, p, button, button);
@@ -412,15 +424,8 @@ TEST_F(Input, TheStatusTextShowsTheSnappedPositionZoomAndDepth) {
   Mouse(FArea, QEvent::MouseMove, At(10, 100), Qt::NoButton, Qt::NoButton);
   EXPECT_TRUE(FFrame->StatusLabel()->text().contains(QStringLiteral("(100%)")));
   // A head maps page positions as well, but to no depth of the well.
-  auto head = std::make_unique<TPrintHeader>();
-  const double below = Body()->Top() + Body()->GetHeight();
-  head->SetBoundsRect({0, below, 190, below + 20});
-  auto title = std::make_unique<TPrintText>();
-  title->SetBoundsRect({0, below, 190, below + 20});
-  head->AddChild(std::move(title));
-  const double inHead = below + 10;
-  const TPrintHeader* added = head.get();
-  FChild->Document()->AddChild(std::move(head));
+  const TPrintHeader* added = AddHeadBelowBody(20);
+  const double inHead = added->Top() + 10;
   TPrintObject* hit = nullptr;
   FChild->Document()->HitTest(10, inHead, &hit);
   ASSERT_TRUE(hit && (hit == added || hit->Parent() == added));
@@ -630,14 +635,8 @@ TEST_F(Input, DataBelowAFreshSheetOffersToStartTheSheetAtThem) {
 // dropped where nothing takes pictures is opened as a document would be (and
 // refused as one).
 TEST_F(Input, APictureDroppedOnAHeadJoinsItThere) {
-  auto head = std::make_unique<TPrintHeader>();
-  const double below = Body()->Top() + Body()->GetHeight();
-  head->SetBoundsRect({0, below, 190, below + 30});
-  auto title = std::make_unique<TPrintText>();
-  title->SetBoundsRect({0, below, 190, below + 30});
-  head->AddChild(std::move(title));
-  TPrintHeader* added = head.get();
-  FChild->Document()->AddChild(std::move(head));
+  TPrintHeader* added = AddHeadBelowBody(30);
+  const double below = added->Top();
   FArea->SetZoom(0.2);  // the whole sheet in view
   QImage photo(600, 300, QImage::Format_RGB32);
   photo.fill(qRgb(120, 90, 60));
