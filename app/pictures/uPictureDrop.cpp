@@ -1,5 +1,6 @@
 #include "uPictureDrop.h"
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -18,13 +19,20 @@ bool OffersPictures(TPrintObjectList* list) {
 // A new picture of `target`, loaded by `load` (false with a key of section
 // "ERROR"), placed at (x, y) and fitted inside, then added.
 bool AddPictureAt(TPrintObjectList* target, double x, double y,
-                  const std::function<bool(TPrintBitmap*, QString*)>& load, QString* key) {
+                  const std::function<bool(TPrintBitmap*, QString*)>& load, QString* key,
+                  const TPrintObject* cell = nullptr) {
   if (!target) return false;
   std::unique_ptr<TPrintObject> made = target->CreateChild(kindImage);
   auto* picture = dynamic_cast<TPrintBitmap*>(made.get());
   if (!picture || !load(picture, key)) return false;
   picture->SetLeft(x);
   picture->SetTop(y);
+  if (cell && cell->GetWidth() > 0 && cell->GetHeight() > 0) {
+    const double factor =
+        std::min({1.0, cell->GetWidth() / picture->GetWidth(), cell->GetHeight() / picture->GetHeight()});
+    picture->SetWidth(picture->GetWidth() * factor);
+    picture->SetHeight(picture->GetHeight() * factor);
+  }
   // Joined before it is fitted, its file's size would widen the block and the sheet.
   target->FitChildInside(picture, dynamic_cast<TPrintHeader*>(target) != nullptr);
   if (target->AddChild(std::move(made)) < 0) return false;
@@ -58,10 +66,11 @@ bool AddPictureFileAt(TPrintObjectList* target, const QString& path, double x, d
   return added;
 }
 
-bool AddPictureImageAt(TPrintObjectList* target, const QImage& image, double x, double y, QString* error) {
+bool AddPictureImageAt(TPrintObjectList* target, const QImage& image, double x, double y, QString* error,
+                       const TPrintObject* cell) {
   QString key;
   const bool added = AddPictureAt(
-      target, x, y, [&](TPrintBitmap* p, QString* why) { return p->LoadPictureImage(image, why); }, &key);
+      target, x, y, [&](TPrintBitmap* p, QString* why) { return p->LoadPictureImage(image, why); }, &key, cell);
   if (!added && error && !key.isEmpty()) *error = TPrintBitmap::ErrorText(key);
   return added;
 }

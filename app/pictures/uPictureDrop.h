@@ -19,5 +19,8 @@ TPrintObjectList* PictureTargetOf(TPrintObject* object);
 // inside the target. False, with the reason shown to the user in *error,
 // when the file cannot be read (nothing is added).
 bool AddPictureFileAt(TPrintObjectList* target, const QString& path, double x, double y, QString* error);
-// The same for an image in memory (a pasted one).
-bool AddPictureImageAt(TPrintObjectList* target, const QImage& image, double x, double y, QString* error);
+// The same for an image in memory (a pasted one); with `cell` (a child of
+// the target that was selected, as a head's text cell) the picture is also
+// made no larger than the cell, its proportions kept.
+bool AddPictureImageAt(TPrintObjectList* target, const QImage& image, double x, double y, QString* error,
+                       const TPrintObject* cell = nullptr);

@@ -49,7 +49,10 @@ bool PastePicture(TKernoChild* child, const QImage& image) {
   }
   return child->RunEdit([&] {
     QString error;
-    if (AddPictureImageAt(target, image, selected->Left(), selected->Top(), &error)) return true;
+    // A selected cell of a head (or any child) holds the picture; a selected
+    // block or column takes it at its corner.
+    const TPrintObject* cell = selected != target ? selected : nullptr;
+    if (AddPictureImageAt(target, image, selected->Left(), selected->Top(), &error, cell)) return true;
     ShowError(error);
     return false;
   });

@@ -579,8 +579,8 @@ TEST_F(Frame, ObjectsAreCutCopiedAndPastedBetweenDocumentsWithUndo) {
 }
 
 // A picture copied in another program pastes into the selected head (or the
-// head around the selection), fitted inside; with nothing that takes pictures
-// selected the user is told what to select.
+// head around the selection: then into the selected cell), fitted inside;
+// with nothing that takes pictures selected the user is told what to select.
 TEST_F(Frame, APictureFromAnotherProgramPastesIntoTheSelectedHead) {
   TkrKernoMainForm* frame = NewFrame();
   TMainActions& a = frame->Actions();
@@ -614,12 +614,13 @@ TEST_F(Frame, APictureFromAnotherProgramPastesIntoTheSelectedHead) {
   ASSERT_EQ(block->Count(), 2);
   const TPrintObject* picture = block->GetChild(1);
   EXPECT_EQ(picture->GetKind(), kindImage);
-  // 300 x 50 mm at its file's size: fitted into the head, proportions kept.
+  // 300 x 50 mm at its file's size: fitted into the selected text's cell
+  // (90 x 10 mm), proportions kept, at its corner.
   EXPECT_NEAR(picture->GetWidth(), 6 * picture->GetHeight(), 1e-9);
-  EXPECT_LE(picture->GetHeight(), block->GetHeight() + 1e-9);
-  EXPECT_GE(picture->Left(), block->Left());
-  EXPECT_GE(picture->Top(), block->Top());
-  EXPECT_LE(picture->Top() + picture->GetHeight(), block->Top() + block->GetHeight() + 1e-9);
+  EXPECT_DOUBLE_EQ(picture->Left(), text->Left());
+  EXPECT_DOUBLE_EQ(picture->Top(), text->Top());
+  EXPECT_DOUBLE_EQ(picture->GetHeight(), text->GetHeight()) << "60 x 10 mm";
+  EXPECT_LE(picture->GetWidth(), text->GetWidth());
   EXPECT_TRUE(a.FileUndo->isEnabled());
   QGuiApplication::clipboard()->clear();
   FUi.MessageAnswers = {TMsgResult::No};
