@@ -18,6 +18,12 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 double Number(const QString& text) { return ReadNumber(text.trimmed().toStdString(), kNaN); }
 bool IsNumber(const QString& text) { return !std::isnan(Number(text)); }
 
+// The measure "kerno.ini" keeps for a name; empty when it keeps none.
+QString RememberedMeasure(const TIniFile& ini, const QString& name) {
+  const QString measure = ini.ReadString(name, QStringLiteral("SCALE.MEASUREMENT"), QString());
+  return IsNumber(measure) ? measure : QString();
+}
+
 }  // namespace
 
 QStringList CurveColumnCaptions(const TStringTable& table) {
@@ -56,17 +62,14 @@ void ChooseCurveColumn(const TStringTable& table, int column, TAddCurveChoice* c
 
 void LoadRememberedCurve(const QString& name, TAddCurveChoice* choice) {
   TIniFile ini(CurveDefaultsFileName());
-  const QString measure = ini.ReadString(name, QStringLiteral("SCALE.MEASUREMENT"), QString());
-  if (IsNumber(measure)) choice->MeasureText = measure;
+  if (const QString measure = RememberedMeasure(ini, name); !measure.isEmpty()) choice->MeasureText = measure;
   choice->Color =
       static_cast<uint32_t>(ini.ReadInteger(name, QStringLiteral("COLOR"), static_cast<int32_t>(choice->Color)));
   choice->Interpolate = ini.ReadBool(name, QStringLiteral("INTERPOLATE"), false);
 }
 
 bool RemembersMeasure(const QString& name) {
-  if (name.isEmpty()) return false;
-  const TIniFile ini(CurveDefaultsFileName());
-  return IsNumber(ini.ReadString(name, QStringLiteral("SCALE.MEASUREMENT"), QString()));
+  return !name.isEmpty() && !RememberedMeasure(TIniFile(CurveDefaultsFileName()), name).isEmpty();
 }
 
 double ColumnMaxValue(const TStringTable& table, int column, int firstRow) {

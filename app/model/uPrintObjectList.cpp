@@ -240,21 +240,26 @@ int TPrintObjectList::ChooseInsertableKind() {
 }
 
 void TPrintObjectList::FitChildInside(TPrintObject* child, bool withinHeight) const {
-  if (!child) return;
   // No room (an empty head is as wide as its children) limits nothing.
-  const double room = GetWidth();
-  const double tall = withinHeight ? GetHeight() : 0;
+  FitInside(child, {FLeft, FTop, FLeft + GetWidth(), FTop + GetHeight()}, withinHeight);
+}
+
+void TPrintObjectList::FitInside(TPrintObject* child, const TBoundsRect& room, bool withinHeight) {
+  if (!child) return;
+  const double wide = room.Right - room.Left;
+  const double tall = withinHeight ? room.Bottom - room.Top : 0;
   const double width = child->GetWidth();
   const double height = child->GetHeight();
-  double factor = room > 0 && width > room ? room / width : 1;
+  double factor = wide > 0 && width > wide ? wide / width : 1;
   if (tall > 0 && height * factor > tall) factor = tall / height;
   if (factor < 1) {
     child->SetWidth(width * factor);
     child->SetHeight(height * factor);
   }
   // max(): a scaled width may exceed the room by a rounding error.
-  if (room > 0) child->SetLeft(std::clamp(child->Left(), FLeft, std::max(FLeft, FLeft + room - child->GetWidth())));
-  if (tall > 0) child->SetTop(std::clamp(child->Top(), FTop, std::max(FTop, FTop + tall - child->GetHeight())));
+  if (wide > 0)
+    child->SetLeft(std::clamp(child->Left(), room.Left, std::max(room.Left, room.Right - child->GetWidth())));
+  if (tall > 0) child->SetTop(std::clamp(child->Top(), room.Top, std::max(room.Top, room.Bottom - child->GetHeight())));
 }
 
 void TPrintObjectList::SetLeft(double value) {

@@ -41,6 +41,8 @@ class TPrintObjectList : public TAbstractPrintObjectList {
   // kept (a picture takes its file's size), and its edges move inside. A
   // width or height of 0 limits nothing.
   void FitChildInside(TPrintObject* child, bool withinHeight = false) const;
+  // The same inside any rectangle of the page (a cell); a side of 0 limits nothing.
+  static void FitInside(TPrintObject* child, const TBoundsRect& room, bool withinHeight);
   virtual bool LoadFromStorage(TStorage* storage);
   // False when the list's own elements could not be written or a child's
   // element failed: a save with a missing child must not pass for complete.

@@ -1,6 +1,5 @@
 #include "uPictureDrop.h"
 
-#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -27,12 +26,7 @@ bool AddPictureAt(TPrintObjectList* target, double x, double y,
   if (!picture || !load(picture, key)) return false;
   picture->SetLeft(x);
   picture->SetTop(y);
-  if (cell && cell->GetWidth() > 0 && cell->GetHeight() > 0) {
-    const double factor =
-        std::min({1.0, cell->GetWidth() / picture->GetWidth(), cell->GetHeight() / picture->GetHeight()});
-    picture->SetWidth(picture->GetWidth() * factor);
-    picture->SetHeight(picture->GetHeight() * factor);
-  }
+  if (cell) TPrintObjectList::FitInside(picture, cell->GetBoundsRect(), true);
   // Joined before it is fitted, its file's size would widen the block and the sheet.
   target->FitChildInside(picture, dynamic_cast<TPrintHeader*>(target) != nullptr);
   if (target->AddChild(std::move(made)) < 0) return false;

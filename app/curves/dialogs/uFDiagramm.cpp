@@ -25,12 +25,6 @@
 #include "uPropertiesDialogs.h"
 #include "uSettings.h"
 
-namespace {
-
-double Parse(const QString& text, double def) { return FieldNumber(text, def); }
-
-}  // namespace
-
 TfDiagramm::TfDiagramm(TPrintDiagrammBase* curve, QWidget* parent) : QDialog(parent), FCurve(curve) {
   setObjectName(QStringLiteral("TfDiagramm"));
   setWindowTitle(TranslateKindName(kindDiagramm) + u' ' + curve->Name());
@@ -110,7 +104,7 @@ void TfDiagramm::UpdateControls() {
                             ? TranslateGeneral(QStringLiteral("MeasurementLog"), QStringLiteral("cm per order"))
                             : TranslateGeneral(QStringLiteral("Measurement"), QStringLiteral("Value at cm")));
   // The axis divides by the measure: zero is no measure.
-  const double measure = Parse(sMeasurement->text(), std::nan(""));
+  const double measure = FieldNumber(sMeasurement->text(), std::nan(""));
   btnOK->setEnabled(std::isnan(measure) || measure != 0);
 }
 
@@ -126,10 +120,10 @@ void TfDiagramm::ChildClicked(int row) {
 void TfDiagramm::Apply() {
   FCurve->SetColor(cColor->Color());
   // A width that is no number keeps the curve's own.
-  FCurve->SetLineWidth(Parse(sLineWidth->text(), FCurve->LineWidth()));
+  FCurve->SetLineWidth(FieldNumber(sLineWidth->text(), FCurve->LineWidth()));
   FCurve->SetLineStyle(iLineStyle->Style());
   FCurve->SetLogarithmic(bLogariphmic->isChecked());
-  FCurve->SetMeasure(Parse(sMeasurement->text(), Parse(FShownMeasure, FCurve->Measure())));
+  FCurve->SetMeasure(FieldNumber(sMeasurement->text(), FieldNumber(FShownMeasure, FCurve->Measure())));
   if (bSaveAsDefault->isChecked()) FCurve->SaveDefaults();
   FCurve->Changed();
   FCurve->Invalidate(nullptr);
