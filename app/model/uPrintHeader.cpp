@@ -11,6 +11,7 @@
 #include "uIniFile.h"
 #include "uLanguage.h"
 #include "uNumbers.h"
+#include "uPrintObjectList.h"
 #include "uPrintText.h"
 #include "uSettings.h"
 #include "uStorage.h"
@@ -427,6 +428,29 @@ QString TPrintHeader::HeaderFileName(const QString& path) {
   QString base = path;
   if (!info.suffix().isEmpty() && !info.fileName().startsWith(QLatin1Char('.'))) base.chop(info.suffix().size() + 1);
   return base + QStringLiteral(".hdr");
+}
+
+namespace {
+
+QString HeadValueBelow(TPrintObject* object, const QString& name) {
+  if (!object) return QString();
+  if (auto* head = dynamic_cast<TPrintHeader*>(object))
+    for (const TNamedValue& p : head->Parameters().Items())
+      if (p.Name.compare(name, Qt::CaseInsensitive) == 0 && !p.Value.trimmed().isEmpty()) return p.Value.trimmed();
+  if (TPrintObjectList* list = object->AsObjectList())
+    for (int i = 0; i < list->Count(); ++i) {
+      const QString value = HeadValueBelow(list->GetChild(i), name);
+      if (!value.isEmpty()) return value;
+    }
+  return QString();
+}
+
+}  // namespace
+
+QString DocumentHeadValue(TPrintObject* object, const QString& name) {
+  TPrintObject* root = object;
+  while (root && root->Parent()) root = root->Parent();
+  return HeadValueBelow(root, name);
 }
 
 void RegisterHeadKinds() {

@@ -100,5 +100,10 @@ class TPrintHeader : public TRootDataObject {
   TNamedValueList FParameters;
 };
 
+// The value of the head parameter `name` (any case) in the document `object`
+// belongs to: the first head, in tree order, that gives it a value; empty
+// when none does. What a command proposes for the well's name ("WELL").
+QString DocumentHeadValue(TPrintObject* object, const QString& name);
+
 // Registers kind 273 with the kind registry.
 void RegisterHeadKinds();

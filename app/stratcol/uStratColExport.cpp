@@ -1,5 +1,6 @@
 #include "uStratColExport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -7,6 +8,7 @@
 #include "uCodePage.h"
 #include "uLanguage.h"
 #include "uNumbers.h"
+#include "uPrintHeader.h"
 #include "uPrintStratCol.h"
 #include "uSettings.h"
 #include "uStratColEntry.h"
@@ -32,6 +34,19 @@ QString FoldLatin(const QString& name) {
   for (QChar& c : s)
     if (c >= QLatin1Char('a') && c <= QLatin1Char('z')) c = QChar(c.unicode() - 32);
   return s;
+}
+
+// Where no viewer opens the log (none installed, or the file not written),
+// its first lines are shown, so the user still learns what was left out.
+void ShowExportLog(const QStringList& log, const QString& path) {
+  constexpr int kShown = 15;
+  QString text = SubstituteArgs(TranslateError(QStringLiteral("ExportLogLines"),
+                                               QStringLiteral("The layers are written; %s sign names have no rock "
+                                                              "code in the filter (the list is in %s):")),
+                                {QString::number(log.size()), QDir::toNativeSeparators(path)});
+  for (int i = 0; i < log.size() && i < kShown; ++i) text += QLatin1Char('\n') + log[i];
+  if (log.size() > kShown) text += QStringLiteral("\n...");
+  Ui().Message(TMsgKind::Warning, TranslateWord(QStringLiteral("Export")), text, mbOK);
 }
 
 QString Depth(double depth) { return QString::fromStdString(FormatGeneral(depth)); }
@@ -163,11 +178,17 @@ bool TLayerExportTable::Write(const QString& path, QString* error) const {
   return false;
 }
 
-std::vector<QStringList> LayerExportRows(const TPrintStratCol& column, const TRockFilter& filter, QStringList* log) {
+std::vector<QStringList> LayerExportRows(const TPrintStratCol& column, const TRockFilter* filter, QStringList* log) {
   std::vector<QStringList> rows;
   for (const TStratColEntry* e : column.Layers()) {
     QStringList codes;
-    const QStringList left = TranslateSigns(e->SignNames(), filter, &codes);
+    QStringList left;
+    if (filter) {
+      left = TranslateSigns(e->SignNames(), *filter, &codes);
+    } else {
+      for (const QString& name : e->SignNames())
+        if (!name.isEmpty()) codes.append(name);
+    }
     const QString top = Depth(e->TopDepth());
     const QString bottom = Depth(e->BottomDepth());
     if (log)
@@ -209,13 +230,17 @@ bool ExportLayersTo(TPrintStratCol* column, const QString& path) {
   }
   TLayerExportChoice choice;
   choice.Holes = target.HoleNames();
-  choice.Hole = column->Caption();
+  // The well's name from the document's head, as the other holes of such a
+  // table are named; the column's caption when the head names no well.
+  choice.Hole = DocumentHeadValue(column, QStringLiteral("WELL"));
+  if (choice.Hole.isEmpty()) choice.Hole = column->Caption();
   choice.FilterPath = Settings().ReadText(kSection, kRockFilterKey);
   LoadChoiceFilter(&choice);
   if (Editor() && !Editor()(&choice)) return false;
   Settings().WriteText(kSection, kRockFilterKey, choice.FilterPath);
   QStringList log;
-  target.SetHole(choice.Hole, LayerExportRows(*column, choice.Filter, &log));
+  // Without a filter there is nothing to translate: the signs' own names are the codes.
+  target.SetHole(choice.Hole, LayerExportRows(*column, choice.FilterPath.isEmpty() ? nullptr : &choice.Filter, &log));
   QString error;
   if (!target.Write(path, &error)) {
     Ui().Message(TMsgKind::Error, TranslateWord(QStringLiteral("Export")), error, mbOK);
@@ -226,8 +251,9 @@ bool ExportLayersTo(TPrintStratCol* column, const QString& path) {
     QSaveFile file(logPath);
     if (file.open(QIODevice::WriteOnly)) {
       file.write((log.join(QStringLiteral("\n")) + QLatin1Char('\n')).toUtf8());
-      if (file.commit() && LogViewer()) LogViewer()(logPath);
+      if (file.commit() && LogViewer() && LogViewer()(logPath)) return true;
     }
+    ShowExportLog(log, logPath);
   }
   return true;
 }

@@ -44,27 +44,30 @@ struct TLayerExportTable {
 
 // One row per layer of the column: top, bottom, codes. Untranslated names go
 // to *log as "Interval [top..bottom] No such rock code in filter: name".
-std::vector<QStringList> LayerExportRows(const TPrintStratCol& column, const TRockFilter& filter, QStringList* log);
+// Without a filter (nullptr) the codes are the layer's sign names as they are.
+std::vector<QStringList> LayerExportRows(const TPrintStratCol& column, const TRockFilter* filter, QStringList* log);
 
 // What the export dialog edits.
 struct TLayerExportChoice {
   QStringList Holes;   // the holes already in the target
   QString Hole;        // the hole to write
-  QString FilterPath;  // the rock filter file
+  QString FilterPath;  // the rock filter file; empty: no filter, the signs' names are written
   TRockFilter Filter;  // loaded from FilterPath
 };
 // Loads choice->Filter from choice->FilterPath; an unreadable file shows
 // "Can't load filter" and empties the path (an empty path says nothing).
 void LoadChoiceFilter(TLayerExportChoice* choice);
 
-// The dialog layer installs the dialog (true on OK) and the viewer of the log.
+// The dialog layer installs the dialog (true on OK) and the viewer of the log
+// (true when it opened the file; otherwise the log's lines are shown in a message).
 using TLayerExportEditor = std::function<bool(TLayerExportChoice*)>;
 void SetLayerExportEditor(TLayerExportEditor editor);
-using TExportLogViewer = std::function<void(const QString& path)>;
+using TExportLogViewer = std::function<bool(const QString& path)>;
 void SetExportLogViewer(TExportLogViewer viewer);
 
-// The export into `path` (steps: read target, dialog, translate, write). Without
-// a dialog the hole is the column's caption and the filter the last one used.
+// The export into `path` (steps: read target, dialog, translate, write). The
+// hole proposed is the well named in the document's head ("WELL"), else the
+// column's caption; the filter is the last one used.
 bool ExportLayersTo(TPrintStratCol* column, const QString& path);
 // Asks for the target file, then ExportLayersTo.
 bool ExportLayers(TPrintStratCol* column);

@@ -92,6 +92,20 @@ TEST_F(StratColExportTest, HolesAreReplacedAndOthersKept) {
   const QString log = Read(Settings().TempDirectory() + QStringLiteral("Export.log"));
   EXPECT_EQ(log, QStringLiteral("Interval [4..5] No such rock code in filter: qqq\n"));
   EXPECT_EQ(Settings().ReadText(QStringLiteral("EXPORT"), QStringLiteral("RockFilter")), FilterPath);
+  // No viewer opened the log (none is installed here): its lines are shown.
+  ASSERT_FALSE(FUi.Messages.empty());
+  EXPECT_TRUE(FUi.Messages.back().Text.contains(QStringLiteral("1 sign names have no rock code")));
+  EXPECT_TRUE(FUi.Messages.back().Text.endsWith(QStringLiteral("\nInterval [4..5] No such rock code in filter: qqq")));
+  const size_t shown = FUi.Messages.size();
+  QString opened;
+  SetExportLogViewer([&opened](const QString& path) {
+    opened = path;
+    return true;
+  });
+  ASSERT_TRUE(ExportLayersTo(col, target));
+  SetExportLogViewer(nullptr);
+  EXPECT_EQ(FUi.Messages.size(), shown) << "a log the viewer opened is not shown again";
+  EXPECT_TRUE(opened.endsWith(QStringLiteral("Export.log")));
 }
 
 TEST_F(StratColExportTest, NewFilesUseTabsWhateverTheirExtension) {
@@ -117,17 +131,28 @@ TEST_F(StratColExportTest, NewFilesUseTabsWhateverTheirExtension) {
   EXPECT_TRUE(Read(Path("new.csv")).startsWith(QStringLiteral("Hole_ID\tFrom_Depth")));
 }
 
-TEST_F(StratColExportTest, AnUnreadableFilterTranslatesNothing) {
+// No filter, or one that cannot be read (reported, then cleared): nothing to
+// translate through, so the layers' own sign names are their rock codes.
+TEST_F(StratColExportTest, WithoutAFilterTheSignNamesAreTheCodes) {
   TTestBody body;
   TPrintStratCol* col = body.AddColumn();
   col->AddLayer(0, 1, {QStringLiteral("SST"), QString(), QStringLiteral("LST")});
+  col->AddLayer(1, 2);  // no signs
   FilterPath = Path("missing-filter.txt");
   Hole = QStringLiteral("H");
   ASSERT_TRUE(ExportLayersTo(col, Path("t.txt")));
-  ASSERT_FALSE(FUi.Messages.empty());
+  ASSERT_EQ(FUi.Messages.size(), 1u);
   EXPECT_EQ(FUi.Messages.back().Text, QStringLiteral("Can't load filter"));
   EXPECT_EQ(Settings().ReadText(QStringLiteral("EXPORT"), QStringLiteral("RockFilter")), QString());
-  EXPECT_EQ(Read(Path("t.txt")), QStringLiteral("Hole_ID\tFrom_Depth\tTo_Depth\nH\t0\t1\n"));
+  EXPECT_EQ(Read(Path("t.txt")),
+            QStringLiteral("Hole_ID\tFrom_Depth\tTo_Depth\tRock1\tRock2\nH\t0\t1\tSST\tLST\nH\t1\t2\t\t\n"));
+  EXPECT_FALSE(QFile::exists(Settings().TempDirectory() + QStringLiteral("Export.log")));
+  // A filter without a rule for these names is a filter: it translates nothing, and says so.
+  FilterPath = Path("other-filter.txt");
+  Write(FilterPath, "CLAY\tARG\n");
+  ASSERT_TRUE(ExportLayersTo(col, Path("t.txt")));
+  EXPECT_EQ(Read(Path("t.txt")),
+            QStringLiteral("Hole_ID\tFrom_Depth\tTo_Depth\tRock1\tRock2\nH\t0\t1\t\t\nH\t1\t2\t\t\n"));
   EXPECT_EQ(Read(Settings().TempDirectory() + QStringLiteral("Export.log")).count(QLatin1Char('\n')), 2);
   // A cancelled dialog writes nothing.
   SetLayerExportEditor([](TLayerExportChoice*) { return false; });

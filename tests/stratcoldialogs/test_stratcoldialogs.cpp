@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
@@ -324,9 +326,32 @@ TEST_F(StratColDialogs, TopBoundaryAndExportChoices) {
   FUi.FileAnswers.push_back(Path("none.txt"));
   exportDialog.btnBrowse->click();
   EXPECT_TRUE(exportDialog.edFilter->text().isEmpty());
-  ASSERT_FALSE(FUi.Messages.empty());
+  ASSERT_EQ(FUi.Messages.size(), 1u);
+  // A path typed that cannot be read keeps the dialog open, the field cleared.
+  exportDialog.show();
+  exportDialog.edFilter->setText(Path("typed-none.txt"));
   exportDialog.accept();
+  EXPECT_EQ(FUi.Messages.size(), 2u);
+  EXPECT_TRUE(exportDialog.isVisible());
+  EXPECT_TRUE(exportDialog.edFilter->text().isEmpty());
+  // A hole is needed for OK.
+  QPushButton* ok = exportDialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+  exportDialog.cbHole->setCurrentText(QStringLiteral("  "));
+  EXPECT_FALSE(ok->isEnabled());
+  exportDialog.cbHole->setCurrentText(QStringLiteral(" W9 "));
+  EXPECT_TRUE(ok->isEnabled());
+  // A readable filter typed in is loaded on OK.
+  QFile filter(Path("typed.txt"));
+  ASSERT_TRUE(filter.open(QIODevice::WriteOnly));
+  filter.write("SAND\tSST\n");
+  filter.close();
+  exportDialog.edFilter->setText(Path("typed.txt"));
+  exportDialog.accept();
+  EXPECT_FALSE(exportDialog.isVisible());
   EXPECT_EQ(choice.Hole, QStringLiteral("W9"));
+  EXPECT_EQ(choice.FilterPath, Path("typed.txt"));
+  ASSERT_EQ(choice.Filter.size(), 1u);
+  EXPECT_EQ(choice.Filter[0].Code, QStringLiteral("SAND"));
 }
 
 // Sign lists show each code with its rock's name in the program's language.

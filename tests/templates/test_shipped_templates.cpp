@@ -36,6 +36,7 @@
 #include "uSheetAtData.h"
 #include "uStatusDDLine.h"
 #include "uStratColEntry.h"
+#include "uStratColExport.h"
 #include "uTableKinds.h"
 #include "uTemplateInfo.h"
 #include "uTemplateSheets.h"
@@ -352,6 +353,28 @@ struct TSampleWithNotes {
   }
   double DepthOf(double y) const { return Body->PageToDepth(y); }
 };
+
+// The sample's layers exported as a geologist does without a rock filter: the
+// hole is the well its head names, the rocks the layers' own sign codes.
+TEST_F(ShippedTemplates, TheSampleExportsItsLayersUnderTheWellsName) {
+  TSampleWithNotes sample;
+  ASSERT_TRUE(sample.Load());
+  QString proposed;
+  SetLayerExportEditor([&proposed](TLayerExportChoice* choice) {
+    proposed = choice->Hole;
+    return true;
+  });
+  const bool exported = ExportLayersTo(sample.Lithology, Path("layers.txt"));
+  SetLayerExportEditor(nullptr);
+  ASSERT_TRUE(exported);
+  EXPECT_EQ(proposed, QStringLiteral("412-R"));
+  QFile file(Path("layers.txt"));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+  ASSERT_EQ(lines.size(), static_cast<qsizetype>(sample.Lithology->Layers().size()) + 1);
+  EXPECT_EQ(lines[1].toStdString(), "412-R\t1450\t1455\tARG\t");
+  EXPECT_TRUE(FUi.Messages.empty()) << "every name is written: no log of names left out";
+}
 
 // A sheet moved to start higher or lower keeps every column's content at its
 // depth: the lithology, the descriptions and the notes (placed on the page)

@@ -111,9 +111,12 @@ TfLCExport::TfLCExport(TLayerExportChoice* choice, QWidget* parent) : QDialog(pa
   cbHole->setEditable(true);
   cbHole->addItems(choice->Holes);
   cbHole->setCurrentText(choice->Hole);
+  // Typed, pasted, browsed or cleared: an empty field exports the signs' own names.
   edFilter = new QLineEdit(choice->FilterPath, this);
   edFilter->setObjectName(QStringLiteral("edFilter"));
-  edFilter->setReadOnly(true);
+  edFilter->setClearButtonEnabled(true);
+  edFilter->setPlaceholderText(
+      TranslateGeneral(QStringLiteral("NoRockFilter"), QStringLiteral("None: the signs' own names are written")));
   btnBrowse = new QPushButton(QStringLiteral("..."), this);
   btnBrowse->setObjectName(QStringLiteral("btnBrowse"));
   connect(btnBrowse, &QPushButton::clicked, this, [this] { Browse(); });
@@ -124,6 +127,11 @@ TfLCExport::TfLCExport(TLayerExportChoice* choice, QWidget* parent) : QDialog(pa
   form->addRow(TranslateWord(QStringLiteral("Drill-hole")), cbHole);
   form->addRow(TranslateWord(QStringLiteral("Filter")), filterRow);
   auto* buttons = NewOkCancelButtons(this, QStringLiteral("common/export_sec"));
+  // Rows without a hole could not be told from other holes' rows.
+  QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
+  auto holeNamed = [this, ok] { ok->setEnabled(!cbHole->currentText().trimmed().isEmpty()); };
+  connect(cbHole, &QComboBox::currentTextChanged, this, holeNamed);
+  holeNamed();
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   auto* root = new QVBoxLayout(this);
@@ -146,7 +154,19 @@ void TfLCExport::Browse() {
 }
 
 void TfLCExport::done(int result) {
-  if (result == QDialog::Accepted) FChoice->Hole = cbHole->currentText().trimmed();
+  if (result == QDialog::Accepted) {
+    const QString typed = edFilter->text().trimmed();
+    if (typed != FChoice->FilterPath) {
+      FChoice->FilterPath = typed;
+      LoadChoiceFilter(FChoice);
+      // A typed file that cannot be read was reported; the user chooses again.
+      if (FChoice->FilterPath != typed) {
+        edFilter->setText(FChoice->FilterPath);
+        return;
+      }
+    }
+    FChoice->Hole = cbHole->currentText().trimmed();
+  }
   QDialog::done(result);
 }
 
@@ -184,5 +204,5 @@ void RegisterStratColDialogs() {
     TfLCExport dialog(choice);
     return dialog.exec() == QDialog::Accepted;
   });
-  SetExportLogViewer([](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); });
+  SetExportLogViewer([](const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); });
 }

@@ -45,7 +45,8 @@ class TFLCTopLine : public QDialog {
 class TfLCExport : public QDialog {
  public:
   TfLCExport(TLayerExportChoice* choice, QWidget* parent = nullptr);
-  // Takes the texts into the choice (the filter is loaded on browsing).
+  // Takes the texts into the choice; a filter typed into the field is loaded
+  // here (browsing loads at once), and one that cannot be read keeps the dialog open.
   void done(int result) override;
   QComboBox* cbHole;
   QLineEdit* edFilter;
