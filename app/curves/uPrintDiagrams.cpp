@@ -22,6 +22,7 @@
 #include "uNumbers.h"
 #include "uPrintDiagramm.h"
 #include "uPrintDiagrammScale.h"
+#include "uPrintHeader.h"
 #include "uPrintHistogramm.h"
 #include "uPrintObjectRuller.h"
 #include "uPrintText.h"
@@ -550,7 +551,8 @@ bool TPrintDiagrams::InsertNewChildAt(double x0, double y0, double x, double y) 
 
 bool TPrintDiagrams::AddHistogramsWithDialog() {
   QString error;
-  const std::unique_ptr<TStringTable> intervals = ImportIntervals(QString(), &error);
+  const std::unique_ptr<TStringTable> intervals =
+      ImportIntervals(QString(), &error, DocumentHeadValue(this, QStringLiteral("WELL")));
   if (!intervals) {
     if (!error.isEmpty()) Ui().Message(TMsgKind::Error, TranslateKindName(kindHistogramm), error, mbOK);
     return false;

@@ -22,6 +22,7 @@
 #include "uLineBatch.h"
 #include "uMemoryStream.h"
 #include "uNumbers.h"
+#include "uPrintHeader.h"
 #include "uPropertiesDialogs.h"
 #include "uSettings.h"
 #include "uSignNameTally.h"
@@ -412,7 +413,8 @@ void TPrintStratCol::ReportImport(const TLayerImportReport& r) {
 
 bool TPrintStratCol::ImportLayers() {
   QString error;
-  const std::unique_ptr<TStringTable> table = ImportIntervals(QString(), &error);
+  const std::unique_ptr<TStringTable> table =
+      ImportIntervals(QString(), &error, DocumentHeadValue(this, QStringLiteral("WELL")));
   if (!table) {
     if (!error.isEmpty()) Ui().Message(TMsgKind::Error, TranslateWord(QStringLiteral("Import")), error, mbOK);
     return false;
@@ -426,7 +428,8 @@ bool TPrintStratCol::ImportLayers() {
 
 bool TPrintStratCol::AddLayerData() {
   QString error;
-  const std::unique_ptr<TStringTable> table = ImportIntervals(QString(), &error);
+  const std::unique_ptr<TStringTable> table =
+      ImportIntervals(QString(), &error, DocumentHeadValue(this, QStringLiteral("WELL")));
   if (!table) {
     if (!error.isEmpty()) Ui().Message(TMsgKind::Error, TranslateWord(QStringLiteral("Import")), error, mbOK);
     return false;

@@ -19,6 +19,44 @@ bool IsNumber(const QString& text) {
   return !std::isnan(ReadNumber(text.toStdString(), std::numeric_limits<double>::quiet_NaN()));
 }
 
+// A column name as letters only, in lower case: "From_Depth", "from depth"
+// and "FROM-DEPTH" are one name.
+QString NameKey(const QString& name) {
+  QString key;
+  for (const QChar c : name)
+    if (c.isLetter()) key += c.toLower();
+  return key;
+}
+
+// Whether `name` is one of `known`, also with a unit letter after it ("Top, m").
+bool IsNamed(const QString& name, std::initializer_list<const char*> known) {
+  const QString key = NameKey(name);
+  if (key.isEmpty()) return false;
+  for (const char* k : known) {
+    const QString want = QString::fromUtf8(k);
+    if (key == want) return true;
+    if (key.size() == want.size() + 1 && key.startsWith(want) &&
+        (key.back() == QLatin1Char('m') || key.back() == QChar(0x043C)))
+      return true;
+  }
+  return false;
+}
+
+bool IsFromName(const QString& name) {
+  return IsNamed(name, {"from", "fromdepth", "depthfrom", "top", "topdepth", "depthtop", "кровля", "глубинаот",
+                        "глубинакровли", "от"});
+}
+
+bool IsToName(const QString& name) {
+  return IsNamed(name, {"to", "todepth", "depthto", "bottom", "bottomdepth", "depthbottom", "base", "basedepth",
+                        "подошва", "глубинадо", "глубинаподошвы", "до"});
+}
+
+bool IsHoleName(const QString& name) {
+  return IsNamed(
+      name, {"holeid", "hole", "holename", "well", "wellid", "wellname", "bhid", "скважина", "скв", "номерскважины"});
+}
+
 }  // namespace
 
 void SetIntervalImportEditor(TIntervalImportEditor editor) { Editor() = std::move(editor); }
@@ -71,19 +109,40 @@ void TIntervalImport::SourceChanged() {
       HasIds = false;
       break;
     }
-  Filter = false;
+  FNamedFrom = FNamedTo = -1;
+  FHoleColumn = false;
+  if (HasIds) {
+    for (int c = 0; c < Source.ColCount(); ++c) {
+      const QString name = Source.GetCell(c, 0);
+      if (FNamedFrom < 0 && IsFromName(name)) {
+        FNamedFrom = c;
+      } else if (FNamedTo < 0 && IsToName(name)) {
+        FNamedTo = c;
+      }
+    }
+    if (FNamedFrom < 0 || FNamedTo < 0) FNamedFrom = FNamedTo = -1;
+    FHoleColumn = FNamedFrom > 0 && FNamedTo > 0 && IsHoleName(Source.GetCell(0, 0));
+  }
   const QStringList values = FilterValues();
-  FilterText = values.isEmpty() ? QString() : values.first();
+  Filter = FHoleColumn && values.size() > 1;
+  FilterText = values.contains(PreferredHole) ? PreferredHole : values.isEmpty() ? QString() : values.first();
   SetDefaultColumns();
 }
 
 void TIntervalImport::SetDefaultColumns() {
   const int cols = Source.ColCount();
+  DataColumns.clear();
+  UniteColumn = std::max(cols - 1, 0);
+  if (HasIds && FNamedFrom >= 0) {
+    FromColumn = FNamedFrom;
+    ToColumn = FNamedTo;
+    for (int c = FHoleColumn ? 1 : 0; c < cols; ++c)
+      if (c != FromColumn && c != ToColumn) DataColumns.push_back(c);
+    return;
+  }
   FromColumn = Filter ? 1 : 0;
   ToColumn = FromColumn + 1;
-  DataColumns.clear();
   for (int c = ToColumn + 1; c < cols; ++c) DataColumns.push_back(c);
-  UniteColumn = std::max(cols - 1, 0);
 }
 
 QStringList TIntervalImport::FilterValues() const {
@@ -178,8 +237,9 @@ bool IntervalEndsBad(const QString& from, const QString& to) {
   return std::isnan(a) || std::isnan(b) || a < 0 || b < 0 || a > b;
 }
 
-std::unique_ptr<TStringTable> ImportIntervals(const QString& fileName, QString* error) {
+std::unique_ptr<TStringTable> ImportIntervals(const QString& fileName, QString* error, const QString& hole) {
   TIntervalImport import;
+  import.PreferredHole = hole;
   const HRESULT hr = import.LoadFile(fileName);
   if (hr != S_OK) {
     if (error && hr != R_CANCELLED) *error = import.LastError();

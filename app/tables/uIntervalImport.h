@@ -68,16 +68,25 @@ class TIntervalImport {
   QString Delimiter;
   // Intervals without a value are kept too.
   bool UseEmpty = false;
+  // The hole the document describes (its head's well); the filter starts on
+  // it when the table holds rows of several holes.
+  QString PreferredHole;
 
   // Imports a table file into Source ("" asks through the open dialog) and
   // sets the defaults. S_OK, R_CANCELLED, or E_FAIL with Source.LastError().
   HRESULT LoadFile(const QString& fileName);
   // Why the last LoadFile failed (empty after a cancel).
   QString LastError() const { return FError; }
-  // Takes an already filled Source and sets the defaults for it.
+  // Takes an already filled Source and sets the defaults for it. Names in row
+  // 0 that say which columns hold the interval ("From_Depth"/"To_Depth",
+  // "Top"/"Bottom", "Кровля"/"Подошва") choose From and To; a first column
+  // named as the hole ("Hole_ID", "Well", "Скважина") before them turns the
+  // filter on, so a table of many holes (the layer export's) imports one hole.
   void SourceChanged();
-  // Defaults for the current Filter: From is column 0 (1 with the filter), To
-  // the next one, the data every column after that, Unite the last column.
+  // Defaults for the current Filter: From and To as named in row 0, else
+  // From is column 0 (1 with the filter) and To the next one; the data every
+  // other column after the hole's (every column after To without names),
+  // Unite the last column.
   void SetDefaultColumns();
 
   // The distinct texts of column 0 (from row 1 with IDs), in order of appearance.
@@ -95,6 +104,11 @@ class TIntervalImport {
 
  private:
   QString FError;
+  // Columns row 0 names as the interval's ends (-1: not named) and whether
+  // column 0 is named as the hole.
+  int FNamedFrom = -1;
+  int FNamedTo = -1;
+  bool FHoleColumn = false;
 };
 
 // A From or To cell the preview marks: either is not a number or negative,
@@ -106,7 +120,9 @@ bool IntervalEndsBad(const QString& from, const QString& to);
 // or null when no table was loaded, the dialog was cancelled or there is
 // nothing to import. The failed import's reason goes to *error for the
 // calling command to show. Without a registered dialog the defaults apply.
-std::unique_ptr<TStringTable> ImportIntervals(const QString& fileName = QString(), QString* error = nullptr);
+// `hole`: the well the document describes (see PreferredHole).
+std::unique_ptr<TStringTable> ImportIntervals(const QString& fileName = QString(), QString* error = nullptr,
+                                              const QString& hole = QString());
 
 // The dialog layer installs the dialog (after the table was loaded); true on OK.
 using TIntervalImportEditor = std::function<bool(TIntervalImport*)>;

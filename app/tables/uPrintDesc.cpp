@@ -14,6 +14,7 @@
 #include "uIntervalImport.h"
 #include "uLanguage.h"
 #include "uNumbers.h"
+#include "uPrintHeader.h"
 #include "uPrintTable.h"
 #include "uPrintText.h"
 #include "uPropertiesDialogs.h"
@@ -509,7 +510,8 @@ void TPrintDesc::GetMenuCommandCaption(int index, QString* text) {
 
 bool TPrintDesc::ImportTexts() {
   QString error;
-  const std::unique_ptr<TStringTable> intervals = ImportIntervals(QString(), &error);
+  const std::unique_ptr<TStringTable> intervals =
+      ImportIntervals(QString(), &error, DocumentHeadValue(this, QStringLiteral("WELL")));
   if (!intervals) {
     if (!error.isEmpty()) Ui().Message(TMsgKind::Error, TranslateWord(QStringLiteral("Import")), error, mbOK);
     return false;

@@ -18,6 +18,7 @@
 #include "uIntervalImport.h"
 #include "uLanguage.h"
 #include "uPrintDeepTable.h"
+#include "uPrintHeader.h"
 #include "uSettings.h"
 #include "uTableEdits.h"
 #include "uTableGrid.h"
@@ -253,7 +254,8 @@ bool TTableForm::ImportFile() {
 
 bool TTableForm::ImportIntervalTable() {
   QString error;
-  const std::unique_ptr<TStringTable> intervals = ImportIntervals(QString(), &error);
+  const std::unique_ptr<TStringTable> intervals =
+      ImportIntervals(QString(), &error, FTable ? DocumentHeadValue(FTable, QStringLiteral("WELL")) : QString());
   if (!intervals) {
     if (!error.isEmpty()) Ui().Message(TMsgKind::Error, TranslateWord(QStringLiteral("Import")), error, mbOK);
     return false;
