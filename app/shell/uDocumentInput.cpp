@@ -14,6 +14,7 @@
 #include "uDocumentArea.h"
 #include "uDocumentPopup.h"
 #include "uKernoChild.h"
+#include "uLanguage.h"
 #include "uNumbers.h"
 #include "uPassportBody.h"
 #include "uPrintDocument.h"
@@ -151,7 +152,8 @@ QString TDocumentInput::StatusTextAt(QPointF page) const {
     if (const auto* body = dynamic_cast<const TPassportBody*>(o)) {
       const double depth = body->PageToDepth(page.y());
       if (std::isfinite(depth)) {
-        text += QStringLiteral("   ") + QString::fromStdString(FormatSignificant(depth, 6)) + QStringLiteral("m");
+        text += QStringLiteral("   ") + QString::fromStdString(FormatSignificant(depth, 6)) + QLatin1Char(' ') +
+                TranslateGeneral(QStringLiteral("MetresShort"), QStringLiteral("m"));
         // Over a curve column, its curves' values at that depth.
         const QString values = CurveReadout(target, depth);
         if (!values.isEmpty()) text += QStringLiteral("   ") + values;

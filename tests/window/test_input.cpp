@@ -19,6 +19,7 @@
 #include "uDocumentPopup.h"
 #include "uDrawContext.h"
 #include "uFixedRuller.h"
+#include "uLanguage.h"
 #include "uNumbers.h"
 #include "uPrintDeepTable.h"
 #include "uPrintHeader.h"
@@ -417,10 +418,15 @@ TEST_F(Input, SpaceTogglesTheHandAndArrowsMoveTheSelectionBySnapSteps) {
 
 TEST_F(Input, TheStatusTextShowsTheSnappedPositionZoomAndDepth) {
   // The body is at 1:200 from 0 m: 100 mm down is 20 m.
-  EXPECT_EQ(FChild->Input()->StatusText(At(10, 100)), QStringLiteral("10 x 100 (100%)   20m"));
+  EXPECT_EQ(FChild->Input()->StatusText(At(10, 100)), QStringLiteral("10 x 100 (100%)   20 m"));
+  // The unit in the program's language.
+  ASSERT_TRUE(LoadLanguage(QStringLiteral(KERNO_SOURCE_DIR "/resources/russian.vox")));
+  const QString russian = FChild->Input()->StatusText(At(10, 100));
+  UnloadLanguage();
+  EXPECT_EQ(russian, QStringLiteral("10 x 100 (100%)   20 м"));
   FSettings->SetSnap(0);
   const QString text = FChild->Input()->StatusText(At(10, 50));
-  EXPECT_TRUE(text.endsWith(QStringLiteral("m"))) << text.toStdString();
+  EXPECT_TRUE(text.endsWith(QStringLiteral(" m"))) << text.toStdString();
   Mouse(FArea, QEvent::MouseMove, At(10, 100), Qt::NoButton, Qt::NoButton);
   EXPECT_TRUE(FFrame->StatusLabel()->text().contains(QStringLiteral("(100%)")));
   // A head maps page positions as well, but to no depth of the well.
@@ -440,10 +446,10 @@ TEST_F(Input, TheStatusTextShowsTheSnappedPositionZoomAndDepth) {
   Mouse(FArea, QEvent::MouseMove, At(21, 100), Qt::NoButton, Qt::NoButton);
   Mouse(FArea, QEvent::MouseMove, At(19, 101), Qt::NoButton, Qt::NoButton);
   ASSERT_EQ(spy.count(), 1);
-  EXPECT_EQ(spy.at(0).at(0).toString(), QStringLiteral("20 x 100 (100%)   20m"));
+  EXPECT_EQ(spy.at(0).at(0).toString(), QStringLiteral("20 x 100 (100%)   20 m"));
   Mouse(FArea, QEvent::MouseMove, At(24, 100), Qt::NoButton, Qt::NoButton);
   ASSERT_EQ(spy.count(), 2);
-  EXPECT_EQ(spy.at(1).at(0).toString(), QStringLiteral("25 x 100 (100%)   20m"));
+  EXPECT_EQ(spy.at(1).at(0).toString(), QStringLiteral("25 x 100 (100%)   20 m"));
   // A zoom tells at once what lies under the mouse now, and at which zoom.
   FArea->SetZoom(2);
   ASSERT_EQ(spy.count(), 3);
@@ -451,7 +457,7 @@ TEST_F(Input, TheStatusTextShowsTheSnappedPositionZoomAndDepth) {
       << spy.at(2).at(0).toString().toStdString();
   Mouse(FArea, QEvent::MouseMove, At(24, 100), Qt::NoButton, Qt::NoButton);
   ASSERT_EQ(spy.count(), 4);
-  EXPECT_EQ(spy.at(3).at(0).toString(), QStringLiteral("25 x 100 (200%)   20m"));
+  EXPECT_EQ(spy.at(3).at(0).toString(), QStringLiteral("25 x 100 (200%)   20 m"));
   QEvent leave(QEvent::Leave), enter(QEvent::Enter);
   QCoreApplication::sendEvent(FArea, &leave);
   QCoreApplication::sendEvent(FArea, &enter);
