@@ -16,6 +16,7 @@
 #include "uCurvesTestEnv.h"
 #include "uFAddDiagramm.h"
 #include "uFDiagrams.h"
+#include "uLanguage.h"
 #include "uLineStyleDialog.h"
 #include "uPrintDiagrams.h"
 #include "uWidgetLookup.h"
@@ -56,6 +57,14 @@ TEST_F(CurveColumnDialogTest, GridTabsKeepTheirSetsAndOkWritesAllFour) {
   EXPECT_EQ(column->HorzLines1.LineWidth, -1);
   EXPECT_EQ(column->VertLines1.Step, 50);
   EXPECT_EQ(column->HorzLines2.Step, 0);
+
+  // The one-pixel width is named in the program's language and reads back as such.
+  ASSERT_TRUE(LoadLanguage(QStringLiteral(KERNO_SOURCE_DIR "/resources/russian.vox")));
+  TFDiagrams russian(column);
+  UnloadLanguage();
+  EXPECT_EQ(Find<QComboBox>(&russian, "cbWidth")->currentText(), QString::fromUtf8("<по умолчанию>"));
+  russian.Apply();
+  EXPECT_EQ(column->HorzLines1.LineWidth, -1);
 }
 
 TEST_F(CurveColumnDialogTest, AddCurveProposesFromTheColumnAndAddsOnOk) {

@@ -36,8 +36,11 @@ QColor ChildColor(TPrintObject* child) {
 
 double ParseText(const QString& text, double def) { return ReadNumber(text.trimmed().toStdString(), def); }
 
+// One pixel, whatever the zoom; not a number, so it reads back as -1.
+QString DefaultWidthText() { return TranslateGeneral(QStringLiteral("DefaultWidth"), QStringLiteral("<default>")); }
+
 QString WidthText(double width) {
-  return width <= 0 ? QStringLiteral("<default>") : QString::fromStdString(FormatGeneral(width));
+  return width <= 0 ? DefaultWidthText() : QString::fromStdString(FormatGeneral(width));
 }
 
 }  // namespace
@@ -94,7 +97,7 @@ TFDiagrams::TFDiagrams(TPrintDiagrams* column, QWidget* parent) : QDialog(parent
   cbWidth = new QComboBox(gGrid);
   cbWidth->setObjectName(QStringLiteral("cbWidth"));
   cbWidth->setEditable(true);
-  cbWidth->addItems({"<default>", "0.1", "0.2", "0.3", "0.5", "1"});
+  cbWidth->addItems({DefaultWidthText(), "0.1", "0.2", "0.3", "0.5", "1"});
   auto* form = new QFormLayout;
   form->addRow(TranslateWord(QStringLiteral("Step")), cbStep);
   form->addRow(TranslateWord(QStringLiteral("Style")), cbStyle);
