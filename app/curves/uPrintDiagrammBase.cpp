@@ -56,10 +56,61 @@ double TPrintDiagrammBase::ValueToX(double value) const {
   return value > 0 ? FLeft + std::log10(value) * FMeasure * 10 : FLeft;
 }
 
-double TPrintDiagrammBase::XToValue(double x) const {
-  if (!FLogarithmic) return (x - FLeft) * FMeasure / 10;
-  const double e = (x - FLeft) / (FMeasure * 10);
+double TPrintDiagrammBase::XToValue(double x) const { return AxisValueAt(FLogarithmic, FMeasure, FLeft, x); }
+
+double TPrintDiagrammBase::AxisValueAt(bool logarithmic, double measure, double left, double x) {
+  if (!logarithmic) return (x - left) * measure / 10;
+  const double e = (x - left) / (measure * 10);
   return e >= kMaxDecades ? 0 : std::pow(10.0, e);
+}
+
+bool TPrintDiagrammBase::AxisForRange(bool logarithmic, double from, double to, double x0, double x1, double* measure,
+                                      double* left) {
+  if (!std::isfinite(from) || !std::isfinite(to) || !std::isfinite(x0) || !std::isfinite(x1)) return false;
+  if (!(from < to) || !(x0 < x1) || (logarithmic && from <= 0)) return false;
+  const double m = logarithmic ? (x1 - x0) / (10 * (std::log10(to) - std::log10(from))) : (to - from) * 10 / (x1 - x0);
+  const double l = logarithmic ? x0 - std::log10(from) * m * 10 : x0 - from * 10 / m;
+  if (!std::isfinite(m) || m == 0 || !std::isfinite(l)) return false;
+  *measure = m;
+  *left = l;
+  return true;
+}
+
+void TPrintDiagrammBase::SetAxis(double measure, double left) {
+  // Markers mark a value at a depth: they are put back on the line.
+  std::vector<std::pair<TPrintObject*, double>> markers;
+  for (int i = 0; i < Count(); ++i)
+    if (TPrintObject* child = GetChild(i); child && child->GetKind() == kindMarker)
+      markers.emplace_back(child, XToValue(child->Left() + child->GetWidth() / 2));
+  SetMeasure(measure);
+  if (std::isfinite(left)) SetLeft(left);
+  for (const auto& [marker, value] : markers) {
+    const double x = ValueToX(value) - marker->GetWidth() / 2;
+    if (std::isfinite(x)) marker->SetLeft(x);
+  }
+}
+
+void TPrintDiagrammBase::FitScaleMarks(double x0, double x1) {
+  for (int i = 0; i < Count(); ++i) {
+    auto* scale = dynamic_cast<TPrintDiagrammScale*>(GetChild(i));
+    if (!scale || scale->MarkStep() <= 0) continue;
+    // A hair of tolerance keeps a mark that falls on an edge.
+    const double first = std::ceil((x0 - FLeft) / scale->MarkStep() - 1e-9);
+    const double last = std::floor((x1 - FLeft) / scale->MarkStep() + 1e-9);
+    if (!(first <= last) || std::abs(first) > 1e6 || std::abs(last) > 1e6) continue;
+    scale->SetMarkIndex1(static_cast<int32_t>(first));
+    scale->SetMarkIndex2(static_cast<int32_t>(last));
+    scale->SetModified(true);
+  }
+}
+
+bool TPrintDiagrammBase::SetValueRange(double from, double to, double x0, double x1) {
+  double measure = 0;
+  double left = 0;
+  if (!AxisForRange(FLogarithmic, from, to, x0, x1, &measure, &left)) return false;
+  SetAxis(measure, left);
+  FitScaleMarks(x0, x1);
+  return true;
 }
 
 std::unique_ptr<TPrintObject> TPrintDiagrammBase::CreateChild(int kind) {

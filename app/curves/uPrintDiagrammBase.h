@@ -90,6 +90,24 @@ class TPrintDiagrammBase : public IPrintDiagramm {
 
   // Width = ValueToX(MaxValue()) - Left, at least kMinCurveWidth.
   void RefitWidth();
+
+  // The value at page position `x` on an axis of that kind (see XToValue).
+  static double AxisValueAt(bool logarithmic, double measure, double left, double x);
+  // The measure and left edge that put `from` at x0 and `to` at x1; false
+  // when an axis of that kind cannot show the range (`from` not below `to`, a
+  // logarithmic value not above 0, x1 not right of x0).
+  static bool AxisForRange(bool logarithmic, double from, double to, double x0, double x1, double* measure,
+                           double* left);
+  // A new measure and the axis's zero at `left`: the scale headers and the
+  // name caption move with the zero, the markers to their values on the line.
+  void SetAxis(double measure, double left);
+  // The marks of the scale headers set to those between x0 and x1 (a track's
+  // edges), counted from the axis's zero as the headers draw them.
+  void FitScaleMarks(double x0, double x1);
+  // Lays the axis so that `from` lies at x0 and `to` at x1 (a track's edges)
+  // and fits the scale headers' marks to them. False, with nothing changed,
+  // for a range the axis cannot show.
+  bool SetValueRange(double from, double to, double x0, double x1);
   // The pen the curve is drawn with in `context` (see Draw).
   QPen CurvePen(const TDrawContext& context) const;
 

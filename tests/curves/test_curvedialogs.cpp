@@ -18,6 +18,7 @@
 #include "uIniFile.h"
 #include "uLineStyleDialog.h"
 #include "uPrintDiagrammScale.h"
+#include "uPrintDiagrams.h"
 #include "uPrintMarker.h"
 #include "uPrintObjectRuller.h"
 #include "uPrintText.h"
@@ -178,4 +179,62 @@ TEST_F(CurveDialogTest, PropertiesCommandsOpenTheRegisteredDialogs) {
   EXPECT_EQ(ruler.LineStyle().LineWidth, 0.2);
   for (const char* name : {"TPrintDiagrammBase", "TPrintDiagrammScale", "TPrintMarker", "TPrintObjectRuller"})
     RegisterPropertiesDialog(name, nullptr);
+}
+
+// Typing the values at the track's edges lays the axis on OK; the measure
+// shown follows them, and a measure typed afterwards keeps the typed zero.
+TEST_F(CurveDialogTest, CurveDialogSetsTheValuesAtTheTracksEdges) {
+  TTestBody body;
+  auto* track = body.Add<TPrintDiagrams>(TBoundsRect{20, 0, 60, 100});
+  TPrintDiagramm* c = track->AddEmptyCurve("GR", 1);
+  c->SetMeasure(10);
+  TPrintDiagrammScale* scale = c->AddScaleHeader(nullptr);
+  const auto type = [](QWidget* d, const char* name, const QString& text) {
+    auto* edit = Find<QLineEdit>(d, name);
+    edit->setText(text);
+    emit edit->textEdited(text);
+  };
+  TfDiagramm d(c);
+  auto* ok = Find<QPushButton>(&d, "btnOK");
+  EXPECT_EQ(Find<QLineEdit>(&d, "sRangeFrom")->text(), "0");
+  EXPECT_EQ(Find<QLineEdit>(&d, "sRangeTo")->text(), "40");
+  type(&d, "sRangeTo", "150");
+  EXPECT_EQ(Find<QLineEdit>(&d, "sMeasurement")->text(), "37.5");
+  type(&d, "sRangeFrom", "150");
+  EXPECT_FALSE(ok->isEnabled()) << "the left value must lie below the right one";
+  type(&d, "sRangeFrom", "abc");
+  EXPECT_FALSE(ok->isEnabled());
+  type(&d, "sRangeFrom", "30");
+  EXPECT_TRUE(ok->isEnabled());
+  d.Apply();
+  EXPECT_NEAR(c->XToValue(20), 30, 1e-9);
+  EXPECT_NEAR(c->XToValue(60), 150, 1e-9);
+  EXPECT_NEAR(c->Measure(), 30, 1e-9);
+  // Marks every 20 mm from the zero 10 mm left of the track: 60 and 120.
+  EXPECT_EQ(scale->MarkIndex1(), 1);
+  EXPECT_EQ(scale->MarkIndex2(), 2);
+
+  // A measure typed after the edges keeps the left value typed.
+  TfDiagramm again(c);
+  EXPECT_EQ(Find<QLineEdit>(&again, "sRangeFrom")->text(), "30");
+  type(&again, "sRangeFrom", "30");
+  type(&again, "sMeasurement", "15");
+  EXPECT_EQ(Find<QLineEdit>(&again, "sRangeTo")->text(), "90");
+  again.Apply();
+  EXPECT_NEAR(c->XToValue(20), 30, 1e-9);
+  EXPECT_NEAR(c->XToValue(60), 90, 1e-9);
+  // Without edges typed, a measure scales the axis about its zero, as before.
+  TfDiagramm third(c);
+  type(&third, "sMeasurement", "7.5");
+  EXPECT_EQ(Find<QLineEdit>(&third, "sRangeFrom")->text(), "15");
+  EXPECT_EQ(Find<QLineEdit>(&third, "sRangeTo")->text(), "45");
+  Find<QCheckBox>(&third, "bLogariphmic")->setChecked(true);
+  EXPECT_FALSE(Find<QLineEdit>(&third, "sRangeTo")->text().isEmpty()) << "read on the logarithmic axis";
+  third.reject();
+  EXPECT_NEAR(c->Measure(), 15, 1e-9) << "nothing changes before OK";
+
+  // A curve outside a curve column shows no edges.
+  TPrintDiagramm* loose = body.AddCurve(10, 0, 1, {1, 2});
+  TfDiagramm plain(loose);
+  EXPECT_EQ(plain.findChild<QLineEdit*>("sRangeFrom"), nullptr);
 }

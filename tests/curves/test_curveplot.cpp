@@ -6,6 +6,7 @@
 #include "uCurvesTestEnv.h"
 #include "uIniFile.h"
 #include "uPrintDiagrammScale.h"
+#include "uPrintDiagrams.h"
 #include "uPrintMarker.h"
 #include "uPrintText.h"
 #include "uStringTable.h"
@@ -233,4 +234,62 @@ TEST_F(CurvePlotTest, LayoutUpdateReachesTheLastDepthAndAlignsAllButMarkers) {
   ASSERT_TRUE(c->SetSamples(20, 0.5, {}));
   c->Changed();
   EXPECT_EQ(c->GetHeight(), 20);
+}
+
+// A log analyst sets a scale by the values at the track's edges (RHOB
+// 1.95-2.95, ILD 0.2-2000): the axis is laid by them, the scale header and
+// caption stay at its zero, the header's marks are those within the track, and
+// markers keep their places on the line.
+TEST_F(CurvePlotTest, ValuesAtTheTracksEdgesLayTheAxisAndItsMarks) {
+  TTestBody body;
+  auto* track = body.Add<TPrintDiagrams>(TBoundsRect{20, 0, 70, 100});
+  TPrintDiagramm* c = track->AddEmptyCurve("RHOB", 1);
+  ASSERT_TRUE(c->SetSamples(0, 1, {2.1, 2.4, 2.6}));
+  c->Changed();
+  TPrintText* caption = c->AddNameCaption(nullptr);
+  TPrintDiagrammScale* scale = c->AddScaleHeader(nullptr);
+  scale->SetMarkStep(25);
+  ASSERT_TRUE(c->ClickAt(2, c->ValueToX(2.4) - 1, 5));
+  TPrintObject* marker = c->GetChild(2);
+  const double markerValue = c->XToValue(marker->Left() + marker->GetWidth() / 2);
+
+  ASSERT_TRUE(c->SetValueRange(1.95, 2.95, 20, 70));
+  EXPECT_NEAR(c->Measure(), 0.2, 1e-12) << "1 g/cm3 over 5 cm";
+  EXPECT_NEAR(c->ValueToX(1.95), 20, 1e-9);
+  EXPECT_NEAR(c->ValueToX(2.95), 70, 1e-9);
+  c->Changed();
+  EXPECT_DOUBLE_EQ(scale->Left(), c->Left());
+  EXPECT_DOUBLE_EQ(caption->Left(), c->Left());
+  EXPECT_NEAR(c->XToValue(marker->Left() + marker->GetWidth() / 2), markerValue, 1e-9) << "the marker keeps its value";
+  // Zero 97.5 mm left of the track: marks 4 (2.0) and 5 (2.5) fall inside it.
+  EXPECT_EQ(scale->MarkIndex1(), 4);
+  EXPECT_EQ(scale->MarkIndex2(), 5);
+  EXPECT_NEAR(c->XToValue(c->Left() + 4 * 25), 2.0, 1e-9);
+
+  // GR 0-150 with marks every 20 mm over a 60 mm track: the marks at both edges count.
+  track->SetWidth(60);
+  c->SetLogarithmic(false);
+  scale->SetMarkStep(20);
+  ASSERT_TRUE(c->SetValueRange(0, 150, 20, 80));
+  EXPECT_EQ(scale->MarkIndex1(), 0);
+  EXPECT_EQ(scale->MarkIndex2(), 3);
+
+  // Logarithmic, 0.2-2000 over 40 mm: a centimetre per decade.
+  c->SetLogarithmic(true);
+  ASSERT_TRUE(c->SetValueRange(0.2, 2000, 20, 60));
+  EXPECT_NEAR(c->Measure(), 1, 1e-12);
+  EXPECT_NEAR(c->ValueToX(0.2), 20, 1e-9);
+  EXPECT_NEAR(c->XToValue(60), 2000, 1e-9);
+
+  // Ranges an axis cannot show change nothing.
+  const double measure = c->Measure();
+  const double left = c->Left();
+  EXPECT_FALSE(c->SetValueRange(0, 100, 20, 60)) << "0 on a logarithmic axis";
+  c->SetLogarithmic(false);
+  EXPECT_FALSE(c->SetValueRange(5, 5, 20, 60));
+  EXPECT_FALSE(c->SetValueRange(0.45, -0.15, 20, 60)) << "a reversed scale";
+  EXPECT_FALSE(c->SetValueRange(0, 1, 60, 60)) << "a track without width";
+  EXPECT_FALSE(c->SetValueRange(std::nan(""), 1, 20, 60));
+  EXPECT_EQ(c->Measure(), measure);
+  EXPECT_EQ(c->Left(), left);
 }

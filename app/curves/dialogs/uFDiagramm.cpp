@@ -20,7 +20,9 @@
 #include "uLanguage.h"
 #include "uLineStyleDialog.h"
 #include "uNumberFields.h"
+#include "uNumbers.h"
 #include "uPrintDiagrammBase.h"
+#include "uPrintDiagrams.h"
 #include "uPrintObjectRuller.h"
 #include "uPropertiesDialogs.h"
 #include "uSettings.h"
@@ -52,6 +54,28 @@ TfDiagramm::TfDiagramm(TPrintDiagrammBase* curve, QWidget* parent) : QDialog(par
   // Defaults are kept per curve name: a curve without one has nowhere to keep them.
   bSaveAsDefault->setEnabled(!curve->Name().isEmpty());
 
+  // A curve in a column is read against its track: the values at the track's
+  // edges are what a log analyst sets (GR 0-150, RHOB 1.95-2.95).
+  FLeft = curve->Left();
+  const auto* track = dynamic_cast<const TPrintDiagrams*>(curve->Parent());
+  QWidget* range = nullptr;
+  if (track && track->GetWidth() > 0) {
+    FX0 = track->Left();
+    FX1 = track->Left() + track->GetWidth();
+    sRangeFrom = new QLineEdit(this);
+    sRangeFrom->setObjectName(QStringLiteral("sRangeFrom"));
+    sRangeTo = new QLineEdit(this);
+    sRangeTo->setObjectName(QStringLiteral("sRangeTo"));
+    range = new QWidget(this);
+    auto* row = new QHBoxLayout(range);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(sRangeFrom);
+    row->addWidget(new QLabel(QStringLiteral("–"), range));
+    row->addWidget(sRangeTo);
+    connect(sRangeFrom, &QLineEdit::textEdited, this, &TfDiagramm::RangeEdited);
+    connect(sRangeTo, &QLineEdit::textEdited, this, &TfDiagramm::RangeEdited);
+  }
+
   auto* form = new QFormLayout;
   form->addRow(TranslateWord(QStringLiteral("Color")), cColor);
   form->addRow(TranslateGeneral(QStringLiteral("LineWidth"), QStringLiteral("Line width")) + u' ' +
@@ -60,6 +84,8 @@ TfDiagramm::TfDiagramm(TPrintDiagrammBase* curve, QWidget* parent) : QDialog(par
   form->addRow(TranslateWord(QStringLiteral("Style")), iLineStyle);
   form->addRow(lMeasurement, sMeasurement);
   form->addRow(QString(), bLogariphmic);
+  if (range)
+    form->addRow(TranslateGeneral(QStringLiteral("TrackRange"), QStringLiteral("Values at the track's edges")), range);
 
   auto* gChildren =
       new QGroupBox(TranslateGeneral(QStringLiteral("ChildObjects"), QStringLiteral("Child objects")), this);
@@ -72,8 +98,12 @@ TfDiagramm::TfDiagramm(TPrintDiagrammBase* curve, QWidget* parent) : QDialog(par
   btnOK = buttons->button(QDialogButtonBox::Ok);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-  connect(bLogariphmic, &QCheckBox::toggled, this, &TfDiagramm::UpdateControls);
+  connect(bLogariphmic, &QCheckBox::toggled, this, [this] {
+    AxisEdited();
+    UpdateControls();
+  });
   connect(sMeasurement, &QLineEdit::textChanged, this, &TfDiagramm::UpdateControls);
+  connect(sMeasurement, &QLineEdit::textEdited, this, &TfDiagramm::AxisEdited);
   connect(ChildList, &QListWidget::itemClicked, this,
           [this](QListWidgetItem* item) { ChildClicked(ChildList->row(item)); });
 
@@ -83,6 +113,53 @@ TfDiagramm::TfDiagramm(TPrintDiagrammBase* curve, QWidget* parent) : QDialog(par
   root->addWidget(bSaveAsDefault);
   root->addWidget(buttons);
   FillChildren();
+  ShowRange();
+  UpdateControls();
+}
+
+void TfDiagramm::ShowRange() {
+  if (!sRangeFrom) return;
+  const double measure = FieldNumber(sMeasurement->text(), std::nan(""));
+  if (!std::isfinite(measure) || measure == 0) {
+    sRangeFrom->clear();
+    sRangeTo->clear();
+    return;
+  }
+  const bool log = bLogariphmic->isChecked();
+  const auto text = [](double v) { return QString::fromStdString(FormatSignificant(v, 6)); };
+  sRangeFrom->setText(text(TPrintDiagrammBase::AxisValueAt(log, measure, FLeft, FX0)));
+  sRangeTo->setText(text(TPrintDiagrammBase::AxisValueAt(log, measure, FLeft, FX1)));
+}
+
+void TfDiagramm::AxisEdited() {
+  FRangeTyped = false;
+  if (!sRangeFrom) return;
+  const double measure = FieldNumber(sMeasurement->text(), std::nan(""));
+  const double from = FieldNumber(sRangeFrom->text(), std::nan(""));
+  const bool log = bLogariphmic->isChecked();
+  if (FEdgesTyped && std::isfinite(measure) && measure != 0 && std::isfinite(from) && (!log || from > 0))
+    FLeft = FX0 - (log ? std::log10(from) * measure * 10 : from * 10 / measure);
+  ShowRange();
+}
+
+bool TfDiagramm::ReadRange(double* from, double* to) const {
+  if (!sRangeFrom) return false;
+  *from = FieldNumber(sRangeFrom->text(), std::nan(""));
+  *to = FieldNumber(sRangeTo->text(), std::nan(""));
+  double measure = 0;
+  double left = 0;
+  return TPrintDiagrammBase::AxisForRange(bLogariphmic->isChecked(), *from, *to, FX0, FX1, &measure, &left);
+}
+
+void TfDiagramm::RangeEdited() {
+  FRangeTyped = true;
+  FEdgesTyped = true;
+  double from = 0;
+  double to = 0;
+  double measure = 0;
+  if (ReadRange(&from, &to) &&
+      TPrintDiagrammBase::AxisForRange(bLogariphmic->isChecked(), from, to, FX0, FX1, &measure, &FLeft))
+    sMeasurement->setText(QString::fromStdString(FormatSignificant(measure, 6)));
   UpdateControls();
 }
 
@@ -103,9 +180,13 @@ void TfDiagramm::UpdateControls() {
   lMeasurement->setText(bLogariphmic->isChecked()
                             ? TranslateGeneral(QStringLiteral("MeasurementLog"), QStringLiteral("cm per order"))
                             : TranslateGeneral(QStringLiteral("Measurement"), QStringLiteral("Value at cm")));
-  // The axis divides by the measure: zero is no measure.
+  // The axis divides by the measure: zero is no measure. Edges typed last
+  // must be a range the axis can show (the left value below the right one,
+  // above 0 on a logarithmic axis).
   const double measure = FieldNumber(sMeasurement->text(), std::nan(""));
-  btnOK->setEnabled(std::isnan(measure) || measure != 0);
+  double from = 0;
+  double to = 0;
+  btnOK->setEnabled(FRangeTyped ? ReadRange(&from, &to) : std::isnan(measure) || measure != 0);
 }
 
 void TfDiagramm::ChildClicked(int row) {
@@ -123,7 +204,16 @@ void TfDiagramm::Apply() {
   FCurve->SetLineWidth(FieldNumber(sLineWidth->text(), FCurve->LineWidth()));
   FCurve->SetLineStyle(iLineStyle->Style());
   FCurve->SetLogarithmic(bLogariphmic->isChecked());
-  FCurve->SetMeasure(FieldNumber(sMeasurement->text(), FieldNumber(FShownMeasure, FCurve->Measure())));
+  double from = 0;
+  double to = 0;
+  if (FRangeTyped && ReadRange(&from, &to)) {
+    FCurve->SetValueRange(from, to, FX0, FX1);
+  } else {
+    // Edges typed before the measure was changed keep their zero.
+    const bool moved = FLeft != FCurve->Left();
+    FCurve->SetAxis(FieldNumber(sMeasurement->text(), FieldNumber(FShownMeasure, FCurve->Measure())), FLeft);
+    if (moved) FCurve->FitScaleMarks(FX0, FX1);
+  }
   if (bSaveAsDefault->isChecked()) FCurve->SaveDefaults();
   FCurve->Changed();
   FCurve->Invalidate(nullptr);

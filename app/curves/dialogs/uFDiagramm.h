@@ -1,6 +1,7 @@
 // The curve dialog: colour, line width and style, the value axis (linear or
-// logarithmic, its measure), saving these as the defaults of the curve's
-// name, and the curve's children, each opened by a click.
+// logarithmic, its measure, the values at its track's edges), saving these as
+// the defaults of the curve's name, and the curve's children, each opened by
+// a click.
 #pragma once
 
 #include <QDialog>
@@ -20,9 +21,14 @@ class TfDiagramm : public QDialog {
   explicit TfDiagramm(TPrintDiagrammBase* curve, QWidget* parent = nullptr);
 
   // Writes the edits into the curve (what OK does): colour, line width
-  // (unreadable: 0), style, axis, measure (unreadable: the value shown at
-  // opening); the defaults when asked; then the layout update and a repaint.
+  // (unreadable: the curve's own), style, axis, measure (unreadable: the
+  // value shown at opening) or the values typed for the track's edges; the
+  // defaults when asked; then the layout update and a repaint.
   void Apply();
+
+  // The values at the track's edges (shown for a curve in a column only).
+  QLineEdit* sRangeFrom = nullptr;
+  QLineEdit* sRangeTo = nullptr;
   // The dialog registered for curve plots: true when OK was pressed.
   static bool Execute(TPrintObject* object);
 
@@ -30,9 +36,26 @@ class TfDiagramm : public QDialog {
   void FillChildren();
   void UpdateControls();
   void ChildClicked(int row);
+  // The edges' values from the measure and axis kind shown and FLeft.
+  void ShowRange();
+  // After a change of the measure or the axis kind: edges typed before keep
+  // their left value (FLeft moves), then ShowRange.
+  void AxisEdited();
+  // The measure (and FLeft) from the edges' values typed.
+  void RangeEdited();
+  // The typed edges, when they are numbers the axis can show.
+  bool ReadRange(double* from, double* to) const;
 
   TPrintDiagrammBase* FCurve;
   QString FShownMeasure;
+  // The track's edges on the page, and the axis's zero the dialog shows.
+  double FX0 = 0;
+  double FX1 = 0;
+  double FLeft = 0;
+  // The user typed the edges' values last (OK lays the axis by them), and
+  // typed them at all (a measure typed afterwards keeps the left value).
+  bool FRangeTyped = false;
+  bool FEdgesTyped = false;
   TColorPanel* cColor;
   QLineEdit* sLineWidth;
   TLineStyleCombo* iLineStyle;
