@@ -31,6 +31,8 @@ constexpr int32_t idLogarithmic = 5396;
 
 // Beyond this many decades 10^e is no value a label could show.
 constexpr double kMaxDecades = 13;
+// mm: how far from a track's edge the axis's zero may lie when set by values.
+constexpr double kMaxAxisOffset = 1e6;
 // Pens wider than this (pixels) come only from damaged widths.
 constexpr int kMaxPenWidth = 4096;
 
@@ -70,7 +72,8 @@ bool TPrintDiagrammBase::AxisForRange(bool logarithmic, double from, double to, 
   if (!(from < to) || !(x0 < x1) || (logarithmic && from <= 0)) return false;
   const double m = logarithmic ? (x1 - x0) / (10 * (std::log10(to) - std::log10(from))) : (to - from) * 10 / (x1 - x0);
   const double l = logarithmic ? x0 - std::log10(from) * m * 10 : x0 - from * 10 / m;
-  if (!std::isfinite(m) || m == 0 || !std::isfinite(l)) return false;
+  // A zero kilometres of paper away is no scale anyone draws (and no page coordinate).
+  if (!std::isfinite(m) || m == 0 || !std::isfinite(l) || std::abs(l - x0) > kMaxAxisOffset) return false;
   *measure = m;
   *left = l;
   return true;

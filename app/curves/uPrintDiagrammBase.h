@@ -95,7 +95,8 @@ class TPrintDiagrammBase : public IPrintDiagramm {
   static double AxisValueAt(bool logarithmic, double measure, double left, double x);
   // The measure and left edge that put `from` at x0 and `to` at x1; false
   // when an axis of that kind cannot show the range (`from` not below `to`, a
-  // logarithmic value not above 0, x1 not right of x0).
+  // logarithmic value not above 0, x1 not right of x0, the zero more than a
+  // kilometre of paper from x0).
   static bool AxisForRange(bool logarithmic, double from, double to, double x0, double x1, double* measure,
                            double* left);
   // A new measure and the axis's zero at `left`: the scale headers and the

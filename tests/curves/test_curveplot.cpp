@@ -290,6 +290,7 @@ TEST_F(CurvePlotTest, ValuesAtTheTracksEdgesLayTheAxisAndItsMarks) {
   EXPECT_FALSE(c->SetValueRange(0.45, -0.15, 20, 60)) << "a reversed scale";
   EXPECT_FALSE(c->SetValueRange(0, 1, 60, 60)) << "a track without width";
   EXPECT_FALSE(c->SetValueRange(std::nan(""), 1, 20, 60));
+  EXPECT_FALSE(c->SetValueRange(1e9, 1e9 + 1, 20, 60)) << "a zero 400 km of paper away";
   EXPECT_EQ(c->Measure(), measure);
   EXPECT_EQ(c->Left(), left);
 }
