@@ -73,13 +73,25 @@ bool RemembersMeasure(const QString& name) {
 }
 
 double ColumnMaxValue(const TStringTable& table, int column, int firstRow) {
+  return ColumnValueRange(table, column, firstRow).second;
+}
+
+std::pair<double, double> ColumnValueRange(const TStringTable& table, int column, int firstRow) {
+  std::vector<double> values;
+  if (column >= 0 && column < table.ColCount())
+    for (int r = std::max(firstRow, 0); r < table.RowCount(); ++r) values.push_back(Number(table.GetCell(column, r)));
+  return ValueRange(values);
+}
+
+std::pair<double, double> ValueRange(const std::vector<double>& values) {
+  double least = kNaN;
   double most = kNaN;
-  if (column < 0 || column >= table.ColCount()) return most;
-  for (int r = std::max(firstRow, 0); r < table.RowCount(); ++r) {
-    const double v = Number(table.GetCell(column, r));
-    if (std::isfinite(v) && !(v <= most)) most = v;
+  for (const double v : values) {
+    if (!std::isfinite(v)) continue;
+    if (!(v >= least)) least = v;
+    if (!(v <= most)) most = v;
   }
-  return most;
+  return {least, most};
 }
 
 double FittingMeasure(double maxValue, double widthMm) {
@@ -89,6 +101,27 @@ double FittingMeasure(double maxValue, double widthMm) {
   for (const double step : {1.0, 2.0, 5.0, 10.0})
     if (step * decade >= wanted * (1 - 1e-9)) return step * decade;
   return 10 * decade;
+}
+
+double FittingMeasureForRange(double low, double high, double widthMm) {
+  if (!(low < 0) || !std::isfinite(low)) return FittingMeasure(high, widthMm);
+  const double top = std::isfinite(high) ? std::max(high, 0.0) : 0.0;
+  double measure = FittingMeasure(top - low, widthMm);
+  // The left edge goes down to a whole measure below `low`, which may need the next step.
+  for (int i = 0; i < 4 && measure > 0; ++i) {
+    const double from = std::floor(low / measure) * measure;
+    if (from + widthMm * measure / 10 >= top * (1 - 1e-9)) break;
+    measure = FittingMeasure((top - from) * (1 + 1e-9), widthMm);
+  }
+  return measure;
+}
+
+bool FitCurveAxis(TPrintDiagrammBase* curve, double low, double x0, double x1) {
+  if (!curve || curve->Logarithmic() || !(low < 0) || !std::isfinite(low)) return false;
+  const double measure = curve->Measure();
+  if (!(measure > 0)) return false;
+  const double from = std::floor(low / measure) * measure;
+  return curve->SetValueRange(from, from + (x1 - x0) * measure / 10, x0, x1);
 }
 
 bool CurveChoiceComplete(const TAddCurveChoice& choice) {
@@ -111,6 +144,8 @@ TPrintDiagramm* AddCurveFromChoice(TPrintDiagrams* column, const TStringTable& t
   curve->SetColor(choice.Color);
   const double measure = Number(choice.MeasureText);
   if (measure != 0 && std::isfinite(measure)) curve->SetMeasure(measure);
+  FitCurveAxis(curve, ColumnValueRange(table, choice.Column, choice.FirstRow).first, column->Left(),
+               column->Left() + column->GetWidth());
   column->StackHeaders();
   column->SetModified(true);
   TIniFile ini(CurveDefaultsFileName());

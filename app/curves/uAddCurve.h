@@ -6,8 +6,11 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 class TPrintDiagramm;
+class TPrintDiagrammBase;
 class TPrintDiagrams;
 class TStringTable;
 
@@ -33,10 +36,22 @@ void LoadRememberedCurve(const QString& name, TAddCurveChoice* choice);
 bool RemembersMeasure(const QString& name);
 // The largest number of a table column from `firstRow`; NaN when it holds none.
 double ColumnMaxValue(const TStringTable& table, int column, int firstRow);
+// The smallest and largest numbers of a table column from `firstRow`; NaN when it holds none.
+std::pair<double, double> ColumnValueRange(const TStringTable& table, int column, int firstRow);
+// The smallest and largest finite values of `values`; NaN when there are none.
+std::pair<double, double> ValueRange(const std::vector<double>& values);
 // The measure (value per cm) that puts values up to `maxValue` within
 // `widthMm`, rounded up to 1, 2 or 5 times a power of ten; 0 when the values
 // or the width give none (the measure then stays as it is).
 double FittingMeasure(double maxValue, double widthMm);
+// The same for values from `low` to `high`: values below zero count from the
+// whole measure below `low` (where FitCurveAxis puts the column's left edge).
+double FittingMeasureForRange(double low, double high, double widthMm);
+// A new curve with values below zero would draw them left of its zero, at
+// the column's left edge, where they are cut off: its axis is laid from the
+// whole measure below `low` at the column's left edge. Other curves keep
+// their zero at the edge. Returns whether the axis moved.
+bool FitCurveAxis(TPrintDiagrammBase* curve, double low, double x0, double x1);
 // A name, a step > 0 and a numeric measure.
 bool CurveChoiceComplete(const TAddCurveChoice& choice);
 // Adds the chosen column as a curve of `column` and remembers its settings

@@ -451,11 +451,19 @@ int TPrintDiagrams::ImportLas(const TLasData& las, QString* error, QStringList* 
     if (!curve->SetSamples(las.Start, las.Step, std::move(samples))) continue;
     curve->SetHeight(curve->DepthToPage(curve->EndDepth()) - curve->Top());
     if (fresh) {
-      curve->LoadFromIni(&defaults, curve->Name(), QString());
+      // Without remembered settings for its name, a new curve is fitted to the track.
+      bool fitted = false;
+      if (!curve->LoadFromIni(&defaults, curve->Name(), QString())) {
+        const auto [low, high] = ValueRange(c.Samples);
+        if (const double measure = FittingMeasureForRange(low, high, GetWidth()); measure > 0)
+          curve->SetMeasure(measure);
+        fitted = FitCurveAxis(curve, low, FLeft, FLeft + GetWidth());
+      }
       curve->RefitWidth();
       curve->AddNameCaption(&defaults);
       TPrintDiagrammScale* scale = curve->AddScaleHeader(&defaults);
       if (scale && !c.Unit.isEmpty() && scale->MeasureName().isEmpty()) scale->SetMeasureName(c.Unit);
+      if (fitted) curve->FitScaleMarks(FLeft, FLeft + GetWidth());
     }
     ++added;
   }

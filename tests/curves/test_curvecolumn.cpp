@@ -682,6 +682,48 @@ TEST(FittingMeasure, RoundsUpToAStepThatFits) {
   EXPECT_EQ(FittingMeasure(2600, 50), 1000) << "520 per cm";
   for (const double none : {0.0, -5.0, std::nan(""), HUGE_VAL}) EXPECT_EQ(FittingMeasure(none, 34), 0);
   EXPECT_EQ(FittingMeasure(10, 0), 0);
+  // Values below zero count from the whole measure below the smallest.
+  EXPECT_EQ(FittingMeasureForRange(-40, -20, 40), 10) << "-40 to 0";
+  EXPECT_EQ(FittingMeasureForRange(-35, 4, 40), 20) << "10 would show -40 to 0 only";
+  EXPECT_EQ(FittingMeasureForRange(0, 150, 34), 50) << "no value below zero: as FittingMeasure";
+  EXPECT_EQ(FittingMeasureForRange(std::nan(""), std::nan(""), 34), 0);
+}
+
+// A new curve is drawn where the track shows it: SP's values below zero were
+// left of the zero at the track's edge and cut off, a LAS curve without
+// remembered settings got 1 unit per centimetre (gamma ray over 15 cm of a
+// 4 cm track). Curves remembered by name keep their settings.
+TEST_F(CurveColumnTest, NewCurvesAreLaidWithinTheirTrack) {
+  TColumnFixture f;  // 10-50 mm
+  const auto tp = MakeTable({{"DEPT", "SP"}, {"1000", "-35"}, {"1000.5", "-22"}, {"1001", "-28"}});
+  TAddCurveChoice choice;
+  ChooseCurveColumn(*tp, 1, &choice);
+  choice.MeasureText = "10";
+  TPrintDiagramm* sp = AddCurveFromChoice(f.Column, *tp, choice);
+  ASSERT_NE(sp, nullptr);
+  EXPECT_NEAR(sp->XToValue(10), -40, 1e-9);
+  EXPECT_NEAR(sp->XToValue(50), 0, 1e-9);
+  const auto* scale = dynamic_cast<TPrintDiagrammScale*>(sp->GetChild(1));
+  ASSERT_NE(scale, nullptr);
+  EXPECT_EQ(scale->MarkIndex1(), -2) << "marks every 20 mm left of the zero at the right edge";
+  EXPECT_EQ(scale->MarkIndex2(), 0);
+
+  TColumnFixture g;
+  TLasData las;
+  las.Start = 0;
+  las.Step = 0.5;
+  las.Curves.push_back({"GR", "GAPI", {20, 150, 80}});
+  las.Curves.push_back({"SP2", "MV", {-10, -20, -30}});
+  las.Curves.push_back({"SP", "MV", {-10, -20, -30}});  // remembered above: 10 per cm
+  ASSERT_EQ(g.Column->ImportLas(las, nullptr), 3);
+  const std::vector<TPrintDiagramm*> curves = g.Column->Curves();
+  ASSERT_EQ(curves.size(), 3u);
+  EXPECT_EQ(curves[0]->Measure(), 50) << "150 API within 40 mm";
+  EXPECT_NEAR(curves[0]->XToValue(10), 0, 1e-9) << "the zero stays at the track's edge";
+  EXPECT_NEAR(curves[1]->XToValue(10), -30, 1e-9) << "from the whole 10 below -30";
+  EXPECT_NEAR(curves[1]->XToValue(50), 10, 1e-9);
+  EXPECT_EQ(curves[2]->Measure(), 10) << "remembered by name";
+  EXPECT_NEAR(curves[2]->XToValue(10), 0, 1e-9) << "remembered settings place the curve as they say";
 }
 
 // Histograms added to a track fit it, unless their name is remembered with a

@@ -117,8 +117,8 @@ void TFAddDiagramm::ColumnChosen(int column) {
   sStepDepth->setText(FChoice.StepText);
   // A measure that keeps the column's values within the track; a name
   // remembered with a measure of its own gets that one (NameChanged).
-  if (const double fit = FittingMeasure(ColumnMaxValue(*FTable, column, FChoice.FirstRow), FColumn->GetWidth());
-      fit > 0)
+  const auto [low, high] = ColumnValueRange(*FTable, column, FChoice.FirstRow);
+  if (const double fit = FittingMeasureForRange(low, high, FColumn->GetWidth()); fit > 0)
     sMeasurement->setText(Num(fit));
   FFilling = false;
   sName->setText(FChoice.Name);
