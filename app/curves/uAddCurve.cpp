@@ -79,7 +79,9 @@ double ColumnMaxValue(const TStringTable& table, int column, int firstRow) {
 std::pair<double, double> ColumnValueRange(const TStringTable& table, int column, int firstRow) {
   std::vector<double> values;
   if (column >= 0 && column < table.ColCount())
-    for (int r = std::max(firstRow, 0); r < table.RowCount(); ++r) values.push_back(Number(table.GetCell(column, r)));
+    for (int r = std::max(firstRow, 0); r < table.RowCount(); ++r)
+      // The curve's missing value is no value (ImportColumn leaves a gap).
+      if (const double v = Number(table.GetCell(column, r)); v != kDefaultNullValue) values.push_back(v);
   return ValueRange(values);
 }
 

@@ -36,7 +36,8 @@ void LoadRememberedCurve(const QString& name, TAddCurveChoice* choice);
 bool RemembersMeasure(const QString& name);
 // The largest number of a table column from `firstRow`; NaN when it holds none.
 double ColumnMaxValue(const TStringTable& table, int column, int firstRow);
-// The smallest and largest numbers of a table column from `firstRow`; NaN when it holds none.
+// The smallest and largest numbers of a table column from `firstRow`, the
+// curves' missing value left out; NaN when it holds none.
 std::pair<double, double> ColumnValueRange(const TStringTable& table, int column, int firstRow);
 // The smallest and largest finite values of `values`; NaN when there are none.
 std::pair<double, double> ValueRange(const std::vector<double>& values);

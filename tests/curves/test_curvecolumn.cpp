@@ -695,7 +695,9 @@ TEST(FittingMeasure, RoundsUpToAStepThatFits) {
 // 4 cm track). Curves remembered by name keep their settings.
 TEST_F(CurveColumnTest, NewCurvesAreLaidWithinTheirTrack) {
   TColumnFixture f;  // 10-50 mm
-  const auto tp = MakeTable({{"DEPT", "SP"}, {"1000", "-35"}, {"1000.5", "-22"}, {"1001", "-28"}});
+  // -9999.9 is the curves' missing value: a gap, not a value to fit.
+  const auto tp =
+      MakeTable({{"DEPT", "SP"}, {"1000", "-35"}, {"1000.5", "-22"}, {"1001", "-28"}, {"1001.5", "-9999.9"}});
   TAddCurveChoice choice;
   ChooseCurveColumn(*tp, 1, &choice);
   choice.MeasureText = "10";
