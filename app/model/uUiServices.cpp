@@ -35,6 +35,27 @@ IUiServices& Ui() { return gServices ? *gServices : gSilent; }
 
 void SetUiServices(IUiServices* services) { gServices = services; }
 
+namespace {
+
+QString& LastDialogFolder() {
+  static QString folder;
+  return folder;
+}
+
+}  // namespace
+
+void RememberFileDialogChoice(const QString& fileName) {
+  if (fileName.isEmpty()) return;
+  const QFileInfo info(fileName);
+  LastDialogFolder() = info.isDir() ? info.absoluteFilePath() : info.absolutePath();
+}
+
+QString FileDialogStartPath(const QString& initial) {
+  const QString& folder = LastDialogFolder();
+  if (folder.isEmpty() || QFileInfo(initial).isAbsolute()) return initial;
+  return initial.isEmpty() ? folder : folder + QLatin1Char('/') + initial;
+}
+
 QString FilterToQt(const QString& filter) {
   const QStringList parts = filter.split('|');
   QStringList out;

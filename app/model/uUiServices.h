@@ -72,3 +72,10 @@ QString HelpPagePath(const QString& topic);
 
 // Filter pairs "Name|*.ext|Name2|*.e2" turned into Qt's "Name (*.ext);;Name2 (*.e2)".
 QString FilterToQt(const QString& filter);
+
+// File dialogs start where the user last chose a file in this run of the
+// program, so the imports and exports of one well follow each other.
+void RememberFileDialogChoice(const QString& fileName);
+// Where a file dialog opens for its initial name: an absolute name as it is;
+// a bare name, or none, in the folder last chosen (as it is before any choice).
+QString FileDialogStartPath(const QString& initial);

@@ -607,8 +607,10 @@ void TkrKernoMainForm::FileNewExecute() {
 }
 
 void TkrKernoMainForm::FileOpenExecute() {
-  const QStringList names = QFileDialog::getOpenFileNames(this, TranslateFileTitle(QStringLiteral("knd")), QString(),
-                                                          FilterToQt(TranslateFileMask(QStringLiteral("knd"))));
+  const QStringList names =
+      QFileDialog::getOpenFileNames(this, TranslateFileTitle(QStringLiteral("knd")), FileDialogStartPath(QString()),
+                                    FilterToQt(TranslateFileMask(QStringLiteral("knd"))));
+  if (!names.isEmpty()) RememberFileDialogChoice(names.first());
   OpenFiles(names);
 }
 

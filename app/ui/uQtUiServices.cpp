@@ -91,7 +91,7 @@ TMsgResult TQtUiServices::Message(TMsgKind kind, const QString& title, const QSt
 }
 
 bool TQtUiServices::FileDialog(bool save, const TFileDialogOptions& options, QString* fileName, int* filterIndex) {
-  QFileDialog dialog(Owner(), options.Title, options.FileName);
+  QFileDialog dialog(Owner(), options.Title, FileDialogStartPath(options.FileName));
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
   if (!options.DefaultSuffix.isEmpty()) dialog.setDefaultSuffix(options.DefaultSuffix);
@@ -103,6 +103,7 @@ bool TQtUiServices::FileDialog(bool save, const TFileDialogOptions& options, QSt
     dialog.selectNameFilter(filters[index - 1]);
   }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+  RememberFileDialogChoice(dialog.selectedFiles().first());
   if (fileName) *fileName = dialog.selectedFiles().first();
   if (filterIndex)
     *filterIndex = filters.isEmpty() ? 1 : static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;

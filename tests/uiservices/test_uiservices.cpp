@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
+
 #include "uScriptedUi.h"
 
 // Model code must never block on a dialog when no UI is installed.
@@ -44,4 +46,20 @@ TEST(UiServices, FilterPairsBecomeQtFilters) {
   EXPECT_EQ(FilterToQt("Head files|*.hdr|All Files|*.*"), "Head files (*.hdr);;All Files (*.*)");
   EXPECT_EQ(FilterToQt("Pictures|*.bmp;*.jpg"), "Pictures (*.bmp *.jpg)");
   EXPECT_EQ(FilterToQt(""), "");
+}
+
+// File dialogs start where the user last chose a file: a bare proposed name
+// goes into that folder, an absolute one stays where it points.
+TEST(UiServices, FileDialogsStartInTheFolderLastChosen) {
+  EXPECT_EQ(FileDialogStartPath("layers.txt"), "layers.txt") << "nothing chosen yet";
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  RememberFileDialogChoice(dir.filePath("well/412.knd"));
+  EXPECT_EQ(FileDialogStartPath(""), dir.path() + "/well");
+  EXPECT_EQ(FileDialogStartPath("layers.txt"), dir.path() + "/well/layers.txt");
+  EXPECT_EQ(FileDialogStartPath("/abs/x.txt"), "/abs/x.txt");
+  RememberFileDialogChoice(dir.path());  // a folder chosen is the folder itself
+  EXPECT_EQ(FileDialogStartPath(""), dir.path());
+  RememberFileDialogChoice("");  // no choice changes nothing
+  EXPECT_EQ(FileDialogStartPath(""), dir.path());
 }
