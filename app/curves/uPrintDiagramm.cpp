@@ -11,6 +11,7 @@
 #include "uIniFile.h"
 #include "uLanguage.h"
 #include "uNumbers.h"
+#include "uPrintDiagrams.h"
 #include "uStringTable.h"
 #include "uUiServices.h"
 
@@ -229,9 +230,19 @@ uint32_t TPrintDiagramm::HitTest(double x, double y, TPrintObject** target) {
 void TPrintDiagramm::Changed() {
   if (FFilling) return;
   if (!FSamples.empty()) SetHeight(DepthToPage(EndDepth()) - FTop);
+  // The name caption stays over the track: a curve whose zero lies beyond
+  // its track's edge (RHOB from 1.95, SP up to 0) would put it over the
+  // neighbouring one. The scale headers stand at the zero, where their marks count from.
+  const auto* track = dynamic_cast<const TPrintDiagrams*>(FParent);
   for (int i = 0; i < Count(); ++i) {
     TPrintObject* child = GetChild(i);
-    if (child && child->GetKind() != kindMarker) child->SetLeft(FLeft);
+    if (!child || child->GetKind() == kindMarker) continue;
+    double left = FLeft;
+    if (track && child->GetKind() == kindText && track->GetWidth() > 0) {
+      const double trackLeft = track->Left();
+      left = std::clamp(FLeft, trackLeft, std::max(trackLeft, trackLeft + track->GetWidth() - child->GetWidth()));
+    }
+    child->SetLeft(left);
   }
   RefitWidth();
   TPrintObject::Changed();
