@@ -66,12 +66,16 @@ double TPrintDiagrammBase::AxisValueAt(bool logarithmic, double measure, double 
   return e >= kMaxDecades ? 0 : std::pow(10.0, e);
 }
 
+double TPrintDiagrammBase::AxisZeroFor(bool logarithmic, double measure, double value, double x) {
+  return logarithmic ? x - std::log10(value) * measure * 10 : x - value * 10 / measure;
+}
+
 bool TPrintDiagrammBase::AxisForRange(bool logarithmic, double from, double to, double x0, double x1, double* measure,
                                       double* left) {
   if (!std::isfinite(from) || !std::isfinite(to) || !std::isfinite(x0) || !std::isfinite(x1)) return false;
   if (!(from < to) || !(x0 < x1) || (logarithmic && from <= 0)) return false;
   const double m = logarithmic ? (x1 - x0) / (10 * (std::log10(to) - std::log10(from))) : (to - from) * 10 / (x1 - x0);
-  const double l = logarithmic ? x0 - std::log10(from) * m * 10 : x0 - from * 10 / m;
+  const double l = AxisZeroFor(logarithmic, m, from, x0);
   // A zero kilometres of paper away is no scale anyone draws (and no page coordinate).
   if (!std::isfinite(m) || m == 0 || !std::isfinite(l) || std::abs(l - x0) > kMaxAxisOffset) return false;
   *measure = m;

@@ -93,6 +93,9 @@ class TPrintDiagrammBase : public IPrintDiagramm {
 
   // The value at page position `x` on an axis of that kind (see XToValue).
   static double AxisValueAt(bool logarithmic, double measure, double left, double x);
+  // The zero (left edge) of an axis of that kind and measure that puts `value`
+  // at page position `x`; the value must be above 0 on a logarithmic axis.
+  static double AxisZeroFor(bool logarithmic, double measure, double value, double x);
   // The measure and left edge that put `from` at x0 and `to` at x1; false
   // when an axis of that kind cannot show the range (`from` not below `to`, a
   // logarithmic value not above 0, x1 not right of x0, the zero more than a

@@ -138,17 +138,20 @@ void TfDiagramm::AxisEdited() {
   const double from = FieldNumber(sRangeFrom->text(), std::nan(""));
   const bool log = bLogariphmic->isChecked();
   if (FEdgesTyped && std::isfinite(measure) && measure != 0 && std::isfinite(from) && (!log || from > 0))
-    FLeft = FX0 - (log ? std::log10(from) * measure * 10 : from * 10 / measure);
+    FLeft = TPrintDiagrammBase::AxisZeroFor(log, measure, from, FX0);
   ShowRange();
 }
 
-bool TfDiagramm::ReadRange(double* from, double* to) const {
+bool TfDiagramm::ReadRange(double* from, double* to, double* measure, double* left) const {
   if (!sRangeFrom) return false;
   *from = FieldNumber(sRangeFrom->text(), std::nan(""));
   *to = FieldNumber(sRangeTo->text(), std::nan(""));
-  double measure = 0;
-  double left = 0;
-  return TPrintDiagrammBase::AxisForRange(bLogariphmic->isChecked(), *from, *to, FX0, FX1, &measure, &left);
+  double m = 0;
+  double l = 0;
+  if (!TPrintDiagrammBase::AxisForRange(bLogariphmic->isChecked(), *from, *to, FX0, FX1, &m, &l)) return false;
+  if (measure) *measure = m;
+  if (left) *left = l;
+  return true;
 }
 
 void TfDiagramm::RangeEdited() {
@@ -157,8 +160,7 @@ void TfDiagramm::RangeEdited() {
   double from = 0;
   double to = 0;
   double measure = 0;
-  if (ReadRange(&from, &to) &&
-      TPrintDiagrammBase::AxisForRange(bLogariphmic->isChecked(), from, to, FX0, FX1, &measure, &FLeft))
+  if (ReadRange(&from, &to, &measure, &FLeft))
     sMeasurement->setText(QString::fromStdString(FormatSignificant(measure, 6)));
   UpdateControls();
 }

@@ -43,8 +43,9 @@ class TfDiagramm : public QDialog {
   void AxisEdited();
   // The measure (and FLeft) from the edges' values typed.
   void RangeEdited();
-  // The typed edges, when they are numbers the axis can show.
-  bool ReadRange(double* from, double* to) const;
+  // The typed edges, when they are numbers the axis can show, with the
+  // measure and zero they lay.
+  bool ReadRange(double* from, double* to, double* measure = nullptr, double* left = nullptr) const;
 
   TPrintDiagrammBase* FCurve;
   QString FShownMeasure;
