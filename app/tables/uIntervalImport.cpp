@@ -68,6 +68,18 @@ void TRowData::AddValue(const QString& value) {
   FValues << value;
 }
 
+void TRowData::SetValueAt(int index, int count, const QString& value) {
+  if (index < 0 || index >= count) return;
+  while (FValues.size() < count) FValues << QString();
+  if (FValues[index].isEmpty()) FValues[index] = value;
+}
+
+bool TRowData::HasValue() const {
+  for (const QString& v : FValues)
+    if (!v.isEmpty()) return true;
+  return false;
+}
+
 TRowData* TTableData::Add() {
   FRows.push_back(std::make_unique<TRowData>());
   return FRows.back().get();
@@ -77,6 +89,12 @@ int TTableData::MaxValueCount() const {
   int n = 0;
   for (const auto& r : FRows) n = std::max(n, static_cast<int>(r->Values().size()));
   return n;
+}
+
+bool TTableData::AnyValue() const {
+  for (const auto& r : FRows)
+    if (r->HasValue()) return true;
+  return false;
 }
 
 TIntervalImport::TIntervalImport() = default;
@@ -171,14 +189,15 @@ bool TIntervalImport::RowUsable(int row) const {
 
 TTableData TIntervalImport::Build() const {
   TTableData out;
-  const bool split = Delimiter.size() == 1;
+  const bool split = Delimiter.size() == 1 && !ValuesByColumn;
+  const int places = static_cast<int>(DataColumns.size());
   // No cell text holds code 1: the first usable row always starts an interval.
   QString previousUnite(QChar(1));
   TRowData* current = nullptr;
   const auto keepOrDrop = [&] {
     // An interval is judged once it is complete: the values of rows united
     // with it count as much as those of its first row.
-    if (current && current->Values().isEmpty() && !UseEmpty) out.RemoveLast();
+    if (current && !current->HasValue() && !UseEmpty) out.RemoveLast();
     current = nullptr;
   };
   const auto add = [&](const QString& value) {
@@ -191,10 +210,15 @@ TTableData TIntervalImport::Build() const {
       keepOrDrop();
       current = out.Add();
       current->From = Source.GetCell(FromColumn, row);
+      if (ValuesByColumn) current->SetValueAt(0, places, QString());
     }
     current->To = Source.GetCell(ToColumn, row);
-    for (int c : DataColumns) {
-      const QString text = Source.GetCell(c, row);
+    for (int k = 0; k < places; ++k) {
+      const QString text = Source.GetCell(DataColumns[static_cast<size_t>(k)], row);
+      if (ValuesByColumn) {
+        current->SetValueAt(k, places, text.trimmed());
+        continue;
+      }
       if (text.isEmpty()) continue;
       if (split) {
         for (const QString& piece : text.split(Delimiter[0])) add(piece);
@@ -208,18 +232,29 @@ TTableData TIntervalImport::Build() const {
   return out;
 }
 
+QStringList TIntervalImport::ValueNames(int count) const {
+  QStringList names;
+  for (int k = 0; k < count; ++k) {
+    QString name;
+    if (ValuesByColumn && HasIds && k < static_cast<int>(DataColumns.size()))
+      name = Source.GetCell(DataColumns[static_cast<size_t>(k)], 0).trimmed();
+    names << (name.isEmpty() ? TranslateWord(QStringLiteral("Value")) + QString::number(k + 1) : name);
+  }
+  return names;
+}
+
 std::unique_ptr<TStringTable> TIntervalImport::ResultTable() const {
   const TTableData data = Build();
   const int values = data.MaxValueCount();
-  if (data.Count() == 0 || values == 0) return nullptr;
+  if (values == 0 || !data.AnyValue()) return nullptr;
+  const QStringList names = ValueNames(values);
   auto table = std::make_unique<TStringTable>();
   table->AutoColumns = false;
   table->SetColCount(2 + values);
   table->SetRowCount(data.Count());
   table->SetHeader(0, TranslateWord(QStringLiteral("From")));
   table->SetHeader(1, TranslateWord(QStringLiteral("To")));
-  for (int k = 0; k < values; ++k)
-    table->SetHeader(2 + k, TranslateWord(QStringLiteral("Value")) + QString::number(k + 1));
+  for (int k = 0; k < values; ++k) table->SetHeader(2 + k, names[k]);
   for (int r = 0; r < data.Count(); ++r) {
     const TRowData& row = data[r];
     table->SetCell(0, r, row.From);
@@ -237,9 +272,11 @@ bool IntervalEndsBad(const QString& from, const QString& to) {
   return std::isnan(a) || std::isnan(b) || a < 0 || b < 0 || a > b;
 }
 
-std::unique_ptr<TStringTable> ImportIntervals(const QString& fileName, QString* error, const QString& hole) {
+std::unique_ptr<TStringTable> ImportIntervals(const QString& fileName, QString* error, const QString& hole,
+                                              bool byColumn) {
   TIntervalImport import;
   import.PreferredHole = hole;
+  import.ValuesByColumn = byColumn;
   const HRESULT hr = import.LoadFile(fileName);
   if (hr != S_OK) {
     if (error && hr != R_CANCELLED) *error = import.LastError();

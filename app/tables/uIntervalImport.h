@@ -16,13 +16,17 @@
 
 // One interval: its From and To texts and its distinct values in order (a
 // value equal to one already there, without regard to letter case, is not
-// added again).
+// added again), or one value per data column in its place.
 class TRowData {
  public:
   QString From;
   QString To;
   const QStringList& Values() const { return FValues; }
   void AddValue(const QString& value);
+  // The value of data column `index` of `count`: the first text given to a
+  // place keeps it (a united interval shows its first row's numbers).
+  void SetValueAt(int index, int count, const QString& value);
+  bool HasValue() const;
 
  private:
   QStringList FValues;
@@ -40,6 +44,8 @@ class TTableData {
   void Clear() { FRows.clear(); }
   // The largest number of values of one interval.
   int MaxValueCount() const;
+  // Whether some interval holds a value that is not empty.
+  bool AnyValue() const;
 
  private:
   std::vector<std::unique_ptr<TRowData>> FRows;
@@ -68,6 +74,11 @@ class TIntervalImport {
   QString Delimiter;
   // Intervals without a value are kept too.
   bool UseEmpty = false;
+  // Each data column gives the value in its own place (a histogram's numbers,
+  // a table's columns): an empty cell leaves its place empty and equal
+  // numbers of two columns both stay. The delimiter does not apply. Off, the
+  // values are the distinct texts of the row (sign codes, description texts).
+  bool ValuesByColumn = false;
   // The hole the document describes (its head's well); the filter starts on
   // it when the table holds rows of several holes.
   QString PreferredHole;
@@ -98,8 +109,12 @@ class TIntervalImport {
 
   // The intervals of the current choices.
   TTableData Build() const;
-  // The same as a new table with the header row "From", "To", "Value1", ...
-  // (in the language's words); null when there are no intervals or no values.
+  // The names of the value columns of the result: with ValuesByColumn and
+  // a name row the data columns' names, else "Value1", "Value2", ... (in the
+  // language's words).
+  QStringList ValueNames(int count) const;
+  // The same as a new table with the header row "From", "To" and the value
+  // names; null when there are no intervals or no values.
   std::unique_ptr<TStringTable> ResultTable() const;
 
  private:
@@ -120,9 +135,10 @@ bool IntervalEndsBad(const QString& from, const QString& to);
 // or null when no table was loaded, the dialog was cancelled or there is
 // nothing to import. The failed import's reason goes to *error for the
 // calling command to show. Without a registered dialog the defaults apply.
-// `hole`: the well the document describes (see PreferredHole).
+// `hole`: the well the document describes (see PreferredHole);
+// `byColumn`: see ValuesByColumn.
 std::unique_ptr<TStringTable> ImportIntervals(const QString& fileName = QString(), QString* error = nullptr,
-                                              const QString& hole = QString());
+                                              const QString& hole = QString(), bool byColumn = false);
 
 // The dialog layer installs the dialog (after the table was loaded); true on OK.
 using TIntervalImportEditor = std::function<bool(TIntervalImport*)>;

@@ -118,3 +118,48 @@ TEST_F(IntervalImport, ColumnsNamedInTheHeaderRowAreProposed) {
   EXPECT_EQ(FImport.FromColumn, 0);
   EXPECT_EQ(FImport.ToColumn, 1);
 }
+
+// Numbers for histograms and depth tables: each chosen column keeps its place.
+// A core analysis with a missing permeability must not put the density under
+// permeability, nor lose a density equal to the porosity.
+TEST_F(IntervalImport, ValuesByColumnKeepTheirPlacesAndNames) {
+  Source({{"Top", "Bottom", "Porosity", "Permeability", "Run"},
+          {"1450", "1451", "18", "", "1"},
+          {"1451", "1452", "12", "12", "1"},
+          {"1452", "1453", "", "", "2"},
+          {"1453", "1454", " 9 ", "0.5", "2"}});
+  FImport.ValuesByColumn = true;
+  FImport.DataColumns = {2, 3};
+  FImport.Delimiter = QStringLiteral(".");  // no effect on numbers
+  EXPECT_EQ(Intervals(), (QStringList{"1450-1451:18,", "1451-1452:12,12", "1453-1454:9,0.5"}));
+  EXPECT_EQ(FImport.ValueNames(2), (QStringList{"Porosity", "Permeability"}));
+  std::unique_ptr<TStringTable> table = FImport.ResultTable();
+  ASSERT_TRUE(table);
+  EXPECT_EQ(table->GetHeader(3), "Permeability");
+  EXPECT_EQ(table->GetCell(3, 0), "");
+  EXPECT_EQ(table->GetCell(3, 1), "12");
+
+  // United rows keep the first number of each place.
+  FImport.Unite = true;
+  FImport.UniteColumn = 4;
+  EXPECT_EQ(Intervals(), (QStringList{"1450-1452:18,12", "1452-1454:9,0.5"}));
+  FImport.Unite = false;
+
+  // Intervals without a number are dropped unless asked for; a choice of
+  // empty columns only gives no table.
+  FImport.DataColumns = {3};
+  EXPECT_EQ(Intervals(), (QStringList{"1451-1452:12", "1453-1454:0.5"}));
+  FImport.UseEmpty = true;
+  EXPECT_EQ(Intervals().size(), 4);
+  Source({{"Top", "Bottom", "Porosity"}, {"1", "2", ""}});
+  FImport.DataColumns = {2};
+  EXPECT_FALSE(FImport.ResultTable()) << "nothing but empty cells";
+
+  // Without a name row the columns are numbered.
+  Source({{"1", "2", "5", "6"}});
+  FImport.HasIds = false;
+  EXPECT_EQ(FImport.ValueNames(2), (QStringList{"Value1", "Value2"}));
+  FImport.ValuesByColumn = false;
+  Source({{"From", "To", "Porosity"}, {"1", "2", "5"}});
+  EXPECT_EQ(FImport.ValueNames(1), QStringList{"Value1"}) << "distinct values have no column of their own";
+}

@@ -218,6 +218,14 @@ TEST_F(TableDialogs, TheIntervalImportDialogPreviewsWhatOkYields) {
   dialog.btnBox->button(QDialogButtonBox::Ok)->click();
   EXPECT_EQ(import.FilterText, "W1");
   EXPECT_EQ(import.Build().Count(), 2);
+
+  // Numbers for a histogram: the columns' own names head the preview, and
+  // the delimiter, which would split numbers, is off.
+  import.ValuesByColumn = true;
+  TFImportTable numbers(&import);
+  EXPECT_EQ(numbers.tbOutput->model()->data(numbers.tbOutput->model()->index(0, 2)).toString(), "Rock");
+  EXPECT_FALSE(numbers.sDelimiter->isEnabled());
+  EXPECT_TRUE(dialog.sDelimiter->isEnabled());
 }
 
 TEST_F(TableDialogs, TheDescriptionGridWritesTextsBack) {

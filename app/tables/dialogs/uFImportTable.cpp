@@ -49,10 +49,11 @@ class TPreviewDelegate : public QStyledItemDelegate {
 
 }  // namespace
 
-void TIntervalPreviewModel::SetData(TTableData&& data) {
+void TIntervalPreviewModel::SetData(TTableData&& data, const QStringList& valueNames) {
   beginResetModel();
   FData = std::move(data);
   FValues = FData.MaxValueCount();
+  FNames = valueNames;
   endResetModel();
 }
 
@@ -76,7 +77,7 @@ QVariant TIntervalPreviewModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole) return {};
     if (col == 0) return TranslateWord(QStringLiteral("From"));
     if (col == 1) return TranslateWord(QStringLiteral("To"));
-    return TranslateWord(QStringLiteral("Value")) + QString::number(col - 1);
+    return FNames.value(col - 2, TranslateWord(QStringLiteral("Value")) + QString::number(col - 1));
   }
   const TRowData& r = FData[row - 1];
   if (role == Qt::BackgroundRole) {
@@ -226,8 +227,11 @@ void TFImportTable::Rebuild() {
   Store();
   iFilter->setEnabled(bFilter->isChecked());
   iUnite->setEnabled(bUnite->isChecked());
-  FPreview->SetData(FImport->Build());
-  const bool any = FPreview->Data().Count() > 0 && FPreview->Data().MaxValueCount() > 0;
+  sDelimiter->setEnabled(!FImport->ValuesByColumn);
+  TTableData data = FImport->Build();
+  const QStringList names = FImport->ValueNames(data.MaxValueCount());
+  FPreview->SetData(std::move(data), names);
+  const bool any = FPreview->Data().AnyValue();
   // Nothing to import: no preview, and OK yields nothing.
   tbOutput->setVisible(any);
 }

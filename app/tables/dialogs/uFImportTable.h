@@ -21,7 +21,7 @@ class QTableView;
 class TIntervalPreviewModel : public QAbstractTableModel {
  public:
   using QAbstractTableModel::QAbstractTableModel;
-  void SetData(TTableData&& data);
+  void SetData(TTableData&& data, const QStringList& valueNames);
   const TTableData& Data() const { return FData; }
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -29,6 +29,7 @@ class TIntervalPreviewModel : public QAbstractTableModel {
 
  private:
   TTableData FData;
+  QStringList FNames;
   int FValues = 0;
 };
 

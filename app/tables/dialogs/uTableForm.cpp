@@ -255,7 +255,8 @@ bool TTableForm::ImportFile() {
 bool TTableForm::ImportIntervalTable() {
   QString error;
   const std::unique_ptr<TStringTable> intervals =
-      ImportIntervals(QString(), &error, FTable ? DocumentHeadValue(FTable, QStringLiteral("WELL")) : QString());
+      ImportIntervals(QString(), &error, FTable ? DocumentHeadValue(FTable, QStringLiteral("WELL")) : QString(),
+                      /*byColumn=*/true);
   if (!intervals) {
     if (!error.isEmpty()) Ui().Message(TMsgKind::Error, TranslateWord(QStringLiteral("Import")), error, mbOK);
     return false;
