@@ -148,7 +148,7 @@ TPrintDiagramm* AddCurveFromChoice(TPrintDiagrams* column, const TStringTable& t
   if (measure != 0 && std::isfinite(measure)) curve->SetMeasure(measure);
   FitCurveAxis(curve, ColumnValueRange(table, choice.Column, choice.FirstRow).first, column->Left(),
                column->Left() + column->GetWidth());
-  column->StackHeaders();
+  column->StackAddedHeaders();
   column->SetModified(true);
   TIniFile ini(CurveDefaultsFileName());
   const QString section = table.GetCell(choice.Column, 0);

@@ -161,6 +161,14 @@ void TPrintDiagrams::StackHeaders(THeaderSide side) {
   }
 }
 
+void TPrintDiagrams::StackAddedHeaders() {
+  StackHeaders();
+  if (!HeadersAbove()) return;
+  int curves = 0;
+  for (int i = 0; i < Count(); ++i) curves += IsCurve(GetChild(i)) ? 1 : 0;
+  MakeRoomAboveBlock(this, FLeft, FLeft + GetWidth(), kHeaderBand * curves);
+}
+
 TPrintDiagramm* TPrintDiagrams::AddEmptyCurve(const QString& name, double step) {
   auto made = std::make_unique<TPrintDiagramm>();
   TPrintDiagramm* curve = made.get();
@@ -400,7 +408,7 @@ bool TPrintDiagrams::ImportAllFromTable(const TStringTable& table, const QString
     curve->ImportColumn(&table, j, 1, table.RowCount() - 1);
   }
   FFilling = false;
-  StackHeaders();
+  StackAddedHeaders();
   Changed();
   SetModified(true);
   if (!fileName.isEmpty()) ApplyParameters(IniBeside(fileName));
@@ -468,7 +476,7 @@ int TPrintDiagrams::ImportLas(const TLasData& las, QString* error, QStringList* 
     ++added;
   }
   FFilling = false;
-  StackHeaders();
+  StackAddedHeaders();
   for (TPrintDiagramm* curve : Curves()) curve->Changed();
   Changed();
   SetModified(true);
@@ -536,11 +544,10 @@ bool TPrintDiagrams::InsertNewChildAt(double x0, double y0, double x, double y) 
       AddChild(std::move(made));
       SetModified(true);
       Invalidate(this);
-      return false;
+      return true;  // an addition the user can undo
     }
     case kindHistogramm:
-      AddHistogramsWithDialog();
-      return false;
+      return AddHistogramsWithDialog();
     case kindImage: {
       auto made = CreateChild(kindImage);
       if (!made) return false;
@@ -560,19 +567,22 @@ bool TPrintDiagrams::InsertNewChildAt(double x0, double y0, double x, double y) 
 bool TPrintDiagrams::AddHistogramsWithDialog() {
   QString error;
   const std::unique_ptr<TStringTable> intervals =
-      ImportIntervals(QString(), &error, DocumentHeadValue(this, QStringLiteral("WELL")));
+      ImportIntervals(QString(), &error, DocumentHeadValue(this, QStringLiteral("WELL")), /*byColumn=*/true);
   if (!intervals) {
     if (!error.isEmpty()) Ui().Message(TMsgKind::Error, TranslateKindName(kindHistogramm), error, mbOK);
     return false;
   }
-  AddHistograms(*intervals);
-  return true;
+  return AddHistograms(*intervals) > 0;
 }
 
 int TPrintDiagrams::AddHistograms(const TStringTable& intervals) {
   int added = 0;
   FFilling = true;
   for (int col = 2; col < intervals.ColCount(); ++col) {
+    // A column chosen in the dialog but empty in every kept interval.
+    bool any = false;
+    for (int r = 0; r < intervals.RowCount() && !any; ++r) any = !intervals.GetCell(col, r).isEmpty();
+    if (!any) continue;
     auto made = std::make_unique<TPrintHistogramm>();
     TPrintHistogramm* h = made.get();
     h->SetBoundsRect({FLeft, FTop, FLeft + 1, FTop + GetHeight()});
@@ -584,7 +594,7 @@ int TPrintDiagrams::AddHistograms(const TStringTable& intervals) {
     ++added;
   }
   FFilling = false;
-  StackHeaders();
+  StackAddedHeaders();
   Changed();
   SetModified(true);
   Invalidate(this);

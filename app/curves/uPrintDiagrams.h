@@ -115,6 +115,10 @@ class TPrintDiagrams : public TDataObject {
   // Stacks the name captions and scale headers of the curves, one 10 mm
   // band per curve in list order, each as wide as its curve.
   void StackHeaders(THeaderSide side = THeaderSide::Keep);
+  // StackHeaders after curves were added: headers above the column that
+  // would reach past the room the head over the body leaves them make that
+  // head taller (MakeRoomAboveBlock), so they cover none of its titles.
+  void StackAddedHeaders();
   // Whether the curves' headers lie above the column, judged by the first
   // scale header (a new curve's name caption starts just above its curve).
   bool HeadersAbove() const;

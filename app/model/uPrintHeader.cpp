@@ -453,6 +453,50 @@ QString DocumentHeadValue(TPrintObject* object, const QString& name) {
   return HeadValueBelow(root, name);
 }
 
+double TPrintHeader::MakeRoomAtBottom(double left, double right, double height) {
+  constexpr double kTolerance = 0.01;
+  const double bottom = FTop + GetHeight();
+  if (!(height > 0) || !std::isfinite(height) || !(right > left)) return 0;
+  // The lowest text or picture over the range that ends above the bottom
+  // edge; empty frames (the room's own cell) are no obstacle.
+  double free = FTop;
+  for (int i = 0; i < Count(); ++i) {
+    TPrintObject* c = GetChild(i);
+    if (!c || c->Left() + c->GetWidth() <= left + kTolerance || c->Left() >= right - kTolerance) continue;
+    if (const auto* text = dynamic_cast<const TPrintText*>(c); text && text->GetText().trimmed().isEmpty()) continue;
+    free = std::max(free, std::min(c->Top() + c->GetHeight(), bottom));
+  }
+  const double grow = height - (bottom - free);
+  if (grow <= kTolerance) return 0;
+  FFilling = true;  // the children are not clamped to the old edge meanwhile
+  SetHeight(GetHeight() + grow);
+  for (int i = 0; i < Count(); ++i)
+    if (TPrintObject* c = GetChild(i); c && c->Top() + c->GetHeight() >= bottom - kTolerance)
+      c->SetHeight(c->GetHeight() + grow);
+  FFilling = false;
+  SetModified(true);
+  Changed();
+  return grow;
+}
+
+bool MakeRoomAboveBlock(TPrintObject* object, double left, double right, double height) {
+  TPrintObject* block = object;
+  while (block && block->Parent() && block->Parent()->Parent()) block = block->Parent();
+  TPrintObjectList* root = block && block->Parent() ? block->Parent()->AsObjectList() : nullptr;
+  if (!root) return false;
+  // The block drawn right above: the nearest one before it in the document.
+  TPrintHeader* head = nullptr;
+  for (int i = root->IndexOf(block) - 1; i >= 0 && !head; --i)
+    if (TPrintObject* c = root->GetChild(i); c && c->AsDeepObject()) {
+      head = dynamic_cast<TPrintHeader*>(c);
+      if (!head) return false;
+    }
+  if (!head || head->MakeRoomAtBottom(left, right, height) <= 0) return false;
+  root->Changed();
+  root->Invalidate(root);
+  return true;
+}
+
 void RegisterHeadKinds() {
   RegisterKind(kindHead, []() -> std::unique_ptr<TPrintObject> { return std::make_unique<TPrintHeader>(); });
 }

@@ -71,6 +71,13 @@ class TPrintHeader : public TRootDataObject {
   // Fills the parameters from a table file (names and values in two columns).
   bool FillValuesFromFile();
 
+  // Keeps at least `height` mm above the head's bottom edge free of its texts
+  // and pictures over [left, right], where a curve column below stacks its
+  // scale headers: when the room is smaller, every child ending on the
+  // bottom edge and the head grow by the difference (the head of column
+  // titles gets taller at its bottom row). Returns the growth.
+  double MakeRoomAtBottom(double left, double right, double height);
+
   // --- free edit: children may be moved and resized with the mouse ---
   bool FreeEdit() const;
   void SetFreeEdit(bool on);
@@ -104,6 +111,11 @@ class TPrintHeader : public TRootDataObject {
 // belongs to: the first head, in tree order, that gives it a value; empty
 // when none does. What a command proposes for the well's name ("WELL").
 QString DocumentHeadValue(TPrintObject* object, const QString& name);
+
+// The head right above the block that holds `object` keeps `height` mm free
+// over [left, right] (MakeRoomAtBottom); the document lays its blocks out
+// again when it grew. True when it did.
+bool MakeRoomAboveBlock(TPrintObject* object, double left, double right, double height);
 
 // Registers kind 273 with the kind registry.
 void RegisterHeadKinds();

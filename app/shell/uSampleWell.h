@@ -1,5 +1,5 @@
 // The made-up well of the sample document: 412-R of the Ozernoye field,
-// described over 1450-1540 m. Its rocks follow the beds of the shipped sample
+// described over 1450-1533 m. Its rocks follow the beds of the shipped sample
 // LAS file (resources/samples/curve_log_sample.las), so
 // that the curves the sample shows agree with its lithology column: low gamma
 // ray in the sandstones, high in the argillites, the limestone and the coal

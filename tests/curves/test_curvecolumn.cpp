@@ -252,7 +252,8 @@ TEST_F(CurveColumnTest, InsertedRulerSpansTheColumnAndCancelledCommandsChangeNot
   for (int i = 0; const int kind = f.Column->GetInsertableKind(i); ++i)
     if (IsKindRegistered(kind)) offered << TranslateKindName(kind);
   FUi.ListAnswers.push_back(static_cast<int>(offered.indexOf(TranslateKindName(kindObjectRuller))));
-  EXPECT_FALSE(f.Column->InsertNewChildAt(0, 20, 0, 30));
+  // Reported as an edit, so that the window keeps it as an undo step.
+  EXPECT_TRUE(f.Column->InsertNewChildAt(0, 20, 0, 30));
   ASSERT_EQ(f.Column->Count(), 1);
   const TPrintObject* ruler = f.Column->GetChild(0);
   EXPECT_EQ(ruler->GetKind(), kindObjectRuller);
@@ -264,6 +265,19 @@ TEST_F(CurveColumnTest, InsertedRulerSpansTheColumnAndCancelledCommandsChangeNot
   EXPECT_FALSE(f.Column->ExecuteMenuCommand(ccExport));
   EXPECT_FALSE(f.Column->ExecuteMenuCommand(ccLoadParams));
   EXPECT_EQ(f.Column->Count(), 1);
+
+  // Histograms from a table file are an edit too; a cancelled file dialog is none.
+  QFile csv(Path("core.csv"));
+  ASSERT_TRUE(csv.open(QIODevice::WriteOnly));
+  csv.write("Top;Bottom;Porosity\n1;2;18\n2;3;12\n");
+  csv.close();
+  const int histogram = static_cast<int>(offered.indexOf(TranslateKindName(kindHistogramm)));
+  FUi.ListAnswers = {histogram, histogram};
+  FUi.FileAnswers = {Path("core.csv")};
+  EXPECT_TRUE(f.Column->InsertNewChildAt(0, 20, 0, 30));
+  EXPECT_TRUE(f.Column->FindCurve("Porosity"));
+  EXPECT_FALSE(f.Column->InsertNewChildAt(0, 20, 0, 30));
+  EXPECT_EQ(f.Column->Count(), 2);
 }
 
 // A column's own LAS export names the well of the document it stands in, as
@@ -744,4 +758,70 @@ TEST_F(HistogramTest, AddedHistogramsFitTheirTrackUnlessTheirMeasureIsRemembered
   EXPECT_EQ(kern->Measure(), 2) << "the remembered measure";
   ASSERT_EQ(porosity->Intervals().size(), 2u) << "the shallowest interval too";
   EXPECT_EQ(porosity->Intervals()[0], (THistInterval{1, 2, 22}));
+  // A chosen column without a number anywhere adds no empty histogram.
+  EXPECT_EQ(column->AddHistograms(*MakeIntervals({"From", "To", "Empty"}, {{"1", "2", ""}})), 0);
+  EXPECT_FALSE(column->FindCurve("Empty"));
+}
+
+// Scale headers stacked above a track stand in the head of column titles, in
+// the room under the track's title. Curves added beyond that room make the
+// head taller at its bottom row instead of covering the title and the rows
+// above it.
+TEST_F(HistogramTest, HeadersAddedAboveATrackMakeRoomInTheHeadOverIt) {
+  TPrintDocument document;
+  auto titles = std::make_unique<TPrintHeader>();
+  TPrintHeader* head = titles.get();
+  head->SetBoundsRect({0, 0, 90, 16});
+  const auto addText = [&](TBoundsRect r, const QString& text) {
+    auto t = std::make_unique<TPrintText>();
+    t->SetBoundsRect(r);
+    t->SetText(text);
+    TPrintText* p = t.get();
+    head->AddChild(std::move(t));
+    return p;
+  };
+  TPrintText* stage = addText({0, 0, 14, 16}, "Stage");
+  TPrintText* title = addText({56, 0, 90, 6}, "Gamma ray");
+  TPrintText* room = addText({56, 6, 90, 16}, "");
+  document.AddChild(std::move(titles));
+  auto made = std::make_unique<TPassportBody>();
+  TPassportBody* body = made.get();
+  auto track = std::make_unique<TPrintDiagrams>();
+  TPrintDiagrams* column = track.get();
+  column->SetBoundsRect({56, 0, 90, 100});
+  body->AddChild(std::move(track));
+  document.AddChild(std::move(made));
+  document.Changed();
+  ASSERT_DOUBLE_EQ(body->Top(), 16);
+  TPrintDiagramm* gr = column->AddEmptyCurve("GR", 1);
+  gr->SetSamples(0, 1, {10, 20, 30});
+  gr->AddNameCaption(nullptr);
+  gr->AddScaleHeader(nullptr);
+  column->StackHeaders(TPrintDiagrams::THeaderSide::Above);
+  column->StackAddedHeaders();
+  EXPECT_DOUBLE_EQ(head->GetHeight(), 16) << "one curve fits the room";
+
+  const auto porosity = MakeIntervals({"From", "To", "Porosity", "Density"}, {{"1", "2", "22", "2.3"}});
+  ASSERT_EQ(column->AddHistograms(*porosity), 2);
+  EXPECT_DOUBLE_EQ(head->GetHeight(), 36) << "three 10 mm bands under a 6 mm title";
+  EXPECT_DOUBLE_EQ(body->Top(), 36);
+  EXPECT_DOUBLE_EQ(column->Top(), 36);
+  EXPECT_DOUBLE_EQ(stage->GetHeight(), 36);
+  EXPECT_DOUBLE_EQ(room->GetHeight(), 30);
+  EXPECT_DOUBLE_EQ(title->GetHeight(), 6);
+  int headers = 0;
+  for (int i = 0; i < column->Count(); ++i)
+    for (int k = 0; k < column->GetChild(i)->AsObjectList()->Count(); ++k) {
+      const TPrintObject* h = column->GetChild(i)->AsObjectList()->GetChild(k);
+      if (h->GetKind() != kindDiagrammScale && h->GetKind() != kindText) continue;
+      ++headers;
+      EXPECT_GE(h->Top(), title->Top() + title->GetHeight() - 1e-9) << "below the title";
+      EXPECT_LE(h->Top() + h->GetHeight(), body->Top() + 1e-9) << "above the logs";
+    }
+  EXPECT_EQ(headers, 6);
+
+  // Headers inside the track take no room from the head.
+  column->StackHeaders(TPrintDiagrams::THeaderSide::Inside);
+  column->AddHistograms(*MakeIntervals({"From", "To", "Permeability"}, {{"1", "2", "5"}}));
+  EXPECT_DOUBLE_EQ(head->GetHeight(), 36);
 }
