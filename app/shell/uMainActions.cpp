@@ -133,8 +133,11 @@ TMainActions CreateMainActions(QMainWindow* frame) {
   a.WindowCascade = Make(frame, "WindowCascade", "Cascade", "Arrange the windows in a cascade");
   a.WindowTile = Make(frame, "WindowTile", "Tile", "Arrange the windows side by side");
   a.WindowNext = Make(frame, "WindowNext", "Next", "Activate the next window", nullptr, QKeySequence::NextChild);
-  a.WindowPrevious =
-      Make(frame, "WindowPrevious", "Previous", "Activate the previous window", nullptr, QKeySequence::PreviousChild);
+  a.WindowPrevious = Make(frame, "WindowPrevious", "Previous", "Activate the previous window");
+  // The menu shows the first key: X11 names Shift+Tab "Backtab", which no
+  // user looks for on the keyboard; the Backtab form is what X11 delivers.
+  a.WindowPrevious->setShortcuts(
+      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab)});
   a.WindowClose = Make(frame, "WindowClose", "Close", "Close the active window", nullptr, QKeySequence::Close);
   a.WindowCloseAll = Make(frame, "WindowCloseAll", "Close all", "Close every window");
   a.HelpHelp = Make(frame, "HelpHelp", "Contents", "Help contents", "help", QKeySequence::HelpContents);

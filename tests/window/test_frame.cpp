@@ -47,6 +47,12 @@ TEST_F(Frame, OpeningAnOpenFileBringsItsWindowForward) {
   EXPECT_EQ(frame->ActiveChild()->Caption(), b);
   EXPECT_EQ(frame->windowTitle(), QStringLiteral("Kerno - [%1]").arg(b));
 
+  // Window > Previous names the keys a user presses; X11's Backtab form is kept for the match.
+  const auto* previous = frame->findChild<QAction*>(QStringLiteral("WindowPrevious"));
+  ASSERT_TRUE(previous);
+  EXPECT_EQ(previous->shortcut().toString(), QStringLiteral("Ctrl+Shift+Tab"));
+  EXPECT_TRUE(previous->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab)));
+
   TKernoChild* first = frame->Children()[0];
   EXPECT_EQ(frame->OpenFile(Path(QStringLiteral("./a.knd"))), first) << "the same file under another spelling";
   EXPECT_EQ(frame->Children().size(), 2);
