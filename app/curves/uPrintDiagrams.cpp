@@ -566,8 +566,7 @@ bool TPrintDiagrams::InsertNewChildAt(double x0, double y0, double x, double y) 
 
 bool TPrintDiagrams::AddHistogramsWithDialog() {
   QString error;
-  const std::unique_ptr<TStringTable> intervals =
-      ImportIntervals(QString(), &error, DocumentHeadValue(this, QStringLiteral("WELL")), /*byColumn=*/true);
+  const std::unique_ptr<TStringTable> intervals = ImportIntervalsFor(this, &error, /*byColumn=*/true);
   if (!intervals) {
     if (!error.isEmpty()) Ui().Message(TMsgKind::Error, TranslateKindName(kindHistogramm), error, mbOK);
     return false;

@@ -5,6 +5,7 @@
 #include <QJsonObject>
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
 
 #include "uComPtr.h"
@@ -451,6 +452,35 @@ QString DocumentHeadValue(TPrintObject* object, const QString& name) {
   TPrintObject* root = object;
   while (root && root->Parent()) root = root->Parent();
   return HeadValueBelow(root, name);
+}
+
+bool FillEmptyDocumentHeadValue(TPrintObject* object, const QString& name, const QString& value) {
+  TPrintObject* root = object;
+  while (root && root->Parent()) root = root->Parent();
+  if (value.trimmed().isEmpty() || !HeadValueBelow(root, name).isEmpty()) return false;
+  TPrintHeader* target = nullptr;
+  int index = -1;
+  const std::function<void(TPrintObject*)> find = [&](TPrintObject* o) {
+    if (!o || target) return;
+    if (auto* head = dynamic_cast<TPrintHeader*>(o)) {
+      head->CollectParameters();
+      const std::vector<TNamedValue>& items = head->Parameters().Items();
+      for (int i = 0; i < static_cast<int>(items.size()) && !target; ++i)
+        if (items[static_cast<size_t>(i)].Name.compare(name, Qt::CaseInsensitive) == 0) {
+          target = head;
+          index = i;
+        }
+    }
+    if (TPrintObjectList* list = o->AsObjectList())
+      for (int i = 0; i < list->Count(); ++i) find(list->GetChild(i));
+  };
+  find(root);
+  if (!target) return false;
+  target->Parameters().SetValueAt(index, value.trimmed());
+  target->SubstituteParameters();
+  target->SetModified(true);
+  target->Invalidate(target);
+  return true;
 }
 
 double TPrintHeader::MakeRoomAtBottom(double left, double right, double height) {

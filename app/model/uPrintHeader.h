@@ -112,6 +112,11 @@ class TPrintHeader : public TRootDataObject {
 // when none does. What a command proposes for the well's name ("WELL").
 QString DocumentHeadValue(TPrintObject* object, const QString& name);
 
+// Gives `value` to the head parameter `name` (any case) of the document
+// `object` belongs to where no head has a value for it yet: in the first head,
+// in tree order, whose texts use it. True when a head took it.
+bool FillEmptyDocumentHeadValue(TPrintObject* object, const QString& name, const QString& value);
+
 // The head right above the block that holds `object` keeps `height` mm free
 // over [left, right] (MakeRoomAtBottom); the document lays its blocks out
 // again when it grew. True when it did.

@@ -22,7 +22,6 @@
 #include "uLineBatch.h"
 #include "uMemoryStream.h"
 #include "uNumbers.h"
-#include "uPrintHeader.h"
 #include "uPropertiesDialogs.h"
 #include "uSettings.h"
 #include "uSignNameTally.h"
@@ -413,8 +412,7 @@ void TPrintStratCol::ReportImport(const TLayerImportReport& r) {
 
 bool TPrintStratCol::ImportLayers() {
   QString error;
-  const std::unique_ptr<TStringTable> table =
-      ImportIntervals(QString(), &error, DocumentHeadValue(this, QStringLiteral("WELL")));
+  const std::unique_ptr<TStringTable> table = ImportIntervalsFor(this, &error);
   if (!table) {
     if (!error.isEmpty()) Ui().Message(TMsgKind::Error, TranslateWord(QStringLiteral("Import")), error, mbOK);
     return false;
@@ -428,8 +426,7 @@ bool TPrintStratCol::ImportLayers() {
 
 bool TPrintStratCol::AddLayerData() {
   QString error;
-  const std::unique_ptr<TStringTable> table =
-      ImportIntervals(QString(), &error, DocumentHeadValue(this, QStringLiteral("WELL")));
+  const std::unique_ptr<TStringTable> table = ImportIntervalsFor(this, &error);
   if (!table) {
     if (!error.isEmpty()) Ui().Message(TMsgKind::Error, TranslateWord(QStringLiteral("Import")), error, mbOK);
     return false;

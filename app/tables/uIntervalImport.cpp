@@ -7,6 +7,7 @@
 
 #include "uLanguage.h"
 #include "uNumbers.h"
+#include "uPrintHeader.h"
 
 namespace {
 
@@ -187,6 +188,13 @@ bool TIntervalImport::RowUsable(int row) const {
   return !Filter || Source.GetCell(0, row) == FilterText;
 }
 
+QString TIntervalImport::ChosenHole() const {
+  if (!FHoleColumn || !HasIds) return QString();
+  if (Filter) return FilterText.trimmed();
+  const QStringList holes = FilterValues();
+  return holes.size() == 1 ? holes.first().trimmed() : QString();
+}
+
 TTableData TIntervalImport::Build() const {
   TTableData out;
   const bool split = Delimiter.size() == 1 && !ValuesByColumn;
@@ -273,7 +281,7 @@ bool IntervalEndsBad(const QString& from, const QString& to) {
 }
 
 std::unique_ptr<TStringTable> ImportIntervals(const QString& fileName, QString* error, const QString& hole,
-                                              bool byColumn) {
+                                              bool byColumn, QString* chosenHole) {
   TIntervalImport import;
   import.PreferredHole = hole;
   import.ValuesByColumn = byColumn;
@@ -283,5 +291,15 @@ std::unique_ptr<TStringTable> ImportIntervals(const QString& fileName, QString* 
     return nullptr;
   }
   if (Editor() && !Editor()(&import)) return nullptr;
+  if (chosenHole) *chosenHole = import.ChosenHole();
   return import.ResultTable();
+}
+
+std::unique_ptr<TStringTable> ImportIntervalsFor(TPrintObject* column, QString* error, bool byColumn) {
+  const QString well = QStringLiteral("WELL");
+  QString hole;
+  std::unique_ptr<TStringTable> table =
+      ImportIntervals(QString(), error, column ? DocumentHeadValue(column, well) : QString(), byColumn, &hole);
+  if (table && column && !hole.isEmpty()) FillEmptyDocumentHeadValue(column, well, hole);
+  return table;
 }

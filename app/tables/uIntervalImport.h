@@ -107,6 +107,10 @@ class TIntervalImport {
   // Whether `row` of Source takes part (the ID row and filtered rows do not).
   bool RowUsable(int row) const;
 
+  // The hole the choices import: the filter's when the first column is
+  // named as the hole, or the table's only hole; empty otherwise.
+  QString ChosenHole() const;
+
   // The intervals of the current choices.
   TTableData Build() const;
   // The names of the value columns of the result: with ValuesByColumn and
@@ -136,9 +140,16 @@ bool IntervalEndsBad(const QString& from, const QString& to);
 // nothing to import. The failed import's reason goes to *error for the
 // calling command to show. Without a registered dialog the defaults apply.
 // `hole`: the well the document describes (see PreferredHole);
-// `byColumn`: see ValuesByColumn.
+// `byColumn`: see ValuesByColumn; *chosenHole receives ChosenHole().
 std::unique_ptr<TStringTable> ImportIntervals(const QString& fileName = QString(), QString* error = nullptr,
-                                              const QString& hole = QString(), bool byColumn = false);
+                                              const QString& hole = QString(), bool byColumn = false,
+                                              QString* chosenHole = nullptr);
+
+// ImportIntervals for a column of a document (the file asked for): the filter
+// proposes the well the document's head names, and a head whose well is
+// still empty takes the hole the table's rows came from.
+class TPrintObject;
+std::unique_ptr<TStringTable> ImportIntervalsFor(TPrintObject* column, QString* error, bool byColumn = false);
 
 // The dialog layer installs the dialog (after the table was loaded); true on OK.
 using TIntervalImportEditor = std::function<bool(TIntervalImport*)>;

@@ -14,7 +14,6 @@
 #include "uIntervalImport.h"
 #include "uLanguage.h"
 #include "uNumbers.h"
-#include "uPrintHeader.h"
 #include "uPrintTable.h"
 #include "uPrintText.h"
 #include "uPropertiesDialogs.h"
@@ -510,8 +509,7 @@ void TPrintDesc::GetMenuCommandCaption(int index, QString* text) {
 
 bool TPrintDesc::ImportTexts() {
   QString error;
-  const std::unique_ptr<TStringTable> intervals =
-      ImportIntervals(QString(), &error, DocumentHeadValue(this, QStringLiteral("WELL")));
+  const std::unique_ptr<TStringTable> intervals = ImportIntervalsFor(this, &error);
   if (!intervals) {
     if (!error.isEmpty()) Ui().Message(TMsgKind::Error, TranslateWord(QStringLiteral("Import")), error, mbOK);
     return false;

@@ -85,11 +85,13 @@ TEST_F(IntervalImport, ColumnsNamedInTheHeaderRowAreProposed) {
   EXPECT_EQ(FImport.FilterText, "412-R");
   EXPECT_EQ(FImport.DataColumns, (std::vector<int>{3, 4}));
   EXPECT_EQ(Intervals(), (QStringList{"1450-1455:ARG", "1455-1462:ARG,SLT"}));
+  EXPECT_EQ(FImport.ChosenHole(), "412-R");
   // Without the filter the hole column still gives no values.
   FImport.Filter = false;
   FImport.SetDefaultColumns();
   EXPECT_EQ(FImport.FromColumn, 1);
   EXPECT_EQ(Intervals().first(), "100-110:SST");
+  EXPECT_EQ(FImport.ChosenHole(), "") << "rows of two holes";
 
   // A hole the table does not hold: its first hole.
   FImport.PreferredHole = QStringLiteral("1-P");
@@ -105,12 +107,14 @@ TEST_F(IntervalImport, ColumnsNamedInTheHeaderRowAreProposed) {
   EXPECT_EQ(FImport.ToColumn, 2);
   EXPECT_EQ(FImport.DataColumns, std::vector<int>{1});
   EXPECT_EQ(Intervals(), QStringList{"10-12:песчаник"});
+  EXPECT_EQ(FImport.ChosenHole(), "5") << "the table's only hole";
 
   // Names that say nothing, or only one end named: the first two columns.
   Source({{"Depth", "Depth2", "Top", "Rock"}, {"1", "2", "x", "SST"}});
   EXPECT_EQ(FImport.FromColumn, 0);
   EXPECT_EQ(FImport.ToColumn, 1);
   EXPECT_EQ(FImport.DataColumns, (std::vector<int>{2, 3}));
+  EXPECT_EQ(FImport.ChosenHole(), "") << "no column names the hole";
   // Names given up in the dialog (row 0 taken as data) give the first two columns too.
   Source({{"Hole", "From", "To", "Rock"}, {"A", "1", "2", "SST"}});
   FImport.HasIds = false;

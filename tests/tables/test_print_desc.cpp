@@ -9,6 +9,9 @@
 #include <QProcess>
 
 #include "uObjectFile.h"
+#include "uPassportBody.h"
+#include "uPrintDocument.h"
+#include "uPrintHeader.h"
 #include "uPrintDesc.h"
 #include "uStringTable.h"
 #include "uTablesTestEnv.h"
@@ -280,6 +283,35 @@ TEST_F(PrintDesc, TextsGoOutToATableFileAndComeBackFromIntervals) {
   ASSERT_EQ(back.Desc->Texts().size(), 2u);
   EXPECT_EQ(back.Desc->Texts()[0]->GetText(), "two\r\nlines");
   EXPECT_EQ(back.Desc->Texts()[1]->IntervalBottom, 1210);
+}
+
+// Texts read from a table of several holes (the layer export's) name the well
+// in a head that does not name it yet; a head naming its well keeps it.
+TEST_F(PrintDesc, AnImportFromATableOfHolesNamesTheWellOfAHeadWithoutOne) {
+  TPrintDocument document;
+  auto made = std::make_unique<TPrintHeader>();
+  TPrintHeader* head = made.get();
+  auto title = std::make_unique<TPrintText>();
+  title->SetText(QStringLiteral("Well %WELL%"));
+  head->AddChild(std::move(title));
+  document.AddChild(std::move(made));
+  auto body = std::make_unique<TPassportBody>();
+  auto column = std::make_unique<TPrintDesc>();
+  TPrintDesc* desc = column.get();
+  body->AddChild(std::move(column));
+  document.AddChild(std::move(body));
+  WriteText("holes.csv", "Hole_ID;From;To;Text\n412-R;1;2;sand\n7-K;3;4;clay\n");
+
+  FUi.FileAnswers = {Path("holes.csv")};
+  ASSERT_TRUE(desc->ExecuteMenuCommand(dcImport));
+  ASSERT_EQ(desc->Texts().size(), 1u) << "the first hole's rows";
+  EXPECT_EQ(head->Parameters().ValueOf("WELL"), "412-R");
+  EXPECT_TRUE(head->GetModified());
+
+  head->Parameters().SetValue("WELL", "1-P");
+  FUi.FileAnswers = {Path("holes.csv")};
+  ASSERT_TRUE(desc->ExecuteMenuCommand(dcImport));
+  EXPECT_EQ(head->Parameters().ValueOf("WELL"), "1-P");
 }
 
 TEST_F(PrintDesc, ABoundTextDraggedStaysBetweenItsNeighbours) {
