@@ -10,9 +10,9 @@
 
 #include "uObjectFile.h"
 #include "uPassportBody.h"
+#include "uPrintDesc.h"
 #include "uPrintDocument.h"
 #include "uPrintHeader.h"
-#include "uPrintDesc.h"
 #include "uStringTable.h"
 #include "uTablesTestEnv.h"
 
