@@ -25,6 +25,11 @@ class IPrintDiagramm : public TPrintDeepObject {
 // Curves are never refitted narrower than this (mm).
 inline constexpr double kMinCurveWidth = 10;
 inline constexpr double kDefaultNullValue = -9999.9;
+// The line width (mm) the shipped sheets give their curves: a width of 0 is
+// one device pixel, a hairline of 0.02 mm on a 1200 dpi page, and a dashed
+// curve at that width prints as a grey dotted trace. On screen at 100% it is
+// still one pixel.
+inline constexpr double kPrintedCurveWidth = 0.25;
 
 // The user's curve defaults: "kerno.ini" of the program folder (or of the
 // user's configuration folder for an installed copy), one section per curve name.

@@ -247,6 +247,7 @@ void AddTrack(TPassportBody* body, const TPlace& place, const TSampleText& name,
     curve->SetMeasure(c.Measure);
     curve->SetColor(c.Color);
     curve->SetLineStyle(c.Style);
+    curve->SetLineWidth(kPrintedCurveWidth);
     curve->SetLeft(body->Left() + place.Left + c.Offset);
     TPrintDiagrammScale* scale = curve->AddScaleHeader(nullptr);
     scale->ScaleFont().SetName(QStringLiteral("Arial"));

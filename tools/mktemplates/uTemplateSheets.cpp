@@ -339,6 +339,7 @@ bool WriteBody(TIniFile* ini, const TBodyRecipe& recipe) {
       curve->SetMeasure(c.Measure);
       curve->SetColor(c.Color);
       curve->SetLineStyle(c.Style);
+      curve->SetLineWidth(kPrintedCurveWidth);
       curve->SetLeft(t.Left + c.Offset);
       TPrintDiagrammScale* header = curve->AddScaleHeader(nullptr);
       header->ScaleFont().SetSize(7);
