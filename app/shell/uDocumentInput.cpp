@@ -148,8 +148,11 @@ QString TDocumentInput::StatusTextAt(QPointF page) const {
   TPrintObject* target = nullptr;
   FChild->Document()->HitTest(page.x(), page.y(), &target);
   // Depths are a body's: heads map page positions too, but to no depth of the well.
+  // Scale headers stacked above a track belong to its body but stand in the
+  // head over it, above the body's first depth.
   for (TPrintObject* o = target; o; o = o->Parent()) {
     if (const auto* body = dynamic_cast<const TPassportBody*>(o)) {
+      if (page.y() < body->Top() || page.y() > body->Top() + body->GetHeight()) break;
       const double depth = body->PageToDepth(page.y());
       if (std::isfinite(depth)) {
         text += QStringLiteral("   ") + QString::fromStdString(FormatSignificant(depth, 6)) + QLatin1Char(' ') +

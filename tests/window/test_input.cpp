@@ -429,10 +429,25 @@ TEST_F(Input, TheStatusTextShowsTheSnappedPositionZoomAndDepth) {
   EXPECT_TRUE(text.endsWith(QStringLiteral(" m"))) << text.toStdString();
   Mouse(FArea, QEvent::MouseMove, At(10, 100), Qt::NoButton, Qt::NoButton);
   EXPECT_TRUE(FFrame->StatusLabel()->text().contains(QStringLiteral("(100%)")));
+  // A column's note beyond the body's edge (a curve's scale header stacked in
+  // the head of column titles) belongs to the body but stands at no depth of it.
+  auto* column = Column(0)->AsObjectList();
+  ASSERT_TRUE(column);
+  const double bottom = Body()->Top() + Body()->GetHeight();
+  auto note = std::make_unique<TPrintText>();
+  note->SetBoundsRect({Column(0)->Left(), bottom + 2, Column(0)->Left() + 10, bottom + 8});
+  TPrintText* beyond = note.get();
+  column->AddChild(std::move(note));
+  TPrintObject* hit = nullptr;
+  FChild->Document()->HitTest(Column(0)->Left() + 5, bottom + 5, &hit);
+  ASSERT_EQ(hit, beyond);
+  const QString overNote = FChild->Input()->StatusText(At(Column(0)->Left() + 5, bottom + 5));
+  EXPECT_TRUE(overNote.endsWith(QStringLiteral("(100%)"))) << overNote.toStdString();
+  column->DeleteChild(column->IndexOf(beyond));
   // A head maps page positions as well, but to no depth of the well.
   const TPrintHeader* added = AddHeadBelowBody(20);
   const double inHead = added->Top() + 10;
-  TPrintObject* hit = nullptr;
+  hit = nullptr;
   FChild->Document()->HitTest(10, inHead, &hit);
   ASSERT_TRUE(hit && (hit == added || hit->Parent() == added));
   const QString overHead = FChild->Input()->StatusText(At(10, inHead));
