@@ -189,9 +189,14 @@ QPen TPrintDiagrammBase::CurvePen(const TDrawContext& context) const {
 }
 
 void TPrintDiagrammBase::Draw(TDrawContext& context) {
-  if (GetWidth() <= 0 || GetHeight() <= 0) return;
+  if (GetWidth() <= 0) return;
+  // A curve without data (a template's, before a LAS file fills it) has no
+  // height. On screen its caption and scale header still show what the track
+  // is for; a sheet printed or exported shows no scale of a curve it lacks.
+  if (GetHeight() <= 0 && !context.Has(doScreen)) return;
   QPainter* dc = context.DC;
-  if (dc && (context.Has(doFrames) || context.Has(doBorders) || (context.Has(doSelection) && FSelected))) {
+  if (dc && GetHeight() > 0 &&
+      (context.Has(doFrames) || context.Has(doBorders) || (context.Has(doSelection) && FSelected))) {
     const QPen old = dc->pen();
     dc->setPen(CurvePen(context));
     DrawData(context);

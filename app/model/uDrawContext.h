@@ -32,11 +32,12 @@ inline QRect ToQRect(const TRect& r) {
 
 // Options of a drawing context.
 enum TDrawOption : uint32_t {
-  doFrames = 1,      // editor outlines of objects
-  doBorders = 2,     // printable borders of objects whose Border is set
-  doSelection = 4,   // selection marks
-  doBackground = 8,  // page background (drawn by the document area)
-  doPageBounds = 16  // page boundaries (drawn by the document area)
+  doFrames = 1,       // editor outlines of objects
+  doBorders = 2,      // printable borders of objects whose Border is set
+  doSelection = 4,    // selection marks
+  doBackground = 8,   // page background (drawn by the document area)
+  doPageBounds = 16,  // page boundaries (drawn by the document area)
+  doScreen = 32       // the editor's window, not a printed page or an exported picture
 };
 
 // A context's page-to-pixel mapping with its factors worked out once, for

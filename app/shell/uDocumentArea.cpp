@@ -404,7 +404,7 @@ void TDocumentArea::Render() {
   QPainter painter(&FBuffer);
   painter.setClipRect(FViewRect);
   TDrawContext context = Context(&painter, FViewRect);
-  context.Options = FViewOptions & (doBorders | doBackground);
+  context.Options = (FViewOptions & (doBorders | doBackground)) | doScreen;
   const QRect page = DocumentPixels(context);
   if (FViewOptions & doBackground)
     DrawPageBackground(&painter, page, FViewRect);

@@ -83,6 +83,26 @@ TEST_F(CurveColumnTest, GridLinesFallOnWholeMultiplesAndFollowTheirWidth) {
   EXPECT_EQ(columns, (std::vector<int>{100, 250, 400}));
 }
 
+// A template's curve has no samples and no height: the editor's window still
+// shows its scale header (what the track is for), a printed sheet does not
+// show the scale of a curve it lacks.
+TEST_F(CurveColumnTest, AnEmptyCurvesScaleShowsOnScreenOnly) {
+  TColumnFixture f(1005, 50);
+  TPrintDiagramm* gr = f.Column->AddEmptyCurve("GR", 1);
+  gr->AddScaleHeader(nullptr)->SetMeasureName(QStringLiteral("GAPI"));
+  f.Column->StackHeaders(TPrintDiagrams::THeaderSide::Inside);
+  ASSERT_LE(gr->GetHeight(), 0);
+  TRecordingPage printed;
+  TDrawContext print = printed.Context();
+  gr->Draw(print);
+  EXPECT_TRUE(printed.Texts().isEmpty());
+  TRecordingPage screen;
+  TDrawContext window = screen.Context(doBorders | doScreen);
+  gr->Draw(window);
+  EXPECT_TRUE(screen.Texts().join(' ').contains(QStringLiteral("GAPI"))) << screen.Texts().join(' ').toStdString();
+  EXPECT_TRUE(screen.Device.Lines().size() > 0) << "the marks";
+}
+
 TEST_F(CurveColumnTest, GridIsStoredWithTheOlderWholeStep) {
   TPrintDiagrams column;
   column.HorzLines1 = {1, 0x123456, 0.3, 2.5};
