@@ -454,7 +454,8 @@ QImage RenderTemplatePicture(TPrintDocument* document) {
     TDrawContext context;
     context.DC = &painter;
     context.ClipRect = {0, 0, kFine, kFine};
-    context.Options = doBorders;
+    // As the window shows the sheet: the scales of its empty curves too.
+    context.Options = doBorders | doScreen;
     document->Draw(context);
     painter.end();
     SetSettings(previous);
