@@ -500,8 +500,10 @@ double TPrintHeader::MakeRoomAtBottom(double left, double right, double height) 
   if (grow <= kTolerance) return 0;
   FFilling = true;  // the children are not clamped to the old edge meanwhile
   SetHeight(GetHeight() + grow);
+  // The frames of the bottom row grow; a picture or a table there keeps its
+  // size (stretched, it would be distorted).
   for (int i = 0; i < Count(); ++i)
-    if (TPrintObject* c = GetChild(i); c && c->Top() + c->GetHeight() >= bottom - kTolerance)
+    if (TPrintObject* c = GetChild(i); dynamic_cast<TPrintText*>(c) && c->Top() + c->GetHeight() >= bottom - kTolerance)
       c->SetHeight(c->GetHeight() + grow);
   FFilling = false;
   SetModified(true);

@@ -73,7 +73,7 @@ class TPrintHeader : public TRootDataObject {
 
   // Keeps at least `height` mm above the head's bottom edge free of its texts
   // and pictures over [left, right], where a curve column below stacks its
-  // scale headers: when the room is smaller, every child ending on the
+  // scale headers: when the room is smaller, every text ending on the
   // bottom edge and the head grow by the difference (the head of column
   // titles gets taller at its bottom row). Returns the growth.
   double MakeRoomAtBottom(double left, double right, double height);

@@ -20,6 +20,7 @@
 #include "uLasFill.h"
 #include "uLasFillCommand.h"
 #include "uPassportBody.h"
+#include "uPrintBitmap.h"
 #include "uPrintDeepScale.h"
 #include "uPrintDiagrammScale.h"
 #include "uPrintDiagrams.h"
@@ -803,6 +804,10 @@ TEST_F(HistogramTest, HeadersAddedAboveATrackMakeRoomInTheHeadOverIt) {
   TPrintText* stage = addText({0, 0, 14, 16}, "Stage");
   TPrintText* title = addText({56, 0, 90, 6}, "Gamma ray");
   TPrintText* room = addText({56, 6, 90, 16}, "");
+  auto picture = std::make_unique<TPrintBitmap>();
+  picture->SetBoundsRect({14, 10, 20, 16});
+  TPrintBitmap* logo = picture.get();
+  head->AddChild(std::move(picture));
   document.AddChild(std::move(titles));
   auto made = std::make_unique<TPassportBody>();
   TPassportBody* body = made.get();
@@ -829,6 +834,7 @@ TEST_F(HistogramTest, HeadersAddedAboveATrackMakeRoomInTheHeadOverIt) {
   EXPECT_DOUBLE_EQ(stage->GetHeight(), 36);
   EXPECT_DOUBLE_EQ(room->GetHeight(), 30);
   EXPECT_DOUBLE_EQ(title->GetHeight(), 6);
+  EXPECT_DOUBLE_EQ(logo->GetHeight(), 6) << "a picture is not stretched";
   int headers = 0;
   for (int i = 0; i < column->Count(); ++i)
     for (int k = 0; k < column->GetChild(i)->AsObjectList()->Count(); ++k) {
