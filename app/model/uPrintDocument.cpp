@@ -252,6 +252,15 @@ bool TPrintDocument::AddBlockFromTemplate() {
     AddChild(std::move(block));
     made->LoadFromIni(&ini, entry.Section, QString());
     if (data) data->SetName(name);
+    // A template knows no well's depths: a body added to a sheet starts where
+    // the sheet's first body does (a detail of 1450 m, not of 0 m), for the
+    // user to move to the interval it details.
+    if (auto* body = dynamic_cast<TPassportBody*>(made))
+      for (const auto& c : FChildren)
+        if (auto* first = dynamic_cast<const TPassportBody*>(c.get()); first && first != body) {
+          body->SetStartDepth(first->GetStartDepth());
+          break;
+        }
     StructureChanged();
   }
   Changed();

@@ -634,6 +634,7 @@ TEST_F(ShippedTemplates, TheirExtraBlocksJoinTheDocumentInTheProgramsLanguage) {
       EXPECT_EQ(bodyName.contains(QRegularExpression("[А-Яа-я]")), russian) << bodyName.toStdString();
 
       ASSERT_TRUE(document.HasAddBlocks());
+      dynamic_cast<TPassportBody*>(document.GetChild(kBody))->SetStartDepth(1450);
       FUi.ListAnswers = {0, 1};
       FUi.TextAnswers = {"Closer look", "Closing"};
       ASSERT_TRUE(document.AddBlockFromTemplate());
@@ -652,6 +653,7 @@ TEST_F(ShippedTemplates, TheirExtraBlocksJoinTheDocumentInTheProgramsLanguage) {
           << "a closer look than the main body";
       EXPECT_EQ(document.GetChild(kBody)->Caption(), bodyName) << "the main body is left alone";
       ExpectReadableDepthScale(detail);
+      EXPECT_DOUBLE_EQ(detail->GetStartDepth(), 1450) << "a detail of the sheet's own depths";
       EXPECT_DOUBLE_EQ(detail->Top(), document.GetChild(kBody)->Top() + document.GetChild(kBody)->GetHeight());
       auto* remarks = dynamic_cast<TPrintHeader*>(document.GetChild(kBody + 2));
       ASSERT_NE(remarks, nullptr);
