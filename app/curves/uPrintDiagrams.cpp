@@ -139,10 +139,15 @@ bool TPrintDiagrams::HeadersAbove() const {
   return false;
 }
 
-void TPrintDiagrams::StackHeaders(THeaderSide side) {
-  const bool above = side == THeaderSide::Above || (side == THeaderSide::Keep && HeadersAbove());
+int TPrintDiagrams::CurveCount() const {
   int curves = 0;
   for (int i = 0; i < Count(); ++i) curves += IsCurve(GetChild(i)) ? 1 : 0;
+  return curves;
+}
+
+void TPrintDiagrams::StackHeaders(THeaderSide side) {
+  const bool above = side == THeaderSide::Above || (side == THeaderSide::Keep && HeadersAbove());
+  const int curves = CurveCount();
   const double first = above ? FTop - kHeaderBand * curves : FTop;
   int slot = 0;
   for (int i = 0; i < Count(); ++i) {
@@ -163,10 +168,7 @@ void TPrintDiagrams::StackHeaders(THeaderSide side) {
 
 void TPrintDiagrams::StackAddedHeaders() {
   StackHeaders();
-  if (!HeadersAbove()) return;
-  int curves = 0;
-  for (int i = 0; i < Count(); ++i) curves += IsCurve(GetChild(i)) ? 1 : 0;
-  MakeRoomAboveBlock(this, FLeft, FLeft + GetWidth(), kHeaderBand * curves);
+  if (HeadersAbove()) MakeRoomAboveBlock(this, FLeft, FLeft + GetWidth(), kHeaderBand * CurveCount());
 }
 
 TPrintDiagramm* TPrintDiagrams::AddEmptyCurve(const QString& name, double step) {

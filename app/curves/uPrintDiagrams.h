@@ -132,6 +132,8 @@ class TPrintDiagrams : public TDataObject {
   bool ImportWithDialog();
   bool ExportWithDialog();
   bool AddHistogramsWithDialog();
+  // Curves and histograms, the children whose headers are stacked.
+  int CurveCount() const;
   void DrawGrid(TDrawContext& context, const TGridLines& lines, bool vertical);
 };
 

@@ -5,7 +5,6 @@
 #include <QJsonObject>
 #include <algorithm>
 #include <cmath>
-#include <functional>
 #include <limits>
 
 #include "uComPtr.h"
@@ -433,6 +432,11 @@ QString TPrintHeader::HeaderFileName(const QString& path) {
 
 namespace {
 
+TPrintObject* RootOf(TPrintObject* object) {
+  while (object && object->Parent()) object = object->Parent();
+  return object;
+}
+
 QString HeadValueBelow(TPrintObject* object, const QString& name) {
   if (!object) return QString();
   if (auto* head = dynamic_cast<TPrintHeader*>(object))
@@ -446,40 +450,38 @@ QString HeadValueBelow(TPrintObject* object, const QString& name) {
   return QString();
 }
 
-}  // namespace
-
-QString DocumentHeadValue(TPrintObject* object, const QString& name) {
-  TPrintObject* root = object;
-  while (root && root->Parent()) root = root->Parent();
-  return HeadValueBelow(root, name);
+// The first head, in tree order, whose texts use the parameter `name` (any case).
+TPrintHeader* HeadUsing(TPrintObject* object, const QString& name) {
+  if (!object) return nullptr;
+  if (auto* head = dynamic_cast<TPrintHeader*>(object)) {
+    head->CollectParameters();
+    for (const TNamedValue& p : head->Parameters().Items())
+      if (p.Name.compare(name, Qt::CaseInsensitive) == 0) return head;
+  }
+  if (TPrintObjectList* list = object->AsObjectList())
+    for (int i = 0; i < list->Count(); ++i)
+      if (TPrintHeader* head = HeadUsing(list->GetChild(i), name)) return head;
+  return nullptr;
 }
 
+}  // namespace
+
+QString DocumentHeadValue(TPrintObject* object, const QString& name) { return HeadValueBelow(RootOf(object), name); }
+
 bool FillEmptyDocumentHeadValue(TPrintObject* object, const QString& name, const QString& value) {
-  TPrintObject* root = object;
-  while (root && root->Parent()) root = root->Parent();
+  TPrintObject* root = RootOf(object);
   if (value.trimmed().isEmpty() || !HeadValueBelow(root, name).isEmpty()) return false;
-  TPrintHeader* target = nullptr;
-  int index = -1;
-  const std::function<void(TPrintObject*)> find = [&](TPrintObject* o) {
-    if (!o || target) return;
-    if (auto* head = dynamic_cast<TPrintHeader*>(o)) {
-      head->CollectParameters();
-      const std::vector<TNamedValue>& items = head->Parameters().Items();
-      for (int i = 0; i < static_cast<int>(items.size()) && !target; ++i)
-        if (items[static_cast<size_t>(i)].Name.compare(name, Qt::CaseInsensitive) == 0) {
-          target = head;
-          index = i;
-        }
+  TPrintHeader* head = HeadUsing(root, name);
+  if (!head) return false;
+  const std::vector<TNamedValue>& items = head->Parameters().Items();
+  for (size_t i = 0; i < items.size(); ++i)
+    if (items[i].Name.compare(name, Qt::CaseInsensitive) == 0) {
+      head->Parameters().SetValueAt(static_cast<int>(i), value.trimmed());
+      break;
     }
-    if (TPrintObjectList* list = o->AsObjectList())
-      for (int i = 0; i < list->Count(); ++i) find(list->GetChild(i));
-  };
-  find(root);
-  if (!target) return false;
-  target->Parameters().SetValueAt(index, value.trimmed());
-  target->SubstituteParameters();
-  target->SetModified(true);
-  target->Invalidate(target);
+  head->SubstituteParameters();
+  head->SetModified(true);
+  head->Invalidate(head);
   return true;
 }
 

@@ -69,10 +69,12 @@ void TRowData::AddValue(const QString& value) {
   FValues << value;
 }
 
-void TRowData::SetValueAt(int index, int count, const QString& value) {
-  if (index < 0 || index >= count) return;
+void TRowData::SetPlaces(int count) {
   while (FValues.size() < count) FValues << QString();
-  if (FValues[index].isEmpty()) FValues[index] = value;
+}
+
+void TRowData::SetValueAt(int index, const QString& value) {
+  if (index >= 0 && index < FValues.size() && FValues[index].isEmpty()) FValues[index] = value;
 }
 
 bool TRowData::HasValue() const {
@@ -218,13 +220,13 @@ TTableData TIntervalImport::Build() const {
       keepOrDrop();
       current = out.Add();
       current->From = Source.GetCell(FromColumn, row);
-      if (ValuesByColumn) current->SetValueAt(0, places, QString());
+      if (ValuesByColumn) current->SetPlaces(places);
     }
     current->To = Source.GetCell(ToColumn, row);
     for (int k = 0; k < places; ++k) {
       const QString text = Source.GetCell(DataColumns[static_cast<size_t>(k)], row);
       if (ValuesByColumn) {
-        current->SetValueAt(k, places, text.trimmed());
+        current->SetValueAt(k, text.trimmed());
         continue;
       }
       if (text.isEmpty()) continue;

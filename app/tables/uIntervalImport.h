@@ -23,9 +23,11 @@ class TRowData {
   QString To;
   const QStringList& Values() const { return FValues; }
   void AddValue(const QString& value);
-  // The value of data column `index` of `count`: the first text given to a
-  // place keeps it (a united interval shows its first row's numbers).
-  void SetValueAt(int index, int count, const QString& value);
+  // One empty value per data column, each filled by SetValueAt.
+  void SetPlaces(int count);
+  // The value of data column `index`: the first text given to a place keeps
+  // it (a united interval shows its first row's numbers).
+  void SetValueAt(int index, const QString& value);
   bool HasValue() const;
 
  private:

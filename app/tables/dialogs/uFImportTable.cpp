@@ -113,6 +113,8 @@ TFImportTable::TFImportTable(TIntervalImport* import, QWidget* parent) : QDialog
   sDelimiter = new QLineEdit(this);
   sDelimiter->setObjectName(QStringLiteral("sDelimiter"));
   sDelimiter->setMaximumWidth(60);
+  // Numbers taken column by column are not split.
+  sDelimiter->setEnabled(!import->ValuesByColumn);
   bUseEmpty = new QCheckBox(TranslateGeneral(QStringLiteral("UseEmpty"), QStringLiteral("Use empty data")), this);
   bUseEmpty->setObjectName(QStringLiteral("bUseEmpty"));
   FPreview = new TIntervalPreviewModel(this);
@@ -227,7 +229,6 @@ void TFImportTable::Rebuild() {
   Store();
   iFilter->setEnabled(bFilter->isChecked());
   iUnite->setEnabled(bUnite->isChecked());
-  sDelimiter->setEnabled(!FImport->ValuesByColumn);
   TTableData data = FImport->Build();
   const QStringList names = FImport->ValueNames(data.MaxValueCount());
   FPreview->SetData(std::move(data), names);
