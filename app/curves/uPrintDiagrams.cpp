@@ -110,8 +110,17 @@ int TPrintDiagrams::GetInsertableKind(int index) {
 
 double TPrintDiagrams::DataTopDepth() const {
   double top = std::numeric_limits<double>::quiet_NaN();
-  for (const TPrintDiagramm* c : Curves())
-    if (c->SampleCount() > 0 && (std::isnan(top) || c->StartDepth() < top)) top = c->StartDepth();
+  const auto take = [&top](double depth) {
+    if (std::isfinite(depth) && (std::isnan(top) || depth < top)) top = depth;
+  };
+  for (int i = 0; i < Count(); ++i)
+    if (const auto* c = dynamic_cast<const TPrintDiagramm*>(GetChild(i)); c && c->SampleCount() > 0) {
+      take(c->StartDepth());
+    } else if (const auto* h = dynamic_cast<const TPrintHistogramm*>(GetChild(i))) {
+      // Core histograms added to a fresh sheet are data too: the sheet offers
+      // to start at them as it does for curves.
+      for (const THistInterval& interval : h->Intervals()) take(std::min(interval.TopDepth, interval.BottomDepth));
+    }
   return top;
 }
 

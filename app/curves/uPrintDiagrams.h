@@ -74,7 +74,7 @@ class TPrintDiagrams : public TDataObject {
 
   // The curve plots among the children, in list order.
   std::vector<TPrintDiagramm*> Curves() const;
-  // The shallowest start of a curve with samples.
+  // The shallowest start of a curve with samples or interval of a histogram.
   double DataTopDepth() const override;
   // Texts, pictures and rulers stand on the page; curves and histograms keep their depths.
   bool ChildStandsOnPage(const TPrintObject* child) const override;

@@ -37,6 +37,7 @@
 #include "uStatusDDLine.h"
 #include "uStratColEntry.h"
 #include "uStratColExport.h"
+#include "uStringTable.h"
 #include "uTableKinds.h"
 #include "uTemplateInfo.h"
 #include "uTemplateSheets.h"
@@ -495,6 +496,29 @@ TEST_F(ShippedTemplates, CurvesBelowAFreshCurveLogOfferToStartTheSheetAtThem) {
     EXPECT_DOUBLE_EQ(body->GetStartDepth(), start > 230 ? start : 0);
     EXPECT_DOUBLE_EQ(body->IntervalLength(), 230);
   }
+
+  // Core histograms added to a fresh sheet are its data too.
+  TPrintDocument document;
+  ASSERT_TRUE(document.LoadFromFile(TemplateDir() + "curve_log.knt"));
+  auto* body = dynamic_cast<TPassportBody*>(document.GetChild(kBody));
+  ASSERT_NE(body, nullptr);
+  TPrintDiagrams* track = nullptr;
+  for (int i = 0; i < body->Count() && !track; ++i) track = dynamic_cast<TPrintDiagrams*>(body->GetChild(i));
+  ASSERT_NE(track, nullptr);
+  const TBodyDataTops before = BodyDataTops(document);
+  TStringTable core;
+  core.AutoColumns = false;
+  core.SetColCount(3);
+  core.SetRowCount(2);
+  const QStringList cells{"1462", "1464", "12", "1460.5", "1462", "18"};
+  for (int i = 0; i < 6; ++i) core.SetCell(i % 3, i / 3, cells[i]);
+  core.SetHeader(2, QStringLiteral("Porosity"));
+  ASSERT_EQ(track->AddHistograms(core), 1);
+  body->Changed();
+  EXPECT_DOUBLE_EQ(body->DataTopDepth(), 1460.5) << "the shallowest interval, not the first row";
+  FUi.MessageAnswers = {TMsgResult::Yes};
+  EXPECT_TRUE(OfferSheetsAtData(&document, before));
+  EXPECT_DOUBLE_EQ(body->GetStartDepth(), 1460.5);
 }
 
 // A file as logging companies write them: depths in feet, gamma ray as GAMN,
