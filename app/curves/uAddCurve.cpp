@@ -72,10 +72,6 @@ bool RemembersMeasure(const QString& name) {
   return !name.isEmpty() && !RememberedMeasure(TIniFile(CurveDefaultsFileName()), name).isEmpty();
 }
 
-double ColumnMaxValue(const TStringTable& table, int column, int firstRow) {
-  return ColumnValueRange(table, column, firstRow).second;
-}
-
 std::pair<double, double> ColumnValueRange(const TStringTable& table, int column, int firstRow) {
   std::vector<double> values;
   if (column >= 0 && column < table.ColCount())

@@ -34,8 +34,6 @@ void ChooseCurveColumn(const TStringTable& table, int column, TAddCurveChoice* c
 void LoadRememberedCurve(const QString& name, TAddCurveChoice* choice);
 // Whether "kerno.ini" remembers a measure for the name.
 bool RemembersMeasure(const QString& name);
-// The largest number of a table column from `firstRow`; NaN when it holds none.
-double ColumnMaxValue(const TStringTable& table, int column, int firstRow);
 // The smallest and largest numbers of a table column from `firstRow`, the
 // curves' missing value left out; NaN when it holds none.
 std::pair<double, double> ColumnValueRange(const TStringTable& table, int column, int firstRow);

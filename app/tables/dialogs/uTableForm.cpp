@@ -254,6 +254,8 @@ bool TTableForm::ImportFile() {
 
 bool TTableForm::ImportIntervalTable() {
   QString error;
+  // Not ImportIntervalsFor: the dialog's edits wait for OK, so the head's well
+  // is proposed but not filled in from here.
   const std::unique_ptr<TStringTable> intervals =
       ImportIntervals(QString(), &error, FTable ? DocumentHeadValue(FTable, QStringLiteral("WELL")) : QString(),
                       /*byColumn=*/true);
