@@ -27,13 +27,6 @@
 
 namespace {
 
-// The sheet's main body: the first; its scale is the one the heads state.
-const TPassportBody* MainBody(const TPrintDocument& document) {
-  for (int i = 0; i < document.Count(); ++i)
-    if (const auto* body = dynamic_cast<const TPassportBody*>(document.GetChild(i))) return body;
-  return nullptr;
-}
-
 constexpr int32_t idTemplateName = 8704;
 const QString kExtra = QStringLiteral("extra");
 const QString kPassport = QStringLiteral("PASSPORT");
@@ -178,7 +171,7 @@ bool TPrintDocument::LoadTemplateFile(const QString& path, QString* error) {
     if (loaded) {
       FTemplateName = QFileInfo(file).fileName();
       // A new sheet's heads name the scale its body is drawn at.
-      const TPassportBody* body = MainBody(*this);
+      const TPassportBody* body = MainBody();
       for (int i = 0; i < Count() && body; ++i)
         if (auto* head = dynamic_cast<TPrintHeader*>(GetChild(i))) head->FillScaleParameter(body->GetVertScale());
     }
@@ -395,8 +388,14 @@ bool TPrintDocument::Print(TPrintTarget* target, int fromPage, int toPage) {
   return target->EndJob();
 }
 
+TPassportBody* TPrintDocument::MainBody() const {
+  for (int i = 0; i < Count(); ++i)
+    if (auto* body = dynamic_cast<TPassportBody*>(GetChild(i))) return body;
+  return nullptr;
+}
+
 void TPrintDocument::BodyScaleChanged(const TPassportBody* body, uint16_t old, uint16_t now) {
-  if (!body || body != MainBody(*this)) return;
+  if (!body || body != MainBody()) return;
   for (int i = 0; i < Count(); ++i)
     if (auto* head = dynamic_cast<TPrintHeader*>(GetChild(i)); head && head->FollowScale(old, now))
       head->Invalidate(head);
@@ -404,7 +403,7 @@ void TPrintDocument::BodyScaleChanged(const TPassportBody* body, uint16_t old, u
 
 void TPrintDocument::BodyIntervalChanged(const TPassportBody* body, double oldTop, double oldBottom, double top,
                                          double bottom) {
-  if (!body || body != MainBody(*this)) return;
+  if (!body || body != MainBody()) return;
   for (int i = 0; i < Count(); ++i)
     if (auto* head = dynamic_cast<TPrintHeader*>(GetChild(i));
         head && head->FollowInterval(oldTop, oldBottom, top, bottom))

@@ -79,6 +79,9 @@ class TPrintDocument : public TPrintObjectList {
   // The depth ranges in metres such bodies show ("1450 – 1533, 1490 – 1500"),
   // for messages; empty when there is none.
   QString DepthRanges() const;
+  // The sheet's main body: the first; its scale and interval are the ones the
+  // heads state. Null when the document has no body.
+  TPassportBody* MainBody() const;
   // The scale of `body` went from `old` to `now`: when it is the sheet's main
   // body (the first), the heads that name the old scale name the new one, so
   // that a printed sheet never states a scale it is not drawn at.

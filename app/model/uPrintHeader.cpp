@@ -14,6 +14,7 @@
 #include "uPrintObjectList.h"
 #include "uPrintText.h"
 #include "uSettings.h"
+#include "uSheetAtData.h"
 #include "uStorage.h"
 #include "uUiServices.h"
 
@@ -320,20 +321,31 @@ void TPrintHeader::SubstituteParameters() {
     if (auto* text = dynamic_cast<TPrintText*>(GetChild(i))) text->SetPrintedText(FParameters.Expand(text->GetText()));
 }
 
+std::pair<QString, QString> TPrintHeader::StatedInterval() const {
+  const auto value = [this](const QString& name) {
+    const int i = FParameters.IndexOf(name);
+    return i < 0 ? QString() : FParameters.At(i).Value.trimmed();
+  };
+  return {value(QStringLiteral("TOP_DEPTH")), value(QStringLiteral("BOTTOM_DEPTH"))};
+}
+
 bool TPrintHeader::EditValues() {
   // The names are collected into the copy: Cancel leaves the head untouched.
   TNamedValueList values;
   values.Assign(FParameters);
   CollectInto(&values);
   if (!values.EditWithDialog()) return false;
+  const auto stated = StatedInterval();
   FParameters.Assign(values);
   SubstituteParameters();
   SetModified(true);
   Invalidate(this);
+  if (StatedInterval() != stated) OfferSheetAtStatedInterval(this);
   return true;
 }
 
 bool TPrintHeader::FillValuesFromFile() {
+  const auto stated = StatedInterval();
   QString error;
   const HRESULT hr = FParameters.ImportWithDialog(&error);
   // The import reports why it failed; this command shows it.
@@ -342,6 +354,7 @@ bool TPrintHeader::FillValuesFromFile() {
   SubstituteParameters();
   SetModified(true);
   Invalidate(this);
+  if (StatedInterval() != stated) OfferSheetAtStatedInterval(this);
   return true;
 }
 

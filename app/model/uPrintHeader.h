@@ -4,6 +4,8 @@
 // layout can be loaded from and saved to head files (".hdr").
 #pragma once
 
+#include <utility>
+
 #include "uNamedValueList.h"
 #include "uRootDataObject.h"
 
@@ -65,6 +67,9 @@ class TPrintHeader : public TRootDataObject {
   // "TOP_DEPTH" and "BOTTOM_DEPTH" values that are empty or name the old
   // depths follow it; true when one did.
   bool FollowInterval(double oldTop, double oldBottom, double top, double bottom);
+  // The interval the head's values state: the texts of "TOP_DEPTH" and
+  // "BOTTOM_DEPTH" (empty when the head has none).
+  std::pair<QString, QString> StatedInterval() const;
   // The values dialog on a copy of the parameters (names collected first);
   // on OK the values are taken, shown and the head is modified. False on Cancel.
   bool EditValues();

@@ -8,6 +8,7 @@
 #include <vector>
 
 class TPassportBody;
+class TPrintHeader;
 class TPrintDocument;
 
 // Each body of the document with the depth its data begin at (NaN for none).
@@ -19,3 +20,10 @@ TBodyDataTops BodyDataTops(const TPrintDocument& document);
 // at them; on Yes the interval moves there, keeping its length. True when a
 // sheet moved.
 bool OfferSheetsAtData(TPrintDocument* document, const TBodyDataTops& before);
+
+// The user gave the sheet's interval in `head`'s values ("TOP_DEPTH", and
+// "BOTTOM_DEPTH" or the present length): when the main body shows another,
+// asks whether the sheet should show the stated one; on Yes the interval
+// moves there, everything keeping its depth. A sheet whose content rules the
+// move out keeps its interval and the user is told why. True when it moved.
+bool OfferSheetAtStatedInterval(TPrintHeader* head);

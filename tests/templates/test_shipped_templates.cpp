@@ -316,6 +316,63 @@ TEST_F(ShippedTemplates, TheHeadStatesTheIntervalTheSheetIsSetTo) {
   EXPECT_EQ(head->Parameters().ValueOf("BOTTOM_DEPTH"), "see remarks") << "the user's own words stay";
 }
 
+// The other way round: an interval typed into a fresh sheet's head values
+// offers to show it on the sheet, asked once per change of those values.
+TEST_F(ShippedTemplates, AnIntervalTypedIntoTheHeadOffersToMoveTheSheet) {
+  TPrintDocument document;
+  ASSERT_TRUE(document.LoadFromFile(TemplateDir() + "lithology_log.knt"));
+  auto* head = dynamic_cast<TPrintHeader*>(document.GetChild(0));
+  auto* body = dynamic_cast<TPassportBody*>(document.GetChild(kBody));
+  ASSERT_TRUE(head && body);
+  const double length = body->IntervalLength();
+  const auto type = [&](const QString& name, const QString& value, TMsgResult answer) {
+    SetNamedValuesEditor([&](TNamedValueList* values) { return values->SetValue(name, value); });
+    FUi.Messages.clear();
+    FUi.MessageAnswers = {answer};
+    EXPECT_TRUE(head->ExecuteMenuCommand(TPrintHeader::cmdValues));
+  };
+
+  type("TOP_DEPTH", "1200", TMsgResult::Yes);
+  EXPECT_EQ(FUi.Messages.size(), 1u) << "the top alone: the sheet keeps its length";
+  EXPECT_DOUBLE_EQ(body->GetStartDepth(), 1200);
+  EXPECT_DOUBLE_EQ(body->IntervalLength(), length);
+  EXPECT_EQ(head->Parameters().ValueOf("BOTTOM_DEPTH"), QString::number(1200 + length)) << "the head follows";
+
+  type("BOTTOM_DEPTH", "1260,5", TMsgResult::No);
+  ASSERT_EQ(FUi.Messages.size(), 1u);
+  EXPECT_EQ(FUi.Messages[0].Kind, TMsgKind::Question);
+  EXPECT_TRUE(FUi.Messages[0].Text.contains(QString::fromUtf8("1200 – 1260.5 m")))
+      << FUi.Messages[0].Text.toStdString();
+  EXPECT_DOUBLE_EQ(body->IntervalLength(), length) << "No keeps the sheet";
+
+  type("FIELD", "Ozernoye", TMsgResult::Yes);
+  EXPECT_TRUE(FUi.Messages.empty()) << "the interval was not touched: no question again";
+  type("BOTTOM_DEPTH", "1260.5", TMsgResult::Yes);
+  EXPECT_DOUBLE_EQ(body->GetStartDepth(), 1200);
+  EXPECT_DOUBLE_EQ(body->IntervalLength(), 60.5);
+  type("BOTTOM_DEPTH", "see remarks", TMsgResult::Yes);
+  EXPECT_TRUE(FUi.Messages.empty()) << "words are no interval";
+  type("BOTTOM_DEPTH", "1100", TMsgResult::Yes);
+  EXPECT_TRUE(FUi.Messages.empty()) << "a bottom above the top";
+  EXPECT_DOUBLE_EQ(body->IntervalLength(), 60.5);
+  SetNamedValuesEditor(nullptr);
+
+  // Layers from 1450 m rule out a sheet starting below them: the user is told why.
+  TPrintDocument sample;
+  ASSERT_TRUE(sample.LoadFromFile(QStringLiteral(KERNO_SOURCE_DIR "/resources/samples/sample.knd")));
+  auto* sampleHead = dynamic_cast<TPrintHeader*>(sample.GetChild(0));
+  TPassportBody* sampleBody = sample.MainBody();
+  ASSERT_TRUE(sampleHead && sampleBody);
+  const double start = sampleBody->GetStartDepth();
+  ASSERT_TRUE(sampleHead->Parameters().SetValue("TOP_DEPTH", "1500"));
+  FUi.Messages.clear();
+  EXPECT_FALSE(OfferSheetAtStatedInterval(sampleHead));
+  ASSERT_EQ(FUi.Messages.size(), 1u);
+  EXPECT_EQ(FUi.Messages[0].Kind, TMsgKind::Information);
+  EXPECT_TRUE(FUi.Messages[0].Text.contains(sampleBody->StartDepthRefusal(1500)));
+  EXPECT_DOUBLE_EQ(sampleBody->GetStartDepth(), start);
+}
+
 // The sample's body with a ruler marking a depth in a curve track and a
 // picture in the core table: notes that stand on the page beside data that
 // keep their depths by themselves.
