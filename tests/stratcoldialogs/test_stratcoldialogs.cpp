@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFile>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
@@ -372,5 +373,27 @@ TEST_F(StratColDialogs, SignCaptionsFollowTheProgramsLanguage) {
   dialog.lbSigns->setCurrentRow(0);
   EXPECT_EQ(dialog.cbSign->currentText(), QStringLiteral("SST"));
   EXPECT_EQ(dialog.cbSign->toolTip(), QStringLiteral("Sandstone"));
+
+  // Opened from a narrow cell of the grid, the sign list is as wide as its
+  // longest code and name; the sign columns as wide as their titles.
+  TfLC grid(col);
+  const int column = 2;
+  EXPECT_GE(grid.Grid->columnWidth(column), grid.Grid->horizontalHeader()->sectionSizeHint(column));
+  grid.Grid->setColumnWidth(column, 60);
+  const auto editorAt = [&grid](int c) {
+    return std::unique_ptr<QWidget>(grid.Grid->itemDelegate()->createEditor(
+        grid.Grid->viewport(), QStyleOptionViewItem(), grid.Grid->model()->index(0, c)));
+  };
+  EXPECT_EQ(qobject_cast<QComboBox*>(editorAt(0).get()), nullptr) << "depths are typed, not chosen from signs";
+  const std::unique_ptr<QWidget> editor = editorAt(column);
+  auto* combo = qobject_cast<QComboBox*>(editor.get());
+  ASSERT_NE(combo, nullptr);
+  const QFontMetrics metrics(combo->view()->font());
+  int widest = 0;
+  for (int i = 0; i < combo->count(); ++i)
+    widest =
+        std::max(widest, metrics.horizontalAdvance(combo->itemText(i) + "  " + SignCaption(db, combo->itemText(i))));
+  EXPECT_GT(widest, 100);
+  EXPECT_GE(combo->view()->minimumWidth(), widest) << "no caption cut at the list's edge";
   UnloadLanguage();
 }

@@ -31,16 +31,21 @@ namespace {
 
 QString Num(double v) { return QString::fromStdString(FormatGeneral(v)); }
 
+// From, To, then one column per sign.
+constexpr int kFirstSignColumn = 2;
+
 double CellNumber(const QTableWidgetItem* item) {
   if (!item) return std::numeric_limits<double>::quiet_NaN();
   return ReadNumber(item->text().trimmed().toStdString(), std::numeric_limits<double>::quiet_NaN());
 }
 
-// Sign cells choose from the database's names (a name not in it may be typed).
+// Sign cells choose from the database's names (a name not in it may be
+// typed); the depth columns before them are edited as plain text.
 class TSignCellDelegate : public QStyledItemDelegate {
  public:
   TSignCellDelegate(IStratDataBase* db, QObject* parent) : QStyledItemDelegate(parent), FDataBase(db) {}
-  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const override {
+  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    if (index.column() < kFirstSignColumn) return QStyledItemDelegate::createEditor(parent, option, index);
     auto* combo = new QComboBox(parent);
     combo->setEditable(true);
     combo->addItem(QString());
@@ -49,10 +54,16 @@ class TSignCellDelegate : public QStyledItemDelegate {
     return combo;
   }
   void setEditorData(QWidget* editor, const QModelIndex& index) const override {
-    static_cast<QComboBox*>(editor)->setCurrentText(index.data().toString());
+    if (auto* combo = qobject_cast<QComboBox*>(editor))
+      combo->setCurrentText(index.data().toString());
+    else
+      QStyledItemDelegate::setEditorData(editor, index);
   }
   void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override {
-    model->setData(index, static_cast<QComboBox*>(editor)->currentText().trimmed());
+    if (auto* combo = qobject_cast<QComboBox*>(editor))
+      model->setData(index, combo->currentText().trimmed());
+    else
+      QStyledItemDelegate::setModelData(editor, model, index);
   }
 
  private:
@@ -89,7 +100,7 @@ TfLC::TfLC(TPrintStratCol* column, QWidget* parent) : QDialog(parent), FColumn(c
   connect(Grid, &QTableWidget::cellChanged, this, [this](int row, int col) {
     if (FFilling) return;
     WriteRow(row);
-    if (col >= 2) ShowSign(Grid->item(row, col));
+    if (col >= kFirstSignColumn) ShowSign(Grid->item(row, col));
   });
 
   auto button = [this](const QString& text, const char* name, auto slot) {
@@ -150,17 +161,21 @@ void TfLC::UpdateTable() {
   int signs = 1;
   for (const TLayerRow& r : rows) signs = std::max(signs, static_cast<int>(r.Signs.size()));
   Grid->clear();
-  Grid->setColumnCount(2 + signs);
+  Grid->setColumnCount(kFirstSignColumn + signs);
   Grid->setRowCount(static_cast<int>(rows.size()));
   QStringList headers{TranslateWord(QStringLiteral("From")), TranslateWord(QStringLiteral("To"))};
   for (int k = 1; k <= signs; ++k)
     headers << TranslateWord(QStringLiteral("Ettle")) + QLatin1Char(' ') + QString::number(k);
   Grid->setHorizontalHeaderLabels(headers);
+  // Sign columns as wide as their titles ("Sign properties 2").
+  for (int c = kFirstSignColumn; c < Grid->columnCount(); ++c)
+    Grid->setColumnWidth(c, std::max(Grid->columnWidth(c), Grid->horizontalHeader()->sectionSizeHint(c)));
   for (size_t i = 0; i < rows.size(); ++i) {
     const int r = static_cast<int>(i);
     Grid->setItem(r, 0, new QTableWidgetItem(Num(rows[i].TopDepth)));
     Grid->setItem(r, 1, new QTableWidgetItem(Num(rows[i].BottomDepth)));
-    for (int k = 0; k < signs; ++k) Grid->setItem(r, 2 + k, new QTableWidgetItem(rows[i].Signs.value(k)));
+    for (int k = 0; k < signs; ++k)
+      Grid->setItem(r, kFirstSignColumn + k, new QTableWidgetItem(rows[i].Signs.value(k)));
   }
   FFilling = false;
   ShowSigns();
@@ -182,14 +197,14 @@ void TfLC::ShowSign(QTableWidgetItem* item) {
 
 void TfLC::ShowSigns() {
   for (int r = 0; r < Grid->rowCount(); ++r)
-    for (int c = 2; c < Grid->columnCount(); ++c) ShowSign(Grid->item(r, c));
+    for (int c = kFirstSignColumn; c < Grid->columnCount(); ++c) ShowSign(Grid->item(r, c));
 }
 
 TLayerRow TfLC::RowOf(int row) const {
   TLayerRow r;
   r.TopDepth = CellNumber(Grid->item(row, 0));
   r.BottomDepth = CellNumber(Grid->item(row, 1));
-  for (int c = 2; c < Grid->columnCount(); ++c)
+  for (int c = kFirstSignColumn; c < Grid->columnCount(); ++c)
     r.Signs << (Grid->item(row, c) ? Grid->item(row, c)->text().trimmed() : QString());
   return r;
 }
@@ -240,14 +255,14 @@ void TfLC::InsertColumn() {
 
 void TfLC::DeleteColumn() {
   const int c = Grid->currentColumn();
-  if (Grid->columnCount() <= 3 || c < 2) return;
+  if (Grid->columnCount() <= kFirstSignColumn + 1 || c < kFirstSignColumn) return;
   bool filled = false;
   for (int r = 0; r < Grid->rowCount(); ++r)
     filled = filled || (Grid->item(r, c) && !Grid->item(r, c)->text().isEmpty());
   if (filled && !Confirm(QStringLiteral("DeleteColumn"),
                          Grid->horizontalHeaderItem(c) ? Grid->horizontalHeaderItem(c)->text() : QString()))
     return;
-  for (TStratColEntry* e : FColumn->Layers()) e->DeleteSign(c - 2);
+  for (TStratColEntry* e : FColumn->Layers()) e->DeleteSign(c - kFirstSignColumn);
   UpdateTable();
 }
 
@@ -282,7 +297,7 @@ QStringList TfLC::DistinctSigns() const {
   QStringList unknown, known;
   IStratDataBase* db = FColumn->DataBase();
   for (int r = 0; r < Grid->rowCount(); ++r)
-    for (int c = 2; c < Grid->columnCount(); ++c) {
+    for (int c = kFirstSignColumn; c < Grid->columnCount(); ++c) {
       const QString name = Grid->item(r, c) ? Grid->item(r, c)->text() : QString();
       if (name.isEmpty() || unknown.contains(name) || known.contains(name)) continue;
       TComPtr<IStratSign> sign;
@@ -298,7 +313,7 @@ int TfLC::ReplaceSign(const QString& from, const QString& to) {
   int n = 0;
   for (int r = 0; r < Grid->rowCount(); ++r) {
     bool changed = false;
-    for (int c = 2; c < Grid->columnCount(); ++c)
+    for (int c = kFirstSignColumn; c < Grid->columnCount(); ++c)
       if (QTableWidgetItem* item = Grid->item(r, c); item && item->text() == from) {
         FFilling = true;
         item->setText(to);

@@ -1,5 +1,6 @@
 #include "uFLCEntry.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -14,6 +15,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -75,6 +77,15 @@ QString SignCaption(IStratDataBase* database, const QString& name) {
 QSize TSignItemDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
   QSize s = QStyledItemDelegate::sizeHint(option, index);
   s.setHeight(std::max(s.height(), FSize));
+  const QString name = index.data(Qt::DisplayRole).toString();
+  if (FDataBase && !name.isEmpty()) {
+    // Icon, name and caption laid out as paint draws them.
+    const QString caption = SignCaption(FDataBase, name);
+    const QFontMetrics metrics = option.fontMetrics;
+    int width = 2 + s.height() + 2 + metrics.horizontalAdvance(name) + 2;
+    if (!caption.isEmpty()) width += 8 + metrics.horizontalAdvance(caption) + 4;
+    s.setWidth(std::max(s.width(), width));
+  }
   return s;
 }
 
@@ -97,7 +108,13 @@ void UseSignIcons(QAbstractItemView* view, IStratDataBase* database) {
 }
 
 void UseSignIcons(QComboBox* combo, IStratDataBase* database) {
-  if (Settings().LdbIcon()) combo->setItemDelegate(new TSignItemDelegate(database, combo));
+  if (!Settings().LdbIcon()) return;
+  combo->setItemDelegate(new TSignItemDelegate(database, combo));
+  // The list opens as wide as its captions even from a narrow grid cell.
+  QAbstractItemView* view = combo->view();
+  const int width =
+      view->sizeHintForColumn(0) + view->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2 * view->frameWidth() + 4;
+  view->setMinimumWidth(std::min(width, 600));
 }
 
 TMmField::TMmField(QWidget* parent) : QObject(parent) {

@@ -44,6 +44,8 @@ QStringList DataBaseSignNames(IStratDataBase* database);
 QString SignCaption(IStratDataBase* database, const QString& name);
 // Gives a list view the sign drawing when "LDB.ICON" is on.
 void UseSignIcons(QAbstractItemView* view, IStratDataBase* database);
+// The same for a combo box whose names are already added; its list opens
+// wide enough for their captions.
 void UseSignIcons(QComboBox* combo, IStratDataBase* database);
 
 // A millimetre value as text and slider (0.2 mm steps).
