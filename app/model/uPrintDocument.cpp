@@ -240,9 +240,18 @@ bool TPrintDocument::AddBlockFromTemplate() {
     if (name.isEmpty()) return false;
   }
   TPrintObject* made = block.get();
+  // A body joins the sheet's bodies, above the closing heads (conclusions
+  // and remarks stay at the sheet's end); a head goes to the end.
+  int at = Count();
+  if (entry.Kind == kindBody)
+    for (int i = Count() - 1; i >= 0; --i)
+      if (dynamic_cast<const TPassportBody*>(GetChild(i))) {
+        at = i + 1;
+        break;
+      }
   {
     TStructureBatch batch(this);
-    AddChild(std::move(block));
+    InsertChild(std::move(block), at);
     made->LoadFromIni(&ini, entry.Section, QString());
     if (data) data->SetName(name);
     // A template knows no well's depths: a body added to a sheet starts where

@@ -716,8 +716,9 @@ TEST_F(ShippedTemplates, TheirExtraBlocksJoinTheDocumentInTheProgramsLanguage) {
 
       ASSERT_TRUE(document.HasAddBlocks());
       dynamic_cast<TPassportBody*>(document.GetChild(kBody))->SetStartDepth(1450);
-      FUi.ListAnswers = {0, 1};
-      FUi.TextAnswers = {"Closer look", "Closing"};
+      // The closing head first: the detail block still comes above it.
+      FUi.ListAnswers = {1, 0};
+      FUi.TextAnswers = {"Closing", "Closer look"};
       ASSERT_TRUE(document.AddBlockFromTemplate());
       ASSERT_TRUE(document.AddBlockFromTemplate());
       ASSERT_EQ(FUi.Lists.size(), 2u);
