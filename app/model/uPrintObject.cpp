@@ -39,6 +39,22 @@ constexpr int32_t idFlags = 19;
 // Grab zone around a resizable edge, in page mm whatever the zoom.
 constexpr double kGrabZone = 2.0;
 
+// A caption fit for a one-line question: a description text's caption is its
+// whole text, lines and closing full stop included ("...fine sand.?").
+QString QuestionCaption(const QString& caption) {
+  constexpr int kLongest = 60;
+  QString text = caption.simplified();
+  if (text.size() > kLongest) {
+    text.truncate(kLongest);
+    const qsizetype space = text.lastIndexOf(QLatin1Char(' '));
+    if (space > kLongest / 2) text.truncate(space);
+    while (!text.isEmpty() && QStringLiteral(" ,;:.-").contains(text.back())) text.chop(1);
+    return text + QChar(0x2026);
+  }
+  while (text.endsWith(QLatin1Char('.')) || text.endsWith(QLatin1Char(':'))) text.chop(1);
+  return text;
+}
+
 }  // namespace
 
 void* TPrintObject::operator new(size_t size) {
@@ -263,7 +279,7 @@ void TPrintObject::GetCaption(QString* text) {
 
 bool TPrintObject::DeleteWithConfirm() {
   if (!FParent || !(FFlags & pfDeletable)) return false;
-  const QString arg = TranslateKindName(GetKind()) + QLatin1Char(' ') + Caption();
+  const QString arg = TranslateKindName(GetKind()) + QLatin1Char(' ') + QuestionCaption(Caption());
   if (!Confirm(QStringLiteral("DeleteObject"), arg)) return false;
   // The parent destroys this object: nothing of it may be touched afterwards.
   return FParent->RemoveChild(this);

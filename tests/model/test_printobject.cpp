@@ -4,6 +4,7 @@
 
 #include "qsID.h"
 #include "uIniFile.h"
+#include "uLanguage.h"
 #include "uModelTestEnv.h"
 #include "uPrintObject.h"
 #include "uPrintObjectList.h"
@@ -228,6 +229,36 @@ TEST_F(PrintObjectTest, DeleteWithConfirmAsksAndOnlyYesDeletes) {
   FUi.Messages.clear();
   EXPECT_FALSE(fixed->DeleteWithConfirm());
   EXPECT_TRUE(FUi.Messages.empty());
+}
+
+// A description text's caption is its whole text: the question shows its
+// first words on one line.
+TEST_F(PrintObjectTest, DeleteQuestionShowsALongCaptionShortened) {
+  struct TCaptioned : TPrintObject {
+    QString Text;
+    void GetCaption(QString* text) override { *text = Text; }
+  };
+  TPrintObjectList list;
+  auto* o = new TCaptioned();
+  list.AddChild(std::unique_ptr<TPrintObject>(o));
+  const auto asked = [&](const QString& caption) {
+    o->Text = caption;
+    FUi.Messages.clear();
+    FUi.MessageAnswers = {TMsgResult::No};
+    EXPECT_FALSE(o->DeleteWithConfirm());
+    return FUi.Messages.empty() ? QString() : FUi.Messages[0].Text;
+  };
+  ASSERT_TRUE(LoadLanguage(QStringLiteral(KERNO_SOURCE_DIR "/resources/english.vox")));
+  const QString kind = "Delete " + TranslateKindName(o->GetKind());
+  EXPECT_EQ(asked("Sandstone, porous."), kind + " Sandstone, porous?") << "no full stop before the question mark";
+  const QString shortened = asked(
+      "Siltstone, grey, laminated,\ninterbedded with argillite (5-20 cm), lenses of fine sand. Fractures closed.");
+  EXPECT_FALSE(shortened.contains('\n'));
+  EXPECT_TRUE(shortened.startsWith(kind + " Siltstone, grey, laminated, interbedded with")) << shortened.toStdString();
+  EXPECT_TRUE(shortened.endsWith(QString(QChar(0x2026)) + "?")) << "cut at a word, marked as cut";
+  EXPECT_LE(shortened.size(), kind.size() + 63);
+  EXPECT_EQ(list.Count(), 1);
+  UnloadLanguage();
 }
 
 TEST_F(PrintObjectTest, NotifyWithoutHandlerFailsAndHandlersReachChildren) {
