@@ -29,6 +29,7 @@
 #include "uFontEditing.h"
 #include "uImportColumns.h"
 #include "uNamedValueList.h"
+#include "uNumbers.h"
 #include "uPrintDeepTable.h"
 #include "uPrintTable.h"
 #include "uPrintTextDialog.h"
@@ -102,12 +103,14 @@ TEST_F(TableDialogs, TheFreeTableEditorTurnsTheGridAndStoresWholeMillimetres) {
   object.Table().ColWidths = {20, 10, 10};
   object.Changed();
   TfTable editor(&object);
-  EXPECT_EQ(editor.gTable->columnWidth(0), 60) << "3 pixels per millimetre";
+  const int k = editor.gTable->PixelsPerMM();
+  EXPECT_GE(k, TfTable::kPixelsPerMM);
+  EXPECT_EQ(editor.gTable->columnWidth(0), 20 * k) << "the printed width at the grid's scale";
   editor.RotateClockwise();
   EXPECT_EQ(editor.Work().RowCount(), 3);
   EXPECT_EQ(editor.Work().GetCell(0, 0), "d");
   EXPECT_EQ(editor.gTable->model()->rowCount(), 3);
-  editor.gTable->setColumnWidth(1, 47);  // dragged: 15.67 mm, stored as 15
+  editor.gTable->setColumnWidth(1, 15 * k + k - 1);  // dragged: almost 16 mm, stored as 15
   editor.DeleteRow(2);
   editor.InsertColumn(0);
   EXPECT_EQ(editor.Work().ColCount(), 3);
@@ -253,6 +256,40 @@ TEST_F(TableDialogs, TheDescriptionGridWritesTextsBack) {
   EXPECT_EQ(texts[1]->GetText(), "lime");
   EXPECT_EQ(texts[1]->BottomEdge(), 45);
   EXPECT_TRUE(texts[1]->Border());
+}
+
+// The grid shows a table in proportion to print, at a scale that makes what
+// fits a printed column fit its grid column: core depths in 10 mm columns
+// printed in 7-point type read whole. Sizes left alone keep their exact
+// millimetres when the grid is stored.
+TEST_F(TableDialogs, TheGridShowsPrintedColumnsReadablyAndKeepsSizesLeftAlone) {
+  TPrintDeepTable object;
+  Fill(&object.Table(), {{"1488.0", "1494.0", "5.4"}, {"1494.0", "1503.0", "8.1"}});
+  object.Table().Font.SetSize(7);
+  object.Table().DefaultColWidth = 10;
+  object.Table().ColWidths = {10, 10.5, 8};
+  object.Table().RowHeights = {5, 6.3};
+  TTableForm editor(&object);
+  TTableGrid* grid = editor.gTable;
+  const int k = grid->PixelsPerMM();
+  EXPECT_GT(k, TTableForm::kPixelsPerMM) << "7-point type is smaller than the grid's";
+  const int text = grid->fontMetrics().horizontalAdvance("1494.0");
+  EXPECT_GE(grid->columnWidth(0), text + 6) << "a depth shows whole, not as \"1...\"";
+  EXPECT_EQ(grid->columnWidth(1), RoundEven(10.5 * k));
+
+  grid->setColumnWidth(2, 12 * k);
+  grid->StoreSizes();
+  EXPECT_DOUBLE_EQ(editor.gTable->Table()->ColWidths[1], 10.5) << "not dragged: exact";
+  EXPECT_DOUBLE_EQ(editor.gTable->Table()->ColWidths[2], 12) << "dragged: whole millimetres";
+  EXPECT_DOUBLE_EQ(editor.gTable->Table()->RowHeights[1], 6.3);
+  EXPECT_DOUBLE_EQ(editor.gTable->Table()->DefaultColWidth, 10);
+
+  // A table printed in large type is never shown below the least scale.
+  TStringTableEx large;
+  Fill(&large, {{"x"}});
+  large.Font.SetSize(72);
+  TTableGrid plain(&large);
+  EXPECT_EQ(plain.ReadablePixelsPerMM(3), 3);
 }
 
 // The grid shows columns at their printed width: a cell too narrow for its

@@ -26,7 +26,7 @@ TfTable::TfTable(TPrintTable* table, QWidget* parent) : QDialog(parent), FTable(
   setWindowTitle(table->Name());
   gTable = new TTableGrid(&FWork, this);
   gTable->setObjectName(QStringLiteral("gTable"));
-  gTable->SetPixelsPerMM(kPixelsPerMM);
+  gTable->SetPixelsPerMM(gTable->ReadablePixelsPerMM(kPixelsPerMM));
   gTable->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(gTable, &QWidget::customContextMenuRequested, this, &TfTable::ContextMenu);
 

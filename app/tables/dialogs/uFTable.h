@@ -17,7 +17,8 @@ class TTableGrid;
 class TfTable : public QDialog {
   Q_OBJECT
  public:
-  // Shown sizes: whole millimetres read back as pixels div this.
+  // The grid's least scale; a table printed in small type is shown larger
+  // (see TTableGrid::ReadablePixelsPerMM).
   static constexpr int kPixelsPerMM = 3;
 
   TfTable(TPrintTable* table, QWidget* parent = nullptr);

@@ -37,7 +37,7 @@ TTableForm::TTableForm(TPrintDeepTable* table, QWidget* parent) : QDialog(parent
   gTable = new TTableGrid(&FWork, this);
   gTable->setObjectName(QStringLiteral("gTable"));
   gTable->TableModel()->ShowColors = true;
-  gTable->SetPixelsPerMM(kPixelsPerMM);
+  gTable->SetPixelsPerMM(gTable->ReadablePixelsPerMM(kPixelsPerMM));
 
   auto* rows = new QToolBar(this);
   connect(NewAction(QStringLiteral("AddRow"), "Add row", "Add a row"), &QAction::triggered, this, &TTableForm::AddRow);

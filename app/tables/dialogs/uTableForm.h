@@ -20,6 +20,7 @@ class TTableGrid;
 class TTableForm : public QDialog {
   Q_OBJECT
  public:
+  // The grid's least scale (see TTableGrid::ReadablePixelsPerMM).
   static constexpr int kPixelsPerMM = 3;
 
   TTableForm(TPrintDeepTable* table, QWidget* parent = nullptr);

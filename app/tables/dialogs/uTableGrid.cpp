@@ -2,11 +2,14 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFontInfo>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QToolTip>
+#include <algorithm>
+#include <cmath>
 
 #include "uDrawContext.h"
 #include "uNumbers.h"
@@ -166,6 +169,16 @@ bool TTableGrid::viewportEvent(QEvent* event) {
   return true;
 }
 
+int TTableGrid::ReadablePixelsPerMM(int least) const {
+  const TStringTableEx* t = Table();
+  const double printed = t ? t->Font.SizeMM() : 0;
+  if (!(printed > 0)) return least;
+  // The grid's cells add a few pixels of margin the paper does not: a tenth more.
+  const double scale = 1.1 * QFontInfo(font()).pixelSize() / printed;
+  constexpr int kMost = 12;
+  return std::clamp(static_cast<int>(std::ceil(scale)), least, std::max(least, kMost));
+}
+
 void TTableGrid::SetPixelsPerMM(int pixels) {
   FPixelsPerMM = pixels;
   ApplySizes();
@@ -189,9 +202,14 @@ void TTableGrid::ApplySizes() {
 void TTableGrid::StoreSizes() {
   TStringTableEx* t = Table();
   if (FPixelsPerMM <= 0 || !t) return;
-  t->DefaultColWidth = horizontalHeader()->defaultSectionSize() / FPixelsPerMM;
-  t->DefaultRowHeight = verticalHeader()->defaultSectionSize() / FPixelsPerMM;
-  for (int c = 0; c < t->ColCount(); ++c) t->ColWidths[static_cast<size_t>(c)] = columnWidth(c) / FPixelsPerMM;
+  // A size the user dragged becomes whole millimetres (pixels div the scale);
+  // one left as shown keeps its exact millimetres (10.5 mm stays 10.5).
+  const auto store = [this](double* mm, int pixels) {
+    if (pixels != std::max(1, RoundEven(*mm * FPixelsPerMM))) *mm = pixels / FPixelsPerMM;
+  };
+  store(&t->DefaultColWidth, horizontalHeader()->defaultSectionSize());
+  store(&t->DefaultRowHeight, verticalHeader()->defaultSectionSize());
+  for (int c = 0; c < t->ColCount(); ++c) store(&t->ColWidths[static_cast<size_t>(c)], columnWidth(c));
   if (t->RowCount() <= 100'000)
-    for (int r = 0; r < t->RowCount(); ++r) t->RowHeights[static_cast<size_t>(r)] = rowHeight(r) / FPixelsPerMM;
+    for (int r = 0; r < t->RowCount(); ++r) store(&t->RowHeights[static_cast<size_t>(r)], rowHeight(r));
 }

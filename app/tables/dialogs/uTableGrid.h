@@ -56,7 +56,13 @@ class TTableGrid : public QTableView {
   // Pixels shown per millimetre of the table's column widths and row heights
   // (0: the view's own sizes).
   void SetPixelsPerMM(int pixels);
-  // The view's section sizes back to millimetres (pixels div PixelsPerMM).
+  int PixelsPerMM() const { return FPixelsPerMM; }
+  // The scale at which the grid's own text sits in its cells as the table's
+  // printed text sits on paper (text that fits a printed column fits its grid
+  // column), never below `least`.
+  int ReadablePixelsPerMM(int least) const;
+  // The view's section sizes back to millimetres: those changed in the view
+  // as pixels div PixelsPerMM, the others as they were.
   void StoreSizes();
   void Reload();
 
