@@ -159,8 +159,13 @@ TEST_F(ColorLineTest, TheDialogsWorkOnCopies) {
   {
     TFColorLineCategory dialog(&category);
     auto* ok = dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
-    EXPECT_FALSE(ok->isEnabled());  // no name, and To is not above From
+    EXPECT_FALSE(ok->isEnabled()) << "no name";
     dialog.findChild<QLineEdit*>("sName")->setText("Sand");
+    EXPECT_TRUE(ok->isEnabled()) << "0 to 0 selects the code 0: the range is inclusive";
+    dialog.findChild<QLineEdit*>("sMax")->setText("-1");
+    EXPECT_FALSE(ok->isEnabled()) << "To above From";
+    dialog.findChild<QLineEdit*>("sMax")->setText("twelve");
+    EXPECT_FALSE(ok->isEnabled()) << "not a number";
     dialog.findChild<QLineEdit*>("sMax")->setText("12");
     EXPECT_TRUE(ok->isEnabled());
     dialog.findChild<QComboBox*>("iStyle")->setCurrentIndex(ccHistogramm);

@@ -11,6 +11,8 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <cmath>
+#include <limits>
 
 #include "uColorPanel.h"
 #include "uDialogButtons.h"
@@ -104,7 +106,12 @@ TFColorLineCategory::TFColorLineCategory(TColorCategory* category, QWidget* pare
 }
 
 bool TFColorLineCategory::CanAccept() const {
-  return !sName->text().isEmpty() && iStyle->currentIndex() >= 0 && Parse(sMax, -1) > Parse(sMin, -1);
+  // The range is inclusive: From = To selects one code (oil = 1), as the
+  // sample's and most users' categories do.
+  const double from = Parse(sMin, std::numeric_limits<double>::quiet_NaN());
+  const double to = Parse(sMax, std::numeric_limits<double>::quiet_NaN());
+  return !sName->text().isEmpty() && iStyle->currentIndex() >= 0 && std::isfinite(from) && std::isfinite(to) &&
+         to >= from;
 }
 
 void TFColorLineCategory::UpdateControls() {
