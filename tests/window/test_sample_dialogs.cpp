@@ -1,0 +1,82 @@
+// Every object of the bundled sample opened in its properties dialog, as a
+// user double-clicks it: a dialog shown on data the program made itself must
+// accept OK without a change (a colour category of one code, oil = 1, once
+// could not be confirmed at all).
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTimer>
+#include <functional>
+
+#include "uPrintObjectList.h"
+#include "uWindowTestEnv.h"
+
+namespace {
+
+void ForEachObject(TPrintObject* object, const std::function<void(TPrintObject*)>& visit) {
+  visit(object);
+  if (auto* list = dynamic_cast<TPrintObjectList*>(object))
+    for (int i = 0; i < list->Count(); ++i) ForEachObject(list->GetChild(i), visit);
+}
+
+}  // namespace
+
+class SampleDialogs : public TWindowTest {
+ protected:
+  void CheckDialogsOf(const QString& path);
+};
+
+TEST_F(SampleDialogs, EveryDialogOpensOnTheSampleReadyForOk) {
+  for (const char* sample : {"sample.knd", "sample_ru.knd"}) {
+    SCOPED_TRACE(sample);
+    CheckDialogsOf(QStringLiteral(KERNO_SOURCE_DIR "/resources/samples/") + QString::fromLatin1(sample));
+  }
+}
+
+void SampleDialogs::CheckDialogsOf(const QString& path) {
+  TPrintDocument document;
+  ASSERT_TRUE(document.LoadFromFile(path));
+  int opened = 0;
+  QStringList refused;
+  ForEachObject(&document, [&](TPrintObject* object) {
+    if (object == &document) return;
+    const QString caption = object->Caption().left(40);
+    // Checks each dialog the object opens, also those a double-click on the
+    // first entry of its lists opens (a colour line's category, a column's
+    // curve), then closes them unchanged.
+    QList<QDialog*> checked;
+    QList<QDialog*> probing;
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      if (!dialog || probing.contains(dialog)) return;
+      if (!checked.contains(dialog)) {
+        checked << dialog;
+        ++opened;
+        if (auto* buttons = dialog->findChild<QDialogButtonBox*>())
+          if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok); ok && !ok->isEnabled())
+            refused << dialog->objectName() + " on " + caption;
+        for (QListWidget* list : dialog->findChildren<QListWidget*>())
+          if (list->count() > 0 && list->window() == dialog) {
+            probing << dialog;
+            // From the event loop: the nested dialog runs its own.
+            QTimer::singleShot(0, list, [list, dialog, &probing] {
+              list->setCurrentRow(0);
+              emit list->itemDoubleClicked(list->item(0));
+              probing.removeAll(dialog);
+            });
+            return;
+          }
+      }
+      dialog->reject();
+    });
+    poll.start();
+    FUi.MessageAnswers.assign(8, TMsgResult::No);
+    object->EditProperties();
+    poll.stop();
+  });
+  EXPECT_GE(opened, 20) << "the heads, columns, layers, texts, curves and scales of the sample";
+  EXPECT_TRUE(refused.isEmpty()) << refused.join("; ").toStdString();
+}
