@@ -111,7 +111,7 @@ TEST_F(CurveDialogTest, ScaleDialogShowsAndParsesItsFields) {
   scale->SetMarkIndex2(4);
   TFDiagrammScale d(scale);
   EXPECT_EQ(d.windowTitle(), "DiagrammScale mV");
-  EXPECT_EQ(Find<QComboBox>(&d, "sMarkStep")->currentText(), "");
+  EXPECT_EQ(Find<QComboBox>(&d, "sMarkStep")->currentText(), "35") << "a step not in the list shows as typed";
   EXPECT_EQ(Find<QLineEdit>(&d, "sMarkIndex1")->text(), "") << "unset shows empty";
   EXPECT_EQ(Find<QLineEdit>(&d, "sMarkIndex2")->text(), "4");
   SetText(&d, "sPosition", "12,5");

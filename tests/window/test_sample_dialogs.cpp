@@ -1,15 +1,19 @@
-// Every object of the bundled sample opened in its properties dialog, as a
+// Every object of the bundled samples opened in its properties dialog, as a
 // user double-clicks it: a dialog shown on data the program made itself must
 // accept OK without a change (a colour category of one code, oil = 1, once
-// could not be confirmed at all).
+// could not be confirmed at all), and OK on it must change nothing (a scale's
+// 8 mm mark step once became 20 mm).
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTimer>
 #include <functional>
+#include <memory>
+#include <vector>
 
 #include "uPrintObjectList.h"
+#include "uStorage.h"
 #include "uWindowTestEnv.h"
 
 namespace {
@@ -18,6 +22,33 @@ void ForEachObject(TPrintObject* object, const std::function<void(TPrintObject*)
   visit(object);
   if (auto* list = dynamic_cast<TPrintObjectList*>(object))
     for (int i = 0; i < list->Count(); ++i) ForEachObject(list->GetChild(i), visit);
+}
+
+// Each object below the document as the child indexes leading to it.
+void CollectPaths(TPrintObject* object, std::vector<int>& path, std::vector<std::vector<int>>& paths) {
+  if (!path.empty()) paths.push_back(path);
+  if (auto* list = dynamic_cast<TPrintObjectList*>(object))
+    for (int i = 0; i < list->Count(); ++i) {
+      path.push_back(i);
+      CollectPaths(list->GetChild(i), path, paths);
+      path.pop_back();
+    }
+}
+
+TPrintObject* ObjectAt(TPrintDocument& document, const std::vector<int>& path) {
+  TPrintObject* object = &document;
+  for (const int i : path) {
+    auto* list = dynamic_cast<TPrintObjectList*>(object);
+    object = list && i < list->Count() ? list->GetChild(i) : nullptr;
+  }
+  return object;
+}
+
+std::vector<uint8_t> DocumentBytes(TPrintDocument& document) {
+  auto storage = TStorage::CreateNew();
+  std::vector<uint8_t> bytes;
+  if (document.SaveToStorage(storage.get())) storage->SaveToBytes(&bytes);
+  return bytes;
 }
 
 }  // namespace
@@ -79,4 +110,44 @@ void SampleDialogs::CheckDialogsOf(const QString& path) {
   });
   EXPECT_GE(opened, 20) << "the heads, columns, layers, texts, curves and scales of the sample";
   EXPECT_TRUE(refused.isEmpty()) << refused.join("; ").toStdString();
+
+  // OK on a dialog left as it opened keeps the document as it was.
+  std::vector<std::vector<int>> paths;
+  std::vector<int> trail;
+  CollectPaths(&document, trail, paths);
+  QStringList changed;
+  auto fresh = std::make_unique<TPrintDocument>();
+  ASSERT_TRUE(fresh->LoadFromFile(path));
+  for (const std::vector<int>& at : paths) {
+    TPrintObject* object = ObjectAt(*fresh, at);
+    if (!object) continue;
+    const std::vector<uint8_t> before = DocumentBytes(*fresh);
+    bool answered = false;
+    QString name;
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      if (!dialog || answered) return;
+      answered = true;
+      name = dialog->objectName();
+      auto* buttons = dialog->findChild<QDialogButtonBox*>();
+      QPushButton* ok = buttons ? buttons->button(QDialogButtonBox::Ok) : nullptr;
+      if (ok && ok->isEnabled())
+        ok->click();
+      else
+        dialog->reject();
+    });
+    poll.start();
+    FUi.MessageAnswers.assign(8, TMsgResult::No);
+    const QString caption = object->Caption().left(40);
+    object->EditProperties();
+    poll.stop();
+    if (DocumentBytes(*fresh) == before) continue;
+    changed << name + " on " + caption;
+    // The next objects are checked on the document as it was.
+    fresh = std::make_unique<TPrintDocument>();
+    ASSERT_TRUE(fresh->LoadFromFile(path));
+  }
+  EXPECT_TRUE(changed.isEmpty()) << "changed by OK alone: " << changed.join("; ").toStdString();
 }

@@ -73,9 +73,10 @@ TFDiagrammScale::TFDiagrammScale(TPrintDiagrammScale* scale, QWidget* parent)
   sMarkStep->setObjectName(QStringLiteral("sMarkStep"));
   sMarkStep->setEditable(true);
   for (int step : kSteps) sMarkStep->addItem(QString::number(step));
-  // A step that is not in the list shows empty.
+  // A step that is not in the list shows as typed (an empty box would turn
+  // the sample's 8 mm into 20 mm on OK).
   sMarkStep->setCurrentIndex(sMarkStep->findText(QString::number(scale->MarkStep())));
-  if (sMarkStep->currentIndex() < 0) sMarkStep->setEditText(QString());
+  if (sMarkStep->currentIndex() < 0) sMarkStep->setEditText(QString::number(scale->MarkStep()));
   sMarkSize = Edit("sMarkSize", QString::number(scale->MarkSize()), gMarks);
   auto* marksForm = new QFormLayout(gMarks);
   marksForm->addRow(TranslateWord(QStringLiteral("From")), sMarkIndex1);
