@@ -205,12 +205,21 @@ TEST_F(StratColDialogs, GridWritesBackAndCancelRestores) {
   EXPECT_EQ(col->Layers()[1]->SignNames(), (QStringList{"qqq", "LST"}));
   EXPECT_EQ(col->Layers()[1]->DataBase(), col->DataBase());
 
-  // An empty column gets a first layer to edit.
+  // An empty column gets a first layer to edit; left as offered, OK keeps
+  // the column empty (no invisible layer of no rock).
   TPrintStratCol* fresh = body.AddColumn();
+  ASSERT_TRUE(fresh->LoadDataBase(DefaultLsd()));
+  {
+    TfLC looked(fresh);
+    EXPECT_EQ(looked.Grid->rowCount(), 1);
+    looked.accept();
+    EXPECT_TRUE(fresh->Layers().empty());
+  }
   TfLC first(fresh);
-  EXPECT_EQ(first.Grid->rowCount(), 1);
+  first.Grid->item(0, 2)->setText(QStringLiteral("SST"));
   first.accept();
-  EXPECT_EQ(fresh->Layers().size(), 1u);
+  ASSERT_EQ(fresh->Layers().size(), 1u);
+  EXPECT_EQ(fresh->Layers()[0]->SignNames(), QStringList{"SST"});
 }
 
 namespace {

@@ -79,7 +79,12 @@ TfLC::TfLC(TPrintStratCol* column, QWidget* parent) : QDialog(parent), FColumn(c
   FSaved->Assign(column);
   if (column->Layers().empty()) {
     const double top = column->TopDepth();
-    if (TStratColEntry* e = column->AddLayer(top, top + 1)) e->InsertSignName(0, QString());
+    if (TStratColEntry* e = column->AddLayer(top, top + 1)) {
+      e->InsertSignName(0, QString());
+      FPlaceholder = e;
+      FPlaceholderTop = e->TopDepth();
+      FPlaceholderBottom = e->BottomDepth();
+    }
   }
   Grid = new QTableWidget(this);
   Grid->setObjectName(QStringLiteral("Grid"));
@@ -351,6 +356,15 @@ void TfLC::accept() {
   // Ends the edit in progress so that its text reaches the layer.
   if (QWidget* editor = Grid->focusWidget(); editor && editor != Grid) Grid->setFocus();
   Grid->setCurrentCell(-1, -1);
+  // The row offered to an empty column and left as it was is no layer of
+  // the user's: OK keeps the column empty.
+  const std::vector<TStratColEntry*> layers = FColumn->Layers();
+  if (FPlaceholder && layers.size() == 1 && layers[0] == FPlaceholder && FPlaceholder->TopDepth() == FPlaceholderTop &&
+      FPlaceholder->BottomDepth() == FPlaceholderBottom) {
+    bool named = false;
+    for (int i = 0; i < FPlaceholder->SignCount(); ++i) named = named || !FPlaceholder->GetSignName(i).isEmpty();
+    if (!named) FColumn->Assign(FSaved.get());
+  }
   FColumn->Invalidate(FColumn);
   QDialog::accept();
 }

@@ -14,6 +14,7 @@ class QPushButton;
 class QTableWidget;
 class QTableWidgetItem;
 class TPrintStratCol;
+class TStratColEntry;
 class TSignPixmapCache;
 struct TLayerRow;
 
@@ -57,6 +58,9 @@ class TfLC : public QDialog {
   std::unique_ptr<TSignPixmapCache> FPictures;  // null while "LDB.ICON" is off
   int FWatch = 0;
   bool FFilling = false;
+  // The empty layer an empty column gets to type into, and its depths.
+  TStratColEntry* FPlaceholder = nullptr;
+  double FPlaceholderTop = 0, FPlaceholderBottom = 0;
 };
 
 class TFReplaceSign : public QDialog {
