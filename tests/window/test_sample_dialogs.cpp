@@ -19,12 +19,6 @@
 
 namespace {
 
-void ForEachObject(TPrintObject* object, const std::function<void(TPrintObject*)>& visit) {
-  visit(object);
-  if (auto* list = dynamic_cast<TPrintObjectList*>(object))
-    for (int i = 0; i < list->Count(); ++i) ForEachObject(list->GetChild(i), visit);
-}
-
 // Each object below the document as the child indexes leading to it.
 void CollectPaths(TPrintObject* object, std::vector<int>& path, std::vector<std::vector<int>>& paths) {
   if (!path.empty()) paths.push_back(path);
@@ -61,7 +55,7 @@ class SampleDialogs : public TWindowTest {
   void CheckDialogsOf(const QString& path);
 };
 
-TEST_F(SampleDialogs, EveryDialogOpensOnTheSampleReadyForOk) {
+TEST_F(SampleDialogs, EveryDialogOfTheSamplesAndTemplatesTakesOkAndChangesNothing) {
   QStringList files;
   for (const char* sample : {"sample.knd", "sample_ru.knd"})
     files << QStringLiteral(KERNO_SOURCE_DIR "/resources/samples/") + QString::fromLatin1(sample);
@@ -80,17 +74,16 @@ TEST_F(SampleDialogs, EveryDialogOpensOnTheSampleReadyForOk) {
   }
 }
 
-void SampleDialogs::CheckDialogsOf(const QString& path) {
-  TPrintDocument document;
-  ASSERT_TRUE(document.LoadFromFile(path));
-  int opened = 0;
-  QStringList refused;
-  ForEachObject(&document, [&](TPrintObject* object) {
-    if (object == &document) return;
-    const QString caption = object->Caption().left(40);
-    // Checks each dialog the object opens, also those a double-click on the
-    // first entry of its lists opens (a colour line's category, a column's
-    // curve), then closes them unchanged.
+// Answers every modal dialog `open` shows: records it, notes an OK that is
+// disabled as it opens, double-clicks the first entry of each of its lists
+// (a colour line's category, a column's curve) to check the dialog that
+// opens too, then closes it with OK (`accept`) or Cancel.
+struct TDialogWalker {
+  bool Accept = false;
+  QStringList Opened;
+  QStringList Refused;
+
+  void Run(const QString& caption, const std::function<void()>& open) {
     QList<QDialog*> checked;
     QList<QDialog*> probing;
     QTimer poll;
@@ -98,12 +91,12 @@ void SampleDialogs::CheckDialogsOf(const QString& path) {
     QObject::connect(&poll, &QTimer::timeout, [&] {
       auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
       if (!dialog || probing.contains(dialog)) return;
+      auto* buttons = dialog->findChild<QDialogButtonBox*>();
+      QPushButton* ok = buttons ? buttons->button(QDialogButtonBox::Ok) : nullptr;
       if (!checked.contains(dialog)) {
         checked << dialog;
-        ++opened;
-        if (auto* buttons = dialog->findChild<QDialogButtonBox*>())
-          if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok); ok && !ok->isEnabled())
-            refused << dialog->objectName() + " on " + caption;
+        Opened << dialog->objectName() + " on " + caption;
+        if (ok && !ok->isEnabled()) Refused << Opened.last();
         for (QListWidget* list : dialog->findChildren<QListWidget*>())
           if (list->count() > 0 && list->window() == dialog) {
             probing << dialog;
@@ -116,53 +109,50 @@ void SampleDialogs::CheckDialogsOf(const QString& path) {
             return;
           }
       }
-      dialog->reject();
-    });
-    poll.start();
-    FUi.MessageAnswers.assign(8, TMsgResult::No);
-    object->EditProperties();
-    poll.stop();
-  });
-  EXPECT_GE(opened, 10) << "the heads, columns, layers, texts, curves and scales";
-  EXPECT_TRUE(refused.isEmpty()) << refused.join("; ").toStdString();
-
-  // OK on a dialog left as it opened keeps the document as it was.
-  std::vector<std::vector<int>> paths;
-  std::vector<int> trail;
-  CollectPaths(&document, trail, paths);
-  QStringList changed;
-  auto fresh = std::make_unique<TPrintDocument>();
-  ASSERT_TRUE(fresh->LoadFromFile(path));
-  for (const std::vector<int>& at : paths) {
-    TPrintObject* object = ObjectAt(*fresh, at);
-    if (!object) continue;
-    const std::vector<uint8_t> before = DocumentBytes(*fresh);
-    bool answered = false;
-    QString name;
-    QTimer poll;
-    poll.setInterval(5);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-      auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-      if (!dialog || answered) return;
-      answered = true;
-      name = dialog->objectName();
-      auto* buttons = dialog->findChild<QDialogButtonBox*>();
-      QPushButton* ok = buttons ? buttons->button(QDialogButtonBox::Ok) : nullptr;
-      if (ok && ok->isEnabled())
+      if (Accept && ok && ok->isEnabled())
         ok->click();
       else
         dialog->reject();
     });
     poll.start();
-    FUi.MessageAnswers.assign(8, TMsgResult::No);
-    const QString caption = object->Caption().left(40);
-    object->EditProperties();
+    open();
     poll.stop();
-    if (DocumentBytes(*fresh) == before) continue;
-    changed << name + " on " + caption;
-    // The next objects are checked on the document as it was.
-    fresh = std::make_unique<TPrintDocument>();
-    ASSERT_TRUE(fresh->LoadFromFile(path));
   }
-  EXPECT_TRUE(changed.isEmpty()) << "changed by OK alone: " << changed.join("; ").toStdString();
+};
+
+void SampleDialogs::CheckDialogsOf(const QString& path) {
+  std::vector<std::vector<int>> paths;
+  {
+    TPrintDocument document;
+    ASSERT_TRUE(document.LoadFromFile(path));
+    std::vector<int> trail;
+    CollectPaths(&document, trail, paths);
+  }
+  // Cancel everywhere, then OK everywhere: OK on dialogs left as they opened
+  // must keep the document as it was.
+  for (const bool accept : {false, true}) {
+    SCOPED_TRACE(accept ? "OK" : "Cancel");
+    TDialogWalker walker;
+    walker.Accept = accept;
+    QStringList changed;
+    auto document = std::make_unique<TPrintDocument>();
+    ASSERT_TRUE(document->LoadFromFile(path));
+    for (const std::vector<int>& at : paths) {
+      TPrintObject* object = ObjectAt(*document, at);
+      if (!object) continue;
+      const std::vector<uint8_t> before = DocumentBytes(*document);
+      const QString caption = object->Caption().left(40);
+      const qsizetype first = walker.Opened.size();
+      FUi.MessageAnswers.assign(8, TMsgResult::No);
+      walker.Run(caption, [object] { object->EditProperties(); });
+      if (DocumentBytes(*document) == before) continue;
+      changed << walker.Opened.mid(first).join(", ");
+      // The next objects are checked on the document as it was.
+      document = std::make_unique<TPrintDocument>();
+      ASSERT_TRUE(document->LoadFromFile(path));
+    }
+    EXPECT_GE(walker.Opened.size(), 10) << "the heads, columns, layers, texts, curves and scales";
+    EXPECT_TRUE(walker.Refused.isEmpty()) << walker.Refused.join("; ").toStdString();
+    EXPECT_TRUE(changed.isEmpty()) << "changed without an edit: " << changed.join("; ").toStdString();
+  }
 }
