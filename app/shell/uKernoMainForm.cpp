@@ -565,11 +565,26 @@ void TkrKernoMainForm::RebuildBlockMenus() {
     auto* menu = new QMenu(entry.Caption, menuBar());
     menu->menuAction()->setStatusTip(DataMenuHint());
     const uint32_t blockTag = entry.Tag;
-    FillMenu(menu, entry, [this, target, blockTag](uint32_t tag) {
+    const auto run = [this, target, blockTag](uint32_t tag) {
       if (!target) return;
       target->RunBlockCommand([&] { return target->Document()->ExecuteBlockCommand(blockTag, tag); });
       target->Refresh();
       UpdateCommands();
+    };
+    FillMenu(menu, entry, run);
+    // Captions follow the block's state ("Enable boundary floating" turns into
+    // "Disable ..." once on, whichever way it was switched): the menu is
+    // filled afresh each time it opens.
+    connect(menu, &QMenu::aboutToShow, menu, [menu, target, blockTag, run] {
+      if (!target) return;
+      TMenuEntry fresh;
+      target->Document()->AddBlockMenus(&fresh);
+      for (const TMenuEntry& item : fresh.Items) {
+        if (item.Tag != blockTag) continue;
+        for (QMenu* sub : menu->findChildren<QMenu*>(Qt::FindDirectChildrenOnly)) sub->deleteLater();
+        menu->clear();
+        FillMenu(menu, item, run);
+      }
     });
     menuBar()->insertMenu(FActions.ViewMenu->menuAction(), menu);
     FBlockMenus << menu;

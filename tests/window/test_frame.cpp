@@ -225,6 +225,37 @@ TEST_F(Frame, TheActiveDocumentsBlocksHaveTheirMenus) {
   EXPECT_EQ(frame->BlockMenus().size(), 1);
 }
 
+// A block menu's captions follow the block's state, whichever way it changed.
+TEST_F(Frame, BlockMenuCaptionsFollowTheBlocksState) {
+  WriteText(QStringLiteral("template/head.knt"),
+            "[PASSPORT]\nOBJECT1=Head_1 273\nOBJECT2=Body_1 274\n[Head_1]\nNAME=Head\nHEIGHT=30\n"
+            "[Body_1]\nNAME=Logs\nHEIGHT=100\n");
+  TkrKernoMainForm* frame = NewFrame();
+  TKernoChild* child = frame->NewFromTemplate(Path(QStringLiteral("template/head.knt")));
+  ASSERT_NE(child, nullptr);
+  ASSERT_EQ(frame->BlockMenus().size(), 2);
+  QMenu* head = frame->BlockMenus()[0];
+  const auto find = [head](const QString& text) -> QAction* {
+    for (QAction* item : head->actions())
+      if (item->text() == text) return item;
+    return nullptr;
+  };
+  QAction* on = find(QStringLiteral("Free edit on"));
+  ASSERT_NE(on, nullptr);
+  on->trigger();
+  auto* block = dynamic_cast<TPrintHeader*>(child->Document()->GetChild(0));
+  ASSERT_NE(block, nullptr);
+  EXPECT_TRUE(block->FreeEdit());
+  emit head->aboutToShow();
+  EXPECT_EQ(find(QStringLiteral("Free edit on")), nullptr);
+  ASSERT_NE(find(QStringLiteral("Free edit off")), nullptr) << "the menu names what the command now does";
+  block->SetFreeEdit(false);  // as the object's pop-up menu does it
+  emit head->aboutToShow();
+  ASSERT_NE(find(QStringLiteral("Free edit on")), nullptr);
+  find(QStringLiteral("Free edit on"))->trigger();
+  EXPECT_TRUE(block->FreeEdit()) << "the refilled menu runs its commands";
+}
+
 // File > Fill from LAS file fills the active document's curves from the
 // chosen file, says what it did, and undo takes the fill back.
 TEST_F(Frame, FillFromLasFillsTheActiveDocumentsCurvesWithUndo) {
