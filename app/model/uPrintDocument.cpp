@@ -1,5 +1,7 @@
 #include "uPrintDocument.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonObject>
 #include <QPaintDevice>
@@ -23,6 +25,7 @@
 #include "uSettings.h"
 #include "uStorage.h"
 #include "uStoredText.h"
+#include "uTemplatePicture.h"
 #include "uUiServices.h"
 
 namespace {
@@ -189,7 +192,12 @@ bool TPrintDocument::SaveAsTemplate(const QString& path, QString* error) {
   TPrintDocument copy;
   copy.Assign(this);
   copy.ClearTemplateData();
-  return copy.SaveToFile(path, error);
+  if (!copy.SaveToFile(path, error)) return false;
+  // The selection shows the new template as it will start; an old picture of
+  // a replaced template that cannot be redrawn goes, leaving the plain one.
+  const QString picture = QFileInfo(path).dir().filePath(TemplatePictureFile(path));
+  if (!WriteTemplatePicture(picture, RenderTemplatePicture(&copy))) QFile::remove(picture);
+  return true;
 }
 
 void TPrintDocument::ClearTemplateData() {

@@ -53,7 +53,8 @@ class TPrintDocument : public TPrintObjectList {
   // Writes a temporary file and renames it over `path` only when the whole
   // document was written; on failure the previous file stays byte for byte.
   bool SaveToFile(const QString& path, QString* error = nullptr);
-  // A copy without data and guides, saved as a document file.
+  // A copy without data and guides, saved as a document file, with the
+  // picture the template selection shows beside it ("name.bmp").
   bool SaveAsTemplate(const QString& path, QString* error = nullptr);
   // Keeps the structure, drops the data (ClearData) and the guides.
   void ClearTemplateData();

@@ -5,6 +5,10 @@
 
 #include "uIniFile.h"
 #include "uLanguage.h"
+#include "uPassportBody.h"
+#include "uPrintDeepObject.h"
+#include "uPrintDocument.h"
+#include "uRootDataObject.h"
 
 namespace {
 
@@ -16,6 +20,34 @@ QString Picture(const QFileInfo& file) {
   for (const QString& name : {file.completeBaseName() + QStringLiteral(".bmp"), kDefaultPicture})
     if (QFileInfo(dir.filePath(name)).isFile()) return dir.filePath(name);
   return {};
+}
+
+// A document saved as a template describes itself by its blocks: the heads by
+// name, each body by its scale, interval and columns.
+QString DescribeBlocks(const QString& path) {
+  TPrintDocument document;
+  if (!document.LoadFromFile(path)) return {};
+  QStringList blocks;
+  for (int i = 0; i < document.Count(); ++i) {
+    TPrintObject* block = document.GetChild(i);
+    auto* body = dynamic_cast<TPassportBody*>(block);
+    if (!body) {
+      // Heads by name; guides are no block of the sheet.
+      if (dynamic_cast<TRootDataObject*>(block)) blocks << block->Caption();
+      continue;
+    }
+    QStringList columns;
+    for (int c = 0; c < body->Count(); ++c) columns << body->GetChild(c)->Caption();
+    const double top = body->GetStartDepth();
+    blocks << SubstituteArgs(
+        TranslateGeneral(QStringLiteral("TemplateBody"), QStringLiteral("%s at 1:%s, %s – %s m (%s)")),
+        {body->Caption(), QString::number(body->GetVertScale()), DepthText(top),
+         DepthText(top + body->IntervalLength()), columns.join(QStringLiteral(", "))});
+  }
+  if (blocks.isEmpty()) return {};
+  return SubstituteArgs(TranslateGeneral(QStringLiteral("TemplateOfDocument"),
+                                         QStringLiteral("A template saved from a document. Blocks: %s.")),
+                        {blocks.join(QStringLiteral("; "))});
 }
 
 }  // namespace
@@ -32,6 +64,7 @@ bool ReadTemplateInfo(const QString& path, TTemplateInfo* info) {
     made.Description = ReadTranslatedIni(ini, kTemplate, QStringLiteral("DESCRIPTION"), QString());
   } else if (suffix == QLatin1String("KND")) {
     made.Name = file.completeBaseName();
+    made.Description = DescribeBlocks(path);
   }
   if (made.Name.isEmpty()) return false;
   made.Picture = Picture(file);

@@ -15,7 +15,8 @@ struct TTemplateInfo {
 // The entry of one template file, false when the file yields no name. A ".knt"
 // file is named and described by its section "TEMPLATE" ("NAME",
 // "DESCRIPTION", in the program's language where the file has it: see
-// ReadTranslatedIni); a ".knd" file by its file name without extension. The
+// ReadTranslatedIni); a ".knd" file by its file name without extension and a
+// description of its blocks (each body's scale, interval and columns). The
 // picture is the bitmap of the template's own name beside it ("well_log.bmp"),
 // else "default.template.bmp" of the folder.
 bool ReadTemplateInfo(const QString& path, TTemplateInfo* info);

@@ -3,6 +3,7 @@
 // file, templates made from documents, damaged files of every kind, and the
 // messages a load shows when nobody can answer them.
 #include <QDir>
+#include <QImage>
 #include <cmath>
 
 #include "qs.h"
@@ -18,6 +19,8 @@
 #include "uPrintHeader.h"
 #include "uPrintText.h"
 #include "uStorage.h"
+#include "uTemplateInfo.h"
+#include "uTemplatePicture.h"
 
 namespace {
 
@@ -143,6 +146,23 @@ TEST_F(DocumentFiles, TemplatesFromDocumentsKeepTheStructureWithoutDataOrGuides)
   for (int i = 0; i < made.Count(); ++i) EXPECT_EQ(dynamic_cast<TFixedRuller*>(made.GetChild(i)), nullptr);
   EXPECT_EQ(made.TemplateName(), "standard.knt");
   EXPECT_EQ(made.ExtraBlocks()->Count(), 1);
+
+  // The selection shows the saved template by a picture of its top.
+  const QImage picture(Path("t.bmp"));
+  ASSERT_EQ(picture.size(), QSize(kTemplatePictureSize, kTemplatePictureSize));
+  int dark = 0;
+  for (int y = 0; y < picture.height(); ++y)
+    for (int x = 0; x < picture.width(); ++x) dark += qGray(picture.pixel(x, y)) < 128;
+  EXPECT_GT(dark, 20) << "the frames of the head and the body";
+
+  // And by what it holds: the head, the body's scale, interval and columns.
+  TTemplateInfo info;
+  ASSERT_TRUE(ReadTemplateInfo(Path("t.knd"), &info));
+  EXPECT_EQ(info.Name, "t");
+  EXPECT_TRUE(info.Description.contains("Well")) << info.Description.toStdString();
+  EXPECT_TRUE(info.Description.contains(QString::fromUtf8("Logs at 1:200, 1500 – "))) << info.Description.toStdString();
+  EXPECT_TRUE(info.Description.contains(made.GetChild(1)->AsObjectList()->GetChild(0)->Caption()))
+      << info.Description.toStdString();
 }
 
 TEST_F(DocumentFiles, TemplatesOfTheIniFormNeedTheirPassportSection) {

@@ -2,10 +2,8 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QImageWriter>
 #include <QPainter>
 #include <QSaveFile>
-#include <QTemporaryDir>
 #include <vector>
 
 #include "uBmpImage.h"
@@ -397,13 +395,6 @@ bool WriteTemplate(const QString& path, const TTemplateRecipe& recipe) {
   return ini.CommitBulk();
 }
 
-bool WritePicture(const QString& path, const QImage& picture) {
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return false;
-  QImageWriter writer(&file, "bmp");
-  return writer.write(picture) && file.commit();
-}
-
 // The program folder the templates' head files are found from: the folder
 // holding both "template" and "hdr".
 class TProgramDirScope {
@@ -426,51 +417,6 @@ QStringList TemplateSheetFiles() {
 }
 
 QString TemplateLogoFile() { return QStringLiteral("logo.bmp"); }
-
-QString TemplatePictureFile(const QString& templateFile) {
-  return QFileInfo(templateFile).completeBaseName() + QStringLiteral(".bmp");
-}
-
-QImage RenderTemplatePicture(TPrintDocument* document) {
-  // Drawn three times as fine with lines two pixels wide, then reduced:
-  // lines stay dark and letters become shades of grey rather than vanishing.
-  // 48 dpi over 360 pixels shows 190.5 mm.
-  constexpr int kFine = 3 * kTemplatePictureSize;
-  constexpr int kDpi = 48;
-  constexpr double kLineWidth = 1.1;  // mm: two pixels at 48 dpi
-  QImage fine(kFine, kFine, QImage::Format_RGB32);
-  fine.setDotsPerMeterX(qRound(kDpi / 0.0254));
-  fine.setDotsPerMeterY(qRound(kDpi / 0.0254));
-  fine.fill(Qt::white);
-  if (document) {
-    // The document draws with the print pen of the settings: these settings
-    // only for the picture, whatever the user's say.
-    QTemporaryDir scratch;
-    TSettings pictureSettings(scratch.filePath(QStringLiteral("Kerno.ini")));
-    pictureSettings.SetPrintLineWidth(kLineWidth);
-    TSettings* previous = &Settings();
-    SetSettings(&pictureSettings);
-    QPainter painter(&fine);
-    TDrawContext context;
-    context.DC = &painter;
-    context.ClipRect = {0, 0, kFine, kFine};
-    // As the window shows the sheet: the scales of its empty curves too.
-    context.Options = doBorders | doScreen;
-    document->Draw(context);
-    painter.end();
-    SetSettings(previous);
-  }
-  const QImage grey =
-      fine.scaled(kTemplatePictureSize, kTemplatePictureSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-          .convertToFormat(QImage::Format_Grayscale8);
-  // Eight bits with a grey palette: the bitmap format has no grey form of its own.
-  QImage picture(grey.size(), QImage::Format_Indexed8);
-  QList<QRgb> palette;
-  for (int i = 0; i < 256; ++i) palette << qRgb(i, i, i);
-  picture.setColorTable(palette);
-  for (int y = 0; y < grey.height(); ++y) std::copy_n(grey.constScanLine(y), grey.width(), picture.scanLine(y));
-  return picture;
-}
 
 bool WriteTemplateSheets(const QString& folder, QString* error) {
   const auto fail = [error](const QString& text) {
@@ -500,7 +446,7 @@ bool WriteTemplateSheets(const QString& folder, QString* error) {
       return fail(QStringLiteral("%1: the head file %2 is not in %3/hdr")
                       .arg(path, Text(recipe.Head.File.En), QFileInfo(dir.absolutePath()).path()));
     const QString picture = dir.filePath(TemplatePictureFile(path));
-    if (!WritePicture(picture, RenderTemplatePicture(&document)))
+    if (!WriteTemplatePicture(picture, RenderTemplatePicture(&document)))
       return fail(QStringLiteral("cannot write %1").arg(picture));
   }
   return true;

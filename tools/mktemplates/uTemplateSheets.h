@@ -10,25 +10,17 @@
 // logo placeholder of the well log sheet's head ("logo.bmp").
 #pragma once
 
-#include <QImage>
 #include <QString>
 #include <QStringList>
 
-class TPrintDocument;
+#include "uTemplatePicture.h"
 
 // The template files, in the order they are written.
 QStringList TemplateSheetFiles();
 // The logo placeholder the well log sheet's head shows, beside the templates.
 QString TemplateLogoFile();
-// The picture that belongs to a template file ("well_log.knt" -> "well_log.bmp").
-QString TemplatePictureFile(const QString& templateFile);
 
 // Writes every template and its picture into `folder` (the program's template
 // folder); the head files the templates name are taken from the folder "hdr"
 // beside it. False (and `error`) at the first failure.
 bool WriteTemplateSheets(const QString& folder, QString* error);
-
-// The picture of a document: its top 190 mm square as the page prints it,
-// in shades of grey, kTemplatePictureSize pixels square.
-inline constexpr int kTemplatePictureSize = 120;
-QImage RenderTemplatePicture(TPrintDocument* document);
