@@ -5,6 +5,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QHash>
+#include <QKeySequence>
 #include <QLabel>
 #include <QListWidget>
 #include <QLocalServer>
@@ -480,6 +482,27 @@ TEST_F(Frame, EveryCommandIsTranslatedInBothPacks) {
     for (const QString& key : barKeys)
       EXPECT_NE(Translate("TOOLBAR", key, "\x01"), "\x01") << pack << " lacks [TOOLBAR] " << key.toStdString();
     for (const QString& tip : TipTexts()) EXPECT_FALSE(tip.isEmpty());
+  }
+}
+
+// A key bound to two commands runs neither (Qt calls it ambiguous), in
+// either language's menus.
+TEST_F(Frame, NoTwoCommandsShareAShortcut) {
+  for (const char* pack : {"english", "russian"}) {
+    ASSERT_TRUE(LoadLanguage(Path(QString::fromLatin1(pack) + ".vox")));
+    TkrKernoMainForm frame;
+    QHash<QString, QString> owners;
+    for (QAction* action : frame.findChildren<QAction*>())
+      for (const QKeySequence& key : action->shortcuts()) {
+        const QString text = key.toString();
+        if (text.isEmpty()) continue;
+        const QString name = action->objectName().isEmpty() ? action->text() : action->objectName();
+        EXPECT_FALSE(owners.contains(text) && owners[text] != name)
+            << pack << ": " << text.toStdString() << " runs " << owners[text].toStdString() << " and "
+            << name.toStdString();
+        owners.insert(text, name);
+      }
+    EXPECT_GT(owners.size(), 15);
   }
 }
 
