@@ -357,6 +357,16 @@ TEST_F(ShippedTemplates, AnIntervalTypedIntoTheHeadOffersToMoveTheSheet) {
   EXPECT_DOUBLE_EQ(body->IntervalLength(), 60.5);
   SetNamedValuesEditor(nullptr);
 
+  // Values read from a file ask the same.
+  WriteText("values.txt", "TOP_DEPTH\t1300\nBOTTOM_DEPTH\t1340\n");
+  FUi.FileAnswers = {Path("values.txt")};
+  FUi.Messages.clear();
+  FUi.MessageAnswers = {TMsgResult::Yes};
+  ASSERT_TRUE(head->ExecuteMenuCommand(TPrintHeader::cmdFillFromFile));
+  EXPECT_EQ(FUi.Messages.size(), 1u);
+  EXPECT_DOUBLE_EQ(body->GetStartDepth(), 1300);
+  EXPECT_DOUBLE_EQ(body->IntervalLength(), 40);
+
   // Layers from 1450 m rule out a sheet starting below them: the user is told why.
   TPrintDocument sample;
   ASSERT_TRUE(sample.LoadFromFile(QStringLiteral(KERNO_SOURCE_DIR "/resources/samples/sample.knd")));
