@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <QTest>
 #include <QTimer>
 
 #include "uEmfDocument.h"
@@ -404,5 +405,32 @@ TEST_F(StratColDialogs, SignCaptionsFollowTheProgramsLanguage) {
         std::max(widest, metrics.horizontalAdvance(combo->itemText(i) + "  " + SignCaption(db, combo->itemText(i))));
   EXPECT_GT(widest, 100);
   EXPECT_GE(combo->view()->minimumWidth(), widest) << "no caption cut at the list's edge";
+
+  // The sign chooser finds a rock by part of its code or of its name.
+  TfLDBList chooser(db);
+  chooser.eFind->setText("sandst");
+  ASSERT_NE(chooser.lbSigns->currentItem(), nullptr);
+  EXPECT_EQ(chooser.Chosen(), "SST") << "the first sandstone in the list";
+  int shown = 0;
+  for (int i = 0; i < chooser.lbSigns->count(); ++i)
+    if (!chooser.lbSigns->item(i)->isHidden()) {
+      ++shown;
+      EXPECT_TRUE(SignCaption(db, chooser.lbSigns->item(i)->text()).contains("andstone"))
+          << chooser.lbSigns->item(i)->text().toStdString();
+    }
+  EXPECT_GT(shown, 3) << "fine-, medium- and coarse-grained sandstones too";
+  EXPECT_TRUE(chooser.btnOK->isEnabled());
+  chooser.eFind->setText("LST");
+  EXPECT_EQ(chooser.Chosen(), "LST") << "by code";
+  QTest::keyClick(chooser.eFind, Qt::Key_Down);
+  EXPECT_NE(chooser.Chosen(), "LST") << "the arrow keys walk the list from the field";
+  EXPECT_EQ(chooser.eFind->text(), "LST");
+  chooser.eFind->setText("coal");
+  EXPECT_EQ(chooser.Chosen(), "COAL") << "by the rock's name";
+  chooser.eFind->setText("no such rock");
+  EXPECT_EQ(chooser.Chosen(), "");
+  EXPECT_FALSE(chooser.btnOK->isEnabled());
+  chooser.eFind->clear();
+  EXPECT_FALSE(chooser.lbSigns->item(0)->isHidden());
   UnloadLanguage();
 }

@@ -3,11 +3,13 @@
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -161,9 +163,14 @@ void TMmField::SetEnabled(bool on) {
   Slider->setEnabled(on);
 }
 
-TfLDBList::TfLDBList(IStratDataBase* database, QWidget* parent) : QDialog(parent) {
+TfLDBList::TfLDBList(IStratDataBase* database, QWidget* parent) : QDialog(parent), FDataBase(database) {
   setObjectName(QStringLiteral("TfLDBList"));
   setWindowTitle(TranslateGeneral(QStringLiteral("SelectSign"), QStringLiteral("Select sign from database")));
+  // Seventy signs are found faster by typing part of the rock's name.
+  eFind = new QLineEdit(this);
+  eFind->setObjectName(QStringLiteral("eFind"));
+  eFind->setPlaceholderText(TranslateGeneral(QStringLiteral("FindSign"), QStringLiteral("Code or rock name")));
+  eFind->setClearButtonEnabled(true);
   lbSigns = new QListWidget(this);
   lbSigns->setObjectName(QStringLiteral("lbSigns"));
   lbSigns->addItems(DataBaseSignNames(database));
@@ -171,19 +178,65 @@ TfLDBList::TfLDBList(IStratDataBase* database, QWidget* parent) : QDialog(parent
   auto* buttons = NewOkCancelButtons(this, QStringLiteral("data/stratcol"));
   btnOK = buttons->button(QDialogButtonBox::Ok);
   btnOK->setEnabled(false);
-  connect(lbSigns, &QListWidget::currentRowChanged, this, [this](int row) { btnOK->setEnabled(row >= 0); });
+  connect(eFind, &QLineEdit::textChanged, this, &TfLDBList::Filter);
+  eFind->installEventFilter(this);
+  connect(lbSigns, &QListWidget::currentRowChanged, this,
+          [this](int row) { btnOK->setEnabled(row >= 0 && !lbSigns->item(row)->isHidden()); });
   connect(lbSigns, &QListWidget::itemDoubleClicked, this, [this] { accept(); });
   connect(buttons, &QDialogButtonBox::accepted, this, [this] {
-    if (lbSigns->currentRow() >= 0) accept();
+    if (btnOK->isEnabled()) accept();
   });
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   auto* root = new QVBoxLayout(this);
+  root->addWidget(eFind);
   root->addWidget(lbSigns);
   root->addWidget(buttons);
-  resize(320, 420);
+  // As wide as the codes with their rock names.
+  const int width =
+      lbSigns->sizeHintForColumn(0) + style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2 * lbSigns->frameWidth() + 40;
+  resize(std::clamp(width, 320, 640), 460);
 }
 
-QString TfLDBList::Chosen() const { return lbSigns->currentItem() ? lbSigns->currentItem()->text() : QString(); }
+void TfLDBList::Filter(const QString& text) {
+  const QString wanted = text.trimmed();
+  // The current one: the code typed, else a code that begins so, else a rock
+  // name that begins so, else the first sign shown ("LST" is limestone, not
+  // claystone's CLST; "sand" is sand or sandstone before "Clay, sandy").
+  int exact = -1, begins = -1, named = -1, first = -1;
+  for (int i = 0; i < lbSigns->count(); ++i) {
+    QListWidgetItem* item = lbSigns->item(i);
+    const QString code = item->text();
+    const QString caption = SignCaption(FDataBase, code);
+    const bool shown =
+        wanted.isEmpty() || code.contains(wanted, Qt::CaseInsensitive) || caption.contains(wanted, Qt::CaseInsensitive);
+    item->setHidden(!shown);
+    if (!shown) continue;
+    if (first < 0) first = i;
+    if (named < 0 && caption.startsWith(wanted, Qt::CaseInsensitive)) named = i;
+    if (begins < 0 && code.startsWith(wanted, Qt::CaseInsensitive)) begins = i;
+    if (exact < 0 && code.compare(wanted, Qt::CaseInsensitive) == 0) exact = i;
+  }
+  const int current = exact >= 0 ? exact : begins >= 0 ? begins : named >= 0 ? named : first;
+  lbSigns->setCurrentRow(current);
+  btnOK->setEnabled(current >= 0);
+}
+
+bool TfLDBList::eventFilter(QObject* watched, QEvent* event) {
+  // The arrow keys walk the list while the typing stays in the field.
+  if (watched == eFind && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp || key == Qt::Key_PageDown) {
+      QCoreApplication::sendEvent(lbSigns, event);
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+QString TfLDBList::Chosen() const {
+  const QListWidgetItem* item = lbSigns->currentItem();
+  return item && !item->isHidden() ? item->text() : QString();
+}
 
 bool ChooseSign(IStratDataBase* database, QString* name, QWidget* parent) {
   if (!database || !name) return false;

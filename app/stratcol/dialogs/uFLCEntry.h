@@ -70,8 +70,18 @@ class TfLDBList : public QDialog {
  public:
   TfLDBList(IStratDataBase* database, QWidget* parent = nullptr);
   QString Chosen() const;
+  // Shows the signs whose code or rock name contains `text` (any case) and
+  // makes current the sign of that code, else the first whose code begins
+  // so, else the first shown; all signs for an empty text.
+  void Filter(const QString& text);
+  QLineEdit* eFind;
   QListWidget* lbSigns;
   QPushButton* btnOK;
+
+ private:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+  IStratDataBase* FDataBase;
 };
 
 // Chooses a sign of the database; true with an existing sign's name.
