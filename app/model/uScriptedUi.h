@@ -54,11 +54,15 @@ class TScriptedUi final : public IUiServices {
   bool FProgressActive = false;
 };
 
-// Installs a scripted UI for the lifetime of a scope.
+// Installs a scripted UI for the lifetime of a scope, then puts back the one
+// installed before.
 class TScopedUi {
  public:
-  explicit TScopedUi(IUiServices* ui) { SetUiServices(ui); }
-  ~TScopedUi() { SetUiServices(nullptr); }
+  explicit TScopedUi(IUiServices* ui) : FPrevious(InstalledUiServices()) { SetUiServices(ui); }
+  ~TScopedUi() { SetUiServices(FPrevious); }
   TScopedUi(const TScopedUi&) = delete;
   TScopedUi& operator=(const TScopedUi&) = delete;
+
+ private:
+  IUiServices* FPrevious;
 };

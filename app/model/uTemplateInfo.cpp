@@ -9,6 +9,7 @@
 #include "uPrintDeepObject.h"
 #include "uPrintDocument.h"
 #include "uRootDataObject.h"
+#include "uScriptedUi.h"
 
 namespace {
 
@@ -25,6 +26,10 @@ QString Picture(const QFileInfo& file) {
 // A document saved as a template describes itself by its blocks: the heads by
 // name, each body by its scale, interval and columns.
 QString DescribeBlocks(const QString& path) {
+  // Read quietly: what the load would report (a sign missing from a
+  // database) belongs to opening the document, not to listing it.
+  TScriptedUi quiet;
+  TScopedUi scope(&quiet);
   TPrintDocument document;
   if (!document.LoadFromFile(path)) return {};
   QStringList blocks;

@@ -35,6 +35,8 @@ IUiServices& Ui() { return gServices ? *gServices : gSilent; }
 
 void SetUiServices(IUiServices* services) { gServices = services; }
 
+IUiServices* InstalledUiServices() { return gServices; }
+
 namespace {
 
 QString& LastDialogFolder() {

@@ -59,6 +59,8 @@ class IUiServices {
 IUiServices& Ui();
 // Installs services (not owned); nullptr restores the silent default.
 void SetUiServices(IUiServices* services);
+// The services installed (null for the silent default).
+IUiServices* InstalledUiServices();
 
 // The help pages' folder of the loaded language pack: its "LanguageCode"
 // ("en", "ru"); "en" without a pack or for a code that is no plain name.

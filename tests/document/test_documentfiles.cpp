@@ -158,6 +158,7 @@ TEST_F(DocumentFiles, TemplatesFromDocumentsKeepTheStructureWithoutDataOrGuides)
   // And by what it holds: the head, the body's scale, interval and columns.
   TTemplateInfo info;
   ASSERT_TRUE(ReadTemplateInfo(Path("t.knd"), &info));
+  EXPECT_EQ(InstalledUiServices(), &FUi) << "the program's own dialogs again after the quiet read";
   EXPECT_EQ(info.Name, "t");
   EXPECT_TRUE(info.Description.contains("Well")) << info.Description.toStdString();
   EXPECT_TRUE(info.Description.contains(QString::fromUtf8("Logs at 1:200, 1500 – "))) << info.Description.toStdString();
