@@ -213,3 +213,34 @@ TEST_F(SampleDialogs, EveryBlockCommandCancelledLeavesTheDocumentAsItWas) {
     EXPECT_TRUE(changed.isEmpty()) << "changed, yet reported as not done: " << changed.join("; ").toStdString();
   }
 }
+
+// The same commands with the user saying yes and OK to whatever they show
+// (files still cancelled): each leaves a document that saves and opens again
+// as it was saved.
+TEST_F(SampleDialogs, EveryBlockCommandConfirmedLeavesADocumentThatSavesAndOpens) {
+  for (const QString& file : Documents()) {
+    SCOPED_TRACE(file.toStdString());
+    auto document = std::make_unique<TPrintDocument>();
+    ASSERT_TRUE(document->LoadFromFile(file));
+    std::vector<std::tuple<int, uint32_t, QString>> commands;
+    for (int b = 0; b < document->Count(); ++b)
+      if (auto* block = dynamic_cast<TRootDataObject*>(document->GetChild(b))) {
+        std::vector<std::pair<uint32_t, QString>> own;
+        CollectCommands(block->MenuItem(), own);
+        for (const auto& [tag, caption] : own) commands.emplace_back(b, tag, block->Caption() + " > " + caption);
+      }
+    TDialogWalker walker;
+    walker.Accept = true;
+    for (const auto& [block, tag, caption] : commands) {
+      SCOPED_TRACE(caption.toStdString());
+      FUi.MessageAnswers.assign(8, TMsgResult::Yes);
+      if (block >= document->Count()) continue;
+      walker.Run(caption, [&] { document->ExecuteBlockCommand(kBlockMenuTag | static_cast<uint32_t>(block), tag); });
+      QString error;
+      ASSERT_TRUE(document->SaveToFile(Path("after.knd"), &error)) << error.toStdString();
+      TPrintDocument again;
+      ASSERT_TRUE(again.LoadFromFile(Path("after.knd"), &error)) << error.toStdString();
+      EXPECT_EQ(DocumentBytes(again), DocumentBytes(*document));
+    }
+  }
+}
