@@ -66,7 +66,16 @@ bool SaveTableStream(TStorage* storage, const TStringTableEx& table) {
   return table.SaveToStream(stream.Get());
 }
 
-TPrintTable::TPrintTable() { FTable.Font.Format |= DT_SINGLELINE; }
+TPrintTable::TPrintTable() {
+  FTable.Font.Format |= DT_SINGLELINE;
+  // A table added to a head or a body starts as one cell of the default size
+  // to type into: one without columns is nothing to see, click or size, and
+  // the new column dialog refused its zero width. A load replaces it.
+  FTable.SetColCount(1);
+  FTable.SetRowCount(1);
+  FWidth = FTable.TotalWidth();
+  FHeight = FTable.TotalHeight();
+}
 
 bool TPrintTable::LoadFromQS(ICompoundStream* stream) {
   if (!TDataObject::LoadFromQS(stream)) return false;

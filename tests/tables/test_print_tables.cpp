@@ -33,6 +33,11 @@ using PrintTables = TTablesTest;
 TEST_F(PrintTables, AFreeTableTakesItsSizeFromItsColumnsAndRows) {
   TPrintTable table;
   EXPECT_EQ(table.GetKind(), 279);
+  // A new table is one cell to type into, not an object of no size.
+  EXPECT_EQ(table.Table().ColCount(), 1);
+  EXPECT_EQ(table.Table().RowCount(), 1);
+  EXPECT_DOUBLE_EQ(table.GetWidth(), table.Table().DefaultColWidth);
+  EXPECT_DOUBLE_EQ(table.GetHeight(), table.Table().DefaultRowHeight);
   EXPECT_TRUE(table.Table().Font.Format & DT_SINGLELINE) << "cells are drawn on one line";
   Fill(&table.Table(), {{"a", "b"}, {"c", "d"}});
   table.Table().ColWidths = {20, 30};
