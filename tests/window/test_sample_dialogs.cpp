@@ -254,6 +254,27 @@ TEST_F(SampleDialogs, EveryBlockCommandCancelledLeavesTheDocumentAsItWas) {
       ASSERT_TRUE(document->LoadFromFile(file));
     }
     EXPECT_TRUE(changed.isEmpty()) << "changed, yet reported as not done: " << changed.join("; ").toStdString();
+
+    // Each object's own command (double-click, the pop-up's extra item) and
+    // Delete answered No, likewise.
+    std::vector<std::vector<int>> paths;
+    std::vector<int> trail;
+    CollectPaths(document.get(), trail, paths);
+    for (const std::vector<int>& at : paths) {
+      TPrintObject* object = ObjectAt(*document, at);
+      if (!object) continue;
+      const QString caption = object->Caption().left(40);
+      const std::vector<uint8_t> before = DocumentBytes(*document);
+      FUi.MessageAnswers.clear();
+      bool done = false;
+      walker.Run(caption, [&] { done = object->ExecuteCommand(); });
+      if (!done) walker.Run(caption, [&] { done = object->DeleteWithConfirm(); });
+      if (DocumentBytes(*document) == before) continue;
+      if (!done) changed << caption + " (own command or Delete)";
+      document = std::make_unique<TPrintDocument>();
+      ASSERT_TRUE(document->LoadFromFile(file));
+    }
+    EXPECT_TRUE(changed.isEmpty()) << "changed, yet reported as not done: " << changed.join("; ").toStdString();
   }
 }
 
