@@ -296,6 +296,9 @@ bool TPrintHeader::FollowScale(uint16_t old, uint16_t now) {
 bool TPrintHeader::FollowInterval(double oldTop, double oldBottom, double top, double bottom) {
   CollectParameters();
   bool changed = false;
+  // Depths written as the user writes the other one ("2150,5 – 2195,5").
+  const auto [topText, bottomText] = StatedInterval();
+  const char separator = topText.contains(QLatin1Char(',')) || bottomText.contains(QLatin1Char(',')) ? ',' : '.';
   const auto follow = [&](const QString& name, double old, double now) {
     const int i = FParameters.IndexOf(name);
     if (i < 0) return;
@@ -303,7 +306,7 @@ bool TPrintHeader::FollowInterval(double oldTop, double oldBottom, double top, d
     const double stated = ReadNumber(value.toStdString(), std::numeric_limits<double>::quiet_NaN());
     const bool namesOld = std::isfinite(stated) && std::abs(stated - old) < 1e-6;
     if (!value.isEmpty() && !namesOld) return;
-    const QString text = QString::fromStdString(FormatGeneral(now));
+    const QString text = QString::fromStdString(FormatGeneral(now, separator));
     if (value == text) return;
     FParameters.SetValueAt(i, text);
     changed = true;

@@ -357,6 +357,12 @@ TEST_F(ShippedTemplates, AnIntervalTypedIntoTheHeadOffersToMoveTheSheet) {
   EXPECT_DOUBLE_EQ(body->IntervalLength(), 60.5);
   SetNamedValuesEditor(nullptr);
 
+  // The depth the sheet fills in is written as the user wrote the other.
+  type("BOTTOM_DEPTH", "", TMsgResult::No);
+  type("TOP_DEPTH", "2150,25", TMsgResult::Yes);
+  EXPECT_DOUBLE_EQ(body->GetStartDepth(), 2150.25);
+  EXPECT_EQ(head->Parameters().ValueOf("BOTTOM_DEPTH"), "2210,75");
+
   // Values read from a file ask the same.
   WriteText("values.txt", "TOP_DEPTH\t1300\nBOTTOM_DEPTH\t1340\n");
   FUi.FileAnswers = {Path("values.txt")};
