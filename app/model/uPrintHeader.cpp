@@ -337,6 +337,16 @@ bool TPrintHeader::EditValues() {
   TNamedValueList values;
   values.Assign(FParameters);
   CollectInto(&values);
+  // An empty table would leave the user guessing where values come from.
+  if (values.Count() == 0) {
+    Ui().Message(TMsgKind::Information, Caption(),
+                 SubstituteArgs(TranslateGeneral(QStringLiteral("HeadHasNoValues"),
+                                                 QStringLiteral("The texts of \"%s\" name no values. A text names one "
+                                                                "by writing it between percent signs, as %WELL%.")),
+                                {Caption()}),
+                 mbOK);
+    return false;
+  }
   if (!values.EditWithDialog()) return false;
   const auto stated = StatedInterval();
   FParameters.Assign(values);

@@ -335,6 +335,23 @@ TEST_F(Head, ValuesCommandEditsACopyWithTheCollectedNames) {
   EXPECT_EQ(TextAt(head, 1)->PrintedText(), "North");
 }
 
+// A head whose texts name no values says how to make one instead of an
+// empty table.
+TEST_F(Head, ValuesOfAHeadWithoutParametersSayHowToNameOne) {
+  TPrintHeader head;
+  auto text = std::make_unique<TPrintText>();
+  text->SetText("Core description");
+  head.AddChild(std::move(text));
+  bool asked = false;
+  SetNamedValuesEditor([&](TNamedValueList*) { return asked = true; });
+  EXPECT_FALSE(head.ExecuteMenuCommand(TPrintHeader::cmdValues));
+  EXPECT_FALSE(asked);
+  ASSERT_EQ(FUi.Messages.size(), 1u);
+  EXPECT_EQ(FUi.Messages[0].Kind, TMsgKind::Information);
+  EXPECT_TRUE(FUi.Messages[0].Text.contains("%WELL%")) << FUi.Messages[0].Text.toStdString();
+  SetNamedValuesEditor(nullptr);
+}
+
 TEST_F(Head, FillFromFileTakesNamesAndValuesFromATable) {
   TPrintHeader head;
   Fill(head);
