@@ -7,6 +7,7 @@
 #include <QPrinter>
 #include <cmath>
 
+#include "uFPdfPageSetup.h"
 #include "uLanguage.h"
 #include "uPdfPrintTarget.h"
 #include "uPrintDocument.h"
@@ -94,12 +95,16 @@ void TPrinting::Preview(TPrintDocument* document, QWidget* parent) {
 
 bool TPrinting::SetUp(QWidget* parent) {
   const QSize before = PageSizeMM();
+  if (!FHasPrinter) {
+    // Qt's page setup serves real printers only (it refuses a PDF one and
+    // shows nothing): the PDF pages' paper, orientation and margins are
+    // chosen here and kept in the settings.
+    TFPdfPageSetup dialog(parent);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    FPrinter->setPageLayout(PrintLayoutFromSettings());
+    return PageSizeMM() != before;
+  }
   QPageSetupDialog dialog(FPrinter.get(), parent);
   if (dialog.exec() != QDialog::Accepted) return false;
-  if (!FHasPrinter) {
-    // The PDF target prints on the paper and within the margins of the
-    // settings: keep the choice there.
-    KeepPrintLayoutInSettings(FPrinter->pageLayout());
-  }
   return PageSizeMM() != before;
 }

@@ -5,9 +5,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QHash>
 #include <QKeySequence>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -20,10 +22,12 @@
 #include <QToolBar>
 
 #include "uAutoSave.h"
+#include "uFPdfPageSetup.h"
 #include "uFSelectTemplate.h"
 #include "uFTips.h"
 #include "uIniFile.h"
 #include "uLasFill.h"
+#include "uPdfPrintTarget.h"
 #include "uPrintDiagramm.h"
 #include "uPrintHeader.h"
 #include "uPrintText.h"
@@ -483,6 +487,36 @@ TEST_F(Frame, EveryCommandIsTranslatedInBothPacks) {
       EXPECT_NE(Translate("TOOLBAR", key, "\x01"), "\x01") << pack << " lacks [TOOLBAR] " << key.toStdString();
     for (const QString& tip : TipTexts()) EXPECT_FALSE(tip.isEmpty());
   }
+}
+
+// Without a printer, File > Print setup chooses the PDF pages' paper,
+// orientation and margins (Qt's page setup refuses a PDF printer and showed
+// nothing).
+TEST_F(Frame, PrintSetupWithoutAPrinterSetsThePdfPages) {
+  TFPdfPageSetup dialog;
+  EXPECT_EQ(dialog.cbPaper->currentText(), "A4");
+  EXPECT_EQ(dialog.cbOrientation->currentIndex(), 0);
+  EXPECT_EQ(dialog.eMargins->text(), "10;10;10;10");
+  dialog.cbPaper->setCurrentIndex(dialog.cbPaper->findText("A3"));
+  dialog.cbOrientation->setCurrentIndex(1);
+  dialog.eMargins->setText("five");
+  dialog.accept();
+  EXPECT_EQ(dialog.result(), QDialog::Rejected) << "margins that cannot be read keep the dialog open";
+  ASSERT_EQ(FUi.Messages.size(), 1u);
+  EXPECT_EQ(FUi.Messages[0].Kind, TMsgKind::Error);
+  dialog.eMargins->setText("5");
+  dialog.accept();
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  const QPageLayout layout = PrintLayoutFromSettings();
+  EXPECT_EQ(layout.pageSize().id(), QPageSize::A3);
+  EXPECT_EQ(layout.orientation(), QPageLayout::Landscape);
+  EXPECT_DOUBLE_EQ(layout.margins(QPageLayout::Millimeter).left(), 5);
+
+  // Reopened, it shows what was kept.
+  TFPdfPageSetup again;
+  EXPECT_EQ(again.cbPaper->currentText(), "A3");
+  EXPECT_EQ(again.cbOrientation->currentIndex(), 1);
+  EXPECT_EQ(again.eMargins->text(), "5;5;5;5");
 }
 
 // A key bound to two commands runs neither (Qt calls it ambiguous), in

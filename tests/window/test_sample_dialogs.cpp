@@ -99,6 +99,9 @@ class SampleDialogs : public TWindowTest {
   QStringList Documents();
   void CheckDialogsOf(const QString& path);
   void AddEveryKindTo(const QString& file);
+  // Runs every enabled frame command on a copy of the sample, its dialogs
+  // confirmed as they open (`accept`) or cancelled.
+  void RunFrameCommands(bool accept);
 };
 
 QStringList SampleDialogs::Documents() {
@@ -382,11 +385,20 @@ void SampleDialogs::AddEveryKindTo(const QString& file) {
 }
 
 // Every command of the frame's menus and tool bars on the sample, with the
-// user cancelling whatever it asks or shows: none crashes, and the window
-// keeps the document and its contents.
-TEST_F(SampleDialogs, EveryFrameCommandCancelledLeavesTheWindowAndDocument) {
-  const QString copy = Path("sample.knd");
+// user cancelling whatever it asks, or confirming its dialogs as they open:
+// none crashes, and the window keeps the document and its contents.
+TEST_F(SampleDialogs, EveryFrameCommandCancelledOrConfirmedLeavesTheWindowAndDocument) {
+  for (const bool accept : {false, true}) {
+    SCOPED_TRACE(accept ? "OK" : "Cancel");
+    RunFrameCommands(accept);
+  }
+}
+
+void SampleDialogs::RunFrameCommands(bool accept) {
+  const QString copy = Path(accept ? "sample-ok.knd" : "sample.knd");
   ASSERT_TRUE(QFile::copy(QStringLiteral(KERNO_SOURCE_DIR "/resources/samples/sample.knd"), copy));
+  // The first round's Help > Tips at start-up switched them on.
+  FSettings->SetTipStartUp(false);
   TkrKernoMainForm* frame = NewFrame({copy});
   TKernoChild* child = frame->ActiveChild();
   ASSERT_NE(child, nullptr);
@@ -397,10 +409,13 @@ TEST_F(SampleDialogs, EveryFrameCommandCancelledLeavesTheWindowAndDocument) {
   const TMainActions& actions = frame->Actions();
   // Leaving the program, closing the document, and what opens another
   // program (the browser, the PDF viewer) are not run.
-  const QList<QAction*> skipped{actions.FileExit,        actions.WindowClose, actions.WindowCloseAll,
-                                actions.HelpOnLine,      actions.HelpWeb,     actions.HelpPdf,
-                                actions.FileRecentClear, actions.FileSave,    actions.FileSaveAll};
+  QList<QAction*> skipped{actions.FileExit,        actions.WindowClose, actions.WindowCloseAll,
+                          actions.HelpOnLine,      actions.HelpWeb,     actions.HelpPdf,
+                          actions.FileRecentClear, actions.FileSave,    actions.FileSaveAll};
+  // Confirmed, these make new documents or send the sheet to a printer.
+  if (accept) skipped << actions.FileNew << actions.FilePrint << actions.FileAddBlock << actions.FileAddExtraBlock;
   TDialogWalker walker;
+  walker.Accept = accept;
   walker.Probe = false;  // a double-click in the template list makes a new document
   int run = 0;
   for (QAction* action : actions.All()) {
@@ -413,6 +428,7 @@ TEST_F(SampleDialogs, EveryFrameCommandCancelledLeavesTheWindowAndDocument) {
     ASSERT_EQ(frame->ActiveChild(), child) << "the document's window stays";
   }
   EXPECT_GT(run, 25);
+  EXPECT_TRUE(walker.Refused.isEmpty()) << walker.Refused.join("; ").toStdString();
   QJsonObject after;
   child->Document()->DumpProperties(&after);
   EXPECT_TRUE(SameDump(after, before)) << "nothing changed what the sample holds";

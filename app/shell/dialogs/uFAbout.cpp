@@ -4,6 +4,7 @@
 #include <QMessageBox>
 
 #include "uLanguage.h"
+#include "uMainActions.h"
 #include "uProgramVersion.h"
 #include "uSettings.h"
 
@@ -28,7 +29,8 @@ void ShowAbout(QWidget* parent) {
   box.setWindowTitle(TranslateWord(QStringLiteral("About")));
   box.setTextFormat(Qt::RichText);
   box.setText(AboutText());
-  box.setIconPixmap(QIcon(QStringLiteral(":/kerno/kerno.svg")).pixmap(64, 64));
+  // The program's own icon, as its windows show it.
+  if (const QIcon icon = ActionIcon(QStringLiteral("kerno")); !icon.isNull()) box.setIconPixmap(icon.pixmap(64, 64));
   box.setStandardButtons(QMessageBox::Ok);
   box.button(QMessageBox::Ok)->setText(TranslateWord(QStringLiteral("OK")));
   box.exec();
