@@ -228,6 +228,21 @@ void CollectCommands(const TMenuEntry& entry, std::vector<std::pair<uint32_t, QS
   }
 }
 
+// A command of a block menu: the block's index, the command's tag and where
+// the menu shows it ("Log > Lithology > Import").
+using TBlockCommand = std::tuple<int, uint32_t, QString>;
+
+std::vector<TBlockCommand> BlockCommands(TPrintDocument& document) {
+  std::vector<TBlockCommand> commands;
+  for (int b = 0; b < document.Count(); ++b)
+    if (auto* block = dynamic_cast<TRootDataObject*>(document.GetChild(b))) {
+      std::vector<std::pair<uint32_t, QString>> own;
+      CollectCommands(block->MenuItem(), own);
+      for (const auto& [tag, caption] : own) commands.emplace_back(b, tag, block->Caption() + " > " + caption);
+    }
+  return commands;
+}
+
 }  // namespace
 
 // Every command of every block menu, with the user cancelling whatever it
@@ -238,13 +253,7 @@ TEST_F(SampleDialogs, EveryBlockCommandCancelledLeavesTheDocumentAsItWas) {
     SCOPED_TRACE(file.toStdString());
     auto document = std::make_unique<TPrintDocument>();
     ASSERT_TRUE(document->LoadFromFile(file));
-    std::vector<std::tuple<int, uint32_t, QString>> commands;
-    for (int b = 0; b < document->Count(); ++b)
-      if (auto* block = dynamic_cast<TRootDataObject*>(document->GetChild(b))) {
-        std::vector<std::pair<uint32_t, QString>> own;
-        CollectCommands(block->MenuItem(), own);
-        for (const auto& [tag, caption] : own) commands.emplace_back(b, tag, block->Caption() + " > " + caption);
-      }
+    const std::vector<TBlockCommand> commands = BlockCommands(*document);
     EXPECT_GE(commands.size(), 10u);
     QStringList changed;
     TDialogWalker walker;
@@ -292,13 +301,7 @@ TEST_F(SampleDialogs, EveryBlockCommandConfirmedLeavesADocumentThatSavesAndOpens
     SCOPED_TRACE(file.toStdString());
     auto document = std::make_unique<TPrintDocument>();
     ASSERT_TRUE(document->LoadFromFile(file));
-    std::vector<std::tuple<int, uint32_t, QString>> commands;
-    for (int b = 0; b < document->Count(); ++b)
-      if (auto* block = dynamic_cast<TRootDataObject*>(document->GetChild(b))) {
-        std::vector<std::pair<uint32_t, QString>> own;
-        CollectCommands(block->MenuItem(), own);
-        for (const auto& [tag, caption] : own) commands.emplace_back(b, tag, block->Caption() + " > " + caption);
-      }
+    const std::vector<TBlockCommand> commands = BlockCommands(*document);
     TDialogWalker walker;
     walker.Accept = true;
     for (const auto& [block, tag, caption] : commands) {
