@@ -558,6 +558,7 @@ TEST_F(Frame, TemplatesAreListedByNameAndDeletedWithTheirTwin) {
   EXPECT_EQ(entries[1].Picture, Path(QStringLiteral("template/default.template.bmp")));
 
   TFSelectTemplate dialog(TemplateDir());
+  EXPECT_EQ(dialog.List()->currentRow(), 0) << "the first template is chosen as the dialog opens";
   dialog.List()->setCurrentRow(1);
   EXPECT_EQ(dialog.ChosenPath(), Path(QStringLiteral("template/Plain.knd")));
   FUi.MessageAnswers = {TMsgResult::No};

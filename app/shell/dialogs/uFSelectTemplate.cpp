@@ -94,6 +94,9 @@ void TFSelectTemplate::Fill() {
   lTemplates->clear();
   FEntries = ListTemplates(FFolder);
   for (const TTemplateInfo& e : FEntries) new QListWidgetItem(EntryIcon(e), e.Name, lTemplates);
+  // The first template is chosen as the dialog opens, with its description
+  // and OK ready, not only once the list takes the focus.
+  if (!FEntries.empty() && lTemplates->currentRow() < 0) lTemplates->setCurrentRow(0);
   CurrentChanged();
 }
 
