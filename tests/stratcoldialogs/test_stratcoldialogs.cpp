@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QHeaderView>
@@ -405,6 +406,15 @@ TEST_F(StratColDialogs, SignCaptionsFollowTheProgramsLanguage) {
         std::max(widest, metrics.horizontalAdvance(combo->itemText(i) + "  " + SignCaption(db, combo->itemText(i))));
   EXPECT_GT(widest, 100);
   EXPECT_GE(combo->view()->minimumWidth(), widest) << "no caption cut at the list's edge";
+
+  // The grid's sign cell completes from part of a rock's name and writes its code.
+  QCompleter* completer = combo->completer();
+  ASSERT_NE(completer, nullptr);
+  completer->setCompletionPrefix("limest");
+  ASSERT_GT(completer->completionCount(), 0);
+  EXPECT_TRUE(completer->currentCompletion().startsWith("LST")) << completer->currentCompletion().toStdString();
+  EXPECT_EQ(completer->pathFromIndex(completer->currentIndex()), "LST") << "the cell takes the code alone";
+  EXPECT_GE(completer->popup()->minimumWidth(), metrics.horizontalAdvance("LST  Limestone"));
 
   // The sign chooser finds a rock by part of its code or of its name.
   TfLDBList chooser(db);

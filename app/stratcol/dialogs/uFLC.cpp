@@ -51,6 +51,7 @@ class TSignCellDelegate : public QStyledItemDelegate {
     combo->addItem(QString());
     combo->addItems(DataBaseSignNames(FDataBase));
     UseSignIcons(combo, FDataBase);
+    UseSignCompleter(combo, FDataBase);
     return combo;
   }
   void setEditorData(QWidget* editor, const QModelIndex& index) const override {

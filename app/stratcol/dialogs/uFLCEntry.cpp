@@ -3,6 +3,7 @@
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -17,6 +18,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
+#include <QStandardItemModel>
 #include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -35,6 +37,13 @@
 namespace {
 
 QString Mm(double v) { return QString::fromStdString(FormatGeneral(v)); }
+
+// Completions shown as code and rock name, written as the code alone.
+class TSignCompleter : public QCompleter {
+ public:
+  using QCompleter::QCompleter;
+  QString pathFromIndex(const QModelIndex& index) const override { return index.data(Qt::UserRole).toString(); }
+};
 
 }  // namespace
 
@@ -117,6 +126,26 @@ void UseSignIcons(QComboBox* combo, IStratDataBase* database) {
   const int width =
       view->sizeHintForColumn(0) + view->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2 * view->frameWidth() + 4;
   view->setMinimumWidth(std::min(width, 600));
+}
+
+void UseSignCompleter(QComboBox* combo, IStratDataBase* database) {
+  if (!combo || !combo->isEditable()) return;
+  auto* model = new QStandardItemModel(combo);
+  for (const QString& code : DataBaseSignNames(database)) {
+    const QString caption = SignCaption(database, code);
+    auto* item = new QStandardItem(caption.isEmpty() ? code : code + QStringLiteral("  ") + caption);
+    item->setData(code, Qt::UserRole);
+    model->appendRow(item);
+  }
+  auto* completer = new TSignCompleter(model, combo);
+  completer->setCaseSensitivity(Qt::CaseInsensitive);
+  completer->setFilterMode(Qt::MatchContains);
+  combo->setCompleter(completer);
+  // As wide as its codes with their names, even under a narrow grid cell.
+  QAbstractItemView* popup = completer->popup();
+  const int width = popup->sizeHintForColumn(0) + popup->style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
+                    2 * popup->frameWidth() + 4;
+  popup->setMinimumWidth(std::min(width, 600));
 }
 
 TMmField::TMmField(QWidget* parent) : QObject(parent) {

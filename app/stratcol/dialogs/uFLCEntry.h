@@ -48,6 +48,10 @@ void UseSignIcons(QAbstractItemView* view, IStratDataBase* database);
 // wide enough for their captions.
 void UseSignIcons(QComboBox* combo, IStratDataBase* database);
 
+// Lets an editable sign box complete from part of a code or of a rock name
+// ("sand" offers "SST  Sandstone", ...); choosing one writes its code.
+void UseSignCompleter(QComboBox* combo, IStratDataBase* database);
+
 // A millimetre value as text and slider (0.2 mm steps).
 class TMmField : public QObject {
   Q_OBJECT
