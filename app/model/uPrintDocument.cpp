@@ -266,11 +266,7 @@ bool TPrintDocument::AddBlockFromTemplate() {
     // the sheet's first body does (a detail of 1450 m, not of 0 m), for the
     // user to move to the interval it details.
     if (auto* body = dynamic_cast<TPassportBody*>(made))
-      for (const auto& c : FChildren)
-        if (auto* first = dynamic_cast<const TPassportBody*>(c.get()); first && first != body) {
-          body->SetStartDepth(first->GetStartDepth());
-          break;
-        }
+      if (const TPassportBody* first = MainBody(); first && first != body) body->SetStartDepth(first->GetStartDepth());
     StructureChanged();
   }
   Changed();

@@ -38,6 +38,13 @@ namespace {
 
 QString Mm(double v) { return QString::fromStdString(FormatGeneral(v)); }
 
+// The width a sign list needs to show its codes with their rock names whole:
+// its widest entry, a scroll bar and its frame.
+int ListContentWidth(const QAbstractItemView* view) {
+  return view->sizeHintForColumn(0) + view->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2 * view->frameWidth() +
+         4;
+}
+
 // Completions shown as code and rock name, written as the code alone.
 class TSignCompleter : public QCompleter {
  public:
@@ -122,10 +129,7 @@ void UseSignIcons(QComboBox* combo, IStratDataBase* database) {
   if (!Settings().LdbIcon()) return;
   combo->setItemDelegate(new TSignItemDelegate(database, combo));
   // The list opens as wide as its captions even from a narrow grid cell.
-  QAbstractItemView* view = combo->view();
-  const int width =
-      view->sizeHintForColumn(0) + view->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2 * view->frameWidth() + 4;
-  view->setMinimumWidth(std::min(width, 600));
+  combo->view()->setMinimumWidth(std::min(ListContentWidth(combo->view()), 600));
 }
 
 void UseSignCompleter(QComboBox* combo, IStratDataBase* database) {
@@ -142,10 +146,7 @@ void UseSignCompleter(QComboBox* combo, IStratDataBase* database) {
   completer->setFilterMode(Qt::MatchContains);
   combo->setCompleter(completer);
   // As wide as its codes with their names, even under a narrow grid cell.
-  QAbstractItemView* popup = completer->popup();
-  const int width = popup->sizeHintForColumn(0) + popup->style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
-                    2 * popup->frameWidth() + 4;
-  popup->setMinimumWidth(std::min(width, 600));
+  completer->popup()->setMinimumWidth(std::min(ListContentWidth(completer->popup()), 600));
 }
 
 TMmField::TMmField(QWidget* parent) : QObject(parent) {
@@ -221,9 +222,7 @@ TfLDBList::TfLDBList(IStratDataBase* database, QWidget* parent) : QDialog(parent
   root->addWidget(lbSigns);
   root->addWidget(buttons);
   // As wide as the codes with their rock names.
-  const int width =
-      lbSigns->sizeHintForColumn(0) + style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2 * lbSigns->frameWidth() + 40;
-  resize(std::clamp(width, 320, 640), 460);
+  resize(std::clamp(ListContentWidth(lbSigns) + 36, 320, 640), 460);
 }
 
 void TfLDBList::Filter(const QString& text) {
