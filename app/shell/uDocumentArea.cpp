@@ -9,6 +9,7 @@
 
 #include "uAreaPainting.h"
 #include "uDrawContext.h"
+#include "uHugePageImage.h"
 #include "uNumbers.h"
 #include "uOverlayBounds.h"
 #include "uPrintDocument.h"
@@ -394,7 +395,12 @@ void TDocumentArea::EnsureBuffers() {
   FBuffer.setDotsPerMeterX(DotsPerMeter(logicalDpiX()));
   FBuffer.setDotsPerMeterY(DotsPerMeter(logicalDpiY()));
   FBuffer.fill(QColor(0xC8, 0xC8, 0xC8));
-  FScreen = FBuffer.copy();
+  // The window image is where drag outlines are restored and drawn, a few
+  // pixels of every row at each mouse move.
+  FScreen = HugePageImage(size, FBuffer.format());
+  std::memcpy(FScreen.bits(), FBuffer.constBits(), static_cast<size_t>(FBuffer.sizeInBytes()));
+  FScreen.setDotsPerMeterX(FBuffer.dotsPerMeterX());
+  FScreen.setDotsPerMeterY(FBuffer.dotsPerMeterY());
   FUnderValid = false;
 }
 

@@ -9,6 +9,7 @@
 #include "uDocumentArea.h"
 #include "uDrawContext.h"
 #include "uFixedRuller.h"
+#include "uHugePageImage.h"
 #include "uRecordingDevice.h"
 #include "uWindowTestEnv.h"
 
@@ -349,4 +350,31 @@ TEST_F(DocumentArea, FitWidthShowsTheWholeWidthWithAMargin) {
   ViewMM(5, 100);
   FArea.FitWidth();
   EXPECT_DOUBLE_EQ(FArea.Zoom(), kMinZoom);
+}
+
+// The window image of a large window lives in memory of its own: it must
+// still be an ordinary image to paint on, copy and read back.
+TEST(HugePageImage, IsAnOrdinaryImageOfItsSizeAndFormat) {
+  for (const QSize size : {QSize(1920, 1200), QSize(1001, 999), QSize(3, 3), QSize(0, 0)}) {
+    SCOPED_TRACE(size.width());
+    QImage image = HugePageImage(size, QImage::Format_RGB32);
+    ASSERT_EQ(image.size(), size);
+    if (size.isEmpty()) continue;
+    EXPECT_EQ(image.format(), QImage::Format_RGB32);
+    EXPECT_EQ(image.bytesPerLine(), size.width() * 4);
+    image.fill(Qt::white);
+    {
+      QPainter painter(&image);
+      painter.fillRect(QRect(1, 1, 1, size.height() - 1), Qt::red);
+    }
+    const QImage copy = image.copy();
+    image.fill(Qt::black);  // the copy is a copy, not a view of the same memory
+    EXPECT_EQ(copy.pixel(1, size.height() - 1), qRgb(255, 0, 0));
+    EXPECT_EQ(copy.pixel(0, size.height() - 1), qRgb(255, 255, 255));
+    EXPECT_EQ(image.pixel(1, 1), qRgb(0, 0, 0));
+  }
+  // A format of less than a byte per pixel is made the ordinary way.
+  const QImage mono = HugePageImage(QSize(4000, 4000), QImage::Format_Mono);
+  EXPECT_EQ(mono.size(), QSize(4000, 4000));
+  EXPECT_EQ(mono.format(), QImage::Format_Mono);
 }
