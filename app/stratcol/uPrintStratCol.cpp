@@ -23,6 +23,7 @@
 #include "uMemoryStream.h"
 #include "uNumbers.h"
 #include "uPropertiesDialogs.h"
+#include "uRockNames.h"
 #include "uSettings.h"
 #include "uSignNameTally.h"
 #include "uStorage.h"
@@ -60,14 +61,22 @@ QString ColText(const char* key, const char* def) {
   return TranslateGeneral(QString::fromLatin1(key), QString::fromUtf8(def));
 }
 
-// The names of a table row from column 2 up to its last non-empty cell.
-QStringList RowNames(const TStringTable& table, int row, bool keepEmpty) {
+// The sign names of a table row from column 2 up to its last non-empty cell,
+// rock names read as their codes; each rock name read so goes once into
+// `read` ("Sandstone = SST") for the message after the import.
+QStringList RowNames(const TStringTable& table, int row, bool keepEmpty, const TRockNames& rocks, QStringList* read) {
   int last = table.ColCount() - 1;
   while (last >= 2 && table.GetCell(last, row).trimmed().isEmpty()) --last;
   QStringList names;
   for (int c = 2; c <= last; ++c) {
     const QString name = table.GetCell(c, row).trimmed();
-    if (keepEmpty || !name.isEmpty()) names << name;
+    if (!keepEmpty && name.isEmpty()) continue;
+    const QString code = rocks.CodeFor(name);
+    if (code != name) {
+      const QString entry = name + QStringLiteral(" = ") + code;
+      if (!read->contains(entry)) read->append(entry);
+    }
+    names << code;
   }
   return names;
 }
@@ -241,12 +250,44 @@ void TPrintStratCol::CheckSigns() { CheckSigns(nullptr); }
 void TPrintStratCol::CheckSigns(const TSignNameTally* loaded) {
   // The setting is read from its file: asked only when a sign is unknown.
   if (UnknownSignLayers(loaded) == 0 || !Settings().LdbMsgError()) return;
+  // Which names, so that the user knows what to look for in the grid.
+  constexpr int kShown = 8;
+  const QStringList unknown = UnknownSignNames();
+  QString names = QStringList(unknown.mid(0, kShown)).join(QStringLiteral(", "));
+  if (unknown.size() > kShown) names += QStringLiteral(", ...");
   Ui().Message(
       TMsgKind::Error, TranslateWord(QStringLiteral("Error")),
       Caption() + QLatin1Char(' ') +
-          Translate(QStringLiteral("CONFIRM"), QStringLiteral("Error.HasUnknownEttle"), QStringLiteral("has errors")),
+          Translate(QStringLiteral("CONFIRM"), QStringLiteral("Error.HasUnknownEttle"), QStringLiteral("has errors")) +
+          QLatin1Char('\n') +
+          SubstituteArgs(ColText("UnknownSignNames",
+                                 "Names the sign database lacks: %s. In the grid that opens, "
+                                 "Replace gives them signs of the database."),
+                         {names}),
       mbOK);
   EditProperties();
+}
+
+QStringList TPrintStratCol::UnknownSignNames() const {
+  QSet<QString> known;
+  const int count = FDataBase ? FDataBase->SignCount() : 0;
+  for (int i = 0; i < count; ++i) {
+    TComPtr<IStratSign> sign;
+    if (FDataBase->GetSign(i, sign.Put()) != S_OK || !sign) continue;
+    TShortString name{};
+    sign->GetName(&name);
+    known.insert(SignNameText(name).toUpper());
+  }
+  QStringList unknown;
+  QSet<QString> listed;
+  for (const TStratColEntry* e : Layers())
+    for (const QString& name : e->SignNames()) {
+      const QString key = name.toUpper();
+      if (name.isEmpty() || known.contains(key) || listed.contains(key)) continue;
+      listed.insert(key);
+      unknown << name;
+    }
+  return unknown;
 }
 
 void TPrintStratCol::AutoPlaceAll() {
@@ -282,6 +323,7 @@ bool TPrintStratCol::ImportLayersFrom(const TStringTable& table, TLayerImportRep
   };
   std::vector<TRowIn> rows;
   const double nan = std::numeric_limits<double>::quiet_NaN();
+  const TRockNames rocks(FDataBase.Get());
   for (int row = 0; row < table.RowCount(); ++row) {
     const double top = CellNumber(table.GetCell(0, row), nan);
     const double bottom = CellNumber(table.GetCell(1, row), nan);
@@ -290,7 +332,7 @@ bool TPrintStratCol::ImportLayersFrom(const TStringTable& table, TLayerImportRep
       ++r.Skipped;
       continue;
     }
-    rows.push_back({top, bottom, RowNames(table, row, true)});
+    rows.push_back({top, bottom, RowNames(table, row, true, rocks, &r.RockNames)});
   }
   std::stable_sort(rows.begin(), rows.end(), [](const TRowIn& a, const TRowIn& b) { return a.Top < b.Top; });
   FFilling = true;
@@ -343,6 +385,7 @@ bool TPrintStratCol::AddLayerDataFrom(const TStringTable& table, TLayerImportRep
   if (table.RowCount() < 1 || table.ColCount() < 3) return false;
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const auto same = [](double a, double b) { return std::abs(a - b) < kSameDepth; };
+  const TRockNames rocks(FDataBase.Get());
   for (int row = 0; row < table.RowCount(); ++row) {
     const double top = CellNumber(table.GetCell(0, row), nan);
     const double bottom = CellNumber(table.GetCell(1, row), nan);
@@ -350,7 +393,7 @@ bool TPrintStratCol::AddLayerDataFrom(const TStringTable& table, TLayerImportRep
       ++r.Skipped;
       continue;
     }
-    const QStringList names = RowNames(table, row, false);
+    const QStringList names = RowNames(table, row, false, rocks, &r.RockNames);
     SortByTop();
     std::vector<TStratColEntry*> hit;
     for (TStratColEntry* e : Layers())
@@ -406,8 +449,17 @@ void TPrintStratCol::ReportImport(const TLayerImportReport& r) {
   if (r.SignsCut > 0)
     parts << SubstituteArgs(ColText("LayerSignsCut", "A layer holds at most %s signs: %s names were left out."),
                             {QString::number(kMaxLayerSigns), QString::number(r.SignsCut)});
+  const bool warn = !parts.isEmpty();
+  if (!r.RockNames.isEmpty()) {
+    constexpr int kShown = 8;
+    QString names = QStringList(r.RockNames.mid(0, kShown)).join(QStringLiteral(", "));
+    if (r.RockNames.size() > kShown) names += QStringLiteral(", ...");
+    parts << SubstituteArgs(ColText("LayerRockNames", "Rock names were read as the codes of their signs: %s."),
+                            {names});
+  }
   if (!parts.isEmpty())
-    Ui().Message(TMsgKind::Warning, TranslateWord(QStringLiteral("Import")), parts.join(QLatin1Char('\n')), mbOK);
+    Ui().Message(warn ? TMsgKind::Warning : TMsgKind::Information, TranslateWord(QStringLiteral("Import")),
+                 parts.join(QLatin1Char('\n')), mbOK);
 }
 
 bool TPrintStratCol::ImportLayers() {

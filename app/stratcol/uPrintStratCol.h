@@ -47,9 +47,10 @@ struct TLayerRow {
 // What an import of layer rows left out, for the message after it.
 struct TLayerImportReport {
   int Rows = 0;
-  int Skipped = 0;    // depths missing, negative or reversed
-  int Shortened = 0;  // started above the layer before
-  int SignsCut = 0;   // names beyond the signs a layer holds
+  int Skipped = 0;        // depths missing, negative or reversed
+  int Shortened = 0;      // started above the layer before
+  int SignsCut = 0;       // names beyond the signs a layer holds
+  QStringList RockNames;  // rock names read as sign codes, "Sandstone = SST", each once
 };
 
 class TPrintStratCol : public TDataObject {
@@ -77,6 +78,8 @@ class TPrintStratCol : public TDataObject {
   void AttachDataBase();
   // Layers naming signs that the database lacks.
   int UnknownSignLayers() const;
+  // The distinct names of the layers' signs that the database lacks, in layer order.
+  QStringList UnknownSignNames() const;
   // While the column's storage loads: where its layers note their sign names.
   TSignNameTally* LoadingNames() const { return FLoadingNames; }
   // While the column's storage loads: a layer whose own values have just

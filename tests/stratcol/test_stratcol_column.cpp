@@ -304,7 +304,8 @@ TEST_F(StratColumnTest, DamagedDatabaseStreamsLeaveAnEmptyDatabaseAndSaySo) {
   back->AddLayer(0, 1, {QStringLiteral("SST")});
   back->CheckSigns();
   ASSERT_EQ(FUi.Messages.size(), 1u);
-  EXPECT_TRUE(FUi.Messages[0].Text.endsWith(QStringLiteral("has errors")));
+  EXPECT_TRUE(FUi.Messages[0].Text.contains(QStringLiteral("has errors\n")));
+  EXPECT_TRUE(FUi.Messages[0].Text.contains(QStringLiteral(": SST."))) << FUi.Messages[0].Text.toStdString();
   FSettings->SetLdbMsgError(false);
   back->CheckSigns();
   EXPECT_EQ(FUi.Messages.size(), 1u);
@@ -333,6 +334,9 @@ TEST_F(StratColumnTest, LoadedLayersAreCheckedForUnknownSigns) {
   EXPECT_EQ(loadedMessages({known, known, {}}), std::make_pair(size_t{0}, 0));
   EXPECT_EQ(loadedMessages({known, {QStringLiteral("SST"), QStringLiteral("ZZZ")}, known}),
             std::make_pair(size_t{1}, 1));
+  // The message names what the database lacks.
+  ASSERT_EQ(FUi.Messages.size(), 1u);
+  EXPECT_TRUE(FUi.Messages[0].Text.contains(QStringLiteral(": ZZZ."))) << FUi.Messages[0].Text.toStdString();
   // Every spelling of nine known names, 76 in all: beyond what the tally keeps, still all
   // known; then one unknown name among them.
   std::vector<QStringList> spellings;
@@ -570,6 +574,45 @@ TEST_F(StratColumnTest, LayerTablesImportWhatIsSound) {
   EXPECT_DOUBLE_EQ(col->GetHeight(), 100);
   ASSERT_TRUE(col->ImportLayersFrom(*Table({{"10", "30", "SST"}})));
   EXPECT_DOUBLE_EQ(col->BottomEdge(), 150);
+}
+
+// Tables kept by hand name the rocks in either language; the column stores
+// the codes. A code wins over a rock name, and a name two signs share
+// stays as typed (and is reported as unknown).
+TEST_F(StratColumnTest, RockNamesInLayerTablesAreReadAsTheirCodes) {
+  TTestBody body;
+  TPrintStratCol* col = body.AddColumn();
+  ASSERT_TRUE(col->LoadDataBase(DefaultLsd()));
+  const auto add = [&](const char* code, const char* caption) {
+    TComPtr<IStratSign> sign;
+    ASSERT_EQ(stratCreateSign(sign.Put()), S_OK);
+    sign->SetName(MakeShortString(code));
+    sign.As<IStratSignCaptions>(IID_IStratSignCaptions)->SetCaption("en", MakeShortString(caption));
+    ASSERT_EQ(col->DataBase()->AddSign(sign.As<IStratStream>(IID_IStratStream).Get(), false), S_OK);
+  };
+  add("Clay", "Clay bed");  // a code that is also the shipped CLY's name
+  add("SND2", "Sand");      // a second sign named as the shipped SND
+
+  TLayerImportReport report;
+  ASSERT_TRUE(col->ImportLayersFrom(*Table({{"0", "1", "Sandstone", QStringLiteral("песчаник  мелкозернистый")},
+                                            {"1", "2", "LIMESTONE,DOLOMITIC"},
+                                            {"2", "3", "Clay", "clay bed"},
+                                            {"3", "4", "Sand"},
+                                            {"4", "5", QStringLiteral("Уголь каменный"), "sandstone"},
+                                            {"5", "6", "granite rock", "lst"}}),
+                                    &report));
+  EXPECT_EQ(Describe(*col), (QStringList{"0-1:SST,SSTF", "1-2:LSTD", "2-3:Clay,Clay", "3-4:Sand", "4-5:COAL,SST",
+                                         "5-6:granite rock,LST"}));
+  EXPECT_EQ(report.RockNames, (QStringList{"Sandstone = SST", QStringLiteral("песчаник  мелкозернистый = SSTF"),
+                                           "LIMESTONE,DOLOMITIC = LSTD", "clay bed = Clay",
+                                           QStringLiteral("Уголь каменный = COAL"), "sandstone = SST"}));
+  EXPECT_EQ(col->UnknownSignLayers(), 2);
+  EXPECT_EQ(col->UnknownSignNames(), (QStringList{"Sand", "granite rock"}));
+
+  TLayerImportReport added;
+  ASSERT_TRUE(col->AddLayerDataFrom(*Table({{"0", "1", QStringLiteral("Известняк")}}), &added));
+  EXPECT_EQ(Describe(*col).front(), QStringLiteral("0-1:SST,SSTF,LST"));
+  EXPECT_EQ(added.RockNames, QStringList{QStringLiteral("Известняк = LST")});
 }
 
 TEST_F(StratColumnTest, AddedDataSplitsAndFillsLayers) {
