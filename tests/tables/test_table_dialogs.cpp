@@ -214,6 +214,7 @@ TEST_F(TableDialogs, TheIntervalImportDialogPreviewsWhatOkYields) {
   const QAbstractItemModel* preview = dialog.tbOutput->model();
   ASSERT_EQ(preview->rowCount(), 3) << "the header row and the two W1 rows";
   EXPECT_EQ(preview->data(preview->index(1, 2)).toString(), "sand");
+  EXPECT_EQ(preview->data(preview->index(1, 2), Qt::ToolTipRole).toString(), "sand");  // a long text whole
   EXPECT_EQ(preview->data(preview->index(2, 0)).toString(), "20");
   // From above To is marked.
   EXPECT_NE(preview->data(preview->index(2, 0), Qt::BackgroundRole),

@@ -84,6 +84,8 @@ QVariant TIntervalPreviewModel::data(const QModelIndex& index, int role) const {
     if (col < 2 && IntervalEndsBad(r.From, r.To)) return kBad;
     return row % 2 == 1 ? kOdd : kEven;
   }
+  // A long text shows whole under the mouse.
+  if (role == Qt::ToolTipRole && col >= 2) return r.Values().value(col - 2);
   if (role != Qt::DisplayRole) return {};
   if (col == 0) return r.From;
   if (col == 1) return r.To;
@@ -123,6 +125,8 @@ TFImportTable::TFImportTable(TIntervalImport* import, QWidget* parent) : QDialog
   tbOutput->setModel(FPreview);
   tbOutput->setItemDelegate(new TPreviewDelegate(tbOutput));
   tbOutput->horizontalHeader()->setVisible(false);
+  // The last value (a description, often) takes the room the preview has.
+  tbOutput->horizontalHeader()->setStretchLastSection(true);
   tbOutput->verticalHeader()->setVisible(false);
   tbOutput->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
