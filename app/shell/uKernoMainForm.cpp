@@ -344,6 +344,10 @@ TKernoChild* TkrKernoMainForm::OpenFile(const QString& name) {
   }
   if (QFileInfo(path).suffix().compare(QLatin1String("las"), Qt::CaseInsensitive) == 0 && QFileInfo(path).isFile())
     return OpenLasFile(path);
+  // A template opened (double-clicked, named on the command line) starts a new
+  // document, as File > New does: saving must never write a document over it.
+  if (QFileInfo(path).suffix().compare(QLatin1String("knt"), Qt::CaseInsensitive) == 0 && QFileInfo(path).isFile())
+    return NewFromTemplate(path);
   TKernoChild* child = AddChild();
   QApplication::setOverrideCursor(Qt::WaitCursor);
   QString error;

@@ -77,6 +77,30 @@ TEST_F(Frame, OpeningAnOpenFileBringsItsWindowForward) {
   EXPECT_EQ(FUi.Messages[2].Text, QStringLiteral("Can't Load File: %1").arg(Path(QStringLiteral("missing.knd"))));
 }
 
+// A template opened like a document (a double click on it, its name on the
+// command line) starts a new document from it: Save asks for a name and the
+// template keeps its bytes.
+TEST_F(Frame, AnOpenedTemplateStartsANewDocument) {
+  const QString knt = TemplatePath();
+  const QByteArray before = Bytes(knt);
+  TkrKernoMainForm* frame = NewFrame({knt});
+  TKernoChild* child = frame->ActiveChild();
+  ASSERT_TRUE(child);
+  EXPECT_EQ(child->Caption(), QStringLiteral("New pasport0"));
+  EXPECT_EQ(child->Document()->TemplateName(), QStringLiteral("test.knt"));
+  auto* body = static_cast<TPassportBody*>(child->Document()->GetChild(0));
+  child->RunEdit([&] { return body->GetChild(0)->MoveBy(10, 0); });
+  const QString saved = Path(QStringLiteral("from_template.knd"));
+  FUi.FileAnswers = {saved};
+  ASSERT_TRUE(child->Save());
+  ASSERT_EQ(FUi.FileDialogs.size(), 1u) << "Save wrote without asking for a name";
+  EXPECT_EQ(child->Caption(), saved);
+  EXPECT_EQ(Bytes(knt), before);
+  // Opened again, it is another new document, not the first one brought forward.
+  EXPECT_NE(frame->OpenFile(knt), child);
+  EXPECT_EQ(frame->Children().size(), 2);
+}
+
 // Closing asks whenever the document holds changes, also when no undo step
 // was kept for them.
 TEST_F(Frame, ClosingAChangedDocumentAsksEvenWithoutUndoSteps) {
