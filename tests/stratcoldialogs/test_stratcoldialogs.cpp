@@ -415,6 +415,13 @@ TEST_F(StratColDialogs, SignCaptionsFollowTheProgramsLanguage) {
   EXPECT_TRUE(completer->currentCompletion().startsWith("LST")) << completer->currentCompletion().toStdString();
   EXPECT_EQ(completer->pathFromIndex(completer->currentIndex()), "LST") << "the cell takes the code alone";
   EXPECT_GE(completer->popup()->minimumWidth(), metrics.horizontalAdvance("LST  Limestone"));
+  // A rock's whole name typed and taken without the list is stored as its code too.
+  combo->setCurrentText("limestone,  dolomitic");
+  grid.Grid->itemDelegate()->setModelData(combo, grid.Grid->model(), grid.Grid->model()->index(0, column));
+  EXPECT_EQ(grid.Grid->item(0, column)->text(), "LSTD");
+  combo->setCurrentText("no such rock");
+  grid.Grid->itemDelegate()->setModelData(combo, grid.Grid->model(), grid.Grid->model()->index(0, column));
+  EXPECT_EQ(grid.Grid->item(0, column)->text(), "no such rock");
 
   // The sign chooser finds a rock by part of its code or of its name.
   TfLDBList chooser(db);

@@ -21,6 +21,7 @@
 #include "uLanguage.h"
 #include "uNumbers.h"
 #include "uPrintStratCol.h"
+#include "uRockNames.h"
 #include "uSettings.h"
 #include "uSignPixmaps.h"
 #include "uStratColEntry.h"
@@ -61,8 +62,9 @@ class TSignCellDelegate : public QStyledItemDelegate {
       QStyledItemDelegate::setEditorData(editor, index);
   }
   void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override {
+    // A rock's whole name typed ("limestone, dolomitic") is stored as its code, as the import does.
     if (auto* combo = qobject_cast<QComboBox*>(editor))
-      model->setData(index, combo->currentText().trimmed());
+      model->setData(index, TRockNames(FDataBase).CodeFor(combo->currentText().trimmed()));
     else
       QStyledItemDelegate::setModelData(editor, model, index);
   }
