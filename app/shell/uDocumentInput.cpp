@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QScrollBar>
+#include <QTimer>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
@@ -22,6 +23,9 @@
 #include "uSettings.h"
 
 namespace {
+
+// How often a drag updates the status text: about 30 times a second.
+constexpr qint64 kDragStatusMs = 33;
 
 // A magnifying glass: the zoom mode has no cursor of the platform's own.
 QCursor ZoomCursor() {
@@ -245,9 +249,33 @@ void TDocumentInput::ShowStatus(QPoint pixel) {
   emit FChild->StatusChanged(StatusTextAt(key.Page));
 }
 
+void TDocumentInput::ShowDragStatus(QPoint pixel) {
+  FDragStatusPixel = pixel;
+  if (!FDragStatusClock.isValid() || FDragStatusClock.elapsed() >= kDragStatusMs) {
+    FDragStatusClock.start();
+    ShowStatus(pixel);
+    return;
+  }
+  if (!FDragStatusTimer) {
+    FDragStatusTimer = new QTimer(this);
+    FDragStatusTimer->setSingleShot(true);
+    connect(FDragStatusTimer, &QTimer::timeout, this, [this] {
+      // A release shows its own point; a drag called off leaves it to the next move.
+      if (!FCaptured) return;
+      FDragStatusClock.start();
+      ShowStatus(FDragStatusPixel);
+    });
+  }
+  if (!FDragStatusTimer->isActive())
+    FDragStatusTimer->start(static_cast<int>(std::max<qint64>(1, kDragStatusMs - FDragStatusClock.elapsed())));
+}
+
 void TDocumentInput::Move(QMouseEvent* event) {
   const QPoint pos = event->position().toPoint();
-  ShowStatus(pos);
+  if (FCaptured && (event->buttons() & FButton))
+    ShowDragStatus(pos);
+  else
+    ShowStatus(pos);
   FChild->TopRuller()->SetMousePosition(pos.x());
   FChild->LeftRuller()->SetMousePosition(pos.y());
   const int mode = FChild->CursorMode();
@@ -283,6 +311,8 @@ void TDocumentInput::Release(QMouseEvent* event) {
   }
   FButton = Qt::NoButton;
   FLast = pos;
+  if (FDragStatusTimer) FDragStatusTimer->stop();
+  ShowStatus(pos);
   UpdateCursor();
 }
 

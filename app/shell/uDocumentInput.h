@@ -5,12 +5,14 @@
 #pragma once
 
 #include <QCursor>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPoint>
 #include <QPointF>
 
 class QKeyEvent;
 class QMouseEvent;
+class QTimer;
 class QWheelEvent;
 class TKernoChild;
 class TPrintObject;
@@ -61,6 +63,10 @@ class TDocumentInput : public QObject {
   QString StatusTextAt(QPointF page) const;
   // The status text for `pixel`, unless the text shown is for the same point.
   void ShowStatus(QPoint pixel);
+  // The same while a button is held: at most once per kDragStatusMs, the
+  // latest point when the interval is over (a drag's mouse moves come far
+  // faster than anyone reads the status bar).
+  void ShowDragStatus(QPoint pixel);
   void Pan(QPoint current);
   void ZoomAt(QPoint pixel, double zoom);
   bool Panning() const;
@@ -82,4 +88,7 @@ class TDocumentInput : public QObject {
   };
   TStatusKey FStatusKey;
   bool FStatusShown = false;
+  QElapsedTimer FDragStatusClock;
+  QTimer* FDragStatusTimer = nullptr;
+  QPoint FDragStatusPixel;
 };

@@ -2,6 +2,7 @@
 // an outline that never renders nor changes the document, undo back to the
 // saved bytes, cursor shapes, the wheel by modifier, Space and the arrows,
 // the status text, guides dragged from a ruler, the pop-up menu, printing.
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
@@ -478,6 +479,37 @@ TEST_F(Input, TheStatusTextShowsTheSnappedPositionZoomAndDepth) {
   QCoreApplication::sendEvent(FArea, &enter);
   Mouse(FArea, QEvent::MouseMove, At(24, 100), Qt::NoButton, Qt::NoButton);
   EXPECT_EQ(spy.count(), 5);
+}
+
+// A drag's mouse moves come far faster than the status bar is read: it is
+// told at most about thirty times a second, always ends at the latest point,
+// and the release shows its own point at once.
+TEST_F(Input, ADragTellsTheStatusBarAtMostThirtyTimesASecond) {
+  FSettings->SetSnap(0.5);
+  QSignalSpy spy(FChild, &TKernoChild::StatusChanged);
+  Mouse(FArea, QEvent::MouseButtonPress, At(10, 100), Qt::LeftButton, Qt::LeftButton);
+  ASSERT_TRUE(Column(0)->Selected());
+  QElapsedTimer clock;
+  clock.start();
+  constexpr int kMoves = 60;
+  for (int i = 1; i <= kMoves; ++i) Mouse(FArea, QEvent::MouseMove, At(10 + i, 100), Qt::NoButton, Qt::LeftButton);
+  const qint64 elapsed = clock.elapsed();
+  // One at the first move, then one per interval begun (however slow the machine).
+  EXPECT_LE(spy.count(), 2 + elapsed / 33) << "of " << kMoves << " moves in " << elapsed << " ms";
+  // The latest point comes when the interval is over.
+  const QString last = QStringLiteral("%1 x 100 (100%)   20 m").arg(10 + kMoves);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return spy.last().at(0).toString() == last; }, 2000))
+      << spy.last().at(0).toString().toStdString();
+  Mouse(FArea, QEvent::MouseMove, At(80, 100), Qt::NoButton, Qt::LeftButton);
+  Mouse(FArea, QEvent::MouseButtonRelease, At(80, 100), Qt::LeftButton, Qt::NoButton);
+  EXPECT_EQ(spy.last().at(0).toString(), QStringLiteral("80 x 100 (100%)   20 m")) << "the release waited";
+  EXPECT_DOUBLE_EQ(Column(0)->Left(), 70);
+  // Without a button held every move is told at once.
+  const int before = static_cast<int>(spy.count());
+  Mouse(FArea, QEvent::MouseMove, At(90, 100), Qt::NoButton, Qt::NoButton);
+  Mouse(FArea, QEvent::MouseMove, At(95, 100), Qt::NoButton, Qt::NoButton);
+  EXPECT_EQ(spy.count(), before + 2);
+  EXPECT_EQ(spy.last().at(0).toString(), QStringLiteral("95 x 100 (100%)   20 m"));
 }
 
 TEST_F(Input, DraggingFromARulerPlacesAGuide) {
