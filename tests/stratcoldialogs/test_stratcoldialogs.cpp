@@ -312,6 +312,15 @@ TEST_F(StratColDialogs, GridShowsSignPictures) {
   FSettings->SetLdbIcon(false);
   TfLC plain(col);
   EXPECT_FALSE(plain.Grid->item(0, 3)->data(Qt::DecorationRole).isValid());
+  // The rock's name shows under the mouse, with or without pictures.
+  EXPECT_EQ(plain.Grid->item(0, 3)->toolTip(), QStringLiteral("LST  Limestone"));
+
+  // A long name the database lacks is read whole: the column widens for it.
+  const QString unknown = QStringLiteral("Granite, weathered, with quartz veins");
+  col->AddLayer(4, 6, {unknown});
+  TfLC wide(col);
+  EXPECT_EQ(wide.Grid->item(2, 2)->toolTip(), unknown);
+  EXPECT_GE(wide.Grid->columnWidth(2), wide.Grid->fontMetrics().horizontalAdvance(unknown));
 }
 
 TEST_F(StratColDialogs, TopBoundaryAndExportChoices) {

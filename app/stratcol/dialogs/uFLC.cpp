@@ -187,14 +187,28 @@ void TfLC::UpdateTable() {
   }
   FFilling = false;
   ShowSigns();
+  // Wide enough for the names the cells hold (an unknown rock's name too), within reason.
+  constexpr int kWidestSignColumn = 320;
+  for (int c = kFirstSignColumn; c < Grid->columnCount(); ++c) {
+    const int title = Grid->columnWidth(c);
+    Grid->resizeColumnToContents(c);
+    Grid->setColumnWidth(c, std::clamp(Grid->columnWidth(c), title, std::max(title, kWidestSignColumn)));
+  }
 }
 
 void TfLC::ShowSign(QTableWidgetItem* item) {
-  if (!FPictures || !item) return;
+  if (!item) return;
   const QString name = item->text().trimmed();
-  const QPixmap picture = FPictures->Pixmap(name);
   // Setting roles reports the cell as changed: not a user's edit.
   const bool filling = std::exchange(FFilling, true);
+  // The rock's name under the mouse; a name the database lacks whole, however narrow the cell.
+  const QString caption = SignCaption(FColumn->DataBase(), name);
+  item->setToolTip(caption.isEmpty() ? name : name + QStringLiteral("  ") + caption);
+  if (!FPictures) {
+    FFilling = filling;
+    return;
+  }
+  const QPixmap picture = FPictures->Pixmap(name);
   item->setData(Qt::DecorationRole, picture.isNull() ? QVariant() : QVariant(picture));
   if (picture.isNull() && !name.isEmpty())
     item->setForeground(QColor(255, 0, 0));
