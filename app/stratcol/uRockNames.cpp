@@ -42,10 +42,10 @@ QString TRockNames::CodeFor(const QString& name) const {
 }
 
 QString TRockNames::Key(const QString& name) {
-  // "Sandstone, fine-grained", "sandstone fine-grained" and "SANDSTONE  FINE-GRAINED" are one name.
+  // "Sandstone, fine-grained", "sandstone fine grained" and "SANDSTONE  FINE-GRAINED" are one name.
   QString key = name.toCaseFolded();
   for (QChar& ch : key)
-    if (!ch.isLetterOrNumber() && ch != QLatin1Char('-')) ch = QLatin1Char(' ');
+    if (!ch.isLetterOrNumber()) ch = QLatin1Char(' ');
   key.replace(QChar(0x0451), QChar(0x0435));  // ё is often written е
   return key.simplified();
 }

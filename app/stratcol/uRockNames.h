@@ -15,7 +15,7 @@ class TRockNames {
 
   // The sign code `name` stands for: `name` itself when the database has a
   // sign of that code; the code of the one sign with that name in any of
-  // its languages (case, commas and spacing aside); else `name` as it is.
+  // its languages (case, punctuation and spacing aside); else `name` as it is.
   QString CodeFor(const QString& name) const;
 
  private:

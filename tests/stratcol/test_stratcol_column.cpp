@@ -595,17 +595,18 @@ TEST_F(StratColumnTest, RockNamesInLayerTablesAreReadAsTheirCodes) {
 
   TLayerImportReport report;
   ASSERT_TRUE(col->ImportLayersFrom(*Table({{"0", "1", "Sandstone", QStringLiteral("песчаник  мелкозернистый")},
-                                            {"1", "2", "LIMESTONE,DOLOMITIC"},
+                                            {"1", "2", "LIMESTONE,DOLOMITIC", "sandstone fine grained"},
                                             {"2", "3", "Clay", "clay bed"},
                                             {"3", "4", "Sand"},
                                             {"4", "5", QStringLiteral("Уголь каменный"), "sandstone"},
                                             {"5", "6", "granite rock", "lst"}}),
                                     &report));
-  EXPECT_EQ(Describe(*col), (QStringList{"0-1:SST,SSTF", "1-2:LSTD", "2-3:Clay,Clay", "3-4:Sand", "4-5:COAL,SST",
+  EXPECT_EQ(Describe(*col), (QStringList{"0-1:SST,SSTF", "1-2:LSTD,SSTF", "2-3:Clay,Clay", "3-4:Sand", "4-5:COAL,SST",
                                          "5-6:granite rock,LST"}));
-  EXPECT_EQ(report.RockNames, (QStringList{"Sandstone = SST", QStringLiteral("песчаник  мелкозернистый = SSTF"),
-                                           "LIMESTONE,DOLOMITIC = LSTD", "clay bed = Clay",
-                                           QStringLiteral("Уголь каменный = COAL"), "sandstone = SST"}));
+  EXPECT_EQ(report.RockNames,
+            (QStringList{"Sandstone = SST", QStringLiteral("песчаник  мелкозернистый = SSTF"),
+                         "LIMESTONE,DOLOMITIC = LSTD", "sandstone fine grained = SSTF", "clay bed = Clay",
+                         QStringLiteral("Уголь каменный = COAL"), "sandstone = SST"}));
   EXPECT_EQ(col->UnknownSignLayers(), 2);
   EXPECT_EQ(col->UnknownSignNames(), (QStringList{"Sand", "granite rock"}));
 
