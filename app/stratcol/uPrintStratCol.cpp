@@ -61,6 +61,14 @@ QString ColText(const char* key, const char* def) {
   return TranslateGeneral(QString::fromLatin1(key), QString::fromUtf8(def));
 }
 
+// The first few of `names` for a message box, "..." for the rest.
+QString NamesForMessage(const QStringList& names) {
+  constexpr int kShown = 8;
+  QString text = QStringList(names.mid(0, kShown)).join(QStringLiteral(", "));
+  if (names.size() > kShown) text += QStringLiteral(", ...");
+  return text;
+}
+
 // The sign names of a table row from column 2 up to its last non-empty cell,
 // rock names read as their codes; each rock name read so goes once into
 // `read` ("Sandstone = SST") for the message after the import.
@@ -251,10 +259,7 @@ void TPrintStratCol::CheckSigns(const TSignNameTally* loaded) {
   // The setting is read from its file: asked only when a sign is unknown.
   if (UnknownSignLayers(loaded) == 0 || !Settings().LdbMsgError()) return;
   // Which names, so that the user knows what to look for in the grid.
-  constexpr int kShown = 8;
-  const QStringList unknown = UnknownSignNames();
-  QString names = QStringList(unknown.mid(0, kShown)).join(QStringLiteral(", "));
-  if (unknown.size() > kShown) names += QStringLiteral(", ...");
+  const QString names = NamesForMessage(UnknownSignNames());
   Ui().Message(
       TMsgKind::Error, TranslateWord(QStringLiteral("Error")),
       Caption() + QLatin1Char(' ') +
@@ -450,13 +455,9 @@ void TPrintStratCol::ReportImport(const TLayerImportReport& r) {
     parts << SubstituteArgs(ColText("LayerSignsCut", "A layer holds at most %s signs: %s names were left out."),
                             {QString::number(kMaxLayerSigns), QString::number(r.SignsCut)});
   const bool warn = !parts.isEmpty();
-  if (!r.RockNames.isEmpty()) {
-    constexpr int kShown = 8;
-    QString names = QStringList(r.RockNames.mid(0, kShown)).join(QStringLiteral(", "));
-    if (r.RockNames.size() > kShown) names += QStringLiteral(", ...");
+  if (!r.RockNames.isEmpty())
     parts << SubstituteArgs(ColText("LayerRockNames", "Rock names were read as the codes of their signs: %s."),
-                            {names});
-  }
+                            {NamesForMessage(r.RockNames)});
   if (!parts.isEmpty())
     Ui().Message(warn ? TMsgKind::Warning : TMsgKind::Information, TranslateWord(QStringLiteral("Import")),
                  parts.join(QLatin1Char('\n')), mbOK);
