@@ -274,21 +274,13 @@ void TPrintStratCol::CheckSigns(const TSignNameTally* loaded) {
 }
 
 QStringList TPrintStratCol::UnknownSignNames() const {
-  QSet<QString> known;
-  const int count = FDataBase ? FDataBase->SignCount() : 0;
-  for (int i = 0; i < count; ++i) {
-    TComPtr<IStratSign> sign;
-    if (FDataBase->GetSign(i, sign.Put()) != S_OK || !sign) continue;
-    TShortString name{};
-    sign->GetName(&name);
-    known.insert(SignNameText(name).toUpper());
-  }
+  const TRockNames known(FDataBase.Get());
   QStringList unknown;
   QSet<QString> listed;
   for (const TStratColEntry* e : Layers())
     for (const QString& name : e->SignNames()) {
-      const QString key = name.toUpper();
-      if (name.isEmpty() || known.contains(key) || listed.contains(key)) continue;
+      const QString key = name.toCaseFolded();
+      if (name.isEmpty() || known.HasCode(name) || listed.contains(key)) continue;
       listed.insert(key);
       unknown << name;
     }

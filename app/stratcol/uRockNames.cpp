@@ -36,7 +36,7 @@ TRockNames::TRockNames(IStratDataBase* database) {
 
 QString TRockNames::CodeFor(const QString& name) const {
   const QString trimmed = name.trimmed();
-  if (trimmed.isEmpty() || FCodes.contains(trimmed.toCaseFolded())) return name;
+  if (trimmed.isEmpty() || HasCode(trimmed)) return name;
   const QString code = FCodeByName.value(Key(trimmed));
   return code.isEmpty() ? name : code;
 }

@@ -17,6 +17,8 @@ class TRockNames {
   // sign of that code; the code of the one sign with that name in any of
   // its languages (case, punctuation and spacing aside); else `name` as it is.
   QString CodeFor(const QString& name) const;
+  // Whether the database has a sign of code `name` (without regard to case).
+  bool HasCode(const QString& name) const { return FCodes.contains(name.trimmed().toCaseFolded()); }
 
  private:
   static QString Key(const QString& name);
