@@ -86,7 +86,7 @@ TEST_F(Frame, AnOpenedTemplateStartsANewDocument) {
   TkrKernoMainForm* frame = NewFrame({knt});
   TKernoChild* child = frame->ActiveChild();
   ASSERT_TRUE(child);
-  EXPECT_EQ(child->Caption(), QStringLiteral("New pasport0"));
+  EXPECT_EQ(child->Caption(), QStringLiteral("New passport0"));
   EXPECT_EQ(child->Document()->TemplateName(), QStringLiteral("test.knt"));
   auto* body = static_cast<TPassportBody*>(child->Document()->GetChild(0));
   child->RunEdit([&] { return body->GetChild(0)->MoveBy(10, 0); });
@@ -170,7 +170,7 @@ TEST_F(Frame, CommandsAreEnabledByTheOpenDocuments) {
 
   TKernoChild* child = frame->NewFromTemplate(TemplatePath());
   ASSERT_TRUE(child);
-  EXPECT_EQ(child->Caption(), QStringLiteral("New pasport0"));
+  EXPECT_EQ(child->Caption(), QStringLiteral("New passport0"));
   for (QAction* action : {a.FileSave, a.FileSaveAs, a.FilePrint, a.FileExport, a.ViewGrid, a.CursorHand, a.TemplateSave,
                           a.ServiceStructure, a.FileAddBlock})
     EXPECT_TRUE(enabled(action)) << action->objectName().toStdString() << " with a document";
@@ -196,7 +196,7 @@ TEST_F(Frame, CommandsAreEnabledByTheOpenDocuments) {
   EXPECT_FALSE(enabled(a.FileUndo));
 
   TKernoChild* second = frame->NewFromTemplate(TemplatePath());
-  EXPECT_EQ(second->Caption(), QStringLiteral("New pasport1"));
+  EXPECT_EQ(second->Caption(), QStringLiteral("New passport1"));
   EXPECT_TRUE(enabled(a.FileSaveAll));
   a.CursorHand->trigger();
   EXPECT_EQ(second->CursorMode(), cmHand);
@@ -436,7 +436,7 @@ TEST_F(Frame, AutoSaveWritesTheListAndTheNextStartRecovers) {
   TIniFile list(AutoSaveListPath());
   EXPECT_EQ(list.ReadInteger("AUTOSAVE", "FILECOUNT", -1), 2);
   EXPECT_EQ(list.ReadString("AUTOSAVE", "REAL0", {}), a);
-  EXPECT_EQ(list.ReadString("AUTOSAVE", "REAL1", {}), QStringLiteral("New pasport1"));
+  EXPECT_EQ(list.ReadString("AUTOSAVE", "REAL1", {}), QStringLiteral("New passport1"));
   EXPECT_EQ(list.ReadString("AUTOSAVE", "TEMP1", {}), FSettings->TempDirectory() + "AutoSave1.tmp");
   EXPECT_TRUE(opened->IsModified()) << "the copy is not the document's own file";
   EXPECT_FALSE(fresh->IsModified());
@@ -447,7 +447,7 @@ TEST_F(Frame, AutoSaveWritesTheListAndTheNextStartRecovers) {
   // A crash: the next start finds the list and opens the copies.
   TkrKernoMainForm* next = NewFrame();
   EXPECT_EQ(Captions(next),
-            (QStringList{Path(QStringLiteral("a (repaired).knd")), QStringLiteral("New pasport1 (repaired)")}));
+            (QStringList{Path(QStringLiteral("a (repaired).knd")), QStringLiteral("New passport1 (repaired)")}));
   ASSERT_FALSE(FUi.Messages.empty());
   EXPECT_EQ(FUi.Messages.back().Text, QStringLiteral("Files left by the auto-save have been restored"));
   EXPECT_TRUE(next->Children()[0]->IsModified());
