@@ -45,6 +45,9 @@ QStringList TipTexts() {
       Translate(QStringLiteral("TIPS"), QStringLiteral("Tip11"),
                 QStringLiteral("The body's Depth interval command sets the depths a sheet shows; data imported "
                                "below a new sheet's interval make Kerno offer to start the sheet at them.")),
+      Translate(QStringLiteral("TIPS"), QStringLiteral("Tip12"),
+                QStringLiteral("A layer table for the lithology column may name its rocks (Sandstone, Песчаник) "
+                               "instead of sign codes: the import stores each as its sign's code.")),
   };
 }
 
