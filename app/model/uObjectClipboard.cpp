@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -26,6 +27,12 @@ constexpr uint32_t kObjectPosition = 0;
 constexpr int32_t idClipKind = 1;
 constexpr int32_t idClipLeft = 2;  // offset from the left of the list it came from, mm
 constexpr int32_t idClipTop = 3;   // offset from its top, mm
+// A depth-bound object's mapping where it came from: the depth at its top
+// edge and the vertical scale. Layers and texts stand on the page, so a
+// column pasted into a sheet of another start or scale is moved to keep them
+// at their depths, as curves and tables keep theirs.
+constexpr int32_t idClipTopDepth = 4;
+constexpr int32_t idClipScale = 5;
 
 // Saving clears the modified marks of what it writes; a copy is not a save,
 // so the marks of the copied subtree are put back afterwards.
@@ -49,6 +56,12 @@ bool WriteClipHeader(TStorage* storage, const TPrintObject* object) {
   if (!qsWriteInteger(qs.Get(), idClipKind, object->GetKind()) || !qsWriteDouble(qs.Get(), idClipLeft, dx) ||
       !qsWriteDouble(qs.Get(), idClipTop, dy))
     return false;
+  if (const auto* deep = dynamic_cast<const TPrintDeepObject*>(object)) {
+    const double topDepth = deep->PageToDepth(object->Top());
+    if (std::isfinite(topDepth) && (!qsWriteDouble(qs.Get(), idClipTopDepth, topDepth) ||
+                                    !qsWriteInteger(qs.Get(), idClipScale, deep->GetVertScale())))
+      return false;
+  }
   TComPtr<IStream> memory;
   if (CreateMemoryStream(memory.Put()) != S_OK || qsSaveToStream(qs.Get(), memory.Get()) != S_OK ||
       memory->Seek(0, 0, nullptr) != S_OK)
@@ -79,6 +92,8 @@ struct TCopied {
   int Kind = 0;
   double Left = 0;
   double Top = 0;
+  double TopDepth = std::numeric_limits<double>::quiet_NaN();  // NaN: not depth-bound, or an older copy
+  uint16_t Scale = 0;
 };
 
 bool ReadCopied(const QByteArray& bytes, TCopied* copied) {
@@ -97,6 +112,12 @@ bool ReadCopied(const QByteArray& bytes, TCopied* copied) {
   auto sane = [](double v) { return std::isfinite(v) && std::abs(v) < 1e5; };
   if (!sane(copied->Left)) copied->Left = 0;
   if (!sane(copied->Top)) copied->Top = 0;
+  const double topDepth = qsReadDouble(header, idClipTopDepth, std::numeric_limits<double>::quiet_NaN());
+  const int32_t scale = qsReadInteger(header, idClipScale, 0);
+  if (std::isfinite(topDepth) && std::abs(topDepth) < 1e7 && scale > 0 && scale <= 0xFFFF) {
+    copied->TopDepth = topDepth;
+    copied->Scale = static_cast<uint16_t>(scale);
+  }
   return copied->Kind != 0;
 }
 
@@ -157,6 +178,16 @@ void Place(TPrintObjectList* list, TPrintObject* selected, TPrintObject* object,
   }
   object->SetLeft(list->Left() + copied.Left);
   object->SetTop(list->Top() + copied.Top);
+}
+
+// A column placed in a body of another mapping than it was copied from: what
+// stands on its page is rescaled and moved so that it keeps its depths.
+void KeepCopiedDepths(TPrintObject* object, const TCopied& copied) {
+  auto* deep = dynamic_cast<TPrintDeepObject*>(object);
+  if (!deep || !std::isfinite(copied.TopDepth) || copied.Scale == 0) return;
+  if (!dynamic_cast<TPassportBody*>(object->Parent())) return;
+  if (copied.Scale != deep->GetVertScale()) deep->ScaleChanged(copied.Scale, deep->GetVertScale());
+  deep->KeepChildDepths(copied.TopDepth, deep->PageToDepth(object->Top()));
 }
 
 }  // namespace
@@ -225,6 +256,7 @@ TPrintObject* PasteObjectBytes(const QByteArray& bytes, TPrintObject* selected, 
     return nullptr;
   }
   Place(list, selected, object, copied);
+  KeepCopiedDepths(object, copied);
   object->SetModified(true);
   list->Changed();
   list->Invalidate(list);

@@ -12,6 +12,8 @@
 #include "uLanguage.h"
 #include "uNumberFields.h"
 #include "uNumbers.h"
+#include "uObjectDocument.h"
+#include "uObjectFile.h"
 #include "uPrintDeepObject.h"
 #include "uPrintDocument.h"
 #include "uScreenRuller.h"
@@ -115,6 +117,15 @@ bool TKernoChild::LoadFile(const QString& path, QString* error) {
 bool TKernoChild::LoadCopy(const QString& path, QString* error) {
   if (!FDocument->LoadDocumentFile(path, error)) return false;
   FDocument->SetModified(true);
+  Loaded();
+  return true;
+}
+
+bool TKernoChild::LoadObjectBlock(const QString& path, QString* error) {
+  const std::unique_ptr<TPrintObjectList> object = LoadObjectFile(path, error);
+  if (!object || !PutBlockIntoDocument(FDocument.get(), object.get(), error)) return false;
+  FDocument->SetSelected(false);
+  FDocument->SetModified(false);
   Loaded();
   return true;
 }

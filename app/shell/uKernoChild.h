@@ -47,6 +47,10 @@ class TKernoChild : public QMdiSubWindow {
   // A document file under any name (an auto-saved copy); the window starts
   // modified, since the copy is not the document's own file.
   bool LoadCopy(const QString& path, QString* error = nullptr);
+  // The head or body of an object file (".kno") as the document's only
+  // block; the window starts unmodified. Other objects are refused with a
+  // line saying where they are loaded.
+  bool LoadObjectBlock(const QString& path, QString* error = nullptr);
   // Save: to the file the caption names when it exists, else as Save As.
   bool Save();
   // The save dialog (the caption proposed, ".knd" enforced); the caption

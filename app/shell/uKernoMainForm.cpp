@@ -348,6 +348,8 @@ TKernoChild* TkrKernoMainForm::OpenFile(const QString& name) {
   // document, as File > New does: saving must never write a document over it.
   if (QFileInfo(path).suffix().compare(QLatin1String("knt"), Qt::CaseInsensitive) == 0 && QFileInfo(path).isFile())
     return NewFromTemplate(path);
+  if (QFileInfo(path).suffix().compare(QLatin1String("kno"), Qt::CaseInsensitive) == 0 && QFileInfo(path).isFile())
+    return OpenObjectFile(path);
   TKernoChild* child = AddChild();
   QApplication::setOverrideCursor(Qt::WaitCursor);
   QString error;
@@ -416,6 +418,32 @@ TKernoChild* TkrKernoMainForm::NewFromTemplate(const QString& path) {
   }
   child->SetCaption(TranslateGeneral(QStringLiteral("NewFileName"), QStringLiteral("New pasport")) +
                     QString::number(before));
+  child->showMaximized();
+  FMdi->setActiveSubWindow(child);
+  UpdateCommands();
+  return child;
+}
+
+TKernoChild* TkrKernoMainForm::OpenObjectFile(const QString& path) {
+  const int before = static_cast<int>(Children().size());
+  TKernoChild* child = AddChild();
+  QString error;
+  if (!child->LoadObjectBlock(path, &error)) {
+    child->SetAskOnClose(false);
+    child->close();
+    Ui().Message(TMsgKind::Error, AppName(),
+                 TranslateError(QStringLiteral("CantLoadFile"), QStringLiteral("Can't Load File")) +
+                     QStringLiteral(": ") + path + (error.isEmpty() ? QString() : QStringLiteral("\n") + error),
+                 mbOK);
+    UpdateCommands();
+    return nullptr;
+  }
+  // Untitled: Save writes a document, never over the object file.
+  child->SetCaption(TranslateGeneral(QStringLiteral("NewFileName"), QStringLiteral("New pasport")) +
+                    QString::number(before));
+  const QFileInfo file(path);
+  child->SetSuggestedFileName(file.absolutePath() + QLatin1Char('/') + file.completeBaseName() +
+                              QStringLiteral(".knd"));
   child->showMaximized();
   FMdi->setActiveSubWindow(child);
   UpdateCommands();

@@ -60,6 +60,9 @@ class TkrKernoMainForm : public QMainWindow {
   // with its curves, as File > Fill from LAS file does. The new window, or
   // null when declined or nothing could be filled.
   TKernoChild* OpenLasFile(const QString& path);
+  // An object file opened as a document: a head's or body's file becomes a
+  // new, untitled document of that block; any other says where it is loaded.
+  TKernoChild* OpenObjectFile(const QString& path);
   // File names from a second instance: the frame comes forward, each opens.
   void ReceiveFiles(const QStringList& names);
   // Saves the active document as the template `name` in the template folder.

@@ -20,6 +20,8 @@
 #include "uMemoryStream.h"
 #include "uNewQS.h"
 #include "uObjectClipboard.h"
+#include "uObjectDocument.h"
+#include "uObjectFile.h"
 #include "uPassportBody.h"
 #include "uPrintDeepTable.h"
 #include "uPrintDesc.h"
@@ -370,4 +372,81 @@ TEST_F(ObjectClipboard, ACurveColumnReachesOtherProgramsAsDepthsAndValues) {
   EXPECT_NEAR(rows.back().value(0).toDouble(), gr->EndDepth(), 1e-6);
   EXPECT_EQ(static_cast<int64_t>(rows.size()) - 1, gr->SampleCount());
   EXPECT_NEAR(rows[1].value(1).toDouble(), gr->Samples().front(), 1e-6);
+}
+
+// An object file opened like a document: a head or a body (which carries
+// its interval and scale) becomes the only block of a new document that
+// saves, opens again and draws; a column's file says where it is loaded.
+TEST_F(ObjectClipboard, AHeadsOrABodysObjectFileOpensAsADocumentOfItsOwn) {
+  std::vector<TDataObject*> objects;
+  for (int i = 0; i < FDocument.Count(); ++i)
+    if (auto* block = dynamic_cast<TDataObject*>(FDocument.GetChild(i))) objects.push_back(block);
+  objects.push_back(Column<TPrintStratCol>());
+  ASSERT_GE(objects.size(), 4u);
+  int n = 0;
+  for (TDataObject* object : objects) {
+    SCOPED_TRACE(KindName(object->GetKind()).toStdString());
+    const QString file = Path(QStringLiteral("object%1.kno").arg(++n));
+    ASSERT_EQ(object->SaveObjectToPath(file), S_OK);
+    QString error;
+    const std::unique_ptr<TPrintObjectList> loaded = LoadObjectFile(file, &error);
+    ASSERT_TRUE(loaded) << error.toStdString();
+    TPrintDocument shown;
+    if (object->Parent() == FBody) {
+      EXPECT_FALSE(PutBlockIntoDocument(&shown, loaded.get(), &error));
+      EXPECT_TRUE(error.contains(QStringLiteral("not a head or a body"))) << error.toStdString();
+      EXPECT_EQ(shown.Count(), 0);
+      continue;
+    }
+    ASSERT_TRUE(PutBlockIntoDocument(&shown, loaded.get(), &error)) << error.toStdString();
+    ASSERT_EQ(shown.Count(), 1);
+    TPrintObject* copy = shown.GetChild(0);
+    EXPECT_EQ(copy->GetKind(), object->GetKind());
+    EXPECT_EQ(copy->AsObjectList()->Count(), object->Count());
+    EXPECT_EQ(copy->Caption(), object->Caption());
+    if (auto* body = dynamic_cast<TPassportBody*>(copy)) {
+      EXPECT_DOUBLE_EQ(body->GetStartDepth(), FBody->GetStartDepth());
+      EXPECT_EQ(body->GetVertScale(), FBody->GetVertScale());
+    }
+    DrawSmall(&shown);
+    const QString saved = Path(QStringLiteral("object%1.knd").arg(n));
+    ASSERT_TRUE(shown.SaveToFile(saved, &error)) << error.toStdString();
+    TPrintDocument again;
+    ASSERT_TRUE(again.LoadFromFile(saved, &error)) << error.toStdString();
+    EXPECT_EQ(again.Count(), 1);
+  }
+}
+
+// A column pasted into another sheet (another start depth, another scale)
+// keeps the depths of its layers and texts, as its curves and tables keep
+// theirs.
+TEST_F(ObjectClipboard, AColumnPastedIntoAnotherSheetKeepsItsDepths) {
+  TPrintDocument other;
+  QString error;
+  ASSERT_TRUE(other.LoadFromFile(QStringLiteral(KERNO_SOURCE_DIR "/resources/template/lithology_log.knt"), &error))
+      << error.toStdString();
+  TPassportBody* target = other.MainBody();
+  ASSERT_TRUE(target);
+  ASSERT_NE(target->GetVertScale(), FBody->GetVertScale());
+  ASSERT_NE(target->GetStartDepth(), FBody->GetStartDepth());
+  const auto depths = [](TPrintObject* column) {
+    QStringList out;
+    auto* deep = dynamic_cast<TPrintDeepObject*>(column);
+    for (int i = 0; deep && i < deep->Count(); ++i) {
+      const TPrintObject* c = deep->GetChild(i);
+      out << QStringLiteral("%1-%2").arg(deep->PageToDepth(c->Top()), 0, 'f', 2).arg(
+                 deep->PageToDepth(c->Top() + c->GetHeight()), 0, 'f', 2);
+    }
+    return out;
+  };
+  for (TPrintObject* column : {static_cast<TPrintObject*>(Column<TPrintStratCol>()),
+                               static_cast<TPrintObject*>(Column<TPrintDesc>())}) {
+    ASSERT_TRUE(column);
+    SCOPED_TRACE(KindName(column->GetKind()).toStdString());
+    TPrintObject* pasted = PasteObjectBytes(CopyObjectBytes(column, &error), target, &error);
+    ASSERT_TRUE(pasted) << error.toStdString();
+    EXPECT_EQ(depths(pasted), depths(column));
+    EXPECT_DOUBLE_EQ(dynamic_cast<TPrintDeepObject*>(pasted)->DataTopDepth(),
+                     dynamic_cast<TPrintDeepObject*>(column)->DataTopDepth());
+  }
 }

@@ -101,6 +101,49 @@ TEST_F(Frame, AnOpenedTemplateStartsANewDocument) {
   EXPECT_EQ(frame->Children().size(), 2);
 }
 
+// An object file opened like a document: a body's file becomes a new,
+// untitled document of that body (Save writes a document beside it, never
+// over it); a column's file says where it is loaded and leaves no window.
+TEST_F(Frame, AnOpenedObjectFileShowsItsBlockOrSaysWhereItBelongs) {
+  TPrintDocument source;
+  ASSERT_TRUE(source.LoadFromFile(TemplatePath()));
+  auto* body = dynamic_cast<TPassportBody*>(source.GetChild(0));
+  ASSERT_TRUE(body);
+  const QString bodyFile = Path(QStringLiteral("body.kno"));
+  const QString columnFile = Path(QStringLiteral("column.kno"));
+  ASSERT_EQ(body->SaveObjectToPath(bodyFile), S_OK);
+  const int columns = body->Count();
+  std::unique_ptr<TPrintObject> made = body->CreateChild(kindTextDesc);
+  auto* column = dynamic_cast<TDataObject*>(made.get());
+  ASSERT_TRUE(column);
+  body->AddChild(std::move(made));
+  ASSERT_EQ(column->SaveObjectToPath(columnFile), S_OK);
+  const QByteArray before = Bytes(bodyFile);
+
+  TkrKernoMainForm* frame = NewFrame({bodyFile});
+  TKernoChild* child = frame->ActiveChild();
+  ASSERT_TRUE(child);
+  EXPECT_EQ(child->Caption(), QStringLiteral("New passport0"));
+  ASSERT_EQ(child->Document()->Count(), 1);
+  auto* shown = dynamic_cast<TPassportBody*>(child->Document()->GetChild(0));
+  ASSERT_TRUE(shown);
+  EXPECT_EQ(shown->Count(), columns);
+  EXPECT_FALSE(child->IsModified());
+  FUi.FileAnswers = {Path(QStringLiteral("shown.knd"))};
+  ASSERT_TRUE(child->Save());
+  ASSERT_EQ(FUi.FileDialogs.size(), 1u);
+  EXPECT_TRUE(FUi.FileDialogs[0].FileName.endsWith(QStringLiteral("body.knd")));
+  EXPECT_EQ(Bytes(bodyFile), before);
+
+  EXPECT_EQ(frame->OpenFile(columnFile), nullptr);
+  Settle();
+  EXPECT_EQ(frame->Children().size(), 1);
+  ASSERT_FALSE(FUi.Messages.empty());
+  EXPECT_EQ(FUi.Messages.back().Kind, TMsgKind::Error);
+  EXPECT_TRUE(FUi.Messages.back().Text.contains(QStringLiteral("not a head or a body")))
+      << FUi.Messages.back().Text.toStdString();
+}
+
 // Closing asks whenever the document holds changes, also when no undo step
 // was kept for them.
 TEST_F(Frame, ClosingAChangedDocumentAsksEvenWithoutUndoSteps) {
