@@ -27,10 +27,11 @@ constexpr uint32_t kObjectPosition = 0;
 constexpr int32_t idClipKind = 1;
 constexpr int32_t idClipLeft = 2;  // offset from the left of the list it came from, mm
 constexpr int32_t idClipTop = 3;   // offset from its top, mm
-// A depth-bound object's mapping where it came from: the depth at its top
-// edge and the vertical scale. Layers and texts stand on the page, so a
-// column pasted into a sheet of another start or scale is moved to keep them
-// at their depths, as curves and tables keep theirs.
+// The mapping of the depth-bound list the object came from: the depth at the
+// object's top edge and the vertical scale. Layers and texts stand on the
+// page, so a column (or a layer, a text) pasted where another start depth or
+// scale holds is moved to keep them at their depths, as curves and tables
+// keep theirs.
 constexpr int32_t idClipTopDepth = 4;
 constexpr int32_t idClipScale = 5;
 
@@ -56,7 +57,7 @@ bool WriteClipHeader(TStorage* storage, const TPrintObject* object) {
   if (!qsWriteInteger(qs.Get(), idClipKind, object->GetKind()) || !qsWriteDouble(qs.Get(), idClipLeft, dx) ||
       !qsWriteDouble(qs.Get(), idClipTop, dy))
     return false;
-  if (const auto* deep = dynamic_cast<const TPrintDeepObject*>(object)) {
+  if (const auto* deep = dynamic_cast<const TPrintDeepObject*>(object->Parent())) {
     const double topDepth = deep->PageToDepth(object->Top());
     if (std::isfinite(topDepth) && (!qsWriteDouble(qs.Get(), idClipTopDepth, topDepth) ||
                                     !qsWriteInteger(qs.Get(), idClipScale, deep->GetVertScale())))
@@ -180,14 +181,21 @@ void Place(TPrintObjectList* list, TPrintObject* selected, TPrintObject* object,
   object->SetTop(list->Top() + copied.Top);
 }
 
-// A column placed in a body of another mapping than it was copied from: what
-// stands on its page is rescaled and moved so that it keeps its depths.
+// An object placed where another mapping holds than where it was copied
+// from: a column's layers and texts, or a layer or text itself, are rescaled
+// and moved so that they keep their depths.
 void KeepCopiedDepths(TPrintObject* object, const TCopied& copied) {
-  auto* deep = dynamic_cast<TPrintDeepObject*>(object);
-  if (!deep || !std::isfinite(copied.TopDepth) || copied.Scale == 0) return;
-  if (!dynamic_cast<TPassportBody*>(object->Parent())) return;
-  if (copied.Scale != deep->GetVertScale()) deep->ScaleChanged(copied.Scale, deep->GetVertScale());
-  deep->KeepChildDepths(copied.TopDepth, deep->PageToDepth(object->Top()));
+  auto* list = dynamic_cast<TPrintDeepObject*>(object->Parent());
+  if (!list || !std::isfinite(copied.TopDepth) || copied.Scale == 0) return;
+  if (dynamic_cast<TPassportBody*>(list)) {
+    auto* column = dynamic_cast<TPrintDeepObject*>(object);
+    if (!column) return;
+    if (copied.Scale != column->GetVertScale()) column->ScaleChanged(copied.Scale, column->GetVertScale());
+    column->KeepChildDepths(copied.TopDepth, column->PageToDepth(object->Top()));
+    return;
+  }
+  if (list->ChildStandsOnPage(object))
+    list->PlaceChildAtDepth(object, copied.TopDepth, static_cast<double>(copied.Scale) / list->GetVertScale());
 }
 
 }  // namespace

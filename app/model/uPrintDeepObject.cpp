@@ -133,6 +133,17 @@ double TPrintDeepObject::DataTopDepth() const {
   return PlacesChildrenOnPage() ? PlacedTopDepth() : std::numeric_limits<double>::quiet_NaN();
 }
 
+void TPrintDeepObject::PlaceChildAtDepth(TPrintObject* child, double topDepth, double factor) {
+  const double top = DepthToPage(topDepth);
+  if (!child || !std::isfinite(top) || !std::isfinite(factor) || !(factor > 0)) return;
+  if (factor != 1) RescaleChild(child, factor, child->Top());
+  const double dy = top - child->Top();
+  if (dy == 0) return;
+  child->SetTop(top);
+  child->ShiftInterval(dy);
+  SetModified(true);
+}
+
 void TPrintDeepObject::RescaleChild(TPrintObject* child, double factor, double t) {
   const double oldTop = child->Top();
   const double oldBottom = oldTop + child->GetHeight();

@@ -80,6 +80,10 @@ class TPrintDeepObject : public TPrintObjectList {
   // The vertical scale changed by `factor` (old scale / new scale): notes
   // keep their size and the depth of their middle.
   void KeepNoteDepths(double factor);
+  // A child standing on the page, brought from a place of another mapping
+  // (pasted): its height scales by `factor` (that place's scale / this one's)
+  // and its top goes to `topDepth`, so that it spans the depths it spanned.
+  void PlaceChildAtDepth(TPrintObject* child, double topDepth, double factor);
   // The shallowest depth a child standing on the page is at; NaN when none.
   double PlacedTopDepth() const;
   // The shallowest depth the column holds data at; NaN when it holds none.

@@ -862,11 +862,13 @@ bool TPrintStratCol::SaveToStorage(TStorage* storage) {
 }
 
 void TPrintStratCol::ScaleChanged(uint16_t oldScale, uint16_t newScale) {
-  if (oldScale > 0 && newScale > 0 && oldScale != newScale) {
-    RescaleChildren(static_cast<double>(oldScale) / newScale);
-    AutoPlaceAll();
-  }
+  if (oldScale > 0 && newScale > 0 && oldScale != newScale) RescaleChildren(static_cast<double>(oldScale) / newScale);
   TDataObject::ScaleChanged(oldScale, newScale);
+}
+
+void TPrintStratCol::RescaleChild(TPrintObject* child, double factor, double top) {
+  TDataObject::RescaleChild(child, factor, top);
+  if (auto* layer = dynamic_cast<TStratColEntry*>(child)) layer->AutoPlace();
 }
 
 void TPrintStratCol::GetMenuCommandCaption(int index, QString* text) {

@@ -163,6 +163,10 @@ class TPrintStratCol : public TDataObject {
   void ClearData() override;
   void DumpProperties(QJsonObject* json) const override;
 
+ protected:
+  // A layer of another height lays its signs out again.
+  void RescaleChild(TPrintObject* child, double factor, double top) override;
+
  private:
   void FitChild(TPrintObject* child);
   void ReportImport(const TLayerImportReport& report);

@@ -434,13 +434,14 @@ TEST_F(ObjectClipboard, AColumnPastedIntoAnotherSheetKeepsItsDepths) {
     auto* deep = dynamic_cast<TPrintDeepObject*>(column);
     for (int i = 0; deep && i < deep->Count(); ++i) {
       const TPrintObject* c = deep->GetChild(i);
-      out << QStringLiteral("%1-%2").arg(deep->PageToDepth(c->Top()), 0, 'f', 2).arg(
-                 deep->PageToDepth(c->Top() + c->GetHeight()), 0, 'f', 2);
+      out << QStringLiteral("%1-%2")
+                 .arg(deep->PageToDepth(c->Top()), 0, 'f', 2)
+                 .arg(deep->PageToDepth(c->Top() + c->GetHeight()), 0, 'f', 2);
     }
     return out;
   };
-  for (TPrintObject* column : {static_cast<TPrintObject*>(Column<TPrintStratCol>()),
-                               static_cast<TPrintObject*>(Column<TPrintDesc>())}) {
+  for (TPrintObject* column :
+       {static_cast<TPrintObject*>(Column<TPrintStratCol>()), static_cast<TPrintObject*>(Column<TPrintDesc>())}) {
     ASSERT_TRUE(column);
     SCOPED_TRACE(KindName(column->GetKind()).toStdString());
     TPrintObject* pasted = PasteObjectBytes(CopyObjectBytes(column, &error), target, &error);
@@ -448,5 +449,26 @@ TEST_F(ObjectClipboard, AColumnPastedIntoAnotherSheetKeepsItsDepths) {
     EXPECT_EQ(depths(pasted), depths(column));
     EXPECT_DOUBLE_EQ(dynamic_cast<TPrintDeepObject*>(pasted)->DataTopDepth(),
                      dynamic_cast<TPrintDeepObject*>(column)->DataTopDepth());
+  }
+  // One layer, one text: each keeps the depths it spans, its height scaled.
+  auto* layers = Column<TPrintStratCol>();
+  auto* texts = Column<TPrintDesc>();
+  ASSERT_TRUE(layers && layers->Count() > 1 && texts && texts->Count() > 1);
+  const auto span = [](TPrintObject* child) {
+    auto* list = dynamic_cast<TPrintDeepObject*>(child->Parent());
+    return QStringLiteral("%1-%2")
+        .arg(list->PageToDepth(child->Top()), 0, 'f', 2)
+        .arg(list->PageToDepth(child->Top() + child->GetHeight()), 0, 'f', 2);
+  };
+  for (TPrintObject* entry : {layers->GetChild(1), texts->GetChild(1)}) {
+    TPrintObject* into = nullptr;
+    for (int i = 0; i < target->Count() && !into; ++i)
+      if (target->GetChild(i)->GetKind() == entry->Parent()->GetKind()) into = target->GetChild(i);
+    ASSERT_TRUE(into);
+    SCOPED_TRACE(KindName(entry->GetKind()).toStdString());
+    TPrintObject* pasted = PasteObjectBytes(CopyObjectBytes(entry, &error), into, &error);
+    ASSERT_TRUE(pasted) << error.toStdString();
+    EXPECT_EQ(pasted->Parent(), into);
+    EXPECT_EQ(span(pasted), span(entry));
   }
 }
