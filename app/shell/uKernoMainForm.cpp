@@ -50,6 +50,13 @@
 
 namespace {
 
+// A new document's caption: the language's name for one and the number of
+// windows open before it.
+QString UntitledCaption(int windowsBefore) {
+  return TranslateGeneral(QStringLiteral("NewFileName"), QStringLiteral("New pasport")) +
+         QString::number(windowsBefore);
+}
+
 // Snapping steps the View > Snap menu offers (0: off).
 constexpr double kSnapSteps[] = {0, 0.1, 0.2, 0.5, 1, 2, 5};
 
@@ -342,14 +349,15 @@ TKernoChild* TkrKernoMainForm::OpenFile(const QString& name) {
         mbOK);
     return child;
   }
-  if (QFileInfo(path).suffix().compare(QLatin1String("las"), Qt::CaseInsensitive) == 0 && QFileInfo(path).isFile())
-    return OpenLasFile(path);
+  const auto fileOf = [&path](const char* suffix) {
+    return QFileInfo(path).suffix().compare(QLatin1String(suffix), Qt::CaseInsensitive) == 0 &&
+           QFileInfo(path).isFile();
+  };
+  if (fileOf("las")) return OpenLasFile(path);
   // A template opened (double-clicked, named on the command line) starts a new
   // document, as File > New does: saving must never write a document over it.
-  if (QFileInfo(path).suffix().compare(QLatin1String("knt"), Qt::CaseInsensitive) == 0 && QFileInfo(path).isFile())
-    return NewFromTemplate(path);
-  if (QFileInfo(path).suffix().compare(QLatin1String("kno"), Qt::CaseInsensitive) == 0 && QFileInfo(path).isFile())
-    return OpenObjectFile(path);
+  if (fileOf("knt")) return NewFromTemplate(path);
+  if (fileOf("kno")) return OpenObjectFile(path);
   TKernoChild* child = AddChild();
   QApplication::setOverrideCursor(Qt::WaitCursor);
   QString error;
@@ -416,8 +424,7 @@ TKernoChild* TkrKernoMainForm::NewFromTemplate(const QString& path) {
         mbOK);
     return nullptr;
   }
-  child->SetCaption(TranslateGeneral(QStringLiteral("NewFileName"), QStringLiteral("New pasport")) +
-                    QString::number(before));
+  child->SetCaption(UntitledCaption(before));
   child->showMaximized();
   FMdi->setActiveSubWindow(child);
   UpdateCommands();
@@ -439,8 +446,7 @@ TKernoChild* TkrKernoMainForm::OpenObjectFile(const QString& path) {
     return nullptr;
   }
   // Untitled: Save writes a document, never over the object file.
-  child->SetCaption(TranslateGeneral(QStringLiteral("NewFileName"), QStringLiteral("New pasport")) +
-                    QString::number(before));
+  child->SetCaption(UntitledCaption(before));
   const QFileInfo file(path);
   child->SetSuggestedFileName(file.absolutePath() + QLatin1Char('/') + file.completeBaseName() +
                               QStringLiteral(".knd"));
