@@ -363,20 +363,8 @@ TKernoChild* TkrKernoMainForm::OpenFile(const QString& name) {
   QString error;
   const bool loaded = QFileInfo(path).isFile() && child->LoadFile(path, &error);
   QApplication::restoreOverrideCursor();
-  if (!loaded) {
-    child->SetAskOnClose(false);
-    child->close();
-    Ui().Message(
-        TMsgKind::Error, AppName(),
-        TranslateError(QStringLiteral("CantLoadFile"), QStringLiteral("Can't Load File")) + QStringLiteral(": ") + path,
-        mbOK);
-    return nullptr;
-  }
-  child->SetCaption(path);
-  child->showMaximized();
-  FMdi->setActiveSubWindow(child);
-  UpdateCommands();
-  return child;
+  if (!loaded) return DropChild(child, path);
+  return ShowChild(child, path);
 }
 
 void TkrKernoMainForm::OpenFiles(const QStringList& names) {
@@ -415,45 +403,39 @@ TKernoChild* TkrKernoMainForm::NewFromTemplate(const QString& path) {
   const int before = static_cast<int>(Children().size());
   TKernoChild* child = AddChild();
   QString error;
-  if (!child->LoadFile(path, &error)) {
-    child->SetAskOnClose(false);
-    child->close();
-    Ui().Message(
-        TMsgKind::Error, AppName(),
-        TranslateError(QStringLiteral("CantLoadFile"), QStringLiteral("Can't Load File")) + QStringLiteral(": ") + path,
-        mbOK);
-    return nullptr;
-  }
-  child->SetCaption(UntitledCaption(before));
-  child->showMaximized();
-  FMdi->setActiveSubWindow(child);
-  UpdateCommands();
-  return child;
+  if (!child->LoadFile(path, &error)) return DropChild(child, path);
+  return ShowChild(child, UntitledCaption(before));
 }
 
 TKernoChild* TkrKernoMainForm::OpenObjectFile(const QString& path) {
   const int before = static_cast<int>(Children().size());
   TKernoChild* child = AddChild();
   QString error;
-  if (!child->LoadObjectBlock(path, &error)) {
-    child->SetAskOnClose(false);
-    child->close();
-    Ui().Message(TMsgKind::Error, AppName(),
-                 TranslateError(QStringLiteral("CantLoadFile"), QStringLiteral("Can't Load File")) +
-                     QStringLiteral(": ") + path + (error.isEmpty() ? QString() : QStringLiteral("\n") + error),
-                 mbOK);
-    UpdateCommands();
-    return nullptr;
-  }
+  if (!child->LoadObjectBlock(path, &error)) return DropChild(child, path, error);
   // Untitled: Save writes a document, never over the object file.
-  child->SetCaption(UntitledCaption(before));
   const QFileInfo file(path);
   child->SetSuggestedFileName(file.absolutePath() + QLatin1Char('/') + file.completeBaseName() +
                               QStringLiteral(".knd"));
+  return ShowChild(child, UntitledCaption(before));
+}
+
+TKernoChild* TkrKernoMainForm::ShowChild(TKernoChild* child, const QString& caption) {
+  child->SetCaption(caption);
   child->showMaximized();
   FMdi->setActiveSubWindow(child);
   UpdateCommands();
   return child;
+}
+
+TKernoChild* TkrKernoMainForm::DropChild(TKernoChild* child, const QString& path, const QString& reason) {
+  child->SetAskOnClose(false);
+  child->close();
+  Ui().Message(TMsgKind::Error, AppName(),
+               TranslateError(QStringLiteral("CantLoadFile"), QStringLiteral("Can't Load File")) +
+                   QStringLiteral(": ") + path + (reason.isEmpty() ? QString() : QStringLiteral("\n") + reason),
+               mbOK);
+  UpdateCommands();
+  return nullptr;
 }
 
 TKernoChild* TkrKernoMainForm::OpenLasFile(const QString& path) {

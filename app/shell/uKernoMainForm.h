@@ -127,6 +127,11 @@ class TkrKernoMainForm : public QMainWindow {
   // under the drop takes pictures.
   bool DropPicture(const QString& path, QPoint at);
   TKernoChild* AddChild();
+  // A window whose document loaded, shown maximised and active under `caption`.
+  TKernoChild* ShowChild(TKernoChild* child, const QString& caption);
+  // A window whose file did not load: closed unasked and the user told
+  // ("Can't Load File: path", and `reason` when there is one). Null.
+  TKernoChild* DropChild(TKernoChild* child, const QString& path, const QString& reason = QString());
   void ChildActivated(QMdiSubWindow* window);
   void UpdateTitle();
   void FillWindowMenu();
