@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
 
@@ -126,6 +127,9 @@ TEST_F(TablesColumnImport, DialogOffersColumnsAndStoresTheChoices) {
 TEST_F(TablesColumnImport, ListChooserStartsOnTheFirstItem) {
   TFConfirmListIndex dialog("Select sheet", {"Data", "Second"});
   EXPECT_EQ(dialog.windowTitle(), "Select sheet");
+  const auto* question = dialog.findChild<QLabel*>("lQuestion");
+  ASSERT_NE(question, nullptr);
+  EXPECT_EQ(question->text(), "Select sheet") << "the question shows without a title bar too";
   EXPECT_EQ(dialog.ItemIndex(), 0);
 }
 

@@ -1,6 +1,7 @@
 #include "uFConfirmListIndex.h"
 
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -23,12 +24,16 @@
 TFConfirmListIndex::TFConfirmListIndex(const QString& caption, const QStringList& items, QWidget* parent)
     : QDialog(parent) {
   setWindowTitle(caption);
+  // The question inside the dialog too: a title bar may be small, or absent.
+  auto* question = new QLabel(caption, this);
+  question->setObjectName(QStringLiteral("lQuestion"));
   lList = new QListWidget(this);
   lList->setObjectName(QStringLiteral("lList"));
   lList->addItems(items);
   if (!items.isEmpty()) lList->setCurrentRow(0);
   btnBox = NewOkCancelButtons(this);
   auto* layout = new QVBoxLayout(this);
+  layout->addWidget(question);
   layout->addWidget(lList);
   layout->addWidget(btnBox);
   connect(btnBox, &QDialogButtonBox::accepted, this, &QDialog::accept);
